@@ -1,0 +1,23 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ko_KR" sourcelanguage="en">
+<context>
+    <name>Veyra</name>
+    <message>
+        <source>Veyra Overlay</source>
+        <translation>Veyra 오버레이</translation>
+    </message>
+    <message>
+        <source>Edit Capture Areas</source>
+        <translation>캡처 영역 편집</translation>
+    </message>
+    <message>
+        <source>Game Notes</source>
+        <translation>게임 메모</translation>
+    </message>
+    <message>
+        <source>Software Update</source>
+        <translation>소프트웨어 업데이트</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "capture/Error.h"
+#include "capture/Logger.h"
+
+#include <QPointer>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <qcoro/qcorofuture.h>
+#include <qcoro/qcorotask.h>
+
+#include <exception>
+#include <optional>
+#include <type_traits>
+#include <utility>
+
+namespace veyra {
+
+// Starts `body(QPointer<Owner>)` now as a detached coroutine on the calling thread.
+// The owner is held weakly: the body runs only while the owner exists, and must check
+// the pointer again after every co_await. Every exception is caught here (an exception
+// of a task nobody awaits would otherwise vanish); cancellations end the task quietly,
+// anything else is logged under `logger`. The body object lives until the task ends,
+// so a lambda's captures stay valid across its awaits.
+template <typename Owner, typename Body>
+void startDetachedTask(Owner *owner, Body body, Logger logger)
+{
+    [](QPointer<Owner> weakOwner, Body task, Logger log) -> QCoro::Task<void> {
+        if (!weakOwner) {
+            co_return;
+        }
+        try {
+            co_await task(weakOwner);
+        } catch (const CancellationError &) {
+        } catch (const std::exception &error) {
+            qCCritical(log) << "Background task failed:" << describeError(error);
+        } catch (...) {
+            qCCritical(log) << "Background task failed with an unknown error";
+        }
+    }(QPointer<Owner>(owner), std::move(body), std::move(logger));
+}
+
+// The thread pool for CPU work (text recognition, detection, JPEG encoding). Its
+// threads never expire, so per-thread engines stay initialised.
+QThreadPool &cpuWorkPool();
+
+namespace detail {
+template <typename T>
+struct WorkerOutcome
+{
+    std::optional<T> value;
+    std::exception_ptr error;
+};
+template <>
+struct WorkerOutcome<void>
+{
+    std::exception_ptr error;
+};
+} // namespace detail
+
+// Runs fn() on a thread of `pool` and resumes the awaiting coroutine on its own thread
+// with the result, or with the exception fn() threw.
+template <typename Fn>
+auto runOnWorker(QThreadPool &pool, Fn fn) -> QCoro::Task<std::invoke_result_t<Fn>>
+{
+    using T = std::invoke_result_t<Fn>;
+    using Outcome = detail::WorkerOutcome<T>;
+    QFuture<Outcome> future = QtConcurrent::run(&pool, [work = std::move(fn)]() mutable -> Outcome {
+        Outcome outcome;
+        try {
+            if constexpr (std::is_void_v<T>) {
+                work();
+            } else {
+                outcome.value.emplace(work());
+            }
+        } catch (...) {
+            outcome.error = std::current_exception();
+        }
+        return outcome;
+    });
+    Outcome outcome = co_await future;
+    if (outcome.error) {
+        std::rethrow_exception(outcome.error);
+    }
+    if constexpr (!std::is_void_v<T>) {
+        co_return std::move(*outcome.value);
+    }
+}
+
+} // namespace veyra

@@ -1,0 +1,102 @@
+#include "capture/LocalizedString.h"
+
+#include "capture/ClientLanguage.h"
+
+#include <QTranslator>
+
+#include <memory>
+#include <mutex>
+
+namespace veyra {
+
+namespace {
+
+// Strings are looked up in one context shared by the whole application.
+constexpr const char *translationContext = "Veyra";
+
+struct Translators
+{
+    std::unique_ptr<QTranslator> korean;
+    std::unique_ptr<QTranslator> japanese;
+};
+
+std::unique_ptr<QTranslator> loadTranslator(const QString &code)
+{
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral(":/i18n/veyra_%1.qm").arg(code))) {
+        return nullptr;
+    }
+    return translator;
+}
+
+// The compiled catalogues are immutable once loaded, and QTranslator::translate is
+// const and reentrant, so they are loaded once and shared by every thread.
+const Translators &translators()
+{
+    static std::once_flag once;
+    static Translators loaded;
+    std::call_once(once, [] {
+        loaded.korean = loadTranslator(QStringLiteral("ko"));
+        loaded.japanese = loadTranslator(QStringLiteral("ja"));
+    });
+    return loaded;
+}
+
+} // namespace
+
+QString localizedString(const QString &key)
+{
+    const ClientLanguage language = currentClientLanguage();
+    if (language == ClientLanguage::english) {
+        return key;
+    }
+    const Translators &all = translators();
+    const QTranslator *translator = language == ClientLanguage::korean ? all.korean.get() : all.japanese.get();
+    if (translator == nullptr) {
+        return key;
+    }
+    const QByteArray utf8 = key.toUtf8();
+    const QString translated = translator->translate(translationContext, utf8.constData());
+    return translated.isEmpty() ? key : translated;
+}
+
+QString localizedString(const char *utf8Key)
+{
+    return localizedString(QString::fromUtf8(utf8Key));
+}
+
+QString formatPlaceholders(const QString &pattern, const QStringList &arguments)
+{
+    static const QString placeholder = QStringLiteral("%@");
+    QString result;
+    result.reserve(pattern.size());
+    qsizetype from = 0;
+    qsizetype next = 0;
+    while (true) {
+        const qsizetype at = pattern.indexOf(placeholder, from);
+        if (at < 0 || next >= arguments.size()) {
+            result += QStringView(pattern).mid(from);
+            break;
+        }
+        result += QStringView(pattern).mid(from, at - from);
+        result += arguments.at(next++);
+        from = at + placeholder.size();
+    }
+    return result;
+}
+
+QString localizedFormat(const QString &key, const QStringList &arguments)
+{
+    return formatPlaceholders(localizedString(key), arguments);
+}
+
+} // namespace veyra
+
+namespace veyra {
+
+QString localizedFormat(const char *utf8Key, const QStringList &arguments)
+{
+    return localizedFormat(QString::fromUtf8(utf8Key), arguments);
+}
+
+} // namespace veyra

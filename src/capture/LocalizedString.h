@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+// Every user-visible English text is written in the code inside QT_TRANSLATE_NOOP with
+// the context "Veyra": the macro is the text itself, and marks it as a key of the Korean
+// and Japanese catalogues in resources/translations (a test checks that both catalogues
+// hold every key).
+
+namespace veyra {
+
+// Looks an English text up in the current interface language. The English text is the
+// key: it comes back unchanged for English and for a key without a translation.
+// Callable from any thread.
+QString localizedString(const QString &key);
+QString localizedString(const char *utf8Key);
+
+// Replaces each "%@" of a looked-up pattern, in order, with the next argument.
+QString formatPlaceholders(const QString &pattern, const QStringList &arguments);
+
+// localizedString() of the pattern with its placeholders filled in.
+QString localizedFormat(const QString &key, const QStringList &arguments);
+QString localizedFormat(const char *utf8Key, const QStringList &arguments);
+
+} // namespace veyra

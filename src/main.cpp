@@ -1,0 +1,35 @@
+#include "app/QuitSignalWatcher.h"
+#include "app/UITestingLaunchOptions.h"
+#include "capture/AppIdentity.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+
+int main(int argc, char *argv[])
+{
+    // libtesseract reads this when it loads; one OpenMP thread per recognition keeps two
+    // parallel recognitions from fighting over the cores.
+    ::setenv("OMP_THREAD_LIMIT", "1", 1);
+    // Floating panels are placed in global coordinates, which only X11 (or XWayland)
+    // allows; Wayland-native windows cannot be positioned by the application.
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+
+    QApplication application(argc, argv);
+    const veyra::InfoDictionary &info = veyra::mainInfoDictionary();
+    QApplication::setApplicationName(veyra::appDisplayName());
+    QApplication::setApplicationDisplayName(veyra::appDisplayName());
+    QApplication::setApplicationVersion(
+        veyra::infoDictionaryString(QStringLiteral("CFBundleShortVersionString"), info).value_or(QString()));
+    QApplication::setDesktopFileName(QStringLiteral("veyra"));
+    // Veyra lives in the tray and in floating panels; closing the last window is not a quit.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const veyra::UITestingLaunchOptions options = veyra::parseUITestingArguments(QApplication::arguments());
+    Q_UNUSED(options);
+
+    veyra::QuitSignalWatcher quitWatcher;
+    QObject::connect(&quitWatcher, &veyra::QuitSignalWatcher::quitRequested, &application, &QApplication::quit);
+
+    return QApplication::exec();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <qcoro/qcorotask.h>
+
+#include <exception>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <type_traits>
+
+namespace veyra::test {
+
+// Runs a task to completion in a nested event loop and returns its result, rethrowing
+// its exception. (QCoro::waitFor drops the exception of the task and never returns.)
+// Fails with std::runtime_error when the task has not finished within the time-out.
+template <typename T>
+T runTask(QCoro::Task<T> task, int timeoutMs = 60000)
+{
+    QEventLoop loop;
+    bool finished = false;
+    std::exception_ptr error;
+    std::conditional_t<std::is_void_v<T>, bool, std::optional<T>> result {};
+
+    auto driver = [](QCoro::Task<T> awaited, QEventLoop &eventLoop, bool &done, std::exception_ptr &failure,
+                      decltype(result) &value) -> QCoro::Task<void> {
+        try {
+            if constexpr (std::is_void_v<T>) {
+                co_await std::move(awaited);
+            } else {
+                value.emplace(co_await std::move(awaited));
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done = true;
+        eventLoop.quit();
+    };
+    auto running = driver(std::move(task), loop, finished, error, result);
+    if (!finished) {
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!finished) {
+        // The coroutine still refers to this frame's locals, so it must never resume.
+        std::terminate();
+    }
+    if (error) {
+        std::rethrow_exception(error);
+    }
+    if constexpr (!std::is_void_v<T>) {
+        return std::move(*result);
+    }
+}
+
+// Runs the event loop until the condition holds or the time is up; returns the condition.
+inline bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    return condition();
+}
+
+} // namespace veyra::test

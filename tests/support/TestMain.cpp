@@ -1,0 +1,30 @@
+// The main() of every test program: a QApplication on the offscreen platform (unless the
+// environment chooses another) with private XDG folders, so that no test reads or writes
+// the files of the user running it.
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+
+    QTemporaryDir home;
+    if (!home.isValid()) {
+        return 2;
+    }
+    for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
+        const QByteArray path = (home.path() + QLatin1Char('/') + QLatin1String(variable)).toUtf8();
+        ::setenv(variable, path.constData(), 1);
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    ::setenv("OMP_THREAD_LIMIT", "1", 1);
+
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}

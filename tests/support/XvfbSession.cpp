@@ -1,0 +1,172 @@
+#include "support/XvfbSession.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace veyra::test {
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    if (reply == nullptr) {
+        return XCB_ATOM_NONE;
+    }
+    const xcb_atom_t atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
+
+// True once a window manager has announced itself on the root window.
+bool windowManagerAnnounced(const QString &display)
+{
+    const QByteArray name = display.toLocal8Bit();
+    int screenNumber = 0;
+    xcb_connection_t *connection = xcb_connect(name.constData(), &screenNumber);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    const xcb_setup_t *setup = xcb_get_setup(connection);
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
+    for (int i = 0; i < screenNumber; ++i) {
+        xcb_screen_next(&screens);
+    }
+    const xcb_atom_t check = internAtom(connection, "_NET_SUPPORTING_WM_CHECK");
+    bool announced = false;
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, screens.data->root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    if (reply != nullptr) {
+        announced = xcb_get_property_value_length(reply) == 4;
+        std::free(reply);
+    }
+    xcb_disconnect(connection);
+    return announced;
+}
+
+} // namespace
+
+XvfbSession::XvfbSession()
+    : XvfbSession(Options {})
+{ }
+
+XvfbSession::XvfbSession(Options options)
+    : m_options(options)
+{
+    m_server = std::make_unique<QProcess>();
+    m_server->setProcessChannelMode(QProcess::SeparateChannels);
+    // -displayfd 1: the server picks a free display and writes its number to stdout
+    // once it accepts connections.
+    m_server->start(QStringLiteral("Xvfb"),
+        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+            QStringLiteral("%1x%2x24").arg(m_options.width).arg(m_options.height), QStringLiteral("-nolisten"),
+            QStringLiteral("tcp"), QStringLiteral("+extension"), QStringLiteral("Composite"),
+            QStringLiteral("-noreset")});
+    if (!m_server->waitForStarted(10000)) {
+        m_error = QStringLiteral("Xvfb did not start: %1").arg(m_server->errorString());
+        return;
+    }
+    QByteArray output;
+    QElapsedTimer timer;
+    timer.start();
+    while (!output.contains('\n') && timer.elapsed() < 20000) {
+        if (!m_server->waitForReadyRead(1000) && m_server->state() != QProcess::Running) {
+            break;
+        }
+        output += m_server->readAllStandardOutput();
+    }
+    bool ok = false;
+    const int number = output.trimmed().toInt(&ok);
+    if (!ok) {
+        m_error = QStringLiteral("Xvfb did not report its display: %1")
+                      .arg(QString::fromLocal8Bit(m_server->readAllStandardError()));
+        return;
+    }
+    m_display = QStringLiteral(":%1").arg(number);
+    m_running = true;
+    if (m_options.windowManager && !startWindowManager()) {
+        m_running = false;
+    }
+}
+
+XvfbSession::~XvfbSession()
+{
+    stopWindowManager();
+    if (m_server && m_server->state() != QProcess::NotRunning) {
+        m_server->terminate();
+        if (!m_server->waitForFinished(5000)) {
+            m_server->kill();
+            m_server->waitForFinished(2000);
+        }
+    }
+}
+
+QProcessEnvironment XvfbSession::environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_display);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    return environment;
+}
+
+bool XvfbSession::startWindowManager()
+{
+    if (m_windowManager) {
+        return true;
+    }
+    m_windowManager = std::make_unique<QProcess>();
+    m_windowManager->setProcessEnvironment(environment());
+    m_windowManager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_windowManager->setStandardOutputFile(QProcess::nullDevice());
+    m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    if (!m_windowManager->waitForStarted(10000)) {
+        m_error = QStringLiteral("openbox did not start: %1").arg(m_windowManager->errorString());
+        m_windowManager.reset();
+        return false;
+    }
+    if (!waitForWindowManager(10000)) {
+        m_error = QStringLiteral("openbox did not announce itself on %1").arg(m_display);
+        stopWindowManager();
+        return false;
+    }
+    return true;
+}
+
+void XvfbSession::stopWindowManager()
+{
+    if (!m_windowManager) {
+        return;
+    }
+    m_windowManager->terminate();
+    if (!m_windowManager->waitForFinished(5000)) {
+        m_windowManager->kill();
+        m_windowManager->waitForFinished(2000);
+    }
+    m_windowManager.reset();
+}
+
+bool XvfbSession::waitForWindowManager(int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (windowManagerAnnounced(m_display)) {
+            return true;
+        }
+        if (m_windowManager->state() == QProcess::NotRunning) {
+            return false;
+        }
+        QThread::msleep(25);
+    }
+    return false;
+}
+
+} // namespace veyra::test

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+
+#include <memory>
+
+namespace veyra::test {
+
+// A private X server (Xvfb with Composite and MIT-SHM) for one test program, optionally
+// with the openbox window manager. The server and the window manager end with the
+// session.
+class XvfbSession
+{
+public:
+    struct Options
+    {
+        int width = 1920;
+        int height = 1080;
+        bool windowManager = true;
+    };
+
+    // Starts the server (and the window manager) and waits until they are ready.
+    // Check isRunning() afterwards: on failure errorString() says why.
+    XvfbSession();
+    explicit XvfbSession(Options options);
+    ~XvfbSession();
+
+    XvfbSession(const XvfbSession &) = delete;
+    XvfbSession &operator=(const XvfbSession &) = delete;
+
+    bool isRunning() const { return m_running; }
+    QString errorString() const { return m_error; }
+
+    // ":N"
+    QString display() const { return m_display; }
+
+    // The environment of a program that should show its windows on this server.
+    QProcessEnvironment environment() const;
+
+    // Starts or stops the window manager.
+    bool startWindowManager();
+    void stopWindowManager();
+
+private:
+    bool waitForWindowManager(int timeoutMs);
+
+    Options m_options;
+    std::unique_ptr<QProcess> m_server;
+    std::unique_ptr<QProcess> m_windowManager;
+    QString m_display;
+    QString m_error;
+    bool m_running = false;
+};
+
+} // namespace veyra::test
