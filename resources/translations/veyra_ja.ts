@@ -19,5 +19,13 @@
         <source>Software Update</source>
         <translation>ソフトウェア・アップデート</translation>
     </message>
+    <message>
+        <source>The selected window is no longer available.</source>
+        <translation>選択したウインドウは使用できなくなりました。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't capture the selected window.</source>
+        <translation>Veyraは選択したウインドウをキャプチャできませんでした。</translation>
+    </message>
 </context>
 </TS>

@@ -19,5 +19,13 @@
         <source>Software Update</source>
         <translation>소프트웨어 업데이트</translation>
     </message>
+    <message>
+        <source>The selected window is no longer available.</source>
+        <translation>선택한 창을 더 이상 사용할 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't capture the selected window.</source>
+        <translation>Veyra가 선택한 창을 캡처하지 못했습니다.</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "capture/CancellationToken.h"
+#include "capture/CaptureArea.h"
+#include "capture/CaptureAreaText.h"
+
+#include <QImage>
+#include <QVector>
+
+#include <qcoro/qcorotask.h>
+
+namespace veyra {
+
+// Turns one captured frame and the window's capture areas into the recognised text of
+// each area. Called on the GUI thread; never throws.
+class CaptureFrameProcessing
+{
+public:
+    virtual ~CaptureFrameProcessing() = default;
+
+    // At most one entry per area, in the profile's area order, each with non-empty
+    // normalised text and no screenshot. A cancelled token gives an empty list.
+    virtual QCoro::Task<QVector<CaptureAreaText>> process(
+        QImage frame, CaptureAreaProfile profile, CancellationToken token)
+        = 0;
+};
+
+} // namespace veyra
