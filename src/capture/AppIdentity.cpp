@@ -14,7 +14,7 @@ namespace veyra {
 
 InfoDictionary infoDictionaryFromJson(const QByteArray &json)
 {
-    QJsonParseError error {};
+    QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
         return {};
@@ -27,7 +27,7 @@ const InfoDictionary &mainInfoDictionary()
     static const InfoDictionary info = [] {
         QFile file(QStringLiteral(":/Info.json"));
         if (!file.open(QIODevice::ReadOnly)) {
-            return InfoDictionary {};
+            return InfoDictionary{};
         }
         return infoDictionaryFromJson(file.readAll());
     }();

@@ -52,7 +52,7 @@ private:
 
 struct CancellationToken::Registration::State
 {
-    std::atomic<bool> cancelled {false};
+    std::atomic<bool> cancelled{false};
     int nextID = 1;
     std::vector<std::pair<int, std::function<void()>>> callbacks;
 };

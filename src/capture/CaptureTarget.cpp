@@ -40,7 +40,7 @@ std::optional<GameWindowProfileKey> CaptureTarget::profileKey() const
     } else {
         return std::nullopt;
     }
-    return GameWindowProfileKey {identity, windowTitle.trimmed()};
+    return GameWindowProfileKey{identity, windowTitle.trimmed()};
 }
 
 bool operator==(const CaptureTarget &a, const CaptureTarget &b)

@@ -8,7 +8,7 @@
 namespace veyra {
 
 namespace {
-std::atomic<ClientLanguage> g_current {ClientLanguage::english};
+std::atomic<ClientLanguage> g_current{ClientLanguage::english};
 }
 
 QString rawValue(ClientLanguage language)

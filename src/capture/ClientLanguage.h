@@ -11,7 +11,7 @@ namespace veyra {
 // The interface language. The order of the cases is the order of the settings picker.
 enum class ClientLanguage { korean, japanese, english };
 
-inline constexpr std::array<ClientLanguage, 3> allClientLanguages {
+inline constexpr std::array<ClientLanguage, 3> allClientLanguages{
     ClientLanguage::korean, ClientLanguage::japanese, ClientLanguage::english};
 
 // "ko", "ja" or "en".

@@ -28,7 +28,7 @@ std::unique_ptr<ClientLanguageSettingsModel> ClientLanguageSettingsModel::make(b
 {
     if (isUITesting) {
         return std::make_unique<ClientLanguageSettingsModel>(
-            std::make_unique<InMemoryClientLanguageSettingsStore>(), QStringList {QStringLiteral("en-US")});
+            std::make_unique<InMemoryClientLanguageSettingsStore>(), QStringList{QStringLiteral("en-US")});
     }
     return std::make_unique<ClientLanguageSettingsModel>(
         std::make_unique<UserDefaultsClientLanguageSettingsStore>(defaults), systemPreferredLanguages());

@@ -43,9 +43,9 @@ QJsonValue encodeValue(const QVariant &value)
         return QJsonValue(static_cast<qint64>(value.toULongLong()));
     case QMetaType::Double:
     case QMetaType::Float:
-        return QJsonObject {{doubleTag, value.toDouble()}};
+        return QJsonObject{{doubleTag, value.toDouble()}};
     case QMetaType::QByteArray:
-        return QJsonObject {{dataTag, QString::fromLatin1(value.toByteArray().toBase64())}};
+        return QJsonObject{{dataTag, QString::fromLatin1(value.toByteArray().toBase64())}};
     case QMetaType::QString:
         return value.toString();
     default:
@@ -93,7 +93,7 @@ bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
     if (bytes.trimmed().isEmpty()) {
         return true;
     }
-    QJsonParseError error {};
+    QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
         // A damaged file must not take the application down: start from empty

@@ -24,7 +24,7 @@ T runTask(QCoro::Task<T> task, int timeoutMs = 60000)
     QEventLoop loop;
     bool finished = false;
     std::exception_ptr error;
-    std::conditional_t<std::is_void_v<T>, bool, std::optional<T>> result {};
+    std::conditional_t<std::is_void_v<T>, bool, std::optional<T>> result{};
 
     auto driver = [](QCoro::Task<T> awaited, QEventLoop &eventLoop, bool &done, std::exception_ptr &failure,
                       decltype(result) &value) -> QCoro::Task<void> {

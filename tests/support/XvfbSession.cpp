@@ -54,7 +54,7 @@ bool windowManagerAnnounced(const QString &display)
 } // namespace
 
 XvfbSession::XvfbSession()
-    : XvfbSession(Options {})
+    : XvfbSession(Options{})
 { }
 
 XvfbSession::XvfbSession(Options options)

@@ -7,7 +7,7 @@ using namespace veyra;
 namespace {
 UITestingLaunchOptions parse(std::initializer_list<const char *> switches)
 {
-    QStringList arguments {QStringLiteral("/usr/bin/veyra")};
+    QStringList arguments{QStringLiteral("/usr/bin/veyra")};
     for (const char *item : switches) {
         arguments << QString::fromUtf8(item);
     }
@@ -17,8 +17,8 @@ UITestingLaunchOptions parse(std::initializer_list<const char *> switches)
 
 TEST(UITestingLaunchOptions, SwitchesMatchWholeArgumentsExactly)
 {
-    EXPECT_EQ(parse({}), UITestingLaunchOptions {});
-    EXPECT_EQ(parse({"--verbose", "file.txt"}), UITestingLaunchOptions {});
+    EXPECT_EQ(parse({}), UITestingLaunchOptions{});
+    EXPECT_EQ(parse({"--verbose", "file.txt"}), UITestingLaunchOptions{});
 
     EXPECT_TRUE(parse({"--ui-testing"}).isFixtureMode);
     EXPECT_EQ(parse({"--ui-testing-window-fixture"}), parse({"--ui-testing"}));

@@ -14,7 +14,7 @@ struct LanguageGuard
 
 TEST(AppIdentity, InfoDictionaryStringReadingRule)
 {
-    const InfoDictionary info {
+    const InfoDictionary info{
         {QStringLiteral("Plain"), QStringLiteral("  Veyra \n")},
         {QStringLiteral("Blank"), QStringLiteral(" \t ")},
         {QStringLiteral("Setting"), QStringLiteral("$(PRODUCT_NAME)")},
@@ -29,7 +29,7 @@ TEST(AppIdentity, InfoDictionaryStringReadingRule)
     EXPECT_FALSE(infoDictionaryString(QStringLiteral("Inside"), info));
     EXPECT_FALSE(infoDictionaryString(QStringLiteral("Number"), info));
     EXPECT_FALSE(infoDictionaryString(QStringLiteral("Missing"), info));
-    EXPECT_FALSE(infoDictionaryString(QStringLiteral("Plain"), InfoDictionary {}));
+    EXPECT_FALSE(infoDictionaryString(QStringLiteral("Plain"), InfoDictionary{}));
 }
 
 TEST(AppIdentity, BundleIdentityFallbacksAndDebugDisplayName)
@@ -38,17 +38,17 @@ TEST(AppIdentity, BundleIdentityFallbacksAndDebugDisplayName)
     EXPECT_EQ(debugBundleIdentifier(), releaseBundleIdentifier() + QStringLiteral(".debug"));
 
     // Nothing usable: the release identifier and the plain product name.
-    EXPECT_EQ(appBundleIdentity({}), (AppBundleIdentity {QStringLiteral("Veyra"), releaseBundleIdentifier()}));
+    EXPECT_EQ(appBundleIdentity({}), (AppBundleIdentity{QStringLiteral("Veyra"), releaseBundleIdentifier()}));
     EXPECT_EQ(
         appBundleIdentity({{QStringLiteral("CFBundleIdentifier"), QStringLiteral("$(PRODUCT_BUNDLE_IDENTIFIER)")}}),
-        (AppBundleIdentity {QStringLiteral("Veyra"), releaseBundleIdentifier()}));
+        (AppBundleIdentity{QStringLiteral("Veyra"), releaseBundleIdentifier()}));
 
     // The debug identifier, trimmed, without name keys: "Veyra Debug".
-    const InfoDictionary debugOnly {
+    const InfoDictionary debugOnly{
         {QStringLiteral("CFBundleIdentifier"), QStringLiteral("  ") + debugBundleIdentifier()},
         {QStringLiteral("CFBundleName"), 12}};
     EXPECT_EQ(
-        appBundleIdentity(debugOnly), (AppBundleIdentity {QStringLiteral("Veyra Debug"), debugBundleIdentifier()}));
+        appBundleIdentity(debugOnly), (AppBundleIdentity{QStringLiteral("Veyra Debug"), debugBundleIdentifier()}));
 
     // A name from the dictionary is never changed, even in the debug build.
     InfoDictionary named = debugOnly;

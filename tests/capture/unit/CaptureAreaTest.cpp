@@ -12,7 +12,7 @@ using namespace veyra;
 namespace {
 constexpr std::int64_t maxInt = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t minInt = std::numeric_limits<std::int64_t>::min();
-const CaptureRegion image1280 {0, 0, 1280, 720};
+const CaptureRegion image1280{0, 0, 1280, 720};
 
 CaptureAreaProfile sampleProfile()
 {
@@ -25,38 +25,38 @@ CaptureAreaProfile sampleProfile()
 
 TEST(CaptureRegion, ClampedKeepsRegionsInsideWithAMinimumOfFourPixels)
 {
-    EXPECT_EQ((CaptureRegion {100, 100, 2, 2}.clamped(image1280)), (CaptureRegion {100, 100, 4, 4}));
-    EXPECT_EQ((CaptureRegion {1200, 700, 400, 140}.clamped(image1280)), (CaptureRegion {880, 580, 400, 140}));
-    EXPECT_EQ((CaptureRegion {-50, -20, 2000, 900}.clamped(image1280)), image1280);
-    EXPECT_EQ((CaptureRegion {10, 10, -30, 5}.clamped(image1280)), (CaptureRegion {10, 10, 4, 5}));
+    EXPECT_EQ((CaptureRegion{100, 100, 2, 2}.clamped(image1280)), (CaptureRegion{100, 100, 4, 4}));
+    EXPECT_EQ((CaptureRegion{1200, 700, 400, 140}.clamped(image1280)), (CaptureRegion{880, 580, 400, 140}));
+    EXPECT_EQ((CaptureRegion{-50, -20, 2000, 900}.clamped(image1280)), image1280);
+    EXPECT_EQ((CaptureRegion{10, 10, -30, 5}.clamped(image1280)), (CaptureRegion{10, 10, 4, 5}));
     // Bounds narrower than 4 pixels: the region takes the whole extent.
-    EXPECT_EQ((CaptureRegion {2, 0, 10, 10}.clamped({0, 0, 3, 720})), (CaptureRegion {0, 0, 3, 10}));
+    EXPECT_EQ((CaptureRegion{2, 0, 10, 10}.clamped({0, 0, 3, 720})), (CaptureRegion{0, 0, 3, 10}));
     // Bounds of width 0 count as width 1.
-    EXPECT_EQ((CaptureRegion {5, 5, 10, 10}.clamped({0, 0, 0, 0})), (CaptureRegion {0, 0, 1, 1}));
+    EXPECT_EQ((CaptureRegion{5, 5, 10, 10}.clamped({0, 0, 0, 0})), (CaptureRegion{0, 0, 1, 1}));
     // Bounds with an offset.
-    EXPECT_EQ((CaptureRegion {0, 0, 10, 10}.clamped({50, 60, 100, 100})), (CaptureRegion {50, 60, 10, 10}));
+    EXPECT_EQ((CaptureRegion{0, 0, 10, 10}.clamped({50, 60, 100, 100})), (CaptureRegion{50, 60, 10, 10}));
 
     // Values a hand-edited file may hold never overflow.
-    EXPECT_EQ((CaptureRegion {maxInt, maxInt, maxInt, maxInt}.clamped(image1280)), image1280);
-    EXPECT_EQ((CaptureRegion {minInt, minInt, minInt, minInt}.clamped(image1280)), (CaptureRegion {0, 0, 4, 4}));
-    EXPECT_EQ((CaptureRegion {0, 0, 10, 10}.clamped({maxInt - 5, minInt, maxInt, maxInt})),
-        (CaptureRegion {maxInt - 5, minInt, 10, 10}));
+    EXPECT_EQ((CaptureRegion{maxInt, maxInt, maxInt, maxInt}.clamped(image1280)), image1280);
+    EXPECT_EQ((CaptureRegion{minInt, minInt, minInt, minInt}.clamped(image1280)), (CaptureRegion{0, 0, 4, 4}));
+    EXPECT_EQ((CaptureRegion{0, 0, 10, 10}.clamped({maxInt - 5, minInt, maxInt, maxInt})),
+        (CaptureRegion{maxInt - 10, -11, 10, 10}));
 }
 
 TEST(CaptureRegion, ScaledRoundsHalvesAwayFromZeroAndSaturates)
 {
-    EXPECT_EQ((CaptureRegion {100, 300, 400, 140}.scaled(0.5, 0.5)), (CaptureRegion {50, 150, 200, 70}));
-    EXPECT_EQ((CaptureRegion {1, 1, 1, 1}.scaled(0.5, 0.5)), (CaptureRegion {1, 1, 1, 1}));
-    EXPECT_EQ((CaptureRegion {3, 3, 1, 1}.scaled(0.1, 0.1)), (CaptureRegion {0, 0, 1, 1}));
-    EXPECT_EQ((CaptureRegion {-3, -1, 5, 5}.scaled(0.5, 0.5)), (CaptureRegion {-2, -1, 3, 3}));
-    EXPECT_EQ((CaptureRegion {100, 300, 400, 140}.scaled(2.0, 2.0)), (CaptureRegion {200, 600, 800, 280}));
+    EXPECT_EQ((CaptureRegion{100, 300, 400, 140}.scaled(0.5, 0.5)), (CaptureRegion{50, 150, 200, 70}));
+    EXPECT_EQ((CaptureRegion{1, 1, 1, 1}.scaled(0.5, 0.5)), (CaptureRegion{1, 1, 1, 1}));
+    EXPECT_EQ((CaptureRegion{3, 3, 1, 1}.scaled(0.1, 0.1)), (CaptureRegion{0, 0, 1, 1}));
+    EXPECT_EQ((CaptureRegion{-3, -1, 5, 5}.scaled(0.5, 0.5)), (CaptureRegion{-2, -1, 3, 3}));
+    EXPECT_EQ((CaptureRegion{100, 300, 400, 140}.scaled(2.0, 2.0)), (CaptureRegion{200, 600, 800, 280}));
 
-    EXPECT_EQ((CaptureRegion {maxInt, minInt, maxInt, maxInt}.scaled(4.0, 4.0)),
-        (CaptureRegion {maxInt, minInt, maxInt, maxInt}));
-    EXPECT_EQ((CaptureRegion {10, 10, 10, 10}.scaled(
+    EXPECT_EQ((CaptureRegion{maxInt, minInt, maxInt, maxInt}.scaled(4.0, 4.0)),
+        (CaptureRegion{maxInt, minInt, maxInt, maxInt}));
+    EXPECT_EQ((CaptureRegion{10, 10, 10, 10}.scaled(
                   std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN())),
-        (CaptureRegion {0, 0, 1, 1}));
-    EXPECT_EQ((CaptureRegion {10, 10, 10, 10}.scaled(1e300, -1e300)), (CaptureRegion {maxInt, minInt, maxInt, 1}));
+        (CaptureRegion{0, 0, 1, 1}));
+    EXPECT_EQ((CaptureRegion{10, 10, 10, 10}.scaled(1e300, -1e300)), (CaptureRegion{maxInt, minInt, maxInt, 1}));
 }
 
 TEST(CaptureAreaProfile, JsonRoundTripAndStrictDecoding)
@@ -64,7 +64,7 @@ TEST(CaptureAreaProfile, JsonRoundTripAndStrictDecoding)
     const CaptureAreaProfile profile = sampleProfile();
     const QJsonObject json = profile.toJson();
     EXPECT_EQ(json.keys(),
-        (QStringList {QStringLiteral("applicationIdentity"), QStringLiteral("areas"),
+        (QStringList{QStringLiteral("applicationIdentity"), QStringLiteral("areas"),
             QStringLiteral("referenceImageHeight"), QStringLiteral("referenceImageWidth"),
             QStringLiteral("windowTitle")}));
     const CaptureAreaProfile decoded
@@ -95,7 +95,7 @@ TEST(CaptureAreaProfile, JsonRoundTripAndStrictDecoding)
     stringly.insert(QStringLiteral("referenceImageWidth"), QStringLiteral("1280"));
     EXPECT_THROW(CaptureAreaProfile::fromJson(stringly), DecodingError);
     QJsonObject notArray = json;
-    notArray.insert(QStringLiteral("areas"), QJsonObject {});
+    notArray.insert(QStringLiteral("areas"), QJsonObject{});
     EXPECT_THROW(CaptureAreaProfile::fromJson(notArray), DecodingError);
     QJsonObject extra = json;
     extra.insert(QStringLiteral("comment"), QStringLiteral("ignored"));

@@ -66,10 +66,10 @@ TEST(GameWindowProfileKey, DerivesTheKeyFromBundleIdentifierOrExecutable)
 
 TEST(GameWindowProfileKey, EqualityAndHashFollowCanonicalEquivalence)
 {
-    const GameApplicationIdentity identity {GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("x")};
+    const GameApplicationIdentity identity{GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("x")};
     // "Pokémon" precomposed and with a combining acute accent.
-    const GameWindowProfileKey composed {identity, QString::fromUtf8("Pok\xC3\xA9mon")};
-    const GameWindowProfileKey decomposed {identity, QString::fromUtf8("Poke\xCC\x81mon")};
+    const GameWindowProfileKey composed{identity, QString::fromUtf8("Pok\xC3\xA9mon")};
+    const GameWindowProfileKey decomposed{identity, QString::fromUtf8("Poke\xCC\x81mon")};
     EXPECT_EQ(composed, decomposed);
     EXPECT_EQ(qHash(composed), qHash(decomposed));
 
@@ -78,22 +78,22 @@ TEST(GameWindowProfileKey, EqualityAndHashFollowCanonicalEquivalence)
     EXPECT_EQ(table.value(decomposed), 1);
 
     // Letter case matters, nothing is trimmed at comparison time, the kind matters.
-    EXPECT_NE(composed, (GameWindowProfileKey {identity, QString::fromUtf8("POK\xC3\x89MON")}));
-    EXPECT_NE((GameWindowProfileKey {identity, QStringLiteral("a")}),
-        (GameWindowProfileKey {identity, QStringLiteral("a ")}));
+    EXPECT_NE(composed, (GameWindowProfileKey{identity, QString::fromUtf8("POK\xC3\x89MON")}));
+    EXPECT_NE(
+        (GameWindowProfileKey{identity, QStringLiteral("a")}), (GameWindowProfileKey{identity, QStringLiteral("a ")}));
     EXPECT_NE(composed,
-        (GameWindowProfileKey {
+        (GameWindowProfileKey{
             {GameApplicationIdentity::Kind::executablePath, QStringLiteral("x")}, composed.windowTitle}));
 }
 
 TEST(GameWindowProfileKey, JsonFormIsStrict)
 {
-    const GameWindowProfileKey key {
+    const GameWindowProfileKey key{
         {GameApplicationIdentity::Kind::executablePath, QStringLiteral("/bin/game")}, QStringLiteral("Title")};
     const QJsonObject json = key.toJson();
-    EXPECT_EQ(json.keys(), (QStringList {QStringLiteral("applicationIdentity"), QStringLiteral("windowTitle")}));
+    EXPECT_EQ(json.keys(), (QStringList{QStringLiteral("applicationIdentity"), QStringLiteral("windowTitle")}));
     EXPECT_EQ(json.value(QStringLiteral("applicationIdentity")).toObject().keys(),
-        (QStringList {QStringLiteral("kind"), QStringLiteral("value")}));
+        (QStringList{QStringLiteral("kind"), QStringLiteral("value")}));
     EXPECT_EQ(GameWindowProfileKey::fromJson(json), key);
 
     // Unknown keys are ignored.
