@@ -10,6 +10,7 @@
 #include "support/RunTask.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -78,9 +79,13 @@ QImage solidFrame(QColor colour)
     return image;
 }
 
-// Lets queued resumptions and the work they start run.
+// Lets queued resumptions and the work they start run, however busy the machine is.
 void settle()
 {
+    for (int round = 0; round < 5; ++round) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
     waitUntil([] { return false; }, 50);
 }
 
