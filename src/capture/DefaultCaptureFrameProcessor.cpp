@@ -3,6 +3,7 @@
 #include "capture/AsyncTask.h"
 #include "capture/TextNormalization.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
