@@ -3,11 +3,14 @@
 #include "capture/CancellationToken.h"
 #include "capture/CaptureArea.h"
 #include "capture/CaptureAreaText.h"
+#include "capture/CaptureFrameRecognitionCache.h"
 
 #include <QImage>
 #include <QVector>
 
 #include <qcoro/qcorotask.h>
+
+#include <memory>
 
 namespace veyra {
 
@@ -20,8 +23,11 @@ public:
 
     // At most one entry per area, in the profile's area order, each with non-empty
     // normalised text and no screenshot. A cancelled token gives an empty list.
-    virtual QCoro::Task<QVector<CaptureAreaText>> process(
-        QImage frame, CaptureAreaProfile profile, CancellationToken token)
+    // `cache` (optional) carries what the previous call of the same capture run read:
+    // a dialogue box identical to the pixel is not read again, and the cache is updated
+    // with this call's boxes unless the call is cancelled.
+    virtual QCoro::Task<QVector<CaptureAreaText>> process(QImage frame, CaptureAreaProfile profile,
+        CancellationToken token, std::shared_ptr<CaptureFrameRecognitionCache> cache)
         = 0;
 };
 
