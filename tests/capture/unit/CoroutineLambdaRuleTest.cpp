@@ -72,14 +72,20 @@ QString codeOnly(const QString &text)
     return result;
 }
 
+// co_await, then anything up to the end of the statement that contains a lambda introducer
+// with a non-empty capture list followed by its parameters or body.
+const QRegularExpression &violationPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(\bco_await\b[^;]*?\[[^\[\]]+\]\s*(\([^()]*\)\s*)?(mutable\s*)?(->\s*[\w:<>, ]+\s*)?\{)"));
+    return pattern;
+}
+
 } // namespace
 
 TEST(CoroutineLambdaRule, NoCapturingLambdaIsWrittenInsideACoAwaitExpression)
 {
-    // co_await, then anything up to the end of the statement that contains a lambda
-    // introducer with a non-empty capture list followed by its parameters or body.
-    static const QRegularExpression violation(
-        QStringLiteral(R"(\bco_await\b[^;]*?\[[^\[\]]+\]\s*(\([^()]*\)\s*)?(mutable\s*)?(->\s*[\w:<>, ]+\s*)?\{)"));
+    const QRegularExpression &violation = violationPattern();
     int checked = 0;
     for (const QString &folder : {QStringLiteral("/src"), QStringLiteral("/tests"), QStringLiteral("/bench")}) {
         QDirIterator it(veyra::test::sourceDir() + folder, {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
@@ -108,8 +114,7 @@ TEST(CoroutineLambdaRule, TheCheckRecognisesTheForbiddenShape)
     const QString good = QStringLiteral("auto work = [image] { return f(image); };\nco_await runOnWorker(pool, "
                                         "std::move(work));\nco_await run([] { return 1; });\nco_await f(a[i]);");
     const QString commented = QStringLiteral("// co_await run([x] { });\nint y = 0;");
-    static const QRegularExpression violation(
-        QStringLiteral(R"(\bco_await\b[^;]*?\[[^\[\]]+\]\s*(\([^()]*\)\s*)?(mutable\s*)?(->\s*[\w:<>, ]+\s*)?\{)"));
+    const QRegularExpression &violation = violationPattern();
     EXPECT_TRUE(violation.match(codeOnly(bad)).hasMatch());
     EXPECT_TRUE(violation.match(codeOnly(badMultiLine)).hasMatch());
     EXPECT_FALSE(violation.match(codeOnly(good)).hasMatch());
