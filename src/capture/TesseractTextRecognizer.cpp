@@ -1,0 +1,159 @@
+#include "capture/TesseractTextRecognizer.h"
+
+#include "capture/JapaneseSpacing.h"
+
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace veyra {
+
+namespace {
+
+QString messageFor(TextRecognitionError::Kind kind)
+{
+    switch (kind) {
+    case TextRecognitionError::Kind::engineUnavailable:
+        return QStringLiteral("The text recognition engine or its language data couldn't be loaded.");
+    case TextRecognitionError::Kind::recognitionFailed:
+        return QStringLiteral("The text recognition engine couldn't process the image.");
+    case TextRecognitionError::Kind::imageTooLarge:
+        break;
+    }
+    return QStringLiteral("The image is too large for text recognition.");
+}
+
+// Tesseract keeps coordinates in 16-bit integers.
+constexpr int largestSide = 32767;
+
+struct ThreadEngine
+{
+    QString dataPath;
+    std::unique_ptr<tesseract::TessBaseAPI> api;
+};
+
+// The calling thread's engine for `dataPath`, loaded on first use.
+tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath)
+{
+    thread_local ThreadEngine engine;
+    if (engine.api && engine.dataPath == dataPath) {
+        return *engine.api;
+    }
+    engine.api.reset();
+    auto api = std::make_unique<tesseract::TessBaseAPI>();
+    const QByteArray path = dataPath.toLocal8Bit();
+    const QByteArray languages = TesseractTextRecognizer::languages().toLatin1();
+    if (api->Init(path.constData(), languages.constData(), tesseract::OEM_LSTM_ONLY) != 0) {
+        throw TextRecognitionError(TextRecognitionError::Kind::engineUnavailable);
+    }
+    // A dialogue box is one block of text lines.
+    api->SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
+    // With "eng" first the engine takes English word spacing and would otherwise put
+    // spaces between CJK characters.
+    api->SetVariable("preserve_interword_spaces", "1");
+    // No diagnostics on stderr for every image.
+    api->SetVariable("debug_file", "/dev/null");
+    engine.dataPath = dataPath;
+    engine.api = std::move(api);
+    return *engine.api;
+}
+
+// Forgets the image and the results when a recognition ends, however it ends.
+class ClearOnExit
+{
+public:
+    explicit ClearOnExit(tesseract::TessBaseAPI &api)
+        : m_api(api)
+    { }
+    ~ClearOnExit() { m_api.Clear(); }
+    ClearOnExit(const ClearOnExit &) = delete;
+    ClearOnExit &operator=(const ClearOnExit &) = delete;
+
+private:
+    tesseract::TessBaseAPI &m_api;
+};
+
+} // namespace
+
+TextRecognitionError::TextRecognitionError(Kind kind)
+    : Error(messageFor(kind))
+    , m_kind(kind)
+{ }
+
+QString TesseractTextRecognizer::defaultDataPath()
+{
+    return QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
+}
+
+QString TesseractTextRecognizer::languages()
+{
+    return QStringLiteral("eng+jpn+kor");
+}
+
+TesseractTextRecognizer::TesseractTextRecognizer(QString dataPath)
+    : m_dataPath(std::move(dataPath))
+{ }
+
+void TesseractTextRecognizer::prepareEngine() const
+{
+    engineForThisThread(m_dataPath);
+}
+
+QString TesseractTextRecognizer::recognizeText(const QImage &image) const
+{
+    return readingOrderText(recognizeFragments(image));
+}
+
+QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(const QImage &image) const
+{
+    QVector<RecognizedTextFragment> fragments;
+    if (image.isNull() || image.width() < 1 || image.height() < 1) {
+        return fragments;
+    }
+    if (image.width() > largestSide || image.height() > largestSide) {
+        throw TextRecognitionError(TextRecognitionError::Kind::imageTooLarge);
+    }
+    tesseract::TessBaseAPI &api = engineForThisThread(m_dataPath);
+
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    const double width = rgb.width();
+    const double height = rgb.height();
+    ClearOnExit clear(api);
+    api.SetImage(rgb.constBits(), rgb.width(), rgb.height(), 3, static_cast<int>(rgb.bytesPerLine()));
+    // Screen pixels carry no resolution; this is the value the engine assumes anyway.
+    api.SetSourceResolution(70);
+    if (api.Recognize(nullptr) != 0) {
+        throw TextRecognitionError(TextRecognitionError::Kind::recognitionFailed);
+    }
+
+    std::unique_ptr<tesseract::ResultIterator> line(api.GetIterator());
+    if (!line) {
+        return fragments;
+    }
+    constexpr auto level = tesseract::RIL_TEXTLINE;
+    do {
+        if (line->Empty(level)) {
+            continue;
+        }
+        int left = 0;
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+        if (!line->BoundingBox(level, &left, &top, &right, &bottom)) {
+            continue;
+        }
+        const std::unique_ptr<char[]> utf8(line->GetUTF8Text(level));
+        if (!utf8) {
+            continue;
+        }
+        // Tesseract's boxes have their origin at the top left, y downwards.
+        const QRectF box(left / width, (height - bottom) / height, (right - left) / width, (bottom - top) / height);
+        fragments.append({removingSpacesBetweenHanAndKana(QString::fromUtf8(utf8.get())), box,
+            std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
+    } while (line->Next(level));
+    return fragments;
+}
+
+} // namespace veyra
