@@ -66,7 +66,9 @@ void writeFileAtomically(const QString &path, const QByteArray &data)
         throw FileAccessError(FileAccessError::Kind::folderCreationFailed, folder);
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a short write (a full disk, a quota) shows in write()'s result:
+    // through the buffer, QSaveFile would flush part of the data and commit a truncated file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString());
     }
     if (file.write(data) != data.size()) {
