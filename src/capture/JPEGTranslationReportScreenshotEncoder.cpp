@@ -32,7 +32,8 @@ TranslationReportScreenshot JPEGTranslationReportScreenshotEncoder::encodeNow(co
 
 QCoro::Task<TranslationReportScreenshot> JPEGTranslationReportScreenshotEncoder::encode(QImage image)
 {
-    co_return co_await runOnWorker(cpuWorkPool(), [image = std::move(image)] { return encodeNow(image); });
+    auto work = [image] { return encodeNow(image); };
+    co_return co_await runOnWorker(cpuWorkPool(), std::move(work));
 }
 
 } // namespace veyra

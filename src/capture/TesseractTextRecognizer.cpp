@@ -6,6 +6,8 @@
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
+#include <atomic>
+#include <map>
 #include <memory>
 
 namespace veyra {
@@ -28,20 +30,16 @@ QString messageFor(TextRecognitionError::Kind kind)
 // Tesseract keeps coordinates in 16-bit integers.
 constexpr int largestSide = 32767;
 
-struct ThreadEngine
-{
-    QString dataPath;
-    std::unique_ptr<tesseract::TessBaseAPI> api;
-};
+std::atomic<int> loadedEngines{0};
 
-// The calling thread's engine for `dataPath`, loaded on first use.
+// The calling thread's engine for `dataPath`, loaded on first use. A failed load is not
+// kept, so the next call tries again; engines already loaded stay as they are.
 tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath)
 {
-    thread_local ThreadEngine engine;
-    if (engine.api && engine.dataPath == dataPath) {
-        return *engine.api;
+    thread_local std::map<QString, std::unique_ptr<tesseract::TessBaseAPI>> engines;
+    if (const auto found = engines.find(dataPath); found != engines.end()) {
+        return *found->second;
     }
-    engine.api.reset();
     auto api = std::make_unique<tesseract::TessBaseAPI>();
     const QByteArray path = dataPath.toLocal8Bit();
     const QByteArray languages = TesseractTextRecognizer::languages().toLatin1();
@@ -55,9 +53,8 @@ tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath)
     api->SetVariable("preserve_interword_spaces", "1");
     // No diagnostics on stderr for every image.
     api->SetVariable("debug_file", "/dev/null");
-    engine.dataPath = dataPath;
-    engine.api = std::move(api);
-    return *engine.api;
+    loadedEngines.fetch_add(1, std::memory_order_relaxed);
+    return *engines.emplace(dataPath, std::move(api)).first->second;
 }
 
 // Forgets the image and the results when a recognition ends, however it ends.
@@ -95,6 +92,11 @@ QString TesseractTextRecognizer::languages()
 TesseractTextRecognizer::TesseractTextRecognizer(QString dataPath)
     : m_dataPath(std::move(dataPath))
 { }
+
+int TesseractTextRecognizer::loadedEngineCount()
+{
+    return loadedEngines.load(std::memory_order_relaxed);
+}
 
 void TesseractTextRecognizer::prepareEngine() const
 {

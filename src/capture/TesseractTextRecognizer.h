@@ -50,6 +50,9 @@ public:
     // Loads the calling thread's engine now instead of on its first recognition.
     void prepareEngine() const;
 
+    // How many engines the process has loaded so far (one per thread and data path).
+    static int loadedEngineCount();
+
 private:
     QString m_dataPath;
 };
