@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace veyra;
 
 namespace {
@@ -95,6 +97,13 @@ TEST(CaptureAreaEditorRules, StoredRegionsAreScaledThenClampedOntoTheSnapshot)
     // A reference size below 1 is only clamped.
     EXPECT_EQ(regionCarriedOntoSnapshot(region, 0, 720, 2560, 1440), region);
     EXPECT_EQ(regionCarriedOntoSnapshot({-5, 2000, 400, 140}, 1280, -1, 1000, 1000), (CaptureRegion{0, 860, 400, 140}));
+    // Values a hand-edited file may hold stay inside the snapshot.
+    constexpr auto maxInt = std::numeric_limits<std::int64_t>::max();
+    constexpr auto minInt = std::numeric_limits<std::int64_t>::min();
+    EXPECT_EQ(regionCarriedOntoSnapshot({maxInt, minInt, maxInt, maxInt}, 1280, 720, 640, 360),
+        (CaptureRegion{0, 0, 640, 360}));
+    EXPECT_EQ(
+        regionCarriedOntoSnapshot({minInt, maxInt, minInt, -1}, 1, maxInt, 640, 360), (CaptureRegion{0, 356, 4, 4}));
     // A snapshot of 0 x 0 pixels gives a 1 x 1 region at the origin.
     EXPECT_EQ(regionCarriedOntoSnapshot(region, 1280, 720, 0, 0), (CaptureRegion{0, 0, 1, 1}));
 
