@@ -5,8 +5,11 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -32,6 +35,28 @@ constexpr int largestSide = 32767;
 
 std::atomic<int> loadedEngines{0};
 
+// libtesseract runs parts of its LSTM in OpenMP parallel regions of up to four threads,
+// which spin while idle. Recognitions already run one per worker thread, so each keeps to
+// its own thread: with max-active-levels 0 every parallel region started on this thread
+// runs on it alone. (OMP_THREAD_LIMIT would do the same for the whole process, but
+// libgomp reads it once, when it loads with libtesseract before main() runs.) Looked up
+// at run time so that a libtesseract built without OpenMP needs nothing.
+void keepOpenMPOnThisThread()
+{
+    using SetMaxActiveLevels = void (*)(int);
+    static const SetMaxActiveLevels setMaxActiveLevels = [] {
+        SetMaxActiveLevels function = nullptr;
+        if (void *symbol = ::dlsym(RTLD_DEFAULT, "omp_set_max_active_levels")) {
+            static_assert(sizeof(symbol) == sizeof(function));
+            std::memcpy(&function, &symbol, sizeof(function));
+        }
+        return function;
+    }();
+    if (setMaxActiveLevels != nullptr) {
+        setMaxActiveLevels(0);
+    }
+}
+
 // The calling thread's engine for `dataPath`, loaded on first use. A failed load is not
 // kept, so the next call tries again; engines already loaded stay as they are.
 tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath)
@@ -39,6 +64,9 @@ tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath)
     thread_local std::map<QString, std::unique_ptr<tesseract::TessBaseAPI>> engines;
     if (const auto found = engines.find(dataPath); found != engines.end()) {
         return *found->second;
+    }
+    if (engines.empty()) {
+        keepOpenMPOnThisThread();
     }
     auto api = std::make_unique<tesseract::TessBaseAPI>();
     const QByteArray path = dataPath.toLocal8Bit();

@@ -2,9 +2,12 @@
 #include "capture/AsyncTask.h"
 #include "support/RenderedDialogue.h"
 
+#include <QDir>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using namespace veyra;
 using veyra::test::DialogueStyle;
@@ -154,4 +157,25 @@ TEST_F(TesseractTextRecognizerTest, WorkerThreadsRecogniseAtTheSameTime)
     shared.recognizeText(korean);
     shared.prepareEngine();
     EXPECT_LE(TesseractTextRecognizer::loadedEngineCount() - enginesAfterPool, 1);
+}
+
+TEST_F(TesseractTextRecognizerTest, EachRecognitionStaysOnItsCallingThread)
+{
+    // The engine's OpenMP regions would otherwise add a team of worker threads to the
+    // process (threads that keep spinning between images) for every recognising thread.
+    const auto threadCount
+        = [] { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); };
+    const QImage image = renderDialogue(
+        {QStringLiteral("The bridge to the north has collapsed."), QStringLiteral("We must find another way across.")});
+    qsizetype before = 0;
+    qsizetype after = 0;
+    QString text;
+    std::thread worker([&] {
+        before = threadCount();
+        text = recognizer.recognizeText(image);
+        after = threadCount();
+    });
+    worker.join();
+    EXPECT_EQ(text, QStringLiteral("The bridge to the north has collapsed. We must find another way across."));
+    EXPECT_EQ(after, before);
 }
