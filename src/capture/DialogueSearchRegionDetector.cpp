@@ -136,29 +136,30 @@ std::vector<std::uint8_t> closed(const std::vector<std::uint8_t> &mask, int w, i
 }
 
 // The bounds of every 8-connected component of the mask, in the order of their seeds
-// (row-major scan), each flooded breadth-first.
-std::vector<DialogueSearchBounds> components(const std::vector<std::uint8_t> &mask, int w, int h)
+// (row-major scan), each flooded breadth-first. A pixel is cleared in the mask when it is
+// queued, which marks it visited; the mask is used up.
+std::vector<DialogueSearchBounds> components(std::vector<std::uint8_t> mask, int w, int h)
 {
     static constexpr std::array<std::array<int, 2>, 8> neighbours{
         {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}}};
+    const auto index = [w](int x, int y) {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x);
+    };
     std::vector<DialogueSearchBounds> found;
-    std::vector<std::uint8_t> visited(mask.size(), 0);
-    std::vector<std::int32_t> queue;
+    std::vector<std::array<int, 2>> queue;
     queue.reserve(mask.size());
     for (int seedY = 0; seedY < h; ++seedY) {
         for (int seedX = 0; seedX < w; ++seedX) {
-            const std::size_t seed
-                = static_cast<std::size_t>(seedY) * static_cast<std::size_t>(w) + static_cast<std::size_t>(seedX);
-            if (!mask[seed] || visited[seed]) {
+            const std::size_t seed = index(seedX, seedY);
+            if (!mask[seed]) {
                 continue;
             }
             DialogueSearchBounds bounds{seedX, seedY, seedX, seedY};
             queue.clear();
-            queue.push_back(static_cast<std::int32_t>(seed));
-            visited[seed] = 1;
+            queue.push_back({seedX, seedY});
+            mask[seed] = 0;
             for (std::size_t head = 0; head < queue.size(); ++head) {
-                const int x = queue[head] % w;
-                const int y = queue[head] / w;
+                const auto [x, y] = queue[head];
                 bounds.minX = std::min<std::int64_t>(bounds.minX, x);
                 bounds.maxX = std::max<std::int64_t>(bounds.maxX, x);
                 bounds.minY = std::min<std::int64_t>(bounds.minY, y);
@@ -169,11 +170,10 @@ std::vector<DialogueSearchBounds> components(const std::vector<std::uint8_t> &ma
                     if (nx < 0 || ny < 0 || nx >= w || ny >= h) {
                         continue;
                     }
-                    const std::size_t next
-                        = static_cast<std::size_t>(ny) * static_cast<std::size_t>(w) + static_cast<std::size_t>(nx);
-                    if (mask[next] && !visited[next]) {
-                        visited[next] = 1;
-                        queue.push_back(static_cast<std::int32_t>(next));
+                    const std::size_t next = index(nx, ny);
+                    if (mask[next]) {
+                        mask[next] = 0;
+                        queue.push_back({nx, ny});
                     }
                 }
             }
@@ -230,7 +230,7 @@ std::optional<QRectF> DialogueSearchRegionDetector::detect(
         = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(0.05 * static_cast<double>(h))), 1);
 
     std::optional<DialogueSearchCandidate> best;
-    for (const DialogueSearchBounds &bounds : components(closedMask, width, height)) {
+    for (const DialogueSearchBounds &bounds : components(std::move(closedMask), width, height)) {
         if (bounds.width() < minimumWidth || bounds.height() < minimumHeight) {
             continue;
         }
