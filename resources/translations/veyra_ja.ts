@@ -27,5 +27,45 @@
         <source>Veyra couldn't capture the selected window.</source>
         <translation>Veyraは選択したウインドウをキャプチャできませんでした。</translation>
     </message>
+    <message>
+        <source>The file “%@” couldn't be read.</source>
+        <translation>ファイル「%@」を読み込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The folder “%@” couldn't be created.</source>
+        <translation>フォルダ「%@」を作成できませんでした。</translation>
+    </message>
+    <message>
+        <source>The file “%@” couldn't be saved.</source>
+        <translation>ファイル「%@」を保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>The saved capture areas use an unsupported format.</source>
+        <translation>保存されたキャプチャ領域は、サポートされていない形式です。</translation>
+    </message>
+    <message>
+        <source>The saved capture areas use an unsupported coordinate mode.</source>
+        <translation>保存されたキャプチャ領域は、サポートされていない座標モードを使用しています。</translation>
+    </message>
+    <message>
+        <source>Add at least one capture area before saving.</source>
+        <translation>保存する前に、キャプチャ領域を1つ以上追加してください。</translation>
+    </message>
+    <message>
+        <source>Box IDs may contain only letters, numbers, underscores, and hyphens.</source>
+        <translation>ボックスIDには、英字、数字、アンダースコア、ハイフンのみ使用できます。</translation>
+    </message>
+    <message>
+        <source>Each box ID must be unique.</source>
+        <translation>ボックスIDはそれぞれ異なるものにしてください。</translation>
+    </message>
+    <message>
+        <source>Choose a background for %@ before saving.</source>
+        <translation>保存する前に、%@ の背景を選択してください。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't save the capture areas: %@</source>
+        <translation>Veyraはキャプチャ領域を保存できませんでした: %@</translation>
+    </message>
 </context>
 </TS>

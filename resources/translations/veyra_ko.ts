@@ -27,5 +27,45 @@
         <source>Veyra couldn't capture the selected window.</source>
         <translation>Veyra가 선택한 창을 캡처하지 못했습니다.</translation>
     </message>
+    <message>
+        <source>The file “%@” couldn't be read.</source>
+        <translation>“%@” 파일을 읽을 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>The folder “%@” couldn't be created.</source>
+        <translation>“%@” 폴더를 만들 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>The file “%@” couldn't be saved.</source>
+        <translation>“%@” 파일을 저장할 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>The saved capture areas use an unsupported format.</source>
+        <translation>저장된 캡처 영역이 지원되지 않는 형식입니다.</translation>
+    </message>
+    <message>
+        <source>The saved capture areas use an unsupported coordinate mode.</source>
+        <translation>저장된 캡처 영역이 지원되지 않는 좌표 방식을 사용합니다.</translation>
+    </message>
+    <message>
+        <source>Add at least one capture area before saving.</source>
+        <translation>저장하기 전에 캡처 영역을 하나 이상 추가하세요.</translation>
+    </message>
+    <message>
+        <source>Box IDs may contain only letters, numbers, underscores, and hyphens.</source>
+        <translation>박스 ID에는 영문자, 숫자, 밑줄(_), 하이픈(-)만 사용할 수 있습니다.</translation>
+    </message>
+    <message>
+        <source>Each box ID must be unique.</source>
+        <translation>박스 ID는 서로 겹치지 않아야 합니다.</translation>
+    </message>
+    <message>
+        <source>Choose a background for %@ before saving.</source>
+        <translation>저장하기 전에 %@의 배경을 선택하세요.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't save the capture areas: %@</source>
+        <translation>Veyra가 캡처 영역을 저장하지 못했습니다: %@</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,120 @@
+#include "capture/CaptureAreaEditorRules.h"
+
+#include "capture/LocalizedString.h"
+
+#include <QSet>
+
+namespace veyra {
+
+namespace {
+const char *messageFor(CaptureAreaValidationError::Kind kind)
+{
+    switch (kind) {
+    case CaptureAreaValidationError::Kind::noAreas:
+        return QT_TRANSLATE_NOOP("Veyra", "Add at least one capture area before saving.");
+    case CaptureAreaValidationError::Kind::invalidIdentifier:
+        return QT_TRANSLATE_NOOP("Veyra", "Box IDs may contain only letters, numbers, underscores, and hyphens.");
+    case CaptureAreaValidationError::Kind::duplicateIdentifier:
+        return QT_TRANSLATE_NOOP("Veyra", "Each box ID must be unique.");
+    case CaptureAreaValidationError::Kind::missingBackground:
+        break;
+    }
+    return QT_TRANSLATE_NOOP("Veyra", "Choose a background for %@ before saving.");
+}
+} // namespace
+
+CaptureAreaValidationError::CaptureAreaValidationError(Kind kind, QString areaID)
+    : LocalizedError(formatPlaceholders(QString::fromUtf8(messageFor(kind)), {areaID}))
+    , m_kind(kind)
+    , m_areaID(std::move(areaID))
+{ }
+
+QString CaptureAreaValidationError::localizedDescription() const
+{
+    return localizedFormat(messageFor(m_kind), {m_areaID});
+}
+
+bool isValidCaptureAreaIdentifier(const QString &id)
+{
+    if (id.isEmpty()) {
+        return false;
+    }
+    for (const QChar c : id) {
+        const char16_t u = c.unicode();
+        const bool allowed = (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9')
+            || u == u'_' || u == u'-';
+        if (!allowed) {
+            return false;
+        }
+    }
+    return true;
+}
+
+CaptureAreaProfile captureAreaProfileForSaving(const GameWindowProfileKey &key, std::int64_t snapshotWidth,
+    std::int64_t snapshotHeight, const QVector<CaptureAreaDraft> &drafts)
+{
+    using Kind = CaptureAreaValidationError::Kind;
+    if (drafts.isEmpty()) {
+        throw CaptureAreaValidationError(Kind::noAreas);
+    }
+    for (const CaptureAreaDraft &draft : drafts) {
+        if (!isValidCaptureAreaIdentifier(draft.id)) {
+            throw CaptureAreaValidationError(Kind::invalidIdentifier);
+        }
+    }
+    QSet<QString> seen;
+    for (const CaptureAreaDraft &draft : drafts) {
+        if (seen.contains(draft.id)) {
+            throw CaptureAreaValidationError(Kind::duplicateIdentifier);
+        }
+        seen.insert(draft.id);
+    }
+    CaptureAreaProfile profile{key.applicationIdentity, key.windowTitle, snapshotWidth, snapshotHeight, {}};
+    profile.areas.reserve(drafts.size());
+    for (const CaptureAreaDraft &draft : drafts) {
+        if (!draft.backgroundPattern) {
+            throw CaptureAreaValidationError(Kind::missingBackground, draft.id);
+        }
+        profile.areas.append({draft.id, draft.searchRegion, *draft.backgroundPattern});
+    }
+    return profile;
+}
+
+QString captureAreaSaveFailureMessage(const std::exception &error)
+{
+    return localizedFormat(
+        QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save the capture areas: %@"), {describeError(error)});
+}
+
+CaptureRegion regionCarriedOntoSnapshot(const CaptureRegion &region, std::int64_t referenceImageWidth,
+    std::int64_t referenceImageHeight, std::int64_t snapshotWidth, std::int64_t snapshotHeight)
+{
+    const CaptureRegion snapshotBounds{0, 0, snapshotWidth, snapshotHeight};
+    if (referenceImageWidth < 1 || referenceImageHeight < 1) {
+        return region.clamped(snapshotBounds);
+    }
+    const double sx = static_cast<double>(snapshotWidth) / static_cast<double>(referenceImageWidth);
+    const double sy = static_cast<double>(snapshotHeight) / static_cast<double>(referenceImageHeight);
+    return region.scaled(sx, sy).clamped(snapshotBounds);
+}
+
+QVector<CaptureArea> areasCarriedOntoSnapshot(
+    const CaptureAreaProfile &profile, std::int64_t snapshotWidth, std::int64_t snapshotHeight)
+{
+    QVector<CaptureArea> areas = profile.areas;
+    for (CaptureArea &area : areas) {
+        area.searchRegion = regionCarriedOntoSnapshot(area.searchRegion, profile.referenceImageWidth,
+            profile.referenceImageHeight, snapshotWidth, snapshotHeight);
+    }
+    return areas;
+}
+
+CaptureRegion eyedropperSampleRegion(QPoint clickedPixel, const CaptureRegion &searchRegion)
+{
+    constexpr std::int64_t reach = eyedropperSampleSize / 2;
+    const CaptureRegion square{static_cast<std::int64_t>(clickedPixel.x()) - reach,
+        static_cast<std::int64_t>(clickedPixel.y()) - reach, eyedropperSampleSize, eyedropperSampleSize};
+    return square.clamped(searchRegion);
+}
+
+} // namespace veyra

@@ -1,0 +1,82 @@
+#include "capture/CaptureAreaStoreDocument.h"
+
+#include "capture/InsertionSort.h"
+#include "capture/JsonDecoding.h"
+#include "capture/JsonWriting.h"
+
+#include <QCollator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QLocale>
+
+namespace veyra {
+
+QString CaptureAreaStoreDocument::currentCoordinateMode()
+{
+    return QStringLiteral("window_relative_pixels");
+}
+
+CaptureAreaStoreDocument::DocumentHeader CaptureAreaStoreDocument::DocumentHeader::fromJson(const QJsonObject &object)
+{
+    return {
+        requireInt64(object, QStringLiteral("schemaVersion")), requireString(object, QStringLiteral("coordinateMode"))};
+}
+
+QJsonObject CaptureAreaStoreDocument::toJson() const
+{
+    QJsonArray profileArray;
+    for (const CaptureAreaProfile &profile : profiles) {
+        profileArray.append(profile.toJson());
+    }
+    return {{QStringLiteral("schemaVersion"), static_cast<qint64>(schemaVersion)},
+        {QStringLiteral("coordinateMode"), coordinateMode}, {QStringLiteral("profiles"), profileArray}};
+}
+
+CaptureAreaStoreDocument CaptureAreaStoreDocument::fromJson(const QJsonObject &object)
+{
+    CaptureAreaStoreDocument document;
+    document.schemaVersion = requireInt64(object, QStringLiteral("schemaVersion"));
+    document.coordinateMode = requireString(object, QStringLiteral("coordinateMode"));
+    const QJsonArray profileArray = requireArray(object, QStringLiteral("profiles"));
+    document.profiles.reserve(profileArray.size());
+    for (const QJsonValue &value : profileArray) {
+        document.profiles.append(CaptureAreaProfile::fromJson(requireObject(value, QStringLiteral("profiles[]"))));
+    }
+    return document;
+}
+
+QByteArray CaptureAreaStoreDocument::encoded() const
+{
+    return writeJson(toJson(), {.prettyPrinted = true, .withoutEscapingSlashes = false});
+}
+
+QJsonObject decodeJsonObject(const QByteArray &data)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError) {
+        throw DecodingError(QStringLiteral("invalid JSON at offset %1: %2").arg(error.offset).arg(error.errorString()));
+    }
+    if (!document.isObject()) {
+        throw DecodingError(QStringLiteral("the top level is not an object"));
+    }
+    return document.object();
+}
+
+void sortCaptureAreaProfiles(QVector<CaptureAreaProfile> &profiles)
+{
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+    stableInsertionSort(profiles, [&collator](const CaptureAreaProfile &a, const CaptureAreaProfile &b) {
+        const QString &valueA = a.applicationIdentity.value;
+        const QString &valueB = b.applicationIdentity.value;
+        if (!canonicallyEqual(valueA, valueB)) {
+            return collator.compare(valueA, valueB) < 0;
+        }
+        return collator.compare(a.windowTitle, b.windowTitle) < 0;
+    });
+}
+
+} // namespace veyra

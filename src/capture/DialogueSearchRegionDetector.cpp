@@ -1,0 +1,276 @@
+#include "capture/DialogueSearchRegionDetector.h"
+
+#include "capture/OpaquePixels.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+namespace veyra {
+
+namespace {
+
+// One box of pixels in the working image, bounds inclusive.
+struct DialogueSearchBounds
+{
+    std::int64_t minX = 0;
+    std::int64_t minY = 0;
+    std::int64_t maxX = 0;
+    std::int64_t maxY = 0;
+
+    std::int64_t width() const { return maxX - minX + 1; }
+    std::int64_t height() const { return maxY - minY + 1; }
+    std::int64_t area() const { return width() * height(); }
+};
+
+struct DialogueSearchCandidate
+{
+    DialogueSearchBounds bounds;
+    double backgroundCoverage = 0.0;
+    std::int64_t contrastPixelCount = 0;
+};
+
+constexpr std::int64_t backgroundDistanceSquared = 64 * 64;
+constexpr std::int64_t contrastDistanceSquared = 80 * 80;
+
+// Squared distances of every 8-bit channel value to one pattern component. A component
+// outside 0...255 (a hand-edited file) is first brought to within 1024 of the channel
+// range: no threshold decision changes, and no square can overflow.
+std::array<std::int64_t, 256> squaredDistances(std::int64_t component)
+{
+    const std::int64_t c = std::clamp<std::int64_t>(component, -1024, 255 + 1024);
+    std::array<std::int64_t, 256> table{};
+    for (std::int64_t value = 0; value < 256; ++value) {
+        table[static_cast<std::size_t>(value)] = (value - c) * (value - c);
+    }
+    return table;
+}
+
+// Masks of the working image, row-major, index y * w + x.
+struct WorkingMasks
+{
+    std::vector<std::uint8_t> background;
+    std::vector<std::uint8_t> contrast;
+};
+
+// Draws the image into the w x h working image with nearest-neighbour sampling (the
+// source pixel under the centre of each working pixel) and classifies every pixel.
+WorkingMasks classifyPixels(const QImage &image, const DialogueBackgroundPattern &pattern, int w, int h)
+{
+    const std::int64_t sourceWidth = image.width();
+    const std::int64_t sourceHeight = image.height();
+    const auto red = squaredDistances(pattern.red);
+    const auto green = squaredDistances(pattern.green);
+    const auto blue = squaredDistances(pattern.blue);
+
+    std::vector<int> sourceColumn(static_cast<std::size_t>(w));
+    for (int x = 0; x < w; ++x) {
+        sourceColumn[static_cast<std::size_t>(x)] = static_cast<int>(
+            std::min((2 * x + 1) * sourceWidth / (2 * static_cast<std::int64_t>(w)), sourceWidth - 1));
+    }
+
+    WorkingMasks masks;
+    const auto count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    masks.background.assign(count, 0);
+    masks.contrast.assign(count, 0);
+    const OpaquePixels pixels(image);
+    for (int y = 0; y < h; ++y) {
+        const auto sourceY = static_cast<int>(
+            std::min((2 * y + 1) * sourceHeight / (2 * static_cast<std::int64_t>(h)), sourceHeight - 1));
+        const QRgb *scanLine = pixels.row(sourceY);
+        const std::size_t rowStart = static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
+        for (int x = 0; x < w; ++x) {
+            const QRgb rgb = pixels.rgbAt(scanLine, sourceColumn[static_cast<std::size_t>(x)], sourceY);
+            const std::int64_t d2 = red[static_cast<std::size_t>(qRed(rgb))]
+                + green[static_cast<std::size_t>(qGreen(rgb))] + blue[static_cast<std::size_t>(qBlue(rgb))];
+            masks.background[rowStart + static_cast<std::size_t>(x)] = d2 <= backgroundDistanceSquared ? 1 : 0;
+            masks.contrast[rowStart + static_cast<std::size_t>(x)] = d2 >= contrastDistanceSquared ? 1 : 0;
+        }
+    }
+    return masks;
+}
+
+// Closing with a 3 x 3 square. Dilation: set when any in-image pixel of the square is
+// set. Erosion: set when all nine pixels lie inside the image and are set, so the outer
+// border ring is always unset. Both squares are computed as a row pass and a column pass.
+std::vector<std::uint8_t> closed(const std::vector<std::uint8_t> &mask, int w, int h)
+{
+    const auto index = [w](int x, int y) {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x);
+    };
+    const std::size_t count = mask.size();
+
+    std::vector<std::uint8_t> rows(count, 0);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool left = x > 0 && mask[index(x - 1, y)];
+            const bool right = x + 1 < w && mask[index(x + 1, y)];
+            rows[index(x, y)] = (left || mask[index(x, y)] || right) ? 1 : 0;
+        }
+    }
+    std::vector<std::uint8_t> dilated(count, 0);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool above = y > 0 && rows[index(x, y - 1)];
+            const bool below = y + 1 < h && rows[index(x, y + 1)];
+            dilated[index(x, y)] = (above || rows[index(x, y)] || below) ? 1 : 0;
+        }
+    }
+
+    std::fill(rows.begin(), rows.end(), 0);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 1; x + 1 < w; ++x) {
+            rows[index(x, y)] = (dilated[index(x - 1, y)] && dilated[index(x, y)] && dilated[index(x + 1, y)]) ? 1 : 0;
+        }
+    }
+    std::vector<std::uint8_t> eroded(count, 0);
+    for (int y = 1; y + 1 < h; ++y) {
+        for (int x = 1; x + 1 < w; ++x) {
+            eroded[index(x, y)] = (rows[index(x, y - 1)] && rows[index(x, y)] && rows[index(x, y + 1)]) ? 1 : 0;
+        }
+    }
+    return eroded;
+}
+
+// The bounds of every 8-connected component of the mask, in the order of their seeds
+// (row-major scan), each flooded breadth-first. A pixel is cleared in the mask when it is
+// queued, which marks it visited; the mask is used up.
+std::vector<DialogueSearchBounds> components(std::vector<std::uint8_t> mask, int w, int h)
+{
+    static constexpr std::array<std::array<int, 2>, 8> neighbours{
+        {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}}};
+    const auto index = [w](int x, int y) {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x);
+    };
+    std::vector<DialogueSearchBounds> found;
+    std::vector<std::array<int, 2>> queue;
+    queue.reserve(mask.size());
+    for (int seedY = 0; seedY < h; ++seedY) {
+        for (int seedX = 0; seedX < w; ++seedX) {
+            const std::size_t seed = index(seedX, seedY);
+            if (!mask[seed]) {
+                continue;
+            }
+            DialogueSearchBounds bounds{seedX, seedY, seedX, seedY};
+            queue.clear();
+            queue.push_back({seedX, seedY});
+            mask[seed] = 0;
+            for (std::size_t head = 0; head < queue.size(); ++head) {
+                const auto [x, y] = queue[head];
+                bounds.minX = std::min<std::int64_t>(bounds.minX, x);
+                bounds.maxX = std::max<std::int64_t>(bounds.maxX, x);
+                bounds.minY = std::min<std::int64_t>(bounds.minY, y);
+                bounds.maxY = std::max<std::int64_t>(bounds.maxY, y);
+                for (const auto &[dx, dy] : neighbours) {
+                    const int nx = x + dx;
+                    const int ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= w || ny >= h) {
+                        continue;
+                    }
+                    const std::size_t next = index(nx, ny);
+                    if (mask[next]) {
+                        mask[next] = 0;
+                        queue.push_back({nx, ny});
+                    }
+                }
+            }
+            found.push_back(bounds);
+        }
+    }
+    return found;
+}
+
+bool isStrictlyBetter(const DialogueSearchCandidate &candidate, const DialogueSearchCandidate &best)
+{
+    const std::int64_t area = candidate.bounds.area();
+    const std::int64_t bestArea = best.bounds.area();
+    if (area != bestArea) {
+        return area > bestArea;
+    }
+    if (candidate.backgroundCoverage != best.backgroundCoverage) {
+        return candidate.backgroundCoverage > best.backgroundCoverage;
+    }
+    return candidate.contrastPixelCount > best.contrastPixelCount;
+}
+
+} // namespace
+
+std::optional<QRectF> DialogueSearchRegionDetector::detect(
+    const QImage &image, const DialogueBackgroundPattern &pattern) const
+{
+    const std::int64_t sourceWidth = image.width();
+    const std::int64_t sourceHeight = image.height();
+    if (image.isNull() || sourceWidth < 1 || sourceHeight < 1) {
+        return std::nullopt;
+    }
+
+    const std::int64_t w = std::min<std::int64_t>(sourceWidth, maximumWorkingWidth);
+    const double scaledHeight
+        = std::round(static_cast<double>(sourceHeight) * static_cast<double>(w) / static_cast<double>(sourceWidth));
+    const std::int64_t h = std::max<std::int64_t>(static_cast<std::int64_t>(scaledHeight), 1);
+    const int width = static_cast<int>(w);
+    const int height = static_cast<int>(h);
+
+    WorkingMasks masks;
+    std::vector<std::uint8_t> closedMask;
+    try {
+        masks = classifyPixels(image, pattern, width, height);
+        closedMask = closed(masks.background, width, height);
+    } catch (const std::bad_alloc &) {
+        // No memory for the working image: like a bitmap that cannot be created.
+        return std::nullopt;
+    }
+
+    const auto minimumWidth
+        = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(0.15 * static_cast<double>(w))), 1);
+    const auto minimumHeight
+        = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(0.05 * static_cast<double>(h))), 1);
+
+    std::optional<DialogueSearchCandidate> best;
+    for (const DialogueSearchBounds &bounds : components(std::move(closedMask), width, height)) {
+        if (bounds.width() < minimumWidth || bounds.height() < minimumHeight) {
+            continue;
+        }
+        std::int64_t matches = 0;
+        std::int64_t contrastPixels = 0;
+        for (std::int64_t y = bounds.minY; y <= bounds.maxY; ++y) {
+            const std::size_t rowStart = static_cast<std::size_t>(y * w);
+            for (std::int64_t x = bounds.minX; x <= bounds.maxX; ++x) {
+                matches += masks.background[rowStart + static_cast<std::size_t>(x)];
+                contrastPixels += masks.contrast[rowStart + static_cast<std::size_t>(x)];
+            }
+        }
+        const auto area = static_cast<double>(bounds.area());
+        const DialogueSearchCandidate candidate{bounds, static_cast<double>(matches) / area, contrastPixels};
+        if (candidate.backgroundCoverage < 0.3 || static_cast<double>(contrastPixels) / area < 0.01) {
+            continue;
+        }
+        if (!best || isStrictlyBetter(candidate, *best)) {
+            best = candidate;
+        }
+    }
+    if (!best) {
+        return std::nullopt;
+    }
+
+    const std::int64_t x0 = std::max<std::int64_t>(best->bounds.minX - 2, 0);
+    const std::int64_t y0 = std::max<std::int64_t>(best->bounds.minY - 2, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(best->bounds.maxX + 3, w);
+    const std::int64_t y1 = std::min<std::int64_t>(best->bounds.maxY + 3, h);
+
+    const double sx = static_cast<double>(sourceWidth) / static_cast<double>(w);
+    const double sy = static_cast<double>(sourceHeight) / static_cast<double>(h);
+    const double left = std::max(std::floor(sx * static_cast<double>(x0)), 0.0);
+    const double top = std::max(std::floor(sy * static_cast<double>(y0)), 0.0);
+    const double right = std::min(std::ceil(sx * static_cast<double>(x1)), static_cast<double>(sourceWidth));
+    const double bottom = std::min(std::ceil(sy * static_cast<double>(y1)), static_cast<double>(sourceHeight));
+    if (right <= left || bottom <= top) {
+        return std::nullopt;
+    }
+    return QRectF(left, top, right - left, bottom - top);
+}
+
+} // namespace veyra

@@ -1,0 +1,99 @@
+#include "capture/FileCaptureAreaStore.h"
+
+#include "capture/ApplicationFolder.h"
+#include "capture/CaptureAreaStoreError.h"
+#include "capture/FileIO.h"
+
+#include <QFileInfo>
+
+namespace veyra {
+
+namespace {
+bool sameKey(const CaptureAreaProfile &profile, const GameWindowProfileKey &key)
+{
+    return profile.key() == key;
+}
+} // namespace
+
+FileCaptureAreaStore::FileCaptureAreaStore(QUrl fileURL)
+    : m_fileURL(std::move(fileURL))
+{ }
+
+QUrl FileCaptureAreaStore::defaultFileURL()
+{
+    return QUrl::fromLocalFile(applicationFolderPath() + QStringLiteral("/capture-areas.json"));
+}
+
+QString FileCaptureAreaStore::filePath() const
+{
+    return m_fileURL.toLocalFile();
+}
+
+QString FileCaptureAreaStore::backupFilePath() const
+{
+    return filePath() + QStringLiteral(".bak");
+}
+
+std::optional<CaptureAreaProfile> FileCaptureAreaStore::profile(const GameWindowProfileKey &key)
+{
+    const CaptureAreaStoreDocument document = readDocument();
+    for (const CaptureAreaProfile &stored : document.profiles) {
+        if (sameKey(stored, key)) {
+            return stored;
+        }
+    }
+    return std::nullopt;
+}
+
+void FileCaptureAreaStore::save(const CaptureAreaProfile &profile)
+{
+    CaptureAreaStoreDocument document = readDocument();
+    const GameWindowProfileKey key = profile.key();
+    bool replaced = false;
+    for (CaptureAreaProfile &stored : document.profiles) {
+        if (sameKey(stored, key)) {
+            stored = profile;
+            replaced = true;
+            break;
+        }
+    }
+    if (!replaced) {
+        document.profiles.append(profile);
+    }
+    sortCaptureAreaProfiles(document.profiles);
+    writeDocument(document);
+}
+
+CaptureAreaStoreDocument FileCaptureAreaStore::readDocument() const
+{
+    const QString path = filePath();
+    if (!QFileInfo::exists(path)) {
+        return {};
+    }
+    const QByteArray data = readWholeFile(path);
+    const QJsonObject object = decodeJsonObject(data);
+    const auto header = CaptureAreaStoreDocument::DocumentHeader::fromJson(object);
+    if (header.schemaVersion < CaptureAreaStoreDocument::currentSchemaVersion) {
+        // An older format cannot be carried over. Keep the player's file beside the new
+        // one before replacing it, so nothing they drew disappears without a trace; when
+        // the copy cannot be made, the file stays as it is and the failure is thrown.
+        writeFileAtomically(backupFilePath(), data);
+        const CaptureAreaStoreDocument empty;
+        writeDocument(empty);
+        return empty;
+    }
+    if (header.schemaVersion > CaptureAreaStoreDocument::currentSchemaVersion) {
+        throw CaptureAreaStoreError(CaptureAreaStoreError::Kind::unsupportedSchema);
+    }
+    if (header.coordinateMode != CaptureAreaStoreDocument::currentCoordinateMode()) {
+        throw CaptureAreaStoreError(CaptureAreaStoreError::Kind::unsupportedCoordinateMode);
+    }
+    return CaptureAreaStoreDocument::fromJson(object);
+}
+
+void FileCaptureAreaStore::writeDocument(const CaptureAreaStoreDocument &document) const
+{
+    writeFileAtomically(filePath(), document.encoded());
+}
+
+} // namespace veyra

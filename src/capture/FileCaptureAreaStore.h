@@ -1,0 +1,36 @@
+#pragma once
+
+#include "capture/CaptureAreaStoreDocument.h"
+#include "capture/CaptureAreaStoring.h"
+
+#include <QUrl>
+
+namespace veyra {
+
+// Capture-area profiles in one JSON file, "capture-areas.json". Nothing is cached: every
+// operation reads the file again. A file of an older format is replaced by an empty
+// current one (after a copy of it is kept beside it as "capture-areas.json.bak"); a file
+// of a newer format or another coordinate mode is refused and never written.
+class FileCaptureAreaStore : public CaptureAreaStoring
+{
+public:
+    explicit FileCaptureAreaStore(QUrl fileURL);
+
+    // "capture-areas.json" in the application folder.
+    static QUrl defaultFileURL();
+
+    const QUrl &fileURL() const { return m_fileURL; }
+
+    std::optional<CaptureAreaProfile> profile(const GameWindowProfileKey &key) override;
+    void save(const CaptureAreaProfile &profile) override;
+
+private:
+    CaptureAreaStoreDocument readDocument() const;
+    void writeDocument(const CaptureAreaStoreDocument &document) const;
+    QString filePath() const;
+    QString backupFilePath() const;
+
+    QUrl m_fileURL;
+};
+
+} // namespace veyra

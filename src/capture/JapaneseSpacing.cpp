@@ -1,0 +1,72 @@
+#include "capture/JapaneseSpacing.h"
+
+#include <QStringView>
+
+namespace veyra {
+
+namespace {
+
+bool isRemovableSpace(char32_t scalar)
+{
+    return scalar == U' ' || scalar == U'\t';
+}
+
+// The scalar that starts at `index`, and the number of UTF-16 units it takes.
+char32_t scalarAt(const QString &text, qsizetype index, qsizetype *length)
+{
+    const QChar first = text.at(index);
+    if (first.isHighSurrogate() && index + 1 < text.size() && text.at(index + 1).isLowSurrogate()) {
+        *length = 2;
+        return QChar::surrogateToUcs4(first, text.at(index + 1));
+    }
+    *length = 1;
+    return first.unicode();
+}
+
+} // namespace
+
+bool isHanOrKana(char32_t scalar)
+{
+    return (scalar >= 0x3001 && scalar <= 0x303F) // CJK symbols and punctuation, without U+3000
+        || (scalar >= 0x3040 && scalar <= 0x30FF) // hiragana, katakana
+        || (scalar >= 0x31F0 && scalar <= 0x31FF) // katakana phonetic extensions
+        || (scalar >= 0x3400 && scalar <= 0x4DBF) // CJK extension A
+        || (scalar >= 0x4E00 && scalar <= 0x9FFF) // CJK unified ideographs
+        || (scalar >= 0xF900 && scalar <= 0xFAFF) // CJK compatibility ideographs
+        || (scalar >= 0xFF61 && scalar <= 0xFF9F) // half-width punctuation and katakana
+        || (scalar >= 0x20000 && scalar <= 0x3FFFF); // CJK extensions B and later
+}
+
+QString removingSpacesBetweenHanAndKana(const QString &text)
+{
+    QString result;
+    result.reserve(text.size());
+    bool previousIsHanOrKana = false;
+    qsizetype index = 0;
+    while (index < text.size()) {
+        qsizetype length = 0;
+        const char32_t scalar = scalarAt(text, index, &length);
+        if (!isRemovableSpace(scalar)) {
+            previousIsHanOrKana = isHanOrKana(scalar);
+            result += QStringView(text).mid(index, length);
+            index += length;
+            continue;
+        }
+        qsizetype end = index;
+        while (end < text.size() && isRemovableSpace(text.at(end).unicode())) {
+            ++end;
+        }
+        bool nextIsHanOrKana = false;
+        if (end < text.size()) {
+            qsizetype nextLength = 0;
+            nextIsHanOrKana = isHanOrKana(scalarAt(text, end, &nextLength));
+        }
+        if (!(previousIsHanOrKana && nextIsHanOrKana)) {
+            result += QStringView(text).mid(index, end - index);
+        }
+        index = end;
+    }
+    return result;
+}
+
+} // namespace veyra

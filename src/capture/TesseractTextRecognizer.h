@@ -1,0 +1,60 @@
+#pragma once
+
+#include "capture/Error.h"
+#include "capture/RecognizedTextFragment.h"
+#include "capture/TextRecognizing.h"
+
+namespace veyra {
+
+// Text recognition could not run. Reaches the log only.
+class TextRecognitionError : public Error
+{
+public:
+    enum class Kind {
+        // The engine or its language data could not be loaded.
+        engineUnavailable,
+        // The engine failed on the image.
+        recognitionFailed,
+        // The image is larger than the engine can address (32767 pixels a side).
+        imageTooLarge,
+    };
+
+    explicit TextRecognitionError(Kind kind);
+    Kind kind() const { return m_kind; }
+
+private:
+    Kind m_kind;
+};
+
+// Reads English, Japanese and Korean text with Tesseract's LSTM engine. Each thread that
+// calls it gets its own engine, loaded with the three languages on the thread's first
+// call and reused afterwards (the worker pool's threads never expire), so calls on
+// different threads run in parallel without sharing state.
+class TesseractTextRecognizer : public TextRecognizing
+{
+public:
+    // Debian's tesseract-ocr language data.
+    static QString defaultDataPath();
+    // English first, then Japanese and Korean.
+    static QString languages();
+
+    explicit TesseractTextRecognizer(QString dataPath = defaultDataPath());
+
+    // Reading order over recognizeFragments(); an empty image gives the empty text.
+    QString recognizeText(const QImage &image) const override;
+
+    // Tesseract's text lines with their boxes (normalised, origin bottom left) and
+    // confidences; spaces between Han or kana characters are removed from each line.
+    QVector<RecognizedTextFragment> recognizeFragments(const QImage &image) const;
+
+    // Loads the calling thread's engine now instead of on its first recognition.
+    void prepareEngine() const;
+
+    // How many engines the process has loaded so far (one per thread and data path).
+    static int loadedEngineCount();
+
+private:
+    QString m_dataPath;
+};
+
+} // namespace veyra
