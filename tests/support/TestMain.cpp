@@ -7,9 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <unistd.h>
 
 int main(int argc, char **argv)
 {
+    // The OpenMP runtime of libtesseract reads OMP_THREAD_LIMIT when it is loaded, before
+    // main(): start again with it set, as the application does.
+    if (qgetenv("OMP_THREAD_LIMIT") != "1") {
+        ::setenv("OMP_THREAD_LIMIT", "1", 1);
+        ::execv("/proc/self/exe", argv);
+    }
     ::testing::InitGoogleTest(&argc, argv);
 
     QTemporaryDir home;
@@ -23,8 +30,6 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    ::setenv("OMP_THREAD_LIMIT", "1", 1);
-
     QApplication application(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -3,6 +3,7 @@
 #include "support/TestPaths.h"
 #include "support/XvfbSession.h"
 
+#include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -28,6 +29,12 @@ TEST(VeyraLaunch, StartsOnAnXServerAndQuitsCleanlyWhenAsked)
         // Still running after start-up: the event loop is up (a failed start exits).
         EXPECT_FALSE(veyra.waitForFinished(3000));
         ASSERT_EQ(veyra.state(), QProcess::Running);
+
+        // It runs with the OpenMP thread limit in its environment from the start (the
+        // OpenMP runtime reads it only when it is loaded).
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(veyra.processId()));
+        ASSERT_TRUE(environ.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(environ.readAll().split('\0').contains("OMP_THREAD_LIMIT=1"));
 
         ::kill(static_cast<pid_t>(veyra.processId()), signalNumber);
         ASSERT_TRUE(veyra.waitForFinished(15000));
