@@ -27,5 +27,17 @@
         <source>Veyra couldn't capture the selected window.</source>
         <translation>Veyraは選択したウインドウをキャプチャできませんでした。</translation>
     </message>
+    <message>
+        <source>The request to the server timed out.</source>
+        <translation>サーバーへのリクエストがタイムアウトしました。</translation>
+    </message>
+    <message>
+        <source>The server's response was too large.</source>
+        <translation>サーバーからの応答が大きすぎます。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't reach the server: %@</source>
+        <translation>Veyraはサーバーに接続できませんでした: %@</translation>
+    </message>
 </context>
 </TS>

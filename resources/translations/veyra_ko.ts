@@ -27,5 +27,17 @@
         <source>Veyra couldn't capture the selected window.</source>
         <translation>Veyra가 선택한 창을 캡처하지 못했습니다.</translation>
     </message>
+    <message>
+        <source>The request to the server timed out.</source>
+        <translation>서버 요청 시간이 초과되었습니다.</translation>
+    </message>
+    <message>
+        <source>The server's response was too large.</source>
+        <translation>서버 응답이 너무 큽니다.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't reach the server: %@</source>
+        <translation>Veyra가 서버에 연결하지 못했습니다: %@</translation>
+    </message>
 </context>
 </TS>

@@ -98,6 +98,11 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
     for (const auto &[name, value] : request.headers.fields()) {
         networkRequest.setRawHeader(name, value);
     }
+    // Qt 6.4 loses the tail of some brotli-encoded answers while decoding them, without
+    // reporting an error; answers come unencoded (a caller may still ask otherwise).
+    if (!request.headers.contains("Accept-Encoding")) {
+        networkRequest.setRawHeader("Accept-Encoding", "identity");
+    }
     networkRequest.setTransferTimeout(static_cast<int>(request.timeout.count()));
     networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);

@@ -9,8 +9,10 @@
 
 namespace veyra {
 
-// The live transport: sends each request unchanged over one QNetworkAccessManager and
-// returns the answer whatever its status. It adds no header and retries nothing.
+// The live transport: sends each request over one QNetworkAccessManager and returns the
+// answer whatever its status. It retries nothing and adds no header of its own except
+// "Accept-Encoding: identity" when the caller set none (Qt 6.4 can silently truncate a
+// brotli-encoded answer).
 //
 // - The request's time-out is Qt's transfer time-out; when it fires the request fails
 //   with HTTPTransportError::timedOut. Only a request whose token was cancelled ends
