@@ -155,17 +155,16 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
     if (transfer->tooLarge) {
         throw HTTPTransportError(HTTPTransportError::Kind::responseTooLarge);
     }
-    const QByteArray rest = reply->readAll();
-    if (transfer->body.size() + rest.size() > limit) {
-        throw HTTPTransportError(HTTPTransportError::Kind::responseTooLarge);
-    }
-    transfer->body += rest;
-
     const QNetworkReply::NetworkError error = reply->error();
     // Nobody but the transfer time-out aborts a reply that was not cancelled.
     if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError) {
         throw HTTPTransportError(HTTPTransportError::Kind::timedOut);
     }
+    const QByteArray rest = reply->isOpen() ? reply->readAll() : QByteArray();
+    if (transfer->body.size() + rest.size() > limit) {
+        throw HTTPTransportError(HTTPTransportError::Kind::responseTooLarge);
+    }
+    transfer->body += rest;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (error != QNetworkReply::NoError && !(status.isValid() && isAnswerFromServer(error))) {
         throw HTTPTransportError(HTTPTransportError::Kind::networkFailure, reply->errorString());

@@ -106,7 +106,8 @@ int portOf(const sockaddr_storage &address)
 }
 
 // The server-side socket of one connection, found among the process's descriptors by
-// its two ports (httplib does not hand it to handlers), or -1.
+// its two ports (httplib does not hand it to handlers), or -1 when it has no peer any
+// more.
 int findConnectionSocket(int localPort, int remotePort)
 {
     DIR *descriptors = ::opendir("/proc/self/fd");
@@ -236,6 +237,10 @@ void ServiceStandIn::State::handle(const httplib::Request &request, httplib::Res
             response.set_header(stdString(name), stdString(value));
         }
     }
+    if (scripted.status == 204 || scripted.status == 304 || scripted.status < 200) {
+        // These answers have no body in HTTP; one sent anyway would corrupt the connection.
+        return;
+    }
     if (scripted.chunked) {
         auto body = std::make_shared<std::string>(stdString(scripted.body));
         response.set_chunked_content_provider(contentType, [body](size_t offset, httplib::DataSink &sink) {
@@ -271,7 +276,8 @@ bool ServiceStandIn::State::waitForRelease(const ScriptedResponse &scripted, int
             break;
         }
         lock.unlock();
-        const bool closed = fd >= 0 ? peerClosed(fd, tick) : (std::this_thread::sleep_for(tick), false);
+        // A connection whose socket has no peer any more was reset by the client.
+        const bool closed = fd < 0 || peerClosed(fd, tick);
         lock.lock();
         if (closed) {
             requests[index].clientDisconnected = true;

@@ -176,7 +176,9 @@ TEST_F(QtNetworkHTTPTransportTest, RedirectsStayOnTheSameOrigin)
     request.url = m_standIn.url(QStringLiteral("/old"));
     request.headers.set("Authorization", "Bearer secret");
     EXPECT_EQ(runTask(m_transport.data(request, {})).body, "moved");
-    ASSERT_EQ(m_standIn.requests(QByteArray("GET"), QStringLiteral("/new")).size(), 1);
+    const QList<RecordedRequest> followed = m_standIn.requests(QByteArray("GET"), QStringLiteral("/new"));
+    ASSERT_EQ(followed.size(), 1);
+    EXPECT_EQ(followed[0].header("Authorization"), QByteArray("Bearer secret"));
 
     // Another host (localhost is not 127.0.0.1): not followed, so the token stays home.
     QUrl elsewhere = m_standIn.url(QStringLiteral("/stolen"));
