@@ -140,10 +140,14 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
         }
         transfer->body += chunk;
     });
-    const CancellationToken::Registration registration = token.onCancel([transfer, reply] {
-        transfer->cancelled = true;
-        abortLater(reply);
-    });
+    // The session may be destroyed, and the reply with it, before the token is.
+    const CancellationToken::Registration registration
+        = token.onCancel([transfer, guarded = QPointer<QNetworkReply>(reply)] {
+              transfer->cancelled = true;
+              if (guarded) {
+                  abortLater(guarded);
+              }
+          });
 
     if (!reply->isFinished()) {
         co_await reply;
