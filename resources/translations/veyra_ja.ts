@@ -66,6 +66,16 @@
     <message>
         <source>Veyra couldn't save the capture areas: %@</source>
         <translation>Veyraはキャプチャ領域を保存できませんでした: %@</translation>
+        <source>The request to the server timed out.</source>
+        <translation>サーバーへのリクエストがタイムアウトしました。</translation>
+    </message>
+    <message>
+        <source>The server's response was too large.</source>
+        <translation>サーバーからの応答が大きすぎます。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't reach the server: %@</source>
+        <translation>Veyraはサーバーに接続できませんでした: %@</translation>
     </message>
 </context>
 </TS>

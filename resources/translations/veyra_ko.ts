@@ -66,6 +66,16 @@
     <message>
         <source>Veyra couldn't save the capture areas: %@</source>
         <translation>Veyra가 캡처 영역을 저장하지 못했습니다: %@</translation>
+        <source>The request to the server timed out.</source>
+        <translation>서버 요청 시간이 초과되었습니다.</translation>
+    </message>
+    <message>
+        <source>The server's response was too large.</source>
+        <translation>서버 응답이 너무 큽니다.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't reach the server: %@</source>
+        <translation>Veyra가 서버에 연결하지 못했습니다: %@</translation>
     </message>
 </context>
 </TS>

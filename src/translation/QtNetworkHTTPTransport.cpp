@@ -1,0 +1,207 @@
+#include "translation/QtNetworkHTTPTransport.h"
+
+#include "translation/HTTPTransportError.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include <qcoro/qcoronetworkreply.h>
+
+namespace veyra {
+
+namespace {
+
+// What the signal handlers of one reply learn while it runs.
+struct Transfer
+{
+    QByteArray body;
+    bool cancelled = false;
+    bool tooLarge = false;
+};
+
+// Deletes the reply through the event loop when the request ends, however it ends:
+// the reply may still be inside one of its own signals.
+class ReplyHolder
+{
+public:
+    explicit ReplyHolder(QNetworkReply *reply)
+        : m_reply(reply)
+    { }
+    ~ReplyHolder()
+    {
+        if (m_reply) {
+            m_reply->deleteLater();
+        }
+    }
+    ReplyHolder(const ReplyHolder &) = delete;
+    ReplyHolder &operator=(const ReplyHolder &) = delete;
+
+    QNetworkReply *get() const { return m_reply.data(); }
+
+private:
+    QPointer<QNetworkReply> m_reply;
+};
+
+// Aborts from the event loop rather than from inside the caller's stack: an abort
+// finishes the reply synchronously, which would resume the awaiting coroutine in the
+// middle of whatever cancelled it.
+void abortLater(QNetworkReply *reply)
+{
+    QMetaObject::invokeMethod(
+        reply, [reply] { reply->abort(); }, Qt::QueuedConnection);
+}
+
+// Errors that Qt reports for an HTTP error status: the server did answer, and its
+// status and body are the answer.
+bool isAnswerFromServer(QNetworkReply::NetworkError error)
+{
+    const int code = static_cast<int>(error);
+    return error == QNetworkReply::NoError || (code >= 201 && code <= 299)
+        || error == QNetworkReply::ProtocolInvalidOperationError || (code >= 401 && code <= 499);
+}
+
+HTTPHeaders responseHeaders(const QNetworkReply &reply)
+{
+    HTTPHeaders headers;
+    for (const auto &[name, value] : reply.rawHeaderPairs()) {
+        headers.add(name, value);
+    }
+    return headers;
+}
+
+} // namespace
+
+QtNetworkHTTPTransport::QtNetworkHTTPTransport(qint64 maximumResponseBytes)
+    : m_ownedSession(makeEphemeralNetworkSession())
+    , m_session(m_ownedSession.get())
+    , m_maximumResponseBytes(maximumResponseBytes)
+{ }
+
+QtNetworkHTTPTransport::QtNetworkHTTPTransport(QNetworkAccessManager *session, qint64 maximumResponseBytes)
+    : m_session(session)
+    , m_maximumResponseBytes(maximumResponseBytes)
+{ }
+
+QtNetworkHTTPTransport::~QtNetworkHTTPTransport() = default;
+
+QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, CancellationToken token)
+{
+    token.throwIfCancelled();
+    if (!m_session) {
+        throw HTTPTransportError(
+            HTTPTransportError::Kind::networkFailure, QStringLiteral("The network session has been closed."));
+    }
+
+    QNetworkRequest networkRequest(request.url);
+    for (const auto &[name, value] : request.headers.fields()) {
+        networkRequest.setRawHeader(name, value);
+    }
+    // Qt 6.4 loses the tail of some brotli-encoded answers while decoding them, without
+    // reporting an error; answers come unencoded (a caller may still ask otherwise).
+    if (!request.headers.contains("Accept-Encoding")) {
+        networkRequest.setRawHeader("Accept-Encoding", "identity");
+    }
+    networkRequest.setTransferTimeout(static_cast<int>(request.timeout.count()));
+    networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+    networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    networkRequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+
+    const ReplyHolder holder(request.body.isEmpty()
+            ? m_session->sendCustomRequest(networkRequest, request.method)
+            : m_session->sendCustomRequest(networkRequest, request.method, request.body));
+    QNetworkReply *reply = holder.get();
+    const qint64 limit = m_maximumResponseBytes;
+    auto transfer = std::make_shared<Transfer>();
+
+    const auto refuse = [transfer, reply] {
+        if (!transfer->tooLarge) {
+            transfer->tooLarge = true;
+            transfer->body.clear();
+            abortLater(reply);
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, limit, refuse] {
+        bool known = false;
+        const qlonglong length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        if (known && length > limit) {
+            refuse();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, limit, transfer, refuse] {
+        const QByteArray chunk = reply->readAll();
+        if (transfer->tooLarge || transfer->cancelled) {
+            return;
+        }
+        if (transfer->body.size() + chunk.size() > limit) {
+            refuse();
+            return;
+        }
+        transfer->body += chunk;
+    });
+    // The session may be destroyed, and the reply with it, before the token is.
+    const CancellationToken::Registration registration
+        = token.onCancel([transfer, guarded = QPointer<QNetworkReply>(reply)] {
+              transfer->cancelled = true;
+              if (guarded) {
+                  abortLater(guarded);
+              }
+          });
+
+    if (!reply->isFinished()) {
+        co_await reply;
+    }
+
+    if (transfer->cancelled || token.isCancelled()) {
+        throw CancellationError();
+    }
+    if (transfer->tooLarge) {
+        throw HTTPTransportError(HTTPTransportError::Kind::responseTooLarge);
+    }
+    const QNetworkReply::NetworkError error = reply->error();
+    // Nobody but the transfer time-out aborts a reply that was not cancelled.
+    if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError) {
+        throw HTTPTransportError(HTTPTransportError::Kind::timedOut);
+    }
+    const QByteArray rest = reply->isOpen() ? reply->readAll() : QByteArray();
+    if (transfer->body.size() + rest.size() > limit) {
+        throw HTTPTransportError(HTTPTransportError::Kind::responseTooLarge);
+    }
+    transfer->body += rest;
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (error != QNetworkReply::NoError && !(status.isValid() && isAnswerFromServer(error))) {
+        throw HTTPTransportError(HTTPTransportError::Kind::networkFailure, reply->errorString());
+    }
+    HTTPResponse response;
+    if (status.isValid()) {
+        response.statusCode = status.toInt();
+    }
+    response.headers = responseHeaders(*reply);
+    response.body = std::move(transfer->body);
+    co_return response;
+}
+
+std::unique_ptr<QNetworkAccessManager> makeEphemeralNetworkSession()
+{
+    auto session = std::make_unique<QNetworkAccessManager>();
+    session->setCookieJar(new QNetworkCookieJar(session.get()));
+    session->setRedirectPolicy(QNetworkRequest::SameOriginRedirectPolicy);
+    session->setTransferTimeout(static_cast<int>(defaultHTTPRequestTimeout.count()));
+    session->setAutoDeleteReplies(false);
+    return session;
+}
+
+std::shared_ptr<HTTPTransport> chooseHTTPTransport(
+    std::shared_ptr<HTTPTransport> transport, QNetworkAccessManager *session)
+{
+    if (transport) {
+        return transport;
+    }
+    if (session) {
+        return std::make_shared<QtNetworkHTTPTransport>(session);
+    }
+    return std::make_shared<QtNetworkHTTPTransport>();
+}
+
+} // namespace veyra

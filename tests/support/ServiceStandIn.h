@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace veyra::test {
+
+using HeaderFields = QList<std::pair<QByteArray, QByteArray>>;
+
+// One part of a multipart/form-data request.
+struct RecordedPart
+{
+    QString name;
+    QString filename;
+    QByteArray contentType;
+    QByteArray content;
+};
+
+// A request as the stand-in received it.
+struct RecordedRequest
+{
+    QByteArray method;
+    // The decoded path, without the query.
+    QString path;
+    // The request target exactly as sent (path and query).
+    QByteArray target;
+    HeaderFields headers;
+    // The body; empty for multipart bodies, whose parts are in `parts`.
+    QByteArray body;
+    QList<RecordedPart> parts;
+    // True when the client closed the connection while its answer was still delayed.
+    bool clientDisconnected = false;
+
+    // The first value of a header (names compare case-insensitively).
+    std::optional<QByteArray> header(const QByteArray &name) const;
+    // The body parsed as a JSON object; an empty object when it is not one.
+    QJsonObject jsonBody() const;
+};
+
+// One scripted answer.
+struct ScriptedResponse
+{
+    int status = 200;
+    QByteArray body;
+    // Content-Type is "application/json" unless set here.
+    HeaderFields headers;
+    // The answer is sent only after this delay...
+    std::chrono::milliseconds delay{0};
+    // ...or, when held, only after releaseHeldResponses().
+    bool held = false;
+    // Sent with chunked transfer encoding (no Content-Length).
+    bool chunked = false;
+
+    static ScriptedResponse json(const QJsonObject &object, int status = 200);
+    static ScriptedResponse raw(int status, QByteArray body, QByteArray contentType = "application/json");
+
+    ScriptedResponse delayedBy(std::chrono::milliseconds duration) const;
+    ScriptedResponse heldUntilReleased() const;
+    ScriptedResponse withHeader(QByteArray name, QByteArray value) const;
+    ScriptedResponse inChunks() const;
+};
+
+// A stand-in for the service's server: a real HTTP server on 127.0.0.1 with a free
+// port, whose every endpoint (a method and a path) is scripted by the test. Each
+// endpoint answers from its queue of scripted responses first, then with its default;
+// an unscripted endpoint answers 404. Every request is recorded. The server runs on
+// threads of its own, so the test's event loop stays free for the client under test;
+// destroying it stops it, also while delayed answers are pending.
+class ServiceStandIn
+{
+public:
+    using Responder = std::function<ScriptedResponse(const RecordedRequest &)>;
+
+    ServiceStandIn();
+    ~ServiceStandIn();
+
+    ServiceStandIn(const ServiceStandIn &) = delete;
+    ServiceStandIn &operator=(const ServiceStandIn &) = delete;
+
+    quint16 port() const;
+    // "http://127.0.0.1:<port>" followed by the path.
+    QUrl url(const QString &path = QStringLiteral("/")) const;
+
+    // The answer of an endpoint once its queue is empty.
+    void setDefaultResponse(const QByteArray &method, const QString &path, ScriptedResponse response);
+    void setDefaultResponder(const QByteArray &method, const QString &path, Responder responder);
+    // The answer to the endpoint's next request.
+    void enqueueResponse(const QByteArray &method, const QString &path, ScriptedResponse response);
+    // Sends every answer that is held now.
+    void releaseHeldResponses();
+
+    QList<RecordedRequest> requests() const;
+    QList<RecordedRequest> requests(const QByteArray &method, const QString &path) const;
+    qsizetype requestCount() const;
+    // How many delayed answers are waiting right now.
+    int pendingResponseCount() const;
+
+    // Stops listening and ends every pending answer; called by the destructor.
+    void stop();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace veyra::test
