@@ -8,6 +8,7 @@
 #include "support/ServiceStandIn.h"
 #include "support/TranslationServiceScript.h"
 #include "translation/FileGameTitleStore.h"
+#include "translation/FixtureGameTitleResolver.h"
 #include "translation/GameTitleClientError.h"
 #include "translation/HTTPGameTitleResolver.h"
 #include "translation/HTTPTranslationClient.h"
@@ -16,6 +17,7 @@
 #include "translation/InMemoryTranslationSettingsStore.h"
 #include "translation/TranslationCoordinator.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -301,6 +303,42 @@ TEST(GameplaySessionCoordinatorOptionalsTest, WithoutResolverOrLoopTitlesComeFro
     store->save(GameTitleResolution(QStringLiteral("One"), QStringLiteral("Game One")), *target.profileKey());
     coordinator.resolveGameTitle(target);
     EXPECT_EQ(coordinator.representativeGameName(), QStringLiteral("Game One"));
+}
+
+TEST(GameplaySessionCoordinatorOptionalsTest, AResolverThatAnswersAtOnceLeavesNoTaskBehind)
+{
+    GameplaySessionCoordinator coordinator(std::make_shared<InMemoryCaptureAreaStore>(), nullptr, nullptr,
+        settings(TranslationTargetLanguage::english), std::make_shared<InMemoryGameTitleStore>(),
+        std::make_shared<FixtureGameTitleResolver>());
+    coordinator.resolveGameTitle(window(QStringLiteral("com.example.a"), QStringLiteral("  Star \n Ocean ")));
+    EXPECT_TRUE(coordinator.gameTitleTask());
+    ASSERT_TRUE(waitUntil([&] { return coordinator.representativeGameName().has_value(); }));
+    EXPECT_EQ(coordinator.representativeGameName(), QStringLiteral("Star Ocean"));
+    EXPECT_FALSE(coordinator.gameTitleTask());
+    EXPECT_FALSE(coordinator.gameTitleRequestID());
+}
+
+TEST(GameplaySessionCoordinatorOptionalsTest, AnUnreadableCacheFileNeverStopsTheSession)
+{
+    QTemporaryDir folder;
+    const QString path = folder.path() + QStringLiteral("/game-titles.json");
+    ASSERT_TRUE(QDir().mkpath(path));
+    auto resolver = std::make_shared<FakeGameTitleResolver>();
+    GameplaySessionCoordinator coordinator(std::make_shared<InMemoryCaptureAreaStore>(), nullptr, nullptr,
+        settings(TranslationTargetLanguage::english), std::make_shared<FileGameTitleStore>(QUrl::fromLocalFile(path)),
+        resolver);
+    LogCapture log;
+    coordinator.resolveGameTitle(window(QStringLiteral("com.example.a"), QStringLiteral("One")));
+    ASSERT_TRUE(waitUntil([&] { return resolver->calls.size() == 1; }));
+    resolver->calls[0]->succeed(GameTitleResolution(QStringLiteral("One"), QStringLiteral("Game One")));
+    ASSERT_TRUE(waitUntil([&] { return !coordinator.gameTitleTask(); }));
+    EXPECT_EQ(coordinator.representativeGameName(), QStringLiteral("Game One"));
+    const QStringList messages = log.messages(QStringLiteral("GameTitle"));
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Game-title cache lookup failed: ")));
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("game-titles.json")));
+    EXPECT_TRUE(messages[1].startsWith(QStringLiteral("Game-title cache save failed: ")));
+    EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
 TEST(GameplaySessionCoordinatorLifetimeTest, ALateAnswerForAReleasedCoordinatorVanishes)

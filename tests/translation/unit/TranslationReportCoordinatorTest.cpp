@@ -7,6 +7,7 @@
 #include "translation/HTTPTranslationErrorReporter.h"
 #include "translation/HTTPTransportError.h"
 #include "translation/QtNetworkHTTPTransport.h"
+#include "translation/UnavailableTranslationErrorReporter.h"
 
 #include <gtest/gtest.h>
 
@@ -204,6 +205,22 @@ TEST_F(TranslationReportCoordinatorTest, ResetForgetsEveryScreenshot)
     EXPECT_EQ(upload.screenshot, frame("name-2"));
     upload.succeed();
     EXPECT_TRUE(waitUntil([&] { return m_events.back() == Event::submitted(name); }));
+}
+
+TEST(TranslationReportCoordinatorUnavailableTest, AReporterThatFailsAtOnceLeavesTheCoordinatorIdle)
+{
+    TranslationReportCoordinator coordinator(std::make_shared<UnavailableTranslationErrorReporter>());
+    std::vector<Event> events;
+    coordinator.setOnEvent([&events](const Event &event) { events.push_back(event); });
+    coordinator.retainScreenshot({QStringLiteral("box"), QStringLiteral("Text"), frame("box")});
+    const TranslationReportTarget box = row(QStringLiteral("box"), QStringLiteral("Text"));
+    for (size_t attempt = 1; attempt <= 2; ++attempt) {
+        coordinator.submitReport(box);
+        ASSERT_TRUE(waitUntil([&] { return events.size() == attempt; }));
+        EXPECT_EQ(events.back(), Event::failed(box));
+        EXPECT_FALSE(coordinator.task());
+        EXPECT_FALSE(coordinator.activeTarget());
+    }
 }
 
 TEST(TranslationReportCoordinatorLifetimeTest, AReleasedCoordinatorEndsItsReportSilently)
