@@ -157,7 +157,105 @@ bool peerClosed(int fd, std::chrono::milliseconds timeout)
     return false;
 }
 
+// httplib takes a multipart body apart itself and keeps none of its bytes. The stand-in
+// hides such a request's Content-Type from it before the body is read (under this name),
+// keeps the body as it came, and reads the parts itself.
+const std::string hiddenContentType = "X-Stand-In-Content-Type";
+
+httplib::Server::HandlerResponse hideMultipartContentType(const httplib::Request &request, httplib::Response &)
+{
+    // The request is the server's own, not a constant: only the handler sees it const.
+    auto &headers = const_cast<httplib::Headers &>(request.headers);
+    const auto found = headers.find("Content-Type");
+    if (found != headers.end() && found->second.rfind("multipart/form-data", 0) == 0) {
+        const std::string value = found->second;
+        headers.erase(found);
+        headers.emplace(hiddenContentType, value);
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
+}
+
+// The value of a parameter of a header value ("name" of `form-data; name="x"`), quotes
+// removed.
+std::optional<QByteArray> headerParameter(const QByteArray &value, const QByteArray &name)
+{
+    for (const QByteArray &piece : value.split(';')) {
+        const QByteArray trimmed = piece.trimmed();
+        const qsizetype equals = trimmed.indexOf('=');
+        if (equals < 0 || trimmed.left(equals).trimmed().compare(name, Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        QByteArray parameter = trimmed.mid(equals + 1).trimmed();
+        if (parameter.size() >= 2 && parameter.startsWith('"') && parameter.endsWith('"')) {
+            parameter = parameter.mid(1, parameter.size() - 2);
+        }
+        return parameter;
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+std::optional<QList<RecordedPart>> parseMultipart(const QByteArray &contentType, const QByteArray &body)
+{
+    const auto boundary = headerParameter(contentType, "boundary");
+    if (!boundary || boundary->isEmpty()) {
+        return std::nullopt;
+    }
+    const QByteArray delimiter = "--" + *boundary;
+    if (!body.startsWith(delimiter + "\r\n")) {
+        return std::nullopt;
+    }
+    QList<RecordedPart> parts;
+    qsizetype position = delimiter.size() + 2;
+    while (true) {
+        const qsizetype headersEnd = body.indexOf("\r\n\r\n", position);
+        if (headersEnd < 0) {
+            return std::nullopt;
+        }
+        RecordedPart part;
+        const QByteArray headerBlock = body.mid(position, headersEnd - position);
+        for (qsizetype start = 0; start <= headerBlock.size();) {
+            qsizetype end = headerBlock.indexOf("\r\n", start);
+            if (end < 0) {
+                end = headerBlock.size();
+            }
+            const QByteArray field = headerBlock.mid(start, end - start);
+            start = end + 2;
+            const qsizetype colon = field.indexOf(':');
+            if (colon <= 0 || field.contains('\r') || field.contains('\n')) {
+                return std::nullopt;
+            }
+            const QByteArray name = field.left(colon).trimmed();
+            const QByteArray value = field.mid(colon + 1).trimmed();
+            if (name.compare("Content-Disposition", Qt::CaseInsensitive) == 0) {
+                if (!value.startsWith("form-data")) {
+                    return std::nullopt;
+                }
+                part.name = QString::fromUtf8(headerParameter(value, "name").value_or(QByteArray()));
+                part.filename = QString::fromUtf8(headerParameter(value, "filename").value_or(QByteArray()));
+            } else if (name.compare("Content-Type", Qt::CaseInsensitive) == 0) {
+                part.contentType = value;
+            }
+            part.headerLines.append(field);
+        }
+        const qsizetype contentStart = headersEnd + 4;
+        const qsizetype contentEnd = body.indexOf("\r\n" + delimiter, contentStart);
+        if (contentEnd < 0) {
+            return std::nullopt;
+        }
+        part.content = body.mid(contentStart, contentEnd - contentStart);
+        parts.append(part);
+        position = contentEnd + 2 + delimiter.size();
+        if (body.mid(position) == "--\r\n") {
+            return parts;
+        }
+        if (body.mid(position, 2) != "\r\n") {
+            return std::nullopt;
+        }
+        position += 2;
+    }
+}
 
 struct ServiceStandIn::State
 {
@@ -189,14 +287,18 @@ void ServiceStandIn::State::handle(const httplib::Request &request, httplib::Res
     recorded.path = QString::fromStdString(request.path);
     recorded.target = bytes(request.target);
     for (const auto &[name, value] : request.headers) {
-        if (!isPseudoHeader(name)) {
+        if (name == hiddenContentType) {
+            recorded.headers.append({"Content-Type", bytes(value)});
+        } else if (!isPseudoHeader(name)) {
             recorded.headers.append({bytes(name), bytes(value)});
         }
     }
     recorded.body = bytes(request.body);
-    for (const auto &[name, file] : request.files) {
-        recorded.parts.append({QString::fromStdString(file.name), QString::fromStdString(file.filename),
-            bytes(file.content_type), bytes(file.content)});
+    if (const auto contentType = recorded.header("Content-Type");
+        contentType && contentType->startsWith("multipart/form-data")) {
+        const auto parts = parseMultipart(*contentType, recorded.body);
+        recorded.malformedMultipart = !parts;
+        recorded.parts = parts.value_or(QList<RecordedPart>());
     }
 
     ScriptedResponse scripted;
@@ -305,6 +407,7 @@ ServiceStandIn::ServiceStandIn()
     state.server.Patch(any, handler);
     state.server.Delete(any, handler);
     state.server.Options(any, handler);
+    state.server.set_pre_routing_handler(&hideMultipartContentType);
     // Idle keep-alive connections end soon, so that stopping never waits long.
     state.server.set_keep_alive_timeout(1);
 

@@ -22,8 +22,15 @@ struct RecordedPart
     QString name;
     QString filename;
     QByteArray contentType;
+    // Every header line of the part, in order, without its CRLF.
+    QList<QByteArray> headerLines;
     QByteArray content;
 };
+
+// The parts of a multipart/form-data body with the boundary of the Content-Type value,
+// read strictly (no preamble, CRLF line ends, the closing delimiter followed by CRLF and
+// nothing else), or nothing when the body is not of that form.
+std::optional<QList<RecordedPart>> parseMultipart(const QByteArray &contentType, const QByteArray &body);
 
 // A request as the stand-in received it.
 struct RecordedRequest
@@ -34,9 +41,13 @@ struct RecordedRequest
     // The request target exactly as sent (path and query).
     QByteArray target;
     HeaderFields headers;
-    // The body; empty for multipart bodies, whose parts are in `parts`.
+    // The body exactly as received (for multipart bodies too).
     QByteArray body;
+    // The parts of a multipart/form-data body, read strictly: the body must begin with
+    // the first delimiter and end with the closing one followed by CRLF.
     QList<RecordedPart> parts;
+    // True when the body was declared multipart/form-data but did not parse strictly.
+    bool malformedMultipart = false;
     // True when the client closed the connection while its answer was still delayed.
     bool clientDisconnected = false;
 

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "capture/Logger.h"
+#include "translation/GameTitleStoreDocument.h"
+#include "translation/GameTitleStoring.h"
+
+#include <QUrl>
+
+namespace veyra {
+
+// Game titles in one JSON file, "game-titles.json". Nothing is held in memory: every
+// operation reads the file again. A file that is not a valid document of the current
+// schema is logged and treated as empty, and the next save replaces it; a file that
+// cannot be read is an error of the operation and is never overwritten. Entries never
+// expire.
+class FileGameTitleStore : public GameTitleStoring
+{
+public:
+    explicit FileGameTitleStore(QUrl fileURL, Logger logger = Logger("GameTitleStore"));
+
+    // "game-titles.json" in the application folder.
+    static QUrl defaultFileURL();
+
+    const QUrl &fileURL() const { return m_fileURL; }
+
+    // The first entry of the key in file order, its names normalised again.
+    std::optional<GameTitleResolution> resolution(const GameWindowProfileKey &key) override;
+    // Replaces the first entry of the key in place or appends one, sorts, and writes
+    // the file atomically (creating its folder).
+    void save(const GameTitleResolution &resolution, const GameWindowProfileKey &key) override;
+
+private:
+    GameTitleStoreDocument loadDocument() const;
+
+    QUrl m_fileURL;
+    Logger m_logger;
+};
+
+} // namespace veyra

@@ -1,0 +1,12 @@
+#include "translation/FixtureGameTitleResolver.h"
+
+namespace veyra {
+
+QCoro::Task<GameTitleResolution> FixtureGameTitleResolver::resolve(
+    GameTitleWindowMetadata metadata, CancellationToken token)
+{
+    Q_UNUSED(token);
+    co_return GameTitleResolution(metadata.windowTitle, metadata.windowTitle);
+}
+
+} // namespace veyra

@@ -1,0 +1,16 @@
+#include "translation/UnavailableGameTitleResolver.h"
+
+#include "translation/GameTitleClientError.h"
+
+namespace veyra {
+
+QCoro::Task<GameTitleResolution> UnavailableGameTitleResolver::resolve(
+    GameTitleWindowMetadata metadata, CancellationToken token)
+{
+    Q_UNUSED(metadata);
+    Q_UNUSED(token);
+    throw GameTitleClientError(GameTitleClientError::Kind::invalidConfiguration);
+    co_return GameTitleResolution();
+}
+
+} // namespace veyra

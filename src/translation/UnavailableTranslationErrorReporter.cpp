@@ -1,0 +1,17 @@
+#include "translation/UnavailableTranslationErrorReporter.h"
+
+#include "translation/TranslationClientError.h"
+
+namespace veyra {
+
+QCoro::Task<void> UnavailableTranslationErrorReporter::report(
+    QUuid translationID, TranslationReportScreenshot screenshot, CancellationToken token)
+{
+    Q_UNUSED(translationID);
+    Q_UNUSED(screenshot);
+    Q_UNUSED(token);
+    throw TranslationClientError(TranslationClientError::Kind::invalidConfiguration);
+    co_return;
+}
+
+} // namespace veyra
