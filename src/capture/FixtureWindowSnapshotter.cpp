@@ -2,8 +2,8 @@
 
 #include <QGuiApplication>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPalette>
+#include <QRegion>
 
 namespace veyra {
 
@@ -25,23 +25,19 @@ QImage FixtureWindowSnapshotter::fixtureImage()
     panel.setAlphaF(0.35F);
     painter.fillRect(QRect(80, 90, 800, 540), panel);
 
-    // One path, stroked once: where lines cross the white is laid down once.
-    QPainterPath grid;
+    // Lines 2 pixels wide centred on whole coordinates, without caps, cover whole pixel
+    // columns and rows; as one region, the white is laid down once where lines cross.
+    QRegion grid;
     for (int x = 80; x <= 880; x += 80) {
-        grid.moveTo(x, 90);
-        grid.lineTo(x, 630);
+        grid += QRect(x - 1, 90, 2, 540);
     }
     for (int y = 90; y <= 630; y += 60) {
-        grid.moveTo(80, y);
-        grid.lineTo(880, y);
+        grid += QRect(80, y - 1, 800, 2);
     }
     QColor line(Qt::white);
     line.setAlphaF(0.22F);
-    QPen pen(line, 2.0);
-    pen.setCapStyle(Qt::FlatCap);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(grid);
+    painter.setClipRegion(grid);
+    painter.fillRect(image.rect(), line);
     painter.end();
     return image;
 }

@@ -200,7 +200,7 @@ std::vector<xcb_window_t> readTopLevelClientWindows(XcbConnection &x11)
         const bool hasState = state && state->type == x11.wmStateAtom() && state->format == 32;
         const std::uint32_t stateValue = hasState ? firstValue32(state.get()) : 0;
         if ((hasState && (stateValue == normalState || stateValue == iconicState))
-            || (!hasState && unmanaged && attributes->map_state == XCB_MAP_STATE_VIEWABLE)) {
+            || (unmanaged && attributes->map_state == XCB_MAP_STATE_VIEWABLE)) {
             windows.push_back(children[i]);
         }
     }

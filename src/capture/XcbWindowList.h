@@ -22,8 +22,8 @@ class XcbConnection;
 
 // The client windows of the display: the _NET_CLIENT_LIST of a running EWMH window
 // manager; without one, the top-level windows that carry WM_STATE (normal or iconic)
-// and, when no window manager runs at all (nobody sets WM_STATE then), the mapped
-// top-level windows.
+// and, when no window manager runs at all (nobody sets WM_STATE then), every mapped
+// top-level window. Override-redirect windows (menus, tooltips) never count.
 std::vector<xcb_window_t> readClientWindows(XcbConnection &x11);
 
 // The process owning each window: _NET_WM_PID, else the X-Resource client-id query;
