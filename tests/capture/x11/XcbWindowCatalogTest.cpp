@@ -3,12 +3,14 @@
 #include "capture/XcbWindowCatalog.h"
 #include "capture/AppIdentity.h"
 #include "capture/WindowCatalogProviding.h"
+#include "capture/XcbWindowSnapshotter.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/XvfbSession.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <xcb/xcb.h>
 
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 using namespace veyra;
 using veyra::test::runTask;
@@ -262,4 +265,44 @@ TEST(XcbWindowCatalogWithoutServer, ReportsTheListAsUnavailable)
     target.windowID = 1;
     target.processID = 1;
     EXPECT_FALSE(runTask(catalog.isAvailable(target)));
+}
+
+TEST(XcbWindowCatalogReconnection, ConnectsAnewAfterTheServerWentAway)
+{
+    auto first = std::make_unique<XvfbSession>(XvfbSession::Options{640, 480, false});
+    ASSERT_TRUE(first->isRunning()) << first->errorString().toStdString();
+    const QString display = first->display();
+    XcbWindowCatalog catalog(display);
+    XcbWindowSnapshotter snapshotter(display);
+    CaptureTarget target;
+    target.windowID = 1;
+    target.processID = 1;
+    EXPECT_NO_THROW(runTask(catalog.applicationGroups()));
+    EXPECT_THROW(runTask(snapshotter.capture(target)), WindowSnapshotError);
+
+    first.reset();
+    EXPECT_THROW(runTask(catalog.applicationGroups()), WindowCatalogError);
+
+    // A new server on the same display: the next calls reach it.
+    QProcess second;
+    second.start(QStringLiteral("Xvfb"),
+        {display, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("640x480x24"),
+            QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("+extension"),
+            QStringLiteral("Composite")});
+    ASSERT_TRUE(second.waitForStarted(10000));
+    const QString socket = QStringLiteral("/tmp/.X11-unix/X") + display.mid(1);
+    if (!waitUntil([&] { return QFileInfo::exists(socket) || second.state() != QProcess::Running; }, 20000)
+        || second.state() != QProcess::Running) {
+        GTEST_SKIP() << "the display was taken by another server meanwhile";
+    }
+    bool listed = false;
+    EXPECT_TRUE(waitUntil([&] {
+        try {
+            runTask(catalog.applicationGroups());
+            listed = true;
+        } catch (const WindowCatalogError &) { }
+        return listed;
+    }));
+    second.terminate();
+    second.waitForFinished(5000);
 }
