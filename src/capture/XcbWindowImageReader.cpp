@@ -4,6 +4,8 @@
 #include "capture/WindowSnapshotCapturing.h"
 #include "capture/XcbWindowList.h"
 
+#include <QRegion>
+
 #include <xcb/composite.h>
 #include <xcb/damage.h>
 
@@ -23,9 +25,81 @@ constexpr std::chrono::milliseconds repaintTimeout{750};
 
 constexpr std::uint8_t badWindowError = 3;
 
-QRect rectOf(std::int16_t x, std::int16_t y, std::uint16_t width, std::uint16_t height)
+// Follows, in the order the server sent them, what the redirection exposed and what
+// the window has repainted since.
+class RepaintWatch
 {
-    return {x, y, width, height};
+public:
+    RepaintWatch(xcb_window_t window, std::uint32_t damage, std::uint8_t damageNotify)
+        : m_window(window)
+        , m_damage(damage)
+        , m_damageNotify(damageNotify)
+    { }
+
+    // What is exposed and not yet repainted.
+    const QRegion &pending() const { return m_pending; }
+    bool canSeeRepaints() const { return m_damage != XCB_NONE; }
+
+    void handle(const xcb_generic_event_t *event)
+    {
+        const std::uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_EXPOSE) {
+            const auto *expose = reinterpret_cast<const xcb_expose_event_t *>(event);
+            if (expose->window == m_window) {
+                m_pending += QRect(expose->x, expose->y, expose->width, expose->height);
+            }
+        } else if (canSeeRepaints() && type == m_damageNotify) {
+            const auto *notify = reinterpret_cast<const xcb_damage_notify_event_t *>(event);
+            if (notify->damage != m_damage) {
+                return;
+            }
+            // A new damage object first reports the whole window as damaged (one event
+            // a rectangle, the last without the "more" flag): that is no repaint.
+            if (!m_creationReported) {
+                m_creationReported = (notify->level & moreFlag) == 0;
+                return;
+            }
+            m_pending -= QRect(notify->area.x, notify->area.y, notify->area.width, notify->area.height);
+        }
+    }
+
+private:
+    static constexpr std::uint8_t moreFlag = 0x80;
+
+    xcb_window_t m_window;
+    std::uint32_t m_damage;
+    std::uint8_t m_damageNotify;
+    QRegion m_pending;
+    bool m_creationReported = false;
+};
+
+// Waits until everything exposed has been repainted, or the time is up.
+bool waitForRepaint(XcbConnection &x11, RepaintWatch &watch)
+{
+    if (!watch.canSeeRepaints()) {
+        return false;
+    }
+    xcb_connection_t *connection = x11.connection();
+    const auto deadline = std::chrono::steady_clock::now() + repaintTimeout;
+    while (true) {
+        while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
+            XcbReply<xcb_generic_event_t> owned(event);
+            watch.handle(event);
+        }
+        if (watch.pending().isEmpty()) {
+            return true;
+        }
+        if (x11.hasFailed()) {
+            return false;
+        }
+        const auto remaining
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (remaining.count() <= 0) {
+            return false;
+        }
+        pollfd descriptor{xcb_get_file_descriptor(connection), POLLIN, 0};
+        ::poll(&descriptor, 1, static_cast<int>(remaining.count()));
+    }
 }
 
 } // namespace
@@ -135,7 +209,7 @@ void XcbWindowImageReader::redirect(xcb_window_t window)
         damage = xcb_generate_id(connection);
         xcb_damage_create(connection, damage, window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
     }
-    // Waits for the server, so the exposures of the redirection are queued by now.
+    // Waits for the server to handle all three.
     XcbReply<xcb_generic_error_t> failure(xcb_request_check(connection, redirected));
     const std::uint32_t noEvents = 0;
     if (failure || m_x11.hasFailed()) {
@@ -152,18 +226,14 @@ void XcbWindowImageReader::redirect(xcb_window_t window)
     m_redirected = window;
     m_redirectedGeneration = m_x11.generation();
 
-    QRegion exposed;
+    // The exposures of the redirection are queued by now; the damage object was made
+    // after it, so the window's repaints are reported after those exposures.
+    RepaintWatch watch(window, damage, m_x11.hasDamage() ? m_x11.damageNotifyEvent() : std::uint8_t(0));
     while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
         XcbReply<xcb_generic_event_t> owned(event);
-        if ((event->response_type & 0x7f) == XCB_EXPOSE) {
-            const auto *expose = reinterpret_cast<const xcb_expose_event_t *>(event);
-            if (expose->window == window) {
-                exposed += QRect(expose->x, expose->y, expose->width, expose->height);
-            }
-        }
-        // Damage reported so far is the server's own copy, not the window's repaint.
+        watch.handle(event);
     }
-    const bool whole = exposed.isEmpty() || waitForRepaint(window, damage, exposed);
+    const bool whole = watch.pending().isEmpty() || waitForRepaint(m_x11, watch);
     if (damage != XCB_NONE) {
         xcb_damage_destroy(connection, damage);
     }
@@ -175,46 +245,6 @@ void XcbWindowImageReader::redirect(xcb_window_t window)
         qCCritical(m_logger) << "Couldn't capture the window: it did not repaint after redirection";
         throw WindowSnapshotError(Kind::captureFailed);
     }
-}
-
-bool XcbWindowImageReader::waitForRepaint(xcb_window_t window, std::uint32_t damage, QRegion exposed)
-{
-    if (damage == XCB_NONE) {
-        return false;
-    }
-    xcb_connection_t *connection = m_x11.connection();
-    const auto deadline = std::chrono::steady_clock::now() + repaintTimeout;
-    while (!exposed.isEmpty()) {
-        while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
-            XcbReply<xcb_generic_event_t> owned(event);
-            const std::uint8_t type = event->response_type & 0x7f;
-            if (type == XCB_EXPOSE) {
-                const auto *expose = reinterpret_cast<const xcb_expose_event_t *>(event);
-                if (expose->window == window) {
-                    exposed += QRect(expose->x, expose->y, expose->width, expose->height);
-                }
-            } else if (type == m_x11.damageNotifyEvent()) {
-                const auto *notify = reinterpret_cast<const xcb_damage_notify_event_t *>(event);
-                if (notify->damage == damage) {
-                    exposed -= rectOf(notify->area.x, notify->area.y, notify->area.width, notify->area.height);
-                }
-            }
-        }
-        if (exposed.isEmpty()) {
-            break;
-        }
-        if (m_x11.hasFailed()) {
-            return false;
-        }
-        const auto remaining
-            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (remaining.count() <= 0) {
-            return false;
-        }
-        pollfd descriptor{xcb_get_file_descriptor(connection), POLLIN, 0};
-        ::poll(&descriptor, 1, static_cast<int>(remaining.count()));
-    }
-    return true;
 }
 
 void XcbWindowImageReader::forgetRedirection()

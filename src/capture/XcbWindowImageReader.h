@@ -5,7 +5,6 @@
 #include "capture/XcbImageReader.h"
 
 #include <QImage>
-#include <QRegion>
 #include <QString>
 
 #include <cstdint>
@@ -39,7 +38,6 @@ public:
 private:
     void redirect(xcb_window_t window);
     void forgetRedirection();
-    bool waitForRepaint(xcb_window_t window, std::uint32_t damage, QRegion exposed);
     void discardEvents();
 
     XcbConnection m_x11;

@@ -131,8 +131,8 @@ void resolveProcessIDsThroughServer(
     std::vector<std::pair<std::size_t, xcb_res_query_client_ids_cookie_t>> pending;
     for (std::size_t i = 0; i < windows.size(); ++i) {
         if (processIDs[i] == 0) {
-            const xcb_res_client_id_spec_t spec{windows[i], XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-            pending.emplace_back(i, xcb_res_query_client_ids(connection, 1, &spec));
+            const xcb_res_client_id_spec_t query{windows[i], XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+            pending.emplace_back(i, xcb_res_query_client_ids(connection, 1, &query));
         }
     }
     for (const auto &[index, cookie] : pending) {

@@ -232,7 +232,10 @@ TEST_F(XcbWindowCatalogTest, FindsOwnersWithoutWindowPropertiesAndNamesThemByCom
     EXPECT_FALSE(groups.front().bundleIdentifier.has_value());
     ASSERT_EQ(groups.front().windows.size(), 1);
     EXPECT_EQ(groups.front().windows.front().windowID, bare.windowID());
-    EXPECT_FALSE(groups.front().windows.front().profileKey()->applicationIdentity.value.isEmpty());
+    // Such a game is keyed by its executable.
+    const std::optional<GameWindowProfileKey> key = groups.front().windows.front().profileKey();
+    ASSERT_TRUE(key.has_value());
+    EXPECT_EQ(key->applicationIdentity.kind, GameApplicationIdentity::Kind::executablePath);
 }
 
 TEST_F(XcbWindowCatalogTest, LeavesOutUtilityWindows)

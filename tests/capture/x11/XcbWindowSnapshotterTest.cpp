@@ -99,7 +99,7 @@ TEST_F(XcbWindowSnapshotterTest, ReturnsTheWindowsOwnPixelsAlsoWhereAnotherWindo
     EXPECT_EQ(first.image.format(), QImage::Format_RGB32);
     EXPECT_EQ(first.image.size(), QSize(960, 540));
     EXPECT_EQ(differingPixels(first.image, expected), 0);
-    EXPECT_TRUE(first.image.hasAlphaChannel() == false);
+    EXPECT_FALSE(first.image.hasAlphaChannel());
 
     // Later snapshots follow what the game draws.
     ASSERT_TRUE(game.setText(QStringLiteral("안녕하세요, 여행자님.")));

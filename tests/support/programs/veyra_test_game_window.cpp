@@ -164,6 +164,53 @@ void deleteProperty(QWidget *window, const char *name)
     xcb_delete_property(connection, static_cast<xcb_window_t>(window->winId()), atom);
 }
 
+struct WindowState
+{
+    bool viewable = false;
+    bool topLevel = false;
+    // The WM_STATE a window manager gave the window, or -1 for none.
+    int managedState = -1;
+    bool windowManagerRuns = false;
+};
+
+// What the X server says about the window right now.
+WindowState windowState(QWidget *window)
+{
+    WindowState state;
+    xcb_connection_t *connection = x11Connection();
+    if (connection == nullptr) {
+        return state;
+    }
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_atom_t wmState = internAtom(connection, "WM_STATE");
+    const auto attributesCookie = xcb_get_window_attributes(connection, id);
+    const auto treeCookie = xcb_query_tree(connection, id);
+    const auto stateCookie = xcb_get_property(connection, 0, id, wmState, wmState, 0, 2);
+    xcb_get_window_attributes_reply_t *attributes
+        = xcb_get_window_attributes_reply(connection, attributesCookie, nullptr);
+    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(connection, treeCookie, nullptr);
+    xcb_get_property_reply_t *property = xcb_get_property_reply(connection, stateCookie, nullptr);
+    if (attributes != nullptr) {
+        state.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+    if (tree != nullptr) {
+        state.topLevel = tree->parent == tree->root;
+        xcb_get_window_attributes_reply_t *root
+            = xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, tree->root), nullptr);
+        if (root != nullptr) {
+            state.windowManagerRuns = (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
+        }
+        std::free(root);
+    }
+    if (property != nullptr && property->format == 32 && xcb_get_property_value_length(property) >= 4) {
+        state.managedState = static_cast<int>(*static_cast<const uint32_t *>(xcb_get_property_value(property)));
+    }
+    std::free(attributes);
+    std::free(tree);
+    std::free(property);
+    return state;
+}
+
 // Processes events until the condition holds (at most `timeoutMs`).
 bool waitFor(const std::function<bool()> &condition, int timeoutMs = 10000)
 {
@@ -243,10 +290,16 @@ private:
         } else if (command == QLatin1String("hide")) {
             m_main->hide();
             syncWithServer();
-            answer(QStringLiteral("ok"));
+            // Done once a window manager has let go of it (back on the root, withdrawn).
+            const bool withdrawn = waitFor([this] {
+                const WindowState state = windowState(m_main);
+                return !state.viewable && (!state.windowManagerRuns || (state.topLevel && state.managedState <= 0));
+            });
+            answer(withdrawn ? QStringLiteral("ok") : QStringLiteral("error still managed"));
         } else if (command == QLatin1String("show")) {
             m_main->showNormal();
-            const bool exposed = waitFor([this] { return m_main->windowHandle()->isExposed(); });
+            const bool exposed
+                = waitFor([this] { return m_main->windowHandle()->isExposed() && windowState(m_main).viewable; });
             m_main->repaint();
             syncWithServer();
             answer(exposed ? QStringLiteral("ok") : QStringLiteral("error not exposed"));
