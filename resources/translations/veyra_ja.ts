@@ -76,6 +76,24 @@
     <message>
         <source>Veyra couldn't reach the server: %@</source>
         <translation>Veyraはサーバーに接続できませんでした: %@</translation>
+        <source>Veyra couldn't load the running window list. Refresh the list and try again.</source>
+        <translation>Veyraは実行中のウインドウの一覧を読み込めませんでした。一覧を更新して、もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>(Untitled)</source>
+        <translation>(名称未設定)</translation>
+    </message>
+    <message>
+        <source>Screen Recording Permission Granted</source>
+        <translation>画面収録の権限が許可されました</translation>
+    </message>
+    <message>
+        <source>Quit and reopen %@ to load available windows.</source>
+        <translation>使用可能なウインドウを読み込むには、%@を終了してから再度開いてください。</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>終了</translation>
     </message>
 </context>
 </TS>

@@ -76,6 +76,24 @@
     <message>
         <source>Veyra couldn't reach the server: %@</source>
         <translation>Veyra가 서버에 연결하지 못했습니다: %@</translation>
+        <source>Veyra couldn't load the running window list. Refresh the list and try again.</source>
+        <translation>Veyra가 실행 중인 창 목록을 불러오지 못했습니다. 목록을 새로 고친 후 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>(Untitled)</source>
+        <translation>(제목 없음)</translation>
+    </message>
+    <message>
+        <source>Screen Recording Permission Granted</source>
+        <translation>화면 기록 권한이 허용됨</translation>
+    </message>
+    <message>
+        <source>Quit and reopen %@ to load available windows.</source>
+        <translation>사용 가능한 창을 불러오려면 %@을(를) 종료한 후 다시 여세요.</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>종료</translation>
     </message>
 </context>
 </TS>

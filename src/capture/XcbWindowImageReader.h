@@ -1,0 +1,51 @@
+#pragma once
+
+#include "capture/Logger.h"
+#include "capture/XcbConnection.h"
+#include "capture/XcbImageReader.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+
+namespace veyra {
+
+// Reads one window's own pixels, on the X work thread: what the window itself drew,
+// even where other windows cover it. The window is redirected off-screen through
+// Composite (automatically, so the server keeps showing it as before) while it is the
+// window being read; each read names a fresh pixmap of it, since the server replaces
+// the pixmap whenever the window is resized.
+class XcbWindowImageReader
+{
+public:
+    // An empty display name means $DISPLAY.
+    explicit XcbWindowImageReader(QString displayName);
+    ~XcbWindowImageReader();
+
+    XcbWindowImageReader(const XcbWindowImageReader &) = delete;
+    XcbWindowImageReader &operator=(const XcbWindowImageReader &) = delete;
+
+    // An opaque QImage::Format_RGB32 image of the window's client area. Throws
+    // WindowSnapshotError: targetUnavailable when the window is gone or belongs to
+    // another process; captureFailed when it is not mapped (hidden, minimised) or the
+    // server refuses.
+    QImage read(std::uint32_t windowID, std::int32_t processID);
+
+    // Whether the last read went through shared memory.
+    bool usedSharedMemory() const { return m_images.usedSharedMemory(); }
+
+private:
+    void redirect(xcb_window_t window);
+    void forgetRedirection();
+    void discardEvents();
+
+    XcbConnection m_x11;
+    XcbImageReader m_images;
+    // The redirected window, and the connection generation that redirected it.
+    xcb_window_t m_redirected = XCB_NONE;
+    std::uint64_t m_redirectedGeneration = 0;
+    Logger m_logger;
+};
+
+} // namespace veyra

@@ -1,0 +1,28 @@
+#include "capture/XcbWindowSnapshotter.h"
+
+#include "capture/AsyncTask.h"
+#include "capture/X11WorkPool.h"
+#include "capture/XcbWindowImageReader.h"
+
+namespace veyra {
+
+XcbWindowSnapshotter::XcbWindowSnapshotter(QString displayName)
+    : m_reader(std::make_shared<XcbWindowImageReader>(std::move(displayName)))
+{ }
+
+// The reader may still be in use by a read on the X thread; the last owner closes it.
+XcbWindowSnapshotter::~XcbWindowSnapshotter() = default;
+
+QCoro::Task<CapturedWindowSnapshot> XcbWindowSnapshotter::capture(CaptureTarget target)
+{
+    // Made outside the co_await expression: g++ 12 destroys temporaries of a co_await
+    // full-expression twice.
+    QCoro::Task<QImage> reading
+        = runOnWorker(x11WorkPool(), [reader = m_reader, windowID = target.windowID, processID = target.processID] {
+              return reader->read(windowID, processID);
+          });
+    QImage image = co_await std::move(reading);
+    co_return CapturedWindowSnapshot{std::move(image)};
+}
+
+} // namespace veyra

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "capture/WindowSnapshotCapturing.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace veyra {
+
+class XcbWindowImageReader;
+
+// Snapshots of X windows (XcbWindowImageReader) taken on the X work thread: the GUI
+// thread only starts the read and resumes with the image. The window stays redirected
+// while it is the one being captured; capturing another window ends that.
+class XcbWindowSnapshotter : public WindowSnapshotCapturing
+{
+public:
+    // An empty display name means $DISPLAY.
+    explicit XcbWindowSnapshotter(QString displayName = QString());
+    ~XcbWindowSnapshotter() override;
+
+    QCoro::Task<CapturedWindowSnapshot> capture(CaptureTarget target) override;
+
+private:
+    std::shared_ptr<XcbWindowImageReader> m_reader;
+};
+
+} // namespace veyra

@@ -1,0 +1,31 @@
+// Capturing counts as permitted exactly when an X server answers and offers Composite.
+#include "capture/X11ScreenRecordingPermission.h"
+#include "support/RunTask.h"
+#include "support/XvfbSession.h"
+
+#include <gtest/gtest.h>
+
+using veyra::X11ScreenRecordingPermission;
+using veyra::test::runTask;
+using veyra::test::XvfbSession;
+
+TEST(X11ScreenRecordingPermission, GrantedWhereAnXServerAnswers)
+{
+    XvfbSession session(XvfbSession::Options{640, 480, false});
+    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    X11ScreenRecordingPermission permission(session.display());
+    EXPECT_TRUE(runTask(permission.preflight()));
+    EXPECT_TRUE(runTask(permission.request()));
+    permission.openSystemSettings();
+    EXPECT_TRUE(runTask(permission.preflight()));
+}
+
+TEST(X11ScreenRecordingPermission, DeniedWithoutAnXServer)
+{
+    // A Wayland session without XWayland: no display at all, or one nobody serves.
+    X11ScreenRecordingPermission missing(QStringLiteral(":4095"));
+    EXPECT_FALSE(runTask(missing.preflight()));
+    EXPECT_FALSE(runTask(missing.request()));
+    X11ScreenRecordingPermission malformed(QStringLiteral("not a display"));
+    EXPECT_FALSE(runTask(malformed.preflight()));
+}

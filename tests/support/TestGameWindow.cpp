@@ -1,0 +1,187 @@
+#include "support/TestGameWindow.h"
+
+#include "support/TestPaths.h"
+#include "support/XvfbSession.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+namespace veyra::test {
+
+namespace {
+
+constexpr int answerTimeoutMs = 20000;
+
+// One line of the program's output, without its line break; empty on time-out or exit.
+QString readLine(QProcess &process)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!process.canReadLine()) {
+        if (process.state() != QProcess::Running || timer.elapsed() > answerTimeoutMs) {
+            return {};
+        }
+        process.waitForReadyRead(100);
+    }
+    return QString::fromUtf8(process.readLine()).trimmed();
+}
+
+} // namespace
+
+TestGameWindow::TestGameWindow(const XvfbSession &session, Options options)
+    : m_process(std::make_unique<QProcess>())
+{
+    QStringList arguments{QStringLiteral("--title"), options.title, QStringLiteral("--size"),
+        QStringLiteral("%1x%2").arg(options.size.width()).arg(options.size.height()), QStringLiteral("--box-color"),
+        options.boxColor.name(), QStringLiteral("--text"), options.text, QStringLiteral("--text-color"),
+        options.textColor.name(), QStringLiteral("--font-size"), QString::number(options.fontPixelSize)};
+    if (options.position) {
+        arguments << QStringLiteral("--position")
+                  << QStringLiteral("%1,%2").arg(options.position->x()).arg(options.position->y());
+    }
+    if (!options.boxRect.isEmpty()) {
+        arguments << QStringLiteral("--box-rect")
+                  << QStringLiteral("%1,%2,%3,%4")
+                         .arg(options.boxRect.x())
+                         .arg(options.boxRect.y())
+                         .arg(options.boxRect.width())
+                         .arg(options.boxRect.height());
+    }
+    if (!options.windowClass.isEmpty()) {
+        arguments << QStringLiteral("--class") << options.windowClass;
+    }
+    if (options.withoutClass) {
+        arguments << QStringLiteral("--without-class");
+    }
+    if (options.withoutProcessID) {
+        arguments << QStringLiteral("--without-pid");
+    }
+    if (options.tool) {
+        arguments << QStringLiteral("--tool");
+    }
+    for (const QString &title : options.extraWindowTitles) {
+        arguments << QStringLiteral("--extra-window") << title;
+    }
+
+    QProcessEnvironment environment = session.environment();
+    // The picture is compared pixel for pixel: no scaling of any kind.
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1"));
+    environment.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    // No session bus: otherwise libdbus autolaunches a bus daemon that outlives the test.
+    environment.insert(
+        QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/veyra-test-bus"));
+    m_process->setProcessEnvironment(environment);
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process->start(testProgramPath(QStringLiteral("veyra_test_game_window")), arguments);
+    if (!m_process->waitForStarted(10000)) {
+        m_error = QStringLiteral("the test game did not start: %1").arg(m_process->errorString());
+        return;
+    }
+    for (QString line = readLine(*m_process);; line = readLine(*m_process)) {
+        if (line.startsWith(QLatin1String("window "))) {
+            m_windowIDs.append(line.mid(7).toUInt());
+        } else if (line == QLatin1String("ready")) {
+            break;
+        } else {
+            m_error = QStringLiteral("the test game did not come up: %1")
+                          .arg(line.isEmpty() ? QStringLiteral("no answer") : line);
+            close();
+            return;
+        }
+    }
+}
+
+TestGameWindow::~TestGameWindow()
+{
+    close();
+}
+
+bool TestGameWindow::isRunning() const
+{
+    return m_process && m_process->state() == QProcess::Running && !m_windowIDs.isEmpty();
+}
+
+std::int32_t TestGameWindow::processID() const
+{
+    return m_process ? static_cast<std::int32_t>(m_process->processId()) : 0;
+}
+
+QString TestGameWindow::executablePath() const
+{
+    return testProgramPath(QStringLiteral("veyra_test_game_window"));
+}
+
+QString TestGameWindow::command(const QString &line)
+{
+    if (!isRunning()) {
+        return {};
+    }
+    m_process->write(line.toUtf8() + '\n');
+    m_process->waitForBytesWritten(5000);
+    return readLine(*m_process);
+}
+
+QRect TestGameWindow::geometry()
+{
+    const QStringList parts = command(QStringLiteral("geometry")).split(QLatin1Char(' '));
+    if (parts.size() != 5 || parts[0] != QLatin1String("geometry")) {
+        return {};
+    }
+    return {parts[1].toInt(), parts[2].toInt(), parts[3].toInt(), parts[4].toInt()};
+}
+
+QImage TestGameWindow::picture()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("picture.png"));
+    if (command(QStringLiteral("save ") + path) != QLatin1String("ok")) {
+        return {};
+    }
+    return QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
+bool TestGameWindow::setText(const QString &text)
+{
+    return command(QStringLiteral("text ") + text) == QLatin1String("ok");
+}
+
+bool TestGameWindow::setTitle(const QString &title)
+{
+    return command(QStringLiteral("title ") + title) == QLatin1String("ok");
+}
+
+bool TestGameWindow::hide()
+{
+    return command(QStringLiteral("hide")) == QLatin1String("ok");
+}
+
+bool TestGameWindow::show()
+{
+    return command(QStringLiteral("show")) == QLatin1String("ok");
+}
+
+bool TestGameWindow::minimize()
+{
+    return command(QStringLiteral("minimize")) == QLatin1String("ok");
+}
+
+bool TestGameWindow::raise()
+{
+    return command(QStringLiteral("raise")) == QLatin1String("ok");
+}
+
+void TestGameWindow::close()
+{
+    if (!m_process || m_process->state() == QProcess::NotRunning) {
+        return;
+    }
+    m_process->write("quit\n");
+    m_process->closeWriteChannel();
+    if (!m_process->waitForFinished(10000)) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+}
+
+} // namespace veyra::test

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QProcess>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace veyra::test {
+
+class XvfbSession;
+
+// A stand-in game (the program veyra_test_game_window) running on a test X server: a
+// window with a painted scene and a dialogue box of a given colour holding given text.
+// The constructor starts it and waits until its windows are shown and painted; the
+// destructor ends it. Commands block until the program has carried them out.
+class TestGameWindow
+{
+public:
+    struct Options
+    {
+        QString title = QStringLiteral("Test Game");
+        QSize size{960, 540};
+        std::optional<QPoint> position;
+        QColor boxColor{0x1e, 0x2a, 0x44};
+        // Inside the window; empty means the lower part, inset.
+        QRect boxRect;
+        QString text;
+        QColor textColor{Qt::white};
+        int fontPixelSize = 40;
+        // The class part of WM_CLASS (empty: the program's default).
+        QString windowClass;
+        bool withoutClass = false;
+        bool withoutProcessID = false;
+        // A utility window instead of a normal one.
+        bool tool = false;
+        // More windows of the same process, one per title.
+        QStringList extraWindowTitles;
+    };
+
+    TestGameWindow(const XvfbSession &session, Options options);
+    ~TestGameWindow();
+
+    TestGameWindow(const TestGameWindow &) = delete;
+    TestGameWindow &operator=(const TestGameWindow &) = delete;
+
+    // False when the program did not come up; errorString() says why.
+    bool isRunning() const;
+    QString errorString() const { return m_error; }
+
+    std::uint32_t windowID() const { return m_windowIDs.value(0); }
+    // The main window first, then the extra windows.
+    const QVector<std::uint32_t> &windowIDs() const { return m_windowIDs; }
+    std::int32_t processID() const;
+    QString executablePath() const;
+
+    // The main window's client area in root coordinates, as the program sees it.
+    QRect geometry();
+    // The main window's current picture, exactly as it was painted.
+    QImage picture();
+
+    bool setText(const QString &text);
+    bool setTitle(const QString &title);
+    bool hide();
+    bool show();
+    bool minimize();
+    bool raise();
+
+    // Ends the program and waits until it has exited (its windows are gone then).
+    void close();
+
+private:
+    QString command(const QString &line);
+
+    std::unique_ptr<QProcess> m_process;
+    QVector<std::uint32_t> m_windowIDs;
+    QString m_error;
+};
+
+} // namespace veyra::test

@@ -1,0 +1,443 @@
+// A stand-in for a game: one window with a painted scene and a dialogue box of a given
+// colour holding given text, drawn large with the Noto CJK fonts. Tests start it as a
+// separate process on a private X server and drive it through stdin, one command a line;
+// it answers every command with one line on stdout.
+//
+// Options:
+//   --title TEXT            window title ("Test Game")
+//   --size WxH              client-area size (960x540)
+//   --position X,Y          requested position of the client area
+//   --box-color #RRGGBB     dialogue-box colour (#1e2a44)
+//   --box-rect X,Y,W,H      dialogue box inside the window (the lower fifth, inset)
+//   --text TEXT             dialogue text
+//   --text-color #RRGGBB    text colour (#ffffff)
+//   --font-size PX          text size in pixels (40)
+//   --class NAME            the class part of WM_CLASS
+//   --without-class         remove WM_CLASS from every window
+//   --without-pid           remove _NET_WM_PID from every window
+//   --tool                  make the main window a utility window
+//   --extra-window TITLE    one more window of the same size in this process (repeatable)
+//
+// Once every window is shown and painted it prints "window <id>" for each window (the
+// main window first) and then "ready". Commands:
+//   text <TEXT>      new dialogue text, painted before the answer "ok"
+//   title <TEXT>     new window title; "ok"
+//   save <PATH>      writes the main window's current picture as PNG; "ok"
+//   geometry         "geometry <x> <y> <width> <height>": the client area in root coordinates
+//   hide, show, minimize, raise   "ok" once the window server has done it
+//   quit             exits
+// A failed command answers "error <reason>".
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Scene
+{
+    QSize size{960, 540};
+    QColor boxColor{0x1e, 0x2a, 0x44};
+    QRect boxRect;
+    QString text;
+    QColor textColor{Qt::white};
+    int fontPixelSize = 40;
+};
+
+// The whole picture of the main window: a smooth landscape (every pixel position has its
+// own colour, so that a shifted or scaled capture never matches) and the dialogue box.
+QImage renderScene(const Scene &scene)
+{
+    QImage image(scene.size, QImage::Format_RGB32);
+    const int width = scene.size.width();
+    const int height = scene.size.height();
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const bool ground = y > height / 2 + (x % 97) / 8;
+            line[x] = ground ? qRgb(40 + (x * 60) / width, 90 + (y * 80) / height, 40 + (x + y) % 23)
+                             : qRgb(70 + (x * 90) / width, 110 + (y * 100) / height, 200 - (x + y) % 29);
+        }
+    }
+    QPainter painter(&image);
+    painter.fillRect(QRect(width / 10, height / 3, width / 8, height / 6), QColor(0x8b, 0x5a, 0x2b));
+    painter.fillRect(QRect(width * 7 / 10, height / 4, width / 12, height / 4), QColor(0x55, 0x55, 0x60));
+    painter.fillRect(scene.boxRect, scene.boxColor);
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPixelSize(scene.fontPixelSize);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    painter.setFont(font);
+    painter.setPen(scene.textColor);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    const int inset = scene.fontPixelSize / 2;
+    painter.drawText(scene.boxRect.adjusted(inset, inset / 2, -inset, -inset / 2),
+        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, scene.text);
+    return image;
+}
+
+class GameView : public QWidget
+{
+public:
+    explicit GameView(const Scene &scene)
+        : m_scene(scene)
+        , m_picture(renderScene(scene))
+    {
+        setFixedSize(scene.size);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+    void setText(const QString &text)
+    {
+        m_scene.text = text;
+        m_picture = renderScene(m_scene);
+        repaint();
+    }
+
+    const QImage &picture() const { return m_picture; }
+    bool hasPainted() const { return m_painted; }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.drawImage(0, 0, m_picture);
+        m_painted = true;
+    }
+
+private:
+    Scene m_scene;
+    QImage m_picture;
+    bool m_painted = false;
+};
+
+xcb_connection_t *x11Connection()
+{
+    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+// Waits until the X server has handled every request sent so far.
+void syncWithServer()
+{
+    if (xcb_connection_t *connection = x11Connection()) {
+        xcb_flush(connection);
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    }
+}
+
+xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+void deleteProperty(QWidget *window, const char *name)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (connection == nullptr) {
+        return;
+    }
+    const xcb_atom_t atom
+        = std::strcmp(name, "WM_CLASS") == 0 ? xcb_atom_t(XCB_ATOM_WM_CLASS) : internAtom(connection, name);
+    xcb_delete_property(connection, static_cast<xcb_window_t>(window->winId()), atom);
+}
+
+struct WindowState
+{
+    bool viewable = false;
+    bool topLevel = false;
+    // The WM_STATE a window manager gave the window, or -1 for none.
+    int managedState = -1;
+    bool windowManagerRuns = false;
+};
+
+// What the X server says about the window right now.
+WindowState windowState(QWidget *window)
+{
+    WindowState state;
+    xcb_connection_t *connection = x11Connection();
+    if (connection == nullptr) {
+        return state;
+    }
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    const xcb_atom_t wmState = internAtom(connection, "WM_STATE");
+    const auto attributesCookie = xcb_get_window_attributes(connection, id);
+    const auto treeCookie = xcb_query_tree(connection, id);
+    const auto stateCookie = xcb_get_property(connection, 0, id, wmState, wmState, 0, 2);
+    xcb_get_window_attributes_reply_t *attributes
+        = xcb_get_window_attributes_reply(connection, attributesCookie, nullptr);
+    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(connection, treeCookie, nullptr);
+    xcb_get_property_reply_t *property = xcb_get_property_reply(connection, stateCookie, nullptr);
+    if (attributes != nullptr) {
+        state.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+    if (tree != nullptr) {
+        state.topLevel = tree->parent == tree->root;
+        xcb_get_window_attributes_reply_t *root
+            = xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, tree->root), nullptr);
+        if (root != nullptr) {
+            state.windowManagerRuns = (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
+        }
+        std::free(root);
+    }
+    if (property != nullptr && property->format == 32 && xcb_get_property_value_length(property) >= 4) {
+        state.managedState = static_cast<int>(*static_cast<const uint32_t *>(xcb_get_property_value(property)));
+    }
+    std::free(attributes);
+    std::free(tree);
+    std::free(property);
+    return state;
+}
+
+// Processes events until the condition holds (at most `timeoutMs`).
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return condition();
+}
+
+void answer(const QString &line)
+{
+    std::cout << line.toStdString() << std::endl;
+}
+
+QSize parseSize(const QString &text, QSize fallback)
+{
+    const QStringList parts = text.split(QLatin1Char('x'));
+    if (parts.size() != 2) {
+        return fallback;
+    }
+    return {parts[0].toInt(), parts[1].toInt()};
+}
+
+QList<int> parseNumbers(const QString &text)
+{
+    QList<int> numbers;
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        numbers.append(part.trimmed().toInt());
+    }
+    return numbers;
+}
+
+class Controller : public QObject
+{
+public:
+    explicit Controller(GameView *main)
+        : m_main(main)
+        , m_input(fileno(stdin), QSocketNotifier::Read)
+    {
+        connect(&m_input, &QSocketNotifier::activated, this, [this] { readCommand(); });
+    }
+
+private:
+    void readCommand()
+    {
+        std::string raw;
+        if (!std::getline(std::cin, raw)) {
+            QCoreApplication::quit();
+            return;
+        }
+        const QString line = QString::fromUtf8(raw.c_str());
+        if (line.trimmed().isEmpty()) {
+            return;
+        }
+        const QString command = line.section(QLatin1Char(' '), 0, 0);
+        const QString argument = line.section(QLatin1Char(' '), 1);
+        if (command == QLatin1String("text")) {
+            m_main->setText(argument);
+            syncWithServer();
+            answer(QStringLiteral("ok"));
+        } else if (command == QLatin1String("title")) {
+            m_main->setWindowTitle(argument);
+            syncWithServer();
+            answer(QStringLiteral("ok"));
+        } else if (command == QLatin1String("save")) {
+            answer(m_main->picture().save(argument, "PNG") ? QStringLiteral("ok") : QStringLiteral("error save"));
+        } else if (command == QLatin1String("geometry")) {
+            const QRect geometry = m_main->geometry();
+            answer(QStringLiteral("geometry %1 %2 %3 %4")
+                       .arg(geometry.x())
+                       .arg(geometry.y())
+                       .arg(geometry.width())
+                       .arg(geometry.height()));
+        } else if (command == QLatin1String("hide")) {
+            m_main->hide();
+            syncWithServer();
+            // Done once a window manager has let go of it (back on the root, withdrawn).
+            const bool withdrawn = waitFor([this] {
+                const WindowState state = windowState(m_main);
+                return !state.viewable && (!state.windowManagerRuns || (state.topLevel && state.managedState <= 0));
+            });
+            answer(withdrawn ? QStringLiteral("ok") : QStringLiteral("error still managed"));
+        } else if (command == QLatin1String("show")) {
+            m_main->showNormal();
+            const bool exposed
+                = waitFor([this] { return m_main->windowHandle()->isExposed() && windowState(m_main).viewable; });
+            m_main->repaint();
+            syncWithServer();
+            answer(exposed ? QStringLiteral("ok") : QStringLiteral("error not exposed"));
+        } else if (command == QLatin1String("minimize")) {
+            m_main->showMinimized();
+            const bool minimized = waitFor([this] { return !m_main->windowHandle()->isExposed(); });
+            syncWithServer();
+            answer(minimized ? QStringLiteral("ok") : QStringLiteral("error still exposed"));
+        } else if (command == QLatin1String("raise")) {
+            m_main->raise();
+            syncWithServer();
+            answer(QStringLiteral("ok"));
+        } else if (command == QLatin1String("quit")) {
+            QCoreApplication::quit();
+        } else {
+            answer(QStringLiteral("error unknown command"));
+        }
+    }
+
+    GameView *m_main;
+    QSocketNotifier m_input;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The class part of WM_CLASS is the application name, which must be set before the
+    // first window exists.
+    QString windowClass;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--class") == 0) {
+            windowClass = QString::fromUtf8(argv[i + 1]);
+        }
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("QT_SCALE_FACTOR", "1");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
+    QApplication application(argc, argv);
+    if (!windowClass.isEmpty()) {
+        QApplication::setApplicationName(windowClass);
+    }
+
+    QCommandLineParser parser;
+    const QCommandLineOption titleOption(
+        QStringLiteral("title"), QString(), QStringLiteral("text"), QStringLiteral("Test Game"));
+    const QCommandLineOption sizeOption(
+        QStringLiteral("size"), QString(), QStringLiteral("WxH"), QStringLiteral("960x540"));
+    const QCommandLineOption positionOption(QStringLiteral("position"), QString(), QStringLiteral("X,Y"));
+    const QCommandLineOption boxColorOption(
+        QStringLiteral("box-color"), QString(), QStringLiteral("color"), QStringLiteral("#1e2a44"));
+    const QCommandLineOption boxRectOption(QStringLiteral("box-rect"), QString(), QStringLiteral("X,Y,W,H"));
+    const QCommandLineOption textOption(QStringLiteral("text"), QString(), QStringLiteral("text"));
+    const QCommandLineOption textColorOption(
+        QStringLiteral("text-color"), QString(), QStringLiteral("color"), QStringLiteral("#ffffff"));
+    const QCommandLineOption fontSizeOption(
+        QStringLiteral("font-size"), QString(), QStringLiteral("px"), QStringLiteral("40"));
+    const QCommandLineOption classOption(QStringLiteral("class"), QString(), QStringLiteral("name"));
+    const QCommandLineOption withoutClassOption(QStringLiteral("without-class"));
+    const QCommandLineOption withoutPidOption(QStringLiteral("without-pid"));
+    const QCommandLineOption toolOption(QStringLiteral("tool"));
+    const QCommandLineOption extraWindowOption(QStringLiteral("extra-window"), QString(), QStringLiteral("title"));
+    parser.addOptions(
+        {titleOption, sizeOption, positionOption, boxColorOption, boxRectOption, textOption, textColorOption,
+            fontSizeOption, classOption, withoutClassOption, withoutPidOption, toolOption, extraWindowOption});
+    parser.process(application);
+
+    Scene scene;
+    scene.size = parseSize(parser.value(sizeOption), scene.size);
+    scene.boxColor = QColor(parser.value(boxColorOption));
+    scene.textColor = QColor(parser.value(textColorOption));
+    scene.text = parser.value(textOption);
+    scene.fontPixelSize = parser.value(fontSizeOption).toInt();
+    if (parser.isSet(boxRectOption)) {
+        const QList<int> numbers = parseNumbers(parser.value(boxRectOption));
+        if (numbers.size() == 4) {
+            scene.boxRect = QRect(numbers[0], numbers[1], numbers[2], numbers[3]);
+        }
+    }
+    if (scene.boxRect.isEmpty()) {
+        const int width = scene.size.width();
+        const int height = scene.size.height();
+        scene.boxRect = QRect(width / 20, height * 7 / 10, width * 9 / 10, height / 4);
+    }
+
+    std::vector<std::unique_ptr<QWidget>> windows;
+    auto main = std::make_unique<GameView>(scene);
+    GameView *mainView = main.get();
+    main->setWindowTitle(parser.value(titleOption));
+    if (parser.isSet(toolOption)) {
+        main->setWindowFlag(Qt::Tool);
+    }
+    windows.push_back(std::move(main));
+    for (const QString &title : parser.values(extraWindowOption)) {
+        auto extra = std::make_unique<GameView>(scene);
+        extra->setWindowTitle(title);
+        windows.push_back(std::move(extra));
+    }
+
+    const QList<int> position = parseNumbers(parser.value(positionOption));
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (position.size() == 2) {
+            windows[i]->move(position[0] + static_cast<int>(i) * 40, position[1] + static_cast<int>(i) * 40);
+        }
+        windows[i]->show();
+    }
+    const bool shown = waitFor([&windows] {
+        for (const auto &window : windows) {
+            auto *view = static_cast<GameView *>(window.get());
+            if (!view->windowHandle()->isExposed() || !view->hasPainted()) {
+                return false;
+            }
+        }
+        return true;
+    });
+    if (!shown) {
+        answer(QStringLiteral("error not shown"));
+        return 1;
+    }
+    if (mainView->devicePixelRatioF() != 1.0) {
+        answer(QStringLiteral("error device pixel ratio %1").arg(mainView->devicePixelRatioF()));
+        return 1;
+    }
+    for (const auto &window : windows) {
+        if (parser.isSet(withoutClassOption)) {
+            deleteProperty(window.get(), "WM_CLASS");
+        }
+        if (parser.isSet(withoutPidOption)) {
+            deleteProperty(window.get(), "_NET_WM_PID");
+        }
+    }
+    syncWithServer();
+    for (const auto &window : windows) {
+        answer(QStringLiteral("window %1").arg(window->winId()));
+    }
+    answer(QStringLiteral("ready"));
+
+    Controller controller(mainView);
+    return QApplication::exec();
+}
