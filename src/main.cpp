@@ -24,7 +24,9 @@ int main(int argc, char *argv[])
 
     QApplication application(argc, argv);
     const veyra::InfoDictionary &info = veyra::mainInfoDictionary();
-    QApplication::setApplicationName(veyra::appDisplayName());
+    // The application name becomes the class of WM_CLASS on every window: the bundle
+    // identifier lets the window list recognise (and leave out) any build of Veyra.
+    QApplication::setApplicationName(veyra::appBundleIdentifier());
     QApplication::setApplicationDisplayName(veyra::appDisplayName());
     QApplication::setApplicationVersion(
         veyra::infoDictionaryString(QStringLiteral("CFBundleShortVersionString"), info).value_or(QString()));

@@ -68,9 +68,6 @@ TestGameWindow::TestGameWindow(const XvfbSession &session, Options options)
     environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1"));
     environment.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
     environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-    // No session bus: otherwise libdbus autolaunches a bus daemon that outlives the test.
-    environment.insert(
-        QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/veyra-test-bus"));
     m_process->setProcessEnvironment(environment);
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process->start(testProgramPath(QStringLiteral("veyra_test_game_window")), arguments);

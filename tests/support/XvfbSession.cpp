@@ -114,6 +114,9 @@ QProcessEnvironment XvfbSession::environment() const
     environment.insert(QStringLiteral("DISPLAY"), m_display);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    // Programs on a test display get no session bus; without an address libdbus would
+    // start a bus daemon for the display (X11 autolaunch) that outlives the test.
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
     return environment;
 }
 
