@@ -1,10 +1,9 @@
 #include "capture/CaptureAreaStoreDocument.h"
 
-#include "capture/InsertionSort.h"
+#include "capture/GameWindowRecordOrder.h"
 #include "capture/JsonDecoding.h"
 #include "capture/JsonWriting.h"
 
-#include <QCollator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -66,17 +65,7 @@ QJsonObject decodeJsonObject(const QByteArray &data)
 
 void sortCaptureAreaProfiles(QVector<CaptureAreaProfile> &profiles)
 {
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    stableInsertionSort(profiles, [&collator](const CaptureAreaProfile &a, const CaptureAreaProfile &b) {
-        const QString &valueA = a.applicationIdentity.value;
-        const QString &valueB = b.applicationIdentity.value;
-        if (!canonicallyEqual(valueA, valueB)) {
-            return collator.compare(valueA, valueB) < 0;
-        }
-        return collator.compare(a.windowTitle, b.windowTitle) < 0;
-    });
+    sortByApplicationAndTitle(profiles);
 }
 
 } // namespace veyra

@@ -1,11 +1,10 @@
 #include "translation/GameTitleStoreDocument.h"
 
-#include "capture/InsertionSort.h"
+#include "capture/GameWindowRecordOrder.h"
 #include "capture/JsonDecoding.h"
 #include "capture/JsonWriting.h"
 #include "translation/GameTitleResolution.h"
 
-#include <QCollator>
 #include <QJsonArray>
 #include <QLocale>
 
@@ -81,17 +80,7 @@ QByteArray GameTitleStoreDocument::encoded() const
 
 void sortGameTitleCacheEntries(QVector<GameTitleCacheEntry> &entries)
 {
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    stableInsertionSort(entries, [&collator](const GameTitleCacheEntry &a, const GameTitleCacheEntry &b) {
-        const QString &valueA = a.applicationIdentity.value;
-        const QString &valueB = b.applicationIdentity.value;
-        if (!canonicallyEqual(valueA, valueB)) {
-            return collator.compare(valueA, valueB) < 0;
-        }
-        return collator.compare(a.windowTitle, b.windowTitle) < 0;
-    });
+    sortByApplicationAndTitle(entries);
 }
 
 } // namespace veyra
