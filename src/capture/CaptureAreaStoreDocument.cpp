@@ -5,8 +5,6 @@
 #include "capture/JsonWriting.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonParseError>
 #include <QLocale>
 
 namespace veyra {
@@ -48,19 +46,6 @@ CaptureAreaStoreDocument CaptureAreaStoreDocument::fromJson(const QJsonObject &o
 QByteArray CaptureAreaStoreDocument::encoded() const
 {
     return writeJson(toJson(), {.prettyPrinted = true, .withoutEscapingSlashes = false});
-}
-
-QJsonObject decodeJsonObject(const QByteArray &data)
-{
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError) {
-        throw DecodingError(QStringLiteral("invalid JSON at offset %1: %2").arg(error.offset).arg(error.errorString()));
-    }
-    if (!document.isObject()) {
-        throw DecodingError(QStringLiteral("the top level is not an object"));
-    }
-    return document.object();
 }
 
 void sortCaptureAreaProfiles(QVector<CaptureAreaProfile> &profiles)

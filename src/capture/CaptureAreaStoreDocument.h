@@ -41,9 +41,6 @@ struct CaptureAreaStoreDocument
     bool operator==(const CaptureAreaStoreDocument &) const = default;
 };
 
-// The JSON object of a file's bytes; throws DecodingError when the bytes are not JSON
-// or not an object.
-QJsonObject decodeJsonObject(const QByteArray &data);
 
 // The stored order of profiles: by identity value, then (for exactly equal values) by
 // window title, both compared case-insensitively in the user's locale; the identity

@@ -3,6 +3,7 @@
 #include "capture/ApplicationFolder.h"
 #include "capture/CaptureAreaStoreError.h"
 #include "capture/FileIO.h"
+#include "capture/JsonDecoding.h"
 
 #include <QFileInfo>
 

@@ -1,5 +1,7 @@
 #include "capture/JsonDecoding.h"
 
+#include <QJsonDocument>
+#include <QJsonParseError>
 #include <QVariant>
 
 #include <cmath>
@@ -25,6 +27,19 @@ QJsonValue require(const QJsonObject &object, const QString &key)
     throw DecodingError(QStringLiteral("\"%1\" is not %2").arg(key, QLatin1String(expected)));
 }
 } // namespace
+
+QJsonObject decodeJsonObject(const QByteArray &data)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError) {
+        throw DecodingError(QStringLiteral("invalid JSON at offset %1: %2").arg(error.offset).arg(error.errorString()));
+    }
+    if (!document.isObject()) {
+        throw DecodingError(QStringLiteral("the top level is not an object"));
+    }
+    return document.object();
+}
 
 std::optional<qint64> jsonInt64(const QJsonValue &value)
 {

@@ -2,6 +2,7 @@
 
 #include "capture/Error.h"
 
+#include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -16,6 +17,10 @@ class DecodingError : public Error
 public:
     explicit DecodingError(const QString &detail);
 };
+
+// The JSON object held by a document's bytes; throws DecodingError when the bytes are
+// not JSON or not an object.
+QJsonObject decodeJsonObject(const QByteArray &data);
 
 // Required members of a JSON object; each throws DecodingError when the key is missing
 // or of another type.

@@ -5,7 +5,6 @@
 #include "capture/JsonDecoding.h"
 
 #include <QFileInfo>
-#include <QJsonDocument>
 
 #include <algorithm>
 
@@ -14,15 +13,7 @@ namespace veyra {
 namespace {
 GameTitleStoreDocument decodeDocument(const QByteArray &data)
 {
-    QJsonParseError error{};
-    const QJsonDocument json = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError) {
-        throw DecodingError(QStringLiteral("invalid JSON at offset %1: %2").arg(error.offset).arg(error.errorString()));
-    }
-    if (!json.isObject()) {
-        throw DecodingError(QStringLiteral("the top level is not an object"));
-    }
-    GameTitleStoreDocument document = GameTitleStoreDocument::fromJson(json.object());
+    GameTitleStoreDocument document = GameTitleStoreDocument::fromJson(decodeJsonObject(data));
     if (document.schemaVersion != GameTitleStoreDocument::currentSchemaVersion) {
         throw DecodingError(QStringLiteral("Unsupported game-title cache schema"));
     }

@@ -3,7 +3,6 @@
 #include "capture/JsonDecoding.h"
 #include "capture/TextNormalization.h"
 
-#include <QJsonDocument>
 
 namespace veyra {
 
@@ -53,15 +52,7 @@ QJsonObject GameTitleResolution::toJson() const
 
 GameTitleResolution GameTitleResolution::fromJson(const QByteArray &json)
 {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError) {
-        throw DecodingError(error.errorString());
-    }
-    if (!document.isObject()) {
-        throw DecodingError(QStringLiteral("the response is not an object"));
-    }
-    return fromJson(document.object());
+    return fromJson(decodeJsonObject(json));
 }
 
 GameTitleResolution GameTitleResolution::fromJson(const QJsonObject &object)

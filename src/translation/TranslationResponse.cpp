@@ -2,7 +2,6 @@
 
 #include "capture/JsonDecoding.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace veyra {
@@ -29,15 +28,7 @@ std::optional<QUuid> optionalUuid(const QJsonObject &object, const QString &key)
 
 TranslationResponse TranslationResponse::fromJson(const QByteArray &json)
 {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError) {
-        throw DecodingError(error.errorString());
-    }
-    if (!document.isObject()) {
-        throw DecodingError(QStringLiteral("the response is not an object"));
-    }
-    const QJsonObject object = document.object();
+    const QJsonObject object = decodeJsonObject(json);
     TranslationResponse response;
     response.translationID = optionalUuid(object, QStringLiteral("translation_id"));
     response.sourceText = requireString(object, QStringLiteral("source_text"));
