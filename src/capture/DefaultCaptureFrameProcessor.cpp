@@ -1,6 +1,8 @@
 #include "capture/DefaultCaptureFrameProcessor.h"
 
 #include "capture/AsyncTask.h"
+#include "capture/DialogueBoxEdges.h"
+#include "capture/DialogueSearchRegionDetector.h"
 #include "capture/TextNormalization.h"
 
 #include <algorithm>
@@ -88,7 +90,8 @@ QVector<DefaultCaptureFrameProcessor::OCRJob> DefaultCaptureFrameProcessor::make
                 continue;
             }
             auto rememberedText = CaptureFrameRecognitionCache::rememberedText(remembered, index, area.id, *boxImage);
-            jobs.append({index, area.id, std::move(*boxImage), std::move(rememberedText)});
+            jobs.append({index, area.id, std::move(*boxImage), area.backgroundPattern,
+                DialogueSearchRegionDetector::edgeBand(regionImage->size()), std::move(rememberedText)});
         } catch (...) {
             // The detector fails only by finding nothing; anything else (memory) counts the same.
             continue;
@@ -189,9 +192,10 @@ QCoro::Task<std::optional<QString>> DefaultCaptureFrameProcessor::performOCRJob(
     }
     // Named, not a temporary of the co_await expression: g++ 12 destroys a lambda or braced
     // temporary there twice.
-    auto recognize = [recognizer = batch->recognizer, image = job.image] {
-        return collapseWhitespace(recognizer->recognizeText(image));
-    };
+    auto recognize
+        = [recognizer = batch->recognizer, image = job.image, pattern = job.backgroundPattern, band = job.edgeBand] {
+              return collapseWhitespace(recognizer->recognizeText(clearingEdgeScenery(image, pattern, band)));
+          };
     QString text;
     try {
         text = co_await runOnWorker(*batch->pool, std::move(recognize));

@@ -43,6 +43,9 @@ private:
         qsizetype profileIndex = 0;
         QString areaID;
         QImage image;
+        // What the box's edges are cleaned with before its text is read.
+        DialogueBackgroundPattern backgroundPattern;
+        QSize edgeBand;
         // Set when the cache holds this very box: no recognition needed.
         std::optional<QString> rememberedText;
     };

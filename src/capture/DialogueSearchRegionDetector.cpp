@@ -198,6 +198,25 @@ bool isStrictlyBetter(const DialogueSearchCandidate &candidate, const DialogueSe
 
 } // namespace
 
+QSize DialogueSearchRegionDetector::workingSize(QSize imageSize)
+{
+    const std::int64_t sourceWidth = std::max(imageSize.width(), 1);
+    const std::int64_t sourceHeight = std::max(imageSize.height(), 1);
+    const std::int64_t w = std::min<std::int64_t>(sourceWidth, maximumWorkingWidth);
+    const double scaledHeight
+        = std::round(static_cast<double>(sourceHeight) * static_cast<double>(w) / static_cast<double>(sourceWidth));
+    const std::int64_t h = std::max<std::int64_t>(static_cast<std::int64_t>(scaledHeight), 1);
+    return {static_cast<int>(w), static_cast<int>(h)};
+}
+
+QSize DialogueSearchRegionDetector::edgeBand(QSize imageSize)
+{
+    const QSize working = workingSize(imageSize);
+    const double sx = static_cast<double>(std::max(imageSize.width(), 1)) / working.width();
+    const double sy = static_cast<double>(std::max(imageSize.height(), 1)) / working.height();
+    return {static_cast<int>(std::ceil(3.0 * sx)) + 1, static_cast<int>(std::ceil(3.0 * sy)) + 1};
+}
+
 std::optional<QRectF> DialogueSearchRegionDetector::detect(
     const QImage &image, const DialogueBackgroundPattern &pattern) const
 {
@@ -207,12 +226,11 @@ std::optional<QRectF> DialogueSearchRegionDetector::detect(
         return std::nullopt;
     }
 
-    const std::int64_t w = std::min<std::int64_t>(sourceWidth, maximumWorkingWidth);
-    const double scaledHeight
-        = std::round(static_cast<double>(sourceHeight) * static_cast<double>(w) / static_cast<double>(sourceWidth));
-    const std::int64_t h = std::max<std::int64_t>(static_cast<std::int64_t>(scaledHeight), 1);
-    const int width = static_cast<int>(w);
-    const int height = static_cast<int>(h);
+    const QSize working = workingSize(image.size());
+    const std::int64_t w = working.width();
+    const std::int64_t h = working.height();
+    const int width = working.width();
+    const int height = working.height();
 
     WorkingMasks masks;
     std::vector<std::uint8_t> closedMask;

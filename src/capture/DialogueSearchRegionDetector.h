@@ -14,6 +14,14 @@ public:
     static constexpr int maximumWorkingWidth = 320;
 
     std::optional<QRectF> detect(const QImage &image, const DialogueBackgroundPattern &pattern) const override;
+
+    // The size of the working image for an image of this size.
+    static QSize workingSize(QSize imageSize);
+
+    // How far, in pixels of an image of this size, the rectangle of a detected box may
+    // reach past the patch of background colour it was found from: the padding of two
+    // working pixels plus one working pixel of sampling, scaled back, plus rounding.
+    static QSize edgeBand(QSize imageSize);
 };
 
 } // namespace veyra
