@@ -16,6 +16,7 @@
 #include "capture/DefaultDialogueBackgroundPatternAnalyzer.h"
 #include "capture/FixedCapturePipelineTiming.h"
 #include "capture/XcbWindowSnapshotter.h"
+#include "support/CountingSnapshotter.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/XvfbSession.h"
@@ -41,6 +42,7 @@
 #include <vector>
 
 using namespace veyra;
+using veyra::test::CountingSnapshotter;
 using veyra::test::TestGameWindow;
 using veyra::test::XvfbSession;
 using Clock = std::chrono::steady_clock;
@@ -141,40 +143,6 @@ double peakResidentMiB()
     }
     return 0.0;
 }
-
-// Passes the live snapshotter's work through and counts the captures that have finished.
-class CountingSnapshotter : public WindowSnapshotCapturing
-{
-public:
-    explicit CountingSnapshotter(std::shared_ptr<WindowSnapshotCapturing> snapshotter)
-        : m_snapshotter(std::move(snapshotter))
-        , m_finished(std::make_shared<int>(0))
-    { }
-
-    QCoro::Task<CapturedWindowSnapshot> capture(CaptureTarget target) override
-    {
-        const std::shared_ptr<WindowSnapshotCapturing> snapshotter = m_snapshotter;
-        const std::shared_ptr<int> finished = m_finished;
-        std::exception_ptr failure;
-        std::optional<CapturedWindowSnapshot> snapshot;
-        try {
-            snapshot = co_await snapshotter->capture(std::move(target));
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        ++*finished;
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
-        co_return std::move(*snapshot);
-    }
-
-    int finished() const { return *m_finished; }
-
-private:
-    std::shared_ptr<WindowSnapshotCapturing> m_snapshotter;
-    std::shared_ptr<int> m_finished;
-};
 
 QSet<QString> wordsOf(const QString &text)
 {

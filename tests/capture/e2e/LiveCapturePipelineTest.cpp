@@ -8,6 +8,7 @@
 #include "capture/FixedCapturePipelineTiming.h"
 #include "capture/XcbWindowCatalog.h"
 #include "capture/XcbWindowSnapshotter.h"
+#include "support/CountingSnapshotter.h"
 #include "support/LogRecorder.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
@@ -19,6 +20,7 @@
 #include <vector>
 
 using namespace veyra;
+using veyra::test::CountingSnapshotter;
 using veyra::test::LogRecorder;
 using veyra::test::runTask;
 using veyra::test::TestGameWindow;
@@ -29,41 +31,6 @@ namespace {
 
 // Generous: the first pass loads a Tesseract engine on each worker, and the machine is shared.
 constexpr int eventTimeoutMs = 90000;
-
-// Passes the live snapshotter's work through and counts the captures that have finished,
-// so that the test can wait for passes of the loop instead of for time.
-class CountingSnapshotter : public WindowSnapshotCapturing
-{
-public:
-    explicit CountingSnapshotter(std::shared_ptr<WindowSnapshotCapturing> snapshotter)
-        : m_snapshotter(std::move(snapshotter))
-        , m_finished(std::make_shared<int>(0))
-    { }
-
-    QCoro::Task<CapturedWindowSnapshot> capture(CaptureTarget target) override
-    {
-        const std::shared_ptr<WindowSnapshotCapturing> snapshotter = m_snapshotter;
-        const std::shared_ptr<int> finished = m_finished;
-        std::exception_ptr failure;
-        std::optional<CapturedWindowSnapshot> snapshot;
-        try {
-            snapshot = co_await snapshotter->capture(std::move(target));
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        ++*finished;
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
-        co_return std::move(*snapshot);
-    }
-
-    int finished() const { return *m_finished; }
-
-private:
-    std::shared_ptr<WindowSnapshotCapturing> m_snapshotter;
-    std::shared_ptr<int> m_finished;
-};
 
 struct RecordedEvent
 {

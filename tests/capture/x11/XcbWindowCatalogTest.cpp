@@ -6,7 +6,7 @@
 #include "capture/XcbWindowSnapshotter.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
-#include "support/XvfbSession.h"
+#include "support/XvfbTest.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -28,20 +28,9 @@ using veyra::test::XvfbSession;
 
 namespace {
 
-class XcbWindowCatalogTest : public ::testing::Test
+class XcbWindowCatalogTest : public veyra::test::XvfbTest
 {
 protected:
-    static void SetUpTestSuite() { s_session = new XvfbSession(); }
-    static void TearDownTestSuite()
-    {
-        delete s_session;
-        s_session = nullptr;
-    }
-
-    void SetUp() override { ASSERT_TRUE(s_session->isRunning()) << s_session->errorString().toStdString(); }
-
-    static XvfbSession &session() { return *s_session; }
-
     static TestGameWindow::Options game(const QString &windowClass, const QString &title)
     {
         TestGameWindow::Options options;
@@ -68,12 +57,7 @@ protected:
         }
         return titles;
     }
-
-private:
-    static XvfbSession *s_session;
 };
-
-XvfbSession *XcbWindowCatalogTest::s_session = nullptr;
 
 // A plain X window of the test process itself, named by no _NET_WM_PID.
 class OwnWindow

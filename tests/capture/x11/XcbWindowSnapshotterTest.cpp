@@ -4,7 +4,7 @@
 #include "capture/WindowSnapshotCapturing.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
-#include "support/XvfbSession.h"
+#include "support/XvfbTest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,20 +15,9 @@ using veyra::test::XvfbSession;
 
 namespace {
 
-class XcbWindowSnapshotterTest : public ::testing::Test
+class XcbWindowSnapshotterTest : public veyra::test::XvfbTest
 {
 protected:
-    static void SetUpTestSuite() { s_session = new XvfbSession(); }
-    static void TearDownTestSuite()
-    {
-        delete s_session;
-        s_session = nullptr;
-    }
-
-    void SetUp() override { ASSERT_TRUE(s_session->isRunning()) << s_session->errorString().toStdString(); }
-
-    static XvfbSession &session() { return *s_session; }
-
     static CaptureTarget targetOf(const TestGameWindow &game)
     {
         CaptureTarget target;
@@ -63,12 +52,7 @@ protected:
         }
         return differing;
     }
-
-private:
-    static XvfbSession *s_session;
 };
-
-XvfbSession *XcbWindowSnapshotterTest::s_session = nullptr;
 
 TestGameWindow::Options gameAt(QPoint position, QSize size, const QString &text, QColor box)
 {
