@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/CaptureFrameProcessing.h"
-#include "support/TestGate.h"
+#include "support/ScriptedCalls.h"
 
 #include <QVector>
 
@@ -32,18 +32,15 @@ public:
     {
         QVector<CaptureAreaText> result
             = record(std::move(frame), std::move(profile), std::move(token), std::move(cache));
-        if (m_holds > 0) {
-            --m_holds;
-            co_await m_gate.wait();
-        }
+        co_await m_script.play();
         co_return result;
     }
 
     void enqueue(QVector<CaptureAreaText> result) { m_results.push_back(std::move(result)); }
     void setDefaultResult(QVector<CaptureAreaText> result) { m_defaultResult = std::move(result); }
     void setResponder(Responder responder) { m_responder = std::move(responder); }
-    void holdNext(int count = 1) { m_holds += count; }
-    TestGate &gate() { return m_gate; }
+    void holdNext(int count = 1) { m_script.holdNext(count); }
+    TestGate &gate() { return m_script.gate(); }
 
     const QVector<Call> &calls() const { return m_calls; }
     int callCount() const { return static_cast<int>(m_calls.size()); }
@@ -64,8 +61,7 @@ private:
     std::deque<QVector<CaptureAreaText>> m_results;
     QVector<CaptureAreaText> m_defaultResult;
     Responder m_responder;
-    int m_holds = 0;
-    TestGate m_gate;
+    ScriptedCalls m_script;
     QVector<Call> m_calls;
 };
 

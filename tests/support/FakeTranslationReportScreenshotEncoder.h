@@ -1,11 +1,10 @@
 #pragma once
 
 #include "capture/TranslationReportScreenshot.h"
-#include "support/TestGate.h"
+#include "support/ScriptedCalls.h"
 
 #include <QVector>
 
-#include <deque>
 #include <exception>
 
 namespace veyra::test {
@@ -19,18 +18,7 @@ public:
     {
         m_images.append(image);
         const TranslationReportScreenshot screenshot = screenshotNumber(m_images.size());
-        std::exception_ptr failure;
-        if (!m_failures.empty()) {
-            failure = m_failures.front();
-            m_failures.pop_front();
-        }
-        if (m_holds > 0) {
-            --m_holds;
-            co_await m_gate.wait();
-        }
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
+        co_await m_script.play();
         co_return screenshot;
     }
 
@@ -41,17 +29,15 @@ public:
             QStringLiteral("capture.jpg")};
     }
 
-    void failNext(std::exception_ptr failure) { m_failures.push_back(std::move(failure)); }
-    void holdNext(int count = 1) { m_holds += count; }
-    TestGate &gate() { return m_gate; }
+    void failNext(std::exception_ptr failure) { m_script.failNext(std::move(failure)); }
+    void holdNext(int count = 1) { m_script.holdNext(count); }
+    TestGate &gate() { return m_script.gate(); }
 
     int callCount() const { return static_cast<int>(m_images.size()); }
     const QVector<QImage> &images() const { return m_images; }
 
 private:
-    std::deque<std::exception_ptr> m_failures;
-    int m_holds = 0;
-    TestGate m_gate;
+    ScriptedCalls m_script;
     QVector<QImage> m_images;
 };
 

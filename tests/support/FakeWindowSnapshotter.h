@@ -1,12 +1,11 @@
 #pragma once
 
 #include "capture/WindowSnapshotCapturing.h"
-#include "support/TestGate.h"
+#include "support/ScriptedCalls.h"
 
 #include <QColor>
 #include <QVector>
 
-#include <deque>
 #include <exception>
 
 namespace veyra::test {
@@ -27,18 +26,7 @@ public:
     {
         m_targets.append(target);
         const QImage image = m_image;
-        std::exception_ptr failure;
-        if (!m_failures.empty()) {
-            failure = m_failures.front();
-            m_failures.pop_front();
-        }
-        if (m_holds > 0) {
-            --m_holds;
-            co_await m_gate.wait();
-        }
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
+        co_await m_script.play();
         CapturedWindowSnapshot snapshot;
         snapshot.image = image;
         co_return snapshot;
@@ -46,19 +34,17 @@ public:
 
     void setImage(QImage image) { m_image = std::move(image); }
     const QImage &image() const { return m_image; }
-    void failNext(std::exception_ptr failure) { m_failures.push_back(std::move(failure)); }
+    void failNext(std::exception_ptr failure) { m_script.failNext(std::move(failure)); }
     void failNext(WindowSnapshotError::Kind kind) { failNext(std::make_exception_ptr(WindowSnapshotError(kind))); }
-    void holdNext(int count = 1) { m_holds += count; }
-    TestGate &gate() { return m_gate; }
+    void holdNext(int count = 1) { m_script.holdNext(count); }
+    TestGate &gate() { return m_script.gate(); }
 
     int callCount() const { return static_cast<int>(m_targets.size()); }
     const QVector<CaptureTarget> &targets() const { return m_targets; }
 
 private:
     QImage m_image;
-    std::deque<std::exception_ptr> m_failures;
-    int m_holds = 0;
-    TestGate m_gate;
+    ScriptedCalls m_script;
     QVector<CaptureTarget> m_targets;
 };
 
