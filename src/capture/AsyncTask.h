@@ -5,11 +5,13 @@
 
 #include <QPointer>
 #include <QThreadPool>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <qcoro/qcorofuture.h>
 #include <qcoro/qcorotask.h>
 
+#include <coroutine>
 #include <exception>
 #include <optional>
 #include <type_traits>
@@ -40,6 +42,17 @@ void startDetachedTask(Owner *owner, Body body, Logger logger)
         }
     }(QPointer<Owner>(owner), std::move(body), std::move(logger));
 }
+
+// Awaited, resumes the coroutine on a later turn of its thread's event loop.
+struct NextEventLoopTurn
+{
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> handle) const
+    {
+        QTimer::singleShot(0, [handle] { handle.resume(); });
+    }
+    void await_resume() const noexcept { }
+};
 
 // The thread pool for CPU work (text recognition, detection, JPEG encoding). Its
 // threads never expire, so per-thread engines stay initialised.

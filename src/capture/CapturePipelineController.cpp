@@ -2,33 +2,14 @@
 
 #include "capture/AsyncTask.h"
 #include "capture/Error.h"
+#include "capture/GameWindowProfileKey.h"
 #include "capture/TextNormalization.h"
 
-#include <QTimer>
-
 #include <chrono>
-#include <coroutine>
 
 namespace veyra {
 
 namespace {
-
-// Resumes the awaiting coroutine on the next turn of the calling thread's event loop.
-struct NextEventLoopTurn
-{
-    bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> handle) const
-    {
-        QTimer::singleShot(0, [handle] { handle.resume(); });
-    }
-    void await_resume() const noexcept { }
-};
-
-// Text equality: canonically equivalent texts are equal, letter case matters.
-bool isSameText(const QString &a, const QString &b)
-{
-    return a == b || a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
-}
 
 bool isTargetUnavailable(const std::exception_ptr &error)
 {
@@ -65,7 +46,7 @@ QVector<Change> collectChanges(const QHash<QString, QString> &lastTexts, const Q
             continue;
         }
         const auto last = lastTexts.constFind(entry.areaID);
-        if (last != lastTexts.constEnd() && isSameText(*last, text)) {
+        if (last != lastTexts.constEnd() && canonicallyEqual(*last, text)) {
             continue;
         }
         changes.append({entry.areaID, std::move(text)});

@@ -5,9 +5,6 @@
 
 #include <QPointer>
 
-#include <qcoro/qcorotimer.h>
-
-#include <chrono>
 #include <utility>
 
 namespace veyra {
@@ -43,7 +40,7 @@ ActorTask startTaskOnActor(Owner *owner, Body body, Logger logger)
     startDetachedTask(
         owner,
         [operation = std::move(body), token](QPointer<Owner> self) -> QCoro::Task<void> {
-            co_await QCoro::sleepFor(std::chrono::milliseconds(0));
+            co_await NextEventLoopTurn();
             if (!self || token.isCancelled()) {
                 co_return;
             }
