@@ -1,6 +1,6 @@
 #include "app/QuitSignalWatcher.h"
 #include "app/UITestingLaunchOptions.h"
-#include "capture/AppIdentity.h"
+#include "foundation/identity/AppIdentity.h"
 
 #include <QApplication>
 

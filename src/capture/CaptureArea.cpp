@@ -1,6 +1,6 @@
 #include "capture/CaptureArea.h"
 
-#include "capture/JsonDecoding.h"
+#include "foundation/json/JsonDecoding.h"
 
 #include <QJsonArray>
 

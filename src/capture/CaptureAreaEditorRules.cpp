@@ -1,6 +1,6 @@
 #include "capture/CaptureAreaEditorRules.h"
 
-#include "capture/LocalizedString.h"
+#include "foundation/language/LocalizedString.h"
 
 #include <QSet>
 

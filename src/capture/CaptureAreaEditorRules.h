@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/CaptureArea.h"
-#include "capture/Error.h"
+#include "foundation/errors/Error.h"
 
 #include <QPoint>
 #include <QVector>

@@ -1,8 +1,8 @@
 #include "capture/CaptureAreaStoreDocument.h"
 
 #include "capture/GameWindowRecordOrder.h"
-#include "capture/JsonDecoding.h"
-#include "capture/JsonWriting.h"
+#include "foundation/json/JsonDecoding.h"
+#include "foundation/json/JsonWriting.h"
 
 #include <QJsonArray>
 #include <QLocale>

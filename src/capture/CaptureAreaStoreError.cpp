@@ -1,6 +1,6 @@
 #include "capture/CaptureAreaStoreError.h"
 
-#include "capture/LocalizedString.h"
+#include "foundation/language/LocalizedString.h"
 
 namespace veyra {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "capture/CancellationToken.h"
 #include "capture/CaptureArea.h"
 #include "capture/CaptureAreaText.h"
 #include "capture/CaptureFrameRecognitionCache.h"
+#include "foundation/async/CancellationToken.h"
 
 #include <QImage>
 #include <QVector>

@@ -1,9 +1,9 @@
 #include "capture/CapturePipelineController.h"
 
-#include "capture/AsyncTask.h"
-#include "capture/Error.h"
 #include "capture/GameWindowProfileKey.h"
-#include "capture/TextNormalization.h"
+#include "foundation/async/AsyncTask.h"
+#include "foundation/errors/Error.h"
+#include "foundation/text/TextNormalization.h"
 
 #include <chrono>
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "capture/CancellationToken.h"
 #include "capture/CaptureFrameProcessing.h"
 #include "capture/CapturePipelineRunning.h"
 #include "capture/CapturePipelineSleeping.h"
 #include "capture/CapturePipelineTimingProviding.h"
-#include "capture/Logger.h"
 #include "capture/TranslationReportScreenshot.h"
 #include "capture/WindowSnapshotCapturing.h"
+#include "foundation/async/CancellationToken.h"
+#include "foundation/logging/Logger.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,9 +1,9 @@
 #include "capture/DefaultCaptureFrameProcessor.h"
 
-#include "capture/AsyncTask.h"
 #include "capture/DialogueBoxEdges.h"
 #include "capture/DialogueSearchRegionDetector.h"
-#include "capture/TextNormalization.h"
+#include "foundation/async/AsyncTask.h"
+#include "foundation/text/TextNormalization.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 
 #include "capture/CaptureFrameProcessing.h"
 #include "capture/DialogueRegionDetecting.h"
-#include "capture/Logger.h"
 #include "capture/TextRecognizing.h"
+#include "foundation/logging/Logger.h"
 
 #include <QRectF>
 #include <QThreadPool>

@@ -1,9 +1,9 @@
 #include "capture/FileCaptureAreaStore.h"
 
-#include "capture/ApplicationFolder.h"
 #include "capture/CaptureAreaStoreError.h"
-#include "capture/FileIO.h"
-#include "capture/JsonDecoding.h"
+#include "foundation/files/FileIO.h"
+#include "foundation/identity/ApplicationFolder.h"
+#include "foundation/json/JsonDecoding.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "capture/GameWindowProfileKey.h"
 
-#include "capture/JsonDecoding.h"
+#include "foundation/json/JsonDecoding.h"
 
 namespace veyra {
 

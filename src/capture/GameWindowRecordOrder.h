@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/GameWindowProfileKey.h"
-#include "capture/InsertionSort.h"
+#include "foundation/text/InsertionSort.h"
 
 #include <QCollator>
 #include <QLocale>

@@ -1,6 +1,6 @@
 #include "capture/JPEGTranslationReportScreenshotEncoder.h"
 
-#include "capture/AsyncTask.h"
+#include "foundation/async/AsyncTask.h"
 
 #include <QBuffer>
 #include <QImageWriter>

@@ -1,7 +1,7 @@
 #include "capture/QtPermissionRestartPresenter.h"
 
-#include "capture/AppIdentity.h"
-#include "capture/LocalizedString.h"
+#include "foundation/identity/AppIdentity.h"
+#include "foundation/language/LocalizedString.h"
 
 #include <QApplication>
 #include <QMessageBox>

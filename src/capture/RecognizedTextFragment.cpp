@@ -1,7 +1,7 @@
 #include "capture/RecognizedTextFragment.h"
 
-#include "capture/InsertionSort.h"
-#include "capture/TextNormalization.h"
+#include "foundation/text/InsertionSort.h"
+#include "foundation/text/TextNormalization.h"
 
 #include <QStringList>
 

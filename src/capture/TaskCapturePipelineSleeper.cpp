@@ -1,6 +1,6 @@
 #include "capture/TaskCapturePipelineSleeper.h"
 
-#include "capture/Sleeper.h"
+#include "foundation/async/Sleeper.h"
 
 namespace veyra {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/Error.h"
 #include "capture/RecognizedTextFragment.h"
 #include "capture/TextRecognizing.h"
+#include "foundation/errors/Error.h"
 
 namespace veyra {
 

@@ -1,6 +1,6 @@
 #include "capture/WindowCatalogGrouping.h"
 
-#include "capture/LocalizedString.h"
+#include "foundation/language/LocalizedString.h"
 
 #include <QCollator>
 #include <QHash>

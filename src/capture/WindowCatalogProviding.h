@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/CaptureTarget.h"
-#include "capture/Error.h"
+#include "foundation/errors/Error.h"
 
 #include <QVector>
 

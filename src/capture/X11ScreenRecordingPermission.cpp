@@ -1,8 +1,8 @@
 #include "capture/X11ScreenRecordingPermission.h"
 
-#include "capture/AsyncTask.h"
 #include "capture/X11WorkPool.h"
 #include "capture/XcbConnection.h"
+#include "foundation/async/AsyncTask.h"
 
 namespace veyra {
 

@@ -1,11 +1,11 @@
 #include "capture/XcbWindowCatalog.h"
 
-#include "capture/AppIdentity.h"
-#include "capture/AsyncTask.h"
 #include "capture/WindowCatalogGrouping.h"
 #include "capture/X11WorkPool.h"
 #include "capture/XcbConnection.h"
 #include "capture/XcbWindowList.h"
+#include "foundation/async/AsyncTask.h"
+#include "foundation/identity/AppIdentity.h"
 
 #include <QCoreApplication>
 

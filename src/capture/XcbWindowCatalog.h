@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/Logger.h"
 #include "capture/WindowCatalogProviding.h"
+#include "foundation/logging/Logger.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/Logger.h"
 #include "capture/XcbConnection.h"
 #include "capture/XcbImageReader.h"
+#include "foundation/logging/Logger.h"
 
 #include <QImage>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "capture/XcbWindowSnapshotter.h"
 
-#include "capture/AsyncTask.h"
 #include "capture/X11WorkPool.h"
 #include "capture/XcbWindowImageReader.h"
+#include "foundation/async/AsyncTask.h"
 
 namespace veyra {
 

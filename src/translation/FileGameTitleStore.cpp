@@ -1,8 +1,8 @@
 #include "translation/FileGameTitleStore.h"
 
-#include "capture/ApplicationFolder.h"
-#include "capture/FileIO.h"
-#include "capture/JsonDecoding.h"
+#include "foundation/files/FileIO.h"
+#include "foundation/identity/ApplicationFolder.h"
+#include "foundation/json/JsonDecoding.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/Logger.h"
+#include "foundation/logging/Logger.h"
 #include "translation/GameTitleStoreDocument.h"
 #include "translation/GameTitleStoring.h"
 

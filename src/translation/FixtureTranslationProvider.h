@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/Sleeper.h"
+#include "foundation/async/Sleeper.h"
 #include "translation/TranslationProviding.h"
 
 #include <memory>

@@ -1,8 +1,7 @@
 #include "translation/GameTitleResolution.h"
 
-#include "capture/JsonDecoding.h"
-#include "capture/TextNormalization.h"
-
+#include "foundation/json/JsonDecoding.h"
+#include "foundation/text/TextNormalization.h"
 
 namespace veyra {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/JsonWriting.h"
+#include "foundation/json/JsonWriting.h"
 
 #include <QByteArray>
 #include <QJsonObject>

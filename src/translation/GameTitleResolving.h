@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CancellationToken.h"
+#include "foundation/async/CancellationToken.h"
 #include "translation/GameTitleResolution.h"
 #include "translation/GameTitleWindowMetadata.h"
 

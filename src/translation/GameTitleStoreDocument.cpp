@@ -1,8 +1,8 @@
 #include "translation/GameTitleStoreDocument.h"
 
 #include "capture/GameWindowRecordOrder.h"
-#include "capture/JsonDecoding.h"
-#include "capture/JsonWriting.h"
+#include "foundation/json/JsonDecoding.h"
+#include "foundation/json/JsonWriting.h"
 #include "translation/GameTitleResolution.h"
 
 #include <QJsonArray>

@@ -1,7 +1,7 @@
 #include "translation/GameTitleWindowMetadata.h"
 
-#include "capture/JsonWriting.h"
-#include "capture/TextNormalization.h"
+#include "foundation/json/JsonWriting.h"
+#include "foundation/text/TextNormalization.h"
 
 namespace veyra {
 

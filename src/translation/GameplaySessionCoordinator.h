@@ -2,10 +2,10 @@
 
 #include "capture/CaptureAreaStoring.h"
 #include "capture/CapturePipelineRunning.h"
-#include "capture/Logger.h"
+#include "foundation/async/TaskOnActor.h"
+#include "foundation/logging/Logger.h"
 #include "translation/GameTitleResolving.h"
 #include "translation/GameTitleStoring.h"
-#include "translation/TaskOnActor.h"
 #include "translation/TranslationCoordinating.h"
 #include "translation/TranslationSettingsModel.h"
 

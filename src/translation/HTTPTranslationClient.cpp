@@ -1,6 +1,6 @@
 #include "translation/HTTPTranslationClient.h"
 
-#include "capture/TextNormalization.h"
+#include "foundation/text/TextNormalization.h"
 #include "translation/QtNetworkHTTPTransport.h"
 #include "translation/TranslationClientError.h"
 #include "translation/TranslationRequest.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/Logger.h"
+#include "foundation/logging/Logger.h"
 #include "translation/HTTPTransport.h"
 #include "translation/ServerConfiguration.h"
 #include "translation/TranslationErrorReporting.h"

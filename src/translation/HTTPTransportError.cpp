@@ -1,6 +1,6 @@
 #include "translation/HTTPTransportError.h"
 
-#include "capture/LocalizedString.h"
+#include "foundation/language/LocalizedString.h"
 
 namespace veyra {
 

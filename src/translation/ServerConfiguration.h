@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/AppIdentity.h"
-#include "capture/Error.h"
+#include "foundation/errors/Error.h"
+#include "foundation/identity/AppIdentity.h"
 
 #include <QStringList>
 #include <QUrl>

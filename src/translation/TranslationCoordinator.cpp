@@ -1,7 +1,7 @@
 #include "translation/TranslationCoordinator.h"
 
-#include "capture/AsyncTask.h"
-#include "capture/TextNormalization.h"
+#include "foundation/async/AsyncTask.h"
+#include "foundation/text/TextNormalization.h"
 #include "translation/TranslationText.h"
 
 namespace veyra {

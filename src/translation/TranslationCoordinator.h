@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CancellationToken.h"
-#include "capture/Logger.h"
+#include "foundation/async/CancellationToken.h"
+#include "foundation/logging/Logger.h"
 #include "translation/TranslationCoordinating.h"
 #include "translation/TranslationProviding.h"
 #include "translation/TranslationRequestIdentity.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CancellationToken.h"
 #include "capture/TranslationReportScreenshot.h"
+#include "foundation/async/CancellationToken.h"
 
 #include <QUuid>
 

@@ -1,6 +1,6 @@
 #include "translation/TranslationReportCoordinator.h"
 
-#include "capture/TextNormalization.h"
+#include "foundation/text/TextNormalization.h"
 
 namespace veyra {
 

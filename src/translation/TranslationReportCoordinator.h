@@ -1,8 +1,8 @@
 #pragma once
 
 #include "capture/CaptureAreaText.h"
-#include "capture/Logger.h"
-#include "translation/TaskOnActor.h"
+#include "foundation/async/TaskOnActor.h"
+#include "foundation/logging/Logger.h"
 #include "translation/TranslationErrorReporting.h"
 #include "translation/TranslationReportCoordinatorEvent.h"
 

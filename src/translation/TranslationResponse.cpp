@@ -1,6 +1,6 @@
 #include "translation/TranslationResponse.h"
 
-#include "capture/JsonDecoding.h"
+#include "foundation/json/JsonDecoding.h"
 
 #include <QJsonObject>
 

@@ -1,6 +1,6 @@
 #include "translation/TranslationSettingsModel.h"
 
-#include "capture/ClientLanguage.h"
+#include "foundation/language/ClientLanguage.h"
 #include "translation/InMemoryTranslationSettingsStore.h"
 #include "translation/UserDefaultsTranslationSettingsStore.h"
 

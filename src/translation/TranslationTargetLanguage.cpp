@@ -1,7 +1,7 @@
 #include "translation/TranslationTargetLanguage.h"
 
-#include "capture/ClientLanguage.h"
-#include "capture/JsonDecoding.h"
+#include "foundation/json/JsonDecoding.h"
+#include "foundation/language/ClientLanguage.h"
 
 namespace veyra {
 

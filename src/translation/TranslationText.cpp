@@ -1,6 +1,6 @@
 #include "translation/TranslationText.h"
 
-#include "capture/TextNormalization.h"
+#include "foundation/text/TextNormalization.h"
 
 #include <QTextBoundaryFinder>
 

@@ -1,6 +1,6 @@
 #include "translation/UserDefaultsTranslationSettingsStore.h"
 
-#include "capture/UserDefaults.h"
+#include "foundation/settings/UserDefaults.h"
 
 namespace veyra {
 

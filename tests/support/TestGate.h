@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CancellationToken.h"
-#include "capture/Error.h"
+#include "foundation/async/CancellationToken.h"
+#include "foundation/errors/Error.h"
 
 #include <QTimer>
 

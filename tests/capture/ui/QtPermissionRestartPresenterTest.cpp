@@ -1,8 +1,8 @@
 // The quit-and-reopen alert: its texts in the interface language, one button, and a
 // task that ends when the alert is dismissed (without a nested event loop).
 #include "capture/QtPermissionRestartPresenter.h"
-#include "capture/AppIdentity.h"
-#include "capture/ClientLanguage.h"
+#include "foundation/identity/AppIdentity.h"
+#include "foundation/language/ClientLanguage.h"
 #include "support/RunTask.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "capture/AppIdentity.h"
-#include "capture/ClientLanguage.h"
+#include "foundation/identity/AppIdentity.h"
+#include "foundation/language/ClientLanguage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "capture/AsyncTask.h"
-#include "capture/CancellationToken.h"
-#include "capture/Sleeper.h"
+#include "foundation/async/AsyncTask.h"
+#include "foundation/async/CancellationToken.h"
+#include "foundation/async/Sleeper.h"
 #include "support/RunTask.h"
 
 #include <QTimer>

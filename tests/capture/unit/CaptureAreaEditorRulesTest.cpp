@@ -1,6 +1,6 @@
 #include "capture/CaptureAreaEditorRules.h"
 #include "capture/CaptureAreaStoreError.h"
-#include "capture/ClientLanguage.h"
+#include "foundation/language/ClientLanguage.h"
 
 #include <gtest/gtest.h>
 

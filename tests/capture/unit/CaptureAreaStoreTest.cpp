@@ -1,10 +1,10 @@
-#include "capture/AppIdentity.h"
-#include "capture/ApplicationFolder.h"
 #include "capture/CaptureAreaStoreError.h"
 #include "capture/FileCaptureAreaStore.h"
-#include "capture/FileIO.h"
 #include "capture/InMemoryCaptureAreaStore.h"
-#include "capture/JsonDecoding.h"
+#include "foundation/files/FileIO.h"
+#include "foundation/identity/AppIdentity.h"
+#include "foundation/identity/ApplicationFolder.h"
+#include "foundation/json/JsonDecoding.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "capture/CaptureArea.h"
-#include "capture/JsonDecoding.h"
+#include "foundation/json/JsonDecoding.h"
 
 #include <QJsonDocument>
 

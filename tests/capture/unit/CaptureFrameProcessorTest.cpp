@@ -1,6 +1,6 @@
 #include "capture/DefaultCaptureFrameProcessor.h"
-#include "capture/Error.h"
 #include "capture/FixtureCaptureFrameProcessor.h"
+#include "foundation/errors/Error.h"
 #include "support/FakeDialogueRegionDetector.h"
 #include "support/FakeTextRecognizer.h"
 #include "support/LogRecorder.h"

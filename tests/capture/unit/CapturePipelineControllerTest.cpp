@@ -1,7 +1,7 @@
 #include "capture/CapturePipelineController.h"
-#include "capture/Error.h"
 #include "capture/FixedCapturePipelineTiming.h"
 #include "capture/TaskCapturePipelineSleeper.h"
+#include "foundation/errors/Error.h"
 #include "support/FakeCaptureFrameProcessor.h"
 #include "support/FakeCapturePipelineSleeper.h"
 #include "support/FakeTranslationReportScreenshotEncoder.h"

@@ -1,8 +1,8 @@
-#include "capture/ClientLanguageSettingsModel.h"
-#include "capture/InMemoryClientLanguageSettingsStore.h"
-#include "capture/LocalizedString.h"
-#include "capture/UserDefaults.h"
-#include "capture/UserDefaultsClientLanguageSettingsStore.h"
+#include "foundation/language/ClientLanguageSettingsModel.h"
+#include "foundation/language/InMemoryClientLanguageSettingsStore.h"
+#include "foundation/language/LocalizedString.h"
+#include "foundation/language/UserDefaultsClientLanguageSettingsStore.h"
+#include "foundation/settings/UserDefaults.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "capture/JsonWriting.h"
+#include "foundation/json/JsonWriting.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

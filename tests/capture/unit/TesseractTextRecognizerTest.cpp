@@ -1,5 +1,5 @@
 #include "capture/TesseractTextRecognizer.h"
-#include "capture/AsyncTask.h"
+#include "foundation/async/AsyncTask.h"
 #include "support/RenderedDialogue.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "capture/TextNormalization.h"
+#include "foundation/text/TextNormalization.h"
 
 #include <gtest/gtest.h>
 

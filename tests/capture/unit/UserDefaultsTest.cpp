@@ -1,4 +1,4 @@
-#include "capture/UserDefaults.h"
+#include "foundation/settings/UserDefaults.h"
 
 #include <QFile>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 // How the catalog turns running applications and window records into the picker's
 // groups: which applications and windows count, and the order of both.
 #include "capture/WindowCatalogGrouping.h"
-#include "capture/ClientLanguage.h"
+#include "foundation/language/ClientLanguage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The live window catalog against a private X server with openbox and real windows of
 // the test game program.
 #include "capture/XcbWindowCatalog.h"
-#include "capture/AppIdentity.h"
 #include "capture/WindowCatalogProviding.h"
 #include "capture/XcbWindowSnapshotter.h"
+#include "foundation/identity/AppIdentity.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/XvfbTest.h"

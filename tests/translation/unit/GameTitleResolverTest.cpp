@@ -1,4 +1,4 @@
-#include "capture/JsonDecoding.h"
+#include "foundation/json/JsonDecoding.h"
 #include "support/GameTitleServiceScript.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"

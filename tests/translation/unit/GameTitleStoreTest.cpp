@@ -1,5 +1,5 @@
-#include "capture/ApplicationFolder.h"
-#include "capture/FileIO.h"
+#include "foundation/files/FileIO.h"
+#include "foundation/identity/ApplicationFolder.h"
 #include "support/LogCapture.h"
 #include "translation/FileGameTitleStore.h"
 #include "translation/GameTitleStoreFactory.h"

@@ -1,5 +1,5 @@
 #include "translation/HTTPTranslationClient.h"
-#include "capture/JsonDecoding.h"
+#include "foundation/json/JsonDecoding.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "support/TimeoutOverridingTransport.h"

@@ -1,5 +1,5 @@
-#include "capture/JsonDecoding.h"
-#include "capture/UserDefaults.h"
+#include "foundation/json/JsonDecoding.h"
+#include "foundation/settings/UserDefaults.h"
 #include "translation/InMemoryTranslationSettingsStore.h"
 #include "translation/TranslationSettingsModel.h"
 #include "translation/UserDefaultsTranslationSettingsStore.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/ClientLanguage.h"
-#include "capture/ClientLanguageSettingsStoring.h"
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/ClientLanguageSettingsStoring.h"
 
 #include <QObject>
 #include <QStringList>

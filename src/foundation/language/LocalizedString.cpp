@@ -1,6 +1,6 @@
-#include "capture/LocalizedString.h"
+#include "foundation/language/LocalizedString.h"
 
-#include "capture/ClientLanguage.h"
+#include "foundation/language/ClientLanguage.h"
 
 #include <QTranslator>
 

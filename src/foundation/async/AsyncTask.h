@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/Error.h"
-#include "capture/Logger.h"
+#include "foundation/errors/Error.h"
+#include "foundation/logging/Logger.h"
 
 #include <QPointer>
 #include <QThreadPool>

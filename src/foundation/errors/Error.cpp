@@ -1,6 +1,6 @@
-#include "capture/Error.h"
+#include "foundation/errors/Error.h"
 
-#include "capture/LocalizedString.h"
+#include "foundation/language/LocalizedString.h"
 
 namespace veyra {
 

@@ -1,7 +1,7 @@
-#include "capture/UserDefaults.h"
+#include "foundation/settings/UserDefaults.h"
 
-#include "capture/AppIdentity.h"
-#include "capture/Logger.h"
+#include "foundation/identity/AppIdentity.h"
+#include "foundation/logging/Logger.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "capture/ClientLanguage.h"
+#include "foundation/language/ClientLanguage.h"
 
 #include <QLocale>
 #include <QRegularExpression>

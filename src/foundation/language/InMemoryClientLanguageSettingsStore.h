@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/ClientLanguageSettingsStoring.h"
+#include "foundation/language/ClientLanguageSettingsStoring.h"
 
 namespace veyra {
 

@@ -1,7 +1,7 @@
-#include "capture/ClientLanguageSettingsModel.h"
+#include "foundation/language/ClientLanguageSettingsModel.h"
 
-#include "capture/InMemoryClientLanguageSettingsStore.h"
-#include "capture/UserDefaultsClientLanguageSettingsStore.h"
+#include "foundation/language/InMemoryClientLanguageSettingsStore.h"
+#include "foundation/language/UserDefaultsClientLanguageSettingsStore.h"
 
 namespace veyra {
 

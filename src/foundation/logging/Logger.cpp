@@ -1,6 +1,6 @@
-#include "capture/Logger.h"
+#include "foundation/logging/Logger.h"
 
-#include "capture/AppIdentity.h"
+#include "foundation/identity/AppIdentity.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
-#include "capture/AppIdentity.h"
+#include "foundation/identity/AppIdentity.h"
 
-#include "capture/LocalizedString.h"
+#include "foundation/language/LocalizedString.h"
 
 #include <QFile>
 #include <QJsonDocument>

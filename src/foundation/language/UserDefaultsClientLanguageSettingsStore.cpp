@@ -1,6 +1,6 @@
-#include "capture/UserDefaultsClientLanguageSettingsStore.h"
+#include "foundation/language/UserDefaultsClientLanguageSettingsStore.h"
 
-#include "capture/UserDefaults.h"
+#include "foundation/settings/UserDefaults.h"
 
 namespace veyra {
 

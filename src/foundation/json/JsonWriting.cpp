@@ -1,6 +1,6 @@
-#include "capture/JsonWriting.h"
+#include "foundation/json/JsonWriting.h"
 
-#include "capture/JsonDecoding.h"
+#include "foundation/json/JsonDecoding.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -1,6 +1,6 @@
-#include "capture/FileIO.h"
+#include "foundation/files/FileIO.h"
 
-#include "capture/LocalizedString.h"
+#include "foundation/language/LocalizedString.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "capture/AsyncTask.h"
+#include "foundation/async/AsyncTask.h"
 
 #include <algorithm>
 

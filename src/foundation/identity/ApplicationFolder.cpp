@@ -1,6 +1,6 @@
-#include "capture/ApplicationFolder.h"
+#include "foundation/identity/ApplicationFolder.h"
 
-#include "capture/AppIdentity.h"
+#include "foundation/identity/AppIdentity.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
-#include "capture/CancellationToken.h"
+#include "foundation/async/CancellationToken.h"
 
-#include "capture/Error.h"
+#include "foundation/errors/Error.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/AsyncTask.h"
-#include "capture/CancellationToken.h"
+#include "foundation/async/AsyncTask.h"
+#include "foundation/async/CancellationToken.h"
 
 #include <QPointer>
 

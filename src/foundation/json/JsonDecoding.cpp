@@ -1,4 +1,4 @@
-#include "capture/JsonDecoding.h"
+#include "foundation/json/JsonDecoding.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/Error.h"
+#include "foundation/errors/Error.h"
 
 #include <QByteArray>
 #include <QString>

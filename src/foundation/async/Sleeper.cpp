@@ -1,6 +1,6 @@
-#include "capture/Sleeper.h"
+#include "foundation/async/Sleeper.h"
 
-#include "capture/Error.h"
+#include "foundation/errors/Error.h"
 
 #include <QTimer>
 
