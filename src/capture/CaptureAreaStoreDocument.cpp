@@ -1,6 +1,6 @@
 #include "capture/CaptureAreaStoreDocument.h"
 
-#include "capture/GameWindowRecordOrder.h"
+#include "capture/target/GameWindowRecordOrder.h"
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/json/JsonWriting.h"
 

@@ -2,7 +2,7 @@
 
 #include "capture/CaptureArea.h"
 #include "capture/CaptureAreaStoring.h"
-#include "capture/CaptureTarget.h"
+#include "capture/target/CaptureTarget.h"
 
 #include <QVector>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/CaptureArea.h"
-#include "capture/GameWindowProfileKey.h"
+#include "capture/target/GameWindowProfileKey.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #include "capture/CapturePipelineController.h"
 
-#include "capture/GameWindowProfileKey.h"
+#include "capture/target/GameWindowProfileKey.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/errors/Error.h"
 #include "foundation/text/TextNormalization.h"

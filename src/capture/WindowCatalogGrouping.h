@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CaptureTarget.h"
 #include "capture/WindowRecord.h"
+#include "capture/target/CaptureTarget.h"
 
 #include <QStringList>
 #include <QVector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureTarget.h"
+#include "capture/target/CaptureTarget.h"
 #include "foundation/errors/Error.h"
 
 #include <QImage>

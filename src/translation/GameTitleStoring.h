@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/GameWindowProfileKey.h"
+#include "capture/target/GameWindowProfileKey.h"
 #include "translation/GameTitleResolution.h"
 
 #include <optional>

@@ -1,5 +1,5 @@
-#include "capture/GameWindowProfileKey.h"
-#include "capture/CaptureTarget.h"
+#include "capture/target/GameWindowProfileKey.h"
+#include "capture/target/CaptureTarget.h"
 #include "foundation/json/JsonDecoding.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/GameWindowProfileKey.h"
+#include "capture/target/GameWindowProfileKey.h"
 #include "foundation/text/InsertionSort.h"
 
 #include <QCollator>

@@ -1,4 +1,4 @@
-#include "capture/GameWindowProfileKey.h"
+#include "capture/target/GameWindowProfileKey.h"
 
 #include "foundation/json/JsonDecoding.h"
 

@@ -1,4 +1,4 @@
-#include "capture/CaptureTarget.h"
+#include "capture/target/CaptureTarget.h"
 
 #include <algorithm>
 #include <cmath>
