@@ -5,7 +5,7 @@
 #include "capture/CapturePipelineSleeping.h"
 #include "capture/CapturePipelineTimingProviding.h"
 #include "capture/TranslationReportScreenshot.h"
-#include "capture/WindowSnapshotCapturing.h"
+#include "capture/windows/WindowSnapshotCapturing.h"
 #include "foundation/async/CancellationToken.h"
 #include "foundation/logging/Logger.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/WindowCatalogProviding.h"
+#include "capture/windows/WindowCatalogProviding.h"
 
 namespace veyra {
 

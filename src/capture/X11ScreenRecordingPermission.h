@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/ScreenRecordingPermissionProviding.h"
+#include "capture/windows/ScreenRecordingPermissionProviding.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "capture/XcbWindowCatalog.h"
 
-#include "capture/WindowCatalogGrouping.h"
 #include "capture/X11WorkPool.h"
 #include "capture/XcbConnection.h"
 #include "capture/XcbWindowList.h"
+#include "capture/windows/WindowCatalogGrouping.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/identity/AppIdentity.h"
 

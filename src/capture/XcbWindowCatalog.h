@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/WindowCatalogProviding.h"
+#include "capture/windows/WindowCatalogProviding.h"
 #include "foundation/logging/Logger.h"
 
 #include <QString>

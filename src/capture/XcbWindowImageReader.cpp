@@ -1,8 +1,8 @@
 #include "capture/XcbWindowImageReader.h"
 
-#include "capture/SnapshotPixelSize.h"
-#include "capture/WindowSnapshotCapturing.h"
 #include "capture/XcbWindowList.h"
+#include "capture/windows/SnapshotPixelSize.h"
+#include "capture/windows/WindowSnapshotCapturing.h"
 
 #include <QRegion>
 

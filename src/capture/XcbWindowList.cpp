@@ -1,7 +1,7 @@
 #include "capture/XcbWindowList.h"
 
-#include "capture/ProcessInformation.h"
 #include "capture/XcbConnection.h"
+#include "capture/windows/ProcessInformation.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/WindowRecord.h"
+#include "capture/windows/WindowRecord.h"
 
 #include <QImage>
 #include <QVector>

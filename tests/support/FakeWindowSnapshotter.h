@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/WindowSnapshotCapturing.h"
+#include "capture/windows/WindowSnapshotCapturing.h"
 #include "support/ScriptedCalls.h"
 
 #include <QColor>

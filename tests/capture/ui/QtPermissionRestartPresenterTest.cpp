@@ -1,6 +1,6 @@
 // The quit-and-reopen alert: its texts in the interface language, one button, and a
 // task that ends when the alert is dismissed (without a nested event loop).
-#include "capture/QtPermissionRestartPresenter.h"
+#include "capture/windows/QtPermissionRestartPresenter.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/ClientLanguage.h"
 #include "support/RunTask.h"

@@ -1,4 +1,4 @@
-#include "capture/SnapshotPixelSize.h"
+#include "capture/windows/SnapshotPixelSize.h"
 
 #include <gtest/gtest.h>
 

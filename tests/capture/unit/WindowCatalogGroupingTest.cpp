@@ -1,6 +1,6 @@
 // How the catalog turns running applications and window records into the picker's
 // groups: which applications and windows count, and the order of both.
-#include "capture/WindowCatalogGrouping.h"
+#include "capture/windows/WindowCatalogGrouping.h"
 #include "foundation/language/ClientLanguage.h"
 
 #include <gtest/gtest.h>

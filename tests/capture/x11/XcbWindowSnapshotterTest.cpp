@@ -1,7 +1,7 @@
 // Snapshots of real windows of the test game program on a private X server with openbox:
 // the window's own pixels, exactly, also where another window covers it.
 #include "capture/XcbWindowSnapshotter.h"
-#include "capture/WindowSnapshotCapturing.h"
+#include "capture/windows/WindowSnapshotCapturing.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/XvfbTest.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/WindowRecord.h"
 #include "capture/target/CaptureTarget.h"
+#include "capture/windows/WindowRecord.h"
 
 #include <QStringList>
 #include <QVector>

@@ -1,4 +1,4 @@
-#include "capture/WindowSnapshotCapturing.h"
+#include "capture/windows/WindowSnapshotCapturing.h"
 
 #include "foundation/language/LocalizedString.h"
 

@@ -1,4 +1,4 @@
-#include "capture/QtPermissionRestartPresenter.h"
+#include "capture/windows/QtPermissionRestartPresenter.h"
 
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/LocalizedString.h"

@@ -1,4 +1,4 @@
-#include "capture/ProcessInformation.h"
+#include "capture/windows/ProcessInformation.h"
 
 #include <QFile>
 

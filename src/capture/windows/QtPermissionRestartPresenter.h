@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/PermissionRestartPresenting.h"
+#include "capture/windows/PermissionRestartPresenting.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "capture/WindowCatalogProviding.h"
+#include "capture/windows/WindowCatalogProviding.h"
 
 #include <QCoreApplication>
 

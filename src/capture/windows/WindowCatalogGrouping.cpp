@@ -1,4 +1,4 @@
-#include "capture/WindowCatalogGrouping.h"
+#include "capture/windows/WindowCatalogGrouping.h"
 
 #include "foundation/language/LocalizedString.h"
 
