@@ -15,7 +15,7 @@
 #include "capture/CapturePipelineFactory.h"
 #include "capture/DefaultDialogueBackgroundPatternAnalyzer.h"
 #include "capture/FixedCapturePipelineTiming.h"
-#include "capture/XcbWindowSnapshotter.h"
+#include "capture/x11/XcbWindowSnapshotter.h"
 #include "support/CountingSnapshotter.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"

@@ -1,6 +1,6 @@
 // One listing of the window catalog with 30 windows open (10 game processes with three
 // windows each) on a private X server with openbox.
-#include "capture/XcbWindowCatalog.h"
+#include "capture/x11/XcbWindowCatalog.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/XvfbSession.h"

@@ -1,6 +1,6 @@
 // One snapshot of a 1920 x 1080 and of a 3840 x 2160 window of the test game on a
 // private X server, against a plain copy of the same number of bytes.
-#include "capture/XcbWindowSnapshotter.h"
+#include "capture/x11/XcbWindowSnapshotter.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/XvfbSession.h"

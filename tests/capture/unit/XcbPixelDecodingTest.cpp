@@ -1,8 +1,8 @@
 // Turning what the X server hands over into images: window pixels of any 32-bit
 // true-colour layout, and application icons from _NET_WM_ICON (which any client sets,
 // so malformed values must be survived).
-#include "capture/XcbImageReader.h"
-#include "capture/XcbWindowList.h"
+#include "capture/x11/XcbImageReader.h"
+#include "capture/x11/XcbWindowList.h"
 
 #include <QtEndian>
 

@@ -1,5 +1,5 @@
 // Capturing counts as permitted exactly when an X server answers and offers Composite.
-#include "capture/X11ScreenRecordingPermission.h"
+#include "capture/x11/X11ScreenRecordingPermission.h"
 #include "support/RunTask.h"
 #include "support/XvfbSession.h"
 

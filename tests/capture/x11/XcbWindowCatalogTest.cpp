@@ -1,8 +1,8 @@
 // The live window catalog against a private X server with openbox and real windows of
 // the test game program.
-#include "capture/XcbWindowCatalog.h"
-#include "capture/XcbWindowSnapshotter.h"
+#include "capture/x11/XcbWindowCatalog.h"
 #include "capture/windows/WindowCatalogProviding.h"
+#include "capture/x11/XcbWindowSnapshotter.h"
 #include "foundation/identity/AppIdentity.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"

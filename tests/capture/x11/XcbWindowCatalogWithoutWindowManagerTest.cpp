@@ -1,7 +1,7 @@
 // The window catalog and snapshots on an X server without a window manager: windows a
 // manager left behind (they keep WM_STATE) and windows that never had one.
-#include "capture/XcbWindowCatalog.h"
-#include "capture/XcbWindowSnapshotter.h"
+#include "capture/x11/XcbWindowCatalog.h"
+#include "capture/x11/XcbWindowSnapshotter.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/XvfbSession.h"

@@ -1,6 +1,6 @@
 // Snapshots of real windows of the test game program on a private X server with openbox:
 // the window's own pixels, exactly, also where another window covers it.
-#include "capture/XcbWindowSnapshotter.h"
+#include "capture/x11/XcbWindowSnapshotter.h"
 #include "capture/windows/WindowSnapshotCapturing.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/XcbConnection.h"
-#include "capture/XcbImageReader.h"
+#include "capture/x11/XcbConnection.h"
+#include "capture/x11/XcbImageReader.h"
 #include "foundation/logging/Logger.h"
 
 #include <QImage>

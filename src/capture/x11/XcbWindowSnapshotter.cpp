@@ -1,7 +1,7 @@
-#include "capture/XcbWindowSnapshotter.h"
+#include "capture/x11/XcbWindowSnapshotter.h"
 
-#include "capture/X11WorkPool.h"
-#include "capture/XcbWindowImageReader.h"
+#include "capture/x11/X11WorkPool.h"
+#include "capture/x11/XcbWindowImageReader.h"
 #include "foundation/async/AsyncTask.h"
 
 namespace veyra {

@@ -1,4 +1,4 @@
-#include "capture/X11WorkPool.h"
+#include "capture/x11/X11WorkPool.h"
 
 namespace veyra {
 

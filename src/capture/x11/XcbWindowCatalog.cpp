@@ -1,9 +1,9 @@
-#include "capture/XcbWindowCatalog.h"
+#include "capture/x11/XcbWindowCatalog.h"
 
-#include "capture/X11WorkPool.h"
-#include "capture/XcbConnection.h"
-#include "capture/XcbWindowList.h"
 #include "capture/windows/WindowCatalogGrouping.h"
+#include "capture/x11/X11WorkPool.h"
+#include "capture/x11/XcbConnection.h"
+#include "capture/x11/XcbWindowList.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/identity/AppIdentity.h"
 

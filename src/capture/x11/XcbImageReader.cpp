@@ -1,6 +1,6 @@
-#include "capture/XcbImageReader.h"
+#include "capture/x11/XcbImageReader.h"
 
-#include "capture/XcbConnection.h"
+#include "capture/x11/XcbConnection.h"
 
 #include <QtEndian>
 

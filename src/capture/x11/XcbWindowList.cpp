@@ -1,7 +1,7 @@
-#include "capture/XcbWindowList.h"
+#include "capture/x11/XcbWindowList.h"
 
-#include "capture/XcbConnection.h"
 #include "capture/windows/ProcessInformation.h"
+#include "capture/x11/XcbConnection.h"
 
 #include <QHash>
 

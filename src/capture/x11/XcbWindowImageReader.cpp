@@ -1,8 +1,8 @@
-#include "capture/XcbWindowImageReader.h"
+#include "capture/x11/XcbWindowImageReader.h"
 
-#include "capture/XcbWindowList.h"
 #include "capture/windows/SnapshotPixelSize.h"
 #include "capture/windows/WindowSnapshotCapturing.h"
+#include "capture/x11/XcbWindowList.h"
 
 #include <QRegion>
 

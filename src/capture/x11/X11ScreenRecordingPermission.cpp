@@ -1,7 +1,7 @@
-#include "capture/X11ScreenRecordingPermission.h"
+#include "capture/x11/X11ScreenRecordingPermission.h"
 
-#include "capture/X11WorkPool.h"
-#include "capture/XcbConnection.h"
+#include "capture/x11/X11WorkPool.h"
+#include "capture/x11/XcbConnection.h"
 #include "foundation/async/AsyncTask.h"
 
 namespace veyra {

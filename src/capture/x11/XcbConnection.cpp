@@ -1,4 +1,4 @@
-#include "capture/XcbConnection.h"
+#include "capture/x11/XcbConnection.h"
 
 #include <xcb/composite.h>
 #include <xcb/damage.h>
