@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/CaptureArea.h"
 #include "capture/CaptureAreaText.h"
 #include "capture/CaptureFrameRecognitionCache.h"
+#include "capture/areas/CaptureArea.h"
 #include "foundation/async/CancellationToken.h"
 
 #include <QImage>

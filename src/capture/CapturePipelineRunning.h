@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CaptureArea.h"
 #include "capture/CapturePipelineEvent.h"
+#include "capture/areas/CaptureArea.h"
 #include "capture/target/CaptureTarget.h"
 
 #include <functional>

@@ -1,5 +1,5 @@
-#include "capture/CaptureAreaEditorRules.h"
-#include "capture/CaptureAreaStoreError.h"
+#include "capture/areas/CaptureAreaEditorRules.h"
+#include "capture/areas/CaptureAreaStoreError.h"
 #include "foundation/language/ClientLanguage.h"
 
 #include <gtest/gtest.h>

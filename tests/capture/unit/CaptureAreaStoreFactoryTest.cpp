@@ -1,7 +1,7 @@
-#include "capture/CaptureAreaStoreFactory.h"
-#include "capture/FileCaptureAreaStore.h"
+#include "capture/areas/CaptureAreaStoreFactory.h"
 #include "capture/FixtureWindowCatalog.h"
-#include "capture/InMemoryCaptureAreaStore.h"
+#include "capture/areas/FileCaptureAreaStore.h"
+#include "capture/areas/InMemoryCaptureAreaStore.h"
 
 #include <gtest/gtest.h>
 

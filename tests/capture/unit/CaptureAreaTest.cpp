@@ -1,4 +1,4 @@
-#include "capture/CaptureArea.h"
+#include "capture/areas/CaptureArea.h"
 #include "foundation/json/JsonDecoding.h"
 
 #include <QJsonDocument>

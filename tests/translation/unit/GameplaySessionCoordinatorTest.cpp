@@ -1,5 +1,5 @@
 #include "translation/GameplaySessionCoordinator.h"
-#include "capture/InMemoryCaptureAreaStore.h"
+#include "capture/areas/InMemoryCaptureAreaStore.h"
 #include "support/FakeCapturePipeline.h"
 #include "support/FakeGameTitleResolver.h"
 #include "support/GameTitleServiceScript.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureArea.h"
+#include "capture/areas/CaptureArea.h"
 #include "foundation/errors/Error.h"
 
 #include <QPoint>

@@ -1,4 +1,4 @@
-#include "capture/CaptureAreaStoreDocument.h"
+#include "capture/areas/CaptureAreaStoreDocument.h"
 
 #include "capture/target/GameWindowRecordOrder.h"
 #include "foundation/json/JsonDecoding.h"

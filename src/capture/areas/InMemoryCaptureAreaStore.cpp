@@ -1,4 +1,4 @@
-#include "capture/InMemoryCaptureAreaStore.h"
+#include "capture/areas/InMemoryCaptureAreaStore.h"
 
 namespace veyra {
 

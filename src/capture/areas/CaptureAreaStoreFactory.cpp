@@ -1,8 +1,8 @@
-#include "capture/CaptureAreaStoreFactory.h"
+#include "capture/areas/CaptureAreaStoreFactory.h"
 
-#include "capture/FileCaptureAreaStore.h"
 #include "capture/FixtureWindowCatalog.h"
-#include "capture/InMemoryCaptureAreaStore.h"
+#include "capture/areas/FileCaptureAreaStore.h"
+#include "capture/areas/InMemoryCaptureAreaStore.h"
 
 namespace veyra {
 

@@ -1,4 +1,4 @@
-#include "capture/CaptureAreaEditorRules.h"
+#include "capture/areas/CaptureAreaEditorRules.h"
 
 #include "foundation/language/LocalizedString.h"
 

@@ -1,6 +1,6 @@
-#include "capture/FileCaptureAreaStore.h"
+#include "capture/areas/FileCaptureAreaStore.h"
 
-#include "capture/CaptureAreaStoreError.h"
+#include "capture/areas/CaptureAreaStoreError.h"
 #include "foundation/files/FileIO.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "foundation/json/JsonDecoding.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CaptureAreaStoreDocument.h"
-#include "capture/CaptureAreaStoring.h"
+#include "capture/areas/CaptureAreaStoreDocument.h"
+#include "capture/areas/CaptureAreaStoring.h"
 
 #include <QUrl>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureAreaStoring.h"
+#include "capture/areas/CaptureAreaStoring.h"
 
 #include <QHash>
 #include <QVector>

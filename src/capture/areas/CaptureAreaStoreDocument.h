@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureArea.h"
+#include "capture/areas/CaptureArea.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -40,7 +40,6 @@ struct CaptureAreaStoreDocument
 
     bool operator==(const CaptureAreaStoreDocument &) const = default;
 };
-
 
 // The stored order of profiles: by identity value, then (for exactly equal values) by
 // window title, both compared case-insensitively in the user's locale; the identity

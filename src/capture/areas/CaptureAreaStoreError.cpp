@@ -1,4 +1,4 @@
-#include "capture/CaptureAreaStoreError.h"
+#include "capture/areas/CaptureAreaStoreError.h"
 
 #include "foundation/language/LocalizedString.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CaptureArea.h"
-#include "capture/CaptureAreaStoring.h"
+#include "capture/areas/CaptureArea.h"
+#include "capture/areas/CaptureAreaStoring.h"
 #include "capture/target/CaptureTarget.h"
 
 #include <QVector>
