@@ -13,8 +13,8 @@
 // Options (besides Google Benchmark's): --duration=SECONDS, the length of each phase
 // (60 by default).
 #include "capture/CapturePipelineFactory.h"
-#include "capture/DefaultDialogueBackgroundPatternAnalyzer.h"
 #include "capture/FixedCapturePipelineTiming.h"
+#include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "support/CountingSnapshotter.h"
 #include "support/RunTask.h"

@@ -1,8 +1,8 @@
 // What one capture pass costs per capture area: finding the dialogue box in the search
 // crop of a frame, and reading the box's text; plus the one-time load of a thread's
 // recognition engine.
-#include "capture/DialogueSearchRegionDetector.h"
-#include "capture/TesseractTextRecognizer.h"
+#include "capture/recognition/DialogueSearchRegionDetector.h"
+#include "capture/recognition/TesseractTextRecognizer.h"
 #include "support/RenderedDialogue.h"
 
 #include <QGuiApplication>

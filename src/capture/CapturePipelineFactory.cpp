@@ -1,10 +1,10 @@
 #include "capture/CapturePipelineFactory.h"
 
-#include "capture/DialogueSearchRegionDetector.h"
 #include "capture/FixtureCaptureFrameProcessor.h"
 #include "capture/JPEGTranslationReportScreenshotEncoder.h"
 #include "capture/TaskCapturePipelineSleeper.h"
-#include "capture/TesseractTextRecognizer.h"
+#include "capture/recognition/DialogueSearchRegionDetector.h"
+#include "capture/recognition/TesseractTextRecognizer.h"
 
 namespace veyra {
 

@@ -1,7 +1,7 @@
 #include "capture/DefaultCaptureFrameProcessor.h"
 
-#include "capture/DialogueBoxEdges.h"
-#include "capture/DialogueSearchRegionDetector.h"
+#include "capture/recognition/DialogueBoxEdges.h"
+#include "capture/recognition/DialogueSearchRegionDetector.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/text/TextNormalization.h"
 

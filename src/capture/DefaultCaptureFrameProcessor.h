@@ -1,8 +1,8 @@
 #pragma once
 
 #include "capture/CaptureFrameProcessing.h"
-#include "capture/DialogueRegionDetecting.h"
-#include "capture/TextRecognizing.h"
+#include "capture/recognition/DialogueRegionDetecting.h"
+#include "capture/recognition/TextRecognizing.h"
 #include "foundation/logging/Logger.h"
 
 #include <QRectF>

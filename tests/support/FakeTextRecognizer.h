@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/TextRecognizing.h"
+#include "capture/recognition/TextRecognizing.h"
 
 #include <QStringList>
 #include <QVector>

@@ -4,8 +4,8 @@
 // capture area is drawn the way the editor does it: on a snapshot of the window, with the
 // box colour picked by the eyedropper's analyser.
 #include "capture/CapturePipelineFactory.h"
-#include "capture/DefaultDialogueBackgroundPatternAnalyzer.h"
 #include "capture/FixedCapturePipelineTiming.h"
+#include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
 #include "capture/x11/XcbWindowCatalog.h"
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "support/CountingSnapshotter.h"

@@ -1,4 +1,4 @@
-#include "capture/DefaultDialogueBackgroundPatternAnalyzer.h"
+#include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
 
 #include <QPainter>
 

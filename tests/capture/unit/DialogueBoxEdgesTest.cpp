@@ -1,5 +1,5 @@
-#include "capture/DialogueBoxEdges.h"
-#include "capture/DialogueSearchRegionDetector.h"
+#include "capture/recognition/DialogueBoxEdges.h"
+#include "capture/recognition/DialogueSearchRegionDetector.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "capture/DialogueSearchRegionDetector.h"
+#include "capture/recognition/DialogueSearchRegionDetector.h"
 
 #include <QPainter>
 

@@ -1,5 +1,5 @@
-#include "capture/JapaneseSpacing.h"
-#include "capture/RecognizedTextFragment.h"
+#include "capture/recognition/JapaneseSpacing.h"
+#include "capture/recognition/RecognizedTextFragment.h"
 
 #include <gtest/gtest.h>
 

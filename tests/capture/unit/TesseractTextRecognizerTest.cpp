@@ -1,4 +1,4 @@
-#include "capture/TesseractTextRecognizer.h"
+#include "capture/recognition/TesseractTextRecognizer.h"
 #include "foundation/async/AsyncTask.h"
 #include "support/RenderedDialogue.h"
 

@@ -2,8 +2,8 @@
 // as the detector pads it, takes in a strip of the scene on both sides, whose sharp edge
 // against the box must not come back as characters of the dialogue.
 #include "capture/DefaultCaptureFrameProcessor.h"
-#include "capture/DialogueSearchRegionDetector.h"
-#include "capture/TesseractTextRecognizer.h"
+#include "capture/recognition/DialogueSearchRegionDetector.h"
+#include "capture/recognition/TesseractTextRecognizer.h"
 #include "support/RenderedDialogue.h"
 #include "support/RunTask.h"
 

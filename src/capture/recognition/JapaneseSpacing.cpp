@@ -1,4 +1,4 @@
-#include "capture/JapaneseSpacing.h"
+#include "capture/recognition/JapaneseSpacing.h"
 
 #include <QStringView>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/RecognizedTextFragment.h"
-#include "capture/TextRecognizing.h"
+#include "capture/recognition/RecognizedTextFragment.h"
+#include "capture/recognition/TextRecognizing.h"
 #include "foundation/errors/Error.h"
 
 namespace veyra {

@@ -1,6 +1,6 @@
-#include "capture/DefaultDialogueBackgroundPatternAnalyzer.h"
+#include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
 
-#include "capture/OpaquePixels.h"
+#include "capture/recognition/OpaquePixels.h"
 
 #include <algorithm>
 #include <array>

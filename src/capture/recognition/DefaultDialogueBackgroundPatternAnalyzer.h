@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/DialogueBackgroundPatternAnalyzing.h"
+#include "capture/recognition/DialogueBackgroundPatternAnalyzing.h"
 
 namespace veyra {
 

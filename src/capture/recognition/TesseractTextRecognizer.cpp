@@ -1,6 +1,6 @@
-#include "capture/TesseractTextRecognizer.h"
+#include "capture/recognition/TesseractTextRecognizer.h"
 
-#include "capture/JapaneseSpacing.h"
+#include "capture/recognition/JapaneseSpacing.h"
 
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>

@@ -1,6 +1,6 @@
-#include "capture/DialogueSearchRegionDetector.h"
+#include "capture/recognition/DialogueSearchRegionDetector.h"
 
-#include "capture/OpaquePixels.h"
+#include "capture/recognition/OpaquePixels.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/DialogueRegionDetecting.h"
+#include "capture/recognition/DialogueRegionDetecting.h"
 
 namespace veyra {
 

@@ -1,4 +1,4 @@
-#include "capture/RecognizedTextFragment.h"
+#include "capture/recognition/RecognizedTextFragment.h"
 
 #include "foundation/text/InsertionSort.h"
 #include "foundation/text/TextNormalization.h"

@@ -1,4 +1,4 @@
-#include "capture/DialogueBoxEdges.h"
+#include "capture/recognition/DialogueBoxEdges.h"
 
 #include <algorithm>
 #include <cstdint>
