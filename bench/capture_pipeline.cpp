@@ -12,8 +12,8 @@
 //
 // Options (besides Google Benchmark's): --duration=SECONDS, the length of each phase
 // (60 by default).
-#include "capture/CapturePipelineFactory.h"
-#include "capture/FixedCapturePipelineTiming.h"
+#include "capture/pipeline/CapturePipelineFactory.h"
+#include "capture/pipeline/FixedCapturePipelineTiming.h"
 #include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "support/CountingSnapshotter.h"

@@ -1,5 +1,5 @@
 // Encoding a captured frame as the report JPEG (quality 90, full size).
-#include "capture/JPEGTranslationReportScreenshotEncoder.h"
+#include "capture/pipeline/JPEGTranslationReportScreenshotEncoder.h"
 
 #include <QGuiApplication>
 #include <QLinearGradient>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CapturePipelineRunning.h"
 #include "capture/areas/CaptureAreaStoring.h"
+#include "capture/pipeline/CapturePipelineRunning.h"
 #include "foundation/async/TaskOnActor.h"
 #include "foundation/logging/Logger.h"
 #include "translation/GameTitleResolving.h"

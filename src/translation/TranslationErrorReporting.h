@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/TranslationReportScreenshot.h"
+#include "capture/pipeline/TranslationReportScreenshot.h"
 #include "foundation/async/CancellationToken.h"
 
 #include <QUuid>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureAreaText.h"
+#include "capture/pipeline/CaptureAreaText.h"
 #include "foundation/async/TaskOnActor.h"
 #include "foundation/logging/Logger.h"
 #include "translation/TranslationErrorReporting.h"

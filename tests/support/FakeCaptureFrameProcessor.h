@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureFrameProcessing.h"
+#include "capture/pipeline/CaptureFrameProcessing.h"
 #include "support/ScriptedCalls.h"
 
 #include <QVector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CapturePipelineRunning.h"
+#include "capture/pipeline/CapturePipelineRunning.h"
 
 #include <QVector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CapturePipelineSleeping.h"
+#include "capture/pipeline/CapturePipelineSleeping.h"
 #include "support/TestGate.h"
 
 #include <QVector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/TranslationReportScreenshot.h"
+#include "capture/pipeline/TranslationReportScreenshot.h"
 #include "support/ScriptedCalls.h"
 
 #include <QVector>

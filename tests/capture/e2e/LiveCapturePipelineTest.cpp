@@ -3,8 +3,8 @@
 // detector and Tesseract, built by the same factory as the running application. The
 // capture area is drawn the way the editor does it: on a snapshot of the window, with the
 // box colour picked by the eyedropper's analyser.
-#include "capture/CapturePipelineFactory.h"
-#include "capture/FixedCapturePipelineTiming.h"
+#include "capture/pipeline/CapturePipelineFactory.h"
+#include "capture/pipeline/FixedCapturePipelineTiming.h"
 #include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
 #include "capture/x11/XcbWindowCatalog.h"
 #include "capture/x11/XcbWindowSnapshotter.h"

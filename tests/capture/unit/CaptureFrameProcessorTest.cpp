@@ -1,5 +1,5 @@
-#include "capture/DefaultCaptureFrameProcessor.h"
 #include "capture/FixtureCaptureFrameProcessor.h"
+#include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 #include "foundation/errors/Error.h"
 #include "support/FakeDialogueRegionDetector.h"
 #include "support/FakeTextRecognizer.h"

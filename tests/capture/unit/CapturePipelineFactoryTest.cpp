@@ -1,7 +1,7 @@
-#include "capture/CapturePipelineFactory.h"
+#include "capture/pipeline/CapturePipelineFactory.h"
 #include "capture/FixtureCaptureFrameProcessor.h"
-#include "capture/JPEGTranslationReportScreenshotEncoder.h"
-#include "capture/TaskCapturePipelineSleeper.h"
+#include "capture/pipeline/JPEGTranslationReportScreenshotEncoder.h"
+#include "capture/pipeline/TaskCapturePipelineSleeper.h"
 #include "support/FakeWindowSnapshotter.h"
 
 #include <gtest/gtest.h>

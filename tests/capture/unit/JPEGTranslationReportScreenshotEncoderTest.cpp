@@ -1,4 +1,4 @@
-#include "capture/JPEGTranslationReportScreenshotEncoder.h"
+#include "capture/pipeline/JPEGTranslationReportScreenshotEncoder.h"
 #include "support/RunTask.h"
 
 #include <QBuffer>

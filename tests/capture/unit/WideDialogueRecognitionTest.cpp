@@ -1,7 +1,7 @@
 // A generously drawn search region around a wide dialogue box: the detected box, padded
 // as the detector pads it, takes in a strip of the scene on both sides, whose sharp edge
 // against the box must not come back as characters of the dialogue.
-#include "capture/DefaultCaptureFrameProcessor.h"
+#include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 #include "capture/recognition/DialogueSearchRegionDetector.h"
 #include "capture/recognition/TesseractTextRecognizer.h"
 #include "support/RenderedDialogue.h"

@@ -1,4 +1,4 @@
-#include "capture/DefaultCaptureFrameProcessor.h"
+#include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 
 #include "capture/recognition/DialogueBoxEdges.h"
 #include "capture/recognition/DialogueSearchRegionDetector.h"

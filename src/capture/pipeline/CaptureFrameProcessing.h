@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/CaptureAreaText.h"
-#include "capture/CaptureFrameRecognitionCache.h"
 #include "capture/areas/CaptureArea.h"
+#include "capture/pipeline/CaptureAreaText.h"
+#include "capture/pipeline/CaptureFrameRecognitionCache.h"
 #include "foundation/async/CancellationToken.h"
 
 #include <QImage>

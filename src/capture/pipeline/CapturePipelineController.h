@@ -1,10 +1,10 @@
 #pragma once
 
-#include "capture/CaptureFrameProcessing.h"
-#include "capture/CapturePipelineRunning.h"
-#include "capture/CapturePipelineSleeping.h"
-#include "capture/CapturePipelineTimingProviding.h"
-#include "capture/TranslationReportScreenshot.h"
+#include "capture/pipeline/CaptureFrameProcessing.h"
+#include "capture/pipeline/CapturePipelineRunning.h"
+#include "capture/pipeline/CapturePipelineSleeping.h"
+#include "capture/pipeline/CapturePipelineTimingProviding.h"
+#include "capture/pipeline/TranslationReportScreenshot.h"
 #include "capture/windows/WindowSnapshotCapturing.h"
 #include "foundation/async/CancellationToken.h"
 #include "foundation/logging/Logger.h"

@@ -1,4 +1,4 @@
-#include "capture/TranslationReportScreenshotEncodingError.h"
+#include "capture/pipeline/TranslationReportScreenshotEncodingError.h"
 
 namespace veyra {
 

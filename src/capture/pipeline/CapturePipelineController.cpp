@@ -1,4 +1,4 @@
-#include "capture/CapturePipelineController.h"
+#include "capture/pipeline/CapturePipelineController.h"
 
 #include "capture/target/GameWindowProfileKey.h"
 #include "foundation/async/AsyncTask.h"

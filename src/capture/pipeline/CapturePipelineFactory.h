@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/CapturePipelineController.h"
-#include "capture/DefaultCaptureFrameProcessor.h"
-#include "capture/FixedCapturePipelineTiming.h"
+#include "capture/pipeline/CapturePipelineController.h"
+#include "capture/pipeline/DefaultCaptureFrameProcessor.h"
+#include "capture/pipeline/FixedCapturePipelineTiming.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
-#include "capture/CapturePipelineFactory.h"
+#include "capture/pipeline/CapturePipelineFactory.h"
 
 #include "capture/FixtureCaptureFrameProcessor.h"
-#include "capture/JPEGTranslationReportScreenshotEncoder.h"
-#include "capture/TaskCapturePipelineSleeper.h"
+#include "capture/pipeline/JPEGTranslationReportScreenshotEncoder.h"
+#include "capture/pipeline/TaskCapturePipelineSleeper.h"
 #include "capture/recognition/DialogueSearchRegionDetector.h"
 #include "capture/recognition/TesseractTextRecognizer.h"
 

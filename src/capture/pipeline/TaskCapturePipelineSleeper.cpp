@@ -1,4 +1,4 @@
-#include "capture/TaskCapturePipelineSleeper.h"
+#include "capture/pipeline/TaskCapturePipelineSleeper.h"
 
 #include "foundation/async/Sleeper.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureAreaText.h"
+#include "capture/pipeline/CaptureAreaText.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CaptureFrameProcessing.h"
+#include "capture/pipeline/CaptureFrameProcessing.h"
 #include "capture/recognition/DialogueRegionDetecting.h"
 #include "capture/recognition/TextRecognizing.h"
 #include "foundation/logging/Logger.h"

@@ -1,4 +1,4 @@
-#include "capture/CaptureFrameRecognitionCache.h"
+#include "capture/pipeline/CaptureFrameRecognitionCache.h"
 
 namespace veyra {
 

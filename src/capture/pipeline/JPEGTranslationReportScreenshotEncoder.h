@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/TranslationReportScreenshot.h"
-#include "capture/TranslationReportScreenshotEncodingError.h"
+#include "capture/pipeline/TranslationReportScreenshot.h"
+#include "capture/pipeline/TranslationReportScreenshotEncodingError.h"
 
 namespace veyra {
 

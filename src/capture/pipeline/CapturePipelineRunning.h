@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CapturePipelineEvent.h"
 #include "capture/areas/CaptureArea.h"
+#include "capture/pipeline/CapturePipelineEvent.h"
 #include "capture/target/CaptureTarget.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CapturePipelineTimingProviding.h"
+#include "capture/pipeline/CapturePipelineTimingProviding.h"
 
 namespace veyra {
 
