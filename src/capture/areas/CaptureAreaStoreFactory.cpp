@@ -1,8 +1,8 @@
 #include "capture/areas/CaptureAreaStoreFactory.h"
 
-#include "capture/FixtureWindowCatalog.h"
 #include "capture/areas/FileCaptureAreaStore.h"
 #include "capture/areas/InMemoryCaptureAreaStore.h"
+#include "capture/fixtures/FixtureWindowCatalog.h"
 
 namespace veyra {
 

@@ -1,8 +1,8 @@
 // The fixtures that stand in for the window server in UI-testing mode return exactly
 // their fixed data and picture.
-#include "capture/FixtureScreenRecordingPermission.h"
-#include "capture/FixtureWindowCatalog.h"
-#include "capture/FixtureWindowSnapshotter.h"
+#include "capture/fixtures/FixtureScreenRecordingPermission.h"
+#include "capture/fixtures/FixtureWindowCatalog.h"
+#include "capture/fixtures/FixtureWindowSnapshotter.h"
 #include "support/RunTask.h"
 
 #include <QGuiApplication>

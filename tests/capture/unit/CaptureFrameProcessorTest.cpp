@@ -1,4 +1,4 @@
-#include "capture/FixtureCaptureFrameProcessor.h"
+#include "capture/fixtures/FixtureCaptureFrameProcessor.h"
 #include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 #include "foundation/errors/Error.h"
 #include "support/FakeDialogueRegionDetector.h"

@@ -1,5 +1,5 @@
 #include "capture/pipeline/CapturePipelineFactory.h"
-#include "capture/FixtureCaptureFrameProcessor.h"
+#include "capture/fixtures/FixtureCaptureFrameProcessor.h"
 #include "capture/pipeline/JPEGTranslationReportScreenshotEncoder.h"
 #include "capture/pipeline/TaskCapturePipelineSleeper.h"
 #include "support/FakeWindowSnapshotter.h"
