@@ -2,8 +2,8 @@
 
 #include "translation/GameTitleClientError.h"
 #include "translation/GameTitleResolutionRequest.h"
-#include "translation/QtNetworkHTTPTransport.h"
 #include "translation/TranslationText.h"
+#include "translation/http/QtNetworkHTTPTransport.h"
 
 namespace veyra {
 

@@ -1,10 +1,10 @@
 #include "translation/HTTPTranslationClient.h"
 
 #include "foundation/text/TextNormalization.h"
-#include "translation/QtNetworkHTTPTransport.h"
 #include "translation/TranslationClientError.h"
 #include "translation/TranslationRequest.h"
 #include "translation/TranslationText.h"
+#include "translation/http/QtNetworkHTTPTransport.h"
 
 namespace veyra {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "translation/HTTPTransport.h"
-#include "translation/ServerConfiguration.h"
 #include "translation/TranslationProviding.h"
+#include "translation/http/HTTPTransport.h"
+#include "translation/http/ServerConfiguration.h"
 
 #include <memory>
 

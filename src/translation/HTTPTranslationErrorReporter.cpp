@@ -1,7 +1,7 @@
 #include "translation/HTTPTranslationErrorReporter.h"
 
-#include "translation/QtNetworkHTTPTransport.h"
 #include "translation/TranslationErrorReportClientError.h"
+#include "translation/http/QtNetworkHTTPTransport.h"
 
 #include <algorithm>
 

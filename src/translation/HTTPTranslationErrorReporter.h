@@ -1,9 +1,9 @@
 #pragma once
 
 #include "foundation/logging/Logger.h"
-#include "translation/HTTPTransport.h"
-#include "translation/ServerConfiguration.h"
 #include "translation/TranslationErrorReporting.h"
+#include "translation/http/HTTPTransport.h"
+#include "translation/http/ServerConfiguration.h"
 
 #include <memory>
 

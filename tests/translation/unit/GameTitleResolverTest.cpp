@@ -6,10 +6,10 @@
 #include "translation/FixtureGameTitleResolver.h"
 #include "translation/GameTitleClientError.h"
 #include "translation/HTTPGameTitleResolver.h"
-#include "translation/HTTPTransportError.h"
-#include "translation/QtNetworkHTTPTransport.h"
 #include "translation/TranslationText.h"
 #include "translation/UnavailableGameTitleResolver.h"
+#include "translation/http/HTTPTransportError.h"
+#include "translation/http/QtNetworkHTTPTransport.h"
 
 #include <gtest/gtest.h>
 

@@ -12,10 +12,10 @@
 #include "translation/GameTitleClientError.h"
 #include "translation/HTTPGameTitleResolver.h"
 #include "translation/HTTPTranslationClient.h"
-#include "translation/HTTPTransportError.h"
 #include "translation/InMemoryGameTitleStore.h"
 #include "translation/InMemoryTranslationSettingsStore.h"
 #include "translation/TranslationCoordinator.h"
+#include "translation/http/HTTPTransportError.h"
 
 #include <QDir>
 #include <QTemporaryDir>

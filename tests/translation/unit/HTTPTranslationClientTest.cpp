@@ -5,10 +5,10 @@
 #include "support/TimeoutOverridingTransport.h"
 #include "support/TranslationServiceScript.h"
 #include "translation/FixtureTranslationProvider.h"
-#include "translation/HTTPTransportError.h"
-#include "translation/QtNetworkHTTPTransport.h"
 #include "translation/TranslationClientError.h"
 #include "translation/UnavailableTranslationProvider.h"
+#include "translation/http/HTTPTransportError.h"
+#include "translation/http/QtNetworkHTTPTransport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "translation/QtNetworkHTTPTransport.h"
+#include "translation/http/QtNetworkHTTPTransport.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
-#include "translation/HTTPTransportError.h"
+#include "translation/http/HTTPTransportError.h"
 
 #include <QNetworkAccessManager>
 #include <QTcpServer>

@@ -1,4 +1,4 @@
-#include "translation/ServerConfiguration.h"
+#include "translation/http/ServerConfiguration.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include "support/TimeoutOverridingTransport.h"
 #include "support/TranslationServiceScript.h"
 #include "translation/HTTPTranslationClient.h"
-#include "translation/QtNetworkHTTPTransport.h"
 #include "translation/TranslationClientError.h"
+#include "translation/http/QtNetworkHTTPTransport.h"
 
 #include <gtest/gtest.h>
 

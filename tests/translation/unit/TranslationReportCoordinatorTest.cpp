@@ -4,8 +4,8 @@
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "translation/HTTPTranslationErrorReporter.h"
-#include "translation/HTTPTransportError.h"
 #include "translation/UnavailableTranslationErrorReporter.h"
+#include "translation/http/HTTPTransportError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "translation/HTTPTransportError.h"
+#include "translation/http/HTTPTransportError.h"
 
 #include "foundation/language/LocalizedString.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "translation/HTTPTransport.h"
+#include "translation/http/HTTPTransport.h"
 
 #include <QNetworkAccessManager>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "translation/QtNetworkHTTPTransport.h"
+#include "translation/http/QtNetworkHTTPTransport.h"
 
-#include "translation/HTTPTransportError.h"
+#include "translation/http/HTTPTransportError.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>

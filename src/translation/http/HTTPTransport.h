@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/async/CancellationToken.h"
-#include "translation/HTTPMessage.h"
+#include "translation/http/HTTPMessage.h"
 
 #include <qcoro/qcorotask.h>
 

@@ -1,4 +1,4 @@
-#include "translation/HTTPMessage.h"
+#include "translation/http/HTTPMessage.h"
 
 #include <algorithm>
 
