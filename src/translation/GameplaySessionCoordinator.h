@@ -6,8 +6,8 @@
 #include "foundation/logging/Logger.h"
 #include "translation/GameTitleResolving.h"
 #include "translation/GameTitleStoring.h"
-#include "translation/TranslationCoordinating.h"
-#include "translation/TranslationSettingsModel.h"
+#include "translation/translations/TranslationCoordinating.h"
+#include "translation/translations/TranslationSettingsModel.h"
 
 #include <QObject>
 #include <QPointer>

@@ -2,8 +2,8 @@
 
 #include "translation/GameTitleClientError.h"
 #include "translation/GameTitleResolutionRequest.h"
-#include "translation/TranslationText.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/translations/TranslationText.h"
 
 namespace veyra {
 

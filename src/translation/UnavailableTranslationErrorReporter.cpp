@@ -1,6 +1,6 @@
 #include "translation/UnavailableTranslationErrorReporter.h"
 
-#include "translation/TranslationClientError.h"
+#include "translation/translations/TranslationClientError.h"
 
 namespace veyra {
 

@@ -6,10 +6,10 @@
 #include "translation/FixtureGameTitleResolver.h"
 #include "translation/GameTitleClientError.h"
 #include "translation/HTTPGameTitleResolver.h"
-#include "translation/TranslationText.h"
 #include "translation/UnavailableGameTitleResolver.h"
 #include "translation/http/HTTPTransportError.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/translations/TranslationText.h"
 
 #include <gtest/gtest.h>
 

@@ -11,11 +11,11 @@
 #include "translation/FixtureGameTitleResolver.h"
 #include "translation/GameTitleClientError.h"
 #include "translation/HTTPGameTitleResolver.h"
-#include "translation/HTTPTranslationClient.h"
 #include "translation/InMemoryGameTitleStore.h"
-#include "translation/InMemoryTranslationSettingsStore.h"
-#include "translation/TranslationCoordinator.h"
 #include "translation/http/HTTPTransportError.h"
+#include "translation/translations/HTTPTranslationClient.h"
+#include "translation/translations/InMemoryTranslationSettingsStore.h"
+#include "translation/translations/TranslationCoordinator.h"
 
 #include <QDir>
 #include <QTemporaryDir>

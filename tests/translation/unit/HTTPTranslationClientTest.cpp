@@ -1,14 +1,14 @@
-#include "translation/HTTPTranslationClient.h"
+#include "translation/translations/HTTPTranslationClient.h"
 #include "foundation/json/JsonDecoding.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "support/TimeoutOverridingTransport.h"
 #include "support/TranslationServiceScript.h"
-#include "translation/FixtureTranslationProvider.h"
-#include "translation/TranslationClientError.h"
-#include "translation/UnavailableTranslationProvider.h"
 #include "translation/http/HTTPTransportError.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/translations/FixtureTranslationProvider.h"
+#include "translation/translations/TranslationClientError.h"
+#include "translation/translations/UnavailableTranslationProvider.h"
 
 #include <gtest/gtest.h>
 

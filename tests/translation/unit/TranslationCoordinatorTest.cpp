@@ -1,12 +1,12 @@
-#include "translation/TranslationCoordinator.h"
+#include "translation/translations/TranslationCoordinator.h"
 #include "support/LogCapture.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "support/TimeoutOverridingTransport.h"
 #include "support/TranslationServiceScript.h"
-#include "translation/HTTPTranslationClient.h"
-#include "translation/TranslationClientError.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/translations/HTTPTranslationClient.h"
+#include "translation/translations/TranslationClientError.h"
 
 #include <gtest/gtest.h>
 

@@ -6,11 +6,11 @@
 #include "support/TimeoutOverridingTransport.h"
 #include "translation/FixtureTranslationErrorReporter.h"
 #include "translation/HTTPTranslationErrorReporter.h"
-#include "translation/TranslationClientError.h"
 #include "translation/TranslationErrorReportClientError.h"
 #include "translation/UnavailableTranslationErrorReporter.h"
 #include "translation/http/HTTPTransportError.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/translations/TranslationClientError.h"
 
 #include <QRegularExpression>
 

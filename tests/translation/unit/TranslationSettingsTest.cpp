@@ -1,8 +1,8 @@
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/settings/UserDefaults.h"
-#include "translation/InMemoryTranslationSettingsStore.h"
-#include "translation/TranslationSettingsModel.h"
-#include "translation/UserDefaultsTranslationSettingsStore.h"
+#include "translation/translations/InMemoryTranslationSettingsStore.h"
+#include "translation/translations/TranslationSettingsModel.h"
+#include "translation/translations/UserDefaultsTranslationSettingsStore.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

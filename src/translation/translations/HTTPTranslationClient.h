@@ -1,8 +1,8 @@
 #pragma once
 
-#include "translation/TranslationProviding.h"
 #include "translation/http/HTTPTransport.h"
 #include "translation/http/ServerConfiguration.h"
+#include "translation/translations/TranslationProviding.h"
 
 #include <memory>
 

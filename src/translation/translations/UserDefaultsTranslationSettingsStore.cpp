@@ -1,4 +1,4 @@
-#include "translation/UserDefaultsTranslationSettingsStore.h"
+#include "translation/translations/UserDefaultsTranslationSettingsStore.h"
 
 #include "foundation/settings/UserDefaults.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "translation/TranslationSettingsStoring.h"
-#include "translation/TranslationTargetLanguage.h"
+#include "translation/translations/TranslationSettingsStoring.h"
+#include "translation/translations/TranslationTargetLanguage.h"
 
 #include <QObject>
 #include <QStringList>

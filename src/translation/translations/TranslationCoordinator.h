@@ -2,9 +2,9 @@
 
 #include "foundation/async/CancellationToken.h"
 #include "foundation/logging/Logger.h"
-#include "translation/TranslationCoordinating.h"
-#include "translation/TranslationProviding.h"
-#include "translation/TranslationRequestIdentity.h"
+#include "translation/translations/TranslationCoordinating.h"
+#include "translation/translations/TranslationProviding.h"
+#include "translation/translations/TranslationRequestIdentity.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "translation/FixtureTranslationProvider.h"
+#include "translation/translations/FixtureTranslationProvider.h"
 
 namespace veyra {
 

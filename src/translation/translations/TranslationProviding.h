@@ -1,8 +1,8 @@
 #pragma once
 
 #include "foundation/async/CancellationToken.h"
-#include "translation/TranslationResponse.h"
-#include "translation/TranslationTargetLanguage.h"
+#include "translation/translations/TranslationResponse.h"
+#include "translation/translations/TranslationTargetLanguage.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "translation/TranslationSettingsModel.h"
+#include "translation/translations/TranslationSettingsModel.h"
 
 #include "foundation/language/ClientLanguage.h"
-#include "translation/InMemoryTranslationSettingsStore.h"
-#include "translation/UserDefaultsTranslationSettingsStore.h"
+#include "translation/translations/InMemoryTranslationSettingsStore.h"
+#include "translation/translations/UserDefaultsTranslationSettingsStore.h"
 
 namespace veyra {
 

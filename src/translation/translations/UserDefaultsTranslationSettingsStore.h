@@ -1,6 +1,6 @@
 #pragma once
 
-#include "translation/TranslationSettingsStoring.h"
+#include "translation/translations/TranslationSettingsStoring.h"
 
 namespace veyra {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "translation/CompletedTranslation.h"
+#include "translation/translations/CompletedTranslation.h"
 
 #include <QString>
 

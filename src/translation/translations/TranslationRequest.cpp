@@ -1,4 +1,4 @@
-#include "translation/TranslationRequest.h"
+#include "translation/translations/TranslationRequest.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

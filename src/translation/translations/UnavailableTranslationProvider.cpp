@@ -1,6 +1,6 @@
-#include "translation/UnavailableTranslationProvider.h"
+#include "translation/translations/UnavailableTranslationProvider.h"
 
-#include "translation/TranslationClientError.h"
+#include "translation/translations/TranslationClientError.h"
 
 namespace veyra {
 

@@ -1,10 +1,10 @@
-#include "translation/HTTPTranslationClient.h"
+#include "translation/translations/HTTPTranslationClient.h"
 
 #include "foundation/text/TextNormalization.h"
-#include "translation/TranslationClientError.h"
-#include "translation/TranslationRequest.h"
-#include "translation/TranslationText.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/translations/TranslationClientError.h"
+#include "translation/translations/TranslationRequest.h"
+#include "translation/translations/TranslationText.h"
 
 namespace veyra {
 

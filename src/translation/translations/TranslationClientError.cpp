@@ -1,4 +1,4 @@
-#include "translation/TranslationClientError.h"
+#include "translation/translations/TranslationClientError.h"
 
 namespace veyra {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "translation/TranslationProviding.h"
+#include "translation/translations/TranslationProviding.h"
 
 namespace veyra {
 

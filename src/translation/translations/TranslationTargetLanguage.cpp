@@ -1,4 +1,4 @@
-#include "translation/TranslationTargetLanguage.h"
+#include "translation/translations/TranslationTargetLanguage.h"
 
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/language/ClientLanguage.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "translation/TranslationCoordinatorEvent.h"
-#include "translation/TranslationTargetLanguage.h"
+#include "translation/translations/TranslationCoordinatorEvent.h"
+#include "translation/translations/TranslationTargetLanguage.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/async/Sleeper.h"
-#include "translation/TranslationProviding.h"
+#include "translation/translations/TranslationProviding.h"
 
 #include <memory>
 

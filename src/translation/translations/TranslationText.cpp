@@ -1,4 +1,4 @@
-#include "translation/TranslationText.h"
+#include "translation/translations/TranslationText.h"
 
 #include "foundation/text/TextNormalization.h"
 

@@ -1,4 +1,4 @@
-#include "translation/TranslationResponse.h"
+#include "translation/translations/TranslationResponse.h"
 
 #include "foundation/json/JsonDecoding.h"
 

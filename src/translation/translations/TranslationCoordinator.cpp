@@ -1,8 +1,8 @@
-#include "translation/TranslationCoordinator.h"
+#include "translation/translations/TranslationCoordinator.h"
 
 #include "foundation/async/AsyncTask.h"
 #include "foundation/text/TextNormalization.h"
-#include "translation/TranslationText.h"
+#include "translation/translations/TranslationText.h"
 
 namespace veyra {
 

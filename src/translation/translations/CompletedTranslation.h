@@ -1,6 +1,6 @@
 #pragma once
 
-#include "translation/TranslationTargetLanguage.h"
+#include "translation/translations/TranslationTargetLanguage.h"
 
 #include <QString>
 #include <QUuid>
