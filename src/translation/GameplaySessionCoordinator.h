@@ -4,8 +4,8 @@
 #include "capture/pipeline/CapturePipelineRunning.h"
 #include "foundation/async/TaskOnActor.h"
 #include "foundation/logging/Logger.h"
-#include "translation/GameTitleResolving.h"
-#include "translation/GameTitleStoring.h"
+#include "translation/titles/GameTitleResolving.h"
+#include "translation/titles/GameTitleStoring.h"
 #include "translation/translations/TranslationCoordinating.h"
 #include "translation/translations/TranslationSettingsModel.h"
 

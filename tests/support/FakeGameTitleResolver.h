@@ -1,7 +1,7 @@
 #pragma once
 
 #include "support/ManualCall.h"
-#include "translation/GameTitleResolving.h"
+#include "translation/titles/GameTitleResolving.h"
 
 #include <vector>
 

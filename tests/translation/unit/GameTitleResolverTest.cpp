@@ -3,12 +3,12 @@
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "support/TimeoutOverridingTransport.h"
-#include "translation/FixtureGameTitleResolver.h"
-#include "translation/GameTitleClientError.h"
-#include "translation/HTTPGameTitleResolver.h"
-#include "translation/UnavailableGameTitleResolver.h"
 #include "translation/http/HTTPTransportError.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/titles/FixtureGameTitleResolver.h"
+#include "translation/titles/GameTitleClientError.h"
+#include "translation/titles/HTTPGameTitleResolver.h"
+#include "translation/titles/UnavailableGameTitleResolver.h"
 #include "translation/translations/TranslationText.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "foundation/files/FileIO.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "support/LogCapture.h"
-#include "translation/FileGameTitleStore.h"
-#include "translation/GameTitleStoreFactory.h"
-#include "translation/InMemoryGameTitleStore.h"
+#include "translation/titles/FileGameTitleStore.h"
+#include "translation/titles/GameTitleStoreFactory.h"
+#include "translation/titles/InMemoryGameTitleStore.h"
 
 #include <QDir>
 #include <QFile>

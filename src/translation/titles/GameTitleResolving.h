@@ -1,8 +1,8 @@
 #pragma once
 
 #include "foundation/async/CancellationToken.h"
-#include "translation/GameTitleResolution.h"
-#include "translation/GameTitleWindowMetadata.h"
+#include "translation/titles/GameTitleResolution.h"
+#include "translation/titles/GameTitleWindowMetadata.h"
 
 #include <qcoro/qcorotask.h>
 

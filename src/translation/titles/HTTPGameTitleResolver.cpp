@@ -1,8 +1,8 @@
-#include "translation/HTTPGameTitleResolver.h"
+#include "translation/titles/HTTPGameTitleResolver.h"
 
-#include "translation/GameTitleClientError.h"
-#include "translation/GameTitleResolutionRequest.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/titles/GameTitleClientError.h"
+#include "translation/titles/GameTitleResolutionRequest.h"
 #include "translation/translations/TranslationText.h"
 
 namespace veyra {

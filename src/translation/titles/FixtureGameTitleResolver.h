@@ -1,6 +1,6 @@
 #pragma once
 
-#include "translation/GameTitleResolving.h"
+#include "translation/titles/GameTitleResolving.h"
 
 namespace veyra {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/target/GameWindowProfileKey.h"
-#include "translation/GameTitleResolution.h"
+#include "translation/titles/GameTitleResolution.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
-#include "translation/GameTitleStoreFactory.h"
+#include "translation/titles/GameTitleStoreFactory.h"
 
-#include "translation/FileGameTitleStore.h"
-#include "translation/InMemoryGameTitleStore.h"
+#include "translation/titles/FileGameTitleStore.h"
+#include "translation/titles/InMemoryGameTitleStore.h"
 
 namespace veyra {
 

@@ -1,4 +1,4 @@
-#include "translation/FixtureGameTitleResolver.h"
+#include "translation/titles/FixtureGameTitleResolver.h"
 
 namespace veyra {
 

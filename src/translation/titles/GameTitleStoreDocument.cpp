@@ -1,9 +1,9 @@
-#include "translation/GameTitleStoreDocument.h"
+#include "translation/titles/GameTitleStoreDocument.h"
 
 #include "capture/target/GameWindowRecordOrder.h"
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/json/JsonWriting.h"
-#include "translation/GameTitleResolution.h"
+#include "translation/titles/GameTitleResolution.h"
 
 #include <QJsonArray>
 #include <QLocale>

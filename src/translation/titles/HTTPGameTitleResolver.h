@@ -1,8 +1,8 @@
 #pragma once
 
-#include "translation/GameTitleResolving.h"
 #include "translation/http/HTTPTransport.h"
 #include "translation/http/ServerConfiguration.h"
+#include "translation/titles/GameTitleResolving.h"
 
 #include <memory>
 

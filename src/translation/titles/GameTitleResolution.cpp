@@ -1,4 +1,4 @@
-#include "translation/GameTitleResolution.h"
+#include "translation/titles/GameTitleResolution.h"
 
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/text/TextNormalization.h"

@@ -1,4 +1,4 @@
-#include "translation/GameTitleWindowMetadata.h"
+#include "translation/titles/GameTitleWindowMetadata.h"
 
 #include "foundation/json/JsonWriting.h"
 #include "foundation/text/TextNormalization.h"

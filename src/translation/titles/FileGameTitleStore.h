@@ -1,8 +1,8 @@
 #pragma once
 
 #include "foundation/logging/Logger.h"
-#include "translation/GameTitleStoreDocument.h"
-#include "translation/GameTitleStoring.h"
+#include "translation/titles/GameTitleStoreDocument.h"
+#include "translation/titles/GameTitleStoring.h"
 
 #include <QUrl>
 

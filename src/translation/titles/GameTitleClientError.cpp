@@ -1,4 +1,4 @@
-#include "translation/GameTitleClientError.h"
+#include "translation/titles/GameTitleClientError.h"
 
 namespace veyra {
 

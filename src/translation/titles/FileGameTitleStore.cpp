@@ -1,4 +1,4 @@
-#include "translation/FileGameTitleStore.h"
+#include "translation/titles/FileGameTitleStore.h"
 
 #include "foundation/files/FileIO.h"
 #include "foundation/identity/ApplicationFolder.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "translation/GameTitleStoring.h"
+#include "translation/titles/GameTitleStoring.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
-#include "translation/UnavailableGameTitleResolver.h"
+#include "translation/titles/UnavailableGameTitleResolver.h"
 
-#include "translation/GameTitleClientError.h"
+#include "translation/titles/GameTitleClientError.h"
 
 namespace veyra {
 
