@@ -1,7 +1,7 @@
 #pragma once
 
 #include "support/ManualCall.h"
-#include "translation/TranslationErrorReporting.h"
+#include "translation/reports/TranslationErrorReporting.h"
 
 #include <vector>
 

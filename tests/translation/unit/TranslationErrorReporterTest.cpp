@@ -4,12 +4,12 @@
 #include "support/ServiceStandIn.h"
 #include "support/TestGate.h"
 #include "support/TimeoutOverridingTransport.h"
-#include "translation/FixtureTranslationErrorReporter.h"
-#include "translation/HTTPTranslationErrorReporter.h"
-#include "translation/TranslationErrorReportClientError.h"
-#include "translation/UnavailableTranslationErrorReporter.h"
 #include "translation/http/HTTPTransportError.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/reports/FixtureTranslationErrorReporter.h"
+#include "translation/reports/HTTPTranslationErrorReporter.h"
+#include "translation/reports/TranslationErrorReportClientError.h"
+#include "translation/reports/UnavailableTranslationErrorReporter.h"
 #include "translation/translations/TranslationClientError.h"
 
 #include <QRegularExpression>

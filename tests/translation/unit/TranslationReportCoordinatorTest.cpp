@@ -1,11 +1,11 @@
-#include "translation/TranslationReportCoordinator.h"
+#include "translation/reports/TranslationReportCoordinator.h"
 #include "support/FakeTranslationErrorReporter.h"
 #include "support/GameTitleServiceScript.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
-#include "translation/HTTPTranslationErrorReporter.h"
-#include "translation/UnavailableTranslationErrorReporter.h"
 #include "translation/http/HTTPTransportError.h"
+#include "translation/reports/HTTPTranslationErrorReporter.h"
+#include "translation/reports/UnavailableTranslationErrorReporter.h"
 
 #include <gtest/gtest.h>
 

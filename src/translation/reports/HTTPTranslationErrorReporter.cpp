@@ -1,7 +1,7 @@
-#include "translation/HTTPTranslationErrorReporter.h"
+#include "translation/reports/HTTPTranslationErrorReporter.h"
 
-#include "translation/TranslationErrorReportClientError.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/reports/TranslationErrorReportClientError.h"
 
 #include <algorithm>
 

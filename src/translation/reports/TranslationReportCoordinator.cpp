@@ -1,4 +1,4 @@
-#include "translation/TranslationReportCoordinator.h"
+#include "translation/reports/TranslationReportCoordinator.h"
 
 #include "foundation/text/TextNormalization.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/async/Sleeper.h"
-#include "translation/TranslationErrorReporting.h"
+#include "translation/reports/TranslationErrorReporting.h"
 
 #include <memory>
 

@@ -3,8 +3,8 @@
 #include "capture/pipeline/CaptureAreaText.h"
 #include "foundation/async/TaskOnActor.h"
 #include "foundation/logging/Logger.h"
-#include "translation/TranslationErrorReporting.h"
-#include "translation/TranslationReportCoordinatorEvent.h"
+#include "translation/reports/TranslationErrorReporting.h"
+#include "translation/reports/TranslationReportCoordinatorEvent.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "translation/TranslationReportTarget.h"
+#include "translation/reports/TranslationReportTarget.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "translation/TranslationErrorReportClientError.h"
+#include "translation/reports/TranslationErrorReportClientError.h"
 
 namespace veyra {
 

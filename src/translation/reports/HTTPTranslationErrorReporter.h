@@ -1,9 +1,9 @@
 #pragma once
 
 #include "foundation/logging/Logger.h"
-#include "translation/TranslationErrorReporting.h"
 #include "translation/http/HTTPTransport.h"
 #include "translation/http/ServerConfiguration.h"
+#include "translation/reports/TranslationErrorReporting.h"
 
 #include <memory>
 

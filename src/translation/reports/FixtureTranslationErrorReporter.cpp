@@ -1,4 +1,4 @@
-#include "translation/FixtureTranslationErrorReporter.h"
+#include "translation/reports/FixtureTranslationErrorReporter.h"
 
 namespace veyra {
 

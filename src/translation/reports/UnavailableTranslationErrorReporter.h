@@ -1,6 +1,6 @@
 #pragma once
 
-#include "translation/TranslationErrorReporting.h"
+#include "translation/reports/TranslationErrorReporting.h"
 
 namespace veyra {
 

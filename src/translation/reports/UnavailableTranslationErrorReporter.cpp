@@ -1,4 +1,4 @@
-#include "translation/UnavailableTranslationErrorReporter.h"
+#include "translation/reports/UnavailableTranslationErrorReporter.h"
 
 #include "translation/translations/TranslationClientError.h"
 
