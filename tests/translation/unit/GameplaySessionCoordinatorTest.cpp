@@ -1,4 +1,4 @@
-#include "translation/GameplaySessionCoordinator.h"
+#include "translation/session/GameplaySessionCoordinator.h"
 #include "capture/areas/InMemoryCaptureAreaStore.h"
 #include "support/FakeCapturePipeline.h"
 #include "support/FakeGameTitleResolver.h"

@@ -1,4 +1,4 @@
-#include "translation/GameplaySessionCoordinator.h"
+#include "translation/session/GameplaySessionCoordinator.h"
 
 namespace veyra {
 
