@@ -1,5 +1,5 @@
-#include "app/QuitSignalWatcher.h"
-#include "app/UITestingLaunchOptions.h"
+#include "app/launch/QuitSignalWatcher.h"
+#include "app/launch/UITestingLaunchOptions.h"
 #include "foundation/identity/AppIdentity.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/UITestingLaunchOptions.h"
+#include "app/launch/UITestingLaunchOptions.h"
 
 #include <gtest/gtest.h>
 

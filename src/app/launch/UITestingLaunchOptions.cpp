@@ -1,4 +1,4 @@
-#include "app/UITestingLaunchOptions.h"
+#include "app/launch/UITestingLaunchOptions.h"
 
 namespace veyra {
 

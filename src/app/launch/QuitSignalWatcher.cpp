@@ -1,4 +1,4 @@
-#include "app/QuitSignalWatcher.h"
+#include "app/launch/QuitSignalWatcher.h"
 
 #include <QSocketNotifier>
 
