@@ -1,3 +1,4 @@
+// Test label: x11
 // Capturing counts as permitted exactly when an X server answers and offers Composite.
 #include "capture/x11/X11ScreenRecordingPermission.h"
 #include "support/RunTask.h"

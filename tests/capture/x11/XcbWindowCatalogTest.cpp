@@ -1,3 +1,4 @@
+// Test label: x11
 // The live window catalog against a private X server with openbox and real windows of
 // the test game program.
 #include "capture/x11/XcbWindowCatalog.h"

@@ -1,3 +1,4 @@
+// Test label: x11
 // The window catalog and snapshots on an X server without a window manager: windows a
 // manager left behind (they keep WM_STATE) and windows that never had one.
 #include "capture/x11/XcbWindowCatalog.h"

@@ -1,3 +1,4 @@
+// Test label: x11
 // Snapshots of real windows of the test game program on a private X server with openbox:
 // the window's own pixels, exactly, also where another window covers it.
 #include "capture/x11/XcbWindowSnapshotter.h"

@@ -1,0 +1,373 @@
+// Test label: unit
+#include "capture/areas/CaptureAreaStoreError.h"
+#include "capture/areas/FileCaptureAreaStore.h"
+#include "capture/areas/InMemoryCaptureAreaStore.h"
+#include "foundation/files/FileIO.h"
+#include "foundation/identity/AppIdentity.h"
+#include "foundation/identity/ApplicationFolder.h"
+#include "foundation/json/JsonDecoding.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace veyra;
+
+namespace {
+
+using Kind = GameApplicationIdentity::Kind;
+
+CaptureAreaProfile makeProfile(Kind kind, const QString &value, const QString &title, std::int64_t left = 100)
+{
+    return {{kind, value}, title, 1280, 720, {{QStringLiteral("box_1"), {left, 100, 400, 140}, {48, 80, 16}}}};
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QStringList titlesInFile(const QString &path)
+{
+    QStringList titles;
+    const auto document = CaptureAreaStoreDocument::fromJson(decodeJsonObject(readBytes(path)));
+    for (const auto &profile : document.profiles) {
+        titles.append(profile.applicationIdentity.value + QLatin1Char('|') + profile.windowTitle);
+    }
+    return titles;
+}
+
+template <typename Fn>
+std::optional<CaptureAreaStoreError::Kind> storeErrorOf(Fn fn)
+{
+    try {
+        fn();
+    } catch (const CaptureAreaStoreError &error) {
+        return error.kind();
+    }
+    return std::nullopt;
+}
+
+const QByteArray emptyDocumentBytes = "{\n"
+                                      "  \"coordinateMode\" : \"window_relative_pixels\",\n"
+                                      "  \"profiles\" : [\n"
+                                      "\n"
+                                      "  ],\n"
+                                      "  \"schemaVersion\" : 6\n"
+                                      "}";
+
+class FileCaptureAreaStoreTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
+
+    QString path() const { return folder.filePath(QStringLiteral("nested/Obrisk/capture-areas.json")); }
+    FileCaptureAreaStore store() const { return FileCaptureAreaStore(QUrl::fromLocalFile(path())); }
+
+    QTemporaryDir folder;
+};
+
+} // namespace
+
+TEST(ApplicationFolder, FollowsTheBuildAndTheUserDataFolder)
+{
+    EXPECT_EQ(applicationFolderPath(QStringLiteral("/home/p/.local/share"), false),
+        QStringLiteral("/home/p/.local/share/Obrisk"));
+    EXPECT_EQ(applicationFolderPath(QStringLiteral("/home/p/.local/share/"), true),
+        QStringLiteral("/home/p/.local/share/Obrisk Debug"));
+    EXPECT_EQ(applicationFolderPath(QString(), false), QDir::homePath() + QStringLiteral("/.local/share/Obrisk"));
+
+    // The test main points XDG_DATA_HOME at a private folder.
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    ASSERT_FALSE(dataHome.isEmpty());
+    const QString expectedFolder
+        = QDir::cleanPath(dataHome) + (isDebugBuild() ? QStringLiteral("/Obrisk Debug") : QStringLiteral("/Obrisk"));
+    EXPECT_EQ(applicationFolderPath(), expectedFolder);
+    EXPECT_EQ(FileCaptureAreaStore::defaultFileURL(),
+        QUrl::fromLocalFile(expectedFolder + QStringLiteral("/capture-areas.json")));
+}
+
+TEST_F(FileCaptureAreaStoreTest, MissingFileReadsEmptyAndTheFirstSaveCreatesFolderAndFile)
+{
+    FileCaptureAreaStore fileStore = store();
+    const CaptureAreaProfile profile
+        = makeProfile(Kind::executablePath, QStringLiteral("/usr/games/quest"), QStringLiteral("Quest \"Ⅱ\" — 日本"));
+    EXPECT_EQ(fileStore.profile(profile.key()), std::nullopt);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(path()).absolutePath())) << "a lookup creates nothing";
+
+    fileStore.save(profile);
+    EXPECT_EQ(fileStore.profile(profile.key()), profile);
+
+    // Two-space indentation, " : " between key and value, sorted keys, "/" escaped,
+    // other characters as UTF-8, no newline at the end.
+    const QByteArray expected = "{\n"
+                                "  \"coordinateMode\" : \"window_relative_pixels\",\n"
+                                "  \"profiles\" : [\n"
+                                "    {\n"
+                                "      \"applicationIdentity\" : {\n"
+                                "        \"kind\" : \"executablePath\",\n"
+                                "        \"value\" : \"\\/usr\\/games\\/quest\"\n"
+                                "      },\n"
+                                "      \"areas\" : [\n"
+                                "        {\n"
+                                "          \"backgroundPattern\" : {\n"
+                                "            \"blue\" : 16,\n"
+                                "            \"green\" : 80,\n"
+                                "            \"red\" : 48\n"
+                                "          },\n"
+                                "          \"id\" : \"box_1\",\n"
+                                "          \"searchRegion\" : {\n"
+                                "            \"height\" : 140,\n"
+                                "            \"left\" : 100,\n"
+                                "            \"top\" : 100,\n"
+                                "            \"width\" : 400\n"
+                                "          }\n"
+                                "        }\n"
+                                "      ],\n"
+                                "      \"referenceImageHeight\" : 720,\n"
+                                "      \"referenceImageWidth\" : 1280,\n"
+                                "      \"windowTitle\" : \"Quest \\\"Ⅱ\\\" — 日本\"\n"
+                                "    }\n"
+                                "  ],\n"
+                                "  \"schemaVersion\" : 6\n"
+                                "}";
+    EXPECT_EQ(readBytes(path()), expected);
+    EXPECT_EQ(CaptureAreaStoreDocument().encoded(), emptyDocumentBytes);
+}
+
+TEST_F(FileCaptureAreaStoreTest, SavingReplacesInPlaceAndKeepsTheStoredOrder)
+{
+    FileCaptureAreaStore fileStore = store();
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("beta"), QStringLiteral("One")));
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("Alpha"), QStringLiteral("One")));
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("gamma"), QStringLiteral("One")));
+    EXPECT_EQ(titlesInFile(path()), (QStringList{"Alpha|One", "beta|One", "gamma|One"}));
+
+    const CaptureAreaProfile changed
+        = makeProfile(Kind::bundleIdentifier, QStringLiteral("beta"), QStringLiteral("One"), 7);
+    fileStore.save(changed);
+    EXPECT_EQ(titlesInFile(path()), (QStringList{"Alpha|One", "beta|One", "gamma|One"}));
+    EXPECT_EQ(fileStore.profile(changed.key()), changed);
+    // The kind is part of the key.
+    EXPECT_EQ(fileStore.profile({{Kind::executablePath, QStringLiteral("beta")}, QStringLiteral("One")}), std::nullopt);
+
+    // Two windows of one application: by title, case-insensitively.
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("gamma"), QStringLiteral("b window")));
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("gamma"), QStringLiteral("A window")));
+    EXPECT_EQ(
+        titlesInFile(path()), (QStringList{"Alpha|One", "beta|One", "gamma|A window", "gamma|b window", "gamma|One"}));
+}
+
+TEST_F(FileCaptureAreaStoreTest, SortTiesOnCaseOnlyDifferencesWithoutConsultingTitles)
+{
+    FileCaptureAreaStore fileStore = store();
+    // Values equal but for letter case are neither before nor after each other: they
+    // keep the order in which they were stored, whatever their titles say.
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("game"), QStringLiteral("Zeta")));
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("Game"), QStringLiteral("Alpha")));
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("GAME"), QStringLiteral("Middle")));
+    EXPECT_EQ(titlesInFile(path()), (QStringList{"game|Zeta", "Game|Alpha", "GAME|Middle"}));
+
+    // A bundle identifier and an executable path with the same value: titles only.
+    QVector<CaptureAreaProfile> profiles{
+        makeProfile(Kind::bundleIdentifier, QStringLiteral("same"), QStringLiteral("b")),
+        makeProfile(Kind::executablePath, QStringLiteral("same"), QStringLiteral("A")),
+        makeProfile(Kind::bundleIdentifier, QStringLiteral("same"), QStringLiteral("c")),
+    };
+    sortCaptureAreaProfiles(profiles);
+    EXPECT_EQ(profiles[0].applicationIdentity.kind, Kind::executablePath);
+    EXPECT_EQ(profiles[1].windowTitle, QStringLiteral("b"));
+    EXPECT_EQ(profiles[2].windowTitle, QStringLiteral("c"));
+}
+
+TEST_F(FileCaptureAreaStoreTest, OlderFilesAreKeptAsBackupAndReplacedByAnEmptyDocument)
+{
+    FileCaptureAreaStore fileStore = store();
+    const CaptureAreaProfile profile
+        = makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("W"));
+    for (const int version : {5, 0, -3}) {
+        const QByteArray old = QStringLiteral(R"({"schemaVersion": %1, "coordinateMode": "whatever", "profiles": 12})")
+                                   .arg(version)
+                                   .toUtf8();
+        writeBytes(path(), old);
+        EXPECT_EQ(fileStore.profile(profile.key()), std::nullopt) << version;
+        EXPECT_EQ(readBytes(path()), emptyDocumentBytes) << version;
+        EXPECT_EQ(readBytes(path() + QStringLiteral(".bak")), old) << version;
+    }
+
+    // A save on an older file replaces it first, then stores the profile.
+    writeBytes(path(), R"({"schemaVersion": 4, "coordinateMode": "window_relative_pixels", "profiles": []})");
+    fileStore.save(profile);
+    EXPECT_EQ(titlesInFile(path()), QStringList{"com.example|W"});
+
+    // Without a backup there is no replacement: the old file stays whole.
+    const QByteArray old = R"({"schemaVersion": 5, "coordinateMode": "x"})";
+    writeBytes(path(), old);
+    QFile::remove(path() + QStringLiteral(".bak"));
+    ASSERT_TRUE(QDir().mkpath(path() + QStringLiteral(".bak/occupied")));
+    EXPECT_THROW(fileStore.profile(profile.key()), FileAccessError);
+    EXPECT_EQ(readBytes(path()), old);
+}
+
+TEST_F(FileCaptureAreaStoreTest, NewerSchemaOrOtherCoordinateModeIsRefusedAndNeverWritten)
+{
+    FileCaptureAreaStore fileStore = store();
+    const CaptureAreaProfile profile
+        = makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("W"));
+
+    const QByteArray newer = R"({"schemaVersion": 7, "coordinateMode": "window_relative_pixels", "profiles": []})";
+    writeBytes(path(), newer);
+    EXPECT_EQ(storeErrorOf([&] { fileStore.profile(profile.key()); }), CaptureAreaStoreError::Kind::unsupportedSchema);
+    EXPECT_EQ(storeErrorOf([&] { fileStore.save(profile); }), CaptureAreaStoreError::Kind::unsupportedSchema);
+    EXPECT_EQ(readBytes(path()), newer);
+    EXPECT_FALSE(QFileInfo::exists(path() + QStringLiteral(".bak")));
+
+    for (const char *mode : {"Window_Relative_Pixels", "window_relative_points", ""}) {
+        const QByteArray other = QStringLiteral(R"({"schemaVersion": 6, "coordinateMode": "%1", "profiles": []})")
+                                     .arg(QLatin1String(mode))
+                                     .toUtf8();
+        writeBytes(path(), other);
+        EXPECT_EQ(
+            storeErrorOf([&] { fileStore.save(profile); }), CaptureAreaStoreError::Kind::unsupportedCoordinateMode)
+            << mode;
+        EXPECT_EQ(readBytes(path()), other);
+    }
+
+    EXPECT_EQ(CaptureAreaStoreError(CaptureAreaStoreError::Kind::unsupportedSchema).localizedDescription(),
+        QStringLiteral("The saved capture areas use an unsupported format."));
+    EXPECT_EQ(CaptureAreaStoreError(CaptureAreaStoreError::Kind::unsupportedCoordinateMode).localizedDescription(),
+        QStringLiteral("The saved capture areas use an unsupported coordinate mode."));
+}
+
+TEST_F(FileCaptureAreaStoreTest, BadFilesGiveDecodingErrorsAndStayUntouched)
+{
+    FileCaptureAreaStore fileStore = store();
+    const CaptureAreaProfile profile
+        = makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("W"));
+    const QList<QByteArray> badFiles{
+        "",
+        "{\"schemaVersion\": 6, \"coordinateMode\": \"window_rel",
+        "not json at all",
+        "[1, 2, 3]",
+        R"({"schemaVersion": "6", "coordinateMode": "window_relative_pixels", "profiles": []})",
+        R"({"schemaVersion": 6.5, "coordinateMode": "window_relative_pixels", "profiles": []})",
+        R"({"schemaVersion": 1e400, "coordinateMode": "window_relative_pixels", "profiles": []})",
+        // A header without "coordinateMode" fails whatever the version.
+        R"({"schemaVersion": 5})",
+        R"({"schemaVersion": 7})",
+        R"({"schemaVersion": 6, "coordinateMode": "window_relative_pixels"})",
+        R"({"schemaVersion": 6, "coordinateMode": "window_relative_pixels", "profiles": {}})",
+        R"({"schemaVersion": 6, "coordinateMode": "window_relative_pixels", "profiles": [{"applicationIdentity":
+            {"kind": "bundleIdentifier", "value": "a"}, "windowTitle": "t", "referenceImageWidth": 1,
+            "referenceImageHeight": 1, "areas": [{"id": "x", "searchRegion": {"left": 0, "top": 0, "width": 1,
+            "height": 1}}]}]})",
+    };
+    for (const QByteArray &bad : badFiles) {
+        writeBytes(path(), bad);
+        EXPECT_THROW(fileStore.profile(profile.key()), DecodingError) << bad.constData();
+        EXPECT_THROW(fileStore.save(profile), DecodingError) << bad.constData();
+        EXPECT_EQ(readBytes(path()), bad);
+    }
+
+    // Values of any size or sign are read as they are.
+    writeBytes(path(), R"({"schemaVersion": 6, "coordinateMode": "window_relative_pixels", "ignored": true,
+        "profiles": [{"applicationIdentity": {"kind": "bundleIdentifier", "value": "a"}, "windowTitle": "t",
+        "referenceImageWidth": -1, "referenceImageHeight": 0, "areas": [{"id": "", "searchRegion": {"left":
+        -9223372036854775808, "top": 9223372036854775807, "width": -5, "height": 0}, "backgroundPattern":
+        {"red": 300, "green": -1, "blue": 0}}]}]})");
+    const auto odd = fileStore.profile({{Kind::bundleIdentifier, QStringLiteral("a")}, QStringLiteral("t")});
+    ASSERT_TRUE(odd.has_value());
+    EXPECT_EQ(odd->areas.at(0).searchRegion,
+        (CaptureRegion{std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), -5, 0}));
+    EXPECT_EQ(odd->areas.at(0).backgroundPattern, (DialogueBackgroundPattern{300, -1, 0}));
+}
+
+TEST_F(FileCaptureAreaStoreTest, FailedWritesLeaveTheOldFileWhole)
+{
+    FileCaptureAreaStore fileStore = store();
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("First")));
+    const QByteArray before = readBytes(path());
+
+    // The file system refuses to let the file grow past a few bytes, as a full disk
+    // would: the write fails half way, and the old file is still there, unchanged.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+    rlimit limited = original;
+    limited.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    std::optional<FileAccessError::Kind> failure;
+    try {
+        fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("Second")));
+    } catch (const FileAccessError &error) {
+        failure = error.kind();
+    }
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &original), 0);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(failure, FileAccessError::Kind::writeFailed);
+    EXPECT_EQ(readBytes(path()), before);
+    EXPECT_EQ(QDir(QFileInfo(path()).absolutePath()).entryList(QDir::Files), QStringList{"capture-areas.json"})
+        << "no temporary file is left behind";
+
+    // A file URL that names a folder: reading fails with a clear error.
+    const FileCaptureAreaStore folderStore(QUrl::fromLocalFile(folder.path()));
+    FileCaptureAreaStore mutableFolderStore = folderStore;
+    try {
+        mutableFolderStore.profile({{Kind::bundleIdentifier, QStringLiteral("a")}, QString()});
+        ADD_FAILURE() << "reading a folder succeeded";
+    } catch (const FileAccessError &error) {
+        EXPECT_EQ(error.kind(), FileAccessError::Kind::readFailed);
+        EXPECT_TRUE(error.localizedDescription().startsWith(
+            QStringLiteral("The file “%1” couldn't be read.").arg(folder.path())));
+    }
+
+    // A folder that cannot be created because a file stands in its place.
+    writeBytes(folder.filePath(QStringLiteral("blocker")), "x");
+    FileCaptureAreaStore blocked(
+        QUrl::fromLocalFile(folder.filePath(QStringLiteral("blocker/sub/capture-areas.json"))));
+    try {
+        blocked.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("a"), QStringLiteral("t")));
+        ADD_FAILURE() << "saving below a file succeeded";
+    } catch (const FileAccessError &error) {
+        EXPECT_EQ(error.kind(), FileAccessError::Kind::folderCreationFailed);
+    }
+}
+
+TEST(InMemoryCaptureAreaStore, LaterProfilesOfAKeyReplaceEarlierOnes)
+{
+    const CaptureAreaProfile first
+        = makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("W"));
+    const CaptureAreaProfile second
+        = makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("W"), 5);
+    const CaptureAreaProfile other
+        = makeProfile(Kind::executablePath, QStringLiteral("com.example"), QStringLiteral("W"));
+    InMemoryCaptureAreaStore memory({first, other, second});
+    EXPECT_EQ(memory.profiles().size(), 2);
+    EXPECT_EQ(memory.profile(first.key()), second);
+    EXPECT_EQ(memory.profile(other.key()), other);
+    EXPECT_EQ(memory.profile({{Kind::bundleIdentifier, QStringLiteral("nothing")}, QString()}), std::nullopt);
+
+    memory.save(first);
+    EXPECT_EQ(memory.profile(first.key()), first);
+    // Canonically equivalent titles name the same window.
+    const CaptureAreaProfile composed
+        = makeProfile(Kind::bundleIdentifier, QStringLiteral("app"), QStringLiteral("Caf\u00e9"));
+    memory.save(composed);
+    EXPECT_EQ(
+        memory.profile({{Kind::bundleIdentifier, QStringLiteral("app")}, QStringLiteral("Cafe\u0301")}), composed);
+}

@@ -1,0 +1,182 @@
+// Test label: unit
+#include "capture/recognition/TesseractTextRecognizer.h"
+#include "foundation/async/AsyncTask.h"
+#include "support/RenderedDialogue.h"
+
+#include <QDir>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace veyra;
+using veyra::test::DialogueStyle;
+using veyra::test::renderDialogue;
+
+namespace {
+
+const QString japaneseFont = QStringLiteral("Noto Sans CJK JP");
+const QString koreanFont = QStringLiteral("Noto Sans CJK KR");
+
+DialogueStyle styleWith(const QString &family)
+{
+    DialogueStyle style;
+    style.fontFamily = family;
+    return style;
+}
+
+class TesseractTextRecognizerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(veyra::test::hasFontFamily(japaneseFont)) << "fonts-noto-cjk is required";
+        ASSERT_TRUE(veyra::test::hasFontFamily(koreanFont)) << "fonts-noto-cjk is required";
+    }
+
+    TesseractTextRecognizer recognizer;
+};
+
+} // namespace
+
+TEST_F(TesseractTextRecognizerTest, ReadsEnglishDialogueLinesInReadingOrder)
+{
+    EXPECT_EQ(recognizer.recognizeText(renderDialogue({QStringLiteral("Where did you put the old map?")})),
+        QStringLiteral("Where did you put the old map?"));
+    EXPECT_EQ(recognizer.recognizeText(renderDialogue({QStringLiteral("The bridge to the north has collapsed."),
+                  QStringLiteral("We must find another way across.")})),
+        QStringLiteral("The bridge to the north has collapsed. We must find another way across."));
+    // Dark text on a light panel reads the same.
+    DialogueStyle light;
+    light.background = QColor(240, 235, 220);
+    light.text = QColor(20, 20, 20);
+    EXPECT_EQ(recognizer.recognizeText(renderDialogue({QStringLiteral("Where did you put the old map?")}, light)),
+        QStringLiteral("Where did you put the old map?"));
+}
+
+TEST_F(TesseractTextRecognizerTest, ReadsJapaneseWithoutSpacesBetweenCharacters)
+{
+    const DialogueStyle style = styleWith(japaneseFont);
+    EXPECT_EQ(recognizer.recognizeText(renderDialogue({QStringLiteral("今日はとても良い天気ですね。")}, style)),
+        QStringLiteral("今日はとても良い天気ですね。"));
+    // Two lines join with one space where the line broke.
+    EXPECT_EQ(
+        recognizer.recognizeText(renderDialogue(
+            {QStringLiteral("今日はとても良い天気ですね。"), QStringLiteral("別の道を探さなければならない。")}, style)),
+        QStringLiteral("今日はとても良い天気ですね。 別の道を探さなければならない。"));
+}
+
+TEST_F(TesseractTextRecognizerTest, ReadsKoreanKeepingTheSpacesBetweenWords)
+{
+    const DialogueStyle style = styleWith(koreanFont);
+    EXPECT_EQ(recognizer.recognizeText(renderDialogue({QStringLiteral("오늘은 날씨가 정말 좋네요.")}, style)),
+        QStringLiteral("오늘은 날씨가 정말 좋네요."));
+    EXPECT_EQ(recognizer.recognizeText(renderDialogue(
+                  {QStringLiteral("북쪽 다리가 무너졌습니다."), QStringLiteral("다른 길을 찾아야 합니다.")}, style)),
+        QStringLiteral("북쪽 다리가 무너졌습니다. 다른 길을 찾아야 합니다."));
+}
+
+TEST_F(TesseractTextRecognizerTest, FragmentsCarryNormalisedBoxesWithTheOriginAtTheBottom)
+{
+    const QImage image = renderDialogue(
+        {QStringLiteral("The bridge to the north has collapsed."), QStringLiteral("We must find another way across.")});
+    const QVector<RecognizedTextFragment> fragments = recognizer.recognizeFragments(image);
+    ASSERT_EQ(fragments.size(), 2);
+    const QRectF upper = fragments[0].boundingBox;
+    const QRectF lower = fragments[1].boundingBox;
+    EXPECT_EQ(fragments[0].text.trimmed(), QStringLiteral("The bridge to the north has collapsed."));
+    // The first line is drawn with its baseline at y = 48 of 140, so its box lies in the
+    // upper part of the image, which in bottom-left coordinates is the larger y.
+    EXPECT_GT(upper.y(), lower.y() + lower.height() - 0.05);
+    EXPECT_GT(upper.y() + upper.height(), 0.6);
+    EXPECT_LT(lower.y(), 0.4);
+    for (const RecognizedTextFragment &fragment : fragments) {
+        EXPECT_GE(fragment.boundingBox.x(), 0.0);
+        EXPECT_LE(fragment.boundingBox.x() + fragment.boundingBox.width(), 1.0);
+        EXPECT_GE(fragment.boundingBox.y(), 0.0);
+        EXPECT_LE(fragment.boundingBox.y() + fragment.boundingBox.height(), 1.0);
+        EXPECT_NEAR(fragment.boundingBox.x(), 24.0 / 900.0, 0.01);
+        EXPECT_GT(fragment.confidence, 0.5F);
+        EXPECT_LE(fragment.confidence, 1.0F);
+    }
+}
+
+TEST_F(TesseractTextRecognizerTest, ImagesWithoutTextGiveTheEmptyText)
+{
+    EXPECT_EQ(recognizer.recognizeText(renderDialogue({})), QString());
+    EXPECT_EQ(recognizer.recognizeText(QImage()), QString());
+    QImage pixel(1, 1, QImage::Format_RGB32);
+    pixel.fill(Qt::white);
+    EXPECT_EQ(recognizer.recognizeText(pixel), QString());
+    QImage strip(2000, 3, QImage::Format_ARGB32);
+    strip.fill(Qt::transparent);
+    EXPECT_EQ(recognizer.recognizeText(strip), QString());
+}
+
+TEST_F(TesseractTextRecognizerTest, FailuresAreErrorsNotCrashes)
+{
+    const auto kindOf
+        = [](const TesseractTextRecognizer &reader, const QImage &image) -> std::optional<TextRecognitionError::Kind> {
+        try {
+            reader.recognizeText(image);
+        } catch (const TextRecognitionError &error) {
+            return error.kind();
+        }
+        return std::nullopt;
+    };
+    const QImage text = renderDialogue({QStringLiteral("Hello")});
+    EXPECT_EQ(kindOf(TesseractTextRecognizer(QStringLiteral("/nonexistent/tessdata")), text),
+        TextRecognitionError::Kind::engineUnavailable);
+    QImage tooWide(40000, 2, QImage::Format_RGB32);
+    tooWide.fill(Qt::white);
+    EXPECT_EQ(kindOf(recognizer, tooWide), TextRecognitionError::Kind::imageTooLarge);
+    // The thread's engine still works after a failed load for another data path.
+    EXPECT_EQ(recognizer.recognizeText(text), QStringLiteral("Hello"));
+}
+
+TEST_F(TesseractTextRecognizerTest, WorkerThreadsRecogniseAtTheSameTime)
+{
+    const QImage english = renderDialogue({QStringLiteral("Where did you put the old map?")});
+    const QImage korean = renderDialogue({QStringLiteral("오늘은 날씨가 정말 좋네요.")}, styleWith(koreanFont));
+    const TesseractTextRecognizer shared;
+    const int enginesBefore = TesseractTextRecognizer::loadedEngineCount();
+    QList<QFuture<QString>> futures;
+    for (int i = 0; i < 6; ++i) {
+        const QImage &image = i % 2 == 0 ? english : korean;
+        futures.append(QtConcurrent::run(&cpuWorkPool(), [&shared, image] { return shared.recognizeText(image); }));
+    }
+    for (int i = 0; i < futures.size(); ++i) {
+        EXPECT_EQ(futures[i].result(),
+            i % 2 == 0 ? QStringLiteral("Where did you put the old map?")
+                       : QStringLiteral("오늘은 날씨가 정말 좋네요."));
+    }
+    // One engine per pool thread at most, reused for every later image.
+    EXPECT_LE(TesseractTextRecognizer::loadedEngineCount() - enginesBefore, cpuWorkPool().maxThreadCount());
+    const int enginesAfterPool = TesseractTextRecognizer::loadedEngineCount();
+    shared.recognizeText(english);
+    shared.recognizeText(korean);
+    shared.prepareEngine();
+    EXPECT_LE(TesseractTextRecognizer::loadedEngineCount() - enginesAfterPool, 1);
+}
+
+TEST_F(TesseractTextRecognizerTest, EachRecognitionStaysOnItsCallingThread)
+{
+    // The engine's OpenMP regions would otherwise add a team of worker threads to the
+    // process (threads that keep spinning between images) for every recognising thread.
+    const auto threadCount
+        = [] { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); };
+    const QImage image = renderDialogue(
+        {QStringLiteral("The bridge to the north has collapsed."), QStringLiteral("We must find another way across.")});
+    qsizetype before = 0;
+    qsizetype after = 0;
+    QString text;
+    std::thread worker([&] {
+        before = threadCount();
+        text = recognizer.recognizeText(image);
+        after = threadCount();
+    });
+    worker.join();
+    EXPECT_EQ(text, QStringLiteral("The bridge to the north has collapsed. We must find another way across."));
+    EXPECT_EQ(after, before);
+}

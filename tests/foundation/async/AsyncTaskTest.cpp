@@ -1,0 +1,127 @@
+// Test label: unit
+#include "foundation/async/AsyncTask.h"
+#include "foundation/async/CancellationToken.h"
+#include "foundation/async/Sleeper.h"
+#include "support/RunTask.h"
+
+#include <QTimer>
+
+#include <qcoro/qcorotask.h>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <thread>
+
+using namespace veyra;
+using veyra::test::runTask;
+using veyra::test::waitUntil;
+using namespace std::chrono_literals;
+
+TEST(AsyncTask, SleeperWaitsOnTheSteadyClockAndEndsEarlyWhenCancelled)
+{
+    TimerSleeper sleeper;
+    const auto start = Sleeper::Clock::now();
+    runTask(sleeper.sleepFor(120ms, CancellationToken()));
+    EXPECT_GE(Sleeper::Clock::now() - start, 120ms);
+
+    CancellationToken token;
+    QTimer::singleShot(30, [token] { token.cancel(); });
+    const auto cancelledStart = Sleeper::Clock::now();
+    EXPECT_THROW(runTask(sleeper.sleepFor(10s, token)), CancellationError);
+    EXPECT_LT(Sleeper::Clock::now() - cancelledStart, 5s);
+
+    // Already cancelled: throws without waiting.
+    EXPECT_THROW(runTask(sleeper.sleepFor(10s, token)), CancellationError);
+}
+
+TEST(AsyncTask, CancellationCallbacksRunOnceAndRegistrationsDetach)
+{
+    CancellationToken token;
+    int first = 0;
+    int second = 0;
+    auto keep = token.onCancel([&first] { ++first; });
+    {
+        auto dropped = token.onCancel([&second] { ++second; });
+    }
+    token.cancel();
+    token.cancel();
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 0);
+    EXPECT_TRUE(CancellationToken(token).isCancelled());
+    int late = 0;
+    auto afterwards = token.onCancel([&late] { ++late; });
+    EXPECT_EQ(late, 1);
+}
+
+TEST(AsyncTask, DetachedTasksHoldTheirOwnerWeaklyAndNeverLeakExceptions)
+{
+    auto owner = std::make_unique<QObject>();
+    int steps = 0;
+    bool sawOwnerGone = false;
+    startDetachedTask(
+        owner.get(),
+        [&steps, &sawOwnerGone](QPointer<QObject> self) -> QCoro::Task<void> {
+            ++steps;
+            TimerSleeper sleeper;
+            co_await sleeper.sleepFor(20ms, CancellationToken());
+            if (!self) {
+                sawOwnerGone = true;
+                co_return;
+            }
+            ++steps;
+        },
+        Logger("Test"));
+    EXPECT_EQ(steps, 1); // runs at once, up to its first await
+    owner.reset();
+    EXPECT_TRUE(waitUntil([&] { return sawOwnerGone; }));
+    EXPECT_EQ(steps, 1);
+
+    // An owner that is already gone: the body never runs.
+    QObject *gone = new QObject;
+    QPointer<QObject> guard(gone);
+    delete gone;
+    bool ran = false;
+    startDetachedTask(
+        guard.data(),
+        [&ran](QPointer<QObject>) -> QCoro::Task<void> {
+            ran = true;
+            co_return;
+        },
+        Logger("Test"));
+    EXPECT_FALSE(ran);
+
+    // A throwing body is caught and logged, before and after its first await.
+    QObject alive;
+    bool threwLater = false;
+    startDetachedTask(
+        &alive,
+        [](QPointer<QObject>) -> QCoro::Task<void> {
+            throw std::runtime_error("at once");
+            co_return;
+        },
+        Logger("Test"));
+    startDetachedTask(
+        &alive,
+        [&threwLater](QPointer<QObject>) -> QCoro::Task<void> {
+            TimerSleeper sleeper;
+            co_await sleeper.sleepFor(10ms, CancellationToken());
+            threwLater = true;
+            throw std::runtime_error("later");
+        },
+        Logger("Test"));
+    EXPECT_TRUE(waitUntil([&] { return threwLater; }));
+    QCoreApplication::processEvents();
+}
+
+TEST(AsyncTask, WorkRunsOffTheCallingThreadAndCarriesResultsAndErrorsBack)
+{
+    const auto caller = std::this_thread::get_id();
+    const auto worker = runTask(runOnWorker(cpuWorkPool(), [] { return std::this_thread::get_id(); }));
+    EXPECT_NE(worker, caller);
+
+    EXPECT_EQ(runTask(runOnWorker(cpuWorkPool(), [] { return QStringLiteral("done"); })), QStringLiteral("done"));
+    EXPECT_THROW(runTask(runOnWorker(cpuWorkPool(), []() -> int { throw std::invalid_argument("bad"); })),
+        std::invalid_argument);
+    EXPECT_NO_THROW(runTask(runOnWorker(cpuWorkPool(), [] {})));
+}

@@ -1,0 +1,209 @@
+// Test label: unit
+#include "translation/http/QtNetworkHTTPTransport.h"
+#include "support/RunTask.h"
+#include "support/ServiceStandIn.h"
+#include "translation/http/HTTPTransportError.h"
+
+#include <QNetworkAccessManager>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+using namespace veyra;
+using namespace veyra::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+HTTPRequest post(const QUrl &url, QByteArray body)
+{
+    HTTPRequest request;
+    request.method = "POST";
+    request.url = url;
+    request.headers.set("Content-Type", "application/json");
+    request.headers.set("X-Trace", "one");
+    request.body = std::move(body);
+    return request;
+}
+
+HTTPTransportError::Kind transportFailure(QCoro::Task<HTTPResponse> task)
+{
+    try {
+        runTask(std::move(task));
+    } catch (const HTTPTransportError &error) {
+        return error.kind();
+    }
+    ADD_FAILURE() << "the request did not fail with a transport error";
+    return HTTPTransportError::Kind::networkFailure;
+}
+
+class QtNetworkHTTPTransportTest : public ::testing::Test
+{
+protected:
+    ServiceStandIn m_standIn;
+    QtNetworkHTTPTransport m_transport;
+};
+
+} // namespace
+
+TEST_F(QtNetworkHTTPTransportTest, SendsTheRequestUnchangedAndReturnsTheAnswer)
+{
+    m_standIn.enqueueResponse(
+        "POST", QStringLiteral("/echo"), ScriptedResponse::raw(200, "{\"ok\":true}").withHeader("X-Answer", "yes"));
+    const HTTPResponse response
+        = runTask(m_transport.data(post(m_standIn.url(QStringLiteral("/echo")), "{\"a\":1}"), {}));
+    EXPECT_EQ(response.statusCode, 200);
+    EXPECT_EQ(response.body, "{\"ok\":true}");
+    EXPECT_EQ(response.headers.value("x-answer"), QByteArray("yes"));
+    EXPECT_EQ(response.headers.value("Content-Type"), QByteArray("application/json"));
+
+    const QList<RecordedRequest> received = m_standIn.requests();
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_EQ(received[0].method, "POST");
+    EXPECT_EQ(received[0].path, QStringLiteral("/echo"));
+    EXPECT_EQ(received[0].body, "{\"a\":1}");
+    EXPECT_EQ(received[0].header("content-type"), QByteArray("application/json"));
+    EXPECT_EQ(received[0].header("X-Trace"), QByteArray("one"));
+    EXPECT_FALSE(received[0].header("Authorization"));
+
+    // Another method without a body.
+    m_standIn.enqueueResponse("GET", QStringLiteral("/policy"), ScriptedResponse::raw(200, "policy"));
+    HTTPRequest get;
+    get.url = m_standIn.url(QStringLiteral("/policy"));
+    EXPECT_EQ(runTask(m_transport.data(get, {})).body, "policy");
+}
+
+TEST_F(QtNetworkHTTPTransportTest, ErrorStatusesAreAnswers)
+{
+    const QList<int> statuses{201, 204, 400, 401, 403, 404, 409, 418, 429, 500, 502, 503};
+    for (int status : statuses) {
+        const QByteArray body
+            = status == 204 ? QByteArray() : QByteArray("{\"status\":") + QByteArray::number(status) + '}';
+        m_standIn.enqueueResponse("POST", QStringLiteral("/status"), ScriptedResponse::raw(status, body));
+        const HTTPResponse response
+            = runTask(m_transport.data(post(m_standIn.url(QStringLiteral("/status")), "{}"), {}));
+        EXPECT_EQ(response.statusCode, status);
+        EXPECT_EQ(response.body, body) << status;
+    }
+}
+
+TEST_F(QtNetworkHTTPTransportTest, TimeOutIsANetworkErrorNotACancellation)
+{
+    m_standIn.enqueueResponse("POST", QStringLiteral("/slow"), ScriptedResponse::raw(200, "{}").heldUntilReleased());
+    HTTPRequest request = post(m_standIn.url(QStringLiteral("/slow")), "{}");
+    request.timeout = 1s;
+    CancellationToken token;
+    EXPECT_EQ(transportFailure(m_transport.data(request, token)), HTTPTransportError::Kind::timedOut);
+    EXPECT_FALSE(token.isCancelled());
+    // The connection was given up, so the stand-in's answer has nobody to go to.
+    EXPECT_TRUE(waitUntil([this] { return m_standIn.requests().value(0).clientDisconnected; }));
+}
+
+TEST_F(QtNetworkHTTPTransportTest, CancellingAbortsTheConnection)
+{
+    m_standIn.enqueueResponse("POST", QStringLiteral("/slow"), ScriptedResponse::raw(200, "{}").heldUntilReleased());
+    CancellationToken token;
+    QCoro::Task<HTTPResponse> running = m_transport.data(post(m_standIn.url(QStringLiteral("/slow")), "{}"), token);
+    ASSERT_TRUE(waitUntil([this] { return m_standIn.pendingResponseCount() == 1; }));
+    token.cancel();
+    EXPECT_THROW(runTask(std::move(running)), CancellationError);
+    EXPECT_TRUE(waitUntil([this] { return m_standIn.requests().value(0).clientDisconnected; }));
+
+    // A token cancelled beforehand sends nothing.
+    EXPECT_THROW(
+        runTask(m_transport.data(post(m_standIn.url(QStringLiteral("/slow")), "{}"), token)), CancellationError);
+    EXPECT_EQ(m_standIn.requestCount(), 1);
+}
+
+TEST_F(QtNetworkHTTPTransportTest, OversizedAnswersFail)
+{
+    const qint64 limit = QtNetworkHTTPTransport::defaultMaximumResponseBytes;
+    const QByteArray justRight(limit, 'x');
+    const QByteArray tooLarge(limit + 1, 'x');
+    m_standIn.enqueueResponse("GET", QStringLiteral("/big"), ScriptedResponse::raw(200, justRight, "text/plain"));
+    m_standIn.enqueueResponse("GET", QStringLiteral("/big"), ScriptedResponse::raw(200, tooLarge, "text/plain"));
+    m_standIn.enqueueResponse(
+        "GET", QStringLiteral("/big"), ScriptedResponse::raw(200, tooLarge, "text/plain").inChunks());
+    m_standIn.enqueueResponse(
+        "GET", QStringLiteral("/big"), ScriptedResponse::raw(500, tooLarge, "text/plain").inChunks());
+    HTTPRequest request;
+    request.url = m_standIn.url(QStringLiteral("/big"));
+
+    EXPECT_EQ(runTask(m_transport.data(request, {})).body.size(), limit);
+    // Declared too large, streamed without a length, and an error page: all refused.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::responseTooLarge);
+    }
+
+    // A large answer that compresses well arrives whole (Qt's own brotli decoding would
+    // cut it short).
+    QtNetworkHTTPTransport roomy(m_transport.session(), 8 * 1024 * 1024);
+    m_standIn.enqueueResponse(
+        "GET", QStringLiteral("/big"), ScriptedResponse::raw(200, QByteArray(5000000, 'z'), "text/plain"));
+    EXPECT_EQ(runTask(roomy.data(request, {})).body, QByteArray(5000000, 'z'));
+
+    // A smaller bound of a transport of its own.
+    QtNetworkHTTPTransport small(m_transport.session(), 16);
+    m_standIn.enqueueResponse("GET", QStringLiteral("/big"), ScriptedResponse::raw(200, QByteArray(17, 'y')));
+    EXPECT_EQ(transportFailure(small.data(request, {})), HTTPTransportError::Kind::responseTooLarge);
+}
+
+TEST_F(QtNetworkHTTPTransportTest, UnreachableServerIsANetworkFailure)
+{
+    // A port that was free a moment ago and has no listener now.
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    HTTPRequest request;
+    request.url = QUrl(QStringLiteral("http://127.0.0.1:%1/v1").arg(port));
+    try {
+        runTask(m_transport.data(request, {}));
+        ADD_FAILURE() << "the request reached a closed port";
+    } catch (const HTTPTransportError &error) {
+        EXPECT_EQ(error.kind(), HTTPTransportError::Kind::networkFailure);
+        EXPECT_FALSE(error.detail().isEmpty());
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Veyra couldn't reach the server: ")));
+    }
+}
+
+TEST_F(QtNetworkHTTPTransportTest, RedirectsStayOnTheSameOrigin)
+{
+    // Same origin: followed, with the caller's headers.
+    m_standIn.enqueueResponse("GET", QStringLiteral("/old"),
+        ScriptedResponse::raw(302, {}).withHeader("Location", m_standIn.url(QStringLiteral("/new")).toEncoded()));
+    m_standIn.enqueueResponse("GET", QStringLiteral("/new"), ScriptedResponse::raw(200, "moved"));
+    HTTPRequest request;
+    request.url = m_standIn.url(QStringLiteral("/old"));
+    request.headers.set("Authorization", "Bearer secret");
+    EXPECT_EQ(runTask(m_transport.data(request, {})).body, "moved");
+    const QList<RecordedRequest> followed = m_standIn.requests(QByteArray("GET"), QStringLiteral("/new"));
+    ASSERT_EQ(followed.size(), 1);
+    EXPECT_EQ(followed[0].header("Authorization"), QByteArray("Bearer secret"));
+
+    // Another host (localhost is not 127.0.0.1): not followed, so the token stays home.
+    QUrl elsewhere = m_standIn.url(QStringLiteral("/stolen"));
+    elsewhere.setHost(QStringLiteral("localhost"));
+    m_standIn.enqueueResponse(
+        "GET", QStringLiteral("/old"), ScriptedResponse::raw(302, {}).withHeader("Location", elsewhere.toEncoded()));
+    EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::networkFailure);
+    EXPECT_TRUE(m_standIn.requests(QByteArray("GET"), QStringLiteral("/stolen")).isEmpty());
+}
+
+TEST(QtNetworkHTTPTransportChoice, GivenTransportThenSessionThenOwnSession)
+{
+    auto given = std::make_shared<QtNetworkHTTPTransport>();
+    EXPECT_EQ(chooseHTTPTransport(given, nullptr), given);
+
+    QNetworkAccessManager session;
+    auto overSession = std::dynamic_pointer_cast<QtNetworkHTTPTransport>(chooseHTTPTransport(nullptr, &session));
+    ASSERT_TRUE(overSession);
+    EXPECT_EQ(overSession->session(), &session);
+
+    auto own = std::dynamic_pointer_cast<QtNetworkHTTPTransport>(chooseHTTPTransport(nullptr, nullptr));
+    ASSERT_TRUE(own);
+    ASSERT_NE(own->session(), nullptr);
+    EXPECT_NE(own->session(), &session);
+    EXPECT_EQ(own->session()->transferTimeout(), 15000);
+    EXPECT_EQ(own->session()->cache(), nullptr);
+}
