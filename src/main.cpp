@@ -1,5 +1,6 @@
 #include "app/launch/QuitSignalWatcher.h"
 #include "app/launch/UITestingLaunchOptions.h"
+#include "brand/BrandIcons.h"
 #include "foundation/identity/AppIdentity.h"
 
 #include <QApplication>
@@ -31,6 +32,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(
         veyra::infoDictionaryString(QStringLiteral("CFBundleShortVersionString"), info).value_or(QString()));
     QApplication::setDesktopFileName(QStringLiteral("veyra"));
+    QApplication::setWindowIcon(veyra::veyraApplicationIcon());
     // Veyra lives in the tray and in floating panels; closing the last window is not a quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
