@@ -95,5 +95,53 @@
         <source>Quit</source>
         <translation>終了</translation>
     </message>
+    <message>
+        <source>The saved game notes use an unsupported format.</source>
+        <translation>保存されたゲームメモの形式はサポートされていません。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't save the note: %@</source>
+        <translation>Veyraはメモを保存できませんでした: %@</translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <translation>再試行</translation>
+    </message>
+    <message>
+        <source>Saving…</source>
+        <translation>保存中…</translation>
+    </message>
+    <message>
+        <source>Changes are saved automatically.</source>
+        <translation>変更は自動的に保存されます。</translation>
+    </message>
+    <message>
+        <source>No Game Notes</source>
+        <translation>ゲームメモはありません</translation>
+    </message>
+    <message>
+        <source>Add a note from the overlay while playing a game.</source>
+        <translation>ゲームのプレイ中にオーバーレイからメモを追加できます。</translation>
+    </message>
+    <message>
+        <source>Just now</source>
+        <translation>たった今</translation>
+    </message>
+    <message>
+        <source>%@ min ago</source>
+        <translation>%@分前</translation>
+    </message>
+    <message>
+        <source>%@ hr ago</source>
+        <translation>%@時間前</translation>
+    </message>
+    <message>
+        <source>1 day ago</source>
+        <translation>1日前</translation>
+    </message>
+    <message>
+        <source>%@ days ago</source>
+        <translation>%@日前</translation>
+    </message>
 </context>
 </TS>

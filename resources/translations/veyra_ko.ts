@@ -95,5 +95,53 @@
         <source>Quit</source>
         <translation>종료</translation>
     </message>
+    <message>
+        <source>The saved game notes use an unsupported format.</source>
+        <translation>저장된 게임 메모의 형식이 지원되지 않습니다.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't save the note: %@</source>
+        <translation>Veyra가 메모를 저장하지 못했습니다: %@</translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <translation>다시 시도</translation>
+    </message>
+    <message>
+        <source>Saving…</source>
+        <translation>저장 중…</translation>
+    </message>
+    <message>
+        <source>Changes are saved automatically.</source>
+        <translation>변경 사항은 자동으로 저장됩니다.</translation>
+    </message>
+    <message>
+        <source>No Game Notes</source>
+        <translation>게임 메모 없음</translation>
+    </message>
+    <message>
+        <source>Add a note from the overlay while playing a game.</source>
+        <translation>게임을 플레이하는 동안 오버레이에서 메모를 추가하세요.</translation>
+    </message>
+    <message>
+        <source>Just now</source>
+        <translation>방금 전</translation>
+    </message>
+    <message>
+        <source>%@ min ago</source>
+        <translation>%@분 전</translation>
+    </message>
+    <message>
+        <source>%@ hr ago</source>
+        <translation>%@시간 전</translation>
+    </message>
+    <message>
+        <source>1 day ago</source>
+        <translation>1일 전</translation>
+    </message>
+    <message>
+        <source>%@ days ago</source>
+        <translation>%@일 전</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,210 @@
+// Test label: ui
+// The note popover's editor, driven through its widgets: the header, typing into
+// "game-note-editor", the status line and the error row, and the saves it causes.
+#include "notes/views/CurrentGameMemoView.h"
+#include "foundation/language/ClientLanguage.h"
+#include "notes/model/GameMemoLibraryModel.h"
+#include "notes/views/ElidedLabel.h"
+#include "support/GatedSleeper.h"
+#include "support/RecordingGameMemoStore.h"
+#include "support/RunTask.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace veyra;
+using veyra::test::GatedSleeper;
+using veyra::test::RecordingGameMemoStore;
+using veyra::test::SteppingClock;
+using veyra::test::waitUntil;
+
+namespace {
+
+GameMemoContext context(std::optional<QString> gameName, const QString &title = QStringLiteral("Chapter 1 — Main"))
+{
+    return {{{GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game")}, title},
+        QStringLiteral("Game App"), title, std::move(gameName)};
+}
+
+class CurrentGameMemoViewTest : public ::testing::Test
+{
+protected:
+    CurrentGameMemoViewTest()
+    {
+        auto owned = std::make_unique<RecordingGameMemoStore>();
+        store = owned.get();
+        model = std::make_unique<GameMemoLibraryModel>(std::move(owned), 400000000, sleeper, SteppingClock());
+    }
+
+    // A delayed save cancelled with the model ends on the next turn of the event loop.
+    ~CurrentGameMemoViewTest() override
+    {
+        model.reset();
+        QCoreApplication::processEvents();
+    }
+
+    QPlainTextEdit *editor(QWidget &view)
+    {
+        return view.findChild<QPlainTextEdit *>(QString::fromLatin1(CurrentGameMemoView::editorObjectName));
+    }
+    ElidedLabel *header(QWidget &view) { return view.findChildren<ElidedLabel *>().value(0); }
+    // The visible labels of the status line and the error row, by their text.
+    QLabel *visibleLabel(QWidget &view, const QString &text)
+    {
+        for (QLabel *label : view.findChildren<QLabel *>()) {
+            if (label->isVisibleTo(&view) && label->text() == text) {
+                return label;
+            }
+        }
+        return nullptr;
+    }
+    QPushButton *retryButton(QWidget &view)
+    {
+        const QList<QPushButton *> buttons = view.findChildren<QPushButton *>();
+        return buttons.isEmpty() ? nullptr : buttons.first();
+    }
+
+    std::shared_ptr<GatedSleeper> sleeper = std::make_shared<GatedSleeper>();
+    RecordingGameMemoStore *store = nullptr;
+    std::unique_ptr<GameMemoLibraryModel> model;
+};
+
+} // namespace
+
+TEST_F(CurrentGameMemoViewTest, TypingEditsTheGamesNoteAndClosingWritesIt)
+{
+    const GameMemoContext game = context(QStringLiteral("Dragon Tale"));
+    CurrentGameMemoView view(model.get(), game);
+    EXPECT_EQ(view.size(), QSize(360, 280));
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+
+    // On screen: an empty note exists in memory only, and the editor is empty.
+    EXPECT_TRUE(model->entriesByKey().contains(game.key));
+    EXPECT_TRUE(model->sortedEntries().isEmpty());
+    QPlainTextEdit *text = editor(view);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->toPlainText(), QString());
+    EXPECT_EQ(header(view)->text(), QStringLiteral("Dragon Tale"));
+    EXPECT_NE(visibleLabel(view, QStringLiteral("Changes are saved automatically.")), nullptr);
+    EXPECT_FALSE(retryButton(view)->isVisible());
+
+    text->setFocus();
+    QTest::keyClicks(text, QStringLiteral("Boss: use fire"));
+    QTest::keyClick(text, Qt::Key_Return);
+    QTest::keyClicks(text, QStringLiteral("<b>not bold</b>"));
+    const QString typed = QStringLiteral("Boss: use fire\n<b>not bold</b>");
+    EXPECT_EQ(model->entriesByKey().value(game.key).text, typed);
+    EXPECT_TRUE(store->saves.isEmpty());
+
+    // The status line reads "Saving…" while the write is under way.
+    QString statusDuringSave;
+    store->duringSave = [&] {
+        QLabel *status = visibleLabel(view, QStringLiteral("Saving…"));
+        statusDuringSave = status ? status->text() : QString();
+    };
+    view.hide();
+    ASSERT_EQ(store->saves.size(), 1);
+    EXPECT_EQ(store->entries().value(0).text, typed);
+    EXPECT_EQ(store->entries().value(0).representativeGameName, QStringLiteral("Dragon Tale"));
+    EXPECT_EQ(statusDuringSave, QStringLiteral("Saving…"));
+    EXPECT_EQ(model->saveTask(), std::nullopt);
+
+    // Another view of the same note shows it; an edit elsewhere follows at once.
+    CurrentGameMemoView again(model.get(), game);
+    again.show();
+    EXPECT_EQ(editor(again)->toPlainText(), typed);
+    model->updateText(QStringLiteral("edited elsewhere"), game.key);
+    EXPECT_EQ(editor(again)->toPlainText(), QStringLiteral("edited elsewhere"));
+}
+
+TEST_F(CurrentGameMemoViewTest, TheHeaderFallsBackToTheWindowTitleOnlyWithoutAName)
+{
+    CurrentGameMemoView untitled(model.get(), context(std::nullopt));
+    EXPECT_EQ(header(untitled)->fullText(), QStringLiteral("Chapter 1 — Main"));
+    EXPECT_EQ(header(untitled)->textFormat(), Qt::PlainText);
+
+    CurrentGameMemoView blankName(model.get(), context(QString()));
+    EXPECT_EQ(header(blankName)->fullText(), QString());
+
+    const QString longName = QStringLiteral("The Extraordinarily Long Chronicle of the Dragon Who Would Not Sleep");
+    CurrentGameMemoView longView(model.get(), context(longName));
+    longView.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&longView));
+    ElidedLabel *cut = header(longView);
+    EXPECT_TRUE(cut->isElided());
+    EXPECT_TRUE(cut->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(cut->toolTip(), longName);
+    EXPECT_LE(cut->height(), 2 * cut->fontMetrics().height());
+    longView.grab().save(QStringLiteral("/tmp/notes-popover-long-name.png"));
+}
+
+TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNextEdit)
+{
+    store->setSaveError(std::make_exception_ptr(Error(QStringLiteral(
+        "The file couldn't be saved because the volume is full and no other space is left on the device at all."))));
+    const GameMemoContext game = context(QStringLiteral("Dragon Tale"));
+    CurrentGameMemoView view(model.get(), game);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QTest::keyClicks(editor(view), QStringLiteral("note"));
+    ASSERT_TRUE(waitUntil([this] { return sleeper->sleepingCount() == 1; }));
+    sleeper->releaseOne();
+    ASSERT_TRUE(waitUntil([this] { return model->errorMessage().has_value(); }));
+
+    QPushButton *retry = retryButton(view);
+    ASSERT_TRUE(retry->isVisible());
+    EXPECT_EQ(retry->text(), QStringLiteral("Try Again"));
+    EXPECT_EQ(visibleLabel(view, QStringLiteral("Changes are saved automatically.")), nullptr);
+    ElidedLabel *message = view.findChildren<ElidedLabel *>().value(1);
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_EQ(message->fullText(), *model->errorMessage());
+    EXPECT_LE(message->height(), 2 * message->fontMetrics().lineSpacing() + 4);
+    EXPECT_GT(message->palette().color(QPalette::WindowText).red(), 150);
+    view.grab().save(QStringLiteral("/tmp/notes-popover-error.png"));
+
+    // "Try Again" saves at once.
+    store->setSaveError(nullptr);
+    QTest::mouseClick(retry, Qt::LeftButton);
+    EXPECT_EQ(store->saves.size(), 2);
+    EXPECT_FALSE(retry->isVisible());
+
+    // Typing removes a new error row at once.
+    store->setSaveError(std::make_exception_ptr(Error(QStringLiteral("Failed again."))));
+    QTest::mouseClick(retry, Qt::LeftButton);
+    ASSERT_TRUE(retry->isVisible());
+    QTest::keyClicks(editor(view), QStringLiteral("!"));
+    EXPECT_FALSE(retry->isVisible());
+    EXPECT_NE(visibleLabel(view, QStringLiteral("Changes are saved automatically.")), nullptr);
+}
+
+TEST_F(CurrentGameMemoViewTest, FixedTextsFollowTheInterfaceLanguageAtTheNextRedraw)
+{
+    CurrentGameMemoView view(model.get(), context(QStringLiteral("ドラゴン物語")));
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    // Japanese arrives through the input method, committed phrase by phrase.
+    for (const QString &phrase : {QStringLiteral("ボスは"), QStringLiteral("火に弱い")}) {
+        QInputMethodEvent input;
+        input.setCommitString(phrase);
+        QApplication::sendEvent(editor(view), &input);
+    }
+    EXPECT_EQ(model->entriesByKey().value(view.context().key).text, QStringLiteral("ボスは火に弱い"));
+    view.grab().save(QStringLiteral("/tmp/notes-popover-en.png"));
+
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    view.hide();
+    view.show();
+    EXPECT_NE(visibleLabel(view, QStringLiteral("変更は自動的に保存されます。")), nullptr);
+    view.grab().save(QStringLiteral("/tmp/notes-popover-ja.png"));
+    setCurrentClientLanguage(ClientLanguage::korean);
+    model->saveNow();
+    EXPECT_NE(visibleLabel(view, QStringLiteral("변경 사항은 자동으로 저장됩니다.")), nullptr);
+    setCurrentClientLanguage(ClientLanguage::english);
+}
