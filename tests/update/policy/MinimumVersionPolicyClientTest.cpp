@@ -2,6 +2,8 @@
 #include "support/MinimumVersionPolicyScript.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
+#include "support/TestGate.h"
+#include "translation/http/HTTPTransportError.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
 #include "update/policy/FailingMinimumVersionPolicyClient.h"
 #include "update/policy/FixtureMinimumVersionPolicyClient.h"
@@ -84,6 +86,25 @@ private:
     std::shared_ptr<QStringList> m_ended = std::make_shared<QStringList>();
 };
 
+// Sends every request through a function of the test.
+class ForwardingTransport : public HTTPTransport
+{
+public:
+    using Send = std::function<QCoro::Task<HTTPResponse>(HTTPRequest, CancellationToken)>;
+
+    explicit ForwardingTransport(Send send)
+        : m_send(std::move(send))
+    { }
+
+    QCoro::Task<HTTPResponse> data(HTTPRequest request, CancellationToken token) override
+    {
+        return m_send(std::move(request), std::move(token));
+    }
+
+private:
+    Send m_send;
+};
+
 class MinimumVersionPolicyClientTest : public ::testing::Test
 {
 protected:
@@ -148,7 +169,9 @@ TEST_F(MinimumVersionPolicyClientTest, StatusesAreTestedOnlyAfterBothDownloadsEn
     QtNetworkMinimumVersionPolicyClient policyClient = client();
     const auto outcome = startFetch(policyClient);
 
-    ASSERT_TRUE(waitUntil([&] { return m_transport->ended().contains(minimumVersionPolicyPath); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return m_transport->ended().contains(minimumVersionPolicyPath) && m_standIn.pendingResponseCount() == 1;
+    }));
     QCoreApplication::processEvents();
     EXPECT_FALSE(outcome->finished) << "the 404 must wait for the signature download";
 
@@ -190,12 +213,26 @@ TEST_F(MinimumVersionPolicyClientTest, FailedDownloadsAndBadAnswers)
 
 TEST_F(MinimumVersionPolicyClientTest, AFailedPolicyDownloadCancelsTheSignatureDownload)
 {
-    // The policy answer is larger than this transport takes, so its download fails.
-    enqueuePolicy(m_standIn, ScriptedResponse::raw(200, QByteArray(4096, ' ') + m_document),
+    // The policy download breaks off once the signature request has reached the stand-in.
+    const auto policyGate = std::make_shared<TestGate>();
+    const auto live = std::make_shared<QtNetworkHTTPTransport>();
+    const auto transport = std::make_shared<ForwardingTransport>(
+        [policyGate, live](HTTPRequest request, CancellationToken token) -> QCoro::Task<HTTPResponse> {
+            if (request.url.path() == minimumVersionPolicyPath) {
+                co_await policyGate->wait();
+                throw HTTPTransportError(HTTPTransportError::Kind::networkFailure, QStringLiteral("connection reset"));
+            }
+            co_return co_await live->data(std::move(request), std::move(token));
+        });
+    m_standIn.enqueueResponse("GET", minimumVersionSignaturePath,
         ScriptedResponse::raw(200, testSignatureFile(m_document), "text/plain").heldUntilReleased());
-    QtNetworkMinimumVersionPolicyClient policyClient(
-        configuration(), nullptr, std::make_shared<QtNetworkHTTPTransport>(static_cast<qint64>(1024)));
-    EXPECT_EQ(fetchError(policyClient), Kind::downloadFailed);
+    QtNetworkMinimumVersionPolicyClient policyClient(configuration(), nullptr, transport);
+    const auto outcome = startFetch(policyClient);
+    ASSERT_TRUE(waitUntil([&] { return m_standIn.pendingResponseCount() == 1; }));
+
+    policyGate->releaseOne();
+    ASSERT_TRUE(waitUntil([&] { return outcome->finished; }));
+    EXPECT_EQ(outcome->error, Kind::downloadFailed);
     ASSERT_TRUE(waitUntil([&] {
         const QList<RecordedRequest> signatures = m_standIn.requests("GET", minimumVersionSignaturePath);
         return !signatures.isEmpty() && signatures.at(0).clientDisconnected;
