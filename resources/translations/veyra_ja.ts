@@ -66,6 +66,8 @@
     <message>
         <source>Veyra couldn't save the capture areas: %@</source>
         <translation>Veyraはキャプチャ領域を保存できませんでした: %@</translation>
+    </message>
+    <message>
         <source>The request to the server timed out.</source>
         <translation>サーバーへのリクエストがタイムアウトしました。</translation>
     </message>
@@ -76,6 +78,8 @@
     <message>
         <source>Veyra couldn't reach the server: %@</source>
         <translation>Veyraはサーバーに接続できませんでした: %@</translation>
+    </message>
+    <message>
         <source>Veyra couldn't load the running window list. Refresh the list and try again.</source>
         <translation>Veyraは実行中のウインドウの一覧を読み込めませんでした。一覧を更新して、もう一度お試しください。</translation>
     </message>

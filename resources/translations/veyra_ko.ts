@@ -66,6 +66,8 @@
     <message>
         <source>Veyra couldn't save the capture areas: %@</source>
         <translation>Veyra가 캡처 영역을 저장하지 못했습니다: %@</translation>
+    </message>
+    <message>
         <source>The request to the server timed out.</source>
         <translation>서버 요청 시간이 초과되었습니다.</translation>
     </message>
@@ -76,6 +78,8 @@
     <message>
         <source>Veyra couldn't reach the server: %@</source>
         <translation>Veyra가 서버에 연결하지 못했습니다: %@</translation>
+    </message>
+    <message>
         <source>Veyra couldn't load the running window list. Refresh the list and try again.</source>
         <translation>Veyra가 실행 중인 창 목록을 불러오지 못했습니다. 목록을 새로 고친 후 다시 시도하세요.</translation>
     </message>

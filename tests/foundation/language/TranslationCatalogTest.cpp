@@ -1,13 +1,15 @@
 // Test label: unit
 // Every English text marked for translation in the sources must have a Korean and a
-// Japanese translation, and the catalogues must not carry texts the code no longer uses
-// (a stale entry is usually a key that was mistyped or reworded on one side only).
+// Japanese translation in the catalogues the application loads, and the catalogues must
+// not carry texts the code no longer uses (a stale entry is usually a key that was
+// mistyped or reworded on one side only).
 #include "support/TestPaths.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTranslator>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
@@ -105,16 +107,19 @@ TEST(TranslationCatalog, EveryMarkedTextIsTranslatedAndNothingIsStale)
     const QSet<QString> keys = keysInSources();
     ASSERT_FALSE(keys.isEmpty());
     for (const QString &language : {QStringLiteral("ko"), QStringLiteral("ja")}) {
-        const auto entries = catalogue(language);
+        // What the application sees: the catalogue as lrelease compiled and embedded it.
+        QTranslator compiled;
+        ASSERT_TRUE(compiled.load(QStringLiteral(":/i18n/veyra_%1.qm").arg(language))) << language.toStdString();
         for (const QString &key : keys) {
-            EXPECT_EQ(entries.count(key), 1u) << language.toStdString() << " lacks: " << key.toStdString();
+            const QString translation = compiled.translate("Veyra", key.toUtf8().constData());
+            EXPECT_FALSE(translation.isEmpty()) << language.toStdString() << " lacks: " << key.toStdString();
+            // Placeholders must survive translation, or formatting drops an argument.
+            EXPECT_EQ(translation.count(QStringLiteral("%@")), key.count(QStringLiteral("%@")))
+                << language.toStdString() << ": " << key.toStdString();
         }
-        for (const auto &[source, translation] : entries) {
+        for (const auto &[source, translation] : catalogue(language)) {
             EXPECT_TRUE(keys.contains(source))
                 << language.toStdString() << " has an unused entry: " << source.toStdString();
-            // Placeholders must survive translation, or formatting drops an argument.
-            EXPECT_EQ(translation.count(QStringLiteral("%@")), source.count(QStringLiteral("%@")))
-                << language.toStdString() << ": " << source.toStdString();
         }
     }
 }
