@@ -5,12 +5,27 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 
 #ifndef VEYRA_RELEASE_BUNDLE_IDENTIFIER
 #define VEYRA_RELEASE_BUNDLE_IDENTIFIER "io.veyra.obrisk"
 #endif
 
 namespace veyra {
+
+namespace {
+
+// The logger cannot be a Logger: its name needs the bundle identifier, which is read from
+// the dictionary being loaded. A dictionary that cannot be read leaves the release
+// identity, so its messages go to the release identity's category.
+const QLoggingCategory &infoDictionaryLog()
+{
+    static const QByteArray name = (releaseBundleIdentifier() + QStringLiteral(".AppIdentity")).toUtf8();
+    static const QLoggingCategory category(name.constData());
+    return category;
+}
+
+} // namespace
 
 InfoDictionary infoDictionaryFromJson(const QByteArray &json)
 {
@@ -22,15 +37,34 @@ InfoDictionary infoDictionaryFromJson(const QByteArray &json)
     return document.object().toVariantMap();
 }
 
+InfoDictionary loadInfoDictionary(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCCritical(infoDictionaryLog()).noquote()
+            << QStringLiteral("The information dictionary %1 cannot be read: %2").arg(path, file.errorString());
+        return {};
+    }
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError) {
+        qCCritical(infoDictionaryLog()).noquote()
+            << QStringLiteral("The information dictionary %1 is not valid JSON: %2 at offset %3")
+                   .arg(path, error.errorString())
+                   .arg(error.offset);
+        return {};
+    }
+    if (!document.isObject()) {
+        qCCritical(infoDictionaryLog()).noquote()
+            << QStringLiteral("The information dictionary %1 is not a JSON object").arg(path);
+        return {};
+    }
+    return document.object().toVariantMap();
+}
+
 const InfoDictionary &mainInfoDictionary()
 {
-    static const InfoDictionary info = [] {
-        QFile file(QStringLiteral(":/Info.json"));
-        if (!file.open(QIODevice::ReadOnly)) {
-            return InfoDictionary{};
-        }
-        return infoDictionaryFromJson(file.readAll());
-    }();
+    static const InfoDictionary info = loadInfoDictionary(QStringLiteral(":/Info.json"));
     return info;
 }
 

@@ -11,8 +11,13 @@ namespace veyra {
 // as the resource ":/Info.json". Keys keep the names of the bundle configuration.
 using InfoDictionary = QVariantMap;
 
-// The dictionary embedded in this build (empty if the resource is missing or invalid).
+// The dictionary embedded in this build (empty, and logged as an error, if the resource
+// is missing or invalid).
 const InfoDictionary &mainInfoDictionary();
+
+// Reads an Info.json file; one that is missing or invalid gives an empty dictionary and
+// is logged as an error ("<release identifier>.AppIdentity").
+InfoDictionary loadInfoDictionary(const QString &path);
 
 // Parses an Info.json document; an invalid document gives an empty dictionary.
 InfoDictionary infoDictionaryFromJson(const QByteArray &json);

@@ -1,0 +1,120 @@
+// Test label: unit
+// Info.json is made by resources/Info.json.cmake at configure time. Run on its own with
+// awkward settings, the script must write JSON that reads back value for value, turn the
+// Google switch into a JSON boolean however it is spelt, and fail on a value it cannot
+// write. A dictionary that cannot be read is logged as an error.
+#include "foundation/identity/AppIdentity.h"
+#include "support/LogCapture.h"
+#include "support/TestPaths.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace veyra;
+using veyra::test::LogCapture;
+
+namespace {
+
+struct Generated
+{
+    int exitCode = -1;
+    QByteArray errors;
+    std::optional<QByteArray> json;
+};
+
+Generated generate(const QMap<QString, QString> &settings)
+{
+    QTemporaryDir dir;
+    const QString output = dir.filePath(QStringLiteral("Info.json"));
+    QStringList arguments{QStringLiteral("-DVEYRA_INFO_JSON_OUTPUT=") + output};
+    for (auto it = settings.begin(); it != settings.end(); ++it) {
+        arguments << QStringLiteral("-D%1=%2").arg(it.key(), it.value());
+    }
+    arguments << QStringLiteral("-P") << veyra::test::sourceDir() + QStringLiteral("/resources/Info.json.cmake");
+    QProcess cmake;
+    cmake.start(QStandardPaths::findExecutable(QStringLiteral("cmake")), arguments);
+    EXPECT_TRUE(cmake.waitForFinished(30000));
+    Generated result{cmake.exitCode(), cmake.readAllStandardError(), std::nullopt};
+    QFile file(output);
+    if (file.open(QIODevice::ReadOnly)) {
+        result.json = file.readAll();
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(InfoJson, EveryValueIsWrittenAsJsonOrTheConfigureFails)
+{
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("cmake")).isEmpty());
+    const QString awkward = QStringLiteral("Ve\"y\\ra @VEYRA_BUNDLE_NAME@ ${x};\n\tÉ\u3042\x01");
+    const Generated written = generate({{QStringLiteral("VEYRA_BUNDLE_IDENTIFIER"), QStringLiteral("io.example")},
+        {QStringLiteral("VEYRA_BUNDLE_DISPLAY_NAME"), awkward},
+        {QStringLiteral("VEYRA_GOOGLE_REVERSED_CLIENT_ID"), QStringLiteral("com.googleusercontent.apps.1")},
+        {QStringLiteral("VEYRA_GOOGLE_AUTHENTICATION_ENABLED"), QStringLiteral("ON")}});
+    ASSERT_EQ(written.exitCode, 0) << written.errors.toStdString();
+    ASSERT_TRUE(written.json);
+    const InfoDictionary info = infoDictionaryFromJson(*written.json);
+    ASSERT_FALSE(info.isEmpty()) << written.json->toStdString();
+    EXPECT_EQ(info.value(QStringLiteral("CFBundleDisplayName")).toString(), awkward);
+    EXPECT_EQ(info.value(QStringLiteral("CFBundleIdentifier")).toString(), QStringLiteral("io.example"));
+    EXPECT_EQ(info.value(QStringLiteral("CFBundleName")).toString(), QString());
+    const QVariant enabled = info.value(QStringLiteral("GoogleAuthenticationEnabled"));
+    EXPECT_EQ(enabled.typeId(), QMetaType::Bool);
+    EXPECT_TRUE(enabled.toBool());
+    const QVariantMap urlType = info.value(QStringLiteral("CFBundleURLTypes")).toList().value(0).toMap();
+    EXPECT_EQ(urlType.value(QStringLiteral("CFBundleURLName")).toString(), QStringLiteral("io.example.google-sign-in"));
+    EXPECT_EQ(urlType.value(QStringLiteral("CFBundleURLSchemes")).toList(),
+        QVariantList{QStringLiteral("com.googleusercontent.apps.1")});
+
+    // The switch in any spelling CMake users write; anything else stops the configure.
+    for (const auto &[spelling, value] : std::vector<std::pair<QString, bool>>{{QStringLiteral("on"), true},
+             {QStringLiteral("true"), true}, {QStringLiteral("1"), true}, {QStringLiteral("OFF"), false},
+             {QStringLiteral("False"), false}, {QStringLiteral("0"), false}}) {
+        const Generated flag = generate({{QStringLiteral("VEYRA_GOOGLE_AUTHENTICATION_ENABLED"), spelling}});
+        ASSERT_TRUE(flag.json) << flag.errors.toStdString();
+        const QVariant read = infoDictionaryFromJson(*flag.json).value(QStringLiteral("GoogleAuthenticationEnabled"));
+        EXPECT_EQ(read.typeId(), QMetaType::Bool) << spelling.toStdString();
+        EXPECT_EQ(read.toBool(), value) << spelling.toStdString();
+    }
+    const Generated refused
+        = generate({{QStringLiteral("VEYRA_GOOGLE_AUTHENTICATION_ENABLED"), QStringLiteral("maybe")}});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_FALSE(refused.json);
+    EXPECT_TRUE(refused.errors.contains("VEYRA_GOOGLE_AUTHENTICATION_ENABLED")) << refused.errors.toStdString();
+
+    // This build's own dictionary is valid, its switch a boolean.
+    EXPECT_EQ(mainInfoDictionary().value(QStringLiteral("GoogleAuthenticationEnabled")).typeId(), QMetaType::Bool);
+    EXPECT_TRUE(infoDictionaryString(QStringLiteral("CFBundleIdentifier"), mainInfoDictionary()));
+}
+
+TEST(InfoJson, AnUnreadableDictionaryIsLoggedAsAnError)
+{
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("Info.json"));
+    {
+        QFile file(broken);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{\"GoogleAuthenticationEnabled\": ON}");
+    }
+    const QString list = dir.filePath(QStringLiteral("List.json"));
+    {
+        QFile file(list);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[]");
+    }
+    LogCapture log;
+    EXPECT_TRUE(loadInfoDictionary(broken).isEmpty());
+    EXPECT_TRUE(loadInfoDictionary(list).isEmpty());
+    EXPECT_TRUE(loadInfoDictionary(dir.filePath(QStringLiteral("missing.json"))).isEmpty());
+    const QStringList errors = log.messages(QStringLiteral("AppIdentity"));
+    ASSERT_EQ(errors.size(), 3);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("The information dictionary %1 is not valid JSON: ").arg(broken)))
+        << errors[0].toStdString();
+    EXPECT_EQ(errors[1], QStringLiteral("The information dictionary %1 is not a JSON object").arg(list));
+    EXPECT_TRUE(errors[2].contains(QStringLiteral("missing.json cannot be read")));
+}
