@@ -75,6 +75,20 @@ ScriptedResponse ScriptedResponse::inChunks() const
     return copy;
 }
 
+ScriptedResponse ScriptedResponse::trickled(std::chrono::milliseconds interval) const
+{
+    ScriptedResponse copy = *this;
+    copy.trickleInterval = interval;
+    return copy;
+}
+
+ScriptedResponse ScriptedResponse::generated(int status, qint64 size, QByteArray contentType)
+{
+    ScriptedResponse response = raw(status, {}, std::move(contentType));
+    response.generatedBodySize = size;
+    return response;
+}
+
 namespace {
 
 QByteArray bytes(const std::string &text)
@@ -278,6 +292,8 @@ struct ServiceStandIn::State
 
     void handle(const httplib::Request &request, httplib::Response &response);
     bool waitForRelease(const ScriptedResponse &scripted, int fd, qsizetype index);
+    void provideBody(
+        const ScriptedResponse &scripted, const std::string &contentType, qsizetype index, httplib::Response &response);
 };
 
 void ServiceStandIn::State::handle(const httplib::Request &request, httplib::Response &response)
@@ -343,7 +359,9 @@ void ServiceStandIn::State::handle(const httplib::Request &request, httplib::Res
         // These answers have no body in HTTP; one sent anyway would corrupt the connection.
         return;
     }
-    if (scripted.chunked) {
+    if (scripted.trickleInterval.count() > 0 || scripted.generatedBodySize >= 0) {
+        provideBody(scripted, contentType, index, response);
+    } else if (scripted.chunked) {
         auto body = std::make_shared<std::string>(stdString(scripted.body));
         response.set_chunked_content_provider(contentType, [body](size_t offset, httplib::DataSink &sink) {
             constexpr size_t chunk = 64 * 1024;
@@ -355,6 +373,67 @@ void ServiceStandIn::State::handle(const httplib::Request &request, httplib::Res
         });
     } else {
         response.set_content(stdString(scripted.body), contentType);
+    }
+}
+
+// Sends a trickled or generated body, counting what the connection takes.
+void ServiceStandIn::State::provideBody(
+    const ScriptedResponse &scripted, const std::string &contentType, qsizetype index, httplib::Response &response)
+{
+    const auto sent = [this, index](size_t count) {
+        std::lock_guard lock(mutex);
+        requests[index].answerBytesSent += static_cast<qint64>(count);
+    };
+    const auto ended = [this, index](bool) {
+        std::lock_guard lock(mutex);
+        requests[index].answerEnded = true;
+    };
+    if (scripted.trickleInterval.count() > 0) {
+        auto body = std::make_shared<std::string>(stdString(scripted.body));
+        const auto interval = scripted.trickleInterval;
+        response.set_chunked_content_provider(
+            contentType,
+            [this, body, interval, sent](size_t offset, httplib::DataSink &sink) {
+                if (offset >= body->size()) {
+                    sink.done();
+                    return true;
+                }
+                std::this_thread::sleep_for(interval);
+                if (std::lock_guard lock(mutex); stopping) {
+                    return false;
+                }
+                if (!sink.write(body->data() + offset, 1)) {
+                    return false;
+                }
+                sent(1);
+                return true;
+            },
+            ended);
+        return;
+    }
+    const auto size = static_cast<size_t>(scripted.generatedBodySize);
+    static const std::string block(64 * 1024, 'x');
+    const auto provide = [this, size, sent](size_t offset, httplib::DataSink &sink) {
+        if (offset >= size) {
+            sink.done();
+            return true;
+        }
+        if (std::lock_guard lock(mutex); stopping) {
+            return false;
+        }
+        const size_t count = std::min(block.size(), size - offset);
+        if (!sink.write(block.data(), count)) {
+            return false;
+        }
+        sent(count);
+        return true;
+    };
+    if (scripted.chunked) {
+        response.set_chunked_content_provider(contentType, provide, ended);
+    } else {
+        response.set_content_provider(
+            size, contentType,
+            [provide](size_t offset, size_t, httplib::DataSink &sink) { return provide(offset, sink); }, ended);
     }
 }
 

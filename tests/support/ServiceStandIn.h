@@ -50,6 +50,11 @@ struct RecordedRequest
     bool malformedMultipart = false;
     // True when the client closed the connection while its answer was still delayed.
     bool clientDisconnected = false;
+    // For a trickled or generated answer: how many bytes of its body the connection took,
+    // and whether the answer has ended (sent whole, or given up because the client went
+    // away).
+    qint64 answerBytesSent = 0;
+    bool answerEnded = false;
 
     // The first value of a header (names compare case-insensitively).
     std::optional<QByteArray> header(const QByteArray &name) const;
@@ -70,6 +75,11 @@ struct ScriptedResponse
     bool held = false;
     // Sent with chunked transfer encoding (no Content-Length).
     bool chunked = false;
+    // When positive, the body goes out one byte at a time after this pause each (chunked).
+    std::chrono::milliseconds trickleInterval{0};
+    // When not negative, the body is this many bytes made while they are sent, so that a
+    // huge answer needs no memory (Content-Length is declared unless chunked).
+    qint64 generatedBodySize = -1;
 
     static ScriptedResponse json(const QJsonObject &object, int status = 200);
     static ScriptedResponse raw(int status, QByteArray body, QByteArray contentType = "application/json");
@@ -78,6 +88,8 @@ struct ScriptedResponse
     ScriptedResponse heldUntilReleased() const;
     ScriptedResponse withHeader(QByteArray name, QByteArray value) const;
     ScriptedResponse inChunks() const;
+    ScriptedResponse trickled(std::chrono::milliseconds interval) const;
+    static ScriptedResponse generated(int status, qint64 size, QByteArray contentType = "application/octet-stream");
 };
 
 // A stand-in for the service's server: a real HTTP server on 127.0.0.1 with a free

@@ -39,8 +39,8 @@ private:
 // Every request carries a time-out of its own unless its builder chooses another.
 inline constexpr std::chrono::milliseconds defaultHTTPRequestTimeout{15000};
 
-// One request as a client builds it. The time-out ends the request when no data has
-// moved for that long.
+// One request as a client builds it. The time-out is the longest the whole request may
+// take, from sending to the last byte of the answer.
 struct HTTPRequest
 {
     QByteArray method = "GET";

@@ -9,7 +9,7 @@ class HTTPTransportError : public Error
 {
 public:
     enum class Kind {
-        // No data moved for as long as the request's time-out.
+        // The request took longer than its time-out.
         timedOut,
         // The answer was larger than the transport accepts.
         responseTooLarge,

@@ -6,6 +6,7 @@
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
 #include <qcoro/qcoronetworkreply.h>
 
@@ -13,12 +14,16 @@ namespace veyra {
 
 namespace {
 
+// How much of an answer Qt may read ahead of the handlers below.
+constexpr qint64 readAheadBytes = 256 * 1024;
+
 // What the signal handlers of one reply learn while it runs.
 struct Transfer
 {
     QByteArray body;
     bool cancelled = false;
     bool tooLarge = false;
+    bool pastDeadline = false;
 };
 
 // Deletes the reply through the event loop when the request ends, however it ends:
@@ -113,6 +118,11 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
             : m_session->sendCustomRequest(networkRequest, request.method, request.body));
     QNetworkReply *reply = holder.get();
     const qint64 limit = m_maximumResponseBytes;
+    // Qt's network thread reads ahead of this thread only this far: without a bound it
+    // drains the socket as fast as the peer sends, queueing the data for this thread, so
+    // an answer that is refused would still be read, and held, until the abort comes
+    // through that queue.
+    reply->setReadBufferSize(readAheadBytes);
     auto transfer = std::make_shared<Transfer>();
 
     const auto refuse = [transfer, reply] {
@@ -130,16 +140,29 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
         }
     });
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, limit, transfer, refuse] {
-        const QByteArray chunk = reply->readAll();
         if (transfer->tooLarge || transfer->cancelled) {
+            // The abort is on its way; what stays unread stops Qt from reading further.
             return;
         }
+        const QByteArray chunk = reply->readAll();
         if (transfer->body.size() + chunk.size() > limit) {
             refuse();
             return;
         }
         transfer->body += chunk;
     });
+    // The request's time-out is also its deadline: a server that keeps the transfer alive
+    // with a byte now and then must not hold the request for ever. The timer belongs to
+    // the reply and ends with it.
+    auto *deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, reply, [transfer, reply] {
+        if (!reply->isFinished()) {
+            transfer->pastDeadline = true;
+            abortLater(reply);
+        }
+    });
+    deadline->start(request.timeout);
     // The session may be destroyed, and the reply with it, before the token is.
     const CancellationToken::Registration registration
         = token.onCancel([transfer, guarded = QPointer<QNetworkReply>(reply)] {
@@ -158,6 +181,9 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
     }
     if (transfer->tooLarge) {
         throw HTTPTransportError(HTTPTransportError::Kind::responseTooLarge);
+    }
+    if (transfer->pastDeadline) {
+        throw HTTPTransportError(HTTPTransportError::Kind::timedOut);
     }
     const QNetworkReply::NetworkError error = reply->error();
     // Nobody but the transfer time-out aborts a reply that was not cancelled.

@@ -14,9 +14,10 @@ namespace veyra {
 // "Accept-Encoding: identity" when the caller set none (Qt 6.4 can silently truncate a
 // brotli-encoded answer).
 //
-// - The request's time-out is Qt's transfer time-out; when it fires the request fails
-//   with HTTPTransportError::timedOut. Only a request whose token was cancelled ends
-//   with CancellationError; cancelling aborts the connection.
+// - The request's time-out bounds the whole request (an answer that trickles in still
+//   ends then) and is also Qt's transfer time-out; either way the connection is aborted
+//   and the request fails with HTTPTransportError::timedOut. Only a request whose token
+//   was cancelled ends with CancellationError; cancelling aborts the connection.
 // - An answer body larger than maximumResponseBytes fails the request with
 //   HTTPTransportError::responseTooLarge as soon as the size is known, so a runaway
 //   answer never fills memory.

@@ -4,6 +4,7 @@
 #include "support/ServiceStandIn.h"
 #include "translation/http/HTTPTransportError.h"
 
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QTcpServer>
 
@@ -24,6 +25,23 @@ HTTPRequest post(const QUrl &url, QByteArray body)
     request.headers.set("X-Trace", "one");
     request.body = std::move(body);
     return request;
+}
+
+// Every byte that this process has read through read(2) and its kin, sockets included.
+qint64 bytesReadByThisProcess()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "no /proc/self/io";
+        return 0;
+    }
+    for (const QByteArray &line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar:")) {
+            return line.mid(6).trimmed().toLongLong();
+        }
+    }
+    ADD_FAILURE() << "no rchar in /proc/self/io";
+    return 0;
 }
 
 HTTPTransportError::Kind transportFailure(QCoro::Task<HTTPResponse> task)
@@ -97,6 +115,18 @@ TEST_F(QtNetworkHTTPTransportTest, TimeOutIsANetworkErrorNotACancellation)
     EXPECT_FALSE(token.isCancelled());
     // The connection was given up, so the stand-in's answer has nobody to go to.
     EXPECT_TRUE(waitUntil([this] { return m_standIn.requests().value(0).clientDisconnected; }));
+
+    // The time-out is a deadline for the whole request: an answer that trickles in, a
+    // byte every tenth of a second, never finishes it within its time-out.
+    const QByteArray slowBody(50, 'x');
+    m_standIn.enqueueResponse(
+        "POST", QStringLiteral("/trickle"), ScriptedResponse::raw(200, slowBody, "text/plain").trickled(100ms));
+    request.url = m_standIn.url(QStringLiteral("/trickle"));
+    EXPECT_EQ(transportFailure(m_transport.data(request, token)), HTTPTransportError::Kind::timedOut);
+    EXPECT_FALSE(token.isCancelled());
+    ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().value(1).answerEnded; }));
+    EXPECT_GT(m_standIn.requests().value(1).answerBytesSent, 0);
+    EXPECT_LT(m_standIn.requests().value(1).answerBytesSent, slowBody.size());
 }
 
 TEST_F(QtNetworkHTTPTransportTest, CancellingAbortsTheConnection)
@@ -133,6 +163,22 @@ TEST_F(QtNetworkHTTPTransportTest, OversizedAnswersFail)
     // Declared too large, streamed without a length, and an error page: all refused.
     for (int attempt = 0; attempt < 3; ++attempt) {
         EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::responseTooLarge);
+    }
+
+    // A huge answer is refused before it is taken in, whether its size is declared or
+    // not: this process reads little more of it from the socket than the limit.
+    for (const bool declared : {true, false}) {
+        constexpr qint64 huge = qint64(100) * 1024 * 1024;
+        const ScriptedResponse answer = ScriptedResponse::generated(200, huge);
+        m_standIn.enqueueResponse("GET", QStringLiteral("/huge"), declared ? answer : answer.inChunks());
+        HTTPRequest hugeRequest;
+        hugeRequest.url = m_standIn.url(QStringLiteral("/huge"));
+        const qint64 readBefore = bytesReadByThisProcess();
+        EXPECT_EQ(transportFailure(m_transport.data(hugeRequest, {})), HTTPTransportError::Kind::responseTooLarge);
+        ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().last().answerEnded; }));
+        const qint64 read = bytesReadByThisProcess() - readBefore;
+        // The limit, what Qt reads ahead and what the kernel had buffered by then.
+        EXPECT_LT(read, limit + 8 * 1024 * 1024) << (declared ? "declared" : "chunked");
     }
 
     // A large answer that compresses well arrives whole (Qt's own brotli decoding would
