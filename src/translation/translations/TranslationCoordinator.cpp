@@ -1,6 +1,7 @@
 #include "translation/translations/TranslationCoordinator.h"
 
-#include "foundation/async/AsyncTask.h"
+#include "capture/target/GameWindowProfileKey.h"
+#include "foundation/async/TaskOnActor.h"
 #include "foundation/text/TextNormalization.h"
 #include "translation/translations/TranslationText.h"
 
@@ -15,8 +16,8 @@ TranslationCoordinator::~TranslationCoordinator()
 {
     // The tasks find their owner gone and end without delivering anything.
     const auto tasks = std::exchange(m_tasks, {});
-    for (const CancellationToken &token : tasks) {
-        token.cancel();
+    for (const ActorTask &task : tasks) {
+        task.cancel();
     }
 }
 
@@ -29,12 +30,12 @@ void TranslationCoordinator::submitTranslation(const QString &areaID, const QStr
     }
     if (!force) {
         const auto latest = m_latestRequests.constFind(areaID);
-        if (latest != m_latestRequests.constEnd() && latest->sourceText == sourceText) {
+        if (latest != m_latestRequests.constEnd() && canonicallyEqual(latest->sourceText, sourceText)) {
             return;
         }
     }
     if (const auto running = m_tasks.constFind(areaID); running != m_tasks.constEnd()) {
-        const CancellationToken superseded = *running;
+        const ActorTask superseded = *running;
         m_tasks.erase(running);
         superseded.cancel();
     }
@@ -58,8 +59,8 @@ void TranslationCoordinator::cancelAllTranslations()
 {
     const auto tasks = std::exchange(m_tasks, {});
     m_latestRequests.clear();
-    for (const CancellationToken &token : tasks) {
-        token.cancel();
+    for (const ActorTask &task : tasks) {
+        task.cancel();
     }
 }
 
@@ -74,29 +75,31 @@ std::optional<TranslationRequestIdentity> TranslationCoordinator::latestRequest(
 
 void TranslationCoordinator::startRequest(const QString &areaID, const TranslationRequestIdentity &identity)
 {
-    const CancellationToken token;
-    m_tasks.insert(areaID, token);
-    startDetachedTask(
-        this,
-        [provider = m_provider, areaID, identity, token](QPointer<TranslationCoordinator> self) -> QCoro::Task<void> {
-            std::optional<TranslationResponse> response;
-            std::exception_ptr failure;
-            try {
-                response = co_await provider->translate(
-                    identity.sourceText, identity.gameTitle, identity.targetLanguage, token);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            if (token.isCancelled() || isCancellation(failure) || !self) {
-                co_return;
-            }
-            if (failure) {
-                qCCritical(self->m_logger).noquote()
-                    << QStringLiteral("Translation failed: %1").arg(describeError(failure));
-            }
-            self->deliver(areaID, identity, response);
-        },
-        m_logger);
+    // The request begins on a later turn of the event loop, so that even an outcome known
+    // at once (an unavailable provider) arrives after submitTranslation() has returned.
+    m_tasks.insert(areaID,
+        startTaskOnActor(
+            this,
+            [provider = m_provider, areaID, identity](
+                QPointer<TranslationCoordinator> self, CancellationToken token) -> QCoro::Task<void> {
+                std::optional<TranslationResponse> response;
+                std::exception_ptr failure;
+                try {
+                    response = co_await provider->translate(
+                        identity.sourceText, identity.gameTitle, identity.targetLanguage, token);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+                if (token.isCancelled() || isCancellation(failure) || !self) {
+                    co_return;
+                }
+                if (failure) {
+                    qCCritical(self->m_logger).noquote()
+                        << QStringLiteral("Translation failed: %1").arg(describeError(failure));
+                }
+                self->deliver(areaID, identity, response);
+            },
+            m_logger));
 }
 
 void TranslationCoordinator::deliver(const QString &areaID, const TranslationRequestIdentity &identity,

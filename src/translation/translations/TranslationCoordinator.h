@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/async/CancellationToken.h"
+#include "foundation/async/TaskOnActor.h"
 #include "foundation/logging/Logger.h"
 #include "translation/translations/TranslationCoordinating.h"
 #include "translation/translations/TranslationProviding.h"
@@ -16,9 +16,11 @@ namespace veyra {
 // Keeps at most one live translation request per capture area. A new text for an area
 // cancels the area's running request (its connection is aborted); each request has a
 // fresh identity, and its outcome is delivered only while it is still the area's latest
-// request, so a superseded result is dropped silently. Texts are normalised first;
-// an empty one is ignored, one over 4000 characters fails at once without a request,
-// and one equal to the area's latest request is not sent again unless forced.
+// request, so a superseded result is dropped silently. Requests begin on a later turn
+// of the event loop, so no outcome but a refusal arrives inside submitTranslation().
+// Texts are normalised first; an empty one is ignored, one over 4000 characters fails
+// at once without a request, and one equal (in NFC) to the area's latest request is not
+// sent again unless forced.
 class TranslationCoordinator : public QObject, public TranslationCoordinating
 {
     Q_OBJECT
@@ -51,7 +53,7 @@ private:
     EventHandler m_onEvent;
     const std::shared_ptr<TranslationProviding> m_provider;
     Logger m_logger{"Translation"};
-    QHash<QString, CancellationToken> m_tasks;
+    QHash<QString, ActorTask> m_tasks;
     QHash<QString, TranslationRequestIdentity> m_latestRequests;
 };
 

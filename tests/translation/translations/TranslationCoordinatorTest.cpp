@@ -8,6 +8,7 @@
 #include "translation/http/QtNetworkHTTPTransport.h"
 #include "translation/translations/HTTPTranslationClient.h"
 #include "translation/translations/TranslationClientError.h"
+#include "translation/translations/UnavailableTranslationProvider.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,14 @@ public:
 
 using Event = TranslationCoordinatorEvent;
 
+// Lets the event loop run the tasks that were started but have not begun.
+void settle()
+{
+    for (int round = 0; round < 5; ++round) {
+        QCoreApplication::processEvents();
+    }
+}
+
 class TranslationCoordinatorTest : public ::testing::Test
 {
 protected:
@@ -103,11 +112,13 @@ protected:
         m_coordinator.setOnEvent([this](const Event &event) { m_events.push_back(event); });
     }
 
+    // Submits and lets the request begin (on a later turn of the event loop).
     void submit(const QString &area, const QString &text, bool force = false,
         TranslationTargetLanguage language = TranslationTargetLanguage::korean,
         std::optional<QString> title = QStringLiteral("Game"))
     {
         m_coordinator.submitTranslation(area, text, title, language, force);
+        settle();
     }
 
     // Ends every call still waiting, so that no coroutine outlives the test.
@@ -204,6 +215,7 @@ TEST_F(TranslationCoordinatorTest, TheSameTextIsNotSentTwiceUnlessForced)
     // Forced: sent again, superseding; only the second answer counts.
     m_coordinator.resubmitTranslation(
         QStringLiteral("box"), QStringLiteral("Same text"), QStringLiteral("Game"), TranslationTargetLanguage::korean);
+    settle();
     submit(QStringLiteral("box"), QStringLiteral("Same text"), true);
     ASSERT_EQ(callCount(), 3u);
     EXPECT_TRUE(call(1).token.isCancelled());
@@ -219,6 +231,12 @@ TEST_F(TranslationCoordinatorTest, TheSameTextIsNotSentTwiceUnlessForced)
     EXPECT_FALSE(call(3).token.isCancelled());
     call(3).succeed(QStringLiteral("fresh"));
     EXPECT_EQ(m_events.size(), 3u);
+
+    // Texts compare in their NFC form: a decomposed "é" is the same text.
+    submit(QStringLiteral("accent"), QStringLiteral("Caf\u00e9"));
+    submit(QStringLiteral("accent"), QStringLiteral("Cafe\u0301"));
+    EXPECT_EQ(callCount(), 5u);
+    EXPECT_FALSE(call(4).token.isCancelled());
 }
 
 TEST_F(TranslationCoordinatorTest, TextsOverTheLimitFailAtOnce)
@@ -300,11 +318,39 @@ TEST_F(TranslationCoordinatorTest, WithoutAHandlerOrAnOwnerNothingIsDelivered)
     transient->setOnEvent([&events](const Event &event) { events.push_back(event); });
     transient->submitTranslation(
         QStringLiteral("box"), QStringLiteral("B"), std::nullopt, TranslationTargetLanguage::english, false);
+    settle();
     transient.reset();
     ASSERT_EQ(callCount(), 2u);
     EXPECT_TRUE(call(1).token.isCancelled());
     call(1).succeed(QStringLiteral("b"));
     EXPECT_TRUE(events.empty());
+}
+
+TEST(TranslationCoordinatorStartTest, OutcomesArriveOnlyAfterSubmitTranslationReturns)
+{
+    // A provider that fails at once: its failure still comes on a later turn.
+    TranslationCoordinator coordinator(std::make_shared<UnavailableTranslationProvider>());
+    std::vector<Event> events;
+    coordinator.setOnEvent([&events](const Event &event) { events.push_back(event); });
+    coordinator.submitTranslation(
+        QStringLiteral("box"), QStringLiteral("Hello"), std::nullopt, TranslationTargetLanguage::korean, false);
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(coordinator.isTranslating(QStringLiteral("box")));
+    ASSERT_TRUE(waitUntil([&events] { return !events.empty(); }));
+    EXPECT_EQ(events, std::vector<Event>{Event::failed(QStringLiteral("box"), QStringLiteral("Hello"))});
+    EXPECT_FALSE(coordinator.isTranslating(QStringLiteral("box")));
+
+    // A text superseded before its request began is never sent.
+    auto provider = std::make_shared<ManualTranslationProvider>();
+    TranslationCoordinator manual(provider);
+    manual.submitTranslation(
+        QStringLiteral("box"), QStringLiteral("A"), std::nullopt, TranslationTargetLanguage::korean, false);
+    manual.submitTranslation(
+        QStringLiteral("box"), QStringLiteral("B"), std::nullopt, TranslationTargetLanguage::korean, false);
+    settle();
+    ASSERT_EQ(provider->calls.size(), 1u);
+    EXPECT_EQ(provider->calls[0]->text, QStringLiteral("B"));
+    provider->calls[0]->fail(std::make_exception_ptr(CancellationError()));
 }
 
 // The whole road over real HTTP: coordinator, client, transport and the stand-in.
