@@ -1,5 +1,6 @@
 #include "translation/reports/TranslationReportCoordinator.h"
 
+#include "capture/target/GameWindowProfileKey.h"
 #include "foundation/text/TextNormalization.h"
 
 namespace veyra {
@@ -32,7 +33,7 @@ std::optional<TranslationReportScreenshot> TranslationReportCoordinator::retaine
     const QString &areaID, const QString &sourceText) const
 {
     const auto it = m_screenshotsByAreaID.constFind(areaID);
-    if (it == m_screenshotsByAreaID.constEnd() || it->sourceText != collapseWhitespace(sourceText)) {
+    if (it == m_screenshotsByAreaID.constEnd() || !canonicallyEqual(it->sourceText, collapseWhitespace(sourceText))) {
         return std::nullopt;
     }
     return it->screenshot;
@@ -98,7 +99,7 @@ void TranslationReportCoordinator::cancelReport()
 void TranslationReportCoordinator::cancelReportIfSourceTextChanged(const QString &areaID, const QString &text)
 {
     if (m_activeTarget && m_activeTarget->areaID == areaID
-        && collapseWhitespace(m_activeTarget->sourceText) != collapseWhitespace(text)) {
+        && !canonicallyEqual(collapseWhitespace(m_activeTarget->sourceText), collapseWhitespace(text))) {
         cancelReport();
     }
 }

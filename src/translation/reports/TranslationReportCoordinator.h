@@ -19,7 +19,8 @@ namespace veyra {
 // keeps the latest screenshot of each capture area together with the text it showed,
 // runs one report at a time, cancels the running report when its area's text changes,
 // and tells its owner the outcome through onEvent. Texts are compared after
-// collapseWhitespace(). GUI thread only; it shows and logs nothing itself.
+// collapseWhitespace(), in their NFC form. GUI thread only; it shows and logs nothing
+// itself.
 class TranslationReportCoordinator : public QObject
 {
     Q_OBJECT

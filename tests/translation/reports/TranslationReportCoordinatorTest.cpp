@@ -166,6 +166,41 @@ TEST_F(TranslationReportCoordinatorTest, CancellingDropsTheOutcome)
     EXPECT_EQ(m_events, std::vector<Event>({Event::cancelled(), Event::cancelled()}));
 }
 
+TEST_F(TranslationReportCoordinatorTest, AResubmittedRowIsNotFinishedByItsCancelledUpload)
+{
+    const TranslationReportTarget box = row(QStringLiteral("box"), QStringLiteral("Hello world"));
+    auto &cancelled = submitAndWait(box);
+    m_coordinator.cancelReport();
+    auto &again = submitAndWait(box);
+
+    // The cancelled upload's answer arrives while the same row is being reported again.
+    cancelled.succeed();
+    settle();
+    EXPECT_EQ(m_events, std::vector<Event>{Event::cancelled()});
+    EXPECT_TRUE(reporting());
+
+    again.fail(HTTPTransportError(HTTPTransportError::Kind::networkFailure));
+    ASSERT_TRUE(waitUntil([&] { return m_events.size() == 2; }));
+    EXPECT_EQ(m_events[1], Event::failed(box));
+    EXPECT_TRUE(idle());
+}
+
+TEST_F(TranslationReportCoordinatorTest, TextsCompareInTheirNFCForm)
+{
+    const QString composed = QStringLiteral("Caf\u00e9");
+    const QString decomposed = QStringLiteral("Cafe\u0301");
+    m_coordinator.retainScreenshot({QStringLiteral("box"), composed, frame("box-cafe")});
+    EXPECT_EQ(m_coordinator.retainedScreenshot(QStringLiteral("box"), decomposed), frame("box-cafe"));
+
+    const TranslationReportTarget box = row(QStringLiteral("box"), decomposed);
+    auto &upload = submitAndWait(box);
+    m_coordinator.cancelReportIfSourceTextChanged(QStringLiteral("box"), composed);
+    EXPECT_TRUE(reporting());
+    upload.succeed();
+    ASSERT_TRUE(waitUntil([&] { return !m_events.empty(); }));
+    EXPECT_EQ(m_events, std::vector<Event>{Event::submitted(box)});
+}
+
 TEST_F(TranslationReportCoordinatorTest, ANewTextOfTheReportedAreaCancels)
 {
     const TranslationReportTarget box = row(QStringLiteral("box"), QStringLiteral("Hello world"));
