@@ -165,8 +165,10 @@ TEST_F(GameplaySessionCoordinatorTest, ACachedTitleNeedsNoServer)
 
 TEST_F(GameplaySessionCoordinatorTest, AnIncompleteEntryIsAskedAgain)
 {
-    for (const GameTitleResolution &incomplete :
-        {GameTitleResolution(QStringLiteral("Chapter"), std::nullopt), GameTitleResolution()}) {
+    // Either name missing: the server is asked again (a representative name alone is not
+    // enough).
+    for (const GameTitleResolution &incomplete : {GameTitleResolution(QStringLiteral("Chapter"), std::nullopt),
+             GameTitleResolution(std::nullopt, QStringLiteral("Game A")), GameTitleResolution()}) {
         m_store->save(incomplete, *m_windowA.profileKey());
         const size_t before = m_resolver->calls.size();
         m_coordinator.resolveGameTitle(m_windowA);
