@@ -52,13 +52,15 @@ void CancellationToken::cancel() const
     if (m_state->cancelled.exchange(true)) {
         return;
     }
-    // A callback may destroy registrations (even the token's last other owner), so run
-    // them from a copy while holding the state alive.
+    // A callback may destroy registrations (even the token's last other owner): each one
+    // is taken out of the list just before it runs, so a registration that an earlier
+    // callback destroyed has already left the list and is never called.
     const auto keepAlive = m_state;
-    auto callbacks = std::move(keepAlive->callbacks);
-    keepAlive->callbacks.clear();
-    for (auto &entry : callbacks) {
-        entry.second();
+    auto &callbacks = keepAlive->callbacks;
+    while (!callbacks.empty()) {
+        const std::function<void()> callback = std::move(callbacks.front().second);
+        callbacks.erase(callbacks.begin());
+        callback();
     }
 }
 

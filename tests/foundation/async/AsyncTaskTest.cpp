@@ -2,6 +2,7 @@
 #include "foundation/async/AsyncTask.h"
 #include "foundation/async/CancellationToken.h"
 #include "foundation/async/Sleeper.h"
+#include "support/LogCapture.h"
 #include "support/RunTask.h"
 
 #include <QTimer>
@@ -10,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
 using namespace veyra;
+using veyra::test::LogCapture;
 using veyra::test::runTask;
 using veyra::test::waitUntil;
 using namespace std::chrono_literals;
@@ -52,6 +55,23 @@ TEST(AsyncTask, CancellationCallbacksRunOnceAndRegistrationsDetach)
     int late = 0;
     auto afterwards = token.onCancel([&late] { ++late; });
     EXPECT_EQ(late, 1);
+
+    // A registration destroyed by an earlier callback of the same cancel() is not called,
+    // and a callback may destroy its own registration.
+    CancellationToken shared;
+    std::optional<CancellationToken::Registration> later;
+    std::optional<CancellationToken::Registration> self;
+    int laterCalls = 0;
+    int selfCalls = 0;
+    auto dropsLater = shared.onCancel([&later] { later.reset(); });
+    later = shared.onCancel([&laterCalls] { ++laterCalls; });
+    self = shared.onCancel([&self, &selfCalls] {
+        ++selfCalls;
+        self.reset();
+    });
+    shared.cancel();
+    EXPECT_EQ(laterCalls, 0);
+    EXPECT_EQ(selfCalls, 1);
 }
 
 TEST(AsyncTask, DetachedTasksHoldTheirOwnerWeaklyAndNeverLeakExceptions)
@@ -91,7 +111,9 @@ TEST(AsyncTask, DetachedTasksHoldTheirOwnerWeaklyAndNeverLeakExceptions)
         Logger("Test"));
     EXPECT_FALSE(ran);
 
-    // A throwing body is caught and logged, before and after its first await.
+    // A throwing body is caught and logged, before and after its first await, whatever
+    // it throws; a cancellation ends the task quietly.
+    LogCapture log;
     QObject alive;
     bool threwLater = false;
     startDetachedTask(
@@ -110,8 +132,26 @@ TEST(AsyncTask, DetachedTasksHoldTheirOwnerWeaklyAndNeverLeakExceptions)
             throw std::runtime_error("later");
         },
         Logger("Test"));
+    startDetachedTask(
+        &alive,
+        [](QPointer<QObject>) -> QCoro::Task<void> {
+            throw 42;
+            co_return;
+        },
+        Logger("Test"));
+    startDetachedTask(
+        &alive,
+        [](QPointer<QObject>) -> QCoro::Task<void> {
+            throw CancellationError();
+            co_return;
+        },
+        Logger("Test"));
     EXPECT_TRUE(waitUntil([&] { return threwLater; }));
     QCoreApplication::processEvents();
+    EXPECT_EQ(log.messages(QStringLiteral("Test")),
+        (QStringList{QStringLiteral("Background task failed: \"at once\""),
+            QStringLiteral("Background task failed with an unknown error"),
+            QStringLiteral("Background task failed: \"later\"")}));
 }
 
 TEST(AsyncTask, WorkRunsOffTheCallingThreadAndCarriesResultsAndErrorsBack)
