@@ -4,6 +4,7 @@
 #include "foundation/logging/Logger.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,16 +13,58 @@
 #include <QStandardPaths>
 
 #include <cmath>
+#include <limits>
+#include <optional>
 
 namespace veyra {
 
 namespace {
 
-// On disk, strings, booleans and integers are plain JSON values; a double is written as
-// {"double": x} and bytes as {"data": "<base64>"} so that neither comes back as
-// something else.
+// On disk, strings, booleans and integers are plain JSON values, and every other value is
+// an object with a single member that names its type: {"double": x} (x is "nan", "inf"
+// or "-inf" for what JSON cannot hold), {"data": "<base64>"}, {"map": {...}} and
+// {"list": [...]}, whose members and elements are written the same way. A stored map is
+// thus never read back as a double or as bytes. The document's "/format" member (a key
+// that QSettings never produces, as it strips leading slashes) marks this encoding; a
+// file without it is of the first format, where maps and lists were plain JSON and only
+// doubles and bytes were tagged.
+const QString formatKey = QStringLiteral("/format");
+constexpr int currentFormat = 2;
 const QString doubleTag = QStringLiteral("double");
 const QString dataTag = QStringLiteral("data");
+const QString mapTag = QStringLiteral("map");
+const QString listTag = QStringLiteral("list");
+
+QJsonValue encodeDouble(double number)
+{
+    if (std::isnan(number)) {
+        return QJsonObject{{doubleTag, QStringLiteral("nan")}};
+    }
+    if (std::isinf(number)) {
+        return QJsonObject{{doubleTag, number > 0 ? QStringLiteral("inf") : QStringLiteral("-inf")}};
+    }
+    return QJsonObject{{doubleTag, number}};
+}
+
+QJsonValue encodeValue(const QVariant &value);
+
+QJsonValue encodeMap(const QVariantMap &map)
+{
+    QJsonObject members;
+    for (auto it = map.begin(); it != map.end(); ++it) {
+        members.insert(it.key(), encodeValue(it.value()));
+    }
+    return QJsonObject{{mapTag, members}};
+}
+
+QJsonValue encodeList(const QVariantList &list)
+{
+    QJsonArray elements;
+    for (const QVariant &element : list) {
+        elements.append(encodeValue(element));
+    }
+    return QJsonObject{{listTag, elements}};
+}
 
 QJsonValue encodeValue(const QVariant &value)
 {
@@ -43,17 +86,37 @@ QJsonValue encodeValue(const QVariant &value)
         return QJsonValue(static_cast<qint64>(value.toULongLong()));
     case QMetaType::Double:
     case QMetaType::Float:
-        return QJsonObject{{doubleTag, value.toDouble()}};
+        return encodeDouble(value.toDouble());
     case QMetaType::QByteArray:
         return QJsonObject{{dataTag, QString::fromLatin1(value.toByteArray().toBase64())}};
     case QMetaType::QString:
         return value.toString();
+    case QMetaType::QVariantMap:
+    case QMetaType::QVariantHash:
+        return encodeMap(value.toMap());
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList:
+        return encodeList(value.toList());
     default:
-        return QJsonValue::fromVariant(value);
+        break;
     }
+    // Anything else is written as Qt converts it to JSON, its objects and arrays as maps
+    // and lists, so that every object on disk keeps naming its type.
+    const QJsonValue converted = QJsonValue::fromVariant(value);
+    if (converted.isObject()) {
+        return encodeMap(converted.toObject().toVariantMap());
+    }
+    if (converted.isArray()) {
+        return encodeList(converted.toArray().toVariantList());
+    }
+    if (converted.isDouble()) {
+        return encodeDouble(converted.toDouble());
+    }
+    return converted;
 }
 
-QVariant decodeValue(const QJsonValue &value)
+// A boolean, number or string, as both formats write them; anything else is no value.
+QVariant plainValue(const QJsonValue &value)
 {
     switch (value.type()) {
     case QJsonValue::Bool:
@@ -68,23 +131,89 @@ QVariant decodeValue(const QJsonValue &value)
     }
     case QJsonValue::String:
         return value.toString();
-    case QJsonValue::Object: {
-        const QJsonObject object = value.toObject();
-        if (object.size() == 1 && object.contains(doubleTag) && object.value(doubleTag).isDouble()) {
-            return object.value(doubleTag).toDouble();
-        }
-        if (object.size() == 1 && object.contains(dataTag) && object.value(dataTag).isString()) {
-            return QByteArray::fromBase64(object.value(dataTag).toString().toLatin1());
-        }
-        return object.toVariantMap();
+    default:
+        return {};
     }
-    case QJsonValue::Array:
+}
+
+// A value of the first format: only a lone "double" or "data" member was a tag.
+QVariant decodeFirstFormatValue(const QJsonValue &value)
+{
+    if (value.isArray()) {
         return value.toArray().toVariantList();
-    case QJsonValue::Null:
-    case QJsonValue::Undefined:
-        break;
+    }
+    if (!value.isObject()) {
+        return plainValue(value);
+    }
+    const QJsonObject object = value.toObject();
+    if (object.size() == 1 && object.contains(doubleTag) && object.value(doubleTag).isDouble()) {
+        return object.value(doubleTag).toDouble();
+    }
+    if (object.size() == 1 && object.contains(dataTag) && object.value(dataTag).isString()) {
+        return QByteArray::fromBase64(object.value(dataTag).toString().toLatin1());
+    }
+    return object.toVariantMap();
+}
+
+std::optional<double> decodeTaggedDouble(const QJsonValue &tagged)
+{
+    if (tagged.isDouble()) {
+        return tagged.toDouble();
+    }
+    const QString text = tagged.toString();
+    if (text == QLatin1String("nan")) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    if (text == QLatin1String("inf")) {
+        return std::numeric_limits<double>::infinity();
+    }
+    if (text == QLatin1String("-inf")) {
+        return -std::numeric_limits<double>::infinity();
+    }
+    return std::nullopt;
+}
+
+// A value of the current format; an object that names no known type is no value.
+QVariant decodeValue(const QJsonValue &value)
+{
+    if (!value.isObject()) {
+        return plainValue(value);
+    }
+    const QJsonObject object = value.toObject();
+    if (object.size() != 1) {
+        return {};
+    }
+    const QString tag = object.begin().key();
+    const QJsonValue tagged = object.begin().value();
+    if (tag == doubleTag) {
+        if (const auto number = decodeTaggedDouble(tagged)) {
+            return *number;
+        }
+    } else if (tag == dataTag && tagged.isString()) {
+        return QByteArray::fromBase64(tagged.toString().toLatin1());
+    } else if (tag == mapTag && tagged.isObject()) {
+        QVariantMap map;
+        const QJsonObject members = tagged.toObject();
+        for (auto it = members.begin(); it != members.end(); ++it) {
+            if (const QVariant member = decodeValue(it.value()); member.isValid()) {
+                map.insert(it.key(), member);
+            }
+        }
+        return map;
+    } else if (tag == listTag && tagged.isArray()) {
+        QVariantList list;
+        for (const QJsonValue &element : tagged.toArray()) {
+            list.append(decodeValue(element));
+        }
+        return list;
     }
     return {};
+}
+
+QString deviceName(QIODevice &device)
+{
+    const auto *file = qobject_cast<QFile *>(&device);
+    return file ? file->fileName() : QStringLiteral("(unnamed)");
 }
 
 bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
@@ -93,17 +222,27 @@ bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
     if (bytes.trimmed().isEmpty()) {
         return true;
     }
+    // A damaged file must not take the application down: start from empty settings,
+    // and the next write replaces the file.
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        // A damaged file must not take the application down: start from empty
-        // settings, and the next write replaces the file.
-        qCWarning(Logger("UserDefaults")) << "Ignoring unreadable settings file:" << error.errorString();
+    if (error.error != QJsonParseError::NoError) {
+        qCWarning(Logger("UserDefaults")).noquote()
+            << QStringLiteral("Ignoring unreadable settings file %1: %2 at offset %3")
+                   .arg(deviceName(device), error.errorString())
+                   .arg(error.offset);
         return true;
     }
-    const QJsonObject object = document.object();
+    if (!document.isObject()) {
+        qCWarning(Logger("UserDefaults")).noquote()
+            << QStringLiteral("Ignoring settings file %1: it holds a JSON array, not an object")
+                   .arg(deviceName(device));
+        return true;
+    }
+    QJsonObject object = document.object();
+    const bool firstFormat = object.take(formatKey).isUndefined();
     for (auto it = object.begin(); it != object.end(); ++it) {
-        const QVariant value = decodeValue(it.value());
+        const QVariant value = firstFormat ? decodeFirstFormatValue(it.value()) : decodeValue(it.value());
         if (value.isValid()) {
             map.insert(it.key(), value);
         }
@@ -114,6 +253,7 @@ bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
 bool writeJsonSettings(QIODevice &device, const QSettings::SettingsMap &map)
 {
     QJsonObject object;
+    object.insert(formatKey, currentFormat);
     for (auto it = map.begin(); it != map.end(); ++it) {
         object.insert(it.key(), encodeValue(it.value()));
     }

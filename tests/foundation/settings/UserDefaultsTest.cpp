@@ -1,5 +1,6 @@
 // Test label: unit
 #include "foundation/settings/UserDefaults.h"
+#include "support/LogCapture.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -8,7 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 using namespace veyra;
+using veyra::test::LogCapture;
 
 namespace {
 QByteArray readFile(const QString &path)
@@ -68,8 +73,57 @@ TEST(UserDefaults, ValuesKeepTheirTypesAcrossARestart)
     EXPECT_FALSE(defaults.integer(QStringLiteral("bytes")));
 }
 
+TEST(UserDefaults, MapsListsAndSpecialNumbersNeverReadBackAsAnotherType)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    const QVariantMap looksLikeDouble{{QStringLiteral("double"), 2.5}};
+    const QVariantMap looksLikeData{{QStringLiteral("data"), QStringLiteral("AAE=")}};
+    const QVariantMap nested{{QStringLiteral("map"), QVariantMap{{QStringLiteral("bytes"), QByteArray("\x01")}}},
+        {QStringLiteral("list"), QVariantList{1.5, QStringLiteral("x"), qint64(3)}}};
+    const double inf = std::numeric_limits<double>::infinity();
+    {
+        UserDefaults defaults(path);
+        defaults.setValue(QStringLiteral("double map"), looksLikeDouble);
+        defaults.setValue(QStringLiteral("data map"), looksLikeData);
+        defaults.setValue(QStringLiteral("nested"), nested);
+        defaults.setValue(QStringLiteral("nan"), std::numeric_limits<double>::quiet_NaN());
+        defaults.setValue(QStringLiteral("infinities"), QVariantList{inf, -inf});
+    }
+    const QString copy = dir.filePath(QStringLiteral("copy.json"));
+    ASSERT_TRUE(QFile::copy(path, copy));
+    UserDefaults defaults(copy);
+    EXPECT_EQ(defaults.object(QStringLiteral("double map")), looksLikeDouble);
+    EXPECT_EQ(defaults.object(QStringLiteral("data map")), looksLikeData);
+    const QVariantMap readNested = defaults.object(QStringLiteral("nested")).toMap();
+    EXPECT_EQ(readNested, nested);
+    EXPECT_EQ(readNested.value(QStringLiteral("list")).toList().value(0).typeId(), QMetaType::Double);
+    const QVariant nan = defaults.object(QStringLiteral("nan"));
+    EXPECT_EQ(nan.typeId(), QMetaType::Double);
+    EXPECT_TRUE(std::isnan(nan.toDouble()));
+    EXPECT_EQ(defaults.object(QStringLiteral("infinities")), (QVariantList{inf, -inf}));
+
+    // A file of the first format, where maps and lists were plain JSON and only doubles
+    // and bytes were tagged, reads as it always did.
+    const QString first = dir.filePath(QStringLiteral("first.json"));
+    writeFile(first,
+        R"({"client_language": "ko", "count": 3, "ratio": {"double": 2.5}, "blob": {"data": "AAE="},
+            "map": {"a": 1, "b": {"c": "d"}}, "list": [1, "two"], "wrapped": {"map": {"x": 1}}})");
+    UserDefaults firstFormat(first);
+    EXPECT_EQ(firstFormat.string(QStringLiteral("client_language")), QStringLiteral("ko"));
+    EXPECT_EQ(firstFormat.integer(QStringLiteral("count")), 3);
+    EXPECT_EQ(firstFormat.object(QStringLiteral("ratio")), QVariant(2.5));
+    EXPECT_EQ(firstFormat.data(QStringLiteral("blob")), QByteArray("\x00\x01", 2));
+    EXPECT_EQ(firstFormat.object(QStringLiteral("map")),
+        (QVariantMap{{QStringLiteral("a"), 1}, {QStringLiteral("b"), QVariantMap{{QStringLiteral("c"), "d"}}}}));
+    EXPECT_EQ(firstFormat.object(QStringLiteral("list")), (QVariantList{1, QStringLiteral("two")}));
+    EXPECT_EQ(firstFormat.object(QStringLiteral("wrapped")),
+        (QVariantMap{{QStringLiteral("map"), QVariantMap{{QStringLiteral("x"), 1}}}}));
+}
+
 TEST(UserDefaults, ACorruptFileReadsAsEmptyAndIsReplacedOnTheNextWrite)
 {
+    LogCapture log;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("defaults.json"));
     for (const QByteArray &garbage :
@@ -85,4 +139,11 @@ TEST(UserDefaults, ACorruptFileReadsAsEmptyAndIsReplacedOnTheNextWrite)
         EXPECT_EQ(written.object().value(QStringLiteral("client_language")).toString(), QStringLiteral("ko"));
         EXPECT_EQ(UserDefaults(path).string(QStringLiteral("client_language")), QStringLiteral("ko"));
     }
+    // The log says what was wrong with each file.
+    const QStringList warnings = log.messages(QStringLiteral("UserDefaults"), QtWarningMsg);
+    ASSERT_EQ(warnings.size(), 3);
+    EXPECT_TRUE(warnings[0].startsWith(QStringLiteral("Ignoring unreadable settings file ") + path))
+        << warnings[0].toStdString();
+    EXPECT_EQ(warnings[1], QStringLiteral("Ignoring settings file %1: it holds a JSON array, not an object").arg(path));
+    EXPECT_FALSE(warnings.join(QLatin1Char('\n')).contains(QStringLiteral("no error occurred")));
 }
