@@ -32,7 +32,17 @@ QString FileCaptureAreaStore::filePath() const
 
 QString FileCaptureAreaStore::backupFilePath() const
 {
-    return filePath() + QStringLiteral(".bak");
+    // Every replaced file keeps its own copy: "capture-areas.json.bak", then ".bak.2",
+    // ".bak.3" and so on. A name is taken by anything there, a dangling link included.
+    const QString first = filePath() + QStringLiteral(".bak");
+    QString candidate = first;
+    for (int number = 2;; ++number) {
+        const QFileInfo info(candidate);
+        if (!info.exists() && !info.isSymLink()) {
+            return candidate;
+        }
+        candidate = first + QLatin1Char('.') + QString::number(number);
+    }
 }
 
 std::optional<CaptureAreaProfile> FileCaptureAreaStore::profile(const GameWindowProfileKey &key)
@@ -76,8 +86,9 @@ CaptureAreaStoreDocument FileCaptureAreaStore::readDocument() const
     const auto header = CaptureAreaStoreDocument::DocumentHeader::fromJson(object);
     if (header.schemaVersion < CaptureAreaStoreDocument::currentSchemaVersion) {
         // An older format cannot be carried over. Keep the player's file beside the new
-        // one before replacing it, so nothing they drew disappears without a trace; when
-        // the copy cannot be made, the file stays as it is and the failure is thrown.
+        // one before replacing it, so nothing they drew disappears without a trace (an
+        // earlier copy is never overwritten); when the copy cannot be made, the file
+        // stays as it is and the failure is thrown.
         writeFileAtomically(backupFilePath(), data);
         const CaptureAreaStoreDocument empty;
         writeDocument(empty);

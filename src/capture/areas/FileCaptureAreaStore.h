@@ -9,8 +9,9 @@ namespace veyra {
 
 // Capture-area profiles in one JSON file, "capture-areas.json". Nothing is cached: every
 // operation reads the file again. A file of an older format is replaced by an empty
-// current one (after a copy of it is kept beside it as "capture-areas.json.bak"); a file
-// of a newer format or another coordinate mode is refused and never written.
+// current one, after a copy of it is kept beside it as "capture-areas.json.bak" (or, when
+// that is taken by an earlier copy, ".bak.2", ".bak.3" ...); a file of a newer format or
+// another coordinate mode is refused and never written.
 class FileCaptureAreaStore : public CaptureAreaStoring
 {
 public:
@@ -28,6 +29,7 @@ private:
     CaptureAreaStoreDocument readDocument() const;
     void writeDocument(const CaptureAreaStoreDocument &document) const;
     QString filePath() const;
+    // The first backup name that nothing uses yet.
     QString backupFilePath() const;
 
     QUrl m_fileURL;

@@ -200,28 +200,37 @@ TEST_F(FileCaptureAreaStoreTest, OlderFilesAreKeptAsBackupAndReplacedByAnEmptyDo
     FileCaptureAreaStore fileStore = store();
     const CaptureAreaProfile profile
         = makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("W"));
+    // Each replaced file keeps a copy of its own; an earlier copy is never overwritten.
+    const QStringList backups{QStringLiteral(".bak"), QStringLiteral(".bak.2"), QStringLiteral(".bak.3")};
+    QList<QByteArray> olds;
     for (const int version : {5, 0, -3}) {
         const QByteArray old = QStringLiteral(R"({"schemaVersion": %1, "coordinateMode": "whatever", "profiles": 12})")
                                    .arg(version)
                                    .toUtf8();
+        olds.append(old);
         writeBytes(path(), old);
         EXPECT_EQ(fileStore.profile(profile.key()), std::nullopt) << version;
         EXPECT_EQ(readBytes(path()), emptyDocumentBytes) << version;
-        EXPECT_EQ(readBytes(path() + QStringLiteral(".bak")), old) << version;
     }
+    for (qsizetype i = 0; i < backups.size(); ++i) {
+        EXPECT_EQ(readBytes(path() + backups[i]), olds[i]) << backups[i].toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(path() + QStringLiteral(".bak.4")));
 
     // A save on an older file replaces it first, then stores the profile.
     writeBytes(path(), R"({"schemaVersion": 4, "coordinateMode": "window_relative_pixels", "profiles": []})");
     fileStore.save(profile);
     EXPECT_EQ(titlesInFile(path()), QStringList{"com.example|W"});
 
-    // Without a backup there is no replacement: the old file stays whole.
+    // Without a backup there is no replacement: the old file stays whole. (The name of
+    // the file leaves no room for the backup's suffix within the 255 bytes a name may
+    // have.)
+    const QString longPath = folder.filePath(QString(247, QLatin1Char('x')) + QStringLiteral(".json"));
     const QByteArray old = R"({"schemaVersion": 5, "coordinateMode": "x"})";
-    writeBytes(path(), old);
-    QFile::remove(path() + QStringLiteral(".bak"));
-    ASSERT_TRUE(QDir().mkpath(path() + QStringLiteral(".bak/occupied")));
-    EXPECT_THROW(fileStore.profile(profile.key()), FileAccessError);
-    EXPECT_EQ(readBytes(path()), old);
+    writeBytes(longPath, old);
+    FileCaptureAreaStore longNamed{QUrl::fromLocalFile(longPath)};
+    EXPECT_THROW(longNamed.profile(profile.key()), FileAccessError);
+    EXPECT_EQ(readBytes(longPath), old);
 }
 
 TEST_F(FileCaptureAreaStoreTest, NewerSchemaOrOtherCoordinateModeIsRefusedAndNeverWritten)
