@@ -1,3 +1,4 @@
+#include "app/launch/LaunchEnvironment.h"
 #include "app/launch/QuitSignalWatcher.h"
 #include "app/launch/UITestingLaunchOptions.h"
 #include "brand/BrandIcons.h"
@@ -6,19 +7,11 @@
 #include <QApplication>
 
 #include <cstdlib>
-#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
-    // One OpenMP thread per recognition keeps two parallel recognitions from spinning up
-    // teams of threads that fight over the cores. The OpenMP runtime comes in with
-    // libtesseract and reads its environment when it is loaded, before main() runs, so
-    // the variable only counts if the process starts with it: start again with it set.
-    if (qgetenv("OMP_THREAD_LIMIT") != "1") {
-        ::setenv("OMP_THREAD_LIMIT", "1", 1);
-        ::execv("/proc/self/exe", argv);
-        // If that fails, go on: the recogniser also keeps OpenMP on its calling thread.
-    }
+    veyra::restartWithOpenMPThreadLimit(argv);
+    veyra::preventSessionBusAutolaunch();
     // Floating panels are placed in global coordinates, which only X11 (or XWayland)
     // allows; Wayland-native windows cannot be positioned by the application.
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
