@@ -238,3 +238,36 @@ TEST(DialogueSearchRegionDetector, ColourDistanceBoundaries)
     EXPECT_EQ(detect(boxOf(QColor(255, 0, 255), QColor(0, 0, 0)), huge), std::nullopt);
     EXPECT_EQ(detect(boxOf(QColor(255, 255, 255), QColor(0, 0, 0)), {300, 255, 255}), QRectF(18, 18, 164, 64));
 }
+
+TEST(DialogueSearchRegionDetector, PatchesTouchingAtACornerAreOneBox)
+{
+    // Each 20 x 20 patch alone is narrower than the 30-pixel minimum; touching only at
+    // a corner, they are one 8-connected patch of 40 x 40.
+    QImage image = frame(200, 100);
+    dialogueBox(image, QRect(40, 20, 20, 20));
+    dialogueBox(image, QRect(60, 40, 20, 20));
+    EXPECT_EQ(detect(image), QRectF(38, 18, 44, 44));
+}
+
+TEST(DialogueSearchRegionDetector, WorkingHeightIsRoundedToTheNearestPixel)
+{
+    using Detector = DialogueSearchRegionDetector;
+    EXPECT_EQ(Detector::workingSize(QSize(1000, 151)), QSize(320, 48)); // 48.32
+    EXPECT_EQ(Detector::workingSize(QSize(1000, 155)), QSize(320, 50)); // 49.6
+    EXPECT_EQ(Detector::workingSize(QSize(640, 101)), QSize(320, 51)); // 50.5: halves round up
+    EXPECT_EQ(Detector::workingSize(QSize(3000, 1)), QSize(320, 1)); // never below one pixel
+    EXPECT_EQ(Detector::workingSize(QSize(200, 99)), QSize(200, 99)); // narrow images stay as they are
+
+    // Scaled back through the rounded height: 1000 x 155 works at 320 x 50 (3.1 source
+    // pixels a row). The box at y 31...123 covers working rows 10...39, padded to
+    // [8, 42), which is y 24.8 ... 130.2 in the source, rounded outwards.
+    QImage image = frame(1000, 155);
+    fill(image, QRect(250, 31, 500, 93), patternColour);
+    for (int x = 260; x < 740; x += 20) {
+        fill(image, QRect(x, 60, 10, 10), darkText);
+    }
+    const auto box = detect(image);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->top(), 24);
+    EXPECT_EQ(box->bottom(), 131);
+}
