@@ -4,6 +4,9 @@
 
 #include <QSet>
 
+#include <algorithm>
+#include <cmath>
+
 namespace veyra {
 
 namespace {
@@ -50,8 +53,19 @@ bool isValidCaptureAreaIdentifier(const QString &id)
     return true;
 }
 
-CaptureAreaProfile captureAreaProfileForSaving(const GameWindowProfileKey &key, std::int64_t snapshotWidth,
-    std::int64_t snapshotHeight, const QVector<CaptureAreaDraft> &drafts)
+CaptureAreaDraft CaptureAreaDraft::centeredDefault(QString id, std::int64_t width, std::int64_t height)
+{
+    const auto share = [](std::int64_t size, double factor) {
+        return std::max<std::int64_t>(static_cast<std::int64_t>(std::round(static_cast<double>(size) * factor)), 4);
+    };
+    const std::int64_t areaWidth = share(width, 0.4);
+    const std::int64_t areaHeight = share(height, 0.2);
+    const CaptureRegion region{(width - areaWidth) / 2, (height - areaHeight) / 2, areaWidth, areaHeight};
+    const CaptureRegion snapshotBounds{0, 0, std::max<std::int64_t>(width, 1), std::max<std::int64_t>(height, 1)};
+    return {std::move(id), region.clamped(snapshotBounds), std::nullopt, std::nullopt};
+}
+
+void validateCaptureAreaDrafts(const QVector<CaptureAreaDraft> &drafts)
 {
     using Kind = CaptureAreaValidationError::Kind;
     if (drafts.isEmpty()) {
@@ -69,12 +83,20 @@ CaptureAreaProfile captureAreaProfileForSaving(const GameWindowProfileKey &key, 
         }
         seen.insert(draft.id);
     }
-    CaptureAreaProfile profile{key.applicationIdentity, key.windowTitle, snapshotWidth, snapshotHeight, {}};
-    profile.areas.reserve(drafts.size());
     for (const CaptureAreaDraft &draft : drafts) {
         if (!draft.backgroundPattern) {
             throw CaptureAreaValidationError(Kind::missingBackground, draft.id);
         }
+    }
+}
+
+CaptureAreaProfile captureAreaProfileForSaving(const GameWindowProfileKey &key, std::int64_t snapshotWidth,
+    std::int64_t snapshotHeight, const QVector<CaptureAreaDraft> &drafts)
+{
+    validateCaptureAreaDrafts(drafts);
+    CaptureAreaProfile profile{key.applicationIdentity, key.windowTitle, snapshotWidth, snapshotHeight, {}};
+    profile.areas.reserve(drafts.size());
+    for (const CaptureAreaDraft &draft : drafts) {
         profile.areas.append({draft.id, draft.searchRegion, *draft.backgroundPattern});
     }
     return profile;

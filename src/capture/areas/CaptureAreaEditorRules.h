@@ -19,6 +19,14 @@ struct CaptureAreaDraft
     QString id;
     CaptureRegion searchRegion;
     std::optional<DialogueBackgroundPattern> backgroundPattern;
+    // The share (0 to 1) of the eyedropper's sample that has the picked colour; known only
+    // right after a pick, never stored.
+    std::optional<double> backgroundSampleCoverage;
+
+    // A new area for a snapshot of width x height pixels: 40 % by 20 % of the snapshot
+    // (at least 4 pixels each way, never larger than the snapshot), centred, without a
+    // background.
+    static CaptureAreaDraft centeredDefault(QString id, std::int64_t width, std::int64_t height);
 
     bool operator==(const CaptureAreaDraft &) const = default;
 };
@@ -47,15 +55,18 @@ private:
     QString m_areaID;
 };
 
+// Checks, in this order, that there is at least one area, that every identifier is valid,
+// that the identifiers are unique and that every area has a background; throws
+// CaptureAreaValidationError for the first rule broken.
+void validateCaptureAreaDrafts(const QVector<CaptureAreaDraft> &drafts);
+
 // True when the identifier is made only of ASCII letters, digits, "_" and "-" (and is
 // not empty).
 bool isValidCaptureAreaIdentifier(const QString &id);
 
-// The profile the editor saves: checks, in this order, that there is at least one area,
-// that every identifier is valid, that the identifiers are unique and that every area
-// has a background; throws CaptureAreaValidationError for the first rule broken. The
-// profile carries the snapshot's pixel size as its reference size and the areas in the
-// editor's order.
+// The profile the editor saves: throws CaptureAreaValidationError when the drafts break
+// a rule of validateCaptureAreaDrafts(). The profile carries the snapshot's pixel size as its reference size and the
+// areas in the editor's order.
 CaptureAreaProfile captureAreaProfileForSaving(const GameWindowProfileKey &key, std::int64_t snapshotWidth,
     std::int64_t snapshotHeight, const QVector<CaptureAreaDraft> &drafts);
 

@@ -17,7 +17,7 @@ const DialogueBackgroundPattern blue{48, 80, 208};
 
 CaptureAreaDraft draft(const QString &id, std::optional<DialogueBackgroundPattern> pattern = blue)
 {
-    return {id, {100, 100, 400, 140}, pattern};
+    return {id, {100, 100, 400, 140}, pattern, std::nullopt};
 }
 
 std::optional<CaptureAreaValidationError> validationErrorOf(const QVector<CaptureAreaDraft> &drafts)
@@ -109,7 +109,8 @@ TEST(CaptureAreaEditorRules, StoredRegionsAreScaledThenClampedOntoTheSnapshot)
     EXPECT_EQ(regionCarriedOntoSnapshot(region, 1280, 720, 0, 0), (CaptureRegion{0, 0, 1, 1}));
 
     CaptureAreaProfile profile = captureAreaProfileForSaving(key, 1280, 720,
-        {{QStringLiteral("one"), {100, 300, 400, 140}, blue}, {QStringLiteral("two"), {1000, 600, 400, 140}, blue}});
+        {{QStringLiteral("one"), {100, 300, 400, 140}, blue, std::nullopt},
+            {QStringLiteral("two"), {1000, 600, 400, 140}, blue, std::nullopt}});
     const QVector<CaptureArea> carried = areasCarriedOntoSnapshot(profile, 640, 360);
     ASSERT_EQ(carried.size(), 2);
     EXPECT_EQ(carried[0].searchRegion, (CaptureRegion{50, 150, 200, 70}));
