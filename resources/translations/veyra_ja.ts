@@ -147,5 +147,125 @@
         <source>%@ days ago</source>
         <translation>%@日前</translation>
     </message>
+    <message>
+        <source>Veyra couldn't identify the selected application.</source>
+        <translation>Veyraは選択したアプリケーションを識別できませんでした。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't analyze this background point.</source>
+        <translation>Veyraはこの背景の位置を分析できませんでした。</translation>
+    </message>
+    <message>
+        <source>Dialogue Search</source>
+        <translation>セリフ検索</translation>
+    </message>
+    <message>
+        <source>Use the eyedropper and click a clean, text-free part of the dialogue background.</source>
+        <translation>スポイトで、セリフの背景のうち文字のないきれいな部分をクリックしてください。</translation>
+    </message>
+    <message>
+        <source>Left</source>
+        <translation>左</translation>
+    </message>
+    <message>
+        <source>Top</source>
+        <translation>上</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>幅</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>高さ</translation>
+    </message>
+    <message>
+        <source>Capture Area</source>
+        <translation>キャプチャ領域</translation>
+    </message>
+    <message>
+        <source>Box ID</source>
+        <translation>ボックスID</translation>
+    </message>
+    <message>
+        <source>Selected region</source>
+        <translation>選択した領域</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>背景</translation>
+    </message>
+    <message>
+        <source>Blue marks a rough search area. Each box keeps its own sampled background color.</source>
+        <translation>青は大まかな検索領域を示します。各ボックスは、それぞれ抽出した背景色を保持します。</translation>
+    </message>
+    <message>
+        <source>Select a capture area to edit it.</source>
+        <translation>編集するキャプチャ領域を選択してください。</translation>
+    </message>
+    <message>
+        <source>Choose a more uniform background point for reliable detection.</source>
+        <translation>確実に検出できるよう、より均一な背景の位置を選択してください。</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Editing Guide</source>
+        <translation>編集ガイド</translation>
+    </message>
+    <message>
+        <source>Add Area</source>
+        <translation>領域を追加</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Capturing the selected window…</source>
+        <translation>選択したウインドウをキャプチャしています…</translation>
+    </message>
+    <message>
+        <source>Choose Another Window</source>
+        <translation>別のウインドウを選択</translation>
+    </message>
+    <message>
+        <source>Click Background…</source>
+        <translation>背景をクリック…</translation>
+    </message>
+    <message>
+        <source>Pick Background</source>
+        <translation>背景を選択</translation>
+    </message>
+    <message>
+        <source>Nothing to report, Captain!</source>
+        <translation>異常ありません、船長！</translation>
+    </message>
+    <message>
+        <source>Draw each Dialogue Search area generously around the dialogue window. It does not need to fit exactly.</source>
+        <translation>各セリフ検索領域は、会話ウインドウの周りに余裕を持って描いてください。ぴったり合わせる必要はありません。</translation>
+    </message>
+    <message>
+        <source>Select a box, then use the eyedropper on a clean, text-free part of that box's dialogue background.</source>
+        <translation>ボックスを選択し、スポイトでそのボックスのセリフの背景のうち文字のないきれいな部分を選んでください。</translation>
+    </message>
+    <message>
+        <source>If dialogue areas do not appear together, save one now and add the next when it appears later.</source>
+        <translation>セリフの領域が同時に表示されない場合は、今ひとつ保存し、次の領域は後で表示されたときに追加してください。</translation>
+    </message>
+    <message>
+        <source>Show Veyra where dialogue appears</source>
+        <translation>セリフが表示される場所をVeyraに教えましょう</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>完了</translation>
+    </message>
 </context>
 </TS>

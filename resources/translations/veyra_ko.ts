@@ -147,5 +147,125 @@
         <source>%@ days ago</source>
         <translation>%@일 전</translation>
     </message>
+    <message>
+        <source>Veyra couldn't identify the selected application.</source>
+        <translation>Veyra가 선택한 애플리케이션을 식별하지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't analyze this background point.</source>
+        <translation>Veyra가 이 배경 지점을 분석하지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>Dialogue Search</source>
+        <translation>대사 검색</translation>
+    </message>
+    <message>
+        <source>Use the eyedropper and click a clean, text-free part of the dialogue background.</source>
+        <translation>스포이트로 대사 배경 중 글자가 없는 깨끗한 부분을 클릭하세요.</translation>
+    </message>
+    <message>
+        <source>Left</source>
+        <translation>왼쪽</translation>
+    </message>
+    <message>
+        <source>Top</source>
+        <translation>위쪽</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>너비</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>높이</translation>
+    </message>
+    <message>
+        <source>Capture Area</source>
+        <translation>캡처 영역</translation>
+    </message>
+    <message>
+        <source>Box ID</source>
+        <translation>박스 ID</translation>
+    </message>
+    <message>
+        <source>Selected region</source>
+        <translation>선택한 영역</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>배경</translation>
+    </message>
+    <message>
+        <source>Blue marks a rough search area. Each box keeps its own sampled background color.</source>
+        <translation>파란색은 대략적인 검색 영역을 나타냅니다. 각 박스는 직접 추출한 배경 색상을 따로 유지합니다.</translation>
+    </message>
+    <message>
+        <source>Select a capture area to edit it.</source>
+        <translation>편집할 캡처 영역을 선택하세요.</translation>
+    </message>
+    <message>
+        <source>Choose a more uniform background point for reliable detection.</source>
+        <translation>안정적으로 감지하려면 더 균일한 배경 지점을 선택하세요.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>취소</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>저장</translation>
+    </message>
+    <message>
+        <source>Editing Guide</source>
+        <translation>편집 가이드</translation>
+    </message>
+    <message>
+        <source>Add Area</source>
+        <translation>영역 추가</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>삭제</translation>
+    </message>
+    <message>
+        <source>Capturing the selected window…</source>
+        <translation>선택한 창을 캡처하는 중…</translation>
+    </message>
+    <message>
+        <source>Choose Another Window</source>
+        <translation>다른 창 선택</translation>
+    </message>
+    <message>
+        <source>Click Background…</source>
+        <translation>배경 클릭…</translation>
+    </message>
+    <message>
+        <source>Pick Background</source>
+        <translation>배경 선택</translation>
+    </message>
+    <message>
+        <source>Nothing to report, Captain!</source>
+        <translation>이상 없습니다, 선장님!</translation>
+    </message>
+    <message>
+        <source>Draw each Dialogue Search area generously around the dialogue window. It does not need to fit exactly.</source>
+        <translation>각 대사 검색 영역을 대화창 주변에 넉넉하게 그리세요. 정확하게 맞출 필요는 없습니다.</translation>
+    </message>
+    <message>
+        <source>Select a box, then use the eyedropper on a clean, text-free part of that box's dialogue background.</source>
+        <translation>박스를 선택한 다음, 스포이트로 그 박스의 대사 배경 중 글자가 없는 깨끗한 부분을 찍으세요.</translation>
+    </message>
+    <message>
+        <source>If dialogue areas do not appear together, save one now and add the next when it appears later.</source>
+        <translation>대사 영역이 함께 나타나지 않으면 지금 하나를 저장하고, 다음 영역은 나중에 나타날 때 추가하세요.</translation>
+    </message>
+    <message>
+        <source>Show Veyra where dialogue appears</source>
+        <translation>Veyra에게 대사가 나타나는 위치를 알려 주세요</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>완료</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <QWidget>
+
+namespace veyra {
+
+// Where the guide's illustration places its parts, from the panel's size alone.
+struct CaptureAreaGuideIllustrationGeometry
+{
+    // The sample dialogue box.
+    QRectF dialogueBox;
+    // The generous search area around it: the box grown by a tenth of its size each way.
+    QRectF searchArea;
+    // Where the eyedropper samples, near the box's lower right corner.
+    QPointF samplePoint;
+
+    static CaptureAreaGuideIllustrationGeometry forSize(QSizeF size);
+};
+
+// The guide's picture: a game scene with a sample dialogue box, the blue "Dialogue
+// Search" area drawn generously around it, and the eyedropper on a text-free spot of the
+// box. Hidden from accessibility except for its texts.
+class CaptureAreaGuideIllustration : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CaptureAreaGuideIllustration(QWidget *parent = nullptr);
+
+    // The sample line of dialogue; the speaker's name is never translated.
+    static QString sampleLine();
+    static QString speakerName();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void paintIllustration(QPainter &painter) const;
+    void paintScene(QPainter &painter) const;
+    void paintDialogueBox(QPainter &painter, const QRectF &box) const;
+    void paintSearchArea(QPainter &painter, const QRectF &area) const;
+    void paintEyedropperBadge(QPainter &painter, QPointF centre) const;
+
+    QPixmap m_scene;
+    QPixmap m_rendered;
+    QString m_renderedKey;
+};
+
+} // namespace veyra
