@@ -267,5 +267,9 @@
         <source>Done</source>
         <translation>完了</translation>
     </message>
+    <message>
+        <source>Couldn't report this translation. Try again later.</source>
+        <translation>この翻訳を報告できませんでした。しばらくしてからもう一度お試しください。</translation>
+    </message>
 </context>
 </TS>

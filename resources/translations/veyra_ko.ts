@@ -267,5 +267,9 @@
         <source>Done</source>
         <translation>완료</translation>
     </message>
+    <message>
+        <source>Couldn't report this translation. Try again later.</source>
+        <translation>이 번역을 신고하지 못했습니다. 나중에 다시 시도하세요.</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,134 @@
+// Test label: unit
+// Layouts per game window in the user defaults: the stored document, replacement in
+// place, distinct keys, unreadable values, and the in-memory store of fixture mode.
+#include "foundation/settings/UserDefaults.h"
+#include "overlay/layout/InMemoryOverlayLayoutStore.h"
+#include "overlay/layout/OverlayLayoutStoreFactory.h"
+#include "overlay/layout/UserDefaultsOverlayLayoutStore.h"
+#include "support/LogRecorder.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace veyra;
+
+namespace {
+
+const QString key = QStringLiteral("overlay_layouts");
+
+GameWindowProfileKey profileKey(GameApplicationIdentity::Kind kind, const QString &value, const QString &title)
+{
+    return {{kind, value}, title};
+}
+
+const GameWindowProfileKey gameA = profileKey(
+    GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game"), QStringLiteral("A"));
+
+class OverlayLayoutStoreTest : public ::testing::Test
+{
+protected:
+    QJsonArray storedRecords() const
+    {
+        const std::optional<QByteArray> data = defaults.data(key);
+        EXPECT_TRUE(data);
+        return QJsonDocument::fromJson(data.value_or(QByteArray())).object().value(QStringLiteral("layouts")).toArray();
+    }
+
+    QTemporaryDir dir;
+    UserDefaults defaults{dir.filePath(QStringLiteral("defaults.json"))};
+    UserDefaultsOverlayLayoutStore store{defaults};
+};
+
+} // namespace
+
+TEST_F(OverlayLayoutStoreTest, RecordsArePerKeyReplacedInPlaceAndStoredAsCompactBytes)
+{
+    EXPECT_EQ(store.layout(gameA), std::nullopt);
+    store.save({0.25, 0.5, 400, 200}, gameA);
+    const QByteArray bytes = *defaults.data(key);
+    EXPECT_FALSE(bytes.contains('\n'));
+    EXPECT_EQ(QJsonDocument::fromJson(bytes).object(),
+        (QJsonObject{{QStringLiteral("layouts"),
+            QJsonArray{QJsonObject{{QStringLiteral("key"), gameA.toJson()},
+                {QStringLiteral("layout"),
+                    QJsonObject{{QStringLiteral("normalizedX"), 0.25}, {QStringLiteral("normalizedY"), 0.5},
+                        {QStringLiteral("width"), 400}, {QStringLiteral("height"), 200}}}}}}}));
+
+    // Same bundle-identifier text as a path, and another title: two more records.
+    const GameWindowProfileKey asPath = profileKey(
+        GameApplicationIdentity::Kind::executablePath, QStringLiteral("com.example.game"), QStringLiteral("A"));
+    const GameWindowProfileKey otherTitle = profileKey(
+        GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game"), QStringLiteral("B"));
+    store.save({1, 1, 320, 120}, asPath);
+    store.save({0, 0, 500, 300}, otherTitle);
+    store.save({0.75, 0.1, 640, 240}, gameA);
+    const QJsonArray records = storedRecords();
+    ASSERT_EQ(records.size(), 3);
+    EXPECT_EQ(GameWindowProfileKey::fromJson(records[0].toObject().value(QStringLiteral("key")).toObject()), gameA);
+    EXPECT_EQ(
+        GameWindowProfileKey::fromJson(records[2].toObject().value(QStringLiteral("key")).toObject()), otherTitle);
+    EXPECT_EQ(store.layout(gameA), (OverlayLayout{0.75, 0.1, 640, 240}));
+    EXPECT_EQ(store.layout(asPath), (OverlayLayout{1, 1, 320, 120}));
+    EXPECT_EQ(store.layout(otherTitle), (OverlayLayout{0, 0, 500, 300}));
+
+    // The values survive a new database over the same file.
+    defaults.sync();
+    UserDefaults reopened(dir.filePath(QStringLiteral("defaults.json")));
+    EXPECT_EQ(UserDefaultsOverlayLayoutStore(reopened).layout(gameA), (OverlayLayout{0.75, 0.1, 640, 240}));
+}
+
+TEST_F(OverlayLayoutStoreTest, AnUnreadableValueReadsAsEmptyAndIsReplacedOnTheNextSave)
+{
+    test::LogRecorder log(QStringLiteral(".OverlayLayout"));
+    // A record without "height" makes the whole document unreadable.
+    QJsonObject layout{
+        {QStringLiteral("normalizedX"), 0.5}, {QStringLiteral("normalizedY"), 0.5}, {QStringLiteral("width"), 400}};
+    const QByteArray damaged = QJsonDocument(
+        QJsonObject{{QStringLiteral("layouts"),
+            QJsonArray{QJsonObject{{QStringLiteral("key"), gameA.toJson()}, {QStringLiteral("layout"), layout}}}}})
+                                   .toJson(QJsonDocument::Compact);
+    for (const QByteArray &bytes : {damaged, QByteArray("not json"), QByteArray("{\"layouts\": {}}")}) {
+        defaults.setValue(key, bytes);
+        log.clear();
+        EXPECT_EQ(store.layout(gameA), std::nullopt);
+        EXPECT_EQ(log.messages().size(), 1);
+        EXPECT_EQ(defaults.data(key), bytes);
+    }
+    store.save({0.5, 0.5, 400, 300}, gameA);
+    EXPECT_EQ(storedRecords().size(), 1);
+    EXPECT_EQ(store.layout(gameA), (OverlayLayout{0.5, 0.5, 400, 300}));
+
+    // A value that is not bytes counts as none and is replaced by the first save.
+    defaults.setValue(key, QStringLiteral("{}"));
+    log.clear();
+    EXPECT_EQ(store.layout(gameA), std::nullopt);
+    EXPECT_TRUE(log.messages().isEmpty());
+    store.save({0, 1, 320, 120}, gameA);
+    EXPECT_EQ(store.layout(gameA), (OverlayLayout{0, 1, 320, 120}));
+}
+
+TEST(InMemoryOverlayLayoutStore, DefaultLayoutAnswersEveryKeyWithoutItsOwn)
+{
+    QTemporaryDir dir;
+    UserDefaults defaults(dir.filePath(QStringLiteral("defaults.json")));
+    const GameWindowProfileKey gameB = profileKey(
+        GameApplicationIdentity::Kind::executablePath, QStringLiteral("/usr/games/b"), QStringLiteral("B"));
+
+    auto editorLayout = makeOverlayLayoutStore(true, true, defaults);
+    EXPECT_EQ(editorLayout->layout(gameA), (OverlayLayout{1.0, 0.5, 320, 220}));
+    editorLayout->save({0, 0, 400, 400}, gameA);
+    EXPECT_EQ(editorLayout->layout(gameA), (OverlayLayout{0, 0, 400, 400}));
+    EXPECT_EQ(editorLayout->layout(gameB), (OverlayLayout{1.0, 0.5, 320, 220}));
+
+    auto fixture = makeOverlayLayoutStore(true, false, defaults);
+    EXPECT_EQ(fixture->layout(gameA), std::nullopt);
+    EXPECT_NE(dynamic_cast<InMemoryOverlayLayoutStore *>(fixture.get()), nullptr);
+
+    auto live = makeOverlayLayoutStore(false, true, defaults);
+    ASSERT_NE(dynamic_cast<UserDefaultsOverlayLayoutStore *>(live.get()), nullptr);
+    live->save({0.5, 0.5, 400, 300}, gameB);
+    EXPECT_TRUE(defaults.data(key));
+}
