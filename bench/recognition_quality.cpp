@@ -12,6 +12,7 @@
 //   --dump=DIR   writes each frame with its search region marked, as DIR/<language>-<seed>.png
 #include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 #include "capture/recognition/DialogueSearchRegionDetector.h"
+#include "capture/recognition/DialogueTextIsolation.h"
 #include "capture/recognition/TesseractTextRecognizer.h"
 #include "support/GameDialogueFrames.h"
 #include "support/RecognitionQuality.h"
@@ -120,8 +121,18 @@ void dump(const GameDialogueFrame &frame, std::uint32_t seed)
     painter.setPen(QPen(Qt::magenta, 1));
     painter.drawEllipse(frame.eyedropperPixel, 8, 8);
     painter.end();
-    marked.save(QDir(dumpFolder).filePath(
-        QStringLiteral("%1-%2.png").arg(dialogueLanguageName(frame.language).toLower()).arg(seed)));
+    const QString name = QStringLiteral("%1-%2").arg(dialogueLanguageName(frame.language).toLower()).arg(seed);
+    marked.save(QDir(dumpFolder).filePath(name + QStringLiteral(".png")));
+    // What the recogniser gets from it.
+    const CaptureArea area = captureAreaProfileFor(frame).areas.front();
+    const QImage region = frame.frame.copy(frame.searchRegion);
+    if (const auto box = DialogueSearchRegionDetector().detect(region, area.backgroundPattern)) {
+        region.copy(box->toRect()).save(QDir(dumpFolder).filePath(name + QStringLiteral("-box.png")));
+        const QImage text = isolatingDialogueText(region.copy(box->toRect()), area.backgroundPattern);
+        if (!text.isNull()) {
+            text.save(QDir(dumpFolder).filePath(name + QStringLiteral("-text.png")));
+        }
+    }
 }
 
 void BM_RecognitionQuality(benchmark::State &state, DialogueLanguage language)

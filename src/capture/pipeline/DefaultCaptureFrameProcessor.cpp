@@ -1,6 +1,6 @@
 #include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 
-#include "capture/recognition/DialogueBoxEdges.h"
+#include "capture/recognition/DialogueTextIsolation.h"
 #include "capture/recognition/DialogueSearchRegionDetector.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/text/TextNormalization.h"
@@ -192,10 +192,9 @@ QCoro::Task<std::optional<QString>> DefaultCaptureFrameProcessor::performOCRJob(
     }
     // Named, not a temporary of the co_await expression: g++ 12 destroys a lambda or braced
     // temporary there twice.
-    auto recognize
-        = [recognizer = batch->recognizer, image = job.image, pattern = job.backgroundPattern, band = job.edgeBand] {
-              return collapseWhitespace(recognizer->recognizeText(clearingEdgeScenery(image, pattern, band)));
-          };
+    auto recognize = [recognizer = batch->recognizer, image = job.image, pattern = job.backgroundPattern] {
+        return collapseWhitespace(recognizer->recognizeText(isolatingDialogueText(image, pattern)));
+    };
     QString text;
     try {
         text = co_await runOnWorker(*batch->pool, std::move(recognize));

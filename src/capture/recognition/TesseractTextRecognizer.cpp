@@ -147,11 +147,14 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
     }
     tesseract::TessBaseAPI &api = engineForThisThread(m_dataPath);
 
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    const double width = rgb.width();
-    const double height = rgb.height();
+    // Grey images (text prepared for reading) go in as they are, everything else as RGB.
+    const QImage pixels = image.format() == QImage::Format_Grayscale8 ? image
+                                                                      : image.convertToFormat(QImage::Format_RGB888);
+    const double width = pixels.width();
+    const double height = pixels.height();
     ClearOnExit clear(api);
-    api.SetImage(rgb.constBits(), rgb.width(), rgb.height(), 3, static_cast<int>(rgb.bytesPerLine()));
+    api.SetImage(pixels.constBits(), pixels.width(), pixels.height(), pixels.depth() / 8,
+        static_cast<int>(pixels.bytesPerLine()));
     // Screen pixels carry no resolution; this is the value the engine assumes anyway.
     api.SetSourceResolution(70);
     if (api.Recognize(nullptr) != 0) {
