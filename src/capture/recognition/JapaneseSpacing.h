@@ -14,4 +14,9 @@ bool isHanOrKana(char32_t scalar);
 // Spaces elsewhere (between Hangul words, beside Latin letters or digits) stay.
 QString removingSpacesBetweenHanAndKana(const QString &text);
 
+// For a line read as Japanese: also removes the spaces between a Han or kana character
+// and punctuation beside it (the engine sets "!" and "?" apart as in English), in either
+// order. Spaces between Latin letters or digits stay.
+QString removingSpacesInJapanese(const QString &text);
+
 } // namespace veyra
