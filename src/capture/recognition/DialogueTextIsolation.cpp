@@ -215,7 +215,17 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     const Color patternColor{static_cast<double>(pattern.red), static_cast<double>(pattern.green),
         static_cast<double>(pattern.blue)};
     const auto nearPattern = [&](std::size_t i) { return distance(pixels[i], patternColor) <= 64.0; };
-    const std::optional<Color> boxColor = dominantColor(pixels, 5, nearPattern);
+    // The eyedropper took the box's colour at one spot, so the box has it within that
+    // colour bin (32 levels a channel); the scene may fill more of the image within the
+    // detector's wider distance.
+    const auto inPatternBin = [&](std::size_t i) {
+        return std::abs(qRed(pixels[i]) - patternColor.red) <= 20 && std::abs(qGreen(pixels[i]) - patternColor.green) <= 20
+            && std::abs(qBlue(pixels[i]) - patternColor.blue) <= 20;
+    };
+    std::optional<Color> boxColor = dominantColor(pixels, 5, inPatternBin);
+    if (!boxColor) {
+        boxColor = dominantColor(pixels, 5, nearPattern);
+    }
     if (!boxColor) {
         return {};
     }
@@ -240,6 +250,11 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     if (area.size() < 0.85 * wide.size()) {
         area = wide;
     }
+    if (qEnvironmentVariableIsSet("VEYRA_ISO_DEBUG")) {
+        qWarning("box colour %.0f %.0f %.0f strict %d %d %d %d wide %d %d %d %d (image %d x %d)", boxColor->red,
+            boxColor->green, boxColor->blue, area.left, area.top, area.right, area.bottom, wide.left, wide.top,
+            wide.right, wide.bottom, w, h);
+    }
     if (area.size() == 0) {
         return {};
     }
@@ -261,6 +276,9 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         return distances[i] >= strong && inBody(x, y);
     });
     if (!textColor) {
+        if (qEnvironmentVariableIsSet("VEYRA_ISO_DEBUG")) {
+            qWarning("no text colour");
+        }
         return {};
     }
     const double contrast = std::max(
@@ -450,7 +468,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         const int lastHeight = lastBottom - lastTop + 1;
         const bool small = lastWidth <= 1.5 * textHeight && lastHeight <= 1.1 * textHeight;
         const bool alone = groups.size() == 1 ? bands.size() > 1 && band.height() < 0.8 * textHeight
-                                                    && lastWidth <= 1.5 * band.height()
+                                                    && lastWidth <= 1.5 * textHeight
                                               : true;
         const bool solid = last.size() <= 2 && lastDepth > 2.2 * strokeDepth;
         if (small && (alone || solid)) {

@@ -1,6 +1,7 @@
 #include "capture/recognition/TesseractTextRecognizer.h"
 
 #include "capture/recognition/JapaneseSpacing.h"
+#include "capture/recognition/LatinText.h"
 
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <cstring>
 #include <map>
+#include <vector>
 #include <memory>
 
 namespace veyra {
@@ -185,9 +187,14 @@ QRect scriptSample(const QImage &pixels)
     }
     const bool inkIsDark = dark * 2 < static_cast<qsizetype>(w) * h;
     const auto isInk = [inkIsDark](uchar value) { return inkIsDark ? value < 128 : value >= 128; };
-    int top = -1;
-    int bottom = -1;
-    int left = w;
+    // The runs of rows with ink, and where their ink starts.
+    struct Band
+    {
+        int top = 0;
+        int bottom = 0;
+        int left = 0;
+    };
+    std::vector<Band> bands;
     for (int y = 0; y < h; ++y) {
         const uchar *row = grey.constScanLine(y);
         int first = -1;
@@ -196,16 +203,30 @@ QRect scriptSample(const QImage &pixels)
                 first = x;
             }
         }
-        if (first >= 0) {
-            top = top < 0 ? y : top;
-            bottom = y;
-            left = std::min(left, first);
-        } else if (top >= 0) {
-            break;
+        if (first < 0) {
+            continue;
+        }
+        if (bands.empty() || bands.back().bottom != y - 1) {
+            bands.push_back({y, y, first});
+        } else {
+            bands.back().bottom = y;
+            bands.back().left = std::min(bands.back().left, first);
         }
     }
-    const int band = bottom - top + 1;
-    if (top < 0 || band < 6) {
+    int tallest = 0;
+    for (const Band &candidate : bands) {
+        tallest = std::max(tallest, candidate.bottom - candidate.top + 1);
+    }
+    // The first line of full height: a stray mark above it says nothing of the script.
+    const auto line = std::find_if(bands.begin(), bands.end(),
+        [tallest](const Band &candidate) { return (candidate.bottom - candidate.top + 1) * 5 >= tallest * 3; });
+    if (line == bands.end()) {
+        return QRect(0, 0, w, h);
+    }
+    const int top = line->top;
+    const int left = line->left;
+    const int band = line->bottom - line->top + 1;
+    if (band < 6) {
         return QRect(0, 0, w, h);
     }
     const int pad = band / 4;
@@ -337,7 +358,10 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
         // Tesseract's boxes have their origin at the top left, y downwards.
         const QRectF box(left / width, (height - bottom) / height, (right - left) / width, (bottom - top) / height);
         const QString text = QString::fromUtf8(utf8.get());
-        fragments.append({script == Script::japanese ? removingSpacesInJapanese(text) : removingSpacesBetweenHanAndKana(text), box,
+        fragments.append({script == Script::japanese
+                ? removingSpacesInJapanese(text)
+                : removingSpacesBetweenHanAndKana(script == Script::latin ? restoringCapitalI(text) : text),
+            box,
             std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
     } while (line->Next(level));
     return fragments;
