@@ -16,6 +16,9 @@ namespace {
 // The height of a line of text (ascenders to descenders) in the image handed to the
 // recogniser.
 constexpr double lineHeight = 40.0;
+// How far the pixels of a box of one solid colour may stray from it (antialiasing),
+// short of scenery that comes near its colour.
+constexpr double solidTolerance = 28.0;
 // White around the text, in pixels of that image.
 constexpr int margin = 12;
 
@@ -243,17 +246,12 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     // rule. The strict reading stands unless it finds much less of a box than the wide one.
     std::vector<std::uint8_t> solid(count, 0);
     for (std::size_t i = 0; i < count; ++i) {
-        solid[i] = distances[i] <= 28.0 ? 1 : 0;
+        solid[i] = distances[i] <= solidTolerance ? 1 : 0;
     }
     BoxArea area = boxArea(solid, w, h);
     const BoxArea wide = boxArea(boxColored, w, h);
     if (area.size() < 0.85 * wide.size()) {
         area = wide;
-    }
-    if (qEnvironmentVariableIsSet("VEYRA_ISO_DEBUG")) {
-        qWarning("box colour %.0f %.0f %.0f strict %d %d %d %d wide %d %d %d %d (image %d x %d)", boxColor->red,
-            boxColor->green, boxColor->blue, area.left, area.top, area.right, area.bottom, wide.left, wide.top,
-            wide.right, wide.bottom, w, h);
     }
     if (area.size() == 0) {
         return {};
@@ -276,9 +274,6 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         return distances[i] >= strong && inBody(x, y);
     });
     if (!textColor) {
-        if (qEnvironmentVariableIsSet("VEYRA_ISO_DEBUG")) {
-            qWarning("no text colour");
-        }
         return {};
     }
     const double contrast = std::max(
