@@ -32,7 +32,7 @@ double RecognitionScore::exactLineShare() const
 RecognitionScore scoreRecognition(const QStringList &expectedLines, const QString &recognised)
 {
     // The expected text as scalars, with the line each scalar belongs to (a separating
-    // space belongs to the line before it).
+    // space belongs to the line after it).
     std::vector<char32_t> expected;
     std::vector<int> lineOf;
     RecognitionScore score;
@@ -43,7 +43,7 @@ RecognitionScore scoreRecognition(const QStringList &expectedLines, const QStrin
         }
         if (!expected.empty()) {
             expected.push_back(U' ');
-            lineOf.push_back(lineOf.back());
+            lineOf.push_back(score.lines);
         }
         for (char32_t scalar : text.toUcs4()) {
             expected.push_back(scalar);

@@ -1,7 +1,6 @@
 #include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 
 #include "capture/recognition/DialogueTextIsolation.h"
-#include "capture/recognition/DialogueSearchRegionDetector.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/text/TextNormalization.h"
 
@@ -90,8 +89,7 @@ QVector<DefaultCaptureFrameProcessor::OCRJob> DefaultCaptureFrameProcessor::make
                 continue;
             }
             auto rememberedText = CaptureFrameRecognitionCache::rememberedText(remembered, index, area.id, *boxImage);
-            jobs.append({index, area.id, std::move(*boxImage), area.backgroundPattern,
-                DialogueSearchRegionDetector::edgeBand(regionImage->size()), std::move(rememberedText)});
+            jobs.append({index, area.id, std::move(*boxImage), area.backgroundPattern, std::move(rememberedText)});
         } catch (...) {
             // The detector fails only by finding nothing; anything else (memory) counts the same.
             continue;

@@ -43,9 +43,8 @@ private:
         qsizetype profileIndex = 0;
         QString areaID;
         QImage image;
-        // What the box's edges are cleaned with before its text is read.
+        // What the box's text is told from the box by before it is read.
         DialogueBackgroundPattern backgroundPattern;
-        QSize edgeBand;
         // Set when the cache holds this very box: no recognition needed.
         std::optional<QString> rememberedText;
     };

@@ -39,11 +39,6 @@ bool isHanOrKana(char32_t scalar)
 
 namespace {
 
-bool isPunctuation(char32_t scalar)
-{
-    return QChar::isPunct(scalar) || QChar::category(scalar) == QChar::Symbol_Other;
-}
-
 // Drops each run of spaces whose neighbours `joins` accepts.
 template <typename Joins>
 QString removingSpaces(const QString &text, Joins joins)
@@ -89,8 +84,7 @@ QString removingSpacesBetweenHanAndKana(const QString &text)
 QString removingSpacesInJapanese(const QString &text)
 {
     return removingSpaces(text, [](char32_t before, char32_t after) {
-        return (isHanOrKana(before) && (isHanOrKana(after) || isPunctuation(after)))
-            || (isPunctuation(before) && isHanOrKana(after));
+        return before != 0 && after != 0 && (isHanOrKana(before) || isHanOrKana(after));
     });
 }
 

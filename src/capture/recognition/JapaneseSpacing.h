@@ -14,9 +14,10 @@ bool isHanOrKana(char32_t scalar);
 // Spaces elsewhere (between Hangul words, beside Latin letters or digits) stay.
 QString removingSpacesBetweenHanAndKana(const QString &text);
 
-// For a line read as Japanese: also removes the spaces between a Han or kana character
-// and punctuation beside it (the engine sets "!" and "?" apart as in English), in either
-// order. Spaces between Latin letters or digits stay.
+// For a line read as Japanese: removes every run of spaces beside a Han or kana
+// character, whatever stands on its other side (the engine sets "!", "?" and Latin words
+// apart as in English; Japanese writes them without spaces). Spaces between Latin words
+// stay.
 QString removingSpacesInJapanese(const QString &text);
 
 } // namespace veyra
