@@ -193,14 +193,13 @@ void BM_SteadyScreenRecognitions(benchmark::State &state)
         state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
         recognitions += s.recognizer->calls.load() - before;
     }
-    state.counters["recognitionsPerSteadyPass"]
-        = benchmark::Counter(recognitions, benchmark::Counter::kAvgIterations);
+    state.counters["recognitionsPerSteadyPass"] = benchmark::Counter(recognitions, benchmark::Counter::kAvgIterations);
 }
 
 void printSummary()
 {
-    std::printf("\n%-9s %6s %6s %7s %11s %11s %10s %10s %10s\n", "language", "boxes", "lines", "CER %",
-        "exact lines", "exact boxes", "median CPU", "p90 CPU", "median wall");
+    std::printf("\n%-9s %6s %6s %7s %11s %11s %10s %10s %10s\n", "language", "boxes", "lines", "CER %", "exact lines",
+        "exact boxes", "median CPU", "p90 CPU", "median wall");
     RecognitionScore total;
     std::vector<double> all;
     std::vector<double> allWall;
@@ -260,8 +259,8 @@ int main(int argc, char **argv)
     QGuiApplication application(remainingCount, remaining.data());
     for (const QString &family : gameDialogueFontFamilies()) {
         if (!QFontDatabase::families().contains(family)) {
-            std::fprintf(stderr, "The font family %s is not installed (scripts/bootstrap installs it).\n",
-                qPrintable(family));
+            std::fprintf(
+                stderr, "The font family %s is not installed (scripts/bootstrap installs it).\n", qPrintable(family));
             return 1;
         }
     }

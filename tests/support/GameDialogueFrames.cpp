@@ -150,7 +150,8 @@ const std::array<const char *, 8> englishNames{
     "Mira", "Captain Rowe", "Elias", "Old Tom", "Sera", "Guard", "Lena", "Brother Alric"};
 const std::array<const char *, 8> japaneseNames{
     "ミラ", "ロウ船長", "エリアス", "老人", "セラ", "門番", "レナ", "アルリック"};
-const std::array<const char *, 8> koreanNames{"미라", "로우 선장", "엘리아스", "노인", "세라", "경비병", "레나", "알릭"};
+const std::array<const char *, 8> koreanNames{
+    "미라", "로우 선장", "엘리아스", "노인", "세라", "경비병", "레나", "알릭"};
 
 // A small deterministic source of choices (the standard distributions differ between
 // libraries; these do not).
@@ -353,8 +354,8 @@ GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint
     const int radius = dice.chance(0.3) ? 0 : dice.between(4, 26);
     const int borderStyle = dice.between(0, 2); // none, outer line, inset line
     const int borderWidth = dice.between(2, 4);
-    const QColor borderColor = dice.chance(0.5) ? QColor(dice.between(180, 230), dice.between(150, 200), 60)
-                                                : randomColor(dice, 160, 255);
+    const QColor borderColor
+        = dice.chance(0.5) ? QColor(dice.between(180, 230), dice.between(150, 200), 60) : randomColor(dice, 160, 255);
     const bool shadow = kind != Kind::light && dice.chance(0.35);
 
     // The text.
@@ -414,7 +415,8 @@ GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint
     }
     const int boxX = std::clamp(
         (size.width() - boxSize.width()) / 2 + dice.between(-60, 60), 4, size.width() - boxSize.width() - 4);
-    const int boxY = size.height() - boxSize.height() - dice.between(static_cast<int>(10 * unit), static_cast<int>(90 * unit));
+    const int boxY
+        = size.height() - boxSize.height() - dice.between(static_cast<int>(10 * unit), static_cast<int>(90 * unit));
     const QRect box(QPoint(boxX, boxY), boxSize);
     result.box = box;
 
@@ -485,10 +487,11 @@ GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint
             ? QPointF(box.center().x() - markerSize / 2, box.bottom() - inset - markerSize)
             : QPointF(box.right() - inset - markerSize, box.bottom() - inset - markerSize);
         if (markerShapeIndex == 4) {
-            painter.setPen(QPen(markerColor, std::max(2.0, markerSize / 5), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.setPen(
+                QPen(markerColor, std::max(2.0, markerSize / 5), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             painter.setBrush(Qt::NoBrush);
-            painter.drawPolyline(QPolygonF{origin, origin + QPointF(markerSize / 2, markerSize / 2),
-                origin + QPointF(markerSize, 0)});
+            painter.drawPolyline(
+                QPolygonF{origin, origin + QPointF(markerSize / 2, markerSize / 2), origin + QPointF(markerSize, 0)});
             painter.drawPolyline(QPolygonF{origin + QPointF(0, markerSize / 2.5),
                 origin + QPointF(markerSize / 2, markerSize / 2 + markerSize / 2.5),
                 origin + QPointF(markerSize, markerSize / 2.5)});
@@ -534,7 +537,8 @@ GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint
         const QRectF tagRect(box.left() + dice.between(0, 60), tagTop, tagWidth, tagHeight);
         tagArea = tagRect;
         const int tagColorRoll = dice.between(0, 2);
-        QColor tagColor = tagColorRoll == 0 ? boxColor
+        QColor tagColor = tagColorRoll == 0
+            ? boxColor
             : (tagColorRoll == 1 ? colorNear(dice, boxColor, dice.real(30.0, 70.0)) : randomColor(dice, 60, 200));
         tagColor.setAlphaF(alpha);
         painter.setPen(borderStyle == 1 ? QPen(borderColor, borderWidth) : Qt::NoPen);
@@ -557,27 +561,27 @@ GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint
     result.searchRegion = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
     const int clickInset = std::max({radius, borderWidth + 8, 10});
     const int clickLeft = std::max(box.center().x(), static_cast<int>(tagArea.right()) + 16);
-    const int clickX = dice.between(
-        clickLeft, std::max(clickLeft, box.right() - clickInset - static_cast<int>(markerSize) - 24));
+    const int clickX
+        = dice.between(clickLeft, std::max(clickLeft, box.right() - clickInset - static_cast<int>(markerSize) - 24));
     const int gapTop = box.top() + borderWidth + 3;
     const int gapBottom = std::max(gapTop, static_cast<int>(box.top() + paddingY) - 3);
     result.eyedropperPixel = QPoint(clickX, dice.between(gapTop, gapBottom));
 
-    result.description = QStringLiteral("%1 %2x%3, %4 box%5%6, %7 %8px%9, %10 line(s), %11, %12")
-                             .arg(dialogueLanguageName(language))
-                             .arg(size.width())
-                             .arg(size.height())
-                             .arg(kind == Kind::light ? QStringLiteral("light")
-                                                      : (kind == Kind::dark ? QStringLiteral("dark")
-                                                                            : QStringLiteral("translucent")))
-                             .arg(radius > 0 ? QStringLiteral(" rounded") : QString())
-                             .arg(borderStyle == 1 ? QStringLiteral(" bordered")
-                                                   : (borderStyle == 2 ? QStringLiteral(" inset border") : QString()))
-                             .arg(font.family())
-                             .arg(pixelSize)
-                             .arg(font.bold() ? QStringLiteral(" bold") : QString())
-                             .arg(lineCount)
-                             .arg(tagName, markerName);
+    result.description
+        = QStringLiteral("%1 %2x%3, %4 box%5%6, %7 %8px%9, %10 line(s), %11, %12")
+              .arg(dialogueLanguageName(language))
+              .arg(size.width())
+              .arg(size.height())
+              .arg(kind == Kind::light ? QStringLiteral("light")
+                                       : (kind == Kind::dark ? QStringLiteral("dark") : QStringLiteral("translucent")))
+              .arg(radius > 0 ? QStringLiteral(" rounded") : QString())
+              .arg(borderStyle == 1 ? QStringLiteral(" bordered")
+                                    : (borderStyle == 2 ? QStringLiteral(" inset border") : QString()))
+              .arg(font.family())
+              .arg(pixelSize)
+              .arg(font.bold() ? QStringLiteral(" bold") : QString())
+              .arg(lineCount)
+              .arg(tagName, markerName);
     return result;
 }
 

@@ -51,8 +51,7 @@ RecognitionScore scoreRecognition(const QStringList &expectedLines, const QStrin
         }
         ++score.lines;
     }
-    const QList<uint> actualScalars
-        = collapseWhitespace(recognised.normalized(QString::NormalizationForm_KC)).toUcs4();
+    const QList<uint> actualScalars = collapseWhitespace(recognised.normalized(QString::NormalizationForm_KC)).toUcs4();
     const std::vector<char32_t> actual(actualScalars.begin(), actualScalars.end());
     score.characters = static_cast<qsizetype>(expected.size());
 

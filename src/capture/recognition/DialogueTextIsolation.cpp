@@ -151,8 +151,7 @@ BoxArea boxArea(const std::vector<std::uint8_t> &boxColored, int w, int h)
         }
         rowCover[static_cast<std::size_t>(y)] = inside;
     }
-    std::tie(area.top, area.bottom)
-        = longestRun(rowCover, 0.6 * *std::max_element(rowCover.begin(), rowCover.end()));
+    std::tie(area.top, area.bottom) = longestRun(rowCover, 0.6 * *std::max_element(rowCover.begin(), rowCover.end()));
     if (area.bottom < area.top) {
         return area;
     }
@@ -215,14 +214,15 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
 
     // The box's colour as it is in this image: the pattern is only the centre of the
     // eyedropper's colour bin.
-    const Color patternColor{static_cast<double>(pattern.red), static_cast<double>(pattern.green),
-        static_cast<double>(pattern.blue)};
+    const Color patternColor{
+        static_cast<double>(pattern.red), static_cast<double>(pattern.green), static_cast<double>(pattern.blue)};
     const auto nearPattern = [&](std::size_t i) { return distance(pixels[i], patternColor) <= 64.0; };
     // The eyedropper took the box's colour at one spot, so the box has it within that
     // colour bin (32 levels a channel); the scene may fill more of the image within the
     // detector's wider distance.
     const auto inPatternBin = [&](std::size_t i) {
-        return std::abs(qRed(pixels[i]) - patternColor.red) <= 20 && std::abs(qGreen(pixels[i]) - patternColor.green) <= 20
+        return std::abs(qRed(pixels[i]) - patternColor.red) <= 20
+            && std::abs(qGreen(pixels[i]) - patternColor.green) <= 20
             && std::abs(qBlue(pixels[i]) - patternColor.blue) <= 20;
     };
     std::optional<Color> boxColor = dominantColor(pixels, 5, inPatternBin);
@@ -262,9 +262,8 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     const int bottom = area.bottom;
     const std::vector<std::uint8_t> &outside = area.outside;
     std::vector<std::size_t> queue;
-    const auto inBody = [&](int x, int y) {
-        return x >= left && x <= right && y >= top && y <= bottom && outside[at(x, y)] == 0;
-    };
+    const auto inBody
+        = [&](int x, int y) { return x >= left && x <= right && y >= top && y <= bottom && outside[at(x, y)] == 0; };
 
     // The text's colour: the commonest colour among what differs strongly from the box.
     constexpr double strong = 96.0;
@@ -276,8 +275,8 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     if (!textColor) {
         return {};
     }
-    const double contrast = std::max(
-        std::hypot(textColor->red - boxColor->red, textColor->green - boxColor->green, textColor->blue - boxColor->blue),
+    const double contrast = std::max(std::hypot(textColor->red - boxColor->red, textColor->green - boxColor->green,
+                                         textColor->blue - boxColor->blue),
         strong);
 
     // Text pixels, and their connected marks.
@@ -462,9 +461,9 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         const int lastWidth = lastRight - lastLeft + 1;
         const int lastHeight = lastBottom - lastTop + 1;
         const bool small = lastWidth <= 1.5 * textHeight && lastHeight <= 1.1 * textHeight;
-        const bool alone = groups.size() == 1 ? bands.size() > 1 && band.height() < 0.8 * textHeight
-                                                    && lastWidth <= 1.5 * textHeight
-                                              : true;
+        const bool alone = groups.size() == 1
+            ? bands.size() > 1 && band.height() < 0.8 * textHeight && lastWidth <= 1.5 * textHeight
+            : true;
         const bool solid = last.size() <= 2 && lastDepth > 2.2 * strokeDepth;
         if (small && (alone || solid)) {
             for (int id : last) {
@@ -544,8 +543,8 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     QImage scaled = std::abs(scale - 1.0) < 0.05
         ? text
         : text.scaled(std::max(1, static_cast<int>(std::lround(outWidth * scale))),
-              std::max(1, static_cast<int>(std::lround(outHeight * scale))), Qt::IgnoreAspectRatio,
-              Qt::SmoothTransformation);
+            std::max(1, static_cast<int>(std::lround(outHeight * scale))), Qt::IgnoreAspectRatio,
+            Qt::SmoothTransformation);
     QImage framed(scaled.width() + 2 * margin, scaled.height() + 2 * margin, QImage::Format_Grayscale8);
     framed.fill(255);
     for (int y = 0; y < scaled.height(); ++y) {

@@ -78,7 +78,8 @@ QString removingSpaces(const QString &text, Joins joins)
 
 QString removingSpacesBetweenHanAndKana(const QString &text)
 {
-    return removingSpaces(text, [](char32_t before, char32_t after) { return isHanOrKana(before) && isHanOrKana(after); });
+    return removingSpaces(
+        text, [](char32_t before, char32_t after) { return isHanOrKana(before) && isHanOrKana(after); });
 }
 
 QString removingSpacesInJapanese(const QString &text)

@@ -13,8 +13,7 @@ QString restoringCapitalI(const QString &line)
         QRegularExpression::UseUnicodePropertiesOption);
     // "1" is a number before a word ("1 day") except where a sentence starts, and always
     // one before an apostrophe.
-    static const QRegularExpression one(
-        QStringLiteral("(^|[.!?]\\s+|[\\s\"“‘(](?=1['’]))1(?=\\s+\\p{Ll}|['’]\\p{L})"),
+    static const QRegularExpression one(QStringLiteral("(^|[.!?]\\s+|[\\s\"“‘(](?=1['’]))1(?=\\s+\\p{Ll}|['’]\\p{L})"),
         QRegularExpression::UseUnicodePropertiesOption);
     QString result = line;
     result.replace(stroke, QStringLiteral("\\1I"));

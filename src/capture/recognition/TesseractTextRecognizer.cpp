@@ -12,8 +12,8 @@
 #include <atomic>
 #include <cstring>
 #include <map>
-#include <vector>
 #include <memory>
+#include <vector>
 
 namespace veyra {
 
@@ -174,8 +174,8 @@ void setImage(tesseract::TessBaseAPI &api, const QImage &pixels)
 // characters of it. The text is taken to be the minority of dark or light pixels.
 QRect scriptSample(const QImage &pixels)
 {
-    const QImage grey = pixels.format() == QImage::Format_Grayscale8 ? pixels
-                                                                     : pixels.convertToFormat(QImage::Format_Grayscale8);
+    const QImage grey
+        = pixels.format() == QImage::Format_Grayscale8 ? pixels : pixels.convertToFormat(QImage::Format_Grayscale8);
     const int w = grey.width();
     const int h = grey.height();
     qsizetype dark = 0;
@@ -324,8 +324,8 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
     }
 
     // Grey images (text prepared for reading) go in as they are, everything else as RGB.
-    const QImage pixels = image.format() == QImage::Format_Grayscale8 ? image
-                                                                      : image.convertToFormat(QImage::Format_RGB888);
+    const QImage pixels
+        = image.format() == QImage::Format_Grayscale8 ? image : image.convertToFormat(QImage::Format_RGB888);
     const Script script = decideScript(m_dataPath, pixels);
     tesseract::TessBaseAPI &api = engineForThisThread(m_dataPath, script);
     const double width = pixels.width();
@@ -361,8 +361,7 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
         fragments.append({script == Script::japanese
                 ? removingSpacesInJapanese(text)
                 : removingSpacesBetweenHanAndKana(script == Script::latin ? restoringCapitalI(text) : text),
-            box,
-            std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
+            box, std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
     } while (line->Next(level));
     return fragments;
 }

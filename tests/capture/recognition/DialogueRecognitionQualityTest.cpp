@@ -74,8 +74,8 @@ TEST(DialogueRecognitionQuality, TheScoreCountsEditsAndTheLinesTheyTouch)
     EXPECT_EQ(marker.lines, 2);
     EXPECT_EQ(marker.exactLines, 1);
     // Full-width and half-width forms are one character; a lost line counts in full.
-    const RecognitionScore japanese = scoreRecognition(
-        {QStringLiteral("待って！"), QStringLiteral("まだだ。")}, QStringLiteral("待って!"));
+    const RecognitionScore japanese
+        = scoreRecognition({QStringLiteral("待って！"), QStringLiteral("まだだ。")}, QStringLiteral("待って!"));
     EXPECT_EQ(japanese.errors, 5);
     EXPECT_EQ(japanese.exactLines, 1);
     EXPECT_EQ(scoreRecognition({QStringLiteral("그래.")}, QStringLiteral("그래.")).exactLineShare(), 1.0);

@@ -26,5 +26,6 @@ TEST(ScriptTextCleanup, JapaneseLosesTheSpacesAroundItsPunctuation)
     // Spaces between Latin words, and between Hangul words, stay.
     EXPECT_EQ(removingSpacesInJapanese(QStringLiteral("HP が OK です")), QStringLiteral("HPがOKです"));
     EXPECT_EQ(removingSpacesInJapanese(QStringLiteral("New Game を選ぶ")), QStringLiteral("New Gameを選ぶ"));
-    EXPECT_EQ(removingSpacesInJapanese(QStringLiteral("우리 마을을 구해 줘서")), QStringLiteral("우리 마을을 구해 줘서"));
+    EXPECT_EQ(
+        removingSpacesInJapanese(QStringLiteral("우리 마을을 구해 줘서")), QStringLiteral("우리 마을을 구해 줘서"));
 }
