@@ -54,6 +54,11 @@ public:
         calls.fetch_add(1);
         return m_recognizer.recognizeText(image);
     }
+    QString recognizeDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern) const override
+    {
+        calls.fetch_add(1);
+        return m_recognizer.recognizeDialogueText(box, pattern);
+    }
     mutable std::atomic<int> calls{0};
 
 private:

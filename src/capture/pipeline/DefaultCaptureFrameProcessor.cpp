@@ -1,6 +1,5 @@
 #include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 
-#include "capture/recognition/DialogueTextIsolation.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/text/TextNormalization.h"
 
@@ -191,7 +190,7 @@ QCoro::Task<std::optional<QString>> DefaultCaptureFrameProcessor::performOCRJob(
     // Named, not a temporary of the co_await expression: g++ 12 destroys a lambda or braced
     // temporary there twice.
     auto recognize = [recognizer = batch->recognizer, image = job.image, pattern = job.backgroundPattern] {
-        return collapseWhitespace(recognizer->recognizeText(isolatingDialogueText(image, pattern)));
+        return collapseWhitespace(recognizer->recognizeDialogueText(image, pattern));
     };
     QString text;
     try {

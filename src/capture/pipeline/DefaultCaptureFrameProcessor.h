@@ -43,7 +43,7 @@ private:
         qsizetype profileIndex = 0;
         QString areaID;
         QImage image;
-        // What the box's text is told from the box by before it is read.
+        // The box's colour, which the recogniser tells the text from the box by.
         DialogueBackgroundPattern backgroundPattern;
         // Set when the cache holds this very box: no recognition needed.
         std::optional<QString> rememberedText;

@@ -1,5 +1,6 @@
 #include "capture/recognition/TesseractTextRecognizer.h"
 
+#include "capture/recognition/DialogueTextIsolation.h"
 #include "capture/recognition/JapaneseSpacing.h"
 #include "capture/recognition/LatinText.h"
 
@@ -157,6 +158,13 @@ void TesseractTextRecognizer::prepareEngine() const
 QString TesseractTextRecognizer::recognizeText(const QImage &image) const
 {
     return readingOrderText(recognizeFragments(image));
+}
+
+QString TesseractTextRecognizer::recognizeDialogueText(
+    const QImage &box, const DialogueBackgroundPattern &pattern) const
+{
+    const QImage text = isolatingDialogueText(box, pattern);
+    return text.isNull() ? QString() : recognizeText(text);
 }
 
 namespace {

@@ -46,6 +46,10 @@ public:
     // Reading order over recognizeFragments(); an empty image gives the empty text.
     QString recognizeText(const QImage &image) const override;
 
+    // Keeps only the dialogue of the box (isolatingDialogueText) and reads that; a box
+    // without text gives the empty text without running the engine.
+    QString recognizeDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern) const override;
+
     // Tesseract's text lines with their boxes (normalised, origin bottom left) and
     // confidences; spaces between Han or kana characters are removed from each line.
     QVector<RecognizedTextFragment> recognizeFragments(const QImage &image) const;
