@@ -42,6 +42,16 @@ public:
         return text;
     }
 
+    // Records the box's colour, then reads as recognizeText does.
+    QString recognizeDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern) const override
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_patterns.append(pattern);
+        }
+        return recognizeText(box);
+    }
+
     void hold(const QString &text)
     {
         std::lock_guard lock(m_mutex);
@@ -87,6 +97,11 @@ public:
         std::lock_guard lock(m_mutex);
         return m_images;
     }
+    QVector<DialogueBackgroundPattern> patterns() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_patterns;
+    }
 
 private:
     Reader m_reader;
@@ -99,6 +114,7 @@ private:
     mutable QStringList m_started;
     mutable QStringList m_finished;
     mutable QVector<QImage> m_images;
+    mutable QVector<DialogueBackgroundPattern> m_patterns;
 };
 
 } // namespace veyra::test

@@ -1,7 +1,5 @@
 #include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 
-#include "capture/recognition/DialogueBoxEdges.h"
-#include "capture/recognition/DialogueSearchRegionDetector.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/text/TextNormalization.h"
 
@@ -90,8 +88,7 @@ QVector<DefaultCaptureFrameProcessor::OCRJob> DefaultCaptureFrameProcessor::make
                 continue;
             }
             auto rememberedText = CaptureFrameRecognitionCache::rememberedText(remembered, index, area.id, *boxImage);
-            jobs.append({index, area.id, std::move(*boxImage), area.backgroundPattern,
-                DialogueSearchRegionDetector::edgeBand(regionImage->size()), std::move(rememberedText)});
+            jobs.append({index, area.id, std::move(*boxImage), area.backgroundPattern, std::move(rememberedText)});
         } catch (...) {
             // The detector fails only by finding nothing; anything else (memory) counts the same.
             continue;
@@ -192,10 +189,9 @@ QCoro::Task<std::optional<QString>> DefaultCaptureFrameProcessor::performOCRJob(
     }
     // Named, not a temporary of the co_await expression: g++ 12 destroys a lambda or braced
     // temporary there twice.
-    auto recognize
-        = [recognizer = batch->recognizer, image = job.image, pattern = job.backgroundPattern, band = job.edgeBand] {
-              return collapseWhitespace(recognizer->recognizeText(clearingEdgeScenery(image, pattern, band)));
-          };
+    auto recognize = [recognizer = batch->recognizer, image = job.image, pattern = job.backgroundPattern] {
+        return collapseWhitespace(recognizer->recognizeDialogueText(image, pattern));
+    };
     QString text;
     try {
         text = co_await runOnWorker(*batch->pool, std::move(recognize));

@@ -43,9 +43,8 @@ private:
         qsizetype profileIndex = 0;
         QString areaID;
         QImage image;
-        // What the box's edges are cleaned with before its text is read.
+        // The box's colour, which the recogniser tells the text from the box by.
         DialogueBackgroundPattern backgroundPattern;
-        QSize edgeBand;
         // Set when the cache holds this very box: no recognition needed.
         std::optional<QString> rememberedText;
     };

@@ -209,14 +209,6 @@ QSize DialogueSearchRegionDetector::workingSize(QSize imageSize)
     return {static_cast<int>(w), static_cast<int>(h)};
 }
 
-QSize DialogueSearchRegionDetector::edgeBand(QSize imageSize)
-{
-    const QSize working = workingSize(imageSize);
-    const double sx = static_cast<double>(std::max(imageSize.width(), 1)) / working.width();
-    const double sy = static_cast<double>(std::max(imageSize.height(), 1)) / working.height();
-    return {static_cast<int>(std::ceil(3.0 * sx)) + 1, static_cast<int>(std::ceil(3.0 * sy)) + 1};
-}
-
 std::optional<QRectF> DialogueSearchRegionDetector::detect(
     const QImage &image, const DialogueBackgroundPattern &pattern) const
 {

@@ -17,11 +17,6 @@ public:
 
     // The size of the working image for an image of this size.
     static QSize workingSize(QSize imageSize);
-
-    // How far, in pixels of an image of this size, the rectangle of a detected box may
-    // reach past the patch of background colour it was found from: the padding of two
-    // working pixels plus one working pixel of sampling, scaled back, plus rounding.
-    static QSize edgeBand(QSize imageSize);
 };
 
 } // namespace veyra

@@ -37,17 +37,22 @@ bool isHanOrKana(char32_t scalar)
         || (scalar >= 0x20000 && scalar <= 0x3FFFF); // CJK extensions B and later
 }
 
-QString removingSpacesBetweenHanAndKana(const QString &text)
+namespace {
+
+// Drops each run of spaces whose neighbours `joins` accepts.
+template <typename Joins>
+QString removingSpaces(const QString &text, Joins joins)
 {
     QString result;
     result.reserve(text.size());
-    bool previousIsHanOrKana = false;
+    // The scalars either side of a run of spaces; 0 at the start or end of the text.
+    char32_t previous = 0;
     qsizetype index = 0;
     while (index < text.size()) {
         qsizetype length = 0;
         const char32_t scalar = scalarAt(text, index, &length);
         if (!isRemovableSpace(scalar)) {
-            previousIsHanOrKana = isHanOrKana(scalar);
+            previous = scalar;
             result += QStringView(text).mid(index, length);
             index += length;
             continue;
@@ -56,17 +61,32 @@ QString removingSpacesBetweenHanAndKana(const QString &text)
         while (end < text.size() && isRemovableSpace(text.at(end).unicode())) {
             ++end;
         }
-        bool nextIsHanOrKana = false;
+        char32_t next = 0;
         if (end < text.size()) {
             qsizetype nextLength = 0;
-            nextIsHanOrKana = isHanOrKana(scalarAt(text, end, &nextLength));
+            next = scalarAt(text, end, &nextLength);
         }
-        if (!(previousIsHanOrKana && nextIsHanOrKana)) {
+        if (!joins(previous, next)) {
             result += QStringView(text).mid(index, end - index);
         }
         index = end;
     }
     return result;
+}
+
+} // namespace
+
+QString removingSpacesBetweenHanAndKana(const QString &text)
+{
+    return removingSpaces(
+        text, [](char32_t before, char32_t after) { return isHanOrKana(before) && isHanOrKana(after); });
+}
+
+QString removingSpacesInJapanese(const QString &text)
+{
+    return removingSpaces(text, [](char32_t before, char32_t after) {
+        return before != 0 && after != 0 && (isHanOrKana(before) || isHanOrKana(after));
+    });
 }
 
 } // namespace veyra

@@ -14,4 +14,10 @@ bool isHanOrKana(char32_t scalar);
 // Spaces elsewhere (between Hangul words, beside Latin letters or digits) stay.
 QString removingSpacesBetweenHanAndKana(const QString &text);
 
+// For a line read as Japanese: removes every run of spaces beside a Han or kana
+// character, whatever stands on its other side (the engine sets "!", "?" and Latin words
+// apart as in English; Japanese writes them without spaces). Spaces between Latin words
+// stay.
+QString removingSpacesInJapanese(const QString &text);
+
 } // namespace veyra

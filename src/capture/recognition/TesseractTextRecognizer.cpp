@@ -1,6 +1,8 @@
 #include "capture/recognition/TesseractTextRecognizer.h"
 
+#include "capture/recognition/DialogueTextIsolation.h"
 #include "capture/recognition/JapaneseSpacing.h"
+#include "capture/recognition/LatinText.h"
 
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -12,6 +14,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace veyra {
 
@@ -57,12 +60,30 @@ void keepOpenMPOnThisThread()
     }
 }
 
-// The calling thread's engine for `dataPath`, loaded on first use. A failed load is not
-// kept, so the next call tries again; engines already loaded stay as they are.
-tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath)
+// The scripts of the dialogue Veyra reads, each with its own model.
+enum class Script { latin, japanese, korean };
+
+const char *modelOf(Script script)
 {
-    thread_local std::map<QString, std::unique_ptr<tesseract::TessBaseAPI>> engines;
-    if (const auto found = engines.find(dataPath); found != engines.end()) {
+    switch (script) {
+    case Script::latin:
+        return "eng";
+    case Script::japanese:
+        return "jpn";
+    case Script::korean:
+        return "kor";
+    }
+    return "eng";
+}
+
+// The calling thread's engine for `dataPath` and one script, loaded on first use. A
+// failed load is not kept, so the next call tries again; engines already loaded stay as
+// they are.
+tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath, Script script)
+{
+    thread_local std::map<std::pair<QString, Script>, std::unique_ptr<tesseract::TessBaseAPI>> engines;
+    const auto key = std::make_pair(dataPath, script);
+    if (const auto found = engines.find(key); found != engines.end()) {
         return *found->second;
     }
     if (engines.empty()) {
@@ -70,19 +91,20 @@ tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath)
     }
     auto api = std::make_unique<tesseract::TessBaseAPI>();
     const QByteArray path = dataPath.toLocal8Bit();
-    const QByteArray languages = TesseractTextRecognizer::languages().toLatin1();
-    if (api->Init(path.constData(), languages.constData(), tesseract::OEM_LSTM_ONLY) != 0) {
+    if (api->Init(path.constData(), modelOf(script), tesseract::OEM_LSTM_ONLY) != 0) {
         throw TextRecognitionError(TextRecognitionError::Kind::engineUnavailable);
     }
     // A dialogue box is one block of text lines.
     api->SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
-    // With "eng" first the engine takes English word spacing and would otherwise put
-    // spaces between CJK characters.
+    // Keep the spaces the model reads (Korean word spacing); Japanese spaces are removed
+    // afterwards.
     api->SetVariable("preserve_interword_spaces", "1");
+    // A vertical bar is never dialogue; the engine reads the capital I as one.
+    api->SetVariable("tessedit_char_blacklist", "|");
     // No diagnostics on stderr for every image.
     api->SetVariable("debug_file", "/dev/null");
     loadedEngines.fetch_add(1, std::memory_order_relaxed);
-    return *engines.emplace(dataPath, std::move(api)).first->second;
+    return *engines.emplace(key, std::move(api)).first->second;
 }
 
 // Forgets the image and the results when a recognition ends, however it ends.
@@ -112,9 +134,9 @@ QString TesseractTextRecognizer::defaultDataPath()
     return QStringLiteral("/usr/share/tesseract-ocr/5/tessdata");
 }
 
-QString TesseractTextRecognizer::languages()
+QStringList TesseractTextRecognizer::models()
 {
-    return QStringLiteral("eng+jpn+kor");
+    return {QStringLiteral("eng"), QStringLiteral("jpn"), QStringLiteral("kor")};
 }
 
 TesseractTextRecognizer::TesseractTextRecognizer(QString dataPath)
@@ -128,13 +150,176 @@ int TesseractTextRecognizer::loadedEngineCount()
 
 void TesseractTextRecognizer::prepareEngine() const
 {
-    engineForThisThread(m_dataPath);
+    for (Script script : {Script::latin, Script::japanese, Script::korean}) {
+        engineForThisThread(m_dataPath, script);
+    }
 }
 
 QString TesseractTextRecognizer::recognizeText(const QImage &image) const
 {
     return readingOrderText(recognizeFragments(image));
 }
+
+QString TesseractTextRecognizer::recognizeDialogueText(
+    const QImage &box, const DialogueBackgroundPattern &pattern) const
+{
+    const QImage text = isolatingDialogueText(box, pattern);
+    return text.isNull() ? QString() : recognizeText(text);
+}
+
+namespace {
+
+// Sets the image on the engine, with the resolution it would assume anyway (screen
+// pixels carry none).
+void setImage(tesseract::TessBaseAPI &api, const QImage &pixels)
+{
+    api.SetImage(pixels.constBits(), pixels.width(), pixels.height(), pixels.depth() / 8,
+        static_cast<int>(pixels.bytesPerLine()));
+    api.SetSourceResolution(70);
+}
+
+// Where to look for the script: the start of the first line of text, at most about ten
+// characters of it. The text is taken to be the minority of dark or light pixels.
+QRect scriptSample(const QImage &pixels)
+{
+    const QImage grey
+        = pixels.format() == QImage::Format_Grayscale8 ? pixels : pixels.convertToFormat(QImage::Format_Grayscale8);
+    const int w = grey.width();
+    const int h = grey.height();
+    qsizetype dark = 0;
+    for (int y = 0; y < h; ++y) {
+        const uchar *row = grey.constScanLine(y);
+        for (int x = 0; x < w; ++x) {
+            dark += row[x] < 128 ? 1 : 0;
+        }
+    }
+    const bool inkIsDark = dark * 2 < static_cast<qsizetype>(w) * h;
+    const auto isInk = [inkIsDark](uchar value) { return inkIsDark ? value < 128 : value >= 128; };
+    // The runs of rows with ink, and where their ink starts.
+    struct Band
+    {
+        int top = 0;
+        int bottom = 0;
+        int left = 0;
+    };
+    std::vector<Band> bands;
+    for (int y = 0; y < h; ++y) {
+        const uchar *row = grey.constScanLine(y);
+        int first = -1;
+        for (int x = 0; x < w && first < 0; ++x) {
+            if (isInk(row[x])) {
+                first = x;
+            }
+        }
+        if (first < 0) {
+            continue;
+        }
+        if (bands.empty() || bands.back().bottom != y - 1) {
+            bands.push_back({y, y, first});
+        } else {
+            bands.back().bottom = y;
+            bands.back().left = std::min(bands.back().left, first);
+        }
+    }
+    int tallest = 0;
+    for (const Band &candidate : bands) {
+        tallest = std::max(tallest, candidate.bottom - candidate.top + 1);
+    }
+    // The first line of full height: a stray mark above it says nothing of the script.
+    const auto line = std::find_if(bands.begin(), bands.end(),
+        [tallest](const Band &candidate) { return (candidate.bottom - candidate.top + 1) * 5 >= tallest * 3; });
+    if (line == bands.end()) {
+        return QRect(0, 0, w, h);
+    }
+    const int top = line->top;
+    const int left = line->left;
+    const int band = line->bottom - line->top + 1;
+    if (band < 6) {
+        return QRect(0, 0, w, h);
+    }
+    const int pad = band / 4;
+    return QRect(0, 0, w, h)
+        .intersected(QRect(left - pad, top - pad, std::max(10 * band, 1) + 2 * pad, band + 2 * pad));
+}
+
+struct SampleReading
+{
+    QString text;
+    float confidence = 0.0F;
+};
+
+SampleReading readSample(tesseract::TessBaseAPI &api, const QImage &pixels, const QRect &sample)
+{
+    ClearOnExit clear(api);
+    setImage(api, pixels);
+    api.SetRectangle(sample.x(), sample.y(), sample.width(), sample.height());
+    api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+    const int failed = api.Recognize(nullptr);
+    api.SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
+    if (failed != 0) {
+        throw TextRecognitionError(TextRecognitionError::Kind::recognitionFailed);
+    }
+    const std::unique_ptr<char[]> utf8(api.GetUTF8Text());
+    return {utf8 ? QString::fromUtf8(utf8.get()) : QString(), api.MeanTextConf() / 100.0F};
+}
+
+bool isHangul(char32_t scalar)
+{
+    return (scalar >= 0xAC00 && scalar <= 0xD7A3) || (scalar >= 0x1100 && scalar <= 0x11FF)
+        || (scalar >= 0x3130 && scalar <= 0x318F);
+}
+
+// The share of the text's letters (punctuation, digits and spaces aside) that pass.
+template <typename Predicate>
+double shareOf(const QString &text, Predicate passes)
+{
+    int letters = 0;
+    int passing = 0;
+    for (char32_t scalar : text.toUcs4()) {
+        if (!QChar::isLetter(scalar)) {
+            continue;
+        }
+        ++letters;
+        passing += passes(scalar) ? 1 : 0;
+    }
+    return letters == 0 ? 0.0 : static_cast<double>(passing) / letters;
+}
+
+// Reads the start of the first line with each script's model, and takes the script whose
+// model reads it with the highest confidence, as long as that model finds its own
+// letters there (each model also knows Latin letters, and reads any text as something).
+// A clear Korean or Japanese reading ends the search early. Reading all three scripts
+// with one combined model instead makes Latin letters of Hangul words ("SAS") and Latin
+// punctuation of Japanese.
+Script decideScript(const QString &dataPath, const QImage &pixels)
+{
+    // Below this, another model may still read the sample better.
+    constexpr float clearConfidence = 0.8F;
+    const QRect sample = scriptSample(pixels);
+    const SampleReading korean = readSample(engineForThisThread(dataPath, Script::korean), pixels, sample);
+    const bool hangul = shareOf(korean.text, isHangul) >= 0.5;
+    if (hangul && korean.confidence >= clearConfidence) {
+        return Script::korean;
+    }
+    const SampleReading japanese = readSample(engineForThisThread(dataPath, Script::japanese), pixels, sample);
+    const bool kana = shareOf(japanese.text, isHanOrKana) >= 0.5;
+    if (kana && japanese.confidence >= clearConfidence && japanese.confidence > korean.confidence) {
+        return Script::japanese;
+    }
+    const SampleReading latin = readSample(engineForThisThread(dataPath, Script::latin), pixels, sample);
+    Script best = Script::latin;
+    float bestConfidence = latin.confidence;
+    if (kana && japanese.confidence > bestConfidence) {
+        best = Script::japanese;
+        bestConfidence = japanese.confidence;
+    }
+    if (hangul && korean.confidence > bestConfidence) {
+        best = Script::korean;
+    }
+    return best;
+}
+
+} // namespace
 
 QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(const QImage &image) const
 {
@@ -145,19 +330,19 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
     if (image.width() > largestSide || image.height() > largestSide) {
         throw TextRecognitionError(TextRecognitionError::Kind::imageTooLarge);
     }
-    tesseract::TessBaseAPI &api = engineForThisThread(m_dataPath);
 
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    const double width = rgb.width();
-    const double height = rgb.height();
+    // Grey images (text prepared for reading) go in as they are, everything else as RGB.
+    const QImage pixels
+        = image.format() == QImage::Format_Grayscale8 ? image : image.convertToFormat(QImage::Format_RGB888);
+    const Script script = decideScript(m_dataPath, pixels);
+    tesseract::TessBaseAPI &api = engineForThisThread(m_dataPath, script);
+    const double width = pixels.width();
+    const double height = pixels.height();
     ClearOnExit clear(api);
-    api.SetImage(rgb.constBits(), rgb.width(), rgb.height(), 3, static_cast<int>(rgb.bytesPerLine()));
-    // Screen pixels carry no resolution; this is the value the engine assumes anyway.
-    api.SetSourceResolution(70);
+    setImage(api, pixels);
     if (api.Recognize(nullptr) != 0) {
         throw TextRecognitionError(TextRecognitionError::Kind::recognitionFailed);
     }
-
     std::unique_ptr<tesseract::ResultIterator> line(api.GetIterator());
     if (!line) {
         return fragments;
@@ -180,8 +365,11 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
         }
         // Tesseract's boxes have their origin at the top left, y downwards.
         const QRectF box(left / width, (height - bottom) / height, (right - left) / width, (bottom - top) / height);
-        fragments.append({removingSpacesBetweenHanAndKana(QString::fromUtf8(utf8.get())), box,
-            std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
+        const QString text = QString::fromUtf8(utf8.get());
+        fragments.append({script == Script::japanese
+                ? removingSpacesInJapanese(text)
+                : removingSpacesBetweenHanAndKana(script == Script::latin ? restoringCapitalI(text) : text),
+            box, std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
     } while (line->Next(level));
     return fragments;
 }

@@ -4,6 +4,8 @@
 #include "capture/recognition/TextRecognizing.h"
 #include "foundation/errors/Error.h"
 
+#include <QStringList>
+
 namespace veyra {
 
 // Text recognition could not run. Reaches the log only.
@@ -26,31 +28,36 @@ private:
     Kind m_kind;
 };
 
-// Reads English, Japanese and Korean text with Tesseract's LSTM engine. Each thread that
-// calls it gets its own engine, loaded with the three languages on the thread's first
-// call and reused afterwards (the worker pool's threads never expire), so calls on
-// different threads run in parallel without sharing state.
+// Reads English, Japanese and Korean text with Tesseract's LSTM engine. The script is
+// decided first, on the start of the first line, and the text is then read with that
+// script's own model. Each thread that calls it gets its own engines, one per model,
+// loaded on first use and reused afterwards (the worker pool's threads never expire), so
+// calls on different threads run in parallel without sharing state.
 class TesseractTextRecognizer : public TextRecognizing
 {
 public:
     // Debian's tesseract-ocr language data.
     static QString defaultDataPath();
-    // English first, then Japanese and Korean.
-    static QString languages();
+    // The models of the three scripts: English, Japanese, Korean.
+    static QStringList models();
 
     explicit TesseractTextRecognizer(QString dataPath = defaultDataPath());
 
     // Reading order over recognizeFragments(); an empty image gives the empty text.
     QString recognizeText(const QImage &image) const override;
 
+    // Keeps only the dialogue of the box (isolatingDialogueText) and reads that; a box
+    // without text gives the empty text without running the engine.
+    QString recognizeDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern) const override;
+
     // Tesseract's text lines with their boxes (normalised, origin bottom left) and
     // confidences; spaces between Han or kana characters are removed from each line.
     QVector<RecognizedTextFragment> recognizeFragments(const QImage &image) const;
 
-    // Loads the calling thread's engine now instead of on its first recognition.
+    // Loads the calling thread's engines now instead of on its first recognitions.
     void prepareEngine() const;
 
-    // How many engines the process has loaded so far (one per thread and data path).
+    // How many engines the process has loaded so far (one per thread, data path and model).
     static int loadedEngineCount();
 
 private:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/areas/CaptureArea.h"
+
 #include <QImage>
 #include <QString>
 
@@ -14,6 +16,15 @@ class TextRecognizing
 public:
     virtual ~TextRecognizing() = default;
     virtual QString recognizeText(const QImage &image) const = 0;
+
+    // Reads a dialogue box whose background colour the capture area knows. A recogniser
+    // that tells the text from the box by that colour overrides this; by default the
+    // colour is not used.
+    virtual QString recognizeDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern) const
+    {
+        static_cast<void>(pattern);
+        return recognizeText(box);
+    }
 };
 
 } // namespace veyra

@@ -1,0 +1,556 @@
+#include "capture/recognition/DialogueTextIsolation.h"
+
+#include "capture/recognition/OpaquePixels.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <tuple>
+#include <vector>
+
+namespace veyra {
+
+namespace {
+
+// The height of a line of text (ascenders to descenders) in the image handed to the
+// recogniser.
+constexpr double lineHeight = 40.0;
+// How far the pixels of a box of one solid colour may stray from it (antialiasing),
+// short of scenery that comes near its colour.
+constexpr double solidTolerance = 28.0;
+// White around the text, in pixels of that image.
+constexpr int margin = 12;
+
+struct Color
+{
+    double red = 0;
+    double green = 0;
+    double blue = 0;
+};
+
+double distance(QRgb pixel, const Color &color)
+{
+    const double dr = qRed(pixel) - color.red;
+    const double dg = qGreen(pixel) - color.green;
+    const double db = qBlue(pixel) - color.blue;
+    return std::sqrt(dr * dr + dg * dg + db * db);
+}
+
+// The mean colour of the pixels that fall into the fullest bin of `bits` bits a channel,
+// over the pixels `counts` accepts; nothing when it accepts none.
+template <typename Accept>
+std::optional<Color> dominantColor(const std::vector<QRgb> &pixels, int bits, Accept counts)
+{
+    const int shift = 8 - bits;
+    const auto binOf = [shift, bits](QRgb pixel) {
+        return ((qRed(pixel) >> shift) << (2 * bits)) | ((qGreen(pixel) >> shift) << bits) | (qBlue(pixel) >> shift);
+    };
+    std::vector<std::uint32_t> histogram(std::size_t{1} << (3 * bits), 0);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        if (counts(i)) {
+            ++histogram[static_cast<std::size_t>(binOf(pixels[i]))];
+        }
+    }
+    const auto fullest = std::max_element(histogram.begin(), histogram.end());
+    if (*fullest == 0) {
+        return std::nullopt;
+    }
+    const int bin = static_cast<int>(fullest - histogram.begin());
+    Color sum;
+    double count = 0;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        if (counts(i) && binOf(pixels[i]) == bin) {
+            sum.red += qRed(pixels[i]);
+            sum.green += qGreen(pixels[i]);
+            sum.blue += qBlue(pixels[i]);
+            ++count;
+        }
+    }
+    return Color{sum.red / count, sum.green / count, sum.blue / count};
+}
+
+// The longest run of indices whose value reaches `threshold`, as [first, last]; {0, -1}
+// when there is none.
+std::pair<int, int> longestRun(const std::vector<double> &values, double threshold)
+{
+    std::pair<int, int> best{0, -1};
+    int start = -1;
+    for (int i = 0; i <= static_cast<int>(values.size()); ++i) {
+        const bool inside = i < static_cast<int>(values.size()) && values[static_cast<std::size_t>(i)] >= threshold;
+        if (inside && start < 0) {
+            start = i;
+        } else if (!inside && start >= 0) {
+            if (i - 1 - start > best.second - best.first) {
+                best = {start, i - 1};
+            }
+            start = -1;
+        }
+    }
+    return best;
+}
+
+// The box within an image: what is reachable from the image's edge without crossing
+// the box's colour lies outside it; the body is the run of rows that the rest spans
+// nearly in full, and the run of columns it spans nearly in full over those rows.
+struct BoxArea
+{
+    std::vector<std::uint8_t> outside;
+    int left = 0;
+    int top = 0;
+    int right = -1; // inclusive
+    int bottom = -1; // inclusive
+
+    double size() const
+    {
+        return right < left || bottom < top ? 0.0 : double(right - left + 1) * double(bottom - top + 1);
+    }
+};
+
+BoxArea boxArea(const std::vector<std::uint8_t> &boxColored, int w, int h)
+{
+    const auto at = [w](int x, int y) { return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + x; };
+    BoxArea area;
+    area.outside.assign(boxColored.size(), 0);
+    std::vector<std::uint8_t> &outside = area.outside;
+    std::vector<std::size_t> queue;
+    const auto reach = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= w || y >= h) {
+            return;
+        }
+        const std::size_t i = at(x, y);
+        if (outside[i] != 0 || boxColored[i] != 0) {
+            return;
+        }
+        outside[i] = 1;
+        queue.push_back(i);
+    };
+    for (int x = 0; x < w; ++x) {
+        reach(x, 0);
+        reach(x, h - 1);
+    }
+    for (int y = 0; y < h; ++y) {
+        reach(0, y);
+        reach(w - 1, y);
+    }
+    for (std::size_t next = 0; next < queue.size(); ++next) {
+        const int x = static_cast<int>(queue[next] % static_cast<std::size_t>(w));
+        const int y = static_cast<int>(queue[next] / static_cast<std::size_t>(w));
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                reach(x + dx, y + dy);
+            }
+        }
+    }
+
+    std::vector<double> rowCover(static_cast<std::size_t>(h), 0.0);
+    for (int y = 0; y < h; ++y) {
+        int inside = 0;
+        for (int x = 0; x < w; ++x) {
+            inside += outside[at(x, y)] == 0 ? 1 : 0;
+        }
+        rowCover[static_cast<std::size_t>(y)] = inside;
+    }
+    std::tie(area.top, area.bottom) = longestRun(rowCover, 0.6 * *std::max_element(rowCover.begin(), rowCover.end()));
+    if (area.bottom < area.top) {
+        return area;
+    }
+    std::vector<double> columnCover(static_cast<std::size_t>(w), 0.0);
+    for (int y = area.top; y <= area.bottom; ++y) {
+        for (int x = 0; x < w; ++x) {
+            columnCover[static_cast<std::size_t>(x)] += outside[at(x, y)] == 0 ? 1 : 0;
+        }
+    }
+    std::tie(area.left, area.right)
+        = longestRun(columnCover, 0.6 * *std::max_element(columnCover.begin(), columnCover.end()));
+    return area;
+}
+
+struct Component
+{
+    int left = 0;
+    int top = 0;
+    int right = 0; // inclusive
+    int bottom = 0; // inclusive
+    int pixels = 0;
+    // The largest distance of one of its pixels from its outline: half its thickest stroke.
+    int depth = 0;
+    bool kept = true;
+
+    int width() const { return right - left + 1; }
+    int height() const { return bottom - top + 1; }
+};
+
+double median(std::vector<double> values)
+{
+    if (values.empty()) {
+        return 0.0;
+    }
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+} // namespace
+
+QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern)
+{
+    if (box.isNull() || box.width() < 1 || box.height() < 1) {
+        return {};
+    }
+    const int w = box.width();
+    const int h = box.height();
+    const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    const auto at = [w](int x, int y) { return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + x; };
+
+    std::vector<QRgb> pixels(count);
+    const OpaquePixels opaque(box);
+    for (int y = 0; y < h; ++y) {
+        const QRgb *row = opaque.row(y);
+        for (int x = 0; x < w; ++x) {
+            pixels[at(x, y)] = opaque.rgbAt(row, x, y);
+        }
+    }
+
+    // The box's colour as it is in this image: the pattern is only the centre of the
+    // eyedropper's colour bin.
+    const Color patternColor{
+        static_cast<double>(pattern.red), static_cast<double>(pattern.green), static_cast<double>(pattern.blue)};
+    const auto nearPattern = [&](std::size_t i) { return distance(pixels[i], patternColor) <= 64.0; };
+    // The eyedropper took the box's colour at one spot, so the box has it within that
+    // colour bin (32 levels a channel); the scene may fill more of the image within the
+    // detector's wider distance.
+    const auto inPatternBin = [&](std::size_t i) {
+        return std::abs(qRed(pixels[i]) - patternColor.red) <= 20
+            && std::abs(qGreen(pixels[i]) - patternColor.green) <= 20
+            && std::abs(qBlue(pixels[i]) - patternColor.blue) <= 20;
+    };
+    std::optional<Color> boxColor = dominantColor(pixels, 5, inPatternBin);
+    if (!boxColor) {
+        boxColor = dominantColor(pixels, 5, nearPattern);
+    }
+    if (!boxColor) {
+        return {};
+    }
+    std::vector<double> distances(count);
+    std::vector<std::uint8_t> boxColored(count, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        distances[i] = distance(pixels[i], *boxColor);
+        // The detector's own rule, widened a little around the measured colour: a
+        // translucent box lets the scene through, and stays within it.
+        boxColored[i] = nearPattern(i) || distances[i] <= 40.0 ? 1 : 0;
+    }
+
+    // A box of one solid colour is told from the scene most surely by that colour alone;
+    // a translucent box lets the scene through, and is only within the detector's wider
+    // rule. The strict reading stands unless it finds much less of a box than the wide one.
+    std::vector<std::uint8_t> solid(count, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        solid[i] = distances[i] <= solidTolerance ? 1 : 0;
+    }
+    BoxArea area = boxArea(solid, w, h);
+    const BoxArea wide = boxArea(boxColored, w, h);
+    if (area.size() < 0.85 * wide.size()) {
+        area = wide;
+    }
+    if (area.size() == 0) {
+        return {};
+    }
+    const int left = area.left;
+    const int top = area.top;
+    const int right = area.right;
+    const int bottom = area.bottom;
+    const std::vector<std::uint8_t> &outside = area.outside;
+    std::vector<std::size_t> queue;
+    const auto inBody
+        = [&](int x, int y) { return x >= left && x <= right && y >= top && y <= bottom && outside[at(x, y)] == 0; };
+
+    // The text's colour: the commonest colour among what differs strongly from the box.
+    constexpr double strong = 96.0;
+    const std::optional<Color> textColor = dominantColor(pixels, 4, [&](std::size_t i) {
+        const int x = static_cast<int>(i % static_cast<std::size_t>(w));
+        const int y = static_cast<int>(i / static_cast<std::size_t>(w));
+        return distances[i] >= strong && inBody(x, y);
+    });
+    if (!textColor) {
+        return {};
+    }
+    const double contrast = std::max(std::hypot(textColor->red - boxColor->red, textColor->green - boxColor->green,
+                                         textColor->blue - boxColor->blue),
+        strong);
+
+    // Text pixels, and their connected marks.
+    std::vector<std::uint8_t> ink(count, 0);
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            const std::size_t i = at(x, y);
+            ink[i] = inBody(x, y) && distances[i] >= 0.5 * contrast ? 1 : 0;
+        }
+    }
+    // Chamfer distance of every ink pixel to the nearest non-ink pixel (3 per step).
+    std::vector<int> depth(count, 0);
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            const std::size_t i = at(x, y);
+            if (ink[i] == 0) {
+                continue;
+            }
+            int d = 1 << 20;
+            d = std::min(d, x > left ? depth[i - 1] + 3 : 3);
+            d = std::min(d, y > top ? depth[i - static_cast<std::size_t>(w)] + 3 : 3);
+            depth[i] = d;
+        }
+    }
+    for (int y = bottom; y >= top; --y) {
+        for (int x = right; x >= left; --x) {
+            const std::size_t i = at(x, y);
+            if (ink[i] == 0) {
+                continue;
+            }
+            int d = depth[i];
+            d = std::min(d, x < right ? depth[i + 1] + 3 : 3);
+            d = std::min(d, y < bottom ? depth[i + static_cast<std::size_t>(w)] + 3 : 3);
+            depth[i] = d;
+        }
+    }
+
+    std::vector<int> label(count, -1);
+    std::vector<Component> components;
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            if (ink[at(x, y)] == 0 || label[at(x, y)] >= 0) {
+                continue;
+            }
+            const int id = static_cast<int>(components.size());
+            Component component{x, y, x, y, 0, 0, true};
+            queue.clear();
+            queue.push_back(at(x, y));
+            label[at(x, y)] = id;
+            for (std::size_t next = 0; next < queue.size(); ++next) {
+                const int cx = static_cast<int>(queue[next] % static_cast<std::size_t>(w));
+                const int cy = static_cast<int>(queue[next] / static_cast<std::size_t>(w));
+                component.left = std::min(component.left, cx);
+                component.right = std::max(component.right, cx);
+                component.top = std::min(component.top, cy);
+                component.bottom = std::max(component.bottom, cy);
+                component.depth = std::max(component.depth, depth[queue[next]]);
+                ++component.pixels;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = cx + dx;
+                        const int ny = cy + dy;
+                        if (nx < left || ny < top || nx > right || ny > bottom) {
+                            continue;
+                        }
+                        const std::size_t ni = at(nx, ny);
+                        if (ink[ni] != 0 && label[ni] < 0) {
+                            label[ni] = id;
+                            queue.push_back(ni);
+                        }
+                    }
+                }
+            }
+            components.push_back(component);
+        }
+    }
+
+    // Marks on the body's edge belong to the frame of the box, not to its text; marks
+    // wider than half the box or nearly as tall are border lines.
+    const int bodyWidth = right - left + 1;
+    const int bodyHeight = bottom - top + 1;
+    for (Component &component : components) {
+        if (component.left <= left || component.right >= right || component.top <= top || component.bottom >= bottom
+            || component.width() > bodyWidth / 2 || component.height() > bodyHeight * 4 / 5) {
+            component.kept = false;
+        }
+    }
+
+    // Lines: the runs of rows that kept marks cover.
+    std::vector<int> rowMarks(static_cast<std::size_t>(h), 0);
+    for (const Component &component : components) {
+        if (component.kept) {
+            for (int y = component.top; y <= component.bottom; ++y) {
+                ++rowMarks[static_cast<std::size_t>(y)];
+            }
+        }
+    }
+    struct Band
+    {
+        int top = 0;
+        int bottom = 0;
+        std::vector<int> members;
+        int height() const { return bottom - top + 1; }
+    };
+    std::vector<Band> bands;
+    for (int y = top; y <= bottom; ++y) {
+        if (rowMarks[static_cast<std::size_t>(y)] == 0) {
+            continue;
+        }
+        if (bands.empty() || bands.back().bottom != y - 1) {
+            bands.push_back({y, y, {}});
+        } else {
+            bands.back().bottom = y;
+        }
+    }
+    if (bands.empty()) {
+        return {};
+    }
+    for (int id = 0; id < static_cast<int>(components.size()); ++id) {
+        const Component &component = components[static_cast<std::size_t>(id)];
+        if (!component.kept) {
+            continue;
+        }
+        for (Band &band : bands) {
+            if (component.top >= band.top && component.bottom <= band.bottom) {
+                band.members.push_back(id);
+                break;
+            }
+        }
+    }
+    std::vector<double> textBandHeights;
+    std::vector<double> strokeDepths;
+    for (Band &band : bands) {
+        std::sort(band.members.begin(), band.members.end(),
+            [&](int a, int b) { return components[std::size_t(a)].left < components[std::size_t(b)].left; });
+        const int extent = components[std::size_t(band.members.back())].right
+            - components[std::size_t(band.members.front())].left + 1;
+        if (extent >= 3 * band.height()) {
+            textBandHeights.push_back(band.height());
+            for (int id : band.members) {
+                strokeDepths.push_back(components[std::size_t(id)].depth);
+            }
+        }
+    }
+    double textHeight = median(textBandHeights);
+    if (textHeight <= 0) {
+        for (const Band &band : bands) {
+            textHeight = std::max(textHeight, static_cast<double>(band.height()));
+        }
+    }
+    const double strokeDepth = std::max(median(strokeDepths), 3.0);
+
+    // The continue marker: a small mark alone on its line, or standing apart at the end
+    // of a line, or a solid blob (far thicker than the strokes of the text) there.
+    for (const Band &band : bands) {
+        // Groups of marks no further apart than a line's height: words, or runs of CJK.
+        std::vector<std::vector<int>> groups;
+        int groupRight = 0;
+        for (int id : band.members) {
+            const Component &component = components[std::size_t(id)];
+            if (groups.empty() || component.left - groupRight > textHeight) {
+                groups.push_back({id});
+            } else {
+                groups.back().push_back(id);
+            }
+            groupRight = groups.back().size() == 1 ? component.right : std::max(groupRight, component.right);
+        }
+        const std::vector<int> &last = groups.back();
+        int lastLeft = w;
+        int lastRight = 0;
+        int lastTop = h;
+        int lastBottom = 0;
+        int lastDepth = 0;
+        for (int id : last) {
+            const Component &component = components[std::size_t(id)];
+            lastLeft = std::min(lastLeft, component.left);
+            lastRight = std::max(lastRight, component.right);
+            lastTop = std::min(lastTop, component.top);
+            lastBottom = std::max(lastBottom, component.bottom);
+            lastDepth = std::max(lastDepth, component.depth);
+        }
+        const int lastWidth = lastRight - lastLeft + 1;
+        const int lastHeight = lastBottom - lastTop + 1;
+        const bool small = lastWidth <= 1.5 * textHeight && lastHeight <= 1.1 * textHeight;
+        const bool alone = groups.size() == 1
+            ? bands.size() > 1 && band.height() < 0.8 * textHeight && lastWidth <= 1.5 * textHeight
+            : true;
+        const bool solid = last.size() <= 2 && lastDepth > 2.2 * strokeDepth;
+        if (small && (alone || solid)) {
+            for (int id : last) {
+                components[std::size_t(id)].kept = false;
+            }
+        }
+    }
+
+    // What remains, as dark text on white: the marks with a fringe of two pixels for
+    // their antialiasing, shaded by how far they differ from the box's colour.
+    int inkLeft = w;
+    int inkTop = h;
+    int inkRight = -1;
+    int inkBottom = -1;
+    for (const Component &component : components) {
+        if (component.kept) {
+            inkLeft = std::min(inkLeft, component.left);
+            inkTop = std::min(inkTop, component.top);
+            inkRight = std::max(inkRight, component.right);
+            inkBottom = std::max(inkBottom, component.bottom);
+        }
+    }
+    if (inkRight < inkLeft) {
+        return {};
+    }
+    constexpr int fringe = 2;
+    const int outLeft = std::max(inkLeft - fringe, 0);
+    const int outTop = std::max(inkTop - fringe, 0);
+    const int outRight = std::min(inkRight + fringe, w - 1);
+    const int outBottom = std::min(inkBottom + fringe, h - 1);
+    const int outWidth = outRight - outLeft + 1;
+    const int outHeight = outBottom - outTop + 1;
+    // The kept marks grown by the fringe: first along rows, then along columns.
+    std::vector<std::uint8_t> grown(count, 0);
+    for (int y = outTop; y <= outBottom; ++y) {
+        int lastKept = -fringe - 1;
+        for (int x = std::max(outLeft - fringe, 0); x <= std::min(outRight + fringe, w - 1); ++x) {
+            const int id = label[at(x, y)];
+            if (id >= 0 && components[std::size_t(id)].kept) {
+                for (int back = std::max(lastKept + 1, x - fringe); back <= x; ++back) {
+                    grown[at(back, y)] = 1;
+                }
+                lastKept = x;
+            } else if (x - lastKept <= fringe) {
+                grown[at(x, y)] = 1;
+            }
+        }
+    }
+    std::vector<std::uint8_t> near(count, 0);
+    for (int y = outTop; y <= outBottom; ++y) {
+        for (int x = outLeft; x <= outRight; ++x) {
+            for (int dy = -fringe; dy <= fringe; ++dy) {
+                const int ny = y + dy;
+                if (ny >= 0 && ny < h && grown[at(x, ny)] != 0) {
+                    near[at(x, y)] = 1;
+                    break;
+                }
+            }
+        }
+    }
+    QImage text(outWidth, outHeight, QImage::Format_Grayscale8);
+    text.fill(255);
+    const double low = 0.15 * contrast;
+    const double high = 0.6 * contrast;
+    for (int y = outTop; y <= outBottom; ++y) {
+        uchar *line = text.scanLine(y - outTop);
+        for (int x = outLeft; x <= outRight; ++x) {
+            if (near[at(x, y)] == 0 || !inBody(x, y)) {
+                continue;
+            }
+            const double shade = std::clamp((distances[at(x, y)] - low) / (high - low), 0.0, 1.0);
+            line[x - outLeft] = static_cast<uchar>(std::lround(255.0 * (1.0 - shade)));
+        }
+    }
+
+    const double scale = std::clamp(lineHeight / textHeight, 0.5, 4.0);
+    QImage scaled = std::abs(scale - 1.0) < 0.05
+        ? text
+        : text.scaled(std::max(1, static_cast<int>(std::lround(outWidth * scale))),
+            std::max(1, static_cast<int>(std::lround(outHeight * scale))), Qt::IgnoreAspectRatio,
+            Qt::SmoothTransformation);
+    QImage framed(scaled.width() + 2 * margin, scaled.height() + 2 * margin, QImage::Format_Grayscale8);
+    framed.fill(255);
+    for (int y = 0; y < scaled.height(); ++y) {
+        std::copy_n(scaled.constScanLine(y), scaled.width(), framed.scanLine(y + margin) + margin);
+    }
+    return framed;
+}
+
+} // namespace veyra

@@ -1,0 +1,31 @@
+// Test label: unit
+#include "capture/recognition/JapaneseSpacing.h"
+#include "capture/recognition/LatinText.h"
+
+#include <gtest/gtest.h>
+
+using namespace veyra;
+
+TEST(ScriptTextCleanup, AStrokeWhereThePronounStandsIsACapitalI)
+{
+    EXPECT_EQ(restoringCapitalI(QStringLiteral("l can't carry it. 1 found these. | knew it.")),
+        QStringLiteral("I can't carry it. I found these. I knew it."));
+    EXPECT_EQ(restoringCapitalI(QStringLiteral("Fine, l'll do it. \"1'm here\", T told you")),
+        QStringLiteral("Fine, I'll do it. \"I'm here\", I told you"));
+    // Words, numbers and a capital T before a name stay.
+    EXPECT_EQ(restoringCapitalI(QStringLiteral("Only 1 day left. Take the lantern. T Rex")),
+        QStringLiteral("Only 1 day left. Take the lantern. T Rex"));
+    EXPECT_EQ(restoringCapitalI(QStringLiteral("The last one: 1")), QStringLiteral("The last one: 1"));
+}
+
+TEST(ScriptTextCleanup, JapaneseLosesTheSpacesAroundItsPunctuation)
+{
+    EXPECT_EQ(removingSpacesInJapanese(QStringLiteral("待って ! まだ その扉を 開けないで 。")),
+        QStringLiteral("待って!まだその扉を開けないで。"));
+    EXPECT_EQ(removingSpacesInJapanese(QStringLiteral("聞こえた ? 何か")), QStringLiteral("聞こえた?何か"));
+    // Spaces between Latin words, and between Hangul words, stay.
+    EXPECT_EQ(removingSpacesInJapanese(QStringLiteral("HP が OK です")), QStringLiteral("HPがOKです"));
+    EXPECT_EQ(removingSpacesInJapanese(QStringLiteral("New Game を選ぶ")), QStringLiteral("New Gameを選ぶ"));
+    EXPECT_EQ(
+        removingSpacesInJapanese(QStringLiteral("우리 마을을 구해 줘서")), QStringLiteral("우리 마을을 구해 줘서"));
+}
