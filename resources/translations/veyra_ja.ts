@@ -271,5 +271,89 @@
         <source>Couldn't report this translation. Try again later.</source>
         <translation>この翻訳を報告できませんでした。しばらくしてからもう一度お試しください。</translation>
     </message>
+    <message>
+        <source>Waiting for dialogue…</source>
+        <translation>台詞を待っています…</translation>
+    </message>
+    <message>
+        <source>Veyra Translation</source>
+        <translation>Veyra 翻訳</translation>
+    </message>
+    <message>
+        <source>Translating…</source>
+        <translation>翻訳中…</translation>
+    </message>
+    <message>
+        <source>Capture areas required</source>
+        <translation>キャプチャ領域が必要です</translation>
+    </message>
+    <message>
+        <source>Add at least one capture area before capture can start.</source>
+        <translation>キャプチャを開始するには、キャプチャ領域を1つ以上追加してください。</translation>
+    </message>
+    <message>
+        <source>Edit Capture Areas…</source>
+        <translation>キャプチャ領域を編集…</translation>
+    </message>
+    <message>
+        <source>Capture areas unavailable</source>
+        <translation>キャプチャ領域を利用できません</translation>
+    </message>
+    <message>
+        <source>Capture window unavailable</source>
+        <translation>キャプチャするウインドウを利用できません</translation>
+    </message>
+    <message>
+        <source>Veyra needs your help</source>
+        <translation>Veyra にはあなたの助けが必要です</translation>
+    </message>
+    <message>
+        <source>Report a Translation Error</source>
+        <translation>翻訳エラーを報告</translation>
+    </message>
+    <message>
+        <source>Select the translation that should be reported.</source>
+        <translation>報告する翻訳を選択してください。</translation>
+    </message>
+    <message>
+        <source>Review the OCR text and translation before reporting.</source>
+        <translation>報告する前に OCR テキストと翻訳を確認してください。</translation>
+    </message>
+    <message>
+        <source>Reporting sends the captured game window used for this OCR text to the server and stores it for review.</source>
+        <translation>報告すると、この OCR テキストに使われたゲームウインドウのキャプチャがサーバーに送信され、確認のために保存されます。</translation>
+    </message>
+    <message>
+        <source>OCR text</source>
+        <translation>OCR テキスト</translation>
+    </message>
+    <message>
+        <source>Translation</source>
+        <translation>翻訳</translation>
+    </message>
+    <message>
+        <source>Report</source>
+        <translation>報告</translation>
+    </message>
+    <message>
+        <source>Reporting…</source>
+        <translation>報告中…</translation>
+    </message>
+    <message>
+        <source>Game Note</source>
+        <translation>ゲームメモ</translation>
+    </message>
+    <message>
+        <source>Report Translation Error</source>
+        <translation>翻訳エラーを報告</translation>
+    </message>
+    <message>
+        <source>Move Overlay</source>
+        <translation>オーバーレイを移動</translation>
+    </message>
+    <message>
+        <source>Resize Overlay</source>
+        <translation>オーバーレイのサイズを変更</translation>
+    </message>
 </context>
 </TS>

@@ -271,5 +271,89 @@
         <source>Couldn't report this translation. Try again later.</source>
         <translation>이 번역을 신고하지 못했습니다. 나중에 다시 시도하세요.</translation>
     </message>
+    <message>
+        <source>Waiting for dialogue…</source>
+        <translation>대사를 기다리는 중…</translation>
+    </message>
+    <message>
+        <source>Veyra Translation</source>
+        <translation>Veyra 번역</translation>
+    </message>
+    <message>
+        <source>Translating…</source>
+        <translation>번역 중…</translation>
+    </message>
+    <message>
+        <source>Capture areas required</source>
+        <translation>캡처 영역이 필요합니다</translation>
+    </message>
+    <message>
+        <source>Add at least one capture area before capture can start.</source>
+        <translation>캡처를 시작하려면 캡처 영역을 하나 이상 추가하세요.</translation>
+    </message>
+    <message>
+        <source>Edit Capture Areas…</source>
+        <translation>캡처 영역 편집…</translation>
+    </message>
+    <message>
+        <source>Capture areas unavailable</source>
+        <translation>캡처 영역을 사용할 수 없음</translation>
+    </message>
+    <message>
+        <source>Capture window unavailable</source>
+        <translation>캡처할 창을 사용할 수 없음</translation>
+    </message>
+    <message>
+        <source>Veyra needs your help</source>
+        <translation>Veyra에 도움이 필요합니다</translation>
+    </message>
+    <message>
+        <source>Report a Translation Error</source>
+        <translation>번역 오류 신고</translation>
+    </message>
+    <message>
+        <source>Select the translation that should be reported.</source>
+        <translation>신고할 번역을 선택하세요.</translation>
+    </message>
+    <message>
+        <source>Review the OCR text and translation before reporting.</source>
+        <translation>신고하기 전에 OCR 텍스트와 번역을 확인하세요.</translation>
+    </message>
+    <message>
+        <source>Reporting sends the captured game window used for this OCR text to the server and stores it for review.</source>
+        <translation>신고하면 이 OCR 텍스트에 사용된 게임 창 캡처가 서버로 전송되어 검토를 위해 저장됩니다.</translation>
+    </message>
+    <message>
+        <source>OCR text</source>
+        <translation>OCR 텍스트</translation>
+    </message>
+    <message>
+        <source>Translation</source>
+        <translation>번역</translation>
+    </message>
+    <message>
+        <source>Report</source>
+        <translation>신고</translation>
+    </message>
+    <message>
+        <source>Reporting…</source>
+        <translation>신고 중…</translation>
+    </message>
+    <message>
+        <source>Game Note</source>
+        <translation>게임 메모</translation>
+    </message>
+    <message>
+        <source>Report Translation Error</source>
+        <translation>번역 오류 신고</translation>
+    </message>
+    <message>
+        <source>Move Overlay</source>
+        <translation>오버레이 이동</translation>
+    </message>
+    <message>
+        <source>Resize Overlay</source>
+        <translation>오버레이 크기 조절</translation>
+    </message>
 </context>
 </TS>

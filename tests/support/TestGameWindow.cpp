@@ -168,6 +168,15 @@ bool TestGameWindow::raise()
     return command(QStringLiteral("raise")) == QLatin1String("ok");
 }
 
+int TestGameWindow::clicks()
+{
+    const QString answer = command(QStringLiteral("clicks"));
+    if (!answer.startsWith(QLatin1String("clicks "))) {
+        return -1;
+    }
+    return answer.mid(7).toInt();
+}
+
 void TestGameWindow::close()
 {
     if (!m_process || m_process->state() == QProcess::NotRunning) {

@@ -73,6 +73,8 @@ public:
     bool show();
     bool minimize();
     bool raise();
+    // The mouse presses the main window has received, or -1 when the program did not answer.
+    int clicks();
 
     // Ends the program and waits until it has exited (its windows are gone then).
     void close();

@@ -96,6 +96,13 @@ XvfbSession::XvfbSession(Options options)
     }
 }
 
+XvfbSession::XvfbSession(const QString &runningDisplay)
+    : m_display(runningDisplay)
+    , m_running(!runningDisplay.isEmpty())
+{
+    m_options.windowManager = false;
+}
+
 XvfbSession::~XvfbSession()
 {
     stopWindowManager();

@@ -25,6 +25,9 @@ public:
     // Check isRunning() afterwards: on failure errorString() says why.
     XvfbSession();
     explicit XvfbSession(Options options);
+    // A session on a server that is already running (":N"), e.g. the one a parent process
+    // started; it starts nothing and leaves the server running.
+    explicit XvfbSession(const QString &runningDisplay);
     ~XvfbSession();
 
     XvfbSession(const XvfbSession &) = delete;

@@ -25,6 +25,7 @@
 //   save <PATH>      writes the main window's current picture as PNG; "ok"
 //   geometry         "geometry <x> <y> <width> <height>": the client area in root coordinates
 //   hide, show, minimize, raise   "ok" once the window server has done it
+//   clicks           "clicks <n>": the mouse presses the main window has received so far
 //   quit             exits
 // A failed command answers "error <reason>".
 #include <QApplication>
@@ -32,6 +33,7 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -114,8 +116,11 @@ public:
 
     const QImage &picture() const { return m_picture; }
     bool hasPainted() const { return m_painted; }
+    int presses() const { return m_presses; }
 
 protected:
+    void mousePressEvent(QMouseEvent *) override { ++m_presses; }
+
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
@@ -127,6 +132,7 @@ private:
     Scene m_scene;
     QImage m_picture;
     bool m_painted = false;
+    int m_presses = 0;
 };
 
 xcb_connection_t *x11Connection()
@@ -312,6 +318,11 @@ private:
             m_main->raise();
             syncWithServer();
             answer(QStringLiteral("ok"));
+        } else if (command == QLatin1String("clicks")) {
+            // Every event the server sent before this command has been read and handled.
+            syncWithServer();
+            QCoreApplication::processEvents();
+            answer(QStringLiteral("clicks %1").arg(m_main->presses()));
         } else if (command == QLatin1String("quit")) {
             QCoreApplication::quit();
         } else {

@@ -1,0 +1,49 @@
+#include "overlay/popovers/OverlayPopover.h"
+
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace veyra {
+
+OverlayPopover::OverlayPopover(QWidget *content)
+    : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint)
+    , m_content(content)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->addWidget(content);
+    setFixedSize(content->size() + QSize(2, 2));
+}
+
+void OverlayPopover::showAt(const QWidget *anchor)
+{
+    const QRect item(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
+    QRect workArea(item.center(), QSize(1, 1));
+    if (const QScreen *screen = anchor->screen()) {
+        workArea = screen->availableGeometry();
+    }
+    move(placement(item, size(), workArea));
+    show();
+}
+
+QPoint OverlayPopover::placement(const QRect &item, const QSize &size, const QRect &workArea)
+{
+    int x = item.left() + item.width() / 2 - size.width() / 2;
+    x = std::min(std::max(x, workArea.left()), workArea.left() + workArea.width() - size.width());
+    int y = item.top() - gap - size.height();
+    if (y < workArea.top()) {
+        y = item.top() + item.height() + gap;
+    }
+    return {x, y};
+}
+
+void OverlayPopover::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+} // namespace veyra

@@ -1,0 +1,191 @@
+// Test label: ui
+// The overlay's content for every capture-area state: identifiers, the row order and
+// shapes, plain text, the help cards' buttons, the background's opacity, clipping without
+// scrolling and the interface language.
+#include "overlay/views/OverlayContentView.h"
+#include "brand/VeyraOrangeSignal.h"
+#include "overlay/state/OverlayViewModel.h"
+#include "overlay/views/LineLimitedLabel.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace veyra;
+
+namespace {
+
+class OverlayContentViewTest : public ::testing::Test
+{
+protected:
+    OverlayContentViewTest()
+    {
+        CaptureTarget target;
+        target.applicationName = QStringLiteral("<b>Example</b>");
+        target.windowTitle = QStringLiteral("Harbour");
+        model.setTarget(target);
+        view.resize(720, 220);
+        view.show();
+    }
+
+    template <typename Widget = QWidget>
+    Widget *find(const QString &name)
+    {
+        return view.findChild<Widget *>(name);
+    }
+    QLabel *label(const QString &name) { return find<QLabel>(name); }
+    bool shows(const QString &name)
+    {
+        QWidget *widget = find(name);
+        return widget != nullptr && widget->isVisibleTo(&view);
+    }
+
+    OverlayViewModel model{55, 12, 15, ClientLanguage::english};
+    OverlayContentView view{&model};
+};
+
+} // namespace
+
+TEST_F(OverlayContentViewTest, ReadyShowsTheWaitingLineThenTheRowsInOrder)
+{
+    EXPECT_EQ(view.objectName(), QStringLiteral("overlay-panel"));
+    ASSERT_TRUE(shows(QStringLiteral("overlay-capture-areas-ready")));
+    ASSERT_NE(label(QStringLiteral("overlay-waiting-for-dialogue")), nullptr);
+    EXPECT_EQ(label(QStringLiteral("overlay-waiting-for-dialogue"))->text(), QStringLiteral("Waiting for dialogue…"));
+    EXPECT_EQ(view.findChildren<VeyraOrangeSignal *>().size(), 0);
+    EXPECT_TRUE(view.testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    model.setTextRows(
+        {OverlayTextRow::translated(QStringLiteral("b"), QStringLiteral("<i>second</i>"), QStringLiteral("두 번째\n줄"),
+             std::nullopt, std::nullopt, TranslationTargetLanguage::korean),
+            OverlayTextRow::translating(QStringLiteral("a"), QStringLiteral("first")),
+            OverlayTextRow::failed(QStringLiteral("c"), QStringLiteral("third")),
+            OverlayTextRow{QStringLiteral("d"), QStringLiteral("fourth"), std::nullopt,
+                OverlayTranslationState::translated, std::nullopt, std::nullopt, std::nullopt}});
+    EXPECT_EQ(find(QStringLiteral("overlay-waiting-for-dialogue")), nullptr);
+    QWidget *stack = find(QStringLiteral("overlay-recognized-text"));
+    ASSERT_NE(stack, nullptr);
+    // The brand line, then the rows as given, one divider between each pair.
+    const auto signals_ = stack->findChildren<VeyraOrangeSignal *>();
+    ASSERT_EQ(signals_.size(), 1);
+    EXPECT_EQ(signals_.front()->text(), QStringLiteral("Veyra Translation"));
+    QList<int> tops;
+    for (const char *area : {"b", "a", "c", "d"}) {
+        QLabel *source = label(QStringLiteral("overlay-source-text-row-") + QLatin1String(area));
+        ASSERT_NE(source, nullptr) << area;
+        EXPECT_EQ(source->textFormat(), Qt::PlainText);
+        tops << source->mapTo(&view, QPoint()).y();
+    }
+    EXPECT_TRUE(std::is_sorted(tops.begin(), tops.end()));
+    EXPECT_GT(signals_.front()->mapTo(&view, QPoint()).y(), 0);
+    EXPECT_LT(signals_.front()->mapTo(&view, QPoint()).y(), tops.front());
+    EXPECT_EQ(label(QStringLiteral("overlay-source-text-row-b"))->text(), QStringLiteral("<i>second</i>"));
+    // Translated: the text below the source, semibold at the translation size.
+    QLabel *translation = label(QStringLiteral("overlay-translation-text-row-b"));
+    ASSERT_NE(translation, nullptr);
+    EXPECT_EQ(translation->text(), QStringLiteral("두 번째\n줄"));
+    EXPECT_EQ(translation->textFormat(), Qt::PlainText);
+    EXPECT_EQ(translation->font().pixelSize(), 15);
+    EXPECT_EQ(translation->font().weight(), QFont::DemiBold);
+    EXPECT_EQ(label(QStringLiteral("overlay-source-text-row-b"))->font().pixelSize(), 12);
+    // Translating: the spinner line; failed and translated-without-text: the source alone.
+    EXPECT_TRUE(shows(QStringLiteral("overlay-translation-progress-a")));
+    EXPECT_EQ(find(QStringLiteral("overlay-translation-text-row-a")), nullptr);
+    for (const char *area : {"c", "d"}) {
+        EXPECT_EQ(find(QStringLiteral("overlay-translation-progress-") + QLatin1String(area)), nullptr);
+        EXPECT_EQ(find(QStringLiteral("overlay-translation-text-row-") + QLatin1String(area)), nullptr);
+    }
+
+    // New sizes show at once.
+    model.setTranslationTextSizePoints(30);
+    EXPECT_EQ(label(QStringLiteral("overlay-translation-text-row-b"))->font().pixelSize(), 30);
+}
+
+TEST_F(OverlayContentViewTest, ManyRowsAreCutOffAtTheBackgroundWithoutScrolling)
+{
+    QVector<OverlayTextRow> rows;
+    for (int i = 0; i < 12; ++i) {
+        rows << OverlayTextRow::failed(QString::number(i), QStringLiteral("A line of dialogue number %1").arg(i));
+    }
+    model.setTextRows(rows);
+    QLabel *first = label(QStringLiteral("overlay-source-text-row-0"));
+    QLabel *last = label(QStringLiteral("overlay-source-text-row-11"));
+    ASSERT_NE(last, nullptr);
+    // The rows start at the top; the last one lies below the background's bottom edge.
+    EXPECT_LT(
+        first->mapTo(&view, QPoint()).y(), OverlayContentView::outerMargin + OverlayContentView::contentInset + 40);
+    EXPECT_GT(last->mapTo(&view, QPoint()).y(), view.height() - OverlayContentView::outerMargin);
+    // Clipped: the content's visible part ends at the background.
+    EXPECT_TRUE(last->visibleRegion().isEmpty());
+}
+
+TEST_F(OverlayContentViewTest, HelpCardsSayWhyAndOfferTheirAction)
+{
+    QSignalSpy edit(&view, &OverlayContentView::editCaptureAreasRequested);
+    QSignalSpy choose(&view, &OverlayContentView::chooseAnotherWindowRequested);
+
+    model.setCaptureAreaState(OverlayCaptureAreaState::requiresCaptureAreas());
+    EXPECT_FALSE(view.testAttribute(Qt::WA_TransparentForMouseEvents));
+    ASSERT_TRUE(shows(QStringLiteral("overlay-capture-areas-required")));
+    EXPECT_EQ(find(QStringLiteral("overlay-capture-areas-ready")), nullptr);
+    EXPECT_EQ(view.findChildren<VeyraOrangeSignal *>().value(0)->text(), QStringLiteral("Veyra needs your help"));
+    auto *editButton = find<QPushButton>(QStringLiteral("overlay-edit-capture-areas"));
+    ASSERT_NE(editButton, nullptr);
+    EXPECT_EQ(editButton->text(), QStringLiteral("Edit Capture Areas…"));
+    QTest::mouseClick(editButton, Qt::LeftButton);
+    EXPECT_EQ(edit.size(), 1);
+    EXPECT_EQ(choose.size(), 0);
+    // The summary shows the names verbatim and an empty title as "(Untitled)".
+    EXPECT_TRUE(shows(QStringLiteral("overlay-capture-target-summary")));
+    EXPECT_EQ(
+        find<LineLimitedLabel>(QStringLiteral("overlay-application-name"))->text(), QStringLiteral("<b>Example</b>"));
+    CaptureTarget untitled = model.target();
+    untitled.windowTitle.clear();
+    model.setTarget(untitled);
+    EXPECT_EQ(find<LineLimitedLabel>(QStringLiteral("overlay-window-title"))->text(), QStringLiteral("(Untitled)"));
+
+    model.setCaptureAreaState(OverlayCaptureAreaState::targetUnavailable());
+    ASSERT_TRUE(shows(QStringLiteral("overlay-target-unavailable")));
+    auto *chooseButton = find<QPushButton>(QStringLiteral("overlay-choose-another-window"));
+    ASSERT_NE(chooseButton, nullptr);
+    QTest::mouseClick(chooseButton, Qt::LeftButton);
+    EXPECT_EQ(choose.size(), 1);
+    EXPECT_EQ(edit.size(), 1);
+
+    // A load failure shows its message verbatim, cut after three lines, and no button.
+    const QString message = QStringLiteral("<b>Veyra</b> couldn't load the capture areas: ")
+        + QStringLiteral("a very long reason. ").repeated(40);
+    model.setCaptureAreaState(OverlayCaptureAreaState::loadFailed(message));
+    ASSERT_TRUE(shows(QStringLiteral("overlay-capture-areas-load-failed")));
+    EXPECT_EQ(view.findChildren<QPushButton *>().size(), 0);
+    const auto labels = find(QStringLiteral("overlay-capture-areas-load-failed"))->findChildren<LineLimitedLabel *>();
+    const auto found = std::find_if(
+        labels.begin(), labels.end(), [&](const LineLimitedLabel *candidate) { return candidate->text() == message; });
+    ASSERT_NE(found, labels.end());
+    const QStringList lines = (*found)->displayedLines((*found)->width());
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines.front().startsWith(QStringLiteral("<b>Veyra</b>")));
+    EXPECT_TRUE(lines.back().endsWith(QChar(0x2026)));
+}
+
+TEST_F(OverlayContentViewTest, BackgroundOpacityAndInterfaceLanguage)
+{
+    const auto alphaAtCentre
+        = [&] { return view.grab().toImage().pixelColor(view.width() / 2, view.height() - 12).alpha(); };
+    EXPECT_NEAR(alphaAtCentre(), 0.55 * 255, 2);
+    model.setBackgroundOpacityPercent(90);
+    EXPECT_NEAR(alphaAtCentre(), 0.9 * 255, 2);
+    model.setBackgroundOpacityPercent(0);
+    EXPECT_EQ(alphaAtCentre(), 0);
+    // Outside the rounded background the panel is clear.
+    EXPECT_EQ(view.grab().toImage().pixelColor(2, 2).alpha(), 0);
+
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    model.setClientLanguage(ClientLanguage::japanese);
+    EXPECT_EQ(view.locale().name(), QStringLiteral("ja_JP"));
+    EXPECT_NE(label(QStringLiteral("overlay-waiting-for-dialogue"))->text(), QStringLiteral("Waiting for dialogue…"));
+    setCurrentClientLanguage(ClientLanguage::english);
+}

@@ -1,0 +1,62 @@
+#include "support/XTestPointer.h"
+
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <cstdlib>
+
+namespace veyra::test {
+
+XTestPointer::XTestPointer(const QString &display)
+{
+    const QByteArray name = display.toLocal8Bit();
+    m_connection = xcb_connect(name.constData(), nullptr);
+    if (xcb_connection_has_error(m_connection) != 0) {
+        return;
+    }
+    xcb_test_get_version_reply_t *version
+        = xcb_test_get_version_reply(m_connection, xcb_test_get_version(m_connection, 2, 2), nullptr);
+    m_valid = version != nullptr;
+    std::free(version);
+}
+
+XTestPointer::~XTestPointer()
+{
+    xcb_disconnect(m_connection);
+}
+
+void XTestPointer::moveTo(QPoint rootPosition)
+{
+    fake(XCB_MOTION_NOTIFY, 0, rootPosition);
+}
+
+void XTestPointer::pressLeft()
+{
+    fake(XCB_BUTTON_PRESS, 1);
+}
+
+void XTestPointer::releaseLeft()
+{
+    fake(XCB_BUTTON_RELEASE, 1);
+}
+
+void XTestPointer::clickAt(QPoint rootPosition)
+{
+    moveTo(rootPosition);
+    pressLeft();
+    releaseLeft();
+}
+
+void XTestPointer::fake(uint8_t type, uint8_t detail, QPoint position)
+{
+    if (!m_valid) {
+        return;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    xcb_test_fake_input(m_connection, type, detail, XCB_CURRENT_TIME, type == XCB_MOTION_NOTIFY ? root : XCB_NONE,
+        static_cast<int16_t>(position.x()), static_cast<int16_t>(position.y()), 0);
+    // A round trip: the server has handled the input (and queued its events) before it.
+    std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+}
+
+} // namespace veyra::test
