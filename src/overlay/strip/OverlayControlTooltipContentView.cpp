@@ -4,7 +4,6 @@
 
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace veyra {
 
@@ -34,14 +33,7 @@ QSize OverlayControlTooltipContentView::fittingSize() const
 void OverlayControlTooltipContentView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath plate;
-    plate.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
-    QColor fill(Qt::black);
-    fill.setAlphaF(0.9F);
-    painter.fillPath(plate, fill);
-    painter.setPen(QPen(whiteAt(0.18), 1));
-    painter.drawPath(plate);
+    paintPlate(painter, rect(), 7, 0.9, 0.18);
 }
 
 void OverlayControlTooltipContentView::resizeEvent(QResizeEvent *event)

@@ -7,7 +7,6 @@
 #include "overlay/views/OverlayStyle.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 namespace veyra {
 
@@ -59,15 +58,8 @@ void OverlayControlView::setActionAvailable(OverlayActionView *item, bool availa
 void OverlayControlView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     painter.setOpacity(m_alpha);
-    QPainterPath bar;
-    bar.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 11, 11);
-    QColor fill(Qt::black);
-    fill.setAlphaF(0.58F);
-    painter.fillPath(bar, fill);
-    painter.setPen(QPen(whiteAt(0.16), 1));
-    painter.drawPath(bar);
+    paintPlate(painter, rect(), 11, 0.58, 0.16);
 }
 
 void OverlayControlView::resizeEvent(QResizeEvent *event)

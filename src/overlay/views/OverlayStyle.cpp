@@ -1,6 +1,8 @@
 #include "overlay/views/OverlayStyle.h"
 
 #include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
 #include <QWidget>
 
 namespace veyra {
@@ -48,6 +50,18 @@ QLabel *plainLabel(const QString &text, const QFont &font, const QColor &color, 
     label->setObjectName(objectName);
     setForeground(label, color);
     return label;
+}
+
+void paintPlate(QPainter &painter, const QRect &bounds, double radius, double fillOpacity, double borderOpacity)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath plate;
+    plate.addRoundedRect(QRectF(bounds).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    QColor fill(Qt::black);
+    fill.setAlphaF(static_cast<float>(fillOpacity));
+    painter.fillPath(plate, fill);
+    painter.setPen(QPen(whiteAt(borderOpacity), 1));
+    painter.drawPath(plate);
 }
 
 } // namespace veyra

@@ -7,6 +7,8 @@
 #include <QString>
 
 class QLabel;
+class QPainter;
+class QRect;
 class QWidget;
 
 // Shared helpers of the overlay's views: white text at an opacity on the dark panel, fonts
@@ -28,5 +30,9 @@ QFont sizedFont(int points, QFont::Weight weight, const QWidget *widget);
 // A label that shows its text verbatim (never as markup).
 QLabel *plainLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent,
     const QString &objectName = {}, bool wordWrap = false);
+
+// A black rounded plate with a one-point white border, as the control strip and its
+// tooltip draw themselves.
+void paintPlate(QPainter &painter, const QRect &bounds, double radius, double fillOpacity, double borderOpacity);
 
 } // namespace veyra

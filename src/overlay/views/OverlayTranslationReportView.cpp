@@ -67,6 +67,17 @@ protected:
     }
 };
 
+// Scrolls vertically only, with its indicator always shown.
+QScrollArea *verticalScrollArea(QWidget *parent)
+{
+    auto *scroll = new QScrollArea(parent);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return scroll;
+}
+
 QLabel *wrappedLabel(
     const QString &text, const QFont &font, const QColor &color, QWidget *parent, const QString &objectName = {})
 {
@@ -144,11 +155,7 @@ QWidget *OverlayTranslationReportView::makeList()
         wrappedLabel(localizedString(QT_TRANSLATE_NOOP("Veyra", "Select the translation that should be reported.")),
             styledFont(BrandTextStyle::callout, this), secondaryColor(), screen));
 
-    auto *scroll = new QScrollArea(screen);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QScrollArea *scroll = verticalScrollArea(screen);
     auto *rows = new QWidget(scroll);
     auto *rowsLayout = new QVBoxLayout(rows);
     rowsLayout->setContentsMargins(0, 0, 0, 0);
@@ -183,11 +190,7 @@ QWidget *OverlayTranslationReportView::makeConfirmation(const TranslationReportT
                                        "server and stores it for review.")),
         caption, secondaryColor(), screen, QStringLiteral("translation-error-report-screenshot-message")));
 
-    auto *scroll = new QScrollArea(screen);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QScrollArea *scroll = verticalScrollArea(screen);
     auto *blocks = new QWidget(scroll);
     auto *blocksLayout = new QVBoxLayout(blocks);
     blocksLayout->setContentsMargins(0, 0, 0, 0);
