@@ -42,7 +42,9 @@ VeyraOrangeSignal::VeyraOrangeSignal(const QString &text, QWidget *parent)
     m_mark->setObjectName(QStringLiteral("veyra-orange-signal-mark"));
 
     m_text->setTextFormat(Qt::PlainText);
-    m_text->setFont(brandTextFont(BrandTextStyle::caption, font()));
+    QFont captionFont = brandTextFont(BrandTextStyle::caption, font());
+    captionFont.setWeight(QFont::DemiBold);
+    m_text->setFont(captionFont);
     QPalette textPalette = m_text->palette();
     textPalette.setColor(QPalette::WindowText, VeyraBrandPalette::brightOrange());
     m_text->setPalette(textPalette);
