@@ -1,0 +1,62 @@
+#include "update/drivers/FixtureAppUpdateController.h"
+
+#include "update/model/AppUpdateModel.h"
+#include "update/prompt/AppUpdatePromptController.h"
+
+namespace veyra {
+
+namespace {
+
+const QString fixtureDisplayVersion = QStringLiteral("99.0.0");
+const QString fixtureBuildVersion = QStringLiteral("9999");
+
+} // namespace
+
+FixtureAppUpdateController::FixtureAppUpdateController(
+    AppUpdateModel *model, std::unique_ptr<AppUpdatePromptController> promptController, bool requiredInstallFails)
+    : m_model(model)
+    , m_promptController(std::move(promptController))
+    , m_requiredInstallFails(requiredInstallFails)
+{ }
+
+FixtureAppUpdateController::~FixtureAppUpdateController() = default;
+
+void FixtureAppUpdateController::start()
+{
+    m_canCheckForUpdates = true;
+    if (onCanCheckForUpdatesChanged) {
+        onCanCheckForUpdatesChanged();
+    }
+}
+
+void FixtureAppUpdateController::checkForUpdates()
+{
+    if (!m_model) {
+        return;
+    }
+    if (m_model->isUpdateRequired()) {
+        if (!m_requiredInstallFails) {
+            m_model->shouldInstallRequiredUpdate(fixtureDisplayVersion, fixtureBuildVersion);
+        } else if (m_model->requiredInstallMode()) {
+            m_model->markRequiredInstallFailed();
+        }
+        m_model->setUpdateSessionActive(false);
+        return;
+    }
+    const std::optional<AvailableAppUpdate> update = m_model->availableUpdate();
+    if (!update) {
+        m_model->handleNoUpdateFound();
+        m_model->setUpdateSessionActive(false);
+        return;
+    }
+    const QPointer<AppUpdateModel> model = m_model;
+    m_promptController->show(*update, AppVersionInfo{QStringLiteral("0.1.0"), QStringLiteral("1")},
+        ReleaseNotes{ReleaseNotes::Format::plainText, QStringLiteral("Fixture release notes.")},
+        [model](AppUpdatePromptChoice) {
+            if (model) {
+                model->setUpdateSessionActive(false);
+            }
+        });
+}
+
+} // namespace veyra

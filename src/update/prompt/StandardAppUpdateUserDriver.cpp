@@ -1,0 +1,129 @@
+#include "update/prompt/StandardAppUpdateUserDriver.h"
+
+#include "foundation/identity/AppIdentity.h"
+#include "foundation/language/LocalizedString.h"
+#include "update/prompt/AppUpdateProgressWindow.h"
+#include "update/updater/AppUpdaterError.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace veyra {
+
+namespace {
+
+void bringForward(QWidget *window)
+{
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+StandardAppUpdateUserDriver::StandardAppUpdateUserDriver(std::optional<AppVersionInfo> currentVersion, QObject *parent)
+    : QObject(parent)
+    , m_currentVersion(std::move(currentVersion))
+{ }
+
+StandardAppUpdateUserDriver::~StandardAppUpdateUserDriver()
+{
+    closeAlert();
+    closeProgressWindow();
+}
+
+void StandardAppUpdateUserDriver::showUpdateNotFound(std::function<void()> acknowledgement)
+{
+    const QString version = m_currentVersion ? m_currentVersion->version : QStringLiteral("–");
+    showAlert(localizedString(QT_TRANSLATE_NOOP("Veyra", "You're up to date!")),
+        localizedFormat(QT_TRANSLATE_NOOP("Veyra", "Veyra %@ is currently the newest version available."), {version}),
+        false, std::move(acknowledgement));
+}
+
+void StandardAppUpdateUserDriver::showUpdaterError(const AppUpdaterError &error, std::function<void()> acknowledgement)
+{
+    closeProgressWindow();
+    showAlert(localizedString(QT_TRANSLATE_NOOP("Veyra", "Update Error")), error.localizedDescription(), true,
+        std::move(acknowledgement));
+}
+
+void StandardAppUpdateUserDriver::showDownloadInitiated(std::function<void()> cancellation)
+{
+    closeProgressWindow();
+    auto *window = new AppUpdateProgressWindow(std::move(cancellation));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_progress = window;
+    window->show();
+    bringForward(window);
+}
+
+void StandardAppUpdateUserDriver::showDownloadProgress(qint64 received, qint64 expected)
+{
+    if (m_progress) {
+        m_progress->showDownloadProgress(received, expected);
+    }
+}
+
+void StandardAppUpdateUserDriver::showInstallingUpdate()
+{
+    if (m_progress) {
+        m_progress->showInstalling();
+    }
+}
+
+void StandardAppUpdateUserDriver::showUpdateInFocus()
+{
+    if (m_alert) {
+        bringForward(m_alert);
+    } else if (m_progress) {
+        bringForward(m_progress);
+    }
+}
+
+void StandardAppUpdateUserDriver::dismissUpdateInstallation()
+{
+    closeAlert();
+    closeProgressWindow();
+}
+
+void StandardAppUpdateUserDriver::showAlert(
+    const QString &title, const QString &message, bool warning, std::function<void()> acknowledgement)
+{
+    closeAlert();
+    auto *alert = new QMessageBox(
+        warning ? QMessageBox::Warning : QMessageBox::Information, softwareUpdateWindowTitle(), title, QMessageBox::Ok);
+    alert->setObjectName(QStringLiteral("app-update-alert"));
+    alert->setTextFormat(Qt::PlainText);
+    alert->setInformativeText(message);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->button(QMessageBox::Ok)->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "OK")));
+    connect(alert, &QMessageBox::finished, alert, [acknowledgement = std::move(acknowledgement)] {
+        if (acknowledgement) {
+            acknowledgement();
+        }
+    });
+    m_alert = alert;
+    alert->open();
+    bringForward(alert);
+}
+
+void StandardAppUpdateUserDriver::closeProgressWindow()
+{
+    if (AppUpdateProgressWindow *window = m_progress) {
+        m_progress = nullptr;
+        window->hide();
+        window->deleteLater();
+    }
+}
+
+void StandardAppUpdateUserDriver::closeAlert()
+{
+    if (QMessageBox *alert = m_alert) {
+        m_alert = nullptr;
+        // Closed by the cycle, not by the user: nobody waits for its acknowledgement.
+        disconnect(alert, &QMessageBox::finished, nullptr, nullptr);
+        alert->hide();
+        alert->deleteLater();
+    }
+}
+
+} // namespace veyra

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "update/updater/AppcastItem.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <optional>
+
+namespace veyra {
+
+// The update feed: an RSS 2.0 document whose channel holds one item per release, with the
+// elements and attributes of the widely used appcast namespace (declared as xmlns:sparkle;
+// matched by its URI, whatever the prefix):
+//
+//   <item>
+//     <title>Veyra 1.2</title>
+//     <link>https://veyra.example/download</link>
+//     <sparkle:version>120</sparkle:version>
+//     <sparkle:shortVersionString>1.2</sparkle:shortVersionString>
+//     <sparkle:releaseNotesLink>https://veyra.example/notes/1.2.html</sparkle:releaseNotesLink>
+//     <description sparkle:format="markdown">...</description>
+//     <enclosure url="https://veyra.example/Veyra-1.2.AppImage" length="123456"
+//                sparkle:edSignature="(Base64 of 64 bytes)" type="application/octet-stream"/>
+//   </item>
+//
+// The version and short version may also be attributes of the enclosure.
+struct Appcast
+{
+    // The installable items, in feed order.
+    QList<AppcastItem> items;
+    // Items left out because they cannot be installed: no build, no enclosure, a URL of
+    // the enclosure that is neither https nor http on the loopback host, a length that
+    // is not a positive whole number, or a signature that is not Base64 of 64 bytes.
+    int skippedItemCount = 0;
+
+    // Reads a feed. Throws AppUpdaterError::invalidFeed when the bytes are not well-formed
+    // XML or not an RSS document with a channel.
+    static Appcast parse(const QByteArray &document);
+};
+
+// The item with the newest build that is newer than `currentBuild` (builds compared by
+// compareBuilds()); the first of equal builds. Nothing when no item is newer.
+std::optional<AppcastItem> selectNewestUpdate(const QList<AppcastItem> &items, const QString &currentBuild);
+
+// Whether the feed may send the updater to this address: https anywhere, http only to
+// the loopback hosts "127.0.0.1" and "localhost"; a host and no user information.
+bool isAllowedFeedLink(const QUrl &url);
+
+} // namespace veyra

@@ -1,0 +1,157 @@
+// Test label: unit
+#include "update/updater/Appcast.h"
+#include "update/updater/AppUpdaterError.h"
+
+#include <gtest/gtest.h>
+
+using namespace veyra;
+
+namespace {
+
+const QByteArray signature = QByteArray(64, '\x11').toBase64();
+
+QByteArray feed(const QString &items)
+{
+    return QStringLiteral("<?xml version=\"1.0\"?>\n"
+                          "<rss version=\"2.0\" xmlns:sp=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">"
+                          "<channel><title>Veyra</title>%1</channel></rss>")
+        .arg(items)
+        .toUtf8();
+}
+
+QString item(const QString &build, const QString &extra = QString(), const QString &enclosureExtra = QString())
+{
+    return QStringLiteral("<item><sp:version>%1</sp:version>%2"
+                          "<enclosure url=\"https://veyra.example/Veyra-%1.AppImage\" length=\"10\" "
+                          "sp:edSignature=\"%3\" %4/></item>")
+        .arg(build, extra, QString::fromLatin1(signature), enclosureExtra);
+}
+
+QStringList builds(const Appcast &appcast)
+{
+    QStringList result;
+    for (const AppcastItem &entry : appcast.items) {
+        result << entry.versionString;
+    }
+    return result;
+}
+
+TEST(AppcastTest, ReadsTheItemsOfTheFeed)
+{
+    const Appcast appcast = Appcast::parse(
+        feed(QStringLiteral("<item><title>Veyra 1.2</title><link>https://veyra.example/1.2</link>"
+                            "<sp:version>120</sp:version><sp:shortVersionString>1.2</sp:shortVersionString>"
+                            "<sp:releaseNotesLink>https://veyra.example/notes.html</sp:releaseNotesLink>"
+                            "<description><![CDATA[<b>Faster</b>]]></description>"
+                            "<enclosure url=\"https://cdn.veyra.example/Veyra.AppImage?token=1\" length=\"123456\" "
+                            "sp:edSignature=\"%1\" type=\"application/octet-stream\"/></item>")
+                 .arg(QString::fromLatin1(signature))
+            // Version and short version as attributes of the enclosure, Markdown notes.
+            + QStringLiteral("<item><description sp:format=\"markdown\">*new*</description>"
+                             "<enclosure url=\"https://veyra.example/b.AppImage\" length=\"7\" sp:version=\"121\" "
+                             "sp:shortVersionString=\"1.2.1\" sp:edSignature=\"%1\"/></item>")
+                  .arg(QString::fromLatin1(signature))
+            // No short version: the build is shown.
+            + item(QStringLiteral("122"))));
+
+    ASSERT_EQ(appcast.items.size(), 3);
+    EXPECT_EQ(appcast.skippedItemCount, 0);
+    const AppcastItem &first = appcast.items[0];
+    EXPECT_EQ(first.title, QStringLiteral("Veyra 1.2"));
+    EXPECT_EQ(first.versionString, QStringLiteral("120"));
+    EXPECT_EQ(first.displayVersionString, QStringLiteral("1.2"));
+    EXPECT_EQ(first.infoURL, QUrl(QStringLiteral("https://veyra.example/1.2")));
+    EXPECT_EQ(first.releaseNotesURL, QUrl(QStringLiteral("https://veyra.example/notes.html")));
+    EXPECT_EQ(first.itemDescription, QStringLiteral("<b>Faster</b>"));
+    EXPECT_EQ(first.itemDescriptionFormat, QStringLiteral("html"));
+    EXPECT_EQ(first.fileURL, QUrl(QStringLiteral("https://cdn.veyra.example/Veyra.AppImage?token=1")));
+    EXPECT_EQ(first.contentLength, 123456);
+    EXPECT_EQ(first.edSignature, QByteArray(64, '\x11'));
+
+    EXPECT_EQ(appcast.items[1].versionString, QStringLiteral("121"));
+    EXPECT_EQ(appcast.items[1].displayVersionString, QStringLiteral("1.2.1"));
+    EXPECT_EQ(appcast.items[1].itemDescriptionFormat, QStringLiteral("markdown"));
+    EXPECT_EQ(appcast.items[2].displayVersionString, QStringLiteral("122"));
+    EXPECT_EQ(appcast.items[2].itemDescription, std::nullopt);
+    EXPECT_EQ(appcast.items[2].releaseNotesURL, std::nullopt);
+}
+
+TEST(AppcastTest, LeavesOutItemsThatCannotBeInstalled)
+{
+    const QString shortSignature = QString::fromLatin1(QByteArray(63, '\x11').toBase64());
+    const Appcast appcast = Appcast::parse(feed(item(QStringLiteral("130"))
+        // No build.
+        + QStringLiteral("<item><enclosure url=\"https://veyra.example/x\" length=\"1\" sp:edSignature=\"%1\"/></item>")
+              .arg(QString::fromLatin1(signature))
+        // No enclosure.
+        + QStringLiteral("<item><sp:version>131</sp:version></item>")
+        // A plain http archive on a public host, and user information.
+        + QStringLiteral("<item><sp:version>132</sp:version><enclosure url=\"http://veyra.example/x\" length=\"1\" "
+                         "sp:edSignature=\"%1\"/></item>")
+              .arg(QString::fromLatin1(signature))
+        + QStringLiteral("<item><sp:version>133</sp:version><enclosure url=\"https://me@veyra.example/x\" "
+                         "length=\"1\" sp:edSignature=\"%1\"/></item>")
+              .arg(QString::fromLatin1(signature))
+        // Lengths that are not positive whole numbers.
+        + QStringLiteral("<item><sp:version>134</sp:version><enclosure url=\"https://veyra.example/x\" length=\"0\" "
+                         "sp:edSignature=\"%1\"/></item>")
+              .arg(QString::fromLatin1(signature))
+        + QStringLiteral("<item><sp:version>135</sp:version><enclosure url=\"https://veyra.example/x\" "
+                         "length=\"12kB\" sp:edSignature=\"%1\"/></item>")
+              .arg(QString::fromLatin1(signature))
+        // A signature of 63 bytes, and none.
+        + QStringLiteral("<item><sp:version>136</sp:version><enclosure url=\"https://veyra.example/x\" length=\"1\" "
+                         "sp:edSignature=\"%1\"/></item>")
+              .arg(shortSignature)
+        + QStringLiteral("<item><sp:version>137</sp:version><enclosure url=\"https://veyra.example/x\" "
+                         "length=\"1\"/></item>")
+        // http on the loopback host is fine (tests and local mirrors).
+        + QStringLiteral("<item><sp:version>138</sp:version><enclosure url=\"http://127.0.0.1:8080/x\" length=\"1\" "
+                         "sp:edSignature=\"%1\"/></item>")
+              .arg(QString::fromLatin1(signature))));
+    EXPECT_EQ(builds(appcast), (QStringList{QStringLiteral("130"), QStringLiteral("138")}));
+    EXPECT_EQ(appcast.skippedItemCount, 8);
+
+    // A release-notes or page link that is not allowed is dropped, the item kept.
+    const Appcast links = Appcast::parse(feed(item(QStringLiteral("140"),
+        QStringLiteral(
+            "<link>javascript:alert(1)</link><sp:releaseNotesLink>file:///etc/passwd</sp:releaseNotesLink>"))));
+    ASSERT_EQ(links.items.size(), 1);
+    EXPECT_EQ(links.items[0].infoURL, std::nullopt);
+    EXPECT_EQ(links.items[0].releaseNotesURL, std::nullopt);
+}
+
+TEST(AppcastTest, RefusesDocumentsThatAreNotAFeed)
+{
+    for (const QByteArray &document : {QByteArray(), QByteArray("{\"version\": 2}"), QByteArray("<rss><channel>"),
+             QByteArray("<feed><entry/></feed>"), QByteArray("<rss version=\"2.0\"></rss>"),
+             feed(item(QStringLiteral("1"))) + "<trailing/>"}) {
+        try {
+            Appcast::parse(document);
+            ADD_FAILURE() << "accepted: " << document.toStdString();
+        } catch (const AppUpdaterError &error) {
+            EXPECT_EQ(error.kind(), AppUpdaterError::Kind::invalidFeed);
+        }
+    }
+    // An empty channel is a feed without releases.
+    EXPECT_TRUE(Appcast::parse(feed(QString())).items.isEmpty());
+}
+
+TEST(AppcastTest, SelectsTheNewestBuildNewerThanTheRunningOne)
+{
+    const Appcast appcast
+        = Appcast::parse(feed(item(QStringLiteral("9")) + item(QStringLiteral("10")) + item(QStringLiteral("1.10"))
+            + item(QStringLiteral("1.9")) + item(QStringLiteral("10"), QStringLiteral("<title>second</title>"))));
+    // Runs of digits compare by value: 10 is newer than 9.
+    EXPECT_EQ(selectNewestUpdate(appcast.items, QStringLiteral("8"))->versionString, QStringLiteral("10"));
+    // The first of equal builds.
+    EXPECT_EQ(selectNewestUpdate(appcast.items, QStringLiteral("8"))->title, QString());
+    EXPECT_EQ(selectNewestUpdate(appcast.items, QStringLiteral("10")), std::nullopt);
+    EXPECT_EQ(selectNewestUpdate(appcast.items, QStringLiteral("11")), std::nullopt);
+
+    const Appcast dotted = Appcast::parse(feed(item(QStringLiteral("1.9")) + item(QStringLiteral("1.10"))));
+    EXPECT_EQ(selectNewestUpdate(dotted.items, QStringLiteral("1.8"))->versionString, QStringLiteral("1.10"));
+    EXPECT_EQ(selectNewestUpdate(dotted.items, QStringLiteral("1.9"))->versionString, QStringLiteral("1.10"));
+}
+
+} // namespace
