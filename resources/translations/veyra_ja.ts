@@ -272,6 +272,138 @@
         <translation>この翻訳を報告できませんでした。しばらくしてからもう一度お試しください。</translation>
     </message>
     <message>
+        <source>Installing update…</source>
+        <translation>アップデートをインストール中…</translation>
+    </message>
+    <message>
+        <source>Veyra will restart when the update is installed.</source>
+        <translation>アップデートのインストールが終わるとVeyraが再起動します。</translation>
+    </message>
+    <message>
+        <source>Downloading update…</source>
+        <translation>アップデートをダウンロード中…</translation>
+    </message>
+    <message>
+        <source>%@ of %@</source>
+        <translation>%@ / %@</translation>
+    </message>
+    <message>
+        <source>A new version of Veyra is available.</source>
+        <translation>Veyraの新しいバージョンがあります。</translation>
+    </message>
+    <message>
+        <source>Veyra %@ is available. You have %@.</source>
+        <translation>Veyra %@ が利用可能です。現在のバージョンは %@ です。</translation>
+    </message>
+    <message>
+        <source>Release Notes</source>
+        <translation>リリースノート</translation>
+    </message>
+    <message>
+        <source>Release notes are unavailable.</source>
+        <translation>リリースノートを表示できません。</translation>
+    </message>
+    <message>
+        <source>Loading release notes…</source>
+        <translation>リリースノートを読み込み中…</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>アップデート</translation>
+    </message>
+    <message>
+        <source>You're up to date!</source>
+        <translation>最新の状態です！</translation>
+    </message>
+    <message>
+        <source>Veyra %@ is currently the newest version available.</source>
+        <translation>Veyra %@ は現在利用できる最新バージョンです。</translation>
+    </message>
+    <message>
+        <source>Update Error</source>
+        <translation>アップデートエラー</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Software updates aren't set up for this copy of Veyra.</source>
+        <translation>このVeyraではソフトウェアアップデートが設定されていません。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't check for updates. Check your internet connection and try again.</source>
+        <translation>Veyraはアップデートを確認できませんでした。インターネット接続を確認して、もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>The update information couldn't be read. Try again later.</source>
+        <translation>アップデート情報を読み込めませんでした。しばらくしてからもう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't download the update. Check your internet connection and try again.</source>
+        <translation>Veyraはアップデートをダウンロードできませんでした。インターネット接続を確認して、もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>The downloaded update isn't signed correctly, so Veyra didn't install it.</source>
+        <translation>ダウンロードしたアップデートの署名が正しくないため、Veyraはインストールしませんでした。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't install the update.</source>
+        <translation>Veyraはアップデートをインストールできませんでした。</translation>
+    </message>
+    <message>
+        <source>This copy of Veyra can't update itself. The download page has opened in your browser.</source>
+        <translation>このVeyraは自動でアップデートできません。ブラウザでダウンロードページを開きました。</translation>
+    </message>
+    <message>
+        <source>Checking the app version…</source>
+        <translation>アプリのバージョンを確認中…</translation>
+    </message>
+    <message>
+        <source>Veyra will continue after confirming this version is supported.</source>
+        <translation>このバージョンがサポートされていることを確認してから、Veyraを続行します。</translation>
+    </message>
+    <message>
+        <source>The app version couldn't be verified.</source>
+        <translation>アプリのバージョンを確認できませんでした。</translation>
+    </message>
+    <message>
+        <source>Check your internet connection and try again.</source>
+        <translation>インターネット接続を確認して、もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Update Veyra to continue.</source>
+        <translation>続行するにはVeyraをアップデートしてください。</translation>
+    </message>
+    <message>
+        <source>This version is no longer supported. Update and restart Veyra.</source>
+        <translation>このバージョンはサポートが終了しました。アップデートしてVeyraを再起動してください。</translation>
+    </message>
+    <message>
+        <source>The update couldn't be installed.</source>
+        <translation>アップデートをインストールできませんでした。</translation>
+    </message>
+    <message>
+        <source>Try again or download the latest Veyra from the website.</source>
+        <translation>もう一度お試しいただくか、Webサイトから最新のVeyraをダウンロードしてください。</translation>
+    </message>
+    <message>
+        <source>Current version: %@</source>
+        <translation>現在のバージョン: %@</translation>
+    </message>
+    <message>
+        <source>Requires Veyra %@ or later</source>
+        <translation>Veyra %@ 以降が必要です</translation>
+    </message>
+    <message>
+        <source>Download from Website</source>
+        <translation>Webサイトからダウンロード</translation>
+    </message>
+    <message>
+        <source>Quit Veyra</source>
+        <translation>Veyraを終了</translation>
+    </message>
+    <message>
         <source>Waiting for dialogue…</source>
         <translation>台詞を待っています…</translation>
     </message>

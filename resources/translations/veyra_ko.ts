@@ -272,6 +272,138 @@
         <translation>이 번역을 신고하지 못했습니다. 나중에 다시 시도하세요.</translation>
     </message>
     <message>
+        <source>Installing update…</source>
+        <translation>업데이트 설치 중…</translation>
+    </message>
+    <message>
+        <source>Veyra will restart when the update is installed.</source>
+        <translation>업데이트가 설치되면 Veyra가 다시 시작됩니다.</translation>
+    </message>
+    <message>
+        <source>Downloading update…</source>
+        <translation>업데이트 다운로드 중…</translation>
+    </message>
+    <message>
+        <source>%@ of %@</source>
+        <translation>%@ / %@</translation>
+    </message>
+    <message>
+        <source>A new version of Veyra is available.</source>
+        <translation>새로운 버전의 Veyra를 사용할 수 있습니다.</translation>
+    </message>
+    <message>
+        <source>Veyra %@ is available. You have %@.</source>
+        <translation>Veyra %@을(를) 사용할 수 있습니다. 현재 버전은 %@입니다.</translation>
+    </message>
+    <message>
+        <source>Release Notes</source>
+        <translation>릴리스 노트</translation>
+    </message>
+    <message>
+        <source>Release notes are unavailable.</source>
+        <translation>릴리스 노트를 불러올 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>Loading release notes…</source>
+        <translation>릴리스 노트를 불러오는 중…</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>업데이트</translation>
+    </message>
+    <message>
+        <source>You're up to date!</source>
+        <translation>최신 버전을 사용 중입니다!</translation>
+    </message>
+    <message>
+        <source>Veyra %@ is currently the newest version available.</source>
+        <translation>Veyra %@이(가) 현재 최신 버전입니다.</translation>
+    </message>
+    <message>
+        <source>Update Error</source>
+        <translation>업데이트 오류</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>확인</translation>
+    </message>
+    <message>
+        <source>Software updates aren't set up for this copy of Veyra.</source>
+        <translation>이 Veyra에는 소프트웨어 업데이트가 설정되어 있지 않습니다.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't check for updates. Check your internet connection and try again.</source>
+        <translation>Veyra가 업데이트를 확인하지 못했습니다. 인터넷 연결을 확인한 후 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>The update information couldn't be read. Try again later.</source>
+        <translation>업데이트 정보를 읽을 수 없습니다. 나중에 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't download the update. Check your internet connection and try again.</source>
+        <translation>Veyra가 업데이트를 다운로드하지 못했습니다. 인터넷 연결을 확인한 후 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>The downloaded update isn't signed correctly, so Veyra didn't install it.</source>
+        <translation>다운로드한 업데이트의 서명이 올바르지 않아 Veyra가 설치하지 않았습니다.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't install the update.</source>
+        <translation>Veyra가 업데이트를 설치하지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>This copy of Veyra can't update itself. The download page has opened in your browser.</source>
+        <translation>이 Veyra는 스스로 업데이트할 수 없습니다. 브라우저에서 다운로드 페이지를 열었습니다.</translation>
+    </message>
+    <message>
+        <source>Checking the app version…</source>
+        <translation>앱 버전을 확인하는 중…</translation>
+    </message>
+    <message>
+        <source>Veyra will continue after confirming this version is supported.</source>
+        <translation>이 버전이 지원되는지 확인한 후 Veyra가 계속 진행됩니다.</translation>
+    </message>
+    <message>
+        <source>The app version couldn't be verified.</source>
+        <translation>앱 버전을 확인할 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>Check your internet connection and try again.</source>
+        <translation>인터넷 연결을 확인한 후 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>Update Veyra to continue.</source>
+        <translation>계속하려면 Veyra를 업데이트하세요.</translation>
+    </message>
+    <message>
+        <source>This version is no longer supported. Update and restart Veyra.</source>
+        <translation>이 버전은 더 이상 지원되지 않습니다. 업데이트한 후 Veyra를 다시 시작하세요.</translation>
+    </message>
+    <message>
+        <source>The update couldn't be installed.</source>
+        <translation>업데이트를 설치할 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>Try again or download the latest Veyra from the website.</source>
+        <translation>다시 시도하거나 웹사이트에서 최신 Veyra를 다운로드하세요.</translation>
+    </message>
+    <message>
+        <source>Current version: %@</source>
+        <translation>현재 버전: %@</translation>
+    </message>
+    <message>
+        <source>Requires Veyra %@ or later</source>
+        <translation>Veyra %@ 이상 필요</translation>
+    </message>
+    <message>
+        <source>Download from Website</source>
+        <translation>웹사이트에서 다운로드</translation>
+    </message>
+    <message>
+        <source>Quit Veyra</source>
+        <translation>Veyra 종료</translation>
+    </message>
+    <message>
         <source>Waiting for dialogue…</source>
         <translation>대사를 기다리는 중…</translation>
     </message>

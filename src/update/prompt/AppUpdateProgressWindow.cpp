@@ -2,6 +2,7 @@
 
 #include "brand/BrandTextStyles.h"
 #include "brand/VeyraAppIcon.h"
+#include "brand/VeyraBrandPalette.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/LocalizedString.h"
 
@@ -32,6 +33,9 @@ AppUpdateProgressWindow::AppUpdateProgressWindow(std::function<void()> cancel, Q
     m_detail->setTextFormat(Qt::PlainText);
     m_detail->setObjectName(QStringLiteral("app-update-progress-detail"));
     m_progress->setTextVisible(false);
+    QPalette bar = m_progress->palette();
+    bar.setColor(QPalette::Highlight, VeyraBrandPalette::orange());
+    m_progress->setPalette(bar);
     m_progress->setRange(0, 0);
     m_cancelButton->setObjectName(QStringLiteral("app-update-progress-cancel"));
     m_cancelButton->setMinimumWidth(96);

@@ -171,7 +171,7 @@ QWidget *AppUpdatePromptView::makeReleaseNotesSection()
     m_browser = new ReleaseNotesBrowser(m_releaseNotesContent);
     m_browser->setObjectName(QStringLiteral("app-update-release-notes-text"));
     m_browser->setFrameShape(QFrame::NoFrame);
-    m_browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_browser->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_browser->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_browser->viewport()->setAutoFillBackground(false);
     m_browser->setAutoFillBackground(false);
@@ -277,6 +277,8 @@ void AppUpdatePromptView::showEvent(QShowEvent *event)
 {
     retranslate();
     QWidget::showEvent(event);
+    // Update is the default action; the notes take the focus only when clicked.
+    m_installButton->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace veyra

@@ -1,12 +1,17 @@
 #include "update/prompt/StandardAppUpdateUserDriver.h"
 
+#include "brand/BrandTextStyles.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/LocalizedString.h"
 #include "update/prompt/AppUpdateProgressWindow.h"
 #include "update/updater/AppUpdaterError.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyle>
 
 namespace veyra {
 
@@ -94,6 +99,23 @@ void StandardAppUpdateUserDriver::showAlert(
     alert->setObjectName(QStringLiteral("app-update-alert"));
     alert->setTextFormat(Qt::PlainText);
     alert->setInformativeText(message);
+    // The application's icon (a failure is marked on it), a bold title and room for the text.
+    const QIcon icon = QApplication::windowIcon();
+    if (!icon.isNull()) {
+        const qreal ratio = alert->devicePixelRatioF();
+        QPixmap pixmap = icon.pixmap(QSize(64, 64), ratio);
+        if (warning) {
+            const QPixmap caution
+                = alert->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(QSize(30, 30), ratio);
+            QPainter painter(&pixmap);
+            painter.drawPixmap(QPointF(34, 34), caution);
+        }
+        alert->setIconPixmap(pixmap);
+    }
+    if (auto *heading = alert->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+        heading->setFont(brandTextFont(BrandTextStyle::headline, alert->font()));
+    }
+    alert->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_informativelabel { min-width: 300px; }"));
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->button(QMessageBox::Ok)->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "OK")));
     connect(alert, &QMessageBox::finished, alert, [acknowledgement = std::move(acknowledgement)] {

@@ -175,7 +175,13 @@ MinimumVersionUpdateView::MinimumVersionUpdateView(
     column->setSpacing(26);
     column->addStretch(1);
     column->addWidget(lockup, 0, Qt::AlignHCenter);
-    column->addWidget(m_card, 0, Qt::AlignHCenter);
+    // Not an aligned item: an aligned item gets its size hint and not the height its
+    // wrapped texts need at the card's width.
+    auto *cardRow = new QHBoxLayout;
+    cardRow->addStretch(0);
+    cardRow->addWidget(m_card, 1);
+    cardRow->addStretch(0);
+    column->addLayout(cardRow);
     column->addStretch(1);
 
     if (m_model) {
@@ -190,8 +196,7 @@ QWidget *MinimumVersionUpdateView::makeCard()
     auto *card = new StateCard(this);
     card->setObjectName(QStringLiteral("minimum-version-card"));
     card->setMaximumWidth(cardMaximumWidth);
-    card->setMinimumWidth(cardMaximumWidth);
-    card->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    card->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Maximum);
 
     m_symbol = new QLabel(card);
     m_symbol->setObjectName(QStringLiteral("minimum-version-symbol"));

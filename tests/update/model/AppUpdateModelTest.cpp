@@ -1,69 +1,26 @@
 // Test label: unit
 #include "update/model/AppUpdateModel.h"
+#include "support/AnsweredPolicyClient.h"
 #include "support/LogCapture.h"
 #include "support/RunTask.h"
-#include "support/TestGate.h"
 #include "update/policy/InMemoryMinimumVersionPolicyStore.h"
 #include "update/policy/MinimumVersionPolicyError.h"
-#include "update/policy/MinimumVersionPolicyFetching.h"
 #include "update/scheduling/MinimumVersionScheduling.h"
 #include "update/version/InMemoryAppUpdateAvailabilityStore.h"
 
 #include <gtest/gtest.h>
 
-#include <variant>
-
 using namespace veyra;
 using namespace veyra::test;
 using Kind = MinimumVersionPolicyError::Kind;
-using Case = MinimumVersionState::Case;
+using FetchOutcome = PolicyFetchOutcome;
 
 namespace {
 
-using FetchOutcome = std::variant<VerifiedMinimumVersionPolicy, Kind>;
-
 VerifiedMinimumVersionPolicy policy(const QString &build, qint64 revision = 1, const QString &digest = {})
 {
-    return {{1, revision, build, QStringLiteral("v") + build},
-        digest.isEmpty() ? QStringLiteral("digest-%1-%2").arg(revision).arg(build) : digest};
+    return verifiedPolicy(build, revision, digest);
 }
-
-// Each fetch waits until the test answers it; answers go to the oldest waiting fetch.
-class AnsweredPolicyClient : public MinimumVersionPolicyFetching
-{
-    struct Slot
-    {
-        std::optional<FetchOutcome> outcome;
-    };
-
-public:
-    QCoro::Task<VerifiedMinimumVersionPolicy> fetch(CancellationToken token) override
-    {
-        auto slot = std::make_shared<Slot>();
-        m_waiting.push_back(slot);
-        ++fetchCount;
-        co_await m_gate.wait(token);
-        if (std::holds_alternative<Kind>(*slot->outcome)) {
-            throw MinimumVersionPolicyError(std::get<Kind>(*slot->outcome));
-        }
-        co_return std::get<VerifiedMinimumVersionPolicy>(*slot->outcome);
-    }
-
-    void answer(FetchOutcome outcome)
-    {
-        ASSERT_FALSE(m_waiting.empty());
-        m_waiting.front()->outcome = std::move(outcome);
-        m_waiting.pop_front();
-        m_gate.releaseOne();
-    }
-    int waitingCount() { return m_gate.waitingCount(); }
-
-    int fetchCount = 0;
-
-private:
-    std::deque<std::shared_ptr<Slot>> m_waiting;
-    TestGate m_gate;
-};
 
 // Keeps every scheduled action so that the test can see and fire it.
 class RecordingScheduler : public MinimumVersionScheduling
