@@ -112,7 +112,9 @@ void AppUpdateModel::installRequiredUpdate()
         return;
     }
     setRequiredInstallMode(true);
-    if (startDriverIfNeeded()) {
+    // A driver that started but cannot check (updates disabled by the configuration) would
+    // leave the session open for good: the install fails at once instead.
+    if (startDriverIfNeeded() && m_driver->canCheckForUpdates()) {
         setUpdateSessionActive(true);
         m_driver->checkForUpdates();
     } else {

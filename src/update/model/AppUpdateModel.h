@@ -103,7 +103,10 @@ public:
     // when a check may start, marks the session active and asks the driver to check.
     void checkForUpdates() override;
 
-    // The minimum-version screen's "Update" (and "Try Again" after a failed install).
+    // The minimum-version screen's "Update" (and "Try Again" after a failed install):
+    // starts the driver when needed and has it check; fails the install at once when there
+    // is no driver, it cannot start, or it cannot check. Nothing while a session is active
+    // or when no update is required.
     void installRequiredUpdate();
     // Ends the session; `required` or `installFailed` becomes `installFailed` with the
     // same requirement, any other state stays.

@@ -33,6 +33,8 @@ void AppUpdatePromptController::show(AvailableAppUpdate update, std::optional<Ap
     auto *panel = new QWidget(nullptr, Qt::Window);
     panel->setObjectName(QStringLiteral("app-update-prompt"));
     panel->setAttribute(Qt::WA_DeleteOnClose);
+    // Veyra lives on without its update windows.
+    panel->setAttribute(Qt::WA_QuitOnClose, false);
     panel->setWindowTitle(softwareUpdateWindowTitle());
     auto *model
         = new AppUpdatePromptModel(std::move(update), std::move(currentVersion), std::move(releaseNotes), panel);

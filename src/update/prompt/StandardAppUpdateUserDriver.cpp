@@ -56,6 +56,7 @@ void StandardAppUpdateUserDriver::showDownloadInitiated(std::function<void()> ca
     closeProgressWindow();
     auto *window = new AppUpdateProgressWindow(std::move(cancellation));
     window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setAttribute(Qt::WA_QuitOnClose, false);
     m_progress = window;
     window->show();
     bringForward(window);
@@ -117,6 +118,7 @@ void StandardAppUpdateUserDriver::showAlert(
     }
     alert->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_informativelabel { min-width: 300px; }"));
     alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setAttribute(Qt::WA_QuitOnClose, false);
     alert->button(QMessageBox::Ok)->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "OK")));
     connect(alert, &QMessageBox::finished, alert, [acknowledgement = std::move(acknowledgement)] {
         if (acknowledgement) {

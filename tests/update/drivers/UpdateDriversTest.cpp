@@ -315,6 +315,16 @@ TEST(DisabledAppUpdateControllerTest, NeverChecks)
     EXPECT_FALSE(disabled.canCheckForUpdates());
     EXPECT_NO_THROW(disabled.start());
 
+    // With updates disabled, the required install fails at once rather than waiting for
+    // a check that never runs; the screen then offers the download.
+    auto required = makeModel();
+    required->setDriver(std::make_unique<DisabledAppUpdateController>());
+    required->setMinimumVersionState(MinimumVersionState::required(needs130));
+    EXPECT_TRUE(required->canCheckForUpdates());
+    required->installRequiredUpdate();
+    EXPECT_EQ(required->minimumVersionState(), MinimumVersionState::installFailed(needs130));
+    EXPECT_FALSE(required->isUpdateSessionActive());
+
     // A report that arrives after the model has gone changes nothing.
     auto model = makeModel();
     FeedAppUpdateDelegate delegate(model.get());

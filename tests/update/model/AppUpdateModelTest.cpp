@@ -349,6 +349,7 @@ TEST_F(AppUpdateModelTest, TheRequiredInstallInstallsOnlyABuildThatReachesTheMin
     // With a driver, a check may start even before it started.
     driver->can = false;
     EXPECT_TRUE(model->canCheckForUpdates());
+    driver->can = true;
 
     // The user's check runs the required install: the driver starts first.
     model->checkForUpdates();
