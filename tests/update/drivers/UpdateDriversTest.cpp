@@ -1,6 +1,7 @@
 // Test label: ui
 #include "brand/BrandIcons.h"
 #include "support/RunTask.h"
+#include "support/UpdateTestDoubles.h"
 #include "update/drivers/DisabledAppUpdateController.h"
 #include "update/drivers/FeedAppUpdateDelegate.h"
 #include "update/drivers/FixtureAppUpdateController.h"
@@ -37,16 +38,6 @@ AppcastItem appcastItem(const QString &build, const QString &display)
     return item;
 }
 
-// A driver that only counts; the model's required install needs one.
-class CountingDriver : public AppUpdateDriving
-{
-public:
-    bool canCheckForUpdates() const override { return true; }
-    void start() override { }
-    void checkForUpdates() override { ++checks; }
-    int checks = 0;
-};
-
 std::unique_ptr<AppUpdateModel> makeModel(
     std::shared_ptr<InMemoryAppUpdateAvailabilityStore> store = std::make_shared<InMemoryAppUpdateAvailabilityStore>())
 {
@@ -60,17 +51,6 @@ std::unique_ptr<AppUpdateModel> makeModel(
     return std::make_unique<AppUpdateModel>(std::move(services));
 }
 
-QList<QWidget *> openWindows()
-{
-    QList<QWidget *> windows;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible()) {
-            windows << widget;
-        }
-    }
-    return windows;
-}
-
 class UserDriverTest : public ::testing::Test
 {
 protected:
@@ -78,7 +58,7 @@ protected:
     {
         QApplication::setWindowIcon(veyraApplicationIcon());
         model = makeModel();
-        auto counting = std::make_unique<CountingDriver>();
+        auto counting = std::make_unique<CountingUpdateDriver>();
         driver = counting.get();
         model->setDriver(std::move(counting));
         userDriver = std::make_unique<VeyraAppUpdateUserDriver>(
@@ -96,7 +76,7 @@ protected:
     }
 
     std::unique_ptr<AppUpdateModel> model;
-    CountingDriver *driver = nullptr;
+    CountingUpdateDriver *driver = nullptr;
     std::unique_ptr<VeyraAppUpdateUserDriver> userDriver;
 };
 
@@ -106,7 +86,7 @@ TEST_F(UserDriverTest, ABackgroundCheckOnlyRecordsTheUpdate)
     EXPECT_EQ(offer(appcastItem(QStringLiteral("130"), QStringLiteral("1.3.0")), false), UserUpdateChoice::dismiss);
     EXPECT_EQ(model->availableUpdate(), (AvailableAppUpdate{QStringLiteral("1.3.0"), QStringLiteral("130")}));
     EXPECT_EQ(userDriver->promptController().panel(), nullptr);
-    EXPECT_TRUE(openWindows().isEmpty());
+    EXPECT_TRUE(visibleTopLevelWindows().isEmpty());
 }
 
 TEST_F(UserDriverTest, ARequiredInstallDecidesWithoutAWindow)
@@ -129,7 +109,7 @@ TEST_F(UserDriverTest, ARequiredInstallDecidesWithoutAWindow)
     model->installRequiredUpdate();
     EXPECT_EQ(offer(appcastItem(QStringLiteral("130"), QStringLiteral("1.3.0")), true), UserUpdateChoice::install);
     EXPECT_EQ(model->availableUpdate(), (AvailableAppUpdate{QStringLiteral("1.3.0"), QStringLiteral("130")}));
-    EXPECT_TRUE(openWindows().isEmpty());
+    EXPECT_TRUE(visibleTopLevelWindows().isEmpty());
 }
 
 TEST_F(UserDriverTest, ABackgroundCheckWhileAnUpdateIsRequiredNeverFailsAnInstall)
@@ -157,7 +137,7 @@ TEST_F(UserDriverTest, ABackgroundCheckWhileAnUpdateIsRequiredNeverFailsAnInstal
     EXPECT_EQ(offer(item, false), UserUpdateChoice::dismiss);
     EXPECT_EQ(model->minimumVersionState(), MinimumVersionState::required(needs130));
     EXPECT_TRUE(model->isUpdateSessionActive());
-    EXPECT_TRUE(openWindows().isEmpty());
+    EXPECT_TRUE(visibleTopLevelWindows().isEmpty());
 
     // The user's own cycle does end the session, and its failure fails the install.
     delegate.didFinishUpdateCycle(UpdateCheck::userInitiated, &failure);

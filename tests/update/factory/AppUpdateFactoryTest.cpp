@@ -5,6 +5,7 @@
 #include "support/LogCapture.h"
 #include "support/RunTask.h"
 #include "support/UpdateFeedScript.h"
+#include "support/UpdateTestDoubles.h"
 #include "update/drivers/DisabledAppUpdateController.h"
 #include "update/drivers/FixtureAppUpdateController.h"
 #include "update/version/UserDefaultsAppUpdateAvailabilityStore.h"
@@ -20,17 +21,6 @@ using namespace veyra;
 using namespace veyra::test;
 
 namespace {
-
-QList<QWidget *> openWindows()
-{
-    QList<QWidget *> windows;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->isVisible()) {
-            windows << widget;
-        }
-    }
-    return windows;
-}
 
 class AppUpdateFactoryTest : public ::testing::Test
 {
@@ -190,7 +180,7 @@ TEST_F(AppUpdateFactoryTest, FromThePolicyToTheInstalledUpdate)
     ASSERT_TRUE(waitUntil([&] { return model->availableUpdate().has_value(); }, 20000));
     EXPECT_EQ(model->availableUpdate(), (AvailableAppUpdate{QStringLiteral("1.3.0"), QStringLiteral("130")}));
     EXPECT_TRUE(defaults->contains(UserDefaultsAppUpdateAvailabilityStore::key));
-    EXPECT_TRUE(openWindows().isEmpty());
+    EXPECT_TRUE(visibleTopLevelWindows().isEmpty());
     EXPECT_EQ(standIn.requests("GET", release.archivePath()).size(), 0);
     ASSERT_TRUE(waitUntil([&] { return model->canCheckForUpdates(); }));
 

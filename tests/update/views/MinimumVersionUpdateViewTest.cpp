@@ -4,6 +4,7 @@
 #include "foundation/language/ClientLanguage.h"
 #include "support/AnsweredPolicyClient.h"
 #include "support/RunTask.h"
+#include "support/UpdateTestDoubles.h"
 #include "update/model/AppUpdateModel.h"
 #include "update/policy/InMemoryMinimumVersionPolicyStore.h"
 #include "update/scheduling/MinimumVersionScheduling.h"
@@ -27,15 +28,6 @@ const MinimumVersionRequirement needs130{running, QStringLiteral("130"), QString
 const QStringList allButtons{QStringLiteral("minimum-version-retry"), QStringLiteral("required-update-install"),
     QStringLiteral("required-update-retry"), QStringLiteral("required-update-download"),
     QStringLiteral("minimum-version-quit")};
-
-class CountingDriver : public AppUpdateDriving
-{
-public:
-    bool canCheckForUpdates() const override { return true; }
-    void start() override { }
-    void checkForUpdates() override { ++checks; }
-    int checks = 0;
-};
 
 // Schedules nothing that could outlive the test.
 class IdleScheduler : public MinimumVersionScheduling
@@ -66,7 +58,7 @@ protected:
         services.scheduler = std::make_shared<IdleScheduler>();
         services.webPageOpener = [this] { ++homePageOpenings; };
         model = std::make_unique<AppUpdateModel>(std::move(services));
-        auto counting = std::make_unique<CountingDriver>();
+        auto counting = std::make_unique<CountingUpdateDriver>();
         driver = counting.get();
         model->setDriver(std::move(counting));
         view = std::make_unique<MinimumVersionUpdateView>(
@@ -111,7 +103,7 @@ protected:
 
     std::shared_ptr<AnsweredPolicyClient> client = std::make_shared<AnsweredPolicyClient>();
     std::unique_ptr<AppUpdateModel> model;
-    CountingDriver *driver = nullptr;
+    CountingUpdateDriver *driver = nullptr;
     std::unique_ptr<MinimumVersionUpdateView> view;
     int homePageOpenings = 0;
     int allowedCalls = 0;
