@@ -1,6 +1,7 @@
 // Test label: ui
 #include "brand/BrandIcons.h"
 #include "foundation/identity/AppIdentity.h"
+#include "foundation/language/ClientLanguage.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "update/prompt/AppUpdatePromptController.h"
@@ -174,6 +175,15 @@ TEST_F(AppUpdatePromptTest, ReleaseNotesLoadThenShowOrAreUnavailable)
     EXPECT_EQ(
         labelText(panel, "app-update-release-notes-unavailable"), QStringLiteral("Release notes are unavailable."));
     panel->grab().save(QStringLiteral("/tmp/app-update-prompt-unavailable.png"));
+
+    // In Japanese every text of the window follows.
+    controller.dismiss();
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    show(ReleaseNotes{Format::plainText, QStringLiteral("読み取りの精度が上がりました。")});
+    EXPECT_EQ(labelText(controller.panel(), "app-update-versions"),
+        QStringLiteral("Veyra 1.3.0 が利用可能です。現在のバージョンは 1.2.0 です。"));
+    controller.panel()->grab().save(QStringLiteral("/tmp/app-update-prompt-ja.png"));
+    setCurrentClientLanguage(ClientLanguage::english);
 }
 
 TEST_F(AppUpdatePromptTest, NotesNeverLoadWhatTheyReferToNorFollowLinks)
