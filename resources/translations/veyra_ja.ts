@@ -148,6 +148,38 @@
         <translation>%@日前</translation>
     </message>
     <message>
+        <source>Authentication was rejected. Please sign in again.</source>
+        <translation>認証が拒否されました。もう一度サインインしてください。</translation>
+    </message>
+    <message>
+        <source>The saved session couldn't be accessed.</source>
+        <translation>保存されたセッションにアクセスできませんでした。</translation>
+    </message>
+    <message>
+        <source>Google authentication isn't configured for this build.</source>
+        <translation>このビルドではGoogle認証が設定されていません。</translation>
+    </message>
+    <message>
+        <source>The authentication server returned an invalid response.</source>
+        <translation>認証サーバーから無効な応答が返されました。</translation>
+    </message>
+    <message>
+        <source>Web registration is required before signing in to the app.</source>
+        <translation>アプリにサインインする前に、Webでの登録が必要です。</translation>
+    </message>
+    <message>
+        <source>Authentication is temporarily unavailable. Try again.</source>
+        <translation>認証は一時的に利用できません。もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>No saved session is available.</source>
+        <translation>保存されたセッションはありません。</translation>
+    </message>
+    <message>
+        <source>Google sign-in couldn't be completed. Try again.</source>
+        <translation>Googleサインインを完了できませんでした。もう一度お試しください。</translation>
+    </message>
+    <message>
         <source>Veyra couldn't identify the selected application.</source>
         <translation>Veyraは選択したアプリケーションを識別できませんでした。</translation>
     </message>

@@ -148,6 +148,38 @@
         <translation>%@일 전</translation>
     </message>
     <message>
+        <source>Authentication was rejected. Please sign in again.</source>
+        <translation>인증이 거부되었습니다. 다시 로그인하세요.</translation>
+    </message>
+    <message>
+        <source>The saved session couldn't be accessed.</source>
+        <translation>저장된 세션에 접근할 수 없습니다.</translation>
+    </message>
+    <message>
+        <source>Google authentication isn't configured for this build.</source>
+        <translation>이 빌드에는 Google 인증이 구성되어 있지 않습니다.</translation>
+    </message>
+    <message>
+        <source>The authentication server returned an invalid response.</source>
+        <translation>인증 서버가 잘못된 응답을 반환했습니다.</translation>
+    </message>
+    <message>
+        <source>Web registration is required before signing in to the app.</source>
+        <translation>앱에 로그인하려면 먼저 웹에서 가입해야 합니다.</translation>
+    </message>
+    <message>
+        <source>Authentication is temporarily unavailable. Try again.</source>
+        <translation>일시적으로 인증을 사용할 수 없습니다. 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>No saved session is available.</source>
+        <translation>저장된 세션이 없습니다.</translation>
+    </message>
+    <message>
+        <source>Google sign-in couldn't be completed. Try again.</source>
+        <translation>Google 로그인을 완료하지 못했습니다. 다시 시도하세요.</translation>
+    </message>
+    <message>
         <source>Veyra couldn't identify the selected application.</source>
         <translation>Veyra가 선택한 애플리케이션을 식별하지 못했습니다.</translation>
     </message>

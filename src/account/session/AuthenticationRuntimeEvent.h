@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QHashFunctions>
+
+namespace veyra {
+
+// What the authorised session reports while requests run.
+enum class AuthenticationRuntimeEvent {
+    // The server refused the refresh token; the session has been cleared.
+    sessionInvalid,
+    // A refresh failed for another reason; the session stays as it was.
+    unavailable,
+};
+
+inline size_t qHash(AuthenticationRuntimeEvent event, size_t seed = 0) noexcept
+{
+    return ::qHash(static_cast<int>(event), seed);
+}
+
+} // namespace veyra

@@ -1,0 +1,110 @@
+// Test label: keyring
+// Runs against a real Secret Service: the test script's private D-Bus session with an
+// unlocked gnome-keyring. Each test uses a service name of its own.
+#include "account/tokens/KeychainRefreshTokenStore.h"
+#include "account/authentication/AuthenticationClientError.h"
+#include "account/authentication/HTTPAuthenticationClient.h"
+#include "account/session/ServerAuthenticationSession.h"
+#include "support/RunTask.h"
+#include "support/ServiceStandIn.h"
+
+#include <QProcess>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+using namespace veyra;
+using namespace veyra::test;
+
+namespace {
+
+const QString account = QStringLiteral("server-refresh-token");
+
+class KeychainRefreshTokenStoreTest : public ::testing::Test
+{
+protected:
+    // What `secret-tool`, another client of the Secret Service, finds under the store's
+    // service and account (qtkeychain's attributes for a text secret).
+    std::optional<QByteArray> lookUpElsewhere() const
+    {
+        QProcess tool;
+        tool.start(QStringLiteral("secret-tool"),
+            {QStringLiteral("lookup"), QStringLiteral("user"), account, QStringLiteral("server"), m_service,
+                QStringLiteral("type"), QStringLiteral("plaintext")});
+        EXPECT_TRUE(tool.waitForFinished(30000));
+        if (tool.exitCode() != 0) {
+            return std::nullopt;
+        }
+        return tool.readAllStandardOutput();
+    }
+
+    void storeElsewhere(const QByteArray &secret) const
+    {
+        QProcess tool;
+        tool.start(QStringLiteral("secret-tool"),
+            {QStringLiteral("store"), QStringLiteral("--label=Another process"), QStringLiteral("user"), account,
+                QStringLiteral("server"), m_service, QStringLiteral("type"), QStringLiteral("plaintext")});
+        tool.write(secret);
+        tool.closeWriteChannel();
+        ASSERT_TRUE(tool.waitForFinished(30000));
+        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    }
+
+    const QString m_service
+        = QStringLiteral("io.veyra.test.%1.authentication").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
+    KeychainRefreshTokenStore m_store{m_service, account};
+};
+
+} // namespace
+
+TEST_F(KeychainRefreshTokenStoreTest, SaveLoadOverwriteDelete)
+{
+    EXPECT_EQ(runTask(m_store.load()), std::nullopt);
+    runTask(m_store.deleteToken());
+
+    runTask(m_store.save(QStringLiteral("renew-1")));
+    EXPECT_EQ(runTask(m_store.load()), QStringLiteral("renew-1"));
+    // The second save replaces the one secret; it holds the token's UTF-8 text and nothing else.
+    const QString unicode = QStringLiteral("renew-2.토큰.ü");
+    runTask(m_store.save(unicode));
+    EXPECT_EQ(runTask(m_store.load()), unicode);
+    EXPECT_EQ(lookUpElsewhere(), unicode.toUtf8());
+
+    // Another store under the same names sees the same secret; another account does not.
+    EXPECT_EQ(runTask(KeychainRefreshTokenStore(m_service, account).load()), unicode);
+    EXPECT_EQ(runTask(KeychainRefreshTokenStore(m_service, QStringLiteral("other")).load()), std::nullopt);
+
+    runTask(m_store.deleteToken());
+    EXPECT_EQ(runTask(m_store.load()), std::nullopt);
+    EXPECT_EQ(lookUpElsewhere(), std::nullopt);
+    runTask(m_store.deleteToken());
+}
+
+TEST_F(KeychainRefreshTokenStoreTest, ReadsWhatAnotherProcessStored)
+{
+    storeElsewhere("stored-by-another-process");
+    EXPECT_EQ(runTask(m_store.load()), QStringLiteral("stored-by-another-process"));
+    runTask(m_store.deleteToken());
+    EXPECT_EQ(lookUpElsewhere(), std::nullopt);
+}
+
+TEST_F(KeychainRefreshTokenStoreTest, EmptySecretIsUnreadableAndRestoreDeletesIt)
+{
+    runTask(m_store.save(QString()));
+    try {
+        runTask(m_store.load());
+        FAIL() << "an empty secret was read as a token";
+    } catch (const AuthenticationClientError &error) {
+        EXPECT_EQ(error.kind(), AuthenticationClientError::Kind::invalidResponse);
+    }
+
+    // At launch it counts as no session and is deleted, so that signing in works again.
+    ServiceStandIn standIn;
+    auto store = std::make_shared<KeychainRefreshTokenStore>(m_service, account);
+    ServerAuthenticationSession session(true,
+        std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())), store,
+        std::make_shared<AuthenticationEventRouter>());
+    EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::noSession);
+    EXPECT_EQ(standIn.requestCount(), 0);
+    EXPECT_EQ(runTask(m_store.load()), std::nullopt);
+}
