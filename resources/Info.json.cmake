@@ -39,6 +39,7 @@ function(veyra_write_info_json output)
     TranslationServerBaseURL VEYRA_TRANSLATION_SERVER_BASE_URL
     WebAppBaseURL VEYRA_WEB_APP_BASE_URL
     GIDClientID VEYRA_GID_CLIENT_ID
+    GIDClientSecret VEYRA_GID_CLIENT_SECRET
     GIDServerClientID VEYRA_GID_SERVER_CLIENT_ID
     GoogleReversedClientID VEYRA_GOOGLE_REVERSED_CLIENT_ID
     MinimumVersionPolicyURL VEYRA_MINIMUM_VERSION_POLICY_URL

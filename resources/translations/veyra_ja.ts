@@ -519,5 +519,101 @@
         <source>Resize Overlay</source>
         <translation>オーバーレイのサイズを変更</translation>
     </message>
+    <message>
+        <source>Veyra couldn't open your web browser for Google sign-in.</source>
+        <translation>Googleサインインのためにウェブブラウザを開けませんでした。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't prepare Google sign-in. Try again.</source>
+        <translation>VeyraはGoogleサインインを準備できませんでした。もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't reach Google. Check your connection and try again.</source>
+        <translation>VeyraはGoogleに接続できませんでした。接続を確認して、もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Google refused the sign-in request. Try again later.</source>
+        <translation>Googleがサインインのリクエストを拒否しました。しばらくしてからもう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>You can close this page and return to Veyra.</source>
+        <translation>このページを閉じてVeyraに戻ってください。</translation>
+    </message>
+    <message>
+        <source>The access server configuration is invalid.</source>
+        <translation>アカウントサーバーの設定が無効です。</translation>
+    </message>
+    <message>
+        <source>The access server returned an invalid response.</source>
+        <translation>アカウントサーバーから無効な応答が返されました。</translation>
+    </message>
+    <message>
+        <source>Translate dialogue and understand your game without leaving the moment.</source>
+        <translation>ゲームの手を止めずに、セリフを翻訳して理解しましょう。</translation>
+    </message>
+    <message>
+        <source>Restoring your session…</source>
+        <translation>セッションを復元しています…</translation>
+    </message>
+    <message>
+        <source>Signing in…</source>
+        <translation>サインインしています…</translation>
+    </message>
+    <message>
+        <source>Veyra is available to users aged 14 and older. Review the Terms of Service and privacy consent on the web, complete sign-up, then return to the app and try Google sign-in again.</source>
+        <translation>Veyraは14歳以上の方がご利用いただけます。Webで利用規約とプライバシーに関する同意内容を確認して登録を完了し、アプリに戻ってもう一度Googleでサインインしてください。</translation>
+    </message>
+    <message>
+        <source>The authentication server is temporarily unavailable. Your saved session is still on this computer.</source>
+        <translation>認証サーバーは一時的に利用できません。保存されたセッションはこのコンピュータに残っています。</translation>
+    </message>
+    <message>
+        <source>WEB REGISTRATION REQUIRED</source>
+        <translation>WEB登録が必要です</translation>
+    </message>
+    <message>
+        <source>Sign up on the web first</source>
+        <translation>まずWebで登録してください</translation>
+    </message>
+    <message>
+        <source>YOUR AI GAMING COMPANION</source>
+        <translation>あなたのAIゲームコンパニオン</translation>
+    </message>
+    <message>
+        <source>Just play. Veyra’s got you.</source>
+        <translation>プレイに集中。あとはVeyraにおまかせ。</translation>
+    </message>
+    <message>
+        <source>Sign in with Google</source>
+        <translation>Googleでログイン</translation>
+    </message>
+    <message>
+        <source>In progress</source>
+        <translation>処理中</translation>
+    </message>
+    <message>
+        <source>Accounts aren't created in the app</source>
+        <translation>アカウントはアプリでは作成されません</translation>
+    </message>
+    <message>
+        <source>Sign-up is completed on the web so required consent records can be managed in one place.</source>
+        <translation>必要な同意の記録を一か所で管理できるよう、登録はWebで行います。</translation>
+    </message>
+    <message>
+        <source>Sign Up on the Web</source>
+        <translation>Webで登録</translation>
+    </message>
+    <message>
+        <source>Try Google Sign-In Again</source>
+        <translation>もう一度Googleでサインイン</translation>
+    </message>
+    <message>
+        <source>Sign in once. Come back automatically.</source>
+        <translation>一度サインインすれば、次回からは自動でサインインします。</translation>
+    </message>
+    <message>
+        <source>Finishing sign-up won't automatically sign you in to the app.</source>
+        <translation>登録を完了しても、アプリに自動でサインインされるわけではありません。</translation>
+    </message>
 </context>
 </TS>

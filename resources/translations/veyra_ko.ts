@@ -519,5 +519,101 @@
         <source>Resize Overlay</source>
         <translation>오버레이 크기 조절</translation>
     </message>
+    <message>
+        <source>Veyra couldn't open your web browser for Google sign-in.</source>
+        <translation>Google 로그인을 위해 웹 브라우저를 열지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't prepare Google sign-in. Try again.</source>
+        <translation>Veyra가 Google 로그인을 준비하지 못했습니다. 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't reach Google. Check your connection and try again.</source>
+        <translation>Veyra가 Google에 연결하지 못했습니다. 네트워크 연결을 확인한 후 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>Google refused the sign-in request. Try again later.</source>
+        <translation>Google이 로그인 요청을 거부했습니다. 나중에 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>You can close this page and return to Veyra.</source>
+        <translation>이 페이지를 닫고 Veyra로 돌아가도 됩니다.</translation>
+    </message>
+    <message>
+        <source>The access server configuration is invalid.</source>
+        <translation>계정 서버 구성이 올바르지 않습니다.</translation>
+    </message>
+    <message>
+        <source>The access server returned an invalid response.</source>
+        <translation>계정 서버가 잘못된 응답을 반환했습니다.</translation>
+    </message>
+    <message>
+        <source>Translate dialogue and understand your game without leaving the moment.</source>
+        <translation>게임을 멈추지 않고 대사를 번역하고 이해하세요.</translation>
+    </message>
+    <message>
+        <source>Restoring your session…</source>
+        <translation>세션을 복원하는 중…</translation>
+    </message>
+    <message>
+        <source>Signing in…</source>
+        <translation>로그인하는 중…</translation>
+    </message>
+    <message>
+        <source>Veyra is available to users aged 14 and older. Review the Terms of Service and privacy consent on the web, complete sign-up, then return to the app and try Google sign-in again.</source>
+        <translation>Veyra는 만 14세 이상만 이용할 수 있습니다. 웹에서 서비스 약관과 개인정보 수집·이용 동의를 확인하고 가입을 완료한 다음, 앱으로 돌아와 Google 로그인을 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>The authentication server is temporarily unavailable. Your saved session is still on this computer.</source>
+        <translation>인증 서버를 일시적으로 사용할 수 없습니다. 저장된 세션은 이 컴퓨터에 그대로 남아 있습니다.</translation>
+    </message>
+    <message>
+        <source>WEB REGISTRATION REQUIRED</source>
+        <translation>웹 가입 필요</translation>
+    </message>
+    <message>
+        <source>Sign up on the web first</source>
+        <translation>먼저 웹에서 가입하세요</translation>
+    </message>
+    <message>
+        <source>YOUR AI GAMING COMPANION</source>
+        <translation>당신의 AI 게임 동반자</translation>
+    </message>
+    <message>
+        <source>Just play. Veyra’s got you.</source>
+        <translation>플레이에만 집중하세요. 나머지는 Veyra가 맡습니다.</translation>
+    </message>
+    <message>
+        <source>Sign in with Google</source>
+        <translation>Google로 로그인</translation>
+    </message>
+    <message>
+        <source>In progress</source>
+        <translation>진행 중</translation>
+    </message>
+    <message>
+        <source>Accounts aren't created in the app</source>
+        <translation>계정은 앱에서 만들지 않습니다</translation>
+    </message>
+    <message>
+        <source>Sign-up is completed on the web so required consent records can be managed in one place.</source>
+        <translation>필요한 동의 기록을 한곳에서 관리할 수 있도록 가입은 웹에서 완료합니다.</translation>
+    </message>
+    <message>
+        <source>Sign Up on the Web</source>
+        <translation>웹에서 가입하기</translation>
+    </message>
+    <message>
+        <source>Try Google Sign-In Again</source>
+        <translation>Google 로그인 다시 시도</translation>
+    </message>
+    <message>
+        <source>Sign in once. Come back automatically.</source>
+        <translation>한 번 로그인하면 다음부터 자동으로 로그인됩니다.</translation>
+    </message>
+    <message>
+        <source>Finishing sign-up won't automatically sign you in to the app.</source>
+        <translation>가입을 완료해도 앱에 자동으로 로그인되지는 않습니다.</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,62 @@
+#include "account/coordinator/AuthenticationCoordinator.h"
+
+#include "account/authentication/AuthenticationClientError.h"
+#include "foundation/async/AsyncTask.h"
+
+namespace veyra {
+
+AuthenticationCoordinator::AuthenticationCoordinator(std::shared_ptr<ServerAuthenticationSession> session,
+    std::shared_ptr<GoogleIDTokenProviding> googleProvider, std::shared_ptr<WebPageOpening> webPageOpener,
+    QObject *parent)
+    : QObject(parent)
+    , m_session(std::move(session))
+    , m_googleProvider(std::move(googleProvider))
+    , m_webPageOpener(std::move(webPageOpener))
+{ }
+
+QCoro::Task<void> AuthenticationCoordinator::signInWithGoogle(
+    QPointer<QWidget> presentingWindow, CancellationToken token)
+{
+    // Held for the whole sign-in, whatever becomes of the coordinator meanwhile.
+    const std::shared_ptr<ServerAuthenticationSession> session = m_session;
+    const std::shared_ptr<GoogleIDTokenProviding> provider = m_googleProvider;
+    if (!session || !provider) {
+        throw AuthenticationClientError(AuthenticationClientError::Kind::invalidConfiguration);
+    }
+    const QString idToken = co_await provider->idToken(std::move(presentingWindow), token);
+    token.throwIfCancelled();
+    const std::shared_ptr<AuthenticationAPIProviding> api = session->api();
+    AuthTokenPair pair = co_await api->login(idToken, token);
+    token.throwIfCancelled();
+    co_await session->apply(std::move(pair));
+}
+
+void AuthenticationCoordinator::signOut()
+{
+    if (m_googleProvider) {
+        m_googleProvider->signOut();
+    }
+    if (!m_session) {
+        return;
+    }
+    startDetachedTask(
+        this,
+        [session = m_session](
+            QPointer<AuthenticationCoordinator>) -> QCoro::Task<void> { co_await session->signOut(); },
+        m_logger);
+}
+
+void forwardRuntimeEvents(AuthenticationEventRouter &router, AuthenticationCoordinator *coordinator)
+{
+    router.setOnEvent([weak = QPointer<AuthenticationCoordinator>(coordinator)](AuthenticationRuntimeEvent event) {
+        if (!weak) {
+            return;
+        }
+        const AuthenticationCoordinator::RuntimeEventHandler handler = weak->onRuntimeEvent();
+        if (handler) {
+            handler(event);
+        }
+    });
+}
+
+} // namespace veyra

@@ -1,0 +1,239 @@
+// Test label: unit
+#include "account/coordinator/AuthenticationCoordinator.h"
+#include "account/authentication/AuthenticationClientError.h"
+#include "account/authentication/HTTPAuthenticationClient.h"
+#include "account/configuration/GoogleSignInError.h"
+#include "account/coordinator/AuthenticationStackFactory.h"
+#include "account/coordinator/FixtureAuthenticationAPI.h"
+#include "account/google/FixtureGoogleIDTokenProvider.h"
+#include "account/google/QtNetworkAuthGoogleIDTokenProvider.h"
+#include "account/google/UnavailableGoogleIDTokenProvider.h"
+#include "account/tokens/InMemoryRefreshTokenStore.h"
+#include "account/tokens/KeychainRefreshTokenStore.h"
+#include "account/web/FixtureWebPageOpener.h"
+#include "support/AuthenticationServiceScript.h"
+#include "support/GoogleAuthorizationServer.h"
+#include "support/RecordingRefreshTokenStore.h"
+#include "support/RunTask.h"
+
+#include <gtest/gtest.h>
+
+using namespace veyra;
+using namespace veyra::test;
+
+namespace {
+
+using Kind = AuthenticationClientError::Kind;
+
+const QString clientID = QStringLiteral("1234-abc.apps.googleusercontent.com");
+const QString reversedClientID = QStringLiteral("com.googleusercontent.apps.1234-abc");
+
+InfoDictionary googleInfo(const QString &serverURL)
+{
+    return InfoDictionary{
+        {QStringLiteral("CFBundleIdentifier"), QStringLiteral("io.example.veyra")},
+        {QStringLiteral("TranslationServerBaseURL"), serverURL},
+        {QStringLiteral("GoogleAuthenticationEnabled"), true},
+        {QStringLiteral("GIDClientID"), clientID},
+        {QStringLiteral("GIDClientSecret"), QStringLiteral("GOCSPX-secret")},
+        {QStringLiteral("GIDServerClientID"), QStringLiteral("5678-def.apps.googleusercontent.com")},
+        {QStringLiteral("GoogleReversedClientID"), reversedClientID},
+        {QStringLiteral("CFBundleURLTypes"),
+            QVariantList{QVariantMap{{QStringLiteral("CFBundleURLSchemes"), QVariantList{reversedClientID}}}}},
+    };
+}
+
+// A provider that answers as the test says and counts its sign-outs.
+class ScriptedGoogleProvider : public GoogleIDTokenProviding
+{
+public:
+    QCoro::Task<QString> idToken(QPointer<QWidget> presentingWindow, CancellationToken token) override
+    {
+        Q_UNUSED(token);
+        windows.append(presentingWindow);
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+        co_return QStringLiteral("google-id-token");
+    }
+    void signOut() override { ++signOuts; }
+
+    std::exception_ptr failure;
+    QList<QPointer<QWidget>> windows;
+    int signOuts = 0;
+};
+
+template <typename Error>
+std::optional<Error> failure(QCoro::Task<void> call)
+{
+    try {
+        runTask(std::move(call));
+    } catch (const Error &error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST(AuthenticationStackTest, UITestingMode)
+{
+    const AuthenticationStack signedIn = makeAuthenticationStack({}, true, false);
+    EXPECT_TRUE(signedIn.session->isConfigured());
+    EXPECT_TRUE(std::dynamic_pointer_cast<FixtureGoogleIDTokenProvider>(signedIn.googleProvider));
+    EXPECT_EQ(signedIn.session->eventRouter(), signedIn.eventRouter);
+    EXPECT_TRUE(std::dynamic_pointer_cast<InMemoryRefreshTokenStore>(signedIn.session->store()));
+    EXPECT_EQ(runTask(signedIn.session->restore()), AuthenticationRestoreResult::restored);
+    EXPECT_EQ(signedIn.session->tokenPair(), FixtureAuthenticationAPI::fixtureTokenPair());
+
+    AuthenticationCoordinator coordinator(
+        signedIn.session, signedIn.googleProvider, std::make_shared<FixtureWebPageOpener>());
+    runTask(coordinator.signInWithGoogle(nullptr));
+    EXPECT_EQ(signedIn.session->tokenPair()->accessToken, QStringLiteral("mock-pass-value-aaaa"));
+
+    // With the web-registration switch: no saved session, and every sign-in is refused.
+    const AuthenticationStack unregistered = makeAuthenticationStack({}, true, true);
+    EXPECT_EQ(runTask(unregistered.session->restore()), AuthenticationRestoreResult::noSession);
+    AuthenticationCoordinator refused(unregistered.session, unregistered.googleProvider, nullptr);
+    const auto error = failure<AuthenticationClientError>(refused.signInWithGoogle(nullptr));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), Kind::webRegistrationRequired);
+    EXPECT_EQ(
+        error->localizedDescription(), QStringLiteral("Web registration is required before signing in to the app."));
+    EXPECT_FALSE(unregistered.session->tokenPair());
+}
+
+TEST(AuthenticationStackTest, LiveMode)
+{
+    // Fully configured.
+    const AuthenticationStack configured
+        = makeAuthenticationStack(googleInfo(QStringLiteral("https://api.example.com/")), false, false);
+    EXPECT_TRUE(configured.session->isConfigured());
+    EXPECT_TRUE(std::dynamic_pointer_cast<HTTPAuthenticationClient>(configured.session->api()));
+    const auto provider = std::dynamic_pointer_cast<QtNetworkAuthGoogleIDTokenProvider>(configured.googleProvider);
+    ASSERT_TRUE(provider);
+    EXPECT_EQ(provider->client().clientID, clientID);
+    EXPECT_EQ(provider->client().clientSecret, QStringLiteral("GOCSPX-secret"));
+    EXPECT_EQ(
+        provider->endpoints().authorizationURL, QUrl(QStringLiteral("https://accounts.google.com/o/oauth2/v2/auth")));
+    const auto store = std::dynamic_pointer_cast<KeychainRefreshTokenStore>(configured.session->store());
+    ASSERT_TRUE(store);
+    EXPECT_EQ(store->service(), QStringLiteral("io.example.veyra.authentication"));
+    EXPECT_EQ(store->account(), QStringLiteral("server-refresh-token"));
+
+    // Without the Google keys: not configured, the unavailable provider, still the keyring.
+    const AuthenticationStack noGoogle = makeAuthenticationStack(
+        InfoDictionary{{QStringLiteral("TranslationServerBaseURL"), QStringLiteral("https://api.example.com/")}}, false,
+        false);
+    EXPECT_FALSE(noGoogle.session->isConfigured());
+    EXPECT_TRUE(std::dynamic_pointer_cast<UnavailableGoogleIDTokenProvider>(noGoogle.googleProvider));
+    const auto defaultStore = std::dynamic_pointer_cast<KeychainRefreshTokenStore>(noGoogle.session->store());
+    ASSERT_TRUE(defaultStore);
+    EXPECT_EQ(defaultStore->service(), releaseBundleIdentifier() + QStringLiteral(".authentication"));
+    EXPECT_EQ(runTask(noGoogle.session->restore()), AuthenticationRestoreResult::notConfigured);
+
+    // Without a server URL: the fixture API without web registration, not configured.
+    InfoDictionary noServer = googleInfo(QStringLiteral("https://api.example.com/"));
+    noServer.remove(QStringLiteral("TranslationServerBaseURL"));
+    const AuthenticationStack serverless = makeAuthenticationStack(noServer, false, false);
+    const auto api = std::dynamic_pointer_cast<FixtureAuthenticationAPI>(serverless.session->api());
+    ASSERT_TRUE(api);
+    EXPECT_FALSE(api->requiresWebRegistration());
+    EXPECT_FALSE(serverless.session->isConfigured());
+    EXPECT_TRUE(std::dynamic_pointer_cast<UnavailableGoogleIDTokenProvider>(serverless.googleProvider));
+}
+
+TEST(AuthenticationCoordinatorTest, SignInExchangesTheGoogleTokenAtTheServer)
+{
+    ServiceStandIn standIn;
+    auto store = std::make_shared<RecordingRefreshTokenStore>();
+    auto session = std::make_shared<ServerAuthenticationSession>(true,
+        std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())), store,
+        std::make_shared<AuthenticationEventRouter>());
+    auto provider = std::make_shared<ScriptedGoogleProvider>();
+    AuthenticationCoordinator coordinator(session, provider, std::make_shared<FixtureWebPageOpener>());
+    QWidget window;
+
+    standIn.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-1"), QStringLiteral("renew-1"))));
+    runTask(coordinator.signInWithGoogle(&window));
+    ASSERT_EQ(provider->windows.size(), 1);
+    EXPECT_EQ(provider->windows[0], &window);
+    EXPECT_EQ(standIn.requests("POST", loginPath)[0].jsonBody().value(QStringLiteral("id_token")),
+        QStringLiteral("google-id-token"));
+    EXPECT_EQ(session->tokenPair()->accessToken, QStringLiteral("access-1"));
+    EXPECT_EQ(store->token, QStringLiteral("renew-1"));
+
+    // The server's refusal passes through unchanged and leaves the session as it was.
+    standIn.enqueueResponse(
+        "POST", loginPath, ScriptedResponse::json(errorEnvelope(QStringLiteral("web_registration_required")), 403));
+    EXPECT_EQ(failure<AuthenticationClientError>(coordinator.signInWithGoogle(&window)),
+        AuthenticationClientError(Kind::webRegistrationRequired));
+    EXPECT_EQ(store->token, QStringLiteral("renew-1"));
+
+    // A cancelled Google flow never reaches the server.
+    provider->failure = std::make_exception_ptr(GoogleSignInError(GoogleSignInError::Kind::cancelled));
+    EXPECT_EQ(failure<GoogleSignInError>(coordinator.signInWithGoogle(&window)),
+        GoogleSignInError(GoogleSignInError::Kind::cancelled));
+    EXPECT_EQ(standIn.requests("POST", loginPath).size(), 2);
+
+    // Signing out: the provider at once, the session in the background.
+    standIn.setDefaultResponse("POST", logoutPath, ScriptedResponse::raw(204, {}));
+    coordinator.signOut();
+    EXPECT_EQ(provider->signOuts, 1);
+    ASSERT_TRUE(waitUntil([&] { return standIn.requests("POST", logoutPath).size() == 1; }));
+    EXPECT_FALSE(session->tokenPair());
+    EXPECT_FALSE(store->token);
+    EXPECT_EQ(standIn.requests("POST", logoutPath)[0].jsonBody().value(QStringLiteral("refresh_token")),
+        QStringLiteral("renew-1"));
+}
+
+TEST(AuthenticationCoordinatorTest, MissingPartsAndEvents)
+{
+    auto provider = std::make_shared<ScriptedGoogleProvider>();
+    AuthenticationCoordinator withoutSession(nullptr, provider, std::make_shared<FixtureWebPageOpener>());
+    EXPECT_EQ(failure<AuthenticationClientError>(withoutSession.signInWithGoogle(nullptr)),
+        AuthenticationClientError(Kind::invalidConfiguration));
+    EXPECT_TRUE(provider->windows.isEmpty());
+    withoutSession.signOut();
+    EXPECT_EQ(provider->signOuts, 1);
+
+    const AuthenticationStack stack = makeAuthenticationStack({}, true, false);
+    AuthenticationCoordinator withoutProvider(stack.session, nullptr, nullptr);
+    EXPECT_EQ(failure<AuthenticationClientError>(withoutProvider.signInWithGoogle(nullptr)),
+        AuthenticationClientError(Kind::invalidConfiguration));
+
+    // The router reaches the coordinator's handler while both exist; it holds the
+    // coordinator weakly.
+    AuthenticationEventRouter router;
+    QList<AuthenticationRuntimeEvent> received;
+    auto coordinator = std::make_unique<AuthenticationCoordinator>(stack.session, nullptr, nullptr);
+    forwardRuntimeEvents(router, coordinator.get());
+    router.deliver(AuthenticationRuntimeEvent::unavailable);
+    coordinator->setOnRuntimeEvent([&received](AuthenticationRuntimeEvent event) { received.append(event); });
+    router.deliver(AuthenticationRuntimeEvent::sessionInvalid);
+    coordinator.reset();
+    router.deliver(AuthenticationRuntimeEvent::unavailable);
+    EXPECT_EQ(received, (QList<AuthenticationRuntimeEvent>{AuthenticationRuntimeEvent::sessionInvalid}));
+}
+
+TEST(AuthenticationCoordinatorTest, SignInThroughTheBrowserEndToEnd)
+{
+    GoogleAuthorizationServer google(clientID, QStringLiteral("GOCSPX-secret"));
+    FakeBrowser browser;
+    ServiceStandIn service;
+    auto session = std::make_shared<ServerAuthenticationSession>(true,
+        std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(service.url())),
+        std::make_shared<RecordingRefreshTokenStore>(), std::make_shared<AuthenticationEventRouter>());
+    auto provider
+        = std::make_shared<QtNetworkAuthGoogleIDTokenProvider>(google.client(), browser.opener(), google.endpoints());
+    AuthenticationCoordinator coordinator(session, provider, std::make_shared<FixtureWebPageOpener>());
+    google.setIDToken(QStringLiteral("header.google-claims.signature"));
+    service.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-1"), QStringLiteral("renew-1"))));
+
+    runTask(coordinator.signInWithGoogle(nullptr));
+    EXPECT_EQ(service.requests("POST", loginPath)[0].jsonBody().value(QStringLiteral("id_token")),
+        QStringLiteral("header.google-claims.signature"));
+    EXPECT_EQ(session->tokenPair()->refreshToken, QStringLiteral("renew-1"));
+}
