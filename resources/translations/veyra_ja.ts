@@ -492,6 +492,30 @@
         <translation>OCR テキスト</translation>
     </message>
     <message>
+        <source>General</source>
+        <translation>一般</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>アカウント</translation>
+    </message>
+    <message>
+        <source>Overlay</source>
+        <translation>オーバーレイ</translation>
+    </message>
+    <message>
+        <source>Reset Settings…</source>
+        <translation>設定をリセット…</translation>
+    </message>
+    <message>
+        <source>Version %@ (%@)</source>
+        <translation>バージョン %@ (%@)</translation>
+    </message>
+    <message>
+        <source>Interface</source>
+        <translation>インターフェイス</translation>
+    </message>
+    <message>
         <source>Translation</source>
         <translation>翻訳</translation>
     </message>
@@ -614,6 +638,58 @@
     <message>
         <source>Finishing sign-up won't automatically sign you in to the app.</source>
         <translation>登録を完了しても、アプリに自動でサインインされるわけではありません。</translation>
+    </message>
+    <message>
+        <source>Interface language</source>
+        <translation>インターフェイスの言語</translation>
+    </message>
+    <message>
+        <source>Target language</source>
+        <translation>翻訳先の言語</translation>
+    </message>
+    <message>
+        <source>Korean</source>
+        <translation>韓国語</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>日本語</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>英語</translation>
+    </message>
+    <message>
+        <source>Reset settings?</source>
+        <translation>設定をリセットしますか？</translation>
+    </message>
+    <message>
+        <source>This resets language, opacity, and text sizes to their defaults.</source>
+        <translation>言語、不透明度、文字サイズがデフォルトに戻ります。</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>リセット</translation>
+    </message>
+    <message>
+        <source>Background opacity</source>
+        <translation>背景の不透明度</translation>
+    </message>
+    <message>
+        <source>OCR text size</source>
+        <translation>OCRの文字サイズ</translation>
+    </message>
+    <message>
+        <source>Translation text size</source>
+        <translation>翻訳の文字サイズ</translation>
+    </message>
+    <message>
+        <source>%d%%</source>
+        <translation>%d%%</translation>
+    </message>
+    <message>
+        <source>%d pt</source>
+        <translation>%d pt</translation>
     </message>
 </context>
 </TS>

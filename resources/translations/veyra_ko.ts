@@ -492,6 +492,30 @@
         <translation>OCR 텍스트</translation>
     </message>
     <message>
+        <source>General</source>
+        <translation>일반</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>계정</translation>
+    </message>
+    <message>
+        <source>Overlay</source>
+        <translation>오버레이</translation>
+    </message>
+    <message>
+        <source>Reset Settings…</source>
+        <translation>설정 재설정…</translation>
+    </message>
+    <message>
+        <source>Version %@ (%@)</source>
+        <translation>버전 %@ (%@)</translation>
+    </message>
+    <message>
+        <source>Interface</source>
+        <translation>인터페이스</translation>
+    </message>
+    <message>
         <source>Translation</source>
         <translation>번역</translation>
     </message>
@@ -614,6 +638,58 @@
     <message>
         <source>Finishing sign-up won't automatically sign you in to the app.</source>
         <translation>가입을 완료해도 앱에 자동으로 로그인되지는 않습니다.</translation>
+    </message>
+    <message>
+        <source>Interface language</source>
+        <translation>인터페이스 언어</translation>
+    </message>
+    <message>
+        <source>Target language</source>
+        <translation>번역할 언어</translation>
+    </message>
+    <message>
+        <source>Korean</source>
+        <translation>한국어</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>일본어</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>영어</translation>
+    </message>
+    <message>
+        <source>Reset settings?</source>
+        <translation>설정을 재설정할까요?</translation>
+    </message>
+    <message>
+        <source>This resets language, opacity, and text sizes to their defaults.</source>
+        <translation>언어, 불투명도, 글자 크기가 기본값으로 재설정됩니다.</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>재설정</translation>
+    </message>
+    <message>
+        <source>Background opacity</source>
+        <translation>배경 불투명도</translation>
+    </message>
+    <message>
+        <source>OCR text size</source>
+        <translation>OCR 글자 크기</translation>
+    </message>
+    <message>
+        <source>Translation text size</source>
+        <translation>번역 글자 크기</translation>
+    </message>
+    <message>
+        <source>%d%%</source>
+        <translation>%d%%</translation>
+    </message>
+    <message>
+        <source>%d pt</source>
+        <translation>%d pt</translation>
     </message>
 </context>
 </TS>
