@@ -691,5 +691,21 @@
         <source>%d pt</source>
         <translation>%d pt</translation>
     </message>
+    <message>
+        <source>Refresh</source>
+        <translation>更新</translation>
+    </message>
+    <message>
+        <source>Open Web Account</source>
+        <translation>Webアカウントを開く</translation>
+    </message>
+    <message>
+        <source>Customer Support</source>
+        <translation>カスタマーサポート</translation>
+    </message>
+    <message>
+        <source>Refreshing account…</source>
+        <translation>アカウントを更新中…</translation>
+    </message>
 </context>
 </TS>

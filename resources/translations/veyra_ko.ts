@@ -691,5 +691,21 @@
         <source>%d pt</source>
         <translation>%d pt</translation>
     </message>
+    <message>
+        <source>Refresh</source>
+        <translation>새로 고침</translation>
+    </message>
+    <message>
+        <source>Open Web Account</source>
+        <translation>웹 계정 열기</translation>
+    </message>
+    <message>
+        <source>Customer Support</source>
+        <translation>고객 지원</translation>
+    </message>
+    <message>
+        <source>Refreshing account…</source>
+        <translation>계정을 새로 고치는 중…</translation>
+    </message>
 </context>
 </TS>

@@ -7,6 +7,8 @@
 #include "foundation/language/ClientLanguageSettingsModel.h"
 #include "foundation/language/LocalizedString.h"
 #include "overlay/settings/OverlaySettingsModel.h"
+#include "settings/account/AccountSettingsSection.h"
+#include "settings/account/SettingsAccountProviding.h"
 #include "settings/general/GeneralSettingsForm.h"
 #include "settings/overlay/OverlaySettingsSection.h"
 #include "settings/style/SettingsStyle.h"
@@ -57,11 +59,13 @@ QWidget *padded(QWidget *form)
 } // namespace
 
 SettingsView::SettingsView(TranslationSettingsModel *translationModel, OverlaySettingsModel *overlayModel,
-    ClientLanguageSettingsModel *clientLanguageModel, std::optional<AppVersionInfo> appVersionInfo, QWidget *parent)
+    ClientLanguageSettingsModel *clientLanguageModel, SettingsAccountProviding *session,
+    std::optional<AppVersionInfo> appVersionInfo, QWidget *parent)
     : QWidget(parent)
     , m_translationModel(translationModel)
     , m_overlayModel(overlayModel)
     , m_clientLanguageModel(clientLanguageModel)
+    , m_session(session)
     , m_appVersionInfo(std::move(appVersionInfo))
 {
     setFixedSize(windowSize);
@@ -162,7 +166,7 @@ QWidget *SettingsView::makeDetail()
     headerBox->addWidget(m_header);
 
     m_generalForm = new GeneralSettingsForm(m_clientLanguageModel, m_translationModel);
-    m_accountForm = new QWidget;
+    m_accountForm = new AccountSettingsSection(m_session);
     m_overlayForm = new OverlaySettingsSection(m_overlayModel);
     m_forms = new QStackedWidget(detail);
     m_forms->insertWidget(pageIndex(VeyraSettingsSection::general), padded(m_generalForm));
@@ -217,6 +221,7 @@ void SettingsView::retranslate()
         m_versionLine->setAccessibleName(m_versionLine->text());
     }
     m_generalForm->retranslate();
+    m_accountForm->retranslate();
     m_overlayForm->retranslate();
     retranslateResetConfirmation();
     showSelection();
@@ -294,6 +299,10 @@ void SettingsView::resetAllSettings()
 void SettingsView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // Coming on screen, not being restored from a minimised window.
+    if (!event->spontaneous()) {
+        m_accountForm->refreshAccount();
+    }
 }
 
 } // namespace veyra

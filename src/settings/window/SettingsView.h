@@ -16,11 +16,13 @@ class QStackedWidget;
 
 namespace veyra {
 
+class AccountSettingsSection;
 class ClientLanguageSettingsModel;
 class GeneralSettingsForm;
 class OverlaySettingsModel;
 class OverlaySettingsSection;
 class ResetSettingsButton;
+class SettingsAccountProviding;
 class SettingsSectionRow;
 class TranslationSettingsModel;
 
@@ -28,7 +30,8 @@ class TranslationSettingsModel;
 // the three sections and, at the bottom, "Reset Settings…" above the version line; beside
 // it the selected section's title and form. Every text is looked up in the interface
 // language and looked up again when that language changes; the window's locale follows it
-// too. The models belong to the application and outlive the view.
+// too. Each time the window comes on screen it asks the session to refresh the signed-in
+// account. The models belong to the application and outlive the view.
 class SettingsView : public QWidget
 {
     Q_OBJECT
@@ -38,8 +41,8 @@ public:
     static constexpr int sidebarWidth = 200;
 
     SettingsView(TranslationSettingsModel *translationModel, OverlaySettingsModel *overlayModel,
-        ClientLanguageSettingsModel *clientLanguageModel, std::optional<AppVersionInfo> appVersionInfo,
-        QWidget *parent = nullptr);
+        ClientLanguageSettingsModel *clientLanguageModel, SettingsAccountProviding *session,
+        std::optional<AppVersionInfo> appVersionInfo, QWidget *parent = nullptr);
     ~SettingsView() override;
 
     // The section shown in the detail column; none shows the General section.
@@ -66,6 +69,7 @@ private:
     QPointer<TranslationSettingsModel> m_translationModel;
     QPointer<OverlaySettingsModel> m_overlayModel;
     QPointer<ClientLanguageSettingsModel> m_clientLanguageModel;
+    QPointer<SettingsAccountProviding> m_session;
     std::optional<AppVersionInfo> m_appVersionInfo;
     std::optional<VeyraSettingsSection> m_selection = VeyraSettingsSection::general;
 
@@ -75,7 +79,7 @@ private:
     QLabel *m_header = nullptr;
     QStackedWidget *m_forms = nullptr;
     GeneralSettingsForm *m_generalForm = nullptr;
-    QWidget *m_accountForm = nullptr;
+    AccountSettingsSection *m_accountForm = nullptr;
     OverlaySettingsSection *m_overlayForm = nullptr;
     QPointer<QMessageBox> m_resetConfirmation;
 };

@@ -16,6 +16,7 @@
 #include "overlay/settings/UserDefaultsOverlaySettingsStore.h"
 #include "settings/window/ResetSettingsButton.h"
 #include "settings/window/ResetSettingsButtonStyle.h"
+#include "support/FakeSettingsAccount.h"
 #include "translation/translations/TranslationSettingsModel.h"
 #include "translation/translations/UserDefaultsTranslationSettingsStore.h"
 
@@ -63,7 +64,7 @@ protected:
         std::optional<AppVersionInfo> version = AppVersionInfo{QStringLiteral("1.2"), QStringLiteral("45")})
     {
         auto view = std::make_unique<SettingsView>(
-            translation.get(), overlay.get(), clientLanguage.get(), std::move(version));
+            translation.get(), overlay.get(), clientLanguage.get(), &session, std::move(version));
         view->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
         return view;
@@ -120,6 +121,9 @@ protected:
     std::unique_ptr<ClientLanguageSettingsModel> clientLanguage;
     std::unique_ptr<TranslationSettingsModel> translation;
     std::unique_ptr<OverlaySettingsModel> overlay;
+    test::FakeSettingsAccount session;
+    const CurrentUser signedInUser{
+        QUuid::createUuid(), QStringLiteral("ada@example.com"), QStringLiteral("Ada Lovelace"), std::nullopt};
 };
 
 } // namespace
@@ -171,6 +175,11 @@ TEST_F(SettingsViewTest, SidebarSelectsTheSectionShownBesideIt)
     QTest::mouseClick(account, Qt::LeftButton);
     EXPECT_EQ(header(*view), QStringLiteral("Account"));
     EXPECT_FALSE(find(*view, "overlay-background-opacity-slider")->isVisible());
+    EXPECT_TRUE(find(*view, "refresh-account")->isVisible());
+    session.setCurrentUser(signedInUser);
+    session.setRefreshing(true);
+    snapshot(*view, QStringLiteral("/tmp/settings-account-en.png"));
+    session.setRefreshing(false);
 
     // An empty selection shows the General header and form, with no row selected.
     view->setSelection(std::nullopt);
@@ -277,6 +286,11 @@ TEST_F(SettingsViewTest, LanguageMenusStoreTheChoiceAndTheWindowRelabelsAtOnce)
     snapshot(*view, QStringLiteral("/tmp/settings-general-ja.png"));
     view->setSelection(VeyraSettingsSection::overlay);
     snapshot(*view, QStringLiteral("/tmp/settings-overlay-ja.png"));
+    session.setCurrentUser(signedInUser);
+    session.setRefreshError(QStringLiteral("Veyraはアカウントを更新できませんでした。もう一度お試しください。"));
+    view->setSelection(VeyraSettingsSection::account);
+    EXPECT_EQ(find<QAbstractButton>(*view, "open-customer-support")->text(), QStringLiteral("カスタマーサポート"));
+    snapshot(*view, QStringLiteral("/tmp/settings-account-ja.png"));
     view->setSelection(VeyraSettingsSection::general);
 
     // The target language is stored on its own and leaves the interface alone.
@@ -360,4 +374,23 @@ TEST_F(SettingsViewTest, ResetAsksFirstCancelKeepsEverythingResetClearsTheFiveKe
     view->setSelection(VeyraSettingsSection::general);
     EXPECT_EQ(find<QComboBox>(*view, "client-interface-language-picker")->currentText(), QStringLiteral("日本語"));
     EXPECT_EQ(find<QComboBox>(*view, "translation-target-language-picker")->currentText(), QStringLiteral("日本語"));
+}
+
+TEST_F(SettingsViewTest, ComingOnScreenRefreshesTheAccountOnlyWhenSignedIn)
+{
+    makeModels();
+    auto view = makeView();
+    EXPECT_EQ(session.refreshRequests, 1);
+    // Each time it comes on screen again.
+    view->hide();
+    view->show();
+    EXPECT_EQ(session.refreshRequests, 2);
+    // Switching sections asks for nothing.
+    view->setSelection(VeyraSettingsSection::account);
+    EXPECT_EQ(session.refreshRequests, 2);
+
+    view->hide();
+    session.signedIn = false;
+    view->show();
+    EXPECT_EQ(session.refreshRequests, 2);
 }
