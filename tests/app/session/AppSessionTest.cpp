@@ -1,0 +1,412 @@
+// Test label: ui
+// The application session over real coordinators, a real overlay controller and the real
+// authorised session talking to the service stand-in: the way from launch to play, the
+// events that end play, terminate, and one dialogue line from the capture loop to a
+// translated overlay row.
+#include "app/session/AppSession.h"
+#include "account/authentication/HTTPAuthenticationClient.h"
+#include "account/configuration/GoogleSignInError.h"
+#include "account/profile/FixtureAccessAPI.h"
+#include "account/session/AuthenticationEventRouter.h"
+#include "account/session/ServerAuthenticationSession.h"
+#include "account/tokens/InMemoryRefreshTokenStore.h"
+#include "account/web/FixtureWebPageOpener.h"
+#include "capture/areas/InMemoryCaptureAreaStore.h"
+#include "capture/fixtures/FixtureScreenRecordingPermission.h"
+#include "foundation/language/ClientLanguageSettingsModel.h"
+#include "foundation/language/InMemoryClientLanguageSettingsStore.h"
+#include "notes/model/GameMemoLibraryModel.h"
+#include "notes/store/InMemoryGameMemoStore.h"
+#include "overlay/layout/InMemoryOverlayLayoutStore.h"
+#include "overlay/panels/OverlayPanel.h"
+#include "overlay/panels/OverlayPanelController.h"
+#include "overlay/settings/InMemoryOverlaySettingsStore.h"
+#include "overlay/settings/OverlaySettingsModel.h"
+#include "support/AuthenticationServiceScript.h"
+#include "support/ExampleGameTarget.h"
+#include "support/FakeCapturePipeline.h"
+#include "support/FakeTranslationErrorReporter.h"
+#include "support/RunTask.h"
+#include "support/ServiceStandIn.h"
+#include "support/TranslationServiceScript.h"
+#include "translation/http/ServerConfiguration.h"
+#include "translation/reports/TranslationReportCoordinator.h"
+#include "translation/session/GameplaySessionCoordinator.h"
+#include "translation/titles/FixtureGameTitleResolver.h"
+#include "translation/titles/InMemoryGameTitleStore.h"
+#include "translation/translations/HTTPTranslationClient.h"
+#include "translation/translations/InMemoryTranslationSettingsStore.h"
+#include "translation/translations/TranslationCoordinator.h"
+#include "translation/translations/TranslationSettingsModel.h"
+
+#include <gtest/gtest.h>
+
+using namespace veyra;
+using namespace veyra::test;
+
+namespace {
+
+class CountingGoogleProvider : public GoogleIDTokenProviding
+{
+public:
+    QCoro::Task<QString> idToken(QPointer<QWidget>, CancellationToken) override
+    {
+        ++requests;
+        if (error) {
+            std::rethrow_exception(error);
+        }
+        co_return QStringLiteral("google-id-token");
+    }
+    void signOut() override { ++signOuts; }
+
+    std::exception_ptr error;
+    int requests = 0;
+    int signOuts = 0;
+};
+
+class RecordingRestartPresenter : public PermissionRestartPresenting
+{
+public:
+    QCoro::Task<void> presentRestartPrompt() override
+    {
+        ++prompts;
+        co_return;
+    }
+    int prompts = 0;
+};
+
+// One session with everything it drives. The refresh token decides whether a saved
+// session exists; the stand-in answers the authentication and translation endpoints.
+struct SessionRig
+{
+    explicit SessionRig(std::optional<QString> savedToken = QStringLiteral("saved-refresh"), bool permission = true,
+        bool requestGranted = false, bool configured = true)
+    {
+        standIn.setDefaultResponse("POST", refreshPath,
+            ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-1"), QStringLiteral("refresh-2"))));
+        standIn.setDefaultResponse("POST", loginPath,
+            ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-1"), QStringLiteral("refresh-2"))));
+        standIn.setDefaultResponse("POST", logoutPath, ScriptedResponse::raw(204, {}));
+        standIn.setDefaultResponder("POST", translationsPath, translatingResponder());
+
+        const ServerConfiguration server(standIn.url());
+        auto router = std::make_shared<AuthenticationEventRouter>();
+        tokens = std::make_shared<InMemoryRefreshTokenStore>(savedToken);
+        serverSession = std::make_shared<ServerAuthenticationSession>(
+            configured, std::make_shared<HTTPAuthenticationClient>(server), tokens, router);
+
+        captureAreaStore = std::make_shared<InMemoryCaptureAreaStore>();
+        translationSettings = std::make_shared<TranslationSettingsModel>(
+            std::make_unique<InMemoryTranslationSettingsStore>(QStringLiteral("ko")), QStringList{});
+        auto translator = std::make_shared<HTTPTranslationClient>(server, nullptr, serverSession);
+        translations = std::make_shared<TranslationCoordinator>(translator);
+        gameplay = std::make_shared<GameplaySessionCoordinator>(captureAreaStore, pipeline, translations,
+            translationSettings, std::make_shared<InMemoryGameTitleStore>(), titles);
+        pipeline->setOnEvent(forwardCaptureEventToGameplaySession(gameplay.get()));
+        translations->setOnEvent(forwardTranslationEventToGameplaySession(gameplay.get()));
+        reports = std::make_shared<TranslationReportCoordinator>(reporter);
+
+        overlay = std::make_shared<OverlayPanelController>(
+            overlaySettings, std::make_shared<InMemoryOverlayLayoutStore>(), clientLanguage, notes);
+
+        AppSession::Services services;
+        services.serverSession = serverSession;
+        services.googleProvider = google;
+        services.webPageOpener = std::make_shared<FixtureWebPageOpener>();
+        services.eventRouter = router;
+        services.gameplaySessionCoordinator = gameplay;
+        services.translationReportCoordinator = reports;
+        services.accessCoordinator = std::make_shared<AccessCoordinator>(std::make_shared<FixtureAccessAPI>());
+        services.overlayController = overlay;
+        services.permissionProvider = std::make_shared<FixtureScreenRecordingPermission>(permission, requestGranted);
+        services.restartPresenter = restartPresenter;
+        session = std::make_unique<AppSession>(UITestingLaunchOptions{}, services);
+        session->setTerminationHandler([this] { ++terminations; });
+        session->mainWindowRouter().setOpenAction([this] { ++mainWindowOpens; });
+    }
+
+    // Starts the session and waits until it has left restoring.
+    void launch()
+    {
+        session->start();
+        ASSERT_TRUE(waitUntil([&] { return session->phase().kind() != AppPhase::Kind::restoringAuthentication; }));
+    }
+    void reachChoosing()
+    {
+        launch();
+        ASSERT_TRUE(waitUntil([&] { return session->phase() == AppPhase::choosing(); }));
+    }
+    void playWithOneArea()
+    {
+        CaptureAreaProfile profile;
+        profile.applicationIdentity = target.profileKey()->applicationIdentity;
+        profile.windowTitle = target.windowTitle;
+        profile.referenceImageWidth = 2000;
+        profile.referenceImageHeight = 1000;
+        profile.areas = {CaptureArea{QStringLiteral("box_1"), {10, 600, 1900, 380}, {20, 20, 40}}};
+        captureAreaStore->save(profile);
+        reachChoosing();
+        session->selectTarget(target);
+    }
+    AppPhase::Kind phase() const { return session->phase().kind(); }
+
+    ServiceStandIn standIn;
+    CaptureTarget target = exampleGameTarget();
+    std::shared_ptr<InMemoryRefreshTokenStore> tokens;
+    std::shared_ptr<ServerAuthenticationSession> serverSession;
+    std::shared_ptr<CountingGoogleProvider> google = std::make_shared<CountingGoogleProvider>();
+    std::shared_ptr<RecordingRestartPresenter> restartPresenter = std::make_shared<RecordingRestartPresenter>();
+    std::shared_ptr<FakeCapturePipeline> pipeline = std::make_shared<FakeCapturePipeline>();
+    std::shared_ptr<FixtureGameTitleResolver> titles = std::make_shared<FixtureGameTitleResolver>();
+    std::shared_ptr<FakeTranslationErrorReporter> reporter = std::make_shared<FakeTranslationErrorReporter>();
+    std::shared_ptr<InMemoryCaptureAreaStore> captureAreaStore;
+    std::shared_ptr<TranslationSettingsModel> translationSettings;
+    std::shared_ptr<TranslationCoordinator> translations;
+    std::shared_ptr<GameplaySessionCoordinator> gameplay;
+    std::shared_ptr<TranslationReportCoordinator> reports;
+    OverlaySettingsModel overlaySettings{std::make_unique<InMemoryOverlaySettingsStore>()};
+    ClientLanguageSettingsModel clientLanguage{
+        std::make_unique<InMemoryClientLanguageSettingsStore>(), {QStringLiteral("en")}};
+    GameMemoLibraryModel notes{std::make_unique<InMemoryGameMemoStore>(), 0};
+    std::shared_ptr<OverlayPanelController> overlay;
+    std::unique_ptr<AppSession> session;
+    int terminations = 0;
+    int mainWindowOpens = 0;
+};
+
+} // namespace
+
+TEST(AppSession, TheRestoreAnswerDecidesTheFirstScreen)
+{
+    {
+        SessionRig rig;
+        rig.launch();
+        // Restored: permission granted at once, so the picker; the profile was fetched.
+        ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::choosing; }));
+        ASSERT_TRUE(waitUntil([&] { return rig.session->currentUser().has_value(); }));
+        EXPECT_EQ(rig.session->currentUser(), FixtureAccessAPI::fixtureUser());
+        // A second start in another phase changes nothing.
+        rig.session->start();
+        EXPECT_EQ(rig.phase(), AppPhase::Kind::choosing);
+    }
+    {
+        SessionRig rig(std::nullopt);
+        rig.launch();
+        EXPECT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+        // A late answer of a second restore finds another phase and is dropped.
+        rig.session->handleRestoreResult(AuthenticationRestoreResult::restored);
+        EXPECT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    }
+    {
+        SessionRig rig;
+        rig.standIn.enqueueResponse("POST", refreshPath, ScriptedResponse::raw(503, {}));
+        rig.launch();
+        EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticationUnavailable);
+        EXPECT_TRUE(rig.tokens->token().has_value()) << "the saved session stays for a retry";
+        rig.session->retryAuthentication();
+        EXPECT_EQ(rig.phase(), AppPhase::Kind::restoringAuthentication);
+        ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::choosing; }));
+    }
+    {
+        SessionRig rig(QStringLiteral("saved"), true, false, false);
+        rig.launch();
+        EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticationConfigurationUnavailable);
+        rig.session->retryAuthentication();
+        EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticationConfigurationUnavailable);
+    }
+}
+
+TEST(AppSession, SignInOutcomesAndTheirScreens)
+{
+    SessionRig rig(std::nullopt);
+    rig.launch();
+    ASSERT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+
+    // The server knows no web registration for the account; an earlier message goes.
+    rig.standIn.enqueueResponse(
+        "POST", loginPath, ScriptedResponse::json(errorEnvelope(QStringLiteral("web_registration_required")), 403));
+    rig.session->signIn(nullptr);
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticating);
+    rig.session->signIn(nullptr); // a double click starts nothing more
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::webRegistrationRequired; }));
+    EXPECT_EQ(rig.google->requests, 1);
+    EXPECT_FALSE(rig.session->authenticationError());
+
+    // Cancelling the browser flow returns to where it started, without a message; the
+    // Google account refused before is signed out first.
+    rig.google->error = std::make_exception_ptr(GoogleSignInError(GoogleSignInError::Kind::cancelled));
+    rig.session->signIn(nullptr);
+    EXPECT_EQ(rig.google->signOuts, 1);
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() != AppPhase::Kind::authenticating; }));
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::webRegistrationRequired);
+    EXPECT_FALSE(rig.session->authenticationError());
+
+    // Any other failure: signed out, with the error's text.
+    rig.google->error = nullptr;
+    rig.standIn.enqueueResponse("POST", loginPath, ScriptedResponse::raw(503, {}));
+    rig.session->signIn(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::signedOut; }));
+    ASSERT_TRUE(rig.session->authenticationError());
+    EXPECT_EQ(
+        *rig.session->authenticationError(), QStringLiteral("Authentication is temporarily unavailable. Try again."));
+
+    // Success: the permission check and the picker; the pair was saved.
+    rig.session->signIn(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::choosing; }));
+    EXPECT_FALSE(rig.session->authenticationError());
+    EXPECT_EQ(rig.tokens->token(), QStringLiteral("refresh-2"));
+}
+
+TEST(AppSession, ThePermissionFlowEndsDeniedOrInARestart)
+{
+    {
+        SessionRig rig(QStringLiteral("saved"), false, false);
+        rig.launch();
+        ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::permissionDenied; }));
+        EXPECT_EQ(rig.restartPresenter->prompts, 0);
+    }
+    {
+        SessionRig rig(QStringLiteral("saved"), false, true);
+        rig.launch();
+        // Granted on request: the restart prompt, then the application quits; never the picker.
+        ASSERT_TRUE(waitUntil([&] { return rig.terminations == 1; }));
+        EXPECT_EQ(rig.restartPresenter->prompts, 1);
+        EXPECT_EQ(rig.phase(), AppPhase::Kind::requestingPermission);
+        EXPECT_TRUE(rig.session->isTerminating());
+    }
+}
+
+TEST(AppSession, PlayEndsOnAnAccountEventALogOutOrAnotherWindow)
+{
+    SessionRig rig;
+    rig.playWithOneArea();
+    ASSERT_EQ(rig.session->phase(), AppPhase::overlay(rig.target));
+    ASSERT_EQ(rig.session->overlayCaptureAreaState(), OverlayCaptureAreaState::ready());
+    ASSERT_EQ(rig.pipeline->starts.size(), 1);
+    EXPECT_TRUE(rig.overlay->panel()->isVisible());
+    EXPECT_TRUE(rig.session->canEditCaptureAreas());
+
+    // The game window is gone: play stops, the overlay says so, the editor is no longer offered.
+    rig.pipeline->emitEvent(CapturePipelineEvent::targetUnavailable());
+    EXPECT_FALSE(rig.pipeline->isRunning());
+    EXPECT_EQ(rig.session->overlayCaptureAreaState(), OverlayCaptureAreaState::targetUnavailable());
+    EXPECT_FALSE(rig.session->canEditCaptureAreas());
+    EXPECT_EQ(rig.session->phase(), AppPhase::overlay(rig.target));
+
+    // Choosing again; then play once more and lose the server session.
+    const int revision = rig.session->selectionRevision();
+    rig.overlay->onRequestChooseAnotherWindow()();
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::choosing);
+    EXPECT_EQ(rig.session->selectionRevision(), revision + 1);
+    EXPECT_FALSE(rig.session->selectedTarget());
+    EXPECT_FALSE(rig.overlay->panel()->isVisible());
+    EXPECT_EQ(rig.mainWindowOpens, 1);
+
+    rig.session->selectTarget(rig.target);
+    ASSERT_TRUE(rig.pipeline->isRunning());
+    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::unavailable);
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticationUnavailable);
+    EXPECT_FALSE(rig.pipeline->isRunning());
+    EXPECT_FALSE(rig.session->selectedTarget());
+    EXPECT_FALSE(rig.session->overlayCaptureAreaState());
+    EXPECT_FALSE(rig.session->currentUser());
+    EXPECT_EQ(rig.session->selectionRevision(), revision + 2);
+    EXPECT_EQ(rig.mainWindowOpens, 2);
+
+    // Log out works only while signed in.
+    rig.session->logOut();
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticationUnavailable);
+    rig.session->retryAuthentication();
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::choosing; }));
+    rig.session->logOut();
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    EXPECT_EQ(rig.google->signOuts, 1);
+    ASSERT_TRUE(waitUntil([&] { return !rig.tokens->token(); }));
+
+    // An invalid server session signs Google out too.
+    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::sessionInvalid);
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    EXPECT_EQ(rig.google->signOuts, 2);
+}
+
+TEST(AppSession, TheOverlayTellsWhyThereIsNothingToRead)
+{
+    SessionRig rig;
+    rig.reachChoosing();
+    CaptureTarget anonymous = rig.target;
+    anonymous.bundleIdentifier.reset();
+    anonymous.executableURL.reset();
+    rig.session->selectTarget(anonymous);
+    EXPECT_EQ(rig.session->overlayCaptureAreaState(),
+        OverlayCaptureAreaState::loadFailed(QStringLiteral("Veyra couldn't identify the selected application.")));
+
+    rig.session->selectTarget(rig.target);
+    EXPECT_EQ(rig.session->overlayCaptureAreaState(), OverlayCaptureAreaState::requiresCaptureAreas());
+    EXPECT_TRUE(rig.pipeline->starts.isEmpty());
+
+    // The overlay asks for the editor; the router opens it only while editing is possible.
+    int editorOpens = 0;
+    rig.session->captureAreaEditorRouter().setOpenAction([&] { ++editorOpens; });
+    rig.overlay->onRequestCaptureAreaEditor()();
+    EXPECT_EQ(editorOpens, 1);
+}
+
+TEST(AppSession, TerminateEndsEverythingOnceAndThenNothingMoves)
+{
+    SessionRig rig;
+    rig.playWithOneArea();
+    rig.session->terminate();
+    rig.session->terminate();
+    EXPECT_EQ(rig.terminations, 1);
+    EXPECT_FALSE(rig.pipeline->isRunning());
+    EXPECT_FALSE(rig.overlay->panel()->isVisible());
+
+    const AppPhase before = rig.session->phase();
+    rig.session->logOut();
+    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::unavailable);
+    rig.session->chooseAnotherWindow();
+    rig.session->selectTarget(rig.target);
+    EXPECT_EQ(rig.session->phase(), before);
+    EXPECT_EQ(rig.pipeline->starts.size(), 1);
+}
+
+TEST(AppSession, OneDialogueLineBecomesATranslatedReportableRow)
+{
+    SessionRig rig;
+    rig.playWithOneArea();
+    const TranslationReportScreenshot frame{"jpeg-bytes", QStringLiteral("image/jpeg"), QStringLiteral("capture.jpg")};
+    rig.pipeline->emitEvent(
+        CapturePipelineEvent::textChanged({QStringLiteral("box_1"), QStringLiteral("Hello  there"), frame}));
+    ASSERT_EQ(rig.overlay->rowsByAreaID().value(QStringLiteral("box_1")).translationState,
+        OverlayTranslationState::translating);
+
+    ASSERT_TRUE(waitUntil([&] {
+        return rig.overlay->rowsByAreaID().value(QStringLiteral("box_1")).translationState
+            == OverlayTranslationState::translated;
+    }));
+    const OverlayTextRow row = rig.overlay->rowsByAreaID().value(QStringLiteral("box_1"));
+    EXPECT_EQ(row.sourceText, QStringLiteral("Hello there"));
+    EXPECT_EQ(row.translatedText, QStringLiteral("[ko] Hello there"));
+    EXPECT_TRUE(row.translationID.has_value()) << "a retained frame makes the row reportable";
+    EXPECT_EQ(row.targetLanguage, TranslationTargetLanguage::korean);
+
+    // The request went out through the authorised session with the restored token.
+    const auto requests = rig.standIn.requests("POST", translationsPath);
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_EQ(requests.front().header("Authorization"), "Bearer access-1");
+
+    // The same text again changes nothing and sends nothing.
+    rig.pipeline->emitEvent(
+        CapturePipelineEvent::textChanged({QStringLiteral("box_1"), QStringLiteral("Hello there"), frame}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.standIn.requests("POST", translationsPath).size(), 1);
+    EXPECT_EQ(rig.overlay->rowsByAreaID().value(QStringLiteral("box_1")).translationState,
+        OverlayTranslationState::translated);
+
+    // A line read without a frame is translated but cannot be reported.
+    rig.pipeline->emitEvent(CapturePipelineEvent::textChanged({QStringLiteral("box_1"), QStringLiteral("Bye"), {}}));
+    ASSERT_TRUE(waitUntil([&] {
+        return rig.overlay->rowsByAreaID().value(QStringLiteral("box_1")).translatedText == QStringLiteral("[ko] Bye");
+    }));
+    EXPECT_FALSE(rig.overlay->rowsByAreaID().value(QStringLiteral("box_1")).translationID);
+}
