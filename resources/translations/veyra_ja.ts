@@ -707,5 +707,13 @@
         <source>Refreshing account…</source>
         <translation>アカウントを更新中…</translation>
     </message>
+    <message>
+        <source>Veyra couldn't refresh your account. Try again.</source>
+        <translation>Veyraはアカウントを更新できませんでした。もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't load the capture areas: %@</source>
+        <translation>Veyraはキャプチャ領域を読み込めませんでした: %@</translation>
+    </message>
 </context>
 </TS>

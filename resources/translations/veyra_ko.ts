@@ -707,5 +707,13 @@
         <source>Refreshing account…</source>
         <translation>계정을 새로 고치는 중…</translation>
     </message>
+    <message>
+        <source>Veyra couldn't refresh your account. Try again.</source>
+        <translation>Veyra가 계정을 새로 고치지 못했습니다. 다시 시도하세요.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't load the capture areas: %@</source>
+        <translation>Veyra가 캡처 영역을 불러오지 못했습니다: %@</translation>
+    </message>
 </context>
 </TS>

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "update/factory/MinimumVersionFixtureMode.h"
+
 #include <QStringList>
 
 namespace veyra {
-
-enum class MinimumVersionFixtureMode { allowed, checking, checkFailed, required, installFailed };
 
 // The launch switches of the self-contained fixture mode, read once at start-up.
 struct UITestingLaunchOptions

@@ -2,6 +2,7 @@
 
 #include "foundation/identity/AppIdentity.h"
 #include "update/drivers/FeedAppUpdateController.h"
+#include "update/factory/MinimumVersionFixtureMode.h"
 #include "update/model/AppUpdateModel.h"
 
 #include <memory>
@@ -10,15 +11,6 @@ namespace veyra {
 
 class HTTPTransport;
 class UserDefaults;
-
-// The minimum-version state the UI-testing fixture mode starts from.
-enum class MinimumVersionFixtureMode {
-    allowed,
-    checking,
-    checkFailed,
-    required,
-    installFailed,
-};
 
 // What the live update model reaches outside the process; tests replace parts of it.
 struct AppUpdateModelEnvironment
