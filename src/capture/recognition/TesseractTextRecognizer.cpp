@@ -1,17 +1,22 @@
 #include "capture/recognition/TesseractTextRecognizer.h"
 
 #include "capture/recognition/DialogueTextIsolation.h"
+#include "capture/recognition/HangulModelExtension.h"
 #include "capture/recognition/JapaneseSpacing.h"
 #include "capture/recognition/LatinText.h"
 
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <QDir>
+#include <QFile>
+
 #include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <vector>
@@ -76,6 +81,27 @@ const char *modelOf(Script script)
     return "eng";
 }
 
+// Loads one script's model into `api`. The Korean model is loaded from memory, with the
+// common syllables it lacks added to its character set.
+bool initEngine(tesseract::TessBaseAPI &api, const QString &dataPath, Script script)
+{
+    if (script != Script::korean) {
+        const QByteArray path = dataPath.toLocal8Bit();
+        return api.Init(path.constData(), modelOf(script), tesseract::OEM_LSTM_ONLY) == 0;
+    }
+    QFile file(QDir(dataPath).filePath(QStringLiteral("%1.traineddata").arg(QLatin1String(modelOf(script)))));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray model = withCommonHangulSyllables(file.readAll());
+    if (model.isEmpty() || model.size() > std::numeric_limits<int>::max()) {
+        return false;
+    }
+    return api.Init(model.constData(), static_cast<int>(model.size()), modelOf(script), tesseract::OEM_LSTM_ONLY,
+               nullptr, 0, nullptr, nullptr, false, nullptr)
+        == 0;
+}
+
 // The calling thread's engine for `dataPath` and one script, loaded on first use. A
 // failed load is not kept, so the next call tries again; engines already loaded stay as
 // they are.
@@ -90,8 +116,7 @@ tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath, Script scri
         keepOpenMPOnThisThread();
     }
     auto api = std::make_unique<tesseract::TessBaseAPI>();
-    const QByteArray path = dataPath.toLocal8Bit();
-    if (api->Init(path.constData(), modelOf(script), tesseract::OEM_LSTM_ONLY) != 0) {
+    if (!initEngine(*api, dataPath, script)) {
         throw TextRecognitionError(TextRecognitionError::Kind::engineUnavailable);
     }
     // A dialogue box is one block of text lines.
