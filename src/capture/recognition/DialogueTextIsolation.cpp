@@ -174,7 +174,8 @@ BoxArea boxArea(const std::vector<std::uint8_t> &boxColored, int w, int h)
 // colour alone joins the two. Where such edges are found, they bound the body; a side
 // without one (the search region cuts the box, or the box lets the scene through) keeps
 // the body found by colour.
-void boundByEdges(BoxArea &area, const std::vector<QRgb> &pixels, const Color &boxColor, int w, int h)
+void boundByEdges(
+    BoxArea &area, const std::vector<QRgb> &pixels, const Color &boxColor, const Color &patternColor, int w, int h)
 {
     if (area.size() == 0 || w < 8 || h < 8) {
         return;
@@ -183,6 +184,11 @@ void boundByEdges(BoxArea &area, const std::vector<QRgb> &pixels, const Color &b
     // The box's colour at `inner`, and a clear step away from it at `outer`, two pixels
     // further out (an antialiased edge blends one row).
     const auto edgeBetween = [&](std::size_t inner, std::size_t outer) {
+        // A translucent box takes on the scene's colours: its side is where the detector's
+        // colour rule ends.
+        if (distance(pixels[inner], patternColor) <= 64.0 && distance(pixels[outer], patternColor) > 64.0) {
+            return true;
+        }
         const double in = distance(pixels[inner], boxColor);
         if (in > solidTolerance) {
             return false;
@@ -344,7 +350,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     if (area.size() < 0.85 * wide.size()) {
         area = wide;
     }
-    boundByEdges(area, pixels, *boxColor, w, h);
+    boundByEdges(area, pixels, *boxColor, patternColor, w, h);
     if (area.size() == 0) {
         return {};
     }
@@ -654,6 +660,33 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         if (small && (alone || solid)) {
             for (int id : last) {
                 components[std::size_t(id)].kept = false;
+            }
+        }
+    }
+
+    // A band that is no line of text (a single mark, or marks no wider than they are
+    // tall: pieces of a border's rounded corner, a leaf of the scene) is dropped when the
+    // box holds text lines besides it.
+    const auto isTextLine = [&](const Band &band) {
+        int count = 0;
+        int lineLeft = w;
+        int lineRight = -1;
+        for (int id : band.members) {
+            const Component &component = components[std::size_t(id)];
+            if (component.kept) {
+                ++count;
+                lineLeft = std::min(lineLeft, component.left);
+                lineRight = std::max(lineRight, component.right);
+            }
+        }
+        return count >= 2 && lineRight - lineLeft + 1 >= 2 * band.height();
+    };
+    if (std::any_of(bands.begin(), bands.end(), isTextLine)) {
+        for (const Band &band : bands) {
+            if (!isTextLine(band)) {
+                for (int id : band.members) {
+                    components[std::size_t(id)].kept = false;
+                }
             }
         }
     }
