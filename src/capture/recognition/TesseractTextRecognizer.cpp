@@ -19,6 +19,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace veyra {
@@ -204,8 +205,9 @@ void setImage(tesseract::TessBaseAPI &api, const QImage &pixels)
 }
 
 // Where to look for the script: the start of the first line of text, at most about ten
-// characters of it. The text is taken to be the minority of dark or light pixels.
-QRect scriptSample(const QImage &pixels)
+// characters of it. The text is taken to be the minority of dark or light pixels; an
+// image of one shade throughout holds none, and gives nothing.
+std::optional<QRect> scriptSample(const QImage &pixels)
 {
     const QImage grey
         = pixels.format() == QImage::Format_Grayscale8 ? pixels : pixels.convertToFormat(QImage::Format_Grayscale8);
@@ -219,6 +221,9 @@ QRect scriptSample(const QImage &pixels)
         }
     }
     const bool inkIsDark = dark * 2 < static_cast<qsizetype>(w) * h;
+    if (dark == 0 || dark == static_cast<qsizetype>(w) * h) {
+        return std::nullopt;
+    }
     const auto isInk = [inkIsDark](uchar value) { return inkIsDark ? value < 128 : value >= 128; };
     // The runs of rows with ink, and where their ink starts.
     struct Band
@@ -316,11 +321,10 @@ double shareOf(const QString &text, Predicate passes)
 // A clear Korean or Japanese reading ends the search early. Reading all three scripts
 // with one combined model instead makes Latin letters of Hangul words ("SAS") and Latin
 // punctuation of Japanese.
-Script decideScript(const QString &dataPath, const QImage &pixels)
+Script decideScript(const QString &dataPath, const QImage &pixels, const QRect &sample)
 {
     // Below this, another model may still read the sample better.
     constexpr float clearConfidence = 0.8F;
-    const QRect sample = scriptSample(pixels);
     const SampleReading korean = readSample(engineForThisThread(dataPath, Script::korean), pixels, sample);
     const bool hangul = shareOf(korean.text, isHangul) >= 0.5;
     if (hangul && korean.confidence >= clearConfidence) {
@@ -359,7 +363,15 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
     // Grey images (text prepared for reading) go in as they are, everything else as RGB.
     const QImage pixels
         = image.format() == QImage::Format_Grayscale8 ? image : image.convertToFormat(QImage::Format_RGB888);
-    const Script script = decideScript(m_dataPath, pixels);
+    // An image of one shade has no text, nor one too low for a legible line; the engine
+    // would take long over a strip a few pixels high (it scales every line to its own
+    // height of about 48 pixels, and the strip's length with it).
+    constexpr int lowestLine = 8;
+    const std::optional<QRect> sample = pixels.height() < lowestLine ? std::nullopt : scriptSample(pixels);
+    if (!sample) {
+        return fragments;
+    }
+    const Script script = decideScript(m_dataPath, pixels, *sample);
     tesseract::TessBaseAPI &api = engineForThisThread(m_dataPath, script);
     const double width = pixels.width();
     const double height = pixels.height();
