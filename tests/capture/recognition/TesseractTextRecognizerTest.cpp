@@ -75,6 +75,10 @@ TEST_F(TesseractTextRecognizerTest, ReadsKoreanKeepingTheSpacesBetweenWords)
     EXPECT_EQ(recognizer.recognizeText(renderDialogue(
                   {QStringLiteral("북쪽 다리가 무너졌습니다."), QStringLiteral("다른 길을 찾아야 합니다.")}, style)),
         QStringLiteral("북쪽 다리가 무너졌습니다. 다른 길을 찾아야 합니다."));
+    // 잤 and 늑 are common syllables that Debian's Korean model leaves out of its
+    // character set; the recogniser adds them.
+    EXPECT_EQ(recognizer.recognizeText(renderDialogue({QStringLiteral("잠은 좀 잤어? 늑대가 울었어.")}, style)),
+        QStringLiteral("잠은 좀 잤어? 늑대가 울었어."));
 }
 
 TEST_F(TesseractTextRecognizerTest, FragmentsCarryNormalisedBoxesWithTheOriginAtTheBottom)
