@@ -325,17 +325,21 @@ Script decideScript(const QString &dataPath, const QImage &pixels, const QRect &
 {
     // Below this, another model may still read the sample better.
     constexpr float clearConfidence = 0.8F;
+    // The English model goes first: it reads Hangul and kana with little confidence, so a
+    // clear English reading leaves the Korean and Japanese engines unloaded until a box of
+    // their script appears (together they take about 45 MiB a thread).
+    constexpr float clearLatinConfidence = 0.88F;
+    const SampleReading latin = readSample(engineForThisThread(dataPath, Script::latin), pixels, sample);
+    if (latin.confidence >= clearLatinConfidence) {
+        return Script::latin;
+    }
     const SampleReading korean = readSample(engineForThisThread(dataPath, Script::korean), pixels, sample);
     const bool hangul = shareOf(korean.text, isHangul) >= 0.5;
-    if (hangul && korean.confidence >= clearConfidence) {
+    if (hangul && korean.confidence >= clearConfidence && korean.confidence > latin.confidence) {
         return Script::korean;
     }
     const SampleReading japanese = readSample(engineForThisThread(dataPath, Script::japanese), pixels, sample);
     const bool kana = shareOf(japanese.text, isHanOrKana) >= 0.5;
-    if (kana && japanese.confidence >= clearConfidence && japanese.confidence > korean.confidence) {
-        return Script::japanese;
-    }
-    const SampleReading latin = readSample(engineForThisThread(dataPath, Script::latin), pixels, sample);
     Script best = Script::latin;
     float bestConfidence = latin.confidence;
     if (kana && japanese.confidence > bestConfidence) {
