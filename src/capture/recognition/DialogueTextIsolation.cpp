@@ -21,6 +21,9 @@ constexpr double lineHeight = 40.0;
 constexpr double solidTolerance = 28.0;
 // White around the text, in pixels of that image.
 constexpr int margin = 12;
+// How far from the line between the box's and the text's colour a pixel of the text may
+// lie, relative to the distance between the two.
+constexpr double offColorShare = 0.4;
 
 struct Color
 {
@@ -166,6 +169,98 @@ BoxArea boxArea(const std::vector<std::uint8_t> &boxColored, int w, int h)
     return area;
 }
 
+// A box is a rectangle: along each of its sides the scene's colours give way to the box's
+// over nearly the whole side, even where the scene comes near the box's colour and the
+// colour alone joins the two. Where such edges are found, they bound the body; a side
+// without one (the search region cuts the box, or the box lets the scene through) keeps
+// the body found by colour.
+void boundByEdges(
+    BoxArea &area, const std::vector<QRgb> &pixels, const Color &boxColor, const Color &patternColor, int w, int h)
+{
+    if (area.size() == 0 || w < 8 || h < 8) {
+        return;
+    }
+    const auto at = [w](int x, int y) { return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + x; };
+    // The box's colour at `inner`, and a clear step away from it at `outer`, two pixels
+    // further out (an antialiased edge blends one row).
+    const auto edgeBetween = [&](std::size_t inner, std::size_t outer) {
+        // A translucent box takes on the scene's colours: its side is where the detector's
+        // colour rule ends.
+        if (distance(pixels[inner], patternColor) <= 64.0 && distance(pixels[outer], patternColor) > 64.0) {
+            return true;
+        }
+        const double in = distance(pixels[inner], boxColor);
+        if (in > solidTolerance) {
+            return false;
+        }
+        const double out = distance(pixels[outer], boxColor);
+        const Color innerColor{
+            double(qRed(pixels[inner])), double(qGreen(pixels[inner])), double(qBlue(pixels[inner]))};
+        return out >= in + 10.0 && distance(pixels[outer], innerColor) >= 12.0;
+    };
+    // The longest run of edge pixels along a row or a column.
+    const auto longestRun = [](int from, int to, auto isEdge) {
+        int best = 0;
+        int run = 0;
+        for (int i = from; i <= to; ++i) {
+            run = isEdge(i) ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+        return best;
+    };
+    // The outermost line on each side whose edge is nearly as long as the longest edge of
+    // that orientation, and long for the image.
+    const auto outermost = [](const std::vector<int> &runs, int from, int to, int step, double least) {
+        int longest = 0;
+        for (int run : runs) {
+            longest = std::max(longest, run);
+        }
+        for (int i = from; i != to; i += step) {
+            const int run = runs[static_cast<std::size_t>(i)];
+            if (run >= least && run >= 0.8 * longest) {
+                return i;
+            }
+        }
+        return -1;
+    };
+
+    std::vector<int> topRuns(static_cast<std::size_t>(h), 0);
+    std::vector<int> bottomRuns(static_cast<std::size_t>(h), 0);
+    for (int y = 2; y < h - 2; ++y) {
+        topRuns[static_cast<std::size_t>(y)]
+            = longestRun(0, w - 1, [&](int x) { return edgeBetween(at(x, y), at(x, y - 2)); });
+        bottomRuns[static_cast<std::size_t>(y)]
+            = longestRun(0, w - 1, [&](int x) { return edgeBetween(at(x, y), at(x, y + 2)); });
+    }
+    const int textMiddle = (area.top + area.bottom) / 2;
+    const int top = outermost(topRuns, 2, std::max(textMiddle, 2), 1, 0.3 * w);
+    const int bottom = outermost(bottomRuns, h - 3, std::min(textMiddle, h - 3), -1, 0.3 * w);
+    if (top >= 0 && top < area.bottom) {
+        area.top = top;
+    }
+    if (bottom >= 0 && bottom > area.top) {
+        area.bottom = bottom;
+    }
+    const int rows = area.bottom - area.top + 1;
+    std::vector<int> leftRuns(static_cast<std::size_t>(w), 0);
+    std::vector<int> rightRuns(static_cast<std::size_t>(w), 0);
+    for (int x = 2; x < w - 2; ++x) {
+        leftRuns[static_cast<std::size_t>(x)]
+            = longestRun(area.top, area.bottom, [&](int y) { return edgeBetween(at(x, y), at(x - 2, y)); });
+        rightRuns[static_cast<std::size_t>(x)]
+            = longestRun(area.top, area.bottom, [&](int y) { return edgeBetween(at(x, y), at(x + 2, y)); });
+    }
+    const int middle = (area.left + area.right) / 2;
+    const int left = outermost(leftRuns, 2, std::max(middle, 2), 1, 0.5 * rows);
+    const int right = outermost(rightRuns, w - 3, std::min(middle, w - 3), -1, 0.5 * rows);
+    if (left >= 0 && left < area.right) {
+        area.left = left;
+    }
+    if (right >= 0 && right > area.left) {
+        area.right = right;
+    }
+}
+
 struct Component
 {
     int left = 0;
@@ -175,6 +270,8 @@ struct Component
     int pixels = 0;
     // The largest distance of one of its pixels from its outline: half its thickest stroke.
     int depth = 0;
+    // Its pixels whose colour is no blend of the box's and the text's.
+    int offColor = 0;
     bool kept = true;
 
     int width() const { return right - left + 1; }
@@ -253,6 +350,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     if (area.size() < 0.85 * wide.size()) {
         area = wide;
     }
+    boundByEdges(area, pixels, *boxColor, patternColor, w, h);
     if (area.size() == 0) {
         return {};
     }
@@ -322,7 +420,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
                 continue;
             }
             const int id = static_cast<int>(components.size());
-            Component component{x, y, x, y, 0, 0, true};
+            Component component{x, y, x, y, 0, 0, 0, true};
             queue.clear();
             queue.push_back(at(x, y));
             label[at(x, y)] = id;
@@ -365,15 +463,72 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         }
     }
 
-    // Lines: the runs of rows that kept marks cover.
-    std::vector<int> rowMarks(static_cast<std::size_t>(h), 0);
-    for (const Component &component : components) {
-        if (component.kept) {
-            for (int y = component.top; y <= component.bottom; ++y) {
-                ++rowMarks[static_cast<std::size_t>(y)];
+    // The text's colour once more, now from the marks that may be text only (an inset
+    // border line may hold more pixels of one colour than the text does).
+    const std::optional<Color> markColor = dominantColor(pixels, 4, [&](std::size_t i) {
+        const int id = label[i];
+        return id >= 0 && components[std::size_t(id)].kept && distances[i] >= strong;
+    });
+    const Color inkColor = markColor ? *markColor : *textColor;
+    // Antialiasing blends the text's colour into the box's, so every pixel of the text
+    // lies near the line between the two colours; text drawn with a shadow or an outline
+    // blends a second colour into both. Scenery seen through a translucent box or beside
+    // it, name tags and their text mostly have other colours.
+    const double contrastLength
+        = std::hypot(inkColor.red - boxColor->red, inkColor.green - boxColor->green, inkColor.blue - boxColor->blue);
+    const double colorTolerance = offColorShare * contrastLength;
+    // Pixels of the text's colour in each mark; the second colour is the commonest strong
+    // colour of the marks that hold the text's colour too.
+    std::vector<int> textColored(components.size(), 0);
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            const int id = label[at(x, y)];
+            if (id >= 0 && distance(pixels[at(x, y)], inkColor) <= 0.25 * contrastLength) {
+                ++textColored[std::size_t(id)];
             }
         }
     }
+    const auto holdsText
+        = [&](int id) { return textColored[std::size_t(id)] * 20 >= components[std::size_t(id)].pixels; };
+    const std::optional<Color> edgeColor = dominantColor(pixels, 4, [&](std::size_t i) {
+        const int id = label[i];
+        return id >= 0 && components[std::size_t(id)].kept && holdsText(id) && distances[i] >= strong
+            && distance(pixels[i], inkColor) >= 64.0;
+    });
+    // Distance of `pixel` from the segment between two colours (a little beyond both ends).
+    const auto fromBlend = [](QRgb pixel, const Color &a, const Color &b) {
+        const Color ab{b.red - a.red, b.green - a.green, b.blue - a.blue};
+        const double length2 = ab.red * ab.red + ab.green * ab.green + ab.blue * ab.blue;
+        const double r = qRed(pixel) - a.red;
+        const double g = qGreen(pixel) - a.green;
+        const double bl = qBlue(pixel) - a.blue;
+        const double t
+            = length2 > 0 ? std::clamp((r * ab.red + g * ab.green + bl * ab.blue) / length2, -0.2, 1.3) : 0.0;
+        return std::hypot(r - t * ab.red, g - t * ab.green, bl - t * ab.blue);
+    };
+    const auto offTextColor = [&](QRgb pixel) {
+        if (fromBlend(pixel, *boxColor, inkColor) <= colorTolerance) {
+            return false;
+        }
+        return !edgeColor
+            || (fromBlend(pixel, *boxColor, *edgeColor) > colorTolerance
+                && fromBlend(pixel, inkColor, *edgeColor) > colorTolerance);
+    };
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            const int id = label[at(x, y)];
+            if (id >= 0 && offTextColor(pixels[at(x, y)])) {
+                ++components[std::size_t(id)].offColor;
+            }
+        }
+    }
+    for (Component &component : components) {
+        if (component.kept && component.offColor * 2 > component.pixels) {
+            component.kept = false;
+        }
+    }
+
+    // Lines: the runs of rows that kept marks cover, with their marks.
     struct Band
     {
         int top = 0;
@@ -382,52 +537,89 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         int height() const { return bottom - top + 1; }
     };
     std::vector<Band> bands;
-    for (int y = top; y <= bottom; ++y) {
-        if (rowMarks[static_cast<std::size_t>(y)] == 0) {
-            continue;
+    double textHeight = 0;
+    double strokeDepth = 0;
+    const auto findLines = [&] {
+        std::vector<int> rowMarks(static_cast<std::size_t>(h), 0);
+        for (const Component &component : components) {
+            if (component.kept) {
+                for (int y = component.top; y <= component.bottom; ++y) {
+                    ++rowMarks[static_cast<std::size_t>(y)];
+                }
+            }
         }
-        if (bands.empty() || bands.back().bottom != y - 1) {
-            bands.push_back({y, y, {}});
-        } else {
-            bands.back().bottom = y;
+        bands.clear();
+        for (int y = top; y <= bottom; ++y) {
+            if (rowMarks[static_cast<std::size_t>(y)] == 0) {
+                continue;
+            }
+            if (bands.empty() || bands.back().bottom != y - 1) {
+                bands.push_back({y, y, {}});
+            } else {
+                bands.back().bottom = y;
+            }
         }
-    }
+        for (int id = 0; id < static_cast<int>(components.size()); ++id) {
+            const Component &component = components[static_cast<std::size_t>(id)];
+            if (!component.kept) {
+                continue;
+            }
+            for (Band &band : bands) {
+                if (component.top >= band.top && component.bottom <= band.bottom) {
+                    band.members.push_back(id);
+                    break;
+                }
+            }
+        }
+        std::vector<double> textBandHeights;
+        std::vector<double> strokeDepths;
+        for (Band &band : bands) {
+            std::sort(band.members.begin(), band.members.end(),
+                [&](int a, int b) { return components[std::size_t(a)].left < components[std::size_t(b)].left; });
+            const int extent = components[std::size_t(band.members.back())].right
+                - components[std::size_t(band.members.front())].left + 1;
+            // A line of text: several marks side by side, long for its height (a broken
+            // border line is one long, thin mark).
+            if (extent >= 3 * band.height() && band.members.size() >= 3 && band.height() >= 4) {
+                textBandHeights.push_back(band.height());
+                for (int id : band.members) {
+                    strokeDepths.push_back(components[std::size_t(id)].depth);
+                }
+            }
+        }
+        textHeight = median(textBandHeights);
+        if (textHeight <= 0) {
+            for (const Band &band : bands) {
+                textHeight = std::max(textHeight, static_cast<double>(band.height()));
+            }
+        }
+        strokeDepth = std::max(median(strokeDepths), 3.0);
+    };
+    findLines();
     if (bands.empty()) {
         return {};
     }
-    for (int id = 0; id < static_cast<int>(components.size()); ++id) {
-        const Component &component = components[static_cast<std::size_t>(id)];
+    // Marks taller than a line of text, and big solid blobs far thicker than its strokes
+    // (a name tag's plate, a shape of the scene), are no text.
+    bool dropped = false;
+    for (Component &component : components) {
         if (!component.kept) {
             continue;
         }
-        for (Band &band : bands) {
-            if (component.top >= band.top && component.bottom <= band.bottom) {
-                band.members.push_back(id);
-                break;
-            }
+        const bool tall = component.height() > 1.5 * textHeight;
+        const bool blob = component.depth > 3.5 * strokeDepth && component.width() > 0.5 * textHeight
+            && component.height() > 0.5 * textHeight;
+        if (tall || blob) {
+            component.kept = false;
+            dropped = true;
         }
     }
-    std::vector<double> textBandHeights;
-    std::vector<double> strokeDepths;
-    for (Band &band : bands) {
-        std::sort(band.members.begin(), band.members.end(),
-            [&](int a, int b) { return components[std::size_t(a)].left < components[std::size_t(b)].left; });
-        const int extent = components[std::size_t(band.members.back())].right
-            - components[std::size_t(band.members.front())].left + 1;
-        if (extent >= 3 * band.height()) {
-            textBandHeights.push_back(band.height());
-            for (int id : band.members) {
-                strokeDepths.push_back(components[std::size_t(id)].depth);
-            }
+    if (dropped) {
+        findLines();
+        if (bands.empty()) {
+            return {};
         }
     }
-    double textHeight = median(textBandHeights);
-    if (textHeight <= 0) {
-        for (const Band &band : bands) {
-            textHeight = std::max(textHeight, static_cast<double>(band.height()));
-        }
-    }
-    const double strokeDepth = std::max(median(strokeDepths), 3.0);
 
     // The continue marker: a small mark alone on its line, or standing apart at the end
     // of a line, or a solid blob (far thicker than the strokes of the text) there.
@@ -468,6 +660,33 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         if (small && (alone || solid)) {
             for (int id : last) {
                 components[std::size_t(id)].kept = false;
+            }
+        }
+    }
+
+    // A band that is no line of text (a single mark, or marks no wider than they are
+    // tall: pieces of a border's rounded corner, a leaf of the scene) is dropped when the
+    // box holds text lines besides it.
+    const auto isTextLine = [&](const Band &band) {
+        int count = 0;
+        int lineLeft = w;
+        int lineRight = -1;
+        for (int id : band.members) {
+            const Component &component = components[std::size_t(id)];
+            if (component.kept) {
+                ++count;
+                lineLeft = std::min(lineLeft, component.left);
+                lineRight = std::max(lineRight, component.right);
+            }
+        }
+        return count >= 2 && lineRight - lineLeft + 1 >= 2 * band.height();
+    };
+    if (std::any_of(bands.begin(), bands.end(), isTextLine)) {
+        for (const Band &band : bands) {
+            if (!isTextLine(band)) {
+                for (int id : band.members) {
+                    components[std::size_t(id)].kept = false;
+                }
             }
         }
     }

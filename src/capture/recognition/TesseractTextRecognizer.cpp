@@ -1,19 +1,25 @@
 #include "capture/recognition/TesseractTextRecognizer.h"
 
 #include "capture/recognition/DialogueTextIsolation.h"
+#include "capture/recognition/HangulModelExtension.h"
 #include "capture/recognition/JapaneseSpacing.h"
 #include "capture/recognition/LatinText.h"
 
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <QDir>
+#include <QFile>
+
 #include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace veyra {
@@ -76,6 +82,27 @@ const char *modelOf(Script script)
     return "eng";
 }
 
+// Loads one script's model into `api`. The Korean model is loaded from memory, with the
+// common syllables it lacks added to its character set.
+bool initEngine(tesseract::TessBaseAPI &api, const QString &dataPath, Script script)
+{
+    if (script != Script::korean) {
+        const QByteArray path = dataPath.toLocal8Bit();
+        return api.Init(path.constData(), modelOf(script), tesseract::OEM_LSTM_ONLY) == 0;
+    }
+    QFile file(QDir(dataPath).filePath(QStringLiteral("%1.traineddata").arg(QLatin1String(modelOf(script)))));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray model = withCommonHangulSyllables(file.readAll());
+    if (model.isEmpty() || model.size() > std::numeric_limits<int>::max()) {
+        return false;
+    }
+    return api.Init(model.constData(), static_cast<int>(model.size()), modelOf(script), tesseract::OEM_LSTM_ONLY,
+               nullptr, 0, nullptr, nullptr, false, nullptr)
+        == 0;
+}
+
 // The calling thread's engine for `dataPath` and one script, loaded on first use. A
 // failed load is not kept, so the next call tries again; engines already loaded stay as
 // they are.
@@ -90,8 +117,7 @@ tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath, Script scri
         keepOpenMPOnThisThread();
     }
     auto api = std::make_unique<tesseract::TessBaseAPI>();
-    const QByteArray path = dataPath.toLocal8Bit();
-    if (api->Init(path.constData(), modelOf(script), tesseract::OEM_LSTM_ONLY) != 0) {
+    if (!initEngine(*api, dataPath, script)) {
         throw TextRecognitionError(TextRecognitionError::Kind::engineUnavailable);
     }
     // A dialogue box is one block of text lines.
@@ -179,8 +205,9 @@ void setImage(tesseract::TessBaseAPI &api, const QImage &pixels)
 }
 
 // Where to look for the script: the start of the first line of text, at most about ten
-// characters of it. The text is taken to be the minority of dark or light pixels.
-QRect scriptSample(const QImage &pixels)
+// characters of it. The text is taken to be the minority of dark or light pixels; an
+// image of one shade throughout holds none, and gives nothing.
+std::optional<QRect> scriptSample(const QImage &pixels)
 {
     const QImage grey
         = pixels.format() == QImage::Format_Grayscale8 ? pixels : pixels.convertToFormat(QImage::Format_Grayscale8);
@@ -194,6 +221,9 @@ QRect scriptSample(const QImage &pixels)
         }
     }
     const bool inkIsDark = dark * 2 < static_cast<qsizetype>(w) * h;
+    if (dark == 0 || dark == static_cast<qsizetype>(w) * h) {
+        return std::nullopt;
+    }
     const auto isInk = [inkIsDark](uchar value) { return inkIsDark ? value < 128 : value >= 128; };
     // The runs of rows with ink, and where their ink starts.
     struct Band
@@ -291,22 +321,25 @@ double shareOf(const QString &text, Predicate passes)
 // A clear Korean or Japanese reading ends the search early. Reading all three scripts
 // with one combined model instead makes Latin letters of Hangul words ("SAS") and Latin
 // punctuation of Japanese.
-Script decideScript(const QString &dataPath, const QImage &pixels)
+Script decideScript(const QString &dataPath, const QImage &pixels, const QRect &sample)
 {
     // Below this, another model may still read the sample better.
     constexpr float clearConfidence = 0.8F;
-    const QRect sample = scriptSample(pixels);
+    // The English model goes first: it reads Hangul and kana with little confidence, so a
+    // clear English reading leaves the Korean and Japanese engines unloaded until a box of
+    // their script appears (together they take about 45 MiB a thread).
+    constexpr float clearLatinConfidence = 0.88F;
+    const SampleReading latin = readSample(engineForThisThread(dataPath, Script::latin), pixels, sample);
+    if (latin.confidence >= clearLatinConfidence) {
+        return Script::latin;
+    }
     const SampleReading korean = readSample(engineForThisThread(dataPath, Script::korean), pixels, sample);
     const bool hangul = shareOf(korean.text, isHangul) >= 0.5;
-    if (hangul && korean.confidence >= clearConfidence) {
+    if (hangul && korean.confidence >= clearConfidence && korean.confidence > latin.confidence) {
         return Script::korean;
     }
     const SampleReading japanese = readSample(engineForThisThread(dataPath, Script::japanese), pixels, sample);
     const bool kana = shareOf(japanese.text, isHanOrKana) >= 0.5;
-    if (kana && japanese.confidence >= clearConfidence && japanese.confidence > korean.confidence) {
-        return Script::japanese;
-    }
-    const SampleReading latin = readSample(engineForThisThread(dataPath, Script::latin), pixels, sample);
     Script best = Script::latin;
     float bestConfidence = latin.confidence;
     if (kana && japanese.confidence > bestConfidence) {
@@ -334,7 +367,15 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
     // Grey images (text prepared for reading) go in as they are, everything else as RGB.
     const QImage pixels
         = image.format() == QImage::Format_Grayscale8 ? image : image.convertToFormat(QImage::Format_RGB888);
-    const Script script = decideScript(m_dataPath, pixels);
+    // An image of one shade has no text, nor one too low for a legible line; the engine
+    // would take long over a strip a few pixels high (it scales every line to its own
+    // height of about 48 pixels, and the strip's length with it).
+    constexpr int lowestLine = 8;
+    const std::optional<QRect> sample = pixels.height() < lowestLine ? std::nullopt : scriptSample(pixels);
+    if (!sample) {
+        return fragments;
+    }
+    const Script script = decideScript(m_dataPath, pixels, *sample);
     tesseract::TessBaseAPI &api = engineForThisThread(m_dataPath, script);
     const double width = pixels.width();
     const double height = pixels.height();

@@ -41,10 +41,10 @@ TEST(DialogueRecognitionQuality, GameDialogueIsReadAlmostWithoutError)
     }
     DefaultCaptureFrameProcessor processor(
         std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
-    // Measured on this set: English 0.31 % and 23 of 24 lines, Japanese 1.91 % and 18 of
-    // 22, Korean 0.71 % and 23 of 27.
+    // Measured on this set: English 0.31 % and 23 of 24 lines, Japanese 0.55 % and 20 of
+    // 22, Korean 0.36 % and 25 of 27. Each floor allows one more line lost.
     for (const Floor &floor : {Floor{DialogueLanguage::english, 0.01, 0.9},
-             Floor{DialogueLanguage::japanese, 0.03, 0.75}, Floor{DialogueLanguage::korean, 0.02, 0.8}}) {
+             Floor{DialogueLanguage::japanese, 0.015, 0.85}, Floor{DialogueLanguage::korean, 0.01, 0.88}}) {
         RecognitionScore total;
         for (int k = 0; k < framesPerLanguage; ++k) {
             const GameDialogueFrame frame = generateGameDialogueFrame(floor.language, firstSeed + k);

@@ -75,6 +75,10 @@ TEST_F(TesseractTextRecognizerTest, ReadsKoreanKeepingTheSpacesBetweenWords)
     EXPECT_EQ(recognizer.recognizeText(renderDialogue(
                   {QStringLiteral("북쪽 다리가 무너졌습니다."), QStringLiteral("다른 길을 찾아야 합니다.")}, style)),
         QStringLiteral("북쪽 다리가 무너졌습니다. 다른 길을 찾아야 합니다."));
+    // 잤 and 늑 are common syllables that Debian's Korean model leaves out of its
+    // character set; the recogniser adds them.
+    EXPECT_EQ(recognizer.recognizeText(renderDialogue({QStringLiteral("잠은 좀 잤어? 늑대가 울었어.")}, style)),
+        QStringLiteral("잠은 좀 잤어? 늑대가 울었어."));
 }
 
 TEST_F(TesseractTextRecognizerTest, FragmentsCarryNormalisedBoxesWithTheOriginAtTheBottom)
@@ -112,6 +116,20 @@ TEST_F(TesseractTextRecognizerTest, ImagesWithoutTextGiveTheEmptyText)
     QImage strip(2000, 3, QImage::Format_ARGB32);
     strip.fill(Qt::transparent);
     EXPECT_EQ(recognizer.recognizeText(strip), QString());
+    // A strip too low for a line of text, with marks on it, is no work for the engine (it
+    // would stretch the strip to its own line height and spend minutes on it): a thread
+    // that reads it loads no engine.
+    QImage dashes(2000, 5, QImage::Format_RGB32);
+    dashes.fill(Qt::white);
+    for (int x = 0; x < dashes.width(); x += 8) {
+        dashes.setPixel(x, 2, qRgb(0, 0, 0));
+    }
+    const int enginesBefore = TesseractTextRecognizer::loadedEngineCount();
+    QString dashesText = QStringLiteral("unread");
+    std::thread reader([&] { dashesText = recognizer.recognizeText(dashes); });
+    reader.join();
+    EXPECT_EQ(dashesText, QString());
+    EXPECT_EQ(TesseractTextRecognizer::loadedEngineCount(), enginesBefore);
 }
 
 TEST_F(TesseractTextRecognizerTest, FailuresAreErrorsNotCrashes)
