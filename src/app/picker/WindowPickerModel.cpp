@@ -1,0 +1,157 @@
+#include "app/picker/WindowPickerModel.h"
+
+#include "foundation/async/AsyncTask.h"
+#include "foundation/errors/Error.h"
+#include "foundation/language/LocalizedString.h"
+
+#include <QPointer>
+
+namespace veyra {
+
+WindowPickerModel::WindowPickerModel(std::shared_ptr<WindowCatalogProviding> catalog, QObject *parent)
+    : QObject(parent)
+    , m_catalog(std::move(catalog))
+{ }
+
+WindowPickerModel::~WindowPickerModel() = default;
+
+void WindowPickerModel::setSelectedWindowID(std::optional<std::uint32_t> windowID)
+{
+    if (m_selectedWindowID == windowID) {
+        return;
+    }
+    // A confirmation of the previous selection no longer answers for this one.
+    ++m_confirmationGeneration;
+    m_selectedWindowID = windowID;
+    Q_EMIT selectedWindowIDChanged();
+}
+
+void WindowPickerModel::setSelectionError(std::optional<QString> message)
+{
+    if (m_selectionError == message) {
+        return;
+    }
+    m_selectionError = std::move(message);
+    Q_EMIT selectionErrorChanged();
+}
+
+void WindowPickerModel::setState(State state)
+{
+    if (m_state == state) {
+        return;
+    }
+    m_state = std::move(state);
+    Q_EMIT stateChanged();
+}
+
+void WindowPickerModel::setApplicationGroups(QVector<CaptureApplicationGroup> groups)
+{
+    m_applicationGroups = std::move(groups);
+    Q_EMIT applicationGroupsChanged();
+}
+
+std::optional<CaptureTarget> WindowPickerModel::selectedTarget() const
+{
+    if (!m_selectedWindowID) {
+        return std::nullopt;
+    }
+    for (const CaptureApplicationGroup &group : m_applicationGroups) {
+        for (const CaptureTarget &window : group.windows) {
+            if (window.windowID == *m_selectedWindowID) {
+                return window;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool WindowPickerModel::isEmpty() const
+{
+    return m_state.kind() == State::Kind::loaded && m_applicationGroups.isEmpty();
+}
+
+std::optional<std::uint32_t> WindowPickerModel::matchingWindowID(
+    const CaptureTarget &target, const QVector<CaptureApplicationGroup> &groups)
+{
+    for (const CaptureApplicationGroup &group : groups) {
+        for (const CaptureTarget &window : group.windows) {
+            if (window.windowID == target.windowID && window.processID == target.processID) {
+                return window.windowID;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+void WindowPickerModel::refresh(std::optional<CaptureTarget> preferredTarget)
+{
+    const std::uint64_t refreshID = ++m_refreshGeneration;
+    // The list a pending confirmation was checked against is about to change.
+    ++m_confirmationGeneration;
+    setState(State::loading());
+    setSelectionError(std::nullopt);
+
+    startDetachedTask(
+        this,
+        [catalog = m_catalog, refreshID, preferred = std::move(preferredTarget)](
+            QPointer<WindowPickerModel> self) -> QCoro::Task<void> {
+            std::optional<QVector<CaptureApplicationGroup>> groups;
+            QString failure;
+            try {
+                groups = co_await catalog->applicationGroups();
+            } catch (const std::exception &error) {
+                failure = describeError(error);
+            }
+            if (!self || self->m_refreshGeneration != refreshID) {
+                co_return;
+            }
+            self->finishRefresh(std::move(groups), failure, preferred);
+        },
+        m_logger);
+}
+
+void WindowPickerModel::finishRefresh(std::optional<QVector<CaptureApplicationGroup>> groups, QString failure,
+    const std::optional<CaptureTarget> &preferredTarget)
+{
+    if (!groups) {
+        setApplicationGroups({});
+        setSelectedWindowID(std::nullopt);
+        setState(State::failed(std::move(failure)));
+        return;
+    }
+    setApplicationGroups(std::move(*groups));
+    setSelectedWindowID(preferredTarget ? matchingWindowID(*preferredTarget, m_applicationGroups) : std::nullopt);
+    setState(State::loaded());
+}
+
+QCoro::Task<std::optional<CaptureTarget>> WindowPickerModel::confirmSelection()
+{
+    const std::optional<CaptureTarget> target = selectedTarget();
+    if (!target) {
+        co_return std::nullopt;
+    }
+    const std::uint64_t confirmationID = ++m_confirmationGeneration;
+    const QPointer<WindowPickerModel> self(this);
+    const std::shared_ptr<WindowCatalogProviding> catalog = m_catalog;
+    const Logger logger = m_logger;
+
+    bool available = false;
+    try {
+        available = co_await catalog->isAvailable(*target);
+    } catch (const std::exception &error) {
+        // A list that cannot be read cannot vouch for the window.
+        qCWarning(logger) << "Checking the selected window failed:" << describeError(error);
+    }
+    if (!self || self->m_confirmationGeneration != confirmationID) {
+        co_return std::nullopt;
+    }
+    if (!available) {
+        setSelectionError(localizedString(QT_TRANSLATE_NOOP(
+            "Veyra", "The selected window is no longer available. Refresh the list and select it again.")));
+        co_return std::nullopt;
+    }
+    setSelectionError(std::nullopt);
+    co_return target;
+}
+
+} // namespace veyra
