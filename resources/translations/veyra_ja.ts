@@ -692,6 +692,30 @@
         <translation>%d pt</translation>
     </message>
     <message>
+        <source>The selected window is no longer available. Refresh the list and select it again.</source>
+        <translation>選択したウィンドウは使用できなくなりました。リストを更新して、もう一度選択してください。</translation>
+    </message>
+    <message>
+        <source>%d windows</source>
+        <translation>%d 個のウィンドウ</translation>
+    </message>
+    <message>
+        <source>Open the game you want to translate first.</source>
+        <translation>翻訳したいゲームを先に起動してください。</translation>
+    </message>
+    <message>
+        <source>This is not a supported-games catalog. It shows apps and windows currently open on your Mac.</source>
+        <translation>対応ゲームの一覧ではありません。現在 Mac で開いているアプリとウィンドウを表示しています。</translation>
+    </message>
+    <message>
+        <source>If the game is already running but missing, choose Refresh.</source>
+        <translation>ゲームが起動しているのに表示されない場合は、「更新」を選んでください。</translation>
+    </message>
+    <message>
+        <source>Loading windows…</source>
+        <translation>ウィンドウを読み込み中…</translation>
+    </message>
+    <message>
         <source>Refresh</source>
         <translation>更新</translation>
     </message>
@@ -714,6 +738,14 @@
     <message>
         <source>Veyra couldn't load the capture areas: %@</source>
         <translation>Veyraはキャプチャ領域を読み込めませんでした: %@</translation>
+    </message>
+    <message>
+        <source>Play with Veyra</source>
+        <translation>Veyra でプレイ</translation>
+    </message>
+    <message>
+        <source>No selectable windows were found. Open the game you want to translate, then refresh the list.</source>
+        <translation>選択できるウィンドウが見つかりませんでした。翻訳したいゲームを起動してから、リストを更新してください。</translation>
     </message>
 </context>
 </TS>

@@ -692,6 +692,30 @@
         <translation>%d pt</translation>
     </message>
     <message>
+        <source>The selected window is no longer available. Refresh the list and select it again.</source>
+        <translation>선택한 창을 더 이상 사용할 수 없습니다. 목록을 새로 고친 다음 다시 선택하세요.</translation>
+    </message>
+    <message>
+        <source>%d windows</source>
+        <translation>창 %d개</translation>
+    </message>
+    <message>
+        <source>Open the game you want to translate first.</source>
+        <translation>번역할 게임을 먼저 실행하세요.</translation>
+    </message>
+    <message>
+        <source>This is not a supported-games catalog. It shows apps and windows currently open on your Mac.</source>
+        <translation>지원 게임 목록이 아닙니다. 지금 Mac에 열려 있는 앱과 창을 보여 줍니다.</translation>
+    </message>
+    <message>
+        <source>If the game is already running but missing, choose Refresh.</source>
+        <translation>게임이 이미 실행 중인데 보이지 않으면 새로 고침을 누르세요.</translation>
+    </message>
+    <message>
+        <source>Loading windows…</source>
+        <translation>창을 불러오는 중…</translation>
+    </message>
+    <message>
         <source>Refresh</source>
         <translation>새로 고침</translation>
     </message>
@@ -714,6 +738,14 @@
     <message>
         <source>Veyra couldn't load the capture areas: %@</source>
         <translation>Veyra가 캡처 영역을 불러오지 못했습니다: %@</translation>
+    </message>
+    <message>
+        <source>Play with Veyra</source>
+        <translation>Veyra로 플레이</translation>
+    </message>
+    <message>
+        <source>No selectable windows were found. Open the game you want to translate, then refresh the list.</source>
+        <translation>선택할 수 있는 창이 없습니다. 번역할 게임을 실행한 다음 목록을 새로 고치세요.</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,146 @@
+#include "app/style/ScreenStyle.h"
+
+#include "brand/VeyraBrandPalette.h"
+
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QPalette>
+#include <QPushButton>
+#include <QStyle>
+#include <QWidget>
+
+namespace veyra::screenStyle {
+
+namespace {
+
+QString rgba(const QColor &colour)
+{
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(colour.red())
+        .arg(colour.green())
+        .arg(colour.blue())
+        .arg(colour.alphaF(), 0, 'f', 3);
+}
+
+// Push buttons of the dark screens: translucent white, and the accent for the default action.
+QString buttonStyleSheet()
+{
+    const QColor orange = VeyraBrandPalette::orange();
+    return QStringLiteral(
+        "QPushButton { color: white; background-color: %1; border: 1px solid %2; border-radius: 6px;"
+        " padding: 5px 16px; min-height: 18px; }"
+        "QPushButton:hover { background-color: %3; }"
+        "QPushButton:pressed { background-color: %4; }"
+        "QPushButton:focus { border-color: %5; }"
+        "QPushButton:disabled { color: %6; background-color: %7; border-color: %7; }"
+        "QPushButton[veyraProminent=\"true\"] { color: white; background-color: %8; border-color: %8;"
+        " font-weight: 600; }"
+        "QPushButton[veyraProminent=\"true\"]:hover { background-color: %9; border-color: %9; }"
+        "QPushButton[veyraProminent=\"true\"]:pressed { background-color: %10; border-color: %10; }"
+        "QPushButton[veyraProminent=\"true\"]:focus { border-color: %11; }"
+        "QPushButton[veyraProminent=\"true\"]:disabled { color: %6; background-color: %7; border-color: %7; }")
+        .arg(rgba(withOpacity(Qt::white, 0.10)), rgba(withOpacity(Qt::white, 0.14)), rgba(withOpacity(Qt::white, 0.16)),
+            rgba(withOpacity(Qt::white, 0.06)), rgba(orange), rgba(withOpacity(Qt::white, 0.35)),
+            rgba(withOpacity(Qt::white, 0.06)), rgba(orange), rgba(orange.lighter(112)))
+        .arg(rgba(orange.darker(115)), rgba(VeyraBrandPalette::brightOrange().lighter(120)));
+}
+
+} // namespace
+
+QColor errorRed()
+{
+    return QColor(0xff, 0x45, 0x3a);
+}
+
+QColor withOpacity(QColor colour, qreal opacity)
+{
+    colour.setAlphaF(static_cast<float>(opacity));
+    return colour;
+}
+
+void applyDarkScheme(QWidget *screen)
+{
+    const QColor canvas = VeyraBrandPalette::canvas();
+    const QColor surface = VeyraBrandPalette::surface();
+    const QColor dimmed = withOpacity(Qt::white, 0.35);
+    QPalette palette = screen->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const bool disabled = group == QPalette::Disabled;
+        palette.setColor(group, QPalette::Window, canvas);
+        palette.setColor(group, QPalette::WindowText, disabled ? dimmed : QColor(Qt::white));
+        palette.setColor(group, QPalette::Base, surface);
+        palette.setColor(group, QPalette::AlternateBase, surface.lighter(115));
+        palette.setColor(group, QPalette::Text, disabled ? dimmed : QColor(Qt::white));
+        palette.setColor(group, QPalette::PlaceholderText, dimmed);
+        palette.setColor(group, QPalette::Button, surface.lighter(130));
+        palette.setColor(group, QPalette::ButtonText, disabled ? dimmed : QColor(Qt::white));
+        palette.setColor(group, QPalette::BrightText, Qt::white);
+        palette.setColor(group, QPalette::Highlight, VeyraBrandPalette::orange());
+        palette.setColor(group, QPalette::HighlightedText, Qt::white);
+        palette.setColor(group, QPalette::Link, VeyraBrandPalette::brightOrange());
+        palette.setColor(group, QPalette::Light, surface.lighter(170));
+        palette.setColor(group, QPalette::Midlight, surface.lighter(140));
+        palette.setColor(group, QPalette::Mid, surface.lighter(120));
+        palette.setColor(group, QPalette::Dark, canvas.darker(130));
+        palette.setColor(group, QPalette::Shadow, Qt::black);
+        palette.setColor(group, QPalette::ToolTipBase, surface);
+        palette.setColor(group, QPalette::ToolTipText, Qt::white);
+    }
+    screen->setPalette(palette);
+    screen->setStyleSheet(buttonStyleSheet());
+}
+
+void makeProminent(QPushButton *button)
+{
+    button->setProperty("veyraProminent", true);
+    button->style()->unpolish(button);
+    button->style()->polish(button);
+}
+
+QLabel *plainLabel(BrandTextStyle style, const QColor &colour, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(brandTextFont(style, label->font()));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    return label;
+}
+
+QFont scaledFont(const QFont &base, qreal points, QFont::Weight weight)
+{
+    QFont font = base;
+    const qreal basePoints = base.pointSizeF() > 0 ? base.pointSizeF() : 10.0;
+    font.setPointSizeF(basePoints * points / 13.0);
+    font.setWeight(weight);
+    return font;
+}
+
+QFrame *divider(const QColor &colour, QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(QFrame::NoFrame);
+    line->setFixedHeight(1);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, colour);
+    line->setPalette(palette);
+    return line;
+}
+
+QPixmap symbolImage(const QString &name, int side, const QColor &colour, qreal devicePixelRatio)
+{
+    QPixmap pixmap = QIcon(QStringLiteral(":/icons/%1.svg").arg(name)).pixmap(QSize(side, side), devicePixelRatio);
+    if (pixmap.isNull()) {
+        return pixmap;
+    }
+    QPainter painter(&pixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRect(QPoint(0, 0), pixmap.size()), colour);
+    return pixmap;
+}
+
+} // namespace veyra::screenStyle

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "brand/BrandTextStyles.h"
+
+#include <QColor>
+#include <QPixmap>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace veyra {
+
+// The look the main window's dark screens share: the dark colour scheme with the brand's
+// orange as accent, their buttons, labels, dividers and the bundled symbol images.
+namespace screenStyle {
+
+// The system's red for error texts on a dark background.
+QColor errorRed();
+// `colour` with its opacity replaced.
+QColor withOpacity(QColor colour, qreal opacity);
+
+// Forces the dark colour scheme on `screen` and everything inside it, tinted with the
+// brand's orange: palette, and the look of its push buttons.
+void applyDarkScheme(QWidget *screen);
+// Draws the button as the screen's default action (filled with the accent).
+void makeProminent(QPushButton *button);
+
+// A label that shows its text verbatim, in the style's font (scaled from `base`) and colour.
+QLabel *plainLabel(BrandTextStyle style, const QColor &colour, QWidget *parent);
+// The desktop font at `points`/13 of its size: the screens' fixed type sizes are given
+// against a 13-point body text.
+QFont scaledFont(const QFont &base, qreal points, QFont::Weight weight);
+
+// A one-pixel horizontal line in `colour`.
+QFrame *divider(const QColor &colour, QWidget *parent);
+
+// A bundled symbol image (":/icons/<name>.svg") as a template: its shape in `colour`,
+// fitted into a `side` x `side` square at the given device pixel ratio.
+QPixmap symbolImage(const QString &name, int side, const QColor &colour, qreal devicePixelRatio);
+
+} // namespace screenStyle
+
+} // namespace veyra
