@@ -747,5 +747,21 @@
         <source>No selectable windows were found. Open the game you want to translate, then refresh the list.</source>
         <translation>選択できるウィンドウが見つかりませんでした。翻訳したいゲームを起動してから、リストを更新してください。</translation>
     </message>
+    <message>
+        <source>Game Notes…</source>
+        <translation>ゲームメモ…</translation>
+    </message>
+    <message>
+        <source>Check for Updates…</source>
+        <translation>アップデートを確認…</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>設定…</translation>
+    </message>
+    <message>
+        <source>Log Out</source>
+        <translation>ログアウト</translation>
+    </message>
 </context>
 </TS>

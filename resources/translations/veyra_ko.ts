@@ -747,5 +747,21 @@
         <source>No selectable windows were found. Open the game you want to translate, then refresh the list.</source>
         <translation>선택할 수 있는 창이 없습니다. 번역할 게임을 실행한 다음 목록을 새로 고치세요.</translation>
     </message>
+    <message>
+        <source>Game Notes…</source>
+        <translation>게임 메모…</translation>
+    </message>
+    <message>
+        <source>Check for Updates…</source>
+        <translation>업데이트 확인…</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>설정…</translation>
+    </message>
+    <message>
+        <source>Log Out</source>
+        <translation>로그아웃</translation>
+    </message>
 </context>
 </TS>
