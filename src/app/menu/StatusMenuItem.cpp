@@ -18,19 +18,19 @@ ItemDescription describe(StatusMenuItem item)
 {
     switch (item) {
     case StatusMenuItem::editCaptureAreas:
-        return {QT_TRANSLATE_NOOP("Veyra", "Edit Capture Areas…"), "Viewfinder", "edit-capture-areas", 1};
+        return {QT_TRANSLATE_NOOP("Veyra", "Edit Capture Areas…"), "viewfinder", "edit-capture-areas", 1};
     case StatusMenuItem::gameNotes:
         return {QT_TRANSLATE_NOOP("Veyra", "Game Notes…"), "NoteText", "game-notes", 1};
     case StatusMenuItem::customerSupport:
-        return {QT_TRANSLATE_NOOP("Veyra", "Customer Support"), "QuestionmarkBubble", "customer-support", 2};
+        return {QT_TRANSLATE_NOOP("Veyra", "Customer Support"), "questionmark.bubble", "customer-support", 2};
     case StatusMenuItem::checkForUpdates:
-        return {QT_TRANSLATE_NOOP("Veyra", "Check for Updates…"), "ArrowDownCircle", "check-for-updates", 2};
+        return {QT_TRANSLATE_NOOP("Veyra", "Check for Updates…"), "arrow.down.circle", "check-for-updates", 2};
     case StatusMenuItem::settings:
-        return {QT_TRANSLATE_NOOP("Veyra", "Settings…"), "Gearshape", "settings", 2};
+        return {QT_TRANSLATE_NOOP("Veyra", "Settings…"), "gearshape", "settings", 2};
     case StatusMenuItem::logOut:
-        return {QT_TRANSLATE_NOOP("Veyra", "Log Out"), "RectanglePortraitAndArrowRight", "log-out", 3};
+        return {QT_TRANSLATE_NOOP("Veyra", "Log Out"), "rectangle.portrait.and.arrow.right", "log-out", 3};
     case StatusMenuItem::quit:
-        return {QT_TRANSLATE_NOOP("Veyra", "Quit"), "Power", "quit", 3};
+        return {QT_TRANSLATE_NOOP("Veyra", "Quit"), "power", "quit", 3};
     }
     Q_UNREACHABLE();
 }

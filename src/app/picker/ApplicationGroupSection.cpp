@@ -73,7 +73,7 @@ void ApplicationGroupHeader::paintEvent(QPaintEvent *)
 
     // The chevron points right when collapsed and down when expanded.
     int x = horizontalPadding;
-    const QPixmap chevron = screenStyle::symbolImage(QStringLiteral("ChevronRight"), chevronSide, secondary, ratio);
+    const QPixmap chevron = screenStyle::symbolImage(QStringLiteral("chevron.right"), chevronSide, secondary, ratio);
     painter.save();
     painter.translate(x + chevronSide / 2.0, height() / 2.0);
     painter.rotate(isChecked() ? 90 : 0);
@@ -89,7 +89,7 @@ void ApplicationGroupHeader::paintEvent(QPaintEvent *)
     } else {
         const int side = iconSide - 2 * iconSymbolPadding;
         painter.drawPixmap(QPointF(iconFrame.x() + iconSymbolPadding, iconFrame.y() + iconSymbolPadding),
-            screenStyle::symbolImage(QStringLiteral("App"), side, secondary, ratio));
+            screenStyle::symbolImage(QStringLiteral("app"), side, secondary, ratio));
     }
     x += iconSide + spacing;
 

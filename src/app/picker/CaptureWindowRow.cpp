@@ -77,8 +77,8 @@ void CaptureWindowRow::paintEvent(QPaintEvent *)
     const int markTop = (height() - markSide) / 2;
     const QPixmap mark = m_selected
         ? screenStyle::symbolImage(
-            QStringLiteral("CheckmarkCircleFill"), markSide, VeyraBrandPalette::orange(), devicePixelRatioF())
-        : screenStyle::symbolImage(QStringLiteral("Circle"), markSide, secondary, devicePixelRatioF());
+            QStringLiteral("checkmark.circle.fill"), markSide, VeyraBrandPalette::orange(), devicePixelRatioF())
+        : screenStyle::symbolImage(QStringLiteral("circle"), markSide, secondary, devicePixelRatioF());
     painter.drawPixmap(horizontalPadding, markTop, mark);
 
     const int textLeft = horizontalPadding + markSide + markSpacing;

@@ -41,7 +41,7 @@ protected:
         const QColor symbolColour = highlighted ? QColor(Qt::white) : VeyraBrandPalette::secondaryText();
         if (m_row->isComplete()) {
             const QPixmap check = screenStyle::symbolImage(
-                QStringLiteral("Checkmark"), checkmarkSide, symbolColour, devicePixelRatioF());
+                QStringLiteral("checkmark"), checkmarkSide, symbolColour, devicePixelRatioF());
             painter.drawPixmap((width() - checkmarkSide) / 2, (height() - checkmarkSide) / 2, check);
             return;
         }
