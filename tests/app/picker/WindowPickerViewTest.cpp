@@ -8,6 +8,7 @@
 #include "app/picker/WindowPickerModel.h"
 #include "foundation/language/ClientLanguage.h"
 #include "support/ManualWindowCatalog.h"
+#include "support/WidgetLookup.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -44,13 +45,9 @@ protected:
     template <typename T = QWidget>
     T *find(const QString &name)
     {
-        return view.findChild<T *>(name);
+        return veyra::test::named<T>(view, name);
     }
-    bool shown(const QString &name)
-    {
-        QWidget *widget = find(name);
-        return widget != nullptr && widget->isVisibleTo(&view);
-    }
+    bool shown(const QString &name) { return veyra::test::isShownIn(view, name); }
     void click(const QString &name)
     {
         QWidget *widget = find(name);
