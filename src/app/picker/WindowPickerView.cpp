@@ -141,7 +141,7 @@ QWidget *WindowPickerView::makeMessagePane()
     m_message->setAlignment(Qt::AlignCenter);
     m_message->setWordWrap(true);
     m_message->setMaximumWidth(messageMaximumWidth);
-    m_quitButton = new QPushButton(m_messagePane);
+    m_quitButton = screenStyle::button(m_messagePane);
     connect(m_quitButton, &QPushButton::clicked, this, &WindowPickerView::quitRequested);
 
     auto *layout = new QVBoxLayout(m_messagePane);
@@ -185,13 +185,12 @@ QWidget *WindowPickerView::makeFooter()
     m_selectionError->setObjectName(QStringLiteral("window-selection-error"));
     m_selectionError->setWordWrap(true);
 
-    m_refreshButton = new QPushButton(footer);
+    m_refreshButton = screenStyle::button(footer);
     m_refreshButton->setObjectName(QStringLiteral("refresh-capture-windows"));
     connect(m_refreshButton, &QPushButton::clicked, this, [this] { m_model->refresh(m_model->selectedTarget()); });
-    m_playButton = new QPushButton(footer);
+    m_playButton = screenStyle::button(footer, screenStyle::ButtonRole::prominent);
     m_playButton->setObjectName(QStringLiteral("select-capture-window"));
     m_playButton->setDefault(true);
-    screenStyle::makeProminent(m_playButton);
     connect(m_playButton, &QPushButton::clicked, this, &WindowPickerView::confirmSelection);
 
     auto *buttons = new QHBoxLayout;

@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPushButton>
-#include <QStyle>
 #include <QWidget>
 
 namespace veyra::screenStyle {
@@ -24,27 +23,32 @@ QString rgba(const QColor &colour)
         .arg(colour.alphaF(), 0, 'f', 3);
 }
 
-// Push buttons of the dark screens: translucent white, and the accent for the default action.
-QString buttonStyleSheet()
+// The push buttons of the dark screens: translucent white, or filled with the accent for
+// the default action.
+QString buttonStyleSheet(bool prominent)
 {
     const QColor orange = VeyraBrandPalette::orange();
-    return QStringLiteral(
-        "QPushButton { color: white; background-color: %1; border: 1px solid %2; border-radius: 6px;"
-        " padding: 5px 16px; min-height: 18px; }"
-        "QPushButton:hover { background-color: %3; }"
-        "QPushButton:pressed { background-color: %4; }"
-        "QPushButton:focus { border-color: %5; }"
-        "QPushButton:disabled { color: %6; background-color: %7; border-color: %7; }"
-        "QPushButton[veyraProminent=\"true\"] { color: white; background-color: %8; border-color: %8;"
-        " font-weight: 600; }"
-        "QPushButton[veyraProminent=\"true\"]:hover { background-color: %9; border-color: %9; }"
-        "QPushButton[veyraProminent=\"true\"]:pressed { background-color: %10; border-color: %10; }"
-        "QPushButton[veyraProminent=\"true\"]:focus { border-color: %11; }"
-        "QPushButton[veyraProminent=\"true\"]:disabled { color: %6; background-color: %7; border-color: %7; }")
-        .arg(rgba(withOpacity(Qt::white, 0.10)), rgba(withOpacity(Qt::white, 0.14)), rgba(withOpacity(Qt::white, 0.16)),
-            rgba(withOpacity(Qt::white, 0.06)), rgba(orange), rgba(withOpacity(Qt::white, 0.35)),
-            rgba(withOpacity(Qt::white, 0.06)), rgba(orange), rgba(orange.lighter(112)))
-        .arg(rgba(orange.darker(115)), rgba(VeyraBrandPalette::brightOrange().lighter(120)));
+    const QString disabled
+        = QStringLiteral("QPushButton:disabled { color: %1; background-color: %2; border-color: %2; }")
+              .arg(rgba(withOpacity(Qt::white, 0.35)), rgba(withOpacity(Qt::white, 0.06)));
+    if (prominent) {
+        return QStringLiteral("QPushButton { color: white; background-color: %1; border: 1px solid %1;"
+                              " border-radius: 6px; padding: 5px 16px; min-height: 18px; font-weight: 600; }"
+                              "QPushButton:hover { background-color: %2; border-color: %2; }"
+                              "QPushButton:pressed { background-color: %3; border-color: %3; }"
+                              "QPushButton:focus { border-color: %4; }")
+                   .arg(rgba(orange), rgba(orange.lighter(112)), rgba(orange.darker(115)),
+                       rgba(VeyraBrandPalette::brightOrange().lighter(120)))
+            + disabled;
+    }
+    return QStringLiteral("QPushButton { color: white; background-color: %1; border: 1px solid %2; border-radius: 6px;"
+                          " padding: 5px 16px; min-height: 18px; }"
+                          "QPushButton:hover { background-color: %3; }"
+                          "QPushButton:pressed { background-color: %4; }"
+                          "QPushButton:focus { border-color: %5; }")
+               .arg(rgba(withOpacity(Qt::white, 0.10)), rgba(withOpacity(Qt::white, 0.14)),
+                   rgba(withOpacity(Qt::white, 0.16)), rgba(withOpacity(Qt::white, 0.06)), rgba(orange))
+        + disabled;
 }
 
 } // namespace
@@ -89,14 +93,16 @@ void applyDarkScheme(QWidget *screen)
         palette.setColor(group, QPalette::ToolTipText, Qt::white);
     }
     screen->setPalette(palette);
-    screen->setStyleSheet(buttonStyleSheet());
 }
 
-void makeProminent(QPushButton *button)
+QPushButton *button(QWidget *parent, ButtonRole role)
 {
-    button->setProperty("veyraProminent", true);
-    button->style()->unpolish(button);
-    button->style()->polish(button);
+    auto *pushButton = new QPushButton(parent);
+    // On the button itself: a style sheet on a container would stop the palette from
+    // reaching the container's other children.
+    pushButton->setStyleSheet(buttonStyleSheet(role == ButtonRole::prominent));
+    pushButton->setCursor(Qt::PointingHandCursor);
+    return pushButton;
 }
 
 QLabel *plainLabel(BrandTextStyle style, const QColor &colour, QWidget *parent)

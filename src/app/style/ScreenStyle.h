@@ -23,10 +23,17 @@ QColor errorRed();
 QColor withOpacity(QColor colour, qreal opacity);
 
 // Forces the dark colour scheme on `screen` and everything inside it, tinted with the
-// brand's orange: palette, and the look of its push buttons.
+// brand's orange.
 void applyDarkScheme(QWidget *screen);
-// Draws the button as the screen's default action (filled with the accent).
-void makeProminent(QPushButton *button);
+
+enum class ButtonRole {
+    // Translucent white.
+    standard,
+    // The screen's default action, filled with the accent.
+    prominent,
+};
+// A push button in the look of the dark screens.
+QPushButton *button(QWidget *parent, ButtonRole role = ButtonRole::standard);
 
 // A label that shows its text verbatim, in the style's font (scaled from `base`) and colour.
 QLabel *plainLabel(BrandTextStyle style, const QColor &colour, QWidget *parent);
