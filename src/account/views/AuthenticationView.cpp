@@ -1,8 +1,8 @@
 #include "account/views/AuthenticationView.h"
 
 #include "account/views/GoogleSignInButton.h"
-#include "account/views/ProgressSpinner.h"
 #include "brand/BrandTextStyles.h"
+#include "brand/ProgressSpinner.h"
 #include "brand/VeyraAppIcon.h"
 #include "brand/VeyraBrandBackground.h"
 #include "brand/VeyraBrandPalette.h"

@@ -3,12 +3,13 @@
 #include <QWidget>
 
 class QLabel;
-class QTimer;
 
 namespace veyra {
 
-// An indeterminate progress indicator (a turning arc) with its label below, centred in
-// the space it is given. The arc turns only while the pane is visible.
+class ProgressSpinner;
+
+// An indeterminate progress indicator with its label below, centred in the space it is
+// given.
 class ProgressPane : public QWidget
 {
     Q_OBJECT
@@ -20,14 +21,9 @@ public:
     // The label, already localised.
     void setText(const QString &text);
 
-protected:
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-
 private:
-    QWidget *m_indicator;
+    ProgressSpinner *m_indicator;
     QLabel *m_label;
-    QTimer *m_timer;
 };
 
 } // namespace veyra

@@ -1,7 +1,7 @@
 #include "settings/account/AccountSettingsSection.h"
 
-#include "account/views/ProgressSpinner.h"
 #include "brand/BrandTextStyles.h"
+#include "brand/ProgressSpinner.h"
 #include "brand/VeyraBrandPalette.h"
 #include "foundation/language/LocalizedString.h"
 #include "settings/account/AccountAvatar.h"

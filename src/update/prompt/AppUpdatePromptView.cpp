@@ -1,12 +1,12 @@
 #include "update/prompt/AppUpdatePromptView.h"
 
 #include "brand/BrandTextStyles.h"
+#include "brand/ProgressSpinner.h"
 #include "brand/VeyraAppIcon.h"
 #include "brand/VeyraBrandPalette.h"
 #include "foundation/language/LocalizedString.h"
 #include "update/prompt/AppUpdatePromptModel.h"
 #include "update/prompt/ReleaseNotesBrowser.h"
-#include "update/views/ProgressSpinner.h"
 
 #include <QEvent>
 #include <QFrame>

@@ -1,12 +1,12 @@
 #include "update/views/MinimumVersionUpdateView.h"
 
 #include "brand/BrandTextStyles.h"
+#include "brand/ProgressSpinner.h"
 #include "brand/VeyraBrandLockup.h"
 #include "brand/VeyraBrandPalette.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/LocalizedString.h"
-#include "update/views/ProgressSpinner.h"
 
 #include <QCoreApplication>
 #include <QEvent>

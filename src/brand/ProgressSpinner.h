@@ -7,7 +7,9 @@ class QTimer;
 
 namespace veyra {
 
-// An indeterminate progress indicator: an arc that turns while the widget is shown.
+// An indeterminate progress indicator: an arc over a faint ring, turning while the
+// spinner is shown. The arc takes the palette's highlight (the accent) unless a colour is
+// set; the ring is the text colour (or the set colour) at low opacity.
 class ProgressSpinner : public QWidget
 {
     Q_OBJECT
@@ -15,7 +17,8 @@ class ProgressSpinner : public QWidget
 public:
     explicit ProgressSpinner(int diameter, QWidget *parent = nullptr);
 
-    // The arc's colour; the widget's text colour when not set.
+    bool isSpinning() const;
+    // The arc's colour, and the ring's under it.
     void setColor(const QColor &color);
 
 protected:
@@ -25,8 +28,8 @@ protected:
 
 private:
     QTimer *m_timer;
-    int m_angle = 0;
     QColor m_color;
+    int m_angle = 0;
 };
 
 } // namespace veyra

@@ -1,7 +1,11 @@
-#include "update/views/ProgressSpinner.h"
+#include "brand/ProgressSpinner.h"
+
+#include "foundation/language/LocalizedString.h"
 
 #include <QPainter>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace veyra {
 
@@ -18,11 +22,17 @@ ProgressSpinner::ProgressSpinner(int diameter, QWidget *parent)
 {
     setFixedSize(diameter, diameter);
     setAttribute(Qt::WA_TranslucentBackground);
+    setAccessibleName(localizedString(QT_TRANSLATE_NOOP("Veyra", "In progress")));
     m_timer->setInterval(frameMilliseconds);
     connect(m_timer, &QTimer::timeout, this, [this] {
         m_angle = (m_angle + degreesPerFrame) % 360;
         update();
     });
+}
+
+bool ProgressSpinner::isSpinning() const
+{
+    return m_timer->isActive();
 }
 
 void ProgressSpinner::setColor(const QColor &color)
@@ -35,14 +45,14 @@ void ProgressSpinner::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor color = m_color.isValid() ? m_color : palette().color(QPalette::WindowText);
     const qreal stroke = std::max(2.0, width() / 9.0);
     const QRectF circle = QRectF(rect()).adjusted(stroke / 2, stroke / 2, -stroke / 2, -stroke / 2);
-    QColor track = color;
+    QColor track = m_color.isValid() ? m_color : palette().color(QPalette::WindowText);
     track.setAlphaF(0.18f);
     painter.setPen(QPen(track, stroke));
     painter.drawEllipse(circle);
-    painter.setPen(QPen(color, stroke, Qt::SolidLine, Qt::RoundCap));
+    const QColor arc = m_color.isValid() ? m_color : palette().color(QPalette::Highlight);
+    painter.setPen(QPen(arc, stroke, Qt::SolidLine, Qt::RoundCap));
     // Qt counts arcs in sixteenths of a degree, counter-clockwise from three o'clock.
     painter.drawArc(circle, (90 - m_angle) * 16, -100 * 16);
 }
