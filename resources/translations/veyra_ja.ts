@@ -763,5 +763,61 @@
         <source>Log Out</source>
         <translation>ログアウト</translation>
     </message>
+    <message>
+        <source>Bring Veyra in</source>
+        <translation>Veyra を準備する</translation>
+    </message>
+    <message>
+        <source>Open System Settings</source>
+        <translation>システム設定を開く</translation>
+    </message>
+    <message>
+        <source>Allow %@ in System Settings, then quit and reopen the app.</source>
+        <translation>システム設定で %@ を許可してから、アプリを終了して再度開いてください。</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>完了</translation>
+    </message>
+    <message>
+        <source>Current step</source>
+        <translation>現在のステップ</translation>
+    </message>
+    <message>
+        <source>Sign in</source>
+        <translation>サインイン</translation>
+    </message>
+    <message>
+        <source>Allow screen access</source>
+        <translation>画面へのアクセスを許可</translation>
+    </message>
+    <message>
+        <source>Choose your game</source>
+        <translation>ゲームを選択</translation>
+    </message>
+    <message>
+        <source>Allow Screen Access</source>
+        <translation>画面へのアクセスを許可</translation>
+    </message>
+    <message>
+        <source>%@ needs screen recording access to list and capture the window you select.</source>
+        <translation>%@ がウィンドウを一覧表示し、選択したウィンドウをキャプチャするには、画面収録へのアクセスが必要です。</translation>
+    </message>
+    <message>
+        <source>Which game are we playing?</source>
+        <translation>どのゲームをプレイしますか？</translation>
+    </message>
+    <message>
+        <source>Choose the window Veyra should watch and translate.</source>
+        <translation>Veyra が監視して翻訳するウィンドウを選択してください。</translation>
+    </message>
+    <message>
+        <source>Checking screen recording permission…</source>
+        <translation>画面収録の権限を確認中…</translation>
+    </message>
+    <message>
+        <source>Requesting screen recording permission…</source>
+        <translation>画面収録の権限をリクエスト中…</translation>
+    </message>
 </context>
 </TS>

@@ -763,5 +763,61 @@
         <source>Log Out</source>
         <translation>로그아웃</translation>
     </message>
+    <message>
+        <source>Bring Veyra in</source>
+        <translation>Veyra 시작하기</translation>
+    </message>
+    <message>
+        <source>Open System Settings</source>
+        <translation>시스템 설정 열기</translation>
+    </message>
+    <message>
+        <source>Allow %@ in System Settings, then quit and reopen the app.</source>
+        <translation>시스템 설정에서 %@을(를) 허용한 다음 앱을 종료하고 다시 여세요.</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>완료</translation>
+    </message>
+    <message>
+        <source>Current step</source>
+        <translation>현재 단계</translation>
+    </message>
+    <message>
+        <source>Sign in</source>
+        <translation>로그인</translation>
+    </message>
+    <message>
+        <source>Allow screen access</source>
+        <translation>화면 접근 허용</translation>
+    </message>
+    <message>
+        <source>Choose your game</source>
+        <translation>게임 선택</translation>
+    </message>
+    <message>
+        <source>Allow Screen Access</source>
+        <translation>화면 접근 허용</translation>
+    </message>
+    <message>
+        <source>%@ needs screen recording access to list and capture the window you select.</source>
+        <translation>%@이(가) 창 목록을 표시하고 선택한 창을 캡처하려면 화면 기록 권한이 필요합니다.</translation>
+    </message>
+    <message>
+        <source>Which game are we playing?</source>
+        <translation>어떤 게임을 플레이하나요?</translation>
+    </message>
+    <message>
+        <source>Choose the window Veyra should watch and translate.</source>
+        <translation>Veyra가 지켜보고 번역할 창을 선택하세요.</translation>
+    </message>
+    <message>
+        <source>Checking screen recording permission…</source>
+        <translation>화면 기록 권한을 확인하는 중…</translation>
+    </message>
+    <message>
+        <source>Requesting screen recording permission…</source>
+        <translation>화면 기록 권한을 요청하는 중…</translation>
+    </message>
 </context>
 </TS>
