@@ -1,8 +1,10 @@
 #include "app/launch/LaunchEnvironment.h"
 #include "app/launch/QuitSignalWatcher.h"
-#include "app/launch/UITestingLaunchOptions.h"
+#include "app/root/ApplicationScenes.h"
+#include "app/root/ObriskApp.h"
 #include "brand/BrandIcons.h"
 #include "foundation/identity/AppIdentity.h"
+#include "foundation/settings/UserDefaults.h"
 
 #include <QApplication>
 
@@ -21,7 +23,6 @@ int main(int argc, char *argv[])
     // The application name becomes the class of WM_CLASS on every window: the bundle
     // identifier lets the window list recognise (and leave out) any build of Veyra.
     QApplication::setApplicationName(veyra::appBundleIdentifier());
-    QApplication::setApplicationDisplayName(veyra::appDisplayName());
     QApplication::setApplicationVersion(
         veyra::infoDictionaryString(QStringLiteral("CFBundleShortVersionString"), info).value_or(QString()));
     QApplication::setDesktopFileName(QStringLiteral("veyra"));
@@ -29,8 +30,10 @@ int main(int argc, char *argv[])
     // Veyra lives in the tray and in floating panels; closing the last window is not a quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const veyra::UITestingLaunchOptions options = veyra::parseUITestingArguments(QApplication::arguments());
-    Q_UNUSED(options);
+    // Every service is built once, here; the windows open over it.
+    veyra::ObriskApp app(QApplication::arguments(), info, veyra::UserDefaults::standard());
+    veyra::ApplicationScenes scenes(app);
+    scenes.openWindow(QString::fromLatin1(veyra::ApplicationScenes::mainWindowIdentifier));
 
     veyra::QuitSignalWatcher quitWatcher;
     QObject::connect(&quitWatcher, &veyra::QuitSignalWatcher::quitRequested, &application, &QApplication::quit);

@@ -704,8 +704,8 @@
         <translation>翻訳したいゲームを先に起動してください。</translation>
     </message>
     <message>
-        <source>This is not a supported-games catalog. It shows apps and windows currently open on your Mac.</source>
-        <translation>対応ゲームの一覧ではありません。現在 Mac で開いているアプリとウィンドウを表示しています。</translation>
+        <source>This is not a supported-games catalog. It shows apps and windows currently open on this computer.</source>
+        <translation>対応ゲームの一覧ではありません。現在このコンピューターで開いているアプリとウィンドウを表示しています。</translation>
     </message>
     <message>
         <source>If the game is already running but missing, choose Refresh.</source>

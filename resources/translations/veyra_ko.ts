@@ -704,8 +704,8 @@
         <translation>번역할 게임을 먼저 실행하세요.</translation>
     </message>
     <message>
-        <source>This is not a supported-games catalog. It shows apps and windows currently open on your Mac.</source>
-        <translation>지원 게임 목록이 아닙니다. 지금 Mac에 열려 있는 앱과 창을 보여 줍니다.</translation>
+        <source>This is not a supported-games catalog. It shows apps and windows currently open on this computer.</source>
+        <translation>지원 게임 목록이 아닙니다. 지금 이 컴퓨터에 열려 있는 앱과 창을 보여 줍니다.</translation>
     </message>
     <message>
         <source>If the game is already running but missing, choose Refresh.</source>

@@ -265,7 +265,7 @@ void WindowPickerView::retranslate()
 {
     m_guidanceTitle->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Open the game you want to translate first.")));
     m_guidanceCatalogNote->setText(localizedString(QT_TRANSLATE_NOOP(
-        "Veyra", "This is not a supported-games catalog. It shows apps and windows currently open on your Mac.")));
+        "Veyra", "This is not a supported-games catalog. It shows apps and windows currently open on this computer.")));
     m_guidanceRefreshNote->setText(
         localizedString(QT_TRANSLATE_NOOP("Veyra", "If the game is already running but missing, choose Refresh.")));
     m_loadingPane->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Loading windows…")));

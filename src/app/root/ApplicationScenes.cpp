@@ -1,0 +1,172 @@
+#include "app/root/ApplicationScenes.h"
+
+#include "app/flow/MainFlowView.h"
+#include "app/menu/ObriskCommands.h"
+#include "app/menu/StatusMenuTrayIcon.h"
+#include "app/menu/StatusMenuView.h"
+#include "app/root/AuthenticationScreenBinding.h"
+#include "app/root/ObriskApp.h"
+#include "app/session/AppSession.h"
+#include "editor/guide/CaptureAreaGuideModel.h"
+#include "editor/model/CaptureAreaEditorModel.h"
+#include "editor/views/CaptureAreaEditorView.h"
+#include "foundation/identity/AppIdentity.h"
+#include "notes/views/GameMemoLibraryView.h"
+#include "settings/window/SettingsView.h"
+#include "update/model/AppUpdateModel.h"
+#include "update/version/AppVersionInfo.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+
+namespace veyra {
+
+ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
+    : QObject(parent)
+    , m_app(app)
+{
+    AppMenuActions actions;
+    actions.openWindow = [this](const QString &identifier) { openWindow(identifier); };
+    actions.openSettings = [this] { openSettings(); };
+    actions.terminateApplication = [] { QCoreApplication::quit(); };
+
+    // The status menu lives in the tray; where there is none, the main window's menu
+    // offers its items (the tray may still appear later and then embeds the icon).
+    m_statusMenu
+        = new StatusMenuView(&m_app.session(), &m_app.clientLanguageSettings(), &m_app.appUpdateModel(), actions);
+    m_trayIcon = std::make_unique<StatusMenuTrayIcon>(m_statusMenu);
+    m_trayIcon->setToolTip(appDisplayName());
+    m_trayIcon->show();
+    makeMainWindow();
+}
+
+ApplicationScenes::~ApplicationScenes()
+{
+    m_trayIcon.reset();
+    delete m_statusMenu;
+    delete m_settings;
+    delete m_gameNotes;
+    delete m_captureAreaEditor;
+    delete m_mainWindow;
+}
+
+QMainWindow *ApplicationScenes::mainWindow() const
+{
+    return m_mainWindow;
+}
+
+CaptureAreaEditorView *ApplicationScenes::captureAreaEditorWindow() const
+{
+    return m_captureAreaEditor;
+}
+
+GameMemoLibraryView *ApplicationScenes::gameNotesWindow() const
+{
+    return m_gameNotes;
+}
+
+SettingsView *ApplicationScenes::settingsWindow() const
+{
+    return m_settings;
+}
+
+StatusMenuTrayIcon *ApplicationScenes::trayIcon() const
+{
+    return m_trayIcon.get();
+}
+
+void ApplicationScenes::makeMainWindow()
+{
+    AppMenuActions actions;
+    actions.openWindow = [this](const QString &identifier) { openWindow(identifier); };
+    actions.openSettings = [this] { openSettings(); };
+    actions.terminateApplication = [] { QCoreApplication::quit(); };
+
+    MainFlowView::WindowActions windowActions;
+    windowActions.openWindow = [this](const QString &identifier) { openWindow(identifier); };
+    windowActions.dismissWindow = [this](const QString &identifier) { dismissWindow(identifier); };
+
+    AppSession &session = m_app.session();
+    m_mainWindow = new QMainWindow();
+    m_mainWindow->setWindowTitle(appDisplayName());
+    m_mainWindow->resize(720, 520);
+    auto *flow = new MainFlowView(
+        &session, &m_app.clientLanguageSettings(), &m_app.appUpdateModel(), m_app.windowCatalog(), windowActions,
+        [&session](QWidget *parent) { return makeAuthenticationScreen(session, parent); }, m_mainWindow);
+    m_mainWindow->setCentralWidget(flow);
+    m_mainWindow->menuBar()->addMenu(new ObriskCommands(&session, &m_app.clientLanguageSettings(),
+        &m_app.appUpdateModel(), actions, QSystemTrayIcon::isSystemTrayAvailable(), m_mainWindow));
+}
+
+QWidget *ApplicationScenes::window(const QString &identifier)
+{
+    if (identifier == QLatin1String(mainWindowIdentifier)) {
+        if (!m_mainWindow) {
+            makeMainWindow();
+        }
+        return m_mainWindow;
+    }
+    if (identifier == QLatin1String(captureAreaEditorWindowIdentifier)) {
+        if (!m_captureAreaEditor) {
+            m_captureAreaEditor = new CaptureAreaEditorView(m_app.sharedSession(), m_app.clientLanguageSettings(),
+                std::make_unique<CaptureAreaEditorModel>(m_app.snapshotter(), m_app.captureAreaStore()),
+                std::make_unique<CaptureAreaGuideModel>(m_app.captureAreaGuideStore()));
+            m_captureAreaEditor->setObjectName(QLatin1String(captureAreaEditorWindowIdentifier));
+            m_captureAreaEditor->setWindowTitle(captureAreaEditorWindowTitle());
+            m_captureAreaEditor->resize(1180, 760);
+        }
+        return m_captureAreaEditor;
+    }
+    if (identifier == QLatin1String(gameNotesWindowIdentifier)) {
+        if (!m_gameNotes) {
+            m_gameNotes = new GameMemoLibraryView(&m_app.gameMemoLibrary(), &m_app.clientLanguageSettings());
+            m_gameNotes->setObjectName(QLatin1String(gameNotesWindowIdentifier));
+            m_gameNotes->setWindowTitle(gameNotesWindowTitle());
+            m_gameNotes->resize(760, 520);
+        }
+        return m_gameNotes;
+    }
+    return nullptr;
+}
+
+void ApplicationScenes::openWindow(const QString &identifier)
+{
+    if (QWidget *target = window(identifier)) {
+        bringForward(target);
+    }
+}
+
+void ApplicationScenes::dismissWindow(const QString &identifier)
+{
+    if (identifier == QLatin1String(mainWindowIdentifier) && m_mainWindow) {
+        m_mainWindow->hide();
+    } else if (identifier == QLatin1String(captureAreaEditorWindowIdentifier) && m_captureAreaEditor) {
+        m_captureAreaEditor->hide();
+    } else if (identifier == QLatin1String(gameNotesWindowIdentifier) && m_gameNotes) {
+        m_gameNotes->hide();
+    }
+}
+
+void ApplicationScenes::openSettings()
+{
+    if (!m_settings) {
+        m_settings = new SettingsView(&m_app.translationSettings(), &m_app.overlaySettings(),
+            &m_app.clientLanguageSettings(), &m_app.session(), AppVersionInfo::fromInfoDictionary(m_app.info()));
+        m_settings->setWindowTitle(appDisplayName());
+    }
+    bringForward(m_settings);
+}
+
+void ApplicationScenes::bringForward(QWidget *window)
+{
+    if (window->isMinimized()) {
+        window->showNormal();
+    } else {
+        window->show();
+    }
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace veyra

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class QMainWindow;
+class QWidget;
+
+namespace veyra {
+
+class CaptureAreaEditorView;
+class GameMemoLibraryView;
+class ObriskApp;
+class SettingsView;
+class StatusMenuTrayIcon;
+class StatusMenuView;
+
+// The application's windows, by identifier, over the composition root's objects: the main
+// window "main" (the main flow, with the application menu), the capture-area editor
+// "capture-areas", the notes window "game-notes", the Settings window, and the tray's
+// status menu. Each window is made the first time it is opened and kept; opening brings it
+// (and the application) forward. GUI thread.
+class ApplicationScenes : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char *mainWindowIdentifier = "main";
+    static constexpr const char *captureAreaEditorWindowIdentifier = "capture-areas";
+    static constexpr const char *gameNotesWindowIdentifier = "game-notes";
+
+    explicit ApplicationScenes(ObriskApp &app, QObject *parent = nullptr);
+    ~ApplicationScenes() override;
+
+    // Opens (or brings forward) the window with this identifier; unknown ones open nothing.
+    void openWindow(const QString &identifier);
+    // Takes the window off the screen without closing it (the main window during play).
+    void dismissWindow(const QString &identifier);
+    void openSettings();
+
+    // The windows made so far (none before their first opening).
+    QMainWindow *mainWindow() const;
+    CaptureAreaEditorView *captureAreaEditorWindow() const;
+    GameMemoLibraryView *gameNotesWindow() const;
+    SettingsView *settingsWindow() const;
+    StatusMenuTrayIcon *trayIcon() const;
+
+private:
+    QWidget *window(const QString &identifier);
+    void makeMainWindow();
+    void bringForward(QWidget *window);
+
+    ObriskApp &m_app;
+    QPointer<QMainWindow> m_mainWindow;
+    QPointer<CaptureAreaEditorView> m_captureAreaEditor;
+    QPointer<GameMemoLibraryView> m_gameNotes;
+    QPointer<SettingsView> m_settings;
+    QPointer<StatusMenuView> m_statusMenu;
+    std::unique_ptr<StatusMenuTrayIcon> m_trayIcon;
+};
+
+} // namespace veyra
