@@ -1,17 +1,25 @@
-// The live capture loop for a while over a 1920 x 1080 window of the test game on a
-// private X server: two capture areas (the two lines of its dialogue box), the live
-// snapshotter, detector and Tesseract, built by the application's factory.
+// The live capture loop for a while over a window of the test game on a private X
+// server: capture areas over its dialogue box, the live snapshotter, detector and
+// Tesseract, built by the application's factory. The scene scales with the window: the
+// box, its text and the areas keep their place relative to the window's size.
 //
-// Each benchmark runs once for the steady phase only (after warm-up: engines loaded,
-// first texts reported) and reports as counters:
+// Each benchmark runs once per window size for the steady phase only (after warm-up:
+// engines loaded, first texts reported) and reports as counters:
 //   cpu_per_s        CPU seconds of this process per wall second
 //   xserver_cpu_per_s, game_cpu_per_s   the same for Xvfb and the test game
 //   passes, events   captures finished and textChanged events in the phase
 //   latency_*_ms     from a change on screen (setText returned) to its textChanged
-//   peak_rss_MiB     VmHWM of this process so far
+//   peak_rss_MiB     VmHWM of this process since the scene of this size began (reset
+//                    through /proc/self/clear_refs); the first size in a process also
+//                    holds the load of the recognition engines, so for the peak of one
+//                    size from start-up run it alone
 //
-// Options (besides Google Benchmark's): --duration=SECONDS, the length of each phase
-// (60 by default).
+// Options (besides Google Benchmark's):
+//   --size=WIDTHxHEIGHT  the game window's size, repeatable (1920x1080 by default)
+//   --areas=N            the number of capture areas (2 by default): one area covers the
+//                        region around the box; two cut it between the box's two text
+//                        lines; more cut each line's half into bands
+//   --duration=SECONDS   the length of each phase (60 by default)
 #include "capture/pipeline/CapturePipelineFactory.h"
 #include "capture/pipeline/FixedCapturePipelineTiming.h"
 #include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
@@ -35,6 +43,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -51,11 +61,64 @@ namespace {
 
 XvfbSession *session = nullptr;
 double phaseSeconds = 60.0;
+int areaCount = 2;
 
-const QSize windowSize(1920, 1080);
-const QRect boxRect(96, 756, 1728, 270);
-// The box's two text lines meet here (40 px text, centred).
-constexpr int lineSplitY = 897;
+// The scene at 1920 x 1080; other sizes scale it.
+constexpr double referenceWidth = 1920.0;
+constexpr double referenceHeight = 1080.0;
+const QRect referenceBox(96, 756, 1728, 270);
+constexpr int referenceFontPixelSize = 40;
+// The box's two text lines meet here (40 px text, centred); the areas span from the
+// top of the region to its bottom.
+constexpr int referenceLineSplitY = 897;
+constexpr int referenceRegionTop = 700;
+constexpr int referenceRegionBottom = 1070;
+constexpr int referenceRegionLeft = 60;
+constexpr int referenceRegionWidth = 1800;
+
+// The scene of one window size.
+struct Layout
+{
+    QSize windowSize;
+    QRect boxRect;
+    int fontPixelSize = referenceFontPixelSize;
+    QVector<CaptureRegion> areas;
+};
+
+Layout layoutFor(QSize windowSize, int areas)
+{
+    const double sx = windowSize.width() / referenceWidth;
+    const double sy = windowSize.height() / referenceHeight;
+    const auto x = [sx](int value) { return static_cast<std::int64_t>(std::lround(value * sx)); };
+    const auto y = [sy](int value) { return static_cast<std::int64_t>(std::lround(value * sy)); };
+    Layout layout;
+    layout.windowSize = windowSize;
+    layout.boxRect = QRect(static_cast<int>(x(referenceBox.x())), static_cast<int>(y(referenceBox.y())),
+        static_cast<int>(x(referenceBox.width())), static_cast<int>(y(referenceBox.height())));
+    layout.fontPixelSize = static_cast<int>(std::lround(referenceFontPixelSize * sy));
+    const std::int64_t left = x(referenceRegionLeft);
+    const std::int64_t width = x(referenceRegionWidth);
+    // Horizontal bands between the given edges, `count` of equal height.
+    const auto bands = [&layout, left, width](std::int64_t top, std::int64_t bottom, int count) {
+        for (int index = 0; index < count; ++index) {
+            const std::int64_t from = top + (bottom - top) * index / count;
+            const std::int64_t to = top + (bottom - top) * (index + 1) / count;
+            layout.areas.append(CaptureRegion{left, from, width, to - from});
+        }
+    };
+    if (areas <= 1) {
+        bands(y(referenceRegionTop), y(referenceRegionBottom), 1);
+    } else {
+        bands(y(referenceRegionTop), y(referenceLineSplitY), (areas + 1) / 2);
+        bands(y(referenceLineSplitY), y(referenceRegionBottom), areas / 2);
+    }
+    return layout;
+}
+
+QString sizeName(QSize size)
+{
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
 
 // Two sentences each, long enough to wrap onto exactly two lines of the box, with few
 // words in common so that a recognised line tells which text it came from.
@@ -130,6 +193,15 @@ std::optional<qint64> xServerProcessID()
     return std::nullopt;
 }
 
+// Starts a new peak of the resident memory (VmHWM) from what is resident now.
+void resetPeakResident()
+{
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    if (clearRefs.open(QIODevice::WriteOnly)) {
+        clearRefs.write("5");
+    }
+}
+
 double peakResidentMiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -181,14 +253,16 @@ void runFor(double seconds)
 class Scene
 {
 public:
-    explicit Scene(benchmark::State &state)
+    Scene(benchmark::State &state, const Layout &layout)
     {
+        resetPeakResident();
         TestGameWindow::Options options;
         options.title = QStringLiteral("Benchmark Quest");
-        options.size = windowSize;
+        options.size = layout.windowSize;
         options.position = QPoint(0, 0);
         options.boxColor = QColor(0x1e, 0x2a, 0x44);
-        options.boxRect = boxRect;
+        options.boxRect = layout.boxRect;
+        options.fontPixelSize = layout.fontPixelSize;
         options.text = dialogueLines.front();
         m_game = std::make_unique<TestGameWindow>(*session, options);
         if (!m_game->isRunning()) {
@@ -202,10 +276,16 @@ public:
 
         // The editor's snapshot and eyedropper.
         auto live = std::make_shared<XcbWindowSnapshotter>(session->display());
-        const QImage reference = veyra::test::runTask(live->capture(target)).image;
+        QImage reference;
+        try {
+            reference = veyra::test::runTask(live->capture(target)).image;
+        } catch (const std::exception &error) {
+            state.SkipWithError((std::string("the editor's snapshot failed: ") + error.what()).c_str());
+            return;
+        }
         const auto sampled = DefaultDialogueBackgroundPatternAnalyzer().analyze(
-            reference, CaptureRegion{boxRect.x() + 10, boxRect.y() + 6, 80, 16});
-        if (reference.size() != windowSize || !sampled) {
+            reference, CaptureRegion{layout.boxRect.x() + 10, layout.boxRect.y() + 6, 80, 16});
+        if (reference.size() != layout.windowSize || !sampled) {
             state.SkipWithError("the editor's snapshot failed");
             return;
         }
@@ -213,10 +293,10 @@ public:
         profile.windowTitle = options.title;
         profile.referenceImageWidth = reference.width();
         profile.referenceImageHeight = reference.height();
-        profile.areas.append(
-            CaptureArea{QStringLiteral("first-line"), CaptureRegion{60, 700, 1800, lineSplitY - 700}, sampled->first});
-        profile.areas.append(CaptureArea{
-            QStringLiteral("second-line"), CaptureRegion{60, lineSplitY, 1800, 1070 - lineSplitY}, sampled->first});
+        for (qsizetype index = 0; index < layout.areas.size(); ++index) {
+            profile.areas.append(
+                CaptureArea{QStringLiteral("area-%1").arg(index + 1), layout.areas[index], sampled->first});
+        }
 
         m_snapshotter = std::make_shared<CountingSnapshotter>(live);
         m_controller
@@ -229,8 +309,9 @@ public:
             }
         });
         m_controller->start(target, profile);
-        // Warm-up: both lines read (the engines are loaded), then a few passes more.
-        if (!veyra::test::waitUntil([this] { return m_reported.size() >= 2; }, 180000)) {
+        // Warm-up: the first texts read (the engines are loaded), then a few passes more.
+        const auto expected = static_cast<std::size_t>(std::min<qsizetype>(profile.areas.size(), 2));
+        if (!veyra::test::waitUntil([this, expected] { return m_reported.size() >= expected; }, 180000)) {
             state.SkipWithError("the loop reported no text");
             return;
         }
@@ -293,10 +374,10 @@ private:
     double m_game;
 };
 
-void unchangedDialogue(benchmark::State &state)
+void unchangedDialogue(benchmark::State &state, Layout layout)
 {
     for (auto _ : state) {
-        Scene scene(state);
+        Scene scene(state, layout);
         if (!scene.isReady()) {
             return;
         }
@@ -309,10 +390,10 @@ void unchangedDialogue(benchmark::State &state)
     }
 }
 
-void dialogueChangingEverySecond(benchmark::State &state)
+void dialogueChangingEverySecond(benchmark::State &state, Layout layout)
 {
     for (auto _ : state) {
-        Scene scene(state);
+        Scene scene(state, layout);
         if (!scene.isReady()) {
             return;
         }
@@ -375,15 +456,31 @@ void dialogueChangingEverySecond(benchmark::State &state)
 
 int main(int argc, char **argv)
 {
-    // Our own option first: Google Benchmark rejects flags it does not know.
+    // Our own options first: Google Benchmark rejects flags it does not know.
     std::vector<char *> arguments;
+    QVector<QSize> sizes;
     for (int i = 0; i < argc; ++i) {
-        constexpr const char *durationFlag = "--duration=";
-        if (std::strncmp(argv[i], durationFlag, std::strlen(durationFlag)) == 0) {
-            phaseSeconds = std::max(1.0, std::atof(argv[i] + std::strlen(durationFlag)));
+        const auto value = [&](const char *flag) -> const char * {
+            return std::strncmp(argv[i], flag, std::strlen(flag)) == 0 ? argv[i] + std::strlen(flag) : nullptr;
+        };
+        if (const char *duration = value("--duration=")) {
+            phaseSeconds = std::max(1.0, std::atof(duration));
+        } else if (const char *areas = value("--areas=")) {
+            areaCount = std::max(1, std::atoi(areas));
+        } else if (const char *size = value("--size=")) {
+            const QStringList parts = QString::fromLatin1(size).split(QLatin1Char('x'));
+            const QSize parsed = parts.size() == 2 ? QSize(parts[0].toInt(), parts[1].toInt()) : QSize();
+            if (parsed.width() < 320 || parsed.height() < 180) {
+                std::fprintf(stderr, "--size wants WIDTHxHEIGHT of at least 320x180, not %s\n", size);
+                return 1;
+            }
+            sizes.append(parsed);
         } else {
             arguments.push_back(argv[i]);
         }
+    }
+    if (sizes.isEmpty()) {
+        sizes.append(QSize(1920, 1080));
     }
     int count = static_cast<int>(arguments.size());
     arguments.push_back(nullptr);
@@ -393,23 +490,31 @@ int main(int argc, char **argv)
     if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
         return 1;
     }
-    // Room for the whole 1920 x 1080 window with its frame.
+    // Room for the largest window with its frame.
     XvfbSession::Options options;
-    options.width = 2560;
-    options.height = 1440;
+    for (const QSize &size : sizes) {
+        options.width = std::max(options.width, size.width() + 256);
+        options.height = std::max(options.height, size.height() + 256);
+    }
     auto x11 = std::make_unique<XvfbSession>(options);
     if (!x11->isRunning()) {
         return 2;
     }
     session = x11.get();
-    benchmark::RegisterBenchmark("capturePipeline/unchangedDialogue", unchangedDialogue)
-        ->Iterations(1)
-        ->UseManualTime()
-        ->Unit(benchmark::kSecond);
-    benchmark::RegisterBenchmark("capturePipeline/dialogueChangingEverySecond", dialogueChangingEverySecond)
-        ->Iterations(1)
-        ->UseManualTime()
-        ->Unit(benchmark::kSecond);
+    for (const QSize &size : sizes) {
+        const Layout layout = layoutFor(size, areaCount);
+        const std::string suffix
+            = QStringLiteral("/%1/areas:%2").arg(sizeName(size)).arg(layout.areas.size()).toStdString();
+        benchmark::RegisterBenchmark(("capturePipeline/unchangedDialogue" + suffix).c_str(), unchangedDialogue, layout)
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kSecond);
+        benchmark::RegisterBenchmark(
+            ("capturePipeline/dialogueChangingEverySecond" + suffix).c_str(), dialogueChangingEverySecond, layout)
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kSecond);
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
