@@ -60,18 +60,57 @@ XvfbSession::XvfbSession()
 XvfbSession::XvfbSession(Options options)
     : m_options(options)
 {
+    m_running = startServer(QString());
+    if (m_running && m_options.windowManager && !startWindowManager()) {
+        m_running = false;
+    }
+}
+
+XvfbSession::XvfbSession(const QString &runningDisplay)
+    : m_display(runningDisplay)
+    , m_running(!runningDisplay.isEmpty())
+{
+    m_options.windowManager = false;
+}
+
+XvfbSession::~XvfbSession()
+{
+    stopWindowManager();
+    stopServer();
+}
+
+bool XvfbSession::restart()
+{
+    stopWindowManager();
+    stopServer();
+    m_running = startServer(m_display);
+    if (m_running && m_options.windowManager && !startWindowManager()) {
+        m_running = false;
+    }
+    return m_running;
+}
+
+bool XvfbSession::startServer(const QString &display)
+{
     m_server = std::make_unique<QProcess>();
     m_server->setProcessChannelMode(QProcess::SeparateChannels);
-    // -displayfd 1: the server picks a free display and writes its number to stdout
-    // once it accepts connections.
-    m_server->start(QStringLiteral("Xvfb"),
-        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-            QStringLiteral("%1x%2x24").arg(m_options.width).arg(m_options.height), QStringLiteral("-nolisten"),
-            QStringLiteral("tcp"), QStringLiteral("+extension"), QStringLiteral("Composite"),
-            QStringLiteral("-noreset")});
+    // -displayfd 1: the server writes its display number to stdout once it accepts
+    // connections; without a display of ours it picks a free one.
+    QStringList arguments;
+    if (!display.isEmpty()) {
+        arguments << display;
+    }
+    arguments << QStringLiteral("-displayfd") << QStringLiteral("1") << QStringLiteral("-screen") << QStringLiteral("0")
+              << QStringLiteral("%1x%2x%3").arg(m_options.width).arg(m_options.height).arg(m_options.depth)
+              << QStringLiteral("-nolisten") << QStringLiteral("tcp") << QStringLiteral("+extension")
+              << QStringLiteral("Composite") << QStringLiteral("-noreset");
+    if (!m_options.sharedMemory) {
+        arguments << QStringLiteral("-extension") << QStringLiteral("MIT-SHM");
+    }
+    m_server->start(QStringLiteral("Xvfb"), arguments);
     if (!m_server->waitForStarted(10000)) {
         m_error = QStringLiteral("Xvfb did not start: %1").arg(m_server->errorString());
-        return;
+        return false;
     }
     QByteArray output;
     QElapsedTimer timer;
@@ -87,25 +126,14 @@ XvfbSession::XvfbSession(Options options)
     if (!ok) {
         m_error = QStringLiteral("Xvfb did not report its display: %1")
                       .arg(QString::fromLocal8Bit(m_server->readAllStandardError()));
-        return;
+        return false;
     }
     m_display = QStringLiteral(":%1").arg(number);
-    m_running = true;
-    if (m_options.windowManager && !startWindowManager()) {
-        m_running = false;
-    }
+    return true;
 }
 
-XvfbSession::XvfbSession(const QString &runningDisplay)
-    : m_display(runningDisplay)
-    , m_running(!runningDisplay.isEmpty())
+void XvfbSession::stopServer()
 {
-    m_options.windowManager = false;
-}
-
-XvfbSession::~XvfbSession()
-{
-    stopWindowManager();
     if (m_server && m_server->state() != QProcess::NotRunning) {
         m_server->terminate();
         if (!m_server->waitForFinished(5000)) {
@@ -113,6 +141,8 @@ XvfbSession::~XvfbSession()
             m_server->waitForFinished(2000);
         }
     }
+    m_server.reset();
+    m_running = false;
 }
 
 QProcessEnvironment XvfbSession::environment() const

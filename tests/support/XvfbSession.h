@@ -8,9 +8,9 @@
 
 namespace veyra::test {
 
-// A private X server (Xvfb with Composite and MIT-SHM) for one test program, optionally
-// with the openbox window manager. The server and the window manager end with the
-// session.
+// A private X server (Xvfb with Composite and, unless told otherwise, MIT-SHM) for one
+// test program, optionally with the openbox window manager. The server and the window
+// manager end with the session.
 class XvfbSession
 {
 public:
@@ -19,6 +19,10 @@ public:
         int width = 1920;
         int height = 1080;
         bool windowManager = true;
+        // Bits per pixel of the screen's colours: 24, or 16 as on old or remote servers.
+        int depth = 24;
+        // Without it clients read images with plain GetImage, as on a remote display.
+        bool sharedMemory = true;
     };
 
     // Starts the server (and the window manager) and waits until they are ready.
@@ -46,7 +50,14 @@ public:
     bool startWindowManager();
     void stopWindowManager();
 
+    // Ends the server (closing every client's connection) and starts a new one on the
+    // same display, as when the X server of a desktop session restarts. False when the
+    // new server did not come up (another program may have taken the display meanwhile).
+    bool restart();
+
 private:
+    bool startServer(const QString &display);
+    void stopServer();
     bool waitForWindowManager(int timeoutMs);
 
     Options m_options;

@@ -2,8 +2,11 @@
 
 #include <xcb/composite.h>
 #include <xcb/damage.h>
+#include <xcb/render.h>
 #include <xcb/res.h>
 #include <xcb/shm.h>
+
+#include <poll.h>
 
 #include <cstring>
 
@@ -50,7 +53,7 @@ XcbConnection::~XcbConnection()
 
 xcb_connection_t *XcbConnection::open()
 {
-    if (m_connection != nullptr && xcb_connection_has_error(m_connection) == 0) {
+    if (m_connection != nullptr && xcb_connection_has_error(m_connection) == 0 && !wasClosedByServer()) {
         return m_connection;
     }
     close();
@@ -73,6 +76,8 @@ void XcbConnection::close()
     m_hasComposite = false;
     m_damageEventBase = -1;
     m_hasShm = false;
+    m_hasShmPixmaps = false;
+    m_hasRender = false;
     m_hasResource = false;
 }
 
@@ -102,6 +107,7 @@ void XcbConnection::connect()
     xcb_prefetch_extension_data(connection, &xcb_composite_id);
     xcb_prefetch_extension_data(connection, &xcb_damage_id);
     xcb_prefetch_extension_data(connection, &xcb_shm_id);
+    xcb_prefetch_extension_data(connection, &xcb_render_id);
     xcb_prefetch_extension_data(connection, &xcb_res_id);
     xcb_intern_atom_cookie_t *ewmhCookies = xcb_ewmh_init_atoms(connection, &m_ewmh);
     static constexpr char wmStateName[] = "WM_STATE";
@@ -111,10 +117,12 @@ void XcbConnection::connect()
     const auto *composite = extension(connection, &xcb_composite_id);
     const auto *damage = extension(connection, &xcb_damage_id);
     const bool shm = extension(connection, &xcb_shm_id) != nullptr;
+    const bool render = extension(connection, &xcb_render_id) != nullptr;
     const bool res = extension(connection, &xcb_res_id) != nullptr;
     xcb_composite_query_version_cookie_t compositeCookie{};
     xcb_damage_query_version_cookie_t damageCookie{};
     xcb_shm_query_version_cookie_t shmCookie{};
+    xcb_render_query_version_cookie_t renderCookie{};
     xcb_res_query_version_cookie_t resCookie{};
     if (composite != nullptr) {
         compositeCookie = xcb_composite_query_version(connection, 0, 4);
@@ -124,6 +132,9 @@ void XcbConnection::connect()
     }
     if (shm) {
         shmCookie = xcb_shm_query_version(connection);
+    }
+    if (render) {
+        renderCookie = xcb_render_query_version(connection, 0, 11);
     }
     if (res) {
         resCookie = xcb_res_query_version(connection, 1, 2);
@@ -148,6 +159,13 @@ void XcbConnection::connect()
     if (shm) {
         XcbReply<xcb_shm_query_version_reply_t> version(xcb_shm_query_version_reply(connection, shmCookie, nullptr));
         m_hasShm = static_cast<bool>(version);
+        m_hasShmPixmaps
+            = version && version->shared_pixmaps != 0 && version->pixmap_format == XCB_IMAGE_FORMAT_Z_PIXMAP;
+    }
+    if (render) {
+        XcbReply<xcb_render_query_version_reply_t> version(
+            xcb_render_query_version_reply(connection, renderCookie, nullptr));
+        m_hasRender = static_cast<bool>(version);
     }
     if (res) {
         XcbReply<xcb_res_query_version_reply_t> version(xcb_res_query_version_reply(connection, resCookie, nullptr));
@@ -169,6 +187,17 @@ std::uint8_t XcbConnection::damageNotifyEvent() const
 bool XcbConnection::hasFailed() const
 {
     return m_connection == nullptr || xcb_connection_has_error(m_connection) != 0;
+}
+
+bool XcbConnection::wasClosedByServer() const
+{
+    if (m_connection == nullptr) {
+        return false;
+    }
+    // A closed peer shows as a hang-up (a local socket) or a read hang-up (TCP); pending
+    // events alone are no reason to reconnect.
+    pollfd descriptor{xcb_get_file_descriptor(m_connection), POLLRDHUP, 0};
+    return ::poll(&descriptor, 1, 0) > 0 && (descriptor.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 void XcbConnection::sync()

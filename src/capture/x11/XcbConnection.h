@@ -45,6 +45,8 @@ public:
     XcbConnection &operator=(const XcbConnection &) = delete;
 
     // The open connection; connects first when there is none or the last one broke.
+    // A connection the server has closed (it restarted, or dropped this client) is
+    // noticed here, before it is used: libxcb itself notices only when a request fails.
     // Throws XcbError when no X server answers.
     xcb_connection_t *open();
 
@@ -65,10 +67,17 @@ public:
     // The event code of DamageNotify (valid when hasDamage()).
     std::uint8_t damageNotifyEvent() const;
     bool hasShm() const { return m_hasShm; }
+    // The server makes pixmaps of shared-memory segments (MIT-SHM 1.1 with ZPixmap).
+    bool hasShmPixmaps() const { return m_hasShmPixmaps; }
+    bool hasRender() const { return m_hasRender; }
     bool hasResourceExtension() const { return m_hasResource; }
 
     // True when the connection broke (every later request fails).
     bool hasFailed() const;
+
+    // True when the server has closed its end of the connection, even if libxcb has not
+    // noticed yet. Costs one system call and reads nothing.
+    bool wasClosedByServer() const;
 
     // Waits until the server has handled every request sent so far. Throws XcbError
     // when the connection broke.
@@ -86,6 +95,8 @@ private:
     bool m_hasComposite = false;
     int m_damageEventBase = -1;
     bool m_hasShm = false;
+    bool m_hasShmPixmaps = false;
+    bool m_hasRender = false;
     bool m_hasResource = false;
     std::uint64_t m_generation = 0;
 };
