@@ -42,6 +42,11 @@ public:
     // A fresh image of the target's window; throws WindowSnapshotError (or another
     // Error for a failure of the display connection itself).
     virtual QCoro::Task<CapturedWindowSnapshot> capture(CaptureTarget target) = 0;
+
+    // The caller stops capturing the target for now (the capture loop stopped, or moved
+    // on to another window): whatever capturing set up for it is undone, after any
+    // capture already under way. Returns at once; a later capture sets it up again.
+    virtual void endCapture(CaptureTarget target) { Q_UNUSED(target) }
 };
 
 } // namespace veyra

@@ -2,230 +2,278 @@
 
 #include "capture/x11/XcbConnection.h"
 
-#include <QtEndian>
-
-#include <sys/ipc.h>
-#include <sys/shm.h>
-
-#include <bit>
-#include <cstring>
+#include <algorithm>
 
 namespace veyra {
 
 namespace {
 
-// One colour channel of a pixel value, scaled to 8 bits.
-struct Channel
+// The server refused to convert (a format it would not draw with): the pixels can still
+// be read and decoded here.
+class XcbConversionError : public XcbError
 {
-    explicit Channel(std::uint32_t mask)
-        : mask(mask)
-        , shift(mask == 0 ? 0 : std::countr_zero(mask))
-        , maximum(mask == 0 ? 1 : mask >> shift)
-    { }
-
-    std::uint32_t operator()(std::uint32_t value) const { return ((value & mask) >> shift) * 255 / maximum; }
-
-    std::uint32_t mask;
-    int shift;
-    std::uint32_t maximum;
+public:
+    using XcbError::XcbError;
 };
+
+// What Render writes: 8-bit ARGB at 24, 16, 8 and 0, in the server's byte order.
+XcbPixelLayout convertedLayout(const xcb_setup_t *setup)
+{
+    XcbPixelLayout layout;
+    const bool serverLittleEndian = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
+    layout.byteSwapped = serverLittleEndian != (Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
+    layout.redMask = 0xff0000;
+    layout.greenMask = 0xff00;
+    layout.blueMask = 0xff;
+    return layout;
+}
+
+std::int16_t coordinate(int value)
+{
+    return static_cast<std::int16_t>(value);
+}
+
+std::uint16_t extent(int value)
+{
+    return static_cast<std::uint16_t>(value);
+}
 
 } // namespace
 
-std::optional<XcbPixelLayout> xcbPixelLayout(const xcb_setup_t *setup, xcb_visualid_t visual)
-{
-    for (auto screens = xcb_setup_roots_iterator(setup); screens.rem > 0; xcb_screen_next(&screens)) {
-        for (auto depths = xcb_screen_allowed_depths_iterator(screens.data); depths.rem > 0; xcb_depth_next(&depths)) {
-            for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem > 0;
-                 xcb_visualtype_next(&visuals)) {
-                if (visuals.data->visual_id != visual) {
-                    continue;
-                }
-                if (visuals.data->_class != XCB_VISUAL_CLASS_TRUE_COLOR
-                    && visuals.data->_class != XCB_VISUAL_CLASS_DIRECT_COLOR) {
-                    return std::nullopt;
-                }
-                const std::uint8_t depth = depths.data->depth;
-                for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem > 0;
-                     xcb_format_next(&formats)) {
-                    if (formats.data->depth == depth) {
-                        if (formats.data->bits_per_pixel != 32 || formats.data->scanline_pad != 32) {
-                            return std::nullopt;
-                        }
-                        XcbPixelLayout layout;
-                        layout.redMask = visuals.data->red_mask;
-                        layout.greenMask = visuals.data->green_mask;
-                        layout.blueMask = visuals.data->blue_mask;
-                        const bool serverLittleEndian = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
-                        layout.byteSwapped = serverLittleEndian != (Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
-                        return layout;
-                    }
-                }
-                return std::nullopt;
-            }
-        }
-    }
-    return std::nullopt;
-}
-
-QImage opaqueImageFromPixels(
-    const std::uint8_t *pixels, std::size_t sourceStride, int width, int height, const XcbPixelLayout &layout)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    if (image.isNull()) {
-        return image;
-    }
-    if (layout.isNativeRGB32()) {
-        for (int y = 0; y < height; ++y) {
-            const auto *source = reinterpret_cast<const std::uint32_t *>(pixels + std::size_t(y) * sourceStride);
-            auto *target = reinterpret_cast<std::uint32_t *>(image.scanLine(y));
-            for (int x = 0; x < width; ++x) {
-                target[x] = source[x] | 0xff000000u;
-            }
-        }
-        return image;
-    }
-    const Channel red(layout.redMask);
-    const Channel green(layout.greenMask);
-    const Channel blue(layout.blueMask);
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t *source = pixels + std::size_t(y) * sourceStride;
-        auto *target = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            std::uint32_t value = 0;
-            std::memcpy(&value, source + std::size_t(x) * 4, 4);
-            if (layout.byteSwapped) {
-                value = qbswap(value);
-            }
-            target[x]
-                = qRgb(static_cast<int>(red(value)), static_cast<int>(green(value)), static_cast<int>(blue(value)));
-        }
-    }
-    return image;
-}
-
-XcbImageReader::XcbImageReader(XcbConnection &x11)
+XcbImageReader::XcbImageReader(XcbConnection &x11, Conversion conversion)
     : m_x11(x11)
+    , m_conversion(conversion)
+    , m_sharedMemory(x11)
 { }
 
 XcbImageReader::~XcbImageReader()
 {
-    releaseSegment();
+    releaseScratch();
 }
 
-QImage XcbImageReader::read(xcb_drawable_t drawable, QRect area, const XcbPixelLayout &layout)
+bool XcbImageReader::canRead(xcb_visualid_t visual)
 {
-    XcbConnection &x11 = m_x11;
+    return xcbPixelLayout(xcb_get_setup(m_x11.connection()), visual).has_value()
+        || (m_conversion == Conversion::server && m_formats.conversionFor(m_x11, visual).has_value());
+}
+
+QImage XcbImageReader::read(xcb_drawable_t drawable, xcb_visualid_t visual, QRect area)
+{
     if (area.isEmpty()) {
         throw XcbError(QStringLiteral("Empty image area"));
     }
-    if (x11.hasShm() && m_sharedMemoryFailedGeneration != x11.generation()) {
-        const std::size_t size = std::size_t(area.width()) * std::size_t(area.height()) * 4;
-        if (ensureSegment(size)) {
-            m_usedSharedMemory = true;
-            return readThroughSharedMemory(drawable, area, layout);
+    const std::optional<XcbPixelLayout> layout = xcbPixelLayout(xcb_get_setup(m_x11.connection()), visual);
+    if (m_conversion == Conversion::server && !conversionRefused(visual)) {
+        if (const auto conversion = m_formats.conversionFor(m_x11, visual)) {
+            try {
+                return readConverted(drawable, area, *conversion);
+            } catch (const XcbConversionError &refusal) {
+                if (!layout) {
+                    throw;
+                }
+                // Read and decode here. Only when that works was the conversion the
+                // problem (and not, say, a window that went away).
+                QImage image = readPixels(drawable, area, *layout, false);
+                if (m_refusedGeneration != m_x11.generation()) {
+                    m_refusedGeneration = m_x11.generation();
+                    m_refusedVisuals.clear();
+                }
+                m_refusedVisuals.push_back(visual);
+                return image;
+            }
         }
-        m_sharedMemoryFailedGeneration = x11.generation();
     }
-    m_usedSharedMemory = false;
-    return readDirectly(drawable, area, layout);
+    if (!layout) {
+        throw XcbError(QStringLiteral("The drawable's visual has no true-colour pixels"));
+    }
+    return readPixels(drawable, area, *layout, false);
 }
 
-bool XcbImageReader::ensureSegment(std::size_t size)
+void XcbImageReader::releaseBuffers()
+{
+    m_sharedMemory.releaseAll();
+    releaseScratch();
+}
+
+QImage XcbImageReader::readConverted(
+    xcb_drawable_t drawable, QRect area, const XcbRenderFormats::Conversion &conversion)
+{
+    const QSize size = area.size();
+    const std::size_t stride = std::size_t(size.width()) * 4;
+    XcbConnection &x11 = m_x11;
+    if (x11.hasShmPixmaps() && m_sharedPixmapsFailedGeneration != x11.generation()) {
+        if (XcbSharedMemoryPool::Segment *segment = m_sharedMemory.acquire(stride * std::size_t(size.height()))) {
+            const xcb_render_picture_t target = m_sharedMemory.pictureOver(*segment, size, conversion.target);
+            if (target != XCB_NONE) {
+                // The server draws straight into our memory: once it has, the memory is
+                // the image.
+                convert(drawable, area, conversion.source, target);
+                m_usedSharedMemory = true;
+                const XcbPixelLayout layout = convertedLayout(xcb_get_setup(x11.connection()));
+                if (layout.isNativeRGB32()) {
+                    QImage image = XcbSharedMemoryPool::lend(*segment, size, stride, QImage::Format_RGB32);
+                    if (image.isNull()) {
+                        throw XcbError(QStringLiteral("Qt could not make an image of %1 x %2 pixels")
+                                           .arg(size.width())
+                                           .arg(size.height()));
+                    }
+                    return image;
+                }
+                return opaqueImageFromPixels(
+                    static_cast<const std::uint8_t *>(segment->address()), stride, size.width(), size.height(), layout);
+            }
+            m_sharedPixmapsFailedGeneration = x11.generation();
+        }
+    }
+    // Converted into a pixmap of the server's, then read from there.
+    const xcb_render_picture_t target = scratchPicture(size, conversion.target);
+    convert(drawable, area, conversion.source, target);
+    return readPixels(
+        m_scratch.pixmap, QRect(QPoint(0, 0), size), convertedLayout(xcb_get_setup(x11.connection())), true);
+}
+
+void XcbImageReader::convert(
+    xcb_drawable_t drawable, QRect area, xcb_render_pictformat_t sourceFormat, xcb_render_picture_t target)
+{
+    xcb_connection_t *connection = m_x11.connection();
+    // Render draws nothing (transparent) where the source has no pixels: make sure the
+    // area lies inside the drawable, as GetImage would. The answer comes in the same trip.
+    const auto geometryCookie = xcb_get_geometry(connection, drawable);
+    const xcb_render_picture_t source = xcb_generate_id(connection);
+    xcb_render_create_picture(connection, source, drawable, sourceFormat, 0, nullptr);
+    const auto composited = xcb_render_composite_checked(connection, XCB_RENDER_PICT_OP_SRC, source, XCB_NONE, target,
+        coordinate(area.x()), coordinate(area.y()), 0, 0, 0, 0, extent(area.width()), extent(area.height()));
+    xcb_render_free_picture(connection, source);
+    xcb_generic_error_t *rawError = nullptr;
+    XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(connection, geometryCookie, &rawError));
+    XcbReply<xcb_generic_error_t> geometryError(rawError);
+    // Also waits until the server has drawn.
+    XcbReply<xcb_generic_error_t> error(xcb_request_check(connection, composited));
+    if (m_x11.hasFailed()) {
+        throw XcbError(QStringLiteral("The connection to the X display broke"));
+    }
+    if (!geometry) {
+        throw XcbError(QStringLiteral("The drawable to read is gone (X error %1)")
+                           .arg(geometryError ? geometryError->error_code : 0));
+    }
+    if (!QRect(0, 0, geometry->width, geometry->height).contains(area)) {
+        throw XcbError(QStringLiteral("The area to read lies outside the drawable"));
+    }
+    if (error) {
+        throw XcbConversionError(
+            QStringLiteral("Render refused to convert the image (X error %1)").arg(error->error_code));
+    }
+}
+
+xcb_render_picture_t XcbImageReader::scratchPicture(QSize size, xcb_render_pictformat_t format)
 {
     XcbConnection &x11 = m_x11;
+    if (m_scratch.picture != XCB_NONE && m_scratch.generation == x11.generation() && m_scratch.size == size) {
+        return m_scratch.picture;
+    }
+    releaseScratch();
     xcb_connection_t *connection = x11.connection();
-    const bool current = m_address != nullptr && m_segmentGeneration == x11.generation();
-    // Kept while it fits and is not more than twice what is needed.
-    if (current && size <= m_size && size * 2 >= m_size) {
-        return true;
+    const xcb_pixmap_t pixmap = xcb_generate_id(connection);
+    const auto created
+        = xcb_create_pixmap_checked(connection, 32, pixmap, x11.root(), extent(size.width()), extent(size.height()));
+    const xcb_render_picture_t picture = xcb_generate_id(connection);
+    const auto pictured = xcb_render_create_picture_checked(connection, picture, pixmap, format, 0, nullptr);
+    XcbReply<xcb_generic_error_t> pixmapError(xcb_request_check(connection, created));
+    XcbReply<xcb_generic_error_t> pictureError(xcb_request_check(connection, pictured));
+    if (pixmapError || pictureError || x11.hasFailed()) {
+        if (!pictureError) {
+            xcb_render_free_picture(connection, picture);
+        }
+        if (!pixmapError) {
+            xcb_free_pixmap(connection, pixmap);
+        }
+        xcb_flush(connection);
+        throw XcbConversionError(
+            QStringLiteral("No %1 x %2 pixmap to convert the image in (X error %3)")
+                .arg(size.width())
+                .arg(size.height())
+                .arg(pixmapError ? pixmapError->error_code : (pictureError ? pictureError->error_code : 0)));
     }
-    releaseSegment();
-    const int id = ::shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
-    if (id < 0) {
-        return false;
-    }
-    void *address = ::shmat(id, nullptr, 0);
-    if (address == reinterpret_cast<void *>(-1)) {
-        ::shmctl(id, IPC_RMID, nullptr);
-        return false;
-    }
-    const xcb_shm_seg_t segment = xcb_generate_id(connection);
-    XcbReply<xcb_generic_error_t> error(
-        xcb_request_check(connection, xcb_shm_attach_checked(connection, segment, static_cast<std::uint32_t>(id), 0)));
-    // Once both sides are attached the segment can be marked for removal: it then goes
-    // away with the last detach, even if this process dies.
-    ::shmctl(id, IPC_RMID, nullptr);
-    if (error || x11.hasFailed()) {
-        ::shmdt(address);
-        return false;
-    }
-    m_segmentGeneration = x11.generation();
-    m_segment = segment;
-    m_address = address;
-    m_size = size;
-    return true;
+    m_scratch = Scratch{x11.generation(), pixmap, picture, size};
+    return picture;
 }
 
-void XcbImageReader::releaseSegment()
+void XcbImageReader::releaseScratch()
 {
-    if (m_address == nullptr) {
-        return;
-    }
-    // The server side of the segment goes with the connection; detach it explicitly
-    // only while that connection is still the live one.
-    if (m_segmentGeneration == m_x11.generation() && !m_x11.hasFailed()) {
-        xcb_shm_detach(m_x11.connection(), m_segment);
+    if (m_scratch.picture != XCB_NONE && m_scratch.generation == m_x11.generation() && !m_x11.hasFailed()) {
+        xcb_render_free_picture(m_x11.connection(), m_scratch.picture);
+        xcb_free_pixmap(m_x11.connection(), m_scratch.pixmap);
         xcb_flush(m_x11.connection());
     }
-    ::shmdt(m_address);
-    m_address = nullptr;
-    m_size = 0;
-    m_segment = 0;
+    m_scratch = Scratch{};
 }
 
-QImage XcbImageReader::readThroughSharedMemory(xcb_drawable_t drawable, QRect area, const XcbPixelLayout &layout)
+QImage XcbImageReader::readPixels(xcb_drawable_t drawable, QRect area, const XcbPixelLayout &layout, bool opaque)
 {
     xcb_connection_t *connection = m_x11.connection();
-    xcb_generic_error_t *error = nullptr;
-    XcbReply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(connection,
-        xcb_shm_get_image(connection, drawable, static_cast<std::int16_t>(area.x()),
-            static_cast<std::int16_t>(area.y()), static_cast<std::uint16_t>(area.width()),
-            static_cast<std::uint16_t>(area.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, m_segment, 0),
-        &error));
-    XcbReply<xcb_generic_error_t> failure(error);
-    if (!reply) {
-        throw XcbError(failure
-                ? QStringLiteral("GetImage through shared memory failed with X error %1").arg(failure->error_code)
-                : QStringLiteral("The connection to the X display broke"));
-    }
-    const std::size_t stride = std::size_t(area.width()) * 4;
-    if (std::size_t(reply->size) < stride * std::size_t(area.height())) {
-        throw XcbError(QStringLiteral("GetImage returned fewer pixels than asked for"));
-    }
-    return opaqueImageFromPixels(
-        static_cast<const std::uint8_t *>(m_address), stride, area.width(), area.height(), layout);
-}
+    const std::size_t stride = layout.stride(area.width());
+    const std::size_t bytes = stride * std::size_t(area.height());
+    // Pixels whose top byte is 255, in Format_RGB32's layout, are the image as they are.
+    const bool asImage = opaque && layout.isNativeRGB32();
+    xcb_generic_error_t *rawError = nullptr;
 
-QImage XcbImageReader::readDirectly(xcb_drawable_t drawable, QRect area, const XcbPixelLayout &layout)
-{
-    xcb_connection_t *connection = m_x11.connection();
-    xcb_generic_error_t *error = nullptr;
+    if (XcbSharedMemoryPool::Segment *segment = m_sharedMemory.acquire(bytes)) {
+        m_usedSharedMemory = true;
+        XcbReply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(connection,
+            xcb_shm_get_image(connection, drawable, coordinate(area.x()), coordinate(area.y()), extent(area.width()),
+                extent(area.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment->id, 0),
+            &rawError));
+        XcbReply<xcb_generic_error_t> failure(rawError);
+        if (!reply) {
+            throw XcbError(failure
+                    ? QStringLiteral("GetImage through shared memory failed with X error %1").arg(failure->error_code)
+                    : QStringLiteral("The connection to the X display broke"));
+        }
+        if (std::size_t(reply->size) < bytes) {
+            throw XcbError(QStringLiteral("GetImage returned fewer pixels than asked for"));
+        }
+        const auto *pixels = static_cast<const std::uint8_t *>(segment->address());
+        if (asImage) {
+            QImage image = XcbSharedMemoryPool::lend(*segment, area.size(), stride, QImage::Format_RGB32);
+            if (!image.isNull()) {
+                return image;
+            }
+        }
+        return opaqueImageFromPixels(pixels, stride, area.width(), area.height(), layout);
+    }
+
+    m_usedSharedMemory = false;
     XcbReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(connection,
-        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, static_cast<std::int16_t>(area.x()),
-            static_cast<std::int16_t>(area.y()), static_cast<std::uint16_t>(area.width()),
-            static_cast<std::uint16_t>(area.height()), ~0u),
-        &error));
-    XcbReply<xcb_generic_error_t> failure(error);
+        xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, coordinate(area.x()), coordinate(area.y()),
+            extent(area.width()), extent(area.height()), ~0u),
+        &rawError));
+    XcbReply<xcb_generic_error_t> failure(rawError);
     if (!reply) {
         throw XcbError(failure ? QStringLiteral("GetImage failed with X error %1").arg(failure->error_code)
                                : QStringLiteral("The connection to the X display broke"));
     }
-    const std::size_t stride = std::size_t(area.width()) * 4;
-    if (std::size_t(xcb_get_image_data_length(reply.get())) < stride * std::size_t(area.height())) {
+    if (std::size_t(xcb_get_image_data_length(reply.get())) < bytes) {
         throw XcbError(QStringLiteral("GetImage returned fewer pixels than asked for"));
     }
-    return opaqueImageFromPixels(xcb_get_image_data(reply.get()), stride, area.width(), area.height(), layout);
+    const std::uint8_t *pixels = xcb_get_image_data(reply.get());
+    if (asImage) {
+        // The reply's memory becomes the image's and is freed with it.
+        xcb_get_image_reply_t *owned = reply.release();
+        QImage image(
+            pixels, area.width(), area.height(), static_cast<qsizetype>(stride), QImage::Format_RGB32,
+            [](void *info) { std::free(info); }, owned);
+        if (!image.isNull()) {
+            return image;
+        }
+        reply.reset(owned);
+    }
+    return opaqueImageFromPixels(pixels, stride, area.width(), area.height(), layout);
+}
+
+bool XcbImageReader::conversionRefused(xcb_visualid_t visual) const
+{
+    return m_refusedGeneration == m_x11.generation()
+        && std::find(m_refusedVisuals.begin(), m_refusedVisuals.end(), visual) != m_refusedVisuals.end();
 }
 
 } // namespace veyra

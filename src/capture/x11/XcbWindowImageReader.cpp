@@ -104,9 +104,9 @@ bool waitForRepaint(XcbConnection &x11, RepaintWatch &watch)
 
 } // namespace
 
-XcbWindowImageReader::XcbWindowImageReader(QString displayName)
+XcbWindowImageReader::XcbWindowImageReader(QString displayName, XcbImageReader::Conversion conversion)
     : m_x11(std::move(displayName))
-    , m_images(m_x11)
+    , m_images(m_x11, conversion)
     , m_logger("WindowSnapshot")
 { }
 
@@ -161,9 +161,15 @@ QImage XcbWindowImageReader::read(std::uint32_t windowID, std::int32_t processID
     if (attributes->map_state != XCB_MAP_STATE_VIEWABLE) {
         throw WindowSnapshotError(Kind::captureFailed);
     }
-    const std::optional<XcbPixelLayout> layout = xcbPixelLayout(xcb_get_setup(connection), attributes->visual);
-    if (!layout) {
-        qCCritical(m_logger) << "Couldn't capture the window: its visual has no 32-bit true-colour pixels";
+    bool readable = false;
+    try {
+        readable = m_images.canRead(attributes->visual);
+    } catch (const XcbError &error) {
+        qCCritical(m_logger) << "Couldn't capture the window:" << error.localizedDescription();
+        throw WindowSnapshotError(Kind::captureFailed);
+    }
+    if (!readable) {
+        qCCritical(m_logger) << "Couldn't capture the window: its visual has no true-colour pixels";
         throw WindowSnapshotError(Kind::captureFailed);
     }
 
@@ -177,7 +183,7 @@ QImage XcbWindowImageReader::read(std::uint32_t windowID, std::int32_t processID
     const xcb_pixmap_t pixmap = xcb_generate_id(connection);
     xcb_composite_name_window_pixmap(connection, window, pixmap);
     try {
-        QImage image = m_images.read(pixmap, area, *layout);
+        QImage image = m_images.read(pixmap, attributes->visual, area);
         xcb_free_pixmap(connection, pixmap);
         xcb_flush(connection);
         if (image.isNull()) {
@@ -192,6 +198,21 @@ QImage XcbWindowImageReader::read(std::uint32_t windowID, std::int32_t processID
         forgetRedirection();
         throw WindowSnapshotError(Kind::captureFailed);
     }
+}
+
+void XcbWindowImageReader::release(std::uint32_t windowID)
+{
+    if (m_redirected != XCB_NONE && m_redirected != windowID) {
+        // Another window is being read now.
+        return;
+    }
+    // Only a connection that still works has anything to undo: the server ended the
+    // redirections of a broken one.
+    if (m_redirected != XCB_NONE && !m_x11.hasFailed() && !m_x11.wasClosedByServer()) {
+        forgetRedirection();
+    }
+    m_redirected = XCB_NONE;
+    m_images.releaseBuffers();
 }
 
 void XcbWindowImageReader::redirect(xcb_window_t window)

@@ -6,8 +6,8 @@
 
 namespace veyra {
 
-XcbWindowSnapshotter::XcbWindowSnapshotter(QString displayName)
-    : m_reader(std::make_shared<XcbWindowImageReader>(std::move(displayName)))
+XcbWindowSnapshotter::XcbWindowSnapshotter(QString displayName, XcbImageReader::Conversion conversion)
+    : m_reader(std::make_shared<XcbWindowImageReader>(std::move(displayName), conversion))
 { }
 
 // The reader may still be in use by a read on the X thread; the last owner closes it.
@@ -23,6 +23,12 @@ QCoro::Task<CapturedWindowSnapshot> XcbWindowSnapshotter::capture(CaptureTarget 
           });
     QImage image = co_await std::move(reading);
     co_return CapturedWindowSnapshot{std::move(image)};
+}
+
+void XcbWindowSnapshotter::endCapture(CaptureTarget target)
+{
+    // Queued behind the reads already started: the X thread runs its work in order.
+    x11WorkPool().start([reader = m_reader, windowID = target.windowID] { reader->release(windowID); });
 }
 
 } // namespace veyra

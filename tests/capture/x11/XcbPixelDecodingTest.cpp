@@ -1,8 +1,8 @@
 // Test label: unit
-// Turning what the X server hands over into images: window pixels of any 32-bit
-// true-colour layout, and application icons from _NET_WM_ICON (which any client sets,
+// Turning what the X server hands over into images: window pixels of any true-colour
+// layout of 16, 24 or 32 bits, and application icons from _NET_WM_ICON (which any client sets,
 // so malformed values must be survived).
-#include "capture/x11/XcbImageReader.h"
+#include "capture/x11/XcbPixelLayout.h"
 #include "capture/x11/XcbWindowList.h"
 
 #include <QtEndian>
@@ -48,6 +48,58 @@ TEST(XcbPixelDecoding, WindowPixelsBecomeOpaqueRGB32WhateverTheLayout)
     EXPECT_EQ(qGreen(image.pixel(0, 0)), 127);
     EXPECT_EQ(qBlue(image.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 255);
+}
+
+TEST(XcbPixelDecoding, SixteenAndTwentyFourBitPixelsInEitherByteOrder)
+{
+    // 5-6-5 red, green, blue: full red; half green; a little blue; then white and black.
+    // Rows of two pixels padded to 32 bits, so a row is 4 bytes plus 4 of padding.
+    const XcbPixelLayout rgb565{0xf800, 0x07e0, 0x001f, false, 16, 32};
+    EXPECT_EQ(rgb565.stride(2), 4u);
+    EXPECT_EQ(rgb565.stride(3), 8u);
+    const auto little = [](std::uint16_t value) {
+        return std::vector<std::uint8_t>{std::uint8_t(value & 0xff), std::uint8_t(value >> 8)};
+    };
+    std::vector<std::uint8_t> pixels;
+    for (const std::uint16_t value : {std::uint16_t(0xf800), std::uint16_t((32u << 5) | 4u)}) {
+        const auto bytes = little(value);
+        pixels.insert(pixels.end(), bytes.begin(), bytes.end());
+    }
+    pixels.insert(pixels.end(), {0xee, 0xee, 0xee, 0xee}); // padding of the first row
+    for (const std::uint16_t value : {std::uint16_t(0xffff), std::uint16_t(0x0000)}) {
+        const auto bytes = little(value);
+        pixels.insert(pixels.end(), bytes.begin(), bytes.end());
+    }
+    const bool littleEndianMachine = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+    XcbPixelLayout layout = rgb565;
+    layout.byteSwapped = !littleEndianMachine; // the pixels above are least significant byte first
+    QImage image = opaqueImageFromPixels(pixels.data(), 8, 2, 2, layout);
+    ASSERT_EQ(image.format(), QImage::Format_RGB32);
+    EXPECT_EQ(image.pixel(0, 0), 0xffff0000u);
+    EXPECT_EQ(image.pixel(1, 0), qRgb(0, 32 * 255 / 63, 4 * 255 / 31));
+    EXPECT_EQ(image.pixel(0, 1), 0xffffffffu);
+    EXPECT_EQ(image.pixel(1, 1), 0xff000000u);
+
+    // The same pixels from a server of the other byte order.
+    std::vector<std::uint8_t> swapped = pixels;
+    for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) {
+        std::swap(swapped[i], swapped[i + 1]);
+    }
+    layout.byteSwapped = littleEndianMachine;
+    EXPECT_EQ(opaqueImageFromPixels(swapped.data(), 8, 2, 2, layout), image);
+
+    // Packed 24-bit pixels (three bytes each), rows padded to 32 bits: 0x123456 and
+    // 0xabcdef least significant byte first, then two bytes of padding.
+    const std::vector<std::uint8_t> packed{0x56, 0x34, 0x12, 0xef, 0xcd, 0xab, 0x00, 0x00};
+    const XcbPixelLayout rgb888{0xff0000, 0xff00, 0xff, !littleEndianMachine, 24, 32};
+    EXPECT_EQ(rgb888.stride(2), 8u);
+    image = opaqueImageFromPixels(packed.data(), 8, 2, 1, rgb888);
+    EXPECT_EQ(image.pixel(0, 0), 0xff123456u);
+    EXPECT_EQ(image.pixel(1, 0), 0xffabcdefu);
+    const std::vector<std::uint8_t> packedBigEndian{0x12, 0x34, 0x56, 0xab, 0xcd, 0xef, 0x00, 0x00};
+    XcbPixelLayout bigEndian = rgb888;
+    bigEndian.byteSwapped = littleEndianMachine;
+    EXPECT_EQ(opaqueImageFromPixels(packedBigEndian.data(), 8, 2, 1, bigEndian), image);
 }
 
 namespace {

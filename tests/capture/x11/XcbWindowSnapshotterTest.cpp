@@ -1,59 +1,74 @@
 // Test label: x11
-// Snapshots of real windows of the test game program on a private X server with openbox:
-// the window's own pixels, exactly, also where another window covers it.
+// Snapshots of real windows of the test game program on private X servers with openbox:
+// the window's own pixels, exactly, also where another window covers it. Every snapshot
+// test runs on each kind of server the reader meets (with and without MIT-SHM, 24 and 16
+// bits a pixel) and both where the server converts the pixels and where they are
+// decoded here.
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "capture/windows/WindowSnapshotCapturing.h"
+#include "capture/x11/X11WorkPool.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
+#include "support/X11Inspection.h"
+#include "support/XvfbSession.h"
 #include "support/XvfbTest.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <tuple>
+
 using namespace veyra;
+using veyra::test::isRedirected;
+using veyra::test::mappedSharedMemoryBytes;
 using veyra::test::runTask;
 using veyra::test::TestGameWindow;
 using veyra::test::XvfbSession;
 
 namespace {
 
-class XcbWindowSnapshotterTest : public veyra::test::XvfbTest
+CaptureTarget targetOf(const TestGameWindow &game)
 {
-protected:
-    static CaptureTarget targetOf(const TestGameWindow &game)
-    {
-        CaptureTarget target;
-        target.windowID = game.windowID();
-        target.processID = game.processID();
-        return target;
-    }
+    CaptureTarget target;
+    target.windowID = game.windowID();
+    target.processID = game.processID();
+    return target;
+}
 
-    static std::optional<WindowSnapshotError::Kind> failureOf(XcbWindowSnapshotter &snapshotter, CaptureTarget target)
-    {
-        try {
-            runTask(snapshotter.capture(target));
-        } catch (const WindowSnapshotError &error) {
-            return error.kind();
-        }
-        return std::nullopt;
+std::optional<WindowSnapshotError::Kind> failureOf(XcbWindowSnapshotter &snapshotter, CaptureTarget target)
+{
+    try {
+        runTask(snapshotter.capture(target));
+    } catch (const WindowSnapshotError &error) {
+        return error.kind();
     }
+    return std::nullopt;
+}
 
-    // The number of pixels in which two images differ (all of them when the sizes differ).
-    static qint64 differingPixels(const QImage &actual, const QImage &expected)
-    {
-        if (actual.size() != expected.size()) {
-            return qint64(expected.width()) * expected.height();
-        }
-        qint64 differing = 0;
-        for (int y = 0; y < expected.height(); ++y) {
-            const auto *a = reinterpret_cast<const QRgb *>(actual.constScanLine(y));
-            const auto *b = reinterpret_cast<const QRgb *>(expected.constScanLine(y));
-            for (int x = 0; x < expected.width(); ++x) {
-                differing += a[x] != b[x] ? 1 : 0;
-            }
-        }
-        return differing;
+// The number of pixels in which two images differ by more than `tolerance` in some
+// channel (all of them when the sizes differ).
+qint64 differingPixels(const QImage &actual, const QImage &expected, int tolerance = 0)
+{
+    if (actual.size() != expected.size()) {
+        return qint64(expected.width()) * expected.height();
     }
-};
+    qint64 differing = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        const auto *a = reinterpret_cast<const QRgb *>(actual.constScanLine(y));
+        const auto *b = reinterpret_cast<const QRgb *>(expected.constScanLine(y));
+        for (int x = 0; x < expected.width(); ++x) {
+            const bool near = std::abs(qRed(a[x]) - qRed(b[x])) <= tolerance
+                && std::abs(qGreen(a[x]) - qGreen(b[x])) <= tolerance
+                && std::abs(qBlue(a[x]) - qBlue(b[x])) <= tolerance && qAlpha(a[x]) == 255;
+            differing += near ? 0 : 1;
+        }
+    }
+    return differing;
+}
 
 TestGameWindow::Options gameAt(QPoint position, QSize size, const QString &text, QColor box)
 {
@@ -65,9 +80,51 @@ TestGameWindow::Options gameAt(QPoint position, QSize size, const QString &text,
     return options;
 }
 
+struct Server
+{
+    const char *name;
+    int depth;
+    bool sharedMemory;
+    XcbImageReader::Conversion conversion;
+};
+
+class XcbWindowSnapshotterTest : public ::testing::TestWithParam<Server>
+{
+protected:
+    static void TearDownTestSuite() { sessions().clear(); }
+
+    void SetUp() override
+    {
+        auto &session = sessions()[{GetParam().depth, GetParam().sharedMemory}];
+        if (!session) {
+            XvfbSession::Options options;
+            options.depth = GetParam().depth;
+            options.sharedMemory = GetParam().sharedMemory;
+            session = std::make_unique<XvfbSession>(options);
+        }
+        m_session = session.get();
+        ASSERT_TRUE(m_session->isRunning()) << m_session->errorString().toStdString();
+    }
+
+    XvfbSession &session() { return *m_session; }
+    XcbWindowSnapshotter snapshotter() { return XcbWindowSnapshotter(m_session->display(), GetParam().conversion); }
+
+    // A 16-bit screen keeps 5 or 6 bits a channel of what the game drew.
+    static int tolerance() { return GetParam().depth == 16 ? 8 : 0; }
+
+private:
+    static std::map<std::tuple<int, bool>, std::unique_ptr<XvfbSession>> &sessions()
+    {
+        static std::map<std::tuple<int, bool>, std::unique_ptr<XvfbSession>> shared;
+        return shared;
+    }
+
+    XvfbSession *m_session = nullptr;
+};
+
 } // namespace
 
-TEST_F(XcbWindowSnapshotterTest, ReturnsTheWindowsOwnPixelsAlsoWhereAnotherWindowCoversIt)
+TEST_P(XcbWindowSnapshotterTest, ReturnsTheWindowsOwnPixelsAlsoWhereAnotherWindowCoversIt)
 {
     TestGameWindow game(
         session(), gameAt({100, 100}, {960, 540}, QStringLiteral("こんにちは、旅の人。"), QColor(0x1e, 0x2a, 0x44)));
@@ -77,40 +134,40 @@ TEST_F(XcbWindowSnapshotterTest, ReturnsTheWindowsOwnPixelsAlsoWhereAnotherWindo
     ASSERT_TRUE(cover.isRunning()) << cover.errorString().toStdString();
     ASSERT_TRUE(cover.raise());
 
-    XcbWindowSnapshotter snapshotter(session().display());
+    XcbWindowSnapshotter snapshotter = this->snapshotter();
     const QImage expected = game.picture();
     ASSERT_FALSE(expected.isNull());
     const CapturedWindowSnapshot first = runTask(snapshotter.capture(targetOf(game)));
     EXPECT_EQ(first.image.format(), QImage::Format_RGB32);
     EXPECT_EQ(first.image.size(), QSize(960, 540));
-    EXPECT_EQ(differingPixels(first.image, expected), 0);
+    EXPECT_EQ(differingPixels(first.image, expected, tolerance()), 0);
     EXPECT_FALSE(first.image.hasAlphaChannel());
 
     // Later snapshots follow what the game draws.
     ASSERT_TRUE(game.setText(QStringLiteral("안녕하세요, 여행자님.")));
     const QImage changed = game.picture();
-    ASSERT_NE(differingPixels(changed, expected), 0);
-    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(targetOf(game))).image, changed), 0);
+    ASSERT_NE(differingPixels(changed, expected, tolerance()), 0);
+    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(targetOf(game))).image, changed, tolerance()), 0);
 
     // Switching to another window and back keeps both exact.
-    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(targetOf(cover))).image, cover.picture()), 0);
-    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(targetOf(game))).image, changed), 0);
+    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(targetOf(cover))).image, cover.picture(), tolerance()), 0);
+    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(targetOf(game))).image, changed, tolerance()), 0);
 }
 
-TEST_F(XcbWindowSnapshotterTest, ReadsThePartOfAWindowOutsideTheScreen)
+TEST_P(XcbWindowSnapshotterTest, ReadsThePartOfAWindowOutsideTheScreen)
 {
     // The screen is 1920 x 1080: a third of this window lies beyond its right edge.
     TestGameWindow game(session(), gameAt({1600, 200}, {480, 360}, QStringLiteral("Edge"), QColor(0x20, 0x60, 0x30)));
     ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
-    XcbWindowSnapshotter snapshotter(session().display());
-    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(targetOf(game))).image, game.picture()), 0);
+    XcbWindowSnapshotter snapshotter = this->snapshotter();
+    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(targetOf(game))).image, game.picture(), tolerance()), 0);
 }
 
-TEST_F(XcbWindowSnapshotterTest, TellsAGoneWindowFromOneThatCannotBeCapturedNow)
+TEST_P(XcbWindowSnapshotterTest, TellsAGoneWindowFromOneThatCannotBeCapturedNow)
 {
     TestGameWindow game(session(), gameAt({60, 60}, {640, 360}, QStringLiteral("Hello"), QColor(0x30, 0x30, 0x80)));
     ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
-    XcbWindowSnapshotter snapshotter(session().display());
+    XcbWindowSnapshotter snapshotter = this->snapshotter();
     const CaptureTarget target = targetOf(game);
     ASSERT_EQ(failureOf(snapshotter, target), std::nullopt);
 
@@ -122,7 +179,7 @@ TEST_F(XcbWindowSnapshotterTest, TellsAGoneWindowFromOneThatCannotBeCapturedNow)
     ASSERT_TRUE(game.minimize());
     EXPECT_EQ(failureOf(snapshotter, target), WindowSnapshotError::Kind::captureFailed);
     ASSERT_TRUE(game.show());
-    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(target)).image, game.picture()), 0);
+    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(target)).image, game.picture(), tolerance()), 0);
     ASSERT_TRUE(game.hide());
     EXPECT_EQ(failureOf(snapshotter, target), WindowSnapshotError::Kind::captureFailed);
     ASSERT_TRUE(game.show());
@@ -135,6 +192,131 @@ TEST_F(XcbWindowSnapshotterTest, TellsAGoneWindowFromOneThatCannotBeCapturedNow)
     } catch (const WindowSnapshotError &error) {
         EXPECT_EQ(error.message(), QStringLiteral("The selected window is no longer available."));
     }
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, XcbWindowSnapshotterTest,
+    ::testing::Values(Server{"SharedMemory", 24, true, XcbImageReader::Conversion::server},
+        Server{"SharedMemoryDecodedHere", 24, true, XcbImageReader::Conversion::client},
+        Server{"GetImage", 24, false, XcbImageReader::Conversion::server},
+        Server{"GetImageDecodedHere", 24, false, XcbImageReader::Conversion::client},
+        Server{"SixteenBit", 16, true, XcbImageReader::Conversion::server},
+        Server{"SixteenBitDecodedHere", 16, true, XcbImageReader::Conversion::client}),
+    [](const ::testing::TestParamInfo<Server> &info) { return std::string(info.param.name); });
+
+namespace {
+
+// The usual server (24 bits, MIT-SHM), where the frame is the memory the server drew into.
+class XcbWindowSnapshotterMemoryTest : public veyra::test::XvfbTest
+{ };
+
+} // namespace
+
+TEST_F(XcbWindowSnapshotterMemoryTest, ReusesTheFramesMemoryOnlyOnceTheFrameIsGone)
+{
+    TestGameWindow game(session(), gameAt({40, 40}, {640, 360}, QStringLiteral("First"), QColor(0x30, 0x30, 0x80)));
+    ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
+    XcbWindowSnapshotter snapshotter(session().display());
+    const CaptureTarget target = targetOf(game);
+    const QImage firstPicture = game.picture();
+
+    QImage first = runTask(snapshotter.capture(target)).image;
+    ASSERT_EQ(differingPixels(first, firstPicture), 0);
+    const uchar *firstMemory = first.constBits();
+
+    // While the first frame is held, the next one goes elsewhere and the first stays
+    // as it was.
+    ASSERT_TRUE(game.setText(QStringLiteral("Second")));
+    const QImage secondPicture = game.picture();
+    QImage second = runTask(snapshotter.capture(target)).image;
+    EXPECT_NE(second.constBits(), firstMemory);
+    EXPECT_EQ(differingPixels(second, secondPicture), 0);
+    EXPECT_EQ(differingPixels(first, firstPicture), 0);
+
+    // Whoever changes a frame changes a copy of their own, even as its only holder.
+    QImage edited = runTask(snapshotter.capture(target)).image;
+    const uchar *editedMemory = edited.constBits();
+    edited.setPixel(0, 0, qRgb(255, 0, 0));
+    EXPECT_NE(edited.constBits(), editedMemory);
+    EXPECT_EQ(differingPixels(first, firstPicture), 0);
+    EXPECT_EQ(differingPixels(second, secondPicture), 0);
+    edited = QImage();
+
+    // Once the first frame is gone, its memory takes the next one of the same size.
+    first = QImage();
+    ASSERT_TRUE(game.setText(QStringLiteral("Third")));
+    const QImage third = runTask(snapshotter.capture(target)).image;
+    EXPECT_EQ(third.constBits(), firstMemory);
+    EXPECT_EQ(differingPixels(third, game.picture()), 0);
+    EXPECT_EQ(differingPixels(second, secondPicture), 0);
+}
+
+TEST_F(XcbWindowSnapshotterMemoryTest, SharedMemoryFollowsTheWindowsSize)
+{
+    XcbWindowSnapshotter snapshotter(session().display());
+    const auto capture = [&snapshotter](const TestGameWindow &game) {
+        QImage image = runTask(snapshotter.capture(targetOf(game))).image;
+        // The awaiting of the X thread's work leaves a copy of the frame to a deleteLater().
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return image;
+    };
+    x11WorkPool().waitForDone();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const std::size_t baseline = mappedSharedMemoryBytes();
+
+    TestGameWindow small(session(), gameAt({40, 40}, {320, 200}, QStringLiteral("Small"), QColor(0x30, 0x30, 0x80)));
+    ASSERT_TRUE(small.isRunning()) << small.errorString().toStdString();
+    EXPECT_EQ(differingPixels(capture(small), small.picture()), 0);
+    const std::size_t smallBytes = 320 * 200 * 4;
+    EXPECT_GE(mappedSharedMemoryBytes(), baseline + smallBytes);
+    EXPECT_LT(mappedSharedMemoryBytes(), baseline + 2 * smallBytes);
+
+    // A larger window after it is read whole.
+    TestGameWindow large(session(), gameAt({80, 80}, {1280, 720}, QStringLiteral("Large"), QColor(0x80, 0x30, 0x30)));
+    ASSERT_TRUE(large.isRunning()) << large.errorString().toStdString();
+    EXPECT_EQ(differingPixels(capture(large), large.picture()), 0);
+    const std::size_t largeBytes = 1280 * 720 * 4;
+    EXPECT_GE(mappedSharedMemoryBytes(), baseline + largeBytes);
+    EXPECT_LT(mappedSharedMemoryBytes(), baseline + largeBytes + smallBytes);
+
+    // A much smaller one: the large segment is given back.
+    TestGameWindow tiny(session(), gameAt({120, 120}, {160, 100}, QStringLiteral("Tiny"), QColor(0x30, 0x80, 0x30)));
+    ASSERT_TRUE(tiny.isRunning()) << tiny.errorString().toStdString();
+    EXPECT_EQ(differingPixels(capture(tiny), tiny.picture()), 0);
+    EXPECT_GE(mappedSharedMemoryBytes(), baseline + 160 * 100 * 4);
+    EXPECT_LT(mappedSharedMemoryBytes(), baseline + smallBytes);
+
+    // Once capturing ends, nothing is kept.
+    snapshotter.endCapture(targetOf(tiny));
+    x11WorkPool().waitForDone();
+    EXPECT_EQ(mappedSharedMemoryBytes(), baseline);
+}
+
+TEST_F(XcbWindowSnapshotterMemoryTest, EndingTheCaptureUndoesTheRedirection)
+{
+    TestGameWindow game(session(), gameAt({40, 40}, {480, 270}, QStringLiteral("Game"), QColor(0x30, 0x30, 0x80)));
+    ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
+    TestGameWindow other(session(), gameAt({600, 40}, {480, 270}, QStringLiteral("Other"), QColor(0x80, 0x30, 0x30)));
+    ASSERT_TRUE(other.isRunning()) << other.errorString().toStdString();
+    ASSERT_FALSE(isRedirected(session().display(), game.windowID()));
+
+    XcbWindowSnapshotter snapshotter(session().display());
+    const QImage frame = runTask(snapshotter.capture(targetOf(game))).image;
+    EXPECT_TRUE(isRedirected(session().display(), game.windowID()));
+
+    // Ending another window's capture leaves this one alone.
+    snapshotter.endCapture(targetOf(other));
+    x11WorkPool().waitForDone();
+    EXPECT_TRUE(isRedirected(session().display(), game.windowID()));
+
+    snapshotter.endCapture(targetOf(game));
+    x11WorkPool().waitForDone();
+    EXPECT_FALSE(isRedirected(session().display(), game.windowID()));
+    // A frame read before stays valid.
+    EXPECT_EQ(differingPixels(frame, game.picture()), 0);
+
+    // The next capture sets the redirection up again and reads the window whole.
+    EXPECT_EQ(differingPixels(runTask(snapshotter.capture(targetOf(game))).image, game.picture()), 0);
+    EXPECT_TRUE(isRedirected(session().display(), game.windowID()));
 }
 
 TEST(XcbWindowSnapshotterWithoutServer, FailsToCapture)
