@@ -1,20 +1,20 @@
 #include "capture/pipeline/CaptureFrameRecognitionCache.h"
 
+#include "capture/pipeline/FrameCrops.h"
+
 namespace veyra {
 
-std::optional<QString> CaptureFrameRecognitionCache::rememberedText(
+std::optional<CaptureFrameRecognitionCache::Entry> CaptureFrameRecognitionCache::remembered(
     const Entries &entries, qsizetype areaIndex, const QString &areaID, const QImage &boxImage)
 {
     if (areaIndex < 0 || areaIndex >= entries.size() || !entries[areaIndex]) {
         return std::nullopt;
     }
     const Entry &entry = *entries[areaIndex];
-    // QImage equality compares size, format and every pixel (the unused byte of RGB32
-    // pixels excluded), stopping at the first difference.
-    if (entry.areaID != areaID || entry.boxImage != boxImage) {
+    if (entry.areaID != areaID || !samePixels(entry.boxImage, boxImage)) {
         return std::nullopt;
     }
-    return entry.text;
+    return entry;
 }
 
 } // namespace veyra

@@ -19,6 +19,8 @@ public:
     struct Entry
     {
         QString areaID;
+        // Pixels of its own, never a view of a frame: a frame's memory is reused for
+        // the next capture.
         QImage boxImage;
         // The normalised text read from the box; may be empty.
         QString text;
@@ -30,8 +32,9 @@ public:
     // Replaces everything: what was not read on the latest pass is forgotten.
     void replace(Entries entries) { m_entries = std::move(entries); }
 
-    // The text remembered for the area at `areaIndex` when its box is identical.
-    static std::optional<QString> rememberedText(
+    // What is remembered for the area at `areaIndex` when its box is identical to the
+    // pixel (compared at the speed of the memory, so a box may be a view of the frame).
+    static std::optional<Entry> remembered(
         const Entries &entries, qsizetype areaIndex, const QString &areaID, const QImage &boxImage);
 
 private:

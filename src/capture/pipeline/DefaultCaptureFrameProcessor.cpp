@@ -1,32 +1,23 @@
 #include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 
+#include "capture/pipeline/FrameCrops.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/text/TextNormalization.h"
 
-#include <algorithm>
-#include <cmath>
 #include <vector>
 
 namespace veyra {
 
 std::optional<QImage> cropImage(const QImage &image, const QRectF &rect)
 {
-    if (image.isNull() || !std::isfinite(rect.x()) || !std::isfinite(rect.y()) || !std::isfinite(rect.width())
-        || !std::isfinite(rect.height())) {
+    if (image.isNull()) {
         return std::nullopt;
     }
-    const QRectF normalized = rect.normalized();
-    // Clamp to the image before converting, so that no coordinate overflows an int.
-    const double left = std::max(std::floor(normalized.left()), 0.0);
-    const double top = std::max(std::floor(normalized.top()), 0.0);
-    const double right = std::min(std::ceil(normalized.right()), static_cast<double>(image.width()));
-    const double bottom = std::min(std::ceil(normalized.bottom()), static_cast<double>(image.height()));
-    if (right <= left || bottom <= top) {
+    const std::optional<QRect> pixels = cropRect(image.size(), rect);
+    if (!pixels) {
         return std::nullopt;
     }
-    const QRect pixels(
-        static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left), static_cast<int>(bottom - top));
-    QImage cropped = image.copy(pixels);
+    QImage cropped = image.copy(*pixels);
     if (cropped.isNull()) {
         return std::nullopt;
     }
@@ -73,22 +64,32 @@ QVector<DefaultCaptureFrameProcessor::OCRJob> DefaultCaptureFrameProcessor::make
         const double sy = static_cast<double>(height) / static_cast<double>(profile.referenceImageHeight);
         const CaptureRegion region = area.searchRegion.scaled(sx, sy).clamped({0, 0, width, height});
         try {
-            const auto regionImage = cropImage(frame,
-                QRectF(static_cast<double>(region.left), static_cast<double>(region.top),
-                    static_cast<double>(region.width), static_cast<double>(region.height)));
-            if (!regionImage) {
+            // The region and the box are views of the frame: only a box that changed
+            // since the previous pass is copied out (to be read, and remembered).
+            const QImage regionImage = pixelView(frame,
+                QRect(static_cast<int>(region.left), static_cast<int>(region.top), static_cast<int>(region.width),
+                    static_cast<int>(region.height)));
+            if (regionImage.isNull()) {
                 continue;
             }
-            const auto box = detector.detect(*regionImage, area.backgroundPattern);
+            const auto box = detector.detect(regionImage, area.backgroundPattern);
             if (!box) {
                 continue;
             }
-            auto boxImage = cropImage(*regionImage, *box);
-            if (!boxImage) {
+            const std::optional<QRect> boxPixels = cropRect(regionImage.size(), *box);
+            if (!boxPixels) {
                 continue;
             }
-            auto rememberedText = CaptureFrameRecognitionCache::rememberedText(remembered, index, area.id, *boxImage);
-            jobs.append({index, area.id, std::move(*boxImage), area.backgroundPattern, std::move(rememberedText)});
+            const QImage boxView = pixelView(regionImage, *boxPixels);
+            if (auto entry = CaptureFrameRecognitionCache::remembered(remembered, index, area.id, boxView)) {
+                jobs.append({index, area.id, entry->boxImage, area.backgroundPattern, entry->text});
+                continue;
+            }
+            QImage boxImage = boxView.copy();
+            if (boxImage.isNull()) {
+                continue;
+            }
+            jobs.append({index, area.id, std::move(boxImage), area.backgroundPattern, std::nullopt});
         } catch (...) {
             // The detector fails only by finding nothing; anything else (memory) counts the same.
             continue;
