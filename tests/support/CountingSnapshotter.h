@@ -36,6 +36,8 @@ public:
         co_return std::move(*snapshot);
     }
 
+    void endCapture(CaptureTarget target) override { m_snapshotter->endCapture(std::move(target)); }
+
     int finished() const { return *m_finished; }
 
 private:

@@ -32,6 +32,8 @@ public:
         co_return snapshot;
     }
 
+    void endCapture(CaptureTarget target) override { m_ended.append(target); }
+
     void setImage(QImage image) { m_image = std::move(image); }
     const QImage &image() const { return m_image; }
     void failNext(std::exception_ptr failure) { m_script.failNext(std::move(failure)); }
@@ -41,11 +43,14 @@ public:
 
     int callCount() const { return static_cast<int>(m_targets.size()); }
     const QVector<CaptureTarget> &targets() const { return m_targets; }
+    // The targets whose capture was ended, in order.
+    const QVector<CaptureTarget> &endedTargets() const { return m_ended; }
 
 private:
     QImage m_image;
     ScriptedCalls m_script;
     QVector<CaptureTarget> m_targets;
+    QVector<CaptureTarget> m_ended;
 };
 
 } // namespace veyra::test

@@ -6,6 +6,7 @@
 #include "foundation/text/TextNormalization.h"
 
 #include <chrono>
+#include <utility>
 
 namespace veyra {
 
@@ -116,9 +117,16 @@ CapturePipelineController::~CapturePipelineController()
     if (m_task) {
         m_task->cancel();
     }
+    endCapture();
 }
 
 void CapturePipelineController::stop()
+{
+    endRun();
+    endCapture();
+}
+
+void CapturePipelineController::endRun()
 {
     if (m_task) {
         const CancellationToken token = *m_task;
@@ -130,9 +138,23 @@ void CapturePipelineController::stop()
     m_isRunning = false;
 }
 
+void CapturePipelineController::endCapture()
+{
+    if (const std::optional<CaptureTarget> target = std::exchange(m_capturedTarget, std::nullopt)) {
+        m_snapshotter->endCapture(*target);
+    }
+}
+
 void CapturePipelineController::start(CaptureTarget target, CaptureAreaProfile profile)
 {
-    stop();
+    endRun();
+    // The same window again keeps what capturing set up for it (a freshly redirected
+    // window needs a moment to repaint before its first capture).
+    if (m_capturedTarget
+        && (m_capturedTarget->windowID != target.windowID || m_capturedTarget->processID != target.processID)) {
+        endCapture();
+    }
+    m_capturedTarget = target;
     const QUuid runID = QUuid::createUuid();
     m_runID = runID;
     m_lastTexts.clear();
@@ -197,6 +219,7 @@ QCoro::Task<CapturePipelineController::PassOutcome> CapturePipelineController::r
                 controller->m_task.reset();
                 controller->m_runID.reset();
                 controller->m_isRunning = false;
+                controller->endCapture();
                 run->emitEvent(CapturePipelineEvent::targetUnavailable());
             }
             co_return PassOutcome::end;

@@ -27,6 +27,10 @@ namespace veyra {
 // token; a run that is no longer the current one ends at its next check without any
 // effect, even when it was suspended in a collaborator when the new run began. The
 // collaborators do their heavy work off the GUI thread.
+//
+// When capturing stops (stop, the loss of the target, the controller's end) or moves on to
+// another window, the snapshotter is told (endCapture), so that the game is no longer
+// redirected and no memory is kept for it; a restart for the same window keeps both.
 class CapturePipelineController : public QObject, public CapturePipelineRunning
 {
     Q_OBJECT
@@ -65,6 +69,8 @@ private:
 
     static QCoro::Task<void> runCaptureLoop(std::shared_ptr<Run> run);
     static QCoro::Task<PassOutcome> runPass(std::shared_ptr<Run> run);
+    void endRun();
+    void endCapture();
 
     EventHandler m_onEvent;
     bool m_isRunning = false;
@@ -78,6 +84,8 @@ private:
     std::optional<CancellationToken> m_task;
     std::optional<QUuid> m_runID;
     QHash<QString, QString> m_lastTexts;
+    // The window being captured, until the snapshotter has been told that capturing ended.
+    std::optional<CaptureTarget> m_capturedTarget;
 };
 
 } // namespace veyra

@@ -283,6 +283,47 @@ TEST_F(CapturePipelineControllerTest, TheLossOfTheTargetEndsTheRunOnce)
     EXPECT_EQ(events.last(), changed("a", QStringLiteral("Hello"), 3));
 }
 
+TEST_F(CapturePipelineControllerTest, TheSnapshotterIsToldWhenCapturingAWindowEnds)
+{
+    const auto windows = [](const QVector<CaptureTarget> &targets) {
+        QVector<std::uint32_t> ids;
+        for (const CaptureTarget &target : targets) {
+            ids.append(target.windowID);
+        }
+        return ids;
+    };
+    CaptureTarget other = gameWindow();
+    other.windowID = 43;
+
+    controller->start(gameWindow(), twoAreas());
+    ASSERT_TRUE(waitForPass(1));
+    // A restart for the same window keeps it set up; moving to another window ends it.
+    controller->start(gameWindow(), twoAreas());
+    EXPECT_TRUE(snapshotter->endedTargets().isEmpty());
+    controller->start(other, twoAreas());
+    EXPECT_EQ(windows(snapshotter->endedTargets()), QVector<std::uint32_t>{42});
+    ASSERT_TRUE(waitForPass(2));
+
+    // stop() ends it, once.
+    controller->stop();
+    EXPECT_EQ(windows(snapshotter->endedTargets()), (QVector<std::uint32_t>{42, 43}));
+    controller->stop();
+    EXPECT_EQ(snapshotter->endedTargets().size(), 2);
+
+    // So does the loss of the target.
+    controller->start(gameWindow(), twoAreas());
+    ASSERT_TRUE(waitForPass(3));
+    snapshotter->failNext(WindowSnapshotError::Kind::targetUnavailable);
+    ASSERT_TRUE(sleeper->releaseOne());
+    ASSERT_TRUE(waitUntil([&] { return !controller->isRunning(); }));
+    EXPECT_EQ(windows(snapshotter->endedTargets()), (QVector<std::uint32_t>{42, 43, 42}));
+
+    // And the end of the controller while it captures.
+    controller->start(other, twoAreas());
+    controller.reset();
+    EXPECT_EQ(windows(snapshotter->endedTargets()), (QVector<std::uint32_t>{42, 43, 42, 43}));
+}
+
 void CapturePipelineControllerTest::restartWhileSuspendedIn(Stage stage)
 {
     const QImage oldFrame = solidFrame(Qt::red);

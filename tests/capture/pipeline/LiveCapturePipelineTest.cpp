@@ -7,12 +7,14 @@
 #include "capture/pipeline/CapturePipelineFactory.h"
 #include "capture/pipeline/FixedCapturePipelineTiming.h"
 #include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
+#include "capture/x11/X11WorkPool.h"
 #include "capture/x11/XcbWindowCatalog.h"
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "support/CountingSnapshotter.h"
 #include "support/LogRecorder.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
+#include "support/X11Inspection.h"
 #include "support/XvfbSession.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +24,7 @@
 
 using namespace veyra;
 using veyra::test::CountingSnapshotter;
+using veyra::test::isRedirected;
 using veyra::test::LogRecorder;
 using veyra::test::runTask;
 using veyra::test::TestGameWindow;
@@ -174,6 +177,18 @@ TEST(LiveCapturePipeline, ReportsEachNewDialogueLineOnceAndStopsWhenTheGameClose
         EXPECT_EQ(QImage::fromData(changed.reportScreenshot->data, "JPEG").size(), options.size);
     }
     EXPECT_TRUE(log.messages().isEmpty()) << log.messages().join(QLatin1Char('\n')).toStdString();
+
+    // Stopped, the loop gives the game back to the server: it is no longer redirected.
+    EXPECT_TRUE(isRedirected(session.display(), game.windowID()));
+    controller->stop();
+    x11WorkPool().waitForDone();
+    EXPECT_FALSE(isRedirected(session.display(), game.windowID()));
+    // Started again, it reports the line on screen again.
+    const std::size_t beforeRestart = events.size();
+    controller->start(*target, profile);
+    ASSERT_TRUE(waitForEvents(beforeRestart + 1));
+    EXPECT_EQ(changedText(beforeRestart).text, lines.back());
+    EXPECT_TRUE(isRedirected(session.display(), game.windowID()));
 
     // Closing the game ends the loop with one targetUnavailable.
     const std::size_t beforeClose = events.size();
