@@ -28,16 +28,16 @@
 //   clicks           "clicks <n>": the mouse presses the main window has received so far
 //   quit             exits
 // A failed command answers "error <reason>".
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFont>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSocketNotifier>
 #include <QTextStream>
-#include <QThread>
 #include <QWidget>
 #include <QWindow>
 
@@ -217,16 +217,73 @@ WindowState windowState(QWidget *window)
     return state;
 }
 
-// Processes events until the condition holds (at most `timeoutMs`).
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 10000)
+// Checks a condition after every event this program handles, its own and the X
+// server's, and ends an event loop once it holds.
+class ConditionWatch : public QObject, public QAbstractNativeEventFilter
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
+public:
+    ConditionWatch(const std::function<bool()> &condition, QEventLoop &loop)
+        : m_condition(condition)
+        , m_loop(loop)
+    {
+        qApp->installEventFilter(this);
+        qApp->installNativeEventFilter(this);
     }
-    return condition();
+    ~ConditionWatch() override
+    {
+        qApp->removeNativeEventFilter(this);
+        qApp->removeEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *) override
+    {
+        // Not for the check's own call, or the checks would feed themselves.
+        if (watched != this) {
+            scheduleCheck();
+        }
+        return false;
+    }
+
+    bool nativeEventFilter(const QByteArray &, void *, qintptr *) override
+    {
+        scheduleCheck();
+        return false;
+    }
+
+private:
+    // Once the events at hand have been handled.
+    void scheduleCheck()
+    {
+        if (m_checkPending) {
+            return;
+        }
+        m_checkPending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_checkPending = false;
+                if (m_condition()) {
+                    m_loop.quit();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+
+    const std::function<bool()> &m_condition;
+    QEventLoop &m_loop;
+    bool m_checkPending = false;
+};
+
+// Runs the event loop until the condition holds: waits on the events that change it,
+// with no time limit of its own (the test that started this program has one).
+void waitFor(const std::function<bool()> &condition)
+{
+    if (condition()) {
+        return;
+    }
+    QEventLoop loop;
+    const ConditionWatch watch(condition, loop);
+    loop.exec();
 }
 
 void answer(const QString &line)
@@ -297,23 +354,22 @@ private:
             m_main->hide();
             syncWithServer();
             // Done once a window manager has let go of it (back on the root, withdrawn).
-            const bool withdrawn = waitFor([this] {
+            waitFor([this] {
                 const WindowState state = windowState(m_main);
                 return !state.viewable && (!state.windowManagerRuns || (state.topLevel && state.managedState <= 0));
             });
-            answer(withdrawn ? QStringLiteral("ok") : QStringLiteral("error still managed"));
+            answer(QStringLiteral("ok"));
         } else if (command == QLatin1String("show")) {
             m_main->showNormal();
-            const bool exposed
-                = waitFor([this] { return m_main->windowHandle()->isExposed() && windowState(m_main).viewable; });
+            waitFor([this] { return m_main->windowHandle()->isExposed() && windowState(m_main).viewable; });
             m_main->repaint();
             syncWithServer();
-            answer(exposed ? QStringLiteral("ok") : QStringLiteral("error not exposed"));
+            answer(QStringLiteral("ok"));
         } else if (command == QLatin1String("minimize")) {
             m_main->showMinimized();
-            const bool minimized = waitFor([this] { return !m_main->windowHandle()->isExposed(); });
+            waitFor([this] { return !m_main->windowHandle()->isExposed(); });
             syncWithServer();
-            answer(minimized ? QStringLiteral("ok") : QStringLiteral("error still exposed"));
+            answer(QStringLiteral("ok"));
         } else if (command == QLatin1String("raise")) {
             m_main->raise();
             syncWithServer();
@@ -418,7 +474,8 @@ int main(int argc, char *argv[])
         }
         windows[i]->show();
     }
-    const bool shown = waitFor([&windows] {
+    // However long the window manager and the server take on a busy machine.
+    waitFor([&windows] {
         for (const auto &window : windows) {
             auto *view = static_cast<GameView *>(window.get());
             if (!view->windowHandle()->isExposed() || !view->hasPainted()) {
@@ -427,10 +484,6 @@ int main(int argc, char *argv[])
         }
         return true;
     });
-    if (!shown) {
-        answer(QStringLiteral("error not shown"));
-        return 1;
-    }
     if (mainView->devicePixelRatioF() != 1.0) {
         answer(QStringLiteral("error device pixel ratio %1").arg(mainView->devicePixelRatioF()));
         return 1;
