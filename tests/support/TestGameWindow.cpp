@@ -56,6 +56,9 @@ TestGameWindow::TestGameWindow(const XvfbSession &session, Options options)
     if (options.tool) {
         arguments << QStringLiteral("--tool");
     }
+    if (options.dialog) {
+        arguments << QStringLiteral("--dialog");
+    }
     for (const QString &title : options.extraWindowTitles) {
         arguments << QStringLiteral("--extra-window") << title;
     }

@@ -42,6 +42,8 @@ public:
         bool withoutProcessID = false;
         // A utility window instead of a normal one.
         bool tool = false;
+        // A dialog window instead of a normal one.
+        bool dialog = false;
         // More windows of the same process, one per title.
         QStringList extraWindowTitles;
     };

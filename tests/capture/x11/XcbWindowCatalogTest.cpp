@@ -237,6 +237,22 @@ TEST_F(XcbWindowCatalogTest, LeavesOutUtilityWindows)
     EXPECT_FALSE(runTask(catalog.isAvailable(target)));
 }
 
+TEST_F(XcbWindowCatalogTest, ListsDialogWindows)
+{
+    // Many games open their window as a dialog (a launcher-style main window).
+    TestGameWindow::Options options = game(QStringLiteral("Dialogue Quest"), QStringLiteral("Quest"));
+    options.dialog = true;
+    TestGameWindow quest(session(), options);
+    ASSERT_TRUE(quest.isRunning()) << quest.errorString().toStdString();
+
+    XcbWindowCatalog catalog(session().display());
+    const QVector<CaptureApplicationGroup> groups = groupsOf(catalog, {quest.processID()});
+    ASSERT_EQ(groups.size(), 1);
+    EXPECT_EQ(titlesOf(groups.front()), QStringList{QStringLiteral("Quest")});
+    EXPECT_EQ(groups.front().windows.front().windowID, quest.windowID());
+    EXPECT_TRUE(runTask(catalog.isAvailable(groups.front().windows.front())));
+}
+
 TEST(XcbWindowCatalogWithoutServer, ReportsTheListAsUnavailable)
 {
     XcbWindowCatalog catalog(QStringLiteral(":4095"));

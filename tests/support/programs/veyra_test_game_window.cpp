@@ -16,6 +16,7 @@
 //   --without-class         remove WM_CLASS from every window
 //   --without-pid           remove _NET_WM_PID from every window
 //   --tool                  make the main window a utility window
+//   --dialog                make the main window a dialog
 //   --extra-window TITLE    one more window of the same size in this process (repeatable)
 //
 // Once every window is shown and painted it prints "window <id>" for each window (the
@@ -397,9 +398,14 @@ int main(int argc, char *argv[])
     // The class part of WM_CLASS is the application name, which must be set before the
     // first window exists.
     QString windowClass;
+    // Qt takes -title (the X11 option) for itself and gives it to the first normal window
+    // only: read it here for every kind of window.
+    QString title = QStringLiteral("Test Game");
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--class") == 0) {
             windowClass = QString::fromUtf8(argv[i + 1]);
+        } else if (std::strcmp(argv[i], "--title") == 0) {
+            title = QString::fromUtf8(argv[i + 1]);
         }
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
@@ -429,10 +435,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption withoutClassOption(QStringLiteral("without-class"));
     const QCommandLineOption withoutPidOption(QStringLiteral("without-pid"));
     const QCommandLineOption toolOption(QStringLiteral("tool"));
+    const QCommandLineOption dialogOption(QStringLiteral("dialog"));
     const QCommandLineOption extraWindowOption(QStringLiteral("extra-window"), QString(), QStringLiteral("title"));
-    parser.addOptions(
-        {titleOption, sizeOption, positionOption, boxColorOption, boxRectOption, textOption, textColorOption,
-            fontSizeOption, classOption, withoutClassOption, withoutPidOption, toolOption, extraWindowOption});
+    parser.addOptions({titleOption, sizeOption, positionOption, boxColorOption, boxRectOption, textOption,
+        textColorOption, fontSizeOption, classOption, withoutClassOption, withoutPidOption, toolOption, dialogOption,
+        extraWindowOption});
     parser.process(application);
 
     Scene scene;
@@ -456,9 +463,12 @@ int main(int argc, char *argv[])
     std::vector<std::unique_ptr<QWidget>> windows;
     auto main = std::make_unique<GameView>(scene);
     GameView *mainView = main.get();
-    main->setWindowTitle(parser.value(titleOption));
+    main->setWindowTitle(title);
     if (parser.isSet(toolOption)) {
         main->setWindowFlag(Qt::Tool);
+    }
+    if (parser.isSet(dialogOption)) {
+        main->setWindowFlag(Qt::Dialog);
     }
     windows.push_back(std::move(main));
     for (const QString &title : parser.values(extraWindowOption)) {
