@@ -7,6 +7,8 @@
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "capture/windows/WindowSnapshotCapturing.h"
 #include "capture/x11/X11WorkPool.h"
+#include "capture/x11/XcbConnection.h"
+#include "capture/x11/XcbImageReader.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/X11Inspection.h"
@@ -17,10 +19,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <tuple>
+#include <vector>
 
 using namespace veyra;
 using veyra::test::isRedirected;
@@ -206,12 +210,12 @@ INSTANTIATE_TEST_SUITE_P(Servers, XcbWindowSnapshotterTest,
 namespace {
 
 // The usual server (24 bits, MIT-SHM), where the frame is the memory the server drew into.
-class XcbWindowSnapshotterMemoryTest : public veyra::test::XvfbTest
+class XcbWindowSnapshotterOnTheUsualServer : public veyra::test::XvfbTest
 { };
 
 } // namespace
 
-TEST_F(XcbWindowSnapshotterMemoryTest, ReusesTheFramesMemoryOnlyOnceTheFrameIsGone)
+TEST_F(XcbWindowSnapshotterOnTheUsualServer, ReusesTheFramesMemoryOnlyOnceTheFrameIsGone)
 {
     TestGameWindow game(session(), gameAt({40, 40}, {640, 360}, QStringLiteral("First"), QColor(0x30, 0x30, 0x80)));
     ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
@@ -250,7 +254,7 @@ TEST_F(XcbWindowSnapshotterMemoryTest, ReusesTheFramesMemoryOnlyOnceTheFrameIsGo
     EXPECT_EQ(differingPixels(second, secondPicture), 0);
 }
 
-TEST_F(XcbWindowSnapshotterMemoryTest, SharedMemoryFollowsTheWindowsSize)
+TEST_F(XcbWindowSnapshotterOnTheUsualServer, SharedMemoryFollowsTheWindowsSize)
 {
     XcbWindowSnapshotter snapshotter(session().display());
     const auto capture = [&snapshotter](const TestGameWindow &game) {
@@ -291,7 +295,7 @@ TEST_F(XcbWindowSnapshotterMemoryTest, SharedMemoryFollowsTheWindowsSize)
     EXPECT_EQ(mappedSharedMemoryBytes(), baseline);
 }
 
-TEST_F(XcbWindowSnapshotterMemoryTest, EndingTheCaptureUndoesTheRedirection)
+TEST_F(XcbWindowSnapshotterOnTheUsualServer, EndingTheCaptureUndoesTheRedirection)
 {
     TestGameWindow game(session(), gameAt({40, 40}, {480, 270}, QStringLiteral("Game"), QColor(0x30, 0x30, 0x80)));
     ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
@@ -330,5 +334,80 @@ TEST(XcbWindowSnapshotterWithoutServer, FailsToCapture)
         FAIL() << "captured without an X server";
     } catch (const WindowSnapshotError &error) {
         EXPECT_EQ(error.kind(), WindowSnapshotError::Kind::captureFailed);
+    }
+}
+
+namespace {
+
+// A 32-bit pixmap (a window with an alpha channel keeps its pixels in one) holding the
+// given premultiplied ARGB pixels, on a connection of its own.
+class ArgbPixmap
+{
+public:
+    ArgbPixmap(const QString &display, const std::vector<std::uint32_t> &pixels, int width)
+    {
+        const QByteArray name = display.toLocal8Bit();
+        m_connection = xcb_connect(name.constData(), nullptr);
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem > 0; xcb_depth_next(&depths)) {
+            if (depths.data->depth != 32) {
+                continue;
+            }
+            for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem > 0;
+                 xcb_visualtype_next(&visuals)) {
+                if (visuals.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR && m_visual == XCB_NONE) {
+                    m_visual = visuals.data->visual_id;
+                }
+            }
+        }
+        const int height = static_cast<int>(pixels.size()) / width;
+        m_pixmap = xcb_generate_id(m_connection);
+        xcb_create_pixmap(m_connection, 32, m_pixmap, screen->root, static_cast<std::uint16_t>(width),
+            static_cast<std::uint16_t>(height));
+        const xcb_gcontext_t gc = xcb_generate_id(m_connection);
+        xcb_create_gc(m_connection, gc, m_pixmap, 0, nullptr);
+        xcb_put_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_pixmap, gc, static_cast<std::uint16_t>(width),
+            static_cast<std::uint16_t>(height), 0, 0, 0, 32, static_cast<std::uint32_t>(pixels.size() * 4),
+            reinterpret_cast<const std::uint8_t *>(pixels.data()));
+        xcb_free_gc(m_connection, gc);
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+    ~ArgbPixmap() { xcb_disconnect(m_connection); }
+
+    xcb_pixmap_t pixmap() const { return m_pixmap; }
+    xcb_visualid_t visual() const { return m_visual; }
+
+private:
+    xcb_connection_t *m_connection = nullptr;
+    xcb_pixmap_t m_pixmap = XCB_NONE;
+    xcb_visualid_t m_visual = XCB_NONE;
+};
+
+} // namespace
+
+TEST_F(XcbWindowSnapshotterOnTheUsualServer, PixelsWithAlphaAreReadAsTheyWouldShowOnBlack)
+{
+    // Premultiplied: opaque red, half-transparent green (its channel already halved), and
+    // fully transparent; a window's alpha does not make its frame translucent.
+    const std::vector<std::uint32_t> pixels{0xffff0000, 0x80008000, 0x00000000, 0xff123456};
+    const ArgbPixmap source(session().display(), pixels, 2);
+    ASSERT_NE(source.visual(), XCB_NONE);
+    for (const auto conversion : {XcbImageReader::Conversion::server, XcbImageReader::Conversion::client}) {
+        XcbConnection x11(session().display());
+        x11.open();
+        XcbImageReader reader(x11, conversion);
+        ASSERT_TRUE(reader.canRead(source.visual()));
+        const QImage image = reader.read(source.pixmap(), source.visual(), QRect(0, 0, 2, 2));
+        ASSERT_EQ(image.format(), QImage::Format_RGB32);
+        EXPECT_EQ(image.pixel(0, 0), 0xffff0000u);
+        EXPECT_EQ(image.pixel(1, 0), 0xff008000u);
+        EXPECT_EQ(image.pixel(0, 1), 0xff000000u);
+        EXPECT_EQ(image.pixel(1, 1), 0xff123456u);
+        // Every pixel is opaque in memory too, as Format_RGB32 promises.
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < 2; ++x) {
+                EXPECT_EQ(reinterpret_cast<const QRgb *>(image.constScanLine(y))[x] >> 24, 0xffu);
+            }
+        }
     }
 }
