@@ -54,7 +54,7 @@ XcbImageReader::~XcbImageReader()
 bool XcbImageReader::canRead(xcb_visualid_t visual)
 {
     return xcbPixelLayout(xcb_get_setup(m_x11.connection()), visual).has_value()
-        || (m_conversion == Conversion::server && m_formats.conversionFor(m_x11, visual).has_value());
+        || (m_conversion != Conversion::client && m_formats.conversionFor(m_x11, visual).has_value());
 }
 
 QImage XcbImageReader::read(xcb_drawable_t drawable, xcb_visualid_t visual, QRect area)
@@ -63,7 +63,7 @@ QImage XcbImageReader::read(xcb_drawable_t drawable, xcb_visualid_t visual, QRec
         throw XcbError(QStringLiteral("Empty image area"));
     }
     const std::optional<XcbPixelLayout> layout = xcbPixelLayout(xcb_get_setup(m_x11.connection()), visual);
-    if (m_conversion == Conversion::server && !conversionRefused(visual)) {
+    if (m_conversion != Conversion::client && !conversionRefused(visual)) {
         if (const auto conversion = m_formats.conversionFor(m_x11, visual)) {
             try {
                 return readConverted(drawable, area, *conversion);
@@ -101,7 +101,8 @@ QImage XcbImageReader::readConverted(
     const QSize size = area.size();
     const std::size_t stride = std::size_t(size.width()) * 4;
     XcbConnection &x11 = m_x11;
-    if (x11.hasShmPixmaps() && m_sharedPixmapsFailedGeneration != x11.generation()) {
+    if (x11.hasShmPixmaps() && m_conversion == Conversion::server
+        && m_sharedPixmapsFailedGeneration != x11.generation()) {
         if (XcbSharedMemoryPool::Segment *segment = m_sharedMemory.acquire(stride * std::size_t(size.height()))) {
             const xcb_render_picture_t target = m_sharedMemory.pictureOver(*segment, size, conversion.target);
             if (target != XCB_NONE) {
@@ -176,26 +177,16 @@ xcb_render_picture_t XcbImageReader::scratchPicture(QSize size, xcb_render_pictf
     const xcb_pixmap_t pixmap = xcb_generate_id(connection);
     const auto created
         = xcb_create_pixmap_checked(connection, 32, pixmap, x11.root(), extent(size.width()), extent(size.height()));
-    const xcb_render_picture_t picture = xcb_generate_id(connection);
-    const auto pictured = xcb_render_create_picture_checked(connection, picture, pixmap, format, 0, nullptr);
-    XcbReply<xcb_generic_error_t> pixmapError(xcb_request_check(connection, created));
-    XcbReply<xcb_generic_error_t> pictureError(xcb_request_check(connection, pictured));
-    if (pixmapError || pictureError || x11.hasFailed()) {
-        if (!pictureError) {
-            xcb_render_free_picture(connection, picture);
-        }
-        if (!pixmapError) {
-            xcb_free_pixmap(connection, pixmap);
-        }
-        xcb_flush(connection);
-        throw XcbConversionError(
-            QStringLiteral("No %1 x %2 pixmap to convert the image in (X error %3)")
-                .arg(size.width())
-                .arg(size.height())
-                .arg(pixmapError ? pixmapError->error_code : (pictureError ? pictureError->error_code : 0)));
+    std::uint8_t errorCode = 0;
+    const std::optional<xcb_render_picture_t> picture = pictureOverNewPixmap(x11, pixmap, created, format, errorCode);
+    if (!picture) {
+        throw XcbConversionError(QStringLiteral("No %1 x %2 pixmap to convert the image in (X error %3)")
+                                     .arg(size.width())
+                                     .arg(size.height())
+                                     .arg(errorCode));
     }
-    m_scratch = Scratch{x11.generation(), pixmap, picture, size};
-    return picture;
+    m_scratch = Scratch{x11.generation(), pixmap, *picture, size};
+    return *picture;
 }
 
 void XcbImageReader::releaseScratch()

@@ -36,6 +36,9 @@ public:
     enum class Conversion {
         // On the server where it can, else here.
         server,
+        // On the server where it can, always into a pixmap of its own that is then read
+        // back (what happens where the server makes no pixmaps of shared memory).
+        serverReadBack,
         // Always here (what happens where the server cannot convert).
         client,
     };

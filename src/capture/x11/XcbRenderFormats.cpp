@@ -95,4 +95,26 @@ void XcbRenderFormats::load(XcbConnection &x11)
     }
 }
 
+std::optional<xcb_render_picture_t> pictureOverNewPixmap(XcbConnection &x11, xcb_pixmap_t pixmap,
+    xcb_void_cookie_t created, xcb_render_pictformat_t format, std::uint8_t &errorCode)
+{
+    xcb_connection_t *connection = x11.connection();
+    const xcb_render_picture_t picture = xcb_generate_id(connection);
+    const auto pictured = xcb_render_create_picture_checked(connection, picture, pixmap, format, 0, nullptr);
+    XcbReply<xcb_generic_error_t> pixmapError(xcb_request_check(connection, created));
+    XcbReply<xcb_generic_error_t> pictureError(xcb_request_check(connection, pictured));
+    if (!pixmapError && !pictureError && !x11.hasFailed()) {
+        return picture;
+    }
+    if (!pictureError) {
+        xcb_render_free_picture(connection, picture);
+    }
+    if (!pixmapError) {
+        xcb_free_pixmap(connection, pixmap);
+    }
+    xcb_flush(connection);
+    errorCode = pixmapError ? pixmapError->error_code : (pictureError ? pictureError->error_code : 0);
+    return std::nullopt;
+}
+
 } // namespace veyra

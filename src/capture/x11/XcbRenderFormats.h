@@ -45,4 +45,10 @@ private:
     std::optional<xcb_render_pictformat_t> m_target;
 };
 
+// A Render picture of `format` over `pixmap`, whose creation was just requested with the
+// checked request `created`. Waits for both; when the server refused either, frees what it
+// made, stores the X error code in `errorCode` and answers nothing.
+std::optional<xcb_render_picture_t> pictureOverNewPixmap(XcbConnection &x11, xcb_pixmap_t pixmap,
+    xcb_void_cookie_t created, xcb_render_pictformat_t format, std::uint8_t &errorCode);
+
 } // namespace veyra

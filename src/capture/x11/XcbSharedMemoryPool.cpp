@@ -1,6 +1,7 @@
 #include "capture/x11/XcbSharedMemoryPool.h"
 
 #include "capture/x11/XcbConnection.h"
+#include "capture/x11/XcbRenderFormats.h"
 
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -119,24 +120,15 @@ xcb_render_picture_t XcbSharedMemoryPool::pictureOver(Segment &segment, QSize si
     const xcb_pixmap_t pixmap = xcb_generate_id(connection);
     const auto created = xcb_shm_create_pixmap_checked(connection, pixmap, m_x11.root(),
         static_cast<std::uint16_t>(size.width()), static_cast<std::uint16_t>(size.height()), 32, segment.id, 0);
-    const xcb_render_picture_t picture = xcb_generate_id(connection);
-    const auto pictured = xcb_render_create_picture_checked(connection, picture, pixmap, format, 0, nullptr);
-    XcbReply<xcb_generic_error_t> pixmapError(xcb_request_check(connection, created));
-    XcbReply<xcb_generic_error_t> pictureError(xcb_request_check(connection, pictured));
-    if (pixmapError || pictureError || m_x11.hasFailed()) {
-        if (!pictureError) {
-            xcb_render_free_picture(connection, picture);
-        }
-        if (!pixmapError) {
-            xcb_free_pixmap(connection, pixmap);
-        }
-        xcb_flush(connection);
+    std::uint8_t errorCode = 0;
+    const std::optional<xcb_render_picture_t> picture = pictureOverNewPixmap(m_x11, pixmap, created, format, errorCode);
+    if (!picture) {
         return XCB_NONE;
     }
     segment.pixmap = pixmap;
-    segment.picture = picture;
+    segment.picture = *picture;
     segment.pixmapSize = size;
-    return picture;
+    return *picture;
 }
 
 QImage XcbSharedMemoryPool::lend(Segment &segment, QSize size, std::size_t stride, QImage::Format format)

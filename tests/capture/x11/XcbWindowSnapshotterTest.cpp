@@ -2,8 +2,8 @@
 // Snapshots of real windows of the test game program on private X servers with openbox:
 // the window's own pixels, exactly, also where another window covers it. Every snapshot
 // test runs on each kind of server the reader meets (with and without MIT-SHM, 24 and 16
-// bits a pixel) and both where the server converts the pixels and where they are
-// decoded here.
+// bits a pixel) and both where the server converts the pixels (into our shared memory,
+// or into its own pixmap read back) and where they are decoded here.
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "capture/windows/WindowSnapshotCapturing.h"
 #include "capture/x11/X11WorkPool.h"
@@ -200,6 +200,7 @@ TEST_P(XcbWindowSnapshotterTest, TellsAGoneWindowFromOneThatCannotBeCapturedNow)
 
 INSTANTIATE_TEST_SUITE_P(Servers, XcbWindowSnapshotterTest,
     ::testing::Values(Server{"SharedMemory", 24, true, XcbImageReader::Conversion::server},
+        Server{"SharedMemoryReadBack", 24, true, XcbImageReader::Conversion::serverReadBack},
         Server{"SharedMemoryDecodedHere", 24, true, XcbImageReader::Conversion::client},
         Server{"GetImage", 24, false, XcbImageReader::Conversion::server},
         Server{"GetImageDecodedHere", 24, false, XcbImageReader::Conversion::client},
@@ -219,39 +220,44 @@ TEST_F(XcbWindowSnapshotterOnTheUsualServer, ReusesTheFramesMemoryOnlyOnceTheFra
 {
     TestGameWindow game(session(), gameAt({40, 40}, {640, 360}, QStringLiteral("First"), QColor(0x30, 0x30, 0x80)));
     ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
-    XcbWindowSnapshotter snapshotter(session().display());
     const CaptureTarget target = targetOf(game);
-    const QImage firstPicture = game.picture();
+    // The server draws into our memory, or reads its own pixmap back into it.
+    for (const auto conversion : {XcbImageReader::Conversion::server, XcbImageReader::Conversion::serverReadBack}) {
+        SCOPED_TRACE(conversion == XcbImageReader::Conversion::server ? "drawn into" : "read back");
+        XcbWindowSnapshotter snapshotter(session().display(), conversion);
+        ASSERT_TRUE(game.setText(QStringLiteral("First")));
+        const QImage firstPicture = game.picture();
 
-    QImage first = runTask(snapshotter.capture(target)).image;
-    ASSERT_EQ(differingPixels(first, firstPicture), 0);
-    const uchar *firstMemory = first.constBits();
+        QImage first = runTask(snapshotter.capture(target)).image;
+        ASSERT_EQ(differingPixels(first, firstPicture), 0);
+        const uchar *firstMemory = first.constBits();
 
-    // While the first frame is held, the next one goes elsewhere and the first stays
-    // as it was.
-    ASSERT_TRUE(game.setText(QStringLiteral("Second")));
-    const QImage secondPicture = game.picture();
-    QImage second = runTask(snapshotter.capture(target)).image;
-    EXPECT_NE(second.constBits(), firstMemory);
-    EXPECT_EQ(differingPixels(second, secondPicture), 0);
-    EXPECT_EQ(differingPixels(first, firstPicture), 0);
+        // While the first frame is held, the next one goes elsewhere and the first stays
+        // as it was.
+        ASSERT_TRUE(game.setText(QStringLiteral("Second")));
+        const QImage secondPicture = game.picture();
+        QImage second = runTask(snapshotter.capture(target)).image;
+        EXPECT_NE(second.constBits(), firstMemory);
+        EXPECT_EQ(differingPixels(second, secondPicture), 0);
+        EXPECT_EQ(differingPixels(first, firstPicture), 0);
 
-    // Whoever changes a frame changes a copy of their own, even as its only holder.
-    QImage edited = runTask(snapshotter.capture(target)).image;
-    const uchar *editedMemory = edited.constBits();
-    edited.setPixel(0, 0, qRgb(255, 0, 0));
-    EXPECT_NE(edited.constBits(), editedMemory);
-    EXPECT_EQ(differingPixels(first, firstPicture), 0);
-    EXPECT_EQ(differingPixels(second, secondPicture), 0);
-    edited = QImage();
+        // Whoever changes a frame changes a copy of their own, even as its only holder.
+        QImage edited = runTask(snapshotter.capture(target)).image;
+        const uchar *editedMemory = edited.constBits();
+        edited.setPixel(0, 0, qRgb(255, 0, 0));
+        EXPECT_NE(edited.constBits(), editedMemory);
+        EXPECT_EQ(differingPixels(first, firstPicture), 0);
+        EXPECT_EQ(differingPixels(second, secondPicture), 0);
+        edited = QImage();
 
-    // Once the first frame is gone, its memory takes the next one of the same size.
-    first = QImage();
-    ASSERT_TRUE(game.setText(QStringLiteral("Third")));
-    const QImage third = runTask(snapshotter.capture(target)).image;
-    EXPECT_EQ(third.constBits(), firstMemory);
-    EXPECT_EQ(differingPixels(third, game.picture()), 0);
-    EXPECT_EQ(differingPixels(second, secondPicture), 0);
+        // Once the first frame is gone, its memory takes the next one of the same size.
+        first = QImage();
+        ASSERT_TRUE(game.setText(QStringLiteral("Third")));
+        const QImage third = runTask(snapshotter.capture(target)).image;
+        EXPECT_EQ(third.constBits(), firstMemory);
+        EXPECT_EQ(differingPixels(third, game.picture()), 0);
+        EXPECT_EQ(differingPixels(second, secondPicture), 0);
+    }
 }
 
 TEST_F(XcbWindowSnapshotterOnTheUsualServer, SharedMemoryFollowsTheWindowsSize)
