@@ -20,8 +20,9 @@ namespace {
 using Kind = WindowSnapshotError::Kind;
 
 // How long the first read of a newly redirected window waits for the window to repaint
-// what the redirection exposed.
-constexpr std::chrono::milliseconds repaintTimeout{750};
+// what the redirection exposed. A busy machine (a game rendering beside us, two cores)
+// easily delays a repaint past half a second; the wait happens once per chosen window.
+constexpr std::chrono::milliseconds repaintTimeout{2000};
 
 constexpr std::uint8_t badWindowError = 3;
 
