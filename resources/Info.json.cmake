@@ -42,6 +42,8 @@ function(veyra_write_info_json output)
     GIDClientSecret VEYRA_GID_CLIENT_SECRET
     GIDServerClientID VEYRA_GID_SERVER_CLIENT_ID
     GoogleReversedClientID VEYRA_GOOGLE_REVERSED_CLIENT_ID
+    GoogleAuthorizationURL VEYRA_GOOGLE_AUTHORIZATION_URL
+    GoogleTokenURL VEYRA_GOOGLE_TOKEN_URL
     MinimumVersionPolicyURL VEYRA_MINIMUM_VERSION_POLICY_URL
     SUFeedURL VEYRA_SU_FEED_URL
     SUPublicEDKey VEYRA_SU_PUBLIC_ED_KEY)

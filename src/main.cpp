@@ -3,6 +3,7 @@
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
 #include "brand/BrandIcons.h"
+#include "foundation/async/AsyncTask.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/settings/UserDefaults.h"
 
@@ -30,13 +31,20 @@ int main(int argc, char *argv[])
     // Veyra lives in the tray and in floating panels; closing the last window is not a quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Every service is built once, here; the windows open over it.
-    veyra::ObriskApp app(QApplication::arguments(), info, veyra::UserDefaults::standard());
-    veyra::ApplicationScenes scenes(app);
-    scenes.openWindow(QString::fromLatin1(veyra::ApplicationScenes::mainWindowIdentifier));
+    int status = 0;
+    {
+        // Every service is built once, here; the windows open over it.
+        veyra::ObriskApp app(QApplication::arguments(), info, veyra::UserDefaults::standard());
+        veyra::ApplicationScenes scenes(app);
+        scenes.openWindow(QString::fromLatin1(veyra::ApplicationScenes::mainWindowIdentifier));
 
-    veyra::QuitSignalWatcher quitWatcher;
-    QObject::connect(&quitWatcher, &veyra::QuitSignalWatcher::quitRequested, &application, &QApplication::quit);
+        veyra::QuitSignalWatcher quitWatcher;
+        QObject::connect(&quitWatcher, &veyra::QuitSignalWatcher::quitRequested, &application, &QApplication::quit);
 
-    return QApplication::exec();
+        status = QApplication::exec();
+    }
+    // The services just destroyed cancelled their tasks (re-checks, sleeps between
+    // captures); those end on later turns of the event loop.
+    veyra::finishRemainingTasks();
+    return status;
 }

@@ -43,7 +43,8 @@ AuthenticationStack makeLiveStack(const InfoDictionary &info, std::shared_ptr<Au
         = std::make_shared<ServerAuthenticationSession>(isConfigured, std::move(api), std::move(store), router);
     std::shared_ptr<GoogleIDTokenProviding> provider;
     if (isConfigured) {
-        provider = std::make_shared<QtNetworkAuthGoogleIDTokenProvider>(GoogleOAuthClient::fromInfoDictionary(info));
+        provider = std::make_shared<QtNetworkAuthGoogleIDTokenProvider>(
+            GoogleOAuthClient::fromInfoDictionary(info), nullptr, GoogleOAuthEndpoints::fromInfoDictionary(info));
     } else {
         provider = std::make_shared<UnavailableGoogleIDTokenProvider>();
     }

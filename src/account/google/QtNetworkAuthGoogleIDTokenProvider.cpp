@@ -4,7 +4,9 @@
 #include "account/google/GoogleAuthorizationError.h"
 #include "account/google/ProofKey.h"
 #include "foundation/language/LocalizedString.h"
+#include "foundation/logging/Logger.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "translation/http/ServerConfiguration.h"
 
 #include <QDesktopServices>
 #include <QJsonDocument>
@@ -231,6 +233,26 @@ GoogleOAuthEndpoints GoogleOAuthEndpoints::google()
 {
     return GoogleOAuthEndpoints{QUrl(QStringLiteral("https://accounts.google.com/o/oauth2/v2/auth")),
         QUrl(QStringLiteral("https://oauth2.googleapis.com/token"))};
+}
+
+GoogleOAuthEndpoints GoogleOAuthEndpoints::fromInfoDictionary(const InfoDictionary &info)
+{
+    const auto endpoint = [&info](const QString &key, const QUrl &google) {
+        const std::optional<QString> text = infoDictionaryString(key, info);
+        if (!text) {
+            return google;
+        }
+        try {
+            return validateBaseURL(QUrl(*text, QUrl::StrictMode));
+        } catch (const ServerConfigurationError &) {
+            qCCritical(Logger("GoogleSignIn")).noquote()
+                << QStringLiteral("\"%1\" is not an allowed URL; Google's own endpoint is used").arg(key);
+            return google;
+        }
+    };
+    const GoogleOAuthEndpoints google = GoogleOAuthEndpoints::google();
+    return GoogleOAuthEndpoints{endpoint(QStringLiteral("GoogleAuthorizationURL"), google.authorizationURL),
+        endpoint(QStringLiteral("GoogleTokenURL"), google.tokenURL)};
 }
 
 QtNetworkAuthGoogleIDTokenProvider::QtNetworkAuthGoogleIDTokenProvider(GoogleOAuthClient client,

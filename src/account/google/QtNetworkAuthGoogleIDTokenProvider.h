@@ -30,6 +30,13 @@ struct GoogleOAuthEndpoints
 
     // Google's own endpoints.
     static GoogleOAuthEndpoints google();
+
+    // "GoogleAuthorizationURL" and "GoogleTokenURL" of the information dictionary (the
+    // build writes Google's own; tests replace them with their loopback server's). Each
+    // must obey the configured-URL rule (https, or http to 127.0.0.1 or localhost; no user,
+    // query or fragment); one that is absent or blank is Google's, one that breaks the
+    // rule is logged as an error and Google's too.
+    static GoogleOAuthEndpoints fromInfoDictionary(const InfoDictionary &info);
 };
 
 // Google sign-in in the system browser (Qt NetworkAuth's authorisation-code flow): the

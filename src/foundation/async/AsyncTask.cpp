@@ -1,8 +1,24 @@
 #include "foundation/async/AsyncTask.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace veyra {
+
+void finishRemainingTasks()
+{
+    constexpr int maximumTurns = 100;
+    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    for (int turn = 0; turn < maximumTurns && dispatcher != nullptr; ++turn) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (!dispatcher->processEvents(QEventLoop::AllEvents)) {
+            break;
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 QThreadPool &cpuWorkPool()
 {

@@ -54,6 +54,14 @@ struct NextEventLoopTurn
     void await_resume() const noexcept { }
 };
 
+// Gives the tasks that were cancelled after the event loop ended (by the destruction of
+// the application's objects) the turns they need to end: a cancelled sleep, like a task
+// waiting for the next turn, resumes on a later turn of the event loop, and a task left
+// suspended holds its memory for ever. Runs turns of the calling thread's event loop
+// until one has nothing to do (at most 100), then deletes the objects left for deletion.
+// main() calls it once the application's objects are destroyed.
+void finishRemainingTasks();
+
 // The thread pool for CPU work (text recognition, detection, JPEG encoding). Its
 // threads never expire, so per-thread engines stay initialised.
 QThreadPool &cpuWorkPool();

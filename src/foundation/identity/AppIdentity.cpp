@@ -62,9 +62,41 @@ InfoDictionary loadInfoDictionary(const QString &path)
     return document.object().toVariantMap();
 }
 
+const char *const infoOverrideFileVariable = "VEYRA_INFO_OVERRIDE_FILE";
+
+InfoDictionary applyInfoDictionaryOverrides(InfoDictionary info, const QString &overridePath)
+{
+    const InfoDictionary overrides = loadInfoDictionary(overridePath);
+    if (overrides.isEmpty()) {
+        // Unreadable or invalid (already logged), or nothing to replace.
+        return info;
+    }
+    for (auto it = overrides.constBegin(); it != overrides.constEnd(); ++it) {
+        const auto current = info.constFind(it.key());
+        if (current == info.constEnd() || current->typeId() != it->typeId()) {
+            qCCritical(infoDictionaryLog()).noquote()
+                << QStringLiteral("The information dictionary overrides in %1 are ignored: \"%2\" is %3")
+                       .arg(overridePath, it.key(),
+                           current == info.constEnd() ? QStringLiteral("not a key of the dictionary")
+                                                      : QStringLiteral("of another type than the dictionary's value"));
+            return info;
+        }
+    }
+    for (auto it = overrides.constBegin(); it != overrides.constEnd(); ++it) {
+        info.insert(it.key(), it.value());
+    }
+    qCWarning(infoDictionaryLog()).noquote() << QStringLiteral("Information dictionary values replaced from %1: %2")
+                                                    .arg(overridePath, overrides.keys().join(QStringLiteral(", ")));
+    return info;
+}
+
 const InfoDictionary &mainInfoDictionary()
 {
-    static const InfoDictionary info = loadInfoDictionary(QStringLiteral(":/Info.json"));
+    static const InfoDictionary info = [] {
+        InfoDictionary embedded = loadInfoDictionary(QStringLiteral(":/Info.json"));
+        const QString overridePath = qEnvironmentVariable(infoOverrideFileVariable);
+        return overridePath.isEmpty() ? embedded : applyInfoDictionaryOverrides(std::move(embedded), overridePath);
+    }();
     return info;
 }
 

@@ -11,9 +11,23 @@ namespace veyra {
 // as the resource ":/Info.json". Keys keep the names of the bundle configuration.
 using InfoDictionary = QVariantMap;
 
-// The dictionary embedded in this build (empty, and logged as an error, if the resource
-// is missing or invalid).
+// The dictionary of this process, read once: the one embedded in this build (empty, and
+// logged as an error, if the resource is missing or invalid), with the replacements of the
+// file named by the environment variable infoOverrideFileVariable when it is set (see
+// applyInfoDictionaryOverrides). The product tests point a build at their loopback servers
+// through it.
 const InfoDictionary &mainInfoDictionary();
+
+// "VEYRA_INFO_OVERRIDE_FILE".
+extern const char *const infoOverrideFileVariable;
+
+// The dictionary with the values of the JSON object in the file at overridePath put in
+// place of its own. Only keys the dictionary has can be replaced, each by a value of the
+// same JSON type (text by text, a Boolean by a Boolean, a list by a list ...). The file is
+// taken whole or not at all: one that cannot be read, is no JSON object, or holds an
+// unknown key or a value of another type leaves the dictionary unchanged and is logged as
+// an error; the keys of a file that is taken are logged as a warning (never their values).
+InfoDictionary applyInfoDictionaryOverrides(InfoDictionary info, const QString &overridePath);
 
 // Reads an Info.json file; one that is missing or invalid gives an empty dictionary and
 // is logged as an error ("<release identifier>.AppIdentity").

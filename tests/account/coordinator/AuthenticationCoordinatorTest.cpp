@@ -13,6 +13,7 @@
 #include "account/web/FixtureWebPageOpener.h"
 #include "support/AuthenticationServiceScript.h"
 #include "support/GoogleAuthorizationServer.h"
+#include "support/LogCapture.h"
 #include "support/RecordingRefreshTokenStore.h"
 #include "support/RunTask.h"
 
@@ -116,6 +117,21 @@ TEST(AuthenticationStackTest, LiveMode)
     EXPECT_EQ(provider->client().clientSecret, QStringLiteral("GOCSPX-secret"));
     EXPECT_EQ(
         provider->endpoints().authorizationURL, QUrl(QStringLiteral("https://accounts.google.com/o/oauth2/v2/auth")));
+    EXPECT_EQ(provider->endpoints().tokenURL, QUrl(QStringLiteral("https://oauth2.googleapis.com/token")));
+
+    // The Google endpoints come from the dictionary when they obey the URL rule: the
+    // product tests' loopback server; a plain-http one elsewhere is refused for Google's.
+    InfoDictionary loopback = googleInfo(QStringLiteral("https://api.example.com/"));
+    loopback.insert(QStringLiteral("GoogleAuthorizationURL"), QStringLiteral(" http://127.0.0.1:4711/o/auth "));
+    loopback.insert(QStringLiteral("GoogleTokenURL"), QStringLiteral("http://oauth.example.com/token"));
+    LogCapture log;
+    const auto redirected = std::dynamic_pointer_cast<QtNetworkAuthGoogleIDTokenProvider>(
+        makeAuthenticationStack(loopback, false, false).googleProvider);
+    ASSERT_TRUE(redirected);
+    EXPECT_EQ(redirected->endpoints().authorizationURL, QUrl(QStringLiteral("http://127.0.0.1:4711/o/auth")));
+    EXPECT_EQ(redirected->endpoints().tokenURL, QUrl(QStringLiteral("https://oauth2.googleapis.com/token")));
+    EXPECT_EQ(log.messages(QStringLiteral("GoogleSignIn")),
+        QStringList{QStringLiteral("\"GoogleTokenURL\" is not an allowed URL; Google's own endpoint is used")});
     const auto store = std::dynamic_pointer_cast<KeychainRefreshTokenStore>(configured.session->store());
     ASSERT_TRUE(store);
     EXPECT_EQ(store->service(), QStringLiteral("io.example.veyra.authentication"));

@@ -165,3 +165,30 @@ TEST(AsyncTask, WorkRunsOffTheCallingThreadAndCarriesResultsAndErrorsBack)
         std::invalid_argument);
     EXPECT_NO_THROW(runTask(runOnWorker(cpuWorkPool(), [] {})));
 }
+
+TEST(AsyncTask, TasksCancelledAfterTheEventLoopEndedFinishWhenGivenItsRemainingTurns)
+{
+    // As at the end of main(): no event loop runs while the tasks are cancelled.
+    int sleeping = 0;
+    int ended = 0;
+    const auto sleepUntilCancelled = [&sleeping, &ended](CancellationToken token) -> QCoro::Task<void> {
+        TimerSleeper sleeper;
+        try {
+            co_await NextEventLoopTurn();
+            ++sleeping;
+            co_await sleeper.sleepFor(24h, token);
+        } catch (const CancellationError &) { }
+        ++ended;
+    };
+    CancellationToken first;
+    CancellationToken second;
+    auto firstTask = sleepUntilCancelled(first);
+    auto secondTask = sleepUntilCancelled(second);
+    ASSERT_TRUE(waitUntil([&sleeping] { return sleeping == 2; }));
+    first.cancel();
+    second.cancel();
+    EXPECT_EQ(ended, 0);
+
+    finishRemainingTasks();
+    EXPECT_EQ(ended, 2);
+}

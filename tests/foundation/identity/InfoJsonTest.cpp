@@ -90,6 +90,11 @@ TEST(InfoJson, EveryValueIsWrittenAsJsonOrTheConfigureFails)
     // This build's own dictionary is valid, its switch a boolean.
     EXPECT_EQ(mainInfoDictionary().value(QStringLiteral("GoogleAuthenticationEnabled")).typeId(), QMetaType::Bool);
     EXPECT_TRUE(infoDictionaryString(QStringLiteral("CFBundleIdentifier"), mainInfoDictionary()));
+    // Google's own endpoints unless the configure names others.
+    EXPECT_EQ(infoDictionaryString(QStringLiteral("GoogleAuthorizationURL"), mainInfoDictionary()),
+        QStringLiteral("https://accounts.google.com/o/oauth2/v2/auth"));
+    EXPECT_EQ(infoDictionaryString(QStringLiteral("GoogleTokenURL"), mainInfoDictionary()),
+        QStringLiteral("https://oauth2.googleapis.com/token"));
 }
 
 TEST(InfoJson, AnUnreadableDictionaryIsLoggedAsAnError)
@@ -117,4 +122,65 @@ TEST(InfoJson, AnUnreadableDictionaryIsLoggedAsAnError)
         << errors[0].toStdString();
     EXPECT_EQ(errors[1], QStringLiteral("The information dictionary %1 is not a JSON object").arg(list));
     EXPECT_TRUE(errors[2].contains(QStringLiteral("missing.json cannot be read")));
+}
+
+TEST(InfoJson, AnOverrideFileReplacesKnownKeysWithValuesOfTheirTypeOrNothing)
+{
+    const InfoDictionary embedded{
+        {QStringLiteral("TranslationServerBaseURL"), QStringLiteral("https://api.example.com/")},
+        {QStringLiteral("GoogleAuthenticationEnabled"), false},
+        {QStringLiteral("GIDClientSecret"), QStringLiteral("")},
+        {QStringLiteral("CFBundleURLTypes"), QVariantList{QVariantMap{{QStringLiteral("CFBundleURLSchemes"), {}}}}},
+    };
+    QTemporaryDir dir;
+    const auto write = [&dir](const char *name, const QByteArray &json) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(json);
+        return path;
+    };
+
+    LogCapture log;
+    const QString good = write("good.json",
+        R"({"TranslationServerBaseURL": "http://127.0.0.1:8080/", "GoogleAuthenticationEnabled": true,
+            "GIDClientSecret": "GOCSPX-test", "CFBundleURLTypes": [{"CFBundleURLSchemes": ["x"]}]})");
+    const InfoDictionary replaced = applyInfoDictionaryOverrides(embedded, good);
+    EXPECT_EQ(replaced.value(QStringLiteral("TranslationServerBaseURL")).toString(),
+        QStringLiteral("http://127.0.0.1:8080/"));
+    EXPECT_EQ(replaced.value(QStringLiteral("GoogleAuthenticationEnabled")).typeId(), QMetaType::Bool);
+    EXPECT_TRUE(replaced.value(QStringLiteral("GoogleAuthenticationEnabled")).toBool());
+    EXPECT_EQ(replaced.value(QStringLiteral("CFBundleURLTypes")).toList().value(0).toMap(),
+        (QVariantMap{{QStringLiteral("CFBundleURLSchemes"), QVariantList{QStringLiteral("x")}}}));
+    EXPECT_EQ(replaced.size(), embedded.size());
+    // The keys are logged, never the values (a secret among them).
+    const QStringList warnings = log.messages(QStringLiteral("AppIdentity"), QtWarningMsg);
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0],
+        QStringLiteral("Information dictionary values replaced from %1: CFBundleURLTypes, GIDClientSecret, "
+                       "GoogleAuthenticationEnabled, TranslationServerBaseURL")
+            .arg(good));
+
+    // A key the build does not have, a value of another type, a file that is no object or
+    // cannot be read: the whole file is ignored and logged as an error.
+    const QString unknown = write("unknown.json", R"({"TranslationServerBaseURL": "http://127.0.0.1/", "Extra": "x"})");
+    const QString retyped = write("retyped.json", R"({"GoogleAuthenticationEnabled": "true"})");
+    const QString list = write("list.json", "[]");
+    for (const QString &path : {unknown, retyped, list, dir.filePath(QStringLiteral("missing.json"))}) {
+        EXPECT_EQ(applyInfoDictionaryOverrides(embedded, path), embedded) << path.toStdString();
+    }
+    const QStringList errors = log.messages(QStringLiteral("AppIdentity"));
+    ASSERT_EQ(errors.size(), 4);
+    EXPECT_EQ(errors[0],
+        QStringLiteral("The information dictionary overrides in %1 are ignored: \"Extra\" is not a key of the "
+                       "dictionary")
+            .arg(unknown));
+    EXPECT_EQ(errors[1],
+        QStringLiteral("The information dictionary overrides in %1 are ignored: \"GoogleAuthenticationEnabled\" is "
+                       "of another type than the dictionary's value")
+            .arg(retyped));
+    EXPECT_EQ(log.messages(QStringLiteral("AppIdentity"), QtWarningMsg).size(), 1);
+
+    // An empty object replaces nothing.
+    EXPECT_EQ(applyInfoDictionaryOverrides(embedded, write("empty.json", "{}")), embedded);
 }

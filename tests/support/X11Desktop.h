@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <QVector>
+
+#include <cstdint>
+#include <optional>
+
+struct xcb_connection_t;
+
+namespace veyra::test {
+
+// A window the window manager manages, as X reports it.
+struct X11ManagedWindow
+{
+    std::uint32_t id = 0;
+    // _NET_WM_NAME, else WM_NAME.
+    QString title;
+    // The class part of WM_CLASS.
+    QString windowClass;
+    // _NET_WM_PID, 0 when absent.
+    qint64 processID = 0;
+    // The client area in root coordinates.
+    QRect geometry;
+    // Mapped, and every ancestor mapped too.
+    bool isViewable = false;
+};
+
+// What a user sees of a test X server, read the way any X client can: the window
+// manager's client list with titles and positions, and the picture on the screen (the
+// root window, with every window as it is stacked). Its own connection; every call is a
+// round trip.
+class X11Desktop
+{
+public:
+    explicit X11Desktop(const QString &display);
+    ~X11Desktop();
+
+    X11Desktop(const X11Desktop &) = delete;
+    X11Desktop &operator=(const X11Desktop &) = delete;
+
+    bool isValid() const { return m_valid; }
+
+    // The managed windows, bottom to top (_NET_CLIENT_LIST_STACKING).
+    QVector<X11ManagedWindow> managedWindows();
+    // The topmost viewable managed window with exactly this title (of the process, when
+    // one is given).
+    std::optional<X11ManagedWindow> viewableWindow(const QString &title, qint64 processID = 0);
+
+    // The whole screen as shown now.
+    QImage screenshot();
+
+private:
+    QByteArray property(std::uint32_t window, std::uint32_t property, std::uint32_t type);
+    std::uint32_t atom(const char *name);
+
+    xcb_connection_t *m_connection = nullptr;
+    std::uint32_t m_root = 0;
+    bool m_valid = false;
+};
+
+} // namespace veyra::test
