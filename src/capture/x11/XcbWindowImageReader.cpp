@@ -21,8 +21,10 @@ using Kind = WindowSnapshotError::Kind;
 
 // How long the first read of a newly redirected window waits for the window to repaint
 // what the redirection exposed. A busy machine (a game rendering beside us, two cores)
-// easily delays a repaint past half a second; the wait happens once per chosen window.
-constexpr std::chrono::milliseconds repaintTimeout{2000};
+// easily delays a repaint past half a second, and a swapping one past two seconds. The
+// wait happens once per chosen window, off the GUI thread; waiting beats showing the
+// player a capture failure for a window that is merely slow.
+constexpr std::chrono::milliseconds repaintTimeout{5000};
 
 constexpr std::uint8_t badWindowError = 3;
 

@@ -38,6 +38,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 using namespace veyra;
 using namespace veyra::test;
 
@@ -549,14 +552,17 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     ASSERT_TRUE(waitForText(editorTitle, QStringLiteral("Add Area"))) << m_lastReading.toStdString();
     std::optional<X11ManagedWindow> editor;
     std::optional<QRect> box;
+    std::optional<QRect> lastBox;
     QImage before;
     ASSERT_TRUE(pollUntil(
         [&] {
             editor = desktop.viewableWindow(editorTitle);
             before = desktop.screenshot();
-            box = editor ? colourArea(before, editor->geometry, gameOptions.boxColor) : std::nullopt;
-            // The guide is gone and the picture is on the canvas.
-            return editor && editor->geometry.width() > 1000 && box;
+            lastBox = std::exchange(
+                box, editor ? colourArea(before, editor->geometry, gameOptions.boxColor) : std::nullopt);
+            // The guide is gone and the picture is on the canvas, where it stays (the
+            // window manager has placed the window).
+            return editor && editor->geometry.width() > 1000 && box && box == lastBox;
         },
         stepTimeoutMs));
     shot(QStringLiteral("6-editor"));
@@ -564,32 +570,47 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     const double scale = box->width() / static_cast<double>(gameOptions.boxRect.width());
     const QRect picture(box->topLeft() - gameOptions.boxRect.topLeft() * scale, gameOptions.size * scale);
 
+    // The area on the canvas once it is as wanted and two screenshots in a row agree (a
+    // loaded machine paints late), so that each gesture starts where the area really is.
+    std::optional<QRect> area;
+    const auto settledArea = [&](const std::function<bool(const QRect &)> &wanted) {
+        std::optional<QRect> last;
+        return pollUntil(
+            [&] {
+                last = std::exchange(area, drawnRectangle(before, desktop.screenshot(), picture));
+                return area && area == last && wanted(*area);
+            },
+            stepTimeoutMs);
+    };
+    const auto near = [](QPoint a, QPoint b) { return (a - b).manhattanLength() <= 6; };
+    const auto where = [&area] {
+        return area ? QStringLiteral("the area is at %1,%2 %3x%4")
+                          .arg(area->x())
+                          .arg(area->y())
+                          .arg(area->width())
+                          .arg(area->height())
+                          .toStdString()
+                    : std::string("no area shows");
+    };
+
     // A new area, in the middle of the picture: moved over the box, then stretched to
     // take it in with room on every side.
     ASSERT_TRUE(clickText(editorTitle, QStringLiteral("Add Area")));
-    std::optional<QRect> area;
-    ASSERT_TRUE(pollUntil(
-        [&] {
-            area = drawnRectangle(before, desktop.screenshot(), picture);
-            return area.has_value();
-        },
-        stepTimeoutMs));
+    ASSERT_TRUE(settledArea([&picture](const QRect &drawn) {
+        return picture.contains(drawn) && drawn.width() > 40 && drawn.height() > 20;
+    })) << where();
     shot(QStringLiteral("7-area-added"));
     drag(area->center(), box->center());
-    const QRect moved = area->translated(box->center() - area->center());
-    const QRect around = box->adjusted(-16, -16, 16, 16);
+    ASSERT_TRUE(settledArea([&](const QRect &drawn) { return near(drawn.center(), box->center()); })) << where();
     shot(QStringLiteral("7b-area-moved"));
-    drag(moved.topLeft(), around.topLeft());
+    const QRect around = box->adjusted(-16, -16, 16, 16);
+    drag(area->topLeft(), around.topLeft());
+    ASSERT_TRUE(settledArea([&](const QRect &drawn) { return near(drawn.topLeft(), around.topLeft()); })) << where();
     shot(QStringLiteral("7c-area-stretched"));
-    drag(moved.bottomRight(), around.bottomRight());
-    ASSERT_TRUE(pollUntil(
-        [&] {
-            area = drawnRectangle(before, desktop.screenshot(), picture);
-            return area && (area->topLeft() - around.topLeft()).manhattanLength() <= 6
-                && (area->bottomRight() - around.bottomRight()).manhattanLength() <= 6;
-        },
-        stepTimeoutMs))
-        << "the area is at " << (area ? area->x() : -1) << "," << (area ? area->y() : -1);
+    drag(area->bottomRight(), around.bottomRight());
+    ASSERT_TRUE(settledArea([&](const QRect &drawn) {
+        return near(drawn.topLeft(), around.topLeft()) && near(drawn.bottomRight(), around.bottomRight());
+    })) << where();
     shot(QStringLiteral("8-area-drawn"));
 
     // The eyedropper on a bare patch of the box, above its text.
