@@ -1,5 +1,7 @@
 #include "support/XTestPointer.h"
 
+#include "support/XTestConnection.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
@@ -9,15 +11,7 @@ namespace veyra::test {
 
 XTestPointer::XTestPointer(const QString &display)
 {
-    const QByteArray name = display.toLocal8Bit();
-    m_connection = xcb_connect(name.constData(), nullptr);
-    if (xcb_connection_has_error(m_connection) != 0) {
-        return;
-    }
-    xcb_test_get_version_reply_t *version
-        = xcb_test_get_version_reply(m_connection, xcb_test_get_version(m_connection, 2, 2), nullptr);
-    m_valid = version != nullptr;
-    std::free(version);
+    m_connection = connectWithXTest(display, m_valid);
 }
 
 XTestPointer::~XTestPointer()

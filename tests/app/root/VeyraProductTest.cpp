@@ -466,6 +466,17 @@ protected:
         return clickText(mainTitle, QStringLiteral("Play with Veyra"));
     }
 
+    // The test game, showing the line in its dialogue box.
+    static TestGameWindow::Options harbourTales(const QString &line)
+    {
+        TestGameWindow::Options options;
+        options.title = QStringLiteral("Harbour Tales");
+        options.position = QPoint(60, 60);
+        options.boxRect = QRect(48, 378, 864, 135);
+        options.text = line;
+        return options;
+    }
+
     // A drag with the left button, through points in between as a hand moves.
     void drag(QPoint from, QPoint to)
     {
@@ -499,11 +510,7 @@ private:
 
 TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGame)
 {
-    TestGameWindow::Options gameOptions;
-    gameOptions.title = QStringLiteral("Harbour Tales");
-    gameOptions.position = QPoint(60, 60);
-    gameOptions.boxRect = QRect(48, 378, 864, 135);
-    gameOptions.text = QStringLiteral("The bridge to the north has collapsed.");
+    const TestGameWindow::Options gameOptions = harbourTales(QStringLiteral("The bridge to the north has collapsed."));
     TestGameWindow game(x11, gameOptions);
     ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
 
@@ -660,11 +667,7 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
 
 TEST_F(VeyraProductTest, ReturningPlayerPlaysAGameWithStoredCaptureAreas)
 {
-    TestGameWindow::Options gameOptions;
-    gameOptions.title = QStringLiteral("Harbour Tales");
-    gameOptions.position = QPoint(60, 60);
-    gameOptions.boxRect = QRect(48, 378, 864, 135);
-    gameOptions.text = QStringLiteral("Where did you put the old map?");
+    const TestGameWindow::Options gameOptions = harbourTales(QStringLiteral("Where did you put the old map?"));
     TestGameWindow game(x11, gameOptions);
     ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
 
