@@ -43,14 +43,15 @@ void FixtureAppUpdateController::checkForUpdates()
         m_model->setUpdateSessionActive(false);
         return;
     }
-    const std::optional<AvailableAppUpdate> update = m_model->availableUpdate();
-    if (!update) {
+    if (!m_model->availableUpdate()) {
         m_model->handleNoUpdateFound();
         m_model->setUpdateSessionActive(false);
         return;
     }
+    // A copy of the update itself, not of the optional: the prompt may change the model.
+    const AvailableAppUpdate update = *m_model->availableUpdate();
     const QPointer<AppUpdateModel> model = m_model;
-    m_promptController->show(*update, AppVersionInfo{QStringLiteral("0.1.0"), QStringLiteral("1")},
+    m_promptController->show(update, AppVersionInfo{QStringLiteral("0.1.0"), QStringLiteral("1")},
         ReleaseNotes{ReleaseNotes::Format::plainText, QStringLiteral("Fixture release notes.")},
         [model](AppUpdatePromptChoice) {
             if (model) {

@@ -8,9 +8,9 @@ namespace veyra {
 class InMemoryAppUpdateAvailabilityStore : public AppUpdateAvailabilityStoring
 {
 public:
-    std::optional<AvailableAppUpdate> load() const override { return update; }
-    void save(const AvailableAppUpdate &value) override { update = value; }
-    void clear() override { update.reset(); }
+    std::optional<AvailableAppUpdate> load() const override;
+    void save(const AvailableAppUpdate &value) override;
+    void clear() override;
 
     std::optional<AvailableAppUpdate> update;
 };

@@ -17,6 +17,8 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
 
 using namespace veyra;
 
@@ -49,12 +51,14 @@ const DisplayGeometry mainDisplay{{0, 0, 1440, 900}, {0, 0, 1440, 900}, {0, 0, 1
 // A 1920 x 1080 display to the right of it, top edges aligned.
 const DisplayGeometry rightDisplay{{1440, 0, 1920, 1080}, {1440, -180, 1920, 1080}, {1440, -180, 1920, 1080}};
 
-CaptureTarget game(const QRectF &frame, const QString &title = QStringLiteral("Game"))
+// A game window; without a bundle identifier (and no executable) it has no profile key.
+CaptureTarget game(const QRectF &frame, const QString &title = QStringLiteral("Game"),
+    std::optional<QString> bundleIdentifier = QStringLiteral("com.example.game"))
 {
     CaptureTarget target;
     target.windowID = 7;
     target.processID = 70;
-    target.bundleIdentifier = QStringLiteral("com.example.game");
+    target.bundleIdentifier = std::move(bundleIdentifier);
     target.applicationName = QStringLiteral("Example");
     target.windowTitle = title;
     target.frame = frame;
@@ -132,8 +136,7 @@ TEST_F(OverlayLayoutControllerTest, InitialFrameFromTheStoredLayoutOrCentredOnTh
     EXPECT_EQ(controller.initialFrame(game(QRectF(1500, 100, 800, 600))), QRectF(3040, 250, 320, 220));
 
     // A window without a key gets the default frame, and no displays at all the origin.
-    CaptureTarget anonymous = game(QRectF(100, 200, 800, 600));
-    anonymous.bundleIdentifier.reset();
+    const CaptureTarget anonymous = game(QRectF(100, 200, 800, 600), QStringLiteral("Game"), std::nullopt);
     displays->displays = {mainDisplay};
     EXPECT_EQ(controller.initialFrame(anonymous), QRectF(140, 290, 720, 220));
     displays->displays.clear();
@@ -209,8 +212,7 @@ TEST_F(OverlayLayoutControllerTest, StoreFailuresAreLoggedAndTheOverlayGoesOn)
 
     // Without a key, or without any screen, nothing is saved and nothing logged.
     log.clear();
-    CaptureTarget anonymous = game(QRectF(100, 200, 800, 600));
-    anonymous.bundleIdentifier.reset();
+    const CaptureTarget anonymous = game(QRectF(100, 200, 800, 600), QStringLiteral("Game"), std::nullopt);
     failing.setTarget(anonymous);
     failing.finishResize();
     displays->displays.clear();
