@@ -6,6 +6,9 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
+#include <optional>
+#include <span>
 #include <tuple>
 #include <vector>
 
@@ -43,7 +46,7 @@ double distance(QRgb pixel, const Color &color)
 // The mean colour of the pixels that fall into the fullest bin of `bits` bits a channel,
 // over the pixels `counts` accepts; nothing when it accepts none.
 template <typename Accept>
-std::optional<Color> dominantColor(const std::vector<QRgb> &pixels, int bits, Accept counts)
+std::optional<Color> dominantColor(std::span<const QRgb> pixels, int bits, Accept counts)
 {
     const int shift = 8 - bits;
     const auto binOf = [shift, bits](QRgb pixel) {
@@ -93,6 +96,25 @@ std::pair<int, int> longestRun(const std::vector<double> &values, double thresho
     return best;
 }
 
+// What each pixel is, as bits of one mask byte.
+enum PixelClass : std::uint8_t {
+    // Within the detector's own distance of the pattern.
+    nearPatternBit = 1,
+    // Near the pattern, or near the box's measured colour (the wide reading of the box).
+    boxColoredBit = 2,
+    // Within the tolerance of a box of one solid colour (the strict reading).
+    solidBit = 4,
+};
+
+// The squared distance between two pixels' colours.
+int squaredDistance(QRgb a, QRgb b)
+{
+    const int dr = qRed(a) - qRed(b);
+    const int dg = qGreen(a) - qGreen(b);
+    const int db = qBlue(a) - qBlue(b);
+    return dr * dr + dg * dg + db * db;
+}
+
 // The box within an image: what is reachable from the image's edge without crossing
 // the box's colour lies outside it; the body is the run of rows that the rest spans
 // nearly in full, and the run of columns it spans nearly in full over those rows.
@@ -110,23 +132,25 @@ struct BoxArea
     }
 };
 
-BoxArea boxArea(const std::vector<std::uint8_t> &boxColored, int w, int h)
+// `boxColored` is the bit of `classes` that counts as the box's colour.
+BoxArea boxArea(const std::vector<std::uint8_t> &classes, std::uint8_t boxColored, int w, int h)
 {
     const auto at = [w](int x, int y) { return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + x; };
     BoxArea area;
-    area.outside.assign(boxColored.size(), 0);
+    area.outside.assign(classes.size(), 0);
     std::vector<std::uint8_t> &outside = area.outside;
-    std::vector<std::size_t> queue;
+    // Pixel indices; an image the engine can read has fewer than 2^32 pixels.
+    std::vector<std::uint32_t> queue;
     const auto reach = [&](int x, int y) {
         if (x < 0 || y < 0 || x >= w || y >= h) {
             return;
         }
         const std::size_t i = at(x, y);
-        if (outside[i] != 0 || boxColored[i] != 0) {
+        if (outside[i] != 0 || (classes[i] & boxColored) != 0) {
             return;
         }
         outside[i] = 1;
-        queue.push_back(i);
+        queue.push_back(static_cast<std::uint32_t>(i));
     };
     for (int x = 0; x < w; ++x) {
         reach(x, 0);
@@ -174,8 +198,10 @@ BoxArea boxArea(const std::vector<std::uint8_t> &boxColored, int w, int h)
 // colour alone joins the two. Where such edges are found, they bound the body; a side
 // without one (the search region cuts the box, or the box lets the scene through) keeps
 // the body found by colour.
-void boundByEdges(
-    BoxArea &area, const std::vector<QRgb> &pixels, const Color &boxColor, const Color &patternColor, int w, int h)
+// `distances` holds each pixel's distance from the box's colour, `classes` its
+// PixelClass bits.
+void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector<double> &distances,
+    const std::vector<std::uint8_t> &classes, int w, int h)
 {
     if (area.size() == 0 || w < 8 || h < 8) {
         return;
@@ -186,17 +212,16 @@ void boundByEdges(
     const auto edgeBetween = [&](std::size_t inner, std::size_t outer) {
         // A translucent box takes on the scene's colours: its side is where the detector's
         // colour rule ends.
-        if (distance(pixels[inner], patternColor) <= 64.0 && distance(pixels[outer], patternColor) > 64.0) {
+        if ((classes[inner] & nearPatternBit) != 0 && (classes[outer] & nearPatternBit) == 0) {
             return true;
         }
-        const double in = distance(pixels[inner], boxColor);
+        const double in = distances[inner];
         if (in > solidTolerance) {
             return false;
         }
-        const double out = distance(pixels[outer], boxColor);
-        const Color innerColor{
-            double(qRed(pixels[inner])), double(qGreen(pixels[inner])), double(qBlue(pixels[inner]))};
-        return out >= in + 10.0 && distance(pixels[outer], innerColor) >= 12.0;
+        // A step of at least 10 away from the box's colour, and of at least 12 from the
+        // inner pixel's own colour.
+        return distances[outer] >= in + 10.0 && squaredDistance(pixels[outer], pixels[inner]) >= 12 * 12;
     };
     // The longest run of edge pixels along a row or a column.
     const auto longestRun = [](int from, int to, auto isEdge) {
@@ -300,20 +325,35 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     const auto at = [w](int x, int y) { return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + x; };
 
-    std::vector<QRgb> pixels(count);
-    const OpaquePixels opaque(box);
-    for (int y = 0; y < h; ++y) {
-        const QRgb *row = opaque.row(y);
-        for (int x = 0; x < w; ++x) {
-            pixels[at(x, y)] = opaque.rgbAt(row, x, y);
+    // The pixels as opaque colours, row after row: the box's own memory where it has that
+    // layout already (a box copied out of a frame), a converted copy otherwise.
+    std::vector<QRgb> converted;
+    std::span<const QRgb> pixels;
+    const QImage::Format format = box.format();
+    if ((format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied)
+        && box.bytesPerLine() == static_cast<qsizetype>(w) * static_cast<qsizetype>(sizeof(QRgb))) {
+        pixels = std::span<const QRgb>(reinterpret_cast<const QRgb *>(box.constBits()), count);
+    } else {
+        converted.resize(count);
+        const OpaquePixels opaque(box);
+        for (int y = 0; y < h; ++y) {
+            const QRgb *row = opaque.row(y);
+            for (int x = 0; x < w; ++x) {
+                converted[at(x, y)] = opaque.rgbAt(row, x, y);
+            }
         }
+        pixels = converted;
     }
 
     // The box's colour as it is in this image: the pattern is only the centre of the
     // eyedropper's colour bin.
     const Color patternColor{
         static_cast<double>(pattern.red), static_cast<double>(pattern.green), static_cast<double>(pattern.blue)};
-    const auto nearPattern = [&](std::size_t i) { return distance(pixels[i], patternColor) <= 64.0; };
+    std::vector<std::uint8_t> classes(count, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        classes[i] = distance(pixels[i], patternColor) <= 64.0 ? nearPatternBit : 0;
+    }
+    const auto nearPattern = [&](std::size_t i) { return (classes[i] & nearPatternBit) != 0; };
     // The eyedropper took the box's colour at one spot, so the box has it within that
     // colour bin (32 levels a channel); the scene may fill more of the image within the
     // detector's wider distance.
@@ -330,27 +370,29 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         return {};
     }
     std::vector<double> distances(count);
-    std::vector<std::uint8_t> boxColored(count, 0);
     for (std::size_t i = 0; i < count; ++i) {
         distances[i] = distance(pixels[i], *boxColor);
         // The detector's own rule, widened a little around the measured colour: a
         // translucent box lets the scene through, and stays within it.
-        boxColored[i] = nearPattern(i) || distances[i] <= 40.0 ? 1 : 0;
+        if (nearPattern(i) || distances[i] <= 40.0) {
+            classes[i] |= boxColoredBit;
+        }
+        if (distances[i] <= solidTolerance) {
+            classes[i] |= solidBit;
+        }
     }
 
     // A box of one solid colour is told from the scene most surely by that colour alone;
     // a translucent box lets the scene through, and is only within the detector's wider
     // rule. The strict reading stands unless it finds much less of a box than the wide one.
-    std::vector<std::uint8_t> solid(count, 0);
-    for (std::size_t i = 0; i < count; ++i) {
-        solid[i] = distances[i] <= solidTolerance ? 1 : 0;
+    BoxArea area = boxArea(classes, solidBit, w, h);
+    {
+        BoxArea wide = boxArea(classes, boxColoredBit, w, h);
+        if (area.size() < 0.85 * wide.size()) {
+            area = std::move(wide);
+        }
     }
-    BoxArea area = boxArea(solid, w, h);
-    const BoxArea wide = boxArea(boxColored, w, h);
-    if (area.size() < 0.85 * wide.size()) {
-        area = wide;
-    }
-    boundByEdges(area, pixels, *boxColor, patternColor, w, h);
+    boundByEdges(area, pixels, distances, classes, w, h);
     if (area.size() == 0) {
         return {};
     }
@@ -359,16 +401,16 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     const int right = area.right;
     const int bottom = area.bottom;
     const std::vector<std::uint8_t> &outside = area.outside;
-    std::vector<std::size_t> queue;
+    std::vector<std::uint32_t> queue;
     const auto inBody
         = [&](int x, int y) { return x >= left && x <= right && y >= top && y <= bottom && outside[at(x, y)] == 0; };
 
     // The text's colour: the commonest colour among what differs strongly from the box.
     constexpr double strong = 96.0;
     const std::optional<Color> textColor = dominantColor(pixels, 4, [&](std::size_t i) {
-        const int x = static_cast<int>(i % static_cast<std::size_t>(w));
-        const int y = static_cast<int>(i / static_cast<std::size_t>(w));
-        return distances[i] >= strong && inBody(x, y);
+        return distances[i] >= strong
+            && inBody(
+                static_cast<int>(i % static_cast<std::size_t>(w)), static_cast<int>(i / static_cast<std::size_t>(w)));
     });
     if (!textColor) {
         return {};
@@ -385,18 +427,20 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
             ink[i] = inBody(x, y) && distances[i] >= 0.5 * contrast ? 1 : 0;
         }
     }
-    // Chamfer distance of every ink pixel to the nearest non-ink pixel (3 per step).
-    std::vector<int> depth(count, 0);
+    // Chamfer distance of every ink pixel to the nearest non-ink pixel (3 per step),
+    // saturated far beyond any stroke.
+    constexpr int deepest = std::numeric_limits<std::uint16_t>::max();
+    std::vector<std::uint16_t> depth(count, 0);
     for (int y = top; y <= bottom; ++y) {
         for (int x = left; x <= right; ++x) {
             const std::size_t i = at(x, y);
             if (ink[i] == 0) {
                 continue;
             }
-            int d = 1 << 20;
+            int d = deepest;
             d = std::min(d, x > left ? depth[i - 1] + 3 : 3);
             d = std::min(d, y > top ? depth[i - static_cast<std::size_t>(w)] + 3 : 3);
-            depth[i] = d;
+            depth[i] = static_cast<std::uint16_t>(d);
         }
     }
     for (int y = bottom; y >= top; --y) {
@@ -408,7 +452,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
             int d = depth[i];
             d = std::min(d, x < right ? depth[i + 1] + 3 : 3);
             d = std::min(d, y < bottom ? depth[i + static_cast<std::size_t>(w)] + 3 : 3);
-            depth[i] = d;
+            depth[i] = static_cast<std::uint16_t>(std::min(d, deepest));
         }
     }
 
@@ -422,7 +466,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
             const int id = static_cast<int>(components.size());
             Component component{x, y, x, y, 0, 0, 0, true};
             queue.clear();
-            queue.push_back(at(x, y));
+            queue.push_back(static_cast<std::uint32_t>(at(x, y)));
             label[at(x, y)] = id;
             for (std::size_t next = 0; next < queue.size(); ++next) {
                 const int cx = static_cast<int>(queue[next] % static_cast<std::size_t>(w));
@@ -431,7 +475,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
                 component.right = std::max(component.right, cx);
                 component.top = std::min(component.top, cy);
                 component.bottom = std::max(component.bottom, cy);
-                component.depth = std::max(component.depth, depth[queue[next]]);
+                component.depth = std::max(component.depth, static_cast<int>(depth[queue[next]]));
                 ++component.pixels;
                 for (int dy = -1; dy <= 1; ++dy) {
                     for (int dx = -1; dx <= 1; ++dx) {
@@ -443,7 +487,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
                         const std::size_t ni = at(nx, ny);
                         if (ink[ni] != 0 && label[ni] < 0) {
                             label[ni] = id;
-                            queue.push_back(ni);
+                            queue.push_back(static_cast<std::uint32_t>(ni));
                         }
                     }
                 }
@@ -715,8 +759,10 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     const int outBottom = std::min(inkBottom + fringe, h - 1);
     const int outWidth = outRight - outLeft + 1;
     const int outHeight = outBottom - outTop + 1;
-    // The kept marks grown by the fringe: first along rows, then along columns.
-    std::vector<std::uint8_t> grown(count, 0);
+    // The kept marks grown by the fringe: first along rows (in the ink mask's memory,
+    // which is done with), then along columns.
+    std::vector<std::uint8_t> &grown = ink;
+    std::fill(grown.begin(), grown.end(), std::uint8_t{0});
     for (int y = outTop; y <= outBottom; ++y) {
         int lastKept = -fringe - 1;
         for (int x = std::max(outLeft - fringe, 0); x <= std::min(outRight + fringe, w - 1); ++x) {
@@ -731,18 +777,14 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
             }
         }
     }
-    std::vector<std::uint8_t> near(count, 0);
-    for (int y = outTop; y <= outBottom; ++y) {
-        for (int x = outLeft; x <= outRight; ++x) {
-            for (int dy = -fringe; dy <= fringe; ++dy) {
-                const int ny = y + dy;
-                if (ny >= 0 && ny < h && grown[at(x, ny)] != 0) {
-                    near[at(x, y)] = 1;
-                    break;
-                }
+    const auto near = [&](int x, int y) {
+        for (int ny = std::max(y - fringe, 0); ny <= std::min(y + fringe, h - 1); ++ny) {
+            if (grown[at(x, ny)] != 0) {
+                return true;
             }
         }
-    }
+        return false;
+    };
     QImage text(outWidth, outHeight, QImage::Format_Grayscale8);
     text.fill(255);
     const double low = 0.15 * contrast;
@@ -750,7 +792,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     for (int y = outTop; y <= outBottom; ++y) {
         uchar *line = text.scanLine(y - outTop);
         for (int x = outLeft; x <= outRight; ++x) {
-            if (near[at(x, y)] == 0 || !inBody(x, y)) {
+            if (!inBody(x, y) || !near(x, y)) {
                 continue;
             }
             const double shade = std::clamp((distances[at(x, y)] - low) / (high - low), 0.0, 1.0);
