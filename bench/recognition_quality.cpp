@@ -8,6 +8,7 @@
 // costs. Options (before Google Benchmark's own):
 //   --frames=N   frames per language (default 40)
 //   --seed=S     first seed (default 1); frame k of a language uses seed S + k
+//   --scale=N    draws every frame at N times its size (2: the frames of a 4K display)
 //   --verbose    every frame's expected and recognised text
 //   --dump=DIR   writes each frame with its search region marked, as DIR/<language>-<seed>.png
 #include "capture/pipeline/DefaultCaptureFrameProcessor.h"
@@ -42,6 +43,7 @@ namespace {
 
 int framesPerLanguage = 40;
 std::uint32_t firstSeed = 1;
+int frameScale = 1;
 bool verbose = false;
 QString dumpFolder;
 
@@ -147,7 +149,7 @@ void BM_RecognitionQuality(benchmark::State &state, DialogueLanguage language)
     for (auto _ : state) {
         for (int k = 0; k < framesPerLanguage; ++k) {
             const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(k);
-            const GameDialogueFrame frame = generateGameDialogueFrame(language, seed);
+            const GameDialogueFrame frame = generateGameDialogueFrame(language, seed, frameScale);
             if (!dumpFolder.isEmpty()) {
                 dump(frame, seed);
             }
@@ -186,7 +188,7 @@ void BM_RecognitionQuality(benchmark::State &state, DialogueLanguage language)
 void BM_SteadyScreenRecognitions(benchmark::State &state)
 {
     Setup &s = setup();
-    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::english, firstSeed);
+    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::english, firstSeed, frameScale);
     int recognitions = 0;
     for (auto _ : state) {
         auto cache = std::make_shared<CaptureFrameRecognitionCache>();
@@ -251,6 +253,8 @@ int main(int argc, char **argv)
             framesPerLanguage = std::max(1, std::atoi(argv[i] + 9));
         } else if (std::strncmp(argv[i], "--seed=", 7) == 0) {
             firstSeed = static_cast<std::uint32_t>(std::strtoul(argv[i] + 7, nullptr, 10));
+        } else if (std::strncmp(argv[i], "--scale=", 8) == 0) {
+            frameScale = std::clamp(std::atoi(argv[i] + 8), 1, 4);
         } else if (std::strcmp(argv[i], "--verbose") == 0) {
             verbose = true;
         } else if (std::strncmp(argv[i], "--dump=", 7) == 0) {

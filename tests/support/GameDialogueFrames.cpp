@@ -321,7 +321,7 @@ QStringList gameDialogueFontFamilies()
     return families;
 }
 
-GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint32_t seed)
+GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint32_t seed, int scale)
 {
     Dice dice(seed * 2654435761U + static_cast<std::uint32_t>(language) * 97U + 1U);
     GameDialogueFrame result;
@@ -420,8 +420,12 @@ GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint
     const QRect box(QPoint(boxX, boxY), boxSize);
     result.box = box;
 
-    QImage frame(size, QImage::Format_RGB32);
+    scale = std::max(scale, 1);
+    QImage frame(size * scale, QImage::Format_RGB32);
     QPainter painter(&frame);
+    if (scale > 1) {
+        painter.scale(scale, scale);
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     paintScene(painter, dice, size, darkScene);
@@ -566,19 +570,24 @@ GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint
     const int gapTop = box.top() + borderWidth + 3;
     const int gapBottom = std::max(gapTop, static_cast<int>(box.top() + paddingY) - 3);
     result.eyedropperPixel = QPoint(clickX, dice.between(gapTop, gapBottom));
+    if (scale > 1) {
+        result.box = QRect(box.topLeft() * scale, box.size() * scale);
+        result.searchRegion = QRect(result.searchRegion.topLeft() * scale, result.searchRegion.size() * scale);
+        result.eyedropperPixel = result.eyedropperPixel * scale + QPoint(scale / 2, scale / 2);
+    }
 
     result.description
         = QStringLiteral("%1 %2x%3, %4 box%5%6, %7 %8px%9, %10 line(s), %11, %12")
               .arg(dialogueLanguageName(language))
-              .arg(size.width())
-              .arg(size.height())
+              .arg(size.width() * scale)
+              .arg(size.height() * scale)
               .arg(kind == Kind::light ? QStringLiteral("light")
                                        : (kind == Kind::dark ? QStringLiteral("dark") : QStringLiteral("translucent")))
               .arg(radius > 0 ? QStringLiteral(" rounded") : QString())
               .arg(borderStyle == 1 ? QStringLiteral(" bordered")
                                     : (borderStyle == 2 ? QStringLiteral(" inset border") : QString()))
               .arg(font.family())
-              .arg(pixelSize)
+              .arg(pixelSize * scale)
               .arg(font.bold() ? QStringLiteral(" bold") : QString())
               .arg(lineCount)
               .arg(tagName, markerName);

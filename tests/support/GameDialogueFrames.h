@@ -38,7 +38,9 @@ struct GameDialogueFrame
 // lines, name tag (above, on or overlapping the box edge, or none), continue marker
 // (triangle, arrow or chevron, or none) and scenery near the box colour all vary with it.
 // The same seed always gives the same frame. Needs a QGuiApplication (fonts).
-GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint32_t seed);
+// `scale` draws the same scene at that multiple of its size (2: a 4K display's frame of
+// a 1080p one), with the box, the search region and the eyedropper's click scaled alike.
+GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint32_t seed, int scale = 1);
 
 // The font families the generator draws with; all must be installed (fonts-noto-cjk,
 // fonts-dejavu-core, fonts-liberation2, fonts-open-sans).
