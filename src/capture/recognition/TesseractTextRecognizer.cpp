@@ -15,10 +15,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -103,35 +105,119 @@ bool initEngine(tesseract::TessBaseAPI &api, const QString &dataPath, Script scr
         == 0;
 }
 
-// The calling thread's engine for `dataPath` and one script, loaded on first use. A
-// failed load is not kept, so the next call tries again; engines already loaded stay as
-// they are.
-tesseract::TessBaseAPI &engineForThisThread(const QString &dataPath, Script script)
+// What a recognition borrows an engine for.
+enum class EngineUse {
+    // A few words, to tell the script: waits for a busy engine of that script rather
+    // than loading another (a model takes tens of MiB, the read a few milliseconds).
+    sample,
+    // The whole text: loads another engine when all of its script are busy, so that
+    // recognitions on different threads run in parallel.
+    page,
+};
+
+// The process's engines, one per data path and model as long as one at a time reads with
+// it, more as recognitions on several threads need them at once. An engine is used by
+// one thread at a time, the one that borrowed it. Loaded engines stay (the worker pool's
+// threads never expire either); a failed load is not kept, so the next call tries again.
+class EnginePool
 {
-    thread_local std::map<std::pair<QString, Script>, std::unique_ptr<tesseract::TessBaseAPI>> engines;
-    const auto key = std::make_pair(dataPath, script);
-    if (const auto found = engines.find(key); found != engines.end()) {
-        return *found->second;
+public:
+    // An engine borrowed from the pool, handed back when it goes.
+    class Lease
+    {
+    public:
+        Lease(EnginePool &pool, std::pair<QString, Script> key, std::unique_ptr<tesseract::TessBaseAPI> api)
+            : m_pool(pool)
+            , m_key(std::move(key))
+            , m_api(std::move(api))
+        { }
+        ~Lease() { m_pool.giveBack(m_key, std::move(m_api)); }
+        Lease(const Lease &) = delete;
+        Lease &operator=(const Lease &) = delete;
+
+        tesseract::TessBaseAPI &api() const { return *m_api; }
+
+    private:
+        EnginePool &m_pool;
+        std::pair<QString, Script> m_key;
+        std::unique_ptr<tesseract::TessBaseAPI> m_api;
+    };
+
+    static EnginePool &instance()
+    {
+        // Never destroyed: worker threads may still hold engines while the process exits.
+        static auto *pool = new EnginePool;
+        return *pool;
     }
-    if (engines.empty()) {
-        keepOpenMPOnThisThread();
+
+    Lease borrow(const QString &dataPath, Script script, EngineUse use)
+    {
+        thread_local bool openMPKept = false;
+        if (!openMPKept) {
+            keepOpenMPOnThisThread();
+            openMPKept = true;
+        }
+        auto key = std::make_pair(dataPath, script);
+        {
+            std::unique_lock lock(m_mutex);
+            Engines &engines = m_engines[key];
+            for (;;) {
+                if (!engines.idle.empty()) {
+                    std::unique_ptr<tesseract::TessBaseAPI> api = std::move(engines.idle.back());
+                    engines.idle.pop_back();
+                    return Lease(*this, std::move(key), std::move(api));
+                }
+                if (engines.count == 0 || use == EngineUse::page) {
+                    break;
+                }
+                m_returned.wait(lock);
+            }
+            // Counted while it loads, so that samples of its script wait for it.
+            ++engines.count;
+        }
+        auto api = std::make_unique<tesseract::TessBaseAPI>();
+        if (!initEngine(*api, dataPath, script)) {
+            {
+                const std::lock_guard lock(m_mutex);
+                --m_engines[key].count;
+            }
+            m_returned.notify_all();
+            throw TextRecognitionError(TextRecognitionError::Kind::engineUnavailable);
+        }
+        // A dialogue box is one block of text lines.
+        api->SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
+        // Keep the spaces the model reads (Korean word spacing); Japanese spaces are removed
+        // afterwards.
+        api->SetVariable("preserve_interword_spaces", "1");
+        // A vertical bar is never dialogue; the engine reads the capital I as one.
+        api->SetVariable("tessedit_char_blacklist", "|");
+        // No diagnostics on stderr for every image.
+        api->SetVariable("debug_file", "/dev/null");
+        loadedEngines.fetch_add(1, std::memory_order_relaxed);
+        return Lease(*this, std::move(key), std::move(api));
     }
-    auto api = std::make_unique<tesseract::TessBaseAPI>();
-    if (!initEngine(*api, dataPath, script)) {
-        throw TextRecognitionError(TextRecognitionError::Kind::engineUnavailable);
+
+private:
+    struct Engines
+    {
+        std::vector<std::unique_ptr<tesseract::TessBaseAPI>> idle;
+        // Idle, lent or loading.
+        int count = 0;
+    };
+
+    void giveBack(const std::pair<QString, Script> &key, std::unique_ptr<tesseract::TessBaseAPI> api)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_engines[key].idle.push_back(std::move(api));
+        }
+        m_returned.notify_all();
     }
-    // A dialogue box is one block of text lines.
-    api->SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
-    // Keep the spaces the model reads (Korean word spacing); Japanese spaces are removed
-    // afterwards.
-    api->SetVariable("preserve_interword_spaces", "1");
-    // A vertical bar is never dialogue; the engine reads the capital I as one.
-    api->SetVariable("tessedit_char_blacklist", "|");
-    // No diagnostics on stderr for every image.
-    api->SetVariable("debug_file", "/dev/null");
-    loadedEngines.fetch_add(1, std::memory_order_relaxed);
-    return *engines.emplace(key, std::move(api)).first->second;
-}
+
+    std::mutex m_mutex;
+    std::condition_variable m_returned;
+    std::map<std::pair<QString, Script>, Engines> m_engines;
+};
 
 // Forgets the image and the results when a recognition ends, however it ends.
 class ClearOnExit
@@ -177,7 +263,7 @@ int TesseractTextRecognizer::loadedEngineCount()
 void TesseractTextRecognizer::prepareEngine() const
 {
     for (Script script : {Script::latin, Script::japanese, Script::korean}) {
-        engineForThisThread(m_dataPath, script);
+        EnginePool::instance().borrow(m_dataPath, script, EngineUse::page);
     }
 }
 
@@ -327,18 +413,22 @@ Script decideScript(const QString &dataPath, const QImage &pixels, const QRect &
     constexpr float clearConfidence = 0.8F;
     // The English model goes first: it reads Hangul and kana with little confidence, so a
     // clear English reading leaves the Korean and Japanese engines unloaded until a box of
-    // their script appears (together they take about 45 MiB a thread).
+    // their script, or an unclear one, appears (together they take about 45 MiB; the
+    // samples of all threads share one of each).
     constexpr float clearLatinConfidence = 0.88F;
-    const SampleReading latin = readSample(engineForThisThread(dataPath, Script::latin), pixels, sample);
+    const SampleReading latin
+        = readSample(EnginePool::instance().borrow(dataPath, Script::latin, EngineUse::sample).api(), pixels, sample);
     if (latin.confidence >= clearLatinConfidence) {
         return Script::latin;
     }
-    const SampleReading korean = readSample(engineForThisThread(dataPath, Script::korean), pixels, sample);
+    const SampleReading korean
+        = readSample(EnginePool::instance().borrow(dataPath, Script::korean, EngineUse::sample).api(), pixels, sample);
     const bool hangul = shareOf(korean.text, isHangul) >= 0.5;
     if (hangul && korean.confidence >= clearConfidence && korean.confidence > latin.confidence) {
         return Script::korean;
     }
-    const SampleReading japanese = readSample(engineForThisThread(dataPath, Script::japanese), pixels, sample);
+    const SampleReading japanese = readSample(
+        EnginePool::instance().borrow(dataPath, Script::japanese, EngineUse::sample).api(), pixels, sample);
     const bool kana = shareOf(japanese.text, isHanOrKana) >= 0.5;
     Script best = Script::latin;
     float bestConfidence = latin.confidence;
@@ -376,7 +466,8 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
         return fragments;
     }
     const Script script = decideScript(m_dataPath, pixels, *sample);
-    tesseract::TessBaseAPI &api = engineForThisThread(m_dataPath, script);
+    const EnginePool::Lease engine = EnginePool::instance().borrow(m_dataPath, script, EngineUse::page);
+    tesseract::TessBaseAPI &api = engine.api();
     const double width = pixels.width();
     const double height = pixels.height();
     ClearOnExit clear(api);

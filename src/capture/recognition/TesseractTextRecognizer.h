@@ -30,9 +30,10 @@ private:
 
 // Reads English, Japanese and Korean text with Tesseract's LSTM engine. The script is
 // decided first, on the start of the first line, and the text is then read with that
-// script's own model. Each thread that calls it gets its own engines, one per model,
-// loaded on first use and reused afterwards (the worker pool's threads never expire), so
-// calls on different threads run in parallel without sharing state.
+// script's own model. The engines (one model each) are loaded on first use and kept for
+// the process: a call borrows one for its script and hands it back, so calls on
+// different threads run in parallel, each with an engine of its own, and a model that
+// only the script samples need is loaded once for all threads.
 class TesseractTextRecognizer : public TextRecognizing
 {
 public:
@@ -54,10 +55,11 @@ public:
     // confidences; spaces between Han or kana characters are removed from each line.
     QVector<RecognizedTextFragment> recognizeFragments(const QImage &image) const;
 
-    // Loads the calling thread's engines now instead of on its first recognitions.
+    // Loads an engine of every model now instead of on the first recognitions.
     void prepareEngine() const;
 
-    // How many engines the process has loaded so far (one per thread, data path and model).
+    // How many engines the process has loaded so far (data path and model, and
+    // one more for each recognition that needed one while the others were busy).
     static int loadedEngineCount();
 
 private:
