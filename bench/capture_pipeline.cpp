@@ -13,6 +13,7 @@
 //                    through /proc/self/clear_refs); the first size in a process also
 //                    holds the load of the recognition engines, so for the peak of one
 //                    size from start-up run it alone
+//   engines          recognition engines (one script's model each) loaded so far
 //
 // Options (besides Google Benchmark's):
 //   --size=WIDTHxHEIGHT  the game window's size, repeatable (1920x1080 by default)
@@ -23,6 +24,7 @@
 #include "capture/pipeline/CapturePipelineFactory.h"
 #include "capture/pipeline/FixedCapturePipelineTiming.h"
 #include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
+#include "capture/recognition/TesseractTextRecognizer.h"
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "support/CountingSnapshotter.h"
 #include "support/RunTask.h"
@@ -363,6 +365,7 @@ public:
         state.counters["xserver_cpu_per_s"] = (otherProcessCPUSeconds(m_xServerID).value_or(0.0) - m_xServer) / wall;
         state.counters["game_cpu_per_s"] = (otherProcessCPUSeconds(m_gameID).value_or(0.0) - m_game) / wall;
         state.counters["peak_rss_MiB"] = peakResidentMiB();
+        state.counters["engines"] = TesseractTextRecognizer::loadedEngineCount();
     }
 
 private:
