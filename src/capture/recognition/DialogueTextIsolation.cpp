@@ -66,7 +66,8 @@ std::optional<Color> dominantColor(std::span<const QRgb> pixels, int bits, Accep
     Color sum;
     double count = 0;
     for (std::size_t i = 0; i < pixels.size(); ++i) {
-        if (counts(i) && binOf(pixels[i]) == bin) {
+        // The bin first: it is cheaper to tell than what `counts` asks.
+        if (binOf(pixels[i]) == bin && counts(i)) {
             sum.red += qRed(pixels[i]);
             sum.green += qGreen(pixels[i]);
             sum.blue += qBlue(pixels[i]);
@@ -139,33 +140,47 @@ BoxArea boxArea(const std::vector<std::uint8_t> &classes, std::uint8_t boxColore
     BoxArea area;
     area.outside.assign(classes.size(), 0);
     std::vector<std::uint8_t> &outside = area.outside;
-    // Pixel indices; an image the engine can read has fewer than 2^32 pixels.
-    std::vector<std::uint32_t> queue;
-    const auto reach = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= w || y >= h) {
-            return;
-        }
-        const std::size_t i = at(x, y);
-        if (outside[i] != 0 || (classes[i] & boxColored) != 0) {
-            return;
-        }
-        outside[i] = 1;
-        queue.push_back(static_cast<std::uint32_t>(i));
-    };
+    // Filled a run of a row at a time: each run reached marks the runs it touches in the
+    // rows above and below (diagonally too) to be filled in turn. Seeds are pixel
+    // indices; an image the engine can read has fewer than 2^32 pixels.
+    const auto open = [&](std::size_t i) { return outside[i] == 0 && (classes[i] & boxColored) == 0; };
+    std::vector<std::uint32_t> seeds;
     for (int x = 0; x < w; ++x) {
-        reach(x, 0);
-        reach(x, h - 1);
+        seeds.push_back(static_cast<std::uint32_t>(at(x, 0)));
+        seeds.push_back(static_cast<std::uint32_t>(at(x, h - 1)));
     }
     for (int y = 0; y < h; ++y) {
-        reach(0, y);
-        reach(w - 1, y);
+        seeds.push_back(static_cast<std::uint32_t>(at(0, y)));
+        seeds.push_back(static_cast<std::uint32_t>(at(w - 1, y)));
     }
-    for (std::size_t next = 0; next < queue.size(); ++next) {
-        const int x = static_cast<int>(queue[next] % static_cast<std::size_t>(w));
-        const int y = static_cast<int>(queue[next] / static_cast<std::size_t>(w));
-        for (int dy = -1; dy <= 1; ++dy) {
-            for (int dx = -1; dx <= 1; ++dx) {
-                reach(x + dx, y + dy);
+    while (!seeds.empty()) {
+        const std::uint32_t seed = seeds.back();
+        seeds.pop_back();
+        if (!open(seed)) {
+            continue;
+        }
+        const int y = static_cast<int>(seed / static_cast<std::uint32_t>(w));
+        const int x = static_cast<int>(seed - static_cast<std::uint32_t>(y) * static_cast<std::uint32_t>(w));
+        int first = x;
+        while (first > 0 && open(at(first - 1, y))) {
+            --first;
+        }
+        int last = x;
+        while (last < w - 1 && open(at(last + 1, y))) {
+            ++last;
+        }
+        std::fill_n(outside.begin() + static_cast<std::ptrdiff_t>(at(first, y)), last - first + 1, std::uint8_t{1});
+        for (const int row : {y - 1, y + 1}) {
+            if (row < 0 || row >= h) {
+                continue;
+            }
+            bool inRun = false;
+            for (int column = std::max(first - 1, 0); column <= std::min(last + 1, w - 1); ++column) {
+                const bool reached = open(at(column, row));
+                if (reached && !inRun) {
+                    seeds.push_back(static_cast<std::uint32_t>(at(column, row)));
+                }
+                inRun = reached;
             }
         }
     }
@@ -267,13 +282,20 @@ void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector
         area.bottom = bottom;
     }
     const int rows = area.bottom - area.top + 1;
+    // The columns' runs, row by row (the image's own order), each column's current run
+    // carried from row to row.
     std::vector<int> leftRuns(static_cast<std::size_t>(w), 0);
     std::vector<int> rightRuns(static_cast<std::size_t>(w), 0);
-    for (int x = 2; x < w - 2; ++x) {
-        leftRuns[static_cast<std::size_t>(x)]
-            = longestRun(area.top, area.bottom, [&](int y) { return edgeBetween(at(x, y), at(x - 2, y)); });
-        rightRuns[static_cast<std::size_t>(x)]
-            = longestRun(area.top, area.bottom, [&](int y) { return edgeBetween(at(x, y), at(x + 2, y)); });
+    std::vector<int> leftRun(static_cast<std::size_t>(w), 0);
+    std::vector<int> rightRun(static_cast<std::size_t>(w), 0);
+    for (int y = area.top; y <= area.bottom; ++y) {
+        for (int x = 2; x < w - 2; ++x) {
+            const auto column = static_cast<std::size_t>(x);
+            leftRun[column] = edgeBetween(at(x, y), at(x - 2, y)) ? leftRun[column] + 1 : 0;
+            leftRuns[column] = std::max(leftRuns[column], leftRun[column]);
+            rightRun[column] = edgeBetween(at(x, y), at(x + 2, y)) ? rightRun[column] + 1 : 0;
+            rightRuns[column] = std::max(rightRuns[column], rightRun[column]);
+        }
     }
     const int middle = (area.left + area.right) / 2;
     const int left = outermost(leftRuns, 2, std::max(middle, 2), 1, 0.5 * rows);
@@ -346,21 +368,28 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     }
 
     // The box's colour as it is in this image: the pattern is only the centre of the
-    // eyedropper's colour bin.
-    const Color patternColor{
-        static_cast<double>(pattern.red), static_cast<double>(pattern.green), static_cast<double>(pattern.blue)};
+    // eyedropper's colour bin. Pixels within 64 of the pattern's colour: whole numbers
+    // both, so compared squared (a channel far out of range stays as far out of reach
+    // when brought nearer).
+    const auto channel
+        = [](std::int64_t value) { return static_cast<int>(std::clamp<std::int64_t>(value, -512, 767)); };
+    const int patternRed = channel(pattern.red);
+    const int patternGreen = channel(pattern.green);
+    const int patternBlue = channel(pattern.blue);
     std::vector<std::uint8_t> classes(count, 0);
     for (std::size_t i = 0; i < count; ++i) {
-        classes[i] = distance(pixels[i], patternColor) <= 64.0 ? nearPatternBit : 0;
+        const int dr = qRed(pixels[i]) - patternRed;
+        const int dg = qGreen(pixels[i]) - patternGreen;
+        const int db = qBlue(pixels[i]) - patternBlue;
+        classes[i] = dr * dr + dg * dg + db * db <= 64 * 64 ? nearPatternBit : 0;
     }
     const auto nearPattern = [&](std::size_t i) { return (classes[i] & nearPatternBit) != 0; };
     // The eyedropper took the box's colour at one spot, so the box has it within that
     // colour bin (32 levels a channel); the scene may fill more of the image within the
     // detector's wider distance.
     const auto inPatternBin = [&](std::size_t i) {
-        return std::abs(qRed(pixels[i]) - patternColor.red) <= 20
-            && std::abs(qGreen(pixels[i]) - patternColor.green) <= 20
-            && std::abs(qBlue(pixels[i]) - patternColor.blue) <= 20;
+        return std::abs(qRed(pixels[i]) - patternRed) <= 20 && std::abs(qGreen(pixels[i]) - patternGreen) <= 20
+            && std::abs(qBlue(pixels[i]) - patternBlue) <= 20;
     };
     std::optional<Color> boxColor = dominantColor(pixels, 5, inPatternBin);
     if (!boxColor) {
