@@ -422,6 +422,9 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         }
     }
     boundByEdges(area, pixels, distances, classes, w, h);
+    // Each full-size buffer goes as soon as it is done with: two boxes are isolated at
+    // once, and a 4K game's box takes megabytes for each byte a pixel.
+    std::vector<std::uint8_t>().swap(classes);
     if (area.size() == 0) {
         return {};
     }
@@ -524,6 +527,8 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
             components.push_back(component);
         }
     }
+    std::vector<std::uint16_t>().swap(depth);
+    std::vector<std::uint32_t>().swap(queue);
 
     // Marks on the body's edge belong to the frame of the box, not to its text; marks
     // wider than half the box or nearly as tall are border lines.
