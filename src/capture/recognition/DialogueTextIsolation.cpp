@@ -44,20 +44,29 @@ double distance(QRgb pixel, const Color &color)
 }
 
 // The mean colour of the pixels that fall into the fullest bin of `bits` bits a channel,
-// over the pixels `counts` accepts; nothing when it accepts none.
+// over the pixels `counts` accepts; nothing when it accepts none. `counts` is asked only
+// within `within`, of an image `width` pixels wide.
 template <typename Accept>
-std::optional<Color> dominantColor(std::span<const QRgb> pixels, int bits, Accept counts)
+std::optional<Color> dominantColor(std::span<const QRgb> pixels, int width, QRect within, int bits, Accept counts)
 {
+    const auto forEach = [&](auto visit) {
+        for (int y = within.top(); y <= within.bottom(); ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+            for (int x = within.left(); x <= within.right(); ++x) {
+                visit(row + static_cast<std::size_t>(x));
+            }
+        }
+    };
     const int shift = 8 - bits;
     const auto binOf = [shift, bits](QRgb pixel) {
         return ((qRed(pixel) >> shift) << (2 * bits)) | ((qGreen(pixel) >> shift) << bits) | (qBlue(pixel) >> shift);
     };
     std::vector<std::uint32_t> histogram(std::size_t{1} << (3 * bits), 0);
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
+    forEach([&](std::size_t i) {
         if (counts(i)) {
             ++histogram[static_cast<std::size_t>(binOf(pixels[i]))];
         }
-    }
+    });
     const auto fullest = std::max_element(histogram.begin(), histogram.end());
     if (*fullest == 0) {
         return std::nullopt;
@@ -65,7 +74,7 @@ std::optional<Color> dominantColor(std::span<const QRgb> pixels, int bits, Accep
     const int bin = static_cast<int>(fullest - histogram.begin());
     Color sum;
     double count = 0;
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
+    forEach([&](std::size_t i) {
         // The bin first: it is cheaper to tell than what `counts` asks.
         if (binOf(pixels[i]) == bin && counts(i)) {
             sum.red += qRed(pixels[i]);
@@ -73,7 +82,7 @@ std::optional<Color> dominantColor(std::span<const QRgb> pixels, int bits, Accep
             sum.blue += qBlue(pixels[i]);
             ++count;
         }
-    }
+    });
     return Color{sum.red / count, sum.green / count, sum.blue / count};
 }
 
@@ -230,23 +239,14 @@ void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector
         if ((classes[inner] & nearPatternBit) != 0 && (classes[outer] & nearPatternBit) == 0) {
             return true;
         }
-        const double in = distances[inner];
-        if (in > solidTolerance) {
+        // (The solid class is the box's colour within the solid tolerance.)
+        if ((classes[inner] & solidBit) == 0) {
             return false;
         }
+        const double in = distances[inner];
         // A step of at least 10 away from the box's colour, and of at least 12 from the
         // inner pixel's own colour.
         return distances[outer] >= in + 10.0 && squaredDistance(pixels[outer], pixels[inner]) >= 12 * 12;
-    };
-    // The longest run of edge pixels along a row or a column.
-    const auto longestRun = [](int from, int to, auto isEdge) {
-        int best = 0;
-        int run = 0;
-        for (int i = from; i <= to; ++i) {
-            run = isEdge(i) ? run + 1 : 0;
-            best = std::max(best, run);
-        }
-        return best;
     };
     // The outermost line on each side whose edge is nearly as long as the longest edge of
     // that orientation, and long for the image.
@@ -266,11 +266,18 @@ void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector
 
     std::vector<int> topRuns(static_cast<std::size_t>(h), 0);
     std::vector<int> bottomRuns(static_cast<std::size_t>(h), 0);
+    // The longest run of edge pixels along each row, and along each column (below).
     for (int y = 2; y < h - 2; ++y) {
-        topRuns[static_cast<std::size_t>(y)]
-            = longestRun(0, w - 1, [&](int x) { return edgeBetween(at(x, y), at(x, y - 2)); });
-        bottomRuns[static_cast<std::size_t>(y)]
-            = longestRun(0, w - 1, [&](int x) { return edgeBetween(at(x, y), at(x, y + 2)); });
+        int topRun = 0;
+        int bottomRun = 0;
+        int &topBest = topRuns[static_cast<std::size_t>(y)];
+        int &bottomBest = bottomRuns[static_cast<std::size_t>(y)];
+        for (int x = 0; x < w; ++x) {
+            topRun = edgeBetween(at(x, y), at(x, y - 2)) ? topRun + 1 : 0;
+            topBest = std::max(topBest, topRun);
+            bottomRun = edgeBetween(at(x, y), at(x, y + 2)) ? bottomRun + 1 : 0;
+            bottomBest = std::max(bottomBest, bottomRun);
+        }
     }
     const int textMiddle = (area.top + area.bottom) / 2;
     const int top = outermost(topRuns, 2, std::max(textMiddle, 2), 1, 0.3 * w);
@@ -391,9 +398,9 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         return std::abs(qRed(pixels[i]) - patternRed) <= 20 && std::abs(qGreen(pixels[i]) - patternGreen) <= 20
             && std::abs(qBlue(pixels[i]) - patternBlue) <= 20;
     };
-    std::optional<Color> boxColor = dominantColor(pixels, 5, inPatternBin);
+    std::optional<Color> boxColor = dominantColor(pixels, w, QRect(0, 0, w, h), 5, inPatternBin);
     if (!boxColor) {
-        boxColor = dominantColor(pixels, 5, nearPattern);
+        boxColor = dominantColor(pixels, w, QRect(0, 0, w, h), 5, nearPattern);
     }
     if (!boxColor) {
         return {};
@@ -436,10 +443,12 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     std::vector<std::uint32_t> queue;
     const auto inBody
         = [&](int x, int y) { return x >= left && x <= right && y >= top && y <= bottom && outside[at(x, y)] == 0; };
+    // Marks lie within the body, so what only they count is looked for there.
+    const QRect body(QPoint(left, top), QPoint(right, bottom));
 
     // The text's colour: the commonest colour among what differs strongly from the box.
     constexpr double strong = 96.0;
-    const std::optional<Color> textColor = dominantColor(pixels, 4, [&](std::size_t i) {
+    const std::optional<Color> textColor = dominantColor(pixels, w, body, 4, [&](std::size_t i) {
         return distances[i] >= strong
             && inBody(
                 static_cast<int>(i % static_cast<std::size_t>(w)), static_cast<int>(i / static_cast<std::size_t>(w)));
@@ -543,7 +552,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
 
     // The text's colour once more, now from the marks that may be text only (an inset
     // border line may hold more pixels of one colour than the text does).
-    const std::optional<Color> markColor = dominantColor(pixels, 4, [&](std::size_t i) {
+    const std::optional<Color> markColor = dominantColor(pixels, w, body, 4, [&](std::size_t i) {
         const int id = label[i];
         return id >= 0 && components[std::size_t(id)].kept && distances[i] >= strong;
     });
@@ -568,7 +577,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     }
     const auto holdsText
         = [&](int id) { return textColored[std::size_t(id)] * 20 >= components[std::size_t(id)].pixels; };
-    const std::optional<Color> edgeColor = dominantColor(pixels, 4, [&](std::size_t i) {
+    const std::optional<Color> edgeColor = dominantColor(pixels, w, body, 4, [&](std::size_t i) {
         const int id = label[i];
         return id >= 0 && components[std::size_t(id)].kept && holdsText(id) && distances[i] >= strong
             && distance(pixels[i], inkColor) >= 64.0;
