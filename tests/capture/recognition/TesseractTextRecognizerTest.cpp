@@ -177,6 +177,16 @@ TEST_F(TesseractTextRecognizerTest, WorkerThreadsRecogniseAtTheSameTime)
     shared.recognizeText(korean);
     shared.prepareEngine();
     EXPECT_LE(TesseractTextRecognizer::loadedEngineCount() - enginesAfterPool, models);
+    // The engines are the process's, not the thread's: a new thread finds them loaded.
+    const int enginesPrepared = TesseractTextRecognizer::loadedEngineCount();
+    QString fromNewThread;
+    std::thread reader([&] {
+        shared.prepareEngine();
+        fromNewThread = shared.recognizeText(english);
+    });
+    reader.join();
+    EXPECT_EQ(fromNewThread, QStringLiteral("Where did you put the old map?"));
+    EXPECT_EQ(TesseractTextRecognizer::loadedEngineCount(), enginesPrepared);
 }
 
 TEST_F(TesseractTextRecognizerTest, EachRecognitionStaysOnItsCallingThread)
