@@ -401,6 +401,22 @@ double shareOf(const QString &text, Predicate passes)
     return letters == 0 ? 0.0 : static_cast<double>(passing) / letters;
 }
 
+// Whether an English reading of middling confidence is still plainly Latin text: mostly
+// small letters (the model loses confidence over a capital I of one stroke, read as "l"
+// or "1", and over a glyph cut in two at the sample's end). Hangul, kana and Han fill
+// the height of the line, and the English model reads them mostly as capitals ("COR,
+// HATS."); where it does find small letters in them, its confidence stays below 0.5.
+bool readsAsLatinText(const SampleReading &reading)
+{
+    constexpr float lowestConfidence = 0.6F;
+    constexpr qsizetype fewestLetters = 8;
+    constexpr double smallLetterShare = 0.8;
+    const auto letters
+        = std::count_if(reading.text.cbegin(), reading.text.cend(), [](QChar c) { return c.isLetter(); });
+    return reading.confidence >= lowestConfidence && letters >= fewestLetters
+        && shareOf(reading.text, [](char32_t scalar) { return QChar::isLower(scalar); }) >= smallLetterShare;
+}
+
 // Reads the start of the first line with each script's model, and takes the script whose
 // model reads it with the highest confidence, as long as that model finds its own
 // letters there (each model also knows Latin letters, and reads any text as something).
@@ -418,7 +434,7 @@ Script decideScript(const QString &dataPath, const QImage &pixels, const QRect &
     constexpr float clearLatinConfidence = 0.88F;
     const SampleReading latin
         = readSample(EnginePool::instance().borrow(dataPath, Script::latin, EngineUse::sample).api(), pixels, sample);
-    if (latin.confidence >= clearLatinConfidence) {
+    if (latin.confidence >= clearLatinConfidence || readsAsLatinText(latin)) {
         return Script::latin;
     }
     const SampleReading korean

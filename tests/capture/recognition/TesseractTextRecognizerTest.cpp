@@ -1,9 +1,14 @@
 // Test label: unit
 #include "capture/recognition/TesseractTextRecognizer.h"
+#include "capture/pipeline/DefaultCaptureFrameProcessor.h"
+#include "capture/recognition/DialogueSearchRegionDetector.h"
 #include "foundation/async/AsyncTask.h"
+#include "support/GameDialogueFrames.h"
+#include "support/RecognitionQuality.h"
 #include "support/RenderedDialogue.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
@@ -187,6 +192,37 @@ TEST_F(TesseractTextRecognizerTest, WorkerThreadsRecogniseAtTheSameTime)
     reader.join();
     EXPECT_EQ(fromNewThread, QStringLiteral("Where did you put the old map?"));
     EXPECT_EQ(TesseractTextRecognizer::loadedEngineCount(), enginesPrepared);
+}
+
+TEST_F(TesseractTextRecognizerTest, EnglishDialogueLoadsOnlyTheEnglishModel)
+{
+    // The engines are kept per data path: one of this test's own starts with none loaded.
+    QTemporaryDir dataPath;
+    ASSERT_TRUE(dataPath.isValid());
+    for (const QString &model : TesseractTextRecognizer::models()) {
+        const QString file = model + QStringLiteral(".traineddata");
+        ASSERT_TRUE(
+            QFile::link(QDir(TesseractTextRecognizer::defaultDataPath()).filePath(file), dataPath.filePath(file)));
+    }
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(dataPath.path()), std::make_shared<DialogueSearchRegionDetector>());
+    const auto read = [&processor](veyra::test::DialogueLanguage language, std::uint32_t seed) {
+        const veyra::test::GameDialogueFrame frame = veyra::test::generateGameDialogueFrame(language, seed);
+        return veyra::test::scoreRecognition(frame.lines, veyra::test::readThroughFrameProcessor(processor, frame));
+    };
+    const int enginesBefore = TesseractTextRecognizer::loadedEngineCount();
+    // Game frames whose first line the English model reads with middling confidence: a
+    // capital I of one stroke read as "l", a glyph cut in two at the sample's end.
+    for (const std::uint32_t seed : {122U, 129U, 139U, 143U}) {
+        EXPECT_LT(read(veyra::test::DialogueLanguage::english, seed).characterErrorRate(), 0.05) << seed;
+    }
+    EXPECT_EQ(TesseractTextRecognizer::loadedEngineCount() - enginesBefore, 1);
+    // Korean and Japanese dialogue is still read with its own model.
+    for (const auto language : {veyra::test::DialogueLanguage::korean, veyra::test::DialogueLanguage::japanese}) {
+        EXPECT_LT(read(language, 9).characterErrorRate(), 0.05)
+            << qPrintable(veyra::test::dialogueLanguageName(language));
+    }
+    EXPECT_EQ(TesseractTextRecognizer::loadedEngineCount() - enginesBefore, 3);
 }
 
 TEST_F(TesseractTextRecognizerTest, EachRecognitionStaysOnItsCallingThread)
