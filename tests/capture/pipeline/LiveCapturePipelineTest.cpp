@@ -14,7 +14,7 @@
 #include "support/LogRecorder.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
-#include "support/X11Inspection.h"
+#include "support/X11ServerState.h"
 #include "support/XvfbSession.h"
 
 #include <gtest/gtest.h>

@@ -11,7 +11,7 @@
 #include "capture/x11/XcbImageReader.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
-#include "support/X11Inspection.h"
+#include "support/X11ServerState.h"
 #include "support/XvfbSession.h"
 #include "support/XvfbTest.h"
 

@@ -1,4 +1,4 @@
-#include "support/X11Inspection.h"
+#include "support/X11ServerState.h"
 
 #include <QFile>
 
