@@ -22,6 +22,8 @@ ProgressSpinner::ProgressSpinner(int diameter, QWidget *parent)
 {
     setFixedSize(diameter, diameter);
     setAttribute(Qt::WA_TranslucentBackground);
+    // It shows progress and takes no input: clicks go to what lies under it.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
     setAccessibleName(localizedString(QT_TRANSLATE_NOOP("Veyra", "In progress")));
     m_timer->setInterval(frameMilliseconds);
     connect(m_timer, &QTimer::timeout, this, [this] {

@@ -1,10 +1,10 @@
 #include "overlay/views/OverlayContentView.h"
 
+#include "brand/ProgressSpinner.h"
 #include "brand/VeyraOrangeSignal.h"
 #include "foundation/language/LocalizedString.h"
 #include "overlay/state/OverlayViewModel.h"
 #include "overlay/views/LineLimitedLabel.h"
-#include "overlay/views/OverlayActivityIndicator.h"
 #include "overlay/views/OverlayStyle.h"
 
 #include <QHBoxLayout>
@@ -159,8 +159,8 @@ QWidget *OverlayContentView::makeRows()
             progressLayout->setContentsMargins(0, 0, 0, 0);
             progressLayout->setSpacing(6);
             const QFont caption = styledFont(BrandTextStyle::caption, this);
-            auto *spinner = new OverlayActivityIndicator(QFontMetrics(caption).height(), progress);
-            setForeground(spinner, whiteAt(0.54));
+            auto *spinner = new ProgressSpinner(QFontMetrics(caption).height(), progress);
+            spinner->setColor(whiteAt(0.54));
             progressLayout->addWidget(spinner, 0, Qt::AlignVCenter);
             progressLayout->addWidget(plainLabel(localizedString(QT_TRANSLATE_NOOP("Veyra", "Translating…")), caption,
                                           whiteAt(0.54), progress),

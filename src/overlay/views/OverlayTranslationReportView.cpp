@@ -1,9 +1,9 @@
 #include "overlay/views/OverlayTranslationReportView.h"
 
+#include "brand/ProgressSpinner.h"
 #include "foundation/language/LocalizedString.h"
 #include "overlay/state/OverlayTranslationReportModel.h"
 #include "overlay/views/LineLimitedLabel.h"
-#include "overlay/views/OverlayActivityIndicator.h"
 #include "overlay/views/OverlayStyle.h"
 
 #include <QAbstractButton>
@@ -236,8 +236,8 @@ QWidget *OverlayTranslationReportView::makeConfirmation(const TranslationReportT
     auto *progressLayout = new QHBoxLayout(m_progress);
     progressLayout->setContentsMargins(0, 0, 0, 0);
     progressLayout->setSpacing(6);
-    auto *spinner = new OverlayActivityIndicator(QFontMetrics(caption).height(), m_progress);
-    setForeground(spinner, secondaryColor());
+    auto *spinner = new ProgressSpinner(QFontMetrics(caption).height(), m_progress);
+    spinner->setColor(secondaryColor());
     progressLayout->addWidget(spinner, 0, Qt::AlignVCenter);
     progressLayout->addWidget(
         plainLabel(localizedString(QT_TRANSLATE_NOOP("Veyra", "Reporting…")), caption, secondaryColor(), m_progress), 0,

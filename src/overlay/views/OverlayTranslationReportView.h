@@ -12,8 +12,6 @@ class QVBoxLayout;
 
 namespace veyra {
 
-class OverlayActivityIndicator;
-
 // The report popover's content: pick one of the overlay's translated rows, review its
 // recognised text and translation, and report it. Shows what its model publishes and hands
 // the user's choices to the model; Return reports like the "Report" button.
