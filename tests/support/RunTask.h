@@ -58,14 +58,26 @@ T runTask(QCoro::Task<T> task, int timeoutMs = 60000)
 }
 
 // Runs the event loop until the condition holds or the time is up; returns the condition.
-inline bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 10000)
+// The condition is checked once after every turn of the event loop, or, with a pause,
+// once per pause of that many milliseconds (for a costly check, such as reading the
+// screen), so it may have effects of its own.
+inline bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 10000, int pauseMs = 0)
 {
     QElapsedTimer timer;
     timer.start();
-    while (!condition() && timer.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    while (!condition()) {
+        if (timer.elapsed() >= timeoutMs) {
+            return false;
+        }
+        if (pauseMs > 0) {
+            QEventLoop pause;
+            QTimer::singleShot(pauseMs, &pause, &QEventLoop::quit);
+            pause.exec();
+        } else {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        }
     }
-    return condition();
+    return true;
 }
 
 } // namespace veyra::test

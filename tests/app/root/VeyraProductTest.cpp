@@ -30,11 +30,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -56,22 +54,8 @@ const QString clientSecret = QStringLiteral("GOCSPX-veyra-e2e");
 const QString reversedClientID = QStringLiteral("com.googleusercontent.apps.veyra-e2e");
 const QString profileID = QStringLiteral("0b6f1a52-2c1e-4f7d-9a53-6c1d2e3f4a5b");
 
-// Checks the condition every 100 ms while the event loop runs (the servers of the test
-// answer from threads of their own), until it holds or the time is up.
-bool pollUntil(const std::function<bool()> &condition, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() >= timeoutMs) {
-            return false;
-        }
-        QEventLoop pause;
-        QTimer::singleShot(100, &pause, &QEventLoop::quit);
-        pause.exec();
-    }
-    return true;
-}
+// How often the screen is read while a test waits for it.
+constexpr int readingPauseMs = 100;
 
 // How many pixels of the picture inside `within` pass the test.
 int countPixels(const QImage &picture, const QRect &within, const std::function<bool(QRgb)> &test)
@@ -317,12 +301,12 @@ protected:
     std::optional<X11ManagedWindow> waitForWindow(const QString &title, int timeoutMs = stepTimeoutMs)
     {
         std::optional<X11ManagedWindow> found;
-        pollUntil(
+        waitUntil(
             [&] {
                 found = desktop.viewableWindow(title);
                 return found.has_value();
             },
-            timeoutMs);
+            timeoutMs, readingPauseMs);
         return found;
     }
 
@@ -351,13 +335,13 @@ protected:
     bool waitForReading(const QString &title, const ScreenTextReader::Enough &condition, int timeoutMs = stepTimeoutMs)
     {
         m_lastReading.clear();
-        return pollUntil(
+        return waitUntil(
             [&] {
                 const QVector<ScreenWord> words = readWindow(title, condition);
                 m_lastReading = screenText(words);
                 return condition(words);
             },
-            timeoutMs);
+            timeoutMs, readingPauseMs);
     }
 
     // Waits until the window shows the text, wherever it is.
@@ -457,7 +441,7 @@ protected:
                     return qRed(pixel) > 200 && qGreen(pixel) > 70 && qGreen(pixel) < 170 && qBlue(pixel) < 80;
                 }) > play->width() * play->height() / 2;
             };
-            if (!pollUntil(lit, stepTimeoutMs)) {
+            if (!waitUntil(lit, stepTimeoutMs, readingPauseMs)) {
                 ADD_FAILURE() << "\"Play with Veyra\" does not light up";
                 return false;
             }
@@ -561,7 +545,7 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     std::optional<QRect> box;
     std::optional<QRect> lastBox;
     QImage before;
-    ASSERT_TRUE(pollUntil(
+    ASSERT_TRUE(waitUntil(
         [&] {
             editor = desktop.viewableWindow(editorTitle);
             before = desktop.screenshot();
@@ -571,7 +555,7 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
             // window manager has placed the window).
             return editor && editor->geometry.width() > 1000 && box && box == lastBox;
         },
-        stepTimeoutMs));
+        stepTimeoutMs, readingPauseMs));
     shot(QStringLiteral("6-editor"));
     // The game's picture on the canvas, from where its box shows: the test drew both.
     const double scale = box->width() / static_cast<double>(gameOptions.boxRect.width());
@@ -582,12 +566,12 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     std::optional<QRect> area;
     const auto settledArea = [&](const std::function<bool(const QRect &)> &wanted) {
         std::optional<QRect> last;
-        return pollUntil(
+        return waitUntil(
             [&] {
                 last = std::exchange(area, drawnRectangle(before, desktop.screenshot(), picture));
                 return area && area == last && wanted(*area);
             },
-            stepTimeoutMs);
+            stepTimeoutMs, readingPauseMs);
     };
     const auto near = [](QPoint a, QPoint b) { return (a - b).manhattanLength() <= 6; };
     const auto where = [&area] {
@@ -634,7 +618,7 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     ASSERT_TRUE(waitForTextAnywhere(editorTitle, picked)) << m_lastReading.toStdString();
     shot(QStringLiteral("9-picked"));
     ASSERT_TRUE(clickText(editorTitle, QStringLiteral("Save")));
-    ASSERT_TRUE(pollUntil([&] { return !desktop.viewableWindow(editorTitle); }, stepTimeoutMs));
+    ASSERT_TRUE(waitUntil([&] { return !desktop.viewableWindow(editorTitle); }, stepTimeoutMs, readingPauseMs));
     // Saved for the game's window: one area around the box, with the box's colour.
     const std::optional<CaptureTarget> target = listedTarget(game);
     ASSERT_TRUE(target && target->profileKey());
