@@ -529,7 +529,7 @@ TEST(AppSession, TheWindowChoiceAndPlayNeedASignedInSessionPastThePermission)
     EXPECT_FALSE(rig.session->selectedTarget());
 }
 
-TEST(AppSession, ASignInThatEndsAfterTerminateMovesNothing)
+TEST(AppSession, ASignInThatEndsAfterTerminateOrAnAccountEventMovesNothing)
 {
     const std::exception_ptr endings[] = {
         std::make_exception_ptr(GoogleSignInError(GoogleSignInError::Kind::cancelled)),
@@ -549,6 +549,16 @@ TEST(AppSession, ASignInThatEndsAfterTerminateMovesNothing)
         EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticating);
         EXPECT_FALSE(rig.session->authenticationError());
     }
+
+    // An account event while the browser is open decides the screen.
+    SessionRig rig(std::nullopt);
+    rig.launch();
+    rig.google->waitsForTheTest = true;
+    rig.session->signIn(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return rig.google->pending.size() == 1; }));
+    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::unavailable);
+    rig.google->pending.front()->fail(GoogleSignInError(GoogleSignInError::Kind::cancelled));
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticationUnavailable);
 }
 
 TEST(AppSession, OnlyTheReadyOverlayTakesTextTranslationsAndReports)
@@ -609,7 +619,7 @@ TEST(AppSession, TheAccountStateBelongsToOneSignIn)
     SessionRig rig(QStringLiteral("saved"), std::make_shared<FixtureScreenRecordingPermission>(true, true), access);
     rig.playWithOneArea();
     ASSERT_EQ(rig.phase(), AppPhase::Kind::overlay);
-    ASSERT_EQ(access->calls.size(), 1u) << "the profile after the restore";
+    ASSERT_TRUE(waitUntil([&] { return access->calls.size() == 1; })) << "the profile after the restore";
 
     // A second refresh while one runs starts nothing more.
     rig.session->refreshAccountProfile();
