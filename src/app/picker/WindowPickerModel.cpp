@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 namespace veyra {
 
 WindowPickerModel::WindowPickerModel(std::shared_ptr<WindowCatalogProviding> catalog, QObject *parent)
@@ -16,6 +18,15 @@ WindowPickerModel::WindowPickerModel(std::shared_ptr<WindowCatalogProviding> cat
 WindowPickerModel::~WindowPickerModel() = default;
 
 void WindowPickerModel::setSelectedWindowID(std::optional<std::uint32_t> windowID)
+{
+    publishSelectedWindowID(windowID);
+    if (m_state.kind() == State::Kind::loading) {
+        // Chosen from the list still shown: the refresh's answer keeps this window.
+        m_refreshPreferredTarget = selectedTarget();
+    }
+}
+
+void WindowPickerModel::publishSelectedWindowID(std::optional<std::uint32_t> windowID)
 {
     if (m_selectedWindowID == windowID) {
         return;
@@ -88,13 +99,13 @@ void WindowPickerModel::refresh(std::optional<CaptureTarget> preferredTarget)
     const std::uint64_t refreshID = ++m_refreshGeneration;
     // The list a pending confirmation was checked against is about to change.
     ++m_confirmationGeneration;
+    m_refreshPreferredTarget = std::move(preferredTarget);
     setState(State::loading());
     setSelectionError(std::nullopt);
 
     startDetachedTask(
         this,
-        [catalog = m_catalog, refreshID, preferred = std::move(preferredTarget)](
-            QPointer<WindowPickerModel> self) -> QCoro::Task<void> {
+        [catalog = m_catalog, refreshID](QPointer<WindowPickerModel> self) -> QCoro::Task<void> {
             std::optional<QVector<CaptureApplicationGroup>> groups;
             QString failure;
             try {
@@ -105,22 +116,22 @@ void WindowPickerModel::refresh(std::optional<CaptureTarget> preferredTarget)
             if (!self || self->m_refreshGeneration != refreshID) {
                 co_return;
             }
-            self->finishRefresh(std::move(groups), failure, preferred);
+            self->finishRefresh(std::move(groups), failure);
         },
         m_logger);
 }
 
-void WindowPickerModel::finishRefresh(std::optional<QVector<CaptureApplicationGroup>> groups, QString failure,
-    const std::optional<CaptureTarget> &preferredTarget)
+void WindowPickerModel::finishRefresh(std::optional<QVector<CaptureApplicationGroup>> groups, QString failure)
 {
+    const std::optional<CaptureTarget> preferredTarget = std::exchange(m_refreshPreferredTarget, std::nullopt);
     if (!groups) {
         setApplicationGroups({});
-        setSelectedWindowID(std::nullopt);
+        publishSelectedWindowID(std::nullopt);
         setState(State::failed(std::move(failure)));
         return;
     }
     setApplicationGroups(std::move(*groups));
-    setSelectedWindowID(preferredTarget ? matchingWindowID(*preferredTarget, m_applicationGroups) : std::nullopt);
+    publishSelectedWindowID(preferredTarget ? matchingWindowID(*preferredTarget, m_applicationGroups) : std::nullopt);
     setState(State::loaded());
 }
 

@@ -79,6 +79,7 @@ public:
     const std::shared_ptr<WindowCatalogProviding> &catalog() const { return m_catalog; }
 
     // The picker's row action writes these two directly. Unchanged values publish nothing.
+    // A window chosen while a refresh runs is the one that refresh keeps selected.
     void setSelectedWindowID(std::optional<std::uint32_t> windowID);
     void setSelectionError(std::optional<QString> message);
 
@@ -92,7 +93,8 @@ public:
     // catalog answers: on failure an empty list, no selection and `failed`; on success the
     // new list, the selection set to the preferred target's window when a listed window
     // has its window number and process (none otherwise, and none without a preferred
-    // target), then `loaded`. Never throws.
+    // target), then `loaded`. The player's latest choice wins: a row chosen while the
+    // catalog is out replaces the preferred target. Never throws.
     void refresh(std::optional<CaptureTarget> preferredTarget);
 
     // The selected target when the catalog still lists it as available (clearing the
@@ -116,8 +118,8 @@ Q_SIGNALS:
 private:
     void setState(State state);
     void setApplicationGroups(QVector<CaptureApplicationGroup> groups);
-    void finishRefresh(std::optional<QVector<CaptureApplicationGroup>> groups, QString failure,
-        const std::optional<CaptureTarget> &preferredTarget);
+    void publishSelectedWindowID(std::optional<std::uint32_t> windowID);
+    void finishRefresh(std::optional<QVector<CaptureApplicationGroup>> groups, QString failure);
 
     const std::shared_ptr<WindowCatalogProviding> m_catalog;
     const Logger m_logger{"WindowPicker"};
@@ -126,6 +128,8 @@ private:
     QVector<CaptureApplicationGroup> m_applicationGroups;
     std::optional<std::uint32_t> m_selectedWindowID;
     std::optional<QString> m_selectionError;
+    // The window the running refresh selects in its list when it is still listed there.
+    std::optional<CaptureTarget> m_refreshPreferredTarget;
 
     // Identities of the newest refresh and of the newest confirmation; an answer that
     // resumes under an older identity is dropped.

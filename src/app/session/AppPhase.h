@@ -48,6 +48,8 @@ public:
     bool isAuthenticationPhase() const;
     // Signed in: the permission phases, choosing and overlay.
     bool isSignedIn() const { return !isAuthenticationPhase(); }
+    // Signed in with the capture permission granted: choosing a window, or playing.
+    bool isChoosingOrPlaying() const { return m_kind == Kind::choosing || m_kind == Kind::overlay; }
 
     bool operator==(const AppPhase &) const = default;
 

@@ -304,45 +304,51 @@ void AppSession::signIn(QWidget *presentingWindow)
     startTaskOnActor(
         this,
         [window, phaseBeforeSignIn](QPointer<AppSession> self, CancellationToken token) -> QCoro::Task<void> {
+            std::exception_ptr failure;
             try {
                 co_await self->m_authenticationCoordinator->signInWithGoogle(window, token);
-            } catch (const GoogleSignInError &error) {
-                if (!self) {
-                    co_return;
-                }
-                if (error.kind() == GoogleSignInError::Kind::cancelled) {
-                    self->setPhase(phaseBeforeSignIn);
-                } else {
-                    self->setAuthenticationError(error.localizedDescription());
-                    self->setPhase(AppPhase::signedOut());
-                }
-                co_return;
-            } catch (const AuthenticationClientError &error) {
-                if (!self) {
-                    co_return;
-                }
-                if (error.kind() == AuthenticationClientError::Kind::webRegistrationRequired) {
-                    self->setAuthenticationError(std::nullopt);
-                    self->setPhase(AppPhase::webRegistrationRequired());
-                } else {
-                    self->setAuthenticationError(error.localizedDescription());
-                    self->setPhase(AppPhase::signedOut());
-                }
-                co_return;
-            } catch (const std::exception &error) {
-                if (self) {
-                    self->setAuthenticationError(describeError(error));
-                    self->setPhase(AppPhase::signedOut());
-                }
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            // Whatever ended the sign-in meanwhile (terminate, a log-out through an
+            // account event) decides; the outcome then moves nothing.
+            if (!self || token.isCancelled() || self->m_isTerminating
+                || self->m_phase.kind() != AppPhase::Kind::authenticating) {
                 co_return;
             }
-            if (!self || token.isCancelled()) {
+            if (failure) {
+                self->finishFailedSignIn(failure, phaseBeforeSignIn);
                 co_return;
             }
             self->setAuthenticationError(std::nullopt);
             self->beginPermissionCheck();
         },
         m_logger);
+}
+
+void AppSession::finishFailedSignIn(std::exception_ptr failure, const AppPhase &phaseBeforeSignIn)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const GoogleSignInError &error) {
+        if (error.kind() == GoogleSignInError::Kind::cancelled) {
+            setPhase(phaseBeforeSignIn);
+        } else {
+            setAuthenticationError(error.localizedDescription());
+            setPhase(AppPhase::signedOut());
+        }
+    } catch (const AuthenticationClientError &error) {
+        if (error.kind() == AuthenticationClientError::Kind::webRegistrationRequired) {
+            setAuthenticationError(std::nullopt);
+            setPhase(AppPhase::webRegistrationRequired());
+        } else {
+            setAuthenticationError(error.localizedDescription());
+            setPhase(AppPhase::signedOut());
+        }
+    } catch (...) {
+        setAuthenticationError(describeError(std::current_exception()));
+        setPhase(AppPhase::signedOut());
+    }
 }
 
 void AppSession::retryAuthentication()
@@ -538,7 +544,8 @@ bool AppSession::isOverlayReady() const
 
 void AppSession::selectTarget(const CaptureTarget &target)
 {
-    if (m_isTerminating || !m_phase.isSignedIn()) {
+    // Only a signed-in player who has passed the capture permission chooses a window.
+    if (m_isTerminating || !m_phase.isChoosingOrPlaying()) {
         return;
     }
     dropReports();
@@ -604,7 +611,9 @@ void AppSession::startGameplay(const CaptureTarget &target, const CaptureAreaPro
 
 void AppSession::chooseAnotherWindow()
 {
-    if (m_isTerminating) {
+    // The editor window stays open across a log-out: its request then finds nobody to
+    // choose for, and the sign-in or permission screen stays.
+    if (m_isTerminating || !m_phase.isChoosingOrPlaying()) {
         return;
     }
     stopPlay();

@@ -31,6 +31,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -156,6 +157,8 @@ private:
     void setOverlayCaptureAreaState(std::optional<OverlayCaptureAreaState> state);
     void raiseSelectionRevision();
 
+    // Applies the error that ended a sign-in to the phase and the message.
+    void finishFailedSignIn(std::exception_ptr failure, const AppPhase &phaseBeforeSignIn);
     void fetchAccountProfileAfterAuthentication();
     void showOverlay(const CaptureTarget &target, const OverlayCaptureAreaState &state, const QStringList &areaIDs);
     void stopPlay();

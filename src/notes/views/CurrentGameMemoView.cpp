@@ -96,7 +96,12 @@ void CurrentGameMemoView::refresh()
         return;
     }
     const auto note = m_model->entriesByKey().constFind(m_context.key);
-    m_editor->showText(note != m_model->entriesByKey().constEnd() ? note->text : QString());
+    const QString text = note != m_model->entriesByKey().constEnd() ? note->text : QString();
+    // A save drops a blank note from the model as well as from the file: the line breaks
+    // and spaces typed so far stay in the editor, with the cursor where it is.
+    if (!text.isEmpty() || !m_editor->textEdit()->toPlainText().trimmed().isEmpty()) {
+        m_editor->showText(text);
+    }
 
     const std::optional<QString> &error = m_model->errorMessage();
     m_errorRow->setVisible(error.has_value());

@@ -161,6 +161,30 @@ TEST_F(WindowPickerViewTest, SelectingRefreshingAndConfirmingWithReturn)
     EXPECT_FALSE(find<CaptureWindowRow>(QStringLiteral("capture-window-201"))->isMarkedSelected());
 }
 
+TEST_F(WindowPickerViewTest, ARowChosenWhileARefreshIsOutIsTheChoiceWhenItAnswers)
+{
+    showLoaded();
+    click(QStringLiteral("app-group-10"));
+    click(QStringLiteral("capture-window-101"));
+    // The list stays on screen while the catalog is out: another row, then Play.
+    click(QStringLiteral("refresh-capture-windows"));
+    click(QStringLiteral("capture-window-102"));
+    QTest::keyClick(&view, Qt::Key_Return);
+    catalog->answerGroups(runningApplications());
+    EXPECT_TRUE(find<CaptureWindowRow>(QStringLiteral("capture-window-102"))->isMarkedSelected());
+    EXPECT_FALSE(find<CaptureWindowRow>(QStringLiteral("capture-window-101"))->isMarkedSelected());
+    catalog->answerAvailability(true);
+    ASSERT_EQ(confirmed.size(), 1);
+    EXPECT_EQ(confirmed[0].windowID, 102u);
+
+    // Chosen meanwhile but gone from the new list: nothing is selected.
+    click(QStringLiteral("refresh-capture-windows"));
+    click(QStringLiteral("capture-window-101"));
+    catalog->answerGroups({applicationGroup(10, QStringLiteral("Pixel Harbor"), {{102, QString()}})});
+    EXPECT_EQ(view.model()->selectedWindowID(), std::nullopt);
+    EXPECT_FALSE(play()->isEnabled());
+}
+
 TEST_F(WindowPickerViewTest, AFailedOrEmptyListShowsItsMessageWithQuitAndRefreshStaysAvailable)
 {
     view.setSessionIsChoosing(true);

@@ -4,6 +4,7 @@
 // events that end play, terminate, and one dialogue line from the capture loop to a
 // translated overlay row.
 #include "app/session/AppSession.h"
+#include "account/authentication/AuthenticationClientError.h"
 #include "account/authentication/HTTPAuthenticationClient.h"
 #include "account/configuration/GoogleSignInError.h"
 #include "account/profile/FixtureAccessAPI.h"
@@ -22,12 +23,15 @@
 #include "overlay/panels/OverlayPanelController.h"
 #include "overlay/settings/InMemoryOverlaySettingsStore.h"
 #include "overlay/settings/OverlaySettingsModel.h"
+#include "overlay/strip/OverlayActionView.h"
 #include "support/AuthenticationServiceScript.h"
 #include "support/ExampleGameTarget.h"
 #include "support/FakeCapturePipeline.h"
 #include "support/FakeTranslationErrorReporter.h"
+#include "support/ManualCall.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
+#include "support/ShellSessionRig.h"
 #include "support/TranslationServiceScript.h"
 #include "translation/http/ServerConfiguration.h"
 #include "translation/reports/TranslationReportCoordinator.h"
@@ -39,6 +43,8 @@
 #include "translation/translations/TranslationCoordinator.h"
 #include "translation/translations/TranslationSettingsModel.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 using namespace veyra;
@@ -46,12 +52,21 @@ using namespace veyra::test;
 
 namespace {
 
+// Answers at once with `error` or a token; while `waitsForTheTest` is set, each request
+// instead waits until the test ends it.
 class CountingGoogleProvider : public GoogleIDTokenProviding
 {
 public:
-    QCoro::Task<QString> idToken(QPointer<QWidget>, CancellationToken) override
+    QCoro::Task<QString> idToken(QPointer<QWidget>, CancellationToken token) override
     {
         ++requests;
+        if (waitsForTheTest) {
+            auto call = std::make_shared<ManualCall<QString>>(token);
+            pending.push_back(call);
+            auto finished = call->untilFinished();
+            co_await finished;
+            co_return call->outcome();
+        }
         if (error) {
             std::rethrow_exception(error);
         }
@@ -60,9 +75,34 @@ public:
     void signOut() override { ++signOuts; }
 
     std::exception_ptr error;
+    bool waitsForTheTest = false;
+    std::vector<std::shared_ptr<ManualCall<QString>>> pending;
     int requests = 0;
     int signOuts = 0;
 };
+
+// The account server's profile answers, each waiting until the test gives it.
+class ManualAccessAPI : public AccessAPIProviding
+{
+public:
+    using Call = ManualCall<CurrentUser>;
+
+    QCoro::Task<CurrentUser> fetchCurrentUser(CancellationToken token) override
+    {
+        auto call = std::make_shared<Call>(token);
+        calls.push_back(call);
+        auto finished = call->untilFinished();
+        co_await finished;
+        co_return call->outcome();
+    }
+
+    std::vector<std::shared_ptr<Call>> calls;
+};
+
+CurrentUser user(const QString &email)
+{
+    return CurrentUser{QUuid::createUuid(), email, std::nullopt, std::nullopt};
+}
 
 class RecordingRestartPresenter : public PermissionRestartPresenting
 {
@@ -81,6 +121,14 @@ struct SessionRig
 {
     explicit SessionRig(std::optional<QString> savedToken = QStringLiteral("saved-refresh"), bool permission = true,
         bool requestGranted = false, bool configured = true)
+        : SessionRig(std::move(savedToken),
+            std::make_shared<FixtureScreenRecordingPermission>(permission, requestGranted),
+            std::make_shared<FixtureAccessAPI>(), configured)
+    { }
+    SessionRig(std::optional<QString> savedToken, std::shared_ptr<ScreenRecordingPermissionProviding> permission,
+        std::shared_ptr<AccessAPIProviding> access, bool configured = true)
+        : permissionProvider(std::move(permission))
+        , accessAPI(std::move(access))
     {
         standIn.setDefaultResponse("POST", refreshPath,
             ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-1"), QStringLiteral("refresh-2"))));
@@ -116,13 +164,30 @@ struct SessionRig
         services.eventRouter = router;
         services.gameplaySessionCoordinator = gameplay;
         services.translationReportCoordinator = reports;
-        services.accessCoordinator = std::make_shared<AccessCoordinator>(std::make_shared<FixtureAccessAPI>());
+        services.accessCoordinator = std::make_shared<AccessCoordinator>(accessAPI);
         services.overlayController = overlay;
-        services.permissionProvider = std::make_shared<FixtureScreenRecordingPermission>(permission, requestGranted);
+        services.permissionProvider = permissionProvider;
         services.restartPresenter = restartPresenter;
         session = std::make_unique<AppSession>(UITestingLaunchOptions{}, services);
         session->setTerminationHandler([this] { ++terminations; });
         session->mainWindowRouter().setOpenAction([this] { ++mainWindowOpens; });
+    }
+
+    // The session's tasks still waiting for the test find it gone and end.
+    ~SessionRig()
+    {
+        session.reset();
+        const auto cancelled = std::make_exception_ptr(CancellationError());
+        failPendingCalls(google->pending, cancelled);
+        if (const auto manual = std::dynamic_pointer_cast<ManualAccessAPI>(accessAPI)) {
+            failPendingCalls(manual->calls, cancelled);
+        }
+        if (const auto manual = std::dynamic_pointer_cast<ManualScreenRecordingPermission>(permissionProvider)) {
+            manual->refuseWaitingCalls();
+        }
+        for (int turn = 0; turn < 3; ++turn) {
+            QCoreApplication::processEvents();
+        }
     }
 
     // Starts the session and waits until it has left restoring.
@@ -150,6 +215,8 @@ struct SessionRig
     }
     AppPhase::Kind phase() const { return session->phase().kind(); }
 
+    std::shared_ptr<ScreenRecordingPermissionProviding> permissionProvider;
+    std::shared_ptr<AccessAPIProviding> accessAPI;
     ServiceStandIn standIn;
     CaptureTarget target = exampleGameTarget();
     std::shared_ptr<InMemoryRefreshTokenStore> tokens;
@@ -409,4 +476,177 @@ TEST(AppSession, OneDialogueLineBecomesATranslatedReportableRow)
         return rig.overlay->rowsByAreaID().value(QStringLiteral("box_1")).translatedText == QStringLiteral("[ko] Bye");
     }));
     EXPECT_FALSE(rig.overlay->rowsByAreaID().value(QStringLiteral("box_1")).translationID);
+}
+
+TEST(AppSession, TheWindowChoiceAndPlayNeedASignedInSessionPastThePermission)
+{
+    auto permission = std::make_shared<ManualScreenRecordingPermission>();
+    SessionRig rig(QStringLiteral("saved"), permission, std::make_shared<FixtureAccessAPI>());
+    rig.launch();
+    ASSERT_EQ(rig.phase(), AppPhase::Kind::checkingPermission);
+    // Neither the editor's "Choose Another Window" nor a target skips the permission.
+    rig.session->chooseAnotherWindow();
+    rig.session->selectTarget(rig.target);
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::checkingPermission);
+
+    // A log-out while the permission is checked: its answer finds nobody to let through.
+    rig.session->logOut();
+    permission->answerPreflight(true);
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    rig.session->chooseAnotherWindow();
+    rig.session->selectTarget(rig.target);
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    EXPECT_EQ(rig.session->selectionRevision(), 1);
+    EXPECT_EQ(rig.mainWindowOpens, 1) << "only the log-out brought the main window forward";
+
+    // The same while the permission is requested: no restart prompt, no quit.
+    rig.session->signIn(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::checkingPermission; }));
+    permission->answerPreflight(false);
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::requestingPermission; }));
+    rig.session->logOut();
+    permission->answerRequest(true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    EXPECT_EQ(rig.restartPresenter->prompts, 0);
+    EXPECT_EQ(rig.terminations, 0);
+
+    // Play, then a log-out: the editor window stays open, and its "Choose Another Window"
+    // leads nowhere, so nobody plays signed out.
+    rig.session->signIn(nullptr);
+    permission->answerPreflight(true);
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::choosing; }));
+    rig.session->selectTarget(rig.target);
+    ASSERT_EQ(rig.phase(), AppPhase::Kind::overlay);
+    rig.session->logOut();
+    const int revision = rig.session->selectionRevision();
+    const int opens = rig.mainWindowOpens;
+    rig.session->chooseAnotherWindow();
+    rig.session->selectTarget(rig.target);
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    EXPECT_EQ(rig.session->selectionRevision(), revision);
+    EXPECT_EQ(rig.mainWindowOpens, opens);
+    EXPECT_FALSE(rig.session->selectedTarget());
+}
+
+TEST(AppSession, ASignInThatEndsAfterTerminateOrAnAccountEventMovesNothing)
+{
+    const std::exception_ptr endings[] = {
+        std::make_exception_ptr(GoogleSignInError(GoogleSignInError::Kind::cancelled)),
+        std::make_exception_ptr(GoogleSignInError(GoogleSignInError::Kind::missingIDToken)),
+        std::make_exception_ptr(AuthenticationClientError(AuthenticationClientError::Kind::webRegistrationRequired)),
+        std::make_exception_ptr(AuthenticationClientError(AuthenticationClientError::Kind::unavailable)),
+        std::make_exception_ptr(std::runtime_error("the browser went away")),
+    };
+    for (const std::exception_ptr &ending : endings) {
+        SessionRig rig(std::nullopt);
+        rig.launch();
+        rig.google->waitsForTheTest = true;
+        rig.session->signIn(nullptr);
+        ASSERT_TRUE(waitUntil([&] { return rig.google->pending.size() == 1; }));
+        rig.session->terminate();
+        rig.google->pending.front()->fail(ending);
+        EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticating);
+        EXPECT_FALSE(rig.session->authenticationError());
+    }
+
+    // An account event while the browser is open decides the screen.
+    SessionRig rig(std::nullopt);
+    rig.launch();
+    rig.google->waitsForTheTest = true;
+    rig.session->signIn(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return rig.google->pending.size() == 1; }));
+    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::unavailable);
+    rig.google->pending.front()->fail(GoogleSignInError(GoogleSignInError::Kind::cancelled));
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticationUnavailable);
+}
+
+TEST(AppSession, OnlyTheReadyOverlayTakesTextTranslationsAndReports)
+{
+    SessionRig rig;
+    rig.playWithOneArea();
+    const QString box = QStringLiteral("box_1");
+    const auto rowOfBox = [&] { return rig.overlay->rowsByAreaID().value(box); };
+    const TranslationReportScreenshot frame{"jpeg-bytes", QStringLiteral("image/jpeg"), QStringLiteral("capture.jpg")};
+    rig.pipeline->emitEvent(CapturePipelineEvent::textChanged({box, QStringLiteral("Hello there"), frame}));
+    ASSERT_TRUE(waitUntil([&] { return rowOfBox().translationState == OverlayTranslationState::translated; }));
+    const OverlayTextRow translated = rowOfBox();
+    const auto completed = [&](const QString &source, const QString &text) {
+        return TranslationCoordinatorEvent::succeeded(box,
+            CompletedTranslation{QUuid::createUuid(), source, text, std::nullopt, TranslationTargetLanguage::korean});
+    };
+
+    // A translation of a text the row no longer shows, or one of only blanks, is not written.
+    rig.session->handleTranslationEvent(completed(QStringLiteral("Good morning"), QStringLiteral("[ko] stale")));
+    rig.session->handleTranslationEvent(completed(QStringLiteral("Hello there"), QStringLiteral(" \r\n ")));
+    EXPECT_EQ(rowOfBox(), translated);
+
+    // A reported line is translated again in the language of the report, whatever the
+    // setting says now.
+    rig.translationSettings->setTargetLanguage(TranslationTargetLanguage::japanese);
+    ASSERT_EQ(rig.overlay->reportTargets().size(), 1);
+    rig.overlay->onRequestTranslationErrorReport()(rig.overlay->reportTargets().front());
+    ASSERT_TRUE(waitUntil([&] { return rig.reporter->calls.size() == 1; }));
+    rig.reporter->calls.front()->succeed();
+    ASSERT_TRUE(waitUntil([&] { return rig.standIn.requests("POST", translationsPath).size() == 2; }));
+    const QJsonObject first = rig.standIn.requests("POST", translationsPath).front().jsonBody();
+    const QJsonObject again = rig.standIn.requests("POST", translationsPath).back().jsonBody();
+    EXPECT_EQ(again.value(QStringLiteral("target_language")).toString(), QStringLiteral("ko"));
+    EXPECT_EQ(again.value(QStringLiteral("game_title")), first.value(QStringLiteral("game_title")));
+    ASSERT_TRUE(waitUntil([&] { return rowOfBox().translationState == OverlayTranslationState::translated; }));
+    EXPECT_EQ(rowOfBox().translatedText, QStringLiteral("[ko] Hello there"));
+
+    // Play ends (the overlay keeps its rows while hidden). Late text, a late translation
+    // and a report, even of a line whose frame is at hand, change nothing and send nothing.
+    ASSERT_EQ(rig.overlay->reportTargets().size(), 1);
+    const TranslationReportTarget reportable = rig.overlay->reportTargets().front();
+    rig.overlay->onRequestChooseAnotherWindow()();
+    const OverlayTextRow lastShown = rowOfBox();
+    rig.pipeline->emitEvent(CapturePipelineEvent::textChanged({box, QStringLiteral("Too late"), frame}));
+    rig.session->handleTranslationEvent(completed(QStringLiteral("Hello there"), QStringLiteral("[ko] late")));
+    EXPECT_EQ(rowOfBox(), lastShown);
+    EXPECT_TRUE(rig.reports->screenshotsByAreaID().isEmpty());
+    rig.reports->retainScreenshot({box, QStringLiteral("Hello there"), frame});
+    rig.session->requestTranslationErrorReport(reportable);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.reporter->calls.size(), 1u);
+    EXPECT_EQ(rig.standIn.requests("POST", translationsPath).size(), 2);
+}
+
+TEST(AppSession, TheAccountStateBelongsToOneSignIn)
+{
+    auto access = std::make_shared<ManualAccessAPI>();
+    SessionRig rig(QStringLiteral("saved"), std::make_shared<FixtureScreenRecordingPermission>(true, true), access);
+    rig.playWithOneArea();
+    ASSERT_EQ(rig.phase(), AppPhase::Kind::overlay);
+    ASSERT_TRUE(waitUntil([&] { return access->calls.size() == 1; })) << "the profile after the restore";
+
+    // A second refresh while one runs starts nothing more.
+    rig.session->refreshAccountProfile();
+    rig.session->refreshAccountProfile();
+    ASSERT_TRUE(waitUntil([&] { return access->calls.size() >= 2; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(access->calls.size(), 2u);
+    EXPECT_TRUE(rig.session->isRefreshingAccount());
+    access->calls[1]->succeed(user(QStringLiteral("player@example.com")));
+    EXPECT_FALSE(rig.session->isRefreshingAccount());
+    EXPECT_EQ(rig.session->currentUser()->email, QStringLiteral("player@example.com"));
+
+    // The note popover is open when the server session is lost: the reset closes it
+    // with the overlay.
+    QTest::mouseClick(rig.overlay->controlView()->gameNoteHandle(), Qt::LeftButton);
+    ASSERT_TRUE(rig.overlay->gameMemoPresenter().popover());
+    ASSERT_TRUE(rig.overlay->gameMemoPresenter().popover()->isVisible());
+    rig.session->refreshAccountProfile();
+    ASSERT_TRUE(waitUntil([&] { return access->calls.size() == 3; }));
+    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::sessionInvalid);
+    EXPECT_FALSE(rig.overlay->panel()->isVisible());
+    EXPECT_FALSE(rig.overlay->gameMemoPresenter().popover());
+
+    // The profile answers of the old sign-in arrive after it ended: nobody's profile shows.
+    access->calls[0]->succeed(user(QStringLiteral("earlier@example.com")));
+    access->calls[2]->succeed(user(QStringLiteral("later@example.com")));
+    EXPECT_FALSE(rig.session->currentUser());
+    EXPECT_FALSE(rig.session->isRefreshingAccount());
+    EXPECT_FALSE(rig.session->accountRefreshError());
 }

@@ -152,6 +152,18 @@ TEST_F(CaptureAreaCanvasTest, TheLaterAreaTakesThePressEvenOverTheSelectedAreasH
     EXPECT_EQ(model.selection(), second);
 }
 
+TEST_F(CaptureAreaCanvasTest, OnATinyAreaTheLastOfTheOverlappingHandlesTakesThePress)
+{
+    // 4 x 4 pixels are 2 x 2 points at 50, 300: all eight handles cover 51, 301. The last
+    // of them, the left handle, lies on top and moves the left side only.
+    model.updateRegion({100, 100, 4, 4}, first);
+    model.select(first);
+    press({51, 301});
+    moveTo({31, 291});
+    EXPECT_EQ(regionOf(first), (CaptureRegion{60, 100, 44, 4}));
+    release({31, 291});
+}
+
 TEST_F(CaptureAreaCanvasTest, BackgroundClicksDeselectUnlessTheEyedropperHoldsTheArea)
 {
     model.addArea();

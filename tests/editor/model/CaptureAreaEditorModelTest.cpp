@@ -288,6 +288,34 @@ TEST(CaptureAreaEditorModel, TheEyedropperLocksTheSelectionAndSamplesInsideTheAr
     EXPECT_TRUE(empty.model.isPickingBackground());
 }
 
+TEST(CaptureAreaEditorModel, APickSamplesAroundTheNearestPixelAndAFreshLoadDisarmsTheEyedropper)
+{
+    // Navy but for a grey row 17 and column 17.
+    QImage image = filledImage(100, 100, QColor(16, 48, 80));
+    for (int i = 0; i < 100; ++i) {
+        image.setPixel(17, i, qRgb(200, 200, 200));
+        image.setPixel(i, 17, qRgb(200, 200, 200));
+    }
+    Editor editor(image);
+    editor.load();
+    editor.model.addArea();
+    editor.model.updateRegion({0, 0, 100, 100}, QStringLiteral("box_1"));
+    editor.model.toggleBackgroundPicking();
+    // 9.5, 9.6 is nearest to pixel 10, 10: the square 3...17 takes in the grey row and column.
+    editor.model.pickBackground(QPointF(9.5, 9.6));
+    const CaptureAreaDraft area = editor.model.areas()[0];
+    EXPECT_EQ(area.backgroundPattern, (DialogueBackgroundPattern{16, 48, 80}));
+    ASSERT_TRUE(area.backgroundSampleCoverage);
+    EXPECT_NEAR(*area.backgroundSampleCoverage, 196.0 / 225.0, 1e-9);
+
+    // Armed again, then the snapshot is taken anew: the eyedropper is off.
+    editor.model.toggleBackgroundPicking();
+    ASSERT_TRUE(editor.model.isPickingBackground());
+    editor.load(true);
+    EXPECT_EQ(editor.model.state().kind, Kind::ready);
+    EXPECT_FALSE(editor.model.isPickingBackground());
+}
+
 TEST(CaptureAreaEditorModel, ValidationReportsTheFirstBrokenRule)
 {
     Editor editor(filledImage(1000, 600));

@@ -124,6 +124,32 @@ TEST_F(CurrentGameMemoViewTest, TypingEditsTheGamesNoteAndClosingWritesIt)
     EXPECT_EQ(editor(again)->toPlainText(), QStringLiteral("edited elsewhere"));
 }
 
+TEST_F(CurrentGameMemoViewTest, BlankLinesTypedSoFarStayWhenTheSaveLeavesTheBlankNoteOut)
+{
+    const GameMemoContext game = context(QStringLiteral("Dragon Tale"));
+    CurrentGameMemoView view(model.get(), game);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QPlainTextEdit *text = editor(view);
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_Return);
+    QTest::keyClick(text, Qt::Key_Return);
+    QTest::keyClick(text, Qt::Key_Space);
+    QTest::keyClick(text, Qt::Key_Space);
+
+    // The pause: the delayed save writes no note and the model lets the blank one go.
+    ASSERT_TRUE(waitUntil([&] { return sleeper->sleepingCount() == 1; }));
+    sleeper->releaseOne();
+    ASSERT_TRUE(waitUntil([&] { return store->saves.size() == 1; }));
+    EXPECT_TRUE(store->saves.front().isEmpty());
+    EXPECT_FALSE(model->entriesByKey().contains(game.key));
+    EXPECT_EQ(text->toPlainText(), QStringLiteral("\n\n  "));
+    EXPECT_EQ(text->textCursor().position(), 4);
+
+    QTest::keyClicks(text, QStringLiteral("Boss: use fire"));
+    EXPECT_EQ(model->entriesByKey().value(game.key).text, QStringLiteral("\n\n  Boss: use fire"));
+}
+
 TEST_F(CurrentGameMemoViewTest, TheHeaderFallsBackToTheWindowTitleOnlyWithoutAName)
 {
     CurrentGameMemoView untitled(model.get(), context(std::nullopt));
