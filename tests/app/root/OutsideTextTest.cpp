@@ -11,6 +11,7 @@
 #include "editor/guide/InMemoryCaptureAreaGuideStore.h"
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
+#include "foundation/async/AsyncTask.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/InMemoryGameMemoStore.h"
 #include "notes/views/GameMemoLibraryView.h"
@@ -66,9 +67,16 @@ bool showsAsWritten(const QWidget &view, const QString &text)
     return false;
 }
 
+class OutsideText : public ::testing::Test
+{
+protected:
+    // The note's save, cancelled with its model, ends now.
+    ~OutsideText() override { finishRemainingTasks(); }
+};
+
 } // namespace
 
-TEST(OutsideText, IsShownAsWrittenEverywhere)
+TEST_F(OutsideText, IsShownAsWrittenEverywhere)
 {
     // A server's message on the sign-in screen.
     AuthenticationViewModel signIn;
