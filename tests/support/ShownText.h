@@ -31,6 +31,11 @@ inline QString shownToolTip(const QWidget &widget)
     return shownText(widget.toolTip());
 }
 
+// Every text a window (or any widget) shows: its title, and of each widget below it that
+// is not hidden its text as shown, tool tip, placeholder, menu options, and the texts some
+// views paint themselves (the picker's window count, the notes list's dates).
+QStringList textsShownIn(const QWidget &root);
+
 inline QString shownInformativeText(const QMessageBox &box)
 {
     const auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"));

@@ -7,7 +7,6 @@
 // translation differs. Names and player data are no catalogue texts and pass.
 #include "app/menu/ObriskCommands.h"
 #include "app/menu/StatusMenuTrayIcon.h"
-#include "app/picker/ApplicationGroupSection.h"
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
 #include "app/session/AppSession.h"
@@ -20,14 +19,10 @@
 #include "foundation/settings/UserDefaults.h"
 #include "notes/views/GameMemoLibraryView.h"
 #include "notes/views/GameMemoListModel.h"
-#include "notes/views/GameMemoRowDelegate.h"
-#include "overlay/panels/OverlayPanel.h"
 #include "overlay/panels/OverlayPanelController.h"
 #include "overlay/strip/OverlayActionView.h"
-#include "overlay/strip/OverlayControlItemView.h"
 #include "overlay/strip/OverlayControlTooltipPresenter.h"
 #include "overlay/strip/OverlayHandleView.h"
-#include "overlay/views/LineLimitedLabel.h"
 #include "settings/window/SettingsView.h"
 #include "support/RunTask.h"
 #include "support/ShownText.h"
@@ -37,10 +32,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListView>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -62,7 +54,7 @@ namespace {
 class EnglishLeftovers
 {
 public:
-    // Built with `language` current.
+    // Made while the language to check is the current one.
     EnglishLeftovers()
     {
         const TranslationKeys keys = translationKeysInSources();
@@ -133,47 +125,6 @@ private:
     std::vector<std::pair<QString, QRegularExpression>> m_patterns;
 };
 
-// Every text a window shows now: its title, and of each visible widget its text, tool tip,
-// placeholder and menu options.
-QStringList shownTexts(const QWidget &window)
-{
-    QStringList texts{window.windowTitle()};
-    QList<QWidget *> widgets = window.findChildren<QWidget *>();
-    widgets.prepend(const_cast<QWidget *>(&window));
-    for (const QWidget *widget : std::as_const(widgets)) {
-        if (widget != &window && (!widget->isVisibleTo(&window) || widget->isWindow())) {
-            continue;
-        }
-        texts.append(shownToolTip(*widget));
-        if (const auto *label = qobject_cast<const QLabel *>(widget)) {
-            texts.append(shownText(*label));
-        } else if (const auto *button = qobject_cast<const QAbstractButton *>(widget)) {
-            texts.append(button->text());
-        } else if (const auto *lines = qobject_cast<const LineLimitedLabel *>(widget)) {
-            texts.append(lines->text());
-        } else if (const auto *box = qobject_cast<const QComboBox *>(widget)) {
-            for (int index = 0; index < box->count(); ++index) {
-                texts.append(box->itemText(index));
-            }
-        } else if (const auto *line = qobject_cast<const QLineEdit *>(widget)) {
-            texts.append(line->placeholderText());
-        } else if (const auto *editor = qobject_cast<const QPlainTextEdit *>(widget)) {
-            texts.append(editor->placeholderText());
-        } else if (const auto *list = qobject_cast<const QListView *>(widget)) {
-            // The notes list draws its rows' texts itself.
-            if (const auto *rows = qobject_cast<const GameMemoRowDelegate *>(list->itemDelegate())) {
-                for (int row = 0; row < list->model()->rowCount(); ++row) {
-                    texts.append(rows->rowTexts(list->model()->index(row, 0), list->locale()).updated);
-                }
-            }
-        }
-        if (const auto *header = qobject_cast<const ApplicationGroupHeader *>(widget)) {
-            texts.append(header->windowCountText());
-        }
-    }
-    return texts;
-}
-
 QStringList menuTexts(const QMenu &menu)
 {
     QStringList texts{menu.title()};
@@ -238,7 +189,7 @@ protected:
                     const QString name = window->objectName().isEmpty()
                         ? QString::fromLatin1(window->metaObject()->className())
                         : window->objectName();
-                    windows[name] += shownTexts(*window);
+                    windows[name] += textsShownIn(*window);
                 }
             }
             if (QMainWindow *main = scenes.mainWindow()) {

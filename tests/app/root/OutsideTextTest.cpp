@@ -16,7 +16,6 @@
 #include "notes/store/InMemoryGameMemoStore.h"
 #include "notes/views/GameMemoLibraryView.h"
 #include "overlay/state/OverlayTranslationReportModel.h"
-#include "overlay/views/LineLimitedLabel.h"
 #include "overlay/views/OverlayTranslationReportView.h"
 #include "settings/account/AccountSettingsSection.h"
 #include "support/ExampleGameTarget.h"
@@ -31,7 +30,6 @@
 #include "update/prompt/VeyraAppUpdateUserDriver.h"
 #include "update/views/MinimumVersionUpdateView.h"
 
-#include <QAbstractButton>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -47,24 +45,8 @@ const QString markup = QStringLiteral("<img src=\"x.png\"><b>Night</b> &amp; Day
 // Whether some text of the view, as the player sees it, holds `text` character for character.
 bool showsAsWritten(const QWidget &view, const QString &text)
 {
-    QList<QWidget *> widgets = view.findChildren<QWidget *>();
-    widgets.prepend(const_cast<QWidget *>(&view));
-    for (const QWidget *widget : std::as_const(widgets)) {
-        QStringList shown{shownToolTip(*widget)};
-        if (const auto *label = qobject_cast<const QLabel *>(widget)) {
-            shown.append(shownText(*label));
-        } else if (const auto *button = qobject_cast<const QAbstractButton *>(widget)) {
-            shown.append(button->text());
-        } else if (const auto *lines = qobject_cast<const LineLimitedLabel *>(widget)) {
-            shown.append(lines->text());
-        }
-        for (const QString &one : std::as_const(shown)) {
-            if (one.contains(text)) {
-                return true;
-            }
-        }
-    }
-    return false;
+    const QStringList shown = textsShownIn(view);
+    return std::any_of(shown.begin(), shown.end(), [&](const QString &one) { return one.contains(text); });
 }
 
 class OutsideText : public ::testing::Test
