@@ -695,9 +695,11 @@
         <source>The selected window is no longer available. Refresh the list and select it again.</source>
         <translation>選択したウィンドウは使用できなくなりました。リストを更新して、もう一度選択してください。</translation>
     </message>
-    <message>
-        <source>%d windows</source>
-        <translation>%d 個のウィンドウ</translation>
+    <message numerus="yes">
+        <source>%n windows</source>
+        <translation>
+            <numerusform>%n 個のウィンドウ</numerusform>
+        </translation>
     </message>
     <message>
         <source>Open the game you want to translate first.</source>

@@ -695,9 +695,11 @@
         <source>The selected window is no longer available. Refresh the list and select it again.</source>
         <translation>선택한 창을 더 이상 사용할 수 없습니다. 목록을 새로 고친 다음 다시 선택하세요.</translation>
     </message>
-    <message>
-        <source>%d windows</source>
-        <translation>창 %d개</translation>
+    <message numerus="yes">
+        <source>%n windows</source>
+        <translation>
+            <numerusform>창 %n개</numerusform>
+        </translation>
     </message>
     <message>
         <source>Open the game you want to translate first.</source>

@@ -2,6 +2,7 @@
 
 #include "foundation/language/LocalizedString.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -30,6 +31,14 @@ ProgressSpinner::ProgressSpinner(int diameter, QWidget *parent)
         m_angle = (m_angle + degreesPerFrame) % 360;
         update();
     });
+}
+
+void ProgressSpinner::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        setAccessibleName(localizedString(QT_TRANSLATE_NOOP("Veyra", "In progress")));
+    }
 }
 
 bool ProgressSpinner::isSpinning() const

@@ -5,7 +5,7 @@
 #include "app/setup/GameSetupView.h"
 #include "capture/windows/WindowCatalogProviding.h"
 #include "foundation/async/AsyncTask.h"
-#include "foundation/language/ClientLanguageSettingsModel.h"
+#include "foundation/language/ClientLanguage.h"
 #include "update/model/AppUpdateModel.h"
 #include "update/views/MinimumVersionUpdateView.h"
 
@@ -14,12 +14,11 @@
 
 namespace veyra {
 
-MainFlowView::MainFlowView(AppSession *session, ClientLanguageSettingsModel *clientLanguageModel,
-    AppUpdateModel *appUpdateModel, std::shared_ptr<WindowCatalogProviding> windowCatalog, WindowActions windowActions,
+MainFlowView::MainFlowView(AppSession *session, AppUpdateModel *appUpdateModel,
+    std::shared_ptr<WindowCatalogProviding> windowCatalog, WindowActions windowActions,
     AuthenticationScreenFactory authenticationScreen, QWidget *parent)
     : QWidget(parent)
     , m_session(session)
-    , m_clientLanguageModel(clientLanguageModel)
     , m_appUpdateModel(appUpdateModel)
     , m_windowCatalog(std::move(windowCatalog))
     , m_windowActions(std::move(windowActions))
@@ -36,11 +35,7 @@ MainFlowView::MainFlowView(AppSession *session, ClientLanguageSettingsModel *cli
     if (m_appUpdateModel) {
         connect(m_appUpdateModel, &AppUpdateModel::minimumVersionStateChanged, this, &MainFlowView::showContent);
     }
-    if (m_clientLanguageModel) {
-        connect(
-            m_clientLanguageModel, &ClientLanguageSettingsModel::languageChanged, this, &MainFlowView::languageChanged);
-    }
-    languageChanged();
+    setLocale(currentClientLanguageLocale());
     showContent();
 }
 
@@ -51,11 +46,11 @@ GameSetupView *MainFlowView::gameSetupView() const
     return m_screen == Screen::gameSetup ? static_cast<GameSetupView *>(m_content) : nullptr;
 }
 
-void MainFlowView::languageChanged()
+void MainFlowView::changeEvent(QEvent *event)
 {
-    // Every screen inside relabels itself on the change of locale.
-    if (m_clientLanguageModel) {
-        setLocale(QLocale(m_clientLanguageModel->languageCode()));
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        setLocale(currentClientLanguageLocale());
     }
 }
 

@@ -15,7 +15,6 @@ namespace veyra {
 
 class AppSession;
 class AppUpdateModel;
-class ClientLanguageSettingsModel;
 class GameSetupView;
 class MainWindowLifecycleObserver;
 class WindowCatalogProviding;
@@ -30,7 +29,8 @@ class WindowCatalogProviding;
 // actions, runs the foreground minimum-version check and, once the build is allowed,
 // starts the session (once per view). It dismisses the main window when the session
 // enters play, and terminates the session when the player closes the main window in any
-// other phase. The content's locale follows the interface language.
+// other phase. The content's locale follows the interface language; every screen inside
+// relabels itself on QEvent::LanguageChange.
 class MainFlowView : public QWidget
 {
     Q_OBJECT
@@ -51,7 +51,7 @@ public:
     // Makes the sign-in screen of the six authentication phases (the session connects it).
     using AuthenticationScreenFactory = std::function<QWidget *(QWidget *parent)>;
 
-    MainFlowView(AppSession *session, ClientLanguageSettingsModel *clientLanguageModel, AppUpdateModel *appUpdateModel,
+    MainFlowView(AppSession *session, AppUpdateModel *appUpdateModel,
         std::shared_ptr<WindowCatalogProviding> windowCatalog, WindowActions windowActions,
         AuthenticationScreenFactory authenticationScreen, QWidget *parent = nullptr);
     ~MainFlowView() override;
@@ -70,6 +70,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     enum class Screen { none, minimumVersion, authentication, gameSetup, empty };
@@ -79,10 +80,8 @@ private:
     void setScreen(Screen screen);
     void phaseChanged();
     void closeHandler();
-    void languageChanged();
 
     QPointer<AppSession> m_session;
-    QPointer<ClientLanguageSettingsModel> m_clientLanguageModel;
     QPointer<AppUpdateModel> m_appUpdateModel;
     const std::shared_ptr<WindowCatalogProviding> m_windowCatalog;
     const WindowActions m_windowActions;

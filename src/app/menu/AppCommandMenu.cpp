@@ -2,18 +2,17 @@
 
 #include "app/menu/MenuFilling.h"
 #include "app/session/AppSession.h"
-#include "foundation/language/ClientLanguageSettingsModel.h"
 #include "update/model/AppUpdateChecking.h"
 
+#include <QEvent>
 #include <QTimer>
 
 namespace veyra {
 
-AppCommandMenu::AppCommandMenu(AppSession *session, ClientLanguageSettingsModel *clientLanguageModel,
-    AppUpdateChecking *appUpdateChecker, AppMenuActions actions, QWidget *parent)
+AppCommandMenu::AppCommandMenu(
+    AppSession *session, AppUpdateChecking *appUpdateChecker, AppMenuActions actions, QWidget *parent)
     : QMenu(parent)
     , m_session(session)
-    , m_clientLanguageModel(clientLanguageModel)
     , m_appUpdateChecker(appUpdateChecker)
     , m_actions(std::move(actions))
 {
@@ -21,12 +20,16 @@ AppCommandMenu::AppCommandMenu(AppSession *session, ClientLanguageSettingsModel 
     if (m_session) {
         connect(m_session, &AppSession::phaseChanged, this, &AppCommandMenu::scheduleRecompute);
     }
-    if (m_clientLanguageModel) {
-        connect(m_clientLanguageModel, &ClientLanguageSettingsModel::languageChanged, this,
-            &AppCommandMenu::scheduleRecompute);
-    }
     // The first filling waits for the subclass to be complete.
     scheduleRecompute();
+}
+
+void AppCommandMenu::changeEvent(QEvent *event)
+{
+    QMenu::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        scheduleRecompute();
+    }
 }
 
 void AppCommandMenu::scheduleRecompute()

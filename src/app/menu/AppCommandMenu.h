@@ -12,7 +12,6 @@ namespace veyra {
 
 class AppSession;
 class AppUpdateChecking;
-class ClientLanguageSettingsModel;
 
 // What the menus open and end, from the composition root.
 struct AppMenuActions
@@ -28,7 +27,7 @@ struct AppMenuActions
 // A menu of the application's global actions, read from the session's phase and the
 // update state: the tray's status menu and the main window's commands. It keeps no state
 // of its own and is filled again whenever it is about to be shown, when the session's
-// phase changes and when the interface language changes.
+// phase changes and when the interface language changes (QEvent::LanguageChange).
 class AppCommandMenu : public QMenu
 {
     Q_OBJECT
@@ -44,8 +43,9 @@ public:
     bool isSignedIn() const;
 
 protected:
-    AppCommandMenu(AppSession *session, ClientLanguageSettingsModel *clientLanguageModel,
-        AppUpdateChecking *appUpdateChecker, AppMenuActions actions, QWidget *parent);
+    AppCommandMenu(AppSession *session, AppUpdateChecking *appUpdateChecker, AppMenuActions actions, QWidget *parent);
+
+    void changeEvent(QEvent *event) override;
 
     // The items to show now, section by section.
     virtual QVector<QVector<StatusMenuItem>> sections() const = 0;
@@ -58,7 +58,6 @@ private:
     void scheduleRecompute();
 
     QPointer<AppSession> m_session;
-    QPointer<ClientLanguageSettingsModel> m_clientLanguageModel;
     AppUpdateChecking *m_appUpdateChecker;
     const AppMenuActions m_actions;
     bool m_recomputeScheduled = false;

@@ -4,9 +4,9 @@
 
 namespace veyra {
 
-ObriskCommands::ObriskCommands(AppSession *session, ClientLanguageSettingsModel *clientLanguageModel,
-    AppUpdateChecking *appUpdateChecker, AppMenuActions actions, bool hasStatusMenu, QWidget *parent)
-    : AppCommandMenu(session, clientLanguageModel, appUpdateChecker, std::move(actions), parent)
+ObriskCommands::ObriskCommands(AppSession *session, AppUpdateChecking *appUpdateChecker, AppMenuActions actions,
+    bool hasStatusMenu, QWidget *parent)
+    : AppCommandMenu(session, appUpdateChecker, std::move(actions), parent)
     , m_hasStatusMenu(hasStatusMenu)
 {
     setObjectName(QStringLiteral("app-commands"));

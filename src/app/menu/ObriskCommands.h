@@ -13,8 +13,8 @@ class ObriskCommands : public AppCommandMenu
     Q_OBJECT
 
 public:
-    ObriskCommands(AppSession *session, ClientLanguageSettingsModel *clientLanguageModel,
-        AppUpdateChecking *appUpdateChecker, AppMenuActions actions, bool hasStatusMenu, QWidget *parent = nullptr);
+    ObriskCommands(AppSession *session, AppUpdateChecking *appUpdateChecker, AppMenuActions actions, bool hasStatusMenu,
+        QWidget *parent = nullptr);
 
 protected:
     QVector<QVector<StatusMenuItem>> sections() const override;

@@ -5,9 +5,9 @@
 
 namespace veyra {
 
-StatusMenuView::StatusMenuView(AppSession *session, ClientLanguageSettingsModel *clientLanguageModel,
-    AppUpdateChecking *appUpdateChecker, AppMenuActions actions, QWidget *parent)
-    : AppCommandMenu(session, clientLanguageModel, appUpdateChecker, std::move(actions), parent)
+StatusMenuView::StatusMenuView(
+    AppSession *session, AppUpdateChecking *appUpdateChecker, AppMenuActions actions, QWidget *parent)
+    : AppCommandMenu(session, appUpdateChecker, std::move(actions), parent)
 { }
 
 QVector<QVector<StatusMenuItem>> StatusMenuView::sections() const

@@ -13,8 +13,8 @@ class StatusMenuView : public AppCommandMenu
     Q_OBJECT
 
 public:
-    StatusMenuView(AppSession *session, ClientLanguageSettingsModel *clientLanguageModel,
-        AppUpdateChecking *appUpdateChecker, AppMenuActions actions, QWidget *parent = nullptr);
+    StatusMenuView(
+        AppSession *session, AppUpdateChecking *appUpdateChecker, AppMenuActions actions, QWidget *parent = nullptr);
 
 protected:
     QVector<QVector<StatusMenuItem>> sections() const override;

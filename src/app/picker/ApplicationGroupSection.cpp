@@ -46,8 +46,7 @@ ApplicationGroupHeader::ApplicationGroupHeader(const CaptureApplicationGroup &gr
 
 QString ApplicationGroupHeader::windowCountText() const
 {
-    return localizedString(QT_TRANSLATE_NOOP("Veyra", "%d windows"))
-        .replace(QStringLiteral("%d"), QString::number(m_windowCount));
+    return localizedCountString(QT_TRANSLATE_N_NOOP("Veyra", "%n windows"), m_windowCount);
 }
 
 void ApplicationGroupHeader::retranslate()

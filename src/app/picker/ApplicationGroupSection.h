@@ -22,7 +22,8 @@ class ApplicationGroupHeader : public PickerRowButton
 public:
     ApplicationGroupHeader(const CaptureApplicationGroup &group, QWidget *parent = nullptr);
 
-    // "%d windows", looked up and filled in.
+    // "1 window", "2 windows": the number of the application's windows in the interface
+    // language's plural form.
     QString windowCountText() const;
     void retranslate();
 

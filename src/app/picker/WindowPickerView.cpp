@@ -256,7 +256,7 @@ void WindowPickerView::keyPressEvent(QKeyEvent *event)
 void WindowPickerView::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::LocaleChange) {
+    if (event->type() == QEvent::LanguageChange) {
         retranslate();
     }
 }

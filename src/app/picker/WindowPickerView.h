@@ -31,7 +31,7 @@ class WindowPickerModel;
 // be loaded, or holds nothing, the screen says so and offers "Quit" (quitRequested()).
 //
 // The view owns its model, made from the catalog when the view is made. Fixed texts are
-// looked up again on every change of the widget's locale.
+// looked up again on every change of the interface language.
 class WindowPickerView : public QWidget
 {
     Q_OBJECT

@@ -33,8 +33,7 @@ ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
 
     // The status menu lives in the tray; where there is none, the main window's menu
     // offers its items (the tray may still appear later and then embeds the icon).
-    m_statusMenu
-        = new StatusMenuView(&m_app.session(), &m_app.clientLanguageSettings(), &m_app.appUpdateModel(), actions);
+    m_statusMenu = new StatusMenuView(&m_app.session(), &m_app.appUpdateModel(), actions);
     m_trayIcon = std::make_unique<StatusMenuTrayIcon>(m_statusMenu);
     m_trayIcon->setToolTip(appDisplayName());
     m_trayIcon->show();
@@ -92,11 +91,11 @@ void ApplicationScenes::makeMainWindow()
     m_mainWindow->setWindowTitle(appDisplayName());
     m_mainWindow->resize(720, 520);
     auto *flow = new MainFlowView(
-        &session, &m_app.clientLanguageSettings(), &m_app.appUpdateModel(), m_app.windowCatalog(), windowActions,
+        &session, &m_app.appUpdateModel(), m_app.windowCatalog(), windowActions,
         [&session](QWidget *parent) { return makeAuthenticationScreen(session, parent); }, m_mainWindow);
     m_mainWindow->setCentralWidget(flow);
-    m_mainWindow->menuBar()->addMenu(new ObriskCommands(&session, &m_app.clientLanguageSettings(),
-        &m_app.appUpdateModel(), actions, QSystemTrayIcon::isSystemTrayAvailable(), m_mainWindow));
+    m_mainWindow->menuBar()->addMenu(new ObriskCommands(
+        &session, &m_app.appUpdateModel(), actions, QSystemTrayIcon::isSystemTrayAvailable(), m_mainWindow));
 }
 
 QWidget *ApplicationScenes::window(const QString &identifier)
@@ -109,20 +108,18 @@ QWidget *ApplicationScenes::window(const QString &identifier)
     }
     if (identifier == QLatin1String(captureAreaEditorWindowIdentifier)) {
         if (!m_captureAreaEditor) {
-            m_captureAreaEditor = new CaptureAreaEditorView(m_app.sharedSession(), m_app.clientLanguageSettings(),
+            m_captureAreaEditor = new CaptureAreaEditorView(m_app.sharedSession(),
                 std::make_unique<CaptureAreaEditorModel>(m_app.snapshotter(), m_app.captureAreaStore()),
                 std::make_unique<CaptureAreaGuideModel>(m_app.captureAreaGuideStore()));
             m_captureAreaEditor->setObjectName(QLatin1String(captureAreaEditorWindowIdentifier));
-            m_captureAreaEditor->setWindowTitle(captureAreaEditorWindowTitle());
             m_captureAreaEditor->resize(1180, 760);
         }
         return m_captureAreaEditor;
     }
     if (identifier == QLatin1String(gameNotesWindowIdentifier)) {
         if (!m_gameNotes) {
-            m_gameNotes = new GameMemoLibraryView(&m_app.gameMemoLibrary(), &m_app.clientLanguageSettings());
+            m_gameNotes = new GameMemoLibraryView(&m_app.gameMemoLibrary());
             m_gameNotes->setObjectName(QLatin1String(gameNotesWindowIdentifier));
-            m_gameNotes->setWindowTitle(gameNotesWindowTitle());
             m_gameNotes->resize(760, 520);
         }
         return m_gameNotes;

@@ -133,8 +133,8 @@ ObriskApp::ObriskApp(const QStringList &arguments, const InfoDictionary &info, U
     }
     m_translationReportCoordinator = std::make_shared<TranslationReportCoordinator>(reporter);
 
-    m_overlayController = std::make_shared<OverlayPanelController>(*m_overlaySettings,
-        makeOverlayLayoutStore(fixture, m_options.editorOverlayLayout), *m_clientLanguageSettings, *m_gameMemoLibrary);
+    m_overlayController = std::make_shared<OverlayPanelController>(
+        *m_overlaySettings, makeOverlayLayoutStore(fixture, m_options.editorOverlayLayout), *m_gameMemoLibrary);
 }
 
 ObriskApp::~ObriskApp() = default;

@@ -188,7 +188,7 @@ QWidget *GameSetupView::makeDeniedPane()
 void GameSetupView::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::LocaleChange) {
+    if (event->type() == QEvent::LanguageChange) {
         retranslate();
     }
 }

@@ -29,7 +29,7 @@ class WindowPickerView;
 // permission is checked or requested, the denied pane, or the window picker.
 //
 // The whole screen forces the dark colour scheme tinted with the brand's orange. Its
-// fixed texts are looked up again on every change of the widget's locale.
+// fixed texts are looked up again on every change of the interface language.
 class GameSetupView : public QWidget
 {
     Q_OBJECT

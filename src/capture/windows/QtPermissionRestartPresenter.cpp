@@ -1,10 +1,13 @@
 #include "capture/windows/QtPermissionRestartPresenter.h"
 
 #include "foundation/identity/AppIdentity.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "foundation/language/LocalizedString.h"
+#include "foundation/text/PlainText.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <coroutine>
 #include <memory>
@@ -54,11 +57,17 @@ QCoro::Task<void> QtPermissionRestartPresenter::presentRestartPrompt()
     QPointer<QMessageBox> alert = new QMessageBox(m_parent.data());
     alert->setObjectName(QString::fromLatin1(alertObjectName));
     alert->setIcon(QMessageBox::Information);
-    alert->setWindowTitle(appDisplayName());
-    alert->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Screen Recording Permission Granted")));
-    alert->setInformativeText(localizedFormat(
-        QT_TRANSLATE_NOOP("Veyra", "Quit and reopen %@ to load available windows."), {appDisplayName()}));
-    alert->addButton(localizedString(QT_TRANSLATE_NOOP("Veyra", "Quit")), QMessageBox::AcceptRole);
+    alert->setTextFormat(Qt::PlainText);
+    QPushButton *quit = alert->addButton(QString(), QMessageBox::AcceptRole);
+    const auto relabel = [alert = alert.data(), quit] {
+        alert->setWindowTitle(appDisplayName());
+        alert->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Screen Recording Permission Granted")));
+        alert->setInformativeText(richTextOfPlainText(localizedFormat(
+            QT_TRANSLATE_NOOP("Veyra", "Quit and reopen %@ to load available windows."), {appDisplayName()})));
+        quit->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Quit")));
+    };
+    relabel();
+    relabelOnLanguageChange(alert, relabel);
     alert->open();
     co_await DialogDismissal(alert.data());
     if (alert) {

@@ -8,7 +8,8 @@
 namespace veyra {
 
 // The quit-and-reopen alert as a QMessageBox with one "Quit" button, opened without a
-// nested event loop. The alert is modal to `parent` when one is given.
+// nested event loop. The alert is modal to `parent` when one is given; it follows the
+// interface language while it is open.
 class QtPermissionRestartPresenter : public PermissionRestartPresenting
 {
 public:

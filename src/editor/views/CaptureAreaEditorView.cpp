@@ -11,7 +11,7 @@
 #include "editor/views/EditorWidgets.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/identity/AppIdentity.h"
-#include "foundation/language/ClientLanguageSettingsModel.h"
+#include "foundation/language/ClientLanguage.h"
 #include "foundation/language/LocalizedString.h"
 
 #include <QDialog>
@@ -35,11 +35,9 @@ Logger editorLogger()
 } // namespace
 
 CaptureAreaEditorView::CaptureAreaEditorView(std::shared_ptr<CaptureAreaEditorSessionProviding> session,
-    ClientLanguageSettingsModel &clientLanguageModel, std::unique_ptr<CaptureAreaEditorModel> model,
-    std::unique_ptr<CaptureAreaGuideModel> guideModel, QWidget *parent)
+    std::unique_ptr<CaptureAreaEditorModel> model, std::unique_ptr<CaptureAreaGuideModel> guideModel, QWidget *parent)
     : QWidget(parent)
     , m_session(std::move(session))
-    , m_clientLanguageModel(clientLanguageModel)
     , m_model(std::move(model))
     , m_guideModel(std::move(guideModel))
 {
@@ -91,8 +89,6 @@ CaptureAreaEditorView::CaptureAreaEditorView(std::shared_ptr<CaptureAreaEditorSe
     }
     connect(m_guideModel.get(), &CaptureAreaGuideModel::isPresentedChanged, this,
         &CaptureAreaEditorView::refreshGuideSheet);
-    connect(&m_clientLanguageModel, &ClientLanguageSettingsModel::languageChanged, this,
-        &CaptureAreaEditorView::retranslate);
 
     retranslate();
 }
@@ -199,8 +195,9 @@ QWidget *CaptureAreaEditorView::makeFailurePage()
 
 void CaptureAreaEditorView::retranslate()
 {
-    setLocale(QLocale(rawValue(m_clientLanguageModel.language())));
+    setLocale(currentClientLanguageLocale());
     setWindowTitle(captureAreaEditorWindowTitle());
+    m_guideSheet->setWindowTitle(captureAreaEditorWindowTitle());
     m_title->setText(captureAreaEditorWindowTitle());
     m_guideButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Editing Guide")));
     m_addButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Add Area")));
@@ -294,6 +291,14 @@ void CaptureAreaEditorView::hideEvent(QHideEvent *event)
     // The window went away: a guide left open was never closed, so it comes back next time.
     m_guideModel->setPresented(false);
     m_model->reset();
+}
+
+void CaptureAreaEditorView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
 }
 
 void CaptureAreaEditorView::keyPressEvent(QKeyEvent *event)

@@ -18,22 +18,22 @@ class CaptureAreaEditorModel;
 class CaptureAreaEditorSessionProviding;
 class CaptureAreaGuideModel;
 class CaptureAreaInspector;
-class ClientLanguageSettingsModel;
 
 // The content of the capture-area editor window ("capture-areas"): a top bar with the
 // editing commands, then, by the model's state, a progress text while the snapshot is
 // taken, a failure panel with its ways out, or the canvas beside the inspector. Each time
 // it comes on screen it loads the session's game window (and shows the guide the first
 // time); when it goes away it forgets everything. After a successful save it asks the
-// session to restart capture with the new areas, then closes its window.
+// session to restart capture with the new areas, then closes its window. It relabels itself,
+// the window's title and the guide on every change of the interface language.
 class CaptureAreaEditorView : public QWidget
 {
     Q_OBJECT
 
 public:
     CaptureAreaEditorView(std::shared_ptr<CaptureAreaEditorSessionProviding> session,
-        ClientLanguageSettingsModel &clientLanguageModel, std::unique_ptr<CaptureAreaEditorModel> model,
-        std::unique_ptr<CaptureAreaGuideModel> guideModel, QWidget *parent = nullptr);
+        std::unique_ptr<CaptureAreaEditorModel> model, std::unique_ptr<CaptureAreaGuideModel> guideModel,
+        QWidget *parent = nullptr);
     ~CaptureAreaEditorView() override;
 
     CaptureAreaEditorModel &model() const { return *m_model; }
@@ -48,6 +48,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void retranslate();
@@ -64,7 +65,6 @@ private:
     QWidget *makeFailurePage();
 
     std::shared_ptr<CaptureAreaEditorSessionProviding> m_session;
-    ClientLanguageSettingsModel &m_clientLanguageModel;
     std::unique_ptr<CaptureAreaEditorModel> m_model;
     std::unique_ptr<CaptureAreaGuideModel> m_guideModel;
 

@@ -68,6 +68,11 @@ void setCurrentClientLanguage(ClientLanguage language)
     g_current.store(language, std::memory_order_relaxed);
 }
 
+QLocale currentClientLanguageLocale()
+{
+    return QLocale(rawValue(currentClientLanguage()));
+}
+
 QStringList systemPreferredLanguages()
 {
     return QLocale::system().uiLanguages();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +32,10 @@ ClientLanguage defaultClientLanguage(const QStringList &preferredLanguages);
 // written only on the GUI thread, readable from any thread.
 ClientLanguage currentClientLanguage();
 void setCurrentClientLanguage(ClientLanguage language);
+
+// The locale named by the current interface language's code ("ko", "ja" or "en"): the
+// locale of every view, so that numbers and dates follow the interface language.
+QLocale currentClientLanguageLocale();
 
 // The user's preferred languages, most preferred first, as the system reports them.
 QStringList systemPreferredLanguages();

@@ -1,6 +1,7 @@
 #include "foundation/language/ClientLanguageSettingsModel.h"
 
 #include "foundation/language/InMemoryClientLanguageSettingsStore.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "foundation/language/UserDefaultsClientLanguageSettingsStore.h"
 
 namespace veyra {
@@ -44,6 +45,7 @@ void ClientLanguageSettingsModel::setLanguage(ClientLanguage language)
     setCurrentClientLanguage(language);
     m_language = language;
     Q_EMIT languageChanged(m_language);
+    announceInterfaceLanguageChange();
     m_store->setLanguageCode(rawValue(language));
 }
 
@@ -53,6 +55,7 @@ void ClientLanguageSettingsModel::resetToDefault()
     setCurrentClientLanguage(m_defaultLanguage);
     m_language = m_defaultLanguage;
     Q_EMIT languageChanged(m_language);
+    announceInterfaceLanguageChange();
 }
 
 } // namespace veyra

@@ -13,7 +13,10 @@ namespace veyra {
 class UserDefaults;
 
 // The chosen interface language. Keeps the process-wide language of localizedString()
-// equal to `language` and persists the choice through its store.
+// equal to `language`, persists the choice through its store and, after each change it
+// publishes, tells every view (announceInterfaceLanguageChange). `languageChanged` is the
+// model's value for what shows or edits the setting itself; views relabel on
+// QEvent::LanguageChange instead.
 class ClientLanguageSettingsModel : public QObject
 {
     Q_OBJECT

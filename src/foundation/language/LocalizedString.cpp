@@ -18,6 +18,8 @@ struct Translators
 {
     std::unique_ptr<QTranslator> korean;
     std::unique_ptr<QTranslator> japanese;
+    // Holds only the plural forms of the texts that name a count.
+    std::unique_ptr<QTranslator> english;
 };
 
 std::unique_ptr<QTranslator> loadTranslator(const QString &code)
@@ -38,20 +40,33 @@ const Translators &translators()
     std::call_once(once, [] {
         loaded.korean = loadTranslator(QStringLiteral("ko"));
         loaded.japanese = loadTranslator(QStringLiteral("ja"));
+        loaded.english = loadTranslator(QStringLiteral("en"));
     });
     return loaded;
+}
+
+const QTranslator *currentTranslator()
+{
+    const Translators &all = translators();
+    switch (currentClientLanguage()) {
+    case ClientLanguage::korean:
+        return all.korean.get();
+    case ClientLanguage::japanese:
+        return all.japanese.get();
+    case ClientLanguage::english:
+        break;
+    }
+    return all.english.get();
 }
 
 } // namespace
 
 QString localizedString(const QString &key)
 {
-    const ClientLanguage language = currentClientLanguage();
-    if (language == ClientLanguage::english) {
+    if (currentClientLanguage() == ClientLanguage::english) {
         return key;
     }
-    const Translators &all = translators();
-    const QTranslator *translator = language == ClientLanguage::korean ? all.korean.get() : all.japanese.get();
+    const QTranslator *translator = currentTranslator();
     if (translator == nullptr) {
         return key;
     }
@@ -63,6 +78,18 @@ QString localizedString(const QString &key)
 QString localizedString(const char *utf8Key)
 {
     return localizedString(QString::fromUtf8(utf8Key));
+}
+
+QString localizedCountString(const char *utf8Key, int count)
+{
+    QString text;
+    if (const QTranslator *translator = currentTranslator()) {
+        text = translator->translate(translationContext, utf8Key, nullptr, count);
+    }
+    if (text.isEmpty()) {
+        text = QString::fromUtf8(utf8Key);
+    }
+    return text.replace(QStringLiteral("%n"), QString::number(count));
 }
 
 QString formatPlaceholders(const QString &pattern, const QStringList &arguments)

@@ -7,7 +7,9 @@
 // Every user-visible English text is written in the code inside QT_TRANSLATE_NOOP with
 // the context "Veyra": the macro is the text itself, and marks it as a key of the Korean
 // and Japanese catalogues in resources/translations (a test checks that both catalogues
-// hold every key).
+// hold every key). A text that names a count is marked with QT_TRANSLATE_N_NOOP instead:
+// its key has "%n" where the number goes, and every catalogue, the English one included,
+// holds the plural forms of its language.
 
 namespace veyra {
 
@@ -16,6 +18,11 @@ namespace veyra {
 // Callable from any thread.
 QString localizedString(const QString &key);
 QString localizedString(const char *utf8Key);
+
+// Looks up a text that names a count (a key marked with QT_TRANSLATE_N_NOOP) in the
+// plural form the current interface language uses for `count`, and writes the number in
+// place of "%n": "1 window", "2 windows". Callable from any thread.
+QString localizedCountString(const char *utf8Key, int count);
 
 // Replaces each "%@" of a looked-up pattern, in order, with the next argument.
 QString formatPlaceholders(const QString &pattern, const QStringList &arguments);

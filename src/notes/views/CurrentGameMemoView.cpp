@@ -7,6 +7,7 @@
 #include "notes/views/GameMemoStyle.h"
 #include "notes/views/NoteTextEditor.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -87,6 +88,15 @@ void CurrentGameMemoView::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
     if (m_model) {
         m_model->flushPendingSave();
+    }
+}
+
+void CurrentGameMemoView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        m_errorRow->retranslate();
+        refresh();
     }
 }
 

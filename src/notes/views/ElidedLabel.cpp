@@ -1,5 +1,7 @@
 #include "notes/views/ElidedLabel.h"
 
+#include "foundation/text/PlainText.h"
+
 #include <QEvent>
 #include <QTextLayout>
 
@@ -78,7 +80,7 @@ void ElidedLabel::updateShownText()
         }
     }
     m_elided = shown != m_fullText;
-    setToolTip(m_elided ? m_fullText : QString());
+    setToolTip(m_elided ? richTextOfPlainText(m_fullText) : QString());
     QLabel::setText(shown);
 }
 

@@ -7,7 +7,8 @@ namespace veyra {
 
 // A plain-text label that shows at most `maximumLineCount` lines (0: no limit), cutting
 // the last one with an ellipsis when the text needs more; the whole text stays in the
-// tool tip then. It asks for no width of its own, so a long name never widens its window.
+// tool tip then (plain text there too). It asks for no width of its own, so a long name
+// never widens its window.
 class ElidedLabel : public QLabel
 {
     Q_OBJECT

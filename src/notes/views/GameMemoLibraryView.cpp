@@ -1,7 +1,7 @@
 #include "notes/views/GameMemoLibraryView.h"
 
 #include "foundation/identity/AppIdentity.h"
-#include "foundation/language/ClientLanguageSettingsModel.h"
+#include "foundation/language/ClientLanguage.h"
 #include "foundation/language/LocalizedString.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/views/GameMemoErrorRow.h"
@@ -10,6 +10,7 @@
 #include "notes/views/GameMemoStyle.h"
 #include "notes/views/NoteTextEditor.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -52,11 +53,9 @@ QPixmap noteSymbol(const QColor &color, qreal devicePixelRatio)
 
 } // namespace
 
-GameMemoLibraryView::GameMemoLibraryView(
-    GameMemoLibraryModel *model, ClientLanguageSettingsModel *clientLanguageModel, QWidget *parent)
+GameMemoLibraryView::GameMemoLibraryView(GameMemoLibraryModel *model, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
-    , m_clientLanguageModel(clientLanguageModel)
     , m_listModel(new GameMemoListModel(this))
     , m_relativeTimeTimer(new QTimer(this))
 {
@@ -95,14 +94,10 @@ GameMemoLibraryView::GameMemoLibraryView(
         connect(m_model, &GameMemoLibraryModel::entriesByKeyChanged, this, &GameMemoLibraryView::refresh);
         connect(m_model, &GameMemoLibraryModel::errorMessageChanged, this, &GameMemoLibraryView::refreshDetail);
     }
-    if (m_clientLanguageModel) {
-        connect(m_clientLanguageModel, &ClientLanguageSettingsModel::languageChanged, this,
-            &GameMemoLibraryView::languageChanged);
-    }
     m_relativeTimeTimer->setInterval(relativeTimeRefreshInterval);
     connect(m_relativeTimeTimer, &QTimer::timeout, m_list->viewport(), qOverload<>(&QWidget::update));
 
-    languageChanged();
+    retranslate();
     refresh();
 }
 
@@ -294,11 +289,17 @@ void GameMemoLibraryView::listSelectionChanged()
     setSelection(m_listModel->keyAt(selected.first().row()));
 }
 
-void GameMemoLibraryView::languageChanged()
+void GameMemoLibraryView::changeEvent(QEvent *event)
 {
-    if (m_clientLanguageModel) {
-        setLocale(QLocale(m_clientLanguageModel->languageCode()));
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
     }
+}
+
+void GameMemoLibraryView::retranslate()
+{
+    setLocale(currentClientLanguageLocale());
     const QString title = gameNotesWindowTitle();
     setWindowTitle(title);
     m_navigationTitle->setText(title);

@@ -15,7 +15,6 @@ class QTimer;
 
 namespace veyra {
 
-class ClientLanguageSettingsModel;
 class ElidedLabel;
 class GameMemoErrorRow;
 class GameMemoLibraryModel;
@@ -25,7 +24,7 @@ class NoteTextEditor;
 // The content of the notes window: a list of every note with text, newest first, beside
 // the selected note's editor (or an empty state when none is selected). Edits go to the
 // model; changing the selection and closing the window write a pending save at once.
-// The window's dates and numbers follow the interface language.
+// The window's texts, dates and numbers follow the interface language.
 class GameMemoLibraryView : public QWidget
 {
     Q_OBJECT
@@ -37,8 +36,7 @@ public:
     static constexpr const char *windowIdentifier = "game-notes";
     static constexpr const char *detailEditorObjectName = "game-notes-detail-editor";
 
-    GameMemoLibraryView(
-        GameMemoLibraryModel *model, ClientLanguageSettingsModel *clientLanguageModel, QWidget *parent = nullptr);
+    explicit GameMemoLibraryView(GameMemoLibraryModel *model, QWidget *parent = nullptr);
     ~GameMemoLibraryView() override;
 
     // The key of the selected note; none at first.
@@ -54,6 +52,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     QWidget *makeSidebar();
@@ -63,10 +62,9 @@ private:
     void refreshDetail();
     void selectListRow();
     void listSelectionChanged();
-    void languageChanged();
+    void retranslate();
 
     QPointer<GameMemoLibraryModel> m_model;
-    QPointer<ClientLanguageSettingsModel> m_clientLanguageModel;
     std::optional<GameWindowProfileKey> m_selection;
     std::optional<GameWindowProfileKey> m_shownKey;
     bool m_selectingRow = false;

@@ -1,6 +1,7 @@
 #include "overlay/panels/OverlayPanel.h"
 
 #include "foundation/identity/AppIdentity.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "overlay/views/OverlayContentView.h"
 
 #include <QEvent>
@@ -20,6 +21,7 @@ OverlayPanel::OverlayPanel(OverlayContentView *content)
 {
     setObjectName(QStringLiteral("overlay"));
     setWindowTitle(overlayWindowTitle());
+    relabelOnLanguageChange(this, [this] { setWindowTitle(overlayWindowTitle()); });
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);

@@ -1,6 +1,5 @@
 #include "overlay/panels/OverlayPanelController.h"
 
-#include "foundation/language/ClientLanguageSettingsModel.h"
 #include "overlay/layout/OverlayLayoutGeometry.h"
 #include "overlay/panels/OverlayControlPanel.h"
 #include "overlay/panels/OverlayPanel.h"
@@ -34,25 +33,22 @@ bool replacesPlacement(const std::optional<CaptureTarget> &previous, const Captu
 } // namespace
 
 OverlayPanelController::OverlayPanelController(OverlaySettingsModel &settings,
-    std::shared_ptr<OverlayLayoutStoring> layoutStore, ClientLanguageSettingsModel &clientLanguage,
-    GameMemoLibraryModel &gameMemoLibrary, std::shared_ptr<DisplayGeometryProviding> displays, QObject *parent)
+    std::shared_ptr<OverlayLayoutStoring> layoutStore, GameMemoLibraryModel &gameMemoLibrary,
+    std::shared_ptr<DisplayGeometryProviding> displays, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_viewModel(settings.backgroundOpacityPercent(), settings.sourceTextSizePoints(),
-          settings.translationTextSizePoints(), clientLanguage.language())
+    , m_viewModel(
+          settings.backgroundOpacityPercent(), settings.sourceTextSizePoints(), settings.translationTextSizePoints())
     , m_layoutController(std::move(layoutStore), std::move(displays))
     , m_gameMemoPresenter(gameMemoLibrary)
 {
-    // The view model follows the settings and the interface language; the connections end
-    // with it.
+    // The view model follows the settings; the connections end with it.
     connect(&settings, &OverlaySettingsModel::backgroundOpacityPercentChanged, &m_viewModel,
         &OverlayViewModel::setBackgroundOpacityPercent);
     connect(&settings, &OverlaySettingsModel::sourceTextSizePointsChanged, &m_viewModel,
         &OverlayViewModel::setSourceTextSizePoints);
     connect(&settings, &OverlaySettingsModel::translationTextSizePointsChanged, &m_viewModel,
         &OverlayViewModel::setTranslationTextSizePoints);
-    connect(&clientLanguage, &ClientLanguageSettingsModel::languageChanged, &m_viewModel,
-        &OverlayViewModel::setClientLanguage);
     m_rows.setOnRowsPublished([this] { updateReportItemAvailability(); });
 }
 

@@ -24,7 +24,6 @@
 
 namespace veyra {
 
-class ClientLanguageSettingsModel;
 class GameMemoLibraryModel;
 class OverlayPanel;
 class OverlaySettingsModel;
@@ -32,7 +31,7 @@ class OverlaySettingsModel;
 // The one object through which the application session drives the overlay during play.
 // It owns the two floating windows, the text overlay and its control strip (built on the
 // first show, never destroyed), keeps one row per capture area, publishes the rows in
-// capture-area order and the overlay settings and interface language into the view model,
+// capture-area order and the overlay settings into the view model,
 // wires the strip to the note and report popovers and to the layout controller's move
 // and resize steps, and hands the user's requests back through four optional callbacks (an unset
 // callback makes its action do nothing). While the capture-area state is ready the
@@ -47,7 +46,7 @@ public:
     using GameMemoContextProvider = std::function<std::optional<GameMemoContext>()>;
 
     OverlayPanelController(OverlaySettingsModel &settings, std::shared_ptr<OverlayLayoutStoring> layoutStore,
-        ClientLanguageSettingsModel &clientLanguage, GameMemoLibraryModel &gameMemoLibrary,
+        GameMemoLibraryModel &gameMemoLibrary,
         std::shared_ptr<DisplayGeometryProviding> displays = std::make_shared<QScreenDisplayGeometryProvider>(),
         QObject *parent = nullptr);
     ~OverlayPanelController() override;

@@ -16,14 +16,13 @@ void assign(OverlayViewModel *model, Value &field, const Value &value, Signal ch
 
 } // namespace
 
-OverlayViewModel::OverlayViewModel(int backgroundOpacityPercent, int sourceTextSizePoints,
-    int translationTextSizePoints, ClientLanguage clientLanguage, QObject *parent)
+OverlayViewModel::OverlayViewModel(
+    int backgroundOpacityPercent, int sourceTextSizePoints, int translationTextSizePoints, QObject *parent)
     : QObject(parent)
     , m_target(placeholderTarget())
     , m_backgroundOpacityPercent(backgroundOpacityPercent)
     , m_sourceTextSizePoints(sourceTextSizePoints)
     , m_translationTextSizePoints(translationTextSizePoints)
-    , m_clientLanguage(clientLanguage)
 { }
 
 const CaptureTarget &OverlayViewModel::placeholderTarget()
@@ -60,11 +59,6 @@ void OverlayViewModel::setSourceTextSizePoints(int points)
 void OverlayViewModel::setTranslationTextSizePoints(int points)
 {
     assign(this, m_translationTextSizePoints, points, &OverlayViewModel::translationTextSizePointsChanged);
-}
-
-void OverlayViewModel::setClientLanguage(ClientLanguage language)
-{
-    assign(this, m_clientLanguage, language, &OverlayViewModel::clientLanguageChanged);
 }
 
 } // namespace veyra

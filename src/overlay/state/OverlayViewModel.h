@@ -1,7 +1,6 @@
 #pragma once
 
 #include "capture/target/CaptureTarget.h"
-#include "foundation/language/ClientLanguage.h"
 #include "overlay/state/OverlayCaptureAreaState.h"
 #include "overlay/state/OverlayTextRow.h"
 
@@ -22,7 +21,7 @@ class OverlayViewModel : public QObject
 
 public:
     OverlayViewModel(int backgroundOpacityPercent, int sourceTextSizePoints, int translationTextSizePoints,
-        ClientLanguage clientLanguage, QObject *parent = nullptr);
+        QObject *parent = nullptr);
 
     // The window 0 of process 0 with empty names and a zero frame, shown until the first
     // game window.
@@ -34,7 +33,6 @@ public:
     int backgroundOpacityPercent() const { return m_backgroundOpacityPercent; }
     int sourceTextSizePoints() const { return m_sourceTextSizePoints; }
     int translationTextSizePoints() const { return m_translationTextSizePoints; }
-    ClientLanguage clientLanguage() const { return m_clientLanguage; }
 
     void setTarget(const CaptureTarget &target);
     void setCaptureAreaState(const OverlayCaptureAreaState &state);
@@ -42,7 +40,6 @@ public:
     void setBackgroundOpacityPercent(int percent);
     void setSourceTextSizePoints(int points);
     void setTranslationTextSizePoints(int points);
-    void setClientLanguage(ClientLanguage language);
 
 Q_SIGNALS:
     void targetChanged();
@@ -51,7 +48,6 @@ Q_SIGNALS:
     void backgroundOpacityPercentChanged();
     void sourceTextSizePointsChanged();
     void translationTextSizePointsChanged();
-    void clientLanguageChanged();
 
 private:
     CaptureTarget m_target;
@@ -60,7 +56,6 @@ private:
     int m_backgroundOpacityPercent;
     int m_sourceTextSizePoints;
     int m_translationTextSizePoints;
-    ClientLanguage m_clientLanguage;
 };
 
 } // namespace veyra

@@ -6,8 +6,8 @@
 namespace veyra {
 
 OverlayActionView::OverlayActionView(
-    const QString &symbolPath, const QString &title, const QString &identifier, QWidget *parent)
-    : OverlayControlItemView(symbolPath, title, identifier, parent)
+    const QString &symbolPath, const char *titleKey, const QString &identifier, QWidget *parent)
+    : OverlayControlItemView(symbolPath, titleKey, identifier, parent)
 { }
 
 void OverlayActionView::setActionEnabled(bool enabled)

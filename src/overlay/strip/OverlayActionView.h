@@ -13,7 +13,7 @@ class OverlayActionView : public OverlayControlItemView
 
 public:
     OverlayActionView(
-        const QString &symbolPath, const QString &title, const QString &identifier, QWidget *parent = nullptr);
+        const QString &symbolPath, const char *titleKey, const QString &identifier, QWidget *parent = nullptr);
 
     bool isActionEnabled() const { return m_isEnabled; }
     void setActionEnabled(bool enabled);

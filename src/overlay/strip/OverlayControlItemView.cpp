@@ -1,9 +1,11 @@
 #include "overlay/strip/OverlayControlItemView.h"
 
+#include "foundation/language/LocalizedString.h"
 #include "overlay/strip/OverlayControlView.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QEvent>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -18,7 +20,7 @@ class OverlayControlItemAccessible : public QAccessibleWidget
 {
 public:
     explicit OverlayControlItemAccessible(OverlayControlItemView *item)
-        : QAccessibleWidget(item, QAccessible::Button, item->title())
+        : QAccessibleWidget(item, QAccessible::Button)
     { }
 
     QAccessible::State state() const override
@@ -49,15 +51,29 @@ void installOverlayControlItemAccessibility()
 }
 
 OverlayControlItemView::OverlayControlItemView(
-    const QString &symbolPath, const QString &title, const QString &identifier, QWidget *parent)
+    const QString &symbolPath, const char *titleKey, const QString &identifier, QWidget *parent)
     : QWidget(parent)
     , m_symbol(new QSvgRenderer(symbolPath, this))
-    , m_title(title)
+    , m_titleKey(titleKey)
 {
     installOverlayControlItemAccessibility();
     setObjectName(identifier);
-    setAccessibleName(title);
+    // Accessibility reads the title as the item's name.
+    setAccessibleName(title());
     setAttribute(Qt::WA_Hover);
+}
+
+QString OverlayControlItemView::title() const
+{
+    return localizedString(m_titleKey);
+}
+
+void OverlayControlItemView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        setAccessibleName(title());
+    }
 }
 
 void OverlayControlItemView::setItemAlpha(double alpha)

@@ -8,18 +8,21 @@ class QSvgRenderer;
 namespace veyra {
 
 // One item of the control strip: a white symbol drawn into the item's bounds less 11 x 10
-// points, a title for its tooltip and its accessible name, and an accessibility identifier
-// (its object name). Reports the pointer entering and leaving it and every press, drag and
+// points, a title for its tooltip and its accessible name (looked up in the interface
+// language each time, and again when it changes), and an accessibility identifier (its
+// object name). Reports the pointer entering and leaving it and every press, drag and
 // release. Its symbol is drawn at the strip's opacity times the item's own.
 class OverlayControlItemView : public QWidget
 {
     Q_OBJECT
 
 public:
+    // `titleKey` is the English title, marked for translation.
     OverlayControlItemView(
-        const QString &symbolPath, const QString &title, const QString &identifier, QWidget *parent = nullptr);
+        const QString &symbolPath, const char *titleKey, const QString &identifier, QWidget *parent = nullptr);
 
-    const QString &title() const { return m_title; }
+    // The title in the current interface language.
+    QString title() const;
 
     // The item's own opacity (0.28 for a disabled action).
     double itemAlpha() const { return m_itemAlpha; }
@@ -38,11 +41,12 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // An empty symbol when the path names none.
     QSvgRenderer *m_symbol;
-    QString m_title;
+    const char *m_titleKey;
     double m_itemAlpha = 1.0;
 };
 

@@ -1,6 +1,5 @@
 #include "overlay/strip/OverlayControlView.h"
 
-#include "foundation/language/LocalizedString.h"
 #include "overlay/strip/OverlayActionView.h"
 #include "overlay/strip/OverlayControlTooltipPresenter.h"
 #include "overlay/strip/OverlayHandleView.h"
@@ -13,14 +12,13 @@ namespace veyra {
 OverlayControlView::OverlayControlView(QWidget *parent)
     : QWidget(parent)
     , m_gameNoteHandle(new OverlayActionView(QStringLiteral(":/icons/OverlayGameNote.svg"),
-          localizedString(QT_TRANSLATE_NOOP("Veyra", "Game Note")), QStringLiteral("game-note"), this))
+          QT_TRANSLATE_NOOP("Veyra", "Game Note"), QStringLiteral("game-note"), this))
     , m_reportHandle(new OverlayActionView(QStringLiteral(":/icons/OverlayReportTranslationError.svg"),
-          localizedString(QT_TRANSLATE_NOOP("Veyra", "Report Translation Error")),
-          QStringLiteral("report-translation-error"), this))
+          QT_TRANSLATE_NOOP("Veyra", "Report Translation Error"), QStringLiteral("report-translation-error"), this))
     , m_moveHandle(new OverlayHandleView(QStringLiteral(":/icons/OverlayMove.svg"),
-          localizedString(QT_TRANSLATE_NOOP("Veyra", "Move Overlay")), QStringLiteral("move-overlay"), this))
+          QT_TRANSLATE_NOOP("Veyra", "Move Overlay"), QStringLiteral("move-overlay"), this))
     , m_resizeHandle(new OverlayHandleView(QStringLiteral(":/icons/OverlayResize.svg"),
-          localizedString(QT_TRANSLATE_NOOP("Veyra", "Resize Overlay")), QStringLiteral("resize-overlay"), this))
+          QT_TRANSLATE_NOOP("Veyra", "Resize Overlay"), QStringLiteral("resize-overlay"), this))
     , m_tooltipPresenter(new OverlayControlTooltipPresenter(this))
 {
     setAttribute(Qt::WA_TranslucentBackground);

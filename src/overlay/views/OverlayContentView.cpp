@@ -2,11 +2,13 @@
 
 #include "brand/ProgressSpinner.h"
 #include "brand/VeyraOrangeSignal.h"
+#include "foundation/language/ClientLanguage.h"
 #include "foundation/language/LocalizedString.h"
 #include "overlay/state/OverlayViewModel.h"
 #include "overlay/views/LineLimitedLabel.h"
 #include "overlay/views/OverlayStyle.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -44,7 +46,7 @@ OverlayContentView::OverlayContentView(OverlayViewModel *model, QWidget *parent)
     setAttribute(Qt::WA_TranslucentBackground);
     for (auto changed : {&OverlayViewModel::targetChanged, &OverlayViewModel::captureAreaStateChanged,
              &OverlayViewModel::textRowsChanged, &OverlayViewModel::sourceTextSizePointsChanged,
-             &OverlayViewModel::translationTextSizePointsChanged, &OverlayViewModel::clientLanguageChanged}) {
+             &OverlayViewModel::translationTextSizePointsChanged}) {
         connect(model, changed, this, &OverlayContentView::rebuild);
     }
     connect(model, &OverlayViewModel::backgroundOpacityPercentChanged, this, qOverload<>(&QWidget::update));
@@ -71,12 +73,20 @@ void OverlayContentView::resizeEvent(QResizeEvent *event)
     placeContent();
 }
 
+void OverlayContentView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        rebuild();
+    }
+}
+
 void OverlayContentView::rebuild()
 {
     if (!m_model) {
         return;
     }
-    setLocale(QLocale(rawValue(m_model->clientLanguage())));
+    setLocale(currentClientLanguageLocale());
     // Clicks pass through the content exactly while the capture areas are ready.
     setAttribute(Qt::WA_TransparentForMouseEvents, m_model->captureAreaState().isReady());
     if (m_content != nullptr) {

@@ -12,7 +12,8 @@ namespace veyra {
 // area's recognised text with its translation (or a waiting line), otherwise a help card
 // that says why nothing is translated. Nothing scrolls: content taller than the panel is
 // cut off at the background's bottom edge. While ready, the content lets every click
-// through.
+// through. The content is made again, in the new language, when the interface language
+// changes.
 class OverlayContentView : public QWidget
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void rebuild();

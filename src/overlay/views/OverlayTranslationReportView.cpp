@@ -92,13 +92,14 @@ OverlayTranslationReportView::OverlayTranslationReportView(OverlayTranslationRep
     : QWidget(parent)
     , m_model(model)
     , m_layout(new QVBoxLayout(this))
+    , m_title(plainLabel(QString(), styledFont(BrandTextStyle::headline, this, QFont::DemiBold),
+          palette().color(QPalette::WindowText), this))
 {
     setFixedSize(contentSize);
     setFocusPolicy(Qt::StrongFocus);
     m_layout->setContentsMargins(18, 18, 18, 18);
     m_layout->setSpacing(14);
-    m_layout->addWidget(plainLabel(localizedString(QT_TRANSLATE_NOOP("Veyra", "Report a Translation Error")),
-        styledFont(BrandTextStyle::headline, this, QFont::DemiBold), palette().color(QPalette::WindowText), this));
+    m_layout->addWidget(m_title);
     connect(model, &OverlayTranslationReportModel::screenChanged, this, &OverlayTranslationReportView::showScreen);
     connect(model, &OverlayTranslationReportModel::isSubmittingChanged, this,
         &OverlayTranslationReportView::updateSubmissionState);
@@ -123,8 +124,17 @@ void OverlayTranslationReportView::showEvent(QShowEvent *event)
     setFocus(Qt::PopupFocusReason);
 }
 
+void OverlayTranslationReportView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        showScreen();
+    }
+}
+
 void OverlayTranslationReportView::showScreen()
 {
+    m_title->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Report a Translation Error")));
     if (!m_model) {
         return;
     }

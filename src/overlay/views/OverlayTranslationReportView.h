@@ -14,7 +14,8 @@ namespace veyra {
 
 // The report popover's content: pick one of the overlay's translated rows, review its
 // recognised text and translation, and report it. Shows what its model publishes and hands
-// the user's choices to the model; Return reports like the "Report" button.
+// the user's choices to the model; Return reports like the "Report" button. It is made
+// again in the new language when the interface language changes.
 class OverlayTranslationReportView : public QWidget
 {
     Q_OBJECT
@@ -29,6 +30,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void showScreen();
@@ -40,6 +42,7 @@ private:
 
     QPointer<OverlayTranslationReportModel> m_model;
     QVBoxLayout *m_layout;
+    QLabel *m_title;
     QWidget *m_screen = nullptr;
     // Of the confirmation screen; null on the list.
     QPushButton *m_cancelButton = nullptr;

@@ -6,6 +6,7 @@
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/ClientLanguageSettingsModel.h"
 #include "foundation/language/LocalizedString.h"
+#include "foundation/text/PlainText.h"
 #include "overlay/settings/OverlaySettingsModel.h"
 #include "settings/account/AccountSettingsSection.h"
 #include "settings/account/SettingsAccountProviding.h"
@@ -87,9 +88,6 @@ SettingsView::SettingsView(TranslationSettingsModel *translationModel, OverlaySe
     layout->addWidget(divider);
     layout->addWidget(makeDetail(), 1);
 
-    if (m_clientLanguageModel) {
-        connect(m_clientLanguageModel, &ClientLanguageSettingsModel::languageChanged, this, &SettingsView::retranslate);
-    }
     retranslate();
     showSelection();
 }
@@ -207,9 +205,7 @@ void SettingsView::showSelection()
 
 void SettingsView::retranslate()
 {
-    if (m_clientLanguageModel) {
-        setLocale(QLocale(m_clientLanguageModel->languageCode()));
-    }
+    setLocale(currentClientLanguageLocale());
     for (SettingsSectionRow *row : m_rows) {
         row->retranslate();
     }
@@ -263,7 +259,7 @@ void SettingsView::retranslateResetConfirmation()
     }
     m_resetConfirmation->setWindowTitle(localizedString(resetTitleKey));
     m_resetConfirmation->setText(localizedString(resetTitleKey));
-    m_resetConfirmation->setInformativeText(localizedString(resetMessageKey));
+    m_resetConfirmation->setInformativeText(richTextOfPlainText(localizedString(resetMessageKey)));
     if (auto *title = m_resetConfirmation->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
         QFont bold = title->font();
         bold.setWeight(QFont::DemiBold);
@@ -293,6 +289,14 @@ void SettingsView::resetAllSettings()
 {
     if (m_clientLanguageModel && m_translationModel && m_overlayModel) {
         veyra::resetAllSettings(*m_clientLanguageModel, *m_translationModel, *m_overlayModel);
+    }
+}
+
+void SettingsView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "brand/VeyraAppIcon.h"
 #include "brand/VeyraBrandPalette.h"
 #include "foundation/identity/AppIdentity.h"
+#include "foundation/language/ClientLanguage.h"
 #include "foundation/language/LocalizedString.h"
 
 #include <QCloseEvent>
@@ -25,7 +26,6 @@ AppUpdateProgressWindow::AppUpdateProgressWindow(std::function<void()> cancel, Q
     , m_cancelButton(new QPushButton(this))
 {
     setObjectName(QStringLiteral("app-update-progress"));
-    setWindowTitle(softwareUpdateWindowTitle());
     setFixedWidth(440);
 
     m_status->setTextFormat(Qt::PlainText);
@@ -95,8 +95,17 @@ void AppUpdateProgressWindow::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+void AppUpdateProgressWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    }
+}
+
 void AppUpdateProgressWindow::retranslate()
 {
+    setWindowTitle(softwareUpdateWindowTitle());
     m_cancelButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Cancel")));
     if (m_installing) {
         m_status->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Installing update…")));
@@ -106,7 +115,7 @@ void AppUpdateProgressWindow::retranslate()
     }
     m_status->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Downloading update…")));
     if (m_expected > 0) {
-        const QLocale locale;
+        const QLocale locale = currentClientLanguageLocale();
         m_detail->setText(localizedFormat(QT_TRANSLATE_NOOP("Veyra", "%@ of %@"),
             {locale.formattedDataSize(m_received), locale.formattedDataSize(m_expected)}));
     } else {

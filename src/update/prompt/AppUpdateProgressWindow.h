@@ -11,7 +11,8 @@ class QPushButton;
 namespace veyra {
 
 // The small "Software Update" window (object name "app-update-progress") that shows an
-// update being downloaded, with Cancel, and then being installed.
+// update being downloaded, with Cancel, and then being installed. It follows the interface
+// language.
 class AppUpdateProgressWindow : public QWidget
 {
     Q_OBJECT
@@ -28,6 +29,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void retranslate();

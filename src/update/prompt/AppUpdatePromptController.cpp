@@ -1,6 +1,7 @@
 #include "update/prompt/AppUpdatePromptController.h"
 
 #include "foundation/identity/AppIdentity.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "update/prompt/AppUpdatePromptView.h"
 
 #include <QEvent>
@@ -36,6 +37,7 @@ void AppUpdatePromptController::show(AvailableAppUpdate update, std::optional<Ap
     // Veyra lives on without its update windows.
     panel->setAttribute(Qt::WA_QuitOnClose, false);
     panel->setWindowTitle(softwareUpdateWindowTitle());
+    relabelOnLanguageChange(panel, [panel] { panel->setWindowTitle(softwareUpdateWindowTitle()); });
     auto *model
         = new AppUpdatePromptModel(std::move(update), std::move(currentVersion), std::move(releaseNotes), panel);
     m_model = model;

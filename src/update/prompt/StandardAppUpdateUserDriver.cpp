@@ -2,7 +2,9 @@
 
 #include "brand/BrandTextStyles.h"
 #include "foundation/identity/AppIdentity.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "foundation/language/LocalizedString.h"
+#include "foundation/text/PlainText.h"
 #include "update/prompt/AppUpdateProgressWindow.h"
 #include "update/updater/AppUpdaterError.h"
 
@@ -39,16 +41,19 @@ StandardAppUpdateUserDriver::~StandardAppUpdateUserDriver()
 void StandardAppUpdateUserDriver::showUpdateNotFound(std::function<void()> acknowledgement)
 {
     const QString version = m_currentVersion ? m_currentVersion->version : QStringLiteral("–");
-    showAlert(localizedString(QT_TRANSLATE_NOOP("Veyra", "You're up to date!")),
-        localizedFormat(QT_TRANSLATE_NOOP("Veyra", "Veyra %@ is currently the newest version available."), {version}),
+    showAlert([] { return localizedString(QT_TRANSLATE_NOOP("Veyra", "You're up to date!")); },
+        [version] {
+            return localizedFormat(
+                QT_TRANSLATE_NOOP("Veyra", "Veyra %@ is currently the newest version available."), {version});
+        },
         false, std::move(acknowledgement));
 }
 
 void StandardAppUpdateUserDriver::showUpdaterError(const AppUpdaterError &error, std::function<void()> acknowledgement)
 {
     closeProgressWindow();
-    showAlert(localizedString(QT_TRANSLATE_NOOP("Veyra", "Update Error")), error.localizedDescription(), true,
-        std::move(acknowledgement));
+    showAlert([] { return localizedString(QT_TRANSLATE_NOOP("Veyra", "Update Error")); },
+        [error] { return error.localizedDescription(); }, true, std::move(acknowledgement));
 }
 
 void StandardAppUpdateUserDriver::showDownloadInitiated(std::function<void()> cancellation)
@@ -91,15 +96,27 @@ void StandardAppUpdateUserDriver::dismissUpdateInstallation()
     closeProgressWindow();
 }
 
-void StandardAppUpdateUserDriver::showAlert(
-    const QString &title, const QString &message, bool warning, std::function<void()> acknowledgement)
+void StandardAppUpdateUserDriver::showAlert(std::function<QString()> title, std::function<QString()> message,
+    bool warning, std::function<void()> acknowledgement)
 {
     closeAlert();
-    auto *alert = new QMessageBox(
-        warning ? QMessageBox::Warning : QMessageBox::Information, softwareUpdateWindowTitle(), title, QMessageBox::Ok);
+    auto *alert = new QMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information, QString(), QString());
     alert->setObjectName(QStringLiteral("app-update-alert"));
     alert->setTextFormat(Qt::PlainText);
-    alert->setInformativeText(message);
+    // A button of our own: Qt relabels its standard buttons in its own language.
+    QPushButton *ok = alert->addButton(QString(), QMessageBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("app-update-alert-ok"));
+    alert->setDefaultButton(ok);
+    alert->setEscapeButton(ok);
+    const auto relabel = [alert, ok, title = std::move(title), message = std::move(message)] {
+        alert->setWindowTitle(softwareUpdateWindowTitle());
+        alert->setText(title ? title() : QString());
+        // Shown as plain text, whatever it holds.
+        alert->setInformativeText(richTextOfPlainText(message ? message() : QString()));
+        ok->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "OK")));
+    };
+    relabel();
+    relabelOnLanguageChange(alert, relabel);
     // The application's icon (a failure is marked on it), a bold title and room for the text.
     const QIcon icon = QApplication::windowIcon();
     if (!icon.isNull()) {
@@ -119,7 +136,6 @@ void StandardAppUpdateUserDriver::showAlert(
     alert->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_informativelabel { min-width: 300px; }"));
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setAttribute(Qt::WA_QuitOnClose, false);
-    alert->button(QMessageBox::Ok)->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "OK")));
     connect(alert, &QMessageBox::finished, alert, [acknowledgement = std::move(acknowledgement)] {
         if (acknowledgement) {
             acknowledgement();

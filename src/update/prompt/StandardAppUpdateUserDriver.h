@@ -16,6 +16,7 @@ namespace veyra {
 // found, the message of a failed cycle (each acknowledged with OK), and the download and
 // installation progress (with Cancel while downloading). How an update is offered, and
 // what a user-initiated check shows while it runs, is left to the driver built on it.
+// Every window follows the interface language while it is open.
 class StandardAppUpdateUserDriver : public QObject, public AppUpdateUserDriving
 {
     Q_OBJECT
@@ -39,7 +40,9 @@ public:
     AppUpdateProgressWindow *progressWindow() const { return m_progress; }
 
 private:
-    void showAlert(const QString &title, const QString &message, bool warning, std::function<void()> acknowledgement);
+    // The title and message are looked up again on every change of the interface language.
+    void showAlert(std::function<QString()> title, std::function<QString()> message, bool warning,
+        std::function<void()> acknowledgement);
     void closeProgressWindow();
     void closeAlert();
 

@@ -9,6 +9,7 @@
 #include "capture/fixtures/FixtureWindowCatalog.h"
 #include "foundation/language/ClientLanguageSettingsModel.h"
 #include "foundation/language/InMemoryClientLanguageSettingsStore.h"
+#include "foundation/language/LocalizedString.h"
 #include "support/RunTask.h"
 #include "support/ShellSessionRig.h"
 #include "support/TestAppUpdateModel.h"
@@ -29,8 +30,8 @@ class MainFlowViewTest : public ::testing::Test
 protected:
     MainFlowViewTest()
     {
-        view = new MainFlowView(&session, &languageModel, &update, std::make_shared<FixtureWindowCatalog>(),
-            windowActions(opened), [](QWidget *parent) {
+        view = new MainFlowView(
+            &session, &update, std::make_shared<FixtureWindowCatalog>(), windowActions(opened), [](QWidget *parent) {
                 auto *screen = new QLabel(QStringLiteral("sign in"), parent);
                 screen->setObjectName(QStringLiteral("sign-in-screen"));
                 return screen;
@@ -123,8 +124,8 @@ TEST_F(MainFlowViewTest, TheGateComesFirstAndAnAllowedCheckStartsTheSessionOnceP
     ShellSessionRig other;
     other.reachCheckingPermission();
     QStringList otherOpenings;
-    MainFlowView leaving(other.session.get(), &languageModel, &update, std::make_shared<FixtureWindowCatalog>(),
-        windowActions(otherOpenings), {});
+    MainFlowView leaving(
+        other.session.get(), &update, std::make_shared<FixtureWindowCatalog>(), windowActions(otherOpenings), {});
     leaving.show();
     ASSERT_EQ(updates.policyClient->waitingCount(), 1);
     leaving.hide();
@@ -194,8 +195,7 @@ TEST_F(MainFlowViewTest, TheRoutersOpenWindowsThroughTheNewestMainWindow)
     EXPECT_EQ(opened, (QStringList{QStringLiteral("capture-areas"), QStringLiteral("main")}));
 
     QStringList reopened;
-    MainFlowView newer(
-        &session, &languageModel, &update, std::make_shared<FixtureWindowCatalog>(), windowActions(reopened), {});
+    MainFlowView newer(&session, &update, std::make_shared<FixtureWindowCatalog>(), windowActions(reopened), {});
     newer.show();
     session.chooseAnotherWindow();
     EXPECT_EQ(reopened, QStringList{QStringLiteral("main")});
@@ -208,8 +208,9 @@ TEST_F(MainFlowViewTest, TheContentsLocaleFollowsTheInterfaceLanguage)
     showAllowed();
     EXPECT_EQ(view->locale().name().left(2), QStringLiteral("en"));
     languageModel.setLanguage(ClientLanguage::japanese);
-    EXPECT_EQ(view->locale().name().left(2), QStringLiteral("ja"));
+    ASSERT_TRUE(waitUntil([&] { return view->locale().name().left(2) == QStringLiteral("ja"); }));
     auto *title = view->findChild<QLabel *>(QStringLiteral("window-picker-title"));
     ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text(), localizedString("Which game are we playing?"));
     EXPECT_NE(title->text(), QStringLiteral("Which game are we playing?"));
 }

@@ -72,7 +72,7 @@ protected:
 
 TEST_F(AppMenusTest, TheStatusMenuFollowsSignInAndARequiredUpdate)
 {
-    StatusMenuView menu(&session, &languageModel, &update, actions);
+    StatusMenuView menu(&session, &update, actions);
     // Restoring the saved sign-in counts as signed out.
     EXPECT_EQ(entries(menu), signedOutEntries);
     rig.reachRequestingPermission();
@@ -88,7 +88,7 @@ TEST_F(AppMenusTest, TheStatusMenuFollowsSignInAndARequiredUpdate)
     EXPECT_EQ(entries(menu), signedOutEntries);
 
     ShellSessionRig playing;
-    StatusMenuView playingMenu(playing.session.get(), &languageModel, &update, actions);
+    StatusMenuView playingMenu(playing.session.get(), &update, actions);
     playing.reachChoosing();
     EXPECT_EQ(entries(playingMenu), signedInEntries);
     playing.play();
@@ -97,7 +97,7 @@ TEST_F(AppMenusTest, TheStatusMenuFollowsSignInAndARequiredUpdate)
 
 TEST_F(AppMenusTest, TheStatusMenuEnablesAndRunsEachEntry)
 {
-    StatusMenuView menu(&session, &languageModel, &update, actions);
+    StatusMenuView menu(&session, &update, actions);
     rig.reachChoosing();
     // No selected window: Edit Capture Areas… is disabled and does nothing.
     EXPECT_FALSE(entry(menu, QStringLiteral("edit-capture-areas"))->isEnabled());
@@ -130,7 +130,7 @@ TEST_F(AppMenusTest, TheStatusMenuEnablesAndRunsEachEntry)
     EXPECT_TRUE(log.isEmpty());
 
     ShellSessionRig other;
-    StatusMenuView otherMenu(other.session.get(), &languageModel, &update, actions);
+    StatusMenuView otherMenu(other.session.get(), &update, actions);
     other.reachChoosing();
     entry(otherMenu, QStringLiteral("log-out"))->trigger();
     EXPECT_EQ(other.session->phase(), AppPhase::signedOut());
@@ -138,7 +138,7 @@ TEST_F(AppMenusTest, TheStatusMenuEnablesAndRunsEachEntry)
 
 TEST_F(AppMenusTest, TheCommandsAreNotReducedByARequiredUpdateAndCarryCustomerSupportWithoutATray)
 {
-    ObriskCommands commands(&session, &languageModel, &update, actions, true);
+    ObriskCommands commands(&session, &update, actions, true);
     updates.setUpdateRequired();
     EXPECT_EQ(entries(commands),
         (QStringList{QStringLiteral("check-for-updates"), divider, QStringLiteral("settings"),
@@ -150,7 +150,7 @@ TEST_F(AppMenusTest, TheCommandsAreNotReducedByARequiredUpdateAndCarryCustomerSu
             QStringLiteral("edit-capture-areas"), QStringLiteral("game-notes"), QStringLiteral("log-out"), divider,
             QStringLiteral("quit")}));
 
-    ObriskCommands withoutTray(&session, &languageModel, &update, actions, false);
+    ObriskCommands withoutTray(&session, &update, actions, false);
     EXPECT_EQ(entries(withoutTray),
         (QStringList{QStringLiteral("check-for-updates"), divider, QStringLiteral("settings"),
             QStringLiteral("edit-capture-areas"), QStringLiteral("game-notes"), QStringLiteral("log-out"), divider,
@@ -159,12 +159,12 @@ TEST_F(AppMenusTest, TheCommandsAreNotReducedByARequiredUpdateAndCarryCustomerSu
 
 TEST_F(AppMenusTest, AChangeOfInterfaceLanguageRelabelsEveryEntryAtOnce)
 {
-    StatusMenuView menu(&session, &languageModel, &update, actions);
+    StatusMenuView menu(&session, &update, actions);
     QCoreApplication::processEvents();
     ASSERT_NE(menu.findChild<QAction *>(QStringLiteral("quit")), nullptr);
     EXPECT_EQ(menu.findChild<QAction *>(QStringLiteral("quit"))->text(), QStringLiteral("Quit"));
     languageModel.setLanguage(ClientLanguage::korean);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(menu.findChild<QAction *>(QStringLiteral("quit"))->text(), QStringLiteral("종료"));
+    ASSERT_TRUE(
+        waitUntil([&] { return menu.findChild<QAction *>(QStringLiteral("quit"))->text() == QStringLiteral("종료"); }));
     EXPECT_EQ(menu.findChild<QAction *>(QStringLiteral("settings"))->text(), QStringLiteral("설정…"));
 }

@@ -7,6 +7,7 @@
 #include "app/picker/CaptureWindowRow.h"
 #include "app/picker/WindowPickerModel.h"
 #include "foundation/language/ClientLanguage.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "support/ManualWindowCatalog.h"
 #include "support/WidgetLookup.h"
 
@@ -97,6 +98,9 @@ TEST_F(WindowPickerViewTest, LoadsOnTheFirstDisplayInWindowChoiceAndListsCollaps
     auto *harbor = find<ApplicationGroupHeader>(QStringLiteral("app-group-10"));
     ASSERT_NE(harbor, nullptr);
     EXPECT_EQ(harbor->windowCountText(), QStringLiteral("2 windows"));
+    // One window is one window.
+    EXPECT_EQ(
+        find<ApplicationGroupHeader>(QStringLiteral("app-group-20"))->windowCountText(), QStringLiteral("1 window"));
     EXPECT_TRUE(shown(QStringLiteral("app-group-20")));
     EXPECT_FALSE(shown(QStringLiteral("capture-window-101")));
     click(QStringLiteral("app-group-10"));
@@ -206,11 +210,12 @@ TEST_F(WindowPickerViewTest, AFailedOrEmptyListShowsItsMessageWithQuitAndRefresh
             "No selectable windows were found. Open the game you want to translate, then refresh the list."));
 }
 
-TEST_F(WindowPickerViewTest, AChangeOfLocaleRelabelsTheScreen)
+TEST_F(WindowPickerViewTest, AChangeOfInterfaceLanguageRelabelsTheScreen)
 {
     showLoaded();
     setCurrentClientLanguage(ClientLanguage::japanese);
-    view.setLocale(QLocale(QStringLiteral("ja")));
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_NE(find<QPushButton>(QStringLiteral("refresh-capture-windows"))->text(), QStringLiteral("Refresh"));
     EXPECT_NE(play()->text(), QStringLiteral("Play with Veyra"));
     EXPECT_NE(

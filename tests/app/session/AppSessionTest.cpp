@@ -14,8 +14,6 @@
 #include "account/web/FixtureWebPageOpener.h"
 #include "capture/areas/InMemoryCaptureAreaStore.h"
 #include "capture/fixtures/FixtureScreenRecordingPermission.h"
-#include "foundation/language/ClientLanguageSettingsModel.h"
-#include "foundation/language/InMemoryClientLanguageSettingsStore.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/InMemoryGameMemoStore.h"
 #include "overlay/layout/InMemoryOverlayLayoutStore.h"
@@ -155,7 +153,7 @@ struct SessionRig
         reports = std::make_shared<TranslationReportCoordinator>(reporter);
 
         overlay = std::make_shared<OverlayPanelController>(
-            overlaySettings, std::make_shared<InMemoryOverlayLayoutStore>(), clientLanguage, notes);
+            overlaySettings, std::make_shared<InMemoryOverlayLayoutStore>(), notes);
 
         AppSession::Services services;
         services.serverSession = serverSession;
@@ -232,8 +230,6 @@ struct SessionRig
     std::shared_ptr<GameplaySessionCoordinator> gameplay;
     std::shared_ptr<TranslationReportCoordinator> reports;
     OverlaySettingsModel overlaySettings{std::make_unique<InMemoryOverlaySettingsStore>()};
-    ClientLanguageSettingsModel clientLanguage{
-        std::make_unique<InMemoryClientLanguageSettingsStore>(), {QStringLiteral("en")}};
     GameMemoLibraryModel notes{std::make_unique<InMemoryGameMemoStore>(), 0};
     std::shared_ptr<OverlayPanelController> overlay;
     std::unique_ptr<AppSession> session;

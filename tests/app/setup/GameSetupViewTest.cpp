@@ -13,6 +13,7 @@
 #include "capture/fixtures/FixtureWindowCatalog.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/ClientLanguage.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "support/RunTask.h"
 #include "support/ShellSessionRig.h"
 #include "support/TestAppUpdateModel.h"
@@ -194,12 +195,13 @@ TEST_F(GameSetupViewTest, TheWindowPickerReloadsWhenTheSessionComesBackToWindowC
     EXPECT_EQ(view.windowPicker()->model()->selectedWindowID(), std::nullopt);
 }
 
-TEST_F(GameSetupViewTest, AChangeOfLocaleRelabelsTheScreen)
+TEST_F(GameSetupViewTest, AChangeOfInterfaceLanguageRelabelsTheScreen)
 {
     rig.reachPermissionDenied();
     view.show();
     setCurrentClientLanguage(ClientLanguage::korean);
-    view.setLocale(QLocale(QStringLiteral("ko")));
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_NE(title(), QStringLiteral("Allow Screen Access"));
     EXPECT_NE(step(1).title, QStringLiteral("Sign in"));
     EXPECT_NE(find<VeyraBrandLockup>(QStringLiteral("game-setup-progress"))->title(), QStringLiteral("Bring Veyra in"));

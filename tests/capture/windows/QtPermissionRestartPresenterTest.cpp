@@ -4,7 +4,9 @@
 #include "capture/windows/QtPermissionRestartPresenter.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/ClientLanguage.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "support/RunTask.h"
+#include "support/ShownText.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -15,6 +17,7 @@
 
 using namespace veyra;
 using veyra::test::runTask;
+using veyra::test::shownInformativeText;
 using veyra::test::waitUntil;
 
 namespace {
@@ -41,7 +44,7 @@ TEST(QtPermissionRestartPresenter, ShowsTheAlertAndEndsWhenQuitIsPressed)
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->icon(), QMessageBox::Information);
     EXPECT_EQ(alert->text(), QStringLiteral("Screen Recording Permission Granted"));
-    EXPECT_EQ(alert->informativeText(),
+    EXPECT_EQ(shownInformativeText(*alert),
         QStringLiteral("Quit and reopen %1 to load available windows.").arg(appDisplayName()));
     const QList<QAbstractButton *> buttons = alert->buttons();
     ASSERT_EQ(buttons.size(), 1);
@@ -52,16 +55,19 @@ TEST(QtPermissionRestartPresenter, ShowsTheAlertAndEndsWhenQuitIsPressed)
     EXPECT_TRUE(waitUntil([] { return openAlert() == nullptr; }));
 }
 
-TEST(QtPermissionRestartPresenter, SpeaksTheInterfaceLanguageAndEndsWhenTheAlertGoesAway)
+TEST(QtPermissionRestartPresenter, FollowsTheInterfaceLanguageAndEndsWhenTheAlertGoesAway)
 {
-    setCurrentClientLanguage(ClientLanguage::japanese);
     QtPermissionRestartPresenter presenter;
     QCoro::Task<void> prompt = presenter.presentRestartPrompt();
     QMessageBox *alert = openAlert();
-    setCurrentClientLanguage(ClientLanguage::english);
     ASSERT_NE(alert, nullptr);
+    // The language changes while the alert is open.
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    setCurrentClientLanguage(ClientLanguage::english);
     EXPECT_EQ(alert->text(), QStringLiteral("画面収録の権限が許可されました"));
-    EXPECT_TRUE(alert->informativeText().contains(appDisplayName()));
+    EXPECT_TRUE(shownInformativeText(*alert).contains(appDisplayName()));
     EXPECT_EQ(alert->buttons().front()->text(), QStringLiteral("終了"));
 
     // Closed from elsewhere (the application shutting down): the task still ends.

@@ -9,8 +9,6 @@
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/language/ClientLanguage.h"
-#include "foundation/language/ClientLanguageSettingsModel.h"
-#include "foundation/language/InMemoryClientLanguageSettingsStore.h"
 #include "foundation/settings/UserDefaults.h"
 #include "support/ExampleGameTarget.h"
 #include "support/FakeCaptureAreaEditorSession.h"
@@ -164,10 +162,8 @@ TEST(CaptureAreaGuide, AnEditorShowsTheGuideOncePerGuideVersion)
     session->target = exampleGameTarget();
     auto snapshotter = std::make_shared<FakeWindowSnapshotter>();
     auto store = std::make_shared<InMemoryCaptureAreaStore>();
-    ClientLanguageSettingsModel language(
-        std::make_unique<InMemoryClientLanguageSettingsStore>(), {QStringLiteral("en")});
     const auto makeEditor = [&] {
-        return std::make_unique<CaptureAreaEditorView>(session, language,
+        return std::make_unique<CaptureAreaEditorView>(session,
             std::make_unique<CaptureAreaEditorModel>(snapshotter, store),
             std::make_unique<CaptureAreaGuideModel>(guideStore));
     };

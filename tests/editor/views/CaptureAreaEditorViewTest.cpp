@@ -5,8 +5,6 @@
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/guide/InMemoryCaptureAreaGuideStore.h"
 #include "editor/model/CaptureAreaEditorModel.h"
-#include "foundation/language/ClientLanguageSettingsModel.h"
-#include "foundation/language/InMemoryClientLanguageSettingsStore.h"
 #include "support/ExampleGameTarget.h"
 #include "support/FakeCaptureAreaEditorSession.h"
 #include "support/FakeWindowSnapshotter.h"
@@ -52,11 +50,10 @@ protected:
         : session(std::make_shared<FakeCaptureAreaEditorSession>())
         , snapshotter(std::make_shared<FakeWindowSnapshotter>())
         , storeURL(QUrl::fromLocalFile(folder.filePath(QStringLiteral("store/capture-areas.json"))))
-        , language(std::make_unique<InMemoryClientLanguageSettingsStore>(), {QStringLiteral("en")})
     {
         session->target = exampleGameTarget();
         snapshotter->setImage(snapshotImage());
-        view = std::make_unique<CaptureAreaEditorView>(session, language,
+        view = std::make_unique<CaptureAreaEditorView>(session,
             std::make_unique<CaptureAreaEditorModel>(snapshotter, std::make_shared<FileCaptureAreaStore>(storeURL)),
             std::make_unique<CaptureAreaGuideModel>(std::make_shared<InMemoryCaptureAreaGuideStore>(5)));
         view->resize(1100, 720);
@@ -98,7 +95,6 @@ protected:
     std::shared_ptr<FakeCaptureAreaEditorSession> session;
     std::shared_ptr<FakeWindowSnapshotter> snapshotter;
     QUrl storeURL;
-    ClientLanguageSettingsModel language;
     std::unique_ptr<CaptureAreaEditorView> view;
 };
 

@@ -5,6 +5,7 @@
 #include "foundation/language/UserDefaultsClientLanguageSettingsStore.h"
 #include "foundation/settings/UserDefaults.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -35,6 +36,22 @@ public:
         InMemoryClientLanguageSettingsStore::setLanguageCode(code);
     }
     int writes = 0;
+};
+
+// Counts the QEvent::LanguageChange the application receives, which Qt hands on to every
+// window.
+class LanguageChangeCounter : public QObject
+{
+public:
+    LanguageChangeCounter() { QCoreApplication::instance()->installEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == QCoreApplication::instance() && event->type() == QEvent::LanguageChange) {
+            ++count;
+        }
+        return false;
+    }
+    int count = 0;
 };
 
 } // namespace
@@ -97,12 +114,14 @@ TEST_F(ClientLanguageTest, SettingAndResetting)
     CountingStore *counting = store.get();
     ClientLanguageSettingsModel model(std::move(store), {QStringLiteral("ja")});
     QSignalSpy changes(&model, &ClientLanguageSettingsModel::languageChanged);
+    LanguageChangeCounter views;
     EXPECT_EQ(counting->writes, 0);
 
     // The language already chosen: nothing is published or written.
     model.setLanguage(ClientLanguage::japanese);
     EXPECT_EQ(changes.count(), 0);
     EXPECT_EQ(counting->writes, 0);
+    EXPECT_EQ(views.count, 0);
 
     // The process-wide language has changed by the time the signal arrives.
     ClientLanguage seenBySlot = ClientLanguage::japanese;
@@ -112,12 +131,15 @@ TEST_F(ClientLanguageTest, SettingAndResetting)
     EXPECT_EQ(seenBySlot, ClientLanguage::english);
     EXPECT_EQ(counting->languageCode(), QStringLiteral("en"));
     EXPECT_EQ(changes.count(), 1);
+    // Every view is told.
+    EXPECT_EQ(views.count, 1);
 
     model.resetToDefault();
     EXPECT_FALSE(counting->languageCode());
     EXPECT_EQ(model.language(), ClientLanguage::japanese);
     EXPECT_EQ(currentClientLanguage(), ClientLanguage::japanese);
     EXPECT_EQ(changes.count(), 2);
+    EXPECT_EQ(views.count, 2);
 }
 
 TEST_F(ClientLanguageTest, LocalizedStringLooksUpTheCurrentLanguage)

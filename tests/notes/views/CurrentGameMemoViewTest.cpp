@@ -3,11 +3,13 @@
 // "game-note-editor", the status line and the error row, and the saves it causes.
 #include "notes/views/CurrentGameMemoView.h"
 #include "foundation/language/ClientLanguage.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/views/ElidedLabel.h"
 #include "support/GatedSleeper.h"
 #include "support/RecordingGameMemoStore.h"
 #include "support/RunTask.h"
+#include "support/ShownText.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -21,6 +23,8 @@
 using namespace veyra;
 using veyra::test::GatedSleeper;
 using veyra::test::RecordingGameMemoStore;
+using veyra::test::shownText;
+using veyra::test::shownToolTip;
 using veyra::test::SteppingClock;
 using veyra::test::waitUntil;
 
@@ -159,22 +163,27 @@ TEST_F(CurrentGameMemoViewTest, TheHeaderFallsBackToTheWindowTitleOnlyWithoutANa
     CurrentGameMemoView blankName(model.get(), context(QString()));
     EXPECT_EQ(header(blankName)->fullText(), QString());
 
-    const QString longName = QStringLiteral("The Extraordinarily Long Chronicle of the Dragon Who Would Not Sleep");
+    // A name from the server or a window title is shown as written, markup and all, in the
+    // label and in the tool tip that holds the whole of it.
+    const QString longName = QStringLiteral(
+        "<img src=\"dragon.png\">The Extraordinarily Long Chronicle of the <b>Dragon</b> Who Would Not Sleep");
     CurrentGameMemoView longView(model.get(), context(longName));
     longView.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&longView));
     ElidedLabel *cut = header(longView);
     EXPECT_TRUE(cut->isElided());
     EXPECT_TRUE(cut->text().endsWith(QChar(0x2026)));
-    EXPECT_EQ(cut->toolTip(), longName);
+    EXPECT_EQ(shownToolTip(*cut), longName);
+    EXPECT_TRUE(shownText(*cut).startsWith(QStringLiteral("<img src=\"dragon.png\">The")));
     EXPECT_LE(cut->height(), 2 * cut->fontMetrics().height());
     longView.grab().save(QStringLiteral("/tmp/notes-popover-long-name.png"));
 }
 
 TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNextEdit)
 {
-    store->setSaveError(std::make_exception_ptr(Error(QStringLiteral(
-        "The file couldn't be saved because the volume is full and no other space is left on the device at all."))));
+    store->setSaveError(std::make_exception_ptr(Error(QStringLiteral("The file <i>memos.json</i> couldn't be saved "
+                                                                     "because the volume is full and no other space is "
+                                                                     "left on the device at all."))));
     const GameMemoContext game = context(QStringLiteral("Dragon Tale"));
     CurrentGameMemoView view(model.get(), game);
     view.show();
@@ -191,6 +200,8 @@ TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNe
     ElidedLabel *message = view.findChildren<ElidedLabel *>().value(1);
     EXPECT_TRUE(message->isVisible());
     EXPECT_EQ(message->fullText(), *model->errorMessage());
+    EXPECT_TRUE(message->isElided());
+    EXPECT_EQ(shownToolTip(*message), *model->errorMessage());
     EXPECT_LE(message->height(), 2 * message->fontMetrics().lineSpacing() + 4);
     EXPECT_GT(message->palette().color(QPalette::WindowText).red(), 150);
     view.grab().save(QStringLiteral("/tmp/notes-popover-error.png"));
@@ -210,7 +221,7 @@ TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNe
     EXPECT_NE(visibleLabel(view, QStringLiteral("Changes are saved automatically.")), nullptr);
 }
 
-TEST_F(CurrentGameMemoViewTest, FixedTextsFollowTheInterfaceLanguageAtTheNextRedraw)
+TEST_F(CurrentGameMemoViewTest, FixedTextsFollowTheInterfaceLanguage)
 {
     CurrentGameMemoView view(model.get(), context(QStringLiteral("ドラゴン物語")));
     view.show();
@@ -225,8 +236,8 @@ TEST_F(CurrentGameMemoViewTest, FixedTextsFollowTheInterfaceLanguageAtTheNextRed
     view.grab().save(QStringLiteral("/tmp/notes-popover-en.png"));
 
     setCurrentClientLanguage(ClientLanguage::japanese);
-    view.hide();
-    view.show();
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_NE(visibleLabel(view, QStringLiteral("変更は自動的に保存されます。")), nullptr);
     view.grab().save(QStringLiteral("/tmp/notes-popover-ja.png"));
     setCurrentClientLanguage(ClientLanguage::korean);

@@ -106,7 +106,7 @@ TEST_F(GameMemoLibraryViewTest, ListsNotesNewestFirstAndEditsTheChosenOne)
         note(dragon, QStringLiteral("Boss: use fire"), now.addSecs(-300)),
         note(castle, QStringLiteral("secret door"), now.addDays(-3)),
         note(context(QStringLiteral("Blank")), QStringLiteral(" \n"), now)});
-    GameMemoLibraryView view(model.get(), &languages);
+    GameMemoLibraryView view(model.get());
     view.resize(GameMemoLibraryView::defaultWindowSize);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
@@ -176,7 +176,7 @@ TEST_F(GameMemoLibraryViewTest, AClearedNoteLeavesTheListAndThenTheDetail)
 {
     makeModel({note(dragon, QStringLiteral("Boss: use fire"), now),
         note(space, QStringLiteral("asteroids"), now.addSecs(-60))});
-    GameMemoLibraryView view(model.get(), &languages);
+    GameMemoLibraryView view(model.get());
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     clickRow(view, 0);
@@ -211,7 +211,7 @@ TEST_F(GameMemoLibraryViewTest, ShowsASaveFailureInFullUnderTheEditor)
     makeModel({note(dragon, QStringLiteral("Boss: use fire"), now)});
     store->setSaveError(std::make_exception_ptr(Error(QStringLiteral(
         "The file “/home/player/.local/share/Obrisk/game-memos.json” couldn't be saved. (No space left on device)"))));
-    GameMemoLibraryView view(model.get(), &languages);
+    GameMemoLibraryView view(model.get());
     view.resize(GameMemoLibraryView::defaultWindowSize);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
@@ -236,13 +236,13 @@ TEST_F(GameMemoLibraryViewTest, FollowsTheInterfaceLanguage)
     makeModel({note(dragon, QStringLiteral("ボスは火に弱い"), now.addSecs(-3 * 3600)),
         note(context(QStringLiteral("용의 전설"), QStringLiteral("용의 전설")), QStringLiteral("보스는 불에 약함"),
             now.addDays(-9))});
-    GameMemoLibraryView view(model.get(), &languages);
+    GameMemoLibraryView view(model.get());
     view.resize(GameMemoLibraryView::defaultWindowSize);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
 
     languages.setLanguage(ClientLanguage::japanese);
-    EXPECT_EQ(view.locale().name(), QStringLiteral("ja_JP"));
+    ASSERT_TRUE(waitUntil([&] { return view.locale().name() == QStringLiteral("ja_JP"); }));
     EXPECT_TRUE(showsLabel(view, QStringLiteral("ゲームメモはありません")));
     EXPECT_TRUE(showsLabel(view, gameNotesWindowTitle()));
     EXPECT_TRUE(gameNotesWindowTitle().startsWith(QStringLiteral("ゲームメモ")));
@@ -251,6 +251,7 @@ TEST_F(GameMemoLibraryViewTest, FollowsTheInterfaceLanguage)
     view.grab().save(QStringLiteral("/tmp/notes-library-ja.png"));
 
     languages.setLanguage(ClientLanguage::korean);
+    ASSERT_TRUE(waitUntil([&] { return view.locale().name() == QStringLiteral("ko_KR"); }));
     clickRow(view, 0);
     EXPECT_EQ(view.findChild<QPushButton *>()->text(), QStringLiteral("다시 시도"));
     EXPECT_EQ(delegate->rowTexts(view.listModel()->index(0), view.locale()).updated, QStringLiteral("3시간 전"));

@@ -12,9 +12,11 @@
 #include "overlay/settings/InMemoryOverlaySettingsStore.h"
 #include "overlay/settings/OverlaySettingsModel.h"
 #include "overlay/strip/OverlayActionView.h"
+#include "overlay/strip/OverlayHandleView.h"
 #include "overlay/views/OverlayContentView.h"
 #include "support/GatedSleeper.h"
 #include "support/RecordingGameMemoStore.h"
+#include "support/RunTask.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -28,6 +30,7 @@
 using namespace veyra;
 using veyra::test::GatedSleeper;
 using veyra::test::RecordingGameMemoStore;
+using veyra::test::waitUntil;
 
 namespace {
 
@@ -77,8 +80,8 @@ protected:
         auto owned = std::make_unique<RecordingGameMemoStore>();
         notes = owned.get();
         library = std::make_unique<GameMemoLibraryModel>(std::move(owned), 400000000, sleeper);
-        controller = std::make_unique<OverlayPanelController>(
-            settings, store, language, *library, std::make_shared<OneDisplay>());
+        controller
+            = std::make_unique<OverlayPanelController>(settings, store, *library, std::make_shared<OneDisplay>());
         controller->setOnRequestTranslationErrorReport(
             [this](const TranslationReportTarget &target) { requested.append(target); });
     }
@@ -308,12 +311,15 @@ TEST_F(OverlayPanelControllerTest, HelpCardButtonsReachTheSessionOnlyThroughSetC
     EXPECT_EQ(chooseRequests, 1);
     EXPECT_TRUE(controller->panel()->isClickThrough());
 
-    // Settings and language reach the content at once.
+    // Settings reach the content at once; the interface language on the next turn, the
+    // strip's titles with it.
     settings.setBackgroundOpacityPercent(80);
     EXPECT_EQ(controller->viewModel().backgroundOpacityPercent(), 80);
     language.setLanguage(ClientLanguage::korean);
-    EXPECT_EQ(controller->viewModel().clientLanguage(), ClientLanguage::korean);
+    ASSERT_TRUE(waitUntil([&] { return controller->panel()->contentView()->locale().language() == QLocale::Korean; }));
+    EXPECT_EQ(controller->controlView()->moveHandle()->accessibleName(), QStringLiteral("오버레이 이동"));
     language.setLanguage(ClientLanguage::english);
+    ASSERT_TRUE(waitUntil([&] { return controller->panel()->contentView()->locale().language() == QLocale::English; }));
 }
 
 TEST_F(OverlayPanelControllerTest, TheNotePopoverOpensWithAContextAndWritesTypedNotesWhenItGoes)

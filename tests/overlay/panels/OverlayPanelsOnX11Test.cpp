@@ -4,8 +4,6 @@
 // while the capture areas are ready, and move and resize through the strip's handles under
 // real pointer input. Positions are read from the X server, not from Qt.
 #include "capture/x11/XcbWindowSnapshotter.h"
-#include "foundation/language/ClientLanguageSettingsModel.h"
-#include "foundation/language/InMemoryClientLanguageSettingsStore.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/InMemoryGameMemoStore.h"
 #include "overlay/layout/InMemoryOverlayLayoutStore.h"
@@ -220,7 +218,7 @@ protected:
         target.applicationName = QStringLiteral("veyra_test_game_window");
         target.windowTitle = QStringLiteral("Test Game");
         target.frame = QRectF(probe->geometry(game->windowID()));
-        controller = std::make_unique<OverlayPanelController>(settings, store, language, library);
+        controller = std::make_unique<OverlayPanelController>(settings, store, library);
     }
 
     void showReady()
@@ -268,8 +266,6 @@ protected:
     std::unique_ptr<XTestPointer> pointer;
     CaptureTarget target;
     OverlaySettingsModel settings{std::make_unique<InMemoryOverlaySettingsStore>()};
-    ClientLanguageSettingsModel language{
-        std::make_unique<InMemoryClientLanguageSettingsStore>(), {QStringLiteral("en-US")}};
     std::shared_ptr<InMemoryOverlayLayoutStore> store = std::make_shared<InMemoryOverlayLayoutStore>();
     GameMemoLibraryModel library{std::make_unique<InMemoryGameMemoStore>(), 400000000};
     std::unique_ptr<OverlayPanelController> controller;

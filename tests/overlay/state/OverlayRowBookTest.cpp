@@ -26,7 +26,7 @@ protected:
 
     const OverlayTextRow &row(const QString &areaID) { return book.rowsByAreaID()[areaID]; }
 
-    OverlayViewModel viewModel{55, 12, 15, ClientLanguage::english};
+    OverlayViewModel viewModel{55, 12, 15};
     OverlayRowBook book{viewModel};
 };
 

@@ -2,6 +2,8 @@
 // The control strip: its items and their identifiers, fading, the tooltip's delay and
 // place, disabled and enabled actions, and the handles' gestures.
 #include "overlay/strip/OverlayControlView.h"
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "overlay/strip/OverlayActionView.h"
 #include "overlay/strip/OverlayControlTooltipPresenter.h"
 #include "overlay/strip/OverlayHandleView.h"
@@ -115,6 +117,26 @@ TEST_F(OverlayControlViewTest, TheTooltipComesAfterTheDelayAndGoesWithThePointer
     EXPECT_EQ(OverlayControlTooltipPresenter::placement(QRect(0, 500, 39, 38), QSize(100, 30), work), QPoint(8, 462));
     EXPECT_EQ(
         OverlayControlTooltipPresenter::placement(QRect(1900, 500, 20, 38), QSize(100, 30), work), QPoint(1812, 462));
+}
+
+TEST_F(OverlayControlViewTest, TheTitlesFollowTheInterfaceLanguage)
+{
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(strip.reportHandle())->text(QAccessible::Name),
+        QStringLiteral("翻訳エラーを報告"));
+    enter(strip.reportHandle());
+    OverlayControlTooltipPresenter *tooltips = strip.tooltipPresenter();
+    const bool shown = waitUntil([&] { return tooltips->tooltipPanel() != nullptr; });
+    setCurrentClientLanguage(ClientLanguage::english);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(tooltips->tooltipPanel()->findChild<QLabel *>(QStringLiteral("overlay-control-tooltip"))->text(),
+        QStringLiteral("翻訳エラーを報告"));
+    leave(strip.reportHandle());
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(strip.reportHandle()->accessibleName(), QStringLiteral("Report Translation Error"));
 }
 
 TEST_F(OverlayControlViewTest, AHandleGestureKeepsTheStripVisibleUntilReleased)

@@ -4,8 +4,11 @@
 // scrolling and the interface language.
 #include "overlay/views/OverlayContentView.h"
 #include "brand/VeyraOrangeSignal.h"
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "overlay/state/OverlayViewModel.h"
 #include "overlay/views/LineLimitedLabel.h"
+#include "support/RunTask.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -15,6 +18,7 @@
 #include <gtest/gtest.h>
 
 using namespace veyra;
+using veyra::test::waitUntil;
 
 namespace {
 
@@ -43,7 +47,7 @@ protected:
         return widget != nullptr && widget->isVisibleTo(&view);
     }
 
-    OverlayViewModel model{55, 12, 15, ClientLanguage::english};
+    OverlayViewModel model{55, 12, 15};
     OverlayContentView view{&model};
 };
 
@@ -184,8 +188,8 @@ TEST_F(OverlayContentViewTest, BackgroundOpacityAndInterfaceLanguage)
     EXPECT_EQ(view.grab().toImage().pixelColor(2, 2).alpha(), 0);
 
     setCurrentClientLanguage(ClientLanguage::japanese);
-    model.setClientLanguage(ClientLanguage::japanese);
-    EXPECT_EQ(view.locale().name(), QStringLiteral("ja_JP"));
+    announceInterfaceLanguageChange();
+    ASSERT_TRUE(waitUntil([&] { return view.locale().name() == QStringLiteral("ja_JP"); }));
     EXPECT_NE(label(QStringLiteral("overlay-waiting-for-dialogue"))->text(), QStringLiteral("Waiting for dialogue…"));
     setCurrentClientLanguage(ClientLanguage::english);
 }

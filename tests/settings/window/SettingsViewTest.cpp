@@ -17,6 +17,7 @@
 #include "settings/window/ResetSettingsButton.h"
 #include "settings/window/ResetSettingsButtonStyle.h"
 #include "support/FakeSettingsAccount.h"
+#include "support/ShownText.h"
 #include "translation/translations/TranslationSettingsModel.h"
 #include "translation/translations/UserDefaultsTranslationSettingsStore.h"
 
@@ -33,6 +34,7 @@
 #include <gtest/gtest.h>
 
 using namespace veyra;
+using veyra::test::shownText;
 
 namespace {
 
@@ -261,8 +263,9 @@ TEST_F(SettingsViewTest, LanguageMenusStoreTheChoiceAndTheWindowRelabelsAtOnce)
     EXPECT_FALSE(defaults.contains(targetLanguageKey));
 
     // Japanese as the interface language: stored, current, and every text of the window
-    // in Japanese at once, the other menu's options included.
+    // in Japanese as soon as the change reaches it, the other menu's options included.
     choose(interfacePicker, 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(defaults.string(clientLanguageKey), QStringLiteral("ja"));
     EXPECT_EQ(clientLanguage->language(), ClientLanguage::japanese);
     EXPECT_EQ(currentClientLanguage(), ClientLanguage::japanese);
@@ -302,6 +305,7 @@ TEST_F(SettingsViewTest, LanguageMenusStoreTheChoiceAndTheWindowRelabelsAtOnce)
 
     // A change made elsewhere shows in the menus too.
     clientLanguage->setLanguage(ClientLanguage::korean);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(interfacePicker->currentText(), QStringLiteral("한국어"));
     EXPECT_EQ(header(*view), QStringLiteral("일반"));
     snapshot(*view, QStringLiteral("/tmp/settings-general-ko.png"));
@@ -334,7 +338,8 @@ TEST_F(SettingsViewTest, ResetAsksFirstCancelKeepsEverythingResetClearsTheFiveKe
     QMessageBox *confirmation = view->resetConfirmation();
     EXPECT_EQ(confirmation->windowModality(), Qt::WindowModal);
     EXPECT_EQ(confirmation->text(), QStringLiteral("설정을 재설정할까요?"));
-    EXPECT_EQ(confirmation->informativeText(), QStringLiteral("언어, 불투명도, 글자 크기가 기본값으로 재설정됩니다."));
+    EXPECT_EQ(shownText(*find<QLabel>(*confirmation, "qt_msgbox_informativelabel")),
+        QStringLiteral("언어, 불투명도, 글자 크기가 기본값으로 재설정됩니다."));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(confirmation));
     snapshot(*confirmation, QStringLiteral("/tmp/settings-reset-confirmation-ko.png"));
     EXPECT_EQ(storedValues(), before);
@@ -356,6 +361,7 @@ TEST_F(SettingsViewTest, ResetAsksFirstCancelKeepsEverythingResetClearsTheFiveKe
     EXPECT_EQ(confirm->text(), QStringLiteral("재설정"));
     QTest::mouseClick(confirm, Qt::LeftButton);
     EXPECT_FALSE(view->isResetConfirmationPresented());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
 
     // All five values are gone; the window shows the defaults, in the default language.
     for (const QString &key : QStringList{clientLanguageKey, targetLanguageKey} + overlayKeys) {

@@ -1,6 +1,10 @@
 // Test label: ui
 #include "brand/BrandIcons.h"
+#include "foundation/identity/AppIdentity.h"
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/InterfaceLanguageChange.h"
 #include "support/RunTask.h"
+#include "support/ShownText.h"
 #include "support/UpdateTestDoubles.h"
 #include "update/drivers/DisabledAppUpdateController.h"
 #include "update/drivers/FeedAppUpdateDelegate.h"
@@ -198,15 +202,30 @@ TEST_F(UserDriverTest, NothingNewerAndFailuresAreShownAndAcknowledged)
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->objectName(), QStringLiteral("app-update-alert"));
     EXPECT_EQ(alert->text(), QStringLiteral("You're up to date!"));
-    EXPECT_EQ(alert->informativeText(), QStringLiteral("Veyra 1.2.0 is currently the newest version available."));
+    EXPECT_EQ(shownInformativeText(*alert), QStringLiteral("Veyra 1.2.0 is currently the newest version available."));
     alert->grab().save(QStringLiteral("/tmp/app-update-up-to-date.png"));
+    // It follows the interface language while it is open.
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    const QString japanese[] = {alert->windowTitle(), alert->text(), shownInformativeText(*alert),
+        alert->findChild<QPushButton *>(QStringLiteral("app-update-alert-ok"))->text(), softwareUpdateWindowTitle()};
+    setCurrentClientLanguage(ClientLanguage::english);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(japanese[0], japanese[4]);
+    EXPECT_TRUE(japanese[0].startsWith(QStringLiteral("ソフトウェア・アップデート")));
+    EXPECT_EQ(japanese[1], QStringLiteral("最新の状態です！"));
+    EXPECT_EQ(japanese[2], QStringLiteral("Veyra 1.2.0 は現在利用できる最新バージョンです。"));
+    EXPECT_EQ(japanese[3], QStringLiteral("OK"));
+    EXPECT_EQ(alert->text(), QStringLiteral("You're up to date!"));
     EXPECT_EQ(acknowledgements, 0);
-    QTest::mouseClick(alert->button(QMessageBox::Ok), Qt::LeftButton);
+    QTest::mouseClick(alert->findChild<QPushButton *>(QStringLiteral("app-update-alert-ok")), Qt::LeftButton);
     EXPECT_EQ(acknowledgements, 1);
 
     userDriver->showUpdaterError(AppUpdaterError(AppUpdaterError::Kind::invalidSignature), [&] { ++acknowledgements; });
     ASSERT_NE(userDriver->alert(), nullptr);
-    EXPECT_EQ(userDriver->alert()->informativeText(),
+    EXPECT_EQ(shownInformativeText(*userDriver->alert()),
         QStringLiteral("The downloaded update isn't signed correctly, so Veyra didn't install it."));
     userDriver->alert()->grab().save(QStringLiteral("/tmp/app-update-error.png"));
     // Closed by the end of the cycle: no acknowledgement from the user is pending.
