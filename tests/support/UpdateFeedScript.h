@@ -32,12 +32,24 @@ struct FeedRelease
     QString archivePath() const { return QStringLiteral("/releases/Veyra-%1.AppImage").arg(build); }
 };
 
+// A file that begins like a type-2 AppImage (a 64-bit ELF identification carrying the
+// AppImage magic, the rest of an ELF header), then `payload`.
+inline QByteArray appImageBytes(const QByteArray &payload)
+{
+    QByteArray bytes("\x7f"
+                     "ELF\x02\x01\x01\x00"
+                     "AI\x02",
+        11);
+    bytes.append(QByteArray(64 - bytes.size(), '\0'));
+    return bytes + payload;
+}
+
 inline FeedRelease feedRelease(const QString &build, const QString &displayVersion)
 {
     FeedRelease release;
     release.build = build;
     release.displayVersion = displayVersion;
-    release.archive = QByteArray("#!/bin/sh\necho Veyra ") + displayVersion.toUtf8() + QByteArray(4096, 'x');
+    release.archive = appImageBytes(QByteArray("Veyra ") + displayVersion.toUtf8() + QByteArray(4096, 'x'));
     return release;
 }
 

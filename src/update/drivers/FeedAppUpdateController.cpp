@@ -10,6 +10,7 @@
 #include "update/updater/DownloadPageUpdateInstaller.h"
 #include "update/updater/FeedAppUpdater.h"
 #include "update/updater/QtNetworkUpdateArchiveDownloader.h"
+#include "update/updater/RunningAppImage.h"
 #include "update/version/AppVersionInfo.h"
 
 #include <QDesktopServices>
@@ -38,10 +39,7 @@ std::shared_ptr<AppUpdateInstalling> makeInstaller(
 FeedAppUpdateEnvironment FeedAppUpdateEnvironment::live()
 {
     FeedAppUpdateEnvironment environment;
-    const QString appImage = qEnvironmentVariable("APPIMAGE");
-    if (!appImage.isEmpty()) {
-        environment.appImagePath = appImage;
-    }
+    environment.appImagePath = runningAppImagePath(AppImageLaunch::ofThisProcess());
     environment.relaunch = relaunchAppImage;
     environment.openURL = [](const QUrl &url) { QDesktopServices::openUrl(url); };
     return environment;

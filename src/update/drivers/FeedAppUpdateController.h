@@ -39,8 +39,8 @@ struct FeedAppUpdateEnvironment
     std::shared_ptr<Sleeper> sleeper;
     std::chrono::milliseconds backgroundCheckInterval = std::chrono::hours(24);
 
-    // The running process: APPIMAGE from the environment (when set), relaunchAppImage(),
-    // the desktop's browser.
+    // The running process: the AppImage it was started from (runningAppImagePath()),
+    // relaunchAppImage(), the desktop's browser.
     static FeedAppUpdateEnvironment live();
 };
 

@@ -8,7 +8,9 @@ struct ReleaseNotes;
 
 // Shows release notes as selectable text. Notes come from the network, so nothing they
 // refer to is ever loaded (no image, style sheet or other resource, remote or local) and
-// no link is followed.
+// no link is followed, and they never hold the GUI thread: rich notes (HTML, Markdown)
+// are read on a worker and shown once read (the browser is empty meanwhile), or as
+// plain text when they are too much to lay out (makeReleaseNotesDocument()).
 class ReleaseNotesBrowser : public QTextBrowser
 {
     Q_OBJECT
@@ -16,11 +18,23 @@ class ReleaseNotesBrowser : public QTextBrowser
 public:
     explicit ReleaseNotesBrowser(QWidget *parent = nullptr);
 
+    // Shows the notes; notes given earlier and still being read are dropped.
     void setReleaseNotes(const ReleaseNotes &notes);
 
     // Refuses every resource (an empty one: a missing value would let the document read
     // local files itself).
     QVariant loadResource(int type, const QUrl &name) override;
+
+signals:
+    // The notes given last are shown, rendered or as plain text.
+    void releaseNotesShown();
+
+private:
+    void showPlainNotes(const QString &text);
+    void showDocument(QTextDocument *document);
+
+    // Counts setReleaseNotes() calls, so that notes read too late are dropped.
+    quint64 m_notesRequest = 0;
 };
 
 } // namespace veyra

@@ -3,6 +3,7 @@
 #include "foundation/async/AsyncTask.h"
 #include "foundation/logging/Logger.h"
 #include "update/policy/Ed25519Signature.h"
+#include "update/updater/AppImageFile.h"
 #include "update/updater/AppUpdaterError.h"
 #include "update/updater/UpdateArchiveDownloading.h"
 
@@ -11,12 +12,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace veyra {
@@ -33,22 +37,92 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// Whether the file holds exactly `length` bytes whose signature verifies. Runs on a worker.
-bool isAuthentic(const QString &path, qint64 length, const QByteArray &signature, const QByteArray &publicKey)
+enum class ArchiveCheck {
+    installable,
+    notAuthentic,
+    notAnAppImage,
+};
+
+// Whether the file holds exactly `length` bytes whose signature verifies, and whether
+// they are an AppImage: a signed file of another kind (the signed policy, say) must
+// never take the application's place. Runs on a worker.
+ArchiveCheck checkArchive(const QString &path, qint64 length, const QByteArray &signature, const QByteArray &publicKey)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() != length) {
-        return false;
+    if (!file.open(QIODevice::ReadOnly) || file.size() != length || length <= 0) {
+        return ArchiveCheck::notAuthentic;
     }
     // Mapped, not read: the archive may be large.
     uchar *bytes = file.map(0, length);
     if (!bytes) {
-        return false;
+        return ArchiveCheck::notAuthentic;
     }
-    const bool valid = isValidEd25519Signature(
-        signature, QByteArray::fromRawData(reinterpret_cast<const char *>(bytes), length), publicKey);
+    const QByteArray contents = QByteArray::fromRawData(reinterpret_cast<const char *>(bytes), length);
+    ArchiveCheck result = ArchiveCheck::installable;
+    if (!isValidEd25519Signature(signature, contents, publicKey)) {
+        result = ArchiveCheck::notAuthentic;
+    } else if (!hasAppImageHeader(contents)) {
+        result = ArchiveCheck::notAnAppImage;
+    }
     file.unmap(bytes);
-    return valid;
+    return result;
+}
+
+// The name QTemporaryFile gives a download beside `target`: "XXXXXX" becomes six letters
+// or digits.
+QString downloadTemplate(const QFileInfo &target)
+{
+    return target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".update-XXXXXX");
+}
+
+// Deletes the downloads that installations over the AppImage at `appImagePath` left
+// behind (a process killed while it downloaded): regular files named like ours beside
+// it, never a link, never the AppImage. A download in progress (of this or another
+// process) is locked by its installation and is kept. Returns how many were deleted.
+// File system work: runs on a worker.
+int removeLeftoverDownloads(const QString &appImagePath)
+{
+    const QFileInfo target(QFileInfo(appImagePath).canonicalFilePath());
+    if (!target.isFile()) {
+        return 0;
+    }
+    const QString name = QFileInfo(downloadTemplate(target)).fileName();
+    const QRegularExpression pattern(
+        QLatin1Char('^') + QRegularExpression::escape(name.chopped(6)) + QStringLiteral("[A-Za-z0-9]{6}$"));
+    int removed = 0;
+    const QFileInfoList candidates
+        = target.absoluteDir().entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QFileInfo &candidate : candidates) {
+        if (!pattern.match(candidate.fileName()).hasMatch()) {
+            continue;
+        }
+        const QByteArray path = QFile::encodeName(candidate.absoluteFilePath());
+        const int descriptor = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (descriptor < 0) {
+            continue;
+        }
+        struct stat opened = {};
+        struct stat named = {};
+        // Deleted only while nobody holds its lock, and only if the name still leads to
+        // the regular file that was locked.
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && ::fstat(descriptor, &opened) == 0 && S_ISREG(opened.st_mode)
+            && ::lstat(path.constData(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino
+            && ::unlink(path.constData()) == 0) {
+            ++removed;
+        }
+        ::close(descriptor);
+    }
+    return removed;
+}
+
+QCoro::Task<void> removeLeftoversBeside(QString appImagePath)
+{
+    auto removal = [appImagePath] { return removeLeftoverDownloads(appImagePath); };
+    const int removed = co_await runOnWorker(cpuWorkPool(), std::move(removal));
+    if (removed > 0) {
+        qCInfo(Logger("app-update")).noquote()
+            << QStringLiteral("Removed %1 unfinished update download(s) beside %2").arg(removed).arg(appImagePath);
+    }
 }
 
 // Flushes a directory entry change (the rename) to disk; best effort.
@@ -84,15 +158,18 @@ QCoro::Task<std::function<void()>> AppImageUpdateInstaller::install(
     if (target.isEmpty() || !QFileInfo(target).isFile()) {
         throw installFailed(QStringLiteral("the running AppImage %1 is missing").arg(m_appImagePath));
     }
+    co_await removeLeftoversBeside(target);
+    token.throwIfCancelled();
+
     const QString directory = QFileInfo(target).absolutePath();
-    // Removed on every way out unless it became the AppImage.
-    const auto download = std::make_shared<QTemporaryFile>(
-        directory + QStringLiteral("/.") + QFileInfo(target).fileName() + QStringLiteral(".update-XXXXXX"));
+    // Removed on every way out unless it became the AppImage. Kept open and locked while
+    // the installation runs, so that no clean-up takes it for a leftover.
+    const auto download = std::make_shared<QTemporaryFile>(downloadTemplate(QFileInfo(target)));
     if (!download->open()) {
         throw installFailed(QStringLiteral("%1: %2").arg(directory, download->errorString()));
     }
+    ::flock(download->handle(), LOCK_EX | LOCK_NB);
     const QString downloadPath = download->fileName();
-    download->close();
 
     if (observer.downloadStarted) {
         observer.downloadStarted();
@@ -104,12 +181,15 @@ QCoro::Task<std::function<void()>> AppImageUpdateInstaller::install(
     }
 
     auto verification = [downloadPath, length = item.contentLength, signature = item.edSignature, publicKey] {
-        return isAuthentic(downloadPath, length, signature, publicKey);
+        return checkArchive(downloadPath, length, signature, publicKey);
     };
-    const bool authentic = co_await runOnWorker(cpuWorkPool(), std::move(verification));
+    const ArchiveCheck check = co_await runOnWorker(cpuWorkPool(), std::move(verification));
     token.throwIfCancelled();
-    if (!authentic) {
+    if (check == ArchiveCheck::notAuthentic) {
         throw AppUpdaterError(AppUpdaterError::Kind::invalidSignature, item.fileURL.toString());
+    }
+    if (check == ArchiveCheck::notAnAppImage) {
+        throw installFailed(QStringLiteral("%1 is not an AppImage").arg(item.fileURL.toString()));
     }
 
     const QFile::Permissions executable = QFile::ExeOwner | QFile::ExeUser;
@@ -126,6 +206,11 @@ QCoro::Task<std::function<void()>> AppImageUpdateInstaller::install(
             relaunch(target);
         }
     };
+}
+
+QCoro::Task<void> AppImageUpdateInstaller::removeLeftovers()
+{
+    co_await removeLeftoversBeside(m_appImagePath);
 }
 
 void relaunchAppImage(const QString &appImagePath)

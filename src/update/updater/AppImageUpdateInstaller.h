@@ -12,13 +12,17 @@ namespace veyra {
 
 class UpdateArchiveDownloading;
 
-// Installs an update by replacing the running AppImage (the file that the AppImage runtime
-// names in the environment variable APPIMAGE) with the downloaded one:
+// Installs an update by replacing the running AppImage (runningAppImagePath()) with the
+// downloaded one:
 // 1. the archive is downloaded into a hidden file beside the AppImage (the same file
-//    system, so the final rename is atomic);
+//    system, so the final rename is atomic), ".<name>.update-XXXXXX", kept locked (flock)
+//    while the installation runs; such files that are not locked are what killed
+//    installations left behind, and are deleted before each installation and by
+//    removeLeftovers();
 // 2. its length and its Ed25519 signature over all of its bytes are checked against the
-//    feed and the configured key (on a worker thread) before anything else is done with
-//    it; a file that fails is deleted and the AppImage is never touched;
+//    feed and the configured key, then that it is an AppImage (an ELF file with the
+//    type-2 AppImage magic), on a worker thread, before anything else is done with it; a
+//    file that fails is deleted and the AppImage is never touched;
 // 3. it gets the AppImage's permissions (and may be executed), is flushed to disk, and
 //    is renamed over the AppImage in one step: a crash leaves the old or the new AppImage,
 //    never a part of one. A symbolic link to the AppImage stays a link; its target is
@@ -35,6 +39,7 @@ public:
 
     QCoro::Task<std::function<void()>> install(
         AppcastItem item, AppUpdateInstallObserver observer, CancellationToken token) override;
+    QCoro::Task<void> removeLeftovers() override;
 
     const QString &appImagePath() const { return m_appImagePath; }
 

@@ -31,6 +31,11 @@ public:
     virtual QCoro::Task<std::function<void()>> install(
         AppcastItem item, AppUpdateInstallObserver observer, CancellationToken token)
         = 0;
+
+    // Removes what installations of this kind left behind when they were interrupted (a
+    // partial download of a process that was killed), never what one in progress uses.
+    // The updater runs it once when it starts. Nothing to do by default.
+    virtual QCoro::Task<void> removeLeftovers() { co_return; }
 };
 
 } // namespace veyra

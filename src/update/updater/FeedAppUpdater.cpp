@@ -93,6 +93,14 @@ void FeedAppUpdater::start()
     m_started = true;
     startDetachedTask(
         this,
+        [installer = m_dependencies.installer](QPointer<FeedAppUpdater>) -> QCoro::Task<void> {
+            if (installer) {
+                co_await installer->removeLeftovers();
+            }
+        },
+        m_logger);
+    startDetachedTask(
+        this,
         [lifetime = m_lifetime](
             QPointer<FeedAppUpdater> self) -> QCoro::Task<void> { co_await checkInBackground(self, lifetime); },
         m_logger);

@@ -63,7 +63,8 @@ public:
         QObject *parent = nullptr);
     ~FeedAppUpdater() override;
 
-    // Starts the updater and its background checks. Throws AppUpdaterError::invalidConfiguration
+    // Starts the updater and its background checks, and lets the installer remove what
+    // interrupted installations left behind. Throws AppUpdaterError::invalidConfiguration
     // when the running build is unknown or the feed URL or the key is unusable. Once
     // started, further calls do nothing.
     void start();

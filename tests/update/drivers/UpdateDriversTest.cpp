@@ -161,7 +161,8 @@ TEST_F(UserDriverTest, AUserCheckOffersTheUpdateInThePromptWithItsNotes)
     QWidget *panel = userDriver->promptController().panel();
     ASSERT_NE(panel, nullptr);
     auto *browser = panel->findChild<ReleaseNotesBrowser *>();
-    EXPECT_EQ(browser->toPlainText(), QStringLiteral("Faster reading"));
+    // Markdown is read on a worker.
+    EXPECT_TRUE(waitUntil([&] { return browser->toPlainText() == QStringLiteral("Faster reading"); }));
     // Notes downloaded later replace them.
     UpdateDownloadData data;
     data.data = "Downloaded notes";

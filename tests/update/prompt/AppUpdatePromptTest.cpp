@@ -7,6 +7,7 @@
 #include "update/prompt/AppUpdatePromptController.h"
 #include "update/prompt/ReleaseNotes.h"
 #include "update/prompt/ReleaseNotesBrowser.h"
+#include "update/prompt/ReleaseNotesDocument.h"
 #include "update/updater/AppUpdateUserDriving.h"
 
 #include <QApplication>
@@ -110,9 +111,12 @@ TEST_F(AppUpdatePromptTest, OffersTheUpdateWithTheRunningVersionAndAnswersOnce)
     EXPECT_EQ(labelText(panel, "app-update-title"), QStringLiteral("A new version of Veyra is available."));
     EXPECT_EQ(labelText(panel, "app-update-versions"), QStringLiteral("Veyra 1.3.0 is available. You have 1.2.0."));
     EXPECT_EQ(notesPane(panel), QStringLiteral("loaded"));
-    EXPECT_TRUE(child<ReleaseNotesBrowser>(panel, "app-update-release-notes-text")
-                    ->toPlainText()
-                    .contains(QStringLiteral("Reads Korean dialogue better")));
+    // Markdown is read on a worker and shows a little later.
+    EXPECT_TRUE(waitUntil([&] {
+        return child<ReleaseNotesBrowser>(panel, "app-update-release-notes-text")
+            ->toPlainText()
+            .contains(QStringLiteral("Reads Korean dialogue better"));
+    }));
     panel->grab().save(QStringLiteral("/tmp/app-update-prompt-notes.png"));
 
     // A second offer while the window is open only brings it forward; it is declined.
@@ -194,22 +198,28 @@ TEST_F(AppUpdatePromptTest, NotesNeverLoadWhatTheyReferToNorFollowLinks)
     QImage red(40, 40, QImage::Format_RGB32);
     red.fill(Qt::red);
     ASSERT_TRUE(red.save(redImage));
+    QFile redStyle(folder.filePath(QStringLiteral("red.css")));
+    ASSERT_TRUE(redStyle.open(QIODevice::WriteOnly));
+    redStyle.write("p { background-color: #ff0000; }");
+    redStyle.close();
     const UrlRecorder urls;
 
     const QString html
-        = QStringLiteral("<html><head><link rel=\"stylesheet\" href=\"%1\"></head><body>"
+        = QStringLiteral("<html><head><link rel=\"stylesheet\" href=\"%1\">"
+                         "<link rel=\"stylesheet\" type=\"text/css\" href=\"%5\"></head><body>"
                          "<p>Local <img src=\"%2\" width=\"40\" height=\"40\"> and remote <img src=\"%3\" width=\"40\" "
                          "height=\"40\"></p>"
                          "<p><a href=\"%4\">Read more</a></p></body></html>")
               .arg(standIn.url(QStringLiteral("/style.css")).toString(), QUrl::fromLocalFile(redImage).toString(),
-                  standIn.url(QStringLiteral("/red.png")).toString(), standIn.url(QStringLiteral("/more")).toString());
+                  standIn.url(QStringLiteral("/red.png")).toString(), standIn.url(QStringLiteral("/more")).toString(),
+                  redStyle.fileName());
     show(makeReleaseNotes(html, QStringLiteral("HTML")));
     QWidget *panel = controller.panel();
     auto *browser = child<ReleaseNotesBrowser>(panel, "app-update-release-notes-text");
     ASSERT_NE(browser, nullptr);
-    EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Read more")));
+    ASSERT_TRUE(waitUntil([&] { return browser->toPlainText().contains(QStringLiteral("Read more")); }));
 
-    // No pixel of the local image is drawn.
+    // No pixel of the local image or the local style sheet's background is drawn.
     const QImage shown = browser->viewport()->grab().toImage();
     int redPixels = 0;
     for (int y = 0; y < shown.height(); ++y) {
@@ -231,6 +241,76 @@ TEST_F(AppUpdatePromptTest, NotesNeverLoadWhatTheyReferToNorFollowLinks)
     EXPECT_EQ(browser->toHtml(), before);
     EXPECT_TRUE(urls.opened.isEmpty());
     EXPECT_EQ(standIn.requestCount(), 0);
+}
+
+// Gives the browser the notes and waits until it shows them.
+void showNotes(ReleaseNotesBrowser &browser, const ReleaseNotes &notes)
+{
+    int shown = 0;
+    const QMetaObject::Connection counting
+        = QObject::connect(&browser, &ReleaseNotesBrowser::releaseNotesShown, [&shown] { ++shown; });
+    browser.setReleaseNotes(notes);
+    const bool arrived = waitUntil([&shown] { return shown > 0; }, 120000);
+    QObject::disconnect(counting);
+    ASSERT_TRUE(arrived);
+}
+
+TEST(ReleaseNotesBrowserTest, NotesTooCostlyToLayOutShowAsPlainTextOthersRendered)
+{
+    ReleaseNotesBrowser browser;
+    browser.document()->setDocumentMargin(16);
+    browser.resize(600, 400);
+    browser.show();
+    const auto repeated = [](const char *piece, int times) { return QString::fromLatin1(piece).repeated(times); };
+    const QString table = QStringLiteral("<table border=\"1\"><tr><td>%1</td><td>b</td></tr></table>");
+    QString nestedTables = QStringLiteral("x");
+    for (int level = 0; level < 20; ++level) {
+        nestedTables = table.arg(nestedTables);
+    }
+    // Few tags, many cells (the rows and cells close themselves).
+    QString manyRows = QStringLiteral("<table>");
+    for (int row = 0; row < 400; ++row) {
+        manyRows += QStringLiteral("<tr><td>%1").arg(row);
+    }
+    const QList<ReleaseNotes> tooMuch{
+        // 225 bytes take a quarter of a second to lay out, 300 bytes seven, 4500 never finish.
+        {Format::html, repeated("<table><tr><td>", 15)},
+        {Format::html, repeated("<table><tr><td>", 20)},
+        {Format::html, repeated("<table><tr><td>", 300)},
+        {Format::markdown, QStringLiteral("# Fixes\n\n") + nestedTables},
+        {Format::html, manyRows + QStringLiteral("</table>")},
+        // Lengths that overflow the layout's coordinates hang it.
+        {Format::html, QStringLiteral("<table cellpadding=\"100000000\"><tr><td>x</td></tr></table>")},
+        {Format::html, QStringLiteral("<table style=\"margin: 100000000px\"><tr><td>x</td></tr></table>")},
+        // Reading deeply nested markup is slow already.
+        {Format::html, repeated("<b>", 2500) + QStringLiteral("bold")},
+    };
+    for (const ReleaseNotes &notes : tooMuch) {
+        showNotes(browser, notes);
+        ASSERT_EQ(browser.toPlainText().toStdString(), notes.text.toStdString());
+        // Laid out and drawn at once.
+        browser.viewport()->grab();
+    }
+
+    // Text beyond the limit is cut, at a character boundary.
+    const QString longNotes = repeated("<p>Reads dialogue faster.</p>\n", 2000) + QStringLiteral("<p>The end</p>");
+    showNotes(browser, ReleaseNotes{Format::html, longNotes});
+    EXPECT_EQ(browser.toPlainText(), longNotes.left(maximumShownReleaseNotesLength) + QStringLiteral("\u2026"));
+    const QString emoji = QStringLiteral("\U0001F600");
+    const QString longPlain = QString(maximumShownReleaseNotesLength - 1, QLatin1Char('a')) + emoji + emoji;
+    showNotes(browser, ReleaseNotes{Format::plainText, longPlain});
+    EXPECT_EQ(browser.toPlainText(), longPlain.left(maximumShownReleaseNotesLength - 1) + QStringLiteral("\u2026"));
+
+    // Ordinary notes, tables and nesting included, are rendered as before.
+    const QString ordinary = QStringLiteral("<h2>Veyra 1.3</h2><ul><li>Reads <b>Korean</b> better</li></ul>")
+        + table.arg(table.arg(QStringLiteral("nested"))) + QStringLiteral("<table>")
+        + repeated("<tr><td>a</td><td>b</td></tr>", 30) + QStringLiteral("</table>");
+    showNotes(browser, ReleaseNotes{Format::html, ordinary});
+    EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("Reads Korean better")));
+    EXPECT_TRUE(browser.toPlainText().contains(QStringLiteral("nested")));
+    EXPECT_FALSE(browser.toPlainText().contains(QLatin1Char('<')));
+    EXPECT_EQ(browser.document()->documentMargin(), 16);
+    browser.viewport()->grab();
 }
 
 TEST(ReleaseNotesTest, ReadsTheFormatAndTheCharset)

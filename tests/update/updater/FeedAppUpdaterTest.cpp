@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/file.h>
+
 using namespace veyra;
 using namespace veyra::test;
 using Kind = AppUpdaterError::Kind;
@@ -136,12 +138,12 @@ protected:
         FeedAppUpdater::Dependencies dependencies;
         dependencies.transport = std::make_shared<QtNetworkHTTPTransport>();
         if (asAppImage) {
-            dependencies.installer
-                = std::make_shared<AppImageUpdateInstaller>(m_appImagePath, testPolicySigningKey().publicKey,
-                    std::make_shared<QtNetworkUpdateArchiveDownloader>(), [this](const QString &path) {
-                        m_relaunched << path;
-                        m_eventsAtRelaunch = m_delegate.events;
-                    });
+            m_installer = std::make_shared<AppImageUpdateInstaller>(m_appImagePath, testPolicySigningKey().publicKey,
+                std::make_shared<QtNetworkUpdateArchiveDownloader>(), [this](const QString &path) {
+                    m_relaunched << path;
+                    m_eventsAtRelaunch = m_delegate.events;
+                });
+            dependencies.installer = m_installer;
         } else {
             dependencies.installer
                 = std::make_shared<DownloadPageUpdateInstaller>([this](const QUrl &url) { m_openedPages << url; });
@@ -186,6 +188,7 @@ protected:
     ServiceStandIn m_standIn;
     QTemporaryDir m_folder;
     QString m_appImagePath;
+    std::shared_ptr<AppImageUpdateInstaller> m_installer;
     std::shared_ptr<GatedSleeper> m_sleeper = std::make_shared<GatedSleeper>();
     RecordingUserDriver m_driver;
     RecordingDelegate m_delegate;
@@ -250,8 +253,13 @@ TEST_F(FeedAppUpdaterTest, NeverTouchesTheAppImageWithAnArchiveThatIsNotAuthenti
     // Shorter than announced.
     FeedRelease shorter = feedRelease(QStringLiteral("123"), QStringLiteral("1.2.3"));
     shorter.announcedLength = shorter.archive.size() + 1;
-    const QList<std::pair<FeedRelease, Kind>> cases{
-        {foreign, Kind::invalidSignature}, {longer, Kind::downloadFailed}, {shorter, Kind::downloadFailed}};
+    // Signed, but no application: the signed policy, an ELF file without the AppImage magic.
+    FeedRelease policy = feedRelease(QStringLiteral("125"), QStringLiteral("1.2.5"));
+    policy.archive = policyDocument(1, QStringLiteral("125"), QStringLiteral("1.2.5"));
+    FeedRelease plainElf = feedRelease(QStringLiteral("126"), QStringLiteral("1.2.6"));
+    plainElf.archive[8] = '\0';
+    const QList<std::pair<FeedRelease, Kind>> cases{{foreign, Kind::invalidSignature}, {longer, Kind::downloadFailed},
+        {shorter, Kind::downloadFailed}, {policy, Kind::installFailed}, {plainElf, Kind::installFailed}};
     for (const auto &[release, kind] : cases) {
         publishReleases(m_standIn, {release});
         checkAndWait(*updater);
@@ -264,7 +272,7 @@ TEST_F(FeedAppUpdaterTest, NeverTouchesTheAppImageWithAnArchiveThatIsNotAuthenti
     checkAndWait(*updater);
     EXPECT_EQ(m_delegate.finishErrors.last(), Kind::downloadFailed);
 
-    EXPECT_EQ(m_delegate.finishedCount(), 5);
+    EXPECT_EQ(m_delegate.finishedCount(), 7);
     EXPECT_EQ(appImageContents(), runningAppImage);
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(m_relaunched.isEmpty());
@@ -419,6 +427,78 @@ TEST_F(FeedAppUpdaterTest, ADestroyedUpdaterReportsNothingMore)
     EXPECT_EQ(m_driver.calls, calls);
     EXPECT_EQ(m_delegate.finishedCount(), 0);
     EXPECT_EQ(appImageContents(), runningAppImage);
+}
+
+TEST_F(FeedAppUpdaterTest, ClearsTheDownloadsOfInterruptedInstallationsAtTheStartAndBeforeInstalling)
+{
+    const QDir folder(m_folder.path());
+    const auto write = [&folder](const QString &name) {
+        QFile file(folder.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write("partial") == 7;
+    };
+    const auto entries = [&folder] {
+        return folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    };
+    // Only files named like the downloads beside this AppImage.
+    QStringList kept{QStringLiteral(".Veyra.AppImage.update-AbCdEf.part"), QStringLiteral(".Veyra.AppImage.update-AbC"),
+        QStringLiteral(".Other.AppImage.update-AbCdEf"), QStringLiteral("Veyra.AppImage.update-AbCdEf"),
+        QStringLiteral("notes.txt")};
+    for (const QString &name : kept) {
+        ASSERT_TRUE(write(name));
+    }
+    kept << QStringLiteral(".Veyra.AppImage.update-Folder") << QStringLiteral(".Veyra.AppImage.update-LinkTo")
+         << QStringLiteral("Veyra.AppImage");
+    ASSERT_TRUE(folder.mkdir(kept[5]));
+    ASSERT_TRUE(QFile::link(folder.filePath(QStringLiteral("notes.txt")), folder.filePath(kept[6])));
+    ASSERT_TRUE(write(QStringLiteral(".Veyra.AppImage.update-AbCdEf")));
+    ASSERT_TRUE(write(QStringLiteral(".Veyra.AppImage.update-x1Y2z3")));
+    // The download of an installation running elsewhere holds its lock.
+    const QString locked = QStringLiteral(".Veyra.AppImage.update-Locked");
+    ASSERT_TRUE(write(locked));
+    QFile lockedFile(folder.filePath(locked));
+    ASSERT_TRUE(lockedFile.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(lockedFile.handle(), LOCK_EX | LOCK_NB), 0);
+
+    // At the start.
+    const FeedRelease release = feedRelease(QStringLiteral("120"), QStringLiteral("1.2.0"));
+    publishReleases(m_standIn, {release});
+    m_standIn.setDefaultResponse("GET", release.archivePath(),
+        ScriptedResponse::raw(200, release.archive, "application/octet-stream").heldUntilReleased());
+    const auto updater = makeUpdater();
+    ASSERT_TRUE(waitUntil([&] { return !entries().contains(QStringLiteral(".Veyra.AppImage.update-x1Y2z3")); }, 60000));
+    runTask(m_installer->removeLeftovers());
+    QStringList expected = kept;
+    expected << locked;
+    expected.sort();
+    EXPECT_EQ(entries(), expected);
+
+    // Not the download of this process's installation in progress.
+    updater->checkForUpdates();
+    ASSERT_TRUE(waitUntil([&] { return m_standIn.pendingResponseCount() == 1; }));
+    QStringList inProgress = entries();
+    for (const QString &name : expected) {
+        inProgress.removeOne(name);
+    }
+    ASSERT_EQ(inProgress.size(), 1);
+    ASSERT_TRUE(write(QStringLiteral(".Veyra.AppImage.update-Again1")));
+    runTask(m_installer->removeLeftovers());
+    EXPECT_EQ(entries().filter(QStringLiteral(".update-Again1")), QStringList{});
+    EXPECT_EQ(entries().filter(inProgress[0]), inProgress);
+    m_standIn.releaseHeldResponses();
+    ASSERT_TRUE(waitUntil([&] { return m_delegate.finishedCount() == 1; }, 20000));
+    EXPECT_EQ(m_delegate.finishErrors.value(0), std::nullopt);
+    EXPECT_EQ(appImageContents(), release.archive);
+
+    // Before the next installation: what is no longer locked goes too.
+    lockedFile.close();
+    ASSERT_TRUE(write(QStringLiteral(".Veyra.AppImage.update-Later1")));
+    const FeedRelease next = feedRelease(QStringLiteral("130"), QStringLiteral("1.3.0"));
+    publishReleases(m_standIn, {next});
+    checkAndWait(*updater);
+    EXPECT_EQ(m_delegate.finishErrors.value(1), std::nullopt);
+    EXPECT_EQ(appImageContents(), next.archive);
+    kept.sort();
+    EXPECT_EQ(entries(), kept);
 }
 
 TEST_F(FeedAppUpdaterTest, DoesNotStartWithoutARunningBuildOrAUsableKey)
