@@ -74,7 +74,8 @@ int main(int argc, char *argv[])
         QObject::connect(&quitWatcher, &veyra::QuitSignalWatcher::quitRequested, &application, &QApplication::quit);
 
         status = QApplication::exec();
-        instance.setOnHandover({});
+        // A start from now on waits for this Veyra to end rather than hand over to it.
+        instance.stopAnswering();
     }
     // The services just destroyed cancelled their tasks (re-checks, sleeps between
     // captures); those end on later turns of the event loop.

@@ -68,11 +68,19 @@ SingleInstanceGuard::SingleInstanceGuard(HandoverPoint point, QObject *parent)
 
 SingleInstanceGuard::~SingleInstanceGuard()
 {
-    delete m_server;
+    // The socket goes while the lock is still held, so it can never be another's.
+    stopAnswering();
     // The lock file stays: removing it could let two later starts lock two different files.
     if (m_lockFile >= 0) {
         ::close(m_lockFile);
     }
+}
+
+void SingleInstanceGuard::stopAnswering()
+{
+    m_onHandover = nullptr;
+    delete m_server;
+    m_server = nullptr;
 }
 
 SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(std::chrono::milliseconds patience)

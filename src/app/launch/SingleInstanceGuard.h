@@ -55,6 +55,10 @@ public:
     // Runs on the GUI thread each time a later start hands over to this process.
     void setOnHandover(std::function<void()> handler) { m_onHandover = std::move(handler); }
 
+    // For a Veyra that is quitting: later starts get no answer any more and wait until
+    // this process has ended, then start on their own. The handler is dropped.
+    void stopAnswering();
+
 private:
     bool handOver(std::chrono::steady_clock::time_point deadline);
     void listen();
