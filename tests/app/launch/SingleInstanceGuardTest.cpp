@@ -33,7 +33,6 @@ constexpr int stepTimeoutMs = 30000;
 constexpr int readingPauseMs = 100;
 
 constexpr std::uint32_t endKey = 0xff57;
-constexpr std::uint32_t spaceKey = 0x20;
 
 GameMemoEntry note(const QString &game, const QString &text)
 {
@@ -125,10 +124,11 @@ protected:
         return places;
     }
 
+    // Lower-case letters and spaces, whose key symbols are their Latin-1 codes.
     void type(const QString &text)
     {
         for (const QChar character : text) {
-            ASSERT_TRUE(keyboard.tap(character == QLatin1Char(' ') ? spaceKey : character.unicode()));
+            ASSERT_TRUE(keyboard.tap(character.unicode()));
         }
     }
 
