@@ -26,11 +26,15 @@ VeyraProcess::VeyraProcess(const XvfbSession &session, Options options)
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
     }
     for (const auto &[variable, folder] : {std::pair{"XDG_CONFIG_HOME", "config"}, std::pair{"XDG_DATA_HOME", "data"},
-             std::pair{"XDG_CACHE_HOME", "cache"}, std::pair{"XDG_STATE_HOME", "state"}}) {
+             std::pair{"XDG_CACHE_HOME", "cache"}, std::pair{"XDG_STATE_HOME", "state"},
+             std::pair{"XDG_RUNTIME_DIR", "runtime"}}) {
         const QString path = options.homeFolder + QLatin1Char('/') + QLatin1String(folder);
         QDir().mkpath(path);
         environment.insert(QLatin1String(variable), path);
     }
+    // A runtime folder belongs to its user alone.
+    QFile::setPermissions(options.homeFolder + QStringLiteral("/runtime"),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (!options.infoOverrides.isEmpty()) {
         m_overrideFile = options.homeFolder + QStringLiteral("/info-overrides.json");
         QFile file(m_overrideFile);
@@ -92,6 +96,22 @@ bool VeyraProcess::quit(int timeoutMs)
 int VeyraProcess::exitCode() const
 {
     return m_process->exitCode();
+}
+
+bool VeyraProcess::waitForExit(int timeoutMs)
+{
+    if (isRunning() && !m_process->waitForFinished(timeoutMs)) {
+        return false;
+    }
+    m_output += m_process->readAll();
+    return true;
+}
+
+void VeyraProcess::crash()
+{
+    m_process->kill();
+    m_process->waitForFinished(30000);
+    m_output += m_process->readAll();
 }
 
 QString VeyraProcess::output()

@@ -22,8 +22,9 @@ public:
     struct Options
     {
         QStringList arguments;
-        // Holds its XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME and XDG_STATE_HOME
-        // ("config", "data", "cache", "state").
+        // Holds its XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME, XDG_STATE_HOME and
+        // XDG_RUNTIME_DIR ("config", "data", "cache", "state", "runtime"): two processes of
+        // one home folder on one display are one user's two starts of Veyra.
         QString homeFolder;
         // Written to a file that VEYRA_INFO_OVERRIDE_FILE names; nothing when empty.
         QJsonObject infoOverrides;
@@ -51,6 +52,10 @@ public:
     // True when it exited normally with status 0 (a sanitizer report makes it fail).
     bool quit(int timeoutMs = 60000);
     int exitCode() const;
+    // Waits until it has ended by itself; false when it still runs after the time.
+    bool waitForExit(int timeoutMs = 60000);
+    // Ends it as a crash does (SIGKILL), leaving behind whatever it left, and waits.
+    void crash();
 
     // Everything it wrote to stdout and stderr so far.
     QString output();

@@ -112,6 +112,30 @@ std::optional<X11ManagedWindow> X11Desktop::viewableWindow(const QString &title,
     return std::nullopt;
 }
 
+std::uint32_t X11Desktop::activeWindow()
+{
+    const QByteArray active = property(m_root, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+    std::uint32_t window = 0;
+    if (active.size() == 4) {
+        std::memcpy(&window, active.constData(), 4);
+    }
+    return window;
+}
+
+void X11Desktop::iconify(std::uint32_t window)
+{
+    // ICCCM: WM_CHANGE_STATE with IconicState (3), sent to the root window.
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = atom("WM_CHANGE_STATE");
+    message.data.data32[0] = 3;
+    xcb_send_event(m_connection, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        reinterpret_cast<const char *>(&message));
+    xcb_flush(m_connection);
+}
+
 QImage X11Desktop::screenshot()
 {
     if (!m_valid) {

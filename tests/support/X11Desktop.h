@@ -49,6 +49,11 @@ public:
     // one is given).
     std::optional<X11ManagedWindow> viewableWindow(const QString &title, qint64 processID = 0);
 
+    // The window the window manager has made active (_NET_ACTIVE_WINDOW), 0 when none.
+    std::uint32_t activeWindow();
+    // Asks the window manager to iconify the window, as its minimise button does.
+    void iconify(std::uint32_t window);
+
     // The whole screen as shown now.
     QImage screenshot();
 

@@ -27,8 +27,21 @@ QCoro::Task<void> AuthenticationCoordinator::signInWithGoogle(
     token.throwIfCancelled();
     const std::shared_ptr<AuthenticationAPIProviding> api = session->api();
     AuthTokenPair pair = co_await api->login(idToken, token);
-    token.throwIfCancelled();
-    co_await session->apply(std::move(pair));
+    const QString issuedRefreshToken = pair.refreshToken;
+    std::exception_ptr failure;
+    try {
+        token.throwIfCancelled();
+        co_await session->apply(std::move(pair));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (failure) {
+        // The server opened a session that this sign-in cannot keep (the keyring refused
+        // the token, a sign-out came first, or the sign-in was cancelled): it is closed
+        // there rather than left open.
+        session->revokeInBackground(issuedRefreshToken);
+        std::rethrow_exception(failure);
+    }
 }
 
 void AuthenticationCoordinator::signOut()

@@ -37,7 +37,8 @@ public:
     // Asks the provider for a Google ID token for the window, exchanges it at the server
     // (login) and has the session apply the pair (the refresh token is saved). Every error
     // passes through unchanged (GoogleSignInError::cancelled included);
-    // invalidConfiguration without a session or a provider.
+    // invalidConfiguration without a session or a provider. A pair the session could not
+    // take is revoked at the server in the background.
     QCoro::Task<void> signInWithGoogle(QPointer<QWidget> presentingWindow, CancellationToken token = {});
 
     // Signs the provider out at once and the session in the background (cleared locally,

@@ -196,9 +196,11 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
 
     std::exception_ptr failure;
     AuthTokenPair pair;
+    bool issued = false;
     try {
         const std::shared_ptr<AuthenticationAPIProviding> api = m_api;
         pair = co_await api->refresh(refreshToken, cancellation);
+        issued = true;
     } catch (...) {
         failure = std::current_exception();
     }
@@ -214,7 +216,11 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
 
     if (generation != m_generation) {
         // Cleared meanwhile (a sign-out): whatever this refresh yielded belongs to a
-        // session that is gone. The clearing has already let go of the refresh.
+        // session that is gone, and must not stay open at the server either. The clearing
+        // has already let go of the refresh.
+        if (issued) {
+            revokeInBackground(pair.refreshToken);
+        }
         failure = noSessionError();
     } else {
         m_refresh.reset();

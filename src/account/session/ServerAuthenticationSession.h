@@ -37,7 +37,8 @@ namespace veyra {
 //   fails; restoring at launch reports nothing.
 // - Signing out (or any clearing) starts a new generation of the session: a refresh still
 //   in flight is cancelled, and whatever it yields later is dropped unreported (the
-//   request fails with noSession), so a late pair never signs the user in again.
+//   request fails with noSession), so a late pair never signs the user in again; the
+//   server's session of such a pair is revoked.
 class ServerAuthenticationSession : public QObject, public HTTPTransport
 {
     Q_OBJECT
@@ -94,6 +95,10 @@ public:
     // only when the store does (the memory is cleared anyway).
     QCoro::Task<void> clearSession();
 
+    // Ends the server's session of this refresh token (logout) in the background; the
+    // outcome is only logged. For sessions the server opened that nobody will use.
+    void revokeInBackground(QString refreshToken);
+
 private:
     struct Refresh
     {
@@ -104,7 +109,6 @@ private:
     QCoro::Task<HTTPResponse> sendAuthorized(HTTPRequest request, QString accessToken, CancellationToken token);
     QCoro::Task<AuthTokenPair> runRefresh(QString refreshToken, bool reportEvents);
     QCoro::Task<void> bringStoreInLine();
-    void revokeInBackground(QString refreshToken);
 
     const bool m_isConfigured;
     const std::shared_ptr<AuthenticationAPIProviding> m_api;

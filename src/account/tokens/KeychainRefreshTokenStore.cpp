@@ -1,11 +1,8 @@
 #include "account/tokens/KeychainRefreshTokenStore.h"
 
 #include "account/authentication/AuthenticationClientError.h"
+#include "account/tokens/SecretServiceQueries.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QStringDecoder>
 
 #include <qcoro/qcorosignal.h>
@@ -42,46 +39,6 @@ QCoro::Task<void> run(QKeychain::Job *job)
     co_await qCoro(job, &QKeychain::Job::finished);
 }
 
-const QString secretServiceName = QStringLiteral("org.freedesktop.secrets");
-
-// The answer of a method of the bus itself, or nothing when the call fails.
-QCoro::Task<std::optional<QVariant>> askBus(QDBusConnection bus, QString method, QVariantList arguments)
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"), method);
-    message.setArguments(arguments);
-    constexpr int timeoutMs = 5000;
-    const std::unique_ptr<QDBusPendingCallWatcher> watcher
-        = std::make_unique<QDBusPendingCallWatcher>(bus.asyncCall(message, timeoutMs));
-    if (!watcher->isFinished()) {
-        co_await qCoro(watcher.get(), &QDBusPendingCallWatcher::finished);
-    }
-    const QDBusMessage reply = watcher->reply();
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        co_return std::nullopt;
-    }
-    co_return reply.arguments().constFirst();
-}
-
-// Whether a Secret Service can answer in this session: there is a session bus, and the
-// service runs or the bus can start it. A keyring failure without one means there is no
-// keyring at all, not that the keyring refused.
-QCoro::Task<bool> secretServiceReachable()
-{
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        co_return false;
-    }
-    QVariantList name{QVariant(secretServiceName)};
-    const std::optional<QVariant> running = co_await askBus(bus, QStringLiteral("NameHasOwner"), std::move(name));
-    if (running && running->toBool()) {
-        co_return true;
-    }
-    const std::optional<QVariant> startable
-        = co_await askBus(bus, QStringLiteral("ListActivatableNames"), QVariantList());
-    co_return startable && startable->toStringList().contains(secretServiceName);
-}
-
 // The stored bytes as a token: valid, non-empty UTF-8.
 QString decodeToken(const QByteArray &data)
 {
@@ -99,6 +56,11 @@ AuthenticationClientError keychainError(const QKeychain::Job &job)
     return AuthenticationClientError::keychain(static_cast<qint32>(job.error()));
 }
 
+AuthenticationClientError lockedError()
+{
+    return AuthenticationClientError::keychain(static_cast<qint32>(QKeychain::AccessDenied));
+}
+
 } // namespace
 
 KeychainRefreshTokenStore::KeychainRefreshTokenStore(QString service, QString account)
@@ -114,6 +76,11 @@ QCoro::Task<std::optional<QString>> KeychainRefreshTokenStore::load()
     case QKeychain::NoError:
         co_return decodeToken(job->binaryData());
     case QKeychain::EntryNotFound:
+        // Also the answer for a secret in a collection that stayed locked (the user was
+        // asked to unlock it and did not, or could not be asked).
+        if (co_await lockedSecretExists(secretAttributes())) {
+            throw lockedError();
+        }
         co_return std::nullopt;
     default:
         break;
@@ -139,12 +106,23 @@ QCoro::Task<void> KeychainRefreshTokenStore::deleteToken()
     const auto job = makeJob<QKeychain::DeletePasswordJob>(m_service, m_account);
     co_await run(job.get());
     if (job->error() == QKeychain::NoError || job->error() == QKeychain::EntryNotFound) {
+        // Deleting passes over a secret in a locked collection without a word.
+        if (co_await lockedSecretExists(secretAttributes())) {
+            throw lockedError();
+        }
         co_return;
     }
     if (!co_await secretServiceReachable()) {
         co_return;
     }
     throw keychainError(*job);
+}
+
+QMap<QString, QString> KeychainRefreshTokenStore::secretAttributes() const
+{
+    // qtkeychain's attributes of a text secret in the Secret Service.
+    return {{QStringLiteral("server"), m_service}, {QStringLiteral("user"), m_account},
+        {QStringLiteral("type"), QStringLiteral("plaintext")}};
 }
 
 } // namespace veyra

@@ -2,6 +2,8 @@
 
 #include "account/tokens/RefreshTokenStoring.h"
 
+#include <QMap>
+
 namespace veyra {
 
 // Keeps the refresh token in the desktop's keyring (the Secret Service, through
@@ -10,12 +12,16 @@ namespace veyra {
 // blocking the calling thread. The token is never written anywhere else: without a
 // keyring, reading finds nothing and saving fails.
 //
+// A locked keyring is a failure, never an empty store: reading and saving have the Secret
+// Service ask the user to unlock it (and wait for the answer); while it stays locked load,
+// save and deleteToken fail with keychain(AccessDenied) and the secret stays as it was.
+//
 // - load: nothing when no secret is stored, or when the session has no Secret Service at
 //   all (no bus, or no service running or startable); keychain(status) when the keyring
-//   refuses; invalidResponse for a secret that is empty or not UTF-8.
+//   refuses or stays locked; invalidResponse for a secret that is empty or not UTF-8.
 // - save: keychain(status) when the keyring refuses, the absence of a keyring included.
 // - deleteToken: succeeds when nothing is stored (or nothing can be); keychain(status)
-//   otherwise.
+//   otherwise, and when the secret is in a locked collection.
 // The statuses are qtkeychain's error codes.
 class KeychainRefreshTokenStore : public RefreshTokenStoring
 {
@@ -30,6 +36,8 @@ public:
     const QString &account() const { return m_account; }
 
 private:
+    QMap<QString, QString> secretAttributes() const;
+
     const QString m_service;
     const QString m_account;
 };

@@ -253,3 +253,34 @@ TEST(AuthenticationCoordinatorTest, SignInThroughTheBrowserEndToEnd)
         QStringLiteral("header.google-claims.signature"));
     EXPECT_EQ(session->tokenPair()->refreshToken, QStringLiteral("renew-1"));
 }
+
+TEST(AuthenticationCoordinatorTest, SignOutWhileTheNewTokenIsSavedWinsAndTheSessionIsRevoked)
+{
+    ServiceStandIn standIn;
+    standIn.setDefaultResponse("POST", logoutPath, ScriptedResponse::raw(204, {}));
+    auto store = std::make_shared<RecordingRefreshTokenStore>();
+    auto session = std::make_shared<ServerAuthenticationSession>(true,
+        std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())), store,
+        std::make_shared<AuthenticationEventRouter>());
+    AuthenticationCoordinator coordinator(
+        session, std::make_shared<ScriptedGoogleProvider>(), std::make_shared<FixtureWebPageOpener>());
+    standIn.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-1"), QStringLiteral("renew-1"))));
+
+    // The keyring takes its time with the new refresh token; the player signs out meanwhile.
+    store->scripted.holdNext();
+    auto signIn = coordinator.signInWithGoogle(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return store->scripted.gate().waitingCount() == 1; }));
+    coordinator.signOut();
+    ASSERT_TRUE(waitUntil([&] { return store->deletes == 1; }));
+    store->scripted.gate().releaseAll();
+
+    // The sign-out stands: nobody is signed in, nothing is kept, and the session the
+    // server opened for the sign-in is closed there.
+    EXPECT_EQ(failure<AuthenticationClientError>(std::move(signIn)), AuthenticationClientError(Kind::noSession));
+    EXPECT_FALSE(session->tokenPair());
+    EXPECT_FALSE(store->token);
+    ASSERT_TRUE(waitUntil([&] { return standIn.requests("POST", logoutPath).size() == 1; }));
+    EXPECT_EQ(standIn.requests("POST", logoutPath)[0].jsonBody().value(QStringLiteral("refresh_token")),
+        QStringLiteral("renew-1"));
+}

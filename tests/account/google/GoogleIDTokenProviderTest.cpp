@@ -10,10 +10,15 @@
 #include "support/GoogleAuthorizationServer.h"
 #include "support/RunTask.h"
 
+#include <QFile>
+#include <QHostAddress>
 #include <QNetworkReply>
 #include <QTcpSocket>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace veyra;
 using namespace veyra::test;
@@ -57,6 +62,37 @@ bool isListening(const QUrl &url)
     QTcpSocket socket;
     socket.connectToHost(url.host(), static_cast<quint16>(url.port()));
     return socket.waitForConnected(5000);
+}
+
+// The addresses that TCP sockets listen on at the port, as the kernel reports them.
+QStringList listeningAddresses(int port)
+{
+    QStringList addresses;
+    for (const char *table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+        QFile file{QString::fromLatin1(table)};
+        if (!file.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        file.readLine(); // the heading
+        while (!file.atEnd()) {
+            // "sl local_address rem_address st ...": the address in hexadecimal, four bytes
+            // at a time in the machine's order, then the port; state 0A is LISTEN.
+            const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+            const QList<QByteArray> local = fields.value(1).split(':');
+            if (fields.value(3) != "0A" || local.value(1).toInt(nullptr, 16) != port) {
+                continue;
+            }
+            QByteArray bytes = QByteArray::fromHex(local.value(0));
+            for (qsizetype word = 0; word + 4 <= bytes.size(); word += 4) {
+                std::reverse(bytes.begin() + word, bytes.begin() + word + 4);
+            }
+            const QHostAddress address = bytes.size() == 4
+                ? QHostAddress(qFromBigEndian<quint32>(bytes.constData()))
+                : QHostAddress(reinterpret_cast<const quint8 *>(bytes.constData()));
+            addresses.append(address.toString());
+        }
+    }
+    return addresses;
 }
 
 } // namespace
@@ -180,6 +216,9 @@ TEST_F(GoogleIDTokenProviderTest, CancellingEndsTheFlow)
     const CancellationToken token;
     auto first = waiting.idToken(nullptr, token);
     ASSERT_EQ(opened.size(), 1);
+    // The listener waiting for the browser takes connections from this machine only.
+    const QUrl redirect{QUrlQuery(opened[0]).queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded)};
+    EXPECT_EQ(listeningAddresses(redirect.port()), QStringList{QStringLiteral("127.0.0.1")});
     token.cancel();
     EXPECT_THROW(runTask(std::move(first)), CancellationError);
 

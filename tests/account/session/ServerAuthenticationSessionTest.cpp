@@ -325,12 +325,14 @@ TEST_F(ServerAuthenticationSessionTest, SignOutDuringARefreshDropsItsLatePair)
     ASSERT_EQ(api->logouts.size(), 1u);
     EXPECT_EQ(api->logouts[0]->tokenSent, QStringLiteral("renew-1"));
 
-    // The server's answer was already on its way.
+    // The server's answer was already on its way: the session it opened is revoked.
     api->refreshes[0]->succeed(pair(QStringLiteral("access-2"), QStringLiteral("renew-2")));
     EXPECT_EQ(failure(std::move(request)), AuthenticationClientError(Kind::noSession));
     EXPECT_FALSE(m_session->tokenPair());
     EXPECT_FALSE(m_store->token);
     EXPECT_TRUE(m_deliveries.empty());
+    ASSERT_EQ(api->logouts.size(), 2u);
+    EXPECT_EQ(api->logouts[1]->tokenSent, QStringLiteral("renew-2"));
 
     // A cancelled refresh that fails is not reported either.
     signIn(pair(QStringLiteral("access-3"), QStringLiteral("renew-3"), 10));
@@ -339,8 +341,10 @@ TEST_F(ServerAuthenticationSessionTest, SignOutDuringARefreshDropsItsLatePair)
     api->refreshes[1]->fail(CancellationError());
     EXPECT_EQ(failure(std::move(another)), AuthenticationClientError(Kind::noSession));
     EXPECT_TRUE(m_deliveries.empty());
+    EXPECT_EQ(api->logouts.size(), 3u);
     api->logouts[0]->succeed();
-    api->logouts[1]->fail(AuthenticationClientError(Kind::network));
+    api->logouts[1]->succeed();
+    api->logouts[2]->fail(AuthenticationClientError(Kind::network));
 }
 
 TEST_F(ServerAuthenticationSessionTest, SignOutRevokesInTheBackground)

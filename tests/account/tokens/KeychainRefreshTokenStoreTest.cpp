@@ -5,11 +5,14 @@
 #include "account/authentication/AuthenticationClientError.h"
 #include "account/authentication/HTTPAuthenticationClient.h"
 #include "account/session/ServerAuthenticationSession.h"
+#include "support/LockableKeyring.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 
 #include <QProcess>
 #include <QUuid>
+
+#include <qt6keychain/keychain.h>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +51,18 @@ protected:
         tool.closeWriteChannel();
         ASSERT_TRUE(tool.waitForFinished(30000));
         ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    }
+
+    // The keychain failure the operation ended with, if any.
+    template <typename T>
+    static std::optional<AuthenticationClientError> failure(QCoro::Task<T> call)
+    {
+        try {
+            runTask(std::move(call));
+        } catch (const AuthenticationClientError &error) {
+            return error;
+        }
+        return std::nullopt;
     }
 
     const QString m_service
@@ -107,4 +122,34 @@ TEST_F(KeychainRefreshTokenStoreTest, EmptySecretIsUnreadableAndRestoreDeletesIt
     EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::noSession);
     EXPECT_EQ(standIn.requestCount(), 0);
     EXPECT_EQ(runTask(m_store.load()), std::nullopt);
+}
+
+TEST_F(KeychainRefreshTokenStoreTest, LockedKeyringFailsAndKeepsTheToken)
+{
+    LockableKeyring keyring;
+    ASSERT_TRUE(keyring.isValid()) << keyring.errorString().toStdString();
+    runTask(m_store.save(QStringLiteral("renew-1")));
+    ASSERT_TRUE(keyring.lock()) << keyring.errorString().toStdString();
+
+    // The keyring asks the user to unlock it (nobody can answer here): every operation
+    // then fails instead of finding nothing, and the secret stays untouched.
+    const AuthenticationClientError locked = AuthenticationClientError::keychain(QKeychain::AccessDenied);
+    EXPECT_EQ(failure(m_store.load()), locked);
+    EXPECT_EQ(failure(m_store.save(QStringLiteral("renew-2"))), locked);
+    EXPECT_EQ(failure(m_store.deleteToken()), locked);
+    EXPECT_EQ(locked.localizedDescription(), QStringLiteral("The saved session couldn't be accessed."));
+
+    // At launch: the server's session is unavailable for now, not signed out; nothing is
+    // sent and nothing deleted.
+    ServiceStandIn standIn;
+    ServerAuthenticationSession session(true,
+        std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())),
+        std::make_shared<KeychainRefreshTokenStore>(m_service, account), std::make_shared<AuthenticationEventRouter>());
+    EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::unavailable);
+    EXPECT_EQ(standIn.requestCount(), 0);
+
+    ASSERT_TRUE(keyring.unlock()) << keyring.errorString().toStdString();
+    EXPECT_EQ(runTask(m_store.load()), QStringLiteral("renew-1"));
+    runTask(m_store.deleteToken());
+    EXPECT_EQ(lookUpElsewhere(), std::nullopt);
 }

@@ -94,3 +94,38 @@ TEST(VeyraLaunch, StartsOnAnXServerAndQuitsCleanlyWhenAsked)
     }
     EXPECT_EQ(sessionBusProcessesOn(x11.display()).join(QStringLiteral(", ")).toStdString(), "");
 }
+
+TEST(VeyraLaunch, WithoutAnX11DisplayItSaysSoAndEnds)
+{
+    // DISPLAY unset, set to nothing, or naming a display that takes no connection (no
+    // server listens on that number; its TCP port would lie beyond the last one).
+    const QString refusing = QStringLiteral(":60001");
+    const std::vector<std::pair<std::optional<QString>, QString>> cases{
+        {std::nullopt, QStringLiteral("Veyra needs an X11 display: DISPLAY is not set.")},
+        {QString(), QStringLiteral("Veyra needs an X11 display: DISPLAY is not set.")},
+        {refusing,
+            QStringLiteral("Veyra needs an X11 display: DISPLAY names \":60001\", which does not accept a "
+                           "connection.")},
+    };
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    for (const auto &[display, message] : cases) {
+        QProcess veyra;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        if (display) {
+            environment.insert(QStringLiteral("DISPLAY"), *display);
+        }
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+        veyra.setProcessEnvironment(environment);
+        veyra.start(veyra::test::veyraExecutablePath(), {});
+        ASSERT_TRUE(veyra.waitForFinished(60000));
+        EXPECT_EQ(veyra.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(veyra.exitCode(), 1);
+        EXPECT_EQ(QString::fromUtf8(veyra.readAllStandardError()), message + QLatin1Char('\n'));
+        // It wrote nothing on its way out.
+        EXPECT_TRUE(QDir(home.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    }
+}

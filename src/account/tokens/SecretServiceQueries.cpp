@@ -1,0 +1,89 @@
+#include "account/tokens/SecretServiceQueries.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+#include <qcoro/qcorosignal.h>
+
+#include <memory>
+
+namespace veyra {
+
+namespace {
+
+const QString secretServiceName = QStringLiteral("org.freedesktop.secrets");
+constexpr int answerTimeoutMs = 5000;
+
+using StringMap = QMap<QString, QString>;
+
+// The reply to the message, or an error reply when none came.
+QCoro::Task<QDBusMessage> ask(QDBusConnection bus, QDBusMessage message)
+{
+    const std::unique_ptr<QDBusPendingCallWatcher> watcher
+        = std::make_unique<QDBusPendingCallWatcher>(bus.asyncCall(message, answerTimeoutMs));
+    if (!watcher->isFinished()) {
+        co_await qCoro(watcher.get(), &QDBusPendingCallWatcher::finished);
+    }
+    co_return watcher->reply();
+}
+
+// The first value a method of the bus itself answers, or nothing when the call fails.
+QCoro::Task<std::optional<QVariant>> askBus(QDBusConnection bus, QString method, QVariantList arguments)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"), method);
+    message.setArguments(arguments);
+    const QDBusMessage reply = co_await ask(std::move(bus), std::move(message));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        co_return std::nullopt;
+    }
+    co_return reply.arguments().constFirst();
+}
+
+QCoro::Task<bool> secretServiceRunning(QDBusConnection bus)
+{
+    QVariantList name{QVariant(secretServiceName)};
+    const std::optional<QVariant> running = co_await askBus(std::move(bus), QStringLiteral("NameHasOwner"), name);
+    co_return running && running->toBool();
+}
+
+} // namespace
+
+QCoro::Task<bool> secretServiceReachable()
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        co_return false;
+    }
+    if (co_await secretServiceRunning(bus)) {
+        co_return true;
+    }
+    const std::optional<QVariant> startable
+        = co_await askBus(bus, QStringLiteral("ListActivatableNames"), QVariantList());
+    co_return startable && startable->toStringList().contains(secretServiceName);
+}
+
+QCoro::Task<bool> lockedSecretExists(QMap<QString, QString> attributes)
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    // A service that is not running holds nothing locked; asking would start it.
+    if (!bus.isConnected() || !co_await secretServiceRunning(bus)) {
+        co_return false;
+    }
+    static const QMetaType registered = qDBusRegisterMetaType<StringMap>();
+    Q_UNUSED(registered);
+    QDBusMessage search = QDBusMessage::createMethodCall(secretServiceName, QStringLiteral("/org/freedesktop/secrets"),
+        QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("SearchItems"));
+    search.setArguments({QVariant::fromValue(StringMap(attributes))});
+    search.setAutoStartService(false);
+    // SearchItems answers the unlocked items, then the locked ones.
+    const QDBusPendingReply<QList<QDBusObjectPath>, QList<QDBusObjectPath>> reply
+        = co_await ask(bus, std::move(search));
+    co_return reply.isValid() && !reply.argumentAt<1>().isEmpty();
+}
+
+} // namespace veyra

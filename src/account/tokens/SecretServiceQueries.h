@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+#include <qcoro/qcorotask.h>
+
+namespace veyra {
+
+// Questions put to the desktop's Secret Service ("org.freedesktop.secrets" on the session
+// bus) about what a keyring client library leaves unsaid. Asked asynchronously; none of
+// them starts the service, prompts the user or reads a secret.
+
+// Whether a Secret Service can answer in this session: there is a session bus, and the
+// service runs or the bus can start it.
+QCoro::Task<bool> secretServiceReachable();
+
+// Whether the running Secret Service holds a locked item whose attributes include all of
+// these. A locked item is one whose secret nobody may read until the user unlocks its
+// collection; libraries report it as absent. False when no service runs or it does not
+// answer.
+QCoro::Task<bool> lockedSecretExists(QMap<QString, QString> attributes);
+
+} // namespace veyra
