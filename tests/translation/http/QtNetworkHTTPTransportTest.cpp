@@ -1,10 +1,11 @@
 // Test label: unit
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "support/ClientTeardown.h"
+#include "support/ProcessInput.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "translation/http/HTTPTransportError.h"
 
-#include <QFile>
 #include <QNetworkAccessManager>
 #include <QTcpServer>
 
@@ -25,23 +26,6 @@ HTTPRequest post(const QUrl &url, QByteArray body)
     request.headers.set("X-Trace", "one");
     request.body = std::move(body);
     return request;
-}
-
-// Every byte that this process has read through read(2) and its kin, sockets included.
-qint64 bytesReadByThisProcess()
-{
-    QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly)) {
-        ADD_FAILURE() << "no /proc/self/io";
-        return 0;
-    }
-    for (const QByteArray &line : io.readAll().split('\n')) {
-        if (line.startsWith("rchar:")) {
-            return line.mid(6).trimmed().toLongLong();
-        }
-    }
-    ADD_FAILURE() << "no rchar in /proc/self/io";
-    return 0;
 }
 
 HTTPTransportError::Kind transportFailure(QCoro::Task<HTTPResponse> task)
@@ -213,7 +197,7 @@ TEST_F(QtNetworkHTTPTransportTest, UnreachableServerIsANetworkFailure)
     }
 }
 
-TEST_F(QtNetworkHTTPTransportTest, RedirectsStayOnTheSameOrigin)
+TEST_F(QtNetworkHTTPTransportTest, RedirectsFollowTheRequestsPolicy)
 {
     // Same origin: followed, with the caller's headers.
     m_standIn.enqueueResponse("GET", QStringLiteral("/old"),
@@ -227,13 +211,36 @@ TEST_F(QtNetworkHTTPTransportTest, RedirectsStayOnTheSameOrigin)
     ASSERT_EQ(followed.size(), 1);
     EXPECT_EQ(followed[0].header("Authorization"), QByteArray("Bearer secret"));
 
-    // Another host (localhost is not 127.0.0.1): not followed, so the token stays home.
-    QUrl elsewhere = m_standIn.url(QStringLiteral("/stolen"));
-    elsewhere.setHost(QStringLiteral("localhost"));
-    m_standIn.enqueueResponse(
-        "GET", QStringLiteral("/old"), ScriptedResponse::raw(302, {}).withHeader("Location", elsewhere.toEncoded()));
+    // Another origin (another port here): refused by default, and for any request with
+    // credentials, so that the token stays home.
+    ServiceStandIn elsewhere;
+    elsewhere.setDefaultResponse("GET", QStringLiteral("/file"), ScriptedResponse::raw(200, "from elsewhere"));
+    const ScriptedResponse away
+        = ScriptedResponse::raw(302, {}).withHeader("Location", elsewhere.url(QStringLiteral("/file")).toEncoded());
+    m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
     EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::networkFailure);
-    EXPECT_TRUE(m_standIn.requests(QByteArray("GET"), QStringLiteral("/stolen")).isEmpty());
+    request.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
+    m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
+    EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::networkFailure);
+    EXPECT_EQ(elsewhere.requestCount(), 0);
+
+    // A download without credentials that may go anywhere: followed.
+    request.headers.remove("Authorization");
+    m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
+    EXPECT_EQ(runTask(m_transport.data(request, {})).body, "from elsewhere");
+    EXPECT_EQ(elsewhere.requestCount(), 1);
+}
+
+TEST_F(QtNetworkHTTPTransportTest, ADestroyedTransportEndsItsRequestQuietly)
+{
+    m_standIn.enqueueResponse("GET", QStringLiteral("/slow"), ScriptedResponse::raw(200, "late").heldUntilReleased());
+    const auto outcome = destroyWhileInFlight(m_standIn, std::make_unique<QtNetworkHTTPTransport>(),
+        [this](QtNetworkHTTPTransport &transport, const CancellationToken &token) {
+            HTTPRequest request;
+            request.url = m_standIn.url(QStringLiteral("/slow"));
+            return transport.data(request, token);
+        });
+    EXPECT_TRUE(outcome->failedWith<CancellationError>());
 }
 
 TEST(QtNetworkHTTPTransportChoice, GivenTransportThenSessionThenOwnSession)
@@ -241,15 +248,15 @@ TEST(QtNetworkHTTPTransportChoice, GivenTransportThenSessionThenOwnSession)
     auto given = std::make_shared<QtNetworkHTTPTransport>();
     EXPECT_EQ(chooseHTTPTransport(given, nullptr), given);
 
-    QNetworkAccessManager session;
-    auto overSession = std::dynamic_pointer_cast<QtNetworkHTTPTransport>(chooseHTTPTransport(nullptr, &session));
+    const auto session = std::make_shared<QNetworkAccessManager>();
+    auto overSession = std::dynamic_pointer_cast<QtNetworkHTTPTransport>(chooseHTTPTransport(nullptr, session));
     ASSERT_TRUE(overSession);
-    EXPECT_EQ(overSession->session(), &session);
+    EXPECT_EQ(overSession->session(), session);
 
     auto own = std::dynamic_pointer_cast<QtNetworkHTTPTransport>(chooseHTTPTransport(nullptr, nullptr));
     ASSERT_TRUE(own);
     ASSERT_NE(own->session(), nullptr);
-    EXPECT_NE(own->session(), &session);
+    EXPECT_NE(own->session(), session);
     EXPECT_EQ(own->session()->transferTimeout(), 15000);
     EXPECT_EQ(own->session()->cache(), nullptr);
 }
