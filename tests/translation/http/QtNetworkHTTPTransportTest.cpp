@@ -241,6 +241,17 @@ TEST_F(QtNetworkHTTPTransportTest, ADestroyedTransportEndsItsRequestQuietly)
             return transport.data(request, token);
         });
     EXPECT_TRUE(outcome->failedWith<CancellationError>());
+
+    // A request that its caller keeps goes on without the transport to its answer.
+    m_standIn.enqueueResponse("GET", QStringLiteral("/slow"), ScriptedResponse::raw(200, "late").heldUntilReleased());
+    auto transport = std::make_unique<QtNetworkHTTPTransport>();
+    HTTPRequest request;
+    request.url = m_standIn.url(QStringLiteral("/slow"));
+    QCoro::Task<HTTPResponse> running = transport->data(request, {});
+    ASSERT_TRUE(waitUntil([this] { return m_standIn.pendingResponseCount() == 1; }));
+    transport.reset();
+    m_standIn.releaseHeldResponses();
+    EXPECT_EQ(runTask(std::move(running)).body, "late");
 }
 
 TEST(QtNetworkHTTPTransportChoice, GivenTransportThenSessionThenOwnSession)
