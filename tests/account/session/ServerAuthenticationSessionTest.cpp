@@ -387,14 +387,12 @@ TEST_F(ServerAuthenticationSessionTest, BearerHeaderIsTheSessionsAndStaysHome)
     // A redirect to another origin is not followed, so the token goes nowhere else.
     ServiceStandIn elsewhere;
     elsewhere.setDefaultResponse("GET", resourcePath, ScriptedResponse::raw(200, "stolen"));
-    m_standIn.enqueueResponse("GET", resourcePath,
-        ScriptedResponse::raw(302, {}).withHeader("Location", elsewhere.url(resourcePath).toEncoded()));
+    m_standIn.enqueueResponse("GET", resourcePath, ScriptedResponse::redirectTo(elsewhere.url(resourcePath)));
     EXPECT_THROW(runTask(m_session->data(resourceRequest(), {})), HTTPTransportError);
     // Not even for a request that would follow a download anywhere.
     HTTPRequest anywhere = resourceRequest();
     anywhere.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
-    m_standIn.enqueueResponse("GET", resourcePath,
-        ScriptedResponse::raw(302, {}).withHeader("Location", elsewhere.url(resourcePath).toEncoded()));
+    m_standIn.enqueueResponse("GET", resourcePath, ScriptedResponse::redirectTo(elsewhere.url(resourcePath)));
     EXPECT_THROW(runTask(m_session->data(anywhere, {})), HTTPTransportError);
     EXPECT_EQ(elsewhere.requestCount(), 0);
 

@@ -200,8 +200,8 @@ TEST_F(QtNetworkHTTPTransportTest, UnreachableServerIsANetworkFailure)
 TEST_F(QtNetworkHTTPTransportTest, RedirectsFollowTheRequestsPolicy)
 {
     // Same origin: followed, with the caller's headers.
-    m_standIn.enqueueResponse("GET", QStringLiteral("/old"),
-        ScriptedResponse::raw(302, {}).withHeader("Location", m_standIn.url(QStringLiteral("/new")).toEncoded()));
+    m_standIn.enqueueResponse(
+        "GET", QStringLiteral("/old"), ScriptedResponse::redirectTo(m_standIn.url(QStringLiteral("/new"))));
     m_standIn.enqueueResponse("GET", QStringLiteral("/new"), ScriptedResponse::raw(200, "moved"));
     HTTPRequest request;
     request.url = m_standIn.url(QStringLiteral("/old"));
@@ -215,8 +215,7 @@ TEST_F(QtNetworkHTTPTransportTest, RedirectsFollowTheRequestsPolicy)
     // credentials, so that the token stays home.
     ServiceStandIn elsewhere;
     elsewhere.setDefaultResponse("GET", QStringLiteral("/file"), ScriptedResponse::raw(200, "from elsewhere"));
-    const ScriptedResponse away
-        = ScriptedResponse::raw(302, {}).withHeader("Location", elsewhere.url(QStringLiteral("/file")).toEncoded());
+    const ScriptedResponse away = ScriptedResponse::redirectTo(elsewhere.url(QStringLiteral("/file")));
     m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
     EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::networkFailure);
     request.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;

@@ -270,10 +270,8 @@ TEST_F(MinimumVersionPolicyClientTest, FollowsRedirectsToAnotherHost)
     // The operator's host sends both files on to a CDN of another origin.
     ServiceStandIn cdn;
     enqueueSignedPolicy(cdn, m_document);
-    const auto redirectTo
-        = [](const QUrl &url) { return ScriptedResponse::raw(302, {}).withHeader("Location", url.toEncoded()); };
-    enqueuePolicy(
-        m_standIn, redirectTo(cdn.url(minimumVersionPolicyPath)), redirectTo(cdn.url(minimumVersionSignaturePath)));
+    enqueuePolicy(m_standIn, ScriptedResponse::redirectTo(cdn.url(minimumVersionPolicyPath)),
+        ScriptedResponse::redirectTo(cdn.url(minimumVersionSignaturePath)));
     QtNetworkMinimumVersionPolicyClient policyClient = client();
     EXPECT_EQ(runTask(policyClient.fetch({})).policy.minimumSupportedBuild, QStringLiteral("120"));
     EXPECT_EQ(cdn.requestCount(), 2);

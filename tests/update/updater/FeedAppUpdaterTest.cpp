@@ -409,10 +409,9 @@ TEST_F(FeedAppUpdaterTest, FollowsTheFeedAndTheArchiveToAnotherHost)
     ServiceStandIn cdn;
     const FeedRelease release = feedRelease(QStringLiteral("120"), QStringLiteral("1.2.0"));
     publishReleases(cdn, {release});
-    const auto redirectTo
-        = [](const QUrl &url) { return ScriptedResponse::raw(302, {}).withHeader("Location", url.toEncoded()); };
-    m_standIn.setDefaultResponse("GET", updateFeedPath, redirectTo(cdn.url(updateFeedPath)));
-    cdn.setDefaultResponse("GET", release.archivePath(), redirectTo(m_standIn.url(release.archivePath())));
+    m_standIn.setDefaultResponse("GET", updateFeedPath, ScriptedResponse::redirectTo(cdn.url(updateFeedPath)));
+    cdn.setDefaultResponse(
+        "GET", release.archivePath(), ScriptedResponse::redirectTo(m_standIn.url(release.archivePath())));
     m_standIn.setDefaultResponse(
         "GET", release.archivePath(), ScriptedResponse::raw(200, release.archive, "application/octet-stream"));
     const auto updater = makeUpdater();

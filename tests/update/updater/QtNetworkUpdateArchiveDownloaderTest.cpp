@@ -21,11 +21,6 @@ namespace {
 
 const QString archivePath = QStringLiteral("/releases/Veyra.AppImage");
 
-ScriptedResponse redirectTo(const QUrl &url)
-{
-    return ScriptedResponse::raw(302, {}).withHeader("Location", url.toEncoded());
-}
-
 class QtNetworkUpdateArchiveDownloaderTest : public ::testing::Test
 {
 protected:
@@ -79,12 +74,6 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, NeverTakesMoreThanTheAnnouncedLengt
         // buffered by then.
         EXPECT_LT(read, announced + 8 * 1024 * 1024) << (declared ? "declared" : "chunked");
     }
-
-    // Exactly the announced length arrives whole.
-    const QByteArray archive(announced, 'a');
-    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::raw(200, archive, "application/octet-stream"));
-    runTask(m_downloader.download(m_standIn.url(archivePath), file(), announced, {}, {}));
-    EXPECT_EQ(downloaded(), archive);
 }
 
 TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsToAnotherHost)
@@ -93,7 +82,7 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsToAnotherHost)
     ServiceStandIn cdn;
     const QByteArray archive(10000, 'b');
     cdn.setDefaultResponse("GET", archivePath, ScriptedResponse::raw(200, archive, "application/octet-stream"));
-    m_standIn.enqueueResponse("GET", archivePath, redirectTo(cdn.url(archivePath)));
+    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::redirectTo(cdn.url(archivePath)));
     runTask(m_downloader.download(m_standIn.url(archivePath), file(), archive.size(), {}, {}));
     EXPECT_EQ(downloaded(), archive);
     EXPECT_EQ(cdn.requestCount(), 1);
@@ -102,7 +91,7 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsToAnotherHost)
     // hosts is refused by the same rule) fails the download.
     QUrl withUser = cdn.url(archivePath);
     withUser.setUserName(QStringLiteral("someone"));
-    m_standIn.enqueueResponse("GET", archivePath, redirectTo(withUser));
+    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::redirectTo(withUser));
     EXPECT_EQ(failure(m_downloader.download(m_standIn.url(archivePath), file(), archive.size(), {}, {})),
         AppUpdaterError::Kind::downloadFailed);
     EXPECT_EQ(cdn.requestCount(), 1);
