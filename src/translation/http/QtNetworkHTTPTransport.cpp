@@ -52,7 +52,7 @@ QtNetworkHTTPTransport::QtNetworkHTTPTransport(qint64 maximumResponseBytes)
 
 QtNetworkHTTPTransport::QtNetworkHTTPTransport(
     std::shared_ptr<QNetworkAccessManager> session, qint64 maximumResponseBytes)
-    : m_session(std::move(session))
+    : m_session(session ? std::move(session) : makeEphemeralNetworkSession())
     , m_maximumResponseBytes(maximumResponseBytes)
 { }
 

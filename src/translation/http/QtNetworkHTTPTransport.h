@@ -34,7 +34,7 @@ public:
 
     // A transport over its own session (see makeEphemeralNetworkSession()).
     explicit QtNetworkHTTPTransport(qint64 maximumResponseBytes = defaultMaximumResponseBytes);
-    // A transport over a session it shares with others.
+    // A transport over a session it shares with others (without one, over its own).
     explicit QtNetworkHTTPTransport(
         std::shared_ptr<QNetworkAccessManager> session, qint64 maximumResponseBytes = defaultMaximumResponseBytes);
     ~QtNetworkHTTPTransport() override;
