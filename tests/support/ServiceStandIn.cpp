@@ -89,6 +89,11 @@ ScriptedResponse ScriptedResponse::generated(int status, qint64 size, QByteArray
     return response;
 }
 
+ScriptedResponse ScriptedResponse::redirectTo(const QUrl &location, int status)
+{
+    return raw(status, {}).withHeader("Location", location.toEncoded());
+}
+
 namespace {
 
 QByteArray bytes(const std::string &text)

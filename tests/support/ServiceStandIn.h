@@ -90,6 +90,8 @@ struct ScriptedResponse
     ScriptedResponse inChunks() const;
     ScriptedResponse trickled(std::chrono::milliseconds interval) const;
     static ScriptedResponse generated(int status, qint64 size, QByteArray contentType = "application/octet-stream");
+    // A redirect (302 unless given) to the location.
+    static ScriptedResponse redirectTo(const QUrl &location, int status = 302);
 };
 
 // A stand-in for the service's server: a real HTTP server on 127.0.0.1 with a free

@@ -297,6 +297,8 @@ QCoro::Task<HTTPResponse> ServerAuthenticationSession::sendAuthorized(
         throw AuthenticationClientError(AuthenticationClientError::Kind::invalidResponse);
     }
     request.headers.set("Authorization", "Bearer " + accessToken.toLatin1());
+    // The token never follows a redirect to another host.
+    request.redirectPolicy = HTTPRedirectPolicy::sameOrigin;
     const std::shared_ptr<HTTPTransport> transport = m_transport;
     co_return co_await transport->data(std::move(request), std::move(token));
 }

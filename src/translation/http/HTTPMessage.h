@@ -1,5 +1,7 @@
 #pragma once
 
+#include "translation/http/HTTPRedirectPolicy.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QUrl>
@@ -40,7 +42,8 @@ private:
 inline constexpr std::chrono::milliseconds defaultHTTPRequestTimeout{15000};
 
 // One request as a client builds it. The time-out is the longest the whole request may
-// take, from sending to the last byte of the answer.
+// take, from sending to the last byte of the answer. Redirects stay on the request's
+// origin unless the request says otherwise (and carries no credentials).
 struct HTTPRequest
 {
     QByteArray method = "GET";
@@ -48,6 +51,7 @@ struct HTTPRequest
     HTTPHeaders headers;
     QByteArray body;
     std::chrono::milliseconds timeout = defaultHTTPRequestTimeout;
+    HTTPRedirectPolicy redirectPolicy = HTTPRedirectPolicy::sameOrigin;
 
     bool operator==(const HTTPRequest &) const = default;
 };

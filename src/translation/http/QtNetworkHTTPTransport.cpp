@@ -1,14 +1,13 @@
 #include "translation/http/QtNetworkHTTPTransport.h"
 
 #include "translation/http/HTTPTransportError.h"
+#include "translation/http/NetworkReplyHolder.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
-
-#include <qcoro/qcoronetworkreply.h>
 
 namespace veyra {
 
@@ -24,39 +23,8 @@ struct Transfer
     bool cancelled = false;
     bool tooLarge = false;
     bool pastDeadline = false;
+    bool redirectRefused = false;
 };
-
-// Deletes the reply through the event loop when the request ends, however it ends:
-// the reply may still be inside one of its own signals.
-class ReplyHolder
-{
-public:
-    explicit ReplyHolder(QNetworkReply *reply)
-        : m_reply(reply)
-    { }
-    ~ReplyHolder()
-    {
-        if (m_reply) {
-            m_reply->deleteLater();
-        }
-    }
-    ReplyHolder(const ReplyHolder &) = delete;
-    ReplyHolder &operator=(const ReplyHolder &) = delete;
-
-    QNetworkReply *get() const { return m_reply.data(); }
-
-private:
-    QPointer<QNetworkReply> m_reply;
-};
-
-// Aborts from the event loop rather than from inside the caller's stack: an abort
-// finishes the reply synchronously, which would resume the awaiting coroutine in the
-// middle of whatever cancelled it.
-void abortLater(QNetworkReply *reply)
-{
-    QMetaObject::invokeMethod(
-        reply, [reply] { reply->abort(); }, Qt::QueuedConnection);
-}
 
 // Errors that Qt reports for an HTTP error status: the server did answer, and its
 // status and body are the answer.
@@ -79,13 +47,12 @@ HTTPHeaders responseHeaders(const QNetworkReply &reply)
 } // namespace
 
 QtNetworkHTTPTransport::QtNetworkHTTPTransport(qint64 maximumResponseBytes)
-    : m_ownedSession(makeEphemeralNetworkSession())
-    , m_session(m_ownedSession.get())
-    , m_maximumResponseBytes(maximumResponseBytes)
+    : QtNetworkHTTPTransport(makeEphemeralNetworkSession(), maximumResponseBytes)
 { }
 
-QtNetworkHTTPTransport::QtNetworkHTTPTransport(QNetworkAccessManager *session, qint64 maximumResponseBytes)
-    : m_session(session)
+QtNetworkHTTPTransport::QtNetworkHTTPTransport(
+    std::shared_ptr<QNetworkAccessManager> session, qint64 maximumResponseBytes)
+    : m_session(session ? std::move(session) : makeEphemeralNetworkSession())
     , m_maximumResponseBytes(maximumResponseBytes)
 { }
 
@@ -94,10 +61,8 @@ QtNetworkHTTPTransport::~QtNetworkHTTPTransport() = default;
 QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, CancellationToken token)
 {
     token.throwIfCancelled();
-    if (!m_session) {
-        throw HTTPTransportError(
-            HTTPTransportError::Kind::networkFailure, QStringLiteral("The network session has been closed."));
-    }
+    // The request holds its own share of the session: the transport may go while it runs.
+    const std::shared_ptr<QNetworkAccessManager> session = m_session;
 
     QNetworkRequest networkRequest(request.url);
     for (const auto &[name, value] : request.headers.fields()) {
@@ -109,13 +74,13 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
         networkRequest.setRawHeader("Accept-Encoding", "identity");
     }
     networkRequest.setTransferTimeout(static_cast<int>(request.timeout.count()));
-    networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+    NetworkReplyHolder::prepareRedirectCheck(networkRequest);
     networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     networkRequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
 
-    const ReplyHolder holder(request.body.isEmpty()
-            ? m_session->sendCustomRequest(networkRequest, request.method)
-            : m_session->sendCustomRequest(networkRequest, request.method, request.body));
+    const NetworkReplyHolder holder(session,
+        request.body.isEmpty() ? session->sendCustomRequest(networkRequest, request.method)
+                               : session->sendCustomRequest(networkRequest, request.method, request.body));
     QNetworkReply *reply = holder.get();
     const qint64 limit = m_maximumResponseBytes;
     // Qt's network thread reads ahead of this thread only this far: without a bound it
@@ -124,12 +89,14 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
     // through that queue.
     reply->setReadBufferSize(readAheadBytes);
     auto transfer = std::make_shared<Transfer>();
+    holder.checkRedirects(
+        request.redirectPolicy, carriesCredentials(request.headers), [transfer] { transfer->redirectRefused = true; });
 
     const auto refuse = [transfer, reply] {
         if (!transfer->tooLarge) {
             transfer->tooLarge = true;
             transfer->body.clear();
-            abortLater(reply);
+            NetworkReplyHolder::abortLater(reply);
         }
     };
     QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, limit, refuse] {
@@ -159,22 +126,20 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
     QObject::connect(deadline, &QTimer::timeout, reply, [transfer, reply] {
         if (!reply->isFinished()) {
             transfer->pastDeadline = true;
-            abortLater(reply);
+            NetworkReplyHolder::abortLater(reply);
         }
     });
     deadline->start(request.timeout);
-    // The session may be destroyed, and the reply with it, before the token is.
+    // Cancelling aborts the connection on a later turn of the event loop.
     const CancellationToken::Registration registration
         = token.onCancel([transfer, guarded = QPointer<QNetworkReply>(reply)] {
               transfer->cancelled = true;
               if (guarded) {
-                  abortLater(guarded);
+                  NetworkReplyHolder::abortLater(guarded);
               }
           });
 
-    if (!reply->isFinished()) {
-        co_await reply;
-    }
+    co_await holder.finished();
 
     if (transfer->cancelled || token.isCancelled()) {
         throw CancellationError();
@@ -184,6 +149,15 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
     }
     if (transfer->pastDeadline) {
         throw HTTPTransportError(HTTPTransportError::Kind::timedOut);
+    }
+    if (transfer->redirectRefused) {
+        throw HTTPTransportError(HTTPTransportError::Kind::networkFailure,
+            QStringLiteral("A redirect to a location this request may not follow was refused."));
+    }
+    reply = holder.get();
+    if (!reply) {
+        throw HTTPTransportError(
+            HTTPTransportError::Kind::networkFailure, QStringLiteral("The network session has been closed."));
     }
     const QNetworkReply::NetworkError error = reply->error();
     // Nobody but the transfer time-out aborts a reply that was not cancelled.
@@ -219,13 +193,13 @@ std::unique_ptr<QNetworkAccessManager> makeEphemeralNetworkSession()
 }
 
 std::shared_ptr<HTTPTransport> chooseHTTPTransport(
-    std::shared_ptr<HTTPTransport> transport, QNetworkAccessManager *session)
+    std::shared_ptr<HTTPTransport> transport, std::shared_ptr<QNetworkAccessManager> session)
 {
     if (transport) {
         return transport;
     }
     if (session) {
-        return std::make_shared<QtNetworkHTTPTransport>(session);
+        return std::make_shared<QtNetworkHTTPTransport>(std::move(session));
     }
     return std::make_shared<QtNetworkHTTPTransport>();
 }

@@ -3,7 +3,6 @@
 #include "translation/http/HTTPTransport.h"
 
 #include <QNetworkAccessManager>
-#include <QPointer>
 
 #include <memory>
 
@@ -21,8 +20,13 @@ namespace veyra {
 // - An answer body larger than maximumResponseBytes fails the request with
 //   HTTPTransportError::responseTooLarge as soon as the size is known, so a runaway
 //   answer never fills memory.
-// - Redirects are followed only within the same scheme, host and port, so no header
-//   the caller set (a bearer token, say) travels to another host.
+// - Redirects follow the request's redirect policy: by default only within the same
+//   scheme, host and port, so no header the caller set travels to another host; a
+//   request with credentials (an Authorization or Cookie header) never leaves its origin.
+//   A refused redirect fails the request with HTTPTransportError::networkFailure.
+// - Each request holds its own share of the session and resumes its caller on a later
+//   turn of the event loop (NetworkReplyHolder), so the transport, its clients and their
+//   callers may be destroyed at any time, also while a request ends.
 class QtNetworkHTTPTransport : public HTTPTransport
 {
 public:
@@ -30,9 +34,9 @@ public:
 
     // A transport over its own session (see makeEphemeralNetworkSession()).
     explicit QtNetworkHTTPTransport(qint64 maximumResponseBytes = defaultMaximumResponseBytes);
-    // A transport over a session that the caller owns and keeps alive for longer.
+    // A transport over a session it shares with others (without one, over its own).
     explicit QtNetworkHTTPTransport(
-        QNetworkAccessManager *session, qint64 maximumResponseBytes = defaultMaximumResponseBytes);
+        std::shared_ptr<QNetworkAccessManager> session, qint64 maximumResponseBytes = defaultMaximumResponseBytes);
     ~QtNetworkHTTPTransport() override;
 
     QtNetworkHTTPTransport(const QtNetworkHTTPTransport &) = delete;
@@ -40,22 +44,22 @@ public:
 
     QCoro::Task<HTTPResponse> data(HTTPRequest request, CancellationToken token) override;
 
-    QNetworkAccessManager *session() const { return m_session; }
+    const std::shared_ptr<QNetworkAccessManager> &session() const { return m_session; }
     qint64 maximumResponseBytes() const { return m_maximumResponseBytes; }
 
 private:
-    std::unique_ptr<QNetworkAccessManager> m_ownedSession;
-    QPointer<QNetworkAccessManager> m_session;
+    std::shared_ptr<QNetworkAccessManager> m_session;
     qint64 m_maximumResponseBytes;
 };
 
 // A session that keeps nothing on disk: no cache, cookies only in memory, no stored
-// credentials, a 15-second transfer time-out by default, same-origin redirects only.
+// credentials, a 15-second transfer time-out by default, same-origin redirects only
+// (unless a request asks for its own check).
 std::unique_ptr<QNetworkAccessManager> makeEphemeralNetworkSession();
 
 // The transport an HTTP client uses: the given transport; else one over the given
 // session; else one over a session of its own.
 std::shared_ptr<HTTPTransport> chooseHTTPTransport(
-    std::shared_ptr<HTTPTransport> transport, QNetworkAccessManager *session);
+    std::shared_ptr<HTTPTransport> transport, std::shared_ptr<QNetworkAccessManager> session);
 
 } // namespace veyra

@@ -7,10 +7,10 @@
 
 namespace veyra {
 
-HTTPTranslationErrorReporter::HTTPTranslationErrorReporter(
-    ServerConfiguration configuration, QNetworkAccessManager *session, std::shared_ptr<HTTPTransport> transport)
+HTTPTranslationErrorReporter::HTTPTranslationErrorReporter(ServerConfiguration configuration,
+    std::shared_ptr<QNetworkAccessManager> session, std::shared_ptr<HTTPTransport> transport)
     : m_configuration(std::move(configuration))
-    , m_transport(chooseHTTPTransport(std::move(transport), session))
+    , m_transport(chooseHTTPTransport(std::move(transport), std::move(session)))
     , m_logger("TranslationErrorReport")
 { }
 

@@ -20,8 +20,8 @@ class HTTPTranslationErrorReporter : public TranslationErrorReporting
 public:
     // The transport is the given one; without it, one over the given session; without
     // either, one over a session of the reporter's own.
-    explicit HTTPTranslationErrorReporter(ServerConfiguration configuration, QNetworkAccessManager *session = nullptr,
-        std::shared_ptr<HTTPTransport> transport = nullptr);
+    explicit HTTPTranslationErrorReporter(ServerConfiguration configuration,
+        std::shared_ptr<QNetworkAccessManager> session = nullptr, std::shared_ptr<HTTPTransport> transport = nullptr);
 
     // Throws TranslationErrorReportClientError (invalidScreenshot before anything is
     // sent, unexpectedStatusCode, invalidResponse) or a transport error unchanged.

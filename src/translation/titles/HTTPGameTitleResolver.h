@@ -20,8 +20,8 @@ public:
 
     // The transport is the given one; without it, one over the given session; without
     // either, one over a session of the resolver's own.
-    explicit HTTPGameTitleResolver(ServerConfiguration configuration, QNetworkAccessManager *session = nullptr,
-        std::shared_ptr<HTTPTransport> transport = nullptr);
+    explicit HTTPGameTitleResolver(ServerConfiguration configuration,
+        std::shared_ptr<QNetworkAccessManager> session = nullptr, std::shared_ptr<HTTPTransport> transport = nullptr);
 
     // Throws GameTitleClientError (invalidMetadata before anything is sent,
     // unexpectedStatusCode for any status but 200, invalidResponse for a representative

@@ -8,10 +8,10 @@
 
 namespace veyra {
 
-HTTPTranslationClient::HTTPTranslationClient(
-    ServerConfiguration configuration, QNetworkAccessManager *session, std::shared_ptr<HTTPTransport> transport)
+HTTPTranslationClient::HTTPTranslationClient(ServerConfiguration configuration,
+    std::shared_ptr<QNetworkAccessManager> session, std::shared_ptr<HTTPTransport> transport)
     : m_configuration(std::move(configuration))
-    , m_transport(chooseHTTPTransport(std::move(transport), session))
+    , m_transport(chooseHTTPTransport(std::move(transport), std::move(session)))
 { }
 
 QCoro::Task<TranslationResponse> HTTPTranslationClient::translate(

@@ -18,8 +18,8 @@ class HTTPTranslationClient : public TranslationProviding
 public:
     // The transport is the given one; without it, one over the given session; without
     // either, one over a session of the client's own.
-    explicit HTTPTranslationClient(ServerConfiguration configuration, QNetworkAccessManager *session = nullptr,
-        std::shared_ptr<HTTPTransport> transport = nullptr);
+    explicit HTTPTranslationClient(ServerConfiguration configuration,
+        std::shared_ptr<QNetworkAccessManager> session = nullptr, std::shared_ptr<HTTPTransport> transport = nullptr);
 
     // Throws TranslationClientError (invalidSourceText before anything is sent,
     // unexpectedStatusCode for any status but 200, emptyTranslation), a transport error

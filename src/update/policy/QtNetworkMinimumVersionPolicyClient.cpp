@@ -10,11 +10,14 @@ namespace veyra {
 
 namespace {
 
+// The signature, not the host, vouches for both files: they may be served from
+// anywhere a redirect leads over https (a CDN, say).
 HTTPRequest plainGet(const QUrl &url)
 {
     HTTPRequest request;
     request.method = "GET";
     request.url = url;
+    request.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
     return request;
 }
 
@@ -67,10 +70,10 @@ QCoro::Task<VerifiedMinimumVersionPolicy> downloadAndVerify(
 
 } // namespace
 
-QtNetworkMinimumVersionPolicyClient::QtNetworkMinimumVersionPolicyClient(
-    MinimumVersionConfiguration configuration, QNetworkAccessManager *session, std::shared_ptr<HTTPTransport> transport)
+QtNetworkMinimumVersionPolicyClient::QtNetworkMinimumVersionPolicyClient(MinimumVersionConfiguration configuration,
+    std::shared_ptr<QNetworkAccessManager> session, std::shared_ptr<HTTPTransport> transport)
     : m_configuration(std::move(configuration))
-    , m_transport(chooseHTTPTransport(std::move(transport), session))
+    , m_transport(chooseHTTPTransport(std::move(transport), std::move(session)))
 { }
 
 QCoro::Task<VerifiedMinimumVersionPolicy> QtNetworkMinimumVersionPolicyClient::fetch(CancellationToken token)

@@ -14,6 +14,8 @@ class HTTPTransport;
 // Downloads the policy document and its signature file at the same time with a plain GET
 // each, and verifies them (on a worker thread) once both have arrived.
 //
+// - Redirects are followed to other hosts too (HTTPRedirectPolicy::anyOriginOverHTTPS):
+//   the signature vouches for the bytes, wherever they come from.
 // - A failed policy download cancels the signature download and waits for it to end.
 // - The statuses are tested only after both downloads ended, the policy's first: both
 //   must be 200 to 299.
@@ -27,7 +29,7 @@ public:
     // Sends through `transport` when given; else over `session`; else over a session of
     // its own.
     explicit QtNetworkMinimumVersionPolicyClient(MinimumVersionConfiguration configuration,
-        QNetworkAccessManager *session = nullptr, std::shared_ptr<HTTPTransport> transport = nullptr);
+        std::shared_ptr<QNetworkAccessManager> session = nullptr, std::shared_ptr<HTTPTransport> transport = nullptr);
 
     QCoro::Task<VerifiedMinimumVersionPolicy> fetch(CancellationToken token) override;
 

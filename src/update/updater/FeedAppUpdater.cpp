@@ -20,10 +20,11 @@ bool isSuccess(const HTTPResponse &response)
     return response.statusCode && *response.statusCode >= 200 && *response.statusCode <= 299;
 }
 
-HTTPRequest plainGet(const QUrl &url)
+HTTPRequest plainGet(const QUrl &url, HTTPRedirectPolicy redirectPolicy = HTTPRedirectPolicy::sameOrigin)
 {
     HTTPRequest request;
     request.url = url;
+    request.redirectPolicy = redirectPolicy;
     return request;
 }
 
@@ -221,7 +222,10 @@ QCoro::Task<std::function<void()>> FeedAppUpdater::checkAndInstall(
     const std::shared_ptr<HTTPTransport> transport = self->m_dependencies.transport;
     std::optional<HTTPResponse> response;
     try {
-        response = co_await transport->data(plainGet(self->m_configuration.feedURL), token);
+        // The feed may be served from anywhere a redirect leads over https: what it offers
+        // is installed only with a valid signature.
+        response = co_await transport->data(
+            plainGet(self->m_configuration.feedURL, HTTPRedirectPolicy::anyOriginOverHTTPS), token);
     } catch (const CancellationError &) {
         throw;
     } catch (const std::exception &error) {

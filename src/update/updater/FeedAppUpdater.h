@@ -38,6 +38,9 @@ class HTTPTransport;
 //    acknowledged, after a user-initiated check). After a successful install the
 //    installer's restart runs last.
 //
+// The feed follows redirects to other hosts over https (what it offers is installed only
+// with a valid signature); the release notes stay on their link's origin.
+//
 // One cycle runs at a time. Once started, the updater also checks in the background,
 // right away and then once per interval; a background cycle never shows anything and gives
 // way at once to a user-initiated check. Destroying the updater ends its cycle without

@@ -1,5 +1,6 @@
 #include "update/updater/QtNetworkUpdateArchiveDownloader.h"
 
+#include "translation/http/NetworkReplyHolder.h"
 #include "update/updater/AppUpdaterError.h"
 
 #include <QFile>
@@ -7,13 +8,14 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
-#include <qcoro/qcoronetworkreply.h>
-
 #include <unistd.h>
 
 namespace veyra {
 
 namespace {
+
+// How much of the archive Qt may read ahead of the handlers below.
+constexpr qint64 readAheadBytes = 1024 * 1024;
 
 // What the signal handlers of one download learn while it runs.
 struct Transfer
@@ -29,17 +31,10 @@ AppUpdaterError downloadFailed(const QString &detail)
     return AppUpdaterError(AppUpdaterError::Kind::downloadFailed, detail);
 }
 
-// Aborts from the event loop, not from inside the caller's stack.
-void abortLater(QNetworkReply *reply)
-{
-    QMetaObject::invokeMethod(
-        reply, [reply] { reply->abort(); }, Qt::QueuedConnection);
-}
-
 } // namespace
 
 QtNetworkUpdateArchiveDownloader::QtNetworkUpdateArchiveDownloader(std::chrono::milliseconds stallTimeout)
-    : m_session(std::make_unique<QNetworkAccessManager>())
+    : m_session(std::make_shared<QNetworkAccessManager>())
     , m_stallTimeout(stallTimeout)
 {
     m_session->setAutoDeleteReplies(false);
@@ -51,6 +46,8 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
     std::function<void(qint64 received, qint64 expected)> progress, CancellationToken token)
 {
     token.throwIfCancelled();
+    // The download holds its own share of the session: the downloader may go while it runs.
+    const std::shared_ptr<QNetworkAccessManager> session = m_session;
     auto file = std::make_shared<QFile>(path);
     if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         throw downloadFailed(file->errorString());
@@ -59,22 +56,28 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
     QNetworkRequest request(url);
     request.setRawHeader("Accept-Encoding", "identity");
     request.setTransferTimeout(static_cast<int>(m_stallTimeout.count()));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    NetworkReplyHolder::prepareRedirectCheck(request);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    const std::unique_ptr<QNetworkReply, void (*)(QNetworkReply *)> reply(
-        m_session->get(request), [](QNetworkReply *r) { r->deleteLater(); });
+    const NetworkReplyHolder holder(session, session->get(request));
+    QNetworkReply *raw = holder.get();
     // Bounded, so that a slow disk cannot make the reply buffer the whole archive.
-    reply->setReadBufferSize(1024 * 1024);
+    raw->setReadBufferSize(readAheadBytes);
     auto transfer = std::make_shared<Transfer>();
-    QNetworkReply *raw = reply.get();
 
     const auto refuse = [transfer, raw](const QString &why) {
         if (transfer->refusal.isEmpty()) {
             transfer->refusal = why;
-            abortLater(raw);
+            NetworkReplyHolder::abortLater(raw);
         }
     };
+    // The signature, not the host, vouches for the archive: it may come from anywhere a
+    // redirect leads over https.
+    holder.checkRedirects(HTTPRedirectPolicy::anyOriginOverHTTPS, false, [transfer] {
+        if (transfer->refusal.isEmpty()) {
+            transfer->refusal = QStringLiteral("a redirect to a location that downloads may not follow was refused");
+        }
+    });
     const auto consume = [file, transfer, expectedLength, progress, refuse](const QByteArray &chunk) {
         if (!transfer->refusal.isEmpty() || transfer->cancelled || chunk.isEmpty()) {
             return;
@@ -99,23 +102,31 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
             refuse(QStringLiteral("HTTP status %1").arg(status.toInt()));
         }
     });
-    QObject::connect(raw, &QNetworkReply::readyRead, raw, [raw, consume] { consume(raw->readAll()); });
+    QObject::connect(raw, &QNetworkReply::readyRead, raw, [raw, transfer, consume] {
+        if (!transfer->refusal.isEmpty() || transfer->cancelled) {
+            // The abort is on its way; what stays unread stops Qt from reading further.
+            return;
+        }
+        consume(raw->readAll());
+    });
     const CancellationToken::Registration registration
         = token.onCancel([transfer, guarded = QPointer<QNetworkReply>(raw)] {
               transfer->cancelled = true;
               if (guarded) {
-                  abortLater(guarded);
+                  NetworkReplyHolder::abortLater(guarded);
               }
           });
 
-    if (!raw->isFinished()) {
-        co_await raw;
-    }
+    co_await holder.finished();
     if (transfer->cancelled || token.isCancelled()) {
         throw CancellationError();
     }
     if (!transfer->refusal.isEmpty()) {
         throw downloadFailed(transfer->refusal);
+    }
+    raw = holder.get();
+    if (!raw) {
+        throw downloadFailed(QStringLiteral("the network session was closed"));
     }
     if (raw->error() != QNetworkReply::NoError) {
         throw downloadFailed(raw->errorString());

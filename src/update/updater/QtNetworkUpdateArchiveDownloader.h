@@ -2,8 +2,6 @@
 
 #include "update/updater/UpdateArchiveDownloading.h"
 
-#include <QPointer>
-
 #include <chrono>
 #include <memory>
 
@@ -11,10 +9,13 @@ class QNetworkAccessManager;
 
 namespace veyra {
 
-// Streams the archive to disk as it arrives, so that a large archive never sits in memory.
-// Redirects are followed to any host unless they lead from https to http (the signature,
-// not the host, vouches for the archive); no cache is used; the download fails when no
-// data moved for `stallTimeout`.
+// Streams the archive to disk as it arrives, so that a large archive never sits in memory,
+// and stops as soon as more than the announced length arrives. Redirects are followed to
+// any https URL, and to http only on loopback (HTTPRedirectPolicy::anyOriginOverHTTPS: the
+// signature, not the host, vouches for the archive); no cache is used; the download fails
+// when no data moved for `stallTimeout`. Each download holds its own share of the session
+// and resumes its caller on a later turn of the event loop (NetworkReplyHolder), so the
+// downloader may be destroyed at any time.
 class QtNetworkUpdateArchiveDownloader : public UpdateArchiveDownloading
 {
 public:
@@ -30,7 +31,7 @@ public:
         std::function<void(qint64 received, qint64 expected)> progress, CancellationToken token) override;
 
 private:
-    std::unique_ptr<QNetworkAccessManager> m_session;
+    std::shared_ptr<QNetworkAccessManager> m_session;
     std::chrono::milliseconds m_stallTimeout;
 };
 

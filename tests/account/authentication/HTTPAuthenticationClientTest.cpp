@@ -2,6 +2,7 @@
 #include "account/authentication/HTTPAuthenticationClient.h"
 #include "account/authentication/AuthenticationClientError.h"
 #include "support/AuthenticationServiceScript.h"
+#include "support/ClientTeardown.h"
 #include "support/RunTask.h"
 #include "support/TimeoutOverridingTransport.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
@@ -177,4 +178,16 @@ TEST_F(HTTPAuthenticationClientTest, NoAnswerIsANetworkFailure)
     m_standIn.stop();
     HTTPAuthenticationClient unreachable(ServerConfiguration(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port))));
     EXPECT_EQ(failure(unreachable.login(QStringLiteral("id"), {})), AuthenticationClientError(Kind::network));
+}
+
+TEST_F(HTTPAuthenticationClientTest, ADestroyedClientEndsItsCallQuietly)
+{
+    m_standIn.enqueueResponse("POST", refreshPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access"), QStringLiteral("renew"))).heldUntilReleased());
+    const auto outcome = destroyWhileInFlight(m_standIn,
+        std::make_unique<HTTPAuthenticationClient>(ServerConfiguration(m_standIn.url(QStringLiteral("/")))),
+        [](HTTPAuthenticationClient &client, const CancellationToken &token) {
+            return client.refresh(QStringLiteral("renew"), token);
+        });
+    EXPECT_TRUE(outcome->failedWith<CancellationError>());
 }

@@ -7,6 +7,7 @@
 #include "account/google/ProofKey.h"
 #include "account/google/QtNetworkAuthGoogleIDTokenProvider.h"
 #include "account/google/UnavailableGoogleIDTokenProvider.h"
+#include "support/ClientTeardown.h"
 #include "support/GoogleAuthorizationServer.h"
 #include "support/RunTask.h"
 
@@ -230,6 +231,20 @@ TEST_F(GoogleIDTokenProviderTest, CancellingEndsTheFlow)
     EXPECT_EQ(superseded->kind(), GoogleSignInError::Kind::cancelled);
     m_browser.open(opened.last());
     EXPECT_FALSE(runTask(std::move(newer)).isEmpty());
+}
+
+TEST_F(GoogleIDTokenProviderTest, ADestroyedProviderEndsItsSignInQuietly)
+{
+    // The browser comes back, and the code's redemption waits for Google's answer.
+    m_server.standIn().enqueueResponse("POST", QStringLiteral("/token"),
+        ScriptedResponse::json(QJsonObject{{QStringLiteral("id_token"), QStringLiteral("late")}}).heldUntilReleased());
+    const auto outcome = destroyWhileInFlight(m_server.standIn(),
+        std::make_unique<QtNetworkAuthGoogleIDTokenProvider>(
+            m_server.client(), m_browser.opener(), m_server.endpoints()),
+        [](QtNetworkAuthGoogleIDTokenProvider &provider, const CancellationToken &token) {
+            return provider.idToken(nullptr, token);
+        });
+    EXPECT_TRUE(outcome->failedWith<GoogleSignInError>());
 }
 
 TEST(GoogleIDTokenProviderStandIns, FixtureAndUnavailable)

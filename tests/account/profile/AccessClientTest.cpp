@@ -10,6 +10,7 @@
 #include "account/tokens/InMemoryRefreshTokenStore.h"
 #include "foundation/json/JsonDecoding.h"
 #include "support/AuthenticationServiceScript.h"
+#include "support/ClientTeardown.h"
 #include "support/RunTask.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
 
@@ -189,4 +190,14 @@ TEST(AccessAPIChoice, FixtureUnavailableAndFactory)
         transport));
     ASSERT_TRUE(live);
     EXPECT_EQ(live->transport(), transport);
+}
+
+TEST_F(AccessClientTest, ADestroyedClientEndsItsRequestQuietly)
+{
+    m_standIn.enqueueResponse("GET", mePath, ScriptedResponse::json(profileAnswer()).heldUntilReleased());
+    const auto outcome = destroyWhileInFlight(m_standIn,
+        std::make_unique<HTTPAccessClient>(
+            ServerConfiguration(m_standIn.url(QStringLiteral("/"))), std::make_shared<QtNetworkHTTPTransport>()),
+        [](HTTPAccessClient &client, const CancellationToken &token) { return client.fetchCurrentUser(token); });
+    EXPECT_TRUE(outcome->failedWith<CancellationError>());
 }

@@ -3,6 +3,7 @@
 #include "account/authentication/AuthenticationClientError.h"
 #include "account/authentication/HTTPAuthenticationClient.h"
 #include "support/AuthenticationServiceScript.h"
+#include "support/ClientTeardown.h"
 #include "support/FakeAuthenticationAPI.h"
 #include "support/RecordingRefreshTokenStore.h"
 #include "support/RunTask.h"
@@ -390,9 +391,13 @@ TEST_F(ServerAuthenticationSessionTest, BearerHeaderIsTheSessionsAndStaysHome)
     // A redirect to another origin is not followed, so the token goes nowhere else.
     ServiceStandIn elsewhere;
     elsewhere.setDefaultResponse("GET", resourcePath, ScriptedResponse::raw(200, "stolen"));
-    m_standIn.enqueueResponse("GET", resourcePath,
-        ScriptedResponse::raw(302, {}).withHeader("Location", elsewhere.url(resourcePath).toEncoded()));
+    m_standIn.enqueueResponse("GET", resourcePath, ScriptedResponse::redirectTo(elsewhere.url(resourcePath)));
     EXPECT_THROW(runTask(m_session->data(resourceRequest(), {})), HTTPTransportError);
+    // Not even for a request that would follow a download anywhere.
+    HTTPRequest anywhere = resourceRequest();
+    anywhere.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
+    m_standIn.enqueueResponse("GET", resourcePath, ScriptedResponse::redirectTo(elsewhere.url(resourcePath)));
+    EXPECT_THROW(runTask(m_session->data(anywhere, {})), HTTPTransportError);
     EXPECT_EQ(elsewhere.requestCount(), 0);
 
     // A token that would change the header's meaning never goes out.
@@ -428,4 +433,19 @@ TEST_F(ServerAuthenticationSessionTest, TranslationClientSendsThroughTheSession)
         runTask(translator.translate(QStringLiteral("Hi"), std::nullopt, TranslationTargetLanguage::korean, {})),
         AuthenticationClientError);
     EXPECT_EQ(m_standIn.requests("POST", translationsPath).size(), 2);
+}
+
+TEST_F(ServerAuthenticationSessionTest, AClientAndTheSessionDestroyedWhileARequestRunsEndItQuietly)
+{
+    signIn(pair(QStringLiteral("access-1"), QStringLiteral("renew-1")));
+    m_standIn.enqueueResponse("POST", translationsPath, ScriptedResponse::raw(200, "{}").heldUntilReleased());
+    // The client holds the only other share of the session.
+    auto translator = std::make_unique<HTTPTranslationClient>(ServerConfiguration(m_standIn.url()), nullptr, m_session);
+    m_session.reset();
+    const auto outcome = destroyWhileInFlight(
+        m_standIn, std::move(translator), [](HTTPTranslationClient &client, const CancellationToken &token) {
+            return client.translate(QStringLiteral("Hello"), std::nullopt, TranslationTargetLanguage::korean, token);
+        });
+    EXPECT_TRUE(outcome->failedWith<CancellationError>());
+    EXPECT_TRUE(m_deliveries.empty());
 }

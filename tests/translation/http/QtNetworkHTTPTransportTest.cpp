@@ -1,10 +1,11 @@
 // Test label: unit
 #include "translation/http/QtNetworkHTTPTransport.h"
+#include "support/ClientTeardown.h"
+#include "support/ProcessInput.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "translation/http/HTTPTransportError.h"
 
-#include <QFile>
 #include <QNetworkAccessManager>
 #include <QTcpServer>
 
@@ -25,23 +26,6 @@ HTTPRequest post(const QUrl &url, QByteArray body)
     request.headers.set("X-Trace", "one");
     request.body = std::move(body);
     return request;
-}
-
-// Every byte that this process has read through read(2) and its kin, sockets included.
-qint64 bytesReadByThisProcess()
-{
-    QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly)) {
-        ADD_FAILURE() << "no /proc/self/io";
-        return 0;
-    }
-    for (const QByteArray &line : io.readAll().split('\n')) {
-        if (line.startsWith("rchar:")) {
-            return line.mid(6).trimmed().toLongLong();
-        }
-    }
-    ADD_FAILURE() << "no rchar in /proc/self/io";
-    return 0;
 }
 
 HTTPTransportError::Kind transportFailure(QCoro::Task<HTTPResponse> task)
@@ -213,11 +197,11 @@ TEST_F(QtNetworkHTTPTransportTest, UnreachableServerIsANetworkFailure)
     }
 }
 
-TEST_F(QtNetworkHTTPTransportTest, RedirectsStayOnTheSameOrigin)
+TEST_F(QtNetworkHTTPTransportTest, RedirectsFollowTheRequestsPolicy)
 {
     // Same origin: followed, with the caller's headers.
-    m_standIn.enqueueResponse("GET", QStringLiteral("/old"),
-        ScriptedResponse::raw(302, {}).withHeader("Location", m_standIn.url(QStringLiteral("/new")).toEncoded()));
+    m_standIn.enqueueResponse(
+        "GET", QStringLiteral("/old"), ScriptedResponse::redirectTo(m_standIn.url(QStringLiteral("/new"))));
     m_standIn.enqueueResponse("GET", QStringLiteral("/new"), ScriptedResponse::raw(200, "moved"));
     HTTPRequest request;
     request.url = m_standIn.url(QStringLiteral("/old"));
@@ -227,13 +211,46 @@ TEST_F(QtNetworkHTTPTransportTest, RedirectsStayOnTheSameOrigin)
     ASSERT_EQ(followed.size(), 1);
     EXPECT_EQ(followed[0].header("Authorization"), QByteArray("Bearer secret"));
 
-    // Another host (localhost is not 127.0.0.1): not followed, so the token stays home.
-    QUrl elsewhere = m_standIn.url(QStringLiteral("/stolen"));
-    elsewhere.setHost(QStringLiteral("localhost"));
-    m_standIn.enqueueResponse(
-        "GET", QStringLiteral("/old"), ScriptedResponse::raw(302, {}).withHeader("Location", elsewhere.toEncoded()));
+    // Another origin (another port here): refused by default, and for any request with
+    // credentials, so that the token stays home.
+    ServiceStandIn elsewhere;
+    elsewhere.setDefaultResponse("GET", QStringLiteral("/file"), ScriptedResponse::raw(200, "from elsewhere"));
+    const ScriptedResponse away = ScriptedResponse::redirectTo(elsewhere.url(QStringLiteral("/file")));
+    m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
     EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::networkFailure);
-    EXPECT_TRUE(m_standIn.requests(QByteArray("GET"), QStringLiteral("/stolen")).isEmpty());
+    request.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
+    m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
+    EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::networkFailure);
+    EXPECT_EQ(elsewhere.requestCount(), 0);
+
+    // A download without credentials that may go anywhere: followed.
+    request.headers.remove("Authorization");
+    m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
+    EXPECT_EQ(runTask(m_transport.data(request, {})).body, "from elsewhere");
+    EXPECT_EQ(elsewhere.requestCount(), 1);
+}
+
+TEST_F(QtNetworkHTTPTransportTest, ADestroyedTransportEndsItsRequestQuietly)
+{
+    m_standIn.enqueueResponse("GET", QStringLiteral("/slow"), ScriptedResponse::raw(200, "late").heldUntilReleased());
+    const auto outcome = destroyWhileInFlight(m_standIn, std::make_unique<QtNetworkHTTPTransport>(),
+        [this](QtNetworkHTTPTransport &transport, const CancellationToken &token) {
+            HTTPRequest request;
+            request.url = m_standIn.url(QStringLiteral("/slow"));
+            return transport.data(request, token);
+        });
+    EXPECT_TRUE(outcome->failedWith<CancellationError>());
+
+    // A request that its caller keeps goes on without the transport to its answer.
+    m_standIn.enqueueResponse("GET", QStringLiteral("/slow"), ScriptedResponse::raw(200, "late").heldUntilReleased());
+    auto transport = std::make_unique<QtNetworkHTTPTransport>();
+    HTTPRequest request;
+    request.url = m_standIn.url(QStringLiteral("/slow"));
+    QCoro::Task<HTTPResponse> running = transport->data(request, {});
+    ASSERT_TRUE(waitUntil([this] { return m_standIn.pendingResponseCount() == 1; }));
+    transport.reset();
+    m_standIn.releaseHeldResponses();
+    EXPECT_EQ(runTask(std::move(running)).body, "late");
 }
 
 TEST(QtNetworkHTTPTransportChoice, GivenTransportThenSessionThenOwnSession)
@@ -241,15 +258,15 @@ TEST(QtNetworkHTTPTransportChoice, GivenTransportThenSessionThenOwnSession)
     auto given = std::make_shared<QtNetworkHTTPTransport>();
     EXPECT_EQ(chooseHTTPTransport(given, nullptr), given);
 
-    QNetworkAccessManager session;
-    auto overSession = std::dynamic_pointer_cast<QtNetworkHTTPTransport>(chooseHTTPTransport(nullptr, &session));
+    const auto session = std::make_shared<QNetworkAccessManager>();
+    auto overSession = std::dynamic_pointer_cast<QtNetworkHTTPTransport>(chooseHTTPTransport(nullptr, session));
     ASSERT_TRUE(overSession);
-    EXPECT_EQ(overSession->session(), &session);
+    EXPECT_EQ(overSession->session(), session);
 
     auto own = std::dynamic_pointer_cast<QtNetworkHTTPTransport>(chooseHTTPTransport(nullptr, nullptr));
     ASSERT_TRUE(own);
     ASSERT_NE(own->session(), nullptr);
-    EXPECT_NE(own->session(), &session);
+    EXPECT_NE(own->session(), session);
     EXPECT_EQ(own->session()->transferTimeout(), 15000);
     EXPECT_EQ(own->session()->cache(), nullptr);
 }

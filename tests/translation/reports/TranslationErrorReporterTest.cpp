@@ -1,4 +1,5 @@
 // Test label: unit
+#include "support/ClientTeardown.h"
 #include "support/GameTitleServiceScript.h"
 #include "support/LogCapture.h"
 #include "support/RunTask.h"
@@ -221,4 +222,15 @@ TEST(TranslationErrorReporterVariantsTest, FixtureAndUnavailable)
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind(), TranslationClientError::Kind::invalidConfiguration);
     EXPECT_EQ(error->message(), QStringLiteral("The translation server configuration is invalid."));
+}
+
+TEST_F(TranslationErrorReporterTest, ADestroyedReporterEndsItsUploadQuietly)
+{
+    m_standIn.enqueueResponse("POST", m_path, ScriptedResponse::raw(204, {}).heldUntilReleased());
+    const auto outcome = destroyWhileInFlight(m_standIn,
+        std::make_unique<HTTPTranslationErrorReporter>(ServerConfiguration(m_standIn.url())),
+        [](HTTPTranslationErrorReporter &reporter, const CancellationToken &token) {
+            return reporter.report(translationID, jpeg(), token);
+        });
+    EXPECT_TRUE(outcome->failedWith<CancellationError>());
 }

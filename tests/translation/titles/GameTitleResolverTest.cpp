@@ -1,5 +1,6 @@
 // Test label: unit
 #include "foundation/json/JsonDecoding.h"
+#include "support/ClientTeardown.h"
 #include "support/GameTitleServiceScript.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
@@ -265,4 +266,16 @@ TEST(GameTitleResolverVariantsTest, FixtureAndUnavailable)
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind(), GameTitleClientError::Kind::invalidConfiguration);
     EXPECT_EQ(error->message(), QStringLiteral("The game-title server configuration is invalid."));
+}
+
+TEST_F(HTTPGameTitleResolverTest, ADestroyedResolverEndsItsRequestQuietly)
+{
+    m_standIn.enqueueResponse("POST", gameTitleResolvePath,
+        ScriptedResponse::json(gameTitleAnswer(QStringLiteral("Game"), std::nullopt)).heldUntilReleased());
+    const auto outcome
+        = destroyWhileInFlight(m_standIn, std::make_unique<HTTPGameTitleResolver>(ServerConfiguration(m_standIn.url())),
+            [this](HTTPGameTitleResolver &resolver, const CancellationToken &token) {
+                return resolver.resolve(m_metadata, token);
+            });
+    EXPECT_TRUE(outcome->failedWith<CancellationError>());
 }

@@ -1,6 +1,7 @@
 // Test label: unit
 #include "translation/translations/HTTPTranslationClient.h"
 #include "foundation/json/JsonDecoding.h"
+#include "support/ClientTeardown.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "support/TimeoutOverridingTransport.h"
@@ -302,4 +303,15 @@ TEST(TranslationProviders, UnavailableAndFixture)
     EXPECT_THROW(
         runTask(timed.translate(QStringLiteral("Hi"), std::nullopt, TranslationTargetLanguage::korean, cancelled)),
         CancellationError);
+}
+
+TEST_F(HTTPTranslationClientTest, ADestroyedClientEndsItsRequestQuietly)
+{
+    m_standIn.enqueueResponse("POST", translationsPath, ScriptedResponse::json(validAnswer()).heldUntilReleased());
+    const auto outcome = destroyWhileInFlight(m_standIn,
+        std::make_unique<HTTPTranslationClient>(ServerConfiguration(m_standIn.url())),
+        [](HTTPTranslationClient &client, const CancellationToken &token) {
+            return client.translate(QStringLiteral("Hello"), std::nullopt, TranslationTargetLanguage::korean, token);
+        });
+    EXPECT_TRUE(outcome->failedWith<CancellationError>());
 }

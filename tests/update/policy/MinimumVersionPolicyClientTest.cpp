@@ -1,4 +1,5 @@
 // Test label: unit
+#include "support/ClientTeardown.h"
 #include "support/MinimumVersionPolicyScript.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
@@ -251,6 +252,29 @@ TEST_F(MinimumVersionPolicyClientTest, CancellingTheCallerIsADownloadFailure)
     ASSERT_TRUE(waitUntil([&] { return outcome->finished; }));
     EXPECT_EQ(outcome->error, Kind::downloadFailed);
     EXPECT_FALSE(outcome->cancelled);
+}
+
+TEST_F(MinimumVersionPolicyClientTest, ADestroyedClientEndsItsFetchAsADownloadFailure)
+{
+    enqueuePolicy(m_standIn, ScriptedResponse::raw(200, m_document).heldUntilReleased(),
+        ScriptedResponse::raw(200, testSignatureFile(m_document), "text/plain").heldUntilReleased());
+    const auto outcome = destroyWhileInFlight(
+        m_standIn, std::make_unique<QtNetworkMinimumVersionPolicyClient>(configuration()),
+        [](QtNetworkMinimumVersionPolicyClient &client, const CancellationToken &token) { return client.fetch(token); },
+        2);
+    EXPECT_TRUE(outcome->failedWith<MinimumVersionPolicyError>());
+}
+
+TEST_F(MinimumVersionPolicyClientTest, FollowsRedirectsToAnotherHost)
+{
+    // The operator's host sends both files on to a CDN of another origin.
+    ServiceStandIn cdn;
+    enqueueSignedPolicy(cdn, m_document);
+    enqueuePolicy(m_standIn, ScriptedResponse::redirectTo(cdn.url(minimumVersionPolicyPath)),
+        ScriptedResponse::redirectTo(cdn.url(minimumVersionSignaturePath)));
+    QtNetworkMinimumVersionPolicyClient policyClient = client();
+    EXPECT_EQ(runTask(policyClient.fetch({})).policy.minimumSupportedBuild, QStringLiteral("120"));
+    EXPECT_EQ(cdn.requestCount(), 2);
 }
 
 TEST(MinimumVersionPolicyStandInClientsTest, FixtureAndFailingClients)

@@ -410,6 +410,24 @@ TEST_F(FeedAppUpdaterTest, HandsTheLinkedReleaseNotesOverWhileTheOfferIsOpen)
     EXPECT_TRUE(m_relaunched.isEmpty());
 }
 
+TEST_F(FeedAppUpdaterTest, FollowsTheFeedAndTheArchiveToAnotherHost)
+{
+    // The feed comes from a CDN of another origin, which sends the archive's download on
+    // to yet another place.
+    ServiceStandIn cdn;
+    const FeedRelease release = feedRelease(QStringLiteral("120"), QStringLiteral("1.2.0"));
+    publishReleases(cdn, {release});
+    m_standIn.setDefaultResponse("GET", updateFeedPath, ScriptedResponse::redirectTo(cdn.url(updateFeedPath)));
+    cdn.setDefaultResponse(
+        "GET", release.archivePath(), ScriptedResponse::redirectTo(m_standIn.url(release.archivePath())));
+    m_standIn.setDefaultResponse(
+        "GET", release.archivePath(), ScriptedResponse::raw(200, release.archive, "application/octet-stream"));
+    const auto updater = makeUpdater();
+    checkAndWait(*updater);
+    EXPECT_EQ(m_delegate.finishErrors, (QList<std::optional<Kind>>{std::nullopt}));
+    EXPECT_EQ(appImageContents(), release.archive);
+}
+
 TEST_F(FeedAppUpdaterTest, ADestroyedUpdaterReportsNothingMore)
 {
     const FeedRelease release = feedRelease(QStringLiteral("120"), QStringLiteral("1.2.0"));
