@@ -3,6 +3,7 @@
 // stay above the game and out of its snapshots, let clicks through to the game exactly
 // while the capture areas are ready, and move and resize through the strip's handles under
 // real pointer input. Positions are read from the X server, not from Qt.
+#include "capture/x11/XcbTopmostWindowKeeper.h"
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "foundation/language/ClientLanguageSettingsModel.h"
 #include "foundation/language/InMemoryClientLanguageSettingsStore.h"
@@ -16,6 +17,7 @@
 #include "overlay/strip/OverlayHandleView.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
+#include "support/X11Probe.h"
 #include "support/XTestPointer.h"
 #include "support/XcbTestProcess.h"
 
@@ -35,101 +37,6 @@ using namespace veyra;
 using namespace veyra::test;
 
 namespace {
-
-// Reads windows straight from the X server over a connection of its own.
-class XProbe
-{
-public:
-    explicit XProbe(const QString &display)
-        : m_connection(xcb_connect(display.toLocal8Bit().constData(), nullptr))
-        , m_root(xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root)
-    { }
-    ~XProbe() { xcb_disconnect(m_connection); }
-
-    // The window's area in root coordinates.
-    QRect geometry(xcb_window_t window) const
-    {
-        xcb_get_geometry_reply_t *geometry
-            = xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
-        xcb_translate_coordinates_reply_t *origin = xcb_translate_coordinates_reply(
-            m_connection, xcb_translate_coordinates(m_connection, window, m_root, 0, 0), nullptr);
-        QRect rect;
-        if (geometry != nullptr && origin != nullptr) {
-            rect = QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
-        }
-        std::free(geometry);
-        std::free(origin);
-        return rect;
-    }
-
-    bool isViewable(xcb_window_t window) const
-    {
-        xcb_get_window_attributes_reply_t *attributes
-            = xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
-        const bool viewable = attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(attributes);
-        return viewable;
-    }
-
-    // The position of the window's top-level frame among the root's children, bottom first.
-    int stackingIndex(xcb_window_t window) const
-    {
-        const xcb_window_t frame = topLevel(window);
-        xcb_query_tree_reply_t *tree
-            = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr);
-        int index = -1;
-        if (tree != nullptr) {
-            const xcb_window_t *children = xcb_query_tree_children(tree);
-            for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-                if (children[i] == frame) {
-                    index = i;
-                }
-            }
-        }
-        std::free(tree);
-        return index;
-    }
-
-    // The top-level frame that takes the pointer's input where the pointer is.
-    xcb_window_t topLevelUnderPointer() const
-    {
-        xcb_query_pointer_reply_t *pointer
-            = xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
-        const xcb_window_t child = pointer != nullptr ? pointer->child : XCB_NONE;
-        std::free(pointer);
-        return child;
-    }
-
-    xcb_window_t topLevel(xcb_window_t window) const
-    {
-        for (;;) {
-            xcb_query_tree_reply_t *tree
-                = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr);
-            if (tree == nullptr) {
-                return window;
-            }
-            const xcb_window_t parent = tree->parent;
-            std::free(tree);
-            if (parent == m_root || parent == XCB_NONE) {
-                return window;
-            }
-            window = parent;
-        }
-    }
-
-    xcb_window_t inputFocus() const
-    {
-        xcb_get_input_focus_reply_t *focus
-            = xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
-        const xcb_window_t window = focus != nullptr ? focus->focus : XCB_NONE;
-        std::free(focus);
-        return window;
-    }
-
-private:
-    xcb_connection_t *m_connection;
-    xcb_window_t m_root;
-};
 
 // Returns once the X server has handled every request Qt has made so far.
 void syncQtWithServer()
@@ -210,7 +117,7 @@ protected:
         options.text = QStringLiteral("こんにちは、旅の人。");
         game = std::make_unique<TestGameWindow>(*session, options);
         ASSERT_TRUE(game->isRunning()) << game->errorString().toStdString();
-        probe = std::make_unique<XProbe>(session->display());
+        probe = std::make_unique<X11Probe>(session->display());
         pointer = std::make_unique<XTestPointer>(session->display());
         ASSERT_TRUE(pointer->isValid());
 
@@ -220,7 +127,9 @@ protected:
         target.applicationName = QStringLiteral("veyra_test_game_window");
         target.windowTitle = QStringLiteral("Test Game");
         target.frame = QRectF(probe->geometry(game->windowID()));
-        controller = std::make_unique<OverlayPanelController>(settings, store, language, library);
+        controller = std::make_unique<OverlayPanelController>(settings, store, language, library,
+            std::make_shared<QScreenDisplayGeometryProvider>(),
+            std::make_shared<XcbTopmostWindowKeeper>(session->display()));
     }
 
     void showReady()
@@ -264,7 +173,7 @@ protected:
 
     std::unique_ptr<XvfbSession> session;
     std::unique_ptr<TestGameWindow> game;
-    std::unique_ptr<XProbe> probe;
+    std::unique_ptr<X11Probe> probe;
     std::unique_ptr<XTestPointer> pointer;
     CaptureTarget target;
     OverlaySettingsModel settings{std::make_unique<InMemoryOverlaySettingsStore>()};

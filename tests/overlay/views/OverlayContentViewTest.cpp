@@ -102,6 +102,8 @@ TEST_F(OverlayContentViewTest, ReadyShowsTheWaitingLineThenTheRowsInOrder)
     // New sizes show at once.
     model.setTranslationTextSizePoints(30);
     EXPECT_EQ(label(QStringLiteral("overlay-translation-text-row-b"))->font().pixelSize(), 30);
+    model.setSourceTextSizePoints(20);
+    EXPECT_EQ(label(QStringLiteral("overlay-source-text-row-b"))->font().pixelSize(), 20);
 }
 
 TEST_F(OverlayContentViewTest, ManyRowsAreCutOffAtTheBackgroundWithoutScrolling)
