@@ -50,6 +50,8 @@ public:
     // Asks it to quit as a desktop session does (SIGTERM) and waits until it has exited.
     // True when it exited normally with status 0 (a sanitizer report makes it fail).
     bool quit(int timeoutMs = 60000);
+    // Waits until it exits by itself. True when it did, normally and with status 0.
+    bool waitForExit(int timeoutMs = 60000);
     int exitCode() const;
 
     // Everything it wrote to stdout and stderr so far.

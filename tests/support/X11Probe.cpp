@@ -93,6 +93,15 @@ std::uint32_t X11Probe::inputFocus() const
     return window;
 }
 
+bool X11Probe::isSelectionOwned(const char *selection) const
+{
+    xcb_get_selection_owner_reply_t *reply
+        = xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, atom(selection)), nullptr);
+    const bool owned = reply != nullptr && reply->owner != XCB_NONE;
+    std::free(reply);
+    return owned;
+}
+
 int X11Probe::currentWorkspace() const
 {
     return rootCardinal("_NET_CURRENT_DESKTOP");

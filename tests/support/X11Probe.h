@@ -31,6 +31,9 @@ public:
     std::uint32_t topLevel(std::uint32_t window) const;
     std::uint32_t inputFocus() const;
 
+    // Whether a client owns the selection ("_NET_SYSTEM_TRAY_S0": a system tray runs).
+    bool isSelectionOwned(const char *selection) const;
+
     // The workspace shown (_NET_CURRENT_DESKTOP), -1 when the window manager names none.
     int currentWorkspace() const;
     int workspaceCount() const;

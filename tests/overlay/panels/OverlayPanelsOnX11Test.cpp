@@ -1,8 +1,9 @@
 // Test label: x11
 // The overlay's real windows on an X server with openbox, beside the stand-in game: they
 // stay above the game and out of its snapshots, let clicks through to the game exactly
-// while the capture areas are ready, and move and resize through the strip's handles under
-// real pointer input. Positions are read from the X server, not from Qt.
+// while the capture areas are ready, move and resize through the strip's handles, and
+// switch from one popover to another on one click, under real pointer input. Positions are
+// read from the X server, not from Qt.
 #include "capture/x11/XcbTopmostWindowKeeper.h"
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "foundation/language/ClientLanguageSettingsModel.h"
@@ -12,8 +13,10 @@
 #include "overlay/layout/InMemoryOverlayLayoutStore.h"
 #include "overlay/panels/OverlayPanel.h"
 #include "overlay/panels/OverlayPanelController.h"
+#include "overlay/popovers/OverlayPopover.h"
 #include "overlay/settings/InMemoryOverlaySettingsStore.h"
 #include "overlay/settings/OverlaySettingsModel.h"
+#include "overlay/strip/OverlayActionView.h"
 #include "overlay/strip/OverlayHandleView.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
@@ -37,6 +40,9 @@ using namespace veyra;
 using namespace veyra::test;
 
 namespace {
+
+// Generous for a loaded machine; every wait ends as soon as its condition holds.
+constexpr int stepTimeoutMs = 60000;
 
 // Returns once the X server has handled every request Qt has made so far.
 void syncQtWithServer()
@@ -199,7 +205,7 @@ TEST(OverlayPanelsOnX11, RunOnAnXServerWithOpenbox)
     const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("OverlayPanelsOnXcb.*"));
     std::cout << run.output.toStdString() << std::endl;
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 3 tests."))) << "the child ran no tests";
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 4 tests."))) << "the child ran no tests";
 }
 
 TEST_F(OverlayPanelsOnXcb, StaysAboveTheGameAndOutOfItsSnapshot)
@@ -323,4 +329,42 @@ TEST_F(OverlayPanelsOnXcb, MovesAndResizesThroughTheStripsHandles)
     EXPECT_TRUE(waitUntil([&] { return stripOnScreen() == stripFor(resized); }));
     EXPECT_TRUE(waitUntil([&] { return store->layouts().value(*target.profileKey()).width == 820; }));
     EXPECT_EQ(controller->panel()->geometry(), resized);
+}
+
+TEST_F(OverlayPanelsOnXcb, OneClickOnAnotherStripItemSwitchesPopovers)
+{
+    const GameMemoContext context = *GameMemoContext::make(target, QStringLiteral("Harbour Tales"));
+    controller->setGameMemoContextProvider([&context] { return std::optional<GameMemoContext>(context); });
+    showReady();
+    const QUuid id = QUuid::createUuid();
+    controller->applyTranslation(QStringLiteral("a"),
+        {id, QStringLiteral("こんにちは、旅の人。"), QStringLiteral("Hello, traveller."), std::nullopt,
+            TranslationTargetLanguage::english},
+        id);
+    ASSERT_TRUE(waitUntil([&] { return stripOnScreen() == stripFor(panelOnScreen()); }, stepTimeoutMs));
+    const auto itemOnScreen = [&](const QWidget *item) {
+        return stripOnScreen().topLeft() + item->mapTo(controller->controlPanel(), QPoint(19, 19));
+    };
+    const QPoint note = itemOnScreen(controller->controlView()->gameNoteHandle());
+    const QPoint report = itemOnScreen(controller->controlView()->reportHandle());
+    const auto shown = [&](OverlayPopover *popover) {
+        return popover != nullptr && probe->isViewable(static_cast<std::uint32_t>(popover->winId()));
+    };
+    const auto notes = [&] { return shown(controller->gameMemoPresenter().popover()); };
+    const auto reports = [&] { return shown(controller->translationReportPresenter().popover()); };
+
+    pointer->clickAt(note);
+    ASSERT_TRUE(waitUntil(notes, stepTimeoutMs));
+    // One click on the other item: it closes the open popover and opens its own.
+    pointer->clickAt(report);
+    EXPECT_TRUE(waitUntil([&] { return reports() && !notes(); }, stepTimeoutMs));
+    pointer->clickAt(note);
+    EXPECT_TRUE(waitUntil([&] { return notes() && !reports(); }, stepTimeoutMs));
+    // A click on the open popover's own item only closes it (no new popover).
+    const QPointer<OverlayPopover> open = controller->gameMemoPresenter().popover();
+    pointer->clickAt(note);
+    EXPECT_TRUE(waitUntil([&] { return !notes(); }, stepTimeoutMs));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(notes() || reports());
+    EXPECT_EQ(controller->gameMemoPresenter().popover(), open);
 }
