@@ -22,6 +22,7 @@
 #include "overlay/panels/OverlayPanelController.h"
 #include "overlay/settings/InMemoryOverlaySettingsStore.h"
 #include "overlay/settings/OverlaySettingsModel.h"
+#include "overlay/strip/OverlayControlView.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/X11Desktop.h"
@@ -212,6 +213,18 @@ protected:
         }
     }
 
+    // A click on the strip (its move handle) reaches the strip and leaves the focus with
+    // the game.
+    void expectStripClickLeavesTheFocus()
+    {
+        const QRect strip = stripOnScreen();
+        pointer->clickAt(strip.topLeft() + QPoint(strip.width() * 5 / 8, strip.height() / 2));
+        EXPECT_TRUE(waitUntil([&] { return controller->controlView()->isPointerInside(); }, stepTimeoutMs));
+        pointer->moveTo(QPoint(2, screen.height() - 2));
+        EXPECT_TRUE(waitUntil([&] { return !controller->controlView()->isPointerInside(); }, stepTimeoutMs));
+        EXPECT_TRUE(gameHasFocus());
+    }
+
     void saveScreen(const QString &name)
     {
         const QString folder = qEnvironmentVariable(screenshotsVariable);
@@ -287,8 +300,9 @@ TEST_F(OverlayAboveGameOnXcb, AboveANormalWindowAndOnEveryWorkspace)
     ASSERT_TRUE(game->raise());
     expectOverlayOnTop("after the game raised itself");
     expectClickThroughToTheGame();
+    expectStripClickLeavesTheFocus();
 
-    // Another workspace, where the game is not, and back.
+    // Another workspace, where the game is not, and back: the game has the focus again.
     if (probe->workspaceCount() < 2) {
         probe->requestWorkspaceCount(2);
         ASSERT_TRUE(waitUntil([&] { return probe->workspaceCount() >= 2; }, stepTimeoutMs));
@@ -304,6 +318,7 @@ TEST_F(OverlayAboveGameOnXcb, AboveANormalWindowAndOnEveryWorkspace)
     ASSERT_TRUE(waitUntil(
         [&] { return probe->currentWorkspace() == 0 && probe->isViewable(game->windowID()); }, stepTimeoutMs));
     expectOverlayOnTop("back on the game's workspace");
+    EXPECT_TRUE(waitUntil([&] { return gameHasFocus(); }, stepTimeoutMs));
 }
 
 TEST_F(OverlayAboveGameOnXcb, AboveABorderlessWindowOfTheScreensSize)
@@ -336,6 +351,7 @@ TEST_F(OverlayAboveGameOnXcb, AboveAFullScreenWindowAsItEntersAndLeavesFullScree
     ASSERT_TRUE(game->raise());
     expectOverlayOnTop("after the full-screen game raised itself");
     expectClickThroughToTheGame();
+    expectStripClickLeavesTheFocus();
 
     ASSERT_TRUE(game->leaveFullScreen());
     expectOverlayOnTop("after the game left full screen");
