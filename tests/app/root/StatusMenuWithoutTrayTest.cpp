@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <utility>
 
 using namespace veyra;
 using namespace veyra::test;
@@ -25,8 +26,8 @@ using namespace veyra::test;
 namespace {
 
 // Generous for a loaded machine; every wait ends as soon as its condition holds.
-constexpr int startTimeoutMs = 60000;
-constexpr int stepTimeoutMs = 30000;
+constexpr int startTimeoutMs = 120000;
+constexpr int stepTimeoutMs = 60000;
 constexpr int readingPauseMs = 100;
 
 class StatusMenuWithoutTray : public ::testing::Test
@@ -68,30 +69,57 @@ protected:
 
     std::optional<QRect> windowArea(const QString &title)
     {
-        std::optional<X11ManagedWindow> window;
+        const std::optional<X11ManagedWindow> window = desktop.viewableWindow(title);
+        return window ? std::optional<QRect>(window->geometry) : std::nullopt;
+    }
+
+    std::optional<QRect> waitForWindowArea(const QString &title)
+    {
+        std::optional<QRect> area;
         waitUntil(
             [&] {
-                window = desktop.viewableWindow(title);
-                return window.has_value();
+                area = windowArea(title);
+                return area.has_value();
             },
             stepTimeoutMs, readingPauseMs);
-        return window ? std::optional<QRect>(window->geometry) : std::nullopt;
+        return area;
     }
 
     // A right click on the strip (in the overlay's bottom-right corner) and a click on the
     // item of the menu it opens.
     bool chooseFromStripMenu(const QString &item)
     {
-        const std::optional<QRect> overlay = windowArea(overlayWindowTitle());
-        if (!overlay) {
-            ADD_FAILURE() << "the overlay is not on the screen";
+        // The overlay where it stays, showing its card (painted where X has it).
+        std::optional<QRect> overlay;
+        std::optional<QRect> last;
+        if (!waitUntil(
+                [&] {
+                    last = std::exchange(overlay, windowArea(overlayWindowTitle()));
+                    return overlay && overlay == last;
+                },
+                stepTimeoutMs, readingPauseMs)
+            || !waitForText(*overlay, QStringLiteral("Capture areas required"))) {
+            ADD_FAILURE() << "the overlay is not on the screen; it reads:\n" << m_lastReading.toStdString();
             return false;
         }
-        const QPoint strip(overlay->right() - 10 - 78, overlay->bottom() - 10 - 19);
-        pointer.rightClickAt(strip);
-        // The menu opens at the pointer, in whichever direction there is room.
-        const QRect around = QRect(strip - QPoint(400, 400), QSize(800, 800)).intersected(screen);
-        return clickText(around, item);
+        pointer.rightClickAt(QPoint(overlay->right() - 10 - 78, overlay->bottom() - 10 - 19));
+        // The menu: a window of its own that no window manager manages.
+        std::optional<QRect> menu;
+        if (!waitUntil(
+                [&] {
+                    for (const X11ManagedWindow &window : desktop.unmanagedWindows()) {
+                        if (window.isViewable && window.title != overlayWindowTitle() && window.geometry.width() > 100
+                            && window.geometry.height() > 100) {
+                            menu = window.geometry;
+                        }
+                    }
+                    return menu.has_value();
+                },
+                stepTimeoutMs, readingPauseMs)) {
+            ADD_FAILURE() << "no menu opens on the strip";
+            return false;
+        }
+        return clickText(*menu, item);
     }
 
     XvfbSession x11;
@@ -100,7 +128,6 @@ protected:
     X11Probe probe{x11.display()};
     XTestPointer pointer{x11.display()};
     ScreenTextReader reader;
-    const QRect screen{0, 0, 1920, 1080};
     QString m_lastReading;
 };
 
@@ -117,7 +144,7 @@ TEST_F(StatusMenuWithoutTray, TheStripsMenuOpensSettingsAndQuits)
 
     // To play: the fixture's game in the window picker.
     const QString mainTitle = appDisplayName();
-    const std::optional<QRect> main = windowArea(mainTitle);
+    const std::optional<QRect> main = waitForWindowArea(mainTitle);
     ASSERT_TRUE(main) << veyra.output().toStdString();
     ASSERT_TRUE(waitForText(*main, QStringLiteral("Which game are we playing?"), startTimeoutMs))
         << m_lastReading.toStdString();
