@@ -7,6 +7,8 @@
 
 #include <xcb/xcb.h>
 
+#include <utility>
+
 namespace veyra {
 
 namespace {
@@ -126,19 +128,22 @@ void XcbTopmostWindowKeeper::openEventConnection()
     startDetachedTask(
         this,
         [display = m_displayName.toLocal8Bit()](QPointer<XcbTopmostWindowKeeper> self) -> QCoro::Task<void> {
-            QCoro::Task<xcb_connection_t *> connecting = runOnWorker(x11WorkPool(),
-                [display] { return xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr); });
-            xcb_connection_t *connection = co_await std::move(connecting);
+            QCoro::Task<std::pair<xcb_connection_t *, int>> connecting = runOnWorker(x11WorkPool(), [display] {
+                int screen = 0;
+                xcb_connection_t *connection = xcb_connect(display.isEmpty() ? nullptr : display.constData(), &screen);
+                return std::pair{connection, screen};
+            });
+            const auto [connection, screen] = co_await std::move(connecting);
             if (!self) {
                 xcb_disconnect(connection);
                 co_return;
             }
-            self->adoptEventConnection(connection);
+            self->adoptEventConnection(connection, screen);
         },
         m_logger);
 }
 
-void XcbTopmostWindowKeeper::adoptEventConnection(xcb_connection_t *connection)
+void XcbTopmostWindowKeeper::adoptEventConnection(xcb_connection_t *connection, int screen)
 {
     m_openingEvents = false;
     std::unique_ptr<xcb_connection_t, Disconnect> owned(connection);
@@ -147,7 +152,11 @@ void XcbTopmostWindowKeeper::adoptEventConnection(xcb_connection_t *connection)
         return;
     }
     m_events = std::move(owned);
-    m_root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screen && screens.rem > 1; ++i) {
+        xcb_screen_next(&screens);
+    }
+    m_root = screens.data->root;
     m_eventNotifier = new QSocketNotifier(xcb_get_file_descriptor(connection), QSocketNotifier::Read, this);
     connect(m_eventNotifier, &QSocketNotifier::activated, this, &XcbTopmostWindowKeeper::readEvents);
     if (m_active) {

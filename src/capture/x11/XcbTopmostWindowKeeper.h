@@ -50,7 +50,7 @@ private:
     };
 
     void openEventConnection();
-    void adoptEventConnection(xcb_connection_t *connection);
+    void adoptEventConnection(xcb_connection_t *connection, int screen);
     void dropEventConnection();
     void selectEvents(bool watching);
     void readEvents();

@@ -205,14 +205,6 @@ protected:
         EXPECT_TRUE(gameHasFocus());
     }
 
-    void TearDown() override
-    {
-        if (keeper) {
-            std::cout << ::testing::UnitTest::GetInstance()->current_test_info()->name() << ": restacked "
-                      << keeper->restackings() << " times under " << windowManager().toStdString() << std::endl;
-        }
-    }
-
     // A click on the strip (its move handle) reaches the strip and leaves the focus with
     // the game.
     void expectStripClickLeavesTheFocus()
