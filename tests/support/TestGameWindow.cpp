@@ -59,6 +59,18 @@ TestGameWindow::TestGameWindow(const XvfbSession &session, Options options)
     if (options.dialog) {
         arguments << QStringLiteral("--dialog");
     }
+    if (options.frameless) {
+        arguments << QStringLiteral("--frameless");
+    }
+    if (options.resizable) {
+        arguments << QStringLiteral("--resizable");
+    }
+    if (options.fullScreen) {
+        arguments << QStringLiteral("--full-screen");
+    }
+    if (options.bypassesWindowManager) {
+        arguments << QStringLiteral("--bypass-window-manager");
+    }
     for (const QString &title : options.extraWindowTitles) {
         arguments << QStringLiteral("--extra-window") << title;
     }
@@ -166,6 +178,16 @@ bool TestGameWindow::minimize()
 bool TestGameWindow::raise()
 {
     return command(QStringLiteral("raise")) == QLatin1String("ok");
+}
+
+bool TestGameWindow::enterFullScreen()
+{
+    return command(QStringLiteral("full-screen")) == QLatin1String("ok");
+}
+
+bool TestGameWindow::leaveFullScreen()
+{
+    return command(QStringLiteral("normal")) == QLatin1String("ok");
 }
 
 int TestGameWindow::clicks()

@@ -44,6 +44,14 @@ public:
         bool tool = false;
         // A dialog window instead of a normal one.
         bool dialog = false;
+        // Without decorations, as a "borderless" game window.
+        bool frameless = false;
+        // May change size (it does in full screen).
+        bool resizable = false;
+        // In the window manager's full-screen state from the start.
+        bool fullScreen = false;
+        // Not managed by any window manager (override-redirect), as some full-screen games.
+        bool bypassesWindowManager = false;
         // More windows of the same process, one per title.
         QStringList extraWindowTitles;
     };
@@ -75,6 +83,10 @@ public:
     bool show();
     bool minimize();
     bool raise();
+    // Into the window manager's full-screen state and back; each returns once the window
+    // has its new size and is painted.
+    bool enterFullScreen();
+    bool leaveFullScreen();
     // The mouse presses the main window has received, or -1 when the program did not answer.
     int clicks();
 

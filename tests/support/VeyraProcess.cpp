@@ -93,18 +93,19 @@ bool VeyraProcess::quit(int timeoutMs)
     return m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
 }
 
-int VeyraProcess::exitCode() const
-{
-    return m_process->exitCode();
-}
-
 bool VeyraProcess::waitForExit(int timeoutMs)
 {
     if (isRunning() && !m_process->waitForFinished(timeoutMs)) {
+        m_error = QStringLiteral("veyra did not exit within %1 ms").arg(timeoutMs);
         return false;
     }
     m_output += m_process->readAll();
-    return true;
+    return m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
+}
+
+int VeyraProcess::exitCode() const
+{
+    return m_process->exitCode();
 }
 
 void VeyraProcess::crash()

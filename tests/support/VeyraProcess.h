@@ -51,9 +51,9 @@ public:
     // Asks it to quit as a desktop session does (SIGTERM) and waits until it has exited.
     // True when it exited normally with status 0 (a sanitizer report makes it fail).
     bool quit(int timeoutMs = 60000);
-    int exitCode() const;
-    // Waits until it has ended by itself; false when it still runs after the time.
+    // Waits until it exits by itself. True when it did, normally and with status 0.
     bool waitForExit(int timeoutMs = 60000);
+    int exitCode() const;
     // Ends it as a crash does (SIGKILL), leaving behind whatever it left, and waits.
     void crash();
 

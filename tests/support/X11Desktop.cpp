@@ -60,6 +60,37 @@ QByteArray X11Desktop::property(std::uint32_t window, std::uint32_t name, std::u
         static_cast<const char *>(xcb_get_property_value(reply.get())), xcb_get_property_value_length(reply.get()));
 }
 
+X11ManagedWindow X11Desktop::describe(std::uint32_t id)
+{
+    X11ManagedWindow window;
+    window.id = id;
+    QByteArray title = property(window.id, atom("_NET_WM_NAME"), atom("UTF8_STRING"));
+    if (title.isEmpty()) {
+        title = property(window.id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
+    }
+    window.title = QString::fromUtf8(title);
+    const QList<QByteArray> classes = property(window.id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0');
+    window.windowClass = QString::fromUtf8(classes.value(1));
+    const QByteArray pid = property(window.id, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
+    if (pid.size() == 4) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, pid.constData(), 4);
+        window.processID = value;
+    }
+    const auto attributes = owned(
+        xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window.id), nullptr));
+    window.isViewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    window.bypassesWindowManager = attributes && attributes->override_redirect != 0;
+    const auto geometry
+        = owned(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window.id), nullptr));
+    const auto origin = owned(xcb_translate_coordinates_reply(
+        m_connection, xcb_translate_coordinates(m_connection, window.id, m_root, 0, 0), nullptr));
+    if (geometry && origin) {
+        window.geometry = QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+    }
+    return window;
+}
+
 QVector<X11ManagedWindow> X11Desktop::managedWindows()
 {
     QVector<X11ManagedWindow> windows;
@@ -67,46 +98,41 @@ QVector<X11ManagedWindow> X11Desktop::managedWindows()
         return windows;
     }
     const QByteArray list = property(m_root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW);
-    const std::uint32_t utf8 = atom("UTF8_STRING");
-    const std::uint32_t netName = atom("_NET_WM_NAME");
-    const std::uint32_t netPid = atom("_NET_WM_PID");
     for (qsizetype offset = 0; offset + 4 <= list.size(); offset += 4) {
-        X11ManagedWindow window;
-        std::memcpy(&window.id, list.constData() + offset, 4);
-        QByteArray title = property(window.id, netName, utf8);
-        if (title.isEmpty()) {
-            title = property(window.id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
+        std::uint32_t id = 0;
+        std::memcpy(&id, list.constData() + offset, 4);
+        windows.append(describe(id));
+    }
+    return windows;
+}
+
+QVector<X11ManagedWindow> X11Desktop::unmanagedWindows()
+{
+    QVector<X11ManagedWindow> windows;
+    if (!m_valid) {
+        return windows;
+    }
+    const auto tree = owned(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr));
+    if (!tree) {
+        return windows;
+    }
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        const X11ManagedWindow window = describe(children[i]);
+        if (window.bypassesWindowManager) {
+            windows.append(window);
         }
-        window.title = QString::fromUtf8(title);
-        const QList<QByteArray> classes = property(window.id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0');
-        window.windowClass = QString::fromUtf8(classes.value(1));
-        const QByteArray pid = property(window.id, netPid, XCB_ATOM_CARDINAL);
-        if (pid.size() == 4) {
-            std::uint32_t value = 0;
-            std::memcpy(&value, pid.constData(), 4);
-            window.processID = value;
-        }
-        const auto attributes = owned(
-            xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window.id), nullptr));
-        window.isViewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-        const auto geometry
-            = owned(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window.id), nullptr));
-        const auto origin = owned(xcb_translate_coordinates_reply(
-            m_connection, xcb_translate_coordinates(m_connection, window.id, m_root, 0, 0), nullptr));
-        if (geometry && origin) {
-            window.geometry = QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
-        }
-        windows.append(window);
     }
     return windows;
 }
 
 std::optional<X11ManagedWindow> X11Desktop::viewableWindow(const QString &title, qint64 processID)
 {
-    const QVector<X11ManagedWindow> windows = managedWindows();
-    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-        if (it->isViewable && it->title == title && (processID == 0 || it->processID == processID)) {
-            return *it;
+    for (const QVector<X11ManagedWindow> &windows : {managedWindows(), unmanagedWindows()}) {
+        for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+            if (it->isViewable && it->title == title && (processID == 0 || it->processID == processID)) {
+                return *it;
+            }
         }
     }
     return std::nullopt;

@@ -12,7 +12,8 @@ struct xcb_connection_t;
 
 namespace veyra::test {
 
-// A window the window manager manages, as X reports it.
+// A window on the screen, as X reports it: one the window manager manages, or a top-level
+// window that bypasses it.
 struct X11ManagedWindow
 {
     std::uint32_t id = 0;
@@ -26,6 +27,8 @@ struct X11ManagedWindow
     QRect geometry;
     // Mapped, and every ancestor mapped too.
     bool isViewable = false;
+    // Override-redirect: no window manager manages it (menus, the overlay's panels).
+    bool bypassesWindowManager = false;
 };
 
 // What a user sees of a test X server, read the way any X client can: the window
@@ -45,8 +48,10 @@ public:
 
     // The managed windows, bottom to top (_NET_CLIENT_LIST_STACKING).
     QVector<X11ManagedWindow> managedWindows();
+    // The top-level windows that bypass the window manager, bottom to top.
+    QVector<X11ManagedWindow> unmanagedWindows();
     // The topmost viewable managed window with exactly this title (of the process, when
-    // one is given).
+    // one is given), else such a window that bypasses the window manager.
     std::optional<X11ManagedWindow> viewableWindow(const QString &title, qint64 processID = 0);
 
     // The window the window manager has made active (_NET_ACTIVE_WINDOW), 0 when none.
@@ -58,6 +63,7 @@ public:
     QImage screenshot();
 
 private:
+    X11ManagedWindow describe(std::uint32_t id);
     QByteArray property(std::uint32_t window, std::uint32_t property, std::uint32_t type);
     std::uint32_t atom(const char *name);
 

@@ -41,6 +41,13 @@ void XTestPointer::clickAt(QPoint rootPosition)
     releaseLeft();
 }
 
+void XTestPointer::rightClickAt(QPoint rootPosition)
+{
+    moveTo(rootPosition);
+    fake(XCB_BUTTON_PRESS, 3);
+    fake(XCB_BUTTON_RELEASE, 3);
+}
+
 void XTestPointer::fake(uint8_t type, uint8_t detail, QPoint position)
 {
     if (!m_valid) {

@@ -26,6 +26,8 @@ public:
     void pressLeft();
     void releaseLeft();
     void clickAt(QPoint rootPosition);
+    // A click of the right button, which opens context menus.
+    void rightClickAt(QPoint rootPosition);
 
 private:
     void fake(uint8_t type, uint8_t detail, QPoint position = {});

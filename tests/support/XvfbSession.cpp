@@ -51,6 +51,22 @@ bool windowManagerAnnounced(const QString &display)
     return announced;
 }
 
+// True when a client owns the selection (a compositing manager owns "_NET_WM_CM_S0").
+bool selectionOwned(const QString &display, const char *selection)
+{
+    const QByteArray name = display.toLocal8Bit();
+    xcb_connection_t *connection = xcb_connect(name.constData(), nullptr);
+    bool owned = false;
+    if (xcb_connection_has_error(connection) == 0) {
+        xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, internAtom(connection, selection)), nullptr);
+        owned = reply != nullptr && reply->owner != XCB_NONE;
+        std::free(reply);
+    }
+    xcb_disconnect(connection);
+    return owned;
+}
+
 } // namespace
 
 XvfbSession::XvfbSession()
@@ -75,12 +91,14 @@ XvfbSession::XvfbSession(const QString &runningDisplay)
 
 XvfbSession::~XvfbSession()
 {
+    stopProcess(m_compositor);
     stopWindowManager();
     stopServer();
 }
 
 bool XvfbSession::restart()
 {
+    stopProcess(m_compositor);
     stopWindowManager();
     stopServer();
     m_running = startServer(m_display);
@@ -157,23 +175,72 @@ QProcessEnvironment XvfbSession::environment() const
     return environment;
 }
 
+QString XvfbSession::name(WindowManager manager)
+{
+    switch (manager) {
+    case WindowManager::openbox:
+        return QStringLiteral("openbox");
+    case WindowManager::metacity:
+        return QStringLiteral("metacity");
+    case WindowManager::xfwm4:
+        return QStringLiteral("xfwm4");
+    }
+    return {};
+}
+
 bool XvfbSession::startWindowManager()
 {
     if (m_windowManager) {
         return true;
     }
+    QProcessEnvironment environment = this->environment();
+    QStringList arguments;
+    switch (m_options.manager) {
+    case WindowManager::openbox:
+        arguments << QStringLiteral("--sm-disable");
+        break;
+    case WindowManager::metacity:
+        // It composites the screen itself, whichever compositor it is told to use.
+        arguments << QStringLiteral("--sm-disable");
+        break;
+    case WindowManager::xfwm4: {
+        // xfwm4 reads its settings from xfconfd, which its session bus starts on demand.
+        m_sessionBus = std::make_unique<QProcess>();
+        m_sessionBus->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_sessionBus->start(QStringLiteral("dbus-daemon"),
+            {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        QByteArray address;
+        QElapsedTimer timer;
+        timer.start();
+        while (!address.contains('\n') && timer.elapsed() < 20000 && m_sessionBus->waitForReadyRead(1000)) {
+            address += m_sessionBus->readAllStandardOutput();
+        }
+        if (!address.contains('\n')) {
+            m_error = QStringLiteral("the session bus for xfwm4 did not start");
+            stopProcess(m_sessionBus);
+            return false;
+        }
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLocal8Bit(address.trimmed()));
+        // No accessibility bus: it would outlive the session.
+        environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+        arguments << QStringLiteral("--compositor=off");
+        break;
+    }
+    }
+    const QString program = name(m_options.manager);
     m_windowManager = std::make_unique<QProcess>();
-    m_windowManager->setProcessEnvironment(environment());
+    m_windowManager->setProcessEnvironment(environment);
     m_windowManager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_windowManager->setStandardOutputFile(QProcess::nullDevice());
-    m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    m_windowManager->start(program, arguments);
     if (!m_windowManager->waitForStarted(10000)) {
-        m_error = QStringLiteral("openbox did not start: %1").arg(m_windowManager->errorString());
+        m_error = QStringLiteral("%1 did not start: %2").arg(program, m_windowManager->errorString());
         m_windowManager.reset();
+        stopProcess(m_sessionBus);
         return false;
     }
-    if (!waitForWindowManager(10000)) {
-        m_error = QStringLiteral("openbox did not announce itself on %1").arg(m_display);
+    if (!waitForWindowManager(20000)) {
+        m_error = QStringLiteral("%1 did not announce itself on %2").arg(program, m_display);
         stopWindowManager();
         return false;
     }
@@ -182,15 +249,59 @@ bool XvfbSession::startWindowManager()
 
 void XvfbSession::stopWindowManager()
 {
-    if (!m_windowManager) {
+    stopProcess(m_windowManager);
+    // The bus last: the settings daemon it started ends with it.
+    stopProcess(m_sessionBus);
+}
+
+bool XvfbSession::startCompositor()
+{
+    if (m_compositor) {
+        return true;
+    }
+    m_compositor = std::make_unique<QProcess>();
+    m_compositor->setProcessEnvironment(environment());
+    m_compositor->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_compositor->setStandardOutputFile(QProcess::nullDevice());
+    m_compositor->start(QStringLiteral("xcompmgr"), {});
+    if (!m_compositor->waitForStarted(10000)) {
+        m_error = QStringLiteral("xcompmgr did not start: %1").arg(m_compositor->errorString());
+        m_compositor.reset();
+        return false;
+    }
+    // Ready once it holds the screen's compositing-manager selection.
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 20000) {
+        if (isComposited()) {
+            return true;
+        }
+        if (m_compositor->state() == QProcess::NotRunning) {
+            break;
+        }
+        QThread::msleep(25);
+    }
+    m_error = QStringLiteral("xcompmgr did not take over %1").arg(m_display);
+    stopProcess(m_compositor);
+    return false;
+}
+
+bool XvfbSession::isComposited() const
+{
+    return selectionOwned(m_display, "_NET_WM_CM_S0");
+}
+
+void XvfbSession::stopProcess(std::unique_ptr<QProcess> &process)
+{
+    if (!process) {
         return;
     }
-    m_windowManager->terminate();
-    if (!m_windowManager->waitForFinished(5000)) {
-        m_windowManager->kill();
-        m_windowManager->waitForFinished(2000);
+    process->terminate();
+    if (!process->waitForFinished(5000)) {
+        process->kill();
+        process->waitForFinished(2000);
     }
-    m_windowManager.reset();
+    process.reset();
 }
 
 bool XvfbSession::waitForWindowManager(int timeoutMs)

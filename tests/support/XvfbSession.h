@@ -9,11 +9,16 @@
 namespace veyra::test {
 
 // A private X server (Xvfb with Composite and, unless told otherwise, MIT-SHM) for one
-// test program, optionally with the openbox window manager. The server and the window
-// manager end with the session.
+// test program, optionally with a window manager (openbox unless another is chosen) and a
+// compositing manager. Everything it starts ends with the session.
 class XvfbSession
 {
 public:
+    // Window managers with stacking rules of their own: openbox, metacity (the GNOME
+    // family's X11 rules; it composites the screen itself) and xfwm4 (XFCE; run with a
+    // private session bus for its settings daemon, its own compositor off).
+    enum class WindowManager { openbox, metacity, xfwm4 };
+
     struct Options
     {
         int width = 1920;
@@ -23,6 +28,8 @@ public:
         int depth = 24;
         // Without it clients read images with plain GetImage, as on a remote display.
         bool sharedMemory = true;
+        // Which window manager runs while windowManager is set.
+        WindowManager manager = WindowManager::openbox;
     };
 
     // Starts the server (and the window manager) and waits until they are ready.
@@ -50,6 +57,16 @@ public:
     bool startWindowManager();
     void stopWindowManager();
 
+    // Starts a compositing manager (xcompmgr), which blends translucent windows as a
+    // player's desktop does; it ends with the session. False when it did not come up (or
+    // another compositing manager runs).
+    bool startCompositor();
+    // Whether a compositing manager (a window manager's own among them) runs now.
+    bool isComposited() const;
+
+    // The window manager's name ("openbox"), for messages.
+    static QString name(WindowManager manager);
+
     // Ends the server (closing every client's connection) and starts a new one on the
     // same display, as when the X server of a desktop session restarts. False when the
     // new server did not come up (another program may have taken the display meanwhile).
@@ -60,9 +77,15 @@ private:
     void stopServer();
     bool waitForWindowManager(int timeoutMs);
 
+    void stopProcess(std::unique_ptr<QProcess> &process);
+
     Options m_options;
     std::unique_ptr<QProcess> m_server;
     std::unique_ptr<QProcess> m_windowManager;
+    // The session bus of a window manager that needs one (xfwm4 keeps its settings in a
+    // daemon started on the bus).
+    std::unique_ptr<QProcess> m_sessionBus;
+    std::unique_ptr<QProcess> m_compositor;
     QString m_display;
     QString m_error;
     bool m_running = false;

@@ -12,6 +12,7 @@
 #include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/identity/AppIdentity.h"
 #include "notes/views/GameMemoLibraryView.h"
+#include "overlay/panels/OverlayPanelController.h"
 #include "settings/window/SettingsView.h"
 #include "update/model/AppUpdateModel.h"
 #include "update/version/AppVersionInfo.h"
@@ -32,11 +33,14 @@ ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
     actions.terminateApplication = [] { QCoreApplication::quit(); };
 
     // The status menu lives in the tray; where there is none, the main window's menu
-    // offers its items (the tray may still appear later and then embeds the icon).
+    // offers its items (the tray may still appear later and then embeds the icon). During
+    // play the main window is gone and a full-screen game covers any tray: the overlay's
+    // control strip opens the same menu on a right click.
     m_statusMenu = new StatusMenuView(&m_app.session(), &m_app.appUpdateModel(), actions);
     m_trayIcon = std::make_unique<StatusMenuTrayIcon>(m_statusMenu);
     m_trayIcon->setToolTip(appDisplayName());
     m_trayIcon->show();
+    m_app.overlayController()->setStripMenu(m_statusMenu);
     makeMainWindow();
 }
 

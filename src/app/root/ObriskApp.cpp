@@ -11,6 +11,7 @@
 #include "capture/pipeline/CapturePipelineController.h"
 #include "capture/pipeline/CapturePipelineFactory.h"
 #include "capture/pipeline/FixedCapturePipelineTiming.h"
+#include "capture/x11/XcbTopmostWindowKeeper.h"
 #include "capture/x11/XcbWindowCatalog.h"
 #include "capture/x11/XcbWindowSnapshotter.h"
 #include "editor/guide/CaptureAreaGuideStoreFactory.h"
@@ -18,6 +19,7 @@
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/GameMemoStoreFactory.h"
 #include "overlay/layout/OverlayLayoutStoreFactory.h"
+#include "overlay/layout/QScreenDisplayGeometryProvider.h"
 #include "overlay/panels/OverlayPanelController.h"
 #include "overlay/settings/OverlaySettingsModel.h"
 #include "translation/http/ServerConfiguration.h"
@@ -37,6 +39,8 @@
 #include "translation/translations/UnavailableTranslationProvider.h"
 #include "update/factory/AppUpdateFactory.h"
 #include "update/model/AppUpdateModel.h"
+
+#include <QGuiApplication>
 
 namespace veyra {
 
@@ -133,8 +137,15 @@ ObriskApp::ObriskApp(const QStringList &arguments, const InfoDictionary &info, U
     }
     m_translationReportCoordinator = std::make_shared<TranslationReportCoordinator>(reporter);
 
-    m_overlayController = std::make_shared<OverlayPanelController>(
-        *m_overlaySettings, makeOverlayLayoutStore(fixture, m_options.editorOverlayLayout), *m_gameMemoLibrary);
+    // The overlay's windows are kept on top by restacking them on the X display; the
+    // offscreen platform of the tests has nothing to restack.
+    std::shared_ptr<TopmostWindowKeeping> stacking;
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        stacking = std::make_shared<XcbTopmostWindowKeeper>();
+    }
+    m_overlayController = std::make_shared<OverlayPanelController>(*m_overlaySettings,
+        makeOverlayLayoutStore(fixture, m_options.editorOverlayLayout), *m_gameMemoLibrary,
+        std::make_shared<QScreenDisplayGeometryProvider>(), std::move(stacking));
 }
 
 ObriskApp::~ObriskApp() = default;

@@ -152,17 +152,12 @@ void OverlayLayoutController::saveLayout()
 
 std::optional<QRectF> OverlayLayoutController::visibleFrame(const QRectF &frame) const
 {
-    const QVector<DisplayGeometry> displays = m_displays->allDisplays();
-    if (displays.isEmpty()) {
+    const std::optional<DisplayGeometry> display
+        = displayOverlappedMost(frame, m_displays->allDisplays(), &DisplayGeometry::visibleFrame);
+    if (!display) {
         return m_displays->mainVisibleFrame();
     }
-    const DisplayGeometry *best = &displays.front();
-    for (const DisplayGeometry &candidate : displays) {
-        if (intersectionArea(frame, candidate.visibleFrame) > intersectionArea(frame, best->visibleFrame)) {
-            best = &candidate;
-        }
-    }
-    return best->visibleFrame;
+    return display->visibleFrame;
 }
 
 void OverlayLayoutController::finishGesture()

@@ -54,19 +54,25 @@ QRectF clampFrame(const QRectF &frame, const QRectF &visibleFrame)
     return {x, y, width, height};
 }
 
-std::optional<DisplayGeometry> displayGeometry(const QRectF &windowFrame, const QVector<DisplayGeometry> &displays)
+std::optional<DisplayGeometry> displayOverlappedMost(
+    const QRectF &frame, const QVector<DisplayGeometry> &displays, QRectF DisplayGeometry::*area)
 {
     if (displays.isEmpty()) {
         return std::nullopt;
     }
     const DisplayGeometry *best = &displays.front();
     for (const DisplayGeometry &candidate : displays) {
-        if (intersectionArea(windowFrame, candidate.displayBounds)
-            > intersectionArea(windowFrame, best->displayBounds)) {
+        // Strictly larger only: a tie keeps the earlier display.
+        if (intersectionArea(frame, candidate.*area) > intersectionArea(frame, best->*area)) {
             best = &candidate;
         }
     }
     return *best;
+}
+
+std::optional<DisplayGeometry> displayGeometry(const QRectF &windowFrame, const QVector<DisplayGeometry> &displays)
+{
+    return displayOverlappedMost(windowFrame, displays, &DisplayGeometry::displayBounds);
 }
 
 QRectF controlStripFrame(const QRectF &panelFrame)

@@ -32,9 +32,13 @@ OverlayLayout layoutFromFrame(const QRectF &frame, const QRectF &visibleFrame);
 // as little as possible.
 QRectF clampFrame(const QRectF &frame, const QRectF &visibleFrame);
 
-// The display that shows most of a window (its frame in root coordinates): the first of
-// the largest overlaps, or the first display when the window is on none. Nothing for an
-// empty list.
+// The display whose area (`area` of it) a frame overlaps most: on a tie the earlier one,
+// the first when the frame overlaps none. Nothing for an empty list.
+std::optional<DisplayGeometry> displayOverlappedMost(
+    const QRectF &frame, const QVector<DisplayGeometry> &displays, QRectF DisplayGeometry::*area);
+
+// The display that shows most of a window (its frame in root coordinates, compared with
+// the displays' bounds).
 std::optional<DisplayGeometry> displayGeometry(const QRectF &windowFrame, const QVector<DisplayGeometry> &displays);
 
 // The frame of the control strip inside a panel frame's bottom-right corner.

@@ -7,8 +7,9 @@ namespace veyra {
 class OverlayControlView;
 
 // The control strip's window: a frameless tool window of 156 x 38 that belongs to the
-// overlay panel (its transient child, stacked above it), stays on top and never takes the
-// keyboard focus. It always takes clicks, also while the overlay is click-through.
+// overlay panel (stacked directly above it), bypasses the window manager as the panel does
+// and never takes the keyboard focus. It always takes clicks, also while the overlay is
+// click-through.
 class OverlayControlPanel : public QWidget
 {
     Q_OBJECT

@@ -12,7 +12,10 @@ namespace veyra {
 
 Qt::WindowFlags OverlayPanel::floatingWindowFlags()
 {
-    return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
+    // Outside the window manager's care: no window manager's layers or full-screen rules
+    // can put a game above it (the controller keeps it on top), no workspace switch takes
+    // it off the screen, and none ever gives it the focus.
+    return Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus;
 }
 
 OverlayPanel::OverlayPanel(OverlayContentView *content)
@@ -53,9 +56,9 @@ bool OverlayPanel::eventFilter(QObject *watched, QEvent *event)
 
 void OverlayPanel::applyClickThrough()
 {
-    // A window manager takes over the window's input area when it starts managing the
-    // window (openbox does at every map): an empty input area set before that is lost, so it
-    // is set only while the window is exposed, and again after every map.
+    // The input area is set while the window is exposed, and again after every map: a
+    // window manager that manages a window takes it over at every map (openbox does), and
+    // one set before the window is mapped may be lost.
     QWindow *window = windowHandle();
     window->setFlag(Qt::WindowTransparentForInput, m_clickThrough && window->isExposed());
 }

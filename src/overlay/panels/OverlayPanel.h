@@ -7,9 +7,10 @@ namespace veyra {
 class OverlayContentView;
 
 // The floating text overlay: a frameless tool window with a translucent background that
-// stays above other windows and never takes the keyboard focus (nothing in it reads keys;
-// the popovers that do are windows of their own). Clicks pass through it to the game
-// while it is click-through.
+// bypasses the window manager (so it shows on every workspace and above full-screen
+// games, kept on top by the controller) and never takes the keyboard focus (nothing in it
+// reads keys; the popovers that do are windows of their own). Clicks pass through it to
+// the game while it is click-through.
 class OverlayPanel : public QWidget
 {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include "overlay/panels/OverlayPanel.h"
 #include "overlay/settings/OverlaySettingsModel.h"
 #include "overlay/strip/OverlayActionView.h"
+#include "overlay/strip/OverlayControlTooltipPresenter.h"
 #include "overlay/strip/OverlayControlView.h"
 #include "overlay/views/OverlayContentView.h"
 
@@ -34,13 +35,14 @@ bool replacesPlacement(const std::optional<CaptureTarget> &previous, const Captu
 
 OverlayPanelController::OverlayPanelController(OverlaySettingsModel &settings,
     std::shared_ptr<OverlayLayoutStoring> layoutStore, GameMemoLibraryModel &gameMemoLibrary,
-    std::shared_ptr<DisplayGeometryProviding> displays, QObject *parent)
+    std::shared_ptr<DisplayGeometryProviding> displays, std::shared_ptr<TopmostWindowKeeping> stacking, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_viewModel(
           settings.backgroundOpacityPercent(), settings.sourceTextSizePoints(), settings.translationTextSizePoints())
     , m_layoutController(std::move(layoutStore), std::move(displays))
     , m_gameMemoPresenter(gameMemoLibrary)
+    , m_stacking(std::move(stacking))
 {
     // The view model follows the settings; the connections end with it.
     connect(&settings, &OverlaySettingsModel::backgroundOpacityPercentChanged, &m_viewModel,
@@ -50,10 +52,18 @@ OverlayPanelController::OverlayPanelController(OverlaySettingsModel &settings,
     connect(&settings, &OverlaySettingsModel::translationTextSizePointsChanged, &m_viewModel,
         &OverlayViewModel::setTranslationTextSizePoints);
     m_rows.setOnRowsPublished([this] { updateReportItemAvailability(); });
+    // Once the popover's own event handling is over.
+    connect(&m_translationReportPresenter, &TranslationReportPresenter::popoverClosedByClick, this,
+        &OverlayPanelController::passClickToStrip, Qt::QueuedConnection);
+    connect(&m_gameMemoPresenter, &GameMemoPresenter::popoverClosedByClick, this,
+        &OverlayPanelController::passClickToStrip, Qt::QueuedConnection);
 }
 
 OverlayPanelController::~OverlayPanelController()
 {
+    if (m_stacking) {
+        m_stacking->stop();
+    }
     m_translationReportPresenter.close();
 }
 
@@ -93,6 +103,20 @@ void OverlayPanelController::show(
     if (frame) {
         m_layoutController.setPanelFrame(*frame);
         m_layoutController.placeControlStrip();
+    }
+    if (m_stacking) {
+        QPointer<OverlayPanelController> self(this);
+        m_stacking->keepOnTop(
+            [self] {
+                QVector<std::uint32_t> windows;
+                if (self) {
+                    for (const QWidget *window : self->windowsOnTop()) {
+                        windows.append(static_cast<std::uint32_t>(window->winId()));
+                    }
+                }
+                return windows;
+            },
+            static_cast<std::uint32_t>(target.windowID));
     }
 }
 
@@ -148,6 +172,9 @@ void OverlayPanelController::closeTranslationReport()
 
 void OverlayPanelController::hide()
 {
+    if (m_stacking) {
+        m_stacking->stop();
+    }
     closeTranslationReport();
     m_gameMemoPresenter.close();
     if (m_controlPanel) {
@@ -161,6 +188,25 @@ void OverlayPanelController::hide()
 void OverlayPanelController::publishRows()
 {
     m_rows.publishRows();
+}
+
+QVector<QWidget *> OverlayPanelController::windowsOnTop() const
+{
+    QVector<QWidget *> windows;
+    const auto add = [&windows](QWidget *window) {
+        if (window != nullptr && window->isVisible()) {
+            windows.append(window);
+        }
+    };
+    add(m_panel.get());
+    add(m_controlPanel);
+    add(m_translationReportPresenter.popover());
+    add(m_gameMemoPresenter.popover());
+    add(m_stripMenu);
+    if (m_controlView) {
+        add(m_controlView->tooltipPresenter()->tooltipPanel());
+    }
+    return windows;
 }
 
 void OverlayPanelController::buildPanels(const CaptureTarget &target)
@@ -205,6 +251,7 @@ void OverlayPanelController::buildControlStrip()
     connect(view, &OverlayControlView::resizeChanged, this,
         [&layout](QPointF position) { layout.resize(layout.screenLocation(position)); });
     connect(view, &OverlayControlView::resizeEnded, this, [&layout] { layout.finishResize(); });
+    connect(view, &OverlayControlView::menuRequested, this, &OverlayPanelController::showStripMenu);
 
     m_controlPanel = new OverlayControlPanel(view, m_panel.get());
     m_controlView = view;
@@ -254,6 +301,23 @@ void OverlayPanelController::presentGameMemo(QWidget *anchor)
     }
     closeTranslationReport();
     m_gameMemoPresenter.present(*context, anchor);
+}
+
+void OverlayPanelController::showStripMenu(QPoint globalPosition)
+{
+    if (!m_stripMenu) {
+        return;
+    }
+    m_stripMenu->popup(globalPosition);
+    // Made long before, its window may lie below a game window opened since.
+    m_stripMenu->raise();
+}
+
+void OverlayPanelController::passClickToStrip(QPoint globalPosition, QWidget *popoverAnchor)
+{
+    if (m_controlView && m_controlPanel && m_controlPanel->isVisible()) {
+        m_controlView->clickActionAt(globalPosition, popoverAnchor);
+    }
 }
 
 void OverlayPanelController::presentTranslationReport(QWidget *anchor)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/target/CaptureTarget.h"
+#include "capture/windows/TopmostWindowKeeping.h"
 #include "notes/model/GameMemoContext.h"
 #include "overlay/layout/DisplayGeometryProviding.h"
 #include "overlay/layout/OverlayLayoutController.h"
@@ -14,6 +15,7 @@
 #include "overlay/strip/OverlayControlView.h"
 #include "translation/translations/CompletedTranslation.h"
 
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -35,7 +37,9 @@ class OverlaySettingsModel;
 // wires the strip to the note and report popovers and to the layout controller's move
 // and resize steps, and hands the user's requests back through four optional callbacks (an unset
 // callback makes its action do nothing). While the capture-area state is ready the
-// overlay lets every click through to the game. GUI thread only; nothing throws.
+// overlay lets every click through to the game. While it is shown, its windows (and the
+// popovers and tooltip of the moment) are kept above the game and every other window by
+// the stacking keeper. GUI thread only; nothing throws.
 class OverlayPanelController : public QObject
 {
     Q_OBJECT
@@ -45,10 +49,11 @@ public:
     using TranslationErrorReportRequest = std::function<void(const TranslationReportTarget &)>;
     using GameMemoContextProvider = std::function<std::optional<GameMemoContext>()>;
 
+    // Without a stacking keeper (off an X display) the windows are only raised when shown.
     OverlayPanelController(OverlaySettingsModel &settings, std::shared_ptr<OverlayLayoutStoring> layoutStore,
         GameMemoLibraryModel &gameMemoLibrary,
         std::shared_ptr<DisplayGeometryProviding> displays = std::make_shared<QScreenDisplayGeometryProvider>(),
-        QObject *parent = nullptr);
+        std::shared_ptr<TopmostWindowKeeping> stacking = nullptr, QObject *parent = nullptr);
     ~OverlayPanelController() override;
 
     // The user asked, from the overlay's help card, to edit the capture areas.
@@ -99,6 +104,17 @@ public:
     // Republishes the rows of rowsByAreaID() in capture-area order.
     void publishRows();
 
+    // The menu a right click on the strip opens: the application's commands, so that all
+    // of them stay in reach during play on a desktop without a tray (or with its tray under
+    // a full-screen game). Nothing opens without one.
+    void setStripMenu(QMenu *menu) { m_stripMenu = menu; }
+    QMenu *stripMenu() const { return m_stripMenu; }
+
+    // The overlay's windows on the screen now, bottom first: the panel, the strip, an open
+    // popover or the strip's menu, the strip's tooltip. They are kept in this order above
+    // everything else.
+    QVector<QWidget *> windowsOnTop() const;
+
     // The reportable rows of the published rows.
     QVector<TranslationReportTarget> reportTargets() const { return m_rows.reportTargets(); }
 
@@ -127,6 +143,10 @@ private:
     void updateReportItemAvailability();
     void presentGameMemo(QWidget *anchor);
     void presentTranslationReport(QWidget *anchor);
+    void showStripMenu(QPoint globalPosition);
+    // The click that closed a popover goes on to the strip item it was on, unless that
+    // item is the popover's own.
+    void passClickToStrip(QPoint globalPosition, QWidget *popoverAnchor);
 
     Action m_onRequestCaptureAreaEditor;
     Action m_onRequestChooseAnotherWindow;
@@ -138,10 +158,12 @@ private:
     OverlayLayoutController m_layoutController;
     TranslationReportPresenter m_translationReportPresenter;
     GameMemoPresenter m_gameMemoPresenter;
+    std::shared_ptr<TopmostWindowKeeping> m_stacking;
     std::unique_ptr<OverlayPanel> m_panel;
     // Child windows of the panel.
     QPointer<OverlayControlPanel> m_controlPanel;
     QPointer<OverlayControlView> m_controlView;
+    QPointer<QMenu> m_stripMenu;
     std::optional<CaptureTarget> m_currentTarget;
 };
 

@@ -22,6 +22,9 @@ void GameMemoPresenter::present(const GameMemoContext &context, QWidget *anchor)
     auto *popover = new OverlayPopover(new CurrentGameMemoView(&m_library, context));
     popover->setObjectName(QStringLiteral("game-note-popover"));
     m_popover = popover;
+    connect(popover, &OverlayPopover::closedByClick, this,
+        [this, anchor = QPointer<QWidget>(anchor)](
+            QPoint globalPosition) { Q_EMIT popoverClosedByClick(globalPosition, anchor); });
     popover->showAt(anchor);
 }
 

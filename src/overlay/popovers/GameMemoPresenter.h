@@ -28,6 +28,10 @@ public:
     // Cancels the pending delayed save and saves all notes now, then closes the popover.
     void close();
 
+Q_SIGNALS:
+    // A click outside closed the popover pointing at `anchor`; the button went down there.
+    void popoverClosedByClick(QPoint globalPosition, QWidget *anchor);
+
 private:
     GameMemoLibraryModel &m_library;
     QPointer<OverlayPopover> m_popover;

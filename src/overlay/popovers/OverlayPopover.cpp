@@ -1,5 +1,6 @@
 #include "overlay/popovers/OverlayPopover.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -16,8 +17,9 @@ OverlayPopover::OverlayPopover(QWidget *content)
     setFixedSize(content->size() + QSize(2, 2));
 }
 
-void OverlayPopover::showAt(const QWidget *anchor)
+void OverlayPopover::showAt(QWidget *anchor)
 {
+    m_anchor = anchor;
     const QRect item(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
     QRect workArea(item.center(), QSize(1, 1));
     if (const QScreen *screen = anchor->screen()) {
@@ -36,6 +38,30 @@ QPoint OverlayPopover::placement(const QRect &item, const QSize &size, const QRe
         y = item.top() + item.height() + gap;
     }
     return {x, y};
+}
+
+void OverlayPopover::mousePressEvent(QMouseEvent *event)
+{
+    if (rect().contains(event->position().toPoint())) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    // Closing now would let the release go nowhere: the click closes the popover when it
+    // ends, and is then passed on.
+    m_outsidePress = event->globalPosition().toPoint();
+    event->accept();
+}
+
+void OverlayPopover::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_outsidePress) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const QPoint pressed = *m_outsidePress;
+    m_outsidePress.reset();
+    close();
+    Q_EMIT closedByClick(pressed);
 }
 
 void OverlayPopover::paintEvent(QPaintEvent *)

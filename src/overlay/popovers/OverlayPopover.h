@@ -1,13 +1,17 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
+
+#include <optional>
 
 namespace veyra {
 
 // A transient popover: a popup window around one content widget, opened next to the
 // strip item it points at (above it, or below it when there is no room above), kept
 // inside the screen's work area. A click outside it or Escape closes it (it is then only
-// hidden; its presenter deletes it).
+// hidden; its presenter deletes it). The click that closes it is reported, so that it can
+// still do what it was meant for (open the popover of another strip item).
 class OverlayPopover : public QWidget
 {
     Q_OBJECT
@@ -18,18 +22,30 @@ public:
     explicit OverlayPopover(QWidget *content);
 
     QWidget *content() const { return m_content; }
+    // The item it points at.
+    QWidget *anchor() const { return m_anchor; }
 
     // Shows the popover next to the anchor's whole bounds.
-    void showAt(const QWidget *anchor);
+    void showAt(QWidget *anchor);
 
     // Where a popover of a size goes next to an item (Qt's coordinates) in a work area.
     static QPoint placement(const QRect &item, const QSize &size, const QRect &workArea);
 
+Q_SIGNALS:
+    // A click outside closed it; the button went down there.
+    void closedByClick(QPoint globalPosition);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // A press outside is held until its release (the popup keeps the pointer meanwhile),
+    // which closes the popover.
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QWidget *m_content;
+    QPointer<QWidget> m_anchor;
+    std::optional<QPoint> m_outsidePress;
 };
 
 } // namespace veyra

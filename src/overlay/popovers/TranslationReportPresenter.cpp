@@ -28,6 +28,9 @@ void TranslationReportPresenter::present(const QVector<TranslationReportTarget> 
     popover->setObjectName(QStringLiteral("translation-error-report-popover"));
     m_model = model;
     m_popover = popover;
+    connect(popover, &OverlayPopover::closedByClick, this,
+        [this, anchor = QPointer<QWidget>(anchor)](
+            QPoint globalPosition) { Q_EMIT popoverClosedByClick(globalPosition, anchor); });
     popover->showAt(anchor);
 }
 

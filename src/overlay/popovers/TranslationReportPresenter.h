@@ -31,6 +31,10 @@ public:
     OverlayPopover *popover() const { return m_popover; }
     OverlayTranslationReportModel *model() const { return m_model; }
 
+Q_SIGNALS:
+    // A click outside closed the popover pointing at `anchor`; the button went down there.
+    void popoverClosedByClick(QPoint globalPosition, QWidget *anchor);
+
 private:
     QPointer<OverlayPopover> m_popover;
     QPointer<OverlayTranslationReportModel> m_model;

@@ -33,6 +33,11 @@ void OverlayActionView::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton) {
         return;
     }
+    click();
+}
+
+void OverlayActionView::click()
+{
     Q_EMIT interacted();
     if (m_isEnabled) {
         Q_EMIT triggered();

@@ -20,6 +20,10 @@ public:
 
     bool isAccessiblyEnabled() const override { return m_isEnabled; }
 
+    // What a click on the item does: reports the interaction and, while enabled, runs the
+    // action.
+    void click();
+
 Q_SIGNALS:
     void triggered();
 

@@ -5,6 +5,7 @@
 #include "overlay/strip/OverlayHandleView.h"
 #include "overlay/views/OverlayStyle.h"
 
+#include <QContextMenuEvent>
 #include <QPainter>
 
 namespace veyra {
@@ -53,6 +54,17 @@ void OverlayControlView::setActionAvailable(OverlayActionView *item, bool availa
     item->setItemAlpha(available ? 1.0 : disabledItemAlpha);
 }
 
+bool OverlayControlView::clickActionAt(QPoint globalPosition, const QWidget *except)
+{
+    for (OverlayActionView *item : {m_gameNoteHandle, m_reportHandle}) {
+        if (item != except && item->isVisible() && item->rect().contains(item->mapFromGlobal(globalPosition))) {
+            item->click();
+            return true;
+        }
+    }
+    return false;
+}
+
 void OverlayControlView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -90,6 +102,13 @@ void OverlayControlView::hideEvent(QHideEvent *event)
 {
     m_tooltipPresenter->hide();
     QWidget::hideEvent(event);
+}
+
+void OverlayControlView::contextMenuEvent(QContextMenuEvent *event)
+{
+    m_tooltipPresenter->hide();
+    Q_EMIT menuRequested(event->globalPos());
+    event->accept();
 }
 
 void OverlayControlView::connectTooltip(OverlayControlItemView *item)

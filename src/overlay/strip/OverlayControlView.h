@@ -14,8 +14,8 @@ class OverlayHandleView;
 // Translation Error", "Move Overlay" and "Resize Overlay". It only reports what the user
 // did; the overlay's controller decides what happens and enables the two actions. It fades
 // to 0.38 while the pointer is elsewhere and no handle is dragged, and shows an item's
-// title as a tooltip after the pointer has rested on it. Positions are Qt's global
-// coordinates of the pointer.
+// title as a tooltip after the pointer has rested on it. A right click on it asks for the
+// application's menu. Positions are Qt's global coordinates of the pointer.
 class OverlayControlView : public QWidget
 {
     Q_OBJECT
@@ -41,6 +41,11 @@ public:
     // Enables or disables an action item: its opacity is 1.0 when enabled, else 0.28.
     static void setActionAvailable(OverlayActionView *item, bool available);
 
+    // A click that reached the strip otherwise (the one that closed a popover): runs as a
+    // click on the action item at that place, unless it is `except`. True when one was
+    // there.
+    bool clickActionAt(QPoint globalPosition, const QWidget *except);
+
 Q_SIGNALS:
     void gameNoteClicked(QWidget *item);
     void reportClicked(QWidget *item);
@@ -50,6 +55,8 @@ Q_SIGNALS:
     void resizeBegan(QPointF globalPosition);
     void resizeChanged(QPointF globalPosition);
     void resizeEnded();
+    // The right button was pressed on the strip.
+    void menuRequested(QPoint globalPosition);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -57,6 +64,7 @@ protected:
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void connectTooltip(OverlayControlItemView *item);

@@ -7,6 +7,7 @@
 #include "overlay/state/OverlayViewModel.h"
 #include "overlay/views/LineLimitedLabel.h"
 #include "overlay/views/OverlayStyle.h"
+#include "overlay/views/WrappedTextLabel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -23,6 +24,17 @@ namespace {
 const QString sourceRowPrefix = QStringLiteral("overlay-source-text-row-");
 const QString translationRowPrefix = QStringLiteral("overlay-translation-text-row-");
 const QString progressRowPrefix = QStringLiteral("overlay-translation-progress-");
+
+// A recognised text or translation: wrapped onto as many lines as it needs, never cut.
+QLabel *dialogueText(
+    const QString &text, const QFont &font, const QColor &color, QWidget *parent, const QString &objectName)
+{
+    auto *label = new WrappedTextLabel(text, parent);
+    label->setFont(font);
+    label->setObjectName(objectName);
+    setForeground(label, color);
+    return label;
+}
 
 QWidget *divider(QWidget *parent)
 {
@@ -161,7 +173,7 @@ QWidget *OverlayContentView::makeRows()
         entryLayout->setContentsMargins(0, 0, 0, 0);
         entryLayout->setSpacing(5);
         entryLayout->addWidget(
-            plainLabel(row.sourceText, sourceFont, whiteAt(0.72), entry, sourceRowPrefix + row.id, true));
+            dialogueText(row.sourceText, sourceFont, whiteAt(0.72), entry, sourceRowPrefix + row.id));
         if (row.translationState == OverlayTranslationState::translating) {
             auto *progress = new QWidget(entry);
             progress->setObjectName(progressRowPrefix + row.id);
@@ -178,8 +190,8 @@ QWidget *OverlayContentView::makeRows()
             progressLayout->addStretch(1);
             entryLayout->addWidget(progress);
         } else if (row.translationState == OverlayTranslationState::translated && row.translatedText) {
-            entryLayout->addWidget(plainLabel(
-                *row.translatedText, translationFont, Qt::white, entry, translationRowPrefix + row.id, true));
+            entryLayout->addWidget(
+                dialogueText(*row.translatedText, translationFont, Qt::white, entry, translationRowPrefix + row.id));
         }
         layout->addWidget(entry);
     }

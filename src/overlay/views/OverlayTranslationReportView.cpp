@@ -5,6 +5,7 @@
 #include "overlay/state/OverlayTranslationReportModel.h"
 #include "overlay/views/LineLimitedLabel.h"
 #include "overlay/views/OverlayStyle.h"
+#include "overlay/views/WrappedTextLabel.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -212,8 +213,11 @@ QWidget *OverlayTranslationReportView::makeConfirmation(const TranslationReportT
         blockLayout->setSpacing(4);
         blockLayout->addWidget(
             plainLabel(title, styledFont(BrandTextStyle::caption, this, QFont::DemiBold), secondaryColor(), block));
-        QLabel *valueLabel = wrappedLabel(
-            value, styledFont(BrandTextStyle::body, this), palette().color(QPalette::WindowText), block, identifier);
+        // The whole text, wrapped inside a word that is wider than the popover.
+        auto *valueLabel = new WrappedTextLabel(value, block);
+        valueLabel->setFont(styledFont(BrandTextStyle::body, this));
+        valueLabel->setObjectName(identifier);
+        setForeground(valueLabel, palette().color(QPalette::WindowText));
         valueLabel->setAccessibleName(title);
         valueLabel->setAccessibleDescription(value);
         blockLayout->addWidget(valueLabel);

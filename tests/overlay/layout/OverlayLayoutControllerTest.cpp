@@ -179,6 +179,24 @@ TEST_F(OverlayLayoutControllerTest, MovingFollowsThePointerAndEndsInsideTheScree
     EXPECT_EQ(saved.width, 400);
 }
 
+TEST_F(OverlayLayoutControllerTest, APanelOnTwoDisplaysEndsOnTheFirstOfEqualOverlaps)
+{
+    controller.setTarget(game(QRectF(100, 200, 800, 600)));
+    // Half on the main display, half on the one to its right.
+    const QRectF straddling(1240, 100, 400, 200);
+    displays->displays = {mainDisplay, rightDisplay};
+    controller.setPanelFrame(straddling);
+    controller.finishMove();
+    EXPECT_EQ(controller.panelFrame(), QRectF(1040, 100, 400, 200));
+    EXPECT_EQ(store->layouts().value(*game({}).profileKey()).normalizedX, 1);
+
+    displays->displays = {rightDisplay, mainDisplay};
+    controller.setPanelFrame(straddling);
+    controller.finishMove();
+    EXPECT_EQ(controller.panelFrame(), QRectF(1440, 100, 400, 200));
+    EXPECT_EQ(store->layouts().value(*game({}).profileKey()).normalizedX, 0);
+}
+
 TEST_F(OverlayLayoutControllerTest, ResizingKeepsTheTopLeftCornerAndTheMinimumSize)
 {
     controller.setTarget(game(QRectF(100, 200, 800, 600)));

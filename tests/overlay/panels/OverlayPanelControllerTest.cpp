@@ -172,6 +172,30 @@ TEST_F(OverlayPanelControllerTest, ThePanelKeepsItsPlaceForTheSameGameAndMovesFo
     EXPECT_EQ(panelGeometry(), QRect(1600, 1080 - 415 - 220, 320, 220));
 }
 
+TEST_F(OverlayPanelControllerTest, AGameWindowWithoutAKeyIsAnotherGameAndItsOwnLayoutsGoToTheGameShown)
+{
+    CaptureTarget anonymous = game(QStringLiteral("Harbour"), QRectF(900, 500, 800, 400));
+    anonymous.bundleIdentifier.reset();
+    ASSERT_FALSE(anonymous.profileKey().has_value());
+    const QRect moved(500, 300, 400, 200);
+    OverlayLayoutController &layout = controller->layoutController();
+    // From a game with a key to one without, and back: placed anew each time.
+    controller->show(harbour, OverlayCaptureAreaState::ready(), areas);
+    controller->panel()->setGeometry(moved);
+    controller->show(anonymous, OverlayCaptureAreaState::ready(), areas);
+    EXPECT_EQ(layout.panelFrame(), layout.initialFrame(anonymous));
+    controller->panel()->setGeometry(moved);
+    controller->show(harbour, OverlayCaptureAreaState::ready(), areas);
+    EXPECT_EQ(panelGeometry(), QRect(140, 290, 720, 220));
+
+    // The end of a move stores the layout of the game shown now, not of the one before.
+    const CaptureTarget lighthouse = game(QStringLiteral("Lighthouse"), QRectF(100, 100, 800, 600));
+    controller->show(lighthouse, OverlayCaptureAreaState::ready(), areas);
+    Q_EMIT controller->controlView()->moveEnded();
+    EXPECT_TRUE(store->layouts().contains(*lighthouse.profileKey()));
+    EXPECT_FALSE(store->layouts().contains(*harbour.profileKey()));
+}
+
 TEST_F(OverlayPanelControllerTest, RowsAndTheReportItemFollowTheSession)
 {
     controller->show(harbour, OverlayCaptureAreaState::ready(), areas);
@@ -284,7 +308,11 @@ TEST_F(OverlayPanelControllerTest, ANewTextOfAListedAreaOrAStaleFailureClosesThe
     ASSERT_NE(reportPopover(), nullptr);
     controller->showTranslationReportFailure(target);
     EXPECT_EQ(reportPopover(), nullptr);
+    // A submitted report of a translation no longer shown closes the report as well.
+    QTest::mouseClick(controller->controlView()->reportHandle(), Qt::LeftButton);
+    ASSERT_NE(reportPopover(), nullptr);
     EXPECT_FALSE(controller->prepareRetranslation(target));
+    EXPECT_EQ(reportPopover(), nullptr);
 }
 
 TEST_F(OverlayPanelControllerTest, HelpCardButtonsReachTheSessionOnlyThroughSetCallbacks)

@@ -118,6 +118,11 @@ TEST_F(OverlayRowBookTest, RowsArePublishedInAreaOrderAndOnlyScreenshottedTransl
     otherText.translatedText = QStringLiteral("다른");
     EXPECT_FALSE(book.rowMatchesReportTarget(otherText));
     EXPECT_FALSE(book.resetForRetranslation(otherText));
+    // The same texts of another translation (an earlier one of the same line) are not it.
+    TranslationReportTarget otherTranslation = target;
+    otherTranslation.translationID = QUuid::createUuid();
+    EXPECT_FALSE(book.rowMatchesReportTarget(otherTranslation));
+    EXPECT_FALSE(book.resetForRetranslation(otherTranslation));
 
     // After a taken report the row translates its text again.
     EXPECT_TRUE(book.resetForRetranslation(target));

@@ -1,13 +1,16 @@
 // Test label: ui
 // The overlay's content for every capture-area state: identifiers, the row order and
-// shapes, plain text, the help cards' buttons, the background's opacity, clipping without
-// scrolling and the interface language.
+// shapes, plain text wrapped and never cut, the help cards' buttons, the background's
+// opacity, clipping without scrolling and the interface language.
 #include "overlay/views/OverlayContentView.h"
 #include "brand/VeyraOrangeSignal.h"
 #include "foundation/language/ClientLanguage.h"
 #include "foundation/language/InterfaceLanguageChange.h"
+#include "overlay/state/OverlayTranslationReportModel.h"
 #include "overlay/state/OverlayViewModel.h"
 #include "overlay/views/LineLimitedLabel.h"
+#include "overlay/views/OverlayTranslationReportView.h"
+#include "overlay/views/WrappedTextLabel.h"
 #include "support/RunTask.h"
 
 #include <QLabel>
@@ -106,6 +109,49 @@ TEST_F(OverlayContentViewTest, ReadyShowsTheWaitingLineThenTheRowsInOrder)
     // New sizes show at once.
     model.setTranslationTextSizePoints(30);
     EXPECT_EQ(label(QStringLiteral("overlay-translation-text-row-b"))->font().pixelSize(), 30);
+    model.setSourceTextSizePoints(20);
+    EXPECT_EQ(label(QStringLiteral("overlay-source-text-row-b"))->font().pixelSize(), 20);
+}
+
+TEST_F(OverlayContentViewTest, TextsWrapInsideARunWithoutBreaksAndAreNeverCut)
+{
+    const QString address = QStringLiteral("https://example.com/") + QStringLiteral("x").repeated(240);
+    const QString source = QStringLiteral("Visit ") + address + QStringLiteral(" now");
+    const QString translation = QStringLiteral("Call 0") + QStringLiteral("1234567890").repeated(25);
+    model.setTextRows({OverlayTextRow::translated(
+        QStringLiteral("a"), source, translation, std::nullopt, std::nullopt, TranslationTargetLanguage::english)});
+    const int contentRight = view.width() - OverlayContentView::outerMargin - OverlayContentView::contentInset;
+    for (const auto &[name, text] : {std::pair{QStringLiteral("overlay-source-text-row-a"), source},
+             std::pair{QStringLiteral("overlay-translation-text-row-a"), translation}}) {
+        auto *label = find<WrappedTextLabel>(name);
+        ASSERT_NE(label, nullptr);
+        EXPECT_LE(label->mapTo(&view, QPoint(label->width(), 0)).x(), contentRight);
+        const QStringList lines = label->displayedLines(label->width());
+        ASSERT_GT(lines.size(), 2) << name.toStdString();
+        for (const QString &line : lines) {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(line), label->width()) << line.toStdString();
+        }
+        // Nothing left out; the label is as high as all its lines.
+        EXPECT_EQ(lines.join(QString()).remove(QLatin1Char(' ')), QString(text).remove(QLatin1Char(' ')));
+        EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+        EXPECT_GE(label->height(), lines.size() * label->fontMetrics().lineSpacing());
+    }
+    // A line breaks between words first: the run of digits starts a line of its own.
+    EXPECT_EQ(find<WrappedTextLabel>(QStringLiteral("overlay-translation-text-row-a"))->displayedLines(400).value(0),
+        QStringLiteral("Call"));
+
+    // The report's confirmation shows the whole texts in the same way.
+    const TranslationReportTarget target{QStringLiteral("a"), QUuid::createUuid(), source, translation, std::nullopt,
+        TranslationTargetLanguage::english};
+    OverlayTranslationReportModel reportModel({target});
+    OverlayTranslationReportView report(&reportModel);
+    report.show();
+    reportModel.select(target);
+    auto *shown = report.findChild<WrappedTextLabel *>(QStringLiteral("translation-error-report-source"));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->text(), source);
+    EXPECT_LE(shown->mapTo(&report, QPoint(shown->width(), 0)).x(), report.width());
+    EXPECT_GT(shown->displayedLines(shown->width()).size(), 2);
 }
 
 TEST_F(OverlayContentViewTest, ManyRowsAreCutOffAtTheBackgroundWithoutScrolling)

@@ -17,6 +17,12 @@
 //   --without-pid           remove _NET_WM_PID from every window
 //   --tool                  make the main window a utility window
 //   --dialog                make the main window a dialog
+//   --frameless             a main window without decorations (a "borderless" game)
+//   --resizable             the main window may change size (its scene is drawn anew at
+//                           every size, the dialogue box where --box-rect puts it)
+//   --full-screen           the main window starts in full-screen state (implies resizable)
+//   --bypass-window-manager a main window no window manager manages (override-redirect),
+//                           as some full-screen games make
 //   --extra-window TITLE    one more window of the same size in this process (repeatable)
 //
 // Once every window is shown and painted it prints "window <id>" for each window (the
@@ -26,6 +32,9 @@
 //   save <PATH>      writes the main window's current picture as PNG; "ok"
 //   geometry         "geometry <x> <y> <width> <height>": the client area in root coordinates
 //   hide, show, minimize, raise   "ok" once the window server has done it
+//   full-screen, normal     into the window manager's full-screen state and out of it;
+//                           "ok" once the window has the screen's size (or its own
+//                           size again) and is painted
 //   clicks           "clicks <n>": the mouse presses the main window has received so far
 //   quit             exits
 // A failed command answers "error <reason>".
@@ -37,6 +46,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QWidget>
@@ -60,10 +70,18 @@ struct Scene
     QSize size{960, 540};
     QColor boxColor{0x1e, 0x2a, 0x44};
     QRect boxRect;
+    // No box rectangle was given: the box keeps its place in the lower part at every size.
+    bool boxFollowsSize = false;
     QString text;
     QColor textColor{Qt::white};
     int fontPixelSize = 40;
 };
+
+// The dialogue box's place when none is given: the lower part of the window, inset.
+QRect defaultBoxRect(QSize size)
+{
+    return {size.width() / 20, size.height() * 7 / 10, size.width() * 9 / 10, size.height() / 4};
+}
 
 // The whole picture of the main window: a smooth landscape (every pixel position has its
 // own colour, so that a shifted or scaled capture never matches) and the dialogue box.
@@ -99,11 +117,15 @@ QImage renderScene(const Scene &scene)
 class GameView : public QWidget
 {
 public:
-    explicit GameView(const Scene &scene)
+    GameView(const Scene &scene, bool resizable)
         : m_scene(scene)
         , m_picture(renderScene(scene))
     {
-        setFixedSize(scene.size);
+        if (resizable) {
+            resize(scene.size);
+        } else {
+            setFixedSize(scene.size);
+        }
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_NoSystemBackground);
     }
@@ -116,11 +138,24 @@ public:
     }
 
     const QImage &picture() const { return m_picture; }
+    // Painted since the last change of text or size.
     bool hasPainted() const { return m_painted; }
     int presses() const { return m_presses; }
 
 protected:
     void mousePressEvent(QMouseEvent *) override { ++m_presses; }
+
+    void resizeEvent(QResizeEvent *) override
+    {
+        if (size() != m_scene.size) {
+            m_scene.size = size();
+            if (m_scene.boxFollowsSize) {
+                m_scene.boxRect = defaultBoxRect(m_scene.size);
+            }
+            m_picture = renderScene(m_scene);
+            m_painted = false;
+        }
+    }
 
     void paintEvent(QPaintEvent *) override
     {
@@ -313,8 +348,10 @@ QList<int> parseNumbers(const QString &text)
 class Controller : public QObject
 {
 public:
-    explicit Controller(GameView *main)
+    // The main window's size out of full screen.
+    Controller(GameView *main, QSize normalSize)
         : m_main(main)
+        , m_normalSize(normalSize)
         , m_input(fileno(stdin), QSocketNotifier::Read)
     {
         connect(&m_input, &QSocketNotifier::activated, this, [this] { readCommand(); });
@@ -375,6 +412,17 @@ private:
             m_main->raise();
             syncWithServer();
             answer(QStringLiteral("ok"));
+        } else if (command == QLatin1String("full-screen")) {
+            m_main->showFullScreen();
+            const QSize screen = m_main->screen()->geometry().size();
+            waitFor([this, screen] { return m_main->size() == screen && isShownAndPainted(); });
+            syncWithServer();
+            answer(QStringLiteral("ok"));
+        } else if (command == QLatin1String("normal")) {
+            m_main->showNormal();
+            waitFor([this] { return m_main->size() == m_normalSize && isShownAndPainted(); });
+            syncWithServer();
+            answer(QStringLiteral("ok"));
         } else if (command == QLatin1String("clicks")) {
             // Every event the server sent before this command has been read and handled.
             syncWithServer();
@@ -387,7 +435,13 @@ private:
         }
     }
 
+    bool isShownAndPainted() const
+    {
+        return m_main->windowHandle()->isExposed() && m_main->hasPainted() && windowState(m_main).viewable;
+    }
+
     GameView *m_main;
+    const QSize m_normalSize;
     QSocketNotifier m_input;
 };
 
@@ -437,9 +491,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption toolOption(QStringLiteral("tool"));
     const QCommandLineOption dialogOption(QStringLiteral("dialog"));
     const QCommandLineOption extraWindowOption(QStringLiteral("extra-window"), QString(), QStringLiteral("title"));
+    const QCommandLineOption framelessOption(QStringLiteral("frameless"));
+    const QCommandLineOption resizableOption(QStringLiteral("resizable"));
+    const QCommandLineOption fullScreenOption(QStringLiteral("full-screen"));
+    const QCommandLineOption bypassOption(QStringLiteral("bypass-window-manager"));
     parser.addOptions({titleOption, sizeOption, positionOption, boxColorOption, boxRectOption, textOption,
         textColorOption, fontSizeOption, classOption, withoutClassOption, withoutPidOption, toolOption, dialogOption,
-        extraWindowOption});
+        extraWindowOption, framelessOption, resizableOption, fullScreenOption, bypassOption});
     parser.process(application);
 
     Scene scene;
@@ -455,13 +513,13 @@ int main(int argc, char *argv[])
         }
     }
     if (scene.boxRect.isEmpty()) {
-        const int width = scene.size.width();
-        const int height = scene.size.height();
-        scene.boxRect = QRect(width / 20, height * 7 / 10, width * 9 / 10, height / 4);
+        scene.boxRect = defaultBoxRect(scene.size);
+        scene.boxFollowsSize = true;
     }
 
     std::vector<std::unique_ptr<QWidget>> windows;
-    auto main = std::make_unique<GameView>(scene);
+    const bool fullScreen = parser.isSet(fullScreenOption);
+    auto main = std::make_unique<GameView>(scene, fullScreen || parser.isSet(resizableOption));
     GameView *mainView = main.get();
     main->setWindowTitle(title);
     if (parser.isSet(toolOption)) {
@@ -470,9 +528,15 @@ int main(int argc, char *argv[])
     if (parser.isSet(dialogOption)) {
         main->setWindowFlag(Qt::Dialog);
     }
+    if (parser.isSet(framelessOption)) {
+        main->setWindowFlag(Qt::FramelessWindowHint);
+    }
+    if (parser.isSet(bypassOption)) {
+        main->setWindowFlags(main->windowFlags() | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    }
     windows.push_back(std::move(main));
     for (const QString &title : parser.values(extraWindowOption)) {
-        auto extra = std::make_unique<GameView>(scene);
+        auto extra = std::make_unique<GameView>(scene, false);
         extra->setWindowTitle(title);
         windows.push_back(std::move(extra));
     }
@@ -482,10 +546,17 @@ int main(int argc, char *argv[])
         if (position.size() == 2) {
             windows[i]->move(position[0] + static_cast<int>(i) * 40, position[1] + static_cast<int>(i) * 40);
         }
-        windows[i]->show();
+        if (i == 0 && fullScreen) {
+            windows[i]->showFullScreen();
+        } else {
+            windows[i]->show();
+        }
     }
     // However long the window manager and the server take on a busy machine.
-    waitFor([&windows] {
+    waitFor([&windows, fullScreen, mainView] {
+        if (fullScreen && mainView->size() != mainView->screen()->geometry().size()) {
+            return false;
+        }
         for (const auto &window : windows) {
             auto *view = static_cast<GameView *>(window.get());
             if (!view->windowHandle()->isExposed() || !view->hasPainted()) {
@@ -512,6 +583,6 @@ int main(int argc, char *argv[])
     }
     answer(QStringLiteral("ready"));
 
-    Controller controller(mainView);
+    Controller controller(mainView, scene.size);
     return QApplication::exec();
 }
