@@ -1,6 +1,11 @@
 #pragma once
 
+#include "support/RunTask.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
 #include <QString>
+#include <QTest>
 #include <QWidget>
 
 namespace veyra::test {
@@ -17,6 +22,22 @@ inline bool isShownIn(const QWidget &root, const QString &name)
 {
     const QWidget *widget = root.findChild<QWidget *>(name);
     return widget != nullptr && widget->isVisibleTo(&root);
+}
+
+// Waits until the button is laid out, shown and enabled, as a player would, then clicks it once.
+inline bool clickWhenReady(const QWidget &root, const QString &name)
+{
+    auto ready = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const auto *button = named<QAbstractButton>(root, name);
+        return button != nullptr && button->isVisible() && button->isEnabled();
+    };
+    if (!waitUntil(ready)) {
+        return false;
+    }
+    auto *button = named<QAbstractButton>(root, name);
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    return true;
 }
 
 } // namespace veyra::test

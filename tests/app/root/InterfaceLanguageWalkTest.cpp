@@ -239,22 +239,6 @@ protected:
     std::map<QString, std::map<QString, Findings>> m_findings;
 };
 
-// Waits until the button is shown and enabled, then clicks it.
-bool clickWhenReady(const QWidget &root, const QString &name)
-{
-    auto ready = [&] {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        const auto *button = named<QAbstractButton>(root, name);
-        return button != nullptr && button->isVisible() && button->isEnabled();
-    };
-    if (!waitUntil(ready)) {
-        return false;
-    }
-    auto *button = named<QAbstractButton>(root, name);
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-    return true;
-}
-
 QWidget *visibleWindow(const QString &name)
 {
     for (QWidget *window : QApplication::topLevelWidgets()) {

@@ -32,22 +32,6 @@ QStringList launch(std::initializer_list<const char *> switches)
     return arguments;
 }
 
-// Waits until the button is laid out, shown and enabled, as a player would, then clicks it once.
-bool clickWhenReady(const QWidget &root, const QString &name)
-{
-    auto ready = [&] {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        const auto *button = named<QAbstractButton>(root, name);
-        return button != nullptr && button->isVisible() && button->isEnabled();
-    };
-    if (!waitUntil(ready)) {
-        return false;
-    }
-    auto *button = named<QAbstractButton>(root, name);
-    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-    return true;
-}
-
 } // namespace
 
 TEST(ObriskApp, FixtureModePlaysTheFixtureGameChosenInThePicker)
