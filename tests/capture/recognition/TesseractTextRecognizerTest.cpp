@@ -31,6 +31,21 @@ DialogueStyle styleWith(const QString &family)
     return style;
 }
 
+// A data path of the installed models, linked into `folder`.
+bool linkModels(const QTemporaryDir &folder)
+{
+    if (!folder.isValid()) {
+        return false;
+    }
+    for (const QString &model : TesseractTextRecognizer::models()) {
+        const QString file = model + QStringLiteral(".traineddata");
+        if (!QFile::link(QDir(TesseractTextRecognizer::defaultDataPath()).filePath(file), folder.filePath(file))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 class TesseractTextRecognizerTest : public ::testing::Test
 {
 protected:
@@ -162,7 +177,11 @@ TEST_F(TesseractTextRecognizerTest, WorkerThreadsRecogniseAtTheSameTime)
 {
     const QImage english = renderDialogue({QStringLiteral("Where did you put the old map?")});
     const QImage korean = renderDialogue({QStringLiteral("오늘은 날씨가 정말 좋네요.")}, styleWith(koreanFont));
-    const TesseractTextRecognizer shared;
+    // A data path of its own, so that the worker threads load their engines at the same
+    // time (the engines of the default path are loaded by the tests before).
+    const QTemporaryDir dataPath;
+    ASSERT_TRUE(linkModels(dataPath));
+    const TesseractTextRecognizer shared(dataPath.path());
     const int enginesBefore = TesseractTextRecognizer::loadedEngineCount();
     QList<QFuture<QString>> futures;
     for (int i = 0; i < 6; ++i) {
@@ -197,13 +216,8 @@ TEST_F(TesseractTextRecognizerTest, WorkerThreadsRecogniseAtTheSameTime)
 TEST_F(TesseractTextRecognizerTest, EnglishDialogueLoadsOnlyTheEnglishModel)
 {
     // The engines are kept per data path: one of this test's own starts with none loaded.
-    QTemporaryDir dataPath;
-    ASSERT_TRUE(dataPath.isValid());
-    for (const QString &model : TesseractTextRecognizer::models()) {
-        const QString file = model + QStringLiteral(".traineddata");
-        ASSERT_TRUE(
-            QFile::link(QDir(TesseractTextRecognizer::defaultDataPath()).filePath(file), dataPath.filePath(file)));
-    }
+    const QTemporaryDir dataPath;
+    ASSERT_TRUE(linkModels(dataPath));
     DefaultCaptureFrameProcessor processor(
         std::make_shared<TesseractTextRecognizer>(dataPath.path()), std::make_shared<DialogueSearchRegionDetector>());
     const auto read = [&processor](veyra::test::DialogueLanguage language, std::uint32_t seed) {
