@@ -1,5 +1,7 @@
 #include "support/XvfbSession.h"
 
+#include "support/TimeLimits.h"
+
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -108,14 +110,14 @@ bool XvfbSession::startServer(const QString &display)
         arguments << QStringLiteral("-extension") << QStringLiteral("MIT-SHM");
     }
     m_server->start(QStringLiteral("Xvfb"), arguments);
-    if (!m_server->waitForStarted(10000)) {
+    if (!m_server->waitForStarted(scaledMs(10000))) {
         m_error = QStringLiteral("Xvfb did not start: %1").arg(m_server->errorString());
         return false;
     }
     QByteArray output;
     QElapsedTimer timer;
     timer.start();
-    while (!output.contains('\n') && timer.elapsed() < 20000) {
+    while (!output.contains('\n') && timer.elapsed() < scaledMs(20000)) {
         if (!m_server->waitForReadyRead(1000) && m_server->state() != QProcess::Running) {
             break;
         }
@@ -136,9 +138,9 @@ void XvfbSession::stopServer()
 {
     if (m_server && m_server->state() != QProcess::NotRunning) {
         m_server->terminate();
-        if (!m_server->waitForFinished(5000)) {
+        if (!m_server->waitForFinished(scaledMs(5000))) {
             m_server->kill();
-            m_server->waitForFinished(2000);
+            m_server->waitForFinished(scaledMs(2000));
         }
     }
     m_server.reset();
@@ -167,7 +169,7 @@ bool XvfbSession::startWindowManager()
     m_windowManager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_windowManager->setStandardOutputFile(QProcess::nullDevice());
     m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    if (!m_windowManager->waitForStarted(10000)) {
+    if (!m_windowManager->waitForStarted(scaledMs(10000))) {
         m_error = QStringLiteral("openbox did not start: %1").arg(m_windowManager->errorString());
         m_windowManager.reset();
         return false;
@@ -186,9 +188,9 @@ void XvfbSession::stopWindowManager()
         return;
     }
     m_windowManager->terminate();
-    if (!m_windowManager->waitForFinished(5000)) {
+    if (!m_windowManager->waitForFinished(scaledMs(5000))) {
         m_windowManager->kill();
-        m_windowManager->waitForFinished(2000);
+        m_windowManager->waitForFinished(scaledMs(2000));
     }
     m_windowManager.reset();
 }
@@ -197,7 +199,7 @@ bool XvfbSession::waitForWindowManager(int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < timeoutMs) {
+    while (timer.elapsed() < scaledMs(timeoutMs)) {
         if (windowManagerAnnounced(m_display)) {
             return true;
         }
