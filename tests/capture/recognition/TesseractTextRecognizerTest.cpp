@@ -6,18 +6,20 @@
 #include "support/GameDialogueFrames.h"
 #include "support/RecognitionQuality.h"
 #include "support/RenderedDialogue.h"
+#include "support/RunTask.h"
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 using namespace veyra;
 using veyra::test::DialogueStyle;
 using veyra::test::renderDialogue;
+using veyra::test::runTask;
 
 namespace {
 
@@ -183,13 +185,14 @@ TEST_F(TesseractTextRecognizerTest, WorkerThreadsRecogniseAtTheSameTime)
     ASSERT_TRUE(linkModels(dataPath));
     const TesseractTextRecognizer shared(dataPath.path());
     const int enginesBefore = TesseractTextRecognizer::loadedEngineCount();
-    QList<QFuture<QString>> futures;
+    // All started at once (a task begins when it is made), then awaited in turn.
+    std::vector<QCoro::Task<QString>> readings;
     for (int i = 0; i < 6; ++i) {
-        const QImage &image = i % 2 == 0 ? english : korean;
-        futures.append(QtConcurrent::run(&cpuWorkPool(), [&shared, image] { return shared.recognizeText(image); }));
+        auto reading = [&shared, image = i % 2 == 0 ? english : korean] { return shared.recognizeText(image); };
+        readings.push_back(runOnWorker(cpuWorkPool(), std::move(reading)));
     }
-    for (int i = 0; i < futures.size(); ++i) {
-        EXPECT_EQ(futures[i].result(),
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        EXPECT_EQ(runTask(std::move(readings[i])),
             i % 2 == 0 ? QStringLiteral("Where did you put the old map?")
                        : QStringLiteral("오늘은 날씨가 정말 좋네요."));
     }
