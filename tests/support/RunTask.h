@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TimeLimits.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -17,7 +19,8 @@ namespace veyra::test {
 
 // Runs a task to completion in a nested event loop and returns its result, rethrowing
 // its exception. (QCoro::waitFor drops the exception of the task and never returns.)
-// Fails with std::runtime_error when the task has not finished within the time-out.
+// Ends the program when the task has not finished within the time-out (scaled for this
+// machine: TimeLimits), as nothing may resume the task's frame after that.
 template <typename T>
 T runTask(QCoro::Task<T> task, int timeoutMs = 60000)
 {
@@ -42,7 +45,7 @@ T runTask(QCoro::Task<T> task, int timeoutMs = 60000)
     };
     auto running = driver(std::move(task), loop, finished, error, result);
     if (!finished) {
-        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(scaledMs(timeoutMs), &loop, &QEventLoop::quit);
         loop.exec();
     }
     if (!finished) {
@@ -57,16 +60,18 @@ T runTask(QCoro::Task<T> task, int timeoutMs = 60000)
     }
 }
 
-// Runs the event loop until the condition holds or the time is up; returns the condition.
+// Runs the event loop until the condition holds or the time (scaled for this machine:
+// TimeLimits) is up; returns the condition.
 // The condition is checked once after every turn of the event loop, or, with a pause,
 // once per pause of that many milliseconds (for a costly check, such as reading the
 // screen), so it may have effects of its own.
 inline bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 10000, int pauseMs = 0)
 {
+    const qint64 limit = scaledMs(timeoutMs);
     QElapsedTimer timer;
     timer.start();
     while (!condition()) {
-        if (timer.elapsed() >= timeoutMs) {
+        if (timer.elapsed() >= limit) {
             return false;
         }
         if (pauseMs > 0) {

@@ -558,8 +558,11 @@ void ServiceStandIn::releaseHeldResponses()
 
 QList<RecordedRequest> ServiceStandIn::requests() const
 {
+    // A list of its own: the server thread goes on writing into its records, in place when
+    // nothing shares them, which Qt decides without synchronising with the thread that
+    // shared them last.
     std::lock_guard lock(m_state->mutex);
-    return m_state->requests;
+    return QList<RecordedRequest>(m_state->requests.cbegin(), m_state->requests.cend());
 }
 
 QList<RecordedRequest> ServiceStandIn::requests(const QByteArray &method, const QString &path) const

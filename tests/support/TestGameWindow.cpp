@@ -1,6 +1,7 @@
 #include "support/TestGameWindow.h"
 
 #include "support/TestPaths.h"
+#include "support/TimeLimits.h"
 #include "support/XvfbSession.h"
 
 #include <QTemporaryDir>
@@ -83,7 +84,7 @@ TestGameWindow::TestGameWindow(const XvfbSession &session, Options options)
     m_process->setProcessEnvironment(environment);
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process->start(testProgramPath(QStringLiteral("veyra_test_game_window")), arguments);
-    if (!m_process->waitForStarted(10000)) {
+    if (!m_process->waitForStarted(scaledMs(10000))) {
         m_error = QStringLiteral("the test game did not start: %1").arg(m_process->errorString());
         return;
     }
@@ -127,7 +128,7 @@ QString TestGameWindow::command(const QString &line)
         return {};
     }
     m_process->write(line.toUtf8() + '\n');
-    m_process->waitForBytesWritten(5000);
+    m_process->waitForBytesWritten(scaledMs(5000));
     return readLine(*m_process);
 }
 
@@ -206,9 +207,9 @@ void TestGameWindow::close()
     }
     m_process->write("quit\n");
     m_process->closeWriteChannel();
-    if (!m_process->waitForFinished(10000)) {
+    if (!m_process->waitForFinished(scaledMs(10000))) {
         m_process->kill();
-        m_process->waitForFinished(5000);
+        m_process->waitForFinished(scaledMs(5000));
     }
 }
 

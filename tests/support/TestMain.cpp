@@ -1,6 +1,8 @@
 // The main() of every test program: a QApplication on the offscreen platform (unless the
 // environment chooses another) with private XDG folders, so that no test reads or writes
 // the files of the user running it.
+#include "support/TimeLimits.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -18,6 +20,7 @@ int main(int argc, char **argv)
         ::execv("/proc/self/exe", argv);
     }
     ::testing::InitGoogleTest(&argc, argv);
+    veyra::test::TimeLimits::setFactor(veyra::test::TimeLimits::factorFromEnvironment());
 
     QTemporaryDir home;
     if (!home.isValid()) {

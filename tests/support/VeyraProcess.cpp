@@ -2,6 +2,7 @@
 
 #include "foundation/identity/AppIdentity.h"
 #include "support/TestPaths.h"
+#include "support/TimeLimits.h"
 #include "support/XvfbSession.h"
 
 #include <QDir>
@@ -57,7 +58,7 @@ VeyraProcess::VeyraProcess(const XvfbSession &session, Options options)
     QObject::connect(
         m_process.get(), &QProcess::readyRead, m_process.get(), [this] { m_output += m_process->readAll(); });
     m_process->start(veyraExecutablePath(), options.arguments);
-    if (!m_process->waitForStarted(30000)) {
+    if (!m_process->waitForStarted(scaledMs(30000))) {
         m_error = QStringLiteral("veyra did not start: %1").arg(m_process->errorString());
     }
 }
@@ -66,7 +67,7 @@ VeyraProcess::~VeyraProcess()
 {
     if (isRunning() && !quit()) {
         m_process->kill();
-        m_process->waitForFinished(10000);
+        m_process->waitForFinished(scaledMs(10000));
     }
 }
 
@@ -84,7 +85,7 @@ bool VeyraProcess::quit(int timeoutMs)
 {
     if (isRunning()) {
         ::kill(static_cast<pid_t>(m_process->processId()), SIGTERM);
-        if (!m_process->waitForFinished(timeoutMs)) {
+        if (!m_process->waitForFinished(scaledMs(timeoutMs))) {
             m_error = QStringLiteral("veyra did not quit within %1 ms").arg(timeoutMs);
             return false;
         }

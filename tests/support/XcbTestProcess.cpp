@@ -1,5 +1,7 @@
 #include "support/XcbTestProcess.h"
 
+#include "support/TimeLimits.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QProcess>
@@ -21,13 +23,13 @@ ChildTestRun runTestsOnXcb(const XvfbSession &session, const QString &filter, in
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + filter});
     ChildTestRun run;
-    if (!child.waitForStarted(10000)) {
+    if (!child.waitForStarted(scaledMs(10000))) {
         run.output = child.errorString();
         return run;
     }
-    if (!child.waitForFinished(timeoutMs)) {
+    if (!child.waitForFinished(scaledMs(timeoutMs))) {
         child.kill();
-        child.waitForFinished(5000);
+        child.waitForFinished(scaledMs(5000));
         run.output = QString::fromLocal8Bit(child.readAll()) + QStringLiteral("\n(timed out)");
         return run;
     }

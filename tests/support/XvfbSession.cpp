@@ -1,5 +1,7 @@
 #include "support/XvfbSession.h"
 
+#include "support/TimeLimits.h"
+
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -126,14 +128,14 @@ bool XvfbSession::startServer(const QString &display)
         arguments << QStringLiteral("-extension") << QStringLiteral("MIT-SHM");
     }
     m_server->start(QStringLiteral("Xvfb"), arguments);
-    if (!m_server->waitForStarted(10000)) {
+    if (!m_server->waitForStarted(scaledMs(10000))) {
         m_error = QStringLiteral("Xvfb did not start: %1").arg(m_server->errorString());
         return false;
     }
     QByteArray output;
     QElapsedTimer timer;
     timer.start();
-    while (!output.contains('\n') && timer.elapsed() < 20000) {
+    while (!output.contains('\n') && timer.elapsed() < scaledMs(20000)) {
         if (!m_server->waitForReadyRead(1000) && m_server->state() != QProcess::Running) {
             break;
         }
@@ -154,9 +156,9 @@ void XvfbSession::stopServer()
 {
     if (m_server && m_server->state() != QProcess::NotRunning) {
         m_server->terminate();
-        if (!m_server->waitForFinished(5000)) {
+        if (!m_server->waitForFinished(scaledMs(5000))) {
             m_server->kill();
-            m_server->waitForFinished(2000);
+            m_server->waitForFinished(scaledMs(2000));
         }
     }
     m_server.reset();
@@ -212,7 +214,7 @@ bool XvfbSession::startWindowManager()
         QByteArray address;
         QElapsedTimer timer;
         timer.start();
-        while (!address.contains('\n') && timer.elapsed() < 20000 && m_sessionBus->waitForReadyRead(1000)) {
+        while (!address.contains('\n') && timer.elapsed() < scaledMs(20000) && m_sessionBus->waitForReadyRead(1000)) {
             address += m_sessionBus->readAllStandardOutput();
         }
         if (!address.contains('\n')) {
@@ -233,7 +235,7 @@ bool XvfbSession::startWindowManager()
     m_windowManager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_windowManager->setStandardOutputFile(QProcess::nullDevice());
     m_windowManager->start(program, arguments);
-    if (!m_windowManager->waitForStarted(10000)) {
+    if (!m_windowManager->waitForStarted(scaledMs(10000))) {
         m_error = QStringLiteral("%1 did not start: %2").arg(program, m_windowManager->errorString());
         m_windowManager.reset();
         stopProcess(m_sessionBus);
@@ -264,7 +266,7 @@ bool XvfbSession::startCompositor()
     m_compositor->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_compositor->setStandardOutputFile(QProcess::nullDevice());
     m_compositor->start(QStringLiteral("xcompmgr"), {});
-    if (!m_compositor->waitForStarted(10000)) {
+    if (!m_compositor->waitForStarted(scaledMs(10000))) {
         m_error = QStringLiteral("xcompmgr did not start: %1").arg(m_compositor->errorString());
         m_compositor.reset();
         return false;
@@ -272,7 +274,7 @@ bool XvfbSession::startCompositor()
     // Ready once it holds the screen's compositing-manager selection.
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 20000) {
+    while (timer.elapsed() < scaledMs(20000)) {
         if (isComposited()) {
             return true;
         }
@@ -297,9 +299,9 @@ void XvfbSession::stopProcess(std::unique_ptr<QProcess> &process)
         return;
     }
     process->terminate();
-    if (!process->waitForFinished(5000)) {
+    if (!process->waitForFinished(scaledMs(5000))) {
         process->kill();
-        process->waitForFinished(2000);
+        process->waitForFinished(scaledMs(2000));
     }
     process.reset();
 }
@@ -308,7 +310,7 @@ bool XvfbSession::waitForWindowManager(int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < timeoutMs) {
+    while (timer.elapsed() < scaledMs(timeoutMs)) {
         if (windowManagerAnnounced(m_display)) {
             return true;
         }

@@ -24,9 +24,6 @@ constexpr double lineHeight = 40.0;
 constexpr double solidTolerance = 28.0;
 // White around the text, in pixels of that image.
 constexpr int margin = 12;
-// How far from the line between the box's and the text's colour a pixel of the text may
-// lie, relative to the distance between the two.
-constexpr double offColorShare = 0.4;
 
 struct Color
 {
@@ -239,7 +236,9 @@ void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector
         if ((classes[inner] & nearPatternBit) != 0 && (classes[outer] & nearPatternBit) == 0) {
             return true;
         }
-        // (The solid class is the box's colour within the solid tolerance.)
+        // Otherwise only a pixel of the box's own solid colour lies on its side: a step
+        // between other colours (the scene's, or a name tag's across the box's edge) would
+        // pass for a side and take them into the body.
         if ((classes[inner] & solidBit) == 0) {
             return false;
         }
@@ -324,8 +323,6 @@ struct Component
     int pixels = 0;
     // The largest distance of one of its pixels from its outline: half its thickest stroke.
     int depth = 0;
-    // Its pixels whose colour is no blend of the box's and the text's.
-    int offColor = 0;
     bool kept = true;
 
     int width() const { return right - left + 1; }
@@ -505,7 +502,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
                 continue;
             }
             const int id = static_cast<int>(components.size());
-            Component component{x, y, x, y, 0, 0, 0, true};
+            Component component{x, y, x, y, 0, 0, true};
             queue.clear();
             queue.push_back(static_cast<std::uint32_t>(at(x, y)));
             label[at(x, y)] = id;
@@ -546,71 +543,6 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     for (Component &component : components) {
         if (component.left <= left || component.right >= right || component.top <= top || component.bottom >= bottom
             || component.width() > bodyWidth / 2 || component.height() > bodyHeight * 4 / 5) {
-            component.kept = false;
-        }
-    }
-
-    // The text's colour once more, now from the marks that may be text only (an inset
-    // border line may hold more pixels of one colour than the text does).
-    const std::optional<Color> markColor = dominantColor(pixels, w, body, 4, [&](std::size_t i) {
-        const int id = label[i];
-        return id >= 0 && components[std::size_t(id)].kept && distances[i] >= strong;
-    });
-    const Color inkColor = markColor ? *markColor : *textColor;
-    // Antialiasing blends the text's colour into the box's, so every pixel of the text
-    // lies near the line between the two colours; text drawn with a shadow or an outline
-    // blends a second colour into both. Scenery seen through a translucent box or beside
-    // it, name tags and their text mostly have other colours.
-    const double contrastLength
-        = std::hypot(inkColor.red - boxColor->red, inkColor.green - boxColor->green, inkColor.blue - boxColor->blue);
-    const double colorTolerance = offColorShare * contrastLength;
-    // Pixels of the text's colour in each mark; the second colour is the commonest strong
-    // colour of the marks that hold the text's colour too.
-    std::vector<int> textColored(components.size(), 0);
-    for (int y = top; y <= bottom; ++y) {
-        for (int x = left; x <= right; ++x) {
-            const int id = label[at(x, y)];
-            if (id >= 0 && distance(pixels[at(x, y)], inkColor) <= 0.25 * contrastLength) {
-                ++textColored[std::size_t(id)];
-            }
-        }
-    }
-    const auto holdsText
-        = [&](int id) { return textColored[std::size_t(id)] * 20 >= components[std::size_t(id)].pixels; };
-    const std::optional<Color> edgeColor = dominantColor(pixels, w, body, 4, [&](std::size_t i) {
-        const int id = label[i];
-        return id >= 0 && components[std::size_t(id)].kept && holdsText(id) && distances[i] >= strong
-            && distance(pixels[i], inkColor) >= 64.0;
-    });
-    // Distance of `pixel` from the segment between two colours (a little beyond both ends).
-    const auto fromBlend = [](QRgb pixel, const Color &a, const Color &b) {
-        const Color ab{b.red - a.red, b.green - a.green, b.blue - a.blue};
-        const double length2 = ab.red * ab.red + ab.green * ab.green + ab.blue * ab.blue;
-        const double r = qRed(pixel) - a.red;
-        const double g = qGreen(pixel) - a.green;
-        const double bl = qBlue(pixel) - a.blue;
-        const double t
-            = length2 > 0 ? std::clamp((r * ab.red + g * ab.green + bl * ab.blue) / length2, -0.2, 1.3) : 0.0;
-        return std::hypot(r - t * ab.red, g - t * ab.green, bl - t * ab.blue);
-    };
-    const auto offTextColor = [&](QRgb pixel) {
-        if (fromBlend(pixel, *boxColor, inkColor) <= colorTolerance) {
-            return false;
-        }
-        return !edgeColor
-            || (fromBlend(pixel, *boxColor, *edgeColor) > colorTolerance
-                && fromBlend(pixel, inkColor, *edgeColor) > colorTolerance);
-    };
-    for (int y = top; y <= bottom; ++y) {
-        for (int x = left; x <= right; ++x) {
-            const int id = label[at(x, y)];
-            if (id >= 0 && offTextColor(pixels[at(x, y)])) {
-                ++components[std::size_t(id)].offColor;
-            }
-        }
-    }
-    for (Component &component : components) {
-        if (component.kept && component.offColor * 2 > component.pixels) {
             component.kept = false;
         }
     }

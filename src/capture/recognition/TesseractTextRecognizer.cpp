@@ -68,6 +68,18 @@ void keepOpenMPOnThisThread()
     }
 }
 
+// Tesseract prints its diagnostics through one setting of the whole process, not of an
+// engine, so it is written once, before the first engine loads: engines loading or reading
+// on other threads read it, and a write while they do would race with them.
+void silenceDiagnostics()
+{
+    static std::once_flag silenced;
+    std::call_once(silenced, [] {
+        tesseract::TessBaseAPI api;
+        api.SetVariable("debug_file", "/dev/null");
+    });
+}
+
 // The scripts of the dialogue Veyra reads, each with its own model.
 enum class Script { latin, japanese, korean };
 
@@ -175,6 +187,7 @@ public:
             // Counted while it loads, so that samples of its script wait for it.
             ++engines.count;
         }
+        silenceDiagnostics();
         auto api = std::make_unique<tesseract::TessBaseAPI>();
         if (!initEngine(*api, dataPath, script)) {
             {
@@ -191,8 +204,6 @@ public:
         api->SetVariable("preserve_interword_spaces", "1");
         // A vertical bar is never dialogue; the engine reads the capital I as one.
         api->SetVariable("tessedit_char_blacklist", "|");
-        // No diagnostics on stderr for every image.
-        api->SetVariable("debug_file", "/dev/null");
         loadedEngines.fetch_add(1, std::memory_order_relaxed);
         return Lease(*this, std::move(key), std::move(api));
     }

@@ -224,8 +224,12 @@ void XcbWindowImageReader::redirect(xcb_window_t window)
     xcb_connection_t *connection = m_x11.connection();
     // Redirecting copies what the screen shows at the window's place into its new
     // pixmap; the parts other windows covered are exposed and the window repaints them.
-    // Watching the exposures and the window's drawing tells when the copy is whole.
+    // Watching the exposures and the window's drawing tells when the copy is whole. The
+    // server is held while the redirection is made and the watch begins: otherwise, on a
+    // busy machine, the window can answer the exposure before the damage object exists,
+    // and a repaint that has already happened is waited for in vain.
     const std::uint32_t exposures = XCB_EVENT_MASK_EXPOSURE;
+    xcb_grab_server(connection);
     xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &exposures);
     const auto redirected = xcb_composite_redirect_window_checked(connection, window, XCB_COMPOSITE_REDIRECT_AUTOMATIC);
     std::uint32_t damage = XCB_NONE;
@@ -233,7 +237,8 @@ void XcbWindowImageReader::redirect(xcb_window_t window)
         damage = xcb_generate_id(connection);
         xcb_damage_create(connection, damage, window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
     }
-    // Waits for the server to handle all three.
+    xcb_ungrab_server(connection);
+    // Waits for the server to handle them all.
     XcbReply<xcb_generic_error_t> failure(xcb_request_check(connection, redirected));
     const std::uint32_t noEvents = 0;
     if (failure || m_x11.hasFailed()) {

@@ -28,7 +28,7 @@ QCoro::Task<CapturedWindowSnapshot> XcbWindowSnapshotter::capture(CaptureTarget 
 void XcbWindowSnapshotter::endCapture(CaptureTarget target)
 {
     // Queued behind the reads already started: the X thread runs its work in order.
-    x11WorkPool().start([reader = m_reader, windowID = target.windowID] { reader->release(windowID); });
+    startOnWorker(x11WorkPool(), [reader = m_reader, windowID = target.windowID] { reader->release(windowID); });
 }
 
 } // namespace veyra

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/async/ThreadHandOff.h"
 #include "foundation/errors/Error.h"
 #include "foundation/logging/Logger.h"
 
@@ -13,6 +14,7 @@
 
 #include <coroutine>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <type_traits>
 #include <utility>
@@ -78,7 +80,63 @@ struct WorkerOutcome<void>
 {
     std::exception_ptr error;
 };
+
+// What a pool thread runs for startOnWorker. To a thread checker the pool itself stands for
+// the pool's lock, which every task passes on its way in and on its way out.
+template <typename Fn>
+struct WorkerJob
+{
+    // First, so that the pool thread takes the hand-off before it touches anything else of
+    // the job (it moves the job before running it).
+    threadHandOff::Receipt receipt;
+    Fn work;
+
+    void operator()()
+    {
+        threadHandOff::received(receipt.key());
+        work();
+        threadHandOff::published(receipt.key());
+    }
+};
+
+// What a pool thread runs for runOnWorker: the work, and the place its outcome goes.
+template <typename Fn, typename Outcome>
+struct WorkerTask
+{
+    // First, so that the pool thread takes the hand-off before it touches anything else of
+    // the task (it moves the task before running it).
+    threadHandOff::Receipt receipt;
+    Fn work;
+    std::shared_ptr<Outcome> outcome;
+
+    void operator()()
+    {
+        threadHandOff::received(receipt.key());
+        try {
+            if constexpr (std::is_void_v<std::invoke_result_t<Fn>>) {
+                work();
+            } else {
+                outcome->value.emplace(work());
+            }
+        } catch (...) {
+            outcome->error = std::current_exception();
+        }
+        threadHandOff::published(outcome.get());
+        threadHandOff::published(receipt.key());
+    }
+};
 } // namespace detail
+
+// Runs fn() on a thread of `pool`, after the work started there before it, without waiting
+// for it. fn() must not throw.
+template <typename Fn>
+void startOnWorker(QThreadPool &pool, Fn fn)
+{
+    detail::WorkerJob<Fn> task{threadHandOff::Receipt(&pool), std::move(fn)};
+    threadHandOff::published(&pool);
+    const threadHandOff::UncheckedAccesses queueing;
+    pool.start(std::move(task));
+}
 
 // Runs fn() on a thread of `pool` and resumes the awaiting coroutine on its own thread
 // with the result, or with the exception fn() threw.
@@ -87,25 +145,24 @@ auto runOnWorker(QThreadPool &pool, Fn fn) -> QCoro::Task<std::invoke_result_t<F
 {
     using T = std::invoke_result_t<Fn>;
     using Outcome = detail::WorkerOutcome<T>;
-    QFuture<Outcome> future = QtConcurrent::run(&pool, [work = std::move(fn)]() mutable -> Outcome {
-        Outcome outcome;
-        try {
-            if constexpr (std::is_void_v<T>) {
-                work();
-            } else {
-                outcome.value.emplace(work());
-            }
-        } catch (...) {
-            outcome.error = std::current_exception();
-        }
-        return outcome;
-    });
-    Outcome outcome = co_await future;
-    if (outcome.error) {
-        std::rethrow_exception(outcome.error);
+    // The outcome comes back in a place of its own rather than in the future's result store,
+    // so that a thread checker can be told of the hand-off both ways (the pool on the way
+    // there, this outcome on the way back).
+    auto outcome = std::make_shared<Outcome>();
+    detail::WorkerTask<Fn, Outcome> task{threadHandOff::Receipt(&pool), std::move(fn), outcome};
+    threadHandOff::published(&pool);
+    QFuture<void> finished;
+    {
+        const threadHandOff::UncheckedAccesses queueing;
+        finished = QtConcurrent::run(&pool, std::move(task));
+    }
+    co_await finished;
+    threadHandOff::received(outcome.get());
+    if (outcome->error) {
+        std::rethrow_exception(outcome->error);
     }
     if constexpr (!std::is_void_v<T>) {
-        co_return std::move(*outcome.value);
+        co_return std::move(*outcome->value);
     }
 }
 

@@ -6,18 +6,20 @@
 #include "support/GameDialogueFrames.h"
 #include "support/RecognitionQuality.h"
 #include "support/RenderedDialogue.h"
+#include "support/RunTask.h"
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 using namespace veyra;
 using veyra::test::DialogueStyle;
 using veyra::test::renderDialogue;
+using veyra::test::runTask;
 
 namespace {
 
@@ -29,6 +31,21 @@ DialogueStyle styleWith(const QString &family)
     DialogueStyle style;
     style.fontFamily = family;
     return style;
+}
+
+// A data path of the installed models, linked into `folder`.
+bool linkModels(const QTemporaryDir &folder)
+{
+    if (!folder.isValid()) {
+        return false;
+    }
+    for (const QString &model : TesseractTextRecognizer::models()) {
+        const QString file = model + QStringLiteral(".traineddata");
+        if (!QFile::link(QDir(TesseractTextRecognizer::defaultDataPath()).filePath(file), folder.filePath(file))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 class TesseractTextRecognizerTest : public ::testing::Test
@@ -162,15 +179,20 @@ TEST_F(TesseractTextRecognizerTest, WorkerThreadsRecogniseAtTheSameTime)
 {
     const QImage english = renderDialogue({QStringLiteral("Where did you put the old map?")});
     const QImage korean = renderDialogue({QStringLiteral("오늘은 날씨가 정말 좋네요.")}, styleWith(koreanFont));
-    const TesseractTextRecognizer shared;
+    // A data path of its own, so that the worker threads load their engines at the same
+    // time (the engines of the default path are loaded by the tests before).
+    const QTemporaryDir dataPath;
+    ASSERT_TRUE(linkModels(dataPath));
+    const TesseractTextRecognizer shared(dataPath.path());
     const int enginesBefore = TesseractTextRecognizer::loadedEngineCount();
-    QList<QFuture<QString>> futures;
+    // All started at once (a task begins when it is made), then awaited in turn.
+    std::vector<QCoro::Task<QString>> readings;
     for (int i = 0; i < 6; ++i) {
-        const QImage &image = i % 2 == 0 ? english : korean;
-        futures.append(QtConcurrent::run(&cpuWorkPool(), [&shared, image] { return shared.recognizeText(image); }));
+        auto reading = [&shared, image = i % 2 == 0 ? english : korean] { return shared.recognizeText(image); };
+        readings.push_back(runOnWorker(cpuWorkPool(), std::move(reading)));
     }
-    for (int i = 0; i < futures.size(); ++i) {
-        EXPECT_EQ(futures[i].result(),
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        EXPECT_EQ(runTask(std::move(readings[i])),
             i % 2 == 0 ? QStringLiteral("Where did you put the old map?")
                        : QStringLiteral("오늘은 날씨가 정말 좋네요."));
     }
@@ -197,13 +219,8 @@ TEST_F(TesseractTextRecognizerTest, WorkerThreadsRecogniseAtTheSameTime)
 TEST_F(TesseractTextRecognizerTest, EnglishDialogueLoadsOnlyTheEnglishModel)
 {
     // The engines are kept per data path: one of this test's own starts with none loaded.
-    QTemporaryDir dataPath;
-    ASSERT_TRUE(dataPath.isValid());
-    for (const QString &model : TesseractTextRecognizer::models()) {
-        const QString file = model + QStringLiteral(".traineddata");
-        ASSERT_TRUE(
-            QFile::link(QDir(TesseractTextRecognizer::defaultDataPath()).filePath(file), dataPath.filePath(file)));
-    }
+    const QTemporaryDir dataPath;
+    ASSERT_TRUE(linkModels(dataPath));
     DefaultCaptureFrameProcessor processor(
         std::make_shared<TesseractTextRecognizer>(dataPath.path()), std::make_shared<DialogueSearchRegionDetector>());
     const auto read = [&processor](veyra::test::DialogueLanguage language, std::uint32_t seed) {

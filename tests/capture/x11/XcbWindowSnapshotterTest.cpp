@@ -301,6 +301,27 @@ TEST_F(XcbWindowSnapshotterOnTheUsualServer, SharedMemoryFollowsTheWindowsSize)
     EXPECT_EQ(mappedSharedMemoryBytes(), baseline);
 }
 
+TEST_F(XcbWindowSnapshotterOnTheUsualServer, MemoryTakenOverByAWindowOfAnotherShapeIsDrawnInThatShape)
+{
+    // 800 x 450 and 600 x 600 pixels take the same bytes: once the first window's frame is
+    // gone, the second window's frame goes into its memory, 600 pixels a row.
+    TestGameWindow wide(session(), gameAt({40, 40}, {800, 450}, QStringLiteral("Wide"), QColor(0x30, 0x30, 0x80)));
+    ASSERT_TRUE(wide.isRunning()) << wide.errorString().toStdString();
+    TestGameWindow square(session(), gameAt({900, 40}, {600, 600}, QStringLiteral("Square"), QColor(0x80, 0x30, 0x30)));
+    ASSERT_TRUE(square.isRunning()) << square.errorString().toStdString();
+    XcbWindowSnapshotter snapshotter(session().display());
+    QImage frame = runTask(snapshotter.capture(targetOf(wide))).image;
+    EXPECT_EQ(differingPixels(frame, wide.picture()), 0);
+    const uchar *wideMemory = frame.constBits();
+    frame = QImage();
+    // The awaiting of the X thread's work leaves a copy of the frame to a deleteLater().
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    frame = runTask(snapshotter.capture(targetOf(square))).image;
+    EXPECT_EQ(frame.constBits(), wideMemory);
+    EXPECT_EQ(differingPixels(frame, square.picture()), 0);
+}
+
 TEST_F(XcbWindowSnapshotterOnTheUsualServer, EndingTheCaptureUndoesTheRedirection)
 {
     TestGameWindow game(session(), gameAt({40, 40}, {480, 270}, QStringLiteral("Game"), QColor(0x30, 0x30, 0x80)));
