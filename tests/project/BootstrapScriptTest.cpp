@@ -3,6 +3,7 @@
 // and otherwise says in one line what to do. The system is stood in for by small
 // programs on PATH (id, dpkg-query reporting every package missing, sudo).
 #include "support/TestPaths.h"
+#include "support/TimeLimits.h"
 
 #include <QFile>
 #include <QProcess>
@@ -36,7 +37,7 @@ ScriptRun runBootstrap(const QString &path)
     environment.insert(QStringLiteral("PATH"), path);
     bootstrap.setProcessEnvironment(environment);
     bootstrap.start(QStringLiteral("/bin/bash"), {veyra::test::sourceDir() + QStringLiteral("/scripts/bootstrap")});
-    EXPECT_TRUE(bootstrap.waitForFinished(30000));
+    EXPECT_TRUE(bootstrap.waitForFinished(veyra::test::scaledMs(30000)));
     return {bootstrap.exitCode(), bootstrap.readAllStandardOutput(), bootstrap.readAllStandardError()};
 }
 

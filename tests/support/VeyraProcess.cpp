@@ -112,7 +112,7 @@ int VeyraProcess::exitCode() const
 void VeyraProcess::crash()
 {
     m_process->kill();
-    m_process->waitForFinished(30000);
+    m_process->waitForFinished(scaledMs(30000));
     m_output += m_process->readAll();
 }
 

@@ -8,6 +8,7 @@
 #include "support/LockableKeyring.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
+#include "support/TimeLimits.h"
 
 #include <QProcess>
 #include <QUuid>
@@ -34,7 +35,7 @@ protected:
         tool.start(QStringLiteral("secret-tool"),
             {QStringLiteral("lookup"), QStringLiteral("user"), account, QStringLiteral("server"), m_service,
                 QStringLiteral("type"), QStringLiteral("plaintext")});
-        EXPECT_TRUE(tool.waitForFinished(30000));
+        EXPECT_TRUE(tool.waitForFinished(veyra::test::scaledMs(30000)));
         if (tool.exitCode() != 0) {
             return std::nullopt;
         }
@@ -49,7 +50,7 @@ protected:
                 QStringLiteral("server"), m_service, QStringLiteral("type"), QStringLiteral("plaintext")});
         tool.write(secret);
         tool.closeWriteChannel();
-        ASSERT_TRUE(tool.waitForFinished(30000));
+        ASSERT_TRUE(tool.waitForFinished(veyra::test::scaledMs(30000)));
         ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     }
 

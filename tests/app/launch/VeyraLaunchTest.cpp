@@ -3,6 +3,7 @@
 // desktop session does (SIGTERM): it must come up, keep running, and exit cleanly; the
 // process is known by its own name, and it starts no session bus of its own.
 #include "support/TestPaths.h"
+#include "support/TimeLimits.h"
 #include "support/XvfbSession.h"
 
 #include <QDir>
@@ -65,7 +66,7 @@ TEST(VeyraLaunch, StartsOnAnXServerAndQuitsCleanlyWhenAsked)
         veyra.setProcessEnvironment(environment);
         veyra.setProcessChannelMode(QProcess::ForwardedChannels);
         veyra.start(veyra::test::veyraExecutablePath(), {});
-        ASSERT_TRUE(veyra.waitForStarted(10000));
+        ASSERT_TRUE(veyra.waitForStarted(veyra::test::scaledMs(10000)));
 
         // Still running after start-up: the event loop is up (a failed start exits).
         EXPECT_FALSE(veyra.waitForFinished(3000));
@@ -81,14 +82,14 @@ TEST(VeyraLaunch, StartsOnAnXServerAndQuitsCleanlyWhenAsked)
         if (const QString pgrep = QStandardPaths::findExecutable(QStringLiteral("pgrep")); !pgrep.isEmpty()) {
             QProcess search;
             search.start(pgrep, {QStringLiteral("-x"), QStringLiteral("veyra")});
-            ASSERT_TRUE(search.waitForFinished(10000));
+            ASSERT_TRUE(search.waitForFinished(veyra::test::scaledMs(10000)));
             EXPECT_TRUE(search.readAllStandardOutput().split('\n').contains(QByteArray::number(pid)));
         }
         // Veyra started no session bus of its own for the display.
         EXPECT_EQ(sessionBusProcessesOn(x11.display()).join(QStringLiteral(", ")).toStdString(), "");
 
         ::kill(static_cast<pid_t>(pid), signalNumber);
-        ASSERT_TRUE(veyra.waitForFinished(15000));
+        ASSERT_TRUE(veyra.waitForFinished(veyra::test::scaledMs(15000)));
         EXPECT_EQ(veyra.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(veyra.exitCode(), 0);
     }
@@ -121,7 +122,7 @@ TEST(VeyraLaunch, WithoutAnX11DisplayItSaysSoAndEnds)
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
         veyra.setProcessEnvironment(environment);
         veyra.start(veyra::test::veyraExecutablePath(), {});
-        ASSERT_TRUE(veyra.waitForFinished(60000));
+        ASSERT_TRUE(veyra.waitForFinished(veyra::test::scaledMs(60000)));
         EXPECT_EQ(veyra.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(veyra.exitCode(), 1);
         EXPECT_EQ(QString::fromUtf8(veyra.readAllStandardError()), message + QLatin1Char('\n'));

@@ -5,6 +5,7 @@
 #include "app/menu/StatusMenuTrayIcon.h"
 #include "app/menu/MenuFilling.h"
 #include "support/RunTask.h"
+#include "support/TimeLimits.h"
 #include "support/XTestPointer.h"
 #include "support/XcbTestProcess.h"
 
@@ -42,7 +43,7 @@ TEST(StatusMenuTrayIconOnXcb, ALeftClickOnTheIconOpensTheStatusMenu)
         {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"), QStringLiteral("right"),
             QStringLiteral("--widthtype"), QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("120"),
             QStringLiteral("--height"), QStringLiteral("32")});
-    ASSERT_TRUE(tray.waitForStarted(10000)) << tray.errorString().toStdString();
+    ASSERT_TRUE(tray.waitForStarted(veyra::test::scaledMs(10000))) << tray.errorString().toStdString();
     ASSERT_TRUE(waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
 
     QMenu menu;
@@ -70,5 +71,5 @@ TEST(StatusMenuTrayIconOnXcb, ALeftClickOnTheIconOpensTheStatusMenu)
 
     icon.hide();
     tray.terminate();
-    tray.waitForFinished(5000);
+    tray.waitForFinished(veyra::test::scaledMs(5000));
 }

@@ -6,6 +6,7 @@
 #include "foundation/identity/AppIdentity.h"
 #include "support/LogCapture.h"
 #include "support/TestPaths.h"
+#include "support/TimeLimits.h"
 
 #include <QFile>
 #include <QProcess>
@@ -37,7 +38,7 @@ Generated generate(const QMap<QString, QString> &settings)
     arguments << QStringLiteral("-P") << veyra::test::sourceDir() + QStringLiteral("/resources/Info.json.cmake");
     QProcess cmake;
     cmake.start(QStandardPaths::findExecutable(QStringLiteral("cmake")), arguments);
-    EXPECT_TRUE(cmake.waitForFinished(30000));
+    EXPECT_TRUE(cmake.waitForFinished(veyra::test::scaledMs(30000)));
     Generated result{cmake.exitCode(), cmake.readAllStandardError(), std::nullopt};
     QFile file(output);
     if (file.open(QIODevice::ReadOnly)) {

@@ -1,5 +1,6 @@
 // Test label: unit
 #include "policy-sign/PolicySigning.h"
+#include "support/TimeLimits.h"
 #include "update/policy/MinimumVersionConfiguration.h"
 #include "update/policy/MinimumVersionPolicyError.h"
 #include "update/policy/VerifiedMinimumVersionPolicy.h"
@@ -27,7 +28,7 @@ ToolRun runTool(const QStringList &arguments)
 {
     QProcess process;
     process.start(tool, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
+    if (!process.waitForFinished(veyra::test::scaledMs(30000)) || process.exitStatus() != QProcess::NormalExit) {
         ADD_FAILURE() << "policy-sign did not finish: " << process.errorString().toStdString();
         return {};
     }
