@@ -3,6 +3,7 @@
 #include "support/TimeLimits.h"
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QThread>
 
 #include <xcb/xcb.h>
@@ -112,15 +113,35 @@ bool XvfbSession::restart()
 
 bool XvfbSession::startServer(const QString &display)
 {
+    if (!display.isEmpty()) {
+        return startServerOn(display);
+    }
+    // A display number drawn from a wide range, not the lowest free one (which Xvfb would
+    // pick): a test that ends its server, or restarts it, expects its number to stay free
+    // for a while, and the lowest free number is the next one every other test's server
+    // takes. A number in use is drawn again. (Tests that need a display nobody serves use
+    // numbers outside this range.)
+    constexpr int firstNumber = 100;
+    constexpr int lastNumber = 3999;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const int number = QRandomGenerator::global()->bounded(firstNumber, lastNumber + 1);
+        if (startServerOn(QStringLiteral(":%1").arg(number))) {
+            return true;
+        }
+        stopServer();
+    }
+    return false;
+}
+
+bool XvfbSession::startServerOn(const QString &display)
+{
     m_server = std::make_unique<QProcess>();
     m_server->setProcessChannelMode(QProcess::SeparateChannels);
     // -displayfd 1: the server writes its display number to stdout once it accepts
-    // connections; without a display of ours it picks a free one.
+    // connections (and ends at once when the display is taken).
     QStringList arguments;
-    if (!display.isEmpty()) {
-        arguments << display;
-    }
-    arguments << QStringLiteral("-displayfd") << QStringLiteral("1") << QStringLiteral("-screen") << QStringLiteral("0")
+    arguments << display << QStringLiteral("-displayfd") << QStringLiteral("1") << QStringLiteral("-screen")
+              << QStringLiteral("0")
               << QStringLiteral("%1x%2x%3").arg(m_options.width).arg(m_options.height).arg(m_options.depth)
               << QStringLiteral("-nolisten") << QStringLiteral("tcp") << QStringLiteral("+extension")
               << QStringLiteral("Composite") << QStringLiteral("-noreset");

@@ -73,7 +73,9 @@ public:
     bool restart();
 
 private:
+    // On `display`, or on a free one of its own choosing when that is empty.
     bool startServer(const QString &display);
+    bool startServerOn(const QString &display);
     void stopServer();
     bool waitForWindowManager(int timeoutMs);
 
