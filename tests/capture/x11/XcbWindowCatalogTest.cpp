@@ -49,6 +49,23 @@ protected:
         return chosen;
     }
 
+    // The groups of these processes once the catalog lists `windowCount` windows of theirs:
+    // the window manager lists a new window in its own time, after the game has shown it.
+    QVector<CaptureApplicationGroup> groupsOnceListed(
+        WindowCatalogProviding &catalog, const QVector<std::int32_t> &processes, qsizetype windowCount)
+    {
+        QVector<CaptureApplicationGroup> groups;
+        waitUntil([&] {
+            groups = groupsOf(catalog, processes);
+            qsizetype windows = 0;
+            for (const CaptureApplicationGroup &group : groups) {
+                windows += group.windows.size();
+            }
+            return windows >= windowCount;
+        });
+        return groups;
+    }
+
     static QStringList titlesOf(const CaptureApplicationGroup &group)
     {
         QStringList titles;
@@ -104,7 +121,7 @@ TEST_F(XcbWindowCatalogTest, ListsAGameUnderItsProcessNameExecutableTitleAndFram
     ASSERT_FALSE(geometry.isEmpty());
 
     XcbWindowCatalog catalog(session().display());
-    const QVector<CaptureApplicationGroup> groups = groupsOf(catalog, {starlight.processID()});
+    const QVector<CaptureApplicationGroup> groups = groupsOnceListed(catalog, {starlight.processID()}, 1);
     ASSERT_EQ(groups.size(), 1);
     const CaptureApplicationGroup &group = groups.front();
     EXPECT_EQ(group.processID, starlight.processID());
@@ -153,7 +170,7 @@ TEST_F(XcbWindowCatalogTest, SortsApplicationsByNameAndWindowsByTitleIgnoringCas
 
     XcbWindowCatalog catalog(session().display());
     const QVector<CaptureApplicationGroup> groups
-        = groupsOf(catalog, {beta.processID(), lowerAlpha.processID(), upperAlpha.processID()});
+        = groupsOnceListed(catalog, {beta.processID(), lowerAlpha.processID(), upperAlpha.processID()}, 6);
     ASSERT_EQ(groups.size(), 3);
     // "alpha" and "Alpha" compare equal: the smaller process comes first.
     EXPECT_EQ(groups[0].processID, std::min(lowerAlpha.processID(), upperAlpha.processID()));
@@ -189,7 +206,7 @@ TEST_F(XcbWindowCatalogTest, LeavesOutVeyrasOwnWindows)
     ASSERT_TRUE(waitUntil([&] { return runTask(catalog.isAvailable(ownTarget)); }));
 
     const QVector<CaptureApplicationGroup> groups
-        = groupsOf(catalog, {release.processID(), debug.processID(), other.processID(), ownProcessID});
+        = groupsOnceListed(catalog, {release.processID(), debug.processID(), other.processID(), ownProcessID}, 1);
     ASSERT_EQ(groups.size(), 1);
     EXPECT_EQ(groups.front().processID, other.processID());
 
@@ -209,7 +226,7 @@ TEST_F(XcbWindowCatalogTest, FindsOwnersWithoutWindowPropertiesAndNamesThemByCom
     ASSERT_TRUE(bare.isRunning()) << bare.errorString().toStdString();
 
     XcbWindowCatalog catalog(session().display());
-    const QVector<CaptureApplicationGroup> groups = groupsOf(catalog, {bare.processID()});
+    const QVector<CaptureApplicationGroup> groups = groupsOnceListed(catalog, {bare.processID()}, 1);
     ASSERT_EQ(groups.size(), 1);
     // The kernel's command name: the first 15 bytes of the program's name.
     EXPECT_EQ(groups.front().applicationName, QStringLiteral("veyra_test_game"));
@@ -246,7 +263,7 @@ TEST_F(XcbWindowCatalogTest, ListsDialogWindows)
     ASSERT_TRUE(quest.isRunning()) << quest.errorString().toStdString();
 
     XcbWindowCatalog catalog(session().display());
-    const QVector<CaptureApplicationGroup> groups = groupsOf(catalog, {quest.processID()});
+    const QVector<CaptureApplicationGroup> groups = groupsOnceListed(catalog, {quest.processID()}, 1);
     ASSERT_EQ(groups.size(), 1);
     EXPECT_EQ(titlesOf(groups.front()), QStringList{QStringLiteral("Quest")});
     EXPECT_EQ(groups.front().windows.front().windowID, quest.windowID());
