@@ -81,8 +81,8 @@ struct WorkerOutcome<void>
     std::exception_ptr error;
 };
 
-// What a pool thread runs for startOnWorker. To a thread checker the pool itself stands for
-// the pool's lock, which every task passes on its way in and on its way out.
+// What a pool thread runs for startOnWorker and runOnWorker. To a thread checker the pool
+// itself stands for the pool's lock, which every job passes on its way in and on its way out.
 template <typename Fn>
 struct WorkerJob
 {
@@ -95,33 +95,6 @@ struct WorkerJob
     {
         threadHandOff::received(receipt.key());
         work();
-        threadHandOff::published(receipt.key());
-    }
-};
-
-// What a pool thread runs for runOnWorker: the work, and the place its outcome goes.
-template <typename Fn, typename Outcome>
-struct WorkerTask
-{
-    // First, so that the pool thread takes the hand-off before it touches anything else of
-    // the task (it moves the task before running it).
-    threadHandOff::Receipt receipt;
-    Fn work;
-    std::shared_ptr<Outcome> outcome;
-
-    void operator()()
-    {
-        threadHandOff::received(receipt.key());
-        try {
-            if constexpr (std::is_void_v<std::invoke_result_t<Fn>>) {
-                work();
-            } else {
-                outcome->value.emplace(work());
-            }
-        } catch (...) {
-            outcome->error = std::current_exception();
-        }
-        threadHandOff::published(outcome.get());
         threadHandOff::published(receipt.key());
     }
 };
@@ -149,7 +122,19 @@ auto runOnWorker(QThreadPool &pool, Fn fn) -> QCoro::Task<std::invoke_result_t<F
     // so that a thread checker can be told of the hand-off both ways (the pool on the way
     // there, this outcome on the way back).
     auto outcome = std::make_shared<Outcome>();
-    detail::WorkerTask<Fn, Outcome> task{threadHandOff::Receipt(&pool), std::move(fn), outcome};
+    auto work = [work = std::move(fn), outcome]() mutable {
+        try {
+            if constexpr (std::is_void_v<T>) {
+                work();
+            } else {
+                outcome->value.emplace(work());
+            }
+        } catch (...) {
+            outcome->error = std::current_exception();
+        }
+        threadHandOff::published(outcome.get());
+    };
+    detail::WorkerJob<decltype(work)> task{threadHandOff::Receipt(&pool), std::move(work)};
     threadHandOff::published(&pool);
     QFuture<void> finished;
     {
