@@ -423,6 +423,10 @@ void ServiceStandIn::State::provideBody(
             sink.done();
             return true;
         }
+        // About 64 MB/s, as from a fast server across a network: over loopback, an answer
+        // sent faster than the client reads it would keep Qt's network thread reading in
+        // one go, where no bound set from the GUI thread can reach it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
         if (std::lock_guard lock(mutex); stopping) {
             return false;
         }

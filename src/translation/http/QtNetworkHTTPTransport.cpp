@@ -2,6 +2,7 @@
 
 #include "translation/http/HTTPTransportError.h"
 #include "translation/http/NetworkReplyHolder.h"
+#include "translation/http/ReadAheadBound.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
@@ -78,16 +79,16 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
     networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     networkRequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
 
-    const NetworkReplyHolder holder(session,
-        request.body.isEmpty() ? session->sendCustomRequest(networkRequest, request.method)
-                               : session->sendCustomRequest(networkRequest, request.method, request.body));
-    QNetworkReply *reply = holder.get();
-    const qint64 limit = m_maximumResponseBytes;
+    QNetworkReply *reply = request.body.isEmpty()
+        ? session->sendCustomRequest(networkRequest, request.method)
+        : session->sendCustomRequest(networkRequest, request.method, request.body);
     // Qt's network thread reads ahead of this thread only this far: without a bound it
     // drains the socket as fast as the peer sends, queueing the data for this thread, so
     // an answer that is refused would still be read, and held, until the abort comes
-    // through that queue.
-    reply->setReadBufferSize(readAheadBytes);
+    // through that queue. Set first, while the network thread is still busy starting.
+    boundReadAhead(reply, readAheadBytes);
+    const NetworkReplyHolder holder(session, reply);
+    const qint64 limit = m_maximumResponseBytes;
     auto transfer = std::make_shared<Transfer>();
     holder.checkRedirects(
         request.redirectPolicy, carriesCredentials(request.headers), [transfer] { transfer->redirectRefused = true; });

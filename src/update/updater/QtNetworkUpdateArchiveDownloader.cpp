@@ -1,6 +1,7 @@
 #include "update/updater/QtNetworkUpdateArchiveDownloader.h"
 
 #include "translation/http/NetworkReplyHolder.h"
+#include "translation/http/ReadAheadBound.h"
 #include "update/updater/AppUpdaterError.h"
 
 #include <QFile>
@@ -59,10 +60,11 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
     NetworkReplyHolder::prepareRedirectCheck(request);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    const NetworkReplyHolder holder(session, session->get(request));
-    QNetworkReply *raw = holder.get();
-    // Bounded, so that a slow disk cannot make the reply buffer the whole archive.
-    raw->setReadBufferSize(readAheadBytes);
+    QNetworkReply *raw = session->get(request);
+    // Bounded, so that a slow disk cannot make the reply buffer the whole archive (also
+    // after the redirect to the host that serves it).
+    boundReadAhead(raw, readAheadBytes);
+    const NetworkReplyHolder holder(session, raw);
     auto transfer = std::make_shared<Transfer>();
 
     const auto refuse = [transfer, raw](const QString &why) {

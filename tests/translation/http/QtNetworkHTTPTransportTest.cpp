@@ -7,7 +7,9 @@
 #include "translation/http/HTTPTransportError.h"
 
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTcpServer>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -38,6 +40,19 @@ HTTPTransportError::Kind transportFailure(QCoro::Task<HTTPResponse> task)
     ADD_FAILURE() << "the request did not fail with a transport error";
     return HTTPTransportError::Kind::networkFailure;
 }
+
+// A session whose GUI thread is busy for a while as each answer begins, before the
+// transport sees it: only the read-ahead bound keeps Qt's network thread from reading on.
+class BusyWhenAnswersBegin : public QNetworkAccessManager
+{
+protected:
+    QNetworkReply *createRequest(Operation operation, const QNetworkRequest &request, QIODevice *body) override
+    {
+        QNetworkReply *reply = QNetworkAccessManager::createRequest(operation, request, body);
+        connect(reply, &QNetworkReply::metaDataChanged, reply, [] { QThread::msleep(500); });
+        return reply;
+    }
+};
 
 class QtNetworkHTTPTransportTest : public ::testing::Test
 {
@@ -150,19 +165,30 @@ TEST_F(QtNetworkHTTPTransportTest, OversizedAnswersFail)
     }
 
     // A huge answer is refused before it is taken in, whether its size is declared or
-    // not: this process reads little more of it from the socket than the limit.
-    for (const bool declared : {true, false}) {
-        constexpr qint64 huge = qint64(100) * 1024 * 1024;
-        const ScriptedResponse answer = ScriptedResponse::generated(200, huge);
-        m_standIn.enqueueResponse("GET", QStringLiteral("/huge"), declared ? answer : answer.inChunks());
-        HTTPRequest hugeRequest;
-        hugeRequest.url = m_standIn.url(QStringLiteral("/huge"));
-        const qint64 readBefore = bytesReadByThisProcess();
-        EXPECT_EQ(transportFailure(m_transport.data(hugeRequest, {})), HTTPTransportError::Kind::responseTooLarge);
-        ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().last().answerEnded; }));
-        const qint64 read = bytesReadByThisProcess() - readBefore;
-        // The limit, what Qt reads ahead and what the kernel had buffered by then.
-        EXPECT_LT(read, limit + 8 * 1024 * 1024) << (declared ? "declared" : "chunked");
+    // not, whether the request has a body or not and after a redirect: this process reads
+    // little more of it from the socket than the limit, even when the GUI thread is slow
+    // to refuse it.
+    QtNetworkHTTPTransport busy(std::make_shared<BusyWhenAnswersBegin>());
+    for (const QByteArray method : {"GET", "POST", "redirected"}) {
+        for (const bool declared : {true, false}) {
+            constexpr qint64 huge = qint64(100) * 1024 * 1024;
+            const ScriptedResponse answer = ScriptedResponse::generated(200, huge);
+            HTTPRequest hugeRequest = post(m_standIn.url(QStringLiteral("/huge")), "{}");
+            if (method == "redirected") {
+                m_standIn.enqueueResponse("GET", QStringLiteral("/hop"), ScriptedResponse::redirectTo(hugeRequest.url));
+                hugeRequest.url = m_standIn.url(QStringLiteral("/hop"));
+            }
+            hugeRequest.method = method == "POST" ? method : QByteArray("GET");
+            hugeRequest.body = method == "POST" ? hugeRequest.body : QByteArray();
+            m_standIn.enqueueResponse(
+                hugeRequest.method, QStringLiteral("/huge"), declared ? answer : answer.inChunks());
+            const qint64 readBefore = bytesReadByThisProcess();
+            EXPECT_EQ(transportFailure(busy.data(hugeRequest, {})), HTTPTransportError::Kind::responseTooLarge);
+            ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().last().answerEnded; }));
+            const qint64 read = bytesReadByThisProcess() - readBefore;
+            // The limit, what Qt reads ahead and what the kernel had buffered by then.
+            EXPECT_LT(read, limit + 8 * 1024 * 1024) << method.constData() << (declared ? " declared" : " chunked");
+        }
     }
 
     // A large answer that compresses well arrives whole (Qt's own brotli decoding would
