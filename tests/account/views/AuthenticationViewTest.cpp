@@ -4,6 +4,7 @@
 #include "brand/BrandIcons.h"
 #include "brand/VeyraAppIcon.h"
 #include "support/RunTask.h"
+#include "support/TestScreenshots.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -251,7 +252,6 @@ TEST_F(AuthenticationViewTest, Screenshots)
         // Everything fits the main window, which never grows on a change of layout.
         EXPECT_LE(m_view.minimumSizeHint().height(), 520) << name;
         EXPECT_EQ(m_view.size(), QSize(720, 520)) << name;
-        const QString path = QStringLiteral("/tmp/veyra-authentication-%1.png").arg(QLatin1String(name));
-        EXPECT_TRUE(m_view.grab().save(path));
+        saveScreenshot(m_view, QStringLiteral("authentication-%1.png").arg(QLatin1String(name)));
     }
 }

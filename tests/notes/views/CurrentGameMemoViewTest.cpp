@@ -10,6 +10,7 @@
 #include "support/RecordingGameMemoStore.h"
 #include "support/RunTask.h"
 #include "support/ShownText.h"
+#include "support/TestScreenshots.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -23,6 +24,7 @@
 using namespace veyra;
 using veyra::test::GatedSleeper;
 using veyra::test::RecordingGameMemoStore;
+using veyra::test::saveScreenshot;
 using veyra::test::shownText;
 using veyra::test::shownToolTip;
 using veyra::test::SteppingClock;
@@ -176,7 +178,7 @@ TEST_F(CurrentGameMemoViewTest, TheHeaderFallsBackToTheWindowTitleOnlyWithoutANa
     EXPECT_EQ(shownToolTip(*cut), longName);
     EXPECT_TRUE(shownText(*cut).startsWith(QStringLiteral("<img src=\"dragon.png\">The")));
     EXPECT_LE(cut->height(), 2 * cut->fontMetrics().height());
-    longView.grab().save(QStringLiteral("/tmp/notes-popover-long-name.png"));
+    saveScreenshot(longView, QStringLiteral("notes-popover-long-name.png"));
 }
 
 TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNextEdit)
@@ -204,7 +206,7 @@ TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNe
     EXPECT_EQ(shownToolTip(*message), *model->errorMessage());
     EXPECT_LE(message->height(), 2 * message->fontMetrics().lineSpacing() + 4);
     EXPECT_GT(message->palette().color(QPalette::WindowText).red(), 150);
-    view.grab().save(QStringLiteral("/tmp/notes-popover-error.png"));
+    saveScreenshot(view, QStringLiteral("notes-popover-error.png"));
 
     // "Try Again" saves at once.
     store->setSaveError(nullptr);
@@ -233,13 +235,13 @@ TEST_F(CurrentGameMemoViewTest, FixedTextsFollowTheInterfaceLanguage)
         QApplication::sendEvent(editor(view), &input);
     }
     EXPECT_EQ(model->entriesByKey().value(view.context().key).text, QStringLiteral("ボスは火に弱い"));
-    view.grab().save(QStringLiteral("/tmp/notes-popover-en.png"));
+    saveScreenshot(view, QStringLiteral("notes-popover-en.png"));
 
     setCurrentClientLanguage(ClientLanguage::japanese);
     announceInterfaceLanguageChange();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_NE(visibleLabel(view, QStringLiteral("変更は自動的に保存されます。")), nullptr);
-    view.grab().save(QStringLiteral("/tmp/notes-popover-ja.png"));
+    saveScreenshot(view, QStringLiteral("notes-popover-ja.png"));
     setCurrentClientLanguage(ClientLanguage::korean);
     model->saveNow();
     EXPECT_NE(visibleLabel(view, QStringLiteral("변경 사항은 자동으로 저장됩니다.")), nullptr);

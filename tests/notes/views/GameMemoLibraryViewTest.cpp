@@ -14,6 +14,7 @@
 #include "support/GatedSleeper.h"
 #include "support/RecordingGameMemoStore.h"
 #include "support/RunTask.h"
+#include "support/TestScreenshots.h"
 
 #include <QLabel>
 #include <QListView>
@@ -27,6 +28,7 @@
 using namespace veyra;
 using veyra::test::GatedSleeper;
 using veyra::test::RecordingGameMemoStore;
+using veyra::test::saveScreenshot;
 using veyra::test::waitUntil;
 
 namespace {
@@ -120,7 +122,7 @@ TEST_F(GameMemoLibraryViewTest, ListsNotesNewestFirstAndEditsTheChosenOne)
     EXPECT_FALSE(view.isShowingDetail());
     EXPECT_TRUE(showsLabel(view, QStringLiteral("No Game Notes")));
     EXPECT_TRUE(showsLabel(view, QStringLiteral("Add a note from the overlay while playing a game.")));
-    view.grab().save(QStringLiteral("/tmp/notes-library-unselected.png"));
+    saveScreenshot(view, QStringLiteral("notes-library-unselected.png"));
 
     const auto *delegate = qobject_cast<GameMemoRowDelegate *>(view.listView()->itemDelegate());
     const GameMemoRowDelegate::RowTexts first = delegate->rowTexts(view.listModel()->index(0), view.locale());
@@ -147,7 +149,7 @@ TEST_F(GameMemoLibraryViewTest, ListsNotesNewestFirstAndEditsTheChosenOne)
     EXPECT_EQ(rowTitles(view).first(), QStringLiteral("Space"));
     EXPECT_EQ(view.listView()->selectionModel()->selectedRows().value(0).row(), 0);
     EXPECT_EQ(model->entriesByKey().value(space.key).representativeGameName, std::nullopt);
-    view.grab().save(QStringLiteral("/tmp/notes-library-selected.png"));
+    saveScreenshot(view, QStringLiteral("notes-library-selected.png"));
 
     // Choosing another row writes the pending edit at once.
     EXPECT_TRUE(model->saveTask().has_value());
@@ -203,7 +205,7 @@ TEST_F(GameMemoLibraryViewTest, AClearedNoteLeavesTheListAndThenTheDetail)
     view.setSelection(std::nullopt);
     EXPECT_EQ(view.listModel()->rowCount(), 0);
     EXPECT_FALSE(view.isShowingDetail());
-    view.grab().save(QStringLiteral("/tmp/notes-library-empty.png"));
+    saveScreenshot(view, QStringLiteral("notes-library-empty.png"));
 }
 
 TEST_F(GameMemoLibraryViewTest, ShowsASaveFailureInFullUnderTheEditor)
@@ -223,7 +225,7 @@ TEST_F(GameMemoLibraryViewTest, ShowsASaveFailureInFullUnderTheEditor)
     ASSERT_TRUE(retry->isVisible());
     EXPECT_EQ(retry->text(), QStringLiteral("Try Again"));
     EXPECT_TRUE(showsLabel(view, *model->errorMessage()));
-    view.grab().save(QStringLiteral("/tmp/notes-library-error.png"));
+    saveScreenshot(view, QStringLiteral("notes-library-error.png"));
 
     store->setSaveError(nullptr);
     QTest::mouseClick(retry, Qt::LeftButton);
@@ -248,14 +250,14 @@ TEST_F(GameMemoLibraryViewTest, FollowsTheInterfaceLanguage)
     EXPECT_TRUE(gameNotesWindowTitle().startsWith(QStringLiteral("ゲームメモ")));
     const auto *delegate = qobject_cast<GameMemoRowDelegate *>(view.listView()->itemDelegate());
     EXPECT_EQ(delegate->rowTexts(view.listModel()->index(0), view.locale()).updated, QStringLiteral("3時間前"));
-    view.grab().save(QStringLiteral("/tmp/notes-library-ja.png"));
+    saveScreenshot(view, QStringLiteral("notes-library-ja.png"));
 
     languages.setLanguage(ClientLanguage::korean);
     ASSERT_TRUE(waitUntil([&] { return view.locale().name() == QStringLiteral("ko_KR"); }));
     clickRow(view, 0);
     EXPECT_EQ(view.findChild<QPushButton *>()->text(), QStringLiteral("다시 시도"));
     EXPECT_EQ(delegate->rowTexts(view.listModel()->index(0), view.locale()).updated, QStringLiteral("3시간 전"));
-    view.grab().save(QStringLiteral("/tmp/notes-library-ko.png"));
+    saveScreenshot(view, QStringLiteral("notes-library-ko.png"));
     languages.setLanguage(ClientLanguage::english);
 }
 

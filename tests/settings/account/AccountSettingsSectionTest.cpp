@@ -8,6 +8,7 @@
 #include "settings/account/AccountAvatar.h"
 #include "settings/account/AccountInitials.h"
 #include "support/FakeSettingsAccount.h"
+#include "support/TestScreenshots.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 
 using namespace veyra;
 using veyra::test::FakeSettingsAccount;
+using veyra::test::saveScreenshot;
 
 namespace {
 
@@ -101,7 +103,7 @@ TEST_F(AccountSettingsSectionTest, ShowsTheSignedInAccount)
     EXPECT_EQ(avatar()->initials(), QStringLiteral("AK"));
     EXPECT_TRUE(visibleLabels().contains(QStringLiteral("Ada King Lovelace")));
     EXPECT_TRUE(visibleLabels().contains(QStringLiteral("ada@example.com")));
-    section.grab().save(QStringLiteral("/tmp/settings-account-section-en.png"));
+    saveScreenshot(section, QStringLiteral("settings-account-section-en.png"));
 
     // Without a display name only the e-mail line, and its first letter on the avatar.
     session.setCurrentUser(user(QStringLiteral("<b>mia</b>@example.com"), std::nullopt));
@@ -138,7 +140,7 @@ TEST_F(AccountSettingsSectionTest, RefreshRunsOnlyWhenSignedInAndShowsItsProgres
     EXPECT_TRUE(visibleLabels().contains(QStringLiteral("Refreshing account…")));
     QTest::mouseClick(refresh, Qt::LeftButton);
     EXPECT_EQ(session.refreshRequests, 1);
-    section.grab().save(QStringLiteral("/tmp/settings-account-refreshing-en.png"));
+    saveScreenshot(section, QStringLiteral("settings-account-refreshing-en.png"));
 
     // A failure ends the progress and shows the session's message as it stands.
     const QString message = QStringLiteral("Veyra couldn't refresh your account. Try again.");
@@ -149,7 +151,7 @@ TEST_F(AccountSettingsSectionTest, RefreshRunsOnlyWhenSignedInAndShowsItsProgres
     EXPECT_TRUE(error->isVisible());
     EXPECT_EQ(error->text(), message);
     EXPECT_EQ(error->textFormat(), Qt::PlainText);
-    section.grab().save(QStringLiteral("/tmp/settings-account-error-en.png"));
+    saveScreenshot(section, QStringLiteral("settings-account-error-en.png"));
 
     // The next refresh clears it while it runs.
     QTest::mouseClick(refresh, Qt::LeftButton);

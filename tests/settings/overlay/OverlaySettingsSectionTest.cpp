@@ -8,6 +8,7 @@
 #include "overlay/settings/OverlaySettingsModel.h"
 #include "overlay/settings/UserDefaultsOverlaySettingsStore.h"
 #include "settings/overlay/OverlaySetting.h"
+#include "support/TestScreenshots.h"
 
 #include <QLabel>
 #include <QSlider>
@@ -19,6 +20,7 @@
 #include <limits>
 
 using namespace veyra;
+using veyra::test::saveScreenshot;
 
 namespace {
 
@@ -105,7 +107,7 @@ TEST_F(OverlaySettingsSectionTest, SlidersMoveInTheirStepsAndStoreWhatTheyChange
 
     // Nothing was stored for the setting never touched.
     EXPECT_FALSE(defaults.contains(UserDefaultsOverlaySettingsStore::sourceTextSizePointsKey));
-    section.grab().save(QStringLiteral("/tmp/settings-overlay-section.png"));
+    saveScreenshot(section, QStringLiteral("settings-overlay-section.png"));
 }
 
 TEST_F(OverlaySettingsSectionTest, SliderValuesAreRoundedHalvesAwayFromZero)

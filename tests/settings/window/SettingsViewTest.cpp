@@ -18,6 +18,7 @@
 #include "settings/window/ResetSettingsButtonStyle.h"
 #include "support/FakeSettingsAccount.h"
 #include "support/ShownText.h"
+#include "support/TestScreenshots.h"
 #include "translation/translations/TranslationSettingsModel.h"
 #include "translation/translations/UserDefaultsTranslationSettingsStore.h"
 
@@ -34,6 +35,7 @@
 #include <gtest/gtest.h>
 
 using namespace veyra;
+using veyra::test::saveScreenshot;
 using veyra::test::shownText;
 
 namespace {
@@ -92,10 +94,10 @@ protected:
     }
 
     // A picture for looking at, taken once pending layout changes are done.
-    static void snapshot(QWidget &widget, const QString &path)
+    static void snapshot(QWidget &widget, const QString &fileName)
     {
         QCoreApplication::sendPostedEvents();
-        widget.grab().save(path);
+        saveScreenshot(widget, fileName);
     }
 
     static QStringList optionTexts(const QComboBox *picker)
@@ -149,7 +151,7 @@ TEST_F(SettingsViewTest, SidebarSelectsTheSectionShownBesideIt)
     EXPECT_TRUE(general->isChecked());
     EXPECT_EQ(header(*view), QStringLiteral("General"));
     EXPECT_TRUE(find(*view, "client-interface-language-picker")->isVisible());
-    snapshot(*view, QStringLiteral("/tmp/settings-general-en.png"));
+    snapshot(*view, QStringLiteral("settings-general-en.png"));
 
     QTest::mouseClick(overlaySection, Qt::LeftButton);
     EXPECT_EQ(view->selection(), VeyraSettingsSection::overlay);
@@ -158,7 +160,7 @@ TEST_F(SettingsViewTest, SidebarSelectsTheSectionShownBesideIt)
     EXPECT_FALSE(general->isChecked());
     EXPECT_TRUE(find(*view, "overlay-background-opacity-slider")->isVisible());
     EXPECT_FALSE(find(*view, "client-interface-language-picker")->isVisible());
-    snapshot(*view, QStringLiteral("/tmp/settings-overlay-en.png"));
+    snapshot(*view, QStringLiteral("settings-overlay-en.png"));
     // Clicking the selected row keeps it selected.
     QTest::mouseClick(overlaySection, Qt::LeftButton);
     EXPECT_TRUE(overlaySection->isChecked());
@@ -180,7 +182,7 @@ TEST_F(SettingsViewTest, SidebarSelectsTheSectionShownBesideIt)
     EXPECT_TRUE(find(*view, "refresh-account")->isVisible());
     session.setCurrentUser(signedInUser);
     session.setRefreshing(true);
-    snapshot(*view, QStringLiteral("/tmp/settings-account-en.png"));
+    snapshot(*view, QStringLiteral("settings-account-en.png"));
     session.setRefreshing(false);
 
     // An empty selection shows the General header and form, with no row selected.
@@ -286,14 +288,14 @@ TEST_F(SettingsViewTest, LanguageMenusStoreTheChoiceAndTheWindowRelabelsAtOnce)
     EXPECT_TRUE(labels.contains(QStringLiteral("インターフェイスの言語")));
     EXPECT_TRUE(labels.contains(QStringLiteral("翻訳先の言語")));
     EXPECT_FALSE(labels.contains(QStringLiteral("Target language")));
-    snapshot(*view, QStringLiteral("/tmp/settings-general-ja.png"));
+    snapshot(*view, QStringLiteral("settings-general-ja.png"));
     view->setSelection(VeyraSettingsSection::overlay);
-    snapshot(*view, QStringLiteral("/tmp/settings-overlay-ja.png"));
+    snapshot(*view, QStringLiteral("settings-overlay-ja.png"));
     session.setCurrentUser(signedInUser);
     session.setRefreshError(QStringLiteral("Veyraはアカウントを更新できませんでした。もう一度お試しください。"));
     view->setSelection(VeyraSettingsSection::account);
     EXPECT_EQ(find<QAbstractButton>(*view, "open-customer-support")->text(), QStringLiteral("カスタマーサポート"));
-    snapshot(*view, QStringLiteral("/tmp/settings-account-ja.png"));
+    snapshot(*view, QStringLiteral("settings-account-ja.png"));
     view->setSelection(VeyraSettingsSection::general);
 
     // The target language is stored on its own and leaves the interface alone.
@@ -308,7 +310,7 @@ TEST_F(SettingsViewTest, LanguageMenusStoreTheChoiceAndTheWindowRelabelsAtOnce)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(interfacePicker->currentText(), QStringLiteral("한국어"));
     EXPECT_EQ(header(*view), QStringLiteral("일반"));
-    snapshot(*view, QStringLiteral("/tmp/settings-general-ko.png"));
+    snapshot(*view, QStringLiteral("settings-general-ko.png"));
 }
 
 TEST_F(SettingsViewTest, ResetAsksFirstCancelKeepsEverythingResetClearsTheFiveKeys)
@@ -341,7 +343,7 @@ TEST_F(SettingsViewTest, ResetAsksFirstCancelKeepsEverythingResetClearsTheFiveKe
     EXPECT_EQ(shownText(*find<QLabel>(*confirmation, "qt_msgbox_informativelabel")),
         QStringLiteral("언어, 불투명도, 글자 크기가 기본값으로 재설정됩니다."));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(confirmation));
-    snapshot(*confirmation, QStringLiteral("/tmp/settings-reset-confirmation-ko.png"));
+    snapshot(*confirmation, QStringLiteral("settings-reset-confirmation-ko.png"));
     EXPECT_EQ(storedValues(), before);
 
     auto *cancel = find<QPushButton>(*confirmation, "cancel-reset-settings");

@@ -5,6 +5,7 @@
 #include "foundation/language/InterfaceLanguageChange.h"
 #include "support/RunTask.h"
 #include "support/ShownText.h"
+#include "support/TestScreenshots.h"
 #include "support/UpdateTestDoubles.h"
 #include "update/drivers/DisabledAppUpdateController.h"
 #include "update/drivers/FeedAppUpdateDelegate.h"
@@ -204,7 +205,7 @@ TEST_F(UserDriverTest, NothingNewerAndFailuresAreShownAndAcknowledged)
     EXPECT_EQ(alert->objectName(), QStringLiteral("app-update-alert"));
     EXPECT_EQ(alert->text(), QStringLiteral("You're up to date!"));
     EXPECT_EQ(shownInformativeText(*alert), QStringLiteral("Veyra 1.2.0 is currently the newest version available."));
-    alert->grab().save(QStringLiteral("/tmp/app-update-up-to-date.png"));
+    saveScreenshot(*alert, QStringLiteral("app-update-up-to-date.png"));
     // It follows the interface language while it is open.
     setCurrentClientLanguage(ClientLanguage::japanese);
     announceInterfaceLanguageChange();
@@ -228,7 +229,7 @@ TEST_F(UserDriverTest, NothingNewerAndFailuresAreShownAndAcknowledged)
     ASSERT_NE(userDriver->alert(), nullptr);
     EXPECT_EQ(shownInformativeText(*userDriver->alert()),
         QStringLiteral("The downloaded update isn't signed correctly, so Veyra didn't install it."));
-    userDriver->alert()->grab().save(QStringLiteral("/tmp/app-update-error.png"));
+    saveScreenshot(*userDriver->alert(), QStringLiteral("app-update-error.png"));
     // Closed by the end of the cycle: no acknowledgement from the user is pending.
     userDriver->dismissUpdateInstallation();
     QCoreApplication::processEvents();
@@ -240,11 +241,11 @@ TEST_F(UserDriverTest, NothingNewerAndFailuresAreShownAndAcknowledged)
     userDriver->showDownloadProgress(3 * 1024 * 1024, 12 * 1024 * 1024);
     AppUpdateProgressWindow *progress = userDriver->progressWindow();
     ASSERT_NE(progress, nullptr);
-    progress->grab().save(QStringLiteral("/tmp/app-update-downloading.png"));
+    saveScreenshot(*progress, QStringLiteral("app-update-downloading.png"));
     auto *cancel = progress->findChild<QPushButton *>(QStringLiteral("app-update-progress-cancel"));
     userDriver->showInstallingUpdate();
     EXPECT_FALSE(cancel->isEnabled());
-    progress->grab().save(QStringLiteral("/tmp/app-update-installing.png"));
+    saveScreenshot(*progress, QStringLiteral("app-update-installing.png"));
     progress->close();
     EXPECT_TRUE(progress->isVisible());
     EXPECT_FALSE(cancelled);

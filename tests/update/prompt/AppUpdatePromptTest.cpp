@@ -4,6 +4,7 @@
 #include "foundation/language/ClientLanguage.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
+#include "support/TestScreenshots.h"
 #include "update/prompt/AppUpdatePromptController.h"
 #include "update/prompt/ReleaseNotes.h"
 #include "update/prompt/ReleaseNotesBrowser.h"
@@ -117,7 +118,7 @@ TEST_F(AppUpdatePromptTest, OffersTheUpdateWithTheRunningVersionAndAnswersOnce)
             ->toPlainText()
             .contains(QStringLiteral("Reads Korean dialogue better"));
     }));
-    panel->grab().save(QStringLiteral("/tmp/app-update-prompt-notes.png"));
+    saveScreenshot(*panel, QStringLiteral("app-update-prompt-notes.png"));
 
     // A second offer while the window is open only brings it forward; it is declined.
     QList<AppUpdatePromptChoice> second;
@@ -170,7 +171,7 @@ TEST_F(AppUpdatePromptTest, ReleaseNotesLoadThenShowOrAreUnavailable)
     // Without a running version the second placeholder is an en dash.
     EXPECT_EQ(labelText(panel, "app-update-versions"), QStringLiteral("Veyra 1.3.0 is available. You have \u2013."));
     EXPECT_EQ(notesPane(panel), QStringLiteral("loading"));
-    panel->grab().save(QStringLiteral("/tmp/app-update-prompt-loading.png"));
+    saveScreenshot(*panel, QStringLiteral("app-update-prompt-loading.png"));
     controller.model()->setReleaseNotes(ReleaseNotes{Format::plainText, QStringLiteral("Fixes.")});
     EXPECT_EQ(notesPane(panel), QStringLiteral("loaded"));
     controller.model()->setReleaseNotes(std::nullopt);
@@ -178,7 +179,7 @@ TEST_F(AppUpdatePromptTest, ReleaseNotesLoadThenShowOrAreUnavailable)
     EXPECT_TRUE(controller.model()->releaseNotesFailed());
     EXPECT_EQ(
         labelText(panel, "app-update-release-notes-unavailable"), QStringLiteral("Release notes are unavailable."));
-    panel->grab().save(QStringLiteral("/tmp/app-update-prompt-unavailable.png"));
+    saveScreenshot(*panel, QStringLiteral("app-update-prompt-unavailable.png"));
 
     // In Japanese every text of the window follows.
     controller.dismiss();
@@ -186,7 +187,7 @@ TEST_F(AppUpdatePromptTest, ReleaseNotesLoadThenShowOrAreUnavailable)
     show(ReleaseNotes{Format::plainText, QStringLiteral("読み取りの精度が上がりました。")});
     EXPECT_EQ(labelText(controller.panel(), "app-update-versions"),
         QStringLiteral("Veyra 1.3.0 が利用可能です。現在のバージョンは 1.2.0 です。"));
-    controller.panel()->grab().save(QStringLiteral("/tmp/app-update-prompt-ja.png"));
+    saveScreenshot(*controller.panel(), QStringLiteral("app-update-prompt-ja.png"));
     setCurrentClientLanguage(ClientLanguage::english);
 }
 

@@ -4,6 +4,7 @@
 #include "foundation/language/ClientLanguage.h"
 #include "support/AnsweredPolicyClient.h"
 #include "support/RunTask.h"
+#include "support/TestScreenshots.h"
 #include "support/UpdateTestDoubles.h"
 #include "update/model/AppUpdateModel.h"
 #include "update/policy/InMemoryMinimumVersionPolicyStore.h"
@@ -92,7 +93,7 @@ protected:
         for (int turn = 0; turn < 5; ++turn) {
             QCoreApplication::processEvents();
         }
-        view->grab().save(QStringLiteral("/tmp/minimum-version-%1.png").arg(state));
+        saveScreenshot(*view, QStringLiteral("minimum-version-%1.png").arg(state));
         for (const QLabel *label : view->findChildren<QLabel *>()) {
             if (label->isVisibleTo(view.get()) && !label->text().isEmpty()) {
                 EXPECT_GE(label->width(), label->minimumSizeHint().width()) << label->text().toStdString();
