@@ -59,12 +59,14 @@ QCoro::Task<bool> secretServiceReachable()
     if (!bus.isConnected()) {
         co_return false;
     }
-    if (co_await secretServiceRunning(bus)) {
-        co_return true;
-    }
-    const std::optional<QVariant> startable
-        = co_await askBus(bus, QStringLiteral("ListActivatableNames"), QVariantList());
-    co_return startable && startable->toStringList().contains(secretServiceName);
+    // Only an answer counts. A bus that merely lists the service as startable may fail
+    // to start it (a keyring that is broken or cannot run in this session): that is no
+    // Secret Service either. The bus starts it here if it can, as a keyring call would.
+    QDBusMessage ping = QDBusMessage::createMethodCall(secretServiceName, QStringLiteral("/org/freedesktop/secrets"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+    ping.setAutoStartService(true);
+    const QDBusMessage reply = co_await ask(bus, std::move(ping));
+    co_return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 QCoro::Task<bool> lockedSecretExists(QMap<QString, QString> attributes)
