@@ -17,14 +17,16 @@ namespace {
 
 const QString secretServiceName = QStringLiteral("org.freedesktop.secrets");
 constexpr int answerTimeoutMs = 5000;
+// As long as the bus itself gives a service it starts to come up.
+constexpr int startTimeoutMs = 25000;
 
 using StringMap = QMap<QString, QString>;
 
 // The reply to the message, or an error reply when none came.
-QCoro::Task<QDBusMessage> ask(QDBusConnection bus, QDBusMessage message)
+QCoro::Task<QDBusMessage> ask(QDBusConnection bus, QDBusMessage message, int timeoutMs = answerTimeoutMs)
 {
     const std::unique_ptr<QDBusPendingCallWatcher> watcher
-        = std::make_unique<QDBusPendingCallWatcher>(bus.asyncCall(message, answerTimeoutMs));
+        = std::make_unique<QDBusPendingCallWatcher>(bus.asyncCall(message, timeoutMs));
     if (!watcher->isFinished()) {
         co_await qCoro(watcher.get(), &QDBusPendingCallWatcher::finished);
     }
@@ -65,7 +67,7 @@ QCoro::Task<bool> secretServiceReachable()
     QDBusMessage ping = QDBusMessage::createMethodCall(secretServiceName, QStringLiteral("/org/freedesktop/secrets"),
         QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
     ping.setAutoStartService(true);
-    const QDBusMessage reply = co_await ask(bus, std::move(ping));
+    const QDBusMessage reply = co_await ask(bus, std::move(ping), startTimeoutMs);
     co_return reply.type() == QDBusMessage::ReplyMessage;
 }
 
