@@ -7,6 +7,7 @@
 #include "support/FakeAuthenticationAPI.h"
 #include "support/RecordingRefreshTokenStore.h"
 #include "support/RunTask.h"
+#include "support/TimeLimits.h"
 #include "support/TranslationServiceScript.h"
 #include "translation/http/HTTPTransportError.h"
 #include "translation/translations/HTTPTranslationClient.h"
@@ -442,7 +443,8 @@ TEST_F(ServerAuthenticationSessionTest, BearerHeaderIsTheSessionsAndStaysHome)
     m_standIn.setDefaultResponder("GET", resourcePath, acceptingBearer("access-1"));
     HTTPRequest request = resourceRequest();
     request.headers.set("authorization", "Bearer caller");
-    request.timeout = 2s;
+    // The caller's own limit: it holds for the authorised request too.
+    request.timeout = std::chrono::milliseconds(scaledMs(2000));
     EXPECT_EQ(runTask(m_session->data(request, {})).body, "ok");
     EXPECT_EQ(bearersSent(), (QList<QByteArray>{"Bearer access-1"}));
 
