@@ -61,9 +61,10 @@ QCoro::Task<bool> secretServiceReachable()
     if (!bus.isConnected()) {
         co_return false;
     }
-    // Only an answer counts. A bus that merely lists the service as startable may fail
-    // to start it (a keyring that is broken or cannot run in this session): that is no
-    // Secret Service either. The bus starts it here if it can, as a keyring call would.
+    // Only an answer counts (every D-Bus connection answers a ping on its own). A bus that
+    // merely lists the service as startable may fail to start it (a keyring that is broken
+    // or cannot run in this session): that is no Secret Service either. The bus starts it
+    // here if it can, as a keyring call would.
     QDBusMessage ping = QDBusMessage::createMethodCall(secretServiceName, QStringLiteral("/org/freedesktop/secrets"),
         QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
     ping.setAutoStartService(true);

@@ -1,7 +1,7 @@
 // Test label: keyring
-// A session bus without any Secret Service: this program starts a bus of its own, whose
-// only service folder the test fills, and points the whole process at it before anything
-// talks to a bus. The label's own bus and keyring are never used.
+// A session bus without a working Secret Service: this program starts a bus of its own,
+// whose only service folder the test fills, and points the whole process at it before
+// anything talks to a bus. The label's own bus and keyring are never used.
 #include "account/authentication/AuthenticationClientError.h"
 #include "account/authentication/HTTPAuthenticationClient.h"
 #include "account/session/ServerAuthenticationSession.h"
@@ -158,7 +158,7 @@ protected:
 
 } // namespace
 
-TEST_F(RefreshTokenStoreWithoutSecretServiceTest, ABusWithoutASecretServiceIsNoKeyring)
+TEST_F(RefreshTokenStoreWithoutSecretServiceTest, OnlyASecretServiceThatAnswersIsAKeyring)
 {
     // Nothing on the bus can answer for secrets.
     ASSERT_FALSE(activatableNames().contains(secretServiceName));
@@ -167,4 +167,32 @@ TEST_F(RefreshTokenStoreWithoutSecretServiceTest, ABusWithoutASecretServiceIsNoK
     // The bus names a Secret Service it can start, but starting it fails.
     offerAServiceThatNeverStarts();
     expectNoKeyring();
+
+    // A service that runs under the name but refuses every request (here this program's
+    // second bus connection, which knows none of its methods) is a keyring that fails, not
+    // an empty one: at launch the session is unavailable for now, and nothing is lost.
+    QDBusConnection impostor
+        = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("veyra-test-impostor"));
+    ASSERT_TRUE(impostor.registerService(secretServiceName));
+    KeychainRefreshTokenStore store(
+        QStringLiteral("io.veyra.test.authentication"), QStringLiteral("server-refresh-token"));
+    const auto failure = [](auto call) -> std::optional<AuthenticationClientError::Kind> {
+        try {
+            runTask(std::move(call));
+        } catch (const AuthenticationClientError &error) {
+            return error.kind();
+        }
+        return std::nullopt;
+    };
+    EXPECT_EQ(failure(store.load()), AuthenticationClientError::Kind::keychain);
+    EXPECT_EQ(failure(store.deleteToken()), AuthenticationClientError::Kind::keychain);
+    ServiceStandIn standIn;
+    ServerAuthenticationSession session(true,
+        std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())),
+        std::make_shared<KeychainRefreshTokenStore>(
+            QStringLiteral("io.veyra.test.authentication"), QStringLiteral("server-refresh-token")),
+        std::make_shared<AuthenticationEventRouter>());
+    EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::unavailable);
+    EXPECT_EQ(standIn.requestCount(), 0);
+    QDBusConnection::disconnectFromBus(QStringLiteral("veyra-test-impostor"));
 }
