@@ -1,5 +1,7 @@
 #include "support/LockableKeyring.h"
 
+#include "support/TimeLimits.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -113,7 +115,7 @@ bool LockableKeyring::call(const QString &interface, const QString &path, const 
 {
     QDBusMessage message = QDBusMessage::createMethodCall(serviceName, path, interface, method);
     message.setArguments(arguments);
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 30000);
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, scaledMs(30000));
     if (reply.type() != QDBusMessage::ReplyMessage) {
         m_error = QStringLiteral("%1.%2: %3").arg(interface, method, reply.errorMessage());
         return false;

@@ -3,6 +3,8 @@
 #include "account/tokens/RefreshTokenStoring.h"
 #include "support/ScriptedCalls.h"
 
+#include <memory>
+
 namespace veyra::test {
 
 // An in-memory refresh-token store that counts its operations and plays back scripted
@@ -39,6 +41,42 @@ public:
     int saves = 0;
     int deletes = 0;
     ScriptedCalls scripted;
+};
+
+// Passes every operation on to another store (the real keyring, say) and counts them,
+// failed ones included.
+class CountingRefreshTokenStore : public RefreshTokenStoring
+{
+public:
+    explicit CountingRefreshTokenStore(std::shared_ptr<RefreshTokenStoring> inner)
+        : m_inner(std::move(inner))
+    { }
+
+    QCoro::Task<std::optional<QString>> load() override
+    {
+        ++loads;
+        const std::shared_ptr<RefreshTokenStoring> inner = m_inner;
+        co_return co_await inner->load();
+    }
+    QCoro::Task<void> save(QString value) override
+    {
+        ++saves;
+        const std::shared_ptr<RefreshTokenStoring> inner = m_inner;
+        co_await inner->save(std::move(value));
+    }
+    QCoro::Task<void> deleteToken() override
+    {
+        ++deletes;
+        const std::shared_ptr<RefreshTokenStoring> inner = m_inner;
+        co_await inner->deleteToken();
+    }
+
+    int loads = 0;
+    int saves = 0;
+    int deletes = 0;
+
+private:
+    const std::shared_ptr<RefreshTokenStoring> m_inner;
 };
 
 } // namespace veyra::test

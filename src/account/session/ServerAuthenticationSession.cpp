@@ -226,8 +226,16 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
         m_refresh.reset();
         if (failure) {
             qCWarning(m_logger) << "Renewing the session failed:" << describeError(failure);
-            const bool rejected = isRejection(failure);
-            if (rejected) {
+            const bool rejected = !issued && isRejection(failure);
+            if (issued) {
+                // The server renewed the session but its new refresh token could not be
+                // kept (the keyring refused it): that session is closed at the server, and
+                // the pair that was renewed is let go, as its refresh token may be spent.
+                // Renewing again would only repeat this on every request; the stored token
+                // stays for a restore once the keyring answers.
+                revokeInBackground(pair.refreshToken);
+                forgetPair(refreshToken);
+            } else if (rejected) {
                 try {
                     co_await clearSession();
                 } catch (const std::exception &) { }
@@ -261,6 +269,14 @@ QCoro::Task<void> ServerAuthenticationSession::apply(AuthTokenPair pair)
     }
     m_accessExpiresAt = m_clock() + accessLifetime(pair.expiresIn);
     m_tokenPair = std::move(pair);
+}
+
+void ServerAuthenticationSession::forgetPair(const QString &refreshToken)
+{
+    if (m_tokenPair && m_tokenPair->refreshToken == refreshToken) {
+        m_tokenPair.reset();
+        m_accessExpiresAt.reset();
+    }
 }
 
 QCoro::Task<void> ServerAuthenticationSession::bringStoreInLine()

@@ -32,9 +32,13 @@ namespace veyra {
 // - A 401 is answered once: with the newer token when another request renewed it
 //   meanwhile, else after a renewal; the second answer goes back whatever its status.
 // - A refresh the server refuses (any status but 200 and 503) clears the session and
-//   deletes the stored token; any other failure leaves everything as it was. Either is
-//   reported (sessionInvalid, unavailable) through the event router before the request
-//   fails; restoring at launch reports nothing.
+//   deletes the stored token. A renewal whose new refresh token cannot be saved (the
+//   keyring refuses it, locked or gone) is revoked at the server, and the pair in memory is
+//   let go while the stored token stays: requests then fail with noSession instead of
+//   renewing (and asking the keyring) again each time, until a restore finds the keyring
+//   answering. Any other failure leaves everything as it was. Each is reported
+//   (sessionInvalid, unavailable) through the event router before the request fails;
+//   restoring at launch reports nothing.
 // - Signing out (or any clearing) starts a new generation of the session: a refresh still
 //   in flight is cancelled, and whatever it yields later is dropped unreported (the
 //   request fails with noSession), so a late pair never signs the user in again; the
@@ -109,6 +113,9 @@ private:
     QCoro::Task<HTTPResponse> sendAuthorized(HTTPRequest request, QString accessToken, CancellationToken token);
     QCoro::Task<AuthTokenPair> runRefresh(QString refreshToken, bool reportEvents);
     QCoro::Task<void> bringStoreInLine();
+    // Lets go of the pair in memory when it is the one with this refresh token; the store
+    // is not touched.
+    void forgetPair(const QString &refreshToken);
 
     const bool m_isConfigured;
     const std::shared_ptr<AuthenticationAPIProviding> m_api;

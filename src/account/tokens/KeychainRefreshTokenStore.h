@@ -17,8 +17,9 @@ namespace veyra {
 // save and deleteToken fail with keychain(AccessDenied) and the secret stays as it was.
 //
 // - load: nothing when no secret is stored, or when the session has no Secret Service at
-//   all (no bus, or no service running or startable); keychain(status) when the keyring
-//   refuses or stays locked; invalidResponse for a secret that is empty or not UTF-8.
+//   all (no bus, or no service that answers: none runs and the bus cannot start one);
+//   keychain(status) when the keyring refuses or stays locked; invalidResponse for a
+//   secret that is empty or not UTF-8.
 // - save: keychain(status) when the keyring refuses, the absence of a keyring included.
 // - deleteToken: succeeds when nothing is stored (or nothing can be); keychain(status)
 //   otherwise, and when the secret is in a locked collection.

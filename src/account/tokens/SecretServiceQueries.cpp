@@ -17,14 +17,16 @@ namespace {
 
 const QString secretServiceName = QStringLiteral("org.freedesktop.secrets");
 constexpr int answerTimeoutMs = 5000;
+// As long as the bus itself gives a service it starts to come up.
+constexpr int startTimeoutMs = 25000;
 
 using StringMap = QMap<QString, QString>;
 
 // The reply to the message, or an error reply when none came.
-QCoro::Task<QDBusMessage> ask(QDBusConnection bus, QDBusMessage message)
+QCoro::Task<QDBusMessage> ask(QDBusConnection bus, QDBusMessage message, int timeoutMs = answerTimeoutMs)
 {
     const std::unique_ptr<QDBusPendingCallWatcher> watcher
-        = std::make_unique<QDBusPendingCallWatcher>(bus.asyncCall(message, answerTimeoutMs));
+        = std::make_unique<QDBusPendingCallWatcher>(bus.asyncCall(message, timeoutMs));
     if (!watcher->isFinished()) {
         co_await qCoro(watcher.get(), &QDBusPendingCallWatcher::finished);
     }
@@ -59,12 +61,15 @@ QCoro::Task<bool> secretServiceReachable()
     if (!bus.isConnected()) {
         co_return false;
     }
-    if (co_await secretServiceRunning(bus)) {
-        co_return true;
-    }
-    const std::optional<QVariant> startable
-        = co_await askBus(bus, QStringLiteral("ListActivatableNames"), QVariantList());
-    co_return startable && startable->toStringList().contains(secretServiceName);
+    // Only an answer counts (every D-Bus connection answers a ping on its own). A bus that
+    // merely lists the service as startable may fail to start it (a keyring that is broken
+    // or cannot run in this session): that is no Secret Service either. The bus starts it
+    // here if it can, as a keyring call would.
+    QDBusMessage ping = QDBusMessage::createMethodCall(secretServiceName, QStringLiteral("/org/freedesktop/secrets"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+    ping.setAutoStartService(true);
+    const QDBusMessage reply = co_await ask(bus, std::move(ping), startTimeoutMs);
+    co_return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 QCoro::Task<bool> lockedSecretExists(QMap<QString, QString> attributes)

@@ -9,10 +9,11 @@ namespace veyra {
 
 // Questions put to the desktop's Secret Service ("org.freedesktop.secrets" on the session
 // bus) about what a keyring client library leaves unsaid. Asked asynchronously; none of
-// them starts the service, prompts the user or reads a secret.
+// them prompts the user or reads a secret.
 
-// Whether a Secret Service can answer in this session: there is a session bus, and the
-// service runs or the bus can start it.
+// Whether a Secret Service answers in this session: there is a session bus, and the
+// service runs or the bus starts it when asked (a service the bus offers to start but
+// cannot is none).
 QCoro::Task<bool> secretServiceReachable();
 
 // Whether the running Secret Service holds a locked item whose attributes include all of

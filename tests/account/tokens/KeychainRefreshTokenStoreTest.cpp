@@ -5,7 +5,9 @@
 #include "account/authentication/AuthenticationClientError.h"
 #include "account/authentication/HTTPAuthenticationClient.h"
 #include "account/session/ServerAuthenticationSession.h"
+#include "support/AuthenticationServiceScript.h"
 #include "support/LockableKeyring.h"
+#include "support/RecordingRefreshTokenStore.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "support/TimeLimits.h"
@@ -153,4 +155,70 @@ TEST_F(KeychainRefreshTokenStoreTest, LockedKeyringFailsAndKeepsTheToken)
     EXPECT_EQ(runTask(m_store.load()), QStringLiteral("renew-1"));
     runTask(m_store.deleteToken());
     EXPECT_EQ(lookUpElsewhere(), std::nullopt);
+}
+
+TEST_F(KeychainRefreshTokenStoreTest, RenewalTheLockedKeyringCannotKeepIsRevokedAndNotRepeated)
+{
+    LockableKeyring keyring;
+    ASSERT_TRUE(keyring.isValid()) << keyring.errorString().toStdString();
+
+    // Every renewal opens a new session at the server.
+    ServiceStandIn standIn;
+    int issued = 0;
+    standIn.setDefaultResponder("POST", refreshPath, [&issued](const RecordedRequest &) {
+        ++issued;
+        return ScriptedResponse::json(
+            tokenPairAnswer(QStringLiteral("access-%1").arg(issued), QStringLiteral("renew-%1").arg(issued), 10));
+    });
+    standIn.setDefaultResponse("POST", logoutPath, ScriptedResponse::raw(204, {}));
+    const QString resourcePath = QStringLiteral("/v1/resource");
+    standIn.setDefaultResponse("GET", resourcePath, ScriptedResponse::raw(200, "ok", "text/plain"));
+    HTTPRequest request;
+    request.url = standIn.url(resourcePath);
+    const auto renewals = [&] { return standIn.requests("POST", refreshPath); };
+    const auto revocations = [&] { return standIn.requests("POST", logoutPath); };
+
+    auto store
+        = std::make_shared<CountingRefreshTokenStore>(std::make_shared<KeychainRefreshTokenStore>(m_service, account));
+    auto router = std::make_shared<AuthenticationEventRouter>();
+    std::vector<AuthenticationRuntimeEvent> events;
+    router->setOnEvent([&events](AuthenticationRuntimeEvent event) { events.push_back(event); });
+    ServerAuthenticationSession session(
+        true, std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())), store, router);
+
+    // Signed in with an access token that is renewed before each request; then the
+    // keyring is locked (the daemon restarted, or the screen was locked).
+    runTask(session.apply(
+        AuthTokenPair{QStringLiteral("access-0"), QStringLiteral("renew-0"), QStringLiteral("Bearer"), 10, 2592000}));
+    ASSERT_TRUE(keyring.lock()) << keyring.errorString().toStdString();
+
+    // Five requests: one renewal, whose new session is revoked as its token cannot be
+    // saved; one report; the other requests neither renew nor ask the keyring.
+    const AuthenticationClientError locked = AuthenticationClientError::keychain(QKeychain::AccessDenied);
+    EXPECT_EQ(failure(session.data(request, {})), locked);
+    for (int later = 0; later < 4; ++later) {
+        EXPECT_EQ(
+            failure(session.data(request, {})), AuthenticationClientError(AuthenticationClientError::Kind::noSession));
+    }
+    EXPECT_EQ(renewals().size(), 1);
+    EXPECT_EQ(store->saves, 2);
+    ASSERT_TRUE(waitUntil([&] { return revocations().size() == 1; }));
+    EXPECT_EQ(revocations()[0].jsonBody().value(QStringLiteral("refresh_token")), QStringLiteral("renew-1"));
+    EXPECT_EQ(events, std::vector<AuthenticationRuntimeEvent>{AuthenticationRuntimeEvent::unavailable});
+    EXPECT_TRUE(standIn.requests("GET", resourcePath).isEmpty());
+
+    // Retrying while the keyring stays locked renews nothing either.
+    EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::unavailable);
+    EXPECT_EQ(renewals().size(), 1);
+    EXPECT_EQ(store->saves, 2);
+
+    // Once the keyring answers, the stored token restores the session.
+    ASSERT_TRUE(keyring.unlock()) << keyring.errorString().toStdString();
+    EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::restored);
+    ASSERT_EQ(renewals().size(), 2);
+    EXPECT_EQ(renewals()[1].jsonBody().value(QStringLiteral("refresh_token")), QStringLiteral("renew-0"));
+    EXPECT_EQ(runTask(m_store.load()), QStringLiteral("renew-2"));
+    EXPECT_EQ(revocations().size(), 1);
+    EXPECT_EQ(events.size(), 1u);
+    runTask(m_store.deleteToken());
 }
