@@ -26,7 +26,6 @@ MainFlowView::MainFlowView(AppSession *session, AppUpdateModel *appUpdateModel,
     , m_layout(new QStackedLayout(this))
     , m_lifecycleObserver(new MainWindowLifecycleObserver([this] { closeHandler(); }, this))
 {
-    setMinimumSize(minimumContentSize);
     m_layout->setContentsMargins(0, 0, 0, 0);
 
     if (m_session) {
@@ -44,6 +43,15 @@ MainFlowView::~MainFlowView() = default;
 GameSetupView *MainFlowView::gameSetupView() const
 {
     return m_screen == Screen::gameSetup ? static_cast<GameSetupView *>(m_content) : nullptr;
+}
+
+QSize MainFlowView::minimumSizeHint() const
+{
+    QSize least = minimumContentSize.expandedTo(m_layout->minimumSize());
+    if (m_content && m_content->hasHeightForWidth()) {
+        least.setHeight(std::max(least.height(), m_content->heightForWidth(least.width())));
+    }
+    return least;
 }
 
 void MainFlowView::changeEvent(QEvent *event)
