@@ -3,6 +3,7 @@
 #include "app/lifecycle/MainWindowLifecycleObserver.h"
 #include "app/session/AppSession.h"
 #include "app/setup/GameSetupView.h"
+#include "app/style/ScreenStyle.h"
 #include "capture/windows/WindowCatalogProviding.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/language/ClientLanguage.h"
@@ -47,11 +48,7 @@ GameSetupView *MainFlowView::gameSetupView() const
 
 QSize MainFlowView::minimumSizeHint() const
 {
-    QSize least = minimumContentSize.expandedTo(m_layout->minimumSize());
-    if (m_content && m_content->hasHeightForWidth()) {
-        least.setHeight(std::max(least.height(), m_content->heightForWidth(least.width())));
-    }
-    return least;
+    return m_content ? screenStyle::leastScreenSize(*m_content, minimumContentSize) : minimumContentSize;
 }
 
 void MainFlowView::changeEvent(QEvent *event)

@@ -5,13 +5,21 @@
 // tool tip, menu entry and window title is read back. None may be left in its English
 // source form: the English key of a catalogue text (or a filled-in pattern of one) whose
 // translation differs. Names and player data are no catalogue texts and pass.
+#include "account/views/AuthenticationView.h"
+#include "account/views/AuthenticationViewModel.h"
+#include "app/flow/MainFlowView.h"
 #include "app/menu/ObriskCommands.h"
 #include "app/menu/StatusMenuTrayIcon.h"
+#include "app/picker/WindowPickerModel.h"
+#include "app/picker/WindowPickerView.h"
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
 #include "app/session/AppSession.h"
+#include "app/style/ScreenStyle.h"
+#include "capture/windows/QtPermissionRestartPresenter.h"
 #include "capture/windows/WindowCatalogProviding.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
+#include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/language/ClientLanguageSettingsModel.h"
@@ -24,11 +32,16 @@
 #include "overlay/strip/OverlayControlTooltipPresenter.h"
 #include "overlay/strip/OverlayHandleView.h"
 #include "settings/window/SettingsView.h"
+#include "support/ManualWindowCatalog.h"
 #include "support/RunTask.h"
 #include "support/ShownText.h"
+#include "support/TestAppUpdateModel.h"
 #include "support/TranslationKeys.h"
 #include "support/WidgetLookup.h"
 #include "update/model/AppUpdateModel.h"
+#include "update/prompt/AppUpdatePromptController.h"
+#include "update/prompt/VeyraAppUpdateUserDriver.h"
+#include "update/updater/AppUpdaterError.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -44,6 +57,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTranslator>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -585,6 +599,15 @@ TEST_F(InterfaceLanguageWalk, EveryWindowAndScreenFollowsTheInterfaceLanguage)
     editor->guideModel().close();
     ASSERT_TRUE(waitUntil([&] { return !editor->guideSheet().isVisible(); }));
     checkEveryLanguage(app, scenes, QStringLiteral("editor"));
+
+    // The inspector of a selected area, and the eyedropper armed on it.
+    ASSERT_FALSE(editor->model().areas().isEmpty());
+    editor->model().select(editor->model().areas().front().id);
+    ASSERT_TRUE(waitUntil([&] { return editor->model().selectedArea().has_value(); }));
+    checkEveryLanguage(app, scenes, QStringLiteral("editor (an area selected)"));
+    editor->model().toggleBackgroundPicking();
+    checkEveryLanguage(app, scenes, QStringLiteral("editor (eyedropper armed)"));
+    editor->model().toggleBackgroundPicking();
     scenes.dismissWindow(QString::fromLatin1(ApplicationScenes::captureAreaEditorWindowIdentifier));
 
     // The notes window with the note typed above, selected.
@@ -628,6 +651,113 @@ TEST_F(InterfaceLanguageWalk, EveryWindowAndScreenFollowsTheInterfaceLanguage)
     ASSERT_TRUE(waitUntil([&] { return app.session().phase() == AppPhase::overlay(bare); }));
     ASSERT_TRUE(waitUntil([&] { return !overlay->currentCaptureAreaState().isReady(); }));
     checkEveryLanguage(app, scenes, QStringLiteral("overlay help card"));
+
+    report();
+}
+
+// The screens and windows the fixture product does not stay in long enough to read: the
+// sign-in screen's passing phases, the window picker while it loads and when the list
+// could not be read, the updater's answers and its progress window, and the alert that
+// asks for a restart once screen access is granted. Each is shown in a window of its
+// own at the main window's size; the language is switched through the application's model.
+TEST_F(InterfaceLanguageWalk, EveryPassingStateFollowsTheInterfaceLanguage)
+{
+    ObriskApp app(launch({}), mainInfoDictionary(), UserDefaults::standard());
+    ClientLanguageSettingsModel &languages = app.clientLanguageSettings();
+    // A main window as the product's: its content no smaller than the main flow's least
+    // size, grown to what the screen needs.
+    class ScreenHost : public QWidget
+    {
+    public:
+        explicit ScreenHost(QWidget *screen)
+            : m_screen(screen)
+        {
+            auto *layout = new QVBoxLayout(this);
+            layout->setContentsMargins(0, 0, 0, 0);
+            layout->addWidget(screen);
+        }
+        QSize minimumSizeHint() const override
+        {
+            return screenStyle::leastScreenSize(*m_screen, MainFlowView::minimumContentSize);
+        }
+
+    private:
+        QWidget *m_screen;
+    };
+    const auto host = [](QWidget *screen, const char *name) {
+        auto window = std::make_unique<QMainWindow>();
+        window->setObjectName(QString::fromLatin1(name));
+        window->setCentralWidget(new ScreenHost(screen));
+        window->resize(720, 520);
+        window->show();
+        return window;
+    };
+
+    {
+        auto *model = new AuthenticationViewModel;
+        const auto window = host(new AuthenticationView(model), "sign-in screen");
+        model->setParent(window.get());
+        for (const auto &[phase, name] : std::initializer_list<std::pair<AuthenticationScreenPhase, const char *>>{
+                 {AuthenticationScreenPhase::restoringAuthentication, "restoring"},
+                 {AuthenticationScreenPhase::authenticating, "authenticating"},
+                 {AuthenticationScreenPhase::authenticationUnavailable, "unavailable"},
+                 {AuthenticationScreenPhase::authenticationConfigurationUnavailable, "configuration unavailable"}}) {
+            model->setPhase(phase);
+            checkEveryLanguage(languages, QStringLiteral("sign-in (%1)").arg(QString::fromLatin1(name)));
+        }
+    }
+    {
+        const auto catalog = std::make_shared<ManualWindowCatalog>();
+        auto *picker = new WindowPickerView(catalog);
+        const auto window = host(picker, "window picker");
+        picker->model()->refresh(std::nullopt);
+        ASSERT_TRUE(waitUntil([&] { return catalog->pendingGroupsCalls() > 0; }));
+        checkEveryLanguage(languages, QStringLiteral("window picker (loading)"));
+        catalog->failGroups();
+        ASSERT_TRUE(
+            waitUntil([&] { return picker->model()->state().kind() == WindowPickerModel::State::Kind::failed; }));
+        checkEveryLanguage(languages, QStringLiteral("window picker (list unreadable)"));
+        picker->model()->refresh(std::nullopt);
+        ASSERT_TRUE(waitUntil([&] { return catalog->pendingGroupsCalls() > 0; }));
+        catalog->answerGroups({});
+        ASSERT_TRUE(waitUntil([&] { return catalog->pendingGroupsCalls() == 0; }));
+        checkEveryLanguage(languages, QStringLiteral("window picker (no windows)"));
+    }
+    {
+        TestAppUpdateModel updates;
+        updates.model->setMinimumVersionState(MinimumVersionState::allowed());
+        VeyraAppUpdateUserDriver driver(
+            updates.model.get(), updates.running, std::make_unique<AppUpdatePromptController>());
+        driver.showUpdateNotFound({});
+        ASSERT_NE(driver.alert(), nullptr);
+        checkEveryLanguage(languages, QStringLiteral("update check (up to date)"));
+        driver.dismissUpdateInstallation();
+        driver.showUpdaterError(AppUpdaterError(AppUpdaterError::Kind::feedUnavailable), {});
+        ASSERT_NE(driver.alert(), nullptr);
+        checkEveryLanguage(languages, QStringLiteral("update check (error)"));
+        driver.dismissUpdateInstallation();
+        driver.showDownloadInitiated({});
+        driver.showDownloadProgress(3'000'000, 12'000'000);
+        ASSERT_TRUE(waitUntil([] { return visibleWindow(QStringLiteral("app-update-progress")) != nullptr; }));
+        checkEveryLanguage(languages, QStringLiteral("update (downloading)"));
+        driver.showDownloadProgress(3'000'000, -1);
+        checkEveryLanguage(languages, QStringLiteral("update (downloading, size unknown)"));
+        driver.showInstallingUpdate();
+        checkEveryLanguage(languages, QStringLiteral("update (installing)"));
+        driver.dismissUpdateInstallation();
+    }
+    {
+        QtPermissionRestartPresenter presenter;
+        QObject owner;
+        startDetachedTask(
+            &owner, [&presenter](QPointer<QObject>) -> QCoro::Task<void> { co_await presenter.presentRestartPrompt(); },
+            Logger("walk"));
+        ASSERT_TRUE(waitUntil([] {
+            return visibleWindow(QString::fromLatin1(QtPermissionRestartPresenter::alertObjectName)) != nullptr;
+        }));
+        checkEveryLanguage(languages, QStringLiteral("screen access granted (restart alert)"));
+        visibleWindow(QString::fromLatin1(QtPermissionRestartPresenter::alertObjectName))->close();
+    }
 
     report();
 }
