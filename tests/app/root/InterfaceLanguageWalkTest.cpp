@@ -16,9 +16,11 @@
 #include "app/root/ObriskApp.h"
 #include "app/session/AppSession.h"
 #include "app/style/ScreenStyle.h"
+#include "capture/areas/InMemoryCaptureAreaStore.h"
 #include "capture/windows/QtPermissionRestartPresenter.h"
 #include "capture/windows/WindowCatalogProviding.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
+#include "editor/guide/InMemoryCaptureAreaGuideStore.h"
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/async/AsyncTask.h"
@@ -32,6 +34,9 @@
 #include "overlay/strip/OverlayControlTooltipPresenter.h"
 #include "overlay/strip/OverlayHandleView.h"
 #include "settings/window/SettingsView.h"
+#include "support/ExampleGameTarget.h"
+#include "support/FakeCaptureAreaEditorSession.h"
+#include "support/FakeWindowSnapshotter.h"
 #include "support/ManualWindowCatalog.h"
 #include "support/RunTask.h"
 #include "support/ShownText.h"
@@ -80,6 +85,9 @@ const QStringList namesAndPlayerData = {
     QStringLiteral("Pixel Harbor"),
     QStringLiteral("Starlight Voyage"),
     QStringLiteral("Text Editor"),
+    // The example game of the screens shown by themselves.
+    QStringLiteral("Example Game"),
+    QStringLiteral("Main"),
     // The fixture game's dialogue as read and as translated, on the overlay and in the
     // report popover.
     QStringLiteral("The journey begins with a single decision."),
@@ -722,6 +730,36 @@ TEST_F(InterfaceLanguageWalk, EveryPassingStateFollowsTheInterfaceLanguage)
         catalog->answerGroups({});
         ASSERT_TRUE(waitUntil([&] { return catalog->pendingGroupsCalls() == 0; }));
         checkEveryLanguage(languages, QStringLiteral("window picker (no windows)"));
+    }
+    {
+        // The capture-area editor while the game's picture is taken, and when it cannot be
+        // (the game window went away, or another failure).
+        for (const auto failure :
+            {std::optional<WindowSnapshotError::Kind>{}, std::optional(WindowSnapshotError::Kind::targetUnavailable),
+                std::optional(WindowSnapshotError::Kind::captureFailed)}) {
+            auto session = std::make_shared<FakeCaptureAreaEditorSession>();
+            session->target = exampleGameTarget();
+            auto snapshotter = std::make_shared<FakeWindowSnapshotter>();
+            if (failure) {
+                snapshotter->failNext(*failure);
+            } else {
+                snapshotter->holdNext();
+            }
+            auto editor = std::make_unique<CaptureAreaEditorView>(session,
+                std::make_unique<CaptureAreaEditorModel>(snapshotter, std::make_shared<InMemoryCaptureAreaStore>()),
+                std::make_unique<CaptureAreaGuideModel>(std::make_shared<InMemoryCaptureAreaGuideStore>(5)));
+            editor->setObjectName(QStringLiteral("capture-areas"));
+            editor->resize(1180, 760);
+            editor->show();
+            const auto kind
+                = failure ? CaptureAreaEditorModel::State::Kind::failed : CaptureAreaEditorModel::State::Kind::loading;
+            ASSERT_TRUE(waitUntil([&] { return editor->model().state().kind == kind; }));
+            checkEveryLanguage(languages,
+                failure ? QStringLiteral("editor (picture failed: %1)").arg(static_cast<int>(*failure))
+                        : QStringLiteral("editor (taking the picture)"));
+            editor->close();
+        }
+        finishRemainingTasks();
     }
     {
         TestAppUpdateModel updates;
