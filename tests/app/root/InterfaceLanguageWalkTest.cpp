@@ -41,6 +41,7 @@
 #include "support/RunTask.h"
 #include "support/ShownText.h"
 #include "support/TestAppUpdateModel.h"
+#include "support/TestScreenshots.h"
 #include "support/TranslationKeys.h"
 #include "support/WidgetLookup.h"
 #include "update/model/AppUpdateModel.h"
@@ -396,6 +397,10 @@ protected:
                     continue;
                 }
                 (void)window->grab();
+                saveScreenshot(*window,
+                    QStringLiteral("%1 - %2 - %3.png")
+                        .arg(rawValue(language), screen, windowName(*window))
+                        .replace(QLatin1Char('/'), QLatin1Char('_')));
                 windows[windowName(*window)] += textsShownIn(*window);
                 Findings &found = m_findings[rawValue(language)][windowName(*window) + QStringLiteral(" — ") + screen];
                 const auto checkLayout = [&] {
