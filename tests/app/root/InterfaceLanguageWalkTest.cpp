@@ -1,10 +1,18 @@
 // Test label: ui
 // The fixture product in every interface language. Each window and screen is brought up in
-// English; then the interface language is switched to Japanese and to Korean through the
-// application's language model (as the settings window does it), and every visible text,
-// tool tip, menu entry and window title is read back. None may be left in its English
-// source form: the English key of a catalogue text (or a filled-in pattern of one) whose
-// translation differs. Names and player data are no catalogue texts and pass.
+// English; then the interface language is set to English, Japanese and Korean in turn
+// through the application's language model (as the settings window does it), each window
+// is painted, and every visible text, tool tip, menu entry, window title and text a view
+// paints itself is read back. Each must be a text of that language's catalogue (or a
+// filled-in pattern of one); names and player data are allowed by an explicit list, and a
+// text without letters passes. In each language every window is also laid out at the size
+// it has on screen and, when the player can resize it, at its least size: no two visible
+// controls may overlap, none may be cut off by what holds it (outside a scroll area), and
+// no text may need more room than its label or button has. The screens the product passes
+// through too quickly to read (the sign-in screen's passing phases, the picker loading or
+// failing, the editor taking its picture, the updater's alerts and progress window, the
+// restart alert) are shown by themselves in a window sized as the main window sizes its
+// screens.
 #include "account/views/AuthenticationView.h"
 #include "account/views/AuthenticationViewModel.h"
 #include "app/flow/MainFlowView.h"
