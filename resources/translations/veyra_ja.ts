@@ -821,5 +821,9 @@
         <source>Requesting screen recording permission…</source>
         <translation>画面収録の権限をリクエスト中…</translation>
     </message>
+    <message>
+        <source>R %@  G %@  B %@</source>
+        <translation>R %@  G %@  B %@</translation>
+    </message>
 </context>
 </TS>

@@ -821,5 +821,9 @@
         <source>Requesting screen recording permission…</source>
         <translation>화면 기록 권한을 요청하는 중…</translation>
     </message>
+    <message>
+        <source>R %@  G %@  B %@</source>
+        <translation>R %@  G %@  B %@</translation>
+    </message>
 </context>
 </TS>

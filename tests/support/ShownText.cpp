@@ -46,6 +46,8 @@ QStringList textsShownIn(const QWidget &root)
         if (const auto *header = qobject_cast<const ApplicationGroupHeader *>(widget)) {
             texts.append(header->windowCountText());
         }
+        // What a view paints itself, as it keeps it for the tests (see paintedTexts).
+        texts.append(paintedTexts(*widget));
     }
     return texts;
 }

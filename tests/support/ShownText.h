@@ -31,9 +31,18 @@ inline QString shownToolTip(const QWidget &widget)
     return shownText(widget.toolTip());
 }
 
+// The texts a view drew with its own painter the last time it painted, for the views that
+// keep them in their "paintedTexts" property (the editor canvas's area tags, the
+// eyedropper's instruction, the guide's illustration). Empty before the first paint.
+inline QStringList paintedTexts(const QWidget &widget)
+{
+    return widget.property("paintedTexts").toStringList();
+}
+
 // Every text a window (or any widget) shows: its title, and of each widget below it that
 // is not hidden its text as shown, tool tip, placeholder, menu options, and the texts some
-// views paint themselves (the picker's window count, the notes list's dates).
+// views paint themselves (the picker's window count, the notes list's dates, and what the
+// views that keep "paintedTexts" drew when they last painted).
 QStringList textsShownIn(const QWidget &root);
 
 inline QString shownInformativeText(const QMessageBox &box)

@@ -3,6 +3,7 @@
 #include "app/lifecycle/MainWindowLifecycleObserver.h"
 #include "app/session/AppSession.h"
 #include "app/setup/GameSetupView.h"
+#include "app/style/ScreenStyle.h"
 #include "capture/windows/WindowCatalogProviding.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/language/ClientLanguage.h"
@@ -26,7 +27,6 @@ MainFlowView::MainFlowView(AppSession *session, AppUpdateModel *appUpdateModel,
     , m_layout(new QStackedLayout(this))
     , m_lifecycleObserver(new MainWindowLifecycleObserver([this] { closeHandler(); }, this))
 {
-    setMinimumSize(minimumContentSize);
     m_layout->setContentsMargins(0, 0, 0, 0);
 
     if (m_session) {
@@ -44,6 +44,11 @@ MainFlowView::~MainFlowView() = default;
 GameSetupView *MainFlowView::gameSetupView() const
 {
     return m_screen == Screen::gameSetup ? static_cast<GameSetupView *>(m_content) : nullptr;
+}
+
+QSize MainFlowView::minimumSizeHint() const
+{
+    return m_content ? screenStyle::leastScreenSize(*m_content, minimumContentSize) : minimumContentSize;
 }
 
 void MainFlowView::changeEvent(QEvent *event)

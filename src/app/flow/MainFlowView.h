@@ -38,6 +38,8 @@ class MainFlowView : public QWidget
 public:
     static constexpr const char *mainWindowIdentifier = "main";
     static constexpr const char *captureAreaEditorWindowIdentifier = "capture-areas";
+    // The least size of the window's content; a screen that needs more (its texts in a
+    // longer language, say) makes the window's minimum size grow to what it needs.
     static constexpr QSize minimumContentSize{620, 420};
 
     // The window actions of the main window's environment, by window identifier.
@@ -66,6 +68,10 @@ public:
     QWidget *currentScreen() const { return m_content; }
     // The set-up screen when it is the one shown.
     GameSetupView *gameSetupView() const;
+
+    // The minimum content size, grown to the current screen's least size; at the least
+    // width, as tall as the screen's wrapped texts need there.
+    QSize minimumSizeHint() const override;
 
 protected:
     void showEvent(QShowEvent *event) override;

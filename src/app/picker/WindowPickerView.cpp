@@ -148,7 +148,13 @@ QWidget *WindowPickerView::makeMessagePane()
     layout->setContentsMargins(32, 32, 32, 32);
     layout->setSpacing(16);
     layout->addStretch(1);
-    layout->addWidget(m_message, 0, Qt::AlignHCenter);
+    // Not an aligned item: an aligned item gets its size hint and not the height its
+    // wrapped text needs at the width it is given.
+    auto *messageRow = new QHBoxLayout;
+    messageRow->addStretch(0);
+    messageRow->addWidget(m_message, 1);
+    messageRow->addStretch(0);
+    layout->addLayout(messageRow);
     layout->addWidget(m_quitButton, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     return m_messagePane;

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace veyra::screenStyle {
 
 namespace {
@@ -123,6 +125,15 @@ QFont scaledFont(const QFont &base, qreal points, QFont::Weight weight)
     font.setPointSizeF(basePoints * points / 13.0);
     font.setWeight(weight);
     return font;
+}
+
+QSize leastScreenSize(const QWidget &screen, QSize floor)
+{
+    QSize least = floor.expandedTo(screen.minimumSizeHint()).expandedTo(screen.minimumSize());
+    if (screen.hasHeightForWidth()) {
+        least.setHeight(std::max(least.height(), screen.heightForWidth(least.width())));
+    }
+    return least;
 }
 
 QFrame *divider(const QColor &colour, QWidget *parent)

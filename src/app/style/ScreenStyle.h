@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 
 class QFrame;
@@ -40,6 +41,12 @@ QLabel *plainLabel(BrandTextStyle style, const QColor &colour, QWidget *parent);
 // The desktop font at `points`/13 of its size: the screens' fixed type sizes are given
 // against a 13-point body text.
 QFont scaledFont(const QFont &base, qreal points, QFont::Weight weight);
+
+// The least size a window may give `screen`: `floor`, grown to the screen's own least
+// size and, at that width, to the height its wrapped texts need there (the least width
+// is where they need the most). A window whose content follows this can be shrunk no
+// further than its screen allows, in whatever language.
+QSize leastScreenSize(const QWidget &screen, QSize floor);
 
 // A one-pixel horizontal line in `colour`.
 QFrame *divider(const QColor &colour, QWidget *parent);

@@ -203,6 +203,7 @@ void CaptureRegionOverlay::paintEvent(QPaintEvent *)
     painter.fillRect(tag, base);
     painter.setPen(Qt::white);
     painter.drawText(tag, Qt::AlignCenter, m_configuration.label);
+    m_paintedTexts = {m_configuration.label};
 
     if (m_configuration.isSelected) {
         painter.setBrush(Qt::white);

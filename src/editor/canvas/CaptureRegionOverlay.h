@@ -6,6 +6,7 @@
 #include "editor/geometry/CaptureRegionGestures.h"
 
 #include <QColor>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -22,6 +23,8 @@ namespace veyra {
 class CaptureRegionOverlay : public QWidget
 {
     Q_OBJECT
+    // The name tag as last painted (empty before the first paint), for tests.
+    Q_PROPERTY(QStringList paintedTexts READ paintedTexts)
 
 public:
     struct Configuration
@@ -73,6 +76,8 @@ public:
     const std::optional<CaptureRegionGestureStart> &moveStart() const { return m_moveStart; }
     const std::map<CaptureAreaResizeHandle, CaptureRegionGestureStart> &resizeStarts() const { return m_resizeStarts; }
 
+    QStringList paintedTexts() const { return m_paintedTexts; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -85,6 +90,7 @@ private:
     ChangeHandler m_onChange = [](const CaptureRegion &) {};
     std::optional<CaptureRegionGestureStart> m_moveStart;
     std::map<CaptureAreaResizeHandle, CaptureRegionGestureStart> m_resizeStarts;
+    QStringList m_paintedTexts;
 };
 
 } // namespace veyra

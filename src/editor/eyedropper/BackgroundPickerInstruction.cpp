@@ -106,7 +106,9 @@ void BackgroundPickerInstruction::paintEvent(QPaintEvent *)
 
     const QFontMetrics metrics(font());
     const int side = symbolSide();
-    const QStringList lines = linesForWidth(textWidthFor(width()));
+    const QString shown = text();
+    const QStringList lines = wrappedLines(shown, instructionFont(), textWidthFor(width()), maximumLines);
+    m_paintedTexts = {shown};
     int widest = 0;
     for (const QString &line : lines) {
         widest = std::max(widest, metrics.horizontalAdvance(line));

@@ -11,6 +11,8 @@ namespace veyra {
 class BackgroundPickerInstruction : public QWidget
 {
     Q_OBJECT
+    // The text whose lines it last painted (empty before the first paint), for tests.
+    Q_PROPERTY(QStringList paintedTexts READ paintedTexts)
 
 public:
     explicit BackgroundPickerInstruction(QWidget *parent = nullptr);
@@ -30,12 +32,16 @@ public:
     // The lines shown at a given text width: at most two, the second elided.
     QStringList linesForWidth(int textWidth) const;
 
+    QStringList paintedTexts() const { return m_paintedTexts; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     int textWidthFor(int panelWidth) const;
     QRect panelRect() const;
+
+    QStringList m_paintedTexts;
 };
 
 } // namespace veyra

@@ -132,12 +132,11 @@ void CaptureAreaGuideIllustration::paintEvent(QPaintEvent *)
 {
     // The picture changes only with the size and the language: drawn once, then reused.
     const qreal ratio = devicePixelRatioF();
-    const QString key = QStringLiteral("%1x%2@%3|%4|%5")
-                            .arg(width())
-                            .arg(height())
-                            .arg(ratio)
-                            .arg(sampleLine(), dialogueSearchTypeName());
+    const QString line = sampleLine();
+    const QString areaName = dialogueSearchTypeName();
+    const QString key = QStringLiteral("%1x%2@%3|%4|%5").arg(width()).arg(height()).arg(ratio).arg(line, areaName);
     if (key != m_renderedKey) {
+        m_paintedTexts = {line, speakerName(), areaName};
         QPixmap rendered(size() * ratio);
         rendered.setDevicePixelRatio(ratio);
         rendered.fill(Qt::transparent);

@@ -3,6 +3,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
+#include <QStringList>
 #include <QWidget>
 
 namespace veyra {
@@ -26,6 +27,9 @@ struct CaptureAreaGuideIllustrationGeometry
 class CaptureAreaGuideIllustration : public QWidget
 {
     Q_OBJECT
+    // The sample line, speaker and area name of the picture last painted (empty before the
+    // first paint), for tests.
+    Q_PROPERTY(QStringList paintedTexts READ paintedTexts)
 
 public:
     explicit CaptureAreaGuideIllustration(QWidget *parent = nullptr);
@@ -33,6 +37,8 @@ public:
     // The sample line of dialogue; the speaker's name is never translated.
     static QString sampleLine();
     static QString speakerName();
+
+    QStringList paintedTexts() const { return m_paintedTexts; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -47,6 +53,7 @@ private:
     QPixmap m_scene;
     QPixmap m_rendered;
     QString m_renderedKey;
+    QStringList m_paintedTexts;
 };
 
 } // namespace veyra

@@ -211,7 +211,8 @@ void CaptureAreaInspector::refresh()
         if (const auto &pattern = selected->backgroundPattern) {
             m_swatch->setColor(QColor(
                 static_cast<int>(pattern->red), static_cast<int>(pattern->green), static_cast<int>(pattern->blue)));
-            m_rgb->setText(QStringLiteral("R %1  G %2  B %3").arg(pattern->red).arg(pattern->green).arg(pattern->blue));
+            m_rgb->setText(localizedFormat(QT_TRANSLATE_NOOP("Veyra", "R %@  G %@  B %@"),
+                {QString::number(pattern->red), QString::number(pattern->green), QString::number(pattern->blue)}));
         }
     } else {
         m_shownID.reset();

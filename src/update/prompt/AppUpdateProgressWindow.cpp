@@ -31,6 +31,9 @@ AppUpdateProgressWindow::AppUpdateProgressWindow(std::function<void()> cancel, Q
     m_status->setTextFormat(Qt::PlainText);
     m_status->setFont(brandTextFont(BrandTextStyle::headline, font()));
     m_detail->setTextFormat(Qt::PlainText);
+    // The window's width is fixed: a longer language wraps.
+    m_status->setWordWrap(true);
+    m_detail->setWordWrap(true);
     m_detail->setObjectName(QStringLiteral("app-update-progress-detail"));
     m_progress->setTextVisible(false);
     QPalette bar = m_progress->palette();
@@ -80,6 +83,19 @@ void AppUpdateProgressWindow::showInstalling()
     m_progress->setRange(0, 0);
     m_cancelButton->setEnabled(false);
     retranslate();
+}
+
+bool AppUpdateProgressWindow::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    // The width is fixed: the window is as tall as its wrapped texts need at that width.
+    if (event->type() == QEvent::LayoutRequest && layout()) {
+        const int needed = layout()->totalHeightForWidth(width());
+        if (needed > 0 && needed != minimumHeight()) {
+            setMinimumHeight(needed);
+        }
+    }
+    return handled;
 }
 
 void AppUpdateProgressWindow::closeEvent(QCloseEvent *event)

@@ -28,6 +28,7 @@ public:
     bool isInstalling() const { return m_installing; }
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 

@@ -27,6 +27,7 @@ namespace {
 
 constexpr int symbolSize = 46;
 constexpr int cardMaximumWidth = 520;
+// The least width of the buttons.
 constexpr int buttonWidth = 240;
 
 QColor white(qreal alpha)
@@ -108,7 +109,8 @@ QPushButton *prominentButton(QWidget *parent, const char *objectName)
             .arg(orange.name(), VeyraBrandPalette::orangeInk().name(), orange.lighter(110).name(),
                 orange.darker(115).name(), QColor::fromRgbF(0.95f, 0.47f, 0.0f, 0.35f).name(QColor::HexArgb),
                 white(0.45).name(QColor::HexArgb)));
-    button->setFixedWidth(buttonWidth);
+    // At least this wide; wider where its text needs more in a longer language.
+    button->setMinimumWidth(buttonWidth);
     button->setMinimumHeight(38);
     return button;
 }
@@ -124,7 +126,8 @@ QPushButton *borderedButton(QWidget *parent, const char *objectName)
                        "QPushButton:pressed { background-color: %4; }")
             .arg(white(0.1).name(QColor::HexArgb), white(0.14).name(QColor::HexArgb), white(0.16).name(QColor::HexArgb),
                 white(0.06).name(QColor::HexArgb)));
-    button->setFixedWidth(buttonWidth);
+    // At least this wide; wider where its text needs more in a longer language.
+    button->setMinimumWidth(buttonWidth);
     button->setMinimumHeight(32);
     return button;
 }
