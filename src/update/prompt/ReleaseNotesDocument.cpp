@@ -184,18 +184,20 @@ std::chrono::nanoseconds threadTime()
     return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
-// The longest time laying the document out at one of the widths took.
-std::chrono::nanoseconds layoutTime(QTextDocument &document, const QList<double> &widths)
+// Whether laying the document out took at most maximumReleaseNotesLayoutTime at each of
+// the widths (the first that took longer ends the measuring).
+bool laysOutInTime(QTextDocument &document, const QList<double> &widths)
 {
-    std::chrono::nanoseconds longest{0};
     for (const double width : widths) {
         const std::chrono::nanoseconds start = threadTime();
         document.setTextWidth(width);
         // Asking for the size lays out all of it.
         document.documentLayout()->documentSize();
-        longest = std::max(longest, threadTime() - start);
+        if (threadTime() - start > maximumReleaseNotesLayoutTime) {
+            return false;
+        }
     }
-    return longest;
+    return true;
 }
 
 std::unique_ptr<QTextDocument> newDocument(const QFont &font, double margin)
@@ -225,7 +227,7 @@ std::unique_ptr<QTextDocument> richDocument(
         return nullptr;
     }
     shortenClustersAndForgetImages(*document);
-    if (layoutTime(*document, widths) > maximumReleaseNotesLayoutTime) {
+    if (!laysOutInTime(*document, widths)) {
         return nullptr;
     }
     return document;
@@ -258,7 +260,7 @@ std::unique_ptr<QTextDocument> plainDocument(
     for (qsizetype length = std::min<qsizetype>(shown.size(), 4096);; length = std::min(shown.size(), 2 * length)) {
         std::unique_ptr<QTextDocument> document = newDocument(font, margin);
         document->setPlainText(cutText(shown, length));
-        if (layoutTime(*document, widths) > maximumReleaseNotesLayoutTime) {
+        if (!laysOutInTime(*document, widths)) {
             if (fitting) {
                 break;
             }
