@@ -7,6 +7,7 @@
 #include "update/prompt/ReleaseNotesBrowser.h"
 #include "update/prompt/ReleaseNotesDocument.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QEventLoop>
 #include <QTextDocument>
@@ -140,12 +141,13 @@ public:
     }
 
 private:
-    // Runs the posted work: the resize, the layout Qt leaves for later, the painting.
-    static void settle()
+    // Runs the posted work (the resize, the painting) and the layout Qt leaves for later.
+    void settle()
     {
         for (int round = 0; round < 5; ++round) {
             QCoreApplication::processEvents();
         }
+        m_browser.document()->documentLayout()->documentSize();
     }
 
     ReleaseNotesBrowser m_browser;
