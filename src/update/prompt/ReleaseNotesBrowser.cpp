@@ -48,7 +48,8 @@ ReleaseNotesBrowser::ReleaseNotesBrowser(QWidget *parent)
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // Always there, so that no scroll bar coming or going lays the notes out again.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // The document the text control made: it asks this browser's loadResource() itself.
+    // The document the text control made asks loadResource() below, then its provider;
+    // both refuse (the documents read on a worker refuse resources themselves).
     document()->setResourceProvider(
         [](const QUrl &) { return refusedReleaseNotesResource(QTextDocument::ImageResource); });
 }
@@ -82,15 +83,15 @@ void ReleaseNotesBrowser::setReleaseNotes(const ReleaseNotes &notes)
         if (QTextDocument *document = handoff->take()) {
             self->showDocument(document);
         } else {
-            self->showPlainNotes(notes.text.left(maximumImmediateReleaseNotesLength));
+            self->showPlainNotes(notes.text, maximumImmediateReleaseNotesLength);
         }
     };
     startDetachedTask(this, std::move(read), Logger("app-update"));
 }
 
-void ReleaseNotesBrowser::showPlainNotes(const QString &text)
+void ReleaseNotesBrowser::showPlainNotes(const QString &text, qsizetype maximumLength)
 {
-    setPlainText(shownReleaseNotesText(text));
+    setPlainText(shownReleaseNotesText(text, maximumLength));
     emit releaseNotesShown();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update/prompt/ReleaseNotesDocument.h"
+
 #include <QTextBrowser>
 
 namespace veyra {
@@ -31,7 +33,7 @@ signals:
     void releaseNotesShown();
 
 private:
-    void showPlainNotes(const QString &text);
+    void showPlainNotes(const QString &text, qsizetype maximumLength = maximumShownReleaseNotesLength);
     void showDocument(QTextDocument *document);
 
     // Counts setReleaseNotes() calls, so that notes read too late are dropped.

@@ -22,9 +22,9 @@ namespace veyra {
 namespace {
 
 // Loads nothing that a document refers to. QTextDocument reads local files itself (a style
-// sheet while it reads the notes) before it asks a resource provider, and the image handler
+// sheet while it reads the notes) unless loadResource() answers, and the image handler
 // reads an image's name as a local file when the resource it gets is no image; so this
-// override answers every request, with refusedReleaseNotesResource().
+// override and the provider answer every request, with refusedReleaseNotesResource().
 class ResourceRefusingDocument : public QTextDocument
 {
 public:
@@ -160,15 +160,16 @@ void shortenClustersAndForgetImages(QTextDocument &document)
                 cursor.removeSelectedText();
             }
         }
+        // Collected first: changing a fragment's format may merge it with its neighbours.
+        QList<QTextFragment> images;
         for (auto fragmentIt = block.begin(); !fragmentIt.atEnd(); ++fragmentIt) {
             const QTextFragment fragment = fragmentIt.fragment();
-            if (!fragment.charFormat().isImageFormat()) {
-                continue;
+            if (fragment.charFormat().isImageFormat() && !fragment.charFormat().toImageFormat().name().isEmpty()) {
+                images.append(fragment);
             }
+        }
+        for (const QTextFragment &fragment : images) {
             QTextImageFormat image = fragment.charFormat().toImageFormat();
-            if (image.name().isEmpty()) {
-                continue;
-            }
             image.setName(QString());
             cursor.setPosition(fragment.position());
             cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
@@ -304,17 +305,17 @@ QString withShortClusters(const QString &text)
     return shortened;
 }
 
-QString shownReleaseNotesText(const QString &text)
+QString shownReleaseNotesText(const QString &text, qsizetype maximumLength)
 {
-    if (text.size() <= maximumShownReleaseNotesLength) {
+    if (text.size() <= maximumLength) {
         return withShortClusters(text);
     }
     // Only the characters around the cut are examined: the text may be megabytes long.
     constexpr qsizetype context = 32;
-    const qsizetype windowStart = maximumShownReleaseNotesLength - context;
+    const qsizetype windowStart = std::max<qsizetype>(0, maximumLength - context);
     const QString window = text.mid(windowStart, 2 * context);
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, window);
-    graphemes.setPosition(context);
+    graphemes.setPosition(maximumLength - windowStart);
     if (!graphemes.isAtBoundary()) {
         graphemes.toPreviousBoundary();
     }

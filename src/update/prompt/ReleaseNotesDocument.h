@@ -49,8 +49,8 @@ inline constexpr std::chrono::microseconds maximumReleaseNotesLayoutTime{1500};
 QString withShortClusters(const QString &text);
 
 // The plain text shown for notes: the text itself with short clusters, cut at a character
-// boundary after maximumShownReleaseNotesLength characters with an ellipsis.
-QString shownReleaseNotesText(const QString &text);
+// boundary after `maximumLength` characters with an ellipsis.
+QString shownReleaseNotesText(const QString &text, qsizetype maximumLength = maximumShownReleaseNotesLength);
 
 // What a document of release notes gets for any resource it names, instead of the
 // resource: a transparent pixel for an image, empty text for anything else. Never a
