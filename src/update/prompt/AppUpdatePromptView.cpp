@@ -171,7 +171,6 @@ QWidget *AppUpdatePromptView::makeReleaseNotesSection()
     m_browser = new ReleaseNotesBrowser(m_releaseNotesContent);
     m_browser->setObjectName(QStringLiteral("app-update-release-notes-text"));
     m_browser->setFrameShape(QFrame::NoFrame);
-    m_browser->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_browser->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_browser->viewport()->setAutoFillBackground(false);
     m_browser->setAutoFillBackground(false);

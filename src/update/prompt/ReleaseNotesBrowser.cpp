@@ -35,6 +35,8 @@ private:
     QTextDocument *m_document;
 };
 
+constexpr int narrowestMeasuredWidth = 400;
+
 } // namespace
 
 ReleaseNotesBrowser::ReleaseNotesBrowser(QWidget *parent)
@@ -44,22 +46,32 @@ ReleaseNotesBrowser::ReleaseNotesBrowser(QWidget *parent)
     setOpenExternalLinks(false);
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    document()->setResourceProvider([](const QUrl &) { return QVariant(QByteArray()); });
+    // Always there, so that no scroll bar coming or going lays the notes out again.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The document the text control made asks loadResource() below, then its provider;
+    // both refuse (the documents read on a worker refuse resources themselves).
+    document()->setResourceProvider(
+        [](const QUrl &) { return refusedReleaseNotesResource(QTextDocument::ImageResource); });
 }
 
 void ReleaseNotesBrowser::setReleaseNotes(const ReleaseNotes &notes)
 {
     const quint64 request = ++m_notesRequest;
-    if (notes.format == ReleaseNotes::Format::plainText) {
+    if (notes.format == ReleaseNotes::Format::plainText && notes.text.size() <= maximumImmediateReleaseNotesLength) {
         showPlainNotes(notes.text);
         return;
     }
     clear();
-    auto read = [notes, request, font = document()->defaultFont(), margin = document()->documentMargin()](
+    // Measured at the narrowest the browser is usually shown at and at its width now.
+    QList<double> widths{narrowestMeasuredWidth};
+    if (isVisible() && viewport()->width() != narrowestMeasuredWidth) {
+        widths.append(viewport()->width());
+    }
+    auto read = [notes, request, widths, font = document()->defaultFont(), margin = document()->documentMargin()](
                     QPointer<ReleaseNotesBrowser> self) -> QCoro::Task<void> {
-        auto reading = [notes, font, margin, thread = self->thread()] {
+        auto reading = [notes, font, margin, widths, thread = self->thread()] {
             try {
-                return std::make_shared<DocumentHandoff>(makeReleaseNotesDocument(notes, font, margin, thread));
+                return std::make_shared<DocumentHandoff>(makeReleaseNotesDocument(notes, font, margin, widths, thread));
             } catch (const std::exception &) {
                 return std::make_shared<DocumentHandoff>(nullptr);
             }
@@ -71,15 +83,15 @@ void ReleaseNotesBrowser::setReleaseNotes(const ReleaseNotes &notes)
         if (QTextDocument *document = handoff->take()) {
             self->showDocument(document);
         } else {
-            self->showPlainNotes(notes.text);
+            self->showPlainNotes(notes.text, maximumImmediateReleaseNotesLength);
         }
     };
     startDetachedTask(this, std::move(read), Logger("app-update"));
 }
 
-void ReleaseNotesBrowser::showPlainNotes(const QString &text)
+void ReleaseNotesBrowser::showPlainNotes(const QString &text, qsizetype maximumLength)
 {
-    setPlainText(shownReleaseNotesText(text));
+    setPlainText(shownReleaseNotesText(text, maximumLength));
     emit releaseNotesShown();
 }
 
@@ -97,9 +109,9 @@ void ReleaseNotesBrowser::showDocument(QTextDocument *document)
     emit releaseNotesShown();
 }
 
-QVariant ReleaseNotesBrowser::loadResource(int, const QUrl &)
+QVariant ReleaseNotesBrowser::loadResource(int type, const QUrl &)
 {
-    return QVariant(QByteArray());
+    return refusedReleaseNotesResource(type);
 }
 
 } // namespace veyra

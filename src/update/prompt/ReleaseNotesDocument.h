@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QVariant>
 
+#include <chrono>
 #include <memory>
 
 class QFont;
@@ -12,30 +15,59 @@ namespace veyra {
 
 struct ReleaseNotes;
 
-// Release notes come from the network, and Qt's rich text costs far more than their size
-// suggests: tables nested fifteen deep in 225 bytes take a quarter of a second to lay out,
-// every further level about doubles that, a table of a thousand rows takes a third of a
-// second, and a padding or margin of a table near the limit of layout coordinates hangs
-// the layout for good; reading (parsing) deeply nested markup grows with the square of its
-// depth. Everything laid out on the GUI thread happens again at every resize, so rich
-// notes are read on a worker, measured there, and handed over only when their layout is
-// cheap; otherwise they are shown as plain text.
+// Release notes come from the network, and what Qt's text layout costs depends on far more
+// than their size: tables nested eight deep lay out the text inside them hundreds of times
+// (30 KiB of words take seconds), a grapheme cluster of thousands of combining marks takes
+// seconds to shape, a padding or margin near the limit of layout coordinates hangs the
+// layout for good, and even 32 KiB of plain words or a long word without a break take
+// tens of milliseconds. The GUI thread lays the notes out when they are shown and again at
+// every resize, so the notes are read into a document on a worker and laid out there at
+// the widths they will be shown at; what takes longer than maximumReleaseNotesLayoutTime is
+// not handed over: rich notes are then shown as plain text, and plain text is cut to what
+// is laid out within that time.
 
-// Notes are shown as plain text, cut to this many characters, beyond this length.
+// Plain notes up to this long are shown at once, without a worker.
+inline constexpr qsizetype maximumImmediateReleaseNotesLength = 1024;
+
+// Notes are shown as plain text, cut to at most this many characters, beyond this length.
 inline constexpr qsizetype maximumShownReleaseNotesLength = 32 * 1024;
 
-// The plain text shown for notes: the text itself, cut at a character boundary after
-// maximumShownReleaseNotesLength characters with an ellipsis.
-QString shownReleaseNotesText(const QString &text);
+// The longest grapheme cluster shown, in UTF-16 code units: more than any script or emoji
+// sequence needs; further combining marks, joiners and the like are left out.
+inline constexpr qsizetype maximumShownClusterLength = 32;
 
-// The document that shows rich (HTML or Markdown) notes: read with `font` as its default
-// font and `margin` as its margin, refusing every resource, and moved to `thread`, whose
-// objects then own it. Nothing when the notes are too much to lay out: longer than
-// maximumShownReleaseNotesLength, with more than 2000 tags, or tables larger than 256
-// cells, where each level of nesting counts its cells twice as much as the one around it,
-// or frame and cell lengths (margins, paddings, borders, spacing) beyond 1000 pixels.
-// Runs on any thread.
+// The processor time that laying out the notes on a worker may take at any of the measured
+// widths for them to be shown that way. Builds with a sanitizer run everything, layouts on
+// the GUI thread included, about ten times slower.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr std::chrono::microseconds maximumReleaseNotesLayoutTime{15000};
+#else
+inline constexpr std::chrono::microseconds maximumReleaseNotesLayoutTime{1500};
+#endif
+
+// The text with every grapheme cluster cut to maximumShownClusterLength code units.
+QString withShortClusters(const QString &text);
+
+// The plain text shown for notes: the text itself with short clusters, cut at a character
+// boundary after `maximumLength` characters with an ellipsis.
+QString shownReleaseNotesText(const QString &text, qsizetype maximumLength = maximumShownReleaseNotesLength);
+
+// What a document of release notes gets for any resource it names, instead of the
+// resource: a transparent pixel for an image, empty text for anything else. Never a
+// missing value, with which Qt would read the name as a local file itself.
+QVariant refusedReleaseNotesResource(int type);
+
+// The document that shows the notes: read with `font` as its default font and `margin` as
+// its margin, loading no resource (images keep their size and show nothing), with short
+// clusters, laid out at each of `widths`, and moved to `thread`, whose objects then own it.
+// Rich (HTML or Markdown) notes are rendered unless they are longer than
+// maximumShownReleaseNotesLength, have more than 2000 tags, tables whose cells and text
+// would be laid out too often (a cell nested n tables deep is laid out about 2^n times),
+// frame and cell lengths (margins, paddings, borders, spacing) beyond 1000 pixels, or a
+// layout took longer than maximumReleaseNotesLayoutTime; otherwise, and for plain notes,
+// the document holds the plain text (shownReleaseNotesText()), cut further at a character
+// boundary with an ellipsis where laying it out took longer. Runs on any thread.
 std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
-    const ReleaseNotes &notes, const QFont &font, double margin, QThread *thread);
+    const ReleaseNotes &notes, const QFont &font, double margin, const QList<double> &widths, QThread *thread);
 
 } // namespace veyra

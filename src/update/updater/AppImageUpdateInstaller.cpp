@@ -22,6 +22,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <variant>
 
 namespace veyra {
 
@@ -75,23 +76,59 @@ QString downloadTemplate(const QFileInfo &target)
     return target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".update-XXXXXX");
 }
 
-// Deletes the downloads that installations over the AppImage at `appImagePath` left
-// behind (a process killed while it downloaded): regular files named like ours beside
-// it, never a link, never the AppImage. A download in progress (of this or another
-// process) is locked by its installation and is kept. Returns how many were deleted.
-// File system work: runs on a worker.
-int removeLeftoverDownloads(const QString &appImagePath)
+// The lock an installation over an AppImage holds while it runs: an exclusive flock on
+// the AppImage itself, so that two installations over the same file (from two processes,
+// or two links to it) never run at once.
+class InstallationLock
 {
-    const QFileInfo target(QFileInfo(appImagePath).canonicalFilePath());
-    if (!target.isFile()) {
-        return 0;
+public:
+    // Takes the lock on the AppImage at `target` (a canonical path); throws installFailed
+    // when another installation holds it or it cannot be taken.
+    explicit InstallationLock(const QString &target)
+        : m_descriptor(::open(QFile::encodeName(target).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC))
+    {
+        if (m_descriptor < 0) {
+            throw installFailed(QStringLiteral("%1: %2").arg(target, systemError()));
+        }
+        if (::flock(m_descriptor, LOCK_EX | LOCK_NB) != 0) {
+            const bool held = errno == EWOULDBLOCK;
+            const QString reason = systemError();
+            ::close(m_descriptor);
+            throw installFailed(held ? QStringLiteral("another installation of an update to %1 is running").arg(target)
+                                     : QStringLiteral("%1: cannot lock: %2").arg(target, reason));
+        }
+        // An installation that replaced the file meanwhile has released the lock on the old one.
+        struct stat locked = {};
+        struct stat named = {};
+        if (::fstat(m_descriptor, &locked) != 0 || ::stat(QFile::encodeName(target).constData(), &named) != 0
+            || locked.st_dev != named.st_dev || locked.st_ino != named.st_ino) {
+            ::close(m_descriptor);
+            throw installFailed(QStringLiteral("%1 was replaced by another installation of an update").arg(target));
+        }
     }
-    const QString name = QFileInfo(downloadTemplate(target)).fileName();
+    ~InstallationLock() { ::close(m_descriptor); }
+    InstallationLock(const InstallationLock &) = delete;
+    InstallationLock &operator=(const InstallationLock &) = delete;
+
+private:
+    int m_descriptor;
+};
+
+// Deletes the downloads that installations over the AppImage at `target` (a canonical
+// path) left behind (a process killed while it downloaded): regular files of this user
+// named like ours beside it, never a link, never the AppImage, never a file of another
+// user (the folder may be shared). A download in progress (of this or another process)
+// is locked by its installation and is kept. Returns how many were deleted. File system
+// work: runs on a worker.
+int removeLeftoverDownloads(const QString &target)
+{
+    const QFileInfo targetInfo(target);
+    const QString name = QFileInfo(downloadTemplate(targetInfo)).fileName();
     const QRegularExpression pattern(
         QLatin1Char('^') + QRegularExpression::escape(name.chopped(6)) + QStringLiteral("[A-Za-z0-9]{6}$"));
     int removed = 0;
     const QFileInfoList candidates
-        = target.absoluteDir().entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+        = targetInfo.absoluteDir().entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
     for (const QFileInfo &candidate : candidates) {
         if (!pattern.match(candidate.fileName()).hasMatch()) {
             continue;
@@ -103,11 +140,11 @@ int removeLeftoverDownloads(const QString &appImagePath)
         }
         struct stat opened = {};
         struct stat named = {};
-        // Deleted only while nobody holds its lock, and only if the name still leads to
-        // the regular file that was locked.
+        // Deleted only while nobody holds its lock, only when it is ours, and only if the
+        // name still leads to the regular file that was locked.
         if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && ::fstat(descriptor, &opened) == 0 && S_ISREG(opened.st_mode)
-            && ::lstat(path.constData(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino
-            && ::unlink(path.constData()) == 0) {
+            && opened.st_uid == ::geteuid() && ::lstat(path.constData(), &named) == 0 && named.st_dev == opened.st_dev
+            && named.st_ino == opened.st_ino && ::unlink(path.constData()) == 0) {
             ++removed;
         }
         ::close(descriptor);
@@ -115,13 +152,11 @@ int removeLeftoverDownloads(const QString &appImagePath)
     return removed;
 }
 
-QCoro::Task<void> removeLeftoversBeside(QString appImagePath)
+void logRemovedLeftovers(int removed, const QString &target)
 {
-    auto removal = [appImagePath] { return removeLeftoverDownloads(appImagePath); };
-    const int removed = co_await runOnWorker(cpuWorkPool(), std::move(removal));
     if (removed > 0) {
         qCInfo(Logger("app-update")).noquote()
-            << QStringLiteral("Removed %1 unfinished update download(s) beside %2").arg(removed).arg(appImagePath);
+            << QStringLiteral("Removed %1 unfinished update download(s) beside %2").arg(removed).arg(target);
     }
 }
 
@@ -158,7 +193,26 @@ QCoro::Task<std::function<void()>> AppImageUpdateInstaller::install(
     if (target.isEmpty() || !QFileInfo(target).isFile()) {
         throw installFailed(QStringLiteral("the running AppImage %1 is missing").arg(m_appImagePath));
     }
-    co_await removeLeftoversBeside(target);
+    // Locked for the whole installation; the leftovers of earlier ones go first.
+    struct Locked
+    {
+        std::shared_ptr<InstallationLock> lock;
+        int removedLeftovers = 0;
+    };
+    auto locking = [target]() -> std::variant<Locked, AppUpdaterError> {
+        try {
+            auto lock = std::make_shared<InstallationLock>(target);
+            return Locked{std::move(lock), removeLeftoverDownloads(target)};
+        } catch (const AppUpdaterError &error) {
+            return error;
+        }
+    };
+    auto taken = co_await runOnWorker(cpuWorkPool(), std::move(locking));
+    if (auto *error = std::get_if<AppUpdaterError>(&taken)) {
+        throw *error;
+    }
+    const std::shared_ptr<InstallationLock> lock = std::get<Locked>(taken).lock;
+    logRemovedLeftovers(std::get<Locked>(taken).removedLeftovers, target);
     token.throwIfCancelled();
 
     const QString directory = QFileInfo(target).absolutePath();
@@ -168,8 +222,17 @@ QCoro::Task<std::function<void()>> AppImageUpdateInstaller::install(
     if (!download->open()) {
         throw installFailed(QStringLiteral("%1: %2").arg(directory, download->errorString()));
     }
-    ::flock(download->handle(), LOCK_EX | LOCK_NB);
     const QString downloadPath = download->fileName();
+    // Unlocked, the download is a leftover to any clean-up; one that ran between its
+    // creation and here has taken the lock or deleted the file.
+    struct stat locked = {};
+    struct stat named = {};
+    if (::flock(download->handle(), LOCK_EX | LOCK_NB) != 0 || ::fstat(download->handle(), &locked) != 0
+        || ::lstat(QFile::encodeName(downloadPath).constData(), &named) != 0 || locked.st_dev != named.st_dev
+        || locked.st_ino != named.st_ino) {
+        throw installFailed(
+            QStringLiteral("%1: cannot lock the download; another installation is running").arg(downloadPath));
+    }
 
     if (observer.downloadStarted) {
         observer.downloadStarted();
@@ -210,7 +273,12 @@ QCoro::Task<std::function<void()>> AppImageUpdateInstaller::install(
 
 QCoro::Task<void> AppImageUpdateInstaller::removeLeftovers()
 {
-    co_await removeLeftoversBeside(m_appImagePath);
+    const QString target = QFileInfo(m_appImagePath).canonicalFilePath();
+    if (target.isEmpty() || !QFileInfo(target).isFile()) {
+        co_return;
+    }
+    auto removal = [target] { return removeLeftoverDownloads(target); };
+    logRemovedLeftovers(co_await runOnWorker(cpuWorkPool(), std::move(removal)), target);
 }
 
 void relaunchAppImage(const QString &appImagePath)

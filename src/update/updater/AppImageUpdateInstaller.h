@@ -14,11 +14,15 @@ class UpdateArchiveDownloading;
 
 // Installs an update by replacing the running AppImage (runningAppImagePath()) with the
 // downloaded one:
+// 0. the installation holds an exclusive flock on the AppImage while it runs: when
+//    another installation over the same file holds it, this one fails (installFailed)
+//    before anything is downloaded;
 // 1. the archive is downloaded into a hidden file beside the AppImage (the same file
 //    system, so the final rename is atomic), ".<name>.update-XXXXXX", kept locked (flock)
-//    while the installation runs; such files that are not locked are what killed
+//    while the installation runs (a download that cannot be locked fails the
+//    installation); such files of this user that are not locked are what killed
 //    installations left behind, and are deleted before each installation and by
-//    removeLeftovers();
+//    removeLeftovers(); files of other users are never touched;
 // 2. its length and its Ed25519 signature over all of its bytes are checked against the
 //    feed and the configured key, then that it is an AppImage (an ELF file with the
 //    type-2 AppImage magic), on a worker thread, before anything else is done with it; a

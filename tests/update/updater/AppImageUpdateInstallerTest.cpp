@@ -1,0 +1,129 @@
+// Test label: unit
+#include "update/updater/AppImageUpdateInstaller.h"
+#include "support/RunTask.h"
+#include "support/UpdateFeedScript.h"
+#include "update/updater/AppUpdaterError.h"
+#include "update/updater/UpdateArchiveDownloading.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/file.h>
+#include <unistd.h>
+
+using namespace veyra;
+using namespace veyra::test;
+
+namespace {
+
+// Writes the archive it was given into the download, as a download that arrived whole.
+class ArchiveWriter : public UpdateArchiveDownloading
+{
+public:
+    explicit ArchiveWriter(QByteArray archive)
+        : m_archive(std::move(archive))
+    { }
+
+    QCoro::Task<void> download(
+        QUrl, QString path, qint64, std::function<void(qint64, qint64)>, CancellationToken) override
+    {
+        ++downloads;
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(m_archive) != m_archive.size()) {
+            throw AppUpdaterError(AppUpdaterError::Kind::downloadFailed, path);
+        }
+        co_return;
+    }
+
+    int downloads = 0;
+
+private:
+    QByteArray m_archive;
+};
+
+class AppImageUpdateInstallerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.isValid());
+        ASSERT_TRUE(write(QStringLiteral("Veyra.AppImage"), m_running));
+    }
+
+    bool write(const QString &name, const QByteArray &contents) const
+    {
+        QFile file(m_folder.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+    }
+
+    QByteArray appImageContents() const
+    {
+        QFile file(m_folder.filePath(QStringLiteral("Veyra.AppImage")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QStringList entries() const
+    {
+        return QDir(m_folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    AppcastItem item() const
+    {
+        AppcastItem item;
+        item.versionString = m_release.build;
+        item.displayVersionString = m_release.displayVersion;
+        item.fileURL = QUrl(QStringLiteral("https://updates.invalid/Veyra-130.AppImage"));
+        item.contentLength = m_release.archive.size();
+        item.edSignature = testPolicySigningKey().sign(m_release.archive);
+        return item;
+    }
+
+    QTemporaryDir m_folder;
+    const QByteArray m_running = appImageBytes("Veyra 1.2.0");
+    const FeedRelease m_release = feedRelease(QStringLiteral("130"), QStringLiteral("1.3.0"));
+    std::shared_ptr<ArchiveWriter> m_downloader = std::make_shared<ArchiveWriter>(m_release.archive);
+    AppImageUpdateInstaller m_installer{m_folder.filePath(QStringLiteral("Veyra.AppImage")),
+        testPolicySigningKey().publicKey, m_downloader, [](const QString &) {}};
+};
+
+TEST_F(AppImageUpdateInstallerTest, RemovesOnlyItsUsersLeftoversAndNeverRunsBesideAnotherInstallation)
+{
+    // A leftover of this user goes; one of another user (in a shared folder) stays.
+    const QString mine = QStringLiteral(".Veyra.AppImage.update-Mine01");
+    const QString theirs = QStringLiteral(".Veyra.AppImage.update-Their1");
+    ASSERT_TRUE(write(mine, "partial"));
+    ASSERT_TRUE(write(theirs, "partial"));
+    constexpr uid_t nobody = 65534;
+    ASSERT_EQ(::chown(QFile::encodeName(m_folder.filePath(theirs)).constData(), nobody, nobody), 0)
+        << "giving a file to another user needs root";
+    runTask(m_installer.removeLeftovers());
+    EXPECT_EQ(entries(), (QStringList{theirs, QStringLiteral("Veyra.AppImage")}));
+
+    // While another installation over the AppImage holds its lock, nothing is downloaded
+    // and nothing replaced.
+    QFile other(m_folder.filePath(QStringLiteral("Veyra.AppImage")));
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(other.handle(), LOCK_EX | LOCK_NB), 0);
+    try {
+        runTask(m_installer.install(item(), {}, CancellationToken()));
+        ADD_FAILURE() << "installed beside another installation";
+    } catch (const AppUpdaterError &error) {
+        EXPECT_EQ(error.kind(), AppUpdaterError::Kind::installFailed);
+        EXPECT_TRUE(error.detail().contains(QStringLiteral("another installation"))) << error.detail().toStdString();
+    }
+    EXPECT_EQ(m_downloader->downloads, 0);
+    EXPECT_EQ(appImageContents(), m_running);
+    EXPECT_EQ(entries(), (QStringList{theirs, QStringLiteral("Veyra.AppImage")}));
+
+    // Once it has ended, the installation runs.
+    other.close();
+    runTask(m_installer.install(item(), {}, CancellationToken()));
+    EXPECT_EQ(m_downloader->downloads, 1);
+    EXPECT_EQ(appImageContents(), m_release.archive);
+    EXPECT_EQ(entries(), (QStringList{theirs, QStringLiteral("Veyra.AppImage")}));
+}
+
+} // namespace
