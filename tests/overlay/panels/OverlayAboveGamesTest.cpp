@@ -1,5 +1,6 @@
 // Test label: x11
-// The overlay as a player meets it under openbox, metacity and xfwm4: over the stand-in
+// The overlay as a player meets it under openbox, metacity and xfwm4 (its compositor off
+// and on): over the stand-in
 // game as a normal window, as a borderless window of the screen's size and in the window
 // manager's full-screen state, with the game focused and raised again after the overlay
 // appeared, entering and leaving full screen, opening its window anew, and on every
@@ -175,7 +176,25 @@ private:
     xcb_window_t m_window = 0;
 };
 
-class OverlayAboveGames : public ::testing::TestWithParam<XvfbSession::WindowManager>
+// A desktop the overlay is tested on: its window manager, and whether that one runs its
+// own compositor (xfwm4 can; metacity always does).
+struct GameDesktop
+{
+    XvfbSession::WindowManager manager;
+    bool compositor = false;
+
+    QString name() const
+    {
+        return XvfbSession::name(manager) + (compositor ? QStringLiteral(" composited") : QString());
+    }
+};
+
+void PrintTo(const GameDesktop &desktop, std::ostream *stream)
+{
+    *stream << desktop.name().toStdString();
+}
+
+class OverlayAboveGames : public ::testing::TestWithParam<GameDesktop>
 { };
 
 // The suite proper runs in a child process whose Qt draws on the X server.
@@ -375,16 +394,16 @@ TEST_P(OverlayAboveGames, OverTheGameInEveryWindowMode)
     if (runsOnXcb()) {
         GTEST_SKIP() << "this is a child";
     }
-    const XvfbSession::WindowManager manager = GetParam();
     XvfbSession::Options options;
-    options.manager = manager;
+    options.manager = GetParam().manager;
+    options.windowManagerCompositor = GetParam().compositor;
     XvfbSession session(options);
     ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
     if (qEnvironmentVariableIsSet(screenshotsVariable) && !session.isComposited()) {
         ASSERT_TRUE(session.startCompositor()) << session.errorString().toStdString();
     }
     // The children learn which window manager they run under through their environment.
-    qputenv(windowManagerVariable, XvfbSession::name(manager).toUtf8());
+    qputenv(windowManagerVariable, GetParam().name().replace(QLatin1Char(' '), QLatin1Char('-')).toUtf8());
     const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("OverlayAboveGameOnXcb.*"));
     qunsetenv(windowManagerVariable);
     std::cout << run.output.toStdString() << std::endl;
@@ -410,10 +429,11 @@ TEST(OverlayWithoutAWindowManager, AboveWindowsMappedAndRaisedAfterIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, OverlayAboveGames,
-    ::testing::Values(
-        XvfbSession::WindowManager::openbox, XvfbSession::WindowManager::metacity, XvfbSession::WindowManager::xfwm4),
-    [](const ::testing::TestParamInfo<XvfbSession::WindowManager> &info) {
-        return XvfbSession::name(info.param).toStdString();
+    ::testing::Values(GameDesktop{XvfbSession::WindowManager::openbox},
+        GameDesktop{XvfbSession::WindowManager::metacity}, GameDesktop{XvfbSession::WindowManager::xfwm4},
+        GameDesktop{XvfbSession::WindowManager::xfwm4, true}),
+    [](const ::testing::TestParamInfo<GameDesktop> &info) {
+        return XvfbSession::name(info.param.manager).toStdString() + (info.param.compositor ? "Composited" : "");
     });
 
 TEST_F(OverlayAboveGameOnXcb, AboveANormalWindowAndOnEveryWorkspace)
