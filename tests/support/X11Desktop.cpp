@@ -103,7 +103,48 @@ QVector<X11ManagedWindow> X11Desktop::managedWindows()
         std::memcpy(&id, list.constData() + offset, 4);
         windows.append(describe(id));
     }
+    if (!list.isEmpty()) {
+        return windows;
+    }
+    // A window manager that publishes no list (xfwm4 at times): the clients, found the
+    // ICCCM way, by their WM_STATE, in the frames the root's children are, bottom first.
+    const auto tree = owned(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, m_root), nullptr));
+    if (!tree) {
+        return windows;
+    }
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        const auto attributes = owned(xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, children[i]), nullptr));
+        if (attributes && attributes->override_redirect == 0) {
+            if (const std::uint32_t client = clientIn(children[i], 3); client != 0) {
+                windows.append(describe(client));
+            }
+        }
+    }
     return windows;
+}
+
+std::uint32_t X11Desktop::clientIn(std::uint32_t window, int depth)
+{
+    const std::uint32_t state = atom("WM_STATE");
+    if (!property(window, state, state).isEmpty()) {
+        return window;
+    }
+    if (depth <= 0) {
+        return 0;
+    }
+    const auto tree = owned(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
+    if (!tree) {
+        return 0;
+    }
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    for (int i = xcb_query_tree_children_length(tree.get()) - 1; i >= 0; --i) {
+        if (const std::uint32_t client = clientIn(children[i], depth - 1); client != 0) {
+            return client;
+        }
+    }
+    return 0;
 }
 
 QVector<X11ManagedWindow> X11Desktop::unmanagedWindows()

@@ -46,7 +46,8 @@ public:
 
     bool isValid() const { return m_valid; }
 
-    // The managed windows, bottom to top (_NET_CLIENT_LIST_STACKING).
+    // The managed windows, bottom to top (_NET_CLIENT_LIST_STACKING; without it, the
+    // clients with a WM_STATE inside the root's children).
     QVector<X11ManagedWindow> managedWindows();
     // The top-level windows that bypass the window manager, bottom to top.
     QVector<X11ManagedWindow> unmanagedWindows();
@@ -64,6 +65,9 @@ public:
 
 private:
     X11ManagedWindow describe(std::uint32_t id);
+    // The window itself or the topmost of its descendants down to `depth` levels that
+    // carries WM_STATE (a client window a window manager manages), 0 when none.
+    std::uint32_t clientIn(std::uint32_t window, int depth);
     QByteArray property(std::uint32_t window, std::uint32_t property, std::uint32_t type);
     std::uint32_t atom(const char *name);
 

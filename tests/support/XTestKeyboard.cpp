@@ -30,6 +30,19 @@ bool XTestKeyboard::tap(std::uint32_t keySymbol)
     return true;
 }
 
+bool XTestKeyboard::type(const QString &text)
+{
+    for (const QChar character : text) {
+        const char16_t unit = character.unicode();
+        const bool unshifted = (unit >= u'a' && unit <= u'z') || (unit >= u'0' && unit <= u'9') || unit == u' ';
+        // Latin-1 key symbols are the characters' own codes.
+        if (!unshifted || !tap(unit)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::uint8_t XTestKeyboard::keyCode(std::uint32_t keySymbol)
 {
     if (!m_valid) {

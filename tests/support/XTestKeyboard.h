@@ -31,6 +31,9 @@ public:
     // Presses and releases the key that carries the key symbol (unshifted); false when
     // no key does.
     bool tap(std::uint32_t keySymbol);
+    // Types the text key by key; it may hold lower-case ASCII letters, digits and spaces
+    // only (keys without Shift). False when a key is missing.
+    bool type(const QString &text);
 
 private:
     std::uint8_t keyCode(std::uint32_t keySymbol);

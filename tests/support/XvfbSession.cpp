@@ -246,7 +246,8 @@ bool XvfbSession::startWindowManager()
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLocal8Bit(address.trimmed()));
         // No accessibility bus: it would outlive the session.
         environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-        arguments << QStringLiteral("--compositor=off");
+        arguments << (m_options.windowManagerCompositor ? QStringLiteral("--compositor=on")
+                                                        : QStringLiteral("--compositor=off"));
         break;
     }
     }
@@ -264,6 +265,11 @@ bool XvfbSession::startWindowManager()
     }
     if (!waitForWindowManager(20000)) {
         m_error = QStringLiteral("%1 did not announce itself on %2").arg(program, m_display);
+        stopWindowManager();
+        return false;
+    }
+    if (m_options.manager == WindowManager::xfwm4 && m_options.windowManagerCompositor && !waitForCompositor(20000)) {
+        m_error = QStringLiteral("%1 did not start compositing on %2").arg(program, m_display);
         stopWindowManager();
         return false;
     }
@@ -325,6 +331,22 @@ void XvfbSession::stopProcess(std::unique_ptr<QProcess> &process)
         process->waitForFinished(scaledMs(2000));
     }
     process.reset();
+}
+
+bool XvfbSession::waitForCompositor(int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < scaledMs(timeoutMs)) {
+        if (isComposited()) {
+            return true;
+        }
+        if (m_windowManager->state() == QProcess::NotRunning) {
+            return false;
+        }
+        QThread::msleep(25);
+    }
+    return false;
 }
 
 bool XvfbSession::waitForWindowManager(int timeoutMs)

@@ -16,7 +16,7 @@ class XvfbSession
 public:
     // Window managers with stacking rules of their own: openbox, metacity (the GNOME
     // family's X11 rules; it composites the screen itself) and xfwm4 (XFCE; run with a
-    // private session bus for its settings daemon, its own compositor off).
+    // private session bus for its settings daemon, its own compositor off unless asked).
     enum class WindowManager { openbox, metacity, xfwm4 };
 
     struct Options
@@ -30,6 +30,9 @@ public:
         bool sharedMemory = true;
         // Which window manager runs while windowManager is set.
         WindowManager manager = WindowManager::openbox;
+        // xfwm4 with its own compositor on, as XFCE runs by default (it is off otherwise);
+        // the session is ready once the compositor has taken the screen.
+        bool windowManagerCompositor = false;
     };
 
     // Starts the server (and the window manager) and waits until they are ready.
@@ -78,6 +81,8 @@ private:
     bool startServerOn(const QString &display);
     void stopServer();
     bool waitForWindowManager(int timeoutMs);
+    // Until a compositing manager holds the screen, while the window manager runs.
+    bool waitForCompositor(int timeoutMs);
 
     void stopProcess(std::unique_ptr<QProcess> &process);
 

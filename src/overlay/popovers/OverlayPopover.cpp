@@ -26,7 +26,30 @@ void OverlayPopover::showAt(QWidget *anchor)
         workArea = screen->availableGeometry();
     }
     move(placement(item, size(), workArea));
+    // A popup takes the keyboard while it is open and hands the keys to its focus widget
+    // only: without one, what the player types goes nowhere.
+    if (QWidget *first = firstFocusTarget()) {
+        first->setFocus(Qt::PopupFocusReason);
+    }
     show();
+}
+
+QWidget *OverlayPopover::firstFocusTarget() const
+{
+    if (QWidget *chosen = m_content->focusWidget()) {
+        return chosen;
+    }
+    // The first widget of the content, in tab order, that takes the focus by the keyboard.
+    for (QWidget *widget = m_content; widget != nullptr; widget = widget->nextInFocusChain()) {
+        if (widget != m_content && !m_content->isAncestorOf(widget)) {
+            break;
+        }
+        if ((widget->focusPolicy() & Qt::TabFocus) != 0 && widget->isEnabled() && !widget->isHidden()
+            && widget->isVisibleTo(m_content)) {
+            return widget;
+        }
+    }
+    return nullptr;
 }
 
 QPoint OverlayPopover::placement(const QRect &item, const QSize &size, const QRect &workArea)

@@ -11,7 +11,9 @@ namespace veyra {
 // strip item it points at (above it, or below it when there is no room above), kept
 // inside the screen's work area. A click outside it or Escape closes it (it is then only
 // hidden; its presenter deletes it). The click that closes it is reported, so that it can
-// still do what it was meant for (open the popover of another strip item).
+// still do what it was meant for (open the popover of another strip item). It opens with
+// the keyboard focus on the content's first field (the widget the content chose, else the
+// first in tab order that takes the focus by the keyboard), so that typing goes there at once.
 class OverlayPopover : public QWidget
 {
     Q_OBJECT
@@ -43,6 +45,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    QWidget *firstFocusTarget() const;
+
     QWidget *m_content;
     QPointer<QWidget> m_anchor;
     std::optional<QPoint> m_outsidePress;

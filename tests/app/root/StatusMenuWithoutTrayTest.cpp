@@ -1,12 +1,14 @@
 // Test label: e2e
-// On a desktop without a system tray (openbox alone), every command of the status menu
-// stays in reach during play: a right click on the overlay's control strip opens the
+// On a desktop without a system tray (a window manager alone: openbox, metacity, xfwm4
+// with its compositor off and on), every command of the status menu stays in reach during
+// play over a full-screen game: a right click on the overlay's control strip opens the
 // menu. The real veyra executable in fixture mode, driven only by a player's pointer
 // (XTEST) on what is read off the screen (Tesseract): it opens Settings from there, and
 // quits from there.
 #include "foundation/identity/AppIdentity.h"
 #include "support/RunTask.h"
 #include "support/ScreenText.h"
+#include "support/TestGameWindow.h"
 #include "support/VeyraProcess.h"
 #include "support/X11Desktop.h"
 #include "support/X11Probe.h"
@@ -30,13 +32,35 @@ constexpr int startTimeoutMs = 120000;
 constexpr int stepTimeoutMs = 60000;
 constexpr int readingPauseMs = 100;
 
-class StatusMenuWithoutTray : public ::testing::Test
+// A desktop without a tray: its window manager, and whether that one composites.
+struct TraylessDesktop
+{
+    XvfbSession::WindowManager manager;
+    bool compositor = false;
+};
+
+void PrintTo(const TraylessDesktop &desktop, std::ostream *stream)
+{
+    *stream << XvfbSession::name(desktop.manager).toStdString() << (desktop.compositor ? " composited" : "");
+}
+
+class StatusMenuWithoutTray : public ::testing::TestWithParam<TraylessDesktop>
 {
 protected:
+    static XvfbSession::Options sessionOptions()
+    {
+        XvfbSession::Options options;
+        options.manager = GetParam().manager;
+        options.windowManagerCompositor = GetParam().compositor;
+        return options;
+    }
+
     void SetUp() override
     {
         ASSERT_TRUE(x11.isRunning()) << x11.errorString().toStdString();
         ASSERT_TRUE(home.isValid() && desktop.isValid() && pointer.isValid() && reader.isValid());
+        ASSERT_EQ(
+            x11.isComposited(), GetParam().compositor || GetParam().manager == XvfbSession::WindowManager::metacity);
     }
 
     // Where the phrase shows inside the area of the screen, as soon as it does.
@@ -122,7 +146,7 @@ protected:
         return clickText(*menu, item);
     }
 
-    XvfbSession x11;
+    XvfbSession x11{sessionOptions()};
     QTemporaryDir home;
     X11Desktop desktop{x11.display()};
     X11Probe probe{x11.display()};
@@ -133,7 +157,7 @@ protected:
 
 } // namespace
 
-TEST_F(StatusMenuWithoutTray, TheStripsMenuOpensSettingsAndQuits)
+TEST_P(StatusMenuWithoutTray, TheStripsMenuOpensSettingsAndQuitsOverAFullScreenGame)
 {
     ASSERT_FALSE(probe.isSelectionOwned("_NET_SYSTEM_TRAY_S0")) << "this desktop has a tray";
     VeyraProcess::Options options;
@@ -154,6 +178,19 @@ TEST_F(StatusMenuWithoutTray, TheStripsMenuOpensSettingsAndQuits)
     ASSERT_TRUE(waitUntil([&] { return !desktop.viewableWindow(mainTitle); }, stepTimeoutMs, readingPauseMs))
         << "the main window stays during play";
 
+    // The player goes to the game, full screen, and clicks into it.
+    TestGameWindow::Options gameOptions;
+    gameOptions.title = QStringLiteral("Starlight Voyage");
+    gameOptions.text = QStringLiteral("The gate opens at dawn.");
+    gameOptions.fullScreen = true;
+    TestGameWindow game(x11, gameOptions);
+    ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
+    const QRect screen(QPoint(0, 0), QSize(XvfbSession::Options().width, XvfbSession::Options().height));
+    ASSERT_TRUE(waitUntil([&] { return probe.geometry(game.windowID()) == screen; }, stepTimeoutMs, readingPauseMs));
+    pointer.clickAt(QPoint(40, 40));
+    ASSERT_TRUE(waitUntil([&] { return probe.inputFocus() == game.windowID(); }, stepTimeoutMs, readingPauseMs))
+        << "the game does not take the focus";
+
     // Settings… from the strip's menu: the Settings window (760 x 580) comes.
     ASSERT_TRUE(chooseFromStripMenu(QStringLiteral("Settings")));
     EXPECT_TRUE(waitUntil(
@@ -163,8 +200,22 @@ TEST_F(StatusMenuWithoutTray, TheStripsMenuOpensSettingsAndQuits)
         },
         stepTimeoutMs, readingPauseMs))
         << veyra.output().toStdString();
+    // In front, over the full-screen game.
+    const std::optional<QRect> settings = windowArea(mainTitle);
+    ASSERT_TRUE(settings);
+    EXPECT_TRUE(waitForText(*settings, QStringLiteral("General")))
+        << "the Settings window is not in front; the screen reads there:\n"
+        << m_lastReading.toStdString();
 
     // Quit from the strip's menu: the application ends, cleanly.
     ASSERT_TRUE(chooseFromStripMenu(QStringLiteral("Quit")));
     EXPECT_TRUE(veyra.waitForExit()) << veyra.output().toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, StatusMenuWithoutTray,
+    ::testing::Values(TraylessDesktop{XvfbSession::WindowManager::openbox},
+        TraylessDesktop{XvfbSession::WindowManager::metacity}, TraylessDesktop{XvfbSession::WindowManager::xfwm4},
+        TraylessDesktop{XvfbSession::WindowManager::xfwm4, true}),
+    [](const ::testing::TestParamInfo<TraylessDesktop> &info) {
+        return XvfbSession::name(info.param.manager).toStdString() + (info.param.compositor ? "Composited" : "");
+    });

@@ -1,40 +1,53 @@
 // Test label: x11
-// The overlay as a player meets it under openbox, metacity and xfwm4: over the stand-in
-// game as a normal window, as a borderless window of the screen's size, in the window
-// manager's full-screen state and as a window no window manager manages, with the game
-// focused and raised again after the overlay appeared, entering and leaving full screen,
-// opening its window anew, and on every workspace. What counts is the
-// screen: the root window's pixels where the overlay is must be the overlay's own. The
-// game keeps the focus throughout, and clicks go through the overlay to it.
+// The overlay as a player meets it under openbox, metacity and xfwm4 (its compositor off
+// and on): over the stand-in
+// game as a normal window, as a borderless window of the screen's size and in the window
+// manager's full-screen state, with the game focused and raised again after the overlay
+// appeared, entering and leaving full screen, opening its window anew, and on every
+// workspace; and on a desktop without a window manager, where windows mapped or raised
+// after the overlay come up above it until the stacking keeper puts it back. What counts
+// is the screen: the root window's pixels where the overlay is must be the overlay's own.
+// The game keeps the focus throughout, and clicks go through the overlay to it. The
+// popovers take the keys the player types after a real click on the strip, and give the
+// keyboard back to the game when they close.
 //
 // Without a compositing manager the overlay shows its own pixels (alpha not applied); with
 // one (metacity composites itself) they are blended over the game. With
 // VEYRA_OVERLAY_SCREENSHOTS naming a folder, a compositing manager runs under every window
-// manager, as on a player's desktop, and each one's screen over the full-screen game is
-// saved there.
+// manager, as on a player's desktop, and each one's screen over the full-screen game and
+// with a note typed into the note popover is saved there.
 #include "capture/x11/XcbTopmostWindowKeeper.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/InMemoryGameMemoStore.h"
+#include "notes/views/CurrentGameMemoView.h"
 #include "overlay/layout/InMemoryOverlayLayoutStore.h"
 #include "overlay/panels/OverlayPanel.h"
 #include "overlay/panels/OverlayPanelController.h"
+#include "overlay/popovers/OverlayPopover.h"
 #include "overlay/settings/InMemoryOverlaySettingsStore.h"
 #include "overlay/settings/OverlaySettingsModel.h"
+#include "overlay/strip/OverlayActionView.h"
 #include "overlay/strip/OverlayControlView.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/X11Desktop.h"
 #include "support/X11Probe.h"
+#include "support/XTestKeyboard.h"
 #include "support/XTestPointer.h"
 #include "support/XcbTestProcess.h"
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QPlainTextEdit>
 #include <QScreen>
 
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 #include <iostream>
+#include <optional>
 
 using namespace veyra;
 using namespace veyra::test;
@@ -69,14 +82,126 @@ bool near(QRgb a, QRgb b, int tolerance)
         && std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
-class OverlayAboveGames : public ::testing::TestWithParam<XvfbSession::WindowManager>
+// Whether no client holds the keyboard grabbed now: tried with a grab of its own, given
+// back at once.
+bool keyboardIsFree(const QString &display)
+{
+    const QByteArray name = display.toLocal8Bit();
+    xcb_connection_t *connection = xcb_connect(name.constData(), nullptr);
+    bool free = false;
+    if (xcb_connection_has_error(connection) == 0) {
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_grab_keyboard_reply_t *grab = xcb_grab_keyboard_reply(connection,
+            xcb_grab_keyboard(connection, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+            nullptr);
+        free = grab != nullptr && grab->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(grab);
+        if (free) {
+            xcb_ungrab_keyboard(connection, XCB_CURRENT_TIME);
+            std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        }
+    }
+    xcb_disconnect(connection);
+    return free;
+}
+
+// Watches the focus events of a window over a connection of its own: when another client
+// takes the keyboard (a popup opening), the window that has the focus hears of it, without
+// anything being asked of the server meanwhile.
+class KeyboardGrabWatch
+{
+public:
+    KeyboardGrabWatch(const QString &display, std::uint32_t focusedWindow)
+    {
+        const QByteArray name = display.toLocal8Bit();
+        m_connection = xcb_connect(name.constData(), nullptr);
+        const std::uint32_t mask[] = {XCB_EVENT_MASK_FOCUS_CHANGE};
+        xcb_change_window_attributes(m_connection, focusedWindow, XCB_CW_EVENT_MASK, mask);
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+    ~KeyboardGrabWatch() { xcb_disconnect(m_connection); }
+
+    KeyboardGrabWatch(const KeyboardGrabWatch &) = delete;
+    KeyboardGrabWatch &operator=(const KeyboardGrabWatch &) = delete;
+
+    // Whether a grab of the keyboard took the focus from the window since the watch began.
+    bool grabbed()
+    {
+        while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == XCB_FOCUS_OUT
+                && reinterpret_cast<const xcb_focus_out_event_t *>(event)->mode == XCB_NOTIFY_MODE_GRAB) {
+                m_grabbed = true;
+            }
+            std::free(event);
+        }
+        return m_grabbed;
+    }
+
+private:
+    xcb_connection_t *m_connection = nullptr;
+    bool m_grabbed = false;
+};
+
+// An ordinary top-level window of a client of its own, filled with one colour by the
+// server, created in place and mapped: nothing but the map changes the stack.
+class PlainWindow
+{
+public:
+    PlainWindow(const QString &display, const QRect &area, std::uint32_t colour)
+    {
+        const QByteArray name = display.toLocal8Bit();
+        m_connection = xcb_connect(name.constData(), nullptr);
+        if (xcb_connection_has_error(m_connection) != 0) {
+            return;
+        }
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_window = xcb_generate_id(m_connection);
+        const std::uint32_t values[] = {colour};
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root,
+            static_cast<std::int16_t>(area.x()), static_cast<std::int16_t>(area.y()),
+            static_cast<std::uint16_t>(area.width()), static_cast<std::uint16_t>(area.height()), 0,
+            XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
+        xcb_map_window(m_connection, m_window);
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+    ~PlainWindow() { xcb_disconnect(m_connection); }
+
+    PlainWindow(const PlainWindow &) = delete;
+    PlainWindow &operator=(const PlainWindow &) = delete;
+
+    std::uint32_t id() const { return m_window; }
+
+private:
+    xcb_connection_t *m_connection = nullptr;
+    xcb_window_t m_window = 0;
+};
+
+// A desktop the overlay is tested on: its window manager, and whether that one runs its
+// own compositor (xfwm4 can; metacity always does).
+struct GameDesktop
+{
+    XvfbSession::WindowManager manager;
+    bool compositor = false;
+
+    QString name() const
+    {
+        return XvfbSession::name(manager) + (compositor ? QStringLiteral(" composited") : QString());
+    }
+};
+
+void PrintTo(const GameDesktop &desktop, std::ostream *stream)
+{
+    *stream << desktop.name().toStdString();
+}
+
+class OverlayAboveGames : public ::testing::TestWithParam<GameDesktop>
 { };
 
 // The suite proper runs in a child process whose Qt draws on the X server.
 class OverlayAboveGameOnXcb : public ::testing::Test
 {
 protected:
-    enum class Mode { normal, borderless, fullScreen, bypassing };
+    enum class Mode { normal, borderless, fullScreen };
 
     void SetUp() override
     {
@@ -101,9 +226,8 @@ protected:
         TestGameWindow::Options options;
         options.title = QStringLiteral("Harbour Tales");
         options.text = QStringLiteral("The bridge to the north has collapsed.");
-        if (mode == Mode::borderless || mode == Mode::bypassing) {
+        if (mode == Mode::borderless) {
             options.frameless = true;
-            options.bypassesWindowManager = mode == Mode::bypassing;
             options.position = QPoint(0, 0);
             options.size = screen.size();
         } else {
@@ -215,6 +339,26 @@ protected:
         EXPECT_TRUE(gameHasFocus());
     }
 
+    // The strip's item on the screen (its centre), once the strip stands in the panel's
+    // corner.
+    QPoint stripItemOnScreen(const QWidget *item)
+    {
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                const QRect panel = panelOnScreen();
+                return probe->isViewable(static_cast<std::uint32_t>(controller->controlPanel()->winId()))
+                    && stripOnScreen()
+                    == QRect(panel.x() + panel.width() - 166, panel.y() + panel.height() - 48, 156, 38);
+            },
+            stepTimeoutMs));
+        return stripOnScreen().topLeft() + item->mapTo(controller->controlPanel(), QPoint(19, 19));
+    }
+
+    bool popoverShown(const OverlayPopover *popover) const
+    {
+        return popover != nullptr && probe->isViewable(static_cast<std::uint32_t>(popover->winId()));
+    }
+
     void saveScreen(const QString &name)
     {
         const QString folder = qEnvironmentVariable(screenshotsVariable);
@@ -250,16 +394,16 @@ TEST_P(OverlayAboveGames, OverTheGameInEveryWindowMode)
     if (runsOnXcb()) {
         GTEST_SKIP() << "this is a child";
     }
-    const XvfbSession::WindowManager manager = GetParam();
     XvfbSession::Options options;
-    options.manager = manager;
+    options.manager = GetParam().manager;
+    options.windowManagerCompositor = GetParam().compositor;
     XvfbSession session(options);
     ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
     if (qEnvironmentVariableIsSet(screenshotsVariable) && !session.isComposited()) {
         ASSERT_TRUE(session.startCompositor()) << session.errorString().toStdString();
     }
     // The children learn which window manager they run under through their environment.
-    qputenv(windowManagerVariable, XvfbSession::name(manager).toUtf8());
+    qputenv(windowManagerVariable, GetParam().name().replace(QLatin1Char(' '), QLatin1Char('-')).toUtf8());
     const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("OverlayAboveGameOnXcb.*"));
     qunsetenv(windowManagerVariable);
     std::cout << run.output.toStdString() << std::endl;
@@ -267,11 +411,29 @@ TEST_P(OverlayAboveGames, OverTheGameInEveryWindowMode)
     EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 4 tests."))) << "the child ran no tests";
 }
 
+TEST(OverlayWithoutAWindowManager, AboveWindowsMappedAndRaisedAfterIt)
+{
+    if (runsOnXcb()) {
+        GTEST_SKIP() << "this is a child";
+    }
+    XvfbSession::Options options;
+    options.windowManager = false;
+    XvfbSession session(options);
+    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    qputenv(windowManagerVariable, "no window manager");
+    const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("OverlayWithoutWindowManagerOnXcb.*"));
+    qunsetenv(windowManagerVariable);
+    std::cout << run.output.toStdString() << std::endl;
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 1 test."))) << "the child ran no tests";
+}
+
 INSTANTIATE_TEST_SUITE_P(WindowManagers, OverlayAboveGames,
-    ::testing::Values(
-        XvfbSession::WindowManager::openbox, XvfbSession::WindowManager::metacity, XvfbSession::WindowManager::xfwm4),
-    [](const ::testing::TestParamInfo<XvfbSession::WindowManager> &info) {
-        return XvfbSession::name(info.param).toStdString();
+    ::testing::Values(GameDesktop{XvfbSession::WindowManager::openbox},
+        GameDesktop{XvfbSession::WindowManager::metacity}, GameDesktop{XvfbSession::WindowManager::xfwm4},
+        GameDesktop{XvfbSession::WindowManager::xfwm4, true}),
+    [](const ::testing::TestParamInfo<GameDesktop> &info) {
+        return XvfbSession::name(info.param.manager).toStdString() + (info.param.compositor ? "Composited" : "");
     });
 
 TEST_F(OverlayAboveGameOnXcb, AboveANormalWindowAndOnEveryWorkspace)
@@ -358,16 +520,101 @@ TEST_F(OverlayAboveGameOnXcb, AboveAFullScreenWindowAsItEntersAndLeavesFullScree
     expectOverlayOnTop("over a full-screen window opened after it");
 }
 
-TEST_F(OverlayAboveGameOnXcb, AboveAGameThatBypassesTheWindowManager)
+// Without a window manager every window a program maps or raises comes up above all
+// others, the overlay's too: only the stacking keeper puts the overlay back on top.
+class OverlayWithoutWindowManagerOnXcb : public OverlayAboveGameOnXcb
+{ };
+
+TEST_F(OverlayWithoutWindowManagerOnXcb, AboveWindowsMappedAndRaisedAfterIt)
 {
-    startGame(Mode::bypassing);
+    startGame(Mode::normal);
     showOverlay();
     expectOverlayOnTop("shown over the game");
-    // Such a game raises its window itself; nothing else would.
     ASSERT_TRUE(game->raise());
     expectOverlayOnTop("after the game raised itself");
-    const int before = game->clicks();
-    pointer->clickAt(panelOnScreen().topLeft() + QPoint(40, 30));
+
+    // Another program maps a window over the overlay's place.
+    const QRect panel = panelOnScreen();
+    PlainWindow other(session->display(), panel.adjusted(-40, -40, 40, 40), 0xc03020);
+    ASSERT_NE(other.id(), 0U);
+    ASSERT_TRUE(waitUntil([&] { return probe->isViewable(other.id()); }, stepTimeoutMs));
+    expectOverlayOnTop("after another window was mapped over it");
+
+    // The game opens its window anew.
+    TestGameWindow::Options reopened;
+    reopened.title = QStringLiteral("Harbour Tales");
+    reopened.text = QStringLiteral("The bridge to the north has collapsed.");
+    reopened.position = QPoint(200, 150);
+    game = std::make_unique<TestGameWindow>(*session, reopened);
+    ASSERT_TRUE(game->isRunning()) << game->errorString().toStdString();
+    expectOverlayOnTop("over the game's window opened after it");
+    EXPECT_GT(keeper->restackings(), 0);
+}
+
+TEST_F(OverlayAboveGameOnXcb, ThePopoversTakeTheKeysTypedAndGiveTheKeyboardBackToTheGame)
+{
+    XTestKeyboard keyboard(session->display());
+    ASSERT_TRUE(keyboard.isValid());
+    startGame(Mode::normal);
+    const GameMemoContext context = *GameMemoContext::make(target, QStringLiteral("Harbour Tales"));
+    controller->setGameMemoContextProvider([&context] { return std::optional<GameMemoContext>(context); });
+    QVector<TranslationReportTarget> reported;
+    controller->setOnRequestTranslationErrorReport(
+        [&reported](const TranslationReportTarget &report) { reported.append(report); });
+    clickGame();
+    showOverlay();
+    const QUuid id = QUuid::createUuid();
+    controller->applyTranslation(QStringLiteral("dialogue"),
+        {id, QStringLiteral("橋が崩れた。"), QStringLiteral("The bridge has collapsed."), std::nullopt,
+            TranslationTargetLanguage::english},
+        id);
+    ASSERT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
+
+    // A click on the note item, and the player types at once: the note editor gets it.
+    std::optional<KeyboardGrabWatch> watch(std::in_place, session->display(), game->windowID());
+    pointer->clickAt(stripItemOnScreen(controller->controlView()->gameNoteHandle()));
     pointer->moveTo(QPoint(2, screen.height() - 2));
-    EXPECT_TRUE(waitUntil([&] { return game->clicks() == before + 1; }, stepTimeoutMs));
+    const auto notes = [&] { return controller->gameMemoPresenter().popover(); };
+    ASSERT_TRUE(waitUntil([&] { return popoverShown(notes()); }, stepTimeoutMs));
+    // The popup has the keyboard once it is open.
+    ASSERT_TRUE(waitUntil([&] { return watch->grabbed(); }, stepTimeoutMs));
+    auto *editor = notes()->findChild<QPlainTextEdit *>(QString::fromLatin1(CurrentGameMemoView::editorObjectName));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(keyboard.type(QStringLiteral("the key is under the mat")));
+    EXPECT_TRUE(
+        waitUntil([&] { return editor->toPlainText() == QStringLiteral("the key is under the mat"); }, stepTimeoutMs))
+        << "the editor has \"" << editor->toPlainText().toStdString() << "\" under " << windowManager().toStdString();
+    EXPECT_EQ(library.entriesByKey().value(context.key).text, QStringLiteral("the key is under the mat"));
+    saveScreen(QStringLiteral("note-typed"));
+    // The input focus never left the game.
+    EXPECT_TRUE(gameHasFocus());
+
+    // Escape closes it, and the game has the keyboard again.
+    ASSERT_TRUE(keyboard.tap(XTestKeyboard::escapeKey));
+    EXPECT_TRUE(waitUntil([&] { return !popoverShown(notes()); }, stepTimeoutMs));
+    EXPECT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs))
+        << "the game does not get the keyboard back under " << windowManager().toStdString();
+
+    // The report popover: a row picked by the pointer, then Return reports it.
+    watch.emplace(session->display(), game->windowID());
+    pointer->clickAt(stripItemOnScreen(controller->controlView()->reportHandle()));
+    pointer->moveTo(QPoint(2, screen.height() - 2));
+    const auto reports = [&] { return controller->translationReportPresenter().popover(); };
+    ASSERT_TRUE(waitUntil([&] { return popoverShown(reports()); }, stepTimeoutMs));
+    ASSERT_TRUE(waitUntil([&] { return watch->grabbed(); }, stepTimeoutMs));
+    auto *row = reports()->findChild<QWidget *>(QStringLiteral("translation-error-report-row-dialogue"));
+    ASSERT_NE(row, nullptr);
+    const QRect popoverArea = probe->geometry(static_cast<std::uint32_t>(reports()->winId()));
+    pointer->clickAt(popoverArea.topLeft() + row->mapTo(reports(), QPoint(row->width() / 2, row->height() / 2)));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return reports() != nullptr
+                && reports()->findChild<QWidget *>(QStringLiteral("translation-error-report-source")) != nullptr;
+        },
+        stepTimeoutMs));
+    ASSERT_TRUE(keyboard.tap(XTestKeyboard::returnKey));
+    EXPECT_TRUE(waitUntil([&] { return reported.size() == 1; }, stepTimeoutMs))
+        << "Return in the report popover reported nothing under " << windowManager().toStdString();
+    controller->closeTranslationReport();
+    EXPECT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
 }

@@ -1,7 +1,8 @@
 // Test label: ui
 // The overlay controller on the offscreen platform: the two windows it builds, where it
 // puts them for each game window, click-through by state, the strip's report item and the
-// whole report flow through the popover, and the callbacks.
+// whole report flow through the popover, the callbacks, and the text sizes the settings
+// window's sliders choose, as the panel draws them.
 #include "overlay/panels/OverlayPanelController.h"
 #include "foundation/language/ClientLanguageSettingsModel.h"
 #include "foundation/language/InMemoryClientLanguageSettingsStore.h"
@@ -14,14 +15,17 @@
 #include "overlay/strip/OverlayActionView.h"
 #include "overlay/strip/OverlayHandleView.h"
 #include "overlay/views/OverlayContentView.h"
+#include "settings/overlay/OverlaySettingsSection.h"
 #include "support/GatedSleeper.h"
 #include "support/RecordingGameMemoStore.h"
 #include "support/RunTask.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QWindow>
 
@@ -70,6 +74,39 @@ QWidget *visibleTopLevel(const QString &name)
         }
     }
     return nullptr;
+}
+
+// The rows of an image that hold light pixels (white text on the dark panel): the top of
+// the highest and the bottom of the lowest, as a height; 0 when there are none.
+int inkHeight(const QImage &image)
+{
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) >= 128) {
+                top = top < 0 ? y : top;
+                bottom = y;
+                break;
+            }
+        }
+    }
+    return top < 0 ? 0 : bottom - top + 1;
+}
+
+// How high the text shows in white on black in the font at a pixel size.
+int inkHeightOf(const QString &text, QFont font, int pixelSize)
+{
+    font.setPixelSize(pixelSize);
+    const QFontMetrics metrics(font);
+    QImage image(metrics.horizontalAdvance(text) + 8, metrics.height() + 8, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QPoint(4, 4 + metrics.ascent()), text);
+    painter.end();
+    return inkHeight(image);
 }
 
 class OverlayPanelControllerTest : public ::testing::Test
@@ -422,4 +459,55 @@ TEST_F(OverlayPanelControllerTest, TheNotePopoverOpensWithAContextAndWritesTyped
     EXPECT_EQ(notePopover(), nullptr);
     EXPECT_FALSE(library->saveTask().has_value());
     EXPECT_EQ(notes->saves.last().value(0).text, QStringLiteral("The key is under the blue mat."));
+}
+
+TEST_F(OverlayPanelControllerTest, TheTextSizesChosenInTheSettingsAreTheSizesDrawn)
+{
+    // The settings window's sliders over the same settings, with the overlay on screen.
+    OverlaySettingsSection section(&settings);
+    section.show();
+    controller->show(harbour, OverlayCaptureAreaState::ready(), {QStringLiteral("a")});
+    const QString text = QStringLiteral("HHHH");
+    ASSERT_TRUE(controller->updateRecognizedText(QStringLiteral("a"), text));
+    controller->applyTranslation(QStringLiteral("a"), translation(text, text, {}), {});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller->panel()));
+
+    // The height of the text each row draws on the panel, and the height its text shows at
+    // a size in the label's own typeface.
+    const auto drawn = [&](const char *name) {
+        const auto *label = controller->panel()->findChild<QLabel *>(QString::fromLatin1(name));
+        EXPECT_NE(label, nullptr) << name;
+        if (label == nullptr) {
+            return -1;
+        }
+        const QRect area(label->mapTo(controller->panel(), QPoint()), label->size());
+        return inkHeight(controller->panel()->grab(area).toImage());
+    };
+    const auto expected = [&](const char *name, int points) {
+        const auto *label = controller->panel()->findChild<QLabel *>(QString::fromLatin1(name));
+        return label == nullptr ? -2 : inkHeightOf(text, label->font(), points);
+    };
+    const auto expectSizes = [&](int source, int translated, const char *when) {
+        QCoreApplication::processEvents();
+        EXPECT_NEAR(drawn("overlay-source-text-row-a"), expected("overlay-source-text-row-a", source), 1) << when;
+        EXPECT_NEAR(drawn("overlay-translation-text-row-a"), expected("overlay-translation-text-row-a", translated), 1)
+            << when;
+    };
+    expectSizes(12, 15, "at the default sizes");
+    ASSERT_LT(expected("overlay-source-text-row-a", 12), expected("overlay-source-text-row-a", 15));
+
+    auto *sourceSlider = section.findChild<QSlider *>(QStringLiteral("overlay-source-text-size-slider"));
+    auto *translationSlider = section.findChild<QSlider *>(QStringLiteral("overlay-translation-text-size-slider"));
+    ASSERT_TRUE(sourceSlider != nullptr && translationSlider != nullptr);
+    // The source text to its largest: only the source grows.
+    sourceSlider->setFocus();
+    QTest::keyClick(sourceSlider, Qt::Key_End);
+    expectSizes(72, 15, "after the source size went to 72");
+    // The translation to its smallest, then one step up: only the translation changes.
+    translationSlider->setFocus();
+    QTest::keyClick(translationSlider, Qt::Key_Home);
+    expectSizes(72, 8, "after the translation size went to 8");
+    QTest::keyClick(translationSlider, Qt::Key_PageUp);
+    expectSizes(72, translationSlider->value() + 8, "after the translation size went a page up");
+    EXPECT_GT(settings.translationTextSizePoints(), 8);
 }

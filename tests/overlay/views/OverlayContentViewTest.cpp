@@ -25,6 +25,45 @@ using veyra::test::waitUntil;
 
 namespace {
 
+// What a label paints, on a transparent image: its text, and nothing behind it.
+QImage painted(QWidget *label)
+{
+    QImage image(label->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    label->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    return image;
+}
+
+// Checks that the label paints `lines` one below the other, `pitch` apart: ink in the
+// middle of every line's band and none below the last, each line's ink ending where its
+// text ends (not cut at the right edge, not running on).
+void expectPaintedLines(QWidget *label, const QStringList &lines, int pitch, const QFontMetrics &metrics)
+{
+    const QImage image = painted(label);
+    const auto rightmostInk = [&](int top, int bottom) {
+        int rightmost = -1;
+        for (int y = std::max(top, 0); y < std::min(bottom, image.height()); ++y) {
+            for (int x = image.width() - 1; x > rightmost; --x) {
+                if (qAlpha(image.pixel(x, y)) >= 96) {
+                    rightmost = x;
+                    break;
+                }
+            }
+        }
+        return rightmost;
+    };
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const int top = static_cast<int>(i) * pitch;
+        const int advance = metrics.horizontalAdvance(lines[i]);
+        ASSERT_LE(advance, label->width()) << lines[i].toStdString();
+        EXPECT_GE(rightmostInk(top + pitch / 4, top + pitch * 3 / 4), 0)
+            << "line " << i << " (\"" << lines[i].toStdString() << "\") is not painted";
+        EXPECT_NEAR(rightmostInk(top, top + pitch), advance, metrics.averageCharWidth())
+            << "line " << i << " (\"" << lines[i].toStdString() << "\") is painted to another width";
+    }
+    EXPECT_LT(rightmostInk(static_cast<int>(lines.size()) * pitch + 2, image.height()), 0) << "ink below the last line";
+}
+
 class OverlayContentViewTest : public ::testing::Test
 {
 protected:
@@ -135,6 +174,8 @@ TEST_F(OverlayContentViewTest, TextsWrapInsideARunWithoutBreaksAndAreNeverCut)
         EXPECT_EQ(lines.join(QString()).remove(QLatin1Char(' ')), QString(text).remove(QLatin1Char(' ')));
         EXPECT_GE(label->height(), label->heightForWidth(label->width()));
         EXPECT_GE(label->height(), lines.size() * label->fontMetrics().lineSpacing());
+        // Painted as laid out.
+        expectPaintedLines(label, lines, label->fontMetrics().height(), label->fontMetrics());
     }
     // A line breaks between words first: the run of digits starts a line of its own.
     EXPECT_EQ(find<WrappedTextLabel>(QStringLiteral("overlay-translation-text-row-a"))->displayedLines(400).value(0),
@@ -152,6 +193,8 @@ TEST_F(OverlayContentViewTest, TextsWrapInsideARunWithoutBreaksAndAreNeverCut)
     EXPECT_EQ(shown->text(), source);
     EXPECT_LE(shown->mapTo(&report, QPoint(shown->width(), 0)).x(), report.width());
     EXPECT_GT(shown->displayedLines(shown->width()).size(), 2);
+    expectPaintedLines(
+        shown, shown->displayedLines(shown->width()), shown->fontMetrics().height(), shown->fontMetrics());
 }
 
 TEST_F(OverlayContentViewTest, ManyRowsAreCutOffAtTheBackgroundWithoutScrolling)
@@ -219,6 +262,8 @@ TEST_F(OverlayContentViewTest, HelpCardsSayWhyAndOfferTheirAction)
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines.front().startsWith(QStringLiteral("<b>Veyra</b>")));
     EXPECT_TRUE(lines.back().endsWith(QChar(0x2026)));
+    const QFontMetrics metrics((*found)->font());
+    expectPaintedLines(*found, lines, metrics.lineSpacing(), metrics);
 }
 
 TEST_F(OverlayContentViewTest, BackgroundOpacityAndInterfaceLanguage)
