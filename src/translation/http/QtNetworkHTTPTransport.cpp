@@ -1,5 +1,6 @@
 #include "translation/http/QtNetworkHTTPTransport.h"
 
+#include "foundation/async/ThreadHandOff.h"
 #include "translation/http/HTTPTransportError.h"
 #include "translation/http/NetworkReplyHolder.h"
 #include "translation/http/ReadAheadBound.h"
@@ -55,7 +56,9 @@ QtNetworkHTTPTransport::QtNetworkHTTPTransport(
     std::shared_ptr<QNetworkAccessManager> session, qint64 maximumResponseBytes)
     : m_session(session ? std::move(session) : makeEphemeralNetworkSession())
     , m_maximumResponseBytes(maximumResponseBytes)
-{ }
+{
+    threadHandOff::uncheckQtNetworkThreads();
+}
 
 QtNetworkHTTPTransport::~QtNetworkHTTPTransport() = default;
 
