@@ -51,9 +51,17 @@ TEST(XcbWindowCatalogWithoutWindowManager, ListsWindowsLeftByAManagerAndWindowsT
 
     XcbWindowCatalog catalog(session.display());
     QVector<CaptureApplicationGroup> groups;
+    // The window manager gives its window back to the root as it ends, and the game hears
+    // of its new place some moments later: the catalog is read until both games are listed
+    // where they themselves say they are.
+    const auto listedWhereItIs = [&](TestGameWindow &window) {
+        const CaptureApplicationGroup *group = groupOf(groups, window.processID());
+        return group != nullptr && group->windows.size() == 1
+            && group->windows.front().frame == QRectF(window.geometry());
+    };
     ASSERT_TRUE(waitUntil([&] {
         groups = runTask(catalog.applicationGroups());
-        return groupOf(groups, managed.processID()) != nullptr && groupOf(groups, unmanaged.processID()) != nullptr;
+        return listedWhereItIs(managed) && listedWhereItIs(unmanaged);
     })) << "listed "
         << groups.size() << " applications";
 
