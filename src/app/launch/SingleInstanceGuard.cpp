@@ -320,6 +320,10 @@ SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
     // Only a process of this user is told anything or believed.
     const std::optional<uid_t> user = peerUser(socket.get(), holder);
     if (user != ::geteuid()) {
+        if (m_warnedUntrusted) {
+            return Attempt::untrusted;
+        }
+        m_warnedUntrusted = true;
         qCWarning(m_logger).noquote()
             << QStringLiteral("%1 is held by a process of another user (%2); no handover to it.")
                    .arg(m_point.socketPath, user ? QStringLiteral("user %1").arg(*user) : QStringLiteral("unknown"));

@@ -105,6 +105,7 @@ private:
     Logger m_logger{"Launch"};
     int m_lockFile = -1;
     bool m_claimed = false;
+    bool m_warnedUntrusted = false;
     QLocalServer *m_server = nullptr;
     int m_openConnections = 0;
     std::function<void()> m_onHandover;
