@@ -157,7 +157,7 @@ TEST(HandoverPoint, OnlyAFolderOfThisUserAloneHoldsThePoint)
     const QString link = base.filePath(QStringLiteral("link"));
     ASSERT_TRUE(QFile::link(own, link));
     for (const QString &runtime : {shared, readable, link, QStringLiteral("own")}) {
-        EXPECT_EQ(pointWith(runtime).lockPath, fallback.lockPath) << runtime.toStdString();
+        EXPECT_EQ(pointWith(runtime).lockPath.toStdString(), fallback.lockPath.toStdString()) << runtime.toStdString();
     }
 
     if (::geteuid() != 0) {
@@ -166,7 +166,7 @@ TEST(HandoverPoint, OnlyAFolderOfThisUserAloneHoldsThePoint)
     // A folder of another user, however closed, is not this user's.
     const QString others = makeFolder(base.filePath(QStringLiteral("others")), 0700);
     ASSERT_EQ(::chown(QFile::encodeName(others).constData(), otherUser, otherUser), 0);
-    EXPECT_EQ(pointWith(others).lockPath, fallback.lockPath);
+    EXPECT_EQ(pointWith(others).lockPath.toStdString(), fallback.lockPath.toStdString());
 
     // When another user has taken the fallback's place, there is no point at all: the start
     // runs on its own, writing nothing there.
