@@ -39,6 +39,9 @@ constexpr qsizetype longestRequest = 64;
 // a later start asks again after this pause.
 constexpr std::chrono::milliseconds retryPause{100};
 
+// How long a later start waits for an answer before it says what it waits for.
+constexpr int quietWaitMs = 1000;
+
 int remainingMs(std::chrono::steady_clock::time_point deadline)
 {
     const auto left
@@ -269,7 +272,10 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
         }
         return Outcome::claimed;
     }
-    bool told = false;
+    m_waiting = waiting;
+    m_patience = patience;
+    m_told = false;
+    const auto started = std::chrono::steady_clock::now();
     for (;;) {
         if (::flock(m_lockFile, LOCK_EX | LOCK_NB) == 0) {
             m_claimed = true;
@@ -290,15 +296,25 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
             m_lockFile = -1;
             return Outcome::unanswered;
         }
-        if (!told && waiting) {
-            told = true;
-            waiting(QStringLiteral("Veyra is already running on this display%1; waiting up to %2 seconds for it to "
-                                   "come forward.")
-                        .arg(holder > 0 ? QStringLiteral(" (process %1)").arg(holder) : QString())
-                        .arg(std::chrono::duration_cast<std::chrono::seconds>(patience).count()));
+        // Between its lock and its listener a Veyra is quick; a start says what it waits
+        // for once the wait is longer than a moment.
+        if (std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(quietWaitMs)) {
+            tellWaiting(holder);
         }
         std::this_thread::sleep_for(std::min(retryPause, std::chrono::milliseconds(remainingMs(deadline))));
     }
+}
+
+void SingleInstanceGuard::tellWaiting(qint64 holder)
+{
+    if (m_told || !m_waiting) {
+        return;
+    }
+    m_told = true;
+    m_waiting(QStringLiteral("Veyra is already running on this display%1; waiting up to %2 seconds for it to "
+                             "come forward.")
+                  .arg(holder > 0 ? QStringLiteral(" (process %1)").arg(holder) : QString())
+                  .arg(std::chrono::duration_cast<std::chrono::seconds>(m_patience).count()));
 }
 
 SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
@@ -335,9 +351,16 @@ SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
     }
     QByteArray answer;
     while (!answer.endsWith('\n')) {
+        // A running Veyra answers at once unless it is busy: past a moment, this start says
+        // what it waits for.
+        const int limit = remainingMs(deadline);
         pollfd readable{socket.get(), POLLIN, 0};
-        const int ready = ::poll(&readable, 1, remainingMs(deadline));
+        const int ready = ::poll(&readable, 1, m_told ? limit : std::min(limit, quietWaitMs));
         if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready == 0 && !m_told && limit > quietWaitMs) {
+            tellWaiting(*holder);
             continue;
         }
         if (ready <= 0) {

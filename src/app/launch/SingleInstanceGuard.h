@@ -98,6 +98,7 @@ public:
 private:
     enum class Attempt { answered, untrusted, noAnswer };
     Attempt handOver(std::chrono::steady_clock::time_point deadline, qint64 *holder);
+    void tellWaiting(qint64 holder);
     void accept(QLocalSocket *socket);
     void answer(QLocalSocket *socket);
 
@@ -106,6 +107,9 @@ private:
     int m_lockFile = -1;
     bool m_claimed = false;
     bool m_warnedUntrusted = false;
+    std::function<void(const QString &)> m_waiting;
+    std::chrono::milliseconds m_patience{0};
+    bool m_told = false;
     QLocalServer *m_server = nullptr;
     int m_openConnections = 0;
     std::function<void()> m_onHandover;
