@@ -94,7 +94,8 @@ int main(int argc, char *argv[])
                 if (app.appUpdateModel().minimumVersionState().isUpdateRequired()) {
                     return QStringLiteral("the version gate (this version has to be updated)");
                 }
-                return {};
+                return QStringLiteral("the application quit (an installed update restarting it, or a quit "
+                                      "nobody named)");
             },
             xcb);
         app.session().setTerminationHandler(

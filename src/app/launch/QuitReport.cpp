@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QEvent>
 
 #include <xcb/xcb.h>
 
@@ -137,6 +138,37 @@ void installCrashHandlers()
     }
 }
 
+// Sees the quit event before the application closes its windows (a closed main window ends
+// the session, which would name itself): a quit nobody named is named here.
+class QuitEventFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
+            noteUnnamedCause();
+        }
+        return false;
+    }
+
+    static void noteUnnamedCause()
+    {
+        std::function<QString()> unnamed;
+        {
+            std::lock_guard lock(state().mutex);
+            if (!state().cause.isEmpty()) {
+                return;
+            }
+            unnamed = state().unnamedCause;
+        }
+        if (const QString cause = unnamed ? unnamed() : QString(); !cause.isEmpty()) {
+            noteCause(cause);
+        }
+    }
+};
+
 } // namespace
 
 void install(std::function<QString()> unnamedCause, void *xcbConnection)
@@ -148,6 +180,9 @@ void install(std::function<QString()> unnamedCause, void *xcbConnection)
     }
     if (g_installed.exchange(true)) {
         return;
+    }
+    if (QCoreApplication *application = QCoreApplication::instance()) {
+        application->installEventFilter(new QuitEventFilter(application));
     }
     std::atexit(reportExit);
     g_previousTerminate = std::set_terminate(reportTermination);

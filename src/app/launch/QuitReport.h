@@ -14,8 +14,9 @@ namespace veyra {
 namespace QuitReport {
 
 // From now on the ends of the process are reported; `unnamedCause` names a quit of the
-// event loop whose cause nobody named. `xcbConnection` (nothing off X) tells whether the
-// X server went away.
+// event loop whose cause nobody named before its quit event (nothing: no better name than
+// a generic one). `xcbConnection` (nothing off X) tells whether the X server went away.
+// Call once the application object exists; again to replace the unnamed cause.
 void install(std::function<QString()> unnamedCause, void *xcbConnection);
 
 // Names the cause of the quit about to happen; the first named cause counts.

@@ -437,7 +437,13 @@ void SingleInstanceGuard::answer(QLocalSocket *socket)
         return;
     }
     const QByteArray request = socket->readLine(longestRequest + 1);
-    if (request == handoverRequest) {
+    // A start that gave up waiting (this Veyra was frozen, or busy) has closed its end: it
+    // ended on its own, and its request is stale.
+    char next = 0;
+    const qintptr descriptor = socket->socketDescriptor();
+    const bool askerLeft = socket->state() != QLocalSocket::ConnectedState || descriptor < 0
+        || ::recv(static_cast<int>(descriptor), &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+    if (request == handoverRequest && !askerLeft) {
         if (m_onHandover) {
             m_onHandover();
         }

@@ -1,8 +1,8 @@
 // Test label: unit
 // Where the running Veyra is found and who may talk to it: one name for every way of
 // writing one display, a folder of this user alone (or the private fallback), a listener
-// of another user that is never told anything, and a running Veyra that drops silent
-// connections and keeps only a few open.
+// of another user that is never told anything, and a running Veyra that ignores stale
+// requests, drops silent connections and keeps only a few open.
 #include "app/launch/SingleInstanceGuard.h"
 #include "support/RunTask.h"
 #include "support/TimeLimits.h"
@@ -244,7 +244,7 @@ TEST(SingleInstanceGuard, AListenerOfAnotherUserIsToldNothing)
     ::close(lock);
 }
 
-TEST(SingleInstanceGuard, SilentConnectionsAreDroppedAndOnlyAFewAreKept)
+TEST(SingleInstanceGuard, StaleAndSilentConnectionsAreDroppedAndOnlyAFewAreKept)
 {
     QTemporaryDir runtime;
     ASSERT_TRUE(runtime.isValid());
@@ -264,6 +264,28 @@ TEST(SingleInstanceGuard, SilentConnectionsAreDroppedAndOnlyAFewAreKept)
             & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
         QFileDevice::Permissions());
 
+    // A start that asked and gave up before the answer (this Veyra was busy) is gone: its
+    // request is stale, and nothing comes forward for it.
+    const int gaveUp = connectTo(point.socketPath);
+    ASSERT_GE(gaveUp, 0);
+    ASSERT_EQ(::send(gaveUp, "activate\n", 9, MSG_NOSIGNAL), 9);
+    ::close(gaveUp);
+    const auto startAgain = [&point] {
+        return std::async(std::launch::async, [&point] {
+            SingleInstanceGuard guard(point);
+            return guard.claimOrHandOver(std::chrono::milliseconds(scaledMs(60000)));
+        });
+    };
+    const auto finished = [](std::future<SingleInstanceGuard::Outcome> &start) {
+        return waitUntil(
+            [&] { return start.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 60000 + 5000);
+    };
+    // A start after it hands over as ever.
+    std::future<SingleInstanceGuard::Outcome> next = startAgain();
+    ASSERT_TRUE(finished(next));
+    EXPECT_EQ(next.get(), SingleInstanceGuard::Outcome::handedOver);
+    ASSERT_TRUE(waitUntil([&] { return running.openConnectionCount() == 0; }));
+
     // More connections than a few starts at once make, all silent.
     constexpr int extra = 3;
     std::vector<int> silent;
@@ -280,16 +302,13 @@ TEST(SingleInstanceGuard, SilentConnectionsAreDroppedAndOnlyAFewAreKept)
     }));
 
     // A start meanwhile gets through once the silent ones have been dropped.
-    std::future<SingleInstanceGuard::Outcome> later = std::async(std::launch::async, [&point] {
-        SingleInstanceGuard guard(point);
-        return guard.claimOrHandOver(std::chrono::milliseconds(scaledMs(60000)));
-    });
-    ASSERT_TRUE(
-        waitUntil([&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 60000 + 5000));
+    std::future<SingleInstanceGuard::Outcome> later = startAgain();
+    ASSERT_TRUE(finished(later));
     EXPECT_EQ(later.get(), SingleInstanceGuard::Outcome::handedOver);
-    EXPECT_EQ(handovers, 1);
     EXPECT_TRUE(waitUntil([&] { return closedCount() == static_cast<int>(silent.size()); }));
     EXPECT_TRUE(waitUntil([&] { return running.openConnectionCount() == 0; }));
+    // Two starts came forward; the one that had given up did not.
+    EXPECT_EQ(handovers, 2);
     for (const int socket : silent) {
         ::close(socket);
     }

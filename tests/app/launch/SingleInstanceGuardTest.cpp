@@ -400,6 +400,25 @@ TEST_F(SingleInstanceGuardTest, AFrozenVeyraKeepsTheNextStartOnlyAWhileAndItSays
         waiting->output().endsWith(QStringLiteral("Veyra is already running on this display but does not answer.\n")))
         << waiting->output().toStdString();
 
+    // Thawed, it quits through the Quit command of its application menu, and says so.
     ::kill(static_cast<pid_t>(frozen->processID()), SIGCONT);
-    EXPECT_TRUE(frozen->quit()) << frozen->output().toStdString();
+    const std::optional<X11ManagedWindow> main = waitForWindow(appDisplayName(), frozen->processID());
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(clickText(QRect(main->geometry.topLeft(), QSize(main->geometry.width(), 40)), appDisplayName()));
+    // In the menu, not on the screen behind it (its version gate has a "Quit Veyra" button).
+    std::optional<QRect> menu;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (const X11ManagedWindow &window : desktop.unmanagedWindows()) {
+                if (window.isViewable && window.processID == frozen->processID()) {
+                    menu = window.geometry;
+                }
+            }
+            return menu.has_value();
+        },
+        stepTimeoutMs, readingPauseMs));
+    ASSERT_TRUE(clickText(*menu, QStringLiteral("Quit")));
+    EXPECT_TRUE(frozen->waitForExit(startTimeoutMs)) << frozen->output().toStdString();
+    EXPECT_TRUE(frozen->output().contains(QStringLiteral("Veyra quits: the Quit command\n")))
+        << frozen->output().toStdString();
 }
