@@ -80,8 +80,6 @@ int main(int argc, char *argv[])
     veyra::QuitSignalWatcher quitWatcher;
     QObject::connect(&quitWatcher, &veyra::QuitSignalWatcher::quitRequested, &application,
         [](const veyra::QuitSignal &signal) { veyra::QuitReport::quit(signal.description()); });
-    // Later starts are answered once the event loop runs.
-    instance.startAnswering();
 
     int status = 0;
     {
@@ -116,6 +114,9 @@ int main(int argc, char *argv[])
             scenes.openWindow(QString::fromLatin1(veyra::ApplicationScenes::mainWindowIdentifier));
         });
 
+        // Later starts are answered from now on, by the event loop; until then they wait for
+        // this Veyra to listen.
+        instance.startAnswering();
         status = QApplication::exec();
         veyra::QuitReport::writeLine();
         // A start from now on waits for this Veyra to end rather than hand over to it.

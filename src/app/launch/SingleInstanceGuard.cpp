@@ -248,9 +248,10 @@ void SingleInstanceGuard::stopAnswering()
 }
 
 SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
-    std::chrono::milliseconds patience, const std::function<void(const QString &)> &waiting)
+    Patience patience, const std::function<void(const QString &)> &waiting)
 {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
+    const auto started = std::chrono::steady_clock::now();
+    const auto deadline = started + std::max(patience.overall, patience.answer);
     if (!m_point.isUsable()) {
         qCWarning(m_logger) << "No folder of this user alone to keep to one Veyra per display in; this start runs "
                                "on its own.";
@@ -274,8 +275,8 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
     }
     m_waiting = waiting;
     m_patience = patience;
-    m_told = false;
-    const auto started = std::chrono::steady_clock::now();
+    m_toldSilent = false;
+    m_toldNotListening = false;
     for (;;) {
         if (::flock(m_lockFile, LOCK_EX | LOCK_NB) == 0) {
             m_claimed = true;
@@ -286,12 +287,13 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
             return Outcome::claimed;
         }
         qint64 holder = 0;
-        if (handOver(deadline, &holder) == Attempt::answered) {
+        const Attempt attempt = handOver(deadline, &holder);
+        if (attempt == Attempt::answered) {
             ::close(m_lockFile);
             m_lockFile = -1;
             return Outcome::handedOver;
         }
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (attempt == Attempt::silent || std::chrono::steady_clock::now() >= deadline) {
             ::close(m_lockFile);
             m_lockFile = -1;
             return Outcome::unanswered;
@@ -299,22 +301,22 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
         // Between its lock and its listener a Veyra is quick; a start says what it waits
         // for once the wait is longer than a moment.
         if (std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(quietWaitMs)) {
-            tellWaiting(holder);
+            tell(m_toldNotListening,
+                QStringLiteral("Veyra is already running on this display but does not listen yet (it is starting "
+                               "up or quitting); waiting up to %1 seconds for it.")
+                    .arg(std::chrono::duration_cast<std::chrono::seconds>(patience.overall).count()));
         }
         std::this_thread::sleep_for(std::min(retryPause, std::chrono::milliseconds(remainingMs(deadline))));
     }
 }
 
-void SingleInstanceGuard::tellWaiting(qint64 holder)
+void SingleInstanceGuard::tell(bool &told, const QString &line)
 {
-    if (m_told || !m_waiting) {
+    if (told || !m_waiting) {
         return;
     }
-    m_told = true;
-    m_waiting(QStringLiteral("Veyra is already running on this display%1; waiting up to %2 seconds for it to "
-                             "come forward.")
-                  .arg(holder > 0 ? QStringLiteral(" (process %1)").arg(holder) : QString())
-                  .arg(std::chrono::duration_cast<std::chrono::seconds>(m_patience).count()));
+    told = true;
+    m_waiting(line);
 }
 
 SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
@@ -324,14 +326,14 @@ SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (static_cast<size_t>(path.size()) >= sizeof(address.sun_path)) {
-        return Attempt::noAnswer;
+        return Attempt::notListening;
     }
     std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
     const FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     // A local connection is made at once or not at all (no listener, or its queue is full).
     if (socket.get() < 0
         || ::connect(socket.get(), reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0) {
-        return Attempt::noAnswer;
+        return Attempt::notListening;
     }
     // Only a process of this user is told anything or believed.
     const std::optional<uid_t> user = peerUser(socket.get(), holder);
@@ -347,24 +349,34 @@ SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
     }
     if (::send(socket.get(), handoverRequest.data(), static_cast<size_t>(handoverRequest.size()), MSG_NOSIGNAL)
         != handoverRequest.size()) {
-        return Attempt::noAnswer;
+        return Attempt::notListening;
     }
+    // From here the running Veyra has the request: it answers within the patience, or not
+    // at all.
+    const auto answerDeadline = std::min(deadline, std::chrono::steady_clock::now() + m_patience.answer);
     QByteArray answer;
     while (!answer.endsWith('\n')) {
         // A running Veyra answers at once unless it is busy: past a moment, this start says
         // what it waits for.
-        const int limit = remainingMs(deadline);
+        const int limit = remainingMs(answerDeadline);
         pollfd readable{socket.get(), POLLIN, 0};
-        const int ready = ::poll(&readable, 1, m_told ? limit : std::min(limit, quietWaitMs));
+        const int ready = ::poll(&readable, 1, m_toldSilent ? limit : std::min(limit, quietWaitMs));
         if (ready < 0 && errno == EINTR) {
             continue;
         }
-        if (ready == 0 && !m_told && limit > quietWaitMs) {
-            tellWaiting(*holder);
+        if (ready == 0 && !m_toldSilent && limit > quietWaitMs) {
+            tell(m_toldSilent,
+                QStringLiteral("Veyra is already running on this display (process %1); waiting up to %2 seconds for "
+                               "it to come forward.")
+                    .arg(*holder)
+                    .arg(std::chrono::duration_cast<std::chrono::seconds>(m_patience.answer).count()));
             continue;
         }
-        if (ready <= 0) {
-            return Attempt::noAnswer;
+        if (ready == 0) {
+            return Attempt::silent;
+        }
+        if (ready < 0) {
+            return Attempt::notListening;
         }
         char buffer[longestRequest];
         const ssize_t got = ::recv(socket.get(), buffer, sizeof(buffer), 0);
@@ -372,14 +384,14 @@ SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
             continue;
         }
         if (got <= 0) {
-            return Attempt::noAnswer;
+            return Attempt::notListening;
         }
         answer.append(buffer, got);
         if (answer.size() > longestRequest) {
-            return Attempt::noAnswer;
+            return Attempt::notListening;
         }
     }
-    return answer == handoverAnswer ? Attempt::answered : Attempt::noAnswer;
+    return answer == handoverAnswer ? Attempt::answered : Attempt::notListening;
 }
 
 void SingleInstanceGuard::startAnswering()

@@ -64,8 +64,17 @@ public:
         unanswered,
     };
 
-    // How long a later start waits for an answer before it gives up.
-    static constexpr std::chrono::seconds defaultPatience{20};
+    // How long a later start waits.
+    struct Patience
+    {
+        // For the answer of a running Veyra that has taken its connection (one that is
+        // frozen or busy for longer does not answer).
+        std::chrono::milliseconds answer;
+        // In all, while the running Veyra does not listen yet or any more (it is starting
+        // up or quitting).
+        std::chrono::milliseconds overall;
+    };
+    static constexpr Patience defaultPatience{std::chrono::seconds(20), std::chrono::seconds(60)};
     // How long the running Veyra keeps a connection that has not asked anything.
     static constexpr std::chrono::seconds idleConnectionTimeout{5};
     // How many connections it keeps open at once; more are closed at once.
@@ -78,8 +87,13 @@ public:
     // application object. A point that cannot be used (no private folder) never keeps Veyra
     // from starting: it counts as claimed, without a listener. `waiting` is told, once,
     // what this start waits for when the running Veyra does not answer at once.
+    Outcome claimOrHandOver(Patience patience, const std::function<void(const QString &)> &waiting = {});
+    // The same patience for both.
     Outcome claimOrHandOver(
-        std::chrono::milliseconds patience, const std::function<void(const QString &)> &waiting = {});
+        std::chrono::milliseconds patience, const std::function<void(const QString &)> &waiting = {})
+    {
+        return claimOrHandOver(Patience{patience, patience}, waiting);
+    }
 
     // For the process that claimed the point, once its application object exists: from now
     // on later starts hand over to it.
@@ -96,9 +110,17 @@ public:
     int openConnectionCount() const { return m_openConnections; }
 
 private:
-    enum class Attempt { answered, untrusted, noAnswer };
+    enum class Attempt {
+        answered,
+        // The listener is a process of another user.
+        untrusted,
+        // Nobody listens, or the listener went away (starting up, quitting).
+        notListening,
+        // The listener took the request and did not answer in time.
+        silent,
+    };
     Attempt handOver(std::chrono::steady_clock::time_point deadline, qint64 *holder);
-    void tellWaiting(qint64 holder);
+    void tell(bool &told, const QString &line);
     void accept(QLocalSocket *socket);
     void answer(QLocalSocket *socket);
 
@@ -108,8 +130,9 @@ private:
     bool m_claimed = false;
     bool m_warnedUntrusted = false;
     std::function<void(const QString &)> m_waiting;
-    std::chrono::milliseconds m_patience{0};
-    bool m_told = false;
+    Patience m_patience{};
+    bool m_toldSilent = false;
+    bool m_toldNotListening = false;
     QLocalServer *m_server = nullptr;
     int m_openConnections = 0;
     std::function<void()> m_onHandover;
