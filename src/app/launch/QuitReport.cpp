@@ -105,13 +105,38 @@ constexpr int crashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 constexpr int crashSignalCount = sizeof(crashSignals) / sizeof(crashSignals[0]);
 char g_crashLines[crashSignalCount][64];
 
-void handleCrash(int signalNumber)
+// Appends the decimal digits of the number (async-signal-safe).
+size_t appendNumber(char *line, size_t length, size_t room, long long number)
+{
+    char digits[24];
+    size_t count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number > 0 && count < sizeof(digits));
+    while (count > 0 && length + 1 < room) {
+        line[length++] = digits[--count];
+    }
+    return length;
+}
+
+void handleCrash(int signalNumber, siginfo_t *info, void *)
 {
     for (int index = 0; index < crashSignalCount; ++index) {
-        if (crashSignals[index] == signalNumber && !g_written.exchange(true)) {
-            [[maybe_unused]] const ssize_t written
-                = ::write(STDERR_FILENO, g_crashLines[index], std::strlen(g_crashLines[index]));
+        if (crashSignals[index] != signalNumber || g_written.exchange(true)) {
+            continue;
         }
+        // The line made up front, without its end; a process that sent the signal is named.
+        char line[128];
+        size_t length = std::strlen(g_crashLines[index]);
+        std::memcpy(line, g_crashLines[index], length);
+        if (info != nullptr && info->si_code <= 0 && info->si_pid > 0) {
+            constexpr char from[] = " from process ";
+            std::memcpy(line + length, from, sizeof(from) - 1);
+            length = appendNumber(line, length + sizeof(from) - 1, sizeof(line), info->si_pid);
+        }
+        line[length++] = '\n';
+        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, line, length);
     }
     // The handler was reset on entry: the signal, raised again, ends the process as it would have.
     ::raise(signalNumber);
@@ -128,12 +153,12 @@ void installCrashHandlers()
             continue;
         }
         const char *name = sigabbrev_np(signalNumber);
-        std::snprintf(g_crashLines[index], sizeof(g_crashLines[index]), "%sa fatal signal (SIG%s)\n", lead,
+        std::snprintf(g_crashLines[index], sizeof(g_crashLines[index]), "%sa fatal signal (SIG%s)", lead,
             name != nullptr ? name : "?");
         struct sigaction action = {};
-        action.sa_handler = handleCrash;
+        action.sa_sigaction = handleCrash;
         sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND | SA_NODEFER;
+        action.sa_flags = SA_RESETHAND | SA_NODEFER | SA_SIGINFO;
         ::sigaction(signalNumber, &action, nullptr);
     }
 }

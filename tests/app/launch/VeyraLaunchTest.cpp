@@ -2,7 +2,8 @@
 // Starts the real veyra executable on a private X server and asks it to quit the way a
 // desktop session does (SIGTERM): it must come up, keep running, and exit cleanly; the
 // process is known by its own name, and it starts no session bus of its own. However it
-// ends (a signal, the version gate, the X server going away), it says why in its log.
+// ends (a signal, the version gate, the X server going away, a crash signal), it says why in
+// its log.
 #include "foundation/identity/AppIdentity.h"
 #include "support/RunTask.h"
 #include "support/ScreenText.h"
@@ -147,7 +148,7 @@ TEST(VeyraLaunch, WithoutAnX11DisplayItSaysSoAndEnds)
     }
 }
 
-TEST(VeyraLaunch, TheVersionGateAndTheXServerGoingAwaySayWhyVeyraEnds)
+TEST(VeyraLaunch, TheVersionGateTheXServerGoingAwayAndACrashSayWhyVeyraEnds)
 {
     XvfbSession x11;
     ASSERT_TRUE(x11.isRunning()) << x11.errorString().toStdString();
@@ -202,5 +203,24 @@ TEST(VeyraLaunch, TheVersionGateAndTheXServerGoingAwaySayWhyVeyraEnds)
         EXPECT_TRUE(veyra.output().contains(QStringLiteral("Veyra quits: the X server went away")))
             << veyra.output().toStdString();
         EXPECT_EQ(veyra.output().count(QStringLiteral("Veyra quits:")), 1) << veyra.output().toStdString();
+    }
+    ASSERT_TRUE(x11.isRunning());
+
+    // A crash signal (one the sanitizers leave alone) ends it at once, and it says so first.
+    {
+        VeyraProcess::Options options;
+        options.homeFolder = home.path();
+        VeyraProcess veyra(x11, options);
+        ASSERT_TRUE(veyra.isRunning()) << veyra.errorString().toStdString();
+        X11Desktop restarted(x11.display());
+        ASSERT_TRUE(waitUntil([&] { return restarted.viewableWindow(appDisplayName(), veyra.processID()).has_value(); },
+            startTimeoutMs, readingPauseMs))
+            << veyra.output().toStdString();
+        ::kill(static_cast<pid_t>(veyra.processID()), SIGABRT);
+        EXPECT_FALSE(veyra.waitForExit(scaledMs(startTimeoutMs)));
+        EXPECT_FALSE(veyra.isRunning());
+        EXPECT_TRUE(veyra.output().contains(QStringLiteral("Veyra quits: a fatal signal (SIGABRT) from process %1\n")
+                                                .arg(QCoreApplication::applicationPid())))
+            << veyra.output().toStdString();
     }
 }
