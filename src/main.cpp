@@ -1,16 +1,21 @@
 #include "app/launch/LaunchEnvironment.h"
+#include "app/launch/QuitReport.h"
 #include "app/launch/QuitSignalWatcher.h"
 #include "app/launch/SingleInstanceGuard.h"
 #include "app/launch/UITestingLaunchOptions.h"
 #include "app/launch/X11DisplayCheck.h"
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
+#include "app/session/AppSession.h"
 #include "brand/BrandIcons.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/settings/UserDefaults.h"
+#include "overlay/panels/OverlayPanelController.h"
+#include "update/model/AppUpdateModel.h"
 
 #include <QApplication>
+#include <QWidget>
 
 #include <chrono>
 
@@ -31,6 +36,30 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    // One Veyra per user and display: a later start hands over to the running one before
+    // it connects to the X server as an application, and before anything reads or writes
+    // the player's files, the keyring or the X server's state. Fixture mode keeps nothing
+    // and stands apart.
+    QStringList arguments;
+    for (int index = 0; index < argc; ++index) {
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    }
+    const bool isFixtureMode = veyra::parseUITestingArguments(arguments).isFixtureMode;
+    veyra::SingleInstanceGuard instance(
+        veyra::HandoverPoint::forDisplay(veyra::appBundleIdentifier(), QString::fromLocal8Bit(display.name.c_str())));
+    if (!isFixtureMode) {
+        const auto waiting = [](const QString &line) { std::fprintf(stderr, "%s\n", qPrintable(line)); };
+        switch (instance.claimOrHandOver(veyra::SingleInstanceGuard::defaultPatience, waiting)) {
+        case veyra::SingleInstanceGuard::Outcome::claimed:
+            break;
+        case veyra::SingleInstanceGuard::Outcome::handedOver:
+            return 0;
+        case veyra::SingleInstanceGuard::Outcome::unanswered:
+            std::fprintf(stderr, "Veyra is already running on this display but does not answer.\n");
+            return 1;
+        }
+    }
+
     QApplication application(argc, argv);
     const veyra::InfoDictionary &info = veyra::mainInfoDictionary();
     // The application name becomes the class of WM_CLASS on every window: the bundle
@@ -42,38 +71,54 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(veyra::veyraApplicationIcon());
     // Veyra lives in the tray and in floating panels; closing the last window is not a quit.
     QApplication::setQuitOnLastWindowClosed(false);
-
-    // One Veyra per user and display: a later start hands over to the running one before
-    // anything reads or writes the player's files, the keyring or the X server's state.
-    // Fixture mode keeps nothing and stands apart.
-    veyra::SingleInstanceGuard instance(
-        veyra::HandoverPoint::forDisplay(veyra::appBundleIdentifier(), QString::fromLocal8Bit(display.name.c_str())));
-    if (!veyra::parseUITestingArguments(QApplication::arguments()).isFixtureMode) {
-        switch (instance.claimOrHandOver(std::chrono::minutes(1))) {
-        case veyra::SingleInstanceGuard::Outcome::claimed:
-            break;
-        case veyra::SingleInstanceGuard::Outcome::handedOver:
-            return 0;
-        case veyra::SingleInstanceGuard::Outcome::unanswered:
-            std::fprintf(stderr, "Veyra is already running on this display but does not answer.\n");
-            return 1;
-        }
+    // From here on every end of the process says why in the log.
+    void *xcb = nullptr;
+    if (const auto *x11 = application.nativeInterface<QNativeInterface::QX11Application>()) {
+        xcb = x11->connection();
     }
+    veyra::QuitReport::install({}, xcb);
+    veyra::QuitSignalWatcher quitWatcher;
+    QObject::connect(&quitWatcher, &veyra::QuitSignalWatcher::quitRequested, &application,
+        [](const veyra::QuitSignal &signal) { veyra::QuitReport::quit(signal.description()); });
 
     int status = 0;
     {
         // Every service is built once, here; the windows open over it.
         veyra::ObriskApp app(QApplication::arguments(), info, veyra::UserDefaults::standard());
         veyra::ApplicationScenes scenes(app);
+        // A quit nobody named: the version gate's Quit, or an installed update's restart.
+        veyra::QuitReport::install(
+            [&app]() -> QString {
+                if (app.appUpdateModel().minimumVersionState().isUpdateRequired()) {
+                    return QStringLiteral("the version gate (this version has to be updated)");
+                }
+                return QStringLiteral("the application quit (an installed update restarting it, or a quit "
+                                      "nobody named)");
+            },
+            xcb);
+        app.session().setTerminationHandler(
+            [] { veyra::QuitReport::quit(QStringLiteral("the session ended (Quit, or the main window closed)")); });
+
         scenes.openWindow(QString::fromLatin1(veyra::ApplicationScenes::mainWindowIdentifier));
-        // A later start brings the main window forward, as opening the application again does.
-        instance.setOnHandover(
-            [&scenes] { scenes.openWindow(QString::fromLatin1(veyra::ApplicationScenes::mainWindowIdentifier)); });
+        // A later start brings Veyra forward, as opening the application again does: the
+        // main window, except during play, when the main window is off the screen and the
+        // game fills it. The overlay is then what the player sees of Veyra; it comes to the
+        // top without taking the keyboard from the game.
+        instance.setOnHandover([&scenes, &app] {
+            if (app.session().phase().kind() == veyra::AppPhase::Kind::overlay) {
+                for (QWidget *window : app.overlayController()->windowsOnTop()) {
+                    window->raise();
+                }
+                return;
+            }
+            scenes.openWindow(QString::fromLatin1(veyra::ApplicationScenes::mainWindowIdentifier));
+        });
 
-        veyra::QuitSignalWatcher quitWatcher;
-        QObject::connect(&quitWatcher, &veyra::QuitSignalWatcher::quitRequested, &application, &QApplication::quit);
-
+        // Later starts are answered from now on, by the event loop; until then they wait for
+        // this Veyra to listen.
+        instance.startAnswering();
         status = QApplication::exec();
+        veyra::QuitReport::writeLine();
         // A start from now on waits for this Veyra to end rather than hand over to it.
         instance.stopAnswering();
     }

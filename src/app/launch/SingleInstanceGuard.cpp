@@ -3,20 +3,27 @@
 #include "foundation/logging/Logger.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QThread>
+#include <QTimer>
 #include <QUrl>
+
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace veyra {
@@ -32,6 +39,9 @@ constexpr qsizetype longestRequest = 64;
 // a later start asks again after this pause.
 constexpr std::chrono::milliseconds retryPause{100};
 
+// How long a later start waits for an answer before it says what it waits for.
+constexpr int quietWaitMs = 1000;
+
 int remainingMs(std::chrono::steady_clock::time_point deadline)
 {
     const auto left
@@ -39,24 +49,178 @@ int remainingMs(std::chrono::steady_clock::time_point deadline)
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
 }
 
+QString machineName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof(name) - 1) != 0) {
+        return {};
+    }
+    return QString::fromLocal8Bit(name);
+}
+
+// Whether a display's host names this machine: the X server is then the one of the local
+// socket, whichever transport reaches it.
+bool isThisMachine(const QString &host)
+{
+    static const QStringList local{QString(), QStringLiteral("unix"), QStringLiteral("localhost"),
+        QStringLiteral("localhost.localdomain"), QStringLiteral("::1"), QStringLiteral("[::1]")};
+    if (local.contains(host, Qt::CaseInsensitive) || host.startsWith(QStringLiteral("127."))) {
+        return true;
+    }
+    const QString machine = machineName();
+    return !machine.isEmpty() && host.compare(machine, Qt::CaseInsensitive) == 0;
+}
+
+QString userHomeFolder()
+{
+    if (const QString home = qEnvironmentVariable("HOME"); !home.isEmpty()) {
+        return home;
+    }
+    const passwd *entry = ::getpwuid(::geteuid());
+    return entry != nullptr && entry->pw_dir != nullptr ? QString::fromLocal8Bit(entry->pw_dir) : QString();
+}
+
+// The user's cache folder, as the base directory specification defines it.
+QString userCacheFolder()
+{
+    const QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (!cache.isEmpty() && QDir::isAbsolutePath(cache)) {
+        return cache;
+    }
+    const QString home = userHomeFolder();
+    return home.isEmpty() ? QString() : home + QStringLiteral("/.cache");
+}
+
+// Makes the folder (and its parents) when missing; a folder of this user with too open a
+// mode is closed to others. Whatever is there must then pass isPrivateFolder.
+bool makePrivateFolder(const QString &path)
+{
+    if (!QDir().mkpath(QFileInfo(path).path())) {
+        return false;
+    }
+    const QByteArray encoded = QFile::encodeName(path);
+    if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST) {
+        return false;
+    }
+    struct stat status
+    { };
+    if (::lstat(encoded.constData(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid()
+        && (status.st_mode & 077) != 0) {
+        ::chmod(encoded.constData(), 0700);
+    }
+    return HandoverPoint::isPrivateFolder(path);
+}
+
+std::optional<uid_t> peerUser(int socket, qint64 *processID = nullptr)
+{
+    ucred credentials{};
+    socklen_t length = sizeof(credentials);
+    if (::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0 || length != sizeof(credentials)) {
+        return std::nullopt;
+    }
+    if (processID != nullptr) {
+        *processID = credentials.pid;
+    }
+    return credentials.uid;
+}
+
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int descriptor)
+        : m_descriptor(descriptor)
+    { }
+    ~FileDescriptor()
+    {
+        if (m_descriptor >= 0) {
+            ::close(m_descriptor);
+        }
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return m_descriptor; }
+
+private:
+    int m_descriptor;
+};
+
 } // namespace
+
+bool HandoverPoint::isPrivateFolder(const QString &path)
+{
+    struct stat status
+    { };
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &status) != 0) {
+        return false;
+    }
+    return S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
+}
+
+QString HandoverPoint::privateRuntimeFolder(const QString &bundleIdentifier, QString *problem)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime)) {
+        return runtime;
+    }
+    const QString cache = userCacheFolder();
+    if (cache.isEmpty()) {
+        if (problem != nullptr) {
+            *problem = QStringLiteral("neither a private runtime folder nor a home folder");
+        }
+        return {};
+    }
+    const QString machine = machineName();
+    const QString fallback = cache + QLatin1Char('/') + bundleIdentifier + QStringLiteral("/runtime-")
+        + (machine.isEmpty() ? QStringLiteral("localhost") : machine);
+    if (!makePrivateFolder(fallback)) {
+        if (problem != nullptr) {
+            *problem = QStringLiteral("%1 is not a folder of this user alone").arg(fallback);
+        }
+        return {};
+    }
+    return fallback;
+}
+
+QString HandoverPoint::canonicalDisplay(const QString &displayName)
+{
+    const QByteArray name = displayName.toLocal8Bit();
+    if (name.isEmpty()) {
+        return displayName;
+    }
+    char *host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (xcb_parse_display(name.constData(), &host, &display, &screen) == 0) {
+        return displayName;
+    }
+    QString hostName = QString::fromLocal8Bit(host);
+    std::free(host);
+    if (isThisMachine(hostName)) {
+        hostName.clear();
+    }
+    return hostName.toLower() + QLatin1Char(':') + QString::number(display);
+}
 
 HandoverPoint HandoverPoint::forDisplay(const QString &bundleIdentifier, const QString &displayName)
 {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString folder = privateRuntimeFolder(bundleIdentifier);
     if (folder.isEmpty()) {
-        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        return {};
     }
-    QString display = displayName;
-    display.replace(QRegularExpression(QStringLiteral("(:\\d+)\\.\\d+$")), QStringLiteral("\\1"));
+    const QString display = canonicalDisplay(displayName);
     QString base = folder + QLatin1Char('/') + bundleIdentifier + QStringLiteral(".x11-")
         + QString::fromLatin1(QUrl::toPercentEncoding(display, ":"));
     // A local socket's path has room for sizeof(sun_path) - 1 bytes.
     constexpr qsizetype socketPathRoom = sizeof(sockaddr_un::sun_path) - 1;
     if (QFile::encodeName(base + QStringLiteral(".socket")).size() > socketPathRoom) {
-        base = folder + QLatin1Char('/') + bundleIdentifier + QStringLiteral(".x11-")
-            + QString::fromLatin1(
-                QCryptographicHash::hash(display.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
+        base = folder + QLatin1Char('/')
+            + QString::fromLatin1(QCryptographicHash::hash(
+                (bundleIdentifier + QLatin1Char('/') + display).toUtf8(), QCryptographicHash::Sha256)
+                                      .toHex()
+                                      .left(16));
+        if (QFile::encodeName(base + QStringLiteral(".socket")).size() > socketPathRoom) {
+            return {};
+        }
     }
     return HandoverPoint{base + QStringLiteral(".lock"), base + QStringLiteral(".socket")};
 }
@@ -83,74 +247,196 @@ void SingleInstanceGuard::stopAnswering()
     m_server = nullptr;
 }
 
-SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(std::chrono::milliseconds patience)
+SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
+    Patience patience, const std::function<void(const QString &)> &waiting)
 {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    m_lockFile = ::open(QFile::encodeName(m_point.lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_lockFile < 0) {
-        qCWarning(m_logger) << "Cannot open" << m_point.lockPath << "to keep to one Veyra:" << ::strerror(errno);
+    const auto started = std::chrono::steady_clock::now();
+    const auto deadline = started + std::max(patience.overall, patience.answer);
+    if (!m_point.isUsable()) {
+        qCWarning(m_logger) << "No folder of this user alone to keep to one Veyra per display in; this start runs "
+                               "on its own.";
         return Outcome::claimed;
     }
+    // Not through a link, and only a file of this user: the folder is private, but the
+    // lock decides which process runs.
+    m_lockFile
+        = ::open(QFile::encodeName(m_point.lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    struct stat status
+    { };
+    if (m_lockFile < 0 || ::fstat(m_lockFile, &status) != 0 || !S_ISREG(status.st_mode)
+        || status.st_uid != ::geteuid()) {
+        qCWarning(m_logger) << "Cannot use" << m_point.lockPath << "to keep to one Veyra:"
+                            << (m_lockFile < 0 ? ::strerror(errno) : "not a file of this user");
+        if (m_lockFile >= 0) {
+            ::close(m_lockFile);
+            m_lockFile = -1;
+        }
+        return Outcome::claimed;
+    }
+    m_waiting = waiting;
+    m_patience = patience;
+    m_toldSilent = false;
+    m_toldNotListening = false;
     for (;;) {
         if (::flock(m_lockFile, LOCK_EX | LOCK_NB) == 0) {
-            listen();
+            m_claimed = true;
             return Outcome::claimed;
         }
         if (errno != EWOULDBLOCK && errno != EINTR) {
             qCWarning(m_logger) << "Cannot lock" << m_point.lockPath << "to keep to one Veyra:" << ::strerror(errno);
             return Outcome::claimed;
         }
-        if (handOver(deadline)) {
+        qint64 holder = 0;
+        const Attempt attempt = handOver(deadline, &holder);
+        if (attempt == Attempt::answered) {
             ::close(m_lockFile);
             m_lockFile = -1;
             return Outcome::handedOver;
         }
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (attempt == Attempt::silent || std::chrono::steady_clock::now() >= deadline) {
             ::close(m_lockFile);
             m_lockFile = -1;
             return Outcome::unanswered;
         }
-        QThread::msleep(static_cast<unsigned long>(retryPause.count()));
+        // Between its lock and its listener a Veyra is quick; a start says what it waits
+        // for once the wait is longer than a moment.
+        if (std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(quietWaitMs)) {
+            tell(m_toldNotListening,
+                QStringLiteral("Veyra is already running on this display but does not listen yet (it is starting "
+                               "up or quitting); waiting up to %1 seconds for it.")
+                    .arg(std::chrono::duration_cast<std::chrono::seconds>(patience.overall).count()));
+        }
+        std::this_thread::sleep_for(std::min(retryPause, std::chrono::milliseconds(remainingMs(deadline))));
     }
 }
 
-bool SingleInstanceGuard::handOver(std::chrono::steady_clock::time_point deadline)
+void SingleInstanceGuard::tell(bool &told, const QString &line)
 {
-    QLocalSocket socket;
-    socket.connectToServer(m_point.socketPath);
-    if (!socket.waitForConnected(remainingMs(deadline))) {
-        return false;
+    if (told || !m_waiting) {
+        return;
     }
-    socket.write(handoverRequest.data(), handoverRequest.size());
-    if (!socket.waitForBytesWritten(remainingMs(deadline))) {
-        return false;
+    told = true;
+    m_waiting(line);
+}
+
+SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
+    std::chrono::steady_clock::time_point deadline, qint64 *holder)
+{
+    const QByteArray path = QFile::encodeName(m_point.socketPath);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<size_t>(path.size()) >= sizeof(address.sun_path)) {
+        return Attempt::notListening;
     }
-    while (!socket.canReadLine()) {
-        if (socket.bytesAvailable() > longestRequest || !socket.waitForReadyRead(remainingMs(deadline))) {
-            return false;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    const FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    // A local connection is made at once or not at all (no listener, or its queue is full).
+    if (socket.get() < 0
+        || ::connect(socket.get(), reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0) {
+        return Attempt::notListening;
+    }
+    // Only a process of this user is told anything or believed.
+    const std::optional<uid_t> user = peerUser(socket.get(), holder);
+    if (user != ::geteuid()) {
+        if (m_warnedUntrusted) {
+            return Attempt::untrusted;
+        }
+        m_warnedUntrusted = true;
+        qCWarning(m_logger).noquote()
+            << QStringLiteral("%1 is held by a process of another user (%2); no handover to it.")
+                   .arg(m_point.socketPath, user ? QStringLiteral("user %1").arg(*user) : QStringLiteral("unknown"));
+        return Attempt::untrusted;
+    }
+    if (::send(socket.get(), handoverRequest.data(), static_cast<size_t>(handoverRequest.size()), MSG_NOSIGNAL)
+        != handoverRequest.size()) {
+        return Attempt::notListening;
+    }
+    // From here the running Veyra has the request: it answers within the patience, or not
+    // at all.
+    const auto answerDeadline = std::min(deadline, std::chrono::steady_clock::now() + m_patience.answer);
+    QByteArray answer;
+    while (!answer.endsWith('\n')) {
+        // A running Veyra answers at once unless it is busy: past a moment, this start says
+        // what it waits for.
+        const int limit = remainingMs(answerDeadline);
+        pollfd readable{socket.get(), POLLIN, 0};
+        const int ready = ::poll(&readable, 1, m_toldSilent ? limit : std::min(limit, quietWaitMs));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready == 0 && !m_toldSilent && limit > quietWaitMs) {
+            tell(m_toldSilent,
+                QStringLiteral("Veyra is already running on this display (process %1); waiting up to %2 seconds for "
+                               "it to come forward.")
+                    .arg(*holder)
+                    .arg(std::chrono::duration_cast<std::chrono::seconds>(m_patience.answer).count()));
+            continue;
+        }
+        if (ready == 0) {
+            return Attempt::silent;
+        }
+        if (ready < 0) {
+            return Attempt::notListening;
+        }
+        char buffer[longestRequest];
+        const ssize_t got = ::recv(socket.get(), buffer, sizeof(buffer), 0);
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
+            continue;
+        }
+        if (got <= 0) {
+            return Attempt::notListening;
+        }
+        answer.append(buffer, got);
+        if (answer.size() > longestRequest) {
+            return Attempt::notListening;
         }
     }
-    return socket.readLine(longestRequest) == handoverAnswer;
+    return answer == handoverAnswer ? Attempt::answered : Attempt::notListening;
 }
 
-void SingleInstanceGuard::listen()
+void SingleInstanceGuard::startAnswering()
 {
+    if (!m_claimed || m_server != nullptr) {
+        return;
+    }
     // Only the holder of the lock gets here: a socket file left by a Veyra that ended
     // without removing it is stale.
     QLocalServer::removeServer(m_point.socketPath);
-    // The runtime folder is the user's alone, and so is the socket in it.
     m_server = new QLocalServer();
+    // The folder is the user's alone, and so is the socket in it.
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    m_server->setMaxPendingConnections(mostOpenConnections);
     if (!m_server->listen(m_point.socketPath)) {
         qCWarning(m_logger) << "Later starts cannot hand over to this Veyra:" << m_server->errorString();
         return;
     }
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { answer(socket); });
-            answer(socket);
+            accept(socket);
         }
     });
+}
+
+void SingleInstanceGuard::accept(QLocalSocket *socket)
+{
+    // A process of another user is not listened to; nor are more connections than a few
+    // starts at once make.
+    if (peerUser(static_cast<int>(socket->socketDescriptor())) != ::geteuid()
+        || m_openConnections >= mostOpenConnections) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    ++m_openConnections;
+    connect(socket, &QObject::destroyed, this, [this] { --m_openConnections; });
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { answer(socket); });
+    // A start asks as soon as it is connected; a connection that stays silent is dropped.
+    QTimer::singleShot(idleConnectionTimeout, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    answer(socket);
 }
 
 void SingleInstanceGuard::answer(QLocalSocket *socket)
@@ -158,11 +444,18 @@ void SingleInstanceGuard::answer(QLocalSocket *socket)
     if (!socket->canReadLine()) {
         if (socket->bytesAvailable() > longestRequest) {
             socket->abort();
+            socket->deleteLater();
         }
         return;
     }
     const QByteArray request = socket->readLine(longestRequest + 1);
-    if (request == handoverRequest) {
+    // A start that gave up waiting (this Veyra was frozen, or busy) has closed its end: it
+    // ended on its own, and its request is stale.
+    char next = 0;
+    const qintptr descriptor = socket->socketDescriptor();
+    const bool askerLeft = socket->state() != QLocalSocket::ConnectedState || descriptor < 0
+        || ::recv(static_cast<int>(descriptor), &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+    if (request == handoverRequest && !askerLeft) {
         if (m_onHandover) {
             m_onHandover();
         }

@@ -1,6 +1,7 @@
 #include "app/root/ApplicationScenes.h"
 
 #include "app/flow/MainFlowView.h"
+#include "app/launch/QuitReport.h"
 #include "app/menu/ObriskCommands.h"
 #include "app/menu/StatusMenuTrayIcon.h"
 #include "app/menu/StatusMenuView.h"
@@ -30,7 +31,7 @@ ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
     AppMenuActions actions;
     actions.openWindow = [this](const QString &identifier) { openWindow(identifier); };
     actions.openSettings = [this] { openSettings(); };
-    actions.terminateApplication = [] { QCoreApplication::quit(); };
+    actions.terminateApplication = [] { QuitReport::quit(QStringLiteral("the Quit command")); };
 
     // The status menu lives in the tray; where there is none, the main window's menu
     // offers its items (the tray may still appear later and then embeds the icon). During
@@ -84,7 +85,7 @@ void ApplicationScenes::makeMainWindow()
     AppMenuActions actions;
     actions.openWindow = [this](const QString &identifier) { openWindow(identifier); };
     actions.openSettings = [this] { openSettings(); };
-    actions.terminateApplication = [] { QCoreApplication::quit(); };
+    actions.terminateApplication = [] { QuitReport::quit(QStringLiteral("the Quit command")); };
 
     MainFlowView::WindowActions windowActions;
     windowActions.openWindow = [this](const QString &identifier) { openWindow(identifier); };

@@ -1,7 +1,9 @@
 // Test label: e2e
 // One Veyra per user and display, with the real executable: a second start hands over to
 // the running one, which comes forward, and the player's notes are written by one process
-// only. A Veyra that crashed leaves nothing that keeps the next one from starting.
+// only; one display is one however its name is written. A Veyra that crashed leaves
+// nothing that keeps the next one from starting; one that is frozen keeps the next start
+// only a while, which says what it waits for, never connects to the X server, and ends.
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "notes/store/FileGameMemoStore.h"
@@ -15,12 +17,20 @@
 #include "support/XvfbSession.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <xcb/res.h>
+#include <xcb/xcb.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace veyra;
 using namespace veyra::test;
@@ -47,6 +57,61 @@ GameMemoEntry note(const QString &game, const QString &text)
     return entry;
 }
 
+// The same display as another name writes it: "unix:N" or ":N.0" for ":N".
+QString otherNameOf(const QString &display, const char *host, const char *screen = "")
+{
+    return QLatin1String(host) + display + QLatin1String(screen);
+}
+
+// Whether the X server has a client of the process (X-Resource's client ids).
+bool hasXClientOf(const QString &display, qint64 processID)
+{
+    xcb_connection_t *connection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+    bool found = false;
+    if (xcb_connection_has_error(connection) == 0) {
+        const xcb_res_client_id_spec_t everyClient{XCB_NONE, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        xcb_res_query_client_ids_reply_t *reply = xcb_res_query_client_ids_reply(
+            connection, xcb_res_query_client_ids(connection, 1, &everyClient), nullptr);
+        if (reply != nullptr) {
+            for (auto ids = xcb_res_query_client_ids_ids_iterator(reply); ids.rem > 0;
+                 xcb_res_client_id_value_next(&ids)) {
+                if ((ids.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0
+                    && xcb_res_client_id_value_value_length(ids.data) >= 1
+                    && *xcb_res_client_id_value_value(ids.data) == static_cast<std::uint32_t>(processID)) {
+                    found = true;
+                }
+            }
+            std::free(reply);
+        }
+    }
+    xcb_disconnect(connection);
+    return found;
+}
+
+// The descriptor flags of the process's open file at the path ("flags:" of its fdinfo,
+// octal), or nothing when it has none open there.
+std::optional<int> openFileFlags(qint64 processID, const QString &path)
+{
+    const QString folder = QStringLiteral("/proc/%1/fd").arg(processID);
+    for (const QString &entry : QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)) {
+        if (QFile::symLinkTarget(folder + QLatin1Char('/') + entry) != path) {
+            continue;
+        }
+        QFile info(QStringLiteral("/proc/%1/fdinfo/%2").arg(processID).arg(entry));
+        if (!info.open(QIODevice::ReadOnly)) {
+            return std::nullopt;
+        }
+        for (const QByteArray &line : info.readAll().split('\n')) {
+            if (line.startsWith("flags:")) {
+                bool ok = false;
+                const int flags = line.mid(6).trimmed().toInt(&ok, 8);
+                return ok ? std::optional<int>(flags) : std::nullopt;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 class SingleInstanceGuardTest : public ::testing::Test
 {
 protected:
@@ -58,10 +123,14 @@ protected:
         ASSERT_TRUE(reader.isValid()) << "no Tesseract language data for English";
     }
 
-    // The player's Veyra: live mode, its servers on loopback (none of them answers).
-    std::unique_ptr<VeyraProcess> start()
+    // The player's Veyra: live mode, its servers on loopback (none of them answers), on
+    // the test's display, as DISPLAY names it (by default as the server was started).
+    std::unique_ptr<VeyraProcess> start(const QString &display = {})
     {
         VeyraProcess::Options options;
+        if (!display.isEmpty()) {
+            options.extraEnvironment.insert(QStringLiteral("DISPLAY"), display);
+        }
         options.homeFolder = home.path();
         for (const char *key : {"TranslationServerBaseURL", "WebAppBaseURL", "MinimumVersionPolicyURL", "SUFeedURL"}) {
             options.infoOverrides.insert(QLatin1String(key), service.url(QStringLiteral("/")).toString());
@@ -226,11 +295,17 @@ TEST_F(SingleInstanceGuardTest, SecondStartHandsOverAndEveryNoteEditIsKept)
     desktop.iconify(main->id);
     ASSERT_TRUE(waitUntil(
         [&] { return !desktop.viewableWindow(appDisplayName(), first->processID()); }, stepTimeoutMs, readingPauseMs));
+    // Its desktop names the display another way: the same X server, the same Veyra.
     const std::string filesBefore = filesOfHome();
-    const std::unique_ptr<VeyraProcess> second = start();
+    const std::unique_ptr<VeyraProcess> second = start(otherNameOf(x11.display(), "unix"));
     ASSERT_TRUE(second->waitForExit(startTimeoutMs)) << second->output().toStdString();
     EXPECT_EQ(second->exitCode(), 0) << second->output().toStdString();
     EXPECT_TRUE(first->isRunning());
+    // It handed over at once, before it started as an application: not a word of output
+    // but the test's replaced configuration.
+    QStringList said = second->output().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    said.removeIf([](const QString &line) { return line.contains(QStringLiteral("values replaced from")); });
+    EXPECT_EQ(said.join(QLatin1Char('\n')).toStdString(), "");
 
     // The running Veyra came forward: its main window is mapped again, on top and active.
     ASSERT_TRUE(waitUntil(
@@ -264,7 +339,7 @@ TEST_F(SingleInstanceGuardTest, CrashedVeyraNeverBlocksAStartAndTwoStartsAtOnceM
 
     // Started twice at once after the crash: one runs, the other hands over to it.
     const std::unique_ptr<VeyraProcess> one = start();
-    const std::unique_ptr<VeyraProcess> other = start();
+    const std::unique_ptr<VeyraProcess> other = start(otherNameOf(x11.display(), "", ".0"));
     ASSERT_TRUE(waitUntil([&] { return !one->isRunning() || !other->isRunning(); }, startTimeoutMs, readingPauseMs));
     VeyraProcess &running = one->isRunning() ? *one : *other;
     VeyraProcess &handedOver = one->isRunning() ? *other : *one;
@@ -288,4 +363,62 @@ TEST_F(SingleInstanceGuardTest, CrashedVeyraNeverBlocksAStartAndTwoStartsAtOnceM
         << there.output().toStdString();
     EXPECT_TRUE(there.quit()) << there.output().toStdString();
     EXPECT_TRUE(here->quit()) << here->output().toStdString();
+}
+
+TEST_F(SingleInstanceGuardTest, AFrozenVeyraKeepsTheNextStartOnlyAWhileAndItSaysWhatItWaitsFor)
+{
+    const std::unique_ptr<VeyraProcess> frozen = start();
+    ASSERT_TRUE(waitForWindow(appDisplayName(), frozen->processID())) << frozen->output().toStdString();
+    // Its lock is not handed down to the programs it starts (a browser, an updated Veyra).
+    const QString runtime = home.path() + QStringLiteral("/runtime");
+    QString lockPath;
+    for (const QString &entry : QDir(runtime).entryList(QDir::Files | QDir::System)) {
+        if (entry.endsWith(QStringLiteral(".lock"))) {
+            lockPath = runtime + QLatin1Char('/') + entry;
+        }
+    }
+    ASSERT_FALSE(lockPath.isEmpty());
+    const std::optional<int> lockFlags = openFileFlags(frozen->processID(), lockPath);
+    ASSERT_TRUE(lockFlags.has_value()) << lockPath.toStdString();
+    EXPECT_NE(*lockFlags & O_CLOEXEC, 0) << std::oct << *lockFlags;
+
+    ::kill(static_cast<pid_t>(frozen->processID()), SIGSTOP);
+    const std::unique_ptr<VeyraProcess> waiting = start();
+    // It says whom it waits for and how long...
+    const QString waitingFor = QStringLiteral("Veyra is already running on this display (process %1); waiting up to")
+                                   .arg(frozen->processID());
+    EXPECT_TRUE(waitUntil([&] { return waiting->output().contains(waitingFor); }, startTimeoutMs, readingPauseMs))
+        << waiting->output().toStdString();
+    // ...and meanwhile it is no client of the X server: it has not started as an application.
+    EXPECT_TRUE(waiting->isRunning());
+    EXPECT_FALSE(hasXClientOf(x11.display(), waiting->processID()));
+    // Without an answer it ends with status 1.
+    EXPECT_FALSE(waiting->waitForExit(startTimeoutMs));
+    EXPECT_FALSE(waiting->isRunning());
+    EXPECT_EQ(waiting->exitCode(), 1) << waiting->output().toStdString();
+    EXPECT_TRUE(
+        waiting->output().endsWith(QStringLiteral("Veyra is already running on this display but does not answer.\n")))
+        << waiting->output().toStdString();
+
+    // Thawed, it quits through the Quit command of its application menu, and says so.
+    ::kill(static_cast<pid_t>(frozen->processID()), SIGCONT);
+    const std::optional<X11ManagedWindow> main = waitForWindow(appDisplayName(), frozen->processID());
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(clickText(QRect(main->geometry.topLeft(), QSize(main->geometry.width(), 40)), appDisplayName()));
+    // In the menu, not on the screen behind it (its version gate has a "Quit Veyra" button).
+    std::optional<QRect> menu;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (const X11ManagedWindow &window : desktop.unmanagedWindows()) {
+                if (window.isViewable && window.processID == frozen->processID()) {
+                    menu = window.geometry;
+                }
+            }
+            return menu.has_value();
+        },
+        stepTimeoutMs, readingPauseMs));
+    ASSERT_TRUE(clickText(*menu, QStringLiteral("Quit")));
+    EXPECT_TRUE(frozen->waitForExit(startTimeoutMs)) << frozen->output().toStdString();
+    EXPECT_TRUE(frozen->output().contains(QStringLiteral("Veyra quits: the Quit command\n")))
+        << frozen->output().toStdString();
 }

@@ -1,11 +1,20 @@
 // Test label: e2e
 // Starts the real veyra executable on a private X server and asks it to quit the way a
 // desktop session does (SIGTERM): it must come up, keep running, and exit cleanly; the
-// process is known by its own name, and it starts no session bus of its own.
+// process is known by its own name, and it starts no session bus of its own. However it
+// ends (a signal, the version gate, the X server going away, a crash signal), it says why in
+// its log.
+#include "foundation/identity/AppIdentity.h"
+#include "support/RunTask.h"
+#include "support/ScreenText.h"
 #include "support/TestPaths.h"
 #include "support/TimeLimits.h"
+#include "support/VeyraProcess.h"
+#include "support/X11Desktop.h"
+#include "support/XTestPointer.h"
 #include "support/XvfbSession.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -16,7 +25,8 @@
 
 #include <csignal>
 
-using veyra::test::XvfbSession;
+using namespace veyra;
+using namespace veyra::test;
 
 namespace {
 
@@ -64,7 +74,7 @@ TEST(VeyraLaunch, StartsOnAnXServerAndQuitsCleanlyWhenAsked)
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         environment.remove(QStringLiteral("OMP_THREAD_LIMIT"));
         veyra.setProcessEnvironment(environment);
-        veyra.setProcessChannelMode(QProcess::ForwardedChannels);
+        veyra.setProcessChannelMode(QProcess::MergedChannels);
         veyra.start(veyra::test::veyraExecutablePath(), {});
         ASSERT_TRUE(veyra.waitForStarted(veyra::test::scaledMs(10000)));
 
@@ -92,6 +102,13 @@ TEST(VeyraLaunch, StartsOnAnXServerAndQuitsCleanlyWhenAsked)
         ASSERT_TRUE(veyra.waitForFinished(veyra::test::scaledMs(15000)));
         EXPECT_EQ(veyra.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(veyra.exitCode(), 0);
+        // Its log names the signal and who sent it: this test.
+        const QString log = QString::fromUtf8(veyra.readAll());
+        const QString cause = QStringLiteral("Veyra quits: %1 from process %2")
+                                  .arg(QLatin1String(signalNumber == SIGTERM ? "SIGTERM" : "SIGINT"))
+                                  .arg(QCoreApplication::applicationPid());
+        EXPECT_TRUE(log.contains(cause)) << log.toStdString();
+        EXPECT_EQ(log.count(QStringLiteral("Veyra quits:")), 1) << log.toStdString();
     }
     EXPECT_EQ(sessionBusProcessesOn(x11.display()).join(QStringLiteral(", ")).toStdString(), "");
 }
@@ -128,5 +145,82 @@ TEST(VeyraLaunch, WithoutAnX11DisplayItSaysSoAndEnds)
         EXPECT_EQ(QString::fromUtf8(veyra.readAllStandardError()), message + QLatin1Char('\n'));
         // It wrote nothing on its way out.
         EXPECT_TRUE(QDir(home.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    }
+}
+
+TEST(VeyraLaunch, TheVersionGateTheXServerGoingAwayAndACrashSayWhyVeyraEnds)
+{
+    XvfbSession x11;
+    ASSERT_TRUE(x11.isRunning()) << x11.errorString().toStdString();
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    X11Desktop desktop(x11.display());
+    XTestPointer pointer(x11.display());
+    ScreenTextReader reader;
+    ASSERT_TRUE(desktop.isValid() && pointer.isValid());
+    ASSERT_TRUE(reader.isValid()) << "no Tesseract language data for English";
+    constexpr int startTimeoutMs = 90000;
+    constexpr int readingPauseMs = 100;
+
+    // The version gate: this version must be updated, and the player quits instead.
+    {
+        VeyraProcess::Options options;
+        options.homeFolder = home.path();
+        options.arguments
+            = QStringList{QStringLiteral("--ui-testing"), QStringLiteral("--ui-testing-minimum-version-required")};
+        VeyraProcess veyra(x11, options);
+        ASSERT_TRUE(veyra.isRunning()) << veyra.errorString().toStdString();
+        std::optional<QRect> quitButton;
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                const std::optional<X11ManagedWindow> main
+                    = desktop.viewableWindow(appDisplayName(), veyra.processID());
+                quitButton = main
+                    ? findPhrase(reader.read(desktop.screenshot(), main->geometry), QStringLiteral("Quit Veyra"))
+                    : std::nullopt;
+                return quitButton.has_value();
+            },
+            startTimeoutMs, readingPauseMs))
+            << veyra.output().toStdString();
+        pointer.clickAt(quitButton->center());
+        EXPECT_TRUE(veyra.waitForExit(scaledMs(startTimeoutMs))) << veyra.output().toStdString();
+        EXPECT_TRUE(veyra.output().contains(QStringLiteral("Veyra quits: the version gate")))
+            << veyra.output().toStdString();
+    }
+
+    // The X server goes away under a running Veyra.
+    {
+        VeyraProcess::Options options;
+        options.homeFolder = home.path();
+        VeyraProcess veyra(x11, options);
+        ASSERT_TRUE(veyra.isRunning()) << veyra.errorString().toStdString();
+        ASSERT_TRUE(waitUntil([&] { return desktop.viewableWindow(appDisplayName(), veyra.processID()).has_value(); },
+            startTimeoutMs, readingPauseMs))
+            << veyra.output().toStdString();
+        ASSERT_TRUE(x11.restart()) << x11.errorString().toStdString();
+        EXPECT_FALSE(veyra.waitForExit(scaledMs(startTimeoutMs)));
+        EXPECT_FALSE(veyra.isRunning());
+        EXPECT_TRUE(veyra.output().contains(QStringLiteral("Veyra quits: the X server went away")))
+            << veyra.output().toStdString();
+        EXPECT_EQ(veyra.output().count(QStringLiteral("Veyra quits:")), 1) << veyra.output().toStdString();
+    }
+    ASSERT_TRUE(x11.isRunning());
+
+    // A crash signal (one the sanitizers leave alone) ends it at once, and it says so first.
+    {
+        VeyraProcess::Options options;
+        options.homeFolder = home.path();
+        VeyraProcess veyra(x11, options);
+        ASSERT_TRUE(veyra.isRunning()) << veyra.errorString().toStdString();
+        X11Desktop restarted(x11.display());
+        ASSERT_TRUE(waitUntil([&] { return restarted.viewableWindow(appDisplayName(), veyra.processID()).has_value(); },
+            startTimeoutMs, readingPauseMs))
+            << veyra.output().toStdString();
+        ::kill(static_cast<pid_t>(veyra.processID()), SIGABRT);
+        EXPECT_FALSE(veyra.waitForExit(scaledMs(startTimeoutMs)));
+        EXPECT_FALSE(veyra.isRunning());
+        EXPECT_TRUE(veyra.output().contains(QStringLiteral("Veyra quits: a fatal signal (SIGABRT) from process %1\n")
+                                                .arg(QCoreApplication::applicationPid())))
+            << veyra.output().toStdString();
     }
 }
