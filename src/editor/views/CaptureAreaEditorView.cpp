@@ -247,7 +247,7 @@ void CaptureAreaEditorView::refresh()
     case CaptureAreaEditorModel::State::Kind::failed:
         m_failureSymbol->setPixmap(symbolPixmap(QStringLiteral("exclamationmark.triangle"), QSize(44, 44),
             EditorColors::secondaryText(palette()), devicePixelRatioF()));
-        m_failureMessage->setText(state.message);
+        m_failureMessage->setText(state.message ? state.message->localized() : QString());
         m_chooseAnotherButton->setVisible(state.targetUnavailable);
         m_tryAgainButton->setVisible(!state.targetUnavailable && target.has_value());
         m_stateArea->setCurrentWidget(m_failurePage);
