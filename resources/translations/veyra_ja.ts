@@ -821,5 +821,17 @@
         <source>Requesting screen recording permission…</source>
         <translation>画面収録の権限をリクエスト中…</translation>
     </message>
+    <message>
+        <source>Next step</source>
+        <translation>次のステップ</translation>
+    </message>
+    <message>
+        <source>No Note Selected</source>
+        <translation>メモが選択されていません</translation>
+    </message>
+    <message>
+        <source>Choose a note in the list to read or edit it.</source>
+        <translation>リストからメモを選択すると、表示や編集ができます。</translation>
+    </message>
 </context>
 </TS>
