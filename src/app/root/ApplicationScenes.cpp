@@ -6,6 +6,7 @@
 #include "app/menu/StatusMenuView.h"
 #include "app/root/AuthenticationScreenBinding.h"
 #include "app/root/ObriskApp.h"
+#include "app/root/WindowRoles.h"
 #include "app/session/AppSession.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/model/CaptureAreaEditorModel.h"
@@ -27,6 +28,8 @@ ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
     : QObject(parent)
     , m_app(app)
 {
+    // Every window's identity is readable from outside, before the first one is made.
+    new WindowRoles(this);
     AppMenuActions actions;
     actions.openWindow = [this](const QString &identifier) { openWindow(identifier); };
     actions.openSettings = [this] { openSettings(); };

@@ -21,7 +21,8 @@ class StatusMenuView;
 // window "main" (the main flow, with the application menu), the capture-area editor
 // "capture-areas", the notes window "game-notes", the Settings window, and the tray's
 // status menu. Each window is made the first time it is opened and kept; opening brings it
-// (and the application) forward. GUI thread.
+// (and the application) forward. Each top-level window's object name is its X window role
+// (WindowRoles). GUI thread.
 class ApplicationScenes : public QObject
 {
     Q_OBJECT

@@ -66,6 +66,7 @@ CaptureAreaEditorView::CaptureAreaEditorView(std::shared_ptr<CaptureAreaEditorSe
     root->addWidget(m_stateArea, 1);
 
     m_guideSheet = new QDialog(this);
+    m_guideSheet->setObjectName(QString::fromLatin1(guideWindowIdentifier));
     m_guideSheet->setWindowModality(Qt::WindowModal);
     m_guideSheet->setFixedSize(CaptureAreaEditingGuideView::fixedSize);
     auto *sheetLayout = new QVBoxLayout(m_guideSheet);
