@@ -39,7 +39,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -544,19 +543,27 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     ASSERT_TRUE(waitForWindow(editorWindow));
     // The first time, the editing guide comes first: a window of its own (with the
     // editor's title), held above the editor while it is open.
-    const std::optional<X11ManagedWindow> guide = waitForWindow(guideWindow);
-    ASSERT_TRUE(guide);
-    const QVector<X11ManagedWindow> stacking = desktop.managedWindows();
-    const auto level = [&stacking](std::uint32_t id) {
-        return std::find_if(stacking.begin(), stacking.end(), [id](const X11ManagedWindow &w) { return w.id == id; })
-            - stacking.begin();
+    ASSERT_TRUE(waitForWindow(guideWindow));
+    // Bottom to top, as the window manager stacks them; -1 for a window not listed.
+    const auto level = [](const QVector<X11ManagedWindow> &stacking, const QString &identity) -> qsizetype {
+        for (qsizetype i = 0; i < stacking.size(); ++i) {
+            if (stacking[i].role == identity && stacking[i].isViewable) {
+                return i;
+            }
+        }
+        return -1;
     };
-    const std::optional<X11ManagedWindow> editorUnderGuide = desktop.viewableWindowWithRole(editorWindow);
-    ASSERT_TRUE(editorUnderGuide);
-    EXPECT_NE(editorUnderGuide->id, guide->id);
-    EXPECT_EQ(guide->title, editorUnderGuide->title);
-    EXPECT_GT(level(guide->id), level(editorUnderGuide->id)) << "the guide is below the editor";
-    EXPECT_LT(level(guide->id), stacking.size()) << "the guide is not in the stacking order";
+    qsizetype guideLevel = -1;
+    qsizetype editorLevel = -1;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const QVector<X11ManagedWindow> stacking = desktop.managedWindows();
+            guideLevel = level(stacking, guideWindow);
+            editorLevel = level(stacking, editorWindow);
+            return guideLevel > editorLevel && editorLevel >= 0;
+        },
+        stepTimeoutMs, readingPauseMs))
+        << "the guide stands at " << guideLevel << ", the editor at " << editorLevel << " (bottom to top)";
     ASSERT_TRUE(waitForText(guideWindow, QStringLiteral("Show Veyra where"))) << m_lastReading.toStdString();
     shot(QStringLiteral("5-guide"));
     ASSERT_TRUE(clickText(guideWindow, QStringLiteral("Done")));
