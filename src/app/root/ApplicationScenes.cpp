@@ -157,6 +157,7 @@ void ApplicationScenes::openSettings()
     if (!m_settings) {
         m_settings = new SettingsView(&m_app.translationSettings(), &m_app.overlaySettings(),
             &m_app.clientLanguageSettings(), &m_app.session(), AppVersionInfo::fromInfoDictionary(m_app.info()));
+        m_settings->setObjectName(QLatin1String(settingsWindowIdentifier));
         m_settings->setWindowTitle(appDisplayName());
     }
     bringForward(m_settings);
