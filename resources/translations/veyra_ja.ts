@@ -824,6 +824,16 @@
     <message>
         <source>R %@  G %@  B %@</source>
         <translation>R %@  G %@  B %@</translation>
+        <source>Next step</source>
+        <translation>次のステップ</translation>
+    </message>
+    <message>
+        <source>No Note Selected</source>
+        <translation>メモが選択されていません</translation>
+    </message>
+    <message>
+        <source>Choose a note in the list to read or edit it.</source>
+        <translation>リストからメモを選択すると、表示や編集ができます。</translation>
     </message>
 </context>
 </TS>

@@ -824,6 +824,16 @@
     <message>
         <source>R %@  G %@  B %@</source>
         <translation>R %@  G %@  B %@</translation>
+        <source>Next step</source>
+        <translation>다음 단계</translation>
+    </message>
+    <message>
+        <source>No Note Selected</source>
+        <translation>선택한 메모 없음</translation>
+    </message>
+    <message>
+        <source>Choose a note in the list to read or edit it.</source>
+        <translation>목록에서 메모를 선택하면 읽거나 편집할 수 있습니다.</translation>
     </message>
 </context>
 </TS>

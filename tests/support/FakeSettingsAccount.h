@@ -26,7 +26,7 @@ class FakeSettingsAccount : public SettingsAccountProviding
 public:
     const std::optional<CurrentUser> &currentUser() const override { return m_user; }
     bool isRefreshingAccount() const override { return m_refreshing; }
-    const std::optional<QString> &accountRefreshError() const override { return m_error; }
+    const std::optional<ErrorMessage> &accountRefreshError() const override { return m_error; }
     bool isSignedIn() const override { return signedIn; }
     void refreshAccountProfile() override { ++refreshRequests; }
     const std::shared_ptr<WebPageOpening> &webPageOpener() const override { return opener; }
@@ -41,7 +41,7 @@ public:
         m_refreshing = refreshing;
         Q_EMIT isRefreshingAccountChanged();
     }
-    void setRefreshError(std::optional<QString> error)
+    void setRefreshError(std::optional<ErrorMessage> error)
     {
         m_error = std::move(error);
         Q_EMIT accountRefreshErrorChanged();
@@ -55,7 +55,7 @@ public:
 private:
     std::optional<CurrentUser> m_user;
     bool m_refreshing = false;
-    std::optional<QString> m_error;
+    std::optional<ErrorMessage> m_error;
 };
 
 } // namespace veyra::test

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace veyra::test {
@@ -71,6 +72,7 @@ X11ManagedWindow X11Desktop::describe(std::uint32_t id)
     window.title = QString::fromUtf8(title);
     const QList<QByteArray> classes = property(window.id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0');
     window.windowClass = QString::fromUtf8(classes.value(1));
+    window.role = QString::fromUtf8(property(window.id, atom("WM_WINDOW_ROLE"), XCB_ATOM_STRING));
     const QByteArray pid = property(window.id, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
     if (pid.size() == 4) {
         std::uint32_t value = 0;
@@ -167,16 +169,35 @@ QVector<X11ManagedWindow> X11Desktop::unmanagedWindows()
     return windows;
 }
 
-std::optional<X11ManagedWindow> X11Desktop::viewableWindow(const QString &title, qint64 processID)
+namespace {
+
+std::optional<X11ManagedWindow> topmostViewable(const QVector<QVector<X11ManagedWindow>> &lists,
+    const std::function<bool(const X11ManagedWindow &)> &wanted, qint64 processID)
 {
-    for (const QVector<X11ManagedWindow> &windows : {managedWindows(), unmanagedWindows()}) {
+    for (const QVector<X11ManagedWindow> &windows : lists) {
         for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-            if (it->isViewable && it->title == title && (processID == 0 || it->processID == processID)) {
+            if (it->isViewable && wanted(*it) && (processID == 0 || it->processID == processID)) {
                 return *it;
             }
         }
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<X11ManagedWindow> X11Desktop::viewableWindow(const QString &title, qint64 processID)
+{
+    return topmostViewable(
+        {managedWindows(), unmanagedWindows()},
+        [&title](const X11ManagedWindow &window) { return window.title == title; }, processID);
+}
+
+std::optional<X11ManagedWindow> X11Desktop::viewableWindowWithRole(const QString &role, qint64 processID)
+{
+    return topmostViewable(
+        {managedWindows(), unmanagedWindows()}, [&role](const X11ManagedWindow &window) { return window.role == role; },
+        processID);
 }
 
 std::uint32_t X11Desktop::activeWindow()

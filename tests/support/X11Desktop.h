@@ -21,6 +21,8 @@ struct X11ManagedWindow
     QString title;
     // The class part of WM_CLASS.
     QString windowClass;
+    // WM_WINDOW_ROLE: Veyra's windows carry their identity (their object name) there.
+    QString role;
     // _NET_WM_PID, 0 when absent.
     qint64 processID = 0;
     // The client area in root coordinates.
@@ -54,6 +56,8 @@ public:
     // The topmost viewable managed window with exactly this title (of the process, when
     // one is given), else such a window that bypasses the window manager.
     std::optional<X11ManagedWindow> viewableWindow(const QString &title, qint64 processID = 0);
+    // The same for the window with exactly this role (WM_WINDOW_ROLE).
+    std::optional<X11ManagedWindow> viewableWindowWithRole(const QString &role, qint64 processID = 0);
 
     // The window the window manager has made active (_NET_ACTIVE_WINDOW), 0 when none.
     std::uint32_t activeWindow();

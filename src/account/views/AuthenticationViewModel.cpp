@@ -55,7 +55,7 @@ AuthenticationScreenActions actionsFor(AuthenticationScreenPhase phase)
 } // namespace
 
 AuthenticationViewContent authenticationViewContent(
-    AuthenticationScreenPhase phase, const std::optional<QString> &authenticationError)
+    AuthenticationScreenPhase phase, const std::optional<ErrorMessage> &authenticationError)
 {
     AuthenticationViewContent content;
     content.isWebRegistrationLayout = phase == AuthenticationScreenPhase::webRegistrationRequired;
@@ -78,7 +78,9 @@ AuthenticationViewContent authenticationViewContent(
     content.showsNotice = content.isWebRegistrationLayout;
     content.showsSignedOutNote = phase == AuthenticationScreenPhase::signedOut;
     content.showsWebRegistrationNote = content.isWebRegistrationLayout;
-    content.error = authenticationError;
+    if (authenticationError) {
+        content.error = authenticationError->localized();
+    }
     return content;
 }
 
@@ -94,7 +96,7 @@ void AuthenticationViewModel::setPhase(AuthenticationScreenPhase phase)
     }
 }
 
-void AuthenticationViewModel::setAuthenticationError(std::optional<QString> error)
+void AuthenticationViewModel::setAuthenticationError(std::optional<ErrorMessage> error)
 {
     if (m_authenticationError != error) {
         m_authenticationError = std::move(error);

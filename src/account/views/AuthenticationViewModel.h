@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/errors/ErrorMessage.h"
+
 #include <QObject>
 #include <QString>
 
@@ -29,8 +31,8 @@ enum class AuthenticationScreenActions {
     quit,
 };
 
-// Everything the sign-in screen shows for a phase and an error, with the texts looked up
-// in the current interface language (the error text is shown as it is).
+// Everything the sign-in screen shows for a phase and an error, with the texts, the
+// error's among them, worded in the current interface language.
 struct AuthenticationViewContent
 {
     bool isWebRegistrationLayout = false;
@@ -56,7 +58,7 @@ struct AuthenticationViewContent
 };
 
 AuthenticationViewContent authenticationViewContent(
-    AuthenticationScreenPhase phase, const std::optional<QString> &authenticationError);
+    AuthenticationScreenPhase phase, const std::optional<ErrorMessage> &authenticationError);
 
 // The state the sign-in screen shows: the phase and the last authentication error, set by
 // the application session. GUI thread.
@@ -70,8 +72,8 @@ public:
     AuthenticationScreenPhase phase() const { return m_phase; }
     void setPhase(AuthenticationScreenPhase phase);
 
-    const std::optional<QString> &authenticationError() const { return m_authenticationError; }
-    void setAuthenticationError(std::optional<QString> error);
+    const std::optional<ErrorMessage> &authenticationError() const { return m_authenticationError; }
+    void setAuthenticationError(std::optional<ErrorMessage> error);
 
     AuthenticationViewContent content() const { return authenticationViewContent(m_phase, m_authenticationError); }
 
@@ -80,7 +82,7 @@ Q_SIGNALS:
 
 private:
     AuthenticationScreenPhase m_phase = AuthenticationScreenPhase::restoringAuthentication;
-    std::optional<QString> m_authenticationError;
+    std::optional<ErrorMessage> m_authenticationError;
 };
 
 } // namespace veyra

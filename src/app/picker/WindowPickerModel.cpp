@@ -37,7 +37,7 @@ void WindowPickerModel::publishSelectedWindowID(std::optional<std::uint32_t> win
     Q_EMIT selectedWindowIDChanged();
 }
 
-void WindowPickerModel::setSelectionError(std::optional<QString> message)
+void WindowPickerModel::setSelectionError(std::optional<ErrorMessage> message)
 {
     if (m_selectionError == message) {
         return;
@@ -107,11 +107,11 @@ void WindowPickerModel::refresh(std::optional<CaptureTarget> preferredTarget)
         this,
         [catalog = m_catalog, refreshID](QPointer<WindowPickerModel> self) -> QCoro::Task<void> {
             std::optional<QVector<CaptureApplicationGroup>> groups;
-            QString failure;
+            std::exception_ptr failure;
             try {
                 groups = co_await catalog->applicationGroups();
-            } catch (const std::exception &error) {
-                failure = describeError(error);
+            } catch (const std::exception &) {
+                failure = std::current_exception();
             }
             if (!self || self->m_refreshGeneration != refreshID) {
                 co_return;
@@ -121,13 +121,14 @@ void WindowPickerModel::refresh(std::optional<CaptureTarget> preferredTarget)
         m_logger);
 }
 
-void WindowPickerModel::finishRefresh(std::optional<QVector<CaptureApplicationGroup>> groups, QString failure)
+void WindowPickerModel::finishRefresh(
+    std::optional<QVector<CaptureApplicationGroup>> groups, std::exception_ptr failure)
 {
     const std::optional<CaptureTarget> preferredTarget = std::exchange(m_refreshPreferredTarget, std::nullopt);
     if (!groups) {
         setApplicationGroups({});
         publishSelectedWindowID(std::nullopt);
-        setState(State::failed(std::move(failure)));
+        setState(State::failed(ErrorMessage::describing(std::move(failure))));
         return;
     }
     setApplicationGroups(std::move(*groups));
@@ -157,7 +158,7 @@ QCoro::Task<std::optional<CaptureTarget>> WindowPickerModel::confirmSelection()
         co_return std::nullopt;
     }
     if (!available) {
-        setSelectionError(localizedString(QT_TRANSLATE_NOOP(
+        setSelectionError(ErrorMessage::text(QT_TRANSLATE_NOOP(
             "Veyra", "The selected window is no longer available. Refresh the list and select it again.")));
         co_return std::nullopt;
     }

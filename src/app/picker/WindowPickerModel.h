@@ -2,6 +2,7 @@
 
 #include "capture/target/CaptureTarget.h"
 #include "capture/windows/WindowCatalogProviding.h"
+#include "foundation/errors/ErrorMessage.h"
 #include "foundation/logging/Logger.h"
 
 #include <QObject>
@@ -43,29 +44,29 @@ public:
             loading,
             // The last refresh succeeded (its list may be empty).
             loaded,
-            // The last refresh failed; message() is the error's localized description.
+            // The last refresh failed; message() says why.
             failed,
         };
 
         static State idle() { return State(Kind::idle); }
         static State loading() { return State(Kind::loading); }
         static State loaded() { return State(Kind::loaded); }
-        static State failed(QString message) { return State(Kind::failed, std::move(message)); }
+        static State failed(ErrorMessage message) { return State(Kind::failed, std::move(message)); }
 
         Kind kind() const { return m_kind; }
-        // The failure's message; empty in the other cases.
-        const QString &message() const { return m_message; }
+        // The failure's message; none in the other cases.
+        const std::optional<ErrorMessage> &message() const { return m_message; }
 
         bool operator==(const State &) const = default;
 
     private:
-        explicit State(Kind kind, QString message = QString())
+        explicit State(Kind kind, std::optional<ErrorMessage> message = std::nullopt)
             : m_kind(kind)
             , m_message(std::move(message))
         { }
 
         Kind m_kind;
-        QString m_message;
+        std::optional<ErrorMessage> m_message;
     };
 
     explicit WindowPickerModel(std::shared_ptr<WindowCatalogProviding> catalog, QObject *parent = nullptr);
@@ -74,14 +75,14 @@ public:
     const State &state() const { return m_state; }
     const QVector<CaptureApplicationGroup> &applicationGroups() const { return m_applicationGroups; }
     const std::optional<std::uint32_t> &selectedWindowID() const { return m_selectedWindowID; }
-    // The message shown when a confirmation failed, already localized.
-    const std::optional<QString> &selectionError() const { return m_selectionError; }
+    // The message shown when a confirmation failed.
+    const std::optional<ErrorMessage> &selectionError() const { return m_selectionError; }
     const std::shared_ptr<WindowCatalogProviding> &catalog() const { return m_catalog; }
 
     // The picker's row action writes these two directly. Unchanged values publish nothing.
     // A window chosen while a refresh runs is the one that refresh keeps selected.
     void setSelectedWindowID(std::optional<std::uint32_t> windowID);
-    void setSelectionError(std::optional<QString> message);
+    void setSelectionError(std::optional<ErrorMessage> message);
 
     // The first listed window (groups in order, windows in order) with the selected
     // window number; none without a selection or when no listed window has that number.
@@ -119,7 +120,7 @@ private:
     void setState(State state);
     void setApplicationGroups(QVector<CaptureApplicationGroup> groups);
     void publishSelectedWindowID(std::optional<std::uint32_t> windowID);
-    void finishRefresh(std::optional<QVector<CaptureApplicationGroup>> groups, QString failure);
+    void finishRefresh(std::optional<QVector<CaptureApplicationGroup>> groups, std::exception_ptr failure);
 
     const std::shared_ptr<WindowCatalogProviding> m_catalog;
     const Logger m_logger{"WindowPicker"};
@@ -127,7 +128,7 @@ private:
     State m_state = State::idle();
     QVector<CaptureApplicationGroup> m_applicationGroups;
     std::optional<std::uint32_t> m_selectedWindowID;
-    std::optional<QString> m_selectionError;
+    std::optional<ErrorMessage> m_selectionError;
     // The window the running refresh selects in its list when it is still listed there.
     std::optional<CaptureTarget> m_refreshPreferredTarget;
 

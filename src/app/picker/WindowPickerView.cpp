@@ -282,6 +282,7 @@ void WindowPickerView::retranslate()
         section->retranslate();
     }
     showState();
+    showSelectionError();
 }
 
 void WindowPickerView::showState()
@@ -312,8 +313,7 @@ void WindowPickerView::showState()
         break;
     case Kind::failed:
         m_hasShownResult = true;
-        // Already localised when it was stored.
-        m_message->setText(state.message());
+        m_message->setText(state.message() ? state.message()->localized() : QString());
         m_listArea->setCurrentWidget(m_messagePane);
         break;
     }
@@ -364,8 +364,8 @@ void WindowPickerView::showSelection()
 
 void WindowPickerView::showSelectionError()
 {
-    const std::optional<QString> &error = m_model->selectionError();
-    m_selectionError->setText(error.value_or(QString()));
+    const std::optional<ErrorMessage> &error = m_model->selectionError();
+    m_selectionError->setText(error ? error->localized() : QString());
     m_selectionError->setVisible(error.has_value());
 }
 

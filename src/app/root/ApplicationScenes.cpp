@@ -7,6 +7,7 @@
 #include "app/menu/StatusMenuView.h"
 #include "app/root/AuthenticationScreenBinding.h"
 #include "app/root/ObriskApp.h"
+#include "app/root/WindowRoles.h"
 #include "app/session/AppSession.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/model/CaptureAreaEditorModel.h"
@@ -28,6 +29,8 @@ ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
     : QObject(parent)
     , m_app(app)
 {
+    // Every window's identity is readable from outside, before the first one is made.
+    new WindowRoles(this);
     AppMenuActions actions;
     actions.openWindow = [this](const QString &identifier) { openWindow(identifier); };
     actions.openSettings = [this] { openSettings(); };
@@ -155,6 +158,7 @@ void ApplicationScenes::openSettings()
     if (!m_settings) {
         m_settings = new SettingsView(&m_app.translationSettings(), &m_app.overlaySettings(),
             &m_app.clientLanguageSettings(), &m_app.session(), AppVersionInfo::fromInfoDictionary(m_app.info()));
+        m_settings->setObjectName(QLatin1String(settingsWindowIdentifier));
         m_settings->setWindowTitle(appDisplayName());
     }
     bringForward(m_settings);

@@ -19,9 +19,10 @@ class StatusMenuView;
 
 // The application's windows, by identifier, over the composition root's objects: the main
 // window "main" (the main flow, with the application menu), the capture-area editor
-// "capture-areas", the notes window "game-notes", the Settings window, and the tray's
+// "capture-areas", the notes window "game-notes", the Settings window "settings", and the tray's
 // status menu. Each window is made the first time it is opened and kept; opening brings it
-// (and the application) forward. GUI thread.
+// (and the application) forward. Each top-level window's object name is its X window role
+// (WindowRoles). GUI thread.
 class ApplicationScenes : public QObject
 {
     Q_OBJECT
@@ -30,6 +31,7 @@ public:
     static constexpr const char *mainWindowIdentifier = "main";
     static constexpr const char *captureAreaEditorWindowIdentifier = "capture-areas";
     static constexpr const char *gameNotesWindowIdentifier = "game-notes";
+    static constexpr const char *settingsWindowIdentifier = "settings";
 
     explicit ApplicationScenes(ObriskApp &app, QObject *parent = nullptr);
     ~ApplicationScenes() override;

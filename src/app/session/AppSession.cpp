@@ -123,7 +123,7 @@ void AppSession::setPhase(AppPhase phase)
     emit phaseChanged();
 }
 
-void AppSession::setAuthenticationError(std::optional<QString> error)
+void AppSession::setAuthenticationError(std::optional<ErrorMessage> error)
 {
     if (m_authenticationError == error) {
         return;
@@ -150,7 +150,7 @@ void AppSession::setIsRefreshingAccount(bool refreshing)
     emit isRefreshingAccountChanged();
 }
 
-void AppSession::setAccountRefreshError(std::optional<QString> error)
+void AppSession::setAccountRefreshError(std::optional<ErrorMessage> error)
 {
     if (m_accountRefreshError == error) {
         return;
@@ -334,7 +334,7 @@ void AppSession::finishFailedSignIn(std::exception_ptr failure, const AppPhase &
         if (error.kind() == GoogleSignInError::Kind::cancelled) {
             setPhase(phaseBeforeSignIn);
         } else {
-            setAuthenticationError(error.localizedDescription());
+            setAuthenticationError(ErrorMessage::describing(std::current_exception()));
             setPhase(AppPhase::signedOut());
         }
     } catch (const AuthenticationClientError &error) {
@@ -342,11 +342,11 @@ void AppSession::finishFailedSignIn(std::exception_ptr failure, const AppPhase &
             setAuthenticationError(std::nullopt);
             setPhase(AppPhase::webRegistrationRequired());
         } else {
-            setAuthenticationError(error.localizedDescription());
+            setAuthenticationError(ErrorMessage::describing(std::current_exception()));
             setPhase(AppPhase::signedOut());
         }
     } catch (...) {
-        setAuthenticationError(describeError(std::current_exception()));
+        setAuthenticationError(ErrorMessage::describing(std::current_exception()));
         setPhase(AppPhase::signedOut());
     }
 }
@@ -486,7 +486,7 @@ void AppSession::refreshAccountProfile()
                 self->setCurrentUser(std::move(user));
             } else {
                 self->setAccountRefreshError(
-                    localizedString(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't refresh your account. Try again.")));
+                    ErrorMessage::text(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't refresh your account. Try again.")));
             }
         },
         m_logger);
@@ -568,7 +568,7 @@ void AppSession::prepareOverlay(CaptureTarget target)
     const std::optional<GameWindowProfileKey> key = target.profileKey();
     if (!key) {
         const auto state = OverlayCaptureAreaState::loadFailed(
-            localizedString(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't identify the selected application.")));
+            ErrorMessage::text(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't identify the selected application.")));
         setOverlayCaptureAreaState(state);
         showOverlay(target, state, {});
         return;
@@ -579,10 +579,10 @@ void AppSession::prepareOverlay(CaptureTarget target)
         if (gameplay && gameplay->captureAreaStore()) {
             profile = gameplay->captureAreaStore()->profile(*key);
         }
-    } catch (const std::exception &error) {
+    } catch (const std::exception &) {
         const auto state = OverlayCaptureAreaState::loadFailed(
-            localizedString(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't load the capture areas: %@"))
-                .replace(QStringLiteral("%@"), describeError(error)));
+            ErrorMessage::text(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't load the capture areas: %@"),
+                {ErrorMessage::describing(std::current_exception())}));
         setOverlayCaptureAreaState(state);
         showOverlay(target, state, {});
         return;

@@ -78,10 +78,10 @@ public:
 
     // Published state.
     const AppPhase &phase() const { return m_phase; }
-    const std::optional<QString> &authenticationError() const { return m_authenticationError; }
+    const std::optional<ErrorMessage> &authenticationError() const { return m_authenticationError; }
     const std::optional<CurrentUser> &currentUser() const override { return m_currentUser; }
     bool isRefreshingAccount() const override { return m_isRefreshingAccount; }
-    const std::optional<QString> &accountRefreshError() const override { return m_accountRefreshError; }
+    const std::optional<ErrorMessage> &accountRefreshError() const override { return m_accountRefreshError; }
     bool isSignedIn() const override { return m_phase.isSignedIn(); }
     std::optional<CaptureTarget> selectedTarget() const override { return m_selectedTarget; }
     const std::optional<OverlayCaptureAreaState> &overlayCaptureAreaState() const { return m_overlayCaptureAreaState; }
@@ -149,10 +149,10 @@ signals:
 
 private:
     void setPhase(AppPhase phase);
-    void setAuthenticationError(std::optional<QString> error);
+    void setAuthenticationError(std::optional<ErrorMessage> error);
     void setCurrentUser(std::optional<CurrentUser> user);
     void setIsRefreshingAccount(bool refreshing);
-    void setAccountRefreshError(std::optional<QString> error);
+    void setAccountRefreshError(std::optional<ErrorMessage> error);
     void setSelectedTarget(std::optional<CaptureTarget> target);
     void setOverlayCaptureAreaState(std::optional<OverlayCaptureAreaState> state);
     void raiseSelectionRevision();
@@ -179,10 +179,10 @@ private:
     const Logger m_logger{"AppSession"};
 
     AppPhase m_phase = AppPhase::restoringAuthentication();
-    std::optional<QString> m_authenticationError;
+    std::optional<ErrorMessage> m_authenticationError;
     std::optional<CurrentUser> m_currentUser;
     bool m_isRefreshingAccount = false;
-    std::optional<QString> m_accountRefreshError;
+    std::optional<ErrorMessage> m_accountRefreshError;
     std::optional<CaptureTarget> m_selectedTarget;
     std::optional<OverlayCaptureAreaState> m_overlayCaptureAreaState;
     int m_selectionRevision = 0;

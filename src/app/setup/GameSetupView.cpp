@@ -221,12 +221,16 @@ void GameSetupView::showPhase()
     const Kind phase = m_session ? m_session->phase().kind() : Kind::restoringAuthentication;
     const bool choosing = phase == Kind::choosing;
 
-    const QString ready = localizedString(QT_TRANSLATE_NOOP("Veyra", "Ready"));
-    const QString current = localizedString(QT_TRANSLATE_NOOP("Veyra", "Current step"));
-    m_steps[0]->setStep(localizedString(QT_TRANSLATE_NOOP("Veyra", "Sign in")), ready, true, false);
-    m_steps[1]->setStep(localizedString(QT_TRANSLATE_NOOP("Veyra", "Allow screen access")), choosing ? ready : current,
-        choosing, !choosing);
-    m_steps[2]->setStep(localizedString(QT_TRANSLATE_NOOP("Veyra", "Choose your game")), current, false, choosing);
+    // A step's status says where the player stands with it: done, at it, or still ahead.
+    const auto setStep = [](SetupStepRow &row, const char *title, bool isComplete, bool isCurrent) {
+        const char *status = isComplete ? QT_TRANSLATE_NOOP("Veyra", "Ready")
+            : isCurrent                 ? QT_TRANSLATE_NOOP("Veyra", "Current step")
+                                        : QT_TRANSLATE_NOOP("Veyra", "Next step");
+        row.setStep(localizedString(title), localizedString(status), isComplete, isCurrent);
+    };
+    setStep(*m_steps[0], QT_TRANSLATE_NOOP("Veyra", "Sign in"), true, false);
+    setStep(*m_steps[1], QT_TRANSLATE_NOOP("Veyra", "Allow screen access"), choosing, !choosing);
+    setStep(*m_steps[2], QT_TRANSLATE_NOOP("Veyra", "Choose your game"), false, choosing);
 
     if (phase == Kind::permissionDenied) {
         m_title->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Allow Screen Access")));

@@ -102,10 +102,10 @@ CaptureAreaProfile captureAreaProfileForSaving(const GameWindowProfileKey &key, 
     return profile;
 }
 
-QString captureAreaSaveFailureMessage(const std::exception &error)
+ErrorMessage captureAreaSaveFailureMessage(std::exception_ptr error)
 {
-    return localizedFormat(
-        QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save the capture areas: %@"), {describeError(error)});
+    return ErrorMessage::text(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save the capture areas: %@"),
+        {ErrorMessage::describing(std::move(error))});
 }
 
 CaptureRegion regionCarriedOntoSnapshot(const CaptureRegion &region, std::int64_t referenceImageWidth,

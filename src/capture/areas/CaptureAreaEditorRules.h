@@ -2,6 +2,7 @@
 
 #include "capture/areas/CaptureArea.h"
 #include "foundation/errors/Error.h"
+#include "foundation/errors/ErrorMessage.h"
 
 #include <QPoint>
 #include <QVector>
@@ -70,8 +71,8 @@ bool isValidCaptureAreaIdentifier(const QString &id);
 CaptureAreaProfile captureAreaProfileForSaving(const GameWindowProfileKey &key, std::int64_t snapshotWidth,
     std::int64_t snapshotHeight, const QVector<CaptureAreaDraft> &drafts);
 
-// "Veyra couldn't save the capture areas: <the error's description>", localised.
-QString captureAreaSaveFailureMessage(const std::exception &error);
+// "Veyra couldn't save the capture areas: <the error's description>", worded when read.
+ErrorMessage captureAreaSaveFailureMessage(std::exception_ptr error);
 
 // A stored region carried onto a snapshot of the given size: scaled by the ratio of the
 // snapshot's size to the profile's reference size, then clamped into the snapshot. A

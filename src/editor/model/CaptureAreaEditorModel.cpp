@@ -24,13 +24,15 @@ CaptureAreaEditorModel::State failureState(std::exception_ptr error)
     try {
         std::rethrow_exception(error);
     } catch (const WindowSnapshotError &snapshotError) {
-        return CaptureAreaEditorModel::State::failed(
-            snapshotError.localizedDescription(), snapshotError.kind() == WindowSnapshotError::Kind::targetUnavailable);
-    } catch (const std::exception &other) {
-        return CaptureAreaEditorModel::State::failed(describeError(other), false);
+        return CaptureAreaEditorModel::State::failed(ErrorMessage::describing(std::current_exception()),
+            snapshotError.kind() == WindowSnapshotError::Kind::targetUnavailable);
+    } catch (const std::exception &) {
+        return CaptureAreaEditorModel::State::failed(ErrorMessage::describing(std::current_exception()), false);
     } catch (...) {
         return CaptureAreaEditorModel::State::failed(
-            WindowSnapshotError(WindowSnapshotError::Kind::captureFailed).localizedDescription(), false);
+            ErrorMessage::describing(
+                std::make_exception_ptr(WindowSnapshotError(WindowSnapshotError::Kind::captureFailed))),
+            false);
     }
 }
 
@@ -70,7 +72,7 @@ QCoro::Task<void> CaptureAreaEditorModel::load(CaptureTarget target, bool force)
 
     const std::optional<GameWindowProfileKey> key = target.profileKey();
     if (!key) {
-        setState(State::failed(localizedString(unidentifiedApplicationMessage), false));
+        setState(State::failed(ErrorMessage::text(unidentifiedApplicationMessage), false));
         co_return;
     }
     m_profileKey = key;
@@ -161,7 +163,7 @@ void CaptureAreaEditorModel::renameSelectedArea(const QString &newID)
         return;
     }
     if (newID != *m_selection && indexOfArea(newID)) {
-        setPersistenceError(localizedString(QT_TRANSLATE_NOOP("Veyra", "Each box ID must be unique.")));
+        setPersistenceError(ErrorMessage::text(QT_TRANSLATE_NOOP("Veyra", "Each box ID must be unique.")));
         return;
     }
     QVector<CaptureAreaDraft> areas = m_areas;
@@ -210,7 +212,7 @@ void CaptureAreaEditorModel::pickBackground(QPointF point)
     const CaptureRegion sample = eyedropperSampleRegion(centre, m_areas[*index].searchRegion);
     const auto result = m_patternAnalyzer->analyze(m_snapshot->image, sample);
     if (!result) {
-        setPersistenceError(localizedString(unanalyzableBackgroundMessage));
+        setPersistenceError(ErrorMessage::text(unanalyzableBackgroundMessage));
         return;
     }
     QVector<CaptureAreaDraft> areas = m_areas;
@@ -240,8 +242,8 @@ bool CaptureAreaEditorModel::save()
         = captureAreaProfileForSaving(*m_profileKey, m_snapshot->image.width(), m_snapshot->image.height(), m_areas);
     try {
         m_store->save(profile);
-    } catch (const std::exception &error) {
-        setPersistenceError(captureAreaSaveFailureMessage(error));
+    } catch (const std::exception &) {
+        setPersistenceError(captureAreaSaveFailureMessage(std::current_exception()));
         return false;
     }
     setPersistenceError(std::nullopt);
@@ -348,7 +350,7 @@ void CaptureAreaEditorModel::setPickingBackground(bool picking)
     }
 }
 
-void CaptureAreaEditorModel::setPersistenceError(std::optional<QString> message)
+void CaptureAreaEditorModel::setPersistenceError(std::optional<ErrorMessage> message)
 {
     if (m_persistenceError != message) {
         m_persistenceError = std::move(message);

@@ -38,10 +38,10 @@ public:
         Kind kind = Kind::idle;
         // For `failed`: the message to show, and whether the window is gone (the editor
         // then offers another window instead of trying again).
-        QString message;
+        std::optional<ErrorMessage> message;
         bool targetUnavailable = false;
 
-        static State failed(QString message, bool targetUnavailable)
+        static State failed(ErrorMessage message, bool targetUnavailable)
         {
             return {Kind::failed, std::move(message), targetUnavailable};
         }
@@ -57,7 +57,7 @@ public:
     const QVector<CaptureAreaDraft> &areas() const { return m_areas; }
     const std::optional<QString> &selection() const { return m_selection; }
     bool isPickingBackground() const { return m_isPickingBackground; }
-    const std::optional<QString> &persistenceError() const { return m_persistenceError; }
+    const std::optional<ErrorMessage> &persistenceError() const { return m_persistenceError; }
 
     const std::shared_ptr<WindowSnapshotCapturing> &snapshotter() const { return m_snapshotter; }
     const std::shared_ptr<CaptureAreaStoring> &store() const { return m_store; }
@@ -113,7 +113,7 @@ private:
     void setAreas(QVector<CaptureAreaDraft> areas);
     void setSelection(std::optional<QString> selection);
     void setPickingBackground(bool picking);
-    void setPersistenceError(std::optional<QString> message);
+    void setPersistenceError(std::optional<ErrorMessage> message);
     std::optional<qsizetype> indexOfArea(const QString &id) const;
     CaptureRegion snapshotBounds() const;
 
@@ -122,7 +122,7 @@ private:
     QVector<CaptureAreaDraft> m_areas;
     std::optional<QString> m_selection;
     bool m_isPickingBackground = false;
-    std::optional<QString> m_persistenceError;
+    std::optional<ErrorMessage> m_persistenceError;
 
     std::shared_ptr<WindowSnapshotCapturing> m_snapshotter;
     std::shared_ptr<CaptureAreaStoring> m_store;

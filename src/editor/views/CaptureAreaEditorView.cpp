@@ -66,6 +66,7 @@ CaptureAreaEditorView::CaptureAreaEditorView(std::shared_ptr<CaptureAreaEditorSe
     root->addWidget(m_stateArea, 1);
 
     m_guideSheet = new QDialog(this);
+    m_guideSheet->setObjectName(QString::fromLatin1(guideWindowIdentifier));
     m_guideSheet->setWindowModality(Qt::WindowModal);
     m_guideSheet->setFixedSize(CaptureAreaEditingGuideView::fixedSize);
     auto *sheetLayout = new QVBoxLayout(m_guideSheet);
@@ -247,7 +248,7 @@ void CaptureAreaEditorView::refresh()
     case CaptureAreaEditorModel::State::Kind::failed:
         m_failureSymbol->setPixmap(symbolPixmap(QStringLiteral("exclamationmark.triangle"), QSize(44, 44),
             EditorColors::secondaryText(palette()), devicePixelRatioF()));
-        m_failureMessage->setText(state.message);
+        m_failureMessage->setText(state.message ? state.message->localized() : QString());
         m_chooseAnotherButton->setVisible(state.targetUnavailable);
         m_tryAgainButton->setVisible(!state.targetUnavailable && target.has_value());
         m_stateArea->setCurrentWidget(m_failurePage);

@@ -31,6 +31,9 @@ class CaptureAreaEditorView : public QWidget
     Q_OBJECT
 
 public:
+    // The object name of the guide's window, which shares the editor's title.
+    static constexpr const char *guideWindowIdentifier = "capture-area-guide";
+
     CaptureAreaEditorView(std::shared_ptr<CaptureAreaEditorSessionProviding> session,
         std::unique_ptr<CaptureAreaEditorModel> model, std::unique_ptr<CaptureAreaGuideModel> guideModel,
         QWidget *parent = nullptr);

@@ -222,7 +222,8 @@ void CaptureAreaInspector::refresh()
     m_warning->setVisible(nonUniform);
 
     const std::optional<QString> validation = m_model.validationMessage();
-    const std::optional<QString> message = m_model.persistenceError() ? m_model.persistenceError() : validation;
+    const std::optional<QString> message
+        = m_model.persistenceError() ? std::optional<QString>(m_model.persistenceError()->localized()) : validation;
     m_message->setText(message.value_or(QString()));
     m_message->setVisible(message.has_value());
     m_save->setEnabled(m_model.snapshot().has_value() && !validation);

@@ -13,14 +13,14 @@ namespace veyra {
 
 namespace {
 
-QString currentErrorDescription()
+ErrorMessage currentErrorDescription()
 {
-    return describeError(std::current_exception());
+    return ErrorMessage::describing(std::current_exception());
 }
 
-QString saveFailureMessage(const QString &reason)
+ErrorMessage saveFailureMessage(ErrorMessage reason)
 {
-    return localizedFormat(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save the note: %@"), {reason});
+    return ErrorMessage::text(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save the note: %@"), {std::move(reason)});
 }
 
 // The steady-clock instant `nanoseconds` from now, without overflowing on huge delays.
@@ -224,7 +224,7 @@ void GameMemoLibraryModel::saveBeforeQuit()
     }
 }
 
-void GameMemoLibraryModel::setErrorMessage(std::optional<QString> message)
+void GameMemoLibraryModel::setErrorMessage(std::optional<ErrorMessage> message)
 {
     if (message == m_errorMessage) {
         return;

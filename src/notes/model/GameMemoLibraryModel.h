@@ -2,6 +2,7 @@
 
 #include "foundation/async/Sleeper.h"
 #include "foundation/async/TaskOnActor.h"
+#include "foundation/errors/ErrorMessage.h"
 #include "notes/model/GameMemoContext.h"
 #include "notes/store/GameMemoEntry.h"
 #include "notes/store/GameMemoStoring.h"
@@ -46,8 +47,8 @@ public:
 
     // All notes in memory, empty ones not saved yet included.
     const QHash<GameWindowProfileKey, GameMemoEntry> &entriesByKey() const { return m_entriesByKey; }
-    // The message of the last failed load or save, already localized.
-    const std::optional<QString> &errorMessage() const { return m_errorMessage; }
+    // The message of the last failed load or save.
+    const std::optional<ErrorMessage> &errorMessage() const { return m_errorMessage; }
     bool isSaving() const { return m_isSaving; }
     GameMemoStoring &store() const { return *m_store; }
     std::uint64_t debounceNanoseconds() const { return m_debounceNanoseconds; }
@@ -86,7 +87,7 @@ private:
     void scheduleSave();
     // Reads every note; after an earlier failure, adds the notes typed meanwhile.
     bool load();
-    void setErrorMessage(std::optional<QString> message);
+    void setErrorMessage(std::optional<ErrorMessage> message);
     void setSaving(bool saving);
     void noteEdited(GameMemoEntry entry);
 
@@ -95,12 +96,12 @@ private:
     std::shared_ptr<Sleeper> m_sleeper;
     Now m_now;
     QHash<GameWindowProfileKey, GameMemoEntry> m_entriesByKey;
-    std::optional<QString> m_errorMessage;
+    std::optional<ErrorMessage> m_errorMessage;
     bool m_isSaving = false;
     std::optional<ActorTask> m_saveTask;
     bool m_hasLoaded = false;
     // The reason of the last failed load, while no load has succeeded.
-    std::optional<QString> m_loadFailure;
+    std::optional<ErrorMessage> m_loadFailure;
     // Edits since the last successful save.
     bool m_hasUnsavedEdits = false;
 };

@@ -113,11 +113,11 @@ void CurrentGameMemoView::refresh()
         m_editor->showText(text);
     }
 
-    const std::optional<QString> &error = m_model->errorMessage();
+    const std::optional<ErrorMessage> &error = m_model->errorMessage();
     m_errorRow->setVisible(error.has_value());
     m_statusLabel->setVisible(!error.has_value());
     if (error) {
-        m_errorRow->setMessage(*error);
+        m_errorRow->setMessage(error->localized());
         m_errorRow->retranslate();
     } else {
         m_statusLabel->setText(m_model->isSaving()

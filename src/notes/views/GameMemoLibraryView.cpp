@@ -237,6 +237,7 @@ void GameMemoLibraryView::refreshDetail()
         }
     }
     if (note == nullptr) {
+        showEmptyStateTexts();
         m_detailStack->setCurrentIndex(0);
         m_shownKey.reset();
         return;
@@ -248,12 +249,26 @@ void GameMemoLibraryView::refreshDetail()
     m_detailWindowTitle->setVisible(!note->windowTitle.isEmpty());
     m_detailEditor->textEdit()->setAccessibleName(note->displayTitle());
     m_detailEditor->showText(note->text, anotherNote);
-    const std::optional<QString> &error = m_model->errorMessage();
+    const std::optional<ErrorMessage> &error = m_model->errorMessage();
     m_errorRow->setVisible(error.has_value());
     if (error) {
-        m_errorRow->setMessage(*error);
+        m_errorRow->setMessage(error->localized());
     }
     m_detailStack->setCurrentIndex(1);
+}
+
+void GameMemoLibraryView::showEmptyStateTexts()
+{
+    // With notes in the list, the detail is empty only because none is chosen.
+    if (m_listModel->rowCount() > 0) {
+        m_emptyTitle->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "No Note Selected")));
+        m_emptyDescription->setText(
+            localizedString(QT_TRANSLATE_NOOP("Veyra", "Choose a note in the list to read or edit it.")));
+    } else {
+        m_emptyTitle->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "No Game Notes")));
+        m_emptyDescription->setText(
+            localizedString(QT_TRANSLATE_NOOP("Veyra", "Add a note from the overlay while playing a game.")));
+    }
 }
 
 void GameMemoLibraryView::selectListRow()
@@ -303,11 +318,12 @@ void GameMemoLibraryView::retranslate()
     const QString title = gameNotesWindowTitle();
     setWindowTitle(title);
     m_navigationTitle->setText(title);
-    m_emptyTitle->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "No Game Notes")));
-    m_emptyDescription->setText(
-        localizedString(QT_TRANSLATE_NOOP("Veyra", "Add a note from the overlay while playing a game.")));
+    showEmptyStateTexts();
     m_emptyIcon->setPixmap(noteSymbol(gameMemoStyle::tertiaryText(palette()), devicePixelRatioF()));
     m_errorRow->retranslate();
+    if (m_model && m_model->errorMessage()) {
+        m_errorRow->setMessage(m_model->errorMessage()->localized());
+    }
     m_list->viewport()->update();
 }
 

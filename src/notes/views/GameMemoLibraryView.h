@@ -60,6 +60,8 @@ private:
     QWidget *makeEmptyState();
     void refresh();
     void refreshDetail();
+    // The empty detail's title and description: no notes at all, or none chosen.
+    void showEmptyStateTexts();
     void selectListRow();
     void listSelectionChanged();
     void retranslate();

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "foundation/errors/ErrorMessage.h"
+
+#include <optional>
 
 namespace veyra {
 
@@ -11,8 +13,8 @@ class OverlayCaptureAreaState
 public:
     enum class Kind { loadFailed, ready, requiresCaptureAreas, targetUnavailable };
 
-    // The capture areas are not available; the message is already localised.
-    static OverlayCaptureAreaState loadFailed(QString message) { return {Kind::loadFailed, std::move(message)}; }
+    // The capture areas are not available, for the reason the message gives.
+    static OverlayCaptureAreaState loadFailed(ErrorMessage message) { return {Kind::loadFailed, std::move(message)}; }
     // Capture areas exist: the overlay shows rows and lets clicks through.
     static OverlayCaptureAreaState ready() { return {Kind::ready, {}}; }
     // The game window has no capture areas yet.
@@ -22,19 +24,19 @@ public:
 
     Kind kind() const { return m_kind; }
     bool isReady() const { return m_kind == Kind::ready; }
-    // The message of loadFailed; empty for the other cases.
-    const QString &message() const { return m_message; }
+    // The message of loadFailed; none for the other cases.
+    const std::optional<ErrorMessage> &message() const { return m_message; }
 
     bool operator==(const OverlayCaptureAreaState &) const = default;
 
 private:
-    OverlayCaptureAreaState(Kind kind, QString message)
+    OverlayCaptureAreaState(Kind kind, std::optional<ErrorMessage> message)
         : m_kind(kind)
         , m_message(std::move(message))
     { }
 
     Kind m_kind;
-    QString m_message;
+    std::optional<ErrorMessage> m_message;
 };
 
 } // namespace veyra

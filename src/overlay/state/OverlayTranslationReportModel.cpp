@@ -19,7 +19,7 @@ void OverlayTranslationReportModel::select(const TranslationReportTarget &target
     if (m_isSubmitting) {
         return;
     }
-    setFailureMessage(std::nullopt);
+    setFailed(false);
     setScreen(Screen::confirmation(target));
 }
 
@@ -28,7 +28,7 @@ void OverlayTranslationReportModel::showList()
     if (m_isSubmitting) {
         return;
     }
-    setFailureMessage(std::nullopt);
+    setFailed(false);
     setScreen(Screen::list());
 }
 
@@ -39,11 +39,11 @@ void OverlayTranslationReportModel::submit(const TranslationReportTarget &target
     }
     if (!m_onSubmit) {
         // Nobody would ever answer: fail now rather than spin forever.
-        setFailureMessage(failureText());
+        setFailed(true);
         return;
     }
     setSubmitting(true);
-    setFailureMessage(std::nullopt);
+    setFailed(false);
     const SubmitHandler handler = m_onSubmit;
     handler(target);
 }
@@ -54,7 +54,7 @@ void OverlayTranslationReportModel::submissionFailed(const TranslationReportTarg
         return;
     }
     setSubmitting(false);
-    setFailureMessage(failureText());
+    setFailed(true);
 }
 
 void OverlayTranslationReportModel::setScreen(Screen screen)
@@ -75,12 +75,12 @@ void OverlayTranslationReportModel::setSubmitting(bool submitting)
     Q_EMIT isSubmittingChanged();
 }
 
-void OverlayTranslationReportModel::setFailureMessage(std::optional<QString> message)
+void OverlayTranslationReportModel::setFailed(bool failed)
 {
-    if (m_failureMessage == message) {
+    if (m_hasFailed == failed) {
         return;
     }
-    m_failureMessage = std::move(message);
+    m_hasFailed = failed;
     Q_EMIT failureMessageChanged();
 }
 

@@ -49,7 +49,12 @@ public:
     const QVector<TranslationReportTarget> &targets() const { return m_targets; }
     const Screen &screen() const { return m_screen; }
     bool isSubmitting() const { return m_isSubmitting; }
-    const std::optional<QString> &failureMessage() const { return m_failureMessage; }
+    // The failure message while the last submission's failure shows, worded in the
+    // interface language of the moment it is read.
+    std::optional<QString> failureMessage() const
+    {
+        return m_hasFailed ? std::optional<QString>(failureText()) : std::nullopt;
+    }
 
     const SubmitHandler &onSubmit() const { return m_onSubmit; }
     void setOnSubmit(SubmitHandler handler) { m_onSubmit = std::move(handler); }
@@ -73,12 +78,12 @@ Q_SIGNALS:
 private:
     void setScreen(Screen screen);
     void setSubmitting(bool submitting);
-    void setFailureMessage(std::optional<QString> message);
+    void setFailed(bool failed);
 
     QVector<TranslationReportTarget> m_targets;
     Screen m_screen = Screen::list();
     bool m_isSubmitting = false;
-    std::optional<QString> m_failureMessage;
+    bool m_hasFailed = false;
     SubmitHandler m_onSubmit;
 };
 

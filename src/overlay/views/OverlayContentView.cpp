@@ -220,7 +220,7 @@ QWidget *OverlayContentView::makeHelpCard()
     case OverlayCaptureAreaState::Kind::loadFailed:
         identifier = QStringLiteral("overlay-capture-areas-load-failed");
         title = localizedString(QT_TRANSLATE_NOOP("Veyra", "Capture areas unavailable"));
-        message = state.message();
+        message = state.message() ? state.message()->localized() : QString();
         break;
     case OverlayCaptureAreaState::Kind::targetUnavailable:
     case OverlayCaptureAreaState::Kind::ready:

@@ -156,6 +156,7 @@ void AccountSettingsSection::retranslate()
     m_supportButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Customer Support")));
     m_refreshingText->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Refreshing account…")));
     m_refreshingLine->setAccessibleName(m_refreshingText->text());
+    showRefreshState();
     // Room around each title, whatever the language and the desktop's button style.
     for (QPushButton *button : {m_refreshButton, m_webAccountButton, m_supportButton}) {
         button->setMinimumSize(0, 0);
@@ -183,8 +184,8 @@ void AccountSettingsSection::showRefreshState()
     const bool refreshing = m_session && m_session->isRefreshingAccount();
     m_refreshButton->setEnabled(!refreshing);
     m_refreshingLine->setVisible(refreshing);
-    const std::optional<QString> error = m_session ? m_session->accountRefreshError() : std::nullopt;
-    m_errorLine->setText(error.value_or(QString()));
+    const std::optional<ErrorMessage> error = m_session ? m_session->accountRefreshError() : std::nullopt;
+    m_errorLine->setText(error ? error->localized() : QString());
     m_errorLine->setAccessibleName(m_errorLine->text());
     m_errorLine->setVisible(error.has_value());
 }

@@ -2,6 +2,7 @@
 
 #include "account/profile/CurrentUser.h"
 #include "account/web/WebPageOpening.h"
+#include "foundation/errors/ErrorMessage.h"
 
 #include <QObject>
 #include <QString>
@@ -26,9 +27,9 @@ public:
     virtual const std::optional<CurrentUser> &currentUser() const = 0;
     // True while a refresh asked for by refreshAccountProfile() runs.
     virtual bool isRefreshingAccount() const = 0;
-    // The message of the last failed refresh, already in the interface language; cleared
-    // when the next refresh starts and at sign-out.
-    virtual const std::optional<QString> &accountRefreshError() const = 0;
+    // The message of the last failed refresh; cleared when the next refresh starts and at
+    // sign-out.
+    virtual const std::optional<ErrorMessage> &accountRefreshError() const = 0;
     // False in the phases of authentication (restoring the saved sign-in, signed out,
     // authenticating, web registration required, authentication unavailable or not
     // configured); true once signed in, from the permission check on and during play.

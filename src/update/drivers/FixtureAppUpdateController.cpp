@@ -2,6 +2,7 @@
 
 #include "update/model/AppUpdateModel.h"
 #include "update/prompt/AppUpdatePromptController.h"
+#include "update/prompt/VeyraAppUpdateUserDriver.h"
 
 namespace veyra {
 
@@ -15,11 +16,17 @@ const QString fixtureBuildVersion = QStringLiteral("9999");
 FixtureAppUpdateController::FixtureAppUpdateController(
     AppUpdateModel *model, std::unique_ptr<AppUpdatePromptController> promptController, bool requiredInstallFails)
     : m_model(model)
-    , m_promptController(std::move(promptController))
+    , m_userDriver(std::make_unique<VeyraAppUpdateUserDriver>(
+          model, model ? model->currentVersion() : std::nullopt, std::move(promptController)))
     , m_requiredInstallFails(requiredInstallFails)
 { }
 
 FixtureAppUpdateController::~FixtureAppUpdateController() = default;
+
+AppUpdatePromptController &FixtureAppUpdateController::promptController() const
+{
+    return m_userDriver->promptController();
+}
 
 void FixtureAppUpdateController::start()
 {
@@ -46,12 +53,15 @@ void FixtureAppUpdateController::checkForUpdates()
     if (!m_model->availableUpdate()) {
         m_model->handleNoUpdateFound();
         m_model->setUpdateSessionActive(false);
+        m_userDriver->showUpdateNotFound([] {});
         return;
     }
     // A copy of the update itself, not of the optional: the prompt may change the model.
     const AvailableAppUpdate update = *m_model->availableUpdate();
     const QPointer<AppUpdateModel> model = m_model;
-    m_promptController->show(update, AppVersionInfo{QStringLiteral("0.1.0"), QStringLiteral("1")},
+    // The version every other screen shows as the running one.
+    const AppVersionInfo running = m_model->currentVersion().value_or(AppVersionInfo{});
+    promptController().show(update, running,
         ReleaseNotes{ReleaseNotes::Format::plainText, QStringLiteral("Fixture release notes.")},
         [model](AppUpdatePromptChoice) {
             if (model) {

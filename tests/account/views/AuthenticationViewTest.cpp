@@ -1,8 +1,12 @@
 // Test label: ui
 #include "account/views/AuthenticationView.h"
+#include "account/authentication/AuthenticationClientError.h"
 #include "account/views/GoogleSignInButton.h"
 #include "brand/BrandIcons.h"
 #include "brand/VeyraAppIcon.h"
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/InterfaceLanguageChange.h"
+#include "foundation/language/LocalizedString.h"
 #include "support/RunTask.h"
 #include "support/TestScreenshots.h"
 
@@ -22,6 +26,12 @@ namespace {
 
 using Phase = AuthenticationScreenPhase;
 using Actions = AuthenticationScreenActions;
+
+// An error whose description is the text as given (as from outside Veyra).
+ErrorMessage outsideError(const QString &text)
+{
+    return ErrorMessage::describing(std::make_exception_ptr(Error(text)));
+}
 
 const QString standardBody = QStringLiteral("Translate dialogue and understand your game without leaving the moment.");
 
@@ -113,7 +123,7 @@ TEST(AuthenticationViewContentTest, EachPhase)
         {Phase::other, standardBody, Actions::none},
     };
     for (const auto &[phase, body, actions] : others) {
-        const auto content = authenticationViewContent(phase, QStringLiteral("Oops."));
+        const auto content = authenticationViewContent(phase, outsideError(QStringLiteral("Oops.")));
         EXPECT_EQ(content.body, body);
         EXPECT_EQ(content.actions, actions);
         EXPECT_EQ(content.eyebrow, signedOut.eyebrow);
@@ -154,7 +164,7 @@ TEST_F(AuthenticationViewTest, IdentifiersOfEachPhase)
 
     // An error shows in any phase, beside the spinner too, exactly as given.
     m_model.setPhase(Phase::authenticating);
-    m_model.setAuthenticationError(QStringLiteral("<b>Authentication is temporarily unavailable.</b>"));
+    m_model.setAuthenticationError(outsideError(QStringLiteral("<b>Authentication is temporarily unavailable.</b>")));
     EXPECT_EQ(shownIdentifiers(),
         (QStringList{QStringLiteral("authentication-progress"), QStringLiteral("authentication-error")}));
     const auto *error = find<QLabel>("authentication-error");
@@ -162,6 +172,27 @@ TEST_F(AuthenticationViewTest, IdentifiersOfEachPhase)
     EXPECT_EQ(error->textFormat(), Qt::PlainText);
     m_model.setAuthenticationError(std::nullopt);
     EXPECT_FALSE(error->isVisibleTo(&m_view));
+}
+
+TEST_F(AuthenticationViewTest, AnErrorOnScreenFollowsTheInterfaceLanguage)
+{
+    const QString english = QStringLiteral("Authentication is temporarily unavailable. Try again.");
+    m_model.setPhase(Phase::signedOut);
+    m_model.setAuthenticationError(ErrorMessage::describing(
+        std::make_exception_ptr(AuthenticationClientError(AuthenticationClientError::Kind::network))));
+    const auto *error = find<QLabel>("authentication-error");
+    ASSERT_EQ(error->text(), english);
+
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    const QString japanese = error->text();
+    setCurrentClientLanguage(ClientLanguage::english);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_NE(japanese, english);
+    EXPECT_EQ(japanese, QStringLiteral("認証は一時的に利用できません。もう一度お試しください。"));
+    EXPECT_EQ(error->text(), english);
 }
 
 TEST_F(AuthenticationViewTest, TheTwoLayouts)
@@ -234,10 +265,12 @@ TEST_F(AuthenticationViewTest, RetryAndQuit)
 TEST_F(AuthenticationViewTest, Screenshots)
 {
     QApplication::setWindowIcon(veyraApplicationIcon());
-    const std::vector<std::tuple<Phase, std::optional<QString>, const char *>> screens{
+    const std::vector<std::tuple<Phase, std::optional<ErrorMessage>, const char *>> screens{
         {Phase::signedOut, std::nullopt, "signed-out"},
         {Phase::webRegistrationRequired, std::nullopt, "web-registration"},
-        {Phase::authenticationUnavailable, QStringLiteral("Authentication is temporarily unavailable. Try again."),
+        {Phase::authenticationUnavailable,
+            ErrorMessage::describing(
+                std::make_exception_ptr(AuthenticationClientError(AuthenticationClientError::Kind::unavailable))),
             "unavailable"},
         {Phase::authenticating, std::nullopt, "authenticating"},
     };

@@ -30,7 +30,8 @@ void refreshAndWait(WindowPickerModel &model, std::optional<CaptureTarget> prefe
 {
     model.refresh(std::move(preferred));
     ASSERT_TRUE(waitUntil([&] { return finishedLoading(model); }, 30000));
-    ASSERT_EQ(model.state(), WindowPickerModel::State::loaded()) << model.state().message().toStdString();
+    ASSERT_EQ(model.state(), WindowPickerModel::State::loaded())
+        << (model.state().message() ? model.state().message()->localized().toStdString() : std::string());
 }
 
 } // namespace
@@ -62,7 +63,8 @@ TEST_F(LiveWindowPickerTest, PicksTheRunningGameAndNoticesWhenItHasQuit)
 
     game.close();
     EXPECT_EQ(runTask(model.confirmSelection()), std::nullopt);
-    EXPECT_EQ(model.selectionError(),
+    ASSERT_TRUE(model.selectionError());
+    EXPECT_EQ(model.selectionError()->localized(),
         QStringLiteral("The selected window is no longer available. Refresh the list and select it again."));
     EXPECT_EQ(model.selectedWindowID(), game.windowID());
 

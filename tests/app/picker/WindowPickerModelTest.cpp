@@ -56,7 +56,7 @@ TEST_F(WindowPickerModelTest, RefreshPublishesLoadingThenTheListAndKeepsOnlyTheS
     EXPECT_EQ(model.state(), State::idle());
     EXPECT_FALSE(model.isEmpty());
 
-    model.setSelectionError(QStringLiteral("old error"));
+    model.setSelectionError(ErrorMessage::text("old error"));
     model.refresh(std::nullopt);
     EXPECT_EQ(model.state(), State::loading());
     EXPECT_EQ(model.selectionError(), std::nullopt);
@@ -91,12 +91,14 @@ TEST_F(WindowPickerModelTest, AFailingCatalogLeavesAnEmptyListNoSelectionAndItsM
 {
     load(twoApplications(), std::nullopt);
     model.setSelectedWindowID(201);
-    model.setSelectionError(windowGoneMessage);
+    model.setSelectionError(ErrorMessage::text("gone"));
 
     model.refresh(model.selectedTarget());
     catalog->failGroups();
-    EXPECT_EQ(model.state(),
-        State::failed(QStringLiteral("Veyra couldn't load the running window list. Refresh the list and try again.")));
+    EXPECT_EQ(model.state().kind(), State::Kind::failed);
+    ASSERT_TRUE(model.state().message());
+    EXPECT_EQ(model.state().message()->localized(),
+        QStringLiteral("Veyra couldn't load the running window list. Refresh the list and try again."));
     EXPECT_TRUE(model.applicationGroups().isEmpty());
     EXPECT_EQ(model.selectedWindowID(), std::nullopt);
     EXPECT_EQ(model.selectionError(), std::nullopt);
@@ -157,7 +159,8 @@ TEST_F(WindowPickerModelTest, ConfirmingChecksTheFirstListedWindowAgainAndReport
     auto gone = model.confirmSelection();
     catalog->answerAvailability(false);
     EXPECT_EQ(runTask(std::move(gone)), std::nullopt);
-    EXPECT_EQ(model.selectionError(), windowGoneMessage);
+    ASSERT_TRUE(model.selectionError());
+    EXPECT_EQ(model.selectionError()->localized(), windowGoneMessage);
     EXPECT_EQ(model.selectedWindowID(), 101u);
     EXPECT_EQ(model.applicationGroups().size(), 3);
 

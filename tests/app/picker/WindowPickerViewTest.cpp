@@ -8,6 +8,7 @@
 #include "app/picker/WindowPickerModel.h"
 #include "foundation/language/ClientLanguage.h"
 #include "foundation/language/InterfaceLanguageChange.h"
+#include "foundation/language/LocalizedString.h"
 #include "support/ManualWindowCatalog.h"
 #include "support/WidgetLookup.h"
 
@@ -212,14 +213,40 @@ TEST_F(WindowPickerViewTest, AFailedOrEmptyListShowsItsMessageWithQuitAndRefresh
 
 TEST_F(WindowPickerViewTest, AChangeOfInterfaceLanguageRelabelsTheScreen)
 {
+    const QString windowGone
+        = QStringLiteral("The selected window is no longer available. Refresh the list and select it again.");
+    const QString listFailed
+        = QStringLiteral("Veyra couldn't load the running window list. Refresh the list and try again.");
+    const auto switchTo = [](ClientLanguage language) {
+        setCurrentClientLanguage(language);
+        announceInterfaceLanguageChange();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    };
     showLoaded();
-    setCurrentClientLanguage(ClientLanguage::japanese);
-    announceInterfaceLanguageChange();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    // A message already on screen, made in English.
+    click(QStringLiteral("app-group-10"));
+    click(QStringLiteral("capture-window-101"));
+    QTest::keyClick(&view, Qt::Key_Return);
+    catalog->answerAvailability(false);
+    ASSERT_EQ(find<QLabel>(QStringLiteral("window-selection-error"))->text(), windowGone);
+
+    switchTo(ClientLanguage::japanese);
+    // The message on screen is worded again in the new language.
+    EXPECT_EQ(find<QLabel>(QStringLiteral("window-selection-error"))->text(), localizedString(windowGone));
+    EXPECT_NE(localizedString(windowGone), windowGone);
     EXPECT_NE(find<QPushButton>(QStringLiteral("refresh-capture-windows"))->text(), QStringLiteral("Refresh"));
     EXPECT_NE(play()->text(), QStringLiteral("Play with Veyra"));
     EXPECT_NE(
         find<ApplicationGroupHeader>(QStringLiteral("app-group-10"))->windowCountText(), QStringLiteral("2 windows"));
     EXPECT_NE(
         find<CaptureWindowRow>(QStringLiteral("capture-window-102"))->displayTitle(), QStringLiteral("(Untitled)"));
+
+    // A list that failed to load, made in Japanese, then read in Korean.
+    click(QStringLiteral("refresh-capture-windows"));
+    catalog->failGroups();
+    QLabel *message = find(QStringLiteral("window-picker-message"))->findChild<QLabel *>();
+    ASSERT_EQ(message->text(), localizedString(listFailed));
+    switchTo(ClientLanguage::korean);
+    EXPECT_EQ(message->text(), localizedString(listFailed));
+    EXPECT_NE(message->text(), listFailed);
 }

@@ -12,6 +12,7 @@
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/async/AsyncTask.h"
+#include "foundation/errors/Error.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/InMemoryGameMemoStore.h"
 #include "notes/views/GameMemoLibraryView.h"
@@ -63,13 +64,14 @@ TEST_F(OutsideText, IsShownAsWrittenEverywhere)
     // A server's message on the sign-in screen.
     AuthenticationViewModel signIn;
     signIn.setPhase(AuthenticationScreenPhase::signedOut);
-    signIn.setAuthenticationError(markup);
+    signIn.setAuthenticationError(ErrorMessage::describing(std::make_exception_ptr(Error(markup))));
     EXPECT_TRUE(showsAsWritten(AuthenticationView(&signIn), markup)) << "sign-in error";
 
     // The account's name and e-mail, and a refresh error.
     FakeSettingsAccount account;
     account.setCurrentUser(CurrentUser{QUuid::createUuid(), markup + QStringLiteral("@example.com"), markup, {}});
-    account.setRefreshError(QStringLiteral("Server: ") + markup);
+    account.setRefreshError(
+        ErrorMessage::describing(std::make_exception_ptr(Error(QStringLiteral("Server: ") + markup))));
     AccountSettingsSection accountSection(&account);
     EXPECT_TRUE(showsAsWritten(accountSection, markup + QStringLiteral("@example.com"))) << "e-mail";
     EXPECT_TRUE(showsAsWritten(accountSection, QStringLiteral("Server: ") + markup)) << "refresh error";

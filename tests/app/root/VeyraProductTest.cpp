@@ -2,14 +2,17 @@
 // The product as a player meets it: the real veyra executable of this build on a private X
 // server with openbox, against the service stand-in, Google's stand-in and the test game,
 // with the refresh token in the real Secret Service. The test only does what a player does
-// (pointer and keys through XTEST on the real windows, found by their titles) and only
+// (pointer and keys through XTEST on the real windows, found by their identities, which X
+// shows as their window roles) and only
 // believes what it reads off the screen (screenshots of the root window read by Tesseract),
 // besides what the servers received.
 #include "account/coordinator/AuthenticationStackFactory.h"
 #include "account/tokens/KeychainRefreshTokenStore.h"
+#include "app/root/ApplicationScenes.h"
 #include "capture/areas/FileCaptureAreaStore.h"
 #include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
 #include "capture/x11/XcbWindowCatalog.h"
+#include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "support/AuthenticationServiceScript.h"
@@ -45,6 +48,13 @@ using namespace veyra::test;
 namespace {
 
 // Generous limits for a loaded machine; every wait ends as soon as its condition holds.
+// The application's windows by their identities: their object names, which X shows as
+// their window roles. Titles are no identity: the editor and its guide share one.
+const QString mainWindow = QString::fromLatin1(ApplicationScenes::mainWindowIdentifier);
+const QString overlayWindow = QStringLiteral("overlay");
+const QString editorWindow = QString::fromLatin1(ApplicationScenes::captureAreaEditorWindowIdentifier);
+const QString guideWindow = QString::fromLatin1(CaptureAreaEditorView::guideWindowIdentifier);
+
 constexpr int startTimeoutMs = 60000;
 constexpr int stepTimeoutMs = 30000;
 constexpr int translationTimeoutMs = 60000;
@@ -297,13 +307,13 @@ protected:
         }
     }
 
-    // The window with the title, as soon as it is on screen.
-    std::optional<X11ManagedWindow> waitForWindow(const QString &title, int timeoutMs = stepTimeoutMs)
+    // The window with the identity, as soon as it is on screen.
+    std::optional<X11ManagedWindow> waitForWindow(const QString &identity, int timeoutMs = stepTimeoutMs)
     {
         std::optional<X11ManagedWindow> found;
         waitUntil(
             [&] {
-                found = desktop.viewableWindow(title);
+                found = desktop.viewableWindowWithRole(identity);
                 return found.has_value();
             },
             timeoutMs, readingPauseMs);
@@ -311,18 +321,18 @@ protected:
     }
 
     // What the window shows now, read off the screen until it is enough.
-    QVector<ScreenWord> readWindow(const QString &title, const ScreenTextReader::Enough &enough = {})
+    QVector<ScreenWord> readWindow(const QString &identity, const ScreenTextReader::Enough &enough = {})
     {
-        const std::optional<X11ManagedWindow> window = desktop.viewableWindow(title);
+        const std::optional<X11ManagedWindow> window = desktop.viewableWindowWithRole(identity);
         return window ? reader.read(desktop.screenshot(), window->geometry, enough) : QVector<ScreenWord>();
     }
 
     // Where the phrase shows in the window, as soon as it does.
-    std::optional<QRect> waitForText(const QString &title, const QString &phrase, int timeoutMs = stepTimeoutMs)
+    std::optional<QRect> waitForText(const QString &identity, const QString &phrase, int timeoutMs = stepTimeoutMs)
     {
         std::optional<QRect> found;
         waitForReading(
-            title,
+            identity,
             [&](const QVector<ScreenWord> &words) {
                 found = findPhrase(words, phrase);
                 return found.has_value();
@@ -332,12 +342,13 @@ protected:
     }
 
     // Waits until what the window shows satisfies the condition.
-    bool waitForReading(const QString &title, const ScreenTextReader::Enough &condition, int timeoutMs = stepTimeoutMs)
+    bool waitForReading(
+        const QString &identity, const ScreenTextReader::Enough &condition, int timeoutMs = stepTimeoutMs)
     {
         m_lastReading.clear();
         return waitUntil(
             [&] {
-                const QVector<ScreenWord> words = readWindow(title, condition);
+                const QVector<ScreenWord> words = readWindow(identity, condition);
                 m_lastReading = screenText(words);
                 return condition(words);
             },
@@ -345,10 +356,10 @@ protected:
     }
 
     // Waits until the window shows the text, wherever it is.
-    bool waitForTextAnywhere(const QString &title, const QString &text, int timeoutMs = stepTimeoutMs)
+    bool waitForTextAnywhere(const QString &identity, const QString &text, int timeoutMs = stepTimeoutMs)
     {
         return waitForReading(
-            title,
+            identity,
             [wanted = comparableText(text)](
                 const QVector<ScreenWord> &words) { return comparableText(screenText(words)).contains(wanted); },
             timeoutMs);
@@ -358,7 +369,7 @@ protected:
     bool waitForRow(const QString &line, const QString &translation)
     {
         return waitForReading(
-            overlayWindowTitle(),
+            overlayWindow,
             [&](const QVector<ScreenWord> &words) {
                 const QString text = comparableText(screenText(words));
                 return text.contains(comparableText(line)) && text.contains(comparableText(translation));
@@ -406,11 +417,11 @@ protected:
     }
 
     // Clicks the phrase in the window once it shows.
-    bool clickText(const QString &title, const QString &phrase, int timeoutMs = stepTimeoutMs)
+    bool clickText(const QString &identity, const QString &phrase, int timeoutMs = stepTimeoutMs)
     {
-        const std::optional<QRect> place = waitForText(title, phrase, timeoutMs);
+        const std::optional<QRect> place = waitForText(identity, phrase, timeoutMs);
         if (!place) {
-            ADD_FAILURE() << '"' << phrase.toStdString() << "\" is not in \"" << title.toStdString()
+            ADD_FAILURE() << '"' << phrase.toStdString() << "\" is not in \"" << identity.toStdString()
                           << "\"; it reads:\n"
                           << m_lastReading.toStdString();
             return false;
@@ -424,18 +435,17 @@ protected:
     enum class Confirmation { click, returnKey };
     bool pickGame(const TestGameWindow::Options &game, Confirmation confirmation = Confirmation::click)
     {
-        const QString mainTitle = appDisplayName();
-        if (!waitForText(mainTitle, QStringLiteral("Which game are we playing?"), startTimeoutMs)) {
+        if (!waitForText(mainWindow, QStringLiteral("Which game are we playing?"), startTimeoutMs)) {
             ADD_FAILURE() << "no window picker; the main window reads:\n" << m_lastReading.toStdString();
             return false;
         }
         shot(QStringLiteral("picker"));
-        if (!clickText(mainTitle, QStringLiteral("veyra_test_game_window")) || !clickText(mainTitle, game.title)) {
+        if (!clickText(mainWindow, QStringLiteral("veyra_test_game_window")) || !clickText(mainWindow, game.title)) {
             return false;
         }
         if (confirmation == Confirmation::returnKey) {
             // As a player does: once "Play with Veyra" lights up for the chosen window.
-            const std::optional<QRect> play = waitForText(mainTitle, QStringLiteral("Play with Veyra"));
+            const std::optional<QRect> play = waitForText(mainWindow, QStringLiteral("Play with Veyra"));
             const auto lit = [&] {
                 return play && countPixels(desktop.screenshot(), play->adjusted(-8, -6, 8, 6), [](QRgb pixel) {
                     return qRed(pixel) > 200 && qGreen(pixel) > 70 && qGreen(pixel) < 170 && qBlue(pixel) < 80;
@@ -447,7 +457,7 @@ protected:
             }
             return keyboard.tap(XTestKeyboard::returnKey);
         }
-        return clickText(mainTitle, QStringLiteral("Play with Veyra"));
+        return clickText(mainWindow, QStringLiteral("Play with Veyra"));
     }
 
     // The test game, showing the line in its dialogue box.
@@ -503,9 +513,8 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     const ScreenOnFailure screenOnFailure{this, &veyra};
 
     // A first start: the sign-in screen.
-    const QString mainTitle = appDisplayName();
-    ASSERT_TRUE(waitForWindow(mainTitle, startTimeoutMs)) << veyra.output().toStdString();
-    const bool signedIn = clickText(mainTitle, QStringLiteral("Sign in with Google"), startTimeoutMs);
+    ASSERT_TRUE(waitForWindow(mainWindow, startTimeoutMs)) << veyra.output().toStdString();
+    const bool signedIn = clickText(mainWindow, QStringLiteral("Sign in with Google"), startTimeoutMs);
     shot(QStringLiteral("1-sign-in"));
     ASSERT_TRUE(signedIn) << veyra.output().toStdString();
 
@@ -527,27 +536,48 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     EXPECT_EQ(savedRefreshToken(), QStringLiteral("refresh-1"));
     shot(QStringLiteral("3-signed-in"));
 
-    const QString overlayTitle = overlayWindowTitle();
-    ASSERT_TRUE(waitForWindow(overlayTitle));
-    ASSERT_TRUE(waitForText(overlayTitle, QStringLiteral("Capture areas required"))) << m_lastReading.toStdString();
+    ASSERT_TRUE(waitForWindow(overlayWindow));
+    ASSERT_TRUE(waitForText(overlayWindow, QStringLiteral("Capture areas required"))) << m_lastReading.toStdString();
     shot(QStringLiteral("4-overlay-card"));
-    ASSERT_TRUE(clickText(overlayTitle, QStringLiteral("Edit Capture Areas")));
-    const QString editorTitle = captureAreaEditorWindowTitle();
-    ASSERT_TRUE(waitForWindow(editorTitle));
-    // The first time, the editing guide comes first.
-    ASSERT_TRUE(waitForText(editorTitle, QStringLiteral("Show Veyra where"))) << m_lastReading.toStdString();
+    ASSERT_TRUE(clickText(overlayWindow, QStringLiteral("Edit Capture Areas")));
+    ASSERT_TRUE(waitForWindow(editorWindow));
+    // The first time, the editing guide comes first: a window of its own (with the
+    // editor's title), held above the editor while it is open.
+    ASSERT_TRUE(waitForWindow(guideWindow));
+    // Bottom to top, as the window manager stacks them; -1 for a window not listed.
+    const auto level = [](const QVector<X11ManagedWindow> &stacking, const QString &identity) -> qsizetype {
+        for (qsizetype i = 0; i < stacking.size(); ++i) {
+            if (stacking[i].role == identity && stacking[i].isViewable) {
+                return i;
+            }
+        }
+        return -1;
+    };
+    qsizetype guideLevel = -1;
+    qsizetype editorLevel = -1;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const QVector<X11ManagedWindow> stacking = desktop.managedWindows();
+            guideLevel = level(stacking, guideWindow);
+            editorLevel = level(stacking, editorWindow);
+            return guideLevel > editorLevel && editorLevel >= 0;
+        },
+        stepTimeoutMs, readingPauseMs))
+        << "the guide stands at " << guideLevel << ", the editor at " << editorLevel << " (bottom to top)";
+    ASSERT_TRUE(waitForText(guideWindow, QStringLiteral("Show Veyra where"))) << m_lastReading.toStdString();
     shot(QStringLiteral("5-guide"));
-    ASSERT_TRUE(clickText(editorTitle, QStringLiteral("Done")));
+    ASSERT_TRUE(clickText(guideWindow, QStringLiteral("Done")));
+    ASSERT_TRUE(waitUntil([&] { return !desktop.viewableWindowWithRole(guideWindow); }, stepTimeoutMs, readingPauseMs));
 
     // The editor shows the game's picture: its dialogue box is where the box colour is.
-    ASSERT_TRUE(waitForText(editorTitle, QStringLiteral("Add Area"))) << m_lastReading.toStdString();
+    ASSERT_TRUE(waitForText(editorWindow, QStringLiteral("Add Area"))) << m_lastReading.toStdString();
     std::optional<X11ManagedWindow> editor;
     std::optional<QRect> box;
     std::optional<QRect> lastBox;
     QImage before;
     ASSERT_TRUE(waitUntil(
         [&] {
-            editor = desktop.viewableWindow(editorTitle);
+            editor = desktop.viewableWindowWithRole(editorWindow);
             before = desktop.screenshot();
             lastBox = std::exchange(
                 box, editor ? colourArea(before, editor->geometry, gameOptions.boxColor) : std::nullopt);
@@ -586,7 +616,7 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
 
     // A new area, in the middle of the picture: moved over the box, then stretched to
     // take it in with room on every side.
-    ASSERT_TRUE(clickText(editorTitle, QStringLiteral("Add Area")));
+    ASSERT_TRUE(clickText(editorWindow, QStringLiteral("Add Area")));
     ASSERT_TRUE(settledArea([&picture](const QRect &drawn) {
         return picture.contains(drawn) && drawn.width() > 40 && drawn.height() > 20;
     })) << where();
@@ -605,8 +635,8 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     shot(QStringLiteral("8-area-drawn"));
 
     // The eyedropper on a bare patch of the box, above its text.
-    ASSERT_TRUE(clickText(editorTitle, QStringLiteral("Pick Background")));
-    ASSERT_TRUE(waitForText(editorTitle, QStringLiteral("Click Background"))) << m_lastReading.toStdString();
+    ASSERT_TRUE(clickText(editorWindow, QStringLiteral("Pick Background")));
+    ASSERT_TRUE(waitForText(editorWindow, QStringLiteral("Click Background"))) << m_lastReading.toStdString();
     pointer.clickAt(QPoint(box->left() + box->width() / 20, box->top() + box->height() / 10));
     // The inspector shows the colour as the detector will look for it.
     QImage boxPatch(40, 20, QImage::Format_RGB32);
@@ -615,10 +645,11 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     ASSERT_TRUE(pattern.has_value());
     const QString picked
         = QStringLiteral("R %1 G %2 B %3").arg(pattern->first.red).arg(pattern->first.green).arg(pattern->first.blue);
-    ASSERT_TRUE(waitForTextAnywhere(editorTitle, picked)) << m_lastReading.toStdString();
+    ASSERT_TRUE(waitForTextAnywhere(editorWindow, picked)) << m_lastReading.toStdString();
     shot(QStringLiteral("9-picked"));
-    ASSERT_TRUE(clickText(editorTitle, QStringLiteral("Save")));
-    ASSERT_TRUE(waitUntil([&] { return !desktop.viewableWindow(editorTitle); }, stepTimeoutMs, readingPauseMs));
+    ASSERT_TRUE(clickText(editorWindow, QStringLiteral("Save")));
+    ASSERT_TRUE(
+        waitUntil([&] { return !desktop.viewableWindowWithRole(editorWindow); }, stepTimeoutMs, readingPauseMs));
     // Saved for the game's window: one area around the box, with the box's colour.
     const std::optional<CaptureTarget> target = listedTarget(game);
     ASSERT_TRUE(target && target->profileKey());

@@ -310,8 +310,8 @@ TEST(AppSession, SignInOutcomesAndTheirScreens)
     rig.session->signIn(nullptr);
     ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::signedOut; }));
     ASSERT_TRUE(rig.session->authenticationError());
-    EXPECT_EQ(
-        *rig.session->authenticationError(), QStringLiteral("Authentication is temporarily unavailable. Try again."));
+    EXPECT_EQ(rig.session->authenticationError()->localized(),
+        QStringLiteral("Authentication is temporarily unavailable. Try again."));
 
     // Success: the permission check and the picker; the pair was saved.
     rig.session->signIn(nullptr);
@@ -401,7 +401,7 @@ TEST(AppSession, TheOverlayTellsWhyThereIsNothingToRead)
     anonymous.executableURL.reset();
     rig.session->selectTarget(anonymous);
     EXPECT_EQ(rig.session->overlayCaptureAreaState(),
-        OverlayCaptureAreaState::loadFailed(QStringLiteral("Veyra couldn't identify the selected application.")));
+        OverlayCaptureAreaState::loadFailed(ErrorMessage::text("Veyra couldn't identify the selected application.")));
 
     rig.session->selectTarget(rig.target);
     EXPECT_EQ(rig.session->overlayCaptureAreaState(), OverlayCaptureAreaState::requiresCaptureAreas());

@@ -41,6 +41,7 @@ struct Step
 
 const QString ready = QStringLiteral("Ready");
 const QString currentStep = QStringLiteral("Current step");
+const QString nextStep = QStringLiteral("Next step");
 const AvailableAppUpdate newerBuild{QStringLiteral("1.3.0"), QStringLiteral("130")};
 
 class GameSetupViewTest : public ::testing::Test
@@ -102,7 +103,8 @@ TEST_F(GameSetupViewTest, PermissionPhasesShowProgressOrTheDeniedPaneWithTheSeco
     EXPECT_EQ(find<VeyraBrandLockup>(QStringLiteral("game-setup-progress"))->title(), QStringLiteral("Bring Veyra in"));
     EXPECT_EQ(step(1), (Step{QStringLiteral("Sign in"), ready, true, false}));
     EXPECT_EQ(step(2), (Step{QStringLiteral("Allow screen access"), currentStep, false, true}));
-    EXPECT_EQ(step(3), (Step{QStringLiteral("Choose your game"), currentStep, false, false}));
+    // Only the current step says so; the step still ahead says it comes next.
+    EXPECT_EQ(step(3), (Step{QStringLiteral("Choose your game"), nextStep, false, false}));
     EXPECT_FALSE(find<SetupStepRow>(QStringLiteral("game-setup-step-3"))->isHighlighted());
     EXPECT_EQ(title(), QStringLiteral("Which game are we playing?"));
     ASSERT_TRUE(shown(QStringLiteral("screen-recording-permission-progress")));
@@ -135,6 +137,8 @@ TEST_F(GameSetupViewTest, PermissionPhasesShowProgressOrTheDeniedPaneWithTheSeco
     EXPECT_FALSE(shown(QStringLiteral("screen-recording-permission-denied")));
     EXPECT_FALSE(shown(QStringLiteral("screen-recording-permission-progress")));
     EXPECT_TRUE(step(2).current);
+    EXPECT_EQ(step(2).status, currentStep);
+    EXPECT_EQ(step(3).status, nextStep);
 }
 
 TEST_F(GameSetupViewTest, QuitTerminatesThroughTheSession)

@@ -83,7 +83,9 @@ TEST(CaptureAreaEditorRules, TheSavedProfileCarriesTheSnapshotSizeAndTheEditorsO
     EXPECT_EQ(profile.areas[0], (CaptureArea{QStringLiteral("b"), {100, 100, 400, 140}, blue}));
     EXPECT_EQ(profile.areas[1].id, QStringLiteral("a"));
 
-    EXPECT_EQ(captureAreaSaveFailureMessage(CaptureAreaStoreError(CaptureAreaStoreError::Kind::unsupportedSchema)),
+    EXPECT_EQ(captureAreaSaveFailureMessage(
+                  std::make_exception_ptr(CaptureAreaStoreError(CaptureAreaStoreError::Kind::unsupportedSchema)))
+                  .localized(),
         QStringLiteral("Veyra couldn't save the capture areas: The saved capture areas use an unsupported format."));
 }
 

@@ -23,6 +23,21 @@ namespace {
 
 const DialogueBackgroundPattern navy{16, 48, 80};
 
+// What a failed state shows: its message as worded now, and whether the window is gone.
+using Failure = std::pair<QString, bool>;
+std::optional<Failure> failureOf(const CaptureAreaEditorModel::State &state)
+{
+    if (state.kind != Kind::failed || !state.message) {
+        return std::nullopt;
+    }
+    return Failure{state.message->localized(), state.targetUnavailable};
+}
+
+std::optional<QString> textOf(const std::optional<ErrorMessage> &message)
+{
+    return message ? std::optional<QString>(message->localized()) : std::nullopt;
+}
+
 QImage filledImage(int width, int height, QColor colour = QColor(20, 30, 40))
 {
     QImage image(width, height, QImage::Format_RGB32);
@@ -115,24 +130,23 @@ TEST(CaptureAreaEditorModel, LoadFailuresSayWhyAndWhetherTheWindowIsGone)
     CaptureTarget anonymous = exampleGameTarget();
     anonymous.bundleIdentifier.reset();
     runTask(editor.model.load(anonymous, true));
-    EXPECT_EQ(editor.model.state(),
-        CaptureAreaEditorModel::State::failed(
-            QStringLiteral("Veyra couldn't identify the selected application."), false));
+    EXPECT_EQ(failureOf(editor.model.state()),
+        (Failure{QStringLiteral("Veyra couldn't identify the selected application."), false}));
     EXPECT_TRUE(editor.model.snapshot()) << "the snapshot stays";
     EXPECT_EQ(editor.model.areas().size(), 1);
     EXPECT_EQ(editor.snapshotter->callCount(), 1);
 
     editor.snapshotter->failNext(WindowSnapshotError::Kind::targetUnavailable);
     editor.load(true);
-    EXPECT_EQ(editor.model.state(),
-        CaptureAreaEditorModel::State::failed(QStringLiteral("The selected window is no longer available."), true));
+    EXPECT_EQ(failureOf(editor.model.state()),
+        (Failure{QStringLiteral("The selected window is no longer available."), true}));
     EXPECT_FALSE(editor.model.snapshot());
     EXPECT_EQ(editor.model.areas().size(), 1) << "the drafts stay";
 
     editor.snapshotter->failNext(WindowSnapshotError::Kind::captureFailed);
     editor.load(true);
-    EXPECT_EQ(editor.model.state(),
-        CaptureAreaEditorModel::State::failed(QStringLiteral("Veyra couldn't capture the selected window."), false));
+    EXPECT_EQ(failureOf(editor.model.state()),
+        (Failure{QStringLiteral("Veyra couldn't capture the selected window."), false}));
 
     // A store file of a newer format cannot be read.
     QTemporaryDir folder;
@@ -144,9 +158,8 @@ TEST(CaptureAreaEditorModel, LoadFailuresSayWhyAndWhetherTheWindowIsGone)
     auto snapshotter = std::make_shared<FakeWindowSnapshotter>();
     CaptureAreaEditorModel model(snapshotter, std::make_shared<FileCaptureAreaStore>(QUrl::fromLocalFile(path)));
     runTask(model.load(exampleGameTarget(), false));
-    EXPECT_EQ(model.state(),
-        CaptureAreaEditorModel::State::failed(
-            QStringLiteral("The saved capture areas use an unsupported format."), false));
+    EXPECT_EQ(failureOf(model.state()),
+        (Failure{QStringLiteral("The saved capture areas use an unsupported format."), false}));
     EXPECT_FALSE(model.snapshot());
 }
 
@@ -209,7 +222,7 @@ TEST(CaptureAreaEditorModel, EditingAddsSelectsRenamesAndDeletes)
 
     // Renaming onto an id in use is refused; renaming to the same id clears the message.
     editor.model.renameSelectedArea(QStringLiteral("box_1"));
-    EXPECT_EQ(editor.model.persistenceError(), QStringLiteral("Each box ID must be unique."));
+    EXPECT_EQ(textOf(editor.model.persistenceError()), QStringLiteral("Each box ID must be unique."));
     EXPECT_EQ(editor.model.selection(), QStringLiteral("box_2"));
     editor.model.renameSelectedArea(QStringLiteral("box_2"));
     EXPECT_FALSE(editor.model.persistenceError());
@@ -284,7 +297,7 @@ TEST(CaptureAreaEditorModel, TheEyedropperLocksTheSelectionAndSamplesInsideTheAr
     empty.model.addArea();
     empty.model.toggleBackgroundPicking();
     empty.model.pickBackground(QPointF(0, 0));
-    EXPECT_EQ(empty.model.persistenceError(), QStringLiteral("Veyra couldn't analyze this background point."));
+    EXPECT_EQ(textOf(empty.model.persistenceError()), QStringLiteral("Veyra couldn't analyze this background point."));
     EXPECT_TRUE(empty.model.isPickingBackground());
 }
 
@@ -370,8 +383,9 @@ TEST(CaptureAreaEditorModel, SavingWritesTheSnapshotSizeAndAFailureKeepsTheDraft
 
     EXPECT_FALSE(model.save());
     ASSERT_TRUE(model.persistenceError());
-    EXPECT_TRUE(model.persistenceError()->startsWith(QStringLiteral("Veyra couldn't save the capture areas: ")))
-        << model.persistenceError()->toStdString();
+    const QString saveFailure = model.persistenceError()->localized();
+    EXPECT_TRUE(saveFailure.startsWith(QStringLiteral("Veyra couldn't save the capture areas: ")))
+        << saveFailure.toStdString();
     EXPECT_EQ(model.areas(), drafts);
     EXPECT_TRUE(model.snapshot());
 

@@ -43,7 +43,8 @@ TEST_F(LiveCaptureAreaEditorTest, LoadsTheLiveSnapshotAndPicksTheDialogueBoxColo
     // The snapshot is taken on the X work thread: the call comes back at once.
     EXPECT_EQ(model.state().kind, CaptureAreaEditorModel::State::Kind::loading);
     runTask(std::move(loading));
-    ASSERT_EQ(model.state().kind, CaptureAreaEditorModel::State::Kind::ready) << model.state().message.toStdString();
+    ASSERT_EQ(model.state().kind, CaptureAreaEditorModel::State::Kind::ready)
+        << (model.state().message ? model.state().message->localized().toStdString() : std::string());
     ASSERT_TRUE(model.snapshot());
     EXPECT_EQ(model.snapshot()->image.size(), QSize(960, 540));
 

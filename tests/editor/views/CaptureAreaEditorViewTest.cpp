@@ -5,6 +5,9 @@
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/guide/InMemoryCaptureAreaGuideStore.h"
 #include "editor/model/CaptureAreaEditorModel.h"
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/InterfaceLanguageChange.h"
+#include "foundation/language/LocalizedString.h"
 #include "support/ExampleGameTarget.h"
 #include "support/FakeCaptureAreaEditorSession.h"
 #include "support/FakeWindowSnapshotter.h"
@@ -57,6 +60,15 @@ protected:
             std::make_unique<CaptureAreaEditorModel>(snapshotter, std::make_shared<FileCaptureAreaStore>(storeURL)),
             std::make_unique<CaptureAreaGuideModel>(std::make_shared<InMemoryCaptureAreaGuideStore>(5)));
         view->resize(1100, 720);
+    }
+    ~CaptureAreaEditorViewTest() override { setCurrentClientLanguage(ClientLanguage::english); }
+
+    // Switches the interface language and lets the views relabel.
+    static void switchLanguage(ClientLanguage language)
+    {
+        setCurrentClientLanguage(language);
+        announceInterfaceLanguageChange();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     }
 
     template <typename T = QWidget>
@@ -119,6 +131,10 @@ TEST_F(CaptureAreaEditorViewTest, FailuresOfferTheRightWayOut)
     view->show();
     ASSERT_TRUE(waitUntil([this] { return view->model().state().kind == Kind::failed; }));
     EXPECT_EQ(text("capture-area-failure-message"), QStringLiteral("The selected window is no longer available."));
+    // The message on screen is worded again when the interface language changes.
+    switchLanguage(ClientLanguage::japanese);
+    EXPECT_EQ(text("capture-area-failure-message"), QStringLiteral("選択したウインドウは使用できなくなりました。"));
+    switchLanguage(ClientLanguage::english);
     EXPECT_TRUE(shows("capture-area-choose-another-window"));
     EXPECT_FALSE(shows("capture-area-try-again"));
     EXPECT_TRUE(shows("capture-area-failure-cancel"));
@@ -221,6 +237,11 @@ TEST_F(CaptureAreaEditorViewTest, AStoreFailureKeepsTheWindowOpenWithTheReason)
     EXPECT_TRUE(view->isVisible());
     EXPECT_TRUE(text("capture-area-validation").startsWith(QStringLiteral("Veyra couldn't save the capture areas: ")))
         << text("capture-area-validation").toStdString();
+    switchLanguage(ClientLanguage::japanese);
+    EXPECT_TRUE(
+        text("capture-area-validation").startsWith(QStringLiteral("Veyraはキャプチャ領域を保存できませんでした: ")))
+        << text("capture-area-validation").toStdString();
+    switchLanguage(ClientLanguage::english);
     EXPECT_TRUE(session->preparedTargets.isEmpty());
     EXPECT_EQ(view->model().areas().size(), 1);
 

@@ -201,12 +201,22 @@ TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNe
     EXPECT_EQ(visibleLabel(view, QStringLiteral("Changes are saved automatically.")), nullptr);
     ElidedLabel *message = view.findChildren<ElidedLabel *>().value(1);
     EXPECT_TRUE(message->isVisible());
-    EXPECT_EQ(message->fullText(), *model->errorMessage());
+    EXPECT_EQ(message->fullText(), model->errorMessage()->localized());
     EXPECT_TRUE(message->isElided());
-    EXPECT_EQ(shownToolTip(*message), *model->errorMessage());
+    EXPECT_EQ(shownToolTip(*message), model->errorMessage()->localized());
     EXPECT_LE(message->height(), 2 * message->fontMetrics().lineSpacing() + 4);
     EXPECT_GT(message->palette().color(QPalette::WindowText).red(), 150);
     saveScreenshot(view, QStringLiteral("notes-popover-error.png"));
+    // The message on screen is worded again in the next interface language.
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    const QString japanese = message->fullText();
+    setCurrentClientLanguage(ClientLanguage::english);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_TRUE(japanese.startsWith(QStringLiteral("Veyraはメモを保存できませんでした: "))) << japanese.toStdString();
+    EXPECT_TRUE(message->fullText().startsWith(QStringLiteral("Veyra couldn't save the note: ")));
 
     // "Try Again" saves at once.
     store->setSaveError(nullptr);

@@ -118,10 +118,12 @@ TEST_F(GameMemoLibraryViewTest, ListsNotesNewestFirstAndEditsTheChosenOne)
         (QStringList{QStringLiteral("Dragon Tale"), QStringLiteral("Space"), QStringLiteral("Castle")}));
     EXPECT_EQ(view.windowTitle(), gameNotesWindowTitle());
     EXPECT_TRUE(showsLabel(view, gameNotesWindowTitle()));
-    // Nothing chosen yet: the empty state beside the rows.
+    // Nothing chosen yet: the empty detail beside the rows asks for a choice; it does not
+    // claim there are no notes.
     EXPECT_FALSE(view.isShowingDetail());
-    EXPECT_TRUE(showsLabel(view, QStringLiteral("No Game Notes")));
-    EXPECT_TRUE(showsLabel(view, QStringLiteral("Add a note from the overlay while playing a game.")));
+    EXPECT_TRUE(showsLabel(view, QStringLiteral("No Note Selected")));
+    EXPECT_TRUE(showsLabel(view, QStringLiteral("Choose a note in the list to read or edit it.")));
+    EXPECT_FALSE(showsLabel(view, QStringLiteral("No Game Notes")));
     saveScreenshot(view, QStringLiteral("notes-library-unselected.png"));
 
     const auto *delegate = qobject_cast<GameMemoRowDelegate *>(view.listView()->itemDelegate());
@@ -194,7 +196,7 @@ TEST_F(GameMemoLibraryViewTest, AClearedNoteLeavesTheListAndThenTheDetail)
     sleeper->releaseOne();
     ASSERT_TRUE(waitUntil([this] { return store->saves.size() == 2; }));
     EXPECT_FALSE(view.isShowingDetail());
-    EXPECT_TRUE(showsLabel(view, QStringLiteral("No Game Notes")));
+    EXPECT_TRUE(showsLabel(view, QStringLiteral("No Note Selected")));
     // The view neither chose another row nor forgot its choice.
     EXPECT_EQ(view.selection(), dragon.key);
 
@@ -205,6 +207,8 @@ TEST_F(GameMemoLibraryViewTest, AClearedNoteLeavesTheListAndThenTheDetail)
     view.setSelection(std::nullopt);
     EXPECT_EQ(view.listModel()->rowCount(), 0);
     EXPECT_FALSE(view.isShowingDetail());
+    EXPECT_TRUE(showsLabel(view, QStringLiteral("No Game Notes")));
+    EXPECT_TRUE(showsLabel(view, QStringLiteral("Add a note from the overlay while playing a game.")));
     saveScreenshot(view, QStringLiteral("notes-library-empty.png"));
 }
 
@@ -224,8 +228,18 @@ TEST_F(GameMemoLibraryViewTest, ShowsASaveFailureInFullUnderTheEditor)
     QPushButton *retry = view.findChild<QPushButton *>();
     ASSERT_TRUE(retry->isVisible());
     EXPECT_EQ(retry->text(), QStringLiteral("Try Again"));
-    EXPECT_TRUE(showsLabel(view, *model->errorMessage()));
+    const QString english = model->errorMessage()->localized();
+    EXPECT_TRUE(showsLabel(view, english));
     saveScreenshot(view, QStringLiteral("notes-library-error.png"));
+    // The message on screen is worded again when the interface language changes.
+    languages.setLanguage(ClientLanguage::japanese);
+    ASSERT_TRUE(waitUntil([&] { return view.locale().name() == QStringLiteral("ja_JP"); }));
+    EXPECT_FALSE(showsLabel(view, english));
+    EXPECT_TRUE(showsLabel(view,
+        QStringLiteral("Veyraはメモを保存できませんでした: The file “/home/player/.local/share/Obrisk/game-memos.json” "
+                       "couldn't be saved. (No space left on device)")));
+    languages.setLanguage(ClientLanguage::english);
+    ASSERT_TRUE(waitUntil([&] { return showsLabel(view, english); }));
 
     store->setSaveError(nullptr);
     QTest::mouseClick(retry, Qt::LeftButton);
@@ -245,7 +259,7 @@ TEST_F(GameMemoLibraryViewTest, FollowsTheInterfaceLanguage)
 
     languages.setLanguage(ClientLanguage::japanese);
     ASSERT_TRUE(waitUntil([&] { return view.locale().name() == QStringLiteral("ja_JP"); }));
-    EXPECT_TRUE(showsLabel(view, QStringLiteral("ゲームメモはありません")));
+    EXPECT_TRUE(showsLabel(view, QStringLiteral("メモが選択されていません")));
     EXPECT_TRUE(showsLabel(view, gameNotesWindowTitle()));
     EXPECT_TRUE(gameNotesWindowTitle().startsWith(QStringLiteral("ゲームメモ")));
     const auto *delegate = qobject_cast<GameMemoRowDelegate *>(view.listView()->itemDelegate());

@@ -133,11 +133,11 @@ TEST_F(OverlayRowBookTest, RowsArePublishedInAreaOrderAndOnlyScreenshottedTransl
 
 TEST(OverlayCaptureAreaState, LoadFailuresDifferByMessageTheOtherCasesByCase)
 {
-    EXPECT_EQ(OverlayCaptureAreaState::loadFailed(QStringLiteral("x")),
-        OverlayCaptureAreaState::loadFailed(QStringLiteral("x")));
-    EXPECT_NE(OverlayCaptureAreaState::loadFailed(QStringLiteral("x")),
-        OverlayCaptureAreaState::loadFailed(QStringLiteral("y")));
-    EXPECT_NE(OverlayCaptureAreaState::loadFailed(QString()), OverlayCaptureAreaState::ready());
+    EXPECT_EQ(OverlayCaptureAreaState::loadFailed(ErrorMessage::text("x")),
+        OverlayCaptureAreaState::loadFailed(ErrorMessage::text("x")));
+    EXPECT_NE(OverlayCaptureAreaState::loadFailed(ErrorMessage::text("x")),
+        OverlayCaptureAreaState::loadFailed(ErrorMessage::text("y")));
+    EXPECT_NE(OverlayCaptureAreaState::loadFailed(ErrorMessage::text("")), OverlayCaptureAreaState::ready());
     EXPECT_EQ(OverlayCaptureAreaState::ready(), OverlayCaptureAreaState::ready());
     EXPECT_NE(OverlayCaptureAreaState::requiresCaptureAreas(), OverlayCaptureAreaState::targetUnavailable());
     EXPECT_TRUE(OverlayCaptureAreaState::ready().isReady());

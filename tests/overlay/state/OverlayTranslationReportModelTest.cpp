@@ -77,6 +77,9 @@ TEST(OverlayTranslationReportModel, WithoutASubmitHandlerTheSubmissionFailsAtOnc
     EXPECT_FALSE(model.isSubmitting());
     ASSERT_TRUE(model.failureMessage());
     EXPECT_EQ(*model.failureMessage(), QStringLiteral("이 번역을 신고하지 못했습니다. 나중에 다시 시도하세요."));
+    // A message on screen is worded in the language of the moment it is read.
+    setCurrentClientLanguage(ClientLanguage::english);
+    EXPECT_EQ(model.failureMessage(), QStringLiteral("Couldn't report this translation. Try again later."));
     // The user can try again or go back.
     model.showList();
     EXPECT_EQ(model.screen(), Screen::list());

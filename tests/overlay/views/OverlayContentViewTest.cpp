@@ -4,6 +4,7 @@
 // opacity, clipping without scrolling and the interface language.
 #include "overlay/views/OverlayContentView.h"
 #include "brand/VeyraOrangeSignal.h"
+#include "foundation/errors/Error.h"
 #include "foundation/language/ClientLanguage.h"
 #include "foundation/language/InterfaceLanguageChange.h"
 #include "overlay/state/OverlayTranslationReportModel.h"
@@ -251,7 +252,8 @@ TEST_F(OverlayContentViewTest, HelpCardsSayWhyAndOfferTheirAction)
     // A load failure shows its message verbatim, cut after three lines, and no button.
     const QString message = QStringLiteral("<b>Veyra</b> couldn't load the capture areas: ")
         + QStringLiteral("a very long reason. ").repeated(40);
-    model.setCaptureAreaState(OverlayCaptureAreaState::loadFailed(message));
+    model.setCaptureAreaState(
+        OverlayCaptureAreaState::loadFailed(ErrorMessage::describing(std::make_exception_ptr(Error(message)))));
     ASSERT_TRUE(shows(QStringLiteral("overlay-capture-areas-load-failed")));
     EXPECT_EQ(view.findChildren<QPushButton *>().size(), 0);
     const auto labels = find(QStringLiteral("overlay-capture-areas-load-failed"))->findChildren<LineLimitedLabel *>();
@@ -282,5 +284,25 @@ TEST_F(OverlayContentViewTest, BackgroundOpacityAndInterfaceLanguage)
     announceInterfaceLanguageChange();
     ASSERT_TRUE(waitUntil([&] { return view.locale().name() == QStringLiteral("ja_JP"); }));
     EXPECT_NE(label(QStringLiteral("overlay-waiting-for-dialogue"))->text(), QStringLiteral("Waiting for dialogue…"));
+
+    // A load failure on screen, with its cause, is worded again in the next language.
+    model.setCaptureAreaState(
+        OverlayCaptureAreaState::loadFailed(ErrorMessage::text("Veyra couldn't load the capture areas: %@",
+            {ErrorMessage::text("Veyra couldn't identify the selected application.")})));
+    const auto failureText = [&] {
+        QStringList texts;
+        for (const LineLimitedLabel *shown :
+            find(QStringLiteral("overlay-capture-areas-load-failed"))->findChildren<LineLimitedLabel *>()) {
+            texts.append(shown->text());
+        }
+        return texts;
+    };
+    const QString korean
+        = QStringLiteral("Veyra가 캡처 영역을 불러오지 못했습니다: Veyra가 선택한 애플리케이션을 식별하지 못했습니다.");
+    ASSERT_FALSE(failureText().contains(korean));
+    setCurrentClientLanguage(ClientLanguage::korean);
+    announceInterfaceLanguageChange();
+    ASSERT_TRUE(waitUntil([&] { return view.locale().name() == QStringLiteral("ko_KR"); }));
+    EXPECT_TRUE(failureText().contains(korean)) << failureText().join(QLatin1Char('|')).toStdString();
     setCurrentClientLanguage(ClientLanguage::english);
 }

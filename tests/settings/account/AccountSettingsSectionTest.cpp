@@ -145,13 +145,20 @@ TEST_F(AccountSettingsSectionTest, RefreshRunsOnlyWhenSignedInAndShowsItsProgres
     // A failure ends the progress and shows the session's message as it stands.
     const QString message = QStringLiteral("Veyra couldn't refresh your account. Try again.");
     session.setRefreshing(false);
-    session.setRefreshError(message);
+    session.setRefreshError(ErrorMessage::text("Veyra couldn't refresh your account. Try again."));
     EXPECT_TRUE(refresh->isEnabled());
     EXPECT_FALSE(refreshing->isVisible());
     EXPECT_TRUE(error->isVisible());
     EXPECT_EQ(error->text(), message);
     EXPECT_EQ(error->textFormat(), Qt::PlainText);
     saveScreenshot(section, QStringLiteral("settings-account-error-en.png"));
+    // The message on screen follows a change of the interface language.
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    section.retranslate();
+    EXPECT_EQ(error->text(), QStringLiteral("Veyraはアカウントを更新できませんでした。もう一度お試しください。"));
+    setCurrentClientLanguage(ClientLanguage::english);
+    section.retranslate();
+    EXPECT_EQ(error->text(), message);
 
     // The next refresh clears it while it runs.
     QTest::mouseClick(refresh, Qt::LeftButton);

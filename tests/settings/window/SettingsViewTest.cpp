@@ -292,7 +292,7 @@ TEST_F(SettingsViewTest, LanguageMenusStoreTheChoiceAndTheWindowRelabelsAtOnce)
     view->setSelection(VeyraSettingsSection::overlay);
     snapshot(*view, QStringLiteral("settings-overlay-ja.png"));
     session.setCurrentUser(signedInUser);
-    session.setRefreshError(QStringLiteral("Veyraはアカウントを更新できませんでした。もう一度お試しください。"));
+    session.setRefreshError(ErrorMessage::text("Veyra couldn't refresh your account. Try again."));
     view->setSelection(VeyraSettingsSection::account);
     EXPECT_EQ(find<QAbstractButton>(*view, "open-customer-support")->text(), QStringLiteral("カスタマーサポート"));
     snapshot(*view, QStringLiteral("settings-account-ja.png"));

@@ -271,10 +271,20 @@ TEST(FixtureAppUpdateControllerTest, ImitatesTheUpdaterWithFixedValues)
     ASSERT_TRUE(runTask(model->runMinimumVersionCheck(true)));
     EXPECT_TRUE(fixture->canCheckForUpdates());
 
-    // Nothing available: cleared, the session ends at once.
+    // Nothing available: cleared, the session ends at once, and the user hears that the
+    // running version is the newest.
     model->checkForUpdates();
     EXPECT_FALSE(model->isUpdateSessionActive());
     EXPECT_EQ(fixture->promptController().panel(), nullptr);
+    QMessageBox *upToDate = fixture->userDriver().alert();
+    ASSERT_NE(upToDate, nullptr);
+    EXPECT_TRUE(upToDate->isVisible());
+    EXPECT_EQ(upToDate->text(), QStringLiteral("You're up to date!"));
+    EXPECT_EQ(
+        shownInformativeText(*upToDate), QStringLiteral("Veyra 1.2.0 is currently the newest version available."));
+    QTest::mouseClick(upToDate->findChild<QPushButton *>(QStringLiteral("app-update-alert-ok")), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fixture->userDriver().alert(), nullptr);
 
     // Available: offered in the prompt; the session lasts until the prompt closes.
     model->recordFoundUpdate(QStringLiteral("99.0.0"), QStringLiteral("9999"));
@@ -283,8 +293,8 @@ TEST(FixtureAppUpdateControllerTest, ImitatesTheUpdaterWithFixedValues)
     QWidget *panel = fixture->promptController().panel();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->findChild<ReleaseNotesBrowser *>()->toPlainText(), QStringLiteral("Fixture release notes."));
-    EXPECT_EQ(fixture->promptController().model()->currentVersion(),
-        (AppVersionInfo{QStringLiteral("0.1.0"), QStringLiteral("1")}));
+    // Against the running version the model knows, the one every other screen shows.
+    EXPECT_EQ(fixture->promptController().model()->currentVersion(), running);
     QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("app-update-install")), Qt::LeftButton);
     EXPECT_FALSE(model->isUpdateSessionActive());
 
