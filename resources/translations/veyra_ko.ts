@@ -824,6 +824,8 @@
     <message>
         <source>R %@  G %@  B %@</source>
         <translation>R %@  G %@  B %@</translation>
+    </message>
+    <message>
         <source>Next step</source>
         <translation>다음 단계</translation>
     </message>
