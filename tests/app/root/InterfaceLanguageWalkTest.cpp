@@ -770,6 +770,11 @@ TEST_F(InterfaceLanguageWalk, EveryPassingStateFollowsTheInterfaceLanguage)
             checkEveryLanguage(languages,
                 failure ? QStringLiteral("editor (picture failed: %1)").arg(static_cast<int>(*failure))
                         : QStringLiteral("editor (taking the picture)"));
+            if (!failure) {
+                // The picture is let through, so that no task is left waiting at the end.
+                snapshotter->gate().releaseAll();
+                ASSERT_TRUE(waitUntil([&] { return editor->model().state().kind != kind; }));
+            }
             editor->close();
         }
         finishRemainingTasks();
