@@ -338,6 +338,7 @@ void ServiceStandIn::State::handle(const httplib::Request &request, httplib::Res
             lock.unlock();
             scripted = answer(recorded);
         } else {
+            requests[index].unscripted = true;
             scripted
                 = ScriptedResponse::json(QJsonObject{{QStringLiteral("error"), QStringLiteral("not scripted")}}, 404);
         }
@@ -578,6 +579,17 @@ QList<RecordedRequest> ServiceStandIn::requests(const QByteArray &method, const 
         }
     }
     return matching;
+}
+
+QStringList ServiceStandIn::unscriptedRequests() const
+{
+    QStringList unscripted;
+    for (const RecordedRequest &request : requests()) {
+        if (request.unscripted) {
+            unscripted << QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path;
+        }
+    }
+    return unscripted;
 }
 
 qsizetype ServiceStandIn::requestCount() const
