@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QJsonDocument>
 
+#include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <dirent.h>
@@ -602,6 +603,13 @@ int ServiceStandIn::pendingResponseCount() const
 {
     std::lock_guard lock(m_state->mutex);
     return m_state->pending;
+}
+
+void expectAllScripted(const ServiceStandIn &standIn)
+{
+    const QStringList unscripted = standIn.unscriptedRequests();
+    EXPECT_TRUE(unscripted.isEmpty()) << "requests that no answer was scripted for (sent twice?): "
+                                      << unscripted.join(QStringLiteral(", ")).toStdString();
 }
 
 } // namespace veyra::test

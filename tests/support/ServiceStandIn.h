@@ -145,4 +145,8 @@ private:
     std::unique_ptr<State> m_state;
 };
 
+// Fails the test when the stand-in got a request that no answer was scripted for, naming
+// each.
+void expectAllScripted(const ServiceStandIn &standIn);
+
 } // namespace veyra::test

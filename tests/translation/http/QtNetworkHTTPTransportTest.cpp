@@ -58,7 +58,7 @@ class QtNetworkHTTPTransportTest : public ::testing::Test
 {
 protected:
     // Every answer is scripted once: a request sent twice finds no answer.
-    void TearDown() override { EXPECT_EQ(m_standIn.unscriptedRequests(), QStringList()); }
+    void TearDown() override { expectAllScripted(m_standIn); }
 
     ServiceStandIn m_standIn;
     QtNetworkHTTPTransport m_transport;
@@ -264,7 +264,7 @@ TEST_F(QtNetworkHTTPTransportTest, RedirectsFollowTheRequestsPolicy)
     EXPECT_EQ(runTask(m_transport.data(request, {})).body, "from elsewhere");
     EXPECT_EQ(elsewhere.requestCount(), 1);
     EXPECT_EQ(m_standIn.requestCount(), 5);
-    EXPECT_EQ(elsewhere.unscriptedRequests(), QStringList());
+    expectAllScripted(elsewhere);
 }
 
 TEST_F(QtNetworkHTTPTransportTest, RedirectsChangeTheMethodAsHTTPSaysAndEndAfterTenHops)

@@ -110,7 +110,7 @@ class MinimumVersionPolicyClientTest : public ::testing::Test
 {
 protected:
     // Every answer is scripted once: a request sent twice finds no answer.
-    void TearDown() override { EXPECT_EQ(m_standIn.unscriptedRequests(), QStringList()); }
+    void TearDown() override { expectAllScripted(m_standIn); }
 
     MinimumVersionConfiguration configuration() const
     {
@@ -280,7 +280,7 @@ TEST_F(MinimumVersionPolicyClientTest, FollowsRedirectsToAnotherHost)
     // Each hop's request was sent once.
     EXPECT_EQ(m_standIn.requestCount(), 2);
     EXPECT_EQ(cdn.requestCount(), 2);
-    EXPECT_EQ(cdn.unscriptedRequests(), QStringList());
+    expectAllScripted(cdn);
 }
 
 TEST(MinimumVersionPolicyStandInClientsTest, FixtureAndFailingClients)

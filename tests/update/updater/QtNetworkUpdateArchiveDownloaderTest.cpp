@@ -25,7 +25,7 @@ class QtNetworkUpdateArchiveDownloaderTest : public ::testing::Test
 {
 protected:
     // Every answer is scripted once: a request sent twice finds no answer.
-    void TearDown() override { EXPECT_EQ(m_standIn.unscriptedRequests(), QStringList()); }
+    void TearDown() override { expectAllScripted(m_standIn); }
 
     QString file() const { return m_folder.filePath(QStringLiteral("download")); }
 
@@ -102,7 +102,7 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsToAnotherHost)
     EXPECT_TRUE(failure(m_downloader.download(m_standIn.url(archivePath), file(), archive.size(), {}, {}))
                     .contains(QStringLiteral("redirect")));
     EXPECT_EQ(cdn.requestCount(), 1);
-    EXPECT_EQ(cdn.unscriptedRequests(), QStringList());
+    expectAllScripted(cdn);
 }
 
 TEST_F(QtNetworkUpdateArchiveDownloaderTest, AnnouncedLengthsAndTheWholeDownloadAreBounded)
