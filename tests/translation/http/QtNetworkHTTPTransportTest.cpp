@@ -129,6 +129,15 @@ TEST_F(QtNetworkHTTPTransportTest, TimeOutIsANetworkErrorNotACancellation)
     ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().value(1).answerEnded; }));
     EXPECT_GT(m_standIn.requests().value(1).answerBytesSent, 0);
     EXPECT_LT(m_standIn.requests().value(1).answerBytesSent, slowBody.size());
+
+    // After a redirect, the time-out still ends the request.
+    m_standIn.enqueueResponse(
+        "POST", QStringLiteral("/hop"), ScriptedResponse::redirectTo(m_standIn.url(QStringLiteral("/slow")), 307));
+    m_standIn.enqueueResponse("POST", QStringLiteral("/slow"), ScriptedResponse::raw(200, "{}").heldUntilReleased());
+    request.url = m_standIn.url(QStringLiteral("/hop"));
+    EXPECT_EQ(transportFailure(m_transport.data(request, token)), HTTPTransportError::Kind::timedOut);
+    EXPECT_TRUE(waitUntil([this] { return m_standIn.requests().value(3).clientDisconnected; }));
+    EXPECT_EQ(m_standIn.requests().value(3).path, QStringLiteral("/slow"));
 }
 
 TEST_F(QtNetworkHTTPTransportTest, CancellingAbortsTheConnection)
@@ -285,7 +294,8 @@ TEST_F(QtNetworkHTTPTransportTest, RedirectsChangeTheMethodAsHTTPSaysAndEndAfter
         EXPECT_EQ(last.method, method) << status;
         EXPECT_EQ(last.target, "/after?from=form") << status;
         EXPECT_EQ(last.body, keepsMethod ? QByteArray("{\"a\":1}") : QByteArray()) << status;
-        EXPECT_EQ(last.header("Content-Type"), keepsMethod ? std::optional<QByteArray>("application/json") : std::nullopt)
+        EXPECT_EQ(
+            last.header("Content-Type"), keepsMethod ? std::optional<QByteArray>("application/json") : std::nullopt)
             << status;
         EXPECT_EQ(last.header("X-Trace"), QByteArray("one")) << status;
     }

@@ -88,7 +88,8 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsToAnotherHost)
     const QByteArray archive(10000, 'b');
     cdn.enqueueResponse("GET", archivePath, ScriptedResponse::raw(200, archive, "application/octet-stream"));
     m_standIn.enqueueResponse("GET", archivePath,
-        ScriptedResponse::raw(302, "see the CDN", "text/plain").withHeader("Location", cdn.url(archivePath).toEncoded()));
+        ScriptedResponse::raw(302, "see the CDN", "text/plain")
+            .withHeader("Location", cdn.url(archivePath).toEncoded()));
     runTask(m_downloader.download(m_standIn.url(archivePath), file(), archive.size(), {}, {}));
     EXPECT_EQ(downloaded(), archive);
     EXPECT_EQ(m_standIn.requestCount(), 1);
@@ -108,9 +109,9 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsToAnotherHost)
 TEST_F(QtNetworkUpdateArchiveDownloaderTest, AnnouncedLengthsAndTheWholeDownloadAreBounded)
 {
     // A length over the cap is refused before anything is sent.
-    EXPECT_TRUE(failure(m_downloader.download(
-                            m_standIn.url(archivePath), file(), maximumUpdateArchiveBytes + 1, {}, {}))
-                    .contains(QStringLiteral("announced length")));
+    EXPECT_TRUE(
+        failure(m_downloader.download(m_standIn.url(archivePath), file(), maximumUpdateArchiveBytes + 1, {}, {}))
+            .contains(QStringLiteral("announced length")));
     EXPECT_EQ(m_standIn.requestCount(), 0);
 
     // An archive that trickles in, a byte now and then, never stalls long enough for the
