@@ -179,8 +179,8 @@ QCoro::Task<void> RedirectFollowingRequest::run()
             co_return;
         }
         if (!isRedirectAllowed(m_policy, current, target, credentials)) {
-            state->refusal = QStringLiteral("a redirect to a location this request may not follow (%1)")
-                                 .arg(target.toDisplayString(QUrl::RemoveUserInfo));
+            state->refusal = QStringLiteral("a redirect to a location this request may not follow (%1 on %2)")
+                                 .arg(target.scheme(), target.host());
             co_return;
         }
         if (hop->status != 307 && hop->status != 308 && method != "HEAD") {
