@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QJsonDocument>
 
+#include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <dirent.h>
@@ -338,6 +339,7 @@ void ServiceStandIn::State::handle(const httplib::Request &request, httplib::Res
             lock.unlock();
             scripted = answer(recorded);
         } else {
+            requests[index].unscripted = true;
             scripted
                 = ScriptedResponse::json(QJsonObject{{QStringLiteral("error"), QStringLiteral("not scripted")}}, 404);
         }
@@ -580,6 +582,17 @@ QList<RecordedRequest> ServiceStandIn::requests(const QByteArray &method, const 
     return matching;
 }
 
+QStringList ServiceStandIn::unscriptedRequests() const
+{
+    QStringList unscripted;
+    for (const RecordedRequest &request : requests()) {
+        if (request.unscripted) {
+            unscripted << QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path;
+        }
+    }
+    return unscripted;
+}
+
 qsizetype ServiceStandIn::requestCount() const
 {
     std::lock_guard lock(m_state->mutex);
@@ -590,6 +603,13 @@ int ServiceStandIn::pendingResponseCount() const
 {
     std::lock_guard lock(m_state->mutex);
     return m_state->pending;
+}
+
+void expectAllScripted(const ServiceStandIn &standIn)
+{
+    const QStringList unscripted = standIn.unscriptedRequests();
+    EXPECT_TRUE(unscripted.isEmpty()) << "requests that no answer was scripted for (sent twice?): "
+                                      << unscripted.join(QStringLiteral(", ")).toStdString();
 }
 
 } // namespace veyra::test

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <chrono>
@@ -55,6 +56,9 @@ struct RecordedRequest
     // away).
     qint64 answerBytesSent = 0;
     bool answerEnded = false;
+    // True when no answer was scripted for it (neither queued nor a default): it was
+    // answered 404 {"error":"not scripted"}.
+    bool unscripted = false;
 
     // The first value of a header (names compare case-insensitively).
     std::optional<QByteArray> header(const QByteArray &name) const;
@@ -97,7 +101,7 @@ struct ScriptedResponse
 // A stand-in for the service's server: a real HTTP server on 127.0.0.1 with a free
 // port, whose every endpoint (a method and a path) is scripted by the test. Each
 // endpoint answers from its queue of scripted responses first, then with its default;
-// an unscripted endpoint answers 404. Every request is recorded. The server runs on
+// an unscripted request is answered 404 and noted (unscriptedRequests()). Every request is recorded. The server runs on
 // threads of its own, so the test's event loop stays free for the client under test;
 // destroying it stops it, also while delayed answers are pending.
 class ServiceStandIn
@@ -125,6 +129,10 @@ public:
 
     QList<RecordedRequest> requests() const;
     QList<RecordedRequest> requests(const QByteArray &method, const QString &path) const;
+    // "METHOD /path" of each request that no answer was scripted for. A test whose script
+    // is only queued answers (each answers one request) expects none: a request sent
+    // twice then shows here.
+    QStringList unscriptedRequests() const;
     qsizetype requestCount() const;
     // How many delayed answers are waiting right now.
     int pendingResponseCount() const;
@@ -136,5 +144,9 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
 };
+
+// Fails the test when the stand-in got a request that no answer was scripted for, naming
+// each.
+void expectAllScripted(const ServiceStandIn &standIn);
 
 } // namespace veyra::test

@@ -1,9 +1,54 @@
 #include "translation/http/NetworkReplyHolder.h"
 
-#include <QNetworkRequest>
+#include <QLoggingCategory>
 #include <QTimer>
 
+#include <atomic>
+
 namespace veyra {
+
+namespace {
+
+Q_LOGGING_CATEGORY(replyLog, "veyra.network.reply")
+
+// How many of a reply's signals or aborts that this file handles are on the stack of the
+// GUI thread right now.
+thread_local int replyCallDepth = 0;
+std::atomic<int> resumedInsideReplyCall{0};
+std::atomic<int> destroyedInsideReplyCall{0};
+
+// Marks a call into a reply (its abort()) or out of one (a handler of its signals) for the
+// checks of NetworkReplyHolder::violations().
+class ReplyCallScope
+{
+public:
+    explicit ReplyCallScope(QNetworkReply *reply)
+        : m_reply(reply)
+        , m_manager(reply ? reply->manager() : nullptr)
+        , m_hadReply(reply != nullptr)
+        , m_hadManager(!m_manager.isNull())
+    {
+        ++replyCallDepth;
+    }
+    ~ReplyCallScope()
+    {
+        --replyCallDepth;
+        if ((m_hadReply && !m_reply) || (m_hadManager && !m_manager)) {
+            ++destroyedInsideReplyCall;
+            qCCritical(replyLog) << "A network reply or its manager was destroyed inside the reply's own call";
+        }
+    }
+    ReplyCallScope(const ReplyCallScope &) = delete;
+    ReplyCallScope &operator=(const ReplyCallScope &) = delete;
+
+private:
+    QPointer<QNetworkReply> m_reply;
+    QPointer<QNetworkAccessManager> m_manager;
+    bool m_hadReply;
+    bool m_hadManager;
+};
+
+} // namespace
 
 void NetworkReplyHolder::Finished::await_suspend(std::coroutine_handle<> handle) const
 {
@@ -15,8 +60,24 @@ void NetworkReplyHolder::Finished::await_suspend(std::coroutine_handle<> handle)
             QTimer::singleShot(0, [handle] { handle.resume(); });
         }
     };
-    QObject::connect(m_reply, &QNetworkReply::finished, resumeLater);
-    QObject::connect(m_reply, &QObject::destroyed, resumeLater);
+    QNetworkReply *reply = m_reply.data();
+    QObject::connect(reply, &QNetworkReply::finished, [reply, resumeLater] {
+        const ReplyCallScope scope(reply);
+        resumeLater();
+    });
+    QObject::connect(reply, &QObject::destroyed, [resumeLater] {
+        // The reply is going: nothing of it may be looked at any more.
+        const ReplyCallScope scope(nullptr);
+        resumeLater();
+    });
+}
+
+void NetworkReplyHolder::Finished::await_resume() const noexcept
+{
+    if (replyCallDepth > 0) {
+        ++resumedInsideReplyCall;
+        qCCritical(replyLog) << "A coroutine awaiting a network reply resumed inside the reply's own call";
+    }
 }
 
 NetworkReplyHolder::NetworkReplyHolder(std::shared_ptr<QNetworkAccessManager> session, QNetworkReply *reply)
@@ -32,36 +93,20 @@ NetworkReplyHolder::~NetworkReplyHolder()
     }
 }
 
-void NetworkReplyHolder::checkRedirects(
-    HTTPRedirectPolicy policy, bool requestCarriesCredentials, std::function<void()> refused) const
-{
-    QNetworkReply *reply = m_reply.data();
-    if (!reply) {
-        return;
-    }
-    const QUrl requestURL = reply->url();
-    QObject::connect(reply, &QNetworkReply::redirected, reply,
-        [reply, policy, requestCarriesCredentials, requestURL, refused](const QUrl &target) {
-            if (isRedirectAllowed(policy, requestURL, target, requestCarriesCredentials)) {
-                emit reply->redirectAllowed();
-                return;
-            }
-            if (refused) {
-                refused();
-            }
-            abortLater(reply);
-        });
-}
-
-void NetworkReplyHolder::prepareRedirectCheck(QNetworkRequest &request)
-{
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-}
-
 void NetworkReplyHolder::abortLater(QNetworkReply *reply)
 {
     QMetaObject::invokeMethod(
-        reply, [reply] { reply->abort(); }, Qt::QueuedConnection);
+        reply,
+        [reply] {
+            const ReplyCallScope scope(reply);
+            reply->abort();
+        },
+        Qt::QueuedConnection);
+}
+
+NetworkReplyHolder::Violations NetworkReplyHolder::violations()
+{
+    return {resumedInsideReplyCall.load(), destroyedInsideReplyCall.load()};
 }
 
 } // namespace veyra

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "translation/http/HTTPRedirectPolicy.h"
-
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
@@ -36,7 +34,7 @@ public:
         { }
         bool await_ready() const noexcept { return !m_reply || m_reply->isFinished(); }
         void await_suspend(std::coroutine_handle<> handle) const;
-        void await_resume() const noexcept { }
+        void await_resume() const noexcept;
 
     private:
         QPointer<QNetworkReply> m_reply;
@@ -53,16 +51,20 @@ public:
 
     Finished finished() const { return Finished(m_reply); }
 
-    // Checks every redirect of the reply against the policy: an allowed one is followed;
-    // any other calls `refused` and aborts the reply. The request must have been sent with
-    // prepareRedirectCheck().
-    void checkRedirects(HTTPRedirectPolicy policy, bool requestCarriesCredentials, std::function<void()> refused) const;
-
-    // Makes Qt ask checkRedirects() before it follows a redirect of the request.
-    static void prepareRedirectCheck(QNetworkRequest &request);
-
     // Aborts the reply on a later turn of the event loop (nothing when it is gone by then).
     static void abortLater(QNetworkReply *reply);
+
+    // What went against the rules above since the process started, counted where it
+    // happens: a coroutine that resumed while a reply's finished, destroyed or abort() was
+    // on the stack, and a reply whose manager, or the reply itself, was destroyed while
+    // one of those ran. Both stay zero; tests check them, and each case is also logged.
+    struct Violations
+    {
+        int resumedInsideReplyCall = 0;
+        int destroyedInsideReplyCall = 0;
+        bool operator==(const Violations &) const = default;
+    };
+    static Violations violations();
 
 private:
     // Declared first, so that it is let go of after the reply.

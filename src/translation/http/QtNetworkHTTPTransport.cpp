@@ -2,8 +2,7 @@
 
 #include "foundation/async/ThreadHandOff.h"
 #include "translation/http/HTTPTransportError.h"
-#include "translation/http/NetworkReplyHolder.h"
-#include "translation/http/ReadAheadBound.h"
+#include "translation/http/RedirectFollowingRequest.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
@@ -25,7 +24,6 @@ struct Transfer
     bool cancelled = false;
     bool tooLarge = false;
     bool pastDeadline = false;
-    bool redirectRefused = false;
 };
 
 // Errors that Qt reports for an HTTP error status: the server did answer, and its
@@ -65,8 +63,6 @@ QtNetworkHTTPTransport::~QtNetworkHTTPTransport() = default;
 QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, CancellationToken token)
 {
     token.throwIfCancelled();
-    // The request holds its own share of the session: the transport may go while it runs.
-    const std::shared_ptr<QNetworkAccessManager> session = m_session;
 
     QNetworkRequest networkRequest(request.url);
     for (const auto &[name, value] : request.headers.fields()) {
@@ -78,72 +74,66 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
         networkRequest.setRawHeader("Accept-Encoding", "identity");
     }
     networkRequest.setTransferTimeout(static_cast<int>(request.timeout.count()));
-    NetworkReplyHolder::prepareRedirectCheck(networkRequest);
     networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     networkRequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
 
-    QNetworkReply *reply = request.body.isEmpty()
-        ? session->sendCustomRequest(networkRequest, request.method)
-        : session->sendCustomRequest(networkRequest, request.method, request.body);
-    // Qt's network thread reads ahead of this thread only this far: without a bound it
-    // drains the socket as fast as the peer sends, queueing the data for this thread, so
-    // an answer that is refused would still be read, and held, until the abort comes
-    // through that queue. Set first, while the network thread is still busy starting.
-    boundReadAhead(reply, readAheadBytes);
-    const NetworkReplyHolder holder(session, reply);
     const qint64 limit = m_maximumResponseBytes;
     auto transfer = std::make_shared<Transfer>();
-    holder.checkRedirects(
-        request.redirectPolicy, carriesCredentials(request.headers), [transfer] { transfer->redirectRefused = true; });
-
-    const auto refuse = [transfer, reply] {
+    // Set once the request exists; the handlers below run only while it does.
+    RedirectFollowingRequest *sent = nullptr;
+    const auto refuse = [transfer, &sent] {
         if (!transfer->tooLarge) {
             transfer->tooLarge = true;
             transfer->body.clear();
-            NetworkReplyHolder::abortLater(reply);
+            sent->abort();
         }
     };
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, limit, refuse] {
+    RedirectFollowingRequest::Handlers handlers;
+    handlers.answerBegan = [limit, refuse](QNetworkReply &reply) {
         bool known = false;
-        const qlonglong length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        const qlonglong length = reply.header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
         if (known && length > limit) {
             refuse();
         }
-    });
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, limit, transfer, refuse] {
-        if (transfer->tooLarge || transfer->cancelled) {
+    };
+    handlers.bodyArrived = [limit, transfer, refuse](QNetworkReply &reply) {
+        if (transfer->tooLarge) {
             // The abort is on its way; what stays unread stops Qt from reading further.
             return;
         }
-        const QByteArray chunk = reply->readAll();
+        const QByteArray chunk = reply.readAll();
         if (transfer->body.size() + chunk.size() > limit) {
             refuse();
             return;
         }
         transfer->body += chunk;
-    });
-    // The request's time-out is also its deadline: a server that keeps the transfer alive
-    // with a byte now and then must not hold the request for ever. The timer belongs to
-    // the reply and ends with it.
-    auto *deadline = new QTimer(reply);
-    deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, reply, [transfer, reply] {
-        if (!reply->isFinished()) {
-            transfer->pastDeadline = true;
-            NetworkReplyHolder::abortLater(reply);
-        }
-    });
-    deadline->start(request.timeout);
-    // Cancelling aborts the connection on a later turn of the event loop.
-    const CancellationToken::Registration registration
-        = token.onCancel([transfer, guarded = QPointer<QNetworkReply>(reply)] {
-              transfer->cancelled = true;
-              if (guarded) {
-                  NetworkReplyHolder::abortLater(guarded);
-              }
-          });
+    };
+    // The request holds its own share of the session: the transport may go while it runs.
+    // Qt's network thread reads ahead of this thread only this far: without a bound it
+    // drains the socket as fast as the peer sends, queueing the data for this thread, so
+    // an answer that is refused would still be read, and held, until the abort comes
+    // through that queue.
+    RedirectFollowingRequest following(m_session, networkRequest, request.method, request.body, request.redirectPolicy,
+        readAheadBytes, std::move(handlers));
+    sent = &following;
 
-    co_await holder.finished();
+    // The request's time-out is also its deadline, over every hop: a server that keeps the
+    // transfer alive with a byte now and then must not hold the request for ever.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [transfer, &following] {
+        transfer->pastDeadline = true;
+        following.abort();
+    });
+    deadline.start(request.timeout);
+    // Cancelling aborts the connection on a later turn of the event loop.
+    const CancellationToken::Registration registration = token.onCancel([transfer, &following] {
+        transfer->cancelled = true;
+        following.abort();
+    });
+
+    co_await following.run();
+    deadline.stop();
 
     if (transfer->cancelled || token.isCancelled()) {
         throw CancellationError();
@@ -154,11 +144,11 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
     if (transfer->pastDeadline) {
         throw HTTPTransportError(HTTPTransportError::Kind::timedOut);
     }
-    if (transfer->redirectRefused) {
+    if (!following.refusal().isEmpty()) {
         throw HTTPTransportError(HTTPTransportError::Kind::networkFailure,
-            QStringLiteral("A redirect to a location this request may not follow was refused."));
+            QStringLiteral("The redirect was not followed: %1.").arg(following.refusal()));
     }
-    reply = holder.get();
+    QNetworkReply *reply = following.reply();
     if (!reply) {
         throw HTTPTransportError(
             HTTPTransportError::Kind::networkFailure, QStringLiteral("The network session has been closed."));
@@ -190,7 +180,8 @@ std::unique_ptr<QNetworkAccessManager> makeEphemeralNetworkSession()
 {
     auto session = std::make_unique<QNetworkAccessManager>();
     session->setCookieJar(new QNetworkCookieJar(session.get()));
-    session->setRedirectPolicy(QNetworkRequest::SameOriginRedirectPolicy);
+    // Redirects are followed by RedirectFollowingRequest, never by Qt.
+    session->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     session->setTransferTimeout(static_cast<int>(defaultHTTPRequestTimeout.count()));
     session->setAutoDeleteReplies(false);
     return session;

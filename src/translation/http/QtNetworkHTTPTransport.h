@@ -20,10 +20,13 @@ namespace veyra {
 // - An answer body larger than maximumResponseBytes fails the request with
 //   HTTPTransportError::responseTooLarge as soon as the size is known, so a runaway
 //   answer never fills memory.
-// - Redirects follow the request's redirect policy: by default only within the same
-//   scheme, host and port, so no header the caller set travels to another host; a
-//   request with credentials (an Authorization or Cookie header) never leaves its origin.
-//   A refused redirect fails the request with HTTPTransportError::networkFailure.
+// - Redirects are followed one reply per hop (RedirectFollowingRequest: each hop sent
+//   once, only the final answer returned, at most ten redirects) and follow the
+//   request's redirect policy: by default only within the same scheme, host and port, so
+//   no header the caller set travels to another host; a request with credentials (an
+//   Authorization or Cookie header) never leaves its origin. A redirect that is not
+//   followed fails the request with HTTPTransportError::networkFailure. The time-out is
+//   one deadline over all hops; the size limit and read-ahead bound apply to each.
 // - Each request holds its own share of the session and resumes its caller on a later
 //   turn of the event loop (NetworkReplyHolder), so the transport, its clients and their
 //   callers may be destroyed at any time, also while a request ends.
@@ -53,8 +56,8 @@ private:
 };
 
 // A session that keeps nothing on disk: no cache, cookies only in memory, no stored
-// credentials, a 15-second transfer time-out by default, same-origin redirects only
-// (unless a request asks for its own check).
+// credentials, a 15-second transfer time-out by default, and no redirect followed by Qt
+// (the transport follows them itself).
 std::unique_ptr<QNetworkAccessManager> makeEphemeralNetworkSession();
 
 // The transport an HTTP client uses: the given transport; else one over the given

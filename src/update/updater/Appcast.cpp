@@ -2,6 +2,7 @@
 
 #include "update/configuration/StandardBase64.h"
 #include "update/updater/AppUpdaterError.h"
+#include "update/updater/UpdateArchiveDownloading.h"
 #include "update/version/BuildComparison.h"
 
 #include <QXmlStreamReader>
@@ -65,7 +66,8 @@ std::optional<AppcastItem> installableItem(const ItemFields &fields)
     bool lengthIsNumber = false;
     const qint64 length = fields.enclosureLength.toLongLong(&lengthIsNumber);
     const std::optional<QByteArray> signature = decodeStandardBase64(fields.enclosureSignature);
-    if (!fileURL || !lengthIsNumber || length <= 0 || !signature || signature->size() != signatureBytes) {
+    if (!fileURL || !lengthIsNumber || length <= 0 || length > maximumUpdateArchiveBytes || !signature
+        || signature->size() != signatureBytes) {
         return std::nullopt;
     }
     QString display = fields.shortVersion.isEmpty() ? fields.enclosureShortVersion : fields.shortVersion;

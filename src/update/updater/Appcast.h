@@ -31,7 +31,9 @@ struct Appcast
     QList<AppcastItem> items;
     // Items left out because they cannot be installed: no build, no enclosure, a URL of
     // the enclosure that is neither https nor http on the loopback host, a length that
-    // is not a positive whole number, or a signature that is not Base64 of 64 bytes.
+    // is not a positive whole number or is larger than maximumUpdateArchiveBytes (a feed
+    // must not be able to make the updater fill the disk), or a signature that is not
+    // Base64 of 64 bytes.
     int skippedItemCount = 0;
 
     // Reads a feed. Throws AppUpdaterError::invalidFeed when the bytes are not well-formed

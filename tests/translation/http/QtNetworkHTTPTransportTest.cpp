@@ -57,6 +57,9 @@ protected:
 class QtNetworkHTTPTransportTest : public ::testing::Test
 {
 protected:
+    // Every answer is scripted once: a request sent twice finds no answer.
+    void TearDown() override { expectAllScripted(m_standIn); }
+
     ServiceStandIn m_standIn;
     QtNetworkHTTPTransport m_transport;
 };
@@ -126,6 +129,15 @@ TEST_F(QtNetworkHTTPTransportTest, TimeOutIsANetworkErrorNotACancellation)
     ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().value(1).answerEnded; }));
     EXPECT_GT(m_standIn.requests().value(1).answerBytesSent, 0);
     EXPECT_LT(m_standIn.requests().value(1).answerBytesSent, slowBody.size());
+
+    // After a redirect, the time-out still ends the request.
+    m_standIn.enqueueResponse(
+        "POST", QStringLiteral("/hop"), ScriptedResponse::redirectTo(m_standIn.url(QStringLiteral("/slow")), 307));
+    m_standIn.enqueueResponse("POST", QStringLiteral("/slow"), ScriptedResponse::raw(200, "{}").heldUntilReleased());
+    request.url = m_standIn.url(QStringLiteral("/hop"));
+    EXPECT_EQ(transportFailure(m_transport.data(request, token)), HTTPTransportError::Kind::timedOut);
+    EXPECT_TRUE(waitUntil([this] { return m_standIn.requests().value(3).clientDisconnected; }));
+    EXPECT_EQ(m_standIn.requests().value(3).path, QStringLiteral("/slow"));
 }
 
 TEST_F(QtNetworkHTTPTransportTest, CancellingAbortsTheConnection)
@@ -228,9 +240,11 @@ TEST_F(QtNetworkHTTPTransportTest, UnreachableServerIsANetworkFailure)
 
 TEST_F(QtNetworkHTTPTransportTest, RedirectsFollowTheRequestsPolicy)
 {
-    // Same origin: followed, with the caller's headers.
-    m_standIn.enqueueResponse(
-        "GET", QStringLiteral("/old"), ScriptedResponse::redirectTo(m_standIn.url(QStringLiteral("/new"))));
+    // Same origin: followed, with the caller's headers; each hop is sent once and only the
+    // final answer's body is returned (not the redirect's own).
+    m_standIn.enqueueResponse("GET", QStringLiteral("/old"),
+        ScriptedResponse::raw(302, "the redirect's own body", "text/plain")
+            .withHeader("Location", m_standIn.url(QStringLiteral("/new")).toEncoded()));
     m_standIn.enqueueResponse("GET", QStringLiteral("/new"), ScriptedResponse::raw(200, "moved"));
     HTTPRequest request;
     request.url = m_standIn.url(QStringLiteral("/old"));
@@ -239,11 +253,12 @@ TEST_F(QtNetworkHTTPTransportTest, RedirectsFollowTheRequestsPolicy)
     const QList<RecordedRequest> followed = m_standIn.requests(QByteArray("GET"), QStringLiteral("/new"));
     ASSERT_EQ(followed.size(), 1);
     EXPECT_EQ(followed[0].header("Authorization"), QByteArray("Bearer secret"));
+    EXPECT_EQ(m_standIn.requestCount(), 2);
 
     // Another origin (another port here): refused by default, and for any request with
     // credentials, so that the token stays home.
     ServiceStandIn elsewhere;
-    elsewhere.setDefaultResponse("GET", QStringLiteral("/file"), ScriptedResponse::raw(200, "from elsewhere"));
+    elsewhere.enqueueResponse("GET", QStringLiteral("/file"), ScriptedResponse::raw(200, "from elsewhere"));
     const ScriptedResponse away = ScriptedResponse::redirectTo(elsewhere.url(QStringLiteral("/file")));
     m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
     EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::networkFailure);
@@ -257,6 +272,56 @@ TEST_F(QtNetworkHTTPTransportTest, RedirectsFollowTheRequestsPolicy)
     m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
     EXPECT_EQ(runTask(m_transport.data(request, {})).body, "from elsewhere");
     EXPECT_EQ(elsewhere.requestCount(), 1);
+    EXPECT_EQ(m_standIn.requestCount(), 5);
+    expectAllScripted(elsewhere);
+}
+
+TEST_F(QtNetworkHTTPTransportTest, RedirectsChangeTheMethodAsHTTPSaysAndEndAfterTenHops)
+{
+    // 303 always, and 301 and 302 for a POST too, go on as a GET without the body; 307
+    // and 308 repeat the method and body. A relative location is resolved against the hop.
+    for (const int status : {301, 302, 303, 307, 308}) {
+        const bool keepsMethod = status == 307 || status == 308;
+        const QByteArray method = keepsMethod ? "POST" : "GET";
+        m_standIn.enqueueResponse("POST", QStringLiteral("/form"),
+            ScriptedResponse::raw(status, {}).withHeader("Location", "/after?from=form"));
+        m_standIn.enqueueResponse(method, QStringLiteral("/after"), ScriptedResponse::raw(200, "after"));
+        const HTTPResponse response
+            = runTask(m_transport.data(post(m_standIn.url(QStringLiteral("/form")), "{\"a\":1}"), {}));
+        EXPECT_EQ(response.statusCode, 200) << status;
+        EXPECT_EQ(response.body, "after") << status;
+        const RecordedRequest last = m_standIn.requests().last();
+        EXPECT_EQ(last.method, method) << status;
+        EXPECT_EQ(last.target, "/after?from=form") << status;
+        EXPECT_EQ(last.body, keepsMethod ? QByteArray("{\"a\":1}") : QByteArray()) << status;
+        EXPECT_EQ(
+            last.header("Content-Type"), keepsMethod ? std::optional<QByteArray>("application/json") : std::nullopt)
+            << status;
+        EXPECT_EQ(last.header("X-Trace"), QByteArray("one")) << status;
+    }
+    EXPECT_EQ(m_standIn.requestCount(), 10);
+
+    // Ten redirects are followed; the eleventh fails the request and is not followed.
+    HTTPRequest request;
+    request.url = m_standIn.url(QStringLiteral("/loop"));
+    const ScriptedResponse again = ScriptedResponse::redirectTo(request.url, 307);
+    for (int hop = 0; hop < 10; ++hop) {
+        m_standIn.enqueueResponse("GET", QStringLiteral("/loop"), again);
+    }
+    m_standIn.enqueueResponse("GET", QStringLiteral("/loop"), ScriptedResponse::raw(200, "arrived"));
+    EXPECT_EQ(runTask(m_transport.data(request, {})).body, "arrived");
+    for (int hop = 0; hop < 11; ++hop) {
+        m_standIn.enqueueResponse("GET", QStringLiteral("/loop"), again);
+    }
+    EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::networkFailure);
+    EXPECT_EQ(m_standIn.requests("GET", QStringLiteral("/loop")).size(), 22);
+
+    // A redirect status without a location is an answer like any other.
+    m_standIn.enqueueResponse("GET", QStringLiteral("/nowhere"), ScriptedResponse::raw(302, "no location"));
+    request.url = m_standIn.url(QStringLiteral("/nowhere"));
+    const HTTPResponse unlocated = runTask(m_transport.data(request, {}));
+    EXPECT_EQ(unlocated.statusCode, 302);
+    EXPECT_EQ(unlocated.body, "no location");
 }
 
 TEST_F(QtNetworkHTTPTransportTest, ADestroyedTransportEndsItsRequestQuietly)

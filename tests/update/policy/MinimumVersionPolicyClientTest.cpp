@@ -109,6 +109,9 @@ private:
 class MinimumVersionPolicyClientTest : public ::testing::Test
 {
 protected:
+    // Every answer is scripted once: a request sent twice finds no answer.
+    void TearDown() override { expectAllScripted(m_standIn); }
+
     MinimumVersionConfiguration configuration() const
     {
         return MinimumVersionConfiguration::fromInfoDictionary(policyInfoDictionary(m_standIn));
@@ -274,7 +277,10 @@ TEST_F(MinimumVersionPolicyClientTest, FollowsRedirectsToAnotherHost)
         ScriptedResponse::redirectTo(cdn.url(minimumVersionSignaturePath)));
     QtNetworkMinimumVersionPolicyClient policyClient = client();
     EXPECT_EQ(runTask(policyClient.fetch({})).policy.minimumSupportedBuild, QStringLiteral("120"));
+    // Each hop's request was sent once.
+    EXPECT_EQ(m_standIn.requestCount(), 2);
     EXPECT_EQ(cdn.requestCount(), 2);
+    expectAllScripted(cdn);
 }
 
 TEST(MinimumVersionPolicyStandInClientsTest, FixtureAndFailingClients)

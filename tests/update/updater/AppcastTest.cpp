@@ -1,6 +1,7 @@
 // Test label: unit
 #include "update/updater/Appcast.h"
 #include "update/updater/AppUpdaterError.h"
+#include "update/updater/UpdateArchiveDownloading.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,16 @@ TEST(AppcastTest, LeavesOutItemsThatCannotBeInstalled)
         + QStringLiteral("<item><sp:version>135</sp:version><enclosure url=\"https://veyra.example/x\" "
                          "length=\"12kB\" sp:edSignature=\"%1\"/></item>")
               .arg(QString::fromLatin1(signature))
+        // A length over the cap: a feed must not make the updater fill the disk.
+        + QStringLiteral("<item><sp:version>139</sp:version><enclosure url=\"https://veyra.example/x\" "
+                         "length=\"%2\" sp:edSignature=\"%1\"/></item>")
+              .arg(QString::fromLatin1(signature))
+              .arg(maximumUpdateArchiveBytes + 1)
+        // At the cap: kept.
+        + QStringLiteral("<item><sp:version>141</sp:version><enclosure url=\"https://veyra.example/x\" "
+                         "length=\"%2\" sp:edSignature=\"%1\"/></item>")
+              .arg(QString::fromLatin1(signature))
+              .arg(maximumUpdateArchiveBytes)
         // A signature of 63 bytes, and none.
         + QStringLiteral("<item><sp:version>136</sp:version><enclosure url=\"https://veyra.example/x\" length=\"1\" "
                          "sp:edSignature=\"%1\"/></item>")
@@ -109,8 +120,8 @@ TEST(AppcastTest, LeavesOutItemsThatCannotBeInstalled)
         + QStringLiteral("<item><sp:version>138</sp:version><enclosure url=\"http://127.0.0.1:8080/x\" length=\"1\" "
                          "sp:edSignature=\"%1\"/></item>")
               .arg(QString::fromLatin1(signature))));
-    EXPECT_EQ(builds(appcast), (QStringList{QStringLiteral("130"), QStringLiteral("138")}));
-    EXPECT_EQ(appcast.skippedItemCount, 8);
+    EXPECT_EQ(builds(appcast), (QStringList{QStringLiteral("130"), QStringLiteral("141"), QStringLiteral("138")}));
+    EXPECT_EQ(appcast.skippedItemCount, 9);
 
     // A release-notes or page link that is not allowed is dropped, the item kept.
     const Appcast links = Appcast::parse(feed(item(QStringLiteral("140"),

@@ -24,6 +24,9 @@ const QString archivePath = QStringLiteral("/releases/Veyra.AppImage");
 class QtNetworkUpdateArchiveDownloaderTest : public ::testing::Test
 {
 protected:
+    // Every answer is scripted once: a request sent twice finds no answer.
+    void TearDown() override { expectAllScripted(m_standIn); }
+
     QString file() const { return m_folder.filePath(QStringLiteral("download")); }
 
     QByteArray downloaded() const
@@ -32,16 +35,17 @@ protected:
         return downloaded.open(QIODevice::ReadOnly) ? downloaded.readAll() : QByteArray();
     }
 
-    // The kind of AppUpdaterError a download ends with.
-    std::optional<AppUpdaterError::Kind> failure(QCoro::Task<void> download)
+    // The message of the AppUpdaterError::downloadFailed a download ends with.
+    QString failure(QCoro::Task<void> download)
     {
         try {
             runTask(std::move(download));
         } catch (const AppUpdaterError &error) {
-            return error.kind();
+            EXPECT_EQ(error.kind(), AppUpdaterError::Kind::downloadFailed);
+            return error.detail().isEmpty() ? QStringLiteral("(no detail)") : error.detail();
         }
         ADD_FAILURE() << "the download succeeded";
-        return std::nullopt;
+        return {};
     }
 
     ServiceStandIn m_standIn;
@@ -64,8 +68,8 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, NeverTakesMoreThanTheAnnouncedLengt
         const auto progress
             = [&largestProgress](qint64 received, qint64) { largestProgress = std::max(largestProgress, received); };
         const qint64 readBefore = bytesReadByThisProcess();
-        EXPECT_EQ(failure(m_downloader.download(m_standIn.url(archivePath), file(), announced, progress, {})),
-            AppUpdaterError::Kind::downloadFailed);
+        EXPECT_TRUE(failure(m_downloader.download(m_standIn.url(archivePath), file(), announced, progress, {}))
+                        .contains(QStringLiteral("larger than the 65536 bytes")));
         ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().last().answerEnded; }, 60000));
         const qint64 read = bytesReadByThisProcess() - readBefore;
         EXPECT_LE(largestProgress, announced);
@@ -78,26 +82,55 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, NeverTakesMoreThanTheAnnouncedLengt
 
 TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsToAnotherHost)
 {
-    // The release host sends the download on to a CDN of another origin.
-    // Both answer every request alike: on a busy machine Qt now and then sends a GET a second
-    // time (the same request; a real server answers it the same way).
+    // The release host sends the download on to a CDN of another origin: each request is
+    // sent once, and only the CDN's answer is written.
     ServiceStandIn cdn;
     const QByteArray archive(10000, 'b');
-    cdn.setDefaultResponse("GET", archivePath, ScriptedResponse::raw(200, archive, "application/octet-stream"));
-    m_standIn.setDefaultResponse("GET", archivePath, ScriptedResponse::redirectTo(cdn.url(archivePath)));
+    cdn.enqueueResponse("GET", archivePath, ScriptedResponse::raw(200, archive, "application/octet-stream"));
+    m_standIn.enqueueResponse("GET", archivePath,
+        ScriptedResponse::raw(302, "see the CDN", "text/plain")
+            .withHeader("Location", cdn.url(archivePath).toEncoded()));
     runTask(m_downloader.download(m_standIn.url(archivePath), file(), archive.size(), {}, {}));
     EXPECT_EQ(downloaded(), archive);
-    const qsizetype cdnRequests = cdn.requestCount();
-    EXPECT_GE(cdnRequests, 1);
+    EXPECT_EQ(m_standIn.requestCount(), 1);
+    EXPECT_EQ(cdn.requestCount(), 1);
 
     // A location that downloads may not follow (user information; plain http to other
     // hosts is refused by the same rule) fails the download.
     QUrl withUser = cdn.url(archivePath);
     withUser.setUserName(QStringLiteral("someone"));
-    m_standIn.setDefaultResponse("GET", archivePath, ScriptedResponse::redirectTo(withUser));
-    EXPECT_EQ(failure(m_downloader.download(m_standIn.url(archivePath), file(), archive.size(), {}, {})),
-        AppUpdaterError::Kind::downloadFailed);
-    EXPECT_EQ(cdn.requestCount(), cdnRequests);
+    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::redirectTo(withUser));
+    EXPECT_TRUE(failure(m_downloader.download(m_standIn.url(archivePath), file(), archive.size(), {}, {}))
+                    .contains(QStringLiteral("redirect")));
+    EXPECT_EQ(cdn.requestCount(), 1);
+    expectAllScripted(cdn);
+}
+
+TEST_F(QtNetworkUpdateArchiveDownloaderTest, AnnouncedLengthsAndTheWholeDownloadAreBounded)
+{
+    // A length over the cap is refused before anything is sent.
+    EXPECT_TRUE(
+        failure(m_downloader.download(m_standIn.url(archivePath), file(), maximumUpdateArchiveBytes + 1, {}, {}))
+            .contains(QStringLiteral("announced length")));
+    EXPECT_EQ(m_standIn.requestCount(), 0);
+
+    // An archive that trickles in, a byte now and then, never stalls long enough for the
+    // stall time-out, but the download still ends at its deadline and gives up the
+    // connection.
+    const QByteArray archive(200, 't');
+    m_standIn.enqueueResponse("GET", archivePath,
+        ScriptedResponse::raw(200, archive, "application/octet-stream").trickled(std::chrono::milliseconds(100)));
+    QtNetworkUpdateArchiveDownloader hurried(QtNetworkUpdateArchiveDownloader::defaultStallTimeout,
+        UpdateDownloadDeadline{std::chrono::milliseconds(500), maximumUpdateArchiveBytes});
+    EXPECT_TRUE(failure(hurried.download(m_standIn.url(archivePath), file(), archive.size(), {}, {}))
+                    .contains(QStringLiteral("deadline")));
+    ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().value(0).answerEnded; }));
+    EXPECT_LT(m_standIn.requests().value(0).answerBytesSent, archive.size());
+
+    // The default deadline leaves a slow connection time for a large archive.
+    const UpdateDownloadDeadline deadline;
+    EXPECT_GE(deadline.forLength(256 * 1024 * 1024), std::chrono::hours(1));
+    EXPECT_LE(deadline.forLength(maximumUpdateArchiveBytes), std::chrono::hours(5));
 }
 
 TEST_F(QtNetworkUpdateArchiveDownloaderTest, ADestroyedDownloaderEndsItsDownloadQuietly)
