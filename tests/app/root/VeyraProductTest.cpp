@@ -27,6 +27,7 @@
 #include "support/UpdateFeedScript.h"
 #include "support/VeyraProcess.h"
 #include "support/X11Desktop.h"
+#include "support/X11Probe.h"
 #include "support/XTestKeyboard.h"
 #include "support/XTestPointer.h"
 #include "support/XvfbSession.h"
@@ -471,6 +472,16 @@ protected:
         return options;
     }
 
+    // Returns once the window manager has handled every request the X server had for it
+    // before now: it changes the number of workspaces only in turn.
+    bool windowManagerCaughtUp()
+    {
+        X11Probe probe(x11.display());
+        const int count = probe.workspaceCount() == 2 ? 3 : 2;
+        probe.requestWorkspaceCount(count);
+        return waitUntil([&] { return probe.workspaceCount() == count; }, stepTimeoutMs, readingPauseMs);
+    }
+
     // A drag with the left button, through points in between as a hand moves.
     void drag(QPoint from, QPoint to)
     {
@@ -722,6 +733,24 @@ TEST_F(VeyraProductTest, ReturningPlayerPlaysAGameWithStoredCaptureAreas)
         << m_lastReading.toStdString();
     shot(QStringLiteral("translated"));
     EXPECT_TRUE(translated(gameOptions.text));
+
+    // The player clicks into the game (below its dialogue box, where the overlay is not)
+    // and starts Veyra again in the middle of play: the new start hands over to the running
+    // Veyra and ends. The main window, which shows nothing during play, stays off the
+    // screen, the game keeps the keyboard, and the overlay stays above the game.
+    const QRect gameArea = QRect(*gameOptions.position, gameOptions.size);
+    pointer.clickAt(QPoint(gameArea.center().x(), gameArea.top() + 60));
+    ASSERT_TRUE(waitUntil([&] { return desktop.activeWindow() == game.windowID(); }, stepTimeoutMs, readingPauseMs));
+    VeyraProcess again(x11, launchOptions());
+    ASSERT_TRUE(again.waitForExit(startTimeoutMs)) << again.output().toStdString();
+    EXPECT_EQ(again.exitCode(), 0);
+    ASSERT_TRUE(windowManagerCaughtUp());
+    EXPECT_FALSE(desktop.viewableWindowWithRole(QStringLiteral("main"), veyra.processID()));
+    EXPECT_EQ(desktop.activeWindow(), game.windowID());
+    const std::optional<X11ManagedWindow> overlay = desktop.viewableWindowWithRole(QStringLiteral("overlay"));
+    ASSERT_TRUE(overlay);
+    const X11Probe probe(x11.display());
+    EXPECT_GT(probe.stackingIndex(overlay->id), probe.stackingIndex(game.windowID()));
 
     EXPECT_TRUE(veyra.quit()) << veyra.output().toStdString();
 }
