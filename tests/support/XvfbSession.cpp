@@ -70,6 +70,10 @@ bool selectionOwned(const QString &display, const char *selection)
     return owned;
 }
 
+// What the command the window manager runs once it has started writes (see
+// startWindowManager).
+constexpr char windowManagerStartedLine[] = "veyra-window-manager-started";
+
 } // namespace
 
 XvfbSession::XvfbSession()
@@ -218,9 +222,16 @@ bool XvfbSession::startWindowManager()
     }
     QProcessEnvironment environment = this->environment();
     QStringList arguments;
+    // Openbox announces itself on the root window early in its start-up. A window mapped
+    // between then and the end of the start-up can stay unmanaged until some later event
+    // happens to wake openbox up: it reads the window's request off the connection while
+    // starting, and then waits on the connection for more. So the session waits for the
+    // command openbox runs once it has started: it writes a line to openbox's output.
+    const bool reportsStart = m_options.manager == WindowManager::openbox;
     switch (m_options.manager) {
     case WindowManager::openbox:
-        arguments << QStringLiteral("--sm-disable");
+        arguments << QStringLiteral("--sm-disable") << QStringLiteral("--startup")
+                  << QStringLiteral("echo ") + QLatin1String(windowManagerStartedLine);
         break;
     case WindowManager::metacity:
         // It composites the screen itself, whichever compositor it is told to use.
@@ -255,12 +266,21 @@ bool XvfbSession::startWindowManager()
     m_windowManager = std::make_unique<QProcess>();
     m_windowManager->setProcessEnvironment(environment);
     m_windowManager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_windowManager->setStandardOutputFile(QProcess::nullDevice());
+    if (!reportsStart) {
+        m_windowManager->setStandardOutputFile(QProcess::nullDevice());
+    }
     m_windowManager->start(program, arguments);
     if (!m_windowManager->waitForStarted(scaledMs(10000))) {
         m_error = QStringLiteral("%1 did not start: %2").arg(program, m_windowManager->errorString());
         m_windowManager.reset();
         stopProcess(m_sessionBus);
+        return false;
+    }
+    if (reportsStart && !waitForWindowManagerStart(20000)) {
+        m_error = QStringLiteral("%1 did not finish starting on %2 within %3 s")
+                      .arg(program, m_display)
+                      .arg(scaledMs(20000) / 1000);
+        stopWindowManager();
         return false;
     }
     if (!waitForWindowManager(20000)) {
@@ -347,6 +367,23 @@ bool XvfbSession::waitForCompositor(int timeoutMs)
         QThread::msleep(25);
     }
     return false;
+}
+
+bool XvfbSession::waitForWindowManagerStart(int timeoutMs)
+{
+    QByteArray output;
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 limit = scaledMs(timeoutMs);
+    while (!output.contains(QByteArray(windowManagerStartedLine) + '\n')) {
+        const qint64 left = limit - timer.elapsed();
+        if (left <= 0 || m_windowManager->state() != QProcess::Running) {
+            return false;
+        }
+        m_windowManager->waitForReadyRead(static_cast<int>(left));
+        output += m_windowManager->readAllStandardOutput();
+    }
+    return true;
 }
 
 bool XvfbSession::waitForWindowManager(int timeoutMs)
