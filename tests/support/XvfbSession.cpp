@@ -7,6 +7,9 @@
 #include <QThread>
 
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
+
+#include <poll.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -15,10 +18,40 @@ namespace veyra::test {
 
 namespace {
 
+// How long one question to the server may take: it answers at once unless another client
+// holds it (a grab), and a grab is never held for long.
+constexpr int replyLimitMs = 10000;
+
+// The reply to a request, or null when the connection broke or no reply came within the
+// limit (scaled for this machine).
+template <typename Reply>
+Reply *awaitReply(xcb_connection_t *connection, unsigned int sequence)
+{
+    xcb_flush(connection);
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 limit = scaledMs(replyLimitMs);
+    while (true) {
+        void *reply = nullptr;
+        xcb_generic_error_t *error = nullptr;
+        if (xcb_poll_for_reply(connection, sequence, &reply, &error) != 0) {
+            std::free(error);
+            return static_cast<Reply *>(reply);
+        }
+        const qint64 left = limit - timer.elapsed();
+        if (left <= 0) {
+            qWarning("The X server did not answer within %d ms", scaledMs(replyLimitMs));
+            return nullptr;
+        }
+        pollfd descriptor{xcb_get_file_descriptor(connection), POLLIN, 0};
+        ::poll(&descriptor, 1, static_cast<int>(left));
+    }
+}
+
 xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 {
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t *reply = awaitReply<xcb_intern_atom_reply_t>(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name).sequence);
     if (reply == nullptr) {
         return XCB_ATOM_NONE;
     }
@@ -44,8 +77,8 @@ bool windowManagerAnnounced(const QString &display)
     }
     const xcb_atom_t check = internAtom(connection, "_NET_SUPPORTING_WM_CHECK");
     bool announced = false;
-    xcb_get_property_reply_t *reply = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, screens.data->root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    xcb_get_property_reply_t *reply = awaitReply<xcb_get_property_reply_t>(
+        connection, xcb_get_property(connection, 0, screens.data->root, check, XCB_ATOM_WINDOW, 0, 1).sequence);
     if (reply != nullptr) {
         announced = xcb_get_property_value_length(reply) == 4;
         std::free(reply);
@@ -61,8 +94,8 @@ bool selectionOwned(const QString &display, const char *selection)
     xcb_connection_t *connection = xcb_connect(name.constData(), nullptr);
     bool owned = false;
     if (xcb_connection_has_error(connection) == 0) {
-        xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
-            connection, xcb_get_selection_owner(connection, internAtom(connection, selection)), nullptr);
+        xcb_get_selection_owner_reply_t *reply = awaitReply<xcb_get_selection_owner_reply_t>(
+            connection, xcb_get_selection_owner(connection, internAtom(connection, selection)).sequence);
         owned = reply != nullptr && reply->owner != XCB_NONE;
         std::free(reply);
     }
