@@ -9,9 +9,11 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <cstdio>
 #include <exception>
 #include <functional>
 #include <optional>
+#include <source_location>
 #include <stdexcept>
 #include <type_traits>
 
@@ -20,9 +22,10 @@ namespace veyra::test {
 // Runs a task to completion in a nested event loop and returns its result, rethrowing
 // its exception. (QCoro::waitFor drops the exception of the task and never returns.)
 // Ends the program when the task has not finished within the time-out (scaled for this
-// machine: TimeLimits), as nothing may resume the task's frame after that.
+// machine: TimeLimits), as nothing may resume the task's frame after that; it says first
+// which call waited.
 template <typename T>
-T runTask(QCoro::Task<T> task, int timeoutMs = 60000)
+T runTask(QCoro::Task<T> task, int timeoutMs = 60000, std::source_location caller = std::source_location::current())
 {
     QEventLoop loop;
     bool finished = false;
@@ -50,6 +53,9 @@ T runTask(QCoro::Task<T> task, int timeoutMs = 60000)
     }
     if (!finished) {
         // The coroutine still refers to this frame's locals, so it must never resume.
+        std::fprintf(stderr, "%s:%u: runTask: the task did not finish within %d ms; ending the program\n",
+            caller.file_name(), static_cast<unsigned>(caller.line()), scaledMs(timeoutMs));
+        std::fflush(stderr);
         std::terminate();
     }
     if (error) {

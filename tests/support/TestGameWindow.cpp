@@ -4,22 +4,41 @@
 #include "support/TimeLimits.h"
 #include "support/XvfbSession.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace veyra::test {
 
 namespace {
 
-// One line of the program's output, without its line break; empty when it exited. Waits
-// for the output itself, however long the program takes on a busy machine: the test's
-// own time limit ends a program that hangs.
-QString readLine(QProcess &process)
+// Limits (scaled for this machine) on the program's answers. The program gives up on the
+// window server and the window manager well before them and answers with an error that
+// says what it waited for; these only end a program that hangs.
+constexpr int startLimitMs = 90000;
+constexpr int answerLimitMs = 60000;
+
+// One line of the program's output, without its line break; empty when the program
+// exited, or when it wrote no whole line within the limit (then `timedOut` is set).
+QString readLine(QProcess &process, int timeoutMs, bool &timedOut)
 {
+    timedOut = false;
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 limit = scaledMs(timeoutMs);
     while (!process.canReadLine()) {
         if (process.state() != QProcess::Running) {
             return {};
         }
-        process.waitForReadyRead(-1);
+        const qint64 left = limit - timer.elapsed();
+        if (left <= 0) {
+            timedOut = true;
+            return {};
+        }
+        process.waitForReadyRead(static_cast<int>(left));
     }
     return QString::fromUtf8(process.readLine()).trimmed();
 }
@@ -88,15 +107,22 @@ TestGameWindow::TestGameWindow(const XvfbSession &session, Options options)
         m_error = QStringLiteral("the test game did not start: %1").arg(m_process->errorString());
         return;
     }
-    for (QString line = readLine(*m_process);; line = readLine(*m_process)) {
+    QElapsedTimer timer;
+    timer.start();
+    while (true) {
+        bool timedOut = false;
+        const QString line = readLine(*m_process, std::max<qint64>(startLimitMs - timer.elapsed(), 0), timedOut);
         if (line.startsWith(QLatin1String("window "))) {
             m_windowIDs.append(line.mid(7).toUInt());
         } else if (line == QLatin1String("ready")) {
             break;
         } else {
-            m_error = QStringLiteral("the test game did not come up: %1")
-                          .arg(line.isEmpty() ? QStringLiteral("no answer") : line);
-            close();
+            m_windowIDs.clear();
+            m_error = timedOut ? QStringLiteral("the test game did not report its windows within %1 s")
+                                     .arg(scaledMs(startLimitMs) / 1000)
+                               : QStringLiteral("the test game did not come up: %1")
+                                     .arg(line.isEmpty() ? QStringLiteral("it exited") : line);
+            stop();
             return;
         }
     }
@@ -129,7 +155,19 @@ QString TestGameWindow::command(const QString &line)
     }
     m_process->write(line.toUtf8() + '\n');
     m_process->waitForBytesWritten(scaledMs(5000));
-    return readLine(*m_process);
+    bool timedOut = false;
+    const QString answer = readLine(*m_process, answerLimitMs, timedOut);
+    if (timedOut) {
+        // A late answer would be taken for the answer to the next command.
+        m_error = QStringLiteral("the test game did not answer \"%1\" within %2 s")
+                      .arg(line)
+                      .arg(scaledMs(answerLimitMs) / 1000);
+        ADD_FAILURE() << m_error.toStdString();
+        stop();
+    } else if (answer.startsWith(QLatin1String("error "))) {
+        m_error = QStringLiteral("the test game could not carry out \"%1\": %2").arg(line, answer.mid(6));
+    }
+    return answer;
 }
 
 QRect TestGameWindow::geometry()
@@ -208,8 +246,18 @@ void TestGameWindow::close()
     m_process->write("quit\n");
     m_process->closeWriteChannel();
     if (!m_process->waitForFinished(scaledMs(10000))) {
-        m_process->kill();
-        m_process->waitForFinished(scaledMs(5000));
+        stop();
+    }
+}
+
+void TestGameWindow::stop()
+{
+    if (m_process->state() == QProcess::NotRunning) {
+        return;
+    }
+    m_process->kill();
+    if (!m_process->waitForFinished(scaledMs(5000))) {
+        ADD_FAILURE() << "the test game did not end when killed";
     }
 }
 

@@ -20,8 +20,10 @@ class XvfbSession;
 
 // A stand-in game (the program veyra_test_game_window) running on a test X server: a
 // window with a painted scene and a dialogue box of a given colour holding given text.
-// The constructor starts it and waits until its windows are shown and painted; the
-// destructor ends it. Commands block until the program has carried them out.
+// The constructor starts it and waits until its windows are shown and painted (and, where
+// a window manager runs, managed and on the manager's list of windows); the destructor
+// ends it. Commands block until the program has carried them out; each wait has a limit
+// (support/TimeLimits.h), and one that runs out fails the test with a message.
 class TestGameWindow
 {
 public:
@@ -62,7 +64,8 @@ public:
     TestGameWindow(const TestGameWindow &) = delete;
     TestGameWindow &operator=(const TestGameWindow &) = delete;
 
-    // False when the program did not come up; errorString() says why.
+    // False when the program did not come up; errorString() says why (and why the last
+    // command failed, when one did).
     bool isRunning() const;
     QString errorString() const { return m_error; }
 
@@ -94,7 +97,11 @@ public:
     void close();
 
 private:
+    // Sends one command and returns the program's answer: empty when it has exited, or
+    // when it did not answer in time (the test fails then, and the program is ended).
     QString command(const QString &line);
+    // Ends the program at once.
+    void stop();
 
     std::unique_ptr<QProcess> m_process;
     QVector<std::uint32_t> m_windowIDs;

@@ -7,6 +7,9 @@
 #include <QThread>
 
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
+
+#include <poll.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -15,10 +18,40 @@ namespace veyra::test {
 
 namespace {
 
+// How long one question to the server may take: it answers at once unless another client
+// holds it (a grab), and a grab is never held for long.
+constexpr int replyLimitMs = 10000;
+
+// The reply to a request, or null when the connection broke or no reply came within the
+// limit (scaled for this machine).
+template <typename Reply>
+Reply *awaitReply(xcb_connection_t *connection, unsigned int sequence)
+{
+    xcb_flush(connection);
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 limit = scaledMs(replyLimitMs);
+    while (true) {
+        void *reply = nullptr;
+        xcb_generic_error_t *error = nullptr;
+        if (xcb_poll_for_reply(connection, sequence, &reply, &error) != 0) {
+            std::free(error);
+            return static_cast<Reply *>(reply);
+        }
+        const qint64 left = limit - timer.elapsed();
+        if (left <= 0) {
+            qWarning("The X server did not answer within %d ms", scaledMs(replyLimitMs));
+            return nullptr;
+        }
+        pollfd descriptor{xcb_get_file_descriptor(connection), POLLIN, 0};
+        ::poll(&descriptor, 1, static_cast<int>(left));
+    }
+}
+
 xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 {
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t *reply = awaitReply<xcb_intern_atom_reply_t>(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name).sequence);
     if (reply == nullptr) {
         return XCB_ATOM_NONE;
     }
@@ -44,8 +77,8 @@ bool windowManagerAnnounced(const QString &display)
     }
     const xcb_atom_t check = internAtom(connection, "_NET_SUPPORTING_WM_CHECK");
     bool announced = false;
-    xcb_get_property_reply_t *reply = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, screens.data->root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    xcb_get_property_reply_t *reply = awaitReply<xcb_get_property_reply_t>(
+        connection, xcb_get_property(connection, 0, screens.data->root, check, XCB_ATOM_WINDOW, 0, 1).sequence);
     if (reply != nullptr) {
         announced = xcb_get_property_value_length(reply) == 4;
         std::free(reply);
@@ -61,14 +94,18 @@ bool selectionOwned(const QString &display, const char *selection)
     xcb_connection_t *connection = xcb_connect(name.constData(), nullptr);
     bool owned = false;
     if (xcb_connection_has_error(connection) == 0) {
-        xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
-            connection, xcb_get_selection_owner(connection, internAtom(connection, selection)), nullptr);
+        xcb_get_selection_owner_reply_t *reply = awaitReply<xcb_get_selection_owner_reply_t>(
+            connection, xcb_get_selection_owner(connection, internAtom(connection, selection)).sequence);
         owned = reply != nullptr && reply->owner != XCB_NONE;
         std::free(reply);
     }
     xcb_disconnect(connection);
     return owned;
 }
+
+// What the command the window manager runs once it has started writes (see
+// startWindowManager).
+constexpr char windowManagerStartedLine[] = "veyra-window-manager-started";
 
 } // namespace
 
@@ -218,9 +255,16 @@ bool XvfbSession::startWindowManager()
     }
     QProcessEnvironment environment = this->environment();
     QStringList arguments;
+    // Openbox announces itself on the root window early in its start-up. A window mapped
+    // between then and the end of the start-up can stay unmanaged until some later event
+    // happens to wake openbox up: it reads the window's request off the connection while
+    // starting, and then waits on the connection for more. So the session waits for the
+    // command openbox runs once it has started: it writes a line to openbox's output.
+    const bool reportsStart = m_options.manager == WindowManager::openbox;
     switch (m_options.manager) {
     case WindowManager::openbox:
-        arguments << QStringLiteral("--sm-disable");
+        arguments << QStringLiteral("--sm-disable") << QStringLiteral("--startup")
+                  << QStringLiteral("echo ") + QLatin1String(windowManagerStartedLine);
         break;
     case WindowManager::metacity:
         // It composites the screen itself, whichever compositor it is told to use.
@@ -255,12 +299,21 @@ bool XvfbSession::startWindowManager()
     m_windowManager = std::make_unique<QProcess>();
     m_windowManager->setProcessEnvironment(environment);
     m_windowManager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_windowManager->setStandardOutputFile(QProcess::nullDevice());
+    if (!reportsStart) {
+        m_windowManager->setStandardOutputFile(QProcess::nullDevice());
+    }
     m_windowManager->start(program, arguments);
     if (!m_windowManager->waitForStarted(scaledMs(10000))) {
         m_error = QStringLiteral("%1 did not start: %2").arg(program, m_windowManager->errorString());
         m_windowManager.reset();
         stopProcess(m_sessionBus);
+        return false;
+    }
+    if (reportsStart && !waitForWindowManagerStart(20000)) {
+        m_error = QStringLiteral("%1 did not finish starting on %2 within %3 s")
+                      .arg(program, m_display)
+                      .arg(scaledMs(20000) / 1000);
+        stopWindowManager();
         return false;
     }
     if (!waitForWindowManager(20000)) {
@@ -347,6 +400,23 @@ bool XvfbSession::waitForCompositor(int timeoutMs)
         QThread::msleep(25);
     }
     return false;
+}
+
+bool XvfbSession::waitForWindowManagerStart(int timeoutMs)
+{
+    QByteArray output;
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 limit = scaledMs(timeoutMs);
+    while (!output.contains(QByteArray(windowManagerStartedLine) + '\n')) {
+        const qint64 left = limit - timer.elapsed();
+        if (left <= 0 || m_windowManager->state() != QProcess::Running) {
+            return false;
+        }
+        m_windowManager->waitForReadyRead(static_cast<int>(left));
+        output += m_windowManager->readAllStandardOutput();
+    }
+    return true;
 }
 
 bool XvfbSession::waitForWindowManager(int timeoutMs)

@@ -80,6 +80,9 @@ private:
     bool startServer(const QString &display);
     bool startServerOn(const QString &display);
     void stopServer();
+    // Until the window manager reports that it has finished starting (openbox).
+    bool waitForWindowManagerStart(int timeoutMs);
+    // Until the window manager has announced itself on the root window.
     bool waitForWindowManager(int timeoutMs);
     // Until a compositing manager holds the screen, while the window manager runs.
     bool waitForCompositor(int timeoutMs);

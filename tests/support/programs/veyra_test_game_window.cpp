@@ -25,8 +25,10 @@
 //                           as some full-screen games make
 //   --extra-window TITLE    one more window of the same size in this process (repeatable)
 //
-// Once every window is shown and painted it prints "window <id>" for each window (the
-// main window first) and then "ready". Commands:
+// Once every window is shown and painted (and listed by the window manager, where one
+// runs and keeps a list) it prints "window <id>" for each window (the main window first)
+// and then "ready"; when that does not happen in time, "error <reason>" and it exits.
+// Commands:
 //   text <TEXT>      new dialogue text, painted before the answer "ok"
 //   title <TEXT>     new window title; "ok"
 //   save <PATH>      writes the main window's current picture as PNG; "ok"
@@ -37,7 +39,10 @@
 //                           size again) and is painted
 //   clicks           "clicks <n>": the mouse presses the main window has received so far
 //   quit             exits
-// A failed command answers "error <reason>".
+// A failed command answers "error <reason>", as does one the window server or the window
+// manager has not carried out in time.
+#include "../TimeLimits.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QCommandLineParser>
@@ -49,11 +54,13 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTextStream>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,6 +71,11 @@
 #include <vector>
 
 namespace {
+
+// How long the program waits for the window server and the window manager to carry out a
+// change before it answers with an error (scaled for this machine, as the tests' limits
+// are). Far longer than they ever take: it only turns a hang into a message.
+constexpr int waitLimitMs = 30000;
 
 struct Scene
 {
@@ -177,6 +189,12 @@ xcb_connection_t *x11Connection()
     return x11 != nullptr ? x11->connection() : nullptr;
 }
 
+xcb_window_t x11Root()
+{
+    xcb_connection_t *connection = x11Connection();
+    return connection != nullptr ? xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root : XCB_NONE;
+}
+
 // Waits until the X server has handled every request sent so far.
 void syncWithServer()
 {
@@ -210,10 +228,41 @@ struct WindowState
 {
     bool viewable = false;
     bool topLevel = false;
+    bool bypassesWindowManager = false;
     // The WM_STATE a window manager gave the window, or -1 for none.
     int managedState = -1;
     bool windowManagerRuns = false;
+    // The running window manager keeps the list of the windows it manages
+    // (_NET_CLIENT_LIST), and this window is on it.
+    bool windowManagerKeepsList = false;
+    bool listed = false;
+
+    // Whether the window manager has finished taking the window on: it is on the list
+    // other programs read the windows from. Trivially true where no manager lists it.
+    bool settledInWindowManager() const
+    {
+        return !windowManagerRuns || bypassesWindowManager || !windowManagerKeepsList || listed;
+    }
+
+    QString describe() const
+    {
+        const auto yesNo = [](bool value) { return value ? QStringLiteral("yes") : QStringLiteral("no"); };
+        return QStringLiteral("viewable: %1, WM_STATE: %2, window manager runs: %3, listed in its "
+                              "_NET_CLIENT_LIST: %4")
+            .arg(yesNo(viewable), QString::number(managedState), yesNo(windowManagerRuns),
+                windowManagerKeepsList ? yesNo(listed) : QStringLiteral("(no list)"));
+    }
 };
+
+bool containsValue(const xcb_get_property_reply_t *reply, std::uint32_t value)
+{
+    if (reply == nullptr || reply->format != 32) {
+        return false;
+    }
+    const auto *values = static_cast<const std::uint32_t *>(xcb_get_property_value(reply));
+    const int count = xcb_get_property_value_length(reply) / 4;
+    return std::find(values, values + count, value) != values + count;
+}
 
 // What the X server says about the window right now.
 WindowState windowState(QWidget *window)
@@ -225,32 +274,74 @@ WindowState windowState(QWidget *window)
     }
     const auto id = static_cast<xcb_window_t>(window->winId());
     const xcb_atom_t wmState = internAtom(connection, "WM_STATE");
+    const xcb_atom_t supported = internAtom(connection, "_NET_SUPPORTED");
+    const xcb_atom_t clientList = internAtom(connection, "_NET_CLIENT_LIST");
+    const xcb_window_t root = x11Root();
     const auto attributesCookie = xcb_get_window_attributes(connection, id);
     const auto treeCookie = xcb_query_tree(connection, id);
     const auto stateCookie = xcb_get_property(connection, 0, id, wmState, wmState, 0, 2);
+    const auto rootCookie = xcb_get_window_attributes(connection, root);
+    const auto supportedCookie = xcb_get_property(connection, 0, root, supported, XCB_ATOM_ATOM, 0, 1024);
+    const auto listCookie = xcb_get_property(connection, 0, root, clientList, XCB_ATOM_WINDOW, 0, 65536);
     xcb_get_window_attributes_reply_t *attributes
         = xcb_get_window_attributes_reply(connection, attributesCookie, nullptr);
     xcb_query_tree_reply_t *tree = xcb_query_tree_reply(connection, treeCookie, nullptr);
     xcb_get_property_reply_t *property = xcb_get_property_reply(connection, stateCookie, nullptr);
+    xcb_get_window_attributes_reply_t *rootAttributes
+        = xcb_get_window_attributes_reply(connection, rootCookie, nullptr);
+    xcb_get_property_reply_t *supportedList = xcb_get_property_reply(connection, supportedCookie, nullptr);
+    xcb_get_property_reply_t *managedList = xcb_get_property_reply(connection, listCookie, nullptr);
     if (attributes != nullptr) {
         state.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        state.bypassesWindowManager = attributes->override_redirect != 0;
     }
     if (tree != nullptr) {
         state.topLevel = tree->parent == tree->root;
-        xcb_get_window_attributes_reply_t *root
-            = xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, tree->root), nullptr);
-        if (root != nullptr) {
-            state.windowManagerRuns = (root->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
-        }
-        std::free(root);
+    }
+    if (rootAttributes != nullptr) {
+        state.windowManagerRuns = (rootAttributes->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
     }
     if (property != nullptr && property->format == 32 && xcb_get_property_value_length(property) >= 4) {
         state.managedState = static_cast<int>(*static_cast<const uint32_t *>(xcb_get_property_value(property)));
     }
+    state.windowManagerKeepsList = containsValue(supportedList, clientList);
+    state.listed = containsValue(managedList, id);
     std::free(attributes);
     std::free(tree);
     std::free(property);
+    std::free(rootAttributes);
+    std::free(supportedList);
+    std::free(managedList);
     return state;
+}
+
+// The window's state as this program and the X server see it, for messages.
+QString describe(GameView *view)
+{
+    return QStringLiteral("exposed: %1, painted: %2, size: %3x%4, %5")
+        .arg(view->windowHandle()->isExposed() ? QStringLiteral("yes") : QStringLiteral("no"),
+            view->hasPainted() ? QStringLiteral("yes") : QStringLiteral("no"))
+        .arg(view->width())
+        .arg(view->height())
+        .arg(windowState(view).describe());
+}
+
+// Root-window property changes (a window manager publishing its list of windows) reach
+// this program as events, so that a wait on them wakes up.
+void watchRootProperties()
+{
+    xcb_connection_t *connection = x11Connection();
+    if (connection == nullptr) {
+        return;
+    }
+    const xcb_window_t root = x11Root();
+    xcb_get_window_attributes_reply_t *attributes
+        = xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root), nullptr);
+    const std::uint32_t mask
+        = (attributes != nullptr ? attributes->your_event_mask : 0U) | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    std::free(attributes);
+    xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
+    syncWithServer();
 }
 
 // Checks a condition after every event this program handles, its own and the X
@@ -310,21 +401,33 @@ private:
     bool m_checkPending = false;
 };
 
-// Runs the event loop until the condition holds: waits on the events that change it,
-// with no time limit of its own (the test that started this program has one).
-void waitFor(const std::function<bool()> &condition)
+// Runs the event loop until the condition holds, waiting on the events that change it, or
+// until the time limit (scaled for this machine) is up; returns the condition.
+bool waitFor(const std::function<bool()> &condition)
 {
     if (condition()) {
-        return;
+        return true;
     }
     QEventLoop loop;
     const ConditionWatch watch(condition, loop);
+    QTimer::singleShot(veyra::test::scaledMs(waitLimitMs), &loop, &QEventLoop::quit);
     loop.exec();
+    return condition();
 }
 
 void answer(const QString &line)
 {
     std::cout << line.toStdString() << std::endl;
+}
+
+// Answers that a wait ran out, saying what it waited for and what the window's state is
+// (on stderr as well, where the test's output shows it).
+void answerTimedOut(const QString &what, const QString &state)
+{
+    const QString reason
+        = QStringLiteral("%1 within %2 s (%3)").arg(what).arg(veyra::test::scaledMs(waitLimitMs) / 1000).arg(state);
+    std::cerr << "veyra_test_game_window: " << reason.toStdString() << std::endl;
+    answer(QStringLiteral("error ") + reason);
 }
 
 QSize parseSize(const QString &text, QSize fallback)
@@ -391,21 +494,40 @@ private:
         } else if (command == QLatin1String("hide")) {
             m_main->hide();
             syncWithServer();
-            // Done once a window manager has let go of it (back on the root, withdrawn).
-            waitFor([this] {
+            // Done once a window manager has let go of it (back on the root, withdrawn, off
+            // its list of windows).
+            const bool hidden = waitFor([this] {
                 const WindowState state = windowState(m_main);
-                return !state.viewable && (!state.windowManagerRuns || (state.topLevel && state.managedState <= 0));
+                return !state.viewable
+                    && (!state.windowManagerRuns || (state.topLevel && state.managedState <= 0 && !state.listed));
             });
+            if (!hidden) {
+                answerTimedOut(QStringLiteral("the window was not withdrawn"), windowState(m_main).describe());
+                return;
+            }
             answer(QStringLiteral("ok"));
         } else if (command == QLatin1String("show")) {
             m_main->showNormal();
-            waitFor([this] { return m_main->windowHandle()->isExposed() && windowState(m_main).viewable; });
+            const bool shown = waitFor([this] {
+                if (!m_main->windowHandle()->isExposed()) {
+                    return false;
+                }
+                const WindowState state = windowState(m_main);
+                return state.viewable && state.settledInWindowManager();
+            });
+            if (!shown) {
+                answerTimedOut(QStringLiteral("the window was not shown"), describe(m_main));
+                return;
+            }
             m_main->repaint();
             syncWithServer();
             answer(QStringLiteral("ok"));
         } else if (command == QLatin1String("minimize")) {
             m_main->showMinimized();
-            waitFor([this] { return !m_main->windowHandle()->isExposed(); });
+            if (!waitFor([this] { return !m_main->windowHandle()->isExposed(); })) {
+                answerTimedOut(QStringLiteral("the window was not minimized"), describe(m_main));
+                return;
+            }
             syncWithServer();
             answer(QStringLiteral("ok"));
         } else if (command == QLatin1String("raise")) {
@@ -415,12 +537,18 @@ private:
         } else if (command == QLatin1String("full-screen")) {
             m_main->showFullScreen();
             const QSize screen = m_main->screen()->geometry().size();
-            waitFor([this, screen] { return m_main->size() == screen && isShownAndPainted(); });
+            if (!waitFor([this, screen] { return m_main->size() == screen && isShownAndPainted(); })) {
+                answerTimedOut(QStringLiteral("the window did not fill the screen"), describe(m_main));
+                return;
+            }
             syncWithServer();
             answer(QStringLiteral("ok"));
         } else if (command == QLatin1String("normal")) {
             m_main->showNormal();
-            waitFor([this] { return m_main->size() == m_normalSize && isShownAndPainted(); });
+            if (!waitFor([this] { return m_main->size() == m_normalSize && isShownAndPainted(); })) {
+                answerTimedOut(QStringLiteral("the window did not return to its size"), describe(m_main));
+                return;
+            }
             syncWithServer();
             answer(QStringLiteral("ok"));
         } else if (command == QLatin1String("clicks")) {
@@ -466,10 +594,12 @@ int main(int argc, char *argv[])
     qputenv("QT_SCALE_FACTOR", "1");
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
+    veyra::test::TimeLimits::setFactor(veyra::test::TimeLimits::factorFromEnvironment());
     QApplication application(argc, argv);
     if (!windowClass.isEmpty()) {
         QApplication::setApplicationName(windowClass);
     }
+    watchRootProperties();
 
     QCommandLineParser parser;
     const QCommandLineOption titleOption(
@@ -552,19 +682,30 @@ int main(int argc, char *argv[])
             windows[i]->show();
         }
     }
-    // However long the window manager and the server take on a busy machine.
-    waitFor([&windows, fullScreen, mainView] {
+    // Ready once every window is shown and painted and, where a window manager keeps a list
+    // of the windows it manages, on that list: the manager maps a window before it lists it.
+    const bool shown = waitFor([&windows, fullScreen, mainView] {
         if (fullScreen && mainView->size() != mainView->screen()->geometry().size()) {
             return false;
         }
         for (const auto &window : windows) {
             auto *view = static_cast<GameView *>(window.get());
-            if (!view->windowHandle()->isExposed() || !view->hasPainted()) {
+            if (!view->windowHandle()->isExposed() || !view->hasPainted()
+                || !windowState(view).settledInWindowManager()) {
                 return false;
             }
         }
         return true;
     });
+    if (!shown) {
+        QStringList states;
+        for (const auto &window : windows) {
+            states
+                << QStringLiteral("%1: %2").arg(window->winId()).arg(describe(static_cast<GameView *>(window.get())));
+        }
+        answerTimedOut(QStringLiteral("the windows were not shown"), states.join(QStringLiteral("; ")));
+        return 1;
+    }
     if (mainView->devicePixelRatioF() != 1.0) {
         answer(QStringLiteral("error device pixel ratio %1").arg(mainView->devicePixelRatioF()));
         return 1;
