@@ -10,6 +10,7 @@
 #include "support/XcbTestProcess.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QProcess>
 
@@ -59,6 +60,19 @@ TEST(StatusMenuTrayIconOnXcb, ALeftClickOnTheIconOpensTheStatusMenu)
 
     XTestPointer pointer(qEnvironmentVariable("DISPLAY"));
     ASSERT_TRUE(pointer.isValid());
+    // The icon is clicked once the pointer is over it: the tray reports its place before it
+    // has mapped it there (and may move it once more), and a click meanwhile goes to the tray.
+    QWidget *iconWindow = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (qstrcmp(window->metaObject()->className(), "QSystemTrayIconSys") == 0) {
+            iconWindow = window;
+        }
+    }
+    ASSERT_NE(iconWindow, nullptr);
+    ASSERT_TRUE(waitUntil([&] {
+        pointer.moveTo(icon.geometry().center());
+        return iconWindow->underMouse();
+    }));
     pointer.clickAt(icon.geometry().center());
     ASSERT_TRUE(waitUntil([&] { return menu.isVisible(); }));
 
