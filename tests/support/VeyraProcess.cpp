@@ -96,7 +96,7 @@ bool VeyraProcess::quit(int timeoutMs)
 
 bool VeyraProcess::waitForExit(int timeoutMs)
 {
-    if (isRunning() && !m_process->waitForFinished(timeoutMs)) {
+    if (isRunning() && !m_process->waitForFinished(scaledMs(timeoutMs))) {
         m_error = QStringLiteral("veyra did not exit within %1 ms").arg(timeoutMs);
         return false;
     }

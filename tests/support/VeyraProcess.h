@@ -48,10 +48,12 @@ public:
     QString errorString() const { return m_error; }
     qint64 processID() const;
 
-    // Asks it to quit as a desktop session does (SIGTERM) and waits until it has exited.
+    // Asks it to quit as a desktop session does (SIGTERM) and waits (a scaled limit) until
+    // it has exited.
     // True when it exited normally with status 0 (a sanitizer report makes it fail).
     bool quit(int timeoutMs = 60000);
-    // Waits until it exits by itself. True when it did, normally and with status 0.
+    // Waits until it exits by itself (the limit is scaled as every wait of the tests).
+    // True when it did, normally and with status 0.
     bool waitForExit(int timeoutMs = 60000);
     int exitCode() const;
     // Ends it as a crash does (SIGKILL), leaving behind whatever it left, and waits.

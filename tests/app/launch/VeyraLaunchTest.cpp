@@ -183,7 +183,7 @@ TEST(VeyraLaunch, TheVersionGateTheXServerGoingAwayAndACrashSayWhyVeyraEnds)
             startTimeoutMs, readingPauseMs))
             << veyra.output().toStdString();
         pointer.clickAt(quitButton->center());
-        EXPECT_TRUE(veyra.waitForExit(scaledMs(startTimeoutMs))) << veyra.output().toStdString();
+        EXPECT_TRUE(veyra.waitForExit(startTimeoutMs)) << veyra.output().toStdString();
         EXPECT_TRUE(veyra.output().contains(QStringLiteral("Veyra quits: the version gate")))
             << veyra.output().toStdString();
     }
@@ -198,7 +198,7 @@ TEST(VeyraLaunch, TheVersionGateTheXServerGoingAwayAndACrashSayWhyVeyraEnds)
             startTimeoutMs, readingPauseMs))
             << veyra.output().toStdString();
         ASSERT_TRUE(x11.restart()) << x11.errorString().toStdString();
-        EXPECT_FALSE(veyra.waitForExit(scaledMs(startTimeoutMs)));
+        EXPECT_FALSE(veyra.waitForExit(startTimeoutMs));
         EXPECT_FALSE(veyra.isRunning());
         EXPECT_TRUE(veyra.output().contains(QStringLiteral("Veyra quits: the X server went away")))
             << veyra.output().toStdString();
@@ -217,7 +217,7 @@ TEST(VeyraLaunch, TheVersionGateTheXServerGoingAwayAndACrashSayWhyVeyraEnds)
             startTimeoutMs, readingPauseMs))
             << veyra.output().toStdString();
         ::kill(static_cast<pid_t>(veyra.processID()), SIGABRT);
-        EXPECT_FALSE(veyra.waitForExit(scaledMs(startTimeoutMs)));
+        EXPECT_FALSE(veyra.waitForExit(startTimeoutMs));
         EXPECT_FALSE(veyra.isRunning());
         EXPECT_TRUE(veyra.output().contains(QStringLiteral("Veyra quits: a fatal signal (SIGABRT) from process %1\n")
                                                 .arg(QCoreApplication::applicationPid())))
