@@ -80,7 +80,8 @@ QString userHomeFolder()
     return entry != nullptr && entry->pw_dir != nullptr ? QString::fromLocal8Bit(entry->pw_dir) : QString();
 }
 
-// The user's cache folder, as the base directory specification defines it.
+// The user's cache folder: $XDG_CACHE_HOME when it is an absolute path, else ~/.cache
+// (the home folder from the password database when HOME is unset).
 QString userCacheFolder()
 {
     const QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
