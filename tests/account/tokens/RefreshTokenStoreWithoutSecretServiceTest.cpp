@@ -142,14 +142,21 @@ protected:
             EXPECT_EQ(error.kind(), AuthenticationClientError::Kind::keychain);
         }
 
+        EXPECT_EQ(restoreAtLaunch(), AuthenticationRestoreResult::noSession);
+    }
+
+    // What restoring the session at launch answers on this bus; the server is never asked.
+    static AuthenticationRestoreResult restoreAtLaunch()
+    {
         ServiceStandIn standIn;
         ServerAuthenticationSession session(true,
             std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())),
             std::make_shared<KeychainRefreshTokenStore>(
                 QStringLiteral("io.veyra.test.authentication"), QStringLiteral("server-refresh-token")),
             std::make_shared<AuthenticationEventRouter>());
-        EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::noSession);
+        const AuthenticationRestoreResult result = runTask(session.restore());
         EXPECT_EQ(standIn.requestCount(), 0);
+        return result;
     }
 
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -186,13 +193,6 @@ TEST_F(RefreshTokenStoreWithoutSecretServiceTest, OnlyASecretServiceThatAnswersI
     };
     EXPECT_EQ(failure(store.load()), AuthenticationClientError::Kind::keychain);
     EXPECT_EQ(failure(store.deleteToken()), AuthenticationClientError::Kind::keychain);
-    ServiceStandIn standIn;
-    ServerAuthenticationSession session(true,
-        std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())),
-        std::make_shared<KeychainRefreshTokenStore>(
-            QStringLiteral("io.veyra.test.authentication"), QStringLiteral("server-refresh-token")),
-        std::make_shared<AuthenticationEventRouter>());
-    EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::unavailable);
-    EXPECT_EQ(standIn.requestCount(), 0);
+    EXPECT_EQ(restoreAtLaunch(), AuthenticationRestoreResult::unavailable);
     QDBusConnection::disconnectFromBus(QStringLiteral("veyra-test-impostor"));
 }
