@@ -77,6 +77,8 @@
 
 #include <iostream>
 #include <map>
+#include <optional>
+#include <utility>
 
 using namespace veyra;
 using namespace veyra::test;
@@ -394,6 +396,8 @@ protected:
     void checkEveryLanguage(ClientLanguageSettingsModel &languages, const QString &screen,
         ApplicationScenes *scenes = nullptr, const std::function<QStringList()> &moreTexts = {})
     {
+        // What was read in the first language: every other reads as many windows and texts.
+        std::optional<std::pair<std::size_t, int>> firstRead;
         for (const ClientLanguage language :
             {ClientLanguage::english, ClientLanguage::japanese, ClientLanguage::korean}) {
             languages.setLanguage(language);
@@ -447,6 +451,7 @@ protected:
             if (moreTexts) {
                 windows[screen + QStringLiteral(" (more)")] += moreTexts();
             }
+            int textsRead = 0;
             for (const auto &[window, texts] : windows) {
                 Findings &found = m_findings[rawValue(language)][window + QStringLiteral(" — ") + screen];
                 for (const QString &shown : texts) {
@@ -454,6 +459,7 @@ protected:
                         continue;
                     }
                     ++found.textsRead;
+                    ++textsRead;
                     if (!current.contains(shown)) {
                         found.foreign.append(shown);
                         ADD_FAILURE() << rawValue(language).toStdString() << ", " << window.toStdString() << " — "
@@ -462,6 +468,15 @@ protected:
                     }
                 }
             }
+            // A walk that reads nothing checks nothing.
+            EXPECT_FALSE(windows.empty()) << screen.toStdString() << ": no window shown";
+            EXPECT_GT(textsRead, 0) << screen.toStdString() << ": no text read";
+            const std::pair read{windows.size(), textsRead};
+            if (!firstRead) {
+                firstRead = read;
+            }
+            EXPECT_EQ(read, *firstRead) << rawValue(language).toStdString() << ", " << screen.toStdString()
+                                        << ": windows and texts read differ from the first language's";
         }
         languages.setLanguage(ClientLanguage::english);
         settle();

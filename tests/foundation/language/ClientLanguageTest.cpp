@@ -1,4 +1,6 @@
 // Test label: unit
+#include "foundation/errors/Error.h"
+#include "foundation/errors/ErrorMessage.h"
 #include "foundation/language/ClientLanguageSettingsModel.h"
 #include "foundation/language/InMemoryClientLanguageSettingsStore.h"
 #include "foundation/language/LocalizedString.h"
@@ -154,6 +156,21 @@ TEST_F(ClientLanguageTest, LocalizedStringLooksUpTheCurrentLanguage)
 
     setCurrentClientLanguage(ClientLanguage::japanese);
     EXPECT_EQ(localizedString(key), QString::fromUtf8("キャプチャ領域を編集"));
+
+    // A message about a failure is worded when it is read, not when it is made: one made in
+    // Korean reads in the language of each later reading, its cause included.
+    setCurrentClientLanguage(ClientLanguage::korean);
+    const ErrorMessage failure = ErrorMessage::text("Veyra couldn't save the note: %@",
+        {ErrorMessage::describing(std::make_exception_ptr(
+            LocalizedError(QStringLiteral("The saved game notes use an unsupported format."))))});
+    EXPECT_EQ(failure.localized(),
+        QString::fromUtf8("Veyra가 메모를 저장하지 못했습니다: 저장된 게임 메모의 형식이 지원되지 않습니다."));
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    EXPECT_EQ(failure.localized(),
+        QString::fromUtf8("Veyraはメモを保存できませんでした: 保存されたゲームメモの形式はサポートされていません。"));
+    setCurrentClientLanguage(ClientLanguage::english);
+    EXPECT_EQ(failure.localized(),
+        QStringLiteral("Veyra couldn't save the note: The saved game notes use an unsupported format."));
 
     EXPECT_EQ(formatPlaceholders(QStringLiteral("Quit and reopen %@ to load %@."), {QStringLiteral("Veyra")}),
         QStringLiteral("Quit and reopen Veyra to load %@."));

@@ -100,6 +100,12 @@ protected:
                 EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->text().toStdString();
             }
         }
+        // Every button is at least 240 wide, and wider where its text needs more.
+        for (const QString &name : shownButtons()) {
+            const QPushButton *shownButton = button(name);
+            EXPECT_GE(shownButton->width(), 240) << name.toStdString();
+            EXPECT_GE(shownButton->width(), shownButton->sizeHint().width()) << name.toStdString();
+        }
     }
 
     std::shared_ptr<AnsweredPolicyClient> client = std::make_shared<AnsweredPolicyClient>();
