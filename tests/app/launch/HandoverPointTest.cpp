@@ -11,7 +11,6 @@
 #include "support/TimeLimits.h"
 
 #include <QCoreApplication>
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
