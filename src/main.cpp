@@ -36,17 +36,18 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    // One Veyra per user and display: a later start hands over to the running one before
-    // it connects to the X server as an application, and before anything reads or writes
-    // the player's files, the keyring or the X server's state. Fixture mode keeps nothing
-    // and stands apart.
+    // One Veyra per user, whatever the display (two would write over each other's files): a
+    // later start on the running one's display hands over to it, one on another display ends
+    // saying where Veyra runs; both before it connects to the X server as an application,
+    // and before anything reads or writes the player's files, the keyring or the X server's
+    // state. Fixture mode keeps nothing and stands apart.
     QStringList arguments;
     for (int index = 0; index < argc; ++index) {
         arguments.append(QString::fromLocal8Bit(argv[index]));
     }
     const bool isFixtureMode = veyra::parseUITestingArguments(arguments).isFixtureMode;
     veyra::SingleInstanceGuard instance(
-        veyra::HandoverPoint::forDisplay(veyra::appBundleIdentifier(), QString::fromLocal8Bit(display.name.c_str())));
+        veyra::HandoverPoint::forUser(veyra::appBundleIdentifier()), QString::fromLocal8Bit(display.name.c_str()));
     if (!isFixtureMode) {
         const auto waiting = [](const QString &line) { std::fprintf(stderr, "%s\n", qPrintable(line)); };
         switch (instance.claimOrHandOver(veyra::SingleInstanceGuard::defaultPatience, waiting)) {
@@ -54,8 +55,11 @@ int main(int argc, char *argv[])
             break;
         case veyra::SingleInstanceGuard::Outcome::handedOver:
             return 0;
+        case veyra::SingleInstanceGuard::Outcome::runningElsewhere:
+            std::fprintf(stderr, "%s\n", qPrintable(instance.runningElsewhereMessage()));
+            return 1;
         case veyra::SingleInstanceGuard::Outcome::unanswered:
-            std::fprintf(stderr, "Veyra is already running on this display but does not answer.\n");
+            std::fprintf(stderr, "Veyra is already running but does not answer.\n");
             return 1;
         }
     }

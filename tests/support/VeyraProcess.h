@@ -24,7 +24,7 @@ public:
         QStringList arguments;
         // Holds its XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME, XDG_STATE_HOME and
         // XDG_RUNTIME_DIR ("config", "data", "cache", "state", "runtime"): two processes of
-        // one home folder on one display are one user's two starts of Veyra.
+        // one home folder are one user's two starts of Veyra, on one display or on two.
         QString homeFolder;
         // Written to a file that VEYRA_INFO_OVERRIDE_FILE names; nothing when empty.
         QJsonObject infoOverrides;

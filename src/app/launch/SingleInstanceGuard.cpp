@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -30,10 +31,29 @@ namespace veyra {
 
 namespace {
 
-// What a later start sends, and what the running Veyra answers once it has come forward.
-constexpr QByteArrayView handoverRequest = "activate\n";
+// A later start asks "activate <its display>"; the running Veyra answers "ok" once it has
+// come forward on that display, or "elsewhere <its display>" when it runs on another one and
+// stays as it is. Each is one line, the display percent-encoded, in canonical form.
+constexpr QByteArrayView requestWord = "activate";
 constexpr QByteArrayView handoverAnswer = "ok\n";
-constexpr qsizetype longestRequest = 64;
+constexpr QByteArrayView elsewhereWord = "elsewhere";
+// Room for any display name that reaches a server (a host name has at most 255 bytes).
+constexpr qsizetype longestLine = 1024;
+
+QByteArray lineWithDisplay(QByteArrayView word, const QString &display)
+{
+    return word.toByteArray() + ' ' + QUrl::toPercentEncoding(display, ":") + '\n';
+}
+
+// The display of a line "<word> <display>", or nothing when the line is another.
+std::optional<QString> displayInLine(const QByteArray &line, QByteArrayView word)
+{
+    const QByteArray lead = word.toByteArray() + ' ';
+    if (!line.startsWith(lead) || !line.endsWith('\n')) {
+        return std::nullopt;
+    }
+    return QUrl::fromPercentEncoding(line.mid(lead.size(), line.size() - lead.size() - 1));
+}
 
 // Between its lock and its listener, or while it quits, the running Veyra cannot answer;
 // a later start asks again after this pause.
@@ -202,23 +222,19 @@ QString HandoverPoint::canonicalDisplay(const QString &displayName)
     return hostName.toLower() + QLatin1Char(':') + QString::number(display);
 }
 
-HandoverPoint HandoverPoint::forDisplay(const QString &bundleIdentifier, const QString &displayName)
+HandoverPoint HandoverPoint::forUser(const QString &bundleIdentifier)
 {
     const QString folder = privateRuntimeFolder(bundleIdentifier);
     if (folder.isEmpty()) {
         return {};
     }
-    const QString display = canonicalDisplay(displayName);
-    QString base = folder + QLatin1Char('/') + bundleIdentifier + QStringLiteral(".x11-")
-        + QString::fromLatin1(QUrl::toPercentEncoding(display, ":"));
+    QString base = folder + QLatin1Char('/') + bundleIdentifier;
     // A local socket's path has room for sizeof(sun_path) - 1 bytes.
     constexpr qsizetype socketPathRoom = sizeof(sockaddr_un::sun_path) - 1;
     if (QFile::encodeName(base + QStringLiteral(".socket")).size() > socketPathRoom) {
         base = folder + QLatin1Char('/')
-            + QString::fromLatin1(QCryptographicHash::hash(
-                (bundleIdentifier + QLatin1Char('/') + display).toUtf8(), QCryptographicHash::Sha256)
-                                      .toHex()
-                                      .left(16));
+            + QString::fromLatin1(
+                QCryptographicHash::hash(bundleIdentifier.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
         if (QFile::encodeName(base + QStringLiteral(".socket")).size() > socketPathRoom) {
             return {};
         }
@@ -226,9 +242,10 @@ HandoverPoint HandoverPoint::forDisplay(const QString &bundleIdentifier, const Q
     return HandoverPoint{base + QStringLiteral(".lock"), base + QStringLiteral(".socket")};
 }
 
-SingleInstanceGuard::SingleInstanceGuard(HandoverPoint point, QObject *parent)
+SingleInstanceGuard::SingleInstanceGuard(HandoverPoint point, const QString &displayName, QObject *parent)
     : QObject(parent)
     , m_point(std::move(point))
+    , m_display(HandoverPoint::canonicalDisplay(displayName))
 { }
 
 SingleInstanceGuard::~SingleInstanceGuard()
@@ -254,8 +271,8 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
     const auto started = std::chrono::steady_clock::now();
     const auto deadline = started + std::max(patience.overall, patience.answer);
     if (!m_point.isUsable()) {
-        qCWarning(m_logger) << "No folder of this user alone to keep to one Veyra per display in; this start runs "
-                               "on its own.";
+        qCWarning(m_logger) << "No folder of this user alone to keep to one Veyra per user in; this start runs on "
+                               "its own.";
         return Outcome::claimed;
     }
     // Not through a link, and only a file of this user: the folder is private, but the
@@ -278,6 +295,7 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
     m_patience = patience;
     m_toldSilent = false;
     m_toldNotListening = false;
+    m_running = {};
     for (;;) {
         if (::flock(m_lockFile, LOCK_EX | LOCK_NB) == 0) {
             m_claimed = true;
@@ -287,12 +305,11 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
             qCWarning(m_logger) << "Cannot lock" << m_point.lockPath << "to keep to one Veyra:" << ::strerror(errno);
             return Outcome::claimed;
         }
-        qint64 holder = 0;
-        const Attempt attempt = handOver(deadline, &holder);
-        if (attempt == Attempt::answered) {
+        const Attempt attempt = handOver(deadline);
+        if (attempt == Attempt::answered || attempt == Attempt::elsewhere) {
             ::close(m_lockFile);
             m_lockFile = -1;
-            return Outcome::handedOver;
+            return attempt == Attempt::answered ? Outcome::handedOver : Outcome::runningElsewhere;
         }
         if (attempt == Attempt::silent || std::chrono::steady_clock::now() >= deadline) {
             ::close(m_lockFile);
@@ -303,8 +320,8 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::claimOrHandOver(
         // for once the wait is longer than a moment.
         if (std::chrono::steady_clock::now() - started >= std::chrono::milliseconds(quietWaitMs)) {
             tell(m_toldNotListening,
-                QStringLiteral("Veyra is already running on this display but does not listen yet (it is starting "
-                               "up or quitting); waiting up to %1 seconds for it.")
+                QStringLiteral("Veyra is already running but does not listen yet (it is starting up or quitting); "
+                               "waiting up to %1 seconds for it.")
                     .arg(std::chrono::duration_cast<std::chrono::seconds>(patience.overall).count()));
         }
         std::this_thread::sleep_for(std::min(retryPause, std::chrono::milliseconds(remainingMs(deadline))));
@@ -320,8 +337,16 @@ void SingleInstanceGuard::tell(bool &told, const QString &line)
     m_waiting(line);
 }
 
-SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
-    std::chrono::steady_clock::time_point deadline, qint64 *holder)
+QString SingleInstanceGuard::runningElsewhereMessage() const
+{
+    return QStringLiteral("Veyra is already running on display \"%1\" (process %2), and each user runs one "
+                          "Veyra: quit it there to start Veyra on \"%3\".")
+        .arg(m_running.display)
+        .arg(m_running.processID)
+        .arg(m_display);
+}
+
+SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(std::chrono::steady_clock::time_point deadline)
 {
     const QByteArray path = QFile::encodeName(m_point.socketPath);
     sockaddr_un address{};
@@ -337,7 +362,7 @@ SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
         return Attempt::notListening;
     }
     // Only a process of this user is told anything or believed.
-    const std::optional<uid_t> user = peerUser(socket.get(), holder);
+    const std::optional<uid_t> user = peerUser(socket.get(), &m_running.processID);
     if (user != ::geteuid()) {
         if (m_warnedUntrusted) {
             return Attempt::untrusted;
@@ -348,8 +373,9 @@ SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
                    .arg(m_point.socketPath, user ? QStringLiteral("user %1").arg(*user) : QStringLiteral("unknown"));
         return Attempt::untrusted;
     }
-    if (::send(socket.get(), handoverRequest.data(), static_cast<size_t>(handoverRequest.size()), MSG_NOSIGNAL)
-        != handoverRequest.size()) {
+    const QByteArray request = lineWithDisplay(requestWord, m_display);
+    if (::send(socket.get(), request.constData(), static_cast<size_t>(request.size()), MSG_NOSIGNAL)
+        != request.size()) {
         return Attempt::notListening;
     }
     // From here the running Veyra has the request: it answers within the patience, or not
@@ -367,9 +393,8 @@ SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
         }
         if (ready == 0 && !m_toldSilent && limit > quietWaitMs) {
             tell(m_toldSilent,
-                QStringLiteral("Veyra is already running on this display (process %1); waiting up to %2 seconds for "
-                               "it to come forward.")
-                    .arg(*holder)
+                QStringLiteral("Veyra is already running (process %1); waiting up to %2 seconds for it to answer.")
+                    .arg(m_running.processID)
                     .arg(std::chrono::duration_cast<std::chrono::seconds>(m_patience.answer).count()));
             continue;
         }
@@ -379,7 +404,7 @@ SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
         if (ready < 0) {
             return Attempt::notListening;
         }
-        char buffer[longestRequest];
+        char buffer[longestLine];
         const ssize_t got = ::recv(socket.get(), buffer, sizeof(buffer), 0);
         if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
             continue;
@@ -388,11 +413,18 @@ SingleInstanceGuard::Attempt SingleInstanceGuard::handOver(
             return Attempt::notListening;
         }
         answer.append(buffer, got);
-        if (answer.size() > longestRequest) {
+        if (answer.size() > longestLine) {
             return Attempt::notListening;
         }
     }
-    return answer == handoverAnswer ? Attempt::answered : Attempt::notListening;
+    if (answer == handoverAnswer) {
+        return Attempt::answered;
+    }
+    if (const std::optional<QString> display = displayInLine(answer, elsewhereWord); display && !display->isEmpty()) {
+        m_running.display = *display;
+        return Attempt::elsewhere;
+    }
+    return Attempt::notListening;
 }
 
 void SingleInstanceGuard::startAnswering()
@@ -443,24 +475,40 @@ void SingleInstanceGuard::accept(QLocalSocket *socket)
 void SingleInstanceGuard::answer(QLocalSocket *socket)
 {
     if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > longestRequest) {
+        if (socket->bytesAvailable() > longestLine) {
             socket->abort();
             socket->deleteLater();
         }
         return;
     }
-    const QByteArray request = socket->readLine(longestRequest + 1);
+    const QByteArray request = socket->readLine(longestLine + 1);
     // A start that gave up waiting (this Veyra was frozen, or busy) has closed its end: it
     // ended on its own, and its request is stale.
     char next = 0;
     const qintptr descriptor = socket->socketDescriptor();
     const bool askerLeft = socket->state() != QLocalSocket::ConnectedState || descriptor < 0
         || ::recv(static_cast<int>(descriptor), &next, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
-    if (request == handoverRequest && !askerLeft) {
-        if (m_onHandover) {
-            m_onHandover();
+    const std::optional<QString> askerDisplay = displayInLine(request, requestWord);
+    if (askerDisplay && !askerLeft) {
+        const QString display = HandoverPoint::canonicalDisplay(*askerDisplay);
+        if (display == m_display) {
+            if (m_onHandover) {
+                m_onHandover();
+            }
+            socket->write(handoverAnswer.data(), handoverAnswer.size());
+        } else {
+            // This Veyra stays where it is: the start on the other display ends and says
+            // where it runs.
+            qint64 asker = 0;
+            peerUser(static_cast<int>(descriptor), &asker);
+            const QString line = QStringLiteral("A start on display \"%1\" (process %2) ends: this Veyra runs on "
+                                                "\"%3\", one per user.")
+                                     .arg(display)
+                                     .arg(asker)
+                                     .arg(m_display);
+            qCInfo(m_logger).noquote() << line;
+            socket->write(lineWithDisplay(elsewhereWord, m_display));
         }
-        socket->write(handoverAnswer.data(), handoverAnswer.size());
     }
     socket->disconnectFromServer();
 }

@@ -13,9 +13,9 @@ class QLocalSocket;
 
 namespace veyra {
 
-// Where the running Veyra of one user on one X display can be found: a lock file and a
+// Where the running Veyra of one user can be found, whatever its display: a lock file and a
 // local socket in a folder that belongs to the user alone, both named after the bundle
-// identifier and the display.
+// identifier.
 struct HandoverPoint
 {
     // Both empty when there is no such folder.
@@ -24,8 +24,8 @@ struct HandoverPoint
 
     bool isUsable() const { return !lockPath.isEmpty() && !socketPath.isEmpty(); }
 
-    // The point of the display, in the user's private runtime folder.
-    static HandoverPoint forDisplay(const QString &bundleIdentifier, const QString &displayName);
+    // The user's point, in the user's private runtime folder.
+    static HandoverPoint forUser(const QString &bundleIdentifier);
 
     // One name for every way of writing one display: the screen number does not count
     // (":0" and ":0.0"), nor the transport to a server on this machine (":0", "unix:0",
@@ -44,12 +44,14 @@ struct HandoverPoint
     static bool isPrivateFolder(const QString &path);
 };
 
-// Keeps one Veyra per user and display. The first start holds the point's lock (flock,
-// which the kernel lets go when the process ends however it ends, so a crashed Veyra never
-// blocks a start) and, once its application object exists, listens on its socket; a later
-// start connects, makes sure the listener is a process of the same user, asks the running
-// one to come forward, waits for its answer and is done, all before it connects to the X
-// server. Main thread; claiming blocks.
+// Keeps one Veyra per user, whatever the display: two of them would write over each other's
+// files. The first start holds the point's lock (flock, which the kernel lets go when the
+// process ends however it ends, so a crashed Veyra never blocks a start) and, once its
+// application object exists, listens on its socket. A later start connects, makes sure the
+// listener is a process of the same user and asks it to come forward on its display: on the
+// same display the running one comes forward and answers, and the start is done; on another
+// it answers with its own display and stays where it is, and the start ends there. All
+// before the later start connects to the X server. Main thread; claiming blocks.
 class SingleInstanceGuard : public QObject
 {
     Q_OBJECT
@@ -60,6 +62,9 @@ public:
         claimed,
         // The running Veyra took over this start.
         handedOver,
+        // A Veyra runs on another display (runningVeyra() says which, and its process); this
+        // start must end.
+        runningElsewhere,
         // A Veyra holds the point but did not answer in time.
         unanswered,
     };
@@ -80,13 +85,23 @@ public:
     // How many connections it keeps open at once; more are closed at once.
     static constexpr int mostOpenConnections = 8;
 
-    explicit SingleInstanceGuard(HandoverPoint point, QObject *parent = nullptr);
+    // What a later start knows of the Veyra that holds the point.
+    struct RunningVeyra
+    {
+        // Its process (from the socket's credentials), 0 until it has been reached.
+        qint64 processID = 0;
+        // Its display in canonical form, once it has answered that it runs elsewhere.
+        QString display;
+    };
+
+    // For a Veyra on the display of that name (any spelling of it).
+    SingleInstanceGuard(HandoverPoint point, const QString &displayName, QObject *parent = nullptr);
     ~SingleInstanceGuard() override;
 
-    // Claims the point, or hands this start over to the Veyra that holds it. Needs no
-    // application object. A point that cannot be used (no private folder) never keeps Veyra
-    // from starting: it counts as claimed, without a listener. `waiting` is told, once,
-    // what this start waits for when the running Veyra does not answer at once.
+    // Claims the point, or hands this start over to the Veyra that holds it, or finds that
+    // one on another display. Needs no application object. A point that cannot be used (no private folder) never keeps
+    // Veyra from starting: it counts as claimed, without a listener. `waiting` is told, once, what this start waits for
+    // when the running Veyra does not answer at once.
     Outcome claimOrHandOver(Patience patience, const std::function<void(const QString &)> &waiting = {});
     // The same patience for both.
     Outcome claimOrHandOver(
@@ -95,11 +110,17 @@ public:
         return claimOrHandOver(Patience{patience, patience}, waiting);
     }
 
+    const RunningVeyra &runningVeyra() const { return m_running; }
+    // The line that tells the player, after runningElsewhere, where Veyra runs.
+    QString runningElsewhereMessage() const;
+
     // For the process that claimed the point, once its application object exists: from now
-    // on later starts hand over to it.
+    // on later starts on its display hand over to it, and those on another are told where
+    // it runs.
     void startAnswering();
 
-    // Runs on the GUI thread each time a later start hands over to this process.
+    // Runs on the GUI thread each time a later start on this display hands over to this
+    // process (never for a start on another display).
     void setOnHandover(std::function<void()> handler) { m_onHandover = std::move(handler); }
 
     // For a Veyra that is quitting: later starts get no answer any more and wait until
@@ -118,17 +139,22 @@ private:
         notListening,
         // The listener took the request and did not answer in time.
         silent,
+        // The listener runs on another display, and said which.
+        elsewhere,
     };
-    Attempt handOver(std::chrono::steady_clock::time_point deadline, qint64 *holder);
+    Attempt handOver(std::chrono::steady_clock::time_point deadline);
     void tell(bool &told, const QString &line);
     void accept(QLocalSocket *socket);
     void answer(QLocalSocket *socket);
 
     const HandoverPoint m_point;
+    // In canonical form.
+    const QString m_display;
     Logger m_logger{"Launch"};
     int m_lockFile = -1;
     bool m_claimed = false;
     bool m_warnedUntrusted = false;
+    RunningVeyra m_running;
     std::function<void(const QString &)> m_waiting;
     Patience m_patience{};
     bool m_toldSilent = false;

@@ -1,9 +1,11 @@
 // Test label: e2e
-// One Veyra per user and display, with the real executable: a second start hands over to
-// the running one, which comes forward, and the player's notes are written by one process
-// only; one display is one however its name is written. A Veyra that crashed leaves
-// nothing that keeps the next one from starting; one that is frozen keeps the next start
-// only a while, which says what it waits for, never connects to the X server, and ends.
+// One Veyra per user, whatever the display, with the real executable: a second start on its
+// display hands over to the running one, which comes forward (one display is one however
+// its name is written); a start on another display says where Veyra runs and ends, and the
+// running one stays as it is; the player's notes are written by one process only. A Veyra
+// that crashed leaves nothing that keeps the next one from starting; of two starts at once,
+// on one display or on two, one runs. One that is frozen keeps the next start only a while,
+// which says what it waits for, never connects to the X server, and ends.
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "notes/store/FileGameMemoStore.h"
@@ -125,7 +127,9 @@ protected:
 
     // The player's Veyra: live mode, its servers on loopback (none of them answers), on
     // the test's display, as DISPLAY names it (by default as the server was started).
-    std::unique_ptr<VeyraProcess> start(const QString &display = {})
+    std::unique_ptr<VeyraProcess> start(const QString &display = {}) { return startOn(x11, display); }
+    // The same player's Veyra on the display of another X server.
+    std::unique_ptr<VeyraProcess> startOn(const XvfbSession &server, const QString &display = {})
     {
         VeyraProcess::Options options;
         if (!display.isEmpty()) {
@@ -135,19 +139,41 @@ protected:
         for (const char *key : {"TranslationServerBaseURL", "WebAppBaseURL", "MinimumVersionPolicyURL", "SUFeedURL"}) {
             options.infoOverrides.insert(QLatin1String(key), service.url(QStringLiteral("/")).toString());
         }
-        return std::make_unique<VeyraProcess>(x11, options);
+        return std::make_unique<VeyraProcess>(server, options);
     }
 
     std::optional<X11ManagedWindow> waitForWindow(const QString &title, qint64 processID)
     {
+        return waitForWindowOn(desktop, title, processID);
+    }
+    static std::optional<X11ManagedWindow> waitForWindowOn(X11Desktop &screen, const QString &title, qint64 processID)
+    {
         std::optional<X11ManagedWindow> found;
         waitUntil(
             [&] {
-                found = desktop.viewableWindow(title, processID);
+                found = screen.viewableWindow(title, processID);
                 return found.has_value();
             },
             startTimeoutMs, readingPauseMs);
         return found;
+    }
+
+    // What the process said, but for the test's replaced configuration.
+    static QString saidBy(VeyraProcess &veyra)
+    {
+        QStringList said = veyra.output().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        said.removeIf([](const QString &line) { return line.contains(QStringLiteral("values replaced from")); });
+        return said.join(QLatin1Char('\n'));
+    }
+
+    // The line of a start on the display that ends as Veyra runs on the other one.
+    static QString runsElsewhere(const QString &running, qint64 processID, const QString &display)
+    {
+        return QStringLiteral("Veyra is already running on display \"%1\" (process %2), and each user runs one Veyra: "
+                              "quit it there to start Veyra on \"%3\".")
+            .arg(running)
+            .arg(processID)
+            .arg(display);
     }
 
     // Clicks the phrase once it shows inside the region of the screen, where it shows
@@ -270,7 +296,7 @@ protected:
 
 } // namespace
 
-TEST_F(SingleInstanceGuardTest, SecondStartHandsOverAndEveryNoteEditIsKept)
+TEST_F(SingleInstanceGuardTest, ASecondStartHandsOverOnItsDisplayEndsOnAnotherAndEveryNoteEditIsKept)
 {
     notesFile().save({note(QStringLiteral("Harbour Tales"), QStringLiteral("Lanterns by the pier")),
         note(QStringLiteral("Moon Garden"), QStringLiteral("Seeds under the willow"))});
@@ -303,9 +329,7 @@ TEST_F(SingleInstanceGuardTest, SecondStartHandsOverAndEveryNoteEditIsKept)
     EXPECT_TRUE(first->isRunning());
     // It handed over at once, before it started as an application: not a word of output
     // but the test's replaced configuration.
-    QStringList said = second->output().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    said.removeIf([](const QString &line) { return line.contains(QStringLiteral("values replaced from")); });
-    EXPECT_EQ(said.join(QLatin1Char('\n')).toStdString(), "");
+    EXPECT_EQ(saidBy(*second).toStdString(), "");
 
     // The running Veyra came forward: its main window is mapped again, on top and active.
     ASSERT_TRUE(waitUntil(
@@ -321,8 +345,31 @@ TEST_F(SingleInstanceGuardTest, SecondStartHandsOverAndEveryNoteEditIsKept)
     // The second start changed no file (the notes included).
     EXPECT_EQ(filesOfHome(), filesBefore);
 
-    // The other note, edited in the one Veyra there is; quitting keeps both edits.
+    // The player, in a second X session, starts Veyra there: it says where Veyra runs and
+    // ends with status 1, having changed no file (two Veyras would write over each other's
+    // notes); the running Veyra stays as it is, its main window out of the way.
     desktop.iconify(main->id);
+    ASSERT_TRUE(waitUntil(
+        [&] { return !desktop.viewableWindow(appDisplayName(), first->processID()); }, stepTimeoutMs, readingPauseMs));
+    XvfbSession secondSession;
+    ASSERT_TRUE(secondSession.isRunning()) << secondSession.errorString().toStdString();
+    const std::unique_ptr<VeyraProcess> elsewhere = startOn(secondSession);
+    const qint64 elsewhereID = elsewhere->processID();
+    EXPECT_FALSE(elsewhere->waitForExit(startTimeoutMs));
+    EXPECT_FALSE(elsewhere->isRunning());
+    EXPECT_EQ(elsewhere->exitCode(), 1);
+    EXPECT_EQ(saidBy(*elsewhere).toStdString(),
+        runsElsewhere(x11.display(), first->processID(), secondSession.display()).toStdString());
+    EXPECT_EQ(filesOfHome(), filesBefore);
+    // The running Veyra says why it stayed as it was.
+    const QString turnedAway
+        = QStringLiteral("A start on display \"%1\" (process %2) ends").arg(secondSession.display()).arg(elsewhereID);
+    EXPECT_TRUE(waitUntil([&] { return first->output().contains(turnedAway); }, stepTimeoutMs, readingPauseMs))
+        << first->output().toStdString();
+    EXPECT_TRUE(first->isRunning());
+    EXPECT_FALSE(desktop.viewableWindow(appDisplayName(), first->processID()));
+
+    // The other note, edited in the one Veyra there is; quitting keeps both edits.
     appendToNote(*notes, QStringLiteral("Harbour Tales"), QStringLiteral("bravo"));
     ASSERT_TRUE(waitUntil([&] { return storedText(QStringLiteral("Harbour Tales")).endsWith(QStringLiteral("bravo")); },
         stepTimeoutMs, readingPauseMs));
@@ -331,7 +378,7 @@ TEST_F(SingleInstanceGuardTest, SecondStartHandsOverAndEveryNoteEditIsKept)
     EXPECT_EQ(storedText(QStringLiteral("Harbour Tales")), QStringLiteral("Lanterns by the pier bravo"));
 }
 
-TEST_F(SingleInstanceGuardTest, CrashedVeyraNeverBlocksAStartAndTwoStartsAtOnceMakeOne)
+TEST_F(SingleInstanceGuardTest, CrashedVeyraNeverBlocksAStartAndTwoStartsAtOnceMakeOneOnOneDisplayOrOnTwo)
 {
     const std::unique_ptr<VeyraProcess> crashed = start();
     ASSERT_TRUE(waitForWindow(appDisplayName(), crashed->processID())) << crashed->output().toStdString();
@@ -349,20 +396,26 @@ TEST_F(SingleInstanceGuardTest, CrashedVeyraNeverBlocksAStartAndTwoStartsAtOnceM
     EXPECT_TRUE(running.isRunning()) << running.output().toStdString();
     EXPECT_TRUE(running.quit()) << running.output().toStdString();
 
-    // Another display is another desktop: a Veyra there runs beside this one.
-    XvfbSession otherDesktop;
-    ASSERT_TRUE(otherDesktop.isRunning());
+    // Started at once on two displays: one runs, the other says where and ends with status 1.
+    XvfbSession otherSession;
+    ASSERT_TRUE(otherSession.isRunning()) << otherSession.errorString().toStdString();
+    X11Desktop otherDesktop(otherSession.display());
+    ASSERT_TRUE(otherDesktop.isValid());
     const std::unique_ptr<VeyraProcess> here = start();
-    ASSERT_TRUE(waitForWindow(appDisplayName(), here->processID()));
-    VeyraProcess::Options options;
-    options.homeFolder = home.path();
-    VeyraProcess there(otherDesktop, options);
-    X11Desktop thereDesktop(otherDesktop.display());
-    EXPECT_TRUE(waitUntil([&] { return thereDesktop.viewableWindow(appDisplayName(), there.processID()).has_value(); },
-        startTimeoutMs, readingPauseMs))
-        << there.output().toStdString();
-    EXPECT_TRUE(there.quit()) << there.output().toStdString();
-    EXPECT_TRUE(here->quit()) << here->output().toStdString();
+    const std::unique_ptr<VeyraProcess> there = startOn(otherSession);
+    ASSERT_TRUE(waitUntil([&] { return !here->isRunning() || !there->isRunning(); }, startTimeoutMs, readingPauseMs));
+    const bool hereRuns = here->isRunning();
+    VeyraProcess &runs = hereRuns ? *here : *there;
+    VeyraProcess &ended = hereRuns ? *there : *here;
+    EXPECT_FALSE(ended.waitForExit());
+    EXPECT_EQ(ended.exitCode(), 1);
+    // (It may have said first that it waited for the other to listen.)
+    const QString message = runsElsewhere(hereRuns ? x11.display() : otherSession.display(), runs.processID(),
+        hereRuns ? otherSession.display() : x11.display());
+    EXPECT_TRUE(saidBy(ended).endsWith(message)) << ended.output().toStdString();
+    EXPECT_TRUE(waitForWindowOn(hereRuns ? desktop : otherDesktop, appDisplayName(), runs.processID()))
+        << runs.output().toStdString();
+    EXPECT_TRUE(runs.quit()) << runs.output().toStdString();
 }
 
 TEST_F(SingleInstanceGuardTest, AFrozenVeyraKeepsTheNextStartOnlyAWhileAndItSaysWhatItWaitsFor)
@@ -385,8 +438,8 @@ TEST_F(SingleInstanceGuardTest, AFrozenVeyraKeepsTheNextStartOnlyAWhileAndItSays
     ::kill(static_cast<pid_t>(frozen->processID()), SIGSTOP);
     const std::unique_ptr<VeyraProcess> waiting = start();
     // It says whom it waits for and how long...
-    const QString waitingFor = QStringLiteral("Veyra is already running on this display (process %1); waiting up to")
-                                   .arg(frozen->processID());
+    const QString waitingFor
+        = QStringLiteral("Veyra is already running (process %1); waiting up to").arg(frozen->processID());
     EXPECT_TRUE(waitUntil([&] { return waiting->output().contains(waitingFor); }, startTimeoutMs, readingPauseMs))
         << waiting->output().toStdString();
     // ...and meanwhile it is no client of the X server: it has not started as an application.
@@ -396,8 +449,7 @@ TEST_F(SingleInstanceGuardTest, AFrozenVeyraKeepsTheNextStartOnlyAWhileAndItSays
     EXPECT_FALSE(waiting->waitForExit(startTimeoutMs));
     EXPECT_FALSE(waiting->isRunning());
     EXPECT_EQ(waiting->exitCode(), 1) << waiting->output().toStdString();
-    EXPECT_TRUE(
-        waiting->output().endsWith(QStringLiteral("Veyra is already running on this display but does not answer.\n")))
+    EXPECT_TRUE(waiting->output().endsWith(QStringLiteral("Veyra is already running but does not answer.\n")))
         << waiting->output().toStdString();
 
     // Thawed, it quits through the Quit command of its application menu, and says so.
