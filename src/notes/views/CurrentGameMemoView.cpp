@@ -38,6 +38,8 @@ CurrentGameMemoView::CurrentGameMemoView(GameMemoLibraryModel *model, GameMemoCo
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(12);
     layout->addWidget(m_header);
+    // The editor takes what the other rows leave, but never less than a few lines.
+    m_editor->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     m_editor->setMinimumHeight(3 * m_editor->textEdit()->fontMetrics().lineSpacing() + 12);
     layout->addWidget(m_editor, 1);
     layout->addWidget(m_errorRow);

@@ -13,7 +13,10 @@ ElidedLabel::ElidedLabel(int maximumLineCount, QWidget *parent)
 {
     setTextFormat(Qt::PlainText);
     setWordWrap(maximumLineCount != 1);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // Lines wrap, so the height follows the width.
+    policy.setHeightForWidth(maximumLineCount != 1);
+    setSizePolicy(policy);
 }
 
 void ElidedLabel::setFullText(const QString &text)
