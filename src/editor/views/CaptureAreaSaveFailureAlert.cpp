@@ -54,12 +54,33 @@ CaptureAreaSaveFailureAlert::CaptureAreaSaveFailureAlert(std::function<QString()
 
 void CaptureAreaSaveFailureAlert::present()
 {
-    adjustSize();
+    open();
+}
+
+void CaptureAreaSaveFailureAlert::showEvent(QShowEvent *event)
+{
+    QMessageBox::showEvent(event);
+    place();
+}
+
+void CaptureAreaSaveFailureAlert::resizeEvent(QResizeEvent *event)
+{
+    QMessageBox::resizeEvent(event);
+    if (isVisible()) {
+        place();
+    }
+}
+
+void CaptureAreaSaveFailureAlert::place()
+{
     const QWidget *editor = parentWidget() ? parentWidget()->window() : nullptr;
     const QScreen *screen = editor ? editor->screen() : QGuiApplication::primaryScreen();
     const QRect over = editor ? editor->frameGeometry() : screen->availableGeometry();
-    move(placeClearOf(frameGeometry().size(), over, screen->availableGeometry(), windowsStayingOnTop(this)));
-    open();
+    const QPoint topLeft
+        = placeClearOf(frameGeometry().size(), over, screen->availableGeometry(), windowsStayingOnTop(this));
+    if (topLeft != frameGeometry().topLeft()) {
+        move(topLeft);
+    }
 }
 
 QVector<QRect> CaptureAreaSaveFailureAlert::windowsStayingOnTop(const QWidget *except)

@@ -37,7 +37,15 @@ public:
     // windows that none of them overlaps; centred over `over` when there is no such place.
     static QPoint placeClearOf(QSize size, const QRect &over, const QRect &screen, const QVector<QRect> &covering);
 
+protected:
+    // Placed once its size is known, and again whenever the size changes (another
+    // language).
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void place();
+
     std::function<QString()> m_message;
 };
 

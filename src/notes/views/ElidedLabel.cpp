@@ -3,6 +3,7 @@
 #include "foundation/text/PlainText.h"
 
 #include <QEvent>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 
 namespace veyra {
@@ -98,12 +99,15 @@ QString ElidedLabel::shownTextFor(int width, bool *elided) const
             cut = true;
         } else {
             // A word wider than the label (a path, say) breaks where the layout broke it,
-            // rather than running past the side; the label breaks the rest between words.
+            // rather than running past the side; the label breaks the rest between words
+            // itself, where the layout did.
             shown.clear();
+            QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, m_fullText);
             for (qsizetype i = 0; i < lines.size(); ++i) {
-                const QString text = m_fullText.mid(lines[i].textStart(), lines[i].textLength());
-                shown += text;
-                if (i + 1 < lines.size() && !text.isEmpty() && !text.back().isSpace()) {
+                shown += m_fullText.mid(lines[i].textStart(), lines[i].textLength());
+                const qsizetype end = lines[i].textStart() + lines[i].textLength();
+                breaks.setPosition(end);
+                if (i + 1 < lines.size() && !breaks.isAtBoundary()) {
                     shown += QLatin1Char('\n');
                 }
             }
