@@ -89,4 +89,7 @@ TEST(GameMemoQuitSave, WhatCannotBeWrittenAtTheQuitIsKeptBesideTheFile)
     const QVector<GameMemoEntry> kept = FileGameMemoStore(QUrl::fromLocalFile(model.keptAsidePath())).load();
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(kept.first().text, QStringLiteral("last words"));
+    // The cancelled delay ends on the next turn of the event loop.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sleeper->sleepingCount(), 0);
 }
