@@ -312,6 +312,19 @@ TEST_F(FileGameMemoStoreTest, KeepsNotesAsideBesideTheFileInItsOwnFormat)
         folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved-20240301-120005-2.json"));
     EXPECT_EQ(readBytes(path()), damaged);
     EXPECT_EQ(notes.location(), path());
+
+    // Should the copy have become a link to nothing or a named pipe meanwhile, it is
+    // refused: no target is created, and nothing waits for a reader.
+    ASSERT_TRUE(QFile::remove(aside));
+    const QString target = folder.path() + QStringLiteral("/elsewhere/kept.json");
+    ASSERT_TRUE(QFile::link(target, aside));
+    EXPECT_THROW(notes.keepAside({typed}, at, aside), FileAccessError);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(target).absolutePath()));
+    ASSERT_TRUE(QFile::remove(aside));
+    veyra::test::NamedPipe pipe(aside);
+    ASSERT_TRUE(pipe.isValid());
+    EXPECT_THROW(notes.keepAside({typed}, at, aside), FileAccessError);
+    EXPECT_FALSE(pipe.readerWasStuck());
 }
 
 TEST(GameMemoStoreFactory, GivesAnEmptyMemoryStoreToUITestsAndTheAppFolderFileOtherwise)
