@@ -837,5 +837,37 @@
         <source>Choose a note in the list to read or edit it.</source>
         <translation>リストからメモを選択すると、表示や編集ができます。</translation>
     </message>
+    <message>
+        <source>It is a folder, not a file.</source>
+        <translation>フォルダであり、ファイルではありません。</translation>
+    </message>
+    <message>
+        <source>It is a named pipe, a device or a socket, not a regular file.</source>
+        <translation>通常のファイルではなく、名前付きパイプ、デバイス、またはソケットです。</translation>
+    </message>
+    <message>
+        <source>It is a link to “%@”, which doesn't exist.</source>
+        <translation>存在しない「%@」へのリンクです。</translation>
+    </message>
+    <message>
+        <source>It is larger than %@ MB.</source>
+        <translation>%@ MBを超えています。</translation>
+    </message>
+    <message>
+        <source>Only %@ of %@ bytes could be written.</source>
+        <translation>%@ バイトしか書き込めませんでした（全体は %@ バイト）。</translation>
+    </message>
+    <message>
+        <source>The notes would take more than %@ MB.</source>
+        <translation>メモが %@ MBを超えてしまいます。</translation>
+    </message>
+    <message>
+        <source>The game notes file “%@” is damaged, so Veyra left it as it is.</source>
+        <translation>ゲームメモのファイル「%@」が破損しているため、Veyraはそのままにしました。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't save the note: %@ What you typed is kept in “%@”.</source>
+        <translation>Veyraはメモを保存できませんでした: %@ 入力した内容は「%@」に保管されています。</translation>
+    </message>
 </context>
 </TS>

@@ -837,5 +837,37 @@
         <source>Choose a note in the list to read or edit it.</source>
         <translation>목록에서 메모를 선택하면 읽거나 편집할 수 있습니다.</translation>
     </message>
+    <message>
+        <source>It is a folder, not a file.</source>
+        <translation>폴더이며 파일이 아닙니다.</translation>
+    </message>
+    <message>
+        <source>It is a named pipe, a device or a socket, not a regular file.</source>
+        <translation>일반 파일이 아니라 명명된 파이프, 장치 또는 소켓입니다.</translation>
+    </message>
+    <message>
+        <source>It is a link to “%@”, which doesn't exist.</source>
+        <translation>존재하지 않는 “%@”에 대한 링크입니다.</translation>
+    </message>
+    <message>
+        <source>It is larger than %@ MB.</source>
+        <translation>%@MB보다 큽니다.</translation>
+    </message>
+    <message>
+        <source>Only %@ of %@ bytes could be written.</source>
+        <translation>%@바이트만 기록할 수 있었습니다(전체 %@바이트).</translation>
+    </message>
+    <message>
+        <source>The notes would take more than %@ MB.</source>
+        <translation>메모가 %@MB를 넘게 됩니다.</translation>
+    </message>
+    <message>
+        <source>The game notes file “%@” is damaged, so Veyra left it as it is.</source>
+        <translation>게임 메모 파일 “%@”이(가) 손상되어 Veyra가 그대로 두었습니다.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't save the note: %@ What you typed is kept in “%@”.</source>
+        <translation>Veyra가 메모를 저장하지 못했습니다: %@ 입력한 내용은 “%@”에 보관되어 있습니다.</translation>
+    </message>
 </context>
 </TS>

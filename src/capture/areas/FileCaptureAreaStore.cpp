@@ -78,7 +78,10 @@ void FileCaptureAreaStore::save(const CaptureAreaProfile &profile)
 CaptureAreaStoreDocument FileCaptureAreaStore::readDocument() const
 {
     const QString path = filePath();
-    if (!QFileInfo::exists(path)) {
+    // Only when nothing at all is there: a link to nothing, a folder or a named pipe in the
+    // file's place is refused by the read (and by the write, which would otherwise create
+    // the link's target).
+    if (fileNodeKind(path) == FileNodeKind::missing) {
         return {};
     }
     const QByteArray data = readWholeFile(path);

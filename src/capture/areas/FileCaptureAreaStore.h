@@ -11,7 +11,9 @@ namespace veyra {
 // operation reads the file again. A file of an older format is replaced by an empty
 // current one, after a copy of it is kept beside it as "capture-areas.json.bak" (or, when
 // that is taken by an earlier copy, ".bak.2", ".bak.3" ...); a file of a newer format or
-// another coordinate mode is refused and never written.
+// another coordinate mode is refused and never written. Only a regular file (or a link to
+// one) is read or replaced: a link to nothing, a folder, a named pipe, a device or a socket
+// at the path fails every operation without being opened.
 class FileCaptureAreaStore : public CaptureAreaStoring
 {
 public:

@@ -8,6 +8,7 @@
 #include "editor/session/CaptureAreaEditorSessionProviding.h"
 #include "editor/style/EditorStyle.h"
 #include "editor/views/CaptureAreaInspector.h"
+#include "editor/views/CaptureAreaSaveFailureAlert.h"
 #include "editor/views/EditorWidgets.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/identity/AppIdentity.h"
@@ -19,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
@@ -291,6 +293,10 @@ void CaptureAreaEditorView::hideEvent(QHideEvent *event)
     ++m_appearance;
     // The window went away: a guide left open was never closed, so it comes back next time.
     m_guideModel->setPresented(false);
+    // A failure told about the edits that are now forgotten goes with them.
+    for (CaptureAreaSaveFailureAlert *alert : findChildren<CaptureAreaSaveFailureAlert *>()) {
+        alert->close();
+    }
     m_model->reset();
 }
 
@@ -362,6 +368,16 @@ void CaptureAreaEditorView::tryAgain()
 void CaptureAreaEditorView::save()
 {
     if (!m_model->save()) {
+        // The store failed (not a save rule): the red line may sit under the overlay's
+        // panel, so the failure is told where the player sees it.
+        if (m_model->persistenceError() && !m_model->validationMessage()) {
+            auto *alert = new CaptureAreaSaveFailureAlert(
+                [model = QPointer<CaptureAreaEditorModel>(m_model.get())] {
+                    return model && model->persistenceError() ? model->persistenceError()->localized() : QString();
+                },
+                this);
+            alert->present();
+        }
         return;
     }
     const std::optional<CaptureTarget> target = m_session->selectedTarget();

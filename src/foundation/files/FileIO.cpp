@@ -7,6 +7,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace veyra {
 
 namespace {
@@ -29,6 +34,46 @@ QString withDetail(const QString &sentence, const QString &detail)
     return detail.isEmpty() ? sentence : sentence + QStringLiteral(" (") + detail + QLatin1Char(')');
 }
 
+const char *const folderReason = QT_TRANSLATE_NOOP("Veyra", "It is a folder, not a file.");
+const char *const specialFileReason
+    = QT_TRANSLATE_NOOP("Veyra", "It is a named pipe, a device or a socket, not a regular file.");
+const char *const danglingLinkReason = QT_TRANSLATE_NOOP("Veyra", "It is a link to “%@”, which doesn't exist.");
+const char *const tooLargeReason = QT_TRANSLATE_NOOP("Veyra", "It is larger than %@ MB.");
+const char *const shortWriteReason = QT_TRANSLATE_NOOP("Veyra", "Only %@ of %@ bytes could be written.");
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'g', 3);
+}
+
+// Refuses what is not a regular file (or a link to one), with the reason.
+void requireRegularFileOrNothing(FileAccessError::Kind kind, const QString &path, FileNodeKind node)
+{
+    switch (node) {
+    case FileNodeKind::folder:
+        throw FileAccessError::withOwnReason(kind, path, folderReason);
+    case FileNodeKind::danglingLink:
+        throw FileAccessError::withOwnReason(kind, path, danglingLinkReason, {QFileInfo(path).symLinkTarget()});
+    case FileNodeKind::other:
+        throw FileAccessError::withOwnReason(kind, path, specialFileReason);
+    case FileNodeKind::missing:
+    case FileNodeKind::regularFile:
+    case FileNodeKind::inaccessible:
+        break;
+    }
+}
+
+FileNodeKind kindOfStat(const struct stat &status)
+{
+    if (S_ISREG(status.st_mode)) {
+        return FileNodeKind::regularFile;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return FileNodeKind::folder;
+    }
+    return FileNodeKind::other;
+}
+
 } // namespace
 
 FileAccessError::FileAccessError(Kind kind, QString path, QString detail)
@@ -38,29 +83,80 @@ FileAccessError::FileAccessError(Kind kind, QString path, QString detail)
     , m_detail(std::move(detail))
 { }
 
-QString FileAccessError::localizedDescription() const
+FileAccessError FileAccessError::withOwnReason(
+    Kind kind, QString path, const char *detailKey, QStringList detailArguments)
 {
-    return withDetail(localizedFormat(patternFor(m_kind), {QDir::toNativeSeparators(m_path)}), m_detail);
+    FileAccessError error(kind, std::move(path), formatPlaceholders(QString::fromUtf8(detailKey), detailArguments));
+    error.m_detailKey = detailKey;
+    error.m_detailArguments = std::move(detailArguments);
+    return error;
 }
 
-QByteArray readWholeFile(const QString &path)
+QString FileAccessError::localizedDescription() const
 {
-    if (QFileInfo(path).isDir()) {
-        throw FileAccessError(FileAccessError::Kind::readFailed, path, QStringLiteral("Is a directory"));
+    const QString detail = m_detailKey ? localizedFormat(m_detailKey, m_detailArguments) : m_detail;
+    return withDetail(localizedFormat(patternFor(m_kind), {QDir::toNativeSeparators(m_path)}), detail);
+}
+
+FileNodeKind fileNodeKind(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat status
+    { };
+    if (::lstat(native.constData(), &status) != 0) {
+        // ENOTDIR: a file stands where a folder on the way should be; nothing is at the path.
+        return errno == ENOENT || errno == ENOTDIR ? FileNodeKind::missing : FileNodeKind::inaccessible;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!S_ISLNK(status.st_mode)) {
+        return kindOfStat(status);
+    }
+    if (::stat(native.constData(), &status) != 0) {
+        return errno == ENOENT || errno == ENOTDIR ? FileNodeKind::danglingLink : FileNodeKind::inaccessible;
+    }
+    return kindOfStat(status);
+}
+
+QByteArray readWholeFile(const QString &path, qint64 maximumSize)
+{
+    requireRegularFileOrNothing(FileAccessError::Kind::readFailed, path, fileNodeKind(path));
+    // Without blocking, so that a pipe put in the file's place since the look above does
+    // not wait for a writer; what was opened is checked again.
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0) {
+        throw FileAccessError(FileAccessError::Kind::readFailed, path, qt_error_string(errno));
+    }
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
         throw FileAccessError(FileAccessError::Kind::readFailed, path, file.errorString());
     }
-    QByteArray data = file.readAll();
+    struct stat status
+    { };
+    if (::fstat(descriptor, &status) != 0) {
+        throw FileAccessError(FileAccessError::Kind::readFailed, path, qt_error_string(errno));
+    }
+    requireRegularFileOrNothing(FileAccessError::Kind::readFailed, path, kindOfStat(status));
+    if (maximumSize >= 0 && status.st_size > maximumSize) {
+        throw FileAccessError::withOwnReason(
+            FileAccessError::Kind::readFailed, path, tooLargeReason, {megabytes(maximumSize)});
+    }
+    const QByteArray data = maximumSize >= 0 ? file.read(maximumSize + 1) : file.readAll();
     if (file.error() != QFileDevice::NoError) {
         throw FileAccessError(FileAccessError::Kind::readFailed, path, file.errorString());
+    }
+    // The file grew after the look at its size.
+    if (maximumSize >= 0 && data.size() > maximumSize) {
+        throw FileAccessError::withOwnReason(
+            FileAccessError::Kind::readFailed, path, tooLargeReason, {megabytes(maximumSize)});
     }
     return data;
 }
 
 void writeFileAtomically(const QString &path, const QByteArray &data)
 {
+    // QSaveFile would write into a pipe or a device directly and would create the target
+    // of a link to nothing: only a regular file is replaced.
+    requireRegularFileOrNothing(FileAccessError::Kind::writeFailed, path, fileNodeKind(path));
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         throw FileAccessError(FileAccessError::Kind::folderCreationFailed, folder);
@@ -71,14 +167,45 @@ void writeFileAtomically(const QString &path, const QByteArray &data)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString());
     }
-    if (file.write(data) != data.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw FileAccessError(FileAccessError::Kind::writeFailed, path, reason);
+    // A write may take only part of the data without an error; writing the rest then
+    // either goes on or fails with the system's reason (no space left, a file too large).
+    qint64 written = 0;
+    while (written < data.size()) {
+        const qint64 count = file.write(data.constData() + written, data.size() - written);
+        if (count <= 0) {
+            const bool hasReason = file.error() != QFileDevice::NoError;
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            if (hasReason) {
+                throw FileAccessError(FileAccessError::Kind::writeFailed, path, reason);
+            }
+            throw FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path, shortWriteReason,
+                {QString::number(written), QString::number(data.size())});
+        }
+        written += count;
     }
     if (!file.commit()) {
         throw FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString());
     }
+}
+
+QString unusedNameBeside(const QString &path, const QString &label, const QDateTime &at, bool keepSuffix)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    const qsizetype dot = keepSuffix ? name.lastIndexOf(QLatin1Char('.')) : -1;
+    const QString base = dot > 0 ? name.left(dot) : name;
+    const QString suffix = dot > 0 ? name.mid(dot) : QString();
+    const QString stem = info.absolutePath() + QLatin1Char('/') + base + QLatin1Char('.') + label + QLatin1Char('-')
+        + at.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString candidate = stem + suffix;
+    // Where nothing can be looked at, the first name is as good as any: writing it fails.
+    for (int number = 2;
+         fileNodeKind(candidate) != FileNodeKind::missing && fileNodeKind(candidate) != FileNodeKind::inaccessible;
+         ++number) {
+        candidate = stem + QLatin1Char('-') + QString::number(number) + suffix;
+    }
+    return candidate;
 }
 
 } // namespace veyra

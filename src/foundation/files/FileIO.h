@@ -3,7 +3,9 @@
 #include "foundation/errors/Error.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 namespace veyra {
 
@@ -16,6 +18,12 @@ public:
     // `detail` is the system's reason, shown after the sentence when it is not empty.
     FileAccessError(Kind kind, QString path, QString detail = {});
 
+    // A reason of Veyra's own: an English text marked with QT_TRANSLATE_NOOP("Veyra", ...)
+    // whose "%@" are filled with `detailArguments`, worded in the interface language each
+    // time the error is described.
+    static FileAccessError withOwnReason(
+        Kind kind, QString path, const char *detailKey, QStringList detailArguments = {});
+
     Kind kind() const { return m_kind; }
     const QString &path() const { return m_path; }
 
@@ -25,15 +33,36 @@ private:
     Kind m_kind;
     QString m_path;
     QString m_detail;
+    const char *m_detailKey = nullptr;
+    QStringList m_detailArguments;
 };
 
-// The whole content of a file; throws FileAccessError(readFailed).
-QByteArray readWholeFile(const QString &path);
+// What stands at a path, links followed (a link whose target is missing is told apart).
+// `other` is a named pipe, a device or a socket; `inaccessible` what cannot be looked at
+// (a folder on the way that may not be searched), left to opening to say why.
+enum class FileNodeKind { missing, regularFile, folder, danglingLink, other, inaccessible };
+FileNodeKind fileNodeKind(const QString &path);
+
+// The whole content of a regular file (or of a link to one); throws
+// FileAccessError(readFailed). Anything else at the path (a folder, a named pipe, a
+// device, a socket, a link to nothing) is refused before it is opened, so a pipe never
+// blocks the caller. With `maximumSize` set, a longer file is refused without being read
+// whole.
+QByteArray readWholeFile(const QString &path, qint64 maximumSize = -1);
 
 // Replaces the file at `path` with `data` atomically: the data goes to a temporary file
 // in the same folder that then takes the file's place, so a reader (or a crash) sees the
 // old file or the new one, never a part. Creates the folder with its missing parents
-// first. Throws FileAccessError; on failure the old file is left as it was.
+// first. Only a regular file, a link to one or nothing may stand at the path: anything
+// else (a link to nothing included, whose target would be created) is refused. Throws
+// FileAccessError; on failure the old file is left as it was.
 void writeFileAtomically(const QString &path, const QByteArray &data);
+
+// A name beside `path` that nothing uses yet, for a copy kept aside: the file's base name
+// (up to its last suffix), then `.<label>-<yyyyMMdd-HHmmss>` of `at` in UTC, then the
+// suffix, e.g. "game-memos.unsaved-20240301-120000.json"; "-2", "-3" ... are added to the
+// time when that name is taken. Without `keepSuffix` the label and time go at the end:
+// "settings.json.damaged-20240301-120000".
+QString unusedNameBeside(const QString &path, const QString &label, const QDateTime &at, bool keepSuffix);
 
 } // namespace veyra

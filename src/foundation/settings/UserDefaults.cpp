@@ -1,8 +1,10 @@
 #include "foundation/settings/UserDefaults.h"
 
+#include "foundation/files/FileIO.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/logging/Logger.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -216,30 +218,36 @@ QString deviceName(QIODevice &device)
     return file ? file->fileName() : QStringLiteral("(unnamed)");
 }
 
-bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
+// Why the bytes of a settings file are not readable settings, or nothing when they are.
+std::optional<QString> damageOf(const QByteArray &bytes)
 {
-    const QByteArray bytes = device.readAll();
     if (bytes.trimmed().isEmpty()) {
-        return true;
+        return std::nullopt;
     }
-    // A damaged file must not take the application down: start from empty settings,
-    // and the next write replaces the file.
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError) {
-        qCWarning(Logger("UserDefaults")).noquote()
-            << QStringLiteral("Ignoring unreadable settings file %1: %2 at offset %3")
-                   .arg(deviceName(device), error.errorString())
-                   .arg(error.offset);
-        return true;
+        return QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(error.offset);
     }
     if (!document.isObject()) {
+        return QStringLiteral("it holds a JSON array, not an object");
+    }
+    return std::nullopt;
+}
+
+bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
+{
+    const QByteArray bytes = device.readAll();
+    // A file damaged since UserDefaults looked at it must not take the application down.
+    if (const std::optional<QString> damage = damageOf(bytes)) {
         qCWarning(Logger("UserDefaults")).noquote()
-            << QStringLiteral("Ignoring settings file %1: it holds a JSON array, not an object")
-                   .arg(deviceName(device));
+            << QStringLiteral("Ignoring unreadable settings file %1: %2").arg(deviceName(device), *damage);
         return true;
     }
-    QJsonObject object = document.object();
+    if (bytes.trimmed().isEmpty()) {
+        return true;
+    }
+    QJsonObject object = QJsonDocument::fromJson(bytes).object();
     const bool firstFormat = object.take(formatKey).isUndefined();
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QVariant value = firstFormat ? decodeFirstFormatValue(it.value()) : decodeValue(it.value());
@@ -247,6 +255,57 @@ bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
             map.insert(it.key(), value);
         }
     }
+    return true;
+}
+
+// Looks at the file before QSettings does: true when QSettings may read and write it.
+// A damaged file (or a link to something that is not readable settings) is moved aside;
+// what is not a regular file is left alone and refused.
+bool prepareSettingsFile(const QString &path)
+{
+    const Logger logger("UserDefaults");
+    const FileNodeKind node = fileNodeKind(path);
+    if (node == FileNodeKind::missing) {
+        return true;
+    }
+    std::optional<QString> damage;
+    if (node == FileNodeKind::danglingLink) {
+        damage = QStringLiteral("it is a link to %1, which doesn't exist").arg(QFileInfo(path).symLinkTarget());
+    } else if (node == FileNodeKind::regularFile) {
+        try {
+            damage = damageOf(readWholeFile(path));
+        } catch (const FileAccessError &error) {
+            qCCritical(logger).noquote() << QStringLiteral("Veyra couldn't read its settings, so it keeps them in "
+                                                           "memory for this run and leaves the file alone: %1")
+                                                .arg(error.message());
+            return false;
+        }
+    } else if (node == FileNodeKind::folder || node == FileNodeKind::other) {
+        qCCritical(logger).noquote() << QStringLiteral(
+            "The settings file %1 is %2, not a regular file: Veyra leaves it alone and keeps "
+            "its settings in memory for this run.")
+                                            .arg(path,
+                                                node == FileNodeKind::folder
+                                                    ? QStringLiteral("a folder")
+                                                    : QStringLiteral("a named pipe, a device or a socket"));
+        return false;
+    }
+    if (!damage) {
+        return true;
+    }
+    const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
+    // A link is moved itself: its target stays as it is.
+    if (!QFile::rename(path, aside)) {
+        qCCritical(logger).noquote() << QStringLiteral(
+            "The settings file %1 is damaged (%2) and couldn't be moved aside to %3: Veyra leaves "
+            "it alone and keeps its settings in memory for this run.")
+                                            .arg(path, *damage, aside);
+        return false;
+    }
+    qCWarning(logger).noquote() << QStringLiteral(
+        "The settings file %1 was damaged (%2): it was moved to %3, and Veyra starts from its "
+        "default settings.")
+                                       .arg(path, *damage, aside);
     return true;
 }
 
@@ -301,7 +360,11 @@ QSettings::Format jsonSettingsFormat()
 }
 
 UserDefaults::UserDefaults(const QString &filePath)
+    : m_filePath(filePath)
 {
+    if (!prepareSettingsFile(filePath)) {
+        return;
+    }
     QDir().mkpath(QFileInfo(filePath).absolutePath());
     m_settings = std::make_unique<QSettings>(filePath, jsonSettingsFormat());
     m_settings->setFallbacksEnabled(false);
@@ -309,7 +372,9 @@ UserDefaults::UserDefaults(const QString &filePath)
 
 UserDefaults::~UserDefaults()
 {
-    m_settings->sync();
+    if (m_settings) {
+        m_settings->sync();
+    }
 }
 
 QString UserDefaults::standardFilePath()
@@ -326,17 +391,17 @@ UserDefaults &UserDefaults::standard()
 
 QString UserDefaults::filePath() const
 {
-    return m_settings->fileName();
+    return m_settings ? m_settings->fileName() : m_filePath;
 }
 
 QVariant UserDefaults::object(const QString &key) const
 {
-    return m_settings->value(key);
+    return m_settings ? m_settings->value(key) : m_memory.value(key);
 }
 
 bool UserDefaults::contains(const QString &key) const
 {
-    return m_settings->contains(key);
+    return m_settings ? m_settings->contains(key) : m_memory.contains(key);
 }
 
 std::optional<QString> UserDefaults::string(const QString &key) const
@@ -408,17 +473,27 @@ std::optional<bool> UserDefaults::boolean(const QString &key) const
 
 void UserDefaults::setValue(const QString &key, const QVariant &value)
 {
-    m_settings->setValue(key, value);
+    if (m_settings) {
+        m_settings->setValue(key, value);
+    } else {
+        m_memory.insert(key, value);
+    }
 }
 
 void UserDefaults::remove(const QString &key)
 {
-    m_settings->remove(key);
+    if (m_settings) {
+        m_settings->remove(key);
+    } else {
+        m_memory.remove(key);
+    }
 }
 
 void UserDefaults::sync()
 {
-    m_settings->sync();
+    if (m_settings) {
+        m_settings->sync();
+    }
 }
 
 } // namespace veyra

@@ -12,8 +12,15 @@ namespace veyra {
 
 // The user-defaults database: small settings kept in one JSON file through QSettings.
 // Numbers, strings, booleans and bytes keep their types across a save and a load
-// (QSettings' INI backend would turn numbers into strings). A file that cannot be
-// read is treated as empty and replaced by the next write.
+// (QSettings' INI backend would turn numbers into strings).
+//
+// The file is looked at before QSettings reads it. A damaged one (not JSON, or not an
+// object) is moved aside, as "<name>.damaged-<yyyyMMdd-HHmmss>" beside it, before
+// anything is written, and the settings start empty; a link to one is moved aside itself,
+// so nothing is ever written through a link to a file that was not readable settings.
+// Anything else that is not a regular file (a folder, a named pipe, a device, a socket)
+// is never opened: the settings are then kept in memory only, for this run. Each case is
+// logged with the paths.
 class UserDefaults
 {
 public:
@@ -28,6 +35,8 @@ public:
     static QString standardFilePath();
 
     QString filePath() const;
+    // False when the file could not be used and the settings live in memory only.
+    bool isBackedByFile() const { return m_settings != nullptr; }
 
     // The stored value, or an invalid QVariant when the key is absent.
     QVariant object(const QString &key) const;
@@ -52,7 +61,10 @@ public:
     void sync();
 
 private:
+    QString m_filePath;
     std::unique_ptr<QSettings> m_settings;
+    // The settings while no file can back them.
+    QVariantMap m_memory;
 };
 
 // The QSettings format that stores settings as typed JSON; registered once.

@@ -1,10 +1,12 @@
 #include "notes/model/GameMemoLibraryModel.h"
 
+#include "foundation/errors/Error.h"
 #include "foundation/language/LocalizedString.h"
 #include "foundation/logging/Logger.h"
 #include "notes/store/GameMemoStoreDocument.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <algorithm>
 #include <chrono>
@@ -23,12 +25,33 @@ ErrorMessage saveFailureMessage(ErrorMessage reason)
     return ErrorMessage::text(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save the note: %@"), {std::move(reason)});
 }
 
-// The steady-clock instant `nanoseconds` from now, without overflowing on huge delays.
-Sleeper::Clock::time_point deadlineAfter(std::uint64_t nanoseconds)
+// The instant `nanoseconds` after `from`, without overflowing on huge delays.
+Sleeper::Clock::time_point deadlineAfter(Sleeper::Clock::time_point from, std::uint64_t nanoseconds)
 {
-    const Sleeper::Clock::time_point now = Sleeper::Clock::now();
-    const auto room = static_cast<std::uint64_t>((Sleeper::Clock::time_point::max() - now).count());
-    return now + Sleeper::Clock::duration(static_cast<Sleeper::Clock::rep>(std::min(nanoseconds, room)));
+    const auto room = static_cast<std::uint64_t>((Sleeper::Clock::time_point::max() - from).count());
+    return from + Sleeper::Clock::duration(static_cast<Sleeper::Clock::rep>(std::min(nanoseconds, room)));
+}
+
+// A text shown as it is, in every language (a path).
+ErrorMessage verbatim(const QString &text)
+{
+    return ErrorMessage::describing(std::make_exception_ptr(Error(text)));
+}
+
+// The order of keys among notes of the same date: by kind, application and title, each
+// compared in the canonical form in which keys are equal.
+bool keyBefore(const GameWindowProfileKey &a, const GameWindowProfileKey &b)
+{
+    if (a.applicationIdentity.kind != b.applicationIdentity.kind) {
+        return a.applicationIdentity.kind < b.applicationIdentity.kind;
+    }
+    const int byValue = a.applicationIdentity.value.normalized(QString::NormalizationForm_C)
+                            .compare(b.applicationIdentity.value.normalized(QString::NormalizationForm_C));
+    if (byValue != 0) {
+        return byValue < 0;
+    }
+    return a.windowTitle.normalized(QString::NormalizationForm_C)
+        < b.windowTitle.normalized(QString::NormalizationForm_C);
 }
 
 // The notes typed while the stored ones could not be read, added to the stored notes
@@ -60,15 +83,20 @@ QHash<GameWindowProfileKey, GameMemoEntry> mergedNotes(
 } // namespace
 
 GameMemoLibraryModel::GameMemoLibraryModel(std::unique_ptr<GameMemoStoring> store, std::uint64_t debounceNanoseconds,
-    std::shared_ptr<Sleeper> sleeper, Now now, QObject *parent)
+    std::shared_ptr<Sleeper> sleeper, Now now, SteadyNow steadyNow, QObject *parent)
     : QObject(parent)
     , m_store(std::move(store))
     , m_debounceNanoseconds(debounceNanoseconds)
     , m_sleeper(std::move(sleeper))
     , m_now(now ? std::move(now) : Now([] { return QDateTime::currentDateTimeUtc(); }))
+    , m_steadyNow(steadyNow ? std::move(steadyNow) : SteadyNow([] { return Sleeper::Clock::now(); }))
 {
     if (!load()) {
         m_errorMessage = m_loadFailure;
+        qCWarning(Logger("GameMemoLibrary")).noquote()
+            << QStringLiteral("Veyra couldn't load the game notes from %1: %2 Nothing will be written over them; "
+                              "notes typed meanwhile are kept beside them.")
+                   .arg(m_store->location(), m_loadFailure->localized());
     }
     if (const QCoreApplication *application = QCoreApplication::instance()) {
         connect(application, &QCoreApplication::aboutToQuit, this, &GameMemoLibraryModel::saveBeforeQuit);
@@ -114,8 +142,12 @@ QVector<GameMemoEntry> GameMemoLibraryModel::sortedEntries() const
             entries.append(entry);
         }
     }
-    std::stable_sort(entries.begin(), entries.end(),
-        [](const GameMemoEntry &a, const GameMemoEntry &b) { return a.updatedAt > b.updatedAt; });
+    std::sort(entries.begin(), entries.end(), [](const GameMemoEntry &a, const GameMemoEntry &b) {
+        if (a.updatedAt != b.updatedAt) {
+            return a.updatedAt > b.updatedAt;
+        }
+        return keyBefore(a.key, b.key);
+    });
     return entries;
 }
 
@@ -153,9 +185,14 @@ void GameMemoLibraryModel::updateText(const QString &text, const GameWindowProfi
 
 void GameMemoLibraryModel::noteEdited(GameMemoEntry entry)
 {
+    entry.text.truncate(GameMemoEntry::maximumTextLength);
     entry.updatedAt = m_now();
     m_entriesByKey.insert(entry.key, std::move(entry));
     m_hasUnsavedEdits = true;
+    m_keptAsideIsCurrent = false;
+    if (!m_firstUnwrittenEditAt) {
+        m_firstUnwrittenEditAt = m_steadyNow();
+    }
     Q_EMIT entriesByKeyChanged();
     setErrorMessage(std::nullopt);
     scheduleSave();
@@ -166,7 +203,10 @@ void GameMemoLibraryModel::scheduleSave()
     if (m_saveTask) {
         m_saveTask->cancel();
     }
-    const Sleeper::Clock::time_point deadline = deadlineAfter(m_debounceNanoseconds);
+    // The delay starts again at every edit, but never runs past the longest wait after the
+    // first edit that is not written yet.
+    const Sleeper::Clock::time_point deadline = std::min(deadlineAfter(m_steadyNow(), m_debounceNanoseconds),
+        deadlineAfter(m_firstUnwrittenEditAt.value_or(m_steadyNow()), longestWaitNanoseconds));
     m_saveTask = startTaskOnActor(
         this,
         [deadline](QPointer<GameMemoLibraryModel> self, CancellationToken token) -> QCoro::Task<void> {
@@ -184,8 +224,10 @@ void GameMemoLibraryModel::scheduleSave()
 void GameMemoLibraryModel::saveNow()
 {
     setSaving(true);
+    m_firstUnwrittenEditAt.reset();
     if (!m_hasLoaded && !load()) {
-        setErrorMessage(saveFailureMessage(*m_loadFailure));
+        m_lastSaveFailure = m_loadFailure;
+        setErrorMessage(sortedEntries().isEmpty() ? saveFailureMessage(*m_loadFailure) : keepAside(*m_loadFailure));
         setSaving(false);
         return;
     }
@@ -193,7 +235,8 @@ void GameMemoLibraryModel::saveNow()
     try {
         m_store->save(entries);
     } catch (...) {
-        setErrorMessage(saveFailureMessage(currentErrorDescription()));
+        m_lastSaveFailure = currentErrorDescription();
+        setErrorMessage(saveFailureMessage(*m_lastSaveFailure));
         setSaving(false);
         return;
     }
@@ -202,6 +245,7 @@ void GameMemoLibraryModel::saveNow()
         saved.insert(entry.key, entry);
     }
     m_hasUnsavedEdits = false;
+    m_lastSaveFailure.reset();
     m_entriesByKey = std::move(saved);
     Q_EMIT entriesByKeyChanged();
     setErrorMessage(std::nullopt);
@@ -219,9 +263,39 @@ void GameMemoLibraryModel::flushPendingSave()
 
 void GameMemoLibraryModel::saveBeforeQuit()
 {
-    if (m_saveTask || m_hasUnsavedEdits) {
-        flushPendingSave();
+    if (!m_saveTask && !m_hasUnsavedEdits) {
+        return;
     }
+    flushPendingSave();
+    if (m_hasUnsavedEdits && m_lastSaveFailure && !sortedEntries().isEmpty()) {
+        keepAside(*m_lastSaveFailure);
+    }
+}
+
+ErrorMessage GameMemoLibraryModel::keepAside(const ErrorMessage &reason)
+{
+    const auto keptMessage = [this, &reason] {
+        return ErrorMessage::text(
+            QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save the note: %@ What you typed is kept in “%@”."),
+            {reason, verbatim(QDir::toNativeSeparators(m_keptAsidePath))});
+    };
+    if (m_keptAsideIsCurrent) {
+        return keptMessage();
+    }
+    try {
+        m_keptAsidePath = m_store->keepAside(sortedEntries(), m_now(), m_keptAsidePath);
+    } catch (...) {
+        const ErrorMessage failure = currentErrorDescription();
+        qCCritical(Logger("GameMemoLibrary")).noquote()
+            << QStringLiteral("Veyra couldn't write the game notes to %1 (%2) nor keep them aside: %3")
+                   .arg(m_store->location(), reason.localized(), failure.localized());
+        return saveFailureMessage(reason);
+    }
+    m_keptAsideIsCurrent = true;
+    qCWarning(Logger("GameMemoLibrary")).noquote()
+        << QStringLiteral("Veyra couldn't write the game notes to %1 (%2); the notes typed are kept in %3")
+               .arg(m_store->location(), reason.localized(), m_keptAsidePath);
+    return keptMessage();
 }
 
 void GameMemoLibraryModel::setErrorMessage(std::optional<ErrorMessage> message)

@@ -22,15 +22,20 @@ namespace veyra {
 
 // Every game note of the process, shared by the overlay's note popover and the notes
 // window. Edits apply at once; the whole set of non-blank notes is written through the
-// store `debounceNanoseconds` after the last edit, so a burst of typing is one write.
+// store `debounceNanoseconds` after the last edit, so a burst of typing is one write, and
+// at the latest `longestWaitNanoseconds` after the first edit not written yet, so typing
+// without a pause is written too.
 //
-// Nothing is written until a load has succeeded: when the load at creation fails, every
-// save first tries the load again and, while it still fails, writes nothing and reports
-// the load's reason (the notes on disk stay as they are). When a later load succeeds,
-// the stored notes are kept and the notes typed in the meantime are added to them.
+// Nothing is written over notes that could not be loaded: when the load at creation
+// fails (the failure is logged with the store's location), every save first tries the
+// load again and, while it still fails, reports the load's reason and keeps the notes
+// typed meanwhile aside through the store (beside the unreadable file), saying where.
+// When a later load succeeds, the stored notes are kept and the notes typed in the
+// meantime are added to them.
 //
 // When the application quits (QCoreApplication::aboutToQuit, whichever way the quit was
-// asked for), edits not written yet are written first. GUI thread only.
+// asked for), edits not written yet are written first, or kept aside when they cannot
+// be. GUI thread only.
 class GameMemoLibraryModel : public QObject
 {
     Q_OBJECT
@@ -38,11 +43,16 @@ class GameMemoLibraryModel : public QObject
 
 public:
     using Now = std::function<QDateTime()>;
+    using SteadyNow = std::function<Sleeper::Clock::time_point()>;
 
-    // Loads every note from the store at once. `sleeper` runs the delay and `now` dates
-    // the edits (both replaceable in tests).
+    // The longest a written note waits while edits go on without a pause.
+    static constexpr std::uint64_t longestWaitNanoseconds = 2'000'000'000;
+
+    // Loads every note from the store at once. `sleeper` runs the delay, `now` dates the
+    // edits and `steadyNow` times the delay (all replaceable in tests).
     GameMemoLibraryModel(std::unique_ptr<GameMemoStoring> store, std::uint64_t debounceNanoseconds,
-        std::shared_ptr<Sleeper> sleeper = std::make_shared<TimerSleeper>(), Now now = {}, QObject *parent = nullptr);
+        std::shared_ptr<Sleeper> sleeper = std::make_shared<TimerSleeper>(), Now now = {}, SteadyNow steadyNow = {},
+        QObject *parent = nullptr);
     ~GameMemoLibraryModel() override;
 
     // All notes in memory, empty ones not saved yet included.
@@ -57,14 +67,17 @@ public:
     // False after a failed load until a load succeeds; nothing is written meanwhile.
     bool hasLoaded() const { return m_hasLoaded; }
 
-    // The non-blank notes, newest first (stable; equal dates keep no defined order).
+    // The non-blank notes, newest first; notes of the same date in the order of their keys.
     QVector<GameMemoEntry> sortedEntries() const;
+    // Where the notes typed while the stored ones could not be read were kept last.
+    const QString &keptAsidePath() const { return m_keptAsidePath; }
 
     // Makes sure a note exists for the context's key (an empty one, dated now). Saves
     // nothing and leaves the error message alone.
     void ensureEntry(const GameMemoContext &context);
     // The note editor's edit: creates the note when needed, takes the context's names,
-    // sets the text as typed and the date, clears the error and starts the delay again.
+    // sets the text as typed (cut to GameMemoEntry::maximumTextLength) and the date,
+    // clears the error and starts the delay again.
     void updateText(const QString &text, const GameMemoContext &context);
     // The notes window's edit of a listed note; the names stay. A key without a note is
     // ignored.
@@ -74,8 +87,9 @@ public:
     void saveNow();
     // Cancels the pending delayed save and writes at once (also when nothing was pending).
     void flushPendingSave();
-    // Writes what is not written yet (a pending save, or edits whose save failed); does
-    // nothing otherwise. Runs on QCoreApplication::aboutToQuit.
+    // Writes what is not written yet (a pending save, or edits whose save failed), and
+    // keeps it aside when it cannot be written; does nothing otherwise. Runs on
+    // QCoreApplication::aboutToQuit.
     void saveBeforeQuit();
 
 Q_SIGNALS:
@@ -90,11 +104,17 @@ private:
     void setErrorMessage(std::optional<ErrorMessage> message);
     void setSaving(bool saving);
     void noteEdited(GameMemoEntry entry);
+    // Keeps the non-blank notes aside through the store (their save failed for `reason`)
+    // and returns the message to show; logs either way.
+    ErrorMessage keepAside(const ErrorMessage &reason);
 
     std::unique_ptr<GameMemoStoring> m_store;
     std::uint64_t m_debounceNanoseconds;
     std::shared_ptr<Sleeper> m_sleeper;
     Now m_now;
+    SteadyNow m_steadyNow;
+    // When the first edit not written yet was made.
+    std::optional<Sleeper::Clock::time_point> m_firstUnwrittenEditAt;
     QHash<GameWindowProfileKey, GameMemoEntry> m_entriesByKey;
     std::optional<ErrorMessage> m_errorMessage;
     bool m_isSaving = false;
@@ -104,6 +124,11 @@ private:
     std::optional<ErrorMessage> m_loadFailure;
     // Edits since the last successful save.
     bool m_hasUnsavedEdits = false;
+    // Why the last save failed.
+    std::optional<ErrorMessage> m_lastSaveFailure;
+    // The copy kept aside last in this session, and whether it holds the latest edits.
+    QString m_keptAsidePath;
+    bool m_keptAsideIsCurrent = false;
 };
 
 } // namespace veyra

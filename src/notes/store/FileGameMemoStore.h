@@ -10,11 +10,17 @@ namespace veyra {
 
 // The notes in one JSON file, "game-memos.json" in the application folder. Nothing is
 // cached: every load reads the file and every save rewrites it whole, atomically. A file
-// that cannot be read, is damaged or is of another schema version fails both operations
-// and is never overwritten. A missing file loads as no notes.
+// that cannot be read, is damaged (a file over maximumFileSize included) or is of another
+// schema version fails both operations and is never overwritten. A missing file loads as
+// no notes; anything else at the path that is not a regular file (a link to nothing, a
+// folder, a named pipe) is refused without being opened.
 class FileGameMemoStore : public GameMemoStoring
 {
 public:
+    // The largest note file read or written: far more than the notes of every game a
+    // player has, and little enough to decode on the GUI thread at once.
+    static constexpr qint64 maximumFileSize = 4 * 1024 * 1024;
+
     // The part of the file read first, on its own: only version 1 is read further.
     struct Header
     {
@@ -32,11 +38,19 @@ public:
 
     const QUrl &fileURL() const { return m_fileURL; }
 
-    // Throws FileAccessError, DecodingError or GameMemoStoreError.
+    // Throws FileAccessError, or GameMemoStoreError (damaged: not JSON, a missing or
+    // ill-typed member, two notes under one key, a note too long; unsupportedSchema).
     QVector<GameMemoEntry> load() override;
     // Validates an existing file by loading it first; then writes the document atomically,
-    // creating the folder. Throws what load() throws, or FileAccessError.
+    // creating the folder. Throws what load() throws, or FileAccessError (a document over
+    // maximumFileSize is not written).
     void save(const QVector<GameMemoEntry> &entries) override;
+    // Writes the notes, in the file's own format, beside the file as
+    // "game-memos.unsaved-<yyyyMMdd-HHmmss>.json" (or into `previous`). Throws
+    // FileAccessError.
+    QString keepAside(const QVector<GameMemoEntry> &entries, const QDateTime &at, const QString &previous) override;
+    // The file's path.
+    QString location() const override;
 
 private:
     QUrl m_fileURL;

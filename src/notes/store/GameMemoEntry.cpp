@@ -52,6 +52,11 @@ GameMemoEntry GameMemoEntry::fromJson(const QJsonObject &object)
         throw DecodingError(QStringLiteral("\"%1\" is not a string").arg(representativeGameNameKey));
     }
     entry.text = requireString(object, textKey);
+    if (entry.text.size() > maximumTextLength) {
+        throw DecodingError(QStringLiteral("a note holds %1 characters, more than the %2 a note may hold")
+                                .arg(entry.text.size())
+                                .arg(maximumTextLength));
+    }
     const QString updatedAt = requireString(object, updatedAtKey);
     const std::optional<QDateTime> date = internetDateTimeFromString(updatedAt);
     if (!date) {

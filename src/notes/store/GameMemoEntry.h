@@ -14,6 +14,11 @@ namespace veyra {
 // had when the note was last edited through the overlay.
 struct GameMemoEntry
 {
+    // The most a note may hold, in UTF-16 code units: the editors take no more, and a file
+    // with a longer note is refused as damaged. (Laying out a longer line without a break
+    // would hold the GUI for a noticeable time at every key.)
+    static constexpr qsizetype maximumTextLength = 20000;
+
     GameWindowProfileKey key;
     QString applicationName;
     QString windowTitle;
@@ -32,8 +37,9 @@ struct GameMemoEntry
     // The entry's object in the note file: "representativeGameName" is left out when
     // absent, "updatedAt" is written in whole seconds of UTC.
     QJsonObject toJson() const;
-    // Throws DecodingError on a missing required key, a value of the wrong type or a
-    // date in another form. A missing or null "representativeGameName" reads as absent.
+    // Throws DecodingError on a missing required key, a value of the wrong type, a date in
+    // another form or a text longer than maximumTextLength. A missing or null
+    // "representativeGameName" reads as absent.
     static GameMemoEntry fromJson(const QJsonObject &object);
 
     friend bool operator==(const GameMemoEntry &a, const GameMemoEntry &b);

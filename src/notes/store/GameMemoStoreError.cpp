@@ -2,22 +2,44 @@
 
 #include "foundation/language/LocalizedString.h"
 
+#include <QDir>
+
 namespace veyra {
 
 namespace {
-QString messageFor(GameMemoStoreError::Kind kind)
+
+const char *patternFor(GameMemoStoreError::Kind kind)
 {
     switch (kind) {
+    case GameMemoStoreError::Kind::damaged:
+        return QT_TRANSLATE_NOOP("Veyra", "The game notes file “%@” is damaged, so Veyra left it as it is.");
     case GameMemoStoreError::Kind::unsupportedSchema:
         break;
     }
-    return QString::fromUtf8(QT_TRANSLATE_NOOP("Veyra", "The saved game notes use an unsupported format."));
+    return QT_TRANSLATE_NOOP("Veyra", "The saved game notes use an unsupported format.");
 }
+
+QString withDetail(const QString &sentence, const QString &detail)
+{
+    return detail.isEmpty() ? sentence : sentence + QStringLiteral(" (") + detail + QLatin1Char(')');
+}
+
 } // namespace
 
 GameMemoStoreError::GameMemoStoreError(Kind kind)
-    : LocalizedError(messageFor(kind))
-    , m_kind(kind)
+    : GameMemoStoreError(kind, QString(), QString())
 { }
+
+GameMemoStoreError::GameMemoStoreError(Kind kind, QString path, QString detail)
+    : LocalizedError(withDetail(formatPlaceholders(QString::fromUtf8(patternFor(kind)), {path}), detail))
+    , m_kind(kind)
+    , m_path(std::move(path))
+    , m_detail(std::move(detail))
+{ }
+
+QString GameMemoStoreError::localizedDescription() const
+{
+    return withDetail(localizedFormat(patternFor(m_kind), {QDir::toNativeSeparators(m_path)}), m_detail);
+}
 
 } // namespace veyra

@@ -25,4 +25,20 @@ void InMemoryGameMemoStore::save(const QVector<GameMemoEntry> &entries)
     m_entries = entries;
 }
 
+QString InMemoryGameMemoStore::keepAside(
+    const QVector<GameMemoEntry> &entries, const QDateTime &, const QString &previous)
+{
+    if (m_saveError) {
+        std::rethrow_exception(m_saveError);
+    }
+    const QString name = previous.isEmpty() ? QStringLiteral("memory #%1").arg(m_keptAside.size() + 1) : previous;
+    m_keptAside.insert(name, entries);
+    return name;
+}
+
+QString InMemoryGameMemoStore::location() const
+{
+    return QStringLiteral("memory");
+}
+
 } // namespace veyra

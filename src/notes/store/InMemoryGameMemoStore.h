@@ -2,6 +2,8 @@
 
 #include "notes/store/GameMemoStoring.h"
 
+#include <QHash>
+
 #include <exception>
 
 namespace veyra {
@@ -16,6 +18,10 @@ public:
 
     QVector<GameMemoEntry> load() override;
     void save(const QVector<GameMemoEntry> &entries) override;
+    // Keeps the notes in keptAside() (or fails with the save error) and names the copy
+    // "memory #n", n counting the copies made under a new name.
+    QString keepAside(const QVector<GameMemoEntry> &entries, const QDateTime &at, const QString &previous) override;
+    QString location() const override;
 
     const QVector<GameMemoEntry> &entries() const { return m_entries; }
     void setEntries(QVector<GameMemoEntry> entries) { m_entries = std::move(entries); }
@@ -23,11 +29,14 @@ public:
     void setLoadError(std::exception_ptr error) { m_loadError = std::move(error); }
     std::exception_ptr saveError() const { return m_saveError; }
     void setSaveError(std::exception_ptr error) { m_saveError = std::move(error); }
+    // The last notes kept aside under each name given.
+    const QHash<QString, QVector<GameMemoEntry>> &keptAside() const { return m_keptAside; }
 
 private:
     QVector<GameMemoEntry> m_entries;
     std::exception_ptr m_loadError;
     std::exception_ptr m_saveError;
+    QHash<QString, QVector<GameMemoEntry>> m_keptAside;
 };
 
 } // namespace veyra

@@ -21,7 +21,9 @@ CurrentGameMemoView::CurrentGameMemoView(GameMemoLibraryModel *model, GameMemoCo
     , m_context(std::move(context))
     , m_header(new ElidedLabel(1, this))
     , m_editor(new NoteTextEditor(QString::fromLatin1(editorObjectName), 6, this))
-    , m_errorRow(new GameMemoErrorRow(2, this))
+    // The whole message, however long: it names the file that failed (and where typed
+    // notes were kept), and the editor gives up the room it needs.
+    , m_errorRow(new GameMemoErrorRow(0, this))
     , m_statusLabel(new QLabel(this))
 {
     setFixedSize(contentSize);
@@ -36,6 +38,9 @@ CurrentGameMemoView::CurrentGameMemoView(GameMemoLibraryModel *model, GameMemoCo
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(12);
     layout->addWidget(m_header);
+    // The editor takes what the other rows leave, but never less than a few lines.
+    m_editor->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    m_editor->setMinimumHeight(3 * m_editor->textEdit()->fontMetrics().lineSpacing() + 12);
     layout->addWidget(m_editor, 1);
     layout->addWidget(m_errorRow);
     layout->addWidget(m_statusLabel);

@@ -17,7 +17,7 @@ class NoteTextEditor;
 
 // The note editor of the game being played: the whole content of the overlay's note
 // popover, exactly `contentSize`. It shows the game's name, the note of the context's
-// game window and one status line (the model's error with "Try Again", "Saving…" or
+// game window and one status line (the model's whole error with "Try Again", "Saving…" or
 // "Changes are saved automatically."). Every change typed goes to the model; the note is
 // made sure to exist when the view comes on screen, and a pending save is written at
 // once when it goes.

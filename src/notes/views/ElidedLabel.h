@@ -7,8 +7,9 @@ namespace veyra {
 
 // A plain-text label that shows at most `maximumLineCount` lines (0: no limit), cutting
 // the last one with an ellipsis when the text needs more; the whole text stays in the
-// tool tip then (plain text there too). It asks for no width of its own, so a long name
-// never widens its window.
+// tool tip then (plain text there too). Lines break between words and, where a word (a
+// path, say) is wider than the label, inside it, so nothing is cut at the side. It asks
+// for no width of its own, so a long name never widens its window.
 class ElidedLabel : public QLabel
 {
     Q_OBJECT
@@ -23,6 +24,7 @@ public:
 
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
+    int heightForWidth(int width) const override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -30,6 +32,9 @@ protected:
 
 private:
     void updateShownText();
+    // The text as shown at a width of the contents: the lines it breaks into there, cut
+    // to the line limit.
+    QString shownTextFor(int width, bool *elided = nullptr) const;
 
     int m_maximumLineCount;
     QString m_fullText;

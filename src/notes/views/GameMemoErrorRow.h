@@ -14,7 +14,8 @@ class GameMemoErrorRow : public QWidget
     Q_OBJECT
 
 public:
-    // `maximumLineCount` limits the message (0: no limit).
+    // `maximumLineCount` limits the message (0: no limit: the whole message is shown, and
+    // scrolls when it needs more room than the row is given).
     explicit GameMemoErrorRow(int maximumLineCount, QWidget *parent = nullptr);
 
     void setMessage(const QString &message);
@@ -29,6 +30,8 @@ Q_SIGNALS:
 
 private:
     ElidedLabel *m_message;
+    // What holds the message: the label itself, or the area it scrolls in.
+    QWidget *m_messageHolder;
     QPushButton *m_retryButton;
 };
 

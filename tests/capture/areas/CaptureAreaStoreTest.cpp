@@ -6,6 +6,7 @@
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "foundation/json/JsonDecoding.h"
+#include "support/NamedPipe.h"
 
 #include <QDir>
 #include <QFile>
@@ -321,14 +322,18 @@ TEST_F(FileCaptureAreaStoreTest, FailedWritesLeaveTheOldFileWhole)
     limited.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     std::optional<FileAccessError::Kind> failure;
+    QString message;
     try {
         fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("Second")));
     } catch (const FileAccessError &error) {
         failure = error.kind();
+        message = error.localizedDescription();
     }
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &original), 0);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(failure, FileAccessError::Kind::writeFailed);
+    // What failed and where: the file, and the system's reason for the short write.
+    EXPECT_EQ(message, QStringLiteral("The file “%1” couldn't be saved. (File too large)").arg(path()));
     EXPECT_EQ(readBytes(path()), before);
     EXPECT_EQ(QDir(QFileInfo(path()).absolutePath()).entryList(QDir::Files), QStringList{"capture-areas.json"})
         << "no temporary file is left behind";
@@ -355,6 +360,56 @@ TEST_F(FileCaptureAreaStoreTest, FailedWritesLeaveTheOldFileWhole)
     } catch (const FileAccessError &error) {
         EXPECT_EQ(error.kind(), FileAccessError::Kind::folderCreationFailed);
     }
+}
+
+TEST_F(FileCaptureAreaStoreTest, OnlyARegularFileIsReadOrReplaced)
+{
+    FileCaptureAreaStore fileStore = store();
+    const CaptureAreaProfile profile
+        = makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("W"));
+    QDir().mkpath(QFileInfo(path()).absolutePath());
+
+    // A link to nothing is no missing file: neither read as empty nor followed to create
+    // its target.
+    const QString target = folder.filePath(QStringLiteral("elsewhere/capture-areas.json"));
+    ASSERT_TRUE(QFile::link(target, path()));
+    EXPECT_THROW(fileStore.profile(profile.key()), FileAccessError);
+    try {
+        fileStore.save(profile);
+        ADD_FAILURE() << "saved through a link to nothing";
+    } catch (const FileAccessError &error) {
+        EXPECT_EQ(error.localizedDescription(),
+            QStringLiteral("The file “%1” couldn't be read. (It is a link to “%2”, which doesn't exist.)")
+                .arg(path(), target));
+    }
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(target).absolutePath()));
+    ASSERT_TRUE(QFile::remove(path()));
+
+    // A named pipe is refused at once, never opened to wait for a writer.
+    {
+        veyra::test::NamedPipe pipe(path());
+        ASSERT_TRUE(pipe.isValid());
+        try {
+            fileStore.profile(profile.key());
+            ADD_FAILURE() << "read a pipe";
+        } catch (const FileAccessError &error) {
+            EXPECT_EQ(error.kind(), FileAccessError::Kind::readFailed);
+            EXPECT_TRUE(error.localizedDescription().endsWith(
+                QStringLiteral("(It is a named pipe, a device or a socket, not a regular file.)")));
+        }
+        EXPECT_THROW(fileStore.save(profile), FileAccessError);
+        EXPECT_FALSE(pipe.readerWasStuck());
+    }
+
+    // A link to a regular file is read and replaced in its target.
+    const QString real = folder.filePath(QStringLiteral("real.json"));
+    ASSERT_TRUE(QFile::link(real, path()));
+    FileCaptureAreaStore(QUrl::fromLocalFile(real)).save(profile);
+    EXPECT_EQ(fileStore.profile(profile.key()), profile);
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("W"), 7));
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(FileCaptureAreaStore(QUrl::fromLocalFile(real)).profile(profile.key())->areas.at(0).searchRegion.left, 7);
 }
 
 TEST(InMemoryCaptureAreaStore, LaterProfilesOfAKeyReplaceEarlierOnes)

@@ -5,6 +5,7 @@
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/guide/InMemoryCaptureAreaGuideStore.h"
 #include "editor/model/CaptureAreaEditorModel.h"
+#include "editor/views/CaptureAreaSaveFailureAlert.h"
 #include "foundation/language/ClientLanguage.h"
 #include "foundation/language/InterfaceLanguageChange.h"
 #include "foundation/language/LocalizedString.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -233,15 +235,40 @@ TEST_F(CaptureAreaEditorViewTest, AStoreFailureKeepsTheWindowOpenWithTheReason)
     clickButton("add-capture-area");
     view->model().pickBackground({500, 250});
     ASSERT_TRUE(find<QPushButton>("save-capture-areas")->isEnabled());
+    // A window that stays above every other (the overlay's panel) lies over the middle of
+    // the editor and its column.
+    QWidget overlay(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    const QRect screen = view->screen()->availableGeometry();
+    overlay.setGeometry(QRect(QPoint(0, 0), screen.size() / 2)
+                            .translated(screen.center() - QPoint(screen.width() / 4, screen.height() / 4)));
+    overlay.show();
     QTest::keyClick(view.get(), Qt::Key_Return);
     EXPECT_TRUE(view->isVisible());
     EXPECT_TRUE(text("capture-area-validation").startsWith(QStringLiteral("Veyra couldn't save the capture areas: ")))
         << text("capture-area-validation").toStdString();
+    // The failure is also told in an alert over the editor that the overlay does not
+    // cover, naming the folder that could not be made.
+    auto *alert = view->findChild<CaptureAreaSaveFailureAlert *>();
+    ASSERT_NE(alert, nullptr);
+    ASSERT_TRUE(waitUntil([alert] { return alert->isVisible(); }));
+    EXPECT_EQ(alert->text(), text("capture-area-validation"));
+    EXPECT_TRUE(alert->text().contains(folder.filePath(QStringLiteral("store")))) << alert->text().toStdString();
+    EXPECT_FALSE(alert->frameGeometry().intersects(overlay.frameGeometry()))
+        << "alert at " << alert->frameGeometry().x() << "," << alert->frameGeometry().y() << " "
+        << alert->frameGeometry().width() << "x" << alert->frameGeometry().height();
+    EXPECT_TRUE(screen.contains(alert->frameGeometry()));
     switchLanguage(ClientLanguage::japanese);
     EXPECT_TRUE(
         text("capture-area-validation").startsWith(QStringLiteral("Veyraはキャプチャ領域を保存できませんでした: ")))
         << text("capture-area-validation").toStdString();
+    EXPECT_EQ(alert->text(), text("capture-area-validation"));
+    switchLanguage(ClientLanguage::korean);
+    EXPECT_EQ(alert->buttons().value(0)->text(), QStringLiteral("확인"));
     switchLanguage(ClientLanguage::english);
+    EXPECT_EQ(alert->buttons().value(0)->text(), QStringLiteral("OK"));
+    QTest::mouseClick(alert->buttons().value(0), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([this] { return view->findChild<CaptureAreaSaveFailureAlert *>() == nullptr; }));
+    overlay.hide();
     EXPECT_TRUE(session->preparedTargets.isEmpty());
     EXPECT_EQ(view->model().areas().size(), 1);
 

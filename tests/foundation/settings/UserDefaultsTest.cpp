@@ -1,8 +1,11 @@
 // Test label: unit
 #include "foundation/settings/UserDefaults.h"
 #include "support/LogCapture.h"
+#include "support/NamedPipe.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -14,6 +17,7 @@
 
 using namespace veyra;
 using veyra::test::LogCapture;
+using veyra::test::NamedPipe;
 
 namespace {
 QByteArray readFile(const QString &path)
@@ -121,29 +125,118 @@ TEST(UserDefaults, MapsListsAndSpecialNumbersNeverReadBackAsAnotherType)
         (QVariantMap{{QStringLiteral("map"), QVariantMap{{QStringLiteral("x"), 1}}}}));
 }
 
-TEST(UserDefaults, ACorruptFileReadsAsEmptyAndIsReplacedOnTheNextWrite)
+TEST(UserDefaults, ADamagedFileIsMovedAsideBeforeAnythingIsWrittenAndTheLogSaysWhere)
 {
     LogCapture log;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("defaults.json"));
-    for (const QByteArray &garbage :
-        {QByteArray("{\"client_language\": \"ja\""), QByteArray("[1, 2, 3]"), QByteArray("\x89PNG\r\n\x1a\n", 8)}) {
+    const QList<QByteArray> damaged{
+        QByteArray("{\"client_language\": \"ja\"} x"), QByteArray("[1, 2, 3]"), QByteArray("\x89PNG\r\n\x1a\n", 8)};
+    for (const QByteArray &garbage : damaged) {
         writeFile(path, garbage);
         {
             UserDefaults defaults(path);
+            EXPECT_TRUE(defaults.isBackedByFile());
             EXPECT_FALSE(defaults.contains(QStringLiteral("client_language")));
             defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
         }
-        const QJsonDocument written = QJsonDocument::fromJson(readFile(path));
-        ASSERT_TRUE(written.isObject());
-        EXPECT_EQ(written.object().value(QStringLiteral("client_language")).toString(), QStringLiteral("ko"));
         EXPECT_EQ(UserDefaults(path).string(QStringLiteral("client_language")), QStringLiteral("ko"));
     }
-    // The log says what was wrong with each file.
+    // Each damaged file is kept, byte for byte, beside the new one.
+    QStringList aside
+        = QDir(dir.path()).entryList({QStringLiteral("defaults.json.damaged-*")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(aside.size(), 3);
+    QList<QByteArray> kept;
+    for (const QString &name : aside) {
+        kept.append(readFile(dir.filePath(name)));
+    }
+    for (const QByteArray &garbage : damaged) {
+        EXPECT_TRUE(kept.contains(garbage));
+    }
+    // The log says what was wrong with each file and where it went.
     const QStringList warnings = log.messages(QStringLiteral("UserDefaults"), QtWarningMsg);
     ASSERT_EQ(warnings.size(), 3);
-    EXPECT_TRUE(warnings[0].startsWith(QStringLiteral("Ignoring unreadable settings file ") + path))
-        << warnings[0].toStdString();
-    EXPECT_EQ(warnings[1], QStringLiteral("Ignoring settings file %1: it holds a JSON array, not an object").arg(path));
-    EXPECT_FALSE(warnings.join(QLatin1Char('\n')).contains(QStringLiteral("no error occurred")));
+    for (const QString &warning : warnings) {
+        EXPECT_TRUE(warning.startsWith(QStringLiteral("The settings file %1 was damaged (").arg(path)))
+            << warning.toStdString();
+        EXPECT_TRUE(warning.contains(QStringLiteral(": it was moved to %1.damaged-").arg(path)))
+            << warning.toStdString();
+    }
+    EXPECT_TRUE(warnings[1].contains(QStringLiteral("it holds a JSON array, not an object")));
+
+    // A link to a file that is not settings is moved aside itself: its target stays as it
+    // was, and the new settings are a file of their own. So is a link to nothing.
+    const QString linked = dir.filePath(QStringLiteral("linked.json"));
+    const QString notes = dir.filePath(QStringLiteral("notes.txt"));
+    writeFile(notes, "my own notes, not JSON");
+    ASSERT_TRUE(QFile::link(notes, linked));
+    {
+        UserDefaults defaults(linked);
+        defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+    }
+    EXPECT_EQ(readFile(notes), QByteArray("my own notes, not JSON"));
+    EXPECT_FALSE(QFileInfo(linked).isSymLink());
+    EXPECT_EQ(UserDefaults(linked).string(QStringLiteral("client_language")), QStringLiteral("ja"));
+    const QString nowhere = dir.filePath(QStringLiteral("nowhere/target.json"));
+    const QString dangling = dir.filePath(QStringLiteral("dangling.json"));
+    ASSERT_TRUE(QFile::link(nowhere, dangling));
+    {
+        UserDefaults defaults(dangling);
+        defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+    }
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+    EXPECT_FALSE(QFileInfo(dangling).isSymLink());
+
+    // A link to readable settings is written through, as before.
+    const QString through = dir.filePath(QStringLiteral("through.json"));
+    ASSERT_TRUE(QFile::link(path, through));
+    {
+        UserDefaults defaults(through);
+        EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ko"));
+    }
+    EXPECT_TRUE(QFileInfo(through).isSymLink());
+}
+
+TEST(UserDefaults, WhatIsNotARegularFileIsNeverOpenedAndTheSettingsLiveInMemory)
+{
+    LogCapture log;
+    QTemporaryDir dir;
+    // A named pipe: opening it to read would wait for a writer for good.
+    const QString pipePath = dir.filePath(QStringLiteral("pipe.json"));
+    {
+        NamedPipe pipe(pipePath);
+        ASSERT_TRUE(pipe.isValid());
+        {
+            UserDefaults defaults(pipePath);
+            EXPECT_FALSE(defaults.isBackedByFile());
+            EXPECT_EQ(defaults.filePath(), pipePath);
+            defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
+            EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ko"));
+            defaults.remove(QStringLiteral("client_language"));
+            EXPECT_FALSE(defaults.contains(QStringLiteral("client_language")));
+            defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+            defaults.sync();
+        }
+        EXPECT_FALSE(pipe.readerWasStuck());
+        EXPECT_EQ(QFileInfo(pipePath).isFile(), false);
+        EXPECT_TRUE(QFileInfo::exists(pipePath));
+    }
+    // A folder.
+    const QString folderPath = dir.filePath(QStringLiteral("folder.json"));
+    ASSERT_TRUE(QDir().mkpath(folderPath));
+    {
+        UserDefaults defaults(folderPath);
+        EXPECT_FALSE(defaults.isBackedByFile());
+        defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
+    }
+    EXPECT_TRUE(QFileInfo(folderPath).isDir());
+    const QStringList errors = log.messages(QStringLiteral("UserDefaults"), QtCriticalMsg);
+    ASSERT_EQ(errors.size(), 2);
+    EXPECT_EQ(errors[0],
+        QStringLiteral(
+            "The settings file %1 is a named pipe, a device or a socket, not a regular file: Veyra leaves it "
+            "alone and keeps its settings in memory for this run.")
+            .arg(pipePath));
+    EXPECT_TRUE(
+        errors[1].startsWith(QStringLiteral("The settings file %1 is a folder, not a regular file").arg(folderPath)));
 }

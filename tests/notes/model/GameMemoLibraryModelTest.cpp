@@ -1,24 +1,30 @@
 // Test label: unit
-// The notes model: edits apply at once and a burst becomes one write after the delay;
-// flushes write at once; blank notes are never written; failures keep every edit; and
-// nothing is written over notes that could not be loaded.
+// The notes model: edits apply at once and a burst becomes one write after the delay
+// (typing without a pause at least every two seconds); flushes write at once; blank notes
+// are never written; notes of one date come in the order of their keys; failures keep
+// every edit; and nothing is written over notes that could not be loaded, while the notes
+// typed meanwhile are kept beside them.
 #include "notes/model/GameMemoLibraryModel.h"
 #include "foundation/errors/Error.h"
 #include "notes/store/FileGameMemoStore.h"
 #include "support/GatedSleeper.h"
+#include "support/LogCapture.h"
 #include "support/RecordingGameMemoStore.h"
 #include "support/RunTask.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 using namespace veyra;
 using veyra::test::GatedSleeper;
+using veyra::test::LogCapture;
 using veyra::test::RecordingGameMemoStore;
 using veyra::test::SteppingClock;
 using veyra::test::waitUntil;
@@ -113,6 +119,41 @@ TEST_F(GameMemoLibraryModelTest, ABurstOfEditsIsOneWriteOfTheLastTextAfterTheDel
     EXPECT_FALSE(model->isSaving());
 }
 
+TEST_F(GameMemoLibraryModelTest, TypingWithoutAPauseIsWrittenAtTheLatestTwoSecondsAfterItsFirstEdit)
+{
+    // A steady clock that moves only when the test moves it.
+    Sleeper::Clock::time_point steadyNow(std::chrono::hours(100));
+    auto owned = std::make_unique<RecordingGameMemoStore>();
+    store = owned.get();
+    GameMemoLibraryModel model(
+        std::move(owned), debounce, sleeper, SteppingClock(), [&steadyNow] { return steadyNow; });
+    const GameMemoContext game = context(QStringLiteral("Main"));
+    const Sleeper::Clock::time_point start = steadyNow;
+    using std::chrono::milliseconds;
+
+    // A key every 0.3 s: each restarts the 0.4 s delay, until it would pass 2 s after the
+    // first key.
+    QString typed;
+    for (int key = 0; key < 8; ++key) {
+        typed += QLatin1Char('a');
+        model.updateText(typed, game);
+        ASSERT_TRUE(waitUntil([this, key] { return sleeper->calls().size() == key + 1; }));
+        const Sleeper::Clock::time_point deadline = sleeper->calls().last().deadline;
+        EXPECT_EQ(deadline, std::min(steadyNow + milliseconds(400), start + milliseconds(2000))) << key;
+        steadyNow += milliseconds(300);
+    }
+    EXPECT_EQ(sleeper->calls().last().deadline, start + milliseconds(2000));
+    settle();
+    EXPECT_TRUE(store->saves.isEmpty());
+    elapseDelay(1);
+    EXPECT_EQ(store->entries().value(0).text, typed);
+
+    // The next key starts a new wait: 0.4 s after it, at most 2 s after it.
+    model.updateText(typed + QLatin1Char('b'), game);
+    ASSERT_TRUE(waitUntil([this] { return sleeper->calls().size() == 9; }));
+    EXPECT_EQ(sleeper->calls().last().deadline, steadyNow + milliseconds(400));
+}
+
 TEST_F(GameMemoLibraryModelTest, AFlushWritesAtOnceAndSaveNowLeavesThePendingSavePending)
 {
     auto model = makeModel();
@@ -193,6 +234,35 @@ TEST_F(GameMemoLibraryModelTest, EditsThroughAContextTakeItsNamesAndEditsByKeyKe
     // Newest first.
     model->updateText(QStringLiteral("other"), unknown);
     EXPECT_EQ(texts(model->sortedEntries()), (QStringList{QStringLiteral("other"), QStringLiteral("by key")}));
+
+    // A note holds no more than a note may hold.
+    model->updateText(QString(GameMemoEntry::maximumTextLength + 10, QLatin1Char('x')), game.key);
+    EXPECT_EQ(model->entriesByKey().value(game.key).text.size(), GameMemoEntry::maximumTextLength);
+}
+
+TEST_F(GameMemoLibraryModelTest, NotesOfOneDateComeInTheOrderOfTheirKeys)
+{
+    // Saved in the same second: by kind, application and title, whatever the order of
+    // the file or of the hash.
+    const QDateTime sameSecond(QDate(2024, 2, 1), QTime(9, 0), Qt::UTC);
+    const auto noteOf = [&sameSecond](GameApplicationIdentity::Kind kind, const QString &app, const QString &title) {
+        return GameMemoEntry{
+            {{kind, app}, title}, app, title, std::nullopt, app + QLatin1Char('/') + title, sameSecond};
+    };
+    using Kind = GameApplicationIdentity::Kind;
+    const QVector<GameMemoEntry> stored{noteOf(Kind::executablePath, QStringLiteral("/a"), QStringLiteral("A")),
+        noteOf(Kind::bundleIdentifier, QStringLiteral("b"), QStringLiteral("B")),
+        noteOf(Kind::bundleIdentifier, QStringLiteral("a"), QStringLiteral("Z")),
+        noteOf(Kind::bundleIdentifier, QStringLiteral("a"), QStringLiteral("Y")),
+        storedNote(context(QStringLiteral("Older")), QStringLiteral("older"), 1)};
+    const QStringList expected{QStringLiteral("a/Y"), QStringLiteral("a/Z"), QStringLiteral("b/B"),
+        QStringLiteral("/a/A"), QStringLiteral("older")};
+    for (int turn = 0; turn < 4; ++turn) {
+        QVector<GameMemoEntry> shuffled = stored;
+        std::rotate(shuffled.begin(), shuffled.begin() + turn, shuffled.end());
+        auto model = makeModel(shuffled);
+        EXPECT_EQ(texts(model->sortedEntries()), expected) << turn;
+    }
 }
 
 TEST_F(GameMemoLibraryModelTest, AFailedSaveKeepsEveryEditAndTheNextEditClearsTheMessage)
@@ -247,8 +317,14 @@ TEST_F(GameMemoLibraryModelTest, NothingIsWrittenOverNotesThatCouldNotBeLoaded)
     model->flushPendingSave();
     model->saveNow();
     EXPECT_TRUE(store->saves.isEmpty());
-    EXPECT_EQ(
-        textOf(model->errorMessage()), QStringLiteral("Veyra couldn't save the note: The file couldn't be read."));
+    // What was typed is kept aside, in one copy that takes the latest notes, and the
+    // message says where.
+    EXPECT_EQ(textOf(model->errorMessage()),
+        QStringLiteral("Veyra couldn't save the note: The file couldn't be read. What you typed is kept in "
+                       "“memory #1”."));
+    EXPECT_EQ(store->keptAside().keys(), QStringList{QStringLiteral("memory #1")});
+    EXPECT_EQ(texts(store->keptAside().value(QStringLiteral("memory #1"))),
+        (QStringList{QStringLiteral("typed text"), QStringLiteral("typed note")}));
     EXPECT_EQ(store->entries().size(), 2);
 
     // Once the notes can be read, they are kept and the notes typed meanwhile join them.
@@ -261,6 +337,52 @@ TEST_F(GameMemoLibraryModelTest, NothingIsWrittenOverNotesThatCouldNotBeLoaded)
     EXPECT_EQ(model->entriesByKey().value(typed.key).text, QStringLiteral("typed note"));
     EXPECT_EQ(model->entriesByKey().value(shared.key).text, QStringLiteral("stored text\n\ntyped text"));
     EXPECT_EQ(store->entries().size(), 3);
+}
+
+TEST_F(GameMemoLibraryModelTest, NotesTypedOverADamagedFileAreKeptBesideItAndTheLogSaysWhere)
+{
+    QTemporaryDir folder;
+    const QString path = folder.path() + QStringLiteral("/game-memos.json");
+    const QByteArray damaged = R"({"schemaVersion": 1, "entries": [)";
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+    }
+    LogCapture log;
+    GameMemoLibraryModel model(
+        std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), debounce, sleeper, SteppingClock());
+    // The failure is logged at once, with the file's path.
+    const QStringList warnings = log.messages(QStringLiteral("GameMemoLibrary"), QtWarningMsg);
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].startsWith(QStringLiteral("Veyra couldn't load the game notes from %1: ").arg(path)))
+        << warnings[0].toStdString();
+
+    // Typing is kept beside the file, in its format, and the message says where.
+    const GameMemoContext game = context(QStringLiteral("Main"));
+    model.updateText(QStringLiteral("first words"), game);
+    ASSERT_TRUE(waitUntil([this] { return sleeper->sleepingCount() == 1; }));
+    sleeper->releaseOne();
+    ASSERT_TRUE(waitUntil([&model] { return model.errorMessage().has_value(); }));
+    const QString aside = folder.path() + QStringLiteral("/game-memos.unsaved-20240301-120002.json");
+    EXPECT_EQ(model.keptAsidePath(), aside);
+    const QString message = textOf(model.errorMessage()).value_or(QString());
+    EXPECT_TRUE(message.startsWith(
+        QStringLiteral("Veyra couldn't save the note: The game notes file “%1” is damaged, so Veyra left it as it "
+                       "is. (")
+            .arg(path)))
+        << message.toStdString();
+    EXPECT_TRUE(message.endsWith(QStringLiteral(" What you typed is kept in “%1”.").arg(aside)))
+        << message.toStdString();
+    model.updateText(QStringLiteral("first words and more"), game);
+    model.flushPendingSave();
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(aside)).load()),
+        QStringList{QStringLiteral("first words and more")});
+    EXPECT_TRUE(log.messages(QStringLiteral("GameMemoLibrary"), QtWarningMsg).last().endsWith(aside));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), damaged);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(GameMemoLibraryModelTest, AnUnsupportedFileStaysAsItWasAndTheMessagesSayWhy)
@@ -283,7 +405,10 @@ TEST_F(GameMemoLibraryModelTest, AnUnsupportedFileStaysAsItWasAndTheMessagesSayW
     sleeper->releaseOne();
     ASSERT_TRUE(waitUntil([&model] { return model.errorMessage().has_value(); }));
     EXPECT_EQ(textOf(model.errorMessage()),
-        QStringLiteral("Veyra couldn't save the note: The saved game notes use an unsupported format."));
+        QStringLiteral("Veyra couldn't save the note: The saved game notes use an unsupported format. What you typed "
+                       "is kept in “%1”.")
+            .arg(model.keptAsidePath()));
+    EXPECT_TRUE(model.keptAsidePath().startsWith(folder.path() + QStringLiteral("/game-memos.unsaved-")));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), newer);

@@ -1,11 +1,16 @@
 // Test label: unit
 // Quitting the application, whichever way it is asked for, writes the edits that are
-// still waiting for the delay; a quit with nothing unwritten writes nothing.
+// still waiting for the delay, and keeps them beside the notes file when they cannot be
+// written; a quit with nothing unwritten writes nothing.
 #include "notes/model/GameMemoLibraryModel.h"
+#include "notes/store/FileGameMemoStore.h"
 #include "support/GatedSleeper.h"
 #include "support/RecordingGameMemoStore.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -61,4 +66,30 @@ TEST(GameMemoQuitSave, QuittingWritesAPendingNoteAndOnlyThen)
 
     runAndQuit();
     EXPECT_EQ(store->saves.size(), 3);
+}
+
+TEST(GameMemoQuitSave, WhatCannotBeWrittenAtTheQuitIsKeptBesideTheFile)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("game-memos.json"));
+    auto sleeper = std::make_shared<GatedSleeper>();
+    GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
+        veyra::test::SteppingClock());
+    model.updateText(QStringLiteral("written"), game);
+    model.flushPendingSave();
+
+    // The notes file turns unreadable (a folder in its way, say) and the last words are
+    // still inside the delay at the quit: they go beside it.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkpath(path));
+    model.updateText(QStringLiteral("last words"), game);
+    runAndQuit();
+    ASSERT_FALSE(model.keptAsidePath().isEmpty());
+    EXPECT_TRUE(model.keptAsidePath().startsWith(folder.filePath(QStringLiteral("game-memos.unsaved-"))));
+    const QVector<GameMemoEntry> kept = FileGameMemoStore(QUrl::fromLocalFile(model.keptAsidePath())).load();
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept.first().text, QStringLiteral("last words"));
+    // The cancelled delay ends on the next turn of the event loop.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sleeper->sleepingCount(), 0);
 }

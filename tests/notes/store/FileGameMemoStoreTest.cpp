@@ -1,6 +1,8 @@
 // Test label: unit
-// The note file: its exact byte form, the strict date rule, and every damaged, foreign or
-// unreadable file refused by load and save alike, the file left byte for byte as it was.
+// The note file: its exact byte form, the strict date rule, every damaged, foreign,
+// oversized or unreadable file (and whatever is not a regular file) refused by load and
+// save alike, the file left byte for byte as it was, and the copy of typed notes kept
+// beside it.
 #include "notes/store/FileGameMemoStore.h"
 #include "foundation/files/FileIO.h"
 #include "foundation/identity/ApplicationFolder.h"
@@ -10,6 +12,7 @@
 #include "notes/store/GameMemoStoreError.h"
 #include "notes/store/GameMemoStoreFactory.h"
 #include "notes/store/InMemoryGameMemoStore.h"
+#include "support/NamedPipe.h"
 
 #include <QDir>
 #include <QFile>
@@ -149,7 +152,7 @@ TEST_F(FileGameMemoStoreTest, ReadsDatesStrictlyAndAnAbsentOrNullNameAsAbsent)
              QByteArray("2024-01-02 12:00:00Z"), QByteArray("2024-02-30T12:00:00Z"),
              QByteArray("2024-01-02T12:00:00Z\n"), QByteArray("2024-01-02t12:00:00z")}) {
         writeBytes(path(), documentWith({entryJson("\"updatedAt\": \"" + date + "\"")}));
-        EXPECT_THROW(notes.load(), DecodingError) << date.toStdString();
+        EXPECT_THROW(notes.load(), GameMemoStoreError) << date.toStdString();
     }
 }
 
@@ -172,6 +175,9 @@ TEST_F(FileGameMemoStoreTest, RefusesEveryFileItCannotReadWithoutTouchingIt)
              "representativeGameName": 7)")})},
         {"an unknown identity kind", documentWith({QByteArray(valid).replace("bundleIdentifier", "processName")})},
         {"two notes under one key", documentWith({valid, valid})},
+        {"a note longer than a note may hold",
+            documentWith({QByteArray(valid).replace(
+                R"("text": "t")", "\"text\": \"" + QByteArray(GameMemoEntry::maximumTextLength + 1, 'x') + "\"")})},
     };
     const GameMemoEntry note{bundleKey(QStringLiteral("x"), QStringLiteral("y")), QStringLiteral("X"),
         QStringLiteral("y"), std::nullopt, QStringLiteral("new"), utc(2024, 1, 1, 0, 0, 0)};
@@ -180,8 +186,17 @@ TEST_F(FileGameMemoStoreTest, RefusesEveryFileItCannotReadWithoutTouchingIt)
     ASSERT_EQ(notes.load().size(), 1);
     for (const auto &[what, content] : damaged) {
         writeBytes(path(), content);
-        EXPECT_THROW(notes.load(), DecodingError) << what;
-        EXPECT_THROW(notes.save({note}), DecodingError) << what;
+        // The message names the file and says what is wrong with it.
+        try {
+            notes.load();
+            ADD_FAILURE() << what << " loaded";
+        } catch (const GameMemoStoreError &error) {
+            EXPECT_EQ(error.kind(), GameMemoStoreError::Kind::damaged) << what;
+            EXPECT_TRUE(error.localizedDescription().startsWith(
+                QStringLiteral("The game notes file “%1” is damaged, so Veyra left it as it is. (").arg(path())))
+                << error.localizedDescription().toStdString();
+        }
+        EXPECT_THROW(notes.save({note}), GameMemoStoreError) << what;
         EXPECT_EQ(readBytes(path()), content) << what;
     }
 
@@ -201,12 +216,72 @@ TEST_F(FileGameMemoStoreTest, RefusesEveryFileItCannotReadWithoutTouchingIt)
     EXPECT_THROW(notes.save({note}), GameMemoStoreError);
     EXPECT_EQ(readBytes(path()), newer);
 
-    // A folder where the file should be, and a folder that cannot be made.
+    // A file larger than a notes file may be (a 5 MB note on one line) is refused before it
+    // is decoded, and a save that would write one is refused too.
+    const QByteArray huge = documentWith(
+        {QByteArray(valid).replace(R"("text": "t")", "\"text\": \"" + QByteArray(5 * 1024 * 1024, 'x') + "\"")});
+    writeBytes(path(), huge);
+    try {
+        notes.load();
+        ADD_FAILURE() << "a 5 MB file loaded";
+    } catch (const FileAccessError &error) {
+        EXPECT_EQ(error.localizedDescription(),
+            QStringLiteral("The file “%1” couldn't be read. (It is larger than 4 MB.)").arg(path()));
+    }
+    EXPECT_THROW(notes.save({note}), FileAccessError);
+    EXPECT_EQ(readBytes(path()).size(), huge.size());
+    writeBytes(path(), documentWith({}));
+    QVector<GameMemoEntry> many;
+    for (int i = 0; i < 300; ++i) {
+        GameMemoEntry full = note;
+        full.key.windowTitle = QString::number(i);
+        full.text = QString(GameMemoEntry::maximumTextLength, QLatin1Char('y'));
+        many.append(full);
+    }
+    try {
+        notes.save(many);
+        ADD_FAILURE() << "a document over the limit was written";
+    } catch (const FileAccessError &error) {
+        EXPECT_EQ(error.kind(), FileAccessError::Kind::writeFailed);
+        EXPECT_TRUE(error.localizedDescription().endsWith(QStringLiteral("(The notes would take more than 4 MB.)")));
+    }
+    EXPECT_EQ(readBytes(path()), documentWith({}));
+
+    // A folder where the file should be, a named pipe (refused at once: opening it would
+    // wait for a writer), a link to nothing (whose target is not created), and a folder
+    // that cannot be made.
     QFile::remove(path());
     QDir().mkpath(path());
     EXPECT_THROW(notes.load(), FileAccessError);
     EXPECT_THROW(notes.save({note}), FileAccessError);
     QDir().rmdir(path());
+    {
+        veyra::test::NamedPipe pipe(path());
+        ASSERT_TRUE(pipe.isValid());
+        try {
+            notes.load();
+            ADD_FAILURE() << "a pipe loaded";
+        } catch (const FileAccessError &error) {
+            EXPECT_EQ(error.localizedDescription(),
+                QStringLiteral("The file “%1” couldn't be read. (It is a named pipe, a device or a socket, not a "
+                               "regular file.)")
+                    .arg(path()));
+        }
+        EXPECT_THROW(notes.save({note}), FileAccessError);
+        EXPECT_FALSE(pipe.readerWasStuck());
+    }
+    const QString target = folder.path() + QStringLiteral("/elsewhere/notes.json");
+    ASSERT_TRUE(QFile::link(target, path()));
+    try {
+        notes.save({note});
+        ADD_FAILURE() << "saved through a link to nothing";
+    } catch (const FileAccessError &error) {
+        EXPECT_TRUE(error.localizedDescription().endsWith(
+            QStringLiteral("(It is a link to “%1”, which doesn't exist.)").arg(target)));
+    }
+    EXPECT_THROW(notes.load(), FileAccessError);
+    EXPECT_FALSE(QFileInfo::exists(target));
+    QFile::remove(path());
     writeBytes(folder.path() + QStringLiteral("/blocker"), "a file");
     FileGameMemoStore blocked(QUrl::fromLocalFile(folder.path() + QStringLiteral("/blocker/Obrisk/game-memos.json")));
     try {
@@ -215,6 +290,41 @@ TEST_F(FileGameMemoStoreTest, RefusesEveryFileItCannotReadWithoutTouchingIt)
     } catch (const FileAccessError &error) {
         EXPECT_EQ(error.kind(), FileAccessError::Kind::folderCreationFailed);
     }
+}
+
+TEST_F(FileGameMemoStoreTest, KeepsNotesAsideBesideTheFileInItsOwnFormat)
+{
+    const QByteArray damaged = "{\"schemaVersion\": 1, \"entries\": [";
+    writeBytes(path(), damaged);
+    FileGameMemoStore notes = store();
+    const GameMemoEntry typed{bundleKey(QStringLiteral("x"), QStringLiteral("y")), QStringLiteral("X"),
+        QStringLiteral("y"), std::nullopt, QStringLiteral("typed"), utc(2024, 1, 1, 0, 0, 0)};
+    const QDateTime at = utc(2024, 3, 1, 12, 0, 5);
+    const QString aside = notes.keepAside({typed}, at, QString());
+    EXPECT_EQ(aside, folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved-20240301-120005.json"));
+    EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(aside)).load(), QVector<GameMemoEntry>{typed});
+    // The same copy takes later notes; a new one never takes a name in use.
+    GameMemoEntry more = typed;
+    more.text = QStringLiteral("typed more");
+    EXPECT_EQ(notes.keepAside({more}, at.addSecs(60), aside), aside);
+    EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(aside)).load().value(0).text, QStringLiteral("typed more"));
+    EXPECT_EQ(notes.keepAside({typed}, at, QString()),
+        folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved-20240301-120005-2.json"));
+    EXPECT_EQ(readBytes(path()), damaged);
+    EXPECT_EQ(notes.location(), path());
+
+    // Should the copy have become a link to nothing or a named pipe meanwhile, it is
+    // refused: no target is created, and nothing waits for a reader.
+    ASSERT_TRUE(QFile::remove(aside));
+    const QString target = folder.path() + QStringLiteral("/elsewhere/kept.json");
+    ASSERT_TRUE(QFile::link(target, aside));
+    EXPECT_THROW(notes.keepAside({typed}, at, aside), FileAccessError);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(target).absolutePath()));
+    ASSERT_TRUE(QFile::remove(aside));
+    veyra::test::NamedPipe pipe(aside);
+    ASSERT_TRUE(pipe.isValid());
+    EXPECT_THROW(notes.keepAside({typed}, at, aside), FileAccessError);
+    EXPECT_FALSE(pipe.readerWasStuck());
 }
 
 TEST(GameMemoStoreFactory, GivesAnEmptyMemoryStoreToUITestsAndTheAppFolderFileOtherwise)

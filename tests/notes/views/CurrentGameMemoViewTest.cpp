@@ -5,6 +5,7 @@
 #include "foundation/language/ClientLanguage.h"
 #include "foundation/language/InterfaceLanguageChange.h"
 #include "notes/model/GameMemoLibraryModel.h"
+#include "notes/store/FileGameMemoStore.h"
 #include "notes/views/ElidedLabel.h"
 #include "support/GatedSleeper.h"
 #include "support/RecordingGameMemoStore.h"
@@ -13,11 +14,16 @@
 #include "support/TestScreenshots.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -202,9 +208,11 @@ TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNe
     ElidedLabel *message = view.findChildren<ElidedLabel *>().value(1);
     EXPECT_TRUE(message->isVisible());
     EXPECT_EQ(message->fullText(), model->errorMessage()->localized());
-    EXPECT_TRUE(message->isElided());
-    EXPECT_EQ(shownToolTip(*message), model->errorMessage()->localized());
-    EXPECT_LE(message->height(), 2 * message->fontMetrics().lineSpacing() + 4);
+    // The whole message, on as many lines as it takes, the editor giving up the room.
+    EXPECT_FALSE(message->isElided());
+    EXPECT_EQ(message->text(), model->errorMessage()->localized());
+    EXPECT_GE(message->height(), message->heightForWidth(message->width()));
+    EXPECT_GT(message->height(), 2 * message->fontMetrics().lineSpacing());
     EXPECT_GT(message->palette().color(QPalette::WindowText).red(), 150);
     saveScreenshot(view, QStringLiteral("notes-popover-error.png"));
     // The message on screen is worded again in the next interface language.
@@ -231,6 +239,95 @@ TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNe
     QTest::keyClicks(editor(view), QStringLiteral("!"));
     EXPECT_FALSE(retry->isVisible());
     EXPECT_NE(visibleLabel(view, QStringLiteral("Changes are saved automatically.")), nullptr);
+}
+
+TEST_F(CurrentGameMemoViewTest, AnUnreadableNotesFileAndTheCopyOfWhatWasTypedAreNamedInFull)
+{
+    // A damaged notes file deep in a folder with a long name.
+    QTemporaryDir folder;
+    const QString deep = folder.filePath(QStringLiteral("a-folder-with-a-rather-long-name/and-another-one-below-it"));
+    const QString path = deep + QStringLiteral("/game-memos.json");
+    ASSERT_TRUE(QDir().mkpath(deep));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{\"schemaVersion\": 1, \"entries\": [");
+    }
+    model = std::make_unique<GameMemoLibraryModel>(
+        std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper, SteppingClock());
+    CurrentGameMemoView view(model.get(), context(QStringLiteral("ドラゴン物語")));
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QTest::keyClicks(editor(view), QStringLiteral("Boss: use fire"));
+    model->flushPendingSave();
+    ASSERT_FALSE(model->keptAsidePath().isEmpty());
+
+    ElidedLabel *message = view.findChildren<ElidedLabel *>().value(1);
+    for (const ClientLanguage language : {ClientLanguage::english, ClientLanguage::japanese, ClientLanguage::korean}) {
+        setCurrentClientLanguage(language);
+        announceInterfaceLanguageChange();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+        QApplication::processEvents();
+        // Both paths, whole, and nothing cut at the side or the bottom.
+        EXPECT_FALSE(message->isElided());
+        QString shown = message->text();
+        shown.remove(QLatin1Char('\n'));
+        EXPECT_TRUE(shown.contains(path)) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(model->keptAsidePath())) << shown.toStdString();
+        EXPECT_GE(message->height(), message->heightForWidth(message->width()));
+        // Every line the label draws (breaking between words) fits its width.
+        for (const QString &paragraph : message->text().split(QLatin1Char('\n'))) {
+            QTextLayout layout(paragraph, message->font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WordWrap);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(message->contentsRect().width());
+                EXPECT_LE(line.naturalTextWidth(), message->contentsRect().width() + 0.5) << paragraph.toStdString();
+            }
+            layout.endLayout();
+        }
+        // What holds it stays inside the popover; what does not fit there scrolls.
+        QWidget *holder = message->parentWidget()->parentWidget();
+        ASSERT_TRUE(holder->inherits("QScrollArea"));
+        EXPECT_LE(holder->mapTo(&view, QPoint(0, holder->height())).y(), view.height() - 16);
+        EXPECT_GE(editor(view)->height(), 2 * editor(view)->fontMetrics().lineSpacing());
+        saveScreenshot(view, QStringLiteral("notes-popover-kept-aside-%1.png").arg(rawValue(language)));
+    }
+    setCurrentClientLanguage(ClientLanguage::english);
+}
+
+TEST_F(CurrentGameMemoViewTest, TheEditorTakesNoMoreThanANoteMayHold)
+{
+    const GameMemoContext game = context(QStringLiteral("Dragon Tale"));
+    CurrentGameMemoView view(model.get(), game);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QPlainTextEdit *text = editor(view);
+    text->setFocus();
+    QTest::keyClicks(text, QStringLiteral("ab"));
+
+    // A paste takes what fits, at the cursor.
+    text->moveCursor(QTextCursor::Start);
+    QApplication::clipboard()->setText(QString(GameMemoEntry::maximumTextLength, QLatin1Char('x')));
+    text->paste();
+    EXPECT_EQ(text->toPlainText().size(), GameMemoEntry::maximumTextLength);
+    EXPECT_TRUE(text->toPlainText().endsWith(QStringLiteral("ab")));
+    EXPECT_EQ(model->entriesByKey().value(game.key).text, text->toPlainText());
+
+    // Typing and inserting past the limit is cut back at once.
+    QTest::keyClicks(text, QStringLiteral("yz"));
+    text->insertPlainText(QString(1000, QLatin1Char('w')));
+    EXPECT_EQ(text->toPlainText().size(), GameMemoEntry::maximumTextLength);
+    EXPECT_TRUE(text->toPlainText().endsWith(QStringLiteral("ab")));
+    EXPECT_EQ(model->entriesByKey().value(game.key).text, text->toPlainText());
+
+    // A selection replaced by a paste leaves room for what it held.
+    text->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("short"));
+    text->paste();
+    EXPECT_EQ(model->entriesByKey().value(game.key).text, QStringLiteral("short"));
 }
 
 TEST_F(CurrentGameMemoViewTest, FixedTextsFollowTheInterfaceLanguage)

@@ -58,7 +58,8 @@ protected:
     {
         auto owned = std::make_unique<RecordingGameMemoStore>(std::move(stored));
         store = owned.get();
-        model = std::make_unique<GameMemoLibraryModel>(std::move(owned), 400000000, sleeper);
+        model
+            = std::make_unique<GameMemoLibraryModel>(std::move(owned), 400000000, sleeper, [this] { return clockNow; });
     }
 
     QPlainTextEdit *detailEditor(QWidget &view)
@@ -95,6 +96,8 @@ protected:
     ClientLanguageSettingsModel languages{
         std::make_unique<InMemoryClientLanguageSettingsStore>(), QStringList{QStringLiteral("en-US")}};
     const QDateTime now = QDateTime::currentDateTimeUtc();
+    // The date the model gives an edit: moved by the test only.
+    QDateTime clockNow = now;
     const GameMemoContext dragon = context(QStringLiteral("Dragon"), QStringLiteral("Dragon Tale"));
     const GameMemoContext space = context(QStringLiteral("Space"));
     const GameMemoContext castle = context(QStringLiteral("Castle"), QStringLiteral("  "));
@@ -144,6 +147,7 @@ TEST_F(GameMemoLibraryViewTest, ListsNotesNewestFirstAndEditsTheChosenOne)
     EXPECT_EQ(store->saves.size(), 1);
 
     // Typing edits the note by its key and moves its row to the top, still chosen.
+    clockNow = now.addSecs(-1);
     editor->setFocus();
     editor->moveCursor(QTextCursor::End);
     QTest::keyClicks(editor, QStringLiteral(" & comets"));
@@ -163,12 +167,20 @@ TEST_F(GameMemoLibraryViewTest, ListsNotesNewestFirstAndEditsTheChosenOne)
     EXPECT_EQ(editor->toPlainText(), QStringLiteral("Boss: use fire"));
 
     // Typing in the note popover of the same game shows in the window at once.
+    clockNow = now;
     CurrentGameMemoView popover(model.get(), dragon);
     popover.show();
     QTest::keyClicks(popover.findChild<QPlainTextEdit *>(QStringLiteral("game-note-editor")), QStringLiteral("!"));
     EXPECT_EQ(editor->toPlainText(), QStringLiteral("Boss: use fire!"));
     EXPECT_EQ(rowTitles(view).first(), QStringLiteral("Dragon Tale"));
     EXPECT_EQ(delegate->rowTexts(view.listModel()->index(0), view.locale()).updated, QStringLiteral("Just now"));
+
+    // Notes edited at the same moment come in the order of their keys, whichever was
+    // edited last.
+    model->updateText(QStringLiteral("asteroids"), space.key);
+    EXPECT_EQ(rowTitles(view).mid(0, 2), (QStringList{QStringLiteral("Dragon Tale"), QStringLiteral("Space")}));
+    model->updateText(QStringLiteral("Boss: use fire!"), dragon.key);
+    EXPECT_EQ(rowTitles(view).mid(0, 2), (QStringList{QStringLiteral("Dragon Tale"), QStringLiteral("Space")}));
 
     // Closing the window writes at once.
     const qsizetype saves = store->saves.size();
@@ -300,6 +312,8 @@ TEST(RelativeDateText, SaysHowLongAgoInTheInterfaceLanguage)
 TEST(GameMemoListModel, KeepsItsRowsWhenOnlyTheirDataChanges)
 {
     const QDateTime now = QDateTime::currentDateTimeUtc();
+    // The date the model gives an edit: moved by the test only.
+    QDateTime clockNow = now;
     const GameMemoContext a = context(QStringLiteral("A"));
     const GameMemoContext b = context(QStringLiteral("B"));
     GameMemoListModel rows;
