@@ -43,7 +43,7 @@ inline constexpr std::chrono::milliseconds defaultHTTPRequestTimeout{15000};
 
 // One request as a client builds it. The time-out is the longest the whole request may
 // take, from sending to the last byte of the answer. Redirects stay on the request's
-// origin unless the request says otherwise (and carries no credentials).
+// origin unless the request says otherwise (HTTPRedirectPolicy, keepsToItsOrigin()).
 struct HTTPRequest
 {
     QByteArray method = "GET";

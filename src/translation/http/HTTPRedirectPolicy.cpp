@@ -2,6 +2,8 @@
 
 #include "translation/http/HTTPMessage.h"
 
+#include <QHostAddress>
+
 namespace veyra {
 
 namespace {
@@ -24,31 +26,68 @@ bool isSameOrigin(const QUrl &first, const QUrl &second)
         && first.port(defaultPort(scheme)) == second.port(defaultPort(scheme));
 }
 
-bool isLoopbackHost(const QString &host)
+// Whether a connection to the host ends on this machine, however the host is written.
+// QUrl has already turned every spelling of an IPv4 address (0x7f.1, 2130706433, 127.1,
+// 0177.0.0.1) into its dotted form and every IPv6 address into its shortest one. Besides
+// the loopback networks (127.0.0.0/8, ::1, also as an IPv4-mapped address), a connection
+// to an unspecified address (0.0.0.0/8, ::) reaches this machine too; "localhost" and
+// its subdomains resolve to loopback, with or without the trailing dot of a full name.
+bool isThisMachine(const QString &urlHost)
 {
-    return host == QLatin1String("127.0.0.1") || host == QLatin1String("localhost");
+    QString host = urlHost.toLower();
+    if (host.endsWith(QLatin1Char('.'))) {
+        host.chop(1);
+    }
+    if (host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost"))) {
+        return true;
+    }
+    QHostAddress address;
+    if (!address.setAddress(host)) {
+        return false;
+    }
+    bool isIPv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
+    if (isIPv4) {
+        // Also an IPv4-mapped IPv6 address (and "::", whose IPv4 form is 0.0.0.0).
+        const quint32 network = ipv4 >> 24;
+        return network == 127 || network == 0;
+    }
+    return address.isLoopback() || address == QHostAddress(QHostAddress::AnyIPv6);
+}
+
+bool carriesCredentials(const HTTPHeaders &headers)
+{
+    return headers.contains("Authorization") || headers.contains("Proxy-Authorization") || headers.contains("Cookie");
 }
 
 } // namespace
 
-bool carriesCredentials(const HTTPHeaders &headers)
+bool keepsToItsOrigin(int status, const QByteArray &method, const QByteArray &body, const HTTPHeaders &callerHeaders)
 {
-    return headers.contains("Authorization") || headers.contains("Cookie");
+    if (carriesCredentials(callerHeaders)) {
+        return true;
+    }
+    const bool sentAgainAsItWas = status == 307 || status == 308;
+    const bool safeMethod = method == "GET" || method == "HEAD";
+    return sentAgainAsItWas && (!body.isEmpty() || !safeMethod || !callerHeaders.fields().isEmpty());
 }
 
-bool isRedirectAllowed(
-    HTTPRedirectPolicy policy, const QUrl &requestURL, const QUrl &target, bool requestCarriesCredentials)
+bool isRedirectAllowed(HTTPRedirectPolicy policy, const QUrl &from, const QUrl &target, bool keepToOrigin)
 {
     // An "@" without a user name still counts as user information.
     if (!target.isValid() || target.scheme().isEmpty() || target.host().isEmpty() || !target.userInfo().isNull()) {
         return false;
     }
-    if (policy == HTTPRedirectPolicy::sameOrigin || requestCarriesCredentials) {
-        return isSameOrigin(requestURL, target);
+    if (policy == HTTPRedirectPolicy::sameOrigin || keepToOrigin) {
+        return isSameOrigin(from, target);
     }
     const QString scheme = target.scheme().toLower();
-    return scheme == QLatin1String("https")
-        || (scheme == QLatin1String("http") && isLoopbackHost(target.host().toLower()));
+    if (isThisMachine(target.host())) {
+        // A server of this machine may send a download on to another of its own, plain or
+        // not; nothing elsewhere may send one here.
+        return isThisMachine(from.host()) && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+    }
+    return scheme == QLatin1String("https");
 }
 
 } // namespace veyra

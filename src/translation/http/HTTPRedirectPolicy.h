@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QUrl>
 
 namespace veyra {
@@ -11,21 +12,26 @@ enum class HTTPRedirectPolicy {
     // Only to the request's own scheme, host and port, so that no header the caller set
     // travels to another host.
     sameOrigin,
-    // To any https URL, and to http only on 127.0.0.1 or localhost: for downloads that
-    // carry no credentials and whose content is verified on its own (a signature), so
-    // that the host serving them does not matter.
+    // To any https URL: for downloads that carry no credentials and whose content is
+    // verified on its own (a signature), so that the host serving them does not matter.
+    // This machine itself (loopback, in any spelling) and plain http are reached only
+    // from a URL on this machine (a server of the player's own, or of a test): no host
+    // elsewhere can send the request to a service on the player's machine.
     anyOriginOverHTTPS,
 };
 
-// True when a request carries credentials of its own (an Authorization or Cookie
-// header): such a request is never redirected to another origin, whatever its policy.
-bool carriesCredentials(const HTTPHeaders &headers);
+// Whether the next hop of a redirect carries what must never reach another origin,
+// whatever the policy: credentials (an Authorization, Proxy-Authorization or Cookie
+// header) on any redirect; and on a 307 or 308, which send the request again as it
+// was, a body, a method other than GET or HEAD, or any header the caller set.
+// `callerHeaders` are the caller's own, without what the transport adds.
+bool keepsToItsOrigin(int status, const QByteArray &method, const QByteArray &body, const HTTPHeaders &callerHeaders);
 
-// Whether a redirect from a request to `requestURL` may be followed to `target`.
-// Every redirect must have a scheme and a host and no user information; same origin
-// compares scheme, host (both case-insensitively) and port (the scheme's default when
-// none is written).
-bool isRedirectAllowed(
-    HTTPRedirectPolicy policy, const QUrl &requestURL, const QUrl &target, bool requestCarriesCredentials);
+// Whether a redirect from `from` (the URL that answered with it) may be followed to
+// `target`. Every redirect must have a scheme and a host and no user information; same
+// origin compares scheme, host (both case-insensitively) and port (the scheme's default
+// when none is written). With `keepToOrigin` (keepsToItsOrigin()) only the same origin is
+// allowed, whatever the policy.
+bool isRedirectAllowed(HTTPRedirectPolicy policy, const QUrl &from, const QUrl &target, bool keepToOrigin);
 
 } // namespace veyra

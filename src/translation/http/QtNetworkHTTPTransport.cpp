@@ -8,7 +8,6 @@
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
 
 namespace veyra {
 
@@ -16,15 +15,6 @@ namespace {
 
 // How much of an answer Qt may read ahead of the handlers below.
 constexpr qint64 readAheadBytes = 256 * 1024;
-
-// What the signal handlers of one reply learn while it runs.
-struct Transfer
-{
-    QByteArray body;
-    bool cancelled = false;
-    bool tooLarge = false;
-    bool pastDeadline = false;
-};
 
 // Errors that Qt reports for an HTTP error status: the server did answer, and its
 // status and body are the answer.
@@ -64,115 +54,65 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
 {
     token.throwIfCancelled();
 
-    QNetworkRequest networkRequest(request.url);
-    for (const auto &[name, value] : request.headers.fields()) {
-        networkRequest.setRawHeader(name, value);
-    }
-    // Qt 6.4 loses the tail of some brotli-encoded answers while decoding them, without
-    // reporting an error; answers come unencoded (a caller may still ask otherwise).
-    if (!request.headers.contains("Accept-Encoding")) {
-        networkRequest.setRawHeader("Accept-Encoding", "identity");
-    }
-    networkRequest.setTransferTimeout(static_cast<int>(request.timeout.count()));
-    networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    networkRequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-
     const qint64 limit = m_maximumResponseBytes;
-    auto transfer = std::make_shared<Transfer>();
-    // Set once the request exists; the handlers below run only while it does.
-    RedirectFollowingRequest *sent = nullptr;
-    const auto refuse = [transfer, &sent] {
-        if (!transfer->tooLarge) {
-            transfer->tooLarge = true;
-            transfer->body.clear();
-            sent->abort();
-        }
-    };
+    auto body = std::make_shared<QByteArray>();
+    // The only reason the handlers stop a request.
+    const QString tooLarge = QStringLiteral("the answer is larger than %1 bytes").arg(limit);
     RedirectFollowingRequest::Handlers handlers;
-    handlers.answerBegan = [limit, refuse](QNetworkReply &reply) {
+    handlers.answerBegan = [limit, tooLarge](QNetworkReply &reply) -> RedirectFollowingRequest::Verdict {
         bool known = false;
         const qlonglong length = reply.header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
         if (known && length > limit) {
-            refuse();
+            return tooLarge;
         }
+        return std::nullopt;
     };
-    handlers.bodyArrived = [limit, transfer, refuse](QNetworkReply &reply) {
-        if (transfer->tooLarge) {
-            // The abort is on its way; what stays unread stops Qt from reading further.
-            return;
-        }
+    handlers.bodyArrived = [limit, body, tooLarge](QNetworkReply &reply) -> RedirectFollowingRequest::Verdict {
         const QByteArray chunk = reply.readAll();
-        if (transfer->body.size() + chunk.size() > limit) {
-            refuse();
-            return;
+        if (body->size() + chunk.size() > limit) {
+            body->clear();
+            return tooLarge;
         }
-        transfer->body += chunk;
+        *body += chunk;
+        return std::nullopt;
     };
     // The request holds its own share of the session: the transport may go while it runs.
     // Qt's network thread reads ahead of this thread only this far: without a bound it
     // drains the socket as fast as the peer sends, queueing the data for this thread, so
     // an answer that is refused would still be read, and held, until the abort comes
-    // through that queue.
-    RedirectFollowingRequest following(m_session, networkRequest, request.method, request.body, request.redirectPolicy,
-        readAheadBytes, std::move(handlers));
-    sent = &following;
+    // through that queue. The request's time-out is both the deadline over every hop and
+    // the longest a hop may stall.
+    const std::chrono::milliseconds timeout = request.timeout;
+    RedirectFollowingRequest following(m_session, std::move(request), {timeout, readAheadBytes}, std::move(handlers));
+    const RedirectFollowingRequest::Outcome outcome = co_await following.run(token);
 
-    // The request's time-out is also its deadline, over every hop: a server that keeps the
-    // transfer alive with a byte now and then must not hold the request for ever.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, [transfer, &following] {
-        transfer->pastDeadline = true;
-        following.abort();
-    });
-    deadline.start(request.timeout);
-    // Cancelling aborts the connection on a later turn of the event loop.
-    const CancellationToken::Registration registration = token.onCancel([transfer, &following] {
-        transfer->cancelled = true;
-        following.abort();
-    });
-
-    co_await following.run();
-    deadline.stop();
-
-    if (transfer->cancelled || token.isCancelled()) {
-        throw CancellationError();
-    }
-    if (transfer->tooLarge) {
+    switch (outcome.ending) {
+    case RedirectFollowingRequest::Ending::answered:
+        break;
+    case RedirectFollowingRequest::Ending::stopped:
         throw HTTPTransportError(HTTPTransportError::Kind::responseTooLarge);
-    }
-    if (transfer->pastDeadline) {
+    case RedirectFollowingRequest::Ending::stalled:
+    case RedirectFollowingRequest::Ending::pastDeadline:
         throw HTTPTransportError(HTTPTransportError::Kind::timedOut);
-    }
-    if (!following.refusal().isEmpty()) {
+    case RedirectFollowingRequest::Ending::redirectRefused:
         throw HTTPTransportError(HTTPTransportError::Kind::networkFailure,
-            QStringLiteral("The redirect was not followed: %1.").arg(following.refusal()));
-    }
-    QNetworkReply *reply = following.reply();
-    if (!reply) {
+            QStringLiteral("The redirect was not followed: %1.").arg(outcome.detail));
+    case RedirectFollowingRequest::Ending::sessionClosed:
         throw HTTPTransportError(
             HTTPTransportError::Kind::networkFailure, QStringLiteral("The network session has been closed."));
     }
-    const QNetworkReply::NetworkError error = reply->error();
-    // Nobody but the transfer time-out aborts a reply that was not cancelled.
-    if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError) {
-        throw HTTPTransportError(HTTPTransportError::Kind::timedOut);
-    }
-    const QByteArray rest = reply->isOpen() ? reply->readAll() : QByteArray();
-    if (transfer->body.size() + rest.size() > limit) {
-        throw HTTPTransportError(HTTPTransportError::Kind::responseTooLarge);
-    }
-    transfer->body += rest;
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QNetworkReply &reply = *following.reply();
+    const QNetworkReply::NetworkError error = reply.error();
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (error != QNetworkReply::NoError && !(status.isValid() && isAnswerFromServer(error))) {
-        throw HTTPTransportError(HTTPTransportError::Kind::networkFailure, reply->errorString());
+        throw HTTPTransportError(HTTPTransportError::Kind::networkFailure, reply.errorString());
     }
     HTTPResponse response;
     if (status.isValid()) {
         response.statusCode = status.toInt();
     }
-    response.headers = responseHeaders(*reply);
-    response.body = std::move(transfer->body);
+    response.headers = responseHeaders(reply);
+    response.body = std::move(*body);
     co_return response;
 }
 

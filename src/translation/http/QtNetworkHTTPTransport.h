@@ -23,8 +23,9 @@ namespace veyra {
 // - Redirects are followed one reply per hop (RedirectFollowingRequest: each hop sent
 //   once, only the final answer returned, at most ten redirects) and follow the
 //   request's redirect policy: by default only within the same scheme, host and port, so
-//   no header the caller set travels to another host; a request with credentials (an
-//   Authorization or Cookie header) never leaves its origin. A redirect that is not
+//   no header the caller set travels to another host; credentials, and a request that a
+//   307 or 308 would send again with a body or headers of its caller, never leave their
+//   origin; no host elsewhere can send a request to this machine. A redirect that is not
 //   followed fails the request with HTTPTransportError::networkFailure. The time-out is
 //   one deadline over all hops; the size limit and read-ahead bound apply to each.
 // - Each request holds its own share of the session and resumes its caller on a later

@@ -1,8 +1,15 @@
 #include "translation/http/RedirectFollowingRequest.h"
 
+#include "foundation/errors/Error.h"
+#include "translation/http/HTTPRedirectPolicy.h"
 #include "translation/http/ReadAheadBound.h"
 
+#include <QNetworkRequest>
 #include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
+#include <climits>
 
 namespace veyra {
 
@@ -17,9 +24,34 @@ bool isRedirectStatus(int status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-bool carriesCredentials(const QNetworkRequest &request)
+// One hop as Qt sends it.
+QNetworkRequest hopRequest(const QUrl &url, const HTTPHeaders &headers, std::chrono::milliseconds stallTimeout)
 {
-    return request.hasRawHeader("Authorization") || request.hasRawHeader("Cookie");
+    QNetworkRequest request(url);
+    for (const auto &[name, value] : headers.fields()) {
+        request.setRawHeader(name, value);
+    }
+    if (!headers.contains("Accept-Encoding")) {
+        request.setRawHeader("Accept-Encoding", "identity");
+    }
+    request.setTransferTimeout(static_cast<int>(std::min<qint64>(stallTimeout.count(), INT_MAX)));
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    // Qt hands back every redirect, whatever the session's own policy.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    return request;
+}
+
+QNetworkReply *send(
+    QNetworkAccessManager &session, const QNetworkRequest &request, const QByteArray &method, const QByteArray &body)
+{
+    // Qt reads no body after the headers only of its own HEAD: sent by name, a HEAD would
+    // wait for the body that its Content-Length announces and never comes.
+    if (method == "HEAD" && body.isEmpty()) {
+        return session.head(request);
+    }
+    return body.isEmpty() ? session.sendCustomRequest(request, method)
+                          : session.sendCustomRequest(request, method, body);
 }
 
 // What one hop's reply turned out to be.
@@ -38,27 +70,58 @@ struct RedirectFollowingRequest::State
 {
     Handlers handlers;
     QPointer<QNetworkReply> current;
-    bool aborted = false;
+    // Why the request was ended from this side, by the first that ended it.
+    std::optional<Outcome> endedHere;
+    bool cancelled = false;
     // Set when the request object goes: late signals of its replies do nothing.
     bool closed = false;
-    QString refusal;
-    int hops = 0;
+
+    bool aborted() const { return cancelled || endedHere.has_value(); }
+
+    void end(Ending ending, const QString &detail = {})
+    {
+        if (aborted()) {
+            return;
+        }
+        endedHere = Outcome{ending, detail};
+        abortCurrent();
+    }
+
+    void cancel()
+    {
+        const bool wasAborted = aborted();
+        cancelled = true;
+        if (!wasAborted) {
+            abortCurrent();
+        }
+    }
+
+    void judge(const Verdict &verdict)
+    {
+        if (verdict) {
+            end(Ending::stopped, *verdict);
+        }
+    }
+
+    Outcome ending() const { return endedHere.value_or(Outcome{}); }
+
+private:
+    void abortCurrent() const
+    {
+        if (current) {
+            NetworkReplyHolder::abortLater(current);
+        }
+    }
 };
 
-RedirectFollowingRequest::RedirectFollowingRequest(std::shared_ptr<QNetworkAccessManager> session,
-    QNetworkRequest request, QByteArray method, QByteArray body, HTTPRedirectPolicy policy, qint64 readAheadBytes,
-    Handlers handlers)
+RedirectFollowingRequest::RedirectFollowingRequest(
+    std::shared_ptr<QNetworkAccessManager> session, HTTPRequest request, Limits limits, Handlers handlers)
     : m_session(std::move(session))
     , m_request(std::move(request))
-    , m_method(std::move(method))
-    , m_body(std::move(body))
-    , m_policy(policy)
-    , m_readAheadBytes(readAheadBytes)
+    , m_limits(limits)
     , m_state(std::make_shared<State>())
 {
     m_state->handlers = std::move(handlers);
-    // Qt hands back every redirect, whatever the session's own policy.
-    m_request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
 }
 
 RedirectFollowingRequest::~RedirectFollowingRequest()
@@ -67,54 +130,48 @@ RedirectFollowingRequest::~RedirectFollowingRequest()
     m_state->handlers = {};
 }
 
-void RedirectFollowingRequest::abort()
-{
-    if (m_state->aborted) {
-        return;
-    }
-    m_state->aborted = true;
-    if (m_state->current) {
-        NetworkReplyHolder::abortLater(m_state->current);
-    }
-}
-
-bool RedirectFollowingRequest::aborted() const
-{
-    return m_state->aborted;
-}
-
 QNetworkReply *RedirectFollowingRequest::reply() const
 {
     return m_holder ? m_holder->get() : nullptr;
 }
 
-QString RedirectFollowingRequest::refusal() const
+QCoro::Task<RedirectFollowingRequest::Outcome> RedirectFollowingRequest::run(CancellationToken token)
 {
-    return m_state->refusal;
+    token.throwIfCancelled();
+    const std::shared_ptr<State> state = m_state;
+
+    // A server that keeps each hop alive with a byte now and then must not hold the
+    // request for ever.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [state] { state->end(Ending::pastDeadline); });
+    deadline.start(m_request.timeout);
+    const CancellationToken::Registration registration = token.onCancel([state] { state->cancel(); });
+
+    const Outcome outcome = co_await follow();
+    deadline.stop();
+    if (state->cancelled || token.isCancelled()) {
+        throw CancellationError();
+    }
+    co_return outcome;
 }
 
-int RedirectFollowingRequest::hopCount() const
-{
-    return m_state->hops;
-}
-
-QCoro::Task<void> RedirectFollowingRequest::run()
+QCoro::Task<RedirectFollowingRequest::Outcome> RedirectFollowingRequest::follow()
 {
     const std::shared_ptr<State> state = m_state;
-    QNetworkRequest request = m_request;
-    QByteArray method = m_method;
-    QByteArray body = m_body;
-    const bool credentials = carriesCredentials(request);
+    QUrl url = m_request.url;
+    QByteArray method = m_request.method;
+    QByteArray body = m_request.body;
+    HTTPHeaders headers = m_request.headers;
 
     for (int redirects = 0;; ++redirects) {
-        if (state->aborted) {
-            co_return;
+        if (state->aborted()) {
+            co_return state->ending();
         }
-        QNetworkReply *reply = body.isEmpty() ? m_session->sendCustomRequest(request, method)
-                                              : m_session->sendCustomRequest(request, method, body);
-        ++state->hops;
+        const QNetworkRequest request = hopRequest(url, headers, m_limits.stallTimeout);
+        QNetworkReply *reply = send(*m_session, request, method, body);
         // Set first, while the network thread is still busy starting the request.
-        boundReadAhead(reply, m_readAheadBytes);
+        boundReadAhead(reply, m_limits.readAheadBytes);
         // The previous hop's reply, if any, is deleted through the event loop.
         m_holder = std::make_unique<NetworkReplyHolder>(m_session, reply);
         state->current = reply;
@@ -133,8 +190,8 @@ QCoro::Task<void> RedirectFollowingRequest::run()
             hop->status = status.toInt();
             hop->location = reply->rawHeader("Location");
             hop->redirect = isRedirectStatus(hop->status) && !hop->location.isEmpty();
-            if (!hop->redirect && !state->aborted && state->handlers.answerBegan) {
-                state->handlers.answerBegan(*reply);
+            if (!hop->redirect && !state->aborted() && state->handlers.answerBegan) {
+                state->judge(state->handlers.answerBegan(*reply));
             }
         };
         QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, decide);
@@ -154,43 +211,54 @@ QCoro::Task<void> RedirectFollowingRequest::run()
                 }
                 return;
             }
-            if (!state->aborted && state->handlers.bodyArrived) {
-                state->handlers.bodyArrived(*reply);
+            if (!state->aborted() && state->handlers.bodyArrived) {
+                state->judge(state->handlers.bodyArrived(*reply));
             }
         });
 
         co_await m_holder->finished();
 
-        if (state->aborted) {
-            co_return;
+        if (state->aborted()) {
+            co_return state->ending();
         }
         reply = m_holder->get();
         if (!reply) {
-            co_return;
+            co_return Outcome{Ending::sessionClosed, {}};
         }
         decide();
+        if (state->aborted()) {
+            co_return state->ending();
+        }
         if (!hop->redirect) {
-            co_return;
+            const QNetworkReply::NetworkError error = reply->error();
+            // Nothing but Qt's transfer time-out aborts a reply that was not aborted here.
+            if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError) {
+                co_return Outcome{Ending::stalled, {}};
+            }
+            if (reply->isOpen() && reply->bytesAvailable() > 0 && state->handlers.bodyArrived) {
+                state->judge(state->handlers.bodyArrived(*reply));
+            }
+            co_return state->endedHere.value_or(Outcome{Ending::answered, {}});
         }
-        const QUrl current = request.url();
-        const QUrl target = current.resolved(QUrl::fromEncoded(hop->location));
+
+        const QUrl target = url.resolved(QUrl::fromEncoded(hop->location));
         if (redirects >= maximumRedirects) {
-            state->refusal = QStringLiteral("more than %1 redirects").arg(maximumRedirects);
-            co_return;
+            co_return Outcome{Ending::redirectRefused, QStringLiteral("more than %1 redirects").arg(maximumRedirects)};
         }
-        if (!isRedirectAllowed(m_policy, current, target, credentials)) {
-            state->refusal = QStringLiteral("a redirect to a location this request may not follow (%1 on %2)")
-                                 .arg(target.scheme(), target.host());
-            co_return;
-        }
+        // What the next hop sends.
         if (hop->status != 307 && hop->status != 308 && method != "HEAD") {
             method = "GET";
             body.clear();
-            // A null value removes the header.
-            request.setRawHeader("Content-Type", QByteArray());
-            request.setRawHeader("Content-Length", QByteArray());
+            headers.remove("Content-Type");
+            headers.remove("Content-Length");
         }
-        request.setUrl(target);
+        if (!isRedirectAllowed(
+                m_request.redirectPolicy, url, target, keepsToItsOrigin(hop->status, method, body, headers))) {
+            co_return Outcome{Ending::redirectRefused,
+                QStringLiteral("a redirect to a location this request may not follow (%1 on %2)")
+                    .arg(target.scheme(), target.host())};
+        }
+        url = target;
     }
 }
 

@@ -7,7 +7,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -20,18 +19,15 @@ namespace {
 // How much of the archive Qt may read ahead of the handlers below.
 constexpr qint64 readAheadBytes = 1024 * 1024;
 
-// What the signal handlers of one download learn while it runs.
-struct Transfer
-{
-    qint64 received = 0;
-    bool cancelled = false;
-    // Why the download was stopped from our side, when it was.
-    QString refusal;
-};
-
 AppUpdaterError downloadFailed(const QString &detail)
 {
     return AppUpdaterError(AppUpdaterError::Kind::downloadFailed, detail);
+}
+
+// A duration as a number of seconds, as short as it can be written ("15", "0.25").
+QString seconds(std::chrono::milliseconds duration)
+{
+    return QString::number(static_cast<double>(duration.count()) / 1000.0, 'g', 12);
 }
 
 } // namespace
@@ -42,9 +38,9 @@ std::chrono::milliseconds UpdateDownloadDeadline::forLength(qint64 length) const
     return base + std::chrono::milliseconds(length / rate * 1000 + (length % rate) * 1000 / rate);
 }
 
-QtNetworkUpdateArchiveDownloader::QtNetworkUpdateArchiveDownloader(
-    std::chrono::milliseconds stallTimeout, UpdateDownloadDeadline deadline)
-    : m_session(std::make_shared<QNetworkAccessManager>())
+QtNetworkUpdateArchiveDownloader::QtNetworkUpdateArchiveDownloader(std::chrono::milliseconds stallTimeout,
+    UpdateDownloadDeadline deadline, std::shared_ptr<QNetworkAccessManager> session)
+    : m_session(session ? std::move(session) : std::make_shared<QNetworkAccessManager>())
     , m_stallTimeout(stallTimeout)
     , m_deadline(deadline)
 {
@@ -69,109 +65,70 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
         throw downloadFailed(file->errorString());
     }
 
-    QNetworkRequest request(url);
-    request.setRawHeader("Accept-Encoding", "identity");
-    request.setTransferTimeout(static_cast<int>(m_stallTimeout.count()));
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-
-    auto transfer = std::make_shared<Transfer>();
-    // Set once the request exists; the handlers below run only while it does.
-    RedirectFollowingRequest *sent = nullptr;
-    const auto refuse = [transfer, &sent](const QString &why) {
-        if (transfer->refusal.isEmpty()) {
-            transfer->refusal = why;
-            sent->abort();
-        }
-    };
-    const auto consume = [file, transfer, expectedLength, progress, refuse](const QByteArray &chunk) {
-        if (!transfer->refusal.isEmpty() || transfer->cancelled || chunk.isEmpty()) {
-            return;
-        }
-        if (transfer->received + chunk.size() > expectedLength) {
-            refuse(QStringLiteral("the archive is larger than the %1 bytes the feed announced").arg(expectedLength));
-            return;
-        }
-        if (file->write(chunk) != chunk.size()) {
-            refuse(file->errorString());
-            return;
-        }
-        transfer->received += chunk.size();
-        if (progress) {
-            progress(transfer->received, expectedLength);
-        }
-    };
+    const QString tooLarge
+        = QStringLiteral("the archive is larger than the %1 bytes the feed announced").arg(expectedLength);
+    auto received = std::make_shared<qint64>(0);
     RedirectFollowingRequest::Handlers handlers;
-    handlers.answerBegan = [refuse, expectedLength](QNetworkReply &reply) {
+    handlers.answerBegan = [expectedLength, tooLarge](QNetworkReply &reply) -> RedirectFollowingRequest::Verdict {
         const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status < 200 || status > 299) {
-            refuse(QStringLiteral("HTTP status %1").arg(status));
-            return;
+            return QStringLiteral("HTTP status %1").arg(status);
         }
         bool known = false;
         const qlonglong declared = reply.header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
         if (known && declared > expectedLength) {
-            refuse(QStringLiteral("the archive is larger than the %1 bytes the feed announced").arg(expectedLength));
+            return tooLarge;
         }
+        return std::nullopt;
     };
-    handlers.bodyArrived = [transfer, consume](QNetworkReply &reply) {
-        if (!transfer->refusal.isEmpty() || transfer->cancelled) {
-            // The abort is on its way; what stays unread stops Qt from reading further.
-            return;
+    handlers.bodyArrived = [file, received, expectedLength, progress, tooLarge](
+                               QNetworkReply &reply) -> RedirectFollowingRequest::Verdict {
+        const QByteArray chunk = reply.readAll();
+        if (*received + chunk.size() > expectedLength) {
+            return tooLarge;
         }
-        consume(reply.readAll());
+        if (file->write(chunk) != chunk.size()) {
+            return file->errorString();
+        }
+        *received += chunk.size();
+        if (progress && !chunk.isEmpty()) {
+            progress(*received, expectedLength);
+        }
+        return std::nullopt;
     };
     // The download holds its own share of the session: the downloader may go while it
     // runs. Qt reads a bounded distance ahead, so that a slow disk cannot make the reply
     // buffer the whole archive. The signature, not the host, vouches for the archive: it
     // may come from anywhere a redirect leads over https.
-    RedirectFollowingRequest following(m_session, request, "GET", QByteArray(), HTTPRedirectPolicy::anyOriginOverHTTPS,
-        readAheadBytes, std::move(handlers));
-    sent = &following;
+    HTTPRequest request;
+    request.url = url;
+    request.timeout = m_deadline.forLength(expectedLength);
+    request.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
+    RedirectFollowingRequest following(m_session, request, {m_stallTimeout, readAheadBytes}, std::move(handlers));
+    const RedirectFollowingRequest::Outcome outcome = co_await following.run(token);
 
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    const std::chrono::milliseconds allowed = m_deadline.forLength(expectedLength);
-    QObject::connect(&deadline, &QTimer::timeout, [refuse, allowed] {
-        refuse(QStringLiteral("the download took longer than its deadline of %1 seconds")
-                   .arg(std::chrono::duration_cast<std::chrono::seconds>(allowed).count()));
-    });
-    deadline.start(allowed);
-    const CancellationToken::Registration registration = token.onCancel([transfer, &following] {
-        transfer->cancelled = true;
-        following.abort();
-    });
-
-    co_await following.run();
-    deadline.stop();
-    if (transfer->cancelled || token.isCancelled()) {
-        throw CancellationError();
-    }
-    if (!transfer->refusal.isEmpty()) {
-        throw downloadFailed(transfer->refusal);
-    }
-    if (!following.refusal().isEmpty()) {
-        throw downloadFailed(QStringLiteral("the redirect was not followed: %1").arg(following.refusal()));
-    }
-    QNetworkReply *raw = following.reply();
-    if (!raw) {
+    switch (outcome.ending) {
+    case RedirectFollowingRequest::Ending::answered:
+        break;
+    case RedirectFollowingRequest::Ending::stopped:
+        throw downloadFailed(outcome.detail);
+    case RedirectFollowingRequest::Ending::stalled:
+        throw downloadFailed(QStringLiteral("no data arrived for %1 seconds").arg(seconds(m_stallTimeout)));
+    case RedirectFollowingRequest::Ending::pastDeadline:
+        throw downloadFailed(
+            QStringLiteral("the download took longer than its deadline of %1 seconds").arg(seconds(request.timeout)));
+    case RedirectFollowingRequest::Ending::redirectRefused:
+        throw downloadFailed(QStringLiteral("the redirect was not followed: %1").arg(outcome.detail));
+    case RedirectFollowingRequest::Ending::sessionClosed:
         throw downloadFailed(QStringLiteral("the network session was closed"));
     }
-    if (raw->error() != QNetworkReply::NoError) {
-        throw downloadFailed(raw->errorString());
+    const QNetworkReply &reply = *following.reply();
+    if (reply.error() != QNetworkReply::NoError) {
+        throw downloadFailed(reply.errorString());
     }
-    const int status = raw->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 200 || status > 299) {
-        throw downloadFailed(QStringLiteral("HTTP status %1").arg(status));
-    }
-    consume(raw->readAll());
-    if (!transfer->refusal.isEmpty()) {
-        throw downloadFailed(transfer->refusal);
-    }
-    if (transfer->received != expectedLength) {
-        throw downloadFailed(QStringLiteral("%1 of the %2 bytes the feed announced arrived")
-                                 .arg(transfer->received)
-                                 .arg(expectedLength));
+    if (*received != expectedLength) {
+        throw downloadFailed(
+            QStringLiteral("%1 of the %2 bytes the feed announced arrived").arg(*received).arg(expectedLength));
     }
     if (!file->flush() || ::fsync(file->handle()) != 0) {
         throw downloadFailed(file->errorString());

@@ -23,21 +23,23 @@ struct UpdateDownloadDeadline
 
 // Streams the archive to disk as it arrives, so that a large archive never sits in memory,
 // and stops as soon as more than the announced length arrives (or is declared). Redirects
-// are followed one reply per hop (RedirectFollowingRequest) to any https URL, and to http
-// only on loopback (HTTPRedirectPolicy::anyOriginOverHTTPS: the signature, not the host,
-// vouches for the archive); only the final answer is written. No cache is used. The
-// download fails when no data moved for `stallTimeout` (on each hop), and when it is
-// not done by its deadline, which grows with the announced length (UpdateDownloadDeadline), so a
-// server that trickles a byte now and then cannot hold it for ever. Each download holds
-// its own share of the session and resumes its caller on a later turn of the event loop
-// (NetworkReplyHolder), so the downloader may be destroyed at any time.
+// are followed one reply per hop (RedirectFollowingRequest) to any https URL, never from
+// another host to this machine (HTTPRedirectPolicy::anyOriginOverHTTPS: the signature,
+// not the host, vouches for the archive); only the final answer is written. No cache is
+// used. The download fails when no data moved for `stallTimeout` (on each hop), and when
+// it is not done by its deadline, which grows with the announced length
+// (UpdateDownloadDeadline), so a server that trickles a byte now and then cannot hold it
+// for ever. Each download holds its own share of the session and resumes its caller on a
+// later turn of the event loop (NetworkReplyHolder), so the downloader may be destroyed
+// at any time.
 class QtNetworkUpdateArchiveDownloader : public UpdateArchiveDownloading
 {
 public:
     static constexpr std::chrono::milliseconds defaultStallTimeout{15000};
 
-    explicit QtNetworkUpdateArchiveDownloader(
-        std::chrono::milliseconds stallTimeout = defaultStallTimeout, UpdateDownloadDeadline deadline = {});
+    // Over the given session (without one, over a session of its own).
+    explicit QtNetworkUpdateArchiveDownloader(std::chrono::milliseconds stallTimeout = defaultStallTimeout,
+        UpdateDownloadDeadline deadline = {}, std::shared_ptr<QNetworkAccessManager> session = nullptr);
     ~QtNetworkUpdateArchiveDownloader() override;
 
     QtNetworkUpdateArchiveDownloader(const QtNetworkUpdateArchiveDownloader &) = delete;

@@ -144,7 +144,10 @@ TEST_F(QtNetworkHTTPTransportTest, CancellingAbortsTheConnection)
 {
     m_standIn.enqueueResponse("POST", QStringLiteral("/slow"), ScriptedResponse::raw(200, "{}").heldUntilReleased());
     CancellationToken token;
-    QCoro::Task<HTTPResponse> running = m_transport.data(post(m_standIn.url(QStringLiteral("/slow")), "{}"), token);
+    // A time-out that no test waits for: only the cancellation ends the request.
+    HTTPRequest request = post(m_standIn.url(QStringLiteral("/slow")), "{}");
+    request.timeout = std::chrono::hours(1);
+    QCoro::Task<HTTPResponse> running = m_transport.data(request, token);
     ASSERT_TRUE(waitUntil([this] { return m_standIn.pendingResponseCount() == 1; }));
     token.cancel();
     EXPECT_THROW(runTask(std::move(running)), CancellationError);
@@ -255,25 +258,95 @@ TEST_F(QtNetworkHTTPTransportTest, RedirectsFollowTheRequestsPolicy)
     EXPECT_EQ(followed[0].header("Authorization"), QByteArray("Bearer secret"));
     EXPECT_EQ(m_standIn.requestCount(), 2);
 
+    // A redirect whose own body never ends is followed once a little of it was dropped.
+    m_standIn.enqueueResponse("GET", QStringLiteral("/old"),
+        ScriptedResponse::generated(302, qint64(64) * 1024 * 1024 * 1024)
+            .withHeader("Location", m_standIn.url(QStringLiteral("/new")).toEncoded()));
+    m_standIn.enqueueResponse("GET", QStringLiteral("/new"), ScriptedResponse::raw(200, "moved"));
+    EXPECT_EQ(runTask(m_transport.data(request, {})).body, "moved");
+    ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().value(2).answerEnded; }));
+    EXPECT_LT(m_standIn.requests().value(2).answerBytesSent, 8 * 1024 * 1024);
+
     // Another origin (another port here): refused by default, and for any request with
-    // credentials, so that the token stays home.
+    // credentials, so that they stay home.
     ServiceStandIn elsewhere;
-    elsewhere.enqueueResponse("GET", QStringLiteral("/file"), ScriptedResponse::raw(200, "from elsewhere"));
+    elsewhere.setDefaultResponse("GET", QStringLiteral("/file"), ScriptedResponse::raw(200, "from elsewhere"));
+    elsewhere.setDefaultResponse("POST", QStringLiteral("/file"), ScriptedResponse::raw(200, "from elsewhere"));
     const ScriptedResponse away = ScriptedResponse::redirectTo(elsewhere.url(QStringLiteral("/file")));
     m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
     EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::networkFailure);
     request.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
-    m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
-    EXPECT_EQ(transportFailure(m_transport.data(request, {})), HTTPTransportError::Kind::networkFailure);
+    request.headers = {};
+    for (const QByteArray credential : {"Authorization", "Proxy-Authorization", "Cookie"}) {
+        HTTPRequest withCredential = request;
+        withCredential.headers.set(credential, "secret");
+        m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
+        EXPECT_EQ(transportFailure(m_transport.data(withCredential, {})), HTTPTransportError::Kind::networkFailure)
+            << credential.constData();
+    }
+    // Nor is a request sent again as it was (307, 308) when it carries a body or headers
+    // of its caller.
+    for (const int status : {307, 308}) {
+        const ScriptedResponse sentAgain = ScriptedResponse::redirectTo(elsewhere.url(QStringLiteral("/file")), status);
+        HTTPRequest posted = post(request.url, "{\"a\":1}");
+        posted.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
+        posted.headers = {};
+        m_standIn.enqueueResponse("POST", QStringLiteral("/old"), sentAgain);
+        EXPECT_EQ(transportFailure(m_transport.data(posted, {})), HTTPTransportError::Kind::networkFailure) << status;
+        HTTPRequest withHeader = request;
+        withHeader.headers.set("X-Api-Key", "key");
+        m_standIn.enqueueResponse("GET", QStringLiteral("/old"), sentAgain);
+        EXPECT_EQ(transportFailure(m_transport.data(withHeader, {})), HTTPTransportError::Kind::networkFailure)
+            << status;
+    }
     EXPECT_EQ(elsewhere.requestCount(), 0);
 
-    // A download without credentials that may go anywhere: followed.
-    request.headers.remove("Authorization");
-    m_standIn.enqueueResponse("GET", QStringLiteral("/old"), away);
-    EXPECT_EQ(runTask(m_transport.data(request, {})).body, "from elsewhere");
-    EXPECT_EQ(elsewhere.requestCount(), 1);
-    EXPECT_EQ(m_standIn.requestCount(), 5);
+    // A download without anything of its own that may go anywhere: followed.
+    for (const int status : {302, 307}) {
+        m_standIn.enqueueResponse("GET", QStringLiteral("/old"),
+            ScriptedResponse::redirectTo(elsewhere.url(QStringLiteral("/file")), status));
+        EXPECT_EQ(runTask(m_transport.data(request, {})).body, "from elsewhere");
+    }
+    EXPECT_EQ(elsewhere.requestCount(), 2);
+    EXPECT_EQ(m_standIn.requestCount(), 14);
     expectAllScripted(elsewhere);
+}
+
+TEST_F(QtNetworkHTTPTransportTest, AHostElsewhereCannotSendARequestToThisMachine)
+{
+    // The stand-in serves an https host elsewhere; a service of the player's own listens
+    // on loopback.
+    const QUrl publicHost(QStringLiteral("https://releases.veyra.example"));
+    QtNetworkHTTPTransport transport(sessionServingOrigin(publicHost, m_standIn));
+    ServiceStandIn local;
+    local.setDefaultResponse("GET", QStringLiteral("/admin"), ScriptedResponse::raw(200, "a local service"));
+    HTTPRequest request;
+    request.url = QUrl(QStringLiteral("https://releases.veyra.example/feed.xml"));
+    request.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
+
+    // The host's redirects on itself are followed.
+    m_standIn.enqueueResponse(
+        "GET", QStringLiteral("/feed.xml"), ScriptedResponse::raw(302, {}).withHeader("Location", "/v2/feed.xml"));
+    m_standIn.enqueueResponse("GET", QStringLiteral("/v2/feed.xml"), ScriptedResponse::raw(200, "feed"));
+    EXPECT_EQ(runTask(transport.data(request, {})).body, "feed");
+
+    // To this machine, in any spelling and either scheme: not followed.
+    const QString port = QString::number(local.port());
+    for (const QString &target : {"http://localhost:" + port, "http://127.0.0.1:" + port, "http://0x7f.1:" + port,
+             "http://2130706433:" + port, "http://127.1:" + port, "http://[::ffff:127.0.0.1]:" + port,
+             "http://[::1]:" + port, "http://0:" + port, "https://localhost:" + port, "https://127.0.0.1:" + port}) {
+        m_standIn.enqueueResponse(
+            "GET", QStringLiteral("/feed.xml"), ScriptedResponse::redirectTo(QUrl(target + QStringLiteral("/admin"))));
+        try {
+            runTask(transport.data(request, {}));
+            ADD_FAILURE() << "followed to " << target.toStdString();
+        } catch (const HTTPTransportError &error) {
+            EXPECT_EQ(error.kind(), HTTPTransportError::Kind::networkFailure) << target.toStdString();
+            EXPECT_TRUE(error.detail().startsWith(QStringLiteral("The redirect was not followed")))
+                << target.toStdString() << ": " << error.detail().toStdString();
+        }
+    }
+    EXPECT_EQ(local.requestCount(), 0);
 }
 
 TEST_F(QtNetworkHTTPTransportTest, RedirectsChangeTheMethodAsHTTPSaysAndEndAfterTenHops)
@@ -300,6 +373,33 @@ TEST_F(QtNetworkHTTPTransportTest, RedirectsChangeTheMethodAsHTTPSaysAndEndAfter
         EXPECT_EQ(last.header("X-Trace"), QByteArray("one")) << status;
     }
     EXPECT_EQ(m_standIn.requestCount(), 10);
+
+    // A HEAD stays a HEAD (and gets the headers of the answer without its body).
+    for (const int status : {301, 302, 303}) {
+        m_standIn.enqueueResponse(
+            "HEAD", QStringLiteral("/form"), ScriptedResponse::raw(status, "moved").withHeader("Location", "/after"));
+        m_standIn.enqueueResponse("HEAD", QStringLiteral("/after"),
+            ScriptedResponse::raw(200, "the body a GET would get").withHeader("X-Answer", "head"));
+        HTTPRequest head;
+        head.method = "HEAD";
+        head.url = m_standIn.url(QStringLiteral("/form"));
+        const HTTPResponse response = runTask(m_transport.data(head, {}));
+        EXPECT_EQ(response.statusCode, 200) << status;
+        EXPECT_EQ(response.headers.value("X-Answer"), QByteArray("head")) << status;
+        EXPECT_EQ(response.body, QByteArray()) << status;
+        EXPECT_EQ(m_standIn.requests().last().method, "HEAD") << status;
+    }
+
+    // A relative location is resolved against the hop that sent it, not the first URL.
+    m_standIn.enqueueResponse(
+        "GET", QStringLiteral("/first/start"), ScriptedResponse::raw(302, {}).withHeader("Location", "/second/middle"));
+    m_standIn.enqueueResponse(
+        "GET", QStringLiteral("/second/middle"), ScriptedResponse::raw(302, {}).withHeader("Location", "end?x=1"));
+    m_standIn.enqueueResponse("GET", QStringLiteral("/second/end"), ScriptedResponse::raw(200, "the end"));
+    HTTPRequest chained;
+    chained.url = m_standIn.url(QStringLiteral("/first/start"));
+    EXPECT_EQ(runTask(m_transport.data(chained, {})).body, "the end");
+    EXPECT_EQ(m_standIn.requests().last().target, "/second/end?x=1");
 
     // Ten redirects are followed; the eleventh fails the request and is not followed.
     HTTPRequest request;

@@ -91,14 +91,24 @@ protected:
 
 TEST_F(AppImageUpdateInstallerTest, RemovesOnlyItsUsersLeftoversAndNeverRunsBesideAnotherInstallation)
 {
-    // A leftover of this user goes; one of another user (in a shared folder) stays.
+    // A leftover of this user goes; one of another user (in a shared folder) stays, and so
+    // does the download of an installation that is still running (it holds its lock).
     const QString mine = QStringLiteral(".Veyra.AppImage.update-Mine01");
     const QString theirs = QStringLiteral(".Veyra.AppImage.update-Their1");
+    const QString running = QStringLiteral(".Veyra.AppImage.update-Runs01");
     ASSERT_TRUE(write(mine, "partial"));
     ASSERT_TRUE(write(theirs, "partial"));
+    ASSERT_TRUE(write(running, "partial"));
     constexpr uid_t nobody = 65534;
     ASSERT_EQ(::chown(QFile::encodeName(m_folder.filePath(theirs)).constData(), nobody, nobody), 0)
         << "giving a file to another user needs root";
+    QFile inProgress(m_folder.filePath(running));
+    ASSERT_TRUE(inProgress.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(inProgress.handle(), LOCK_EX | LOCK_NB), 0);
+    runTask(m_installer.removeLeftovers());
+    EXPECT_EQ(entries(), (QStringList{running, theirs, QStringLiteral("Veyra.AppImage")}));
+    // Once that installation has ended, its download is a leftover too.
+    inProgress.close();
     runTask(m_installer.removeLeftovers());
     EXPECT_EQ(entries(), (QStringList{theirs, QStringLiteral("Veyra.AppImage")}));
 

@@ -58,8 +58,9 @@ protected:
 TEST_F(QtNetworkUpdateArchiveDownloaderTest, NeverTakesMoreThanTheAnnouncedLength)
 {
     // A server that sends far more than the feed announced, with its length declared or
-    // streamed without one: the download stops at the announced length.
-    constexpr qint64 announced = 64 * 1024;
+    // streamed without one: the download stops at the announced length, and a declared
+    // length over it is refused before any of the body is taken.
+    constexpr qint64 announced = 4 * 1024 * 1024;
     constexpr qint64 sent = qint64(100) * 1024 * 1024;
     for (const bool declared : {true, false}) {
         const ScriptedResponse answer = ScriptedResponse::generated(200, sent);
@@ -69,18 +70,18 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, NeverTakesMoreThanTheAnnouncedLengt
             = [&largestProgress](qint64 received, qint64) { largestProgress = std::max(largestProgress, received); };
         const qint64 readBefore = bytesReadByThisProcess();
         EXPECT_TRUE(failure(m_downloader.download(m_standIn.url(archivePath), file(), announced, progress, {}))
-                        .contains(QStringLiteral("larger than the 65536 bytes")));
+                        .contains(QStringLiteral("larger than the 4194304 bytes")));
         ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().last().answerEnded; }, 60000));
         const qint64 read = bytesReadByThisProcess() - readBefore;
-        EXPECT_LE(largestProgress, announced);
-        EXPECT_LE(QFileInfo(file()).size(), announced);
+        EXPECT_LE(largestProgress, declared ? 0 : announced);
+        EXPECT_LE(QFileInfo(file()).size(), declared ? 0 : announced);
         // The announced length, what Qt reads ahead (1 MiB) and what the kernel had
         // buffered by then.
         EXPECT_LT(read, announced + 8 * 1024 * 1024) << (declared ? "declared" : "chunked");
     }
 }
 
-TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsToAnotherHost)
+TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsOverHTTPSButNeverFromElsewhereToThisMachine)
 {
     // The release host sends the download on to a CDN of another origin: each request is
     // sent once, and only the CDN's answer is written.
@@ -104,6 +105,31 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsToAnotherHost)
                     .contains(QStringLiteral("redirect")));
     EXPECT_EQ(cdn.requestCount(), 1);
     expectAllScripted(cdn);
+
+    // A release host elsewhere (served here by the stand-in) is followed on itself, but
+    // never to this machine, where a service would answer with the archive.
+    const QUrl releaseHost(QStringLiteral("https://releases.veyra.example"));
+    QtNetworkUpdateArchiveDownloader overInternet(QtNetworkUpdateArchiveDownloader::defaultStallTimeout,
+        UpdateDownloadDeadline{}, sessionServingOrigin(releaseHost, m_standIn));
+    const QUrl published(QStringLiteral("https://releases.veyra.example/latest"));
+    m_standIn.enqueueResponse("GET", QStringLiteral("/latest"), ScriptedResponse::redirectTo(QUrl(archivePath)));
+    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::raw(200, archive, "application/octet-stream"));
+    runTask(overInternet.download(published, file(), archive.size(), {}, {}));
+    EXPECT_EQ(downloaded(), archive);
+
+    ServiceStandIn local;
+    local.setDefaultResponse("GET", archivePath, ScriptedResponse::raw(200, archive, "application/octet-stream"));
+    const QString port = QString::number(local.port());
+    for (const char *host : {"localhost", "0x7f.1", "2130706433", "127.1"}) {
+        m_standIn.enqueueResponse("GET", QStringLiteral("/latest"),
+            ScriptedResponse::redirectTo(
+                QUrl(QStringLiteral("http://%1:%2%3").arg(QLatin1String(host), port, archivePath))));
+        EXPECT_TRUE(failure(overInternet.download(published, file(), archive.size(), {}, {}))
+                        .startsWith(QStringLiteral("the redirect was not followed")))
+            << host;
+        EXPECT_EQ(downloaded(), QByteArray()) << host;
+    }
+    EXPECT_EQ(local.requestCount(), 0);
 }
 
 TEST_F(QtNetworkUpdateArchiveDownloaderTest, AnnouncedLengthsAndTheWholeDownloadAreBounded)
@@ -126,6 +152,17 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, AnnouncedLengthsAndTheWholeDownload
                     .contains(QStringLiteral("deadline")));
     ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().value(0).answerEnded; }));
     EXPECT_LT(m_standIn.requests().value(0).answerBytesSent, archive.size());
+
+    // A hop on which nothing moves ends at the stall time-out, long before the deadline:
+    // here the one after a redirect.
+    m_standIn.enqueueResponse(
+        "GET", archivePath, ScriptedResponse::redirectTo(m_standIn.url(QStringLiteral("/mirror"))));
+    m_standIn.enqueueResponse("GET", QStringLiteral("/mirror"),
+        ScriptedResponse::raw(200, archive, "application/octet-stream").heldUntilReleased());
+    QtNetworkUpdateArchiveDownloader stalling(std::chrono::milliseconds(300));
+    EXPECT_EQ(failure(stalling.download(m_standIn.url(archivePath), file(), archive.size(), {}, {})),
+        QStringLiteral("no data arrived for 0.3 seconds"));
+    EXPECT_TRUE(waitUntil([this] { return m_standIn.requests().value(2).clientDisconnected; }));
 
     // The default deadline leaves a slow connection time for a large archive.
     const UpdateDownloadDeadline deadline;
