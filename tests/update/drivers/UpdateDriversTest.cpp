@@ -24,6 +24,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -164,11 +166,13 @@ TEST_F(UserDriverTest, AUserCheckOffersTheUpdateInThePromptWithItsNotes)
     auto *browser = panel->findChild<ReleaseNotesBrowser *>();
     // Markdown is read on a worker.
     EXPECT_TRUE(waitUntil([&] { return browser->toPlainText() == QStringLiteral("Faster reading"); }));
+    // Rendered, not shown as its markup.
+    EXPECT_EQ(browser->document()->find(QStringLiteral("Faster")).charFormat().fontWeight(), QFont::Bold);
     // Notes downloaded later replace them.
     UpdateDownloadData data;
     data.data = "Downloaded notes";
     userDriver->showUpdateReleaseNotes(data);
-    EXPECT_EQ(browser->toPlainText(), QStringLiteral("Downloaded notes"));
+    EXPECT_TRUE(waitUntil([&] { return browser->toPlainText() == QStringLiteral("Downloaded notes"); }));
     QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("app-update-install")), Qt::LeftButton);
     EXPECT_EQ(reply, UserUpdateChoice::install);
 
