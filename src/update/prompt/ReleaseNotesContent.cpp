@@ -52,6 +52,54 @@ QString spansText(const QList<ReleaseNotesSpan> &spans)
     return text;
 }
 
+struct Fit
+{
+    // How many code units fit.
+    qsizetype length = 0;
+    // What they weigh.
+    qsizetype weight = 0;
+    // How long the run without a break opportunity is at their end.
+    qint64 run = 0;
+};
+
+// How much of `added`, which follows `before` and a run without a break opportunity `run`
+// long, fits into `budget`. A character of such a run, r characters long so far, weighs
+// 1 + (2(r - l) + 1) / unbreakableRunDivisor once r reaches l = unbreakableRunLength, so
+// that a run of n > l characters weighs n + (n - l)^2 / unbreakableRunDivisor.
+Fit fitting(const QString &before, const QString &added, qint64 run, qsizetype budget)
+{
+    const qint64 divisor = unbreakableRunDivisor;
+    const qint64 scaledBudget = qint64(budget) * divisor;
+    qint64 spent = 0;
+    Fit fit{0, 0, run};
+    const QString context = before + added;
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, context);
+    qsizetype position = before.size();
+    lines.setPosition(position);
+    // A break opportunity right before the text ends the run.
+    if (position > 0 && lines.isAtBoundary()) {
+        fit.run = 0;
+    }
+    for (qsizetype next = lines.toNextBoundary(); next != -1; next = lines.toNextBoundary()) {
+        for (; position < next; ++position) {
+            const qint64 beyond = fit.run - unbreakableRunLength;
+            const qint64 cost = divisor + (beyond >= 0 ? 2 * beyond + 1 : 0);
+            if (spent + cost > scaledBudget) {
+                fit.weight = qsizetype((spent + divisor - 1) / divisor);
+                return fit;
+            }
+            spent += cost;
+            ++fit.run;
+            ++fit.length;
+        }
+        if (next < context.size()) {
+            fit.run = 0;
+        }
+    }
+    fit.weight = qsizetype((spent + divisor - 1) / divisor);
+    return fit;
+}
+
 // A line break at the end of a paragraph or cell shows nothing but an empty line.
 void withoutTrailingLineBreaks(QList<ReleaseNotesSpan> &spans)
 {
@@ -157,6 +205,7 @@ QList<ReleaseNotesSpan> *ReleaseNotesContentBuilder::openSpans(const ReleaseNote
         }
         m_paragraph = ReleaseNotesParagraph{format, {}};
         m_lastCluster.clear();
+        m_unbreakableRun = 0;
     }
     return &m_paragraph->spans;
 }
@@ -179,6 +228,7 @@ void ReleaseNotesContentBuilder::addText(QStringView text, Emphasis emphasis, co
     if (!spans) {
         return;
     }
+    const QString before = m_lastCluster;
     QString added;
     if (startsNoCluster(text)) {
         added = text.toString();
@@ -193,18 +243,23 @@ void ReleaseNotesContentBuilder::addText(QStringView text, Emphasis emphasis, co
         return;
     }
     const bool newSpan = !spans->isEmpty() && !sameEmphasis(spans->last(), emphasis);
-    const qsizetype weight = added.size() + (newSpan ? releaseNotesSpanWeight : 0);
-    if (weight > m_left) {
-        const QString fitting
-            = cutAtClusterBoundary(added, m_left - (newSpan ? std::min(m_left, releaseNotesSpanWeight) : 0));
-        if (!fitting.isEmpty()) {
-            append(*spans, fitting, emphasis);
+    const qsizetype spanWeight = newSpan ? releaseNotesSpanWeight : 0;
+    if (spanWeight > m_left) {
+        cut();
+        return;
+    }
+    const Fit fit = fitting(before, added, m_unbreakableRun, m_left - spanWeight);
+    if (fit.length < added.size()) {
+        const QString kept = cutAtClusterBoundary(added, fit.length);
+        if (!kept.isEmpty()) {
+            append(*spans, kept, emphasis);
         }
         m_left = 0;
         cut();
         return;
     }
-    m_left -= weight;
+    m_left -= spanWeight + fit.weight;
+    m_unbreakableRun = fit.run;
     append(*spans, added, emphasis);
 }
 
@@ -223,6 +278,7 @@ void ReleaseNotesContentBuilder::addLineBreak(const ReleaseNotesParagraphFormat 
         spans->last().text += QChar::LineSeparator;
     }
     m_lastCluster = QString(QChar::LineSeparator);
+    m_unbreakableRun = 0;
 }
 
 void ReleaseNotesContentBuilder::endParagraph()
@@ -292,6 +348,7 @@ void ReleaseNotesContentBuilder::beginCell()
     }
     m_cellOpen = true;
     m_lastCluster.clear();
+    m_unbreakableRun = 0;
 }
 
 void ReleaseNotesContentBuilder::finishCell()

@@ -19,14 +19,21 @@ namespace veyra {
 // one budget (maximumReleaseNotesWeight), so that laying out any notes takes a few
 // milliseconds at most.
 
-// What the content of shown notes may weigh: a character (a line break and the end of a
-// paragraph included) weighs 1, a paragraph releaseNotesParagraphWeight more, a change of
-// emphasis releaseNotesSpanWeight, a table cell releaseNotesCellWeight. Notes beyond it are
-// cut, with an ellipsis.
+// What the content of shown notes may weigh: a character (a line break included) weighs 1,
+// more in a long run without a break opportunity (unbreakableRunDivisor), a paragraph
+// releaseNotesParagraphWeight, a change of emphasis releaseNotesSpanWeight, a table cell
+// releaseNotesCellWeight. Notes beyond it are cut, with an ellipsis.
 inline constexpr qsizetype maximumReleaseNotesWeight = 8 * 1024;
 inline constexpr qsizetype releaseNotesParagraphWeight = 8;
-inline constexpr qsizetype releaseNotesSpanWeight = 4;
-inline constexpr qsizetype releaseNotesCellWeight = 32;
+inline constexpr qsizetype releaseNotesSpanWeight = 16;
+inline constexpr qsizetype releaseNotesCellWeight = 48;
+// Qt breaks a line in a run of characters without a break opportunity (a long word, a run
+// of letters) in time that grows with the square of the run's length, so a run of
+// n > unbreakableRunLength characters weighs n + (n - unbreakableRunLength)^2 /
+// unbreakableRunDivisor: a word of a hundred letters a character more, a run of thousands
+// some thousands.
+inline constexpr qsizetype unbreakableRunLength = 64;
+inline constexpr qsizetype unbreakableRunDivisor = 1024;
 
 // How much of the notes' own text (their markup included) is read at most; the rest is
 // left out, as if cut, with an ellipsis.
@@ -156,6 +163,8 @@ private:
     // The last grapheme cluster of the open paragraph or cell, which text added to it may
     // continue.
     QString m_lastCluster;
+    // How long the run of characters without a break opportunity that ends it is.
+    qint64 m_unbreakableRun = 0;
     ReleaseNotesContent m_content;
 };
 

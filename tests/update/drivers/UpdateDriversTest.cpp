@@ -296,7 +296,8 @@ TEST(FixtureAppUpdateControllerTest, ImitatesTheUpdaterWithFixedValues)
     EXPECT_TRUE(model->isUpdateSessionActive());
     QWidget *panel = fixture->promptController().panel();
     ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->findChild<ReleaseNotesBrowser *>()->toPlainText(), QStringLiteral("Fixture release notes."));
+    const ReleaseNotesBrowser *notes = panel->findChild<ReleaseNotesBrowser *>();
+    EXPECT_TRUE(waitUntil([notes] { return notes->toPlainText() == QStringLiteral("Fixture release notes."); }));
     // Against the running version the model knows, the one every other screen shows.
     EXPECT_EQ(fixture->promptController().model()->currentVersion(), running);
     QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("app-update-install")), Qt::LeftButton);
