@@ -31,6 +31,7 @@
 
 #include <atomic>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -598,6 +599,13 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
         expectOnlyOwnFormatting(*browser.document(), notes.text.toStdString());
         browser.viewport()->grab();
     }
+    // A run without a break opportunity, which Qt breaks into lines in time growing with the
+    // square of its length, weighs more than its characters: less of it is shown.
+    showNotes(browser, ReleaseNotes{Format::plainText, QString(64 * 1024, QLatin1Char('w'))});
+    EXPECT_LT(browser.toPlainText().size(), maximumReleaseNotesWeight / 2);
+    showNotes(browser, ReleaseNotes{Format::plainText, words(64 * 1024)});
+    EXPECT_GT(browser.toPlainText().size(), maximumReleaseNotesWeight - 2 * releaseNotesParagraphWeight);
+
     // What is cut ends with an ellipsis.
     showNotes(browser, ReleaseNotes{Format::html, QStringLiteral("<p>") + words(32 * 1024)});
     EXPECT_TRUE(browser.toPlainText().endsWith(QStringLiteral("\u2026")));
@@ -659,21 +667,26 @@ public:
     {
         const int threads = cpuWorkPool().maxThreadCount();
         for (int thread = 0; thread < threads; ++thread) {
-            startOnWorker(cpuWorkPool(), [this] {
-                m_busy.release();
-                m_gate.acquire();
+            // The work holds the semaphores it uses: it may still be inside one when this ends.
+            startOnWorker(cpuWorkPool(), [gates = m_gates] {
+                gates->busy.release();
+                gates->open.acquire();
             });
         }
-        m_busy.acquire(threads);
+        m_gates->busy.acquire(threads);
         m_threads = threads;
     }
-    ~BusyTextRecognition() { m_gate.release(m_threads); }
+    ~BusyTextRecognition() { m_gates->open.release(m_threads); }
     BusyTextRecognition(const BusyTextRecognition &) = delete;
     BusyTextRecognition &operator=(const BusyTextRecognition &) = delete;
 
 private:
-    QSemaphore m_busy;
-    QSemaphore m_gate;
+    struct Gates
+    {
+        QSemaphore busy;
+        QSemaphore open;
+    };
+    std::shared_ptr<Gates> m_gates = std::make_shared<Gates>();
     int m_threads = 0;
 };
 
