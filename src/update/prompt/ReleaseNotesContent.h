@@ -37,7 +37,7 @@ inline constexpr qsizetype unbreakableRunDivisor = 1024;
 
 // How much of the notes' own text (their markup included) is read at most; the rest is
 // left out, as if cut, with an ellipsis.
-inline constexpr qsizetype maximumReadReleaseNotesLength = 64 * 1024;
+inline constexpr qsizetype maximumReadReleaseNotesLength = 32 * 1024;
 
 // The longest grapheme cluster shown, in UTF-16 code units: more than any script or emoji
 // sequence needs; further combining marks, joiners and the like are left out (thousands of

@@ -669,12 +669,14 @@ public:
     void read(ReleaseNotesContentBuilder &builder, const Format &format, bool bold)
     {
         tokenize();
+        m_strongChange.fill(0, m_tokens.size() + 1);
+        m_emphasisChange.fill(0, m_tokens.size() + 1);
         resolveEmphasis();
         int strong = 0;
         int emphasis = 0;
         for (qsizetype index = 0; index < m_tokens.size(); ++index) {
-            strong += m_strongChange.value(index);
-            emphasis += m_emphasisChange.value(index);
+            strong += m_strongChange[index];
+            emphasis += m_emphasisChange[index];
             const Token &token = m_tokens[index];
             if (token.lineBreak) {
                 builder.addLineBreak(format);
@@ -1128,8 +1130,10 @@ private:
                 previous[next[run]] = previous[run];
             }
         };
-        // Per kind of closer, the run below which no opener was found before.
-        QHash<int, qsizetype> openersBottom;
+        // Per kind of closer (its character, its length modulo 3, whether it also opens),
+        // the run below which no opener was found before.
+        std::array<qsizetype, 3 * 3 * 2> openersBottom;
+        openersBottom.fill(-1);
         qsizetype closer = 0;
         while (closer < count) {
             Token &closing = m_tokens[runs[closer]];
@@ -1137,9 +1141,9 @@ private:
                 closer = next[closer];
                 continue;
             }
-            const int kind
-                = int(closing.character.unicode()) * 16 + int(closing.length % 3) * 2 + (closing.canOpen ? 1 : 0);
-            const qsizetype bottom = openersBottom.value(kind, -1);
+            const int character = closing.character == u'*' ? 0 : closing.character == u'_' ? 1 : 2;
+            const auto kind = std::size_t(character * 6 + int(closing.length % 3) * 2 + (closing.canOpen ? 1 : 0));
+            const qsizetype bottom = openersBottom[kind];
             qsizetype opener = previous[closer];
             bool found = false;
             while (opener > bottom && opener >= 0) {
@@ -1152,7 +1156,7 @@ private:
                 opener = previous[opener];
             }
             if (!found) {
-                openersBottom.insert(kind, previous[closer]);
+                openersBottom[kind] = previous[closer];
                 if (!closing.canOpen) {
                     remove(closer);
                 }
@@ -1203,8 +1207,9 @@ private:
     const QHash<QString, bool> &m_labels;
     QList<Token> m_tokens;
     QList<Bracket> m_brackets;
-    QHash<qsizetype, int> m_strongChange;
-    QHash<qsizetype, int> m_emphasisChange;
+    // Per token, by how much strong emphasis and emphasis change before it.
+    QList<int> m_strongChange;
+    QList<int> m_emphasisChange;
     bool m_openTextToken = false;
     int m_htmlBold = 0;
     int m_htmlItalic = 0;
