@@ -127,7 +127,9 @@ int main(int argc, char *argv[])
         instance.stopAnswering();
     }
     // The services just destroyed cancelled their tasks (re-checks, sleeps between
-    // captures); those end on later turns of the event loop.
-    veyra::finishRemainingTasks();
+    // captures); those end on later turns of the event loop. Before that, the worker pools
+    // drop the work still queued and finish the work that runs, so that no worker is still
+    // inside Qt's code when the application object goes.
+    veyra::finishApplicationWork(status);
     return status;
 }

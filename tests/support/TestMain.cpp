@@ -1,6 +1,8 @@
 // The main() of every test program: a QApplication on the offscreen platform (unless the
 // environment chooses another) with private XDG folders, so that no test reads or writes
-// the files of the user running it.
+// the files of the user running it. Before the application object goes, the worker pools end
+// as they do at the end of the application, so that no pool thread is still in Qt's code then.
+#include "foundation/async/AsyncTask.h"
 #include "support/TimeLimits.h"
 
 #include <QApplication>
@@ -34,5 +36,7 @@ int main(int argc, char **argv)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     QApplication application(argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    veyra::endWorkerPools(veyra::workerPoolEndLimit);
+    return status;
 }

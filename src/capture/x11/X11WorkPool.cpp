@@ -1,17 +1,13 @@
 #include "capture/x11/X11WorkPool.h"
 
+#include "foundation/async/AsyncTask.h"
+
 namespace veyra {
 
 QThreadPool &x11WorkPool()
 {
-    static QThreadPool *pool = [] {
-        auto *created = new QThreadPool;
-        created->setObjectName(QStringLiteral("VeyraX11"));
-        created->setMaxThreadCount(1);
-        created->setExpiryTimeout(-1);
-        return created;
-    }();
-    return *pool;
+    static QThreadPool &pool = newWorkerPool(QStringLiteral("VeyraX11"), 1);
+    return pool;
 }
 
 } // namespace veyra

@@ -2,10 +2,34 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QMutex>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 
 namespace veyra {
+
+namespace {
+
+// Every pool newWorkerPool() made; the pools themselves live as long as the process.
+struct WorkerPools
+{
+    QMutex mutex;
+    QList<QThreadPool *> pools;
+};
+
+WorkerPools &workerPools()
+{
+    static auto *pools = new WorkerPools;
+    return *pools;
+}
+
+std::atomic<bool> poolsEnded = false;
+
+} // namespace
 
 void finishRemainingTasks()
 {
@@ -20,16 +44,60 @@ void finishRemainingTasks()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+QThreadPool &newWorkerPool(const QString &name, int maximumThreadCount)
+{
+    auto *pool = new QThreadPool;
+    pool->setObjectName(name);
+    pool->setMaxThreadCount(maximumThreadCount);
+    pool->setExpiryTimeout(-1);
+    WorkerPools &all = workerPools();
+    const QMutexLocker lock(&all.mutex);
+    all.pools.append(pool);
+    return *pool;
+}
+
+bool workerPoolsHaveEnded()
+{
+    return poolsEnded.load(std::memory_order_acquire);
+}
+
+bool endWorkerPools(std::chrono::milliseconds limit)
+{
+    poolsEnded.store(true, std::memory_order_release);
+    QList<QThreadPool *> pools;
+    {
+        WorkerPools &all = workerPools();
+        const QMutexLocker lock(&all.mutex);
+        pools = all.pools;
+    }
+    const QDeadlineTimer deadline(limit);
+    bool ended = true;
+    for (QThreadPool *pool : pools) {
+        // The work still queued runs as nothing: it only tells its awaiting task.
+        if (!pool->waitForDone(int(std::max<qint64>(0, deadline.remainingTime())))) {
+            qCCritical(Logger("worker-pools")) << "Work on" << pool->objectName() << "runs beyond" << limit.count()
+                                               << "ms after the application ended";
+            ended = false;
+        }
+    }
+    return ended;
+}
+
+void finishApplicationWork(int status)
+{
+    if (!endWorkerPools(workerPoolEndLimit)) {
+        qCCritical(Logger("worker-pools")) << "Veyra ends without waiting any longer for that work";
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    finishRemainingTasks();
+}
+
 QThreadPool &cpuWorkPool()
 {
-    static QThreadPool *pool = [] {
-        auto *created = new QThreadPool;
-        created->setObjectName(QStringLiteral("VeyraCpuWork"));
-        created->setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 2));
-        created->setExpiryTimeout(-1);
-        return created;
-    }();
-    return *pool;
+    static QThreadPool &pool
+        = newWorkerPool(QStringLiteral("VeyraCpuWork"), std::clamp(QThread::idealThreadCount(), 1, 2));
+    return pool;
 }
 
 } // namespace veyra

@@ -12,6 +12,7 @@
 #include <qcoro/qcorofuture.h>
 #include <qcoro/qcorotask.h>
 
+#include <chrono>
 #include <coroutine>
 #include <exception>
 #include <memory>
@@ -61,8 +62,30 @@ struct NextEventLoopTurn
 // waiting for the next turn, resumes on a later turn of the event loop, and a task left
 // suspended holds its memory for ever. Runs turns of the calling thread's event loop
 // until one has nothing to do (at most 100), then deletes the objects left for deletion.
-// main() calls it once the application's objects are destroyed.
 void finishRemainingTasks();
+
+// A new pool of at most `maximumThreadCount` worker threads that never expire, named
+// `name`, which endWorkerPools() ends. Every pool of the application is made here.
+QThreadPool &newWorkerPool(const QString &name, int maximumThreadCount);
+
+// Ends the work of every pool that newWorkerPool() made, for good: work that has not
+// started yet, and work given to any pool from now on, is dropped (runOnWorker() then
+// throws a CancellationError to its awaiting task), and the work that runs is waited for,
+// at most `limit` in all. Whether all of it ended within the limit.
+bool endWorkerPools(std::chrono::milliseconds limit);
+
+// Whether endWorkerPools() was called.
+bool workerPoolsHaveEnded();
+
+// How long the end of the application waits for the work that runs on its pools.
+inline constexpr std::chrono::seconds workerPoolEndLimit{10};
+
+// The end of the application's work, once its objects are destroyed and before the
+// application object goes: endWorkerPools() (no pool thread may still be inside Qt's code
+// once the application object is gone), then finishRemainingTasks(). Should work on a
+// pool outlast workerPoolEndLimit, the process ends at once with `status`, without
+// destroying anything more. main() calls it.
+void finishApplicationWork(int status);
 
 // The thread pool for CPU work (text recognition, detection, JPEG encoding). Its
 // threads never expire, so per-thread engines stay initialised.
@@ -101,29 +124,44 @@ struct WorkerJob
 } // namespace detail
 
 // Runs fn() on a thread of `pool`, after the work started there before it, without waiting
-// for it. fn() must not throw.
+// for it; once the pools have ended (endWorkerPools()), it never runs. fn() must not throw.
 template <typename Fn>
 void startOnWorker(QThreadPool &pool, Fn fn)
 {
-    detail::WorkerJob<Fn> task{threadHandOff::Receipt(&pool), std::move(fn)};
+    if (workerPoolsHaveEnded()) {
+        return;
+    }
+    auto work = [work = std::move(fn)]() mutable {
+        if (!workerPoolsHaveEnded()) {
+            work();
+        }
+    };
+    detail::WorkerJob<decltype(work)> task{threadHandOff::Receipt(&pool), std::move(work)};
     threadHandOff::published(&pool);
     const threadHandOff::UncheckedAccesses queueing;
     pool.start(std::move(task));
 }
 
 // Runs fn() on a thread of `pool` and resumes the awaiting coroutine on its own thread
-// with the result, or with the exception fn() threw.
+// with the result, or with the exception fn() threw. Once the pools have ended
+// (endWorkerPools()), fn() never runs and the coroutine resumes with a CancellationError.
 template <typename Fn>
 auto runOnWorker(QThreadPool &pool, Fn fn) -> QCoro::Task<std::invoke_result_t<Fn>>
 {
     using T = std::invoke_result_t<Fn>;
     using Outcome = detail::WorkerOutcome<T>;
+    if (workerPoolsHaveEnded()) {
+        throw CancellationError();
+    }
     // The outcome comes back in a place of its own rather than in the future's result store,
     // so that a thread checker can be told of the hand-off both ways (the pool on the way
     // there, this outcome on the way back).
     auto outcome = std::make_shared<Outcome>();
     auto work = [work = std::move(fn), outcome]() mutable {
         try {
+            if (workerPoolsHaveEnded()) {
+                throw CancellationError();
+            }
             if constexpr (std::is_void_v<T>) {
                 work();
             } else {

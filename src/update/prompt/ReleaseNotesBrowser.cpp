@@ -35,7 +35,9 @@ private:
     QTextDocument *m_document;
 };
 
-constexpr int narrowestMeasuredWidth = 400;
+// The width notes are laid out at on the worker while the browser is not shown yet: about
+// the width of the update window's notes.
+constexpr int usualWidth = 600;
 
 } // namespace
 
@@ -54,45 +56,30 @@ ReleaseNotesBrowser::ReleaseNotesBrowser(QWidget *parent)
         [](const QUrl &) { return refusedReleaseNotesResource(QTextDocument::ImageResource); });
 }
 
+QThreadPool &releaseNotesWorkPool()
+{
+    static QThreadPool &pool = newWorkerPool(QStringLiteral("VeyraReleaseNotes"), 1);
+    return pool;
+}
+
 void ReleaseNotesBrowser::setReleaseNotes(const ReleaseNotes &notes)
 {
     const quint64 request = ++m_notesRequest;
-    if (notes.format == ReleaseNotes::Format::plainText && notes.text.size() <= maximumImmediateReleaseNotesLength) {
-        showPlainNotes(notes.text);
-        return;
-    }
     clear();
-    // Measured at the narrowest the browser is usually shown at and at its width now.
-    QList<double> widths{narrowestMeasuredWidth};
-    if (isVisible() && viewport()->width() != narrowestMeasuredWidth) {
-        widths.append(viewport()->width());
-    }
-    auto read = [notes, request, widths, font = document()->defaultFont(), margin = document()->documentMargin()](
+    const double width = isVisible() ? viewport()->width() : usualWidth;
+    auto read = [notes, request, width, font = document()->defaultFont(), margin = document()->documentMargin()](
                     QPointer<ReleaseNotesBrowser> self) -> QCoro::Task<void> {
-        auto reading = [notes, font, margin, widths, thread = self->thread()] {
-            try {
-                return std::make_shared<DocumentHandoff>(makeReleaseNotesDocument(notes, font, margin, widths, thread));
-            } catch (const std::exception &) {
-                return std::make_shared<DocumentHandoff>(nullptr);
-            }
+        auto reading = [notes, font, margin, width, thread = self->thread()] {
+            return std::make_shared<DocumentHandoff>(makeReleaseNotesDocument(notes, font, margin, width, thread));
         };
-        const std::shared_ptr<DocumentHandoff> handoff = co_await runOnWorker(cpuWorkPool(), std::move(reading));
+        const std::shared_ptr<DocumentHandoff> handoff
+            = co_await runOnWorker(releaseNotesWorkPool(), std::move(reading));
         if (!self || self->m_notesRequest != request) {
             co_return;
         }
-        if (QTextDocument *document = handoff->take()) {
-            self->showDocument(document);
-        } else {
-            self->showPlainNotes(notes.text, maximumImmediateReleaseNotesLength);
-        }
+        self->showDocument(handoff->take());
     };
     startDetachedTask(this, std::move(read), Logger("app-update"));
-}
-
-void ReleaseNotesBrowser::showPlainNotes(const QString &text, qsizetype maximumLength)
-{
-    setPlainText(shownReleaseNotesText(text, maximumLength));
-    emit releaseNotesShown();
 }
 
 void ReleaseNotesBrowser::showDocument(QTextDocument *document)

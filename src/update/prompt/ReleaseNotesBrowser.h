@@ -1,19 +1,23 @@
 #pragma once
 
-#include "update/prompt/ReleaseNotesDocument.h"
-
 #include <QTextBrowser>
+
+class QThreadPool;
 
 namespace veyra {
 
 struct ReleaseNotes;
 
+// The one thread on which release notes are read and laid out: of their own, so that notes
+// never wait for text recognition, an installation or the policy check on cpuWorkPool(),
+// nor hold them up.
+QThreadPool &releaseNotesWorkPool();
+
 // Shows release notes as selectable text. Notes come from the network, so nothing they
 // refer to is ever loaded (no image, style sheet or other resource, remote or local) and
-// no link is followed, and they never hold the GUI thread: all but short plain notes are
-// read and laid out on a worker and shown once read (the browser is empty meanwhile),
-// as plain text, cut if need be, when they take too long to lay out
-// (makeReleaseNotesDocument()).
+// no link is followed, and they never hold the GUI thread: every notes are reduced to
+// what release notes use (ReleaseNotesContent), made into a document and laid out on
+// releaseNotesWorkPool(), and shown once read (the browser is empty meanwhile).
 class ReleaseNotesBrowser : public QTextBrowser
 {
     Q_OBJECT
@@ -29,11 +33,10 @@ public:
     QVariant loadResource(int type, const QUrl &name) override;
 
 signals:
-    // The notes given last are shown, rendered or as plain text.
+    // The notes given last are shown.
     void releaseNotesShown();
 
 private:
-    void showPlainNotes(const QString &text, qsizetype maximumLength = maximumShownReleaseNotesLength);
     void showDocument(QTextDocument *document);
 
     // Counts setReleaseNotes() calls, so that notes read too late are dropped.

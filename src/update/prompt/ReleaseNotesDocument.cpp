@@ -1,30 +1,29 @@
 #include "update/prompt/ReleaseNotesDocument.h"
 
 #include "update/prompt/ReleaseNotes.h"
+#include "update/prompt/ReleaseNotesHtml.h"
+#include "update/prompt/ReleaseNotesMarkdown.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QImage>
-#include <QTextBlock>
-#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextFrame>
+#include <QTextList>
 #include <QTextTable>
 #include <QThread>
 
-#include <cmath>
-#include <ctime>
-#include <initializer_list>
+#include <array>
 
 namespace veyra {
 
 namespace {
 
-// Loads nothing that a document refers to. QTextDocument reads local files itself (a style
-// sheet while it reads the notes) unless loadResource() answers, and the image handler
-// reads an image's name as a local file when the resource it gets is no image; so this
-// override and the provider answer every request, with refusedReleaseNotesResource().
+using Format = ReleaseNotesParagraphFormat;
+
+// Loads nothing: the content names no resource, and should anything ask, this override and
+// the provider answer with refusedReleaseNotesResource() (QTextDocument would read a
+// name it gets no answer for as a local file itself).
 class ResourceRefusingDocument : public QTextDocument
 {
 public:
@@ -37,290 +36,204 @@ protected:
     QVariant loadResource(int type, const QUrl &) override { return refusedReleaseNotesResource(type); }
 };
 
-constexpr qsizetype maximumTags = 2000;
-// Characters (a block's end and a cell count as one each) laid out, those nested in n
-// tables counting 2^n times: Qt lays out a table's contents once to measure them and once
-// to place them, so a table nested in another is laid out again at every pass over the
-// cell around it.
-constexpr qint64 maximumCharacterLayouts = 2 * maximumShownReleaseNotesLength;
-constexpr int maximumTableDepth = 16;
-constexpr double maximumLength = 1000;
+// Spacing in pixels, the same for every notes.
+constexpr double paragraphSpacing = 6;
+constexpr double headingSpacing = 10;
+constexpr double listItemSpacing = 2;
+constexpr double cellPadding = 4;
 
-bool isModest(std::initializer_list<double> lengths)
+void setCodeFont(QTextCharFormat &format)
 {
-    for (const double length : lengths) {
-        if (!(std::abs(length) <= maximumLength)) {
-            return false;
-        }
-    }
-    return true;
+    format.setFontFamilies(QStringList{QStringLiteral("monospace")});
+    format.setFontStyleHint(QFont::TypeWriter);
+    format.setFontFixedPitch(true);
 }
 
-bool hasModestLengths(const QTextFrame &frame)
+QTextBlockFormat blockFormat(const Format &format, bool first)
 {
-    const QTextFrameFormat format = frame.frameFormat();
-    if (!isModest({format.border(), format.padding(), format.topMargin(), format.bottomMargin(), format.leftMargin(),
-            format.rightMargin()})) {
-        return false;
+    QTextBlockFormat block;
+    switch (format.kind) {
+    case Format::Kind::heading:
+        block.setHeadingLevel(format.level);
+        block.setTopMargin(first ? 0 : headingSpacing);
+        block.setBottomMargin(paragraphSpacing);
+        break;
+    case Format::Kind::listItem:
+        block.setBottomMargin(listItemSpacing);
+        break;
+    case Format::Kind::listContinuation:
+        block.setIndent(format.level);
+        block.setBottomMargin(listItemSpacing);
+        break;
+    case Format::Kind::body:
+    case Format::Kind::code:
+        block.setBottomMargin(paragraphSpacing);
+        break;
     }
-    const auto *table = qobject_cast<const QTextTable *>(&frame);
-    if (!table) {
-        return true;
-    }
-    const QTextTableFormat tableFormat = table->format();
-    if (!isModest({tableFormat.cellPadding(), tableFormat.cellSpacing()})) {
-        return false;
-    }
-    for (int row = 0; row < table->rows(); ++row) {
-        for (int column = 0; column < table->columns(); ++column) {
-            const QTextTableCellFormat cell = table->cellAt(row, column).format().toTableCellFormat();
-            if (!isModest({cell.topPadding(), cell.bottomPadding(), cell.leftPadding(), cell.rightPadding(),
-                    cell.topBorder(), cell.bottomBorder(), cell.leftBorder(), cell.rightBorder()})) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return block;
 }
 
-bool fitsLayoutBudget(const QTextFrame &frame, int depth, qint64 &budget);
-
-// Whether the blocks and frames from `it` on, `depth` tables deep, fit into what is left
-// of the budget of character layouts (which they use up).
-bool fitsLayoutBudget(QTextFrame::iterator it, int depth, qint64 &budget)
+QTextCharFormat paragraphCharFormat(const Format &format)
 {
-    for (; !it.atEnd(); ++it) {
-        if (const QTextFrame *child = it.currentFrame()) {
-            if (!fitsLayoutBudget(*child, depth, budget)) {
-                return false;
-            }
-        } else {
-            budget -= qint64(it.currentBlock().length()) << depth;
-            if (budget < 0) {
-                return false;
-            }
-        }
+    QTextCharFormat characters;
+    if (format.kind == Format::Kind::heading) {
+        characters.setFontWeight(QFont::Bold);
+        characters.setProperty(QTextFormat::FontSizeAdjustment, format.level == 1 ? 2 : format.level == 2 ? 1 : 0);
+    } else if (format.kind == Format::Kind::code) {
+        setCodeFont(characters);
     }
-    return true;
+    return characters;
 }
 
-bool fitsLayoutBudget(const QTextFrame &frame, int depth, qint64 &budget)
+QTextCharFormat spanFormat(QTextCharFormat characters, const ReleaseNotesSpan &span)
 {
-    if (!hasModestLengths(frame)) {
-        return false;
+    if (span.bold) {
+        characters.setFontWeight(QFont::Bold);
     }
-    const auto *table = qobject_cast<const QTextTable *>(&frame);
-    if (!table) {
-        return fitsLayoutBudget(frame.begin(), depth, budget);
+    if (span.italic) {
+        characters.setFontItalic(true);
     }
-    if (depth >= maximumTableDepth) {
-        return false;
+    if (span.code) {
+        setCodeFont(characters);
     }
-    for (int row = 0; row < table->rows(); ++row) {
-        for (int column = 0; column < table->columns(); ++column) {
-            const QTextTableCell cell = table->cellAt(row, column);
-            // A cell spanning several is met at each of them and counted once.
-            if (cell.row() != row || cell.column() != column) {
-                continue;
-            }
-            budget -= qint64(1) << (depth + 1);
-            if (budget < 0 || !fitsLayoutBudget(cell.begin(), depth + 1, budget)) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return characters;
 }
 
-// Cuts the clusters longer than maximumShownClusterLength in the document's text (written
-// there as character references, say), and forgets the names of its images.
-void shortenClustersAndForgetImages(QTextDocument &document)
+QTextListFormat listFormat(const Format &format)
 {
-    QTextCursor cursor(&document);
-    for (QTextBlock block = document.firstBlock(); block.isValid(); block = block.next()) {
-        const QString text = block.text();
-        if (text.size() > maximumShownClusterLength && withShortClusters(text).size() != text.size()) {
-            // Removed from the back, so that the positions before stay valid.
-            QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
-            QList<std::pair<qsizetype, qsizetype>> excess;
-            qsizetype start = 0;
-            for (qsizetype end = clusters.toNextBoundary(); end != -1; end = clusters.toNextBoundary()) {
-                qsizetype kept = maximumShownClusterLength;
-                if (end - start > kept) {
-                    if (text[start + kept].isLowSurrogate()) {
-                        --kept;
-                    }
-                    excess.append({start + kept, end});
-                }
-                start = end;
-            }
-            for (auto range = excess.crbegin(); range != excess.crend(); ++range) {
-                cursor.setPosition(block.position() + int(range->first));
-                cursor.setPosition(block.position() + int(range->second), QTextCursor::KeepAnchor);
-                cursor.removeSelectedText();
-            }
-        }
-        // Collected first: changing a fragment's format may merge it with its neighbours.
-        QList<QTextFragment> images;
-        for (auto fragmentIt = block.begin(); !fragmentIt.atEnd(); ++fragmentIt) {
-            const QTextFragment fragment = fragmentIt.fragment();
-            if (fragment.charFormat().isImageFormat() && !fragment.charFormat().toImageFormat().name().isEmpty()) {
-                images.append(fragment);
-            }
-        }
-        for (const QTextFragment &fragment : images) {
-            QTextImageFormat image = fragment.charFormat().toImageFormat();
-            image.setName(QString());
-            cursor.setPosition(fragment.position());
-            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-            cursor.setCharFormat(image);
-        }
-    }
-}
-
-std::chrono::nanoseconds threadTime()
-{
-    timespec now = {};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
-
-// Whether laying the document out took at most maximumReleaseNotesLayoutTime at each of
-// the widths (the first that took longer ends the measuring).
-bool laysOutInTime(QTextDocument &document, const QList<double> &widths)
-{
-    for (const double width : widths) {
-        const std::chrono::nanoseconds start = threadTime();
-        document.setTextWidth(width);
-        // Asking for the size lays out all of it.
-        document.documentLayout()->documentSize();
-        if (threadTime() - start > maximumReleaseNotesLayoutTime) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::unique_ptr<QTextDocument> newDocument(const QFont &font, double margin)
-{
-    std::unique_ptr<QTextDocument> document = std::make_unique<ResourceRefusingDocument>();
-    document->setUndoRedoEnabled(false);
-    document->setDefaultFont(font);
-    document->setDocumentMargin(margin);
-    return document;
-}
-
-// The rendered document, or nothing when it is too much to lay out.
-std::unique_ptr<QTextDocument> richDocument(
-    const ReleaseNotes &notes, const QFont &font, double margin, const QList<double> &widths)
-{
-    if (notes.text.size() > maximumShownReleaseNotesLength || notes.text.count(QLatin1Char('<')) > maximumTags) {
-        return nullptr;
-    }
-    std::unique_ptr<QTextDocument> document = newDocument(font, margin);
-    if (notes.format == ReleaseNotes::Format::html) {
-        document->setHtml(notes.text);
+    QTextListFormat list;
+    list.setIndent(format.level);
+    if (format.ordered) {
+        list.setStyle(QTextListFormat::ListDecimal);
     } else {
-        document->setMarkdown(notes.text);
+        constexpr std::array bullets{
+            QTextListFormat::ListDisc, QTextListFormat::ListCircle, QTextListFormat::ListSquare};
+        list.setStyle(bullets[std::min<std::size_t>(std::size_t(format.level - 1), bullets.size() - 1)]);
     }
-    qint64 budget = maximumCharacterLayouts;
-    if (!fitsLayoutBudget(*document->rootFrame(), 0, budget)) {
-        return nullptr;
-    }
-    shortenClustersAndForgetImages(*document);
-    if (!laysOutInTime(*document, widths)) {
-        return nullptr;
-    }
-    return document;
+    return list;
 }
 
-// The text cut at a character boundary after at most `length` code units, with an
-// ellipsis when anything was cut.
-QString cutText(const QString &text, qsizetype length)
+void insertSpans(QTextCursor &cursor, const QList<ReleaseNotesSpan> &spans, const QTextCharFormat &base)
 {
-    if (text.size() <= length) {
-        return text;
+    for (const ReleaseNotesSpan &span : spans) {
+        cursor.insertText(span.text, spanFormat(base, span));
     }
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    graphemes.setPosition(length);
-    if (!graphemes.isAtBoundary()) {
-        graphemes.toPreviousBoundary();
-    }
-    return text.left(graphemes.position()) + QStringLiteral("\u2026");
 }
 
-// The notes as plain text, as much of them as is laid out within the time: lengths from
-// a short start on are tried, each twice as long as the one before, so that the time
-// spent here stays near the time allowed however costly each character is.
-std::unique_ptr<QTextDocument> plainDocument(
-    const QString &text, const QFont &font, double margin, const QList<double> &widths)
+class DocumentWriter
 {
-    constexpr qsizetype shortest = 256;
-    const QString shown = shownReleaseNotesText(text);
-    std::unique_ptr<QTextDocument> fitting;
-    for (qsizetype length = std::min<qsizetype>(shown.size(), 4096);; length = std::min(shown.size(), 2 * length)) {
-        std::unique_ptr<QTextDocument> document = newDocument(font, margin);
-        document->setPlainText(cutText(shown, length));
-        if (!laysOutInTime(*document, widths)) {
-            if (fitting) {
-                break;
-            }
-            // Costly from the start: shorter, down to a few lines.
-            if (length > shortest) {
-                length = std::max(shortest, length / 4) / 2;
-                continue;
+public:
+    explicit DocumentWriter(QTextDocument &document)
+        : m_cursor(&document)
+    { }
+
+    void write(const ReleaseNotesContent &content)
+    {
+        m_cursor.beginEditBlock();
+        for (const auto &block : content.blocks) {
+            if (const auto *paragraph = std::get_if<ReleaseNotesParagraph>(&block)) {
+                write(*paragraph);
+            } else {
+                write(std::get<ReleaseNotesTable>(block));
             }
         }
-        fitting = std::move(document);
-        if (length >= shown.size()) {
-            break;
-        }
+        m_cursor.endEditBlock();
     }
-    return fitting;
+
+private:
+    void write(const ReleaseNotesParagraph &paragraph)
+    {
+        const Format &format = paragraph.format;
+        const QTextCharFormat characters = paragraphCharFormat(format);
+        const QTextBlockFormat block = blockFormat(format, m_first);
+        if (m_atEmptyBlock) {
+            m_cursor.setBlockFormat(block);
+            m_cursor.setBlockCharFormat(characters);
+        } else {
+            m_cursor.insertBlock(block, characters);
+        }
+        m_atEmptyBlock = false;
+        m_first = false;
+        // The lists open at each depth: an item continues the one at its depth unless it
+        // starts a list of its own; a paragraph ends those deeper than it.
+        int depth = 0;
+        if (format.kind == Format::Kind::listItem) {
+            depth = format.level;
+            QTextList *&list = m_lists[std::size_t(depth)];
+            if (format.startsList || !list || list->format().style() != listFormat(format).style()) {
+                list = m_cursor.createList(listFormat(format));
+            } else {
+                list->add(m_cursor.block());
+            }
+        } else if (format.kind == Format::Kind::listContinuation) {
+            depth = format.level;
+        }
+        for (std::size_t deeper = std::size_t(depth) + 1; deeper < m_lists.size(); ++deeper) {
+            m_lists[deeper] = nullptr;
+        }
+        insertSpans(m_cursor, paragraph.spans, characters);
+    }
+
+    void write(const ReleaseNotesTable &table)
+    {
+        m_lists.fill(nullptr);
+        QTextTableFormat format;
+        // Borders of their own for each cell: collapsed ones cost Qt twice the time to lay
+        // out and to draw.
+        format.setBorder(1);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setCellPadding(cellPadding);
+        format.setCellSpacing(0);
+        format.setBottomMargin(paragraphSpacing);
+        QTextTable *inserted = m_cursor.insertTable(int(table.rows.size()), table.columns, format);
+        for (int row = 0; row < table.rows.size(); ++row) {
+            for (int column = 0; column < table.columns; ++column) {
+                QTextCursor cell = inserted->cellAt(row, column).firstCursorPosition();
+                insertSpans(cell, table.rows[row][column], QTextCharFormat());
+            }
+        }
+        // On in the block that follows every table.
+        m_cursor = inserted->lastCursorPosition();
+        m_cursor.movePosition(QTextCursor::NextBlock);
+        m_atEmptyBlock = true;
+        m_first = false;
+    }
+
+    QTextCursor m_cursor;
+    bool m_atEmptyBlock = true;
+    bool m_first = true;
+    std::array<QTextList *, maximumReleaseNotesListDepth + 1> m_lists{};
+};
+
+ReleaseNotesContent plainContent(const QString &text)
+{
+    ReleaseNotesContentBuilder builder;
+    QStringView shown(text);
+    const bool cut = shown.size() > maximumReadReleaseNotesLength;
+    shown = shown.left(maximumReadReleaseNotesLength);
+    qsizetype start = 0;
+    while (start <= shown.size() && !builder.isFull()) {
+        qsizetype end = shown.indexOf(u'\n', start);
+        if (end < 0) {
+            end = shown.size();
+        }
+        if (start > 0) {
+            builder.addLineBreak();
+        }
+        QStringView line = shown.mid(start, end - start);
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+        builder.addText(line, {});
+        start = end + 1;
+    }
+    if (cut) {
+        builder.cut();
+    }
+    return builder.take();
 }
 
 } // namespace
-
-QString withShortClusters(const QString &text)
-{
-    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
-    QString shortened;
-    qsizetype start = 0;
-    qsizetype copiedUpTo = 0;
-    for (qsizetype end = clusters.toNextBoundary(); end != -1; end = clusters.toNextBoundary()) {
-        if (end - start > maximumShownClusterLength) {
-            qsizetype kept = maximumShownClusterLength;
-            if (text[start + kept].isLowSurrogate()) {
-                --kept;
-            }
-            shortened += QStringView(text).mid(copiedUpTo, start + kept - copiedUpTo);
-            copiedUpTo = end;
-        }
-        start = end;
-    }
-    if (copiedUpTo == 0) {
-        return text;
-    }
-    shortened += QStringView(text).mid(copiedUpTo);
-    return shortened;
-}
-
-QString shownReleaseNotesText(const QString &text, qsizetype maximumLength)
-{
-    if (text.size() <= maximumLength) {
-        return withShortClusters(text);
-    }
-    // Only the characters around the cut are examined: the text may be megabytes long.
-    constexpr qsizetype context = 32;
-    const qsizetype windowStart = std::max<qsizetype>(0, maximumLength - context);
-    const QString window = text.mid(windowStart, 2 * context);
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, window);
-    graphemes.setPosition(maximumLength - windowStart);
-    if (!graphemes.isAtBoundary()) {
-        graphemes.toPreviousBoundary();
-    }
-    return withShortClusters(text.left(windowStart + graphemes.position())) + QStringLiteral("\u2026");
-}
 
 QVariant refusedReleaseNotesResource(int type)
 {
@@ -332,16 +245,42 @@ QVariant refusedReleaseNotesResource(int type)
     return QString();
 }
 
-std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
-    const ReleaseNotes &notes, const QFont &font, double margin, const QList<double> &widths, QThread *thread)
+ReleaseNotesContent releaseNotesContent(const ReleaseNotes &notes)
 {
-    std::unique_ptr<QTextDocument> document;
-    if (notes.format != ReleaseNotes::Format::plainText) {
-        document = richDocument(notes, font, margin, widths);
+    switch (notes.format) {
+    case ReleaseNotes::Format::html: {
+        ReleaseNotesContent content = readHtmlReleaseNotes(notes.text);
+        if (!content.isEmpty()) {
+            return content;
+        }
+        break;
     }
-    if (!document) {
-        document = plainDocument(notes.text, font, margin, widths);
+    case ReleaseNotes::Format::markdown:
+        return readMarkdownReleaseNotes(notes.text);
+    case ReleaseNotes::Format::plainText:
+        break;
     }
+    return plainContent(notes.text);
+}
+
+std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
+    const ReleaseNotesContent &content, const QFont &font, double margin)
+{
+    auto document = std::make_unique<ResourceRefusingDocument>();
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(font);
+    document->setDocumentMargin(margin);
+    DocumentWriter(*document).write(content);
+    return document;
+}
+
+std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
+    const ReleaseNotes &notes, const QFont &font, double margin, double width, QThread *thread)
+{
+    std::unique_ptr<QTextDocument> document = makeReleaseNotesDocument(releaseNotesContent(notes), font, margin);
+    document->setTextWidth(width);
+    // Asking for the size lays out all of it.
+    document->documentLayout()->documentSize();
     document->moveToThread(thread);
     return document;
 }

@@ -4,7 +4,10 @@
 #include "foundation/async/Sleeper.h"
 #include "support/LogCapture.h"
 #include "support/RunTask.h"
+#include "support/TestPaths.h"
+#include "support/TimeLimits.h"
 
+#include <QProcess>
 #include <QTimer>
 
 #include <qcoro/qcorotask.h>
@@ -191,4 +194,24 @@ TEST(AsyncTask, TasksCancelledAfterTheEventLoopEndedFinishWhenGivenItsRemainingT
 
     finishRemainingTasks();
     EXPECT_EQ(ended, 2);
+}
+
+TEST(AsyncTask, AProgramQuittingWhileItsPoolsWorkFinishesTheRunningWorkDropsTheRestAndEndsCleanly)
+{
+    // Every thread of every pool is inside Qt's text layout when the application ends.
+    QProcess program;
+    program.start(veyra::test::testProgramPath(QStringLiteral("veyra_test_quit_during_work")), QStringList());
+    ASSERT_TRUE(program.waitForFinished(veyra::test::scaledMs(120000)));
+    const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(program.exitCode(), 0);
+    const qsizetype gone = lines.indexOf(QStringLiteral("application gone"));
+    ASSERT_GE(gone, 0) << lines.join(u' ').toStdString();
+    EXPECT_EQ(lines.mid(0, gone).filter(QStringLiteral("working ")).size(),
+        lines.mid(0, gone).filter(QStringLiteral("finished ")).size());
+    for (const char *pool : {"cpu", "x11", "release-notes"}) {
+        EXPECT_TRUE(lines.mid(0, gone).contains(QStringLiteral("finished ") + QLatin1StringView(pool))) << pool;
+    }
+    EXPECT_FALSE(lines.contains(QStringLiteral("queued work ran")));
+    EXPECT_EQ(gone, lines.size() - 1);
 }

@@ -24,6 +24,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -164,11 +166,13 @@ TEST_F(UserDriverTest, AUserCheckOffersTheUpdateInThePromptWithItsNotes)
     auto *browser = panel->findChild<ReleaseNotesBrowser *>();
     // Markdown is read on a worker.
     EXPECT_TRUE(waitUntil([&] { return browser->toPlainText() == QStringLiteral("Faster reading"); }));
+    // Rendered, not shown as its markup.
+    EXPECT_EQ(browser->document()->find(QStringLiteral("Faster")).charFormat().fontWeight(), QFont::Bold);
     // Notes downloaded later replace them.
     UpdateDownloadData data;
     data.data = "Downloaded notes";
     userDriver->showUpdateReleaseNotes(data);
-    EXPECT_EQ(browser->toPlainText(), QStringLiteral("Downloaded notes"));
+    EXPECT_TRUE(waitUntil([&] { return browser->toPlainText() == QStringLiteral("Downloaded notes"); }));
     QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("app-update-install")), Qt::LeftButton);
     EXPECT_EQ(reply, UserUpdateChoice::install);
 
@@ -292,7 +296,8 @@ TEST(FixtureAppUpdateControllerTest, ImitatesTheUpdaterWithFixedValues)
     EXPECT_TRUE(model->isUpdateSessionActive());
     QWidget *panel = fixture->promptController().panel();
     ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->findChild<ReleaseNotesBrowser *>()->toPlainText(), QStringLiteral("Fixture release notes."));
+    const ReleaseNotesBrowser *notes = panel->findChild<ReleaseNotesBrowser *>();
+    EXPECT_TRUE(waitUntil([notes] { return notes->toPlainText() == QStringLiteral("Fixture release notes."); }));
     // Against the running version the model knows, the one every other screen shows.
     EXPECT_EQ(fixture->promptController().model()->currentVersion(), running);
     QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("app-update-install")), Qt::LeftButton);

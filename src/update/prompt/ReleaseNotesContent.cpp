@@ -1,0 +1,414 @@
+#include "update/prompt/ReleaseNotesContent.h"
+
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+
+namespace veyra {
+
+namespace {
+
+const QChar ellipsis(0x2026);
+
+// No character below U+0300 continues the grapheme cluster before it (a carriage return
+// does, before a line feed, but notes hold no carriage returns by then).
+bool startsNoCluster(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar character) { return character.unicode() < 0x0300; });
+}
+
+QString lastCluster(const QString &text)
+{
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    clusters.toEnd();
+    return text.mid(std::max<qsizetype>(0, clusters.toPreviousBoundary()));
+}
+
+// The text cut at a grapheme boundary after at most `length` code units.
+QString cutAtClusterBoundary(const QString &text, qsizetype length)
+{
+    if (text.size() <= length) {
+        return text;
+    }
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    clusters.setPosition(length);
+    if (!clusters.isAtBoundary()) {
+        clusters.toPreviousBoundary();
+    }
+    return text.left(std::max<qsizetype>(0, clusters.position()));
+}
+
+bool sameEmphasis(const ReleaseNotesSpan &span, ReleaseNotesContentBuilder::Emphasis emphasis)
+{
+    return span.bold == emphasis.bold && span.italic == emphasis.italic && span.code == emphasis.code;
+}
+
+QString spansText(const QList<ReleaseNotesSpan> &spans)
+{
+    QString text;
+    for (const ReleaseNotesSpan &span : spans) {
+        text += span.text;
+    }
+    return text;
+}
+
+struct Fit
+{
+    // How many code units fit.
+    qsizetype length = 0;
+    // What they weigh.
+    qsizetype weight = 0;
+    // How long the run without a break opportunity is at their end.
+    qint64 run = 0;
+};
+
+// How much of `added`, which follows `before` and a run without a break opportunity `run`
+// long, fits into `budget`. A character of such a run, r characters long so far, weighs
+// 1 + (2(r - l) + 1) / unbreakableRunDivisor once r reaches l = unbreakableRunLength, so
+// that a run of n > l characters weighs n + (n - l)^2 / unbreakableRunDivisor.
+Fit fitting(const QString &before, const QString &added, qint64 run, qsizetype budget)
+{
+    const qint64 divisor = unbreakableRunDivisor;
+    const qint64 scaledBudget = qint64(budget) * divisor;
+    qint64 spent = 0;
+    Fit fit{0, 0, run};
+    const QString context = before + added;
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, context);
+    qsizetype position = before.size();
+    lines.setPosition(position);
+    // A break opportunity right before the text ends the run.
+    if (position > 0 && lines.isAtBoundary()) {
+        fit.run = 0;
+    }
+    for (qsizetype next = lines.toNextBoundary(); next != -1; next = lines.toNextBoundary()) {
+        for (; position < next; ++position) {
+            const qint64 beyond = fit.run - unbreakableRunLength;
+            const qint64 cost = divisor + (beyond >= 0 ? 2 * beyond + 1 : 0);
+            if (spent + cost > scaledBudget) {
+                fit.weight = qsizetype((spent + divisor - 1) / divisor);
+                return fit;
+            }
+            spent += cost;
+            ++fit.run;
+            ++fit.length;
+        }
+        if (next < context.size()) {
+            fit.run = 0;
+        }
+    }
+    fit.weight = qsizetype((spent + divisor - 1) / divisor);
+    return fit;
+}
+
+// A line break at the end of a paragraph or cell shows nothing but an empty line.
+void withoutTrailingLineBreaks(QList<ReleaseNotesSpan> &spans)
+{
+    while (!spans.isEmpty()) {
+        QString &last = spans.last().text;
+        while (!last.isEmpty() && last.back() == QChar::LineSeparator) {
+            last.chop(1);
+        }
+        if (!last.isEmpty()) {
+            return;
+        }
+        spans.removeLast();
+    }
+}
+
+} // namespace
+
+QString withShortClusters(const QString &text)
+{
+    if (startsNoCluster(text)) {
+        return text;
+    }
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    QString shortened;
+    qsizetype start = 0;
+    qsizetype copiedUpTo = 0;
+    for (qsizetype end = clusters.toNextBoundary(); end != -1; end = clusters.toNextBoundary()) {
+        if (end - start > maximumShownClusterLength) {
+            qsizetype kept = maximumShownClusterLength;
+            if (text[start + kept].isLowSurrogate()) {
+                --kept;
+            }
+            shortened += QStringView(text).mid(copiedUpTo, start + kept - copiedUpTo);
+            copiedUpTo = end;
+        }
+        start = end;
+    }
+    if (copiedUpTo == 0) {
+        return text;
+    }
+    shortened += QStringView(text).mid(copiedUpTo);
+    return shortened;
+}
+
+QString ReleaseNotesContent::text() const
+{
+    QStringList parts;
+    for (const auto &block : blocks) {
+        if (const auto *paragraph = std::get_if<ReleaseNotesParagraph>(&block)) {
+            parts.append(spansText(paragraph->spans));
+            continue;
+        }
+        for (const auto &row : std::get<ReleaseNotesTable>(block).rows) {
+            for (const auto &cell : row) {
+                parts.append(spansText(cell));
+            }
+        }
+    }
+    return parts.join(QLatin1Char('\n'));
+}
+
+ReleaseNotesContentBuilder::ReleaseNotesContentBuilder(qsizetype maximumWeight)
+    : m_left(maximumWeight)
+{ }
+
+bool ReleaseNotesContentBuilder::spend(qsizetype weight)
+{
+    if (m_full) {
+        return false;
+    }
+    if (weight > m_left) {
+        cut();
+        return false;
+    }
+    m_left -= weight;
+    return true;
+}
+
+QList<ReleaseNotesSpan> *ReleaseNotesContentBuilder::openSpans(const ReleaseNotesParagraphFormat &format)
+{
+    if (m_table) {
+        if (!m_cellOpen) {
+            beginCell();
+        }
+        if (m_full) {
+            return nullptr;
+        }
+        QList<ReleaseNotesSpan> &cell = m_table->rows.last().last();
+        if (m_cellBreakPending) {
+            m_cellBreakPending = false;
+            if (!cell.isEmpty()) {
+                if (!spend(1)) {
+                    return nullptr;
+                }
+                append(cell, QString(QChar::LineSeparator), {});
+            }
+        }
+        return &cell;
+    }
+    if (!m_paragraph) {
+        if (!spend(releaseNotesParagraphWeight)) {
+            return nullptr;
+        }
+        m_paragraph = ReleaseNotesParagraph{format, {}};
+        m_lastCluster.clear();
+        m_unbreakableRun = 0;
+    }
+    return &m_paragraph->spans;
+}
+
+void ReleaseNotesContentBuilder::append(QList<ReleaseNotesSpan> &spans, const QString &text, Emphasis emphasis)
+{
+    if (!spans.isEmpty() && sameEmphasis(spans.last(), emphasis)) {
+        spans.last().text += text;
+    } else {
+        spans.append(ReleaseNotesSpan{text, emphasis.bold, emphasis.italic, emphasis.code});
+    }
+}
+
+void ReleaseNotesContentBuilder::addText(QStringView text, Emphasis emphasis, const ReleaseNotesParagraphFormat &format)
+{
+    if (m_full || text.isEmpty()) {
+        return;
+    }
+    QList<ReleaseNotesSpan> *spans = openSpans(format);
+    if (!spans) {
+        return;
+    }
+    const QString before = m_lastCluster;
+    QString added;
+    if (startsNoCluster(text)) {
+        added = text.toString();
+        m_lastCluster = text.last();
+    } else {
+        // The text may continue the cluster that ends the spans so far.
+        const QString shortened = withShortClusters(m_lastCluster + text.toString());
+        added = shortened.mid(m_lastCluster.size());
+        m_lastCluster = lastCluster(shortened);
+    }
+    if (added.isEmpty()) {
+        return;
+    }
+    const bool newSpan = !spans->isEmpty() && !sameEmphasis(spans->last(), emphasis);
+    const qsizetype spanWeight = newSpan ? releaseNotesSpanWeight : 0;
+    if (spanWeight > m_left) {
+        cut();
+        return;
+    }
+    const Fit fit = fitting(before, added, m_unbreakableRun, m_left - spanWeight);
+    if (fit.length < added.size()) {
+        const QString kept = cutAtClusterBoundary(added, fit.length);
+        if (!kept.isEmpty()) {
+            append(*spans, kept, emphasis);
+        }
+        m_left = 0;
+        cut();
+        return;
+    }
+    m_left -= spanWeight + fit.weight;
+    m_unbreakableRun = fit.run;
+    append(*spans, added, emphasis);
+}
+
+void ReleaseNotesContentBuilder::addLineBreak(const ReleaseNotesParagraphFormat &format)
+{
+    if (m_full) {
+        return;
+    }
+    QList<ReleaseNotesSpan> *spans = openSpans(format);
+    if (!spans || !spend(1)) {
+        return;
+    }
+    if (spans->isEmpty()) {
+        spans->append(ReleaseNotesSpan{QString(QChar::LineSeparator)});
+    } else {
+        spans->last().text += QChar::LineSeparator;
+    }
+    m_lastCluster = QString(QChar::LineSeparator);
+    m_unbreakableRun = 0;
+}
+
+void ReleaseNotesContentBuilder::endParagraph()
+{
+    if (m_table) {
+        m_cellBreakPending = m_cellOpen;
+        return;
+    }
+    if (!m_paragraph) {
+        return;
+    }
+    QList<ReleaseNotesSpan> &spans = m_paragraph->spans;
+    withoutTrailingLineBreaks(spans);
+    if (!spans.isEmpty()) {
+        m_content.blocks.append(std::move(*m_paragraph));
+    }
+    m_paragraph.reset();
+}
+
+void ReleaseNotesContentBuilder::beginTable()
+{
+    if (m_table) {
+        return;
+    }
+    endParagraph();
+    m_table = ReleaseNotesTable{};
+    m_cellOpen = false;
+}
+
+void ReleaseNotesContentBuilder::beginRow()
+{
+    if (!m_table || m_full) {
+        return;
+    }
+    finishCell();
+    // Every row is laid out with a cell in each column.
+    if (spend(m_table->columns * releaseNotesCellWeight)) {
+        m_table->rows.append(QList<QList<ReleaseNotesSpan>>());
+    }
+}
+
+void ReleaseNotesContentBuilder::beginCell()
+{
+    if (!m_table || m_full) {
+        return;
+    }
+    if (m_table->rows.isEmpty()) {
+        beginRow();
+        if (m_full) {
+            return;
+        }
+    }
+    finishCell();
+    auto &row = m_table->rows.last();
+    if (row.size() < m_table->columns) {
+        row.append(QList<ReleaseNotesSpan>());
+    } else if (row.size() < maximumReleaseNotesTableColumns) {
+        // A new column: a cell more in every row.
+        if (!spend(m_table->rows.size() * releaseNotesCellWeight)) {
+            return;
+        }
+        ++m_table->columns;
+        row.append(QList<ReleaseNotesSpan>());
+    } else {
+        // Shown in the last cell, after a line break.
+        m_cellBreakPending = true;
+    }
+    m_cellOpen = true;
+    m_lastCluster.clear();
+    m_unbreakableRun = 0;
+}
+
+void ReleaseNotesContentBuilder::finishCell()
+{
+    m_cellOpen = false;
+    m_cellBreakPending = false;
+}
+
+void ReleaseNotesContentBuilder::endTable()
+{
+    if (!m_table) {
+        return;
+    }
+    finishCell();
+    ReleaseNotesTable table = std::move(*m_table);
+    m_table.reset();
+    table.rows.removeIf([](const auto &row) { return row.isEmpty(); });
+    bool hasText = false;
+    for (auto &row : table.rows) {
+        for (auto &cell : row) {
+            withoutTrailingLineBreaks(cell);
+            hasText = hasText || !cell.isEmpty();
+        }
+        row.resize(table.columns);
+    }
+    if (hasText) {
+        m_content.blocks.append(std::move(table));
+    }
+}
+
+void ReleaseNotesContentBuilder::cut()
+{
+    if (m_full) {
+        return;
+    }
+    m_full = true;
+    QList<ReleaseNotesSpan> *spans = nullptr;
+    if (m_table) {
+        if (m_table->rows.isEmpty()) {
+            m_table->rows.append(QList<QList<ReleaseNotesSpan>>());
+        }
+        if (m_table->rows.last().isEmpty()) {
+            m_table->rows.last().append(QList<ReleaseNotesSpan>());
+            m_table->columns = std::max(m_table->columns, 1);
+        }
+        spans = &m_table->rows.last().last();
+    } else {
+        if (!m_paragraph) {
+            m_paragraph = ReleaseNotesParagraph{};
+        }
+        spans = &m_paragraph->spans;
+    }
+    append(*spans, QString(ellipsis), {});
+}
+
+ReleaseNotesContent ReleaseNotesContentBuilder::take()
+{
+    endTable();
+    endParagraph();
+    return std::move(m_content);
+}
+
+} // namespace veyra

@@ -1,0 +1,171 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <variant>
+
+namespace veyra {
+
+// Release notes come from the network, and what Qt's text layout costs depends on far more
+// than their size: an image or a margin millions of pixels tall, a font size or line height
+// of thousands of pixels, blocks nested a thousand deep or tables nested in tables each cost
+// the layout far more than their text, some of them for ever. So notes are never laid out as
+// they come: they are first reduced to what release notes use (ReleaseNotesContent), with
+// no length of their own, and only that is laid out. Its cost then follows from its text,
+// its paragraphs, its spans of emphasis and its table cells, all of them counted against
+// one budget (maximumReleaseNotesWeight), so that laying out any notes takes a few
+// milliseconds at most.
+
+// What the content of shown notes may weigh: a character (a line break included) weighs 1,
+// more in a long run without a break opportunity (unbreakableRunDivisor), a paragraph
+// releaseNotesParagraphWeight, a change of emphasis releaseNotesSpanWeight, a table cell
+// releaseNotesCellWeight. Notes beyond it are cut, with an ellipsis.
+inline constexpr qsizetype maximumReleaseNotesWeight = 8 * 1024;
+inline constexpr qsizetype releaseNotesParagraphWeight = 8;
+inline constexpr qsizetype releaseNotesSpanWeight = 16;
+inline constexpr qsizetype releaseNotesCellWeight = 48;
+// Qt breaks a line in a run of characters without a break opportunity (a long word, a run
+// of letters) in time that grows with the square of the run's length, so a run of
+// n > unbreakableRunLength characters weighs n + (n - unbreakableRunLength)^2 /
+// unbreakableRunDivisor: a word of a hundred letters a character more, a run of thousands
+// some thousands.
+inline constexpr qsizetype unbreakableRunLength = 64;
+inline constexpr qsizetype unbreakableRunDivisor = 1024;
+
+// How much of the notes' own text (their markup included) is read at most; the rest is
+// left out, as if cut, with an ellipsis.
+inline constexpr qsizetype maximumReadReleaseNotesLength = 32 * 1024;
+
+// The longest grapheme cluster shown, in UTF-16 code units: more than any script or emoji
+// sequence needs; further combining marks, joiners and the like are left out (thousands of
+// them take the text shaper seconds).
+inline constexpr qsizetype maximumShownClusterLength = 32;
+
+// Lists nested deeper are shown at this depth.
+inline constexpr int maximumReleaseNotesListDepth = 4;
+
+// Cells of a table row beyond this many are shown in its last cell.
+inline constexpr int maximumReleaseNotesTableColumns = 12;
+
+// The text with every grapheme cluster cut to maximumShownClusterLength code units.
+QString withShortClusters(const QString &text);
+
+// A run of text with one emphasis. Line breaks in it are QChar::LineSeparator.
+struct ReleaseNotesSpan
+{
+    QString text;
+    bool bold = false;
+    bool italic = false;
+    bool code = false;
+
+    bool operator==(const ReleaseNotesSpan &) const = default;
+};
+
+struct ReleaseNotesParagraphFormat
+{
+    enum class Kind {
+        body,
+        heading,
+        // A paragraph that starts an item of a list, with its marker.
+        listItem,
+        // A further paragraph of a list item, indented as the item.
+        listContinuation,
+        code,
+    };
+
+    Kind kind = Kind::body;
+    // Of a heading, 1 to 6; of a list item or its continuation, its depth, 1 to
+    // maximumReleaseNotesListDepth.
+    int level = 0;
+    // Of a list item: numbered rather than bulleted.
+    bool ordered = false;
+    // Of a list item: the first of its list.
+    bool startsList = false;
+
+    bool operator==(const ReleaseNotesParagraphFormat &) const = default;
+};
+
+struct ReleaseNotesParagraph
+{
+    ReleaseNotesParagraphFormat format;
+    QList<ReleaseNotesSpan> spans;
+};
+
+// Rows of cells, each row with `columns` cells (those it did not have are empty).
+struct ReleaseNotesTable
+{
+    int columns = 0;
+    QList<QList<QList<ReleaseNotesSpan>>> rows;
+};
+
+struct ReleaseNotesContent
+{
+    QList<std::variant<ReleaseNotesParagraph, ReleaseNotesTable>> blocks;
+
+    // Whether it holds no text at all.
+    bool isEmpty() const { return blocks.isEmpty(); }
+    // All of its text, paragraphs and cells separated by line feeds.
+    QString text() const;
+};
+
+// Collects the content that a reader of notes finds, within maximumReleaseNotesWeight:
+// once that is reached, the content ends with an ellipsis and everything further is
+// dropped. Clusters are cut (withShortClusters()) across spans, empty paragraphs dropped.
+class ReleaseNotesContentBuilder
+{
+public:
+    struct Emphasis
+    {
+        bool bold = false;
+        bool italic = false;
+        bool code = false;
+    };
+
+    explicit ReleaseNotesContentBuilder(qsizetype maximumWeight = maximumReleaseNotesWeight);
+
+    // Adds text to the open paragraph, or to a new one of `format` when none is open. In a
+    // table, the text goes to its open cell (a row and a cell are opened when none is), and
+    // `format` does not matter.
+    void addText(QStringView text, Emphasis emphasis, const ReleaseNotesParagraphFormat &format = {});
+    void addLineBreak(const ReleaseNotesParagraphFormat &format = {});
+    // Ends the open paragraph; in a table cell, the next text starts on a new line.
+    void endParagraph();
+
+    // A table, until endTable(): paragraphs in it are lines of its cells.
+    void beginTable();
+    void beginRow();
+    void beginCell();
+    void endTable();
+    bool isInTable() const { return m_table.has_value(); }
+
+    // Ends the content with an ellipsis (the reader left something out); nothing is added
+    // afterwards.
+    void cut();
+    bool isFull() const { return m_full; }
+
+    ReleaseNotesContent take();
+
+private:
+    QList<ReleaseNotesSpan> *openSpans(const ReleaseNotesParagraphFormat &format);
+    void append(QList<ReleaseNotesSpan> &spans, const QString &text, Emphasis emphasis);
+    bool spend(qsizetype weight);
+    void finishCell();
+
+    qsizetype m_left;
+    bool m_full = false;
+    std::optional<ReleaseNotesParagraph> m_paragraph;
+    std::optional<ReleaseNotesTable> m_table;
+    bool m_cellOpen = false;
+    bool m_cellBreakPending = false;
+    // The last grapheme cluster of the open paragraph or cell, which text added to it may
+    // continue.
+    QString m_lastCluster;
+    // How long the run of characters without a break opportunity that ends it is.
+    qint64 m_unbreakableRun = 0;
+    ReleaseNotesContent m_content;
+};
+
+} // namespace veyra
