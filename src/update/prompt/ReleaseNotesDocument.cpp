@@ -6,6 +6,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
+#include <QFontDatabase>
 #include <QImage>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -14,6 +15,8 @@
 #include <QThread>
 
 #include <array>
+#include <bitset>
+#include <optional>
 
 namespace veyra {
 
@@ -113,10 +116,145 @@ QTextListFormat listFormat(const Format &format)
     return list;
 }
 
+using WritingSystems = std::bitset<QFontDatabase::WritingSystemsCount>;
+
+// The writing systems that show a script (none for a script the font database knows no
+// writing system of); nothing for what all scripts share (digits, punctuation, symbols,
+// combining marks), which goes with its neighbours.
+std::optional<WritingSystems> writingSystemsOf(QChar::Script script)
+{
+    using W = QFontDatabase::WritingSystem;
+    const auto of = [](std::initializer_list<W> systems) {
+        WritingSystems set;
+        for (const W system : systems) {
+            set.set(std::size_t(system));
+        }
+        return set;
+    };
+    switch (script) {
+    case QChar::Script_Unknown:
+    case QChar::Script_Common:
+    case QChar::Script_Inherited:
+        return std::nullopt;
+    case QChar::Script_Latin:
+        return of({W::Latin, W::Vietnamese});
+    case QChar::Script_Greek:
+        return of({W::Greek});
+    case QChar::Script_Cyrillic:
+        return of({W::Cyrillic});
+    case QChar::Script_Armenian:
+        return of({W::Armenian});
+    case QChar::Script_Hebrew:
+        return of({W::Hebrew});
+    case QChar::Script_Arabic:
+        return of({W::Arabic});
+    case QChar::Script_Syriac:
+        return of({W::Syriac});
+    case QChar::Script_Thaana:
+        return of({W::Thaana});
+    case QChar::Script_Devanagari:
+        return of({W::Devanagari});
+    case QChar::Script_Bengali:
+        return of({W::Bengali});
+    case QChar::Script_Gurmukhi:
+        return of({W::Gurmukhi});
+    case QChar::Script_Gujarati:
+        return of({W::Gujarati});
+    case QChar::Script_Oriya:
+        return of({W::Oriya});
+    case QChar::Script_Tamil:
+        return of({W::Tamil});
+    case QChar::Script_Telugu:
+        return of({W::Telugu});
+    case QChar::Script_Kannada:
+        return of({W::Kannada});
+    case QChar::Script_Malayalam:
+        return of({W::Malayalam});
+    case QChar::Script_Sinhala:
+        return of({W::Sinhala});
+    case QChar::Script_Thai:
+        return of({W::Thai});
+    case QChar::Script_Lao:
+        return of({W::Lao});
+    case QChar::Script_Tibetan:
+        return of({W::Tibetan});
+    case QChar::Script_Myanmar:
+        return of({W::Myanmar});
+    case QChar::Script_Georgian:
+        return of({W::Georgian});
+    case QChar::Script_Khmer:
+        return of({W::Khmer});
+    case QChar::Script_Han:
+        return of({W::SimplifiedChinese, W::TraditionalChinese, W::Japanese, W::Korean});
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+        return of({W::Japanese});
+    case QChar::Script_Hangul:
+        return of({W::Korean});
+    case QChar::Script_Ogham:
+        return of({W::Ogham});
+    case QChar::Script_Runic:
+        return of({W::Runic});
+    case QChar::Script_Nko:
+        return of({W::Nko});
+    default:
+        // A script no writing system of the font database stands for.
+        return of({});
+    }
+}
+
+// Whether some installed font writes the script, as far as the font database tells.
+bool isWritten(QChar::Script script)
+{
+    static const WritingSystems installed = [] {
+        WritingSystems systems;
+        for (const QFontDatabase::WritingSystem system : QFontDatabase::writingSystems()) {
+            systems.set(std::size_t(system));
+        }
+        return systems;
+    }();
+    const std::optional<WritingSystems> systems = writingSystemsOf(script);
+    return !systems || (*systems & installed).any();
+}
+
+// Inserts the text, the runs of scripts that no installed font writes without font merging:
+// they show as the font's boxes, as they would anyway, but Qt does not first try every
+// installed font for each of those scripts on every thread that lays them out, which takes
+// tens of milliseconds a script.
+void insertText(QTextCursor &cursor, const QString &text, const QTextCharFormat &format)
+{
+    QTextCharFormat unwritten = format;
+    unwritten.setFontStyleStrategy(QFont::NoFontMerging);
+    qsizetype runStart = 0;
+    bool runWritten = true;
+    const auto flush = [&](qsizetype end) {
+        if (end > runStart) {
+            cursor.insertText(text.mid(runStart, end - runStart), runWritten ? format : unwritten);
+        }
+        runStart = end;
+    };
+    for (qsizetype at = 0; at < text.size();) {
+        const char32_t character = text.at(at).isHighSurrogate() && at + 1 < text.size()
+            ? QChar::surrogateToUcs4(text.at(at), text.at(at + 1))
+            : text.at(at).unicode();
+        const QChar::Script script = QChar::script(character);
+        // Shared characters stay in the run they are in.
+        if (writingSystemsOf(script)) {
+            const bool written = isWritten(script);
+            if (written != runWritten) {
+                flush(at);
+                runWritten = written;
+            }
+        }
+        at += QChar::requiresSurrogates(character) ? 2 : 1;
+    }
+    flush(text.size());
+}
+
 void insertSpans(QTextCursor &cursor, const QList<ReleaseNotesSpan> &spans, const QTextCharFormat &base)
 {
     for (const ReleaseNotesSpan &span : spans) {
-        cursor.insertText(span.text, spanFormat(base, span));
+        insertText(cursor, span.text, spanFormat(base, span));
     }
 }
 

@@ -490,6 +490,17 @@ TEST(ReleaseNotesBrowserTest, OrdinaryNotesShowFormattedFromTheFirstShow)
     showNotes(browser,
         ReleaseNotes{Format::plainText, QStringLiteral("한국어 대사를 더 정확하게 읽습니다.\n번역이 빨라졌습니다.")});
     EXPECT_EQ(browser.toPlainText(), QStringLiteral("한국어 대사를 더 정확하게 읽습니다.\n번역이 빨라졌습니다."));
+    // A script that no font of the database writes (Ethiopic has no writing system there)
+    // keeps its text, but is not looked for in every installed font; Latin, Korean and
+    // Japanese text is merged from the fonts that write it.
+    showNotes(browser, ReleaseNotes{Format::plainText, QString::fromUtf8("Fixes ሰላም in 台詞 and 대사")});
+    EXPECT_EQ(browser.toPlainText(), QString::fromUtf8("Fixes ሰላም in 台詞 and 대사"));
+    EXPECT_EQ(formatOf(*browser.document(), QString::fromUtf8("ሰላም")).fontStyleStrategy(), QFont::NoFontMerging);
+    for (const char *merged : {"Fixes", "台詞", "대사"}) {
+        EXPECT_EQ(
+            formatOf(*browser.document(), QString::fromUtf8(merged)).fontStyleStrategy() & QFont::NoFontMerging, 0)
+            << merged;
+    }
 
     // Markdown: headings, nested lists, emphasis, code, links as their text, images left out.
     showNotes(browser,
