@@ -28,6 +28,7 @@
 #include "overlay/settings/OverlaySettingsModel.h"
 #include "overlay/strip/OverlayActionView.h"
 #include "overlay/strip/OverlayControlView.h"
+#include "overlay/strip/OverlayHandleView.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
 #include "support/X11Desktop.h"
@@ -249,9 +250,18 @@ protected:
     void clickGame()
     {
         const QRect area = probe->geometry(game->windowID());
-        pointer->clickAt(area.topLeft() + QPoint(40, 40));
+        clickWhereWindowTakesIt(game->windowID(), area.topLeft() + QPoint(40, 40));
         pointer->moveTo(QPoint(2, screen.height() - 2));
         ASSERT_TRUE(waitUntil([&] { return gameHasFocus(); }, stepTimeoutMs));
+    }
+
+    // A click at a point once the X server hands a press there to the window.
+    void clickWhereWindowTakesIt(std::uint32_t window, QPoint point)
+    {
+        EXPECT_TRUE(moveOnto(*pointer, *probe, window, point, stepTimeoutMs))
+            << "the window " << window << " is not what the pointer is over at " << point.x() << "," << point.y()
+            << " under " << windowManager().toStdString();
+        pointer->clickAt(point);
     }
 
     bool gameHasFocus() const { return probe->inputFocus() == game->windowID(); }
@@ -321,7 +331,7 @@ protected:
     void expectClickThroughToTheGame()
     {
         const int before = game->clicks();
-        pointer->clickAt(panelOnScreen().topLeft() + QPoint(40, 30));
+        clickWhereWindowTakesIt(game->windowID(), panelOnScreen().topLeft() + QPoint(40, 30));
         pointer->moveTo(QPoint(2, screen.height() - 2));
         EXPECT_TRUE(waitUntil([&] { return game->clicks() == before + 1; }, stepTimeoutMs));
         EXPECT_TRUE(gameHasFocus());
@@ -331,8 +341,7 @@ protected:
     // the game.
     void expectStripClickLeavesTheFocus()
     {
-        const QRect strip = stripOnScreen();
-        pointer->clickAt(strip.topLeft() + QPoint(strip.width() * 5 / 8, strip.height() / 2));
+        clickStripItem(controller->controlView()->moveHandle());
         EXPECT_TRUE(waitUntil([&] { return controller->controlView()->isPointerInside(); }, stepTimeoutMs));
         pointer->moveTo(QPoint(2, screen.height() - 2));
         EXPECT_TRUE(waitUntil([&] { return !controller->controlView()->isPointerInside(); }, stepTimeoutMs));
@@ -352,6 +361,12 @@ protected:
             },
             stepTimeoutMs));
         return stripOnScreen().topLeft() + item->mapTo(controller->controlPanel(), QPoint(19, 19));
+    }
+
+    void clickStripItem(const QWidget *item)
+    {
+        clickWhereWindowTakesIt(
+            static_cast<std::uint32_t>(controller->controlPanel()->winId()), stripItemOnScreen(item));
     }
 
     bool popoverShown(const OverlayPopover *popover) const
@@ -572,7 +587,7 @@ TEST_F(OverlayAboveGameOnXcb, ThePopoversTakeTheKeysTypedAndGiveTheKeyboardBackT
 
     // A click on the note item, and the player types at once: the note editor gets it.
     std::optional<KeyboardGrabWatch> watch(std::in_place, session->display(), game->windowID());
-    pointer->clickAt(stripItemOnScreen(controller->controlView()->gameNoteHandle()));
+    clickStripItem(controller->controlView()->gameNoteHandle());
     pointer->moveTo(QPoint(2, screen.height() - 2));
     const auto notes = [&] { return controller->gameMemoPresenter().popover(); };
     ASSERT_TRUE(waitUntil([&] { return popoverShown(notes()); }, stepTimeoutMs));
@@ -597,15 +612,16 @@ TEST_F(OverlayAboveGameOnXcb, ThePopoversTakeTheKeysTypedAndGiveTheKeyboardBackT
 
     // The report popover: a row picked by the pointer, then Return reports it.
     watch.emplace(session->display(), game->windowID());
-    pointer->clickAt(stripItemOnScreen(controller->controlView()->reportHandle()));
+    clickStripItem(controller->controlView()->reportHandle());
     pointer->moveTo(QPoint(2, screen.height() - 2));
     const auto reports = [&] { return controller->translationReportPresenter().popover(); };
     ASSERT_TRUE(waitUntil([&] { return popoverShown(reports()); }, stepTimeoutMs));
     ASSERT_TRUE(waitUntil([&] { return watch->grabbed(); }, stepTimeoutMs));
     auto *row = reports()->findChild<QWidget *>(QStringLiteral("translation-error-report-row-dialogue"));
     ASSERT_NE(row, nullptr);
-    const QRect popoverArea = probe->geometry(static_cast<std::uint32_t>(reports()->winId()));
-    pointer->clickAt(popoverArea.topLeft() + row->mapTo(reports(), QPoint(row->width() / 2, row->height() / 2)));
+    const auto reportsWindow = static_cast<std::uint32_t>(reports()->winId());
+    clickWhereWindowTakesIt(reportsWindow,
+        probe->geometry(reportsWindow).topLeft() + row->mapTo(reports(), QPoint(row->width() / 2, row->height() / 2)));
     ASSERT_TRUE(waitUntil(
         [&] {
             return reports() != nullptr

@@ -245,7 +245,9 @@ TEST_F(OverlayPanelsOnXcb, StaysAboveTheGameAndOutOfItsSnapshot)
 
     // Clicking the strip does not take the focus from where it was.
     const xcb_window_t focus = probe->inputFocus();
-    pointer->clickAt(centreOf(stripOnScreen()));
+    const QPoint onStrip = centreOf(stripOnScreen());
+    ASSERT_TRUE(moveOnto(*pointer, *probe, nativeWindow(controller->controlPanel()), onStrip));
+    pointer->clickAt(onStrip);
     EXPECT_TRUE(waitUntil([&] { return controller->controlView()->isPointerInside(); }));
     EXPECT_EQ(probe->inputFocus(), focus);
     EXPECT_FALSE(controller->panel()->isActiveWindow());
@@ -304,7 +306,7 @@ TEST_F(OverlayPanelsOnXcb, MovesAndResizesThroughTheStripsHandles)
     // Drag the move handle by (150, 80) in steps; the panel and strip follow the pointer.
     const QWidget *move = controller->controlView()->moveHandle();
     const QPoint grab = stripOnScreen().topLeft() + move->mapTo(controller->controlPanel(), QPoint(19, 19));
-    pointer->moveTo(grab);
+    ASSERT_TRUE(moveOnto(*pointer, *probe, nativeWindow(controller->controlPanel()), grab));
     pointer->pressLeft();
     for (int step = 1; step <= 5; ++step) {
         pointer->moveTo(grab + QPoint(30 * step, 16 * step));
@@ -324,7 +326,7 @@ TEST_F(OverlayPanelsOnXcb, MovesAndResizesThroughTheStripsHandles)
     // Drag the resize handle right and down: the top-left corner stays.
     const QWidget *resize = controller->controlView()->resizeHandle();
     const QPoint corner = stripOnScreen().topLeft() + resize->mapTo(controller->controlPanel(), QPoint(19, 19));
-    pointer->moveTo(corner);
+    ASSERT_TRUE(moveOnto(*pointer, *probe, nativeWindow(controller->controlPanel()), corner));
     pointer->pressLeft();
     pointer->moveTo(corner + QPoint(50, 30));
     pointer->moveTo(corner + QPoint(100, 60));
@@ -358,17 +360,21 @@ TEST_F(OverlayPanelsOnXcb, OneClickOnAnotherStripItemSwitchesPopovers)
     };
     const auto notes = [&] { return shown(controller->gameMemoPresenter().popover()); };
     const auto reports = [&] { return shown(controller->translationReportPresenter().popover()); };
+    const auto click = [&](QPoint item) {
+        EXPECT_TRUE(moveOnto(*pointer, *probe, nativeWindow(controller->controlPanel()), item, stepTimeoutMs));
+        pointer->clickAt(item);
+    };
 
-    pointer->clickAt(note);
+    click(note);
     ASSERT_TRUE(waitUntil(notes, stepTimeoutMs));
     // One click on the other item: it closes the open popover and opens its own.
-    pointer->clickAt(report);
+    click(report);
     EXPECT_TRUE(waitUntil([&] { return reports() && !notes(); }, stepTimeoutMs));
-    pointer->clickAt(note);
+    click(note);
     EXPECT_TRUE(waitUntil([&] { return notes() && !reports(); }, stepTimeoutMs));
     // A click on the open popover's own item only closes it (no new popover).
     const QPointer<OverlayPopover> open = controller->gameMemoPresenter().popover();
-    pointer->clickAt(note);
+    click(note);
     EXPECT_TRUE(waitUntil([&] { return !notes(); }, stepTimeoutMs));
     QCoreApplication::processEvents();
     EXPECT_FALSE(notes() || reports());
