@@ -72,6 +72,19 @@ bool operator==(const GameWindowProfileKey &a, const GameWindowProfileKey &b)
     return a.applicationIdentity == b.applicationIdentity && canonicallyEqual(a.windowTitle, b.windowTitle);
 }
 
+bool operator<(const GameWindowProfileKey &a, const GameWindowProfileKey &b)
+{
+    if (a.applicationIdentity.kind != b.applicationIdentity.kind) {
+        return a.applicationIdentity.kind < b.applicationIdentity.kind;
+    }
+    const QString aValue = nfc(a.applicationIdentity.value);
+    const QString bValue = nfc(b.applicationIdentity.value);
+    if (aValue != bValue) {
+        return aValue < bValue;
+    }
+    return nfc(a.windowTitle) < nfc(b.windowTitle);
+}
+
 size_t qHash(GameApplicationIdentity::Kind kind, size_t seed)
 {
     return ::qHash(GameApplicationIdentity::rawValue(kind), seed);

@@ -40,6 +40,9 @@ struct GameWindowProfileKey
     static GameWindowProfileKey fromJson(const QJsonObject &object);
 
     friend bool operator==(const GameWindowProfileKey &a, const GameWindowProfileKey &b);
+    // An order that agrees with equality: by kind, application and title, each compared
+    // in its canonical (NFC) form.
+    friend bool operator<(const GameWindowProfileKey &a, const GameWindowProfileKey &b);
 };
 
 // Hashes agree with equality (computed on the NFC form of the texts).

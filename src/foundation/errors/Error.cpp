@@ -45,6 +45,11 @@ QString describeError(std::exception_ptr error)
     }
 }
 
+QString withDetail(const QString &sentence, const QString &detail)
+{
+    return detail.isEmpty() ? sentence : sentence + QStringLiteral(" (") + detail + QLatin1Char(')');
+}
+
 bool isCancellation(std::exception_ptr error)
 {
     if (!error) {

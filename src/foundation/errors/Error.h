@@ -47,6 +47,10 @@ public:
 QString describeError(const std::exception &error);
 QString describeError(std::exception_ptr error);
 
+// A sentence followed by the reason behind it in parentheses, when there is one: "The file
+// “a.json” couldn't be saved. (No space left on device)".
+QString withDetail(const QString &sentence, const QString &detail);
+
 // True when the exception is a CancellationError.
 bool isCancellation(std::exception_ptr error);
 

@@ -29,11 +29,6 @@ const char *patternFor(FileAccessError::Kind kind)
     return QT_TRANSLATE_NOOP("Veyra", "The file “%@” couldn't be saved.");
 }
 
-QString withDetail(const QString &sentence, const QString &detail)
-{
-    return detail.isEmpty() ? sentence : sentence + QStringLiteral(" (") + detail + QLatin1Char(')');
-}
-
 const char *const folderReason = QT_TRANSLATE_NOOP("Veyra", "It is a folder, not a file.");
 const char *const specialFileReason
     = QT_TRANSLATE_NOOP("Veyra", "It is a named pipe, a device or a socket, not a regular file.");

@@ -218,36 +218,37 @@ QString deviceName(QIODevice &device)
     return file ? file->fileName() : QStringLiteral("(unnamed)");
 }
 
-// Why the bytes of a settings file are not readable settings, or nothing when they are.
-std::optional<QString> damageOf(const QByteArray &bytes)
+// The settings object the bytes hold (an empty one for a file without content), or nothing
+// when they are not readable settings; `damage` then says why.
+std::optional<QJsonObject> settingsObject(const QByteArray &bytes, QString *damage)
 {
     if (bytes.trimmed().isEmpty()) {
-        return std::nullopt;
+        return QJsonObject();
     }
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError) {
-        return QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(error.offset);
+        *damage = QStringLiteral("%1 at offset %2").arg(error.errorString()).arg(error.offset);
+        return std::nullopt;
     }
     if (!document.isObject()) {
-        return QStringLiteral("it holds a JSON array, not an object");
+        *damage = QStringLiteral("it holds a JSON array, not an object");
+        return std::nullopt;
     }
-    return std::nullopt;
+    return document.object();
 }
 
 bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
 {
-    const QByteArray bytes = device.readAll();
+    QString damage;
+    std::optional<QJsonObject> read = settingsObject(device.readAll(), &damage);
     // A file damaged since UserDefaults looked at it must not take the application down.
-    if (const std::optional<QString> damage = damageOf(bytes)) {
+    if (!read) {
         qCWarning(Logger("UserDefaults")).noquote()
-            << QStringLiteral("Ignoring unreadable settings file %1: %2").arg(deviceName(device), *damage);
+            << QStringLiteral("Ignoring unreadable settings file %1: %2").arg(deviceName(device), damage);
         return true;
     }
-    if (bytes.trimmed().isEmpty()) {
-        return true;
-    }
-    QJsonObject object = QJsonDocument::fromJson(bytes).object();
+    QJsonObject &object = *read;
     const bool firstFormat = object.take(formatKey).isUndefined();
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QVariant value = firstFormat ? decodeFirstFormatValue(it.value()) : decodeValue(it.value());
@@ -268,12 +269,12 @@ bool prepareSettingsFile(const QString &path)
     if (node == FileNodeKind::missing) {
         return true;
     }
-    std::optional<QString> damage;
+    QString damage;
     if (node == FileNodeKind::danglingLink) {
         damage = QStringLiteral("it is a link to %1, which doesn't exist").arg(QFileInfo(path).symLinkTarget());
     } else if (node == FileNodeKind::regularFile) {
         try {
-            damage = damageOf(readWholeFile(path));
+            settingsObject(readWholeFile(path), &damage);
         } catch (const FileAccessError &error) {
             qCCritical(logger).noquote() << QStringLiteral("Veyra couldn't read its settings, so it keeps them in "
                                                            "memory for this run and leaves the file alone: %1")
@@ -290,7 +291,7 @@ bool prepareSettingsFile(const QString &path)
                                                     : QStringLiteral("a named pipe, a device or a socket"));
         return false;
     }
-    if (!damage) {
+    if (damage.isEmpty()) {
         return true;
     }
     const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
@@ -299,13 +300,13 @@ bool prepareSettingsFile(const QString &path)
         qCCritical(logger).noquote() << QStringLiteral(
             "The settings file %1 is damaged (%2) and couldn't be moved aside to %3: Veyra leaves "
             "it alone and keeps its settings in memory for this run.")
-                                            .arg(path, *damage, aside);
+                                            .arg(path, damage, aside);
         return false;
     }
     qCWarning(logger).noquote() << QStringLiteral(
         "The settings file %1 was damaged (%2): it was moved to %3, and Veyra starts from its "
         "default settings.")
-                                       .arg(path, *damage, aside);
+                                       .arg(path, damage, aside);
     return true;
 }
 

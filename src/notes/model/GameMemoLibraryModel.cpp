@@ -38,22 +38,6 @@ ErrorMessage verbatim(const QString &text)
     return ErrorMessage::describing(std::make_exception_ptr(Error(text)));
 }
 
-// The order of keys among notes of the same date: by kind, application and title, each
-// compared in the canonical form in which keys are equal.
-bool keyBefore(const GameWindowProfileKey &a, const GameWindowProfileKey &b)
-{
-    if (a.applicationIdentity.kind != b.applicationIdentity.kind) {
-        return a.applicationIdentity.kind < b.applicationIdentity.kind;
-    }
-    const int byValue = a.applicationIdentity.value.normalized(QString::NormalizationForm_C)
-                            .compare(b.applicationIdentity.value.normalized(QString::NormalizationForm_C));
-    if (byValue != 0) {
-        return byValue < 0;
-    }
-    return a.windowTitle.normalized(QString::NormalizationForm_C)
-        < b.windowTitle.normalized(QString::NormalizationForm_C);
-}
-
 // The notes typed while the stored ones could not be read, added to the stored notes
 // once they can: a note of a game the file has no note for comes in whole; a note of a
 // game that has one is added below the stored text, so neither text is lost.
@@ -146,7 +130,7 @@ QVector<GameMemoEntry> GameMemoLibraryModel::sortedEntries() const
         if (a.updatedAt != b.updatedAt) {
             return a.updatedAt > b.updatedAt;
         }
-        return keyBefore(a.key, b.key);
+        return a.key < b.key;
     });
     return entries;
 }

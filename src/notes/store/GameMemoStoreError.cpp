@@ -19,11 +19,6 @@ const char *patternFor(GameMemoStoreError::Kind kind)
     return QT_TRANSLATE_NOOP("Veyra", "The saved game notes use an unsupported format.");
 }
 
-QString withDetail(const QString &sentence, const QString &detail)
-{
-    return detail.isEmpty() ? sentence : sentence + QStringLiteral(" (") + detail + QLatin1Char(')');
-}
-
 } // namespace
 
 GameMemoStoreError::GameMemoStoreError(Kind kind)

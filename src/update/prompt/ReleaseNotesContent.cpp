@@ -43,15 +43,6 @@ bool sameEmphasis(const ReleaseNotesSpan &span, ReleaseNotesContentBuilder::Emph
     return span.bold == emphasis.bold && span.italic == emphasis.italic && span.code == emphasis.code;
 }
 
-QString spansText(const QList<ReleaseNotesSpan> &spans)
-{
-    QString text;
-    for (const ReleaseNotesSpan &span : spans) {
-        text += span.text;
-    }
-    return text;
-}
-
 struct Fit
 {
     // How many code units fit.
@@ -143,27 +134,6 @@ QString withShortClusters(const QString &text)
     shortened += QStringView(text).mid(copiedUpTo);
     return shortened;
 }
-
-QString ReleaseNotesContent::text() const
-{
-    QStringList parts;
-    for (const auto &block : blocks) {
-        if (const auto *paragraph = std::get_if<ReleaseNotesParagraph>(&block)) {
-            parts.append(spansText(paragraph->spans));
-            continue;
-        }
-        for (const auto &row : std::get<ReleaseNotesTable>(block).rows) {
-            for (const auto &cell : row) {
-                parts.append(spansText(cell));
-            }
-        }
-    }
-    return parts.join(QLatin1Char('\n'));
-}
-
-ReleaseNotesContentBuilder::ReleaseNotesContentBuilder(qsizetype maximumWeight)
-    : m_left(maximumWeight)
-{ }
 
 bool ReleaseNotesContentBuilder::spend(qsizetype weight)
 {

@@ -107,8 +107,6 @@ struct ReleaseNotesContent
 
     // Whether it holds no text at all.
     bool isEmpty() const { return blocks.isEmpty(); }
-    // All of its text, paragraphs and cells separated by line feeds.
-    QString text() const;
 };
 
 // Collects the content that a reader of notes finds, within maximumReleaseNotesWeight:
@@ -124,8 +122,6 @@ public:
         bool code = false;
     };
 
-    explicit ReleaseNotesContentBuilder(qsizetype maximumWeight = maximumReleaseNotesWeight);
-
     // Adds text to the open paragraph, or to a new one of `format` when none is open. In a
     // table, the text goes to its open cell (a row and a cell are opened when none is), and
     // `format` does not matter.
@@ -139,7 +135,6 @@ public:
     void beginRow();
     void beginCell();
     void endTable();
-    bool isInTable() const { return m_table.has_value(); }
 
     // Ends the content with an ellipsis (the reader left something out); nothing is added
     // afterwards.
@@ -154,7 +149,7 @@ private:
     bool spend(qsizetype weight);
     void finishCell();
 
-    qsizetype m_left;
+    qsizetype m_left = maximumReleaseNotesWeight;
     bool m_full = false;
     std::optional<ReleaseNotesParagraph> m_paragraph;
     std::optional<ReleaseNotesTable> m_table;

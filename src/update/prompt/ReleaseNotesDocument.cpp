@@ -1,6 +1,7 @@
 #include "update/prompt/ReleaseNotesDocument.h"
 
 #include "update/prompt/ReleaseNotes.h"
+#include "update/prompt/ReleaseNotesContent.h"
 #include "update/prompt/ReleaseNotesHtml.h"
 #include "update/prompt/ReleaseNotesMarkdown.h"
 
@@ -203,8 +204,9 @@ std::optional<WritingSystems> writingSystemsOf(QChar::Script script)
     }
 }
 
-// Whether some installed font writes the script, as far as the font database tells.
-bool isWritten(QChar::Script script)
+// Whether some installed font writes the script, as far as the font database tells;
+// nothing for what all scripts share.
+std::optional<bool> isWritten(QChar::Script script)
 {
     static const WritingSystems installed = [] {
         WritingSystems systems;
@@ -214,7 +216,10 @@ bool isWritten(QChar::Script script)
         return systems;
     }();
     const std::optional<WritingSystems> systems = writingSystemsOf(script);
-    return !systems || (*systems & installed).any();
+    if (!systems) {
+        return std::nullopt;
+    }
+    return (*systems & installed).any();
 }
 
 // Inserts the text, the runs of scripts that no installed font writes without font merging:
@@ -237,14 +242,11 @@ void insertText(QTextCursor &cursor, const QString &text, const QTextCharFormat 
         const char32_t character = text.at(at).isHighSurrogate() && at + 1 < text.size()
             ? QChar::surrogateToUcs4(text.at(at), text.at(at + 1))
             : text.at(at).unicode();
-        const QChar::Script script = QChar::script(character);
         // Shared characters stay in the run they are in.
-        if (writingSystemsOf(script)) {
-            const bool written = isWritten(script);
-            if (written != runWritten) {
-                flush(at);
-                runWritten = written;
-            }
+        const std::optional<bool> written = isWritten(QChar::script(character));
+        if (written && *written != runWritten) {
+            flush(at);
+            runWritten = *written;
         }
         at += QChar::requiresSurrogates(character) ? 2 : 1;
     }
@@ -371,18 +373,8 @@ ReleaseNotesContent plainContent(const QString &text)
     return builder.take();
 }
 
-} // namespace
-
-QVariant refusedReleaseNotesResource(int type)
-{
-    if (type == QTextDocument::ImageResource) {
-        QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
-        pixel.fill(Qt::transparent);
-        return pixel;
-    }
-    return QString();
-}
-
+// HTML and Markdown read by our readers; plain text, and HTML that yields no text, as
+// paragraphs of its lines.
 ReleaseNotesContent releaseNotesContent(const ReleaseNotes &notes)
 {
     switch (notes.format) {
@@ -401,8 +393,8 @@ ReleaseNotesContent releaseNotesContent(const ReleaseNotes &notes)
     return plainContent(notes.text);
 }
 
-std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
-    const ReleaseNotesContent &content, const QFont &font, double margin)
+// The document that shows the content, with our own formats only.
+std::unique_ptr<QTextDocument> documentOf(const ReleaseNotesContent &content, const QFont &font, double margin)
 {
     auto document = std::make_unique<ResourceRefusingDocument>();
     document->setUndoRedoEnabled(false);
@@ -412,10 +404,22 @@ std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
     return document;
 }
 
+} // namespace
+
+QVariant refusedReleaseNotesResource(int type)
+{
+    if (type == QTextDocument::ImageResource) {
+        QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+        pixel.fill(Qt::transparent);
+        return pixel;
+    }
+    return QString();
+}
+
 std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
     const ReleaseNotes &notes, const QFont &font, double margin, double width, QThread *thread)
 {
-    std::unique_ptr<QTextDocument> document = makeReleaseNotesDocument(releaseNotesContent(notes), font, margin);
+    std::unique_ptr<QTextDocument> document = documentOf(releaseNotesContent(notes), font, margin);
     document->setTextWidth(width);
     // Asking for the size lays out all of it.
     document->documentLayout()->documentSize();

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "update/prompt/ReleaseNotesContent.h"
-
 #include <QString>
 #include <QVariant>
 
@@ -20,19 +18,11 @@ struct ReleaseNotes;
 // missing value, with which Qt would read the name as a local file itself.
 QVariant refusedReleaseNotesResource(int type);
 
-// The content of the notes (ReleaseNotesContent): HTML and Markdown read as
-// readHtmlReleaseNotes() and readMarkdownReleaseNotes() read them; plain text as
-// paragraphs of its lines. HTML that yields no text at all is shown as the plain text it
-// is.
-ReleaseNotesContent releaseNotesContent(const ReleaseNotes &notes);
-
-// The document that shows the content: its paragraphs, lists, code blocks and tables
-// formatted by this program alone (every length in it is one of ours), with `font` as its
-// default font and `margin` as its margin, loading no resource. Runs on any thread.
-std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
-    const ReleaseNotesContent &content, const QFont &font, double margin);
-
-// The document of the notes, laid out once at `width` (so that the fonts it needs are
+// The document that shows the notes: HTML and Markdown reduced to their content
+// (readHtmlReleaseNotes(), readMarkdownReleaseNotes(); HTML that yields no text at all
+// shows as the plain text it is), plain text as paragraphs of its lines; formatted by this
+// program alone (every length in it is one of ours), with `font` as its default font and
+// `margin` as its margin, loading no resource. It is laid out once at `width` (so that the fonts it needs are
 // loaded on the calling thread rather than on the one that shows it), and moved to
 // `thread`, whose objects then own it. Runs on any thread; its time follows from the
 // content's weight alone.

@@ -9,6 +9,7 @@
 #include "update/prompt/AppUpdatePromptController.h"
 #include "update/prompt/ReleaseNotes.h"
 #include "update/prompt/ReleaseNotesBrowser.h"
+#include "update/prompt/ReleaseNotesContent.h"
 #include "update/prompt/ReleaseNotesDocument.h"
 #include "update/updater/AppUpdateUserDriving.h"
 
