@@ -3,6 +3,9 @@
 #include "translation/http/HTTPMessage.h"
 
 #include <QHostAddress>
+#include <QNetworkInterface>
+
+#include <algorithm>
 
 namespace veyra {
 
@@ -26,12 +29,11 @@ bool isSameOrigin(const QUrl &first, const QUrl &second)
         && first.port(defaultPort(scheme)) == second.port(defaultPort(scheme));
 }
 
-// Whether a connection to the host ends on this machine, however the host is written.
-// QUrl has already turned every spelling of an IPv4 address (0x7f.1, 2130706433, 127.1,
-// 0177.0.0.1) into its dotted form and every IPv6 address into its shortest one. Besides
-// the loopback networks (127.0.0.0/8, ::1, also as an IPv4-mapped address), a connection
-// to an unspecified address (0.0.0.0/8, ::) reaches this machine too; "localhost" and
-// its subdomains resolve to loopback, with or without the trailing dot of a full name.
+// Whether the host, as written, names this machine: "localhost" and its subdomains
+// resolve to loopback, with or without the trailing dot of a full name; an address is
+// judged by isAddressOfThisMachine(). QUrl has already turned every spelling of an IPv4
+// address (0x7f.1, 2130706433, 127.1, 0177.0.0.1) into its dotted form and every IPv6
+// address into its shortest one.
 bool isThisMachine(const QString &urlHost)
 {
     QString host = urlHost.toLower();
@@ -42,17 +44,12 @@ bool isThisMachine(const QString &urlHost)
         return true;
     }
     QHostAddress address;
-    if (!address.setAddress(host)) {
-        return false;
-    }
-    bool isIPv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
-    if (isIPv4) {
-        // Also an IPv4-mapped IPv6 address (and "::", whose IPv4 form is 0.0.0.0).
-        const quint32 network = ipv4 >> 24;
-        return network == 127 || network == 0;
-    }
-    return address.isLoopback() || address == QHostAddress(QHostAddress::AnyIPv6);
+    return address.setAddress(host) && isAddressOfThisMachine(address);
+}
+
+bool isAddress(const QString &urlHost)
+{
+    return QHostAddress().setAddress(urlHost);
 }
 
 bool carriesCredentials(const HTTPHeaders &headers)
@@ -61,6 +58,26 @@ bool carriesCredentials(const HTTPHeaders &headers)
 }
 
 } // namespace
+
+bool isAddressOfThisMachine(const QHostAddress &address)
+{
+    bool isIPv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
+    if (isIPv4) {
+        // Also an IPv4-mapped IPv6 address, and "::", which Qt reads as 0.0.0.0.
+        const quint32 network = ipv4 >> 24;
+        if (network == 127 || network == 0) {
+            return true;
+        }
+    } else if (address.isLoopback()) {
+        return true;
+    }
+    // A service listening on every interface is reached through each of their addresses.
+    const QList<QHostAddress> own = QNetworkInterface::allAddresses();
+    return std::any_of(own.begin(), own.end(), [&address](const QHostAddress &interfaceAddress) {
+        return address.isEqual(interfaceAddress, QHostAddress::TolerantConversion);
+    });
+}
 
 bool keepsToItsOrigin(int status, const QByteArray &method, const QByteArray &body, const HTTPHeaders &callerHeaders)
 {
@@ -88,6 +105,12 @@ bool isRedirectAllowed(HTTPRedirectPolicy policy, const QUrl &from, const QUrl &
         return isThisMachine(from.host()) && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
     }
     return scheme == QLatin1String("https");
+}
+
+bool redirectNeedsResolvedHost(HTTPRedirectPolicy policy, const QUrl &from, const QUrl &target)
+{
+    return policy == HTTPRedirectPolicy::anyOriginOverHTTPS && !isThisMachine(from.host()) && !isAddress(target.host())
+        && from.host().compare(target.host(), Qt::CaseInsensitive) != 0;
 }
 
 } // namespace veyra

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QUrl>
 
+class QHostAddress;
+
 namespace veyra {
 
 class HTTPHeaders;
@@ -14,9 +16,10 @@ enum class HTTPRedirectPolicy {
     sameOrigin,
     // To any https URL: for downloads that carry no credentials and whose content is
     // verified on its own (a signature), so that the host serving them does not matter.
-    // This machine itself (loopback, in any spelling) and plain http are reached only
-    // from a URL on this machine (a server of the player's own, or of a test): no host
-    // elsewhere can send the request to a service on the player's machine.
+    // This machine itself (isAddressOfThisMachine(), in any spelling, or a name that
+    // resolves to it: redirectNeedsResolvedHost()) and plain http are reached only from a
+    // URL on this machine (a server of the player's own, or of a test): no host elsewhere
+    // can send the request to a service on the player's machine.
     anyOriginOverHTTPS,
 };
 
@@ -33,5 +36,17 @@ bool keepsToItsOrigin(int status, const QByteArray &method, const QByteArray &bo
 // when none is written). With `keepToOrigin` (keepsToItsOrigin()) only the same origin is
 // allowed, whatever the policy.
 bool isRedirectAllowed(HTTPRedirectPolicy policy, const QUrl &from, const QUrl &target, bool keepToOrigin);
+
+// Whether a connection to the address ends on this machine: a loopback address
+// (127.0.0.0/8, ::1, also IPv4-mapped), an unspecified one (0.0.0.0/8, ::) or an address
+// of one of its network interfaces.
+bool isAddressOfThisMachine(const QHostAddress &address);
+
+// Whether a redirect that isRedirectAllowed() lets through may be followed only once the
+// target's host name is resolved and none of its addresses is of this machine
+// (isAddressOfThisMachine()): under anyOriginOverHTTPS, from a URL that is not on this
+// machine to another host written as a name. A name whose answer changes between that lookup
+// and the connection's own is beyond this check.
+bool redirectNeedsResolvedHost(HTTPRedirectPolicy policy, const QUrl &from, const QUrl &target);
 
 } // namespace veyra

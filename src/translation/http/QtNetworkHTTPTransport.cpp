@@ -40,10 +40,11 @@ QtNetworkHTTPTransport::QtNetworkHTTPTransport(qint64 maximumResponseBytes)
     : QtNetworkHTTPTransport(makeEphemeralNetworkSession(), maximumResponseBytes)
 { }
 
-QtNetworkHTTPTransport::QtNetworkHTTPTransport(
-    std::shared_ptr<QNetworkAccessManager> session, qint64 maximumResponseBytes)
+QtNetworkHTTPTransport::QtNetworkHTTPTransport(std::shared_ptr<QNetworkAccessManager> session,
+    qint64 maximumResponseBytes, std::shared_ptr<HostAddressResolving> resolver)
     : m_session(session ? std::move(session) : makeEphemeralNetworkSession())
     , m_maximumResponseBytes(maximumResponseBytes)
+    , m_resolver(std::move(resolver))
 {
     threadHandOff::uncheckQtNetworkThreads();
 }
@@ -83,7 +84,8 @@ QCoro::Task<HTTPResponse> QtNetworkHTTPTransport::data(HTTPRequest request, Canc
     // through that queue. The request's time-out is both the deadline over every hop and
     // the longest a hop may stall.
     const std::chrono::milliseconds timeout = request.timeout;
-    RedirectFollowingRequest following(m_session, std::move(request), {timeout, readAheadBytes}, std::move(handlers));
+    RedirectFollowingRequest following(
+        m_session, std::move(request), {timeout, readAheadBytes}, std::move(handlers), m_resolver);
     const RedirectFollowingRequest::Outcome outcome = co_await following.run(token);
 
     switch (outcome.ending) {

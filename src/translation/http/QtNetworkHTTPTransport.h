@@ -1,6 +1,7 @@
 #pragma once
 
 #include "translation/http/HTTPTransport.h"
+#include "translation/http/HostAddressResolving.h"
 
 #include <QNetworkAccessManager>
 
@@ -25,7 +26,8 @@ namespace veyra {
 //   request's redirect policy: by default only within the same scheme, host and port, so
 //   no header the caller set travels to another host; credentials, and a request that a
 //   307 or 308 would send again with a body or headers of its caller, never leave their
-//   origin; no host elsewhere can send a request to this machine. A redirect that is not
+//   origin; no host elsewhere can send a request to this machine, by its address or by a
+//   name that resolves to it. A redirect that is not
 //   followed fails the request with HTTPTransportError::networkFailure. The time-out is
 //   one deadline over all hops; the size limit and read-ahead bound apply to each.
 // - Each request holds its own share of the session and resumes its caller on a later
@@ -38,9 +40,11 @@ public:
 
     // A transport over its own session (see makeEphemeralNetworkSession()).
     explicit QtNetworkHTTPTransport(qint64 maximumResponseBytes = defaultMaximumResponseBytes);
-    // A transport over a session it shares with others (without one, over its own).
-    explicit QtNetworkHTTPTransport(
-        std::shared_ptr<QNetworkAccessManager> session, qint64 maximumResponseBytes = defaultMaximumResponseBytes);
+    // A transport over a session it shares with others (without one, over its own), which
+    // looks up the names of redirect targets through `resolver` (without one, the system's).
+    explicit QtNetworkHTTPTransport(std::shared_ptr<QNetworkAccessManager> session,
+        qint64 maximumResponseBytes = defaultMaximumResponseBytes,
+        std::shared_ptr<HostAddressResolving> resolver = nullptr);
     ~QtNetworkHTTPTransport() override;
 
     QtNetworkHTTPTransport(const QtNetworkHTTPTransport &) = delete;
@@ -54,6 +58,7 @@ public:
 private:
     std::shared_ptr<QNetworkAccessManager> m_session;
     qint64 m_maximumResponseBytes;
+    std::shared_ptr<HostAddressResolving> m_resolver;
 };
 
 // A session that keeps nothing on disk: no cache, cookies only in memory, no stored

@@ -2,6 +2,7 @@
 
 #include "foundation/errors/Error.h"
 #include "translation/http/HTTPRedirectPolicy.h"
+#include "translation/http/QtHostAddressResolver.h"
 #include "translation/http/ReadAheadBound.h"
 
 #include <QNetworkRequest>
@@ -70,6 +71,8 @@ struct RedirectFollowingRequest::State
 {
     Handlers handlers;
     QPointer<QNetworkReply> current;
+    // Cancels the name lookup in flight, if any.
+    CancellationToken lookup;
     // Why the request was ended from this side, by the first that ended it.
     std::optional<Outcome> endedHere;
     bool cancelled = false;
@@ -111,14 +114,16 @@ private:
         if (current) {
             NetworkReplyHolder::abortLater(current);
         }
+        lookup.cancel();
     }
 };
 
-RedirectFollowingRequest::RedirectFollowingRequest(
-    std::shared_ptr<QNetworkAccessManager> session, HTTPRequest request, Limits limits, Handlers handlers)
+RedirectFollowingRequest::RedirectFollowingRequest(std::shared_ptr<QNetworkAccessManager> session, HTTPRequest request,
+    Limits limits, Handlers handlers, std::shared_ptr<HostAddressResolving> resolver)
     : m_session(std::move(session))
     , m_request(std::move(request))
     , m_limits(limits)
+    , m_resolver(resolver ? std::move(resolver) : QtHostAddressResolver::shared())
     , m_state(std::make_shared<State>())
 {
     m_state->handlers = std::move(handlers);
@@ -258,8 +263,41 @@ QCoro::Task<RedirectFollowingRequest::Outcome> RedirectFollowingRequest::follow(
                 QStringLiteral("a redirect to a location this request may not follow (%1 on %2)")
                     .arg(target.scheme(), target.host())};
         }
+        if (redirectNeedsResolvedHost(m_request.redirectPolicy, url, target)) {
+            const std::optional<QString> refusal = co_await refusalOfResolvedHost(target);
+            if (state->aborted()) {
+                co_return state->ending();
+            }
+            if (refusal) {
+                co_return Outcome{Ending::redirectRefused, *refusal};
+            }
+        }
         url = target;
     }
+}
+
+QCoro::Task<std::optional<QString>> RedirectFollowingRequest::refusalOfResolvedHost(QUrl target)
+{
+    const std::shared_ptr<State> state = m_state;
+    const std::shared_ptr<HostAddressResolving> resolver = m_resolver;
+    const QString host = target.host(QUrl::FullyEncoded);
+    ResolvedHost resolved;
+    try {
+        resolved = co_await resolver->resolve(host, state->lookup);
+    } catch (const CancellationError &) {
+        // Ended by the deadline or the caller's cancellation, which the caller reads.
+        co_return std::nullopt;
+    }
+    if (!resolved.error.isEmpty() || resolved.addresses.isEmpty()) {
+        co_return QStringLiteral("the name %1 of a redirect's location could not be resolved (%2)")
+            .arg(host, resolved.error.isEmpty() ? QStringLiteral("no address") : resolved.error);
+    }
+    for (const QHostAddress &address : std::as_const(resolved.addresses)) {
+        if (isAddressOfThisMachine(address)) {
+            co_return QStringLiteral("a redirect to %1, a name of this machine (%2)").arg(host, address.toString());
+        }
+    }
+    co_return std::nullopt;
 }
 
 } // namespace veyra

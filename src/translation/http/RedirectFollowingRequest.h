@@ -2,6 +2,7 @@
 
 #include "foundation/async/CancellationToken.h"
 #include "translation/http/HTTPMessage.h"
+#include "translation/http/HostAddressResolving.h"
 #include "translation/http/NetworkReplyHolder.h"
 
 #include <QByteArray>
@@ -31,6 +32,8 @@ namespace veyra {
 //   body is dropped, and its connection given up after 64 KiB of it.
 // - Each redirect is checked against the request's policy before the next hop is sent
 //   (keepsToItsOrigin(), isRedirectAllowed()), and at most maximumRedirects are followed.
+//   Where the policy depends on where the target's name leads (redirectNeedsResolvedHost()),
+//   the name is resolved first, and a name with any address of this machine is refused.
 // - Every hop carries the caller's headers (and "Accept-Encoding: identity" unless the
 //   caller chose an encoding: Qt 6.4 can silently truncate a brotli-encoded answer), uses
 //   no cache, gets the stall time-out as Qt's transfer time-out, the read-ahead bound
@@ -88,8 +91,10 @@ public:
         QString detail;
     };
 
-    RedirectFollowingRequest(
-        std::shared_ptr<QNetworkAccessManager> session, HTTPRequest request, Limits limits, Handlers handlers);
+    // `resolver` looks up the names of redirect targets (without one, the system's:
+    // QtHostAddressResolver::shared()).
+    RedirectFollowingRequest(std::shared_ptr<QNetworkAccessManager> session, HTTPRequest request, Limits limits,
+        Handlers handlers, std::shared_ptr<HostAddressResolving> resolver = nullptr);
     ~RedirectFollowingRequest();
 
     RedirectFollowingRequest(const RedirectFollowingRequest &) = delete;
@@ -108,10 +113,13 @@ private:
     struct State;
 
     QCoro::Task<Outcome> follow();
+    // Why the redirect to `target` may not be followed as its name resolves, or nothing.
+    QCoro::Task<std::optional<QString>> refusalOfResolvedHost(QUrl target);
 
     std::shared_ptr<QNetworkAccessManager> m_session;
     HTTPRequest m_request;
     Limits m_limits;
+    std::shared_ptr<HostAddressResolving> m_resolver;
     std::shared_ptr<State> m_state;
     std::unique_ptr<NetworkReplyHolder> m_holder;
 };

@@ -39,10 +39,12 @@ std::chrono::milliseconds UpdateDownloadDeadline::forLength(qint64 length) const
 }
 
 QtNetworkUpdateArchiveDownloader::QtNetworkUpdateArchiveDownloader(std::chrono::milliseconds stallTimeout,
-    UpdateDownloadDeadline deadline, std::shared_ptr<QNetworkAccessManager> session)
+    UpdateDownloadDeadline deadline, std::shared_ptr<QNetworkAccessManager> session,
+    std::shared_ptr<HostAddressResolving> resolver)
     : m_session(session ? std::move(session) : std::make_shared<QNetworkAccessManager>())
     , m_stallTimeout(stallTimeout)
     , m_deadline(deadline)
+    , m_resolver(std::move(resolver))
 {
     m_session->setAutoDeleteReplies(false);
     // Redirects are followed by RedirectFollowingRequest, never by Qt.
@@ -104,7 +106,8 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
     request.url = url;
     request.timeout = m_deadline.forLength(expectedLength);
     request.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
-    RedirectFollowingRequest following(m_session, request, {m_stallTimeout, readAheadBytes}, std::move(handlers));
+    RedirectFollowingRequest following(
+        m_session, request, {m_stallTimeout, readAheadBytes}, std::move(handlers), m_resolver);
     const RedirectFollowingRequest::Outcome outcome = co_await following.run(token);
 
     switch (outcome.ending) {

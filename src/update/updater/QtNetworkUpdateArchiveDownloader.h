@@ -1,5 +1,6 @@
 #pragma once
 
+#include "translation/http/HostAddressResolving.h"
 #include "update/updater/UpdateArchiveDownloading.h"
 
 #include <chrono>
@@ -37,9 +38,11 @@ class QtNetworkUpdateArchiveDownloader : public UpdateArchiveDownloading
 public:
     static constexpr std::chrono::milliseconds defaultStallTimeout{15000};
 
-    // Over the given session (without one, over a session of its own).
+    // Over the given session (without one, over a session of its own), looking up the
+    // names of redirect targets through `resolver` (without one, the system's).
     explicit QtNetworkUpdateArchiveDownloader(std::chrono::milliseconds stallTimeout = defaultStallTimeout,
-        UpdateDownloadDeadline deadline = {}, std::shared_ptr<QNetworkAccessManager> session = nullptr);
+        UpdateDownloadDeadline deadline = {}, std::shared_ptr<QNetworkAccessManager> session = nullptr,
+        std::shared_ptr<HostAddressResolving> resolver = nullptr);
     ~QtNetworkUpdateArchiveDownloader() override;
 
     QtNetworkUpdateArchiveDownloader(const QtNetworkUpdateArchiveDownloader &) = delete;
@@ -52,6 +55,7 @@ private:
     std::shared_ptr<QNetworkAccessManager> m_session;
     std::chrono::milliseconds m_stallTimeout;
     UpdateDownloadDeadline m_deadline;
+    std::shared_ptr<HostAddressResolving> m_resolver;
 };
 
 } // namespace veyra

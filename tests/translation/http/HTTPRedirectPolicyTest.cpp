@@ -2,6 +2,9 @@
 #include "translation/http/HTTPRedirectPolicy.h"
 #include "translation/http/HTTPMessage.h"
 
+#include <QHostAddress>
+#include <QNetworkInterface>
+
 #include <gtest/gtest.h>
 
 using namespace veyra;
@@ -62,6 +65,26 @@ TEST(HTTPRedirectPolicyTest, DownloadsGoAnywhereOverHTTPSButReachThisMachineOnly
         EXPECT_TRUE(allowed(anywhere, policy, target)) << host;
         EXPECT_FALSE(allowed(anywhere, "http://127.0.0.1:9000/a", "http://" + QUrl(target).authority() + "/p")) << host;
     }
+
+    // Addresses a name may resolve to: loopback and unspecified ones, and those of this
+    // machine's own interfaces, are this machine.
+    for (const char *address : {"127.0.0.1", "127.0.1.1", "0.0.0.0", "::1", "::", "::ffff:127.0.0.1"}) {
+        EXPECT_TRUE(isAddressOfThisMachine(QHostAddress(QLatin1String(address)))) << address;
+    }
+    for (const QHostAddress &own : QNetworkInterface::allAddresses()) {
+        EXPECT_TRUE(isAddressOfThisMachine(own)) << own.toString().toStdString();
+    }
+    for (const char *address : {"203.0.113.7", "128.0.0.1", "2001:db8::1", "::ffff:203.0.113.7"}) {
+        EXPECT_FALSE(isAddressOfThisMachine(QHostAddress(QLatin1String(address)))) << address;
+    }
+    // Where a name leads is asked only of a download sent from elsewhere on to another
+    // host written as a name.
+    const QUrl cdn(QStringLiteral("https://cdn.example.net/p"));
+    EXPECT_TRUE(redirectNeedsResolvedHost(anywhere, QUrl(policy), cdn));
+    EXPECT_FALSE(redirectNeedsResolvedHost(anywhere, QUrl(policy), QUrl(QStringLiteral("https://VEYRA.example/b"))));
+    EXPECT_FALSE(redirectNeedsResolvedHost(anywhere, QUrl(policy), QUrl(QStringLiteral("https://203.0.113.7/p"))));
+    EXPECT_FALSE(redirectNeedsResolvedHost(anywhere, QUrl(QStringLiteral("http://127.0.0.1:9000/a")), cdn));
+    EXPECT_FALSE(redirectNeedsResolvedHost(HTTPRedirectPolicy::sameOrigin, QUrl(policy), cdn));
 }
 
 TEST(HTTPRedirectPolicyTest, CredentialsAndRequestsSentAgainAsTheyWereKeepToTheirOrigin)

@@ -6,12 +6,19 @@
 #include "support/ServiceStandIn.h"
 #include "translation/http/HTTPTransportError.h"
 
+#include <QHostInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPromise>
 #include <QTcpServer>
 #include <QThread>
 
+#include <qcoro/qcorofuture.h>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iostream>
 
 using namespace veyra;
 using namespace veyra::test;
@@ -52,6 +59,58 @@ protected:
         connect(reply, &QNetworkReply::metaDataChanged, reply, [] { QThread::msleep(500); });
         return reply;
     }
+};
+
+// Names resolved as a test has them: each to its addresses; a name listed without any never
+// answers until its lookup is cancelled; any other name does not resolve.
+class ScriptedResolver : public HostAddressResolving
+{
+public:
+    QHash<QString, QList<QHostAddress>> names;
+    QStringList asked;
+    int cancelled = 0;
+
+    QCoro::Task<ResolvedHost> resolve(QString host, CancellationToken token) override
+    {
+        token.throwIfCancelled();
+        asked.append(host);
+        if (!names.contains(host)) {
+            co_return ResolvedHost{{}, QStringLiteral("Host not found")};
+        }
+        if (names.value(host).isEmpty()) {
+            auto never = std::make_shared<QPromise<void>>();
+            never->start();
+            const auto registration = token.onCancel([this, never] {
+                ++cancelled;
+                never->finish();
+            });
+            co_await never->future();
+            throw CancellationError();
+        }
+        co_return ResolvedHost{names.value(host), {}};
+    }
+};
+
+// Counts the connections made to a port of this machine, on every address.
+class ConnectionCounter
+{
+public:
+    ConnectionCounter()
+    {
+        EXPECT_TRUE(m_server.listen(QHostAddress::Any));
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                ++m_count;
+                socket->deleteLater();
+            }
+        });
+    }
+    quint16 port() const { return m_server.serverPort(); }
+    int count() const { return m_count; }
+
+private:
+    QTcpServer m_server;
+    int m_count = 0;
 };
 
 class QtNetworkHTTPTransportTest : public ::testing::Test
@@ -209,6 +268,16 @@ TEST_F(QtNetworkHTTPTransportTest, OversizedAnswersFail)
         }
     }
 
+    // A declared length over the bound is refused as the headers arrive: of a bound larger
+    // than what Qt and the kernel buffer, almost nothing is read.
+    constexpr qint64 largeBound = qint64(32) * 1024 * 1024;
+    QtNetworkHTTPTransport bounded(m_transport.session(), largeBound);
+    m_standIn.enqueueResponse("GET", QStringLiteral("/big"), ScriptedResponse::generated(200, 4 * largeBound));
+    const qint64 readBefore = bytesReadByThisProcess();
+    EXPECT_EQ(transportFailure(bounded.data(request, {})), HTTPTransportError::Kind::responseTooLarge);
+    ASSERT_TRUE(waitUntil([this] { return m_standIn.requests().last().answerEnded; }));
+    EXPECT_LT(bytesReadByThisProcess() - readBefore, largeBound / 4);
+
     // A large answer that compresses well arrives whole (Qt's own brotli decoding would
     // cut it short).
     QtNetworkHTTPTransport roomy(m_transport.session(), 8 * 1024 * 1024);
@@ -347,6 +416,73 @@ TEST_F(QtNetworkHTTPTransportTest, AHostElsewhereCannotSendARequestToThisMachine
         }
     }
     EXPECT_EQ(local.requestCount(), 0);
+
+    // Nor to a name that resolves to this machine, with any of its addresses: the name is
+    // resolved before the hop is sent, and a name that does not resolve is not followed
+    // either. A name elsewhere is followed.
+    auto resolver = std::make_shared<ScriptedResolver>();
+    resolver->names = {{"mixed.veyra.example", {QHostAddress("203.0.113.7"), QHostAddress::LocalHost}},
+        {"v6.veyra.example", {QHostAddress::LocalHostIPv6}}, {"any.veyra.example", {QHostAddress("0.0.0.0")}},
+        {"hanging.veyra.example", {}}, {"mirror.veyra.example", {QHostAddress("203.0.113.8")}}};
+    QtNetworkHTTPTransport resolving(
+        sessionServingOrigin(publicHost, m_standIn), QtNetworkHTTPTransport::defaultMaximumResponseBytes, resolver);
+    const ConnectionCounter listener;
+    const QString listening = QString::number(listener.port());
+    for (const char *name : {"mixed.veyra.example", "v6.veyra.example", "any.veyra.example", "unknown.veyra.example"}) {
+        m_standIn.enqueueResponse("GET", QStringLiteral("/feed.xml"),
+            ScriptedResponse::redirectTo(
+                QUrl(QStringLiteral("https://%1:%2/admin").arg(QLatin1String(name), listening))));
+        try {
+            runTask(resolving.data(request, {}));
+            ADD_FAILURE() << "followed to " << name;
+        } catch (const HTTPTransportError &error) {
+            EXPECT_TRUE(error.detail().startsWith(QStringLiteral("The redirect was not followed")))
+                << name << ": " << error.detail().toStdString();
+        }
+    }
+    EXPECT_EQ(resolver->asked.join(QLatin1Char(' ')).toStdString(),
+        "mixed.veyra.example v6.veyra.example any.veyra.example unknown.veyra.example");
+    // (No such host answers here, nor may it take long to find out: the hop is sent and
+    // fails or times out on its own.)
+    HTTPRequest hurried = request;
+    hurried.timeout = 1s;
+    m_standIn.enqueueResponse("GET", QStringLiteral("/feed.xml"),
+        ScriptedResponse::redirectTo(QUrl(QStringLiteral("https://mirror.veyra.example/feed.xml"))));
+    try {
+        runTask(resolving.data(hurried, {}));
+    } catch (const HTTPTransportError &error) {
+        EXPECT_FALSE(error.detail().startsWith(QStringLiteral("The redirect was not followed")))
+            << error.detail().toStdString();
+    }
+    EXPECT_EQ(resolver->asked.value(resolver->asked.size() - 1), QStringLiteral("mirror.veyra.example"));
+    // A lookup that never answers ends with the request's deadline.
+    m_standIn.enqueueResponse("GET", QStringLiteral("/feed.xml"),
+        ScriptedResponse::redirectTo(QUrl(QStringLiteral("https://hanging.veyra.example/feed.xml"))));
+    EXPECT_EQ(transportFailure(resolving.data(hurried, {})), HTTPTransportError::Kind::timedOut);
+    EXPECT_EQ(resolver->cancelled, 1);
+
+    // This machine's own name, as the system resolves it (Debian's /etc/hosts maps it to
+    // loopback): not followed, and nothing connects to the port.
+    const QString ownName = QHostInfo::localHostName();
+    const QList<QHostAddress> ownAddresses = QHostInfo::fromName(ownName).addresses();
+    if (std::none_of(ownAddresses.begin(), ownAddresses.end(), [](const QHostAddress &a) { return a.isLoopback(); })) {
+        std::cout << "[ NOTE ] this machine's name " << ownName.toStdString()
+                  << " does not resolve to loopback here; the system resolver's case is not run\n";
+    } else {
+        m_standIn.enqueueResponse("GET", QStringLiteral("/feed.xml"),
+            ScriptedResponse::redirectTo(QUrl(QStringLiteral("https://%1:%2/admin").arg(ownName, listening))));
+        HTTPRequest brief = request;
+        brief.timeout = 3s;
+        try {
+            runTask(transport.data(brief, {}));
+            ADD_FAILURE() << "followed to " << ownName.toStdString();
+        } catch (const HTTPTransportError &error) {
+            EXPECT_TRUE(error.detail().startsWith(QStringLiteral("The redirect was not followed")))
+                << error.detail().toStdString();
+        }
+    }
+    // A connection would have been accepted by now.
+    EXPECT_FALSE(waitUntil([&listener] { return listener.count() > 0; }, 200));
 }
 
 TEST_F(QtNetworkHTTPTransportTest, RedirectsChangeTheMethodAsHTTPSaysAndEndAfterTenHops)
