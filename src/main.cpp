@@ -126,10 +126,11 @@ int main(int argc, char *argv[])
         // A start from now on waits for this Veyra to end rather than hand over to it.
         instance.stopAnswering();
     }
-    // The services just destroyed cancelled their tasks (re-checks, sleeps between
-    // captures); those end on later turns of the event loop. Before that, the worker pools
-    // drop the work still queued and finish the work that runs, so that no worker is still
-    // inside Qt's code when the application object goes.
+    // The settings changed last are written first, whatever the work on the pools does. The
+    // services just destroyed cancelled their tasks (re-checks, sleeps between captures);
+    // those end on later turns of the event loop. Before that, the worker pools drop the
+    // work still queued and finish the work that runs, so that no worker is still inside
+    // Qt's code when the application object goes.
     veyra::finishApplicationWork(status);
     return status;
 }

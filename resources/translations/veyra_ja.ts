@@ -68,6 +68,14 @@
         <translation>Veyraはキャプチャ領域を保存できませんでした: %@</translation>
     </message>
     <message>
+        <source>Veyra couldn't save its settings.</source>
+        <translation>Veyraは設定を保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>%@ Veyra tries again with every change; until that works, changed settings are lost when Veyra quits.</source>
+        <translation>%@ Veyraは変更のたびに保存をやり直します。保存できるまでは、変更した設定はVeyraを終了すると失われます。</translation>
+    </message>
+    <message>
         <source>The request to the server timed out.</source>
         <translation>サーバーへのリクエストがタイムアウトしました。</translation>
     </message>
@@ -868,6 +876,42 @@
     <message>
         <source>Veyra couldn't save the note: %@ What you typed is kept in “%@”.</source>
         <translation>Veyraはメモを保存できませんでした: %@ 入力した内容は「%@」に保管されています。</translation>
+    </message>
+    <message>
+        <source>A note holds %@ characters, more than the %@ a note may hold.</source>
+        <translation>メモが %@ 文字あり、1つのメモに入れられる %@ 文字を超えています。</translation>
+    </message>
+    <message>
+        <source>A note's date “%@” is not of the form YYYY-MM-DDTHH:MM:SSZ.</source>
+        <translation>メモの日時「%@」が YYYY-MM-DDTHH:MM:SSZ の形式ではありません。</translation>
+    </message>
+    <message>
+        <source>Two notes belong to the window “%@”.</source>
+        <translation>ウィンドウ「%@」のメモが2つあります。</translation>
+    </message>
+    <message>
+        <source>The notes kept aside earlier are back in your notes.</source>
+        <translation>以前に別に保管されていたメモをメモに戻しました。</translation>
+    </message>
+    <message>
+        <source>Some notes kept beside “%@” couldn't be brought back, so Veyra left their files as they are.</source>
+        <translation>「%@」の横に保管されていたメモの一部を戻せなかったため、Veyraはそのファイルをそのままにしました。</translation>
+    </message>
+    <message>
+        <source>The notes kept aside earlier are back in your notes, but some kept beside “%@” couldn't be brought back, so Veyra left their files as they are.</source>
+        <translation>以前に別に保管されていたメモをメモに戻しましたが、「%@」の横に保管されていたメモの一部は戻せなかったため、Veyraはそのファイルをそのままにしました。</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't save the note: %@ What you typed is kept in the files from “%@” to “%@”.</source>
+        <translation>Veyraはメモを保存できませんでした: %@ 入力した内容は「%@」から「%@」までのファイルに保管されています。</translation>
+    </message>
+    <message>
+        <source>A note holds at most %@ characters: the last character you entered was left out.</source>
+        <translation>メモに入れられるのは最大 %@ 文字です。入力した最後の1文字は入りませんでした。</translation>
+    </message>
+    <message>
+        <source>A note holds at most %@ characters: the last %@ characters you entered were left out.</source>
+        <translation>メモに入れられるのは最大 %@ 文字です。入力した最後の %@ 文字は入りませんでした。</translation>
     </message>
 </context>
 </TS>

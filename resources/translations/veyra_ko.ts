@@ -68,6 +68,14 @@
         <translation>Veyra가 캡처 영역을 저장하지 못했습니다: %@</translation>
     </message>
     <message>
+        <source>Veyra couldn't save its settings.</source>
+        <translation>Veyra가 설정을 저장하지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>%@ Veyra tries again with every change; until that works, changed settings are lost when Veyra quits.</source>
+        <translation>%@ Veyra는 변경할 때마다 다시 저장을 시도합니다. 저장될 때까지 변경한 설정은 Veyra를 종료하면 사라집니다.</translation>
+    </message>
+    <message>
         <source>The request to the server timed out.</source>
         <translation>서버 요청 시간이 초과되었습니다.</translation>
     </message>
@@ -868,6 +876,42 @@
     <message>
         <source>Veyra couldn't save the note: %@ What you typed is kept in “%@”.</source>
         <translation>Veyra가 메모를 저장하지 못했습니다: %@ 입력한 내용은 “%@”에 보관되어 있습니다.</translation>
+    </message>
+    <message>
+        <source>A note holds %@ characters, more than the %@ a note may hold.</source>
+        <translation>메모가 %@자로, 메모 하나에 담을 수 있는 %@자를 넘습니다.</translation>
+    </message>
+    <message>
+        <source>A note's date “%@” is not of the form YYYY-MM-DDTHH:MM:SSZ.</source>
+        <translation>메모의 날짜 “%@”이(가) YYYY-MM-DDTHH:MM:SSZ 형식이 아닙니다.</translation>
+    </message>
+    <message>
+        <source>Two notes belong to the window “%@”.</source>
+        <translation>창 “%@”의 메모가 두 개 있습니다.</translation>
+    </message>
+    <message>
+        <source>The notes kept aside earlier are back in your notes.</source>
+        <translation>이전에 따로 보관된 메모를 메모로 되돌렸습니다.</translation>
+    </message>
+    <message>
+        <source>Some notes kept beside “%@” couldn't be brought back, so Veyra left their files as they are.</source>
+        <translation>“%@” 옆에 보관된 메모 일부를 되돌리지 못해 Veyra가 해당 파일을 그대로 두었습니다.</translation>
+    </message>
+    <message>
+        <source>The notes kept aside earlier are back in your notes, but some kept beside “%@” couldn't be brought back, so Veyra left their files as they are.</source>
+        <translation>이전에 따로 보관된 메모를 메모로 되돌렸지만, “%@” 옆에 보관된 메모 일부는 되돌리지 못해 Veyra가 해당 파일을 그대로 두었습니다.</translation>
+    </message>
+    <message>
+        <source>Veyra couldn't save the note: %@ What you typed is kept in the files from “%@” to “%@”.</source>
+        <translation>Veyra가 메모를 저장하지 못했습니다: %@ 입력한 내용은 “%@”부터 “%@”까지의 파일에 보관되어 있습니다.</translation>
+    </message>
+    <message>
+        <source>A note holds at most %@ characters: the last character you entered was left out.</source>
+        <translation>메모에는 최대 %@자까지 담을 수 있습니다. 입력한 마지막 1자는 들어가지 않았습니다.</translation>
+    </message>
+    <message>
+        <source>A note holds at most %@ characters: the last %@ characters you entered were left out.</source>
+        <translation>메모에는 최대 %@자까지 담을 수 있습니다. 입력한 마지막 %@자는 들어가지 않았습니다.</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include "foundation/async/AsyncTask.h"
 #include "foundation/async/CancellationToken.h"
+#include "support/RemainingTurns.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "translation/http/NetworkReplyHolder.h"
@@ -90,7 +91,7 @@ std::shared_ptr<DetachedOutcome> destroyWhileInFlight(
         },
         20000));
     standIn.releaseHeldResponses();
-    finishRemainingTasks();
+    giveRemainingTurns();
     const NetworkReplyHolder::Violations violations = NetworkReplyHolder::violations();
     EXPECT_EQ(violations.resumedInsideReplyCall, violationsBefore.resumedInsideReplyCall)
         << "a coroutine resumed inside a reply's abort() or finished";

@@ -1,7 +1,7 @@
 // The main() of every test program: a QApplication on the offscreen platform (unless the
 // environment chooses another) with private XDG folders, so that no test reads or writes
-// the files of the user running it. Before the application object goes, the worker pools end
-// as they do at the end of the application, so that no pool thread is still in Qt's code then.
+// the files of the user running it. Before the application object goes, the program's work
+// ends as the application's does, so that no pool thread is still in Qt's code then.
 #include "foundation/async/AsyncTask.h"
 #include "support/TimeLimits.h"
 
@@ -37,6 +37,6 @@ int main(int argc, char **argv)
     }
     QApplication application(argc, argv);
     const int status = RUN_ALL_TESTS();
-    veyra::endWorkerPools(veyra::workerPoolEndLimit);
+    veyra::finishApplicationWork(status);
     return status;
 }

@@ -1,10 +1,12 @@
 #include "app/launch/QuitReport.h"
 
 #include "foundation/logging/Logger.h"
+#include "foundation/settings/UserDefaults.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QThread>
 
 #include <xcb/xcb.h>
 
@@ -28,7 +30,6 @@ struct State
     std::mutex mutex;
     QString cause;
     std::function<QString()> unnamedCause;
-    xcb_connection_t *xcb = nullptr;
 };
 
 State &state()
@@ -40,6 +41,10 @@ State &state()
 // Set by whoever writes the line; async-signal-safe.
 std::atomic<bool> g_written{false};
 std::atomic<bool> g_installed{false};
+// Qt's connection to the X server while the application runs (read from any thread).
+std::atomic<xcb_connection_t *> g_xcb{nullptr};
+// Set once the process leaves because the X server went away.
+std::atomic<bool> g_leaving{false};
 QtMessageHandler g_previousMessageHandler = nullptr;
 std::terminate_handler g_previousTerminate = nullptr;
 
@@ -55,19 +60,37 @@ void writeOnce(const QString &cause, bool failure)
     }
 }
 
+// The error of Qt's X connection, or 0 while it works (or off X).
+int xcbError()
+{
+    xcb_connection_t *xcb = g_xcb.load();
+    return xcb != nullptr ? xcb_connection_has_error(xcb) : 0;
+}
+
+// The X server went away: Qt ends the process with exit(1) then, which destroys the
+// process's static objects while the worker threads may still be inside Qt's text and
+// image code. The process leaves at once instead, once the line is written and the
+// settings are saved.
+[[noreturn]] void leaveWithoutX(int error)
+{
+    g_leaving.store(true);
+    writeOnce(QStringLiteral("the X server went away (X connection error %1)").arg(error), true);
+    UserDefaults::syncStandard();
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
 // exit() from inside the running application: Qt's xcb platform ends the process so when
-// the X server goes away.
+// the X server goes away (and says so first, which is where the process normally leaves).
 void reportExit()
 {
     if (g_written.load()) {
         return;
     }
-    xcb_connection_t *xcb = state().xcb;
-    if (const int error = xcb != nullptr ? xcb_connection_has_error(xcb) : 0; error != 0) {
-        writeOnce(QStringLiteral("the X server went away (X connection error %1)").arg(error), true);
-    } else {
-        writeOnce(QStringLiteral("exit() was called while Veyra was running"), true);
+    if (const int error = xcbError(); error != 0 && !g_leaving.load()) {
+        leaveWithoutX(error);
     }
+    writeOnce(QStringLiteral("exit() was called while Veyra was running"), true);
 }
 
 void reportTermination()
@@ -97,6 +120,15 @@ void handleMessage(QtMsgType type, const QMessageLogContext &context, const QStr
     }
     if (g_previousMessageHandler != nullptr) {
         g_previousMessageHandler(type, context, message);
+    }
+    // Qt says that its X connection broke on the GUI thread just before it calls exit(1).
+    if (type != QtFatalMsg && !g_written.load() && !g_leaving.load()) {
+        const QCoreApplication *application = QCoreApplication::instance();
+        if (application != nullptr && QThread::currentThread() == application->thread()) {
+            if (const int error = xcbError(); error != 0) {
+                leaveWithoutX(error);
+            }
+        }
     }
 }
 
@@ -201,8 +233,8 @@ void install(std::function<QString()> unnamedCause, void *xcbConnection)
     {
         std::lock_guard lock(state().mutex);
         state().unnamedCause = std::move(unnamedCause);
-        state().xcb = static_cast<xcb_connection_t *>(xcbConnection);
     }
+    g_xcb.store(static_cast<xcb_connection_t *>(xcbConnection));
     if (g_installed.exchange(true)) {
         return;
     }
@@ -238,8 +270,8 @@ void writeLine()
         cause = state().cause;
         unnamed = state().unnamedCause;
         state().unnamedCause = nullptr;
-        state().xcb = nullptr;
     }
+    g_xcb.store(nullptr);
     if (cause.isEmpty()) {
         cause = unnamed ? unnamed() : QString();
     }

@@ -8,9 +8,14 @@ namespace veyra {
 
 // Every way this Veyra ends writes one line that names the cause to the log ("Veyra quits:
 // ..."), once: a quit asked for inside the application (the cause named here), a signal,
-// the X server going away (Qt ends the process through exit() then), exit() called from
-// anywhere else, an uncaught exception, a fatal Qt message and a crash signal nothing else
-// reports (a sanitizer reports its own). Main thread, except what the process's end runs.
+// the X server going away, exit() called from anywhere else, an uncaught exception, a fatal
+// Qt message and a crash signal nothing else reports (a sanitizer reports its own). Main
+// thread, except what the process's end runs.
+//
+// When the X server goes away, Qt would end the process with exit(1), destroying static
+// objects while worker threads may still be inside Qt's code: the process leaves at once
+// instead (status 1, nothing destroyed), once the line is written and the standard user
+// defaults are saved.
 namespace QuitReport {
 
 // From now on the ends of the process are reported; `unnamedCause` names a quit of the

@@ -12,7 +12,12 @@
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
+#include "foundation/files/FileIO.h"
 #include "foundation/identity/AppIdentity.h"
+#include "foundation/language/InterfaceLanguageChange.h"
+#include "foundation/language/LocalizedString.h"
+#include "foundation/settings/UserDefaults.h"
+#include "foundation/text/PlainText.h"
 #include "notes/views/GameMemoLibraryView.h"
 #include "overlay/panels/OverlayPanelController.h"
 #include "settings/window/SettingsView.h"
@@ -22,6 +27,8 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace veyra {
 
@@ -46,10 +53,13 @@ ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
     m_trayIcon->show();
     m_app.overlayController()->setStripMenu(m_statusMenu);
     makeMainWindow();
+    m_app.userDefaults().setWriteFailureHandler([this](const FileAccessError &error) { tellSettingsNotSaved(error); });
 }
 
 ApplicationScenes::~ApplicationScenes()
 {
+    m_app.userDefaults().setWriteFailureHandler({});
+    delete m_settingsNotSavedAlert;
     m_trayIcon.reset();
     delete m_statusMenu;
     delete m_settings;
@@ -81,6 +91,46 @@ SettingsView *ApplicationScenes::settingsWindow() const
 StatusMenuTrayIcon *ApplicationScenes::trayIcon() const
 {
     return m_trayIcon.get();
+}
+
+QMessageBox *ApplicationScenes::settingsNotSavedAlert() const
+{
+    return m_settingsNotSavedAlert;
+}
+
+void ApplicationScenes::tellSettingsNotSaved(const FileAccessError &error)
+{
+    if (m_toldSettingsNotSaved) {
+        return;
+    }
+    m_toldSettingsNotSaved = true;
+    // An alert that doesn't interrupt: it neither blocks a window nor takes the keyboard
+    // (from the game during play), and it is told once.
+    auto *alert = new QMessageBox(QMessageBox::Warning, QString(), QString());
+    alert->setObjectName(QStringLiteral("settings-not-saved"));
+    alert->setTextFormat(Qt::PlainText);
+    // A button of our own: Qt relabels its standard buttons in its own language.
+    QPushButton *ok = alert->addButton(QString(), QMessageBox::AcceptRole);
+    alert->setDefaultButton(ok);
+    alert->setEscapeButton(ok);
+    const auto relabel = [alert, ok, error] {
+        alert->setWindowTitle(appDisplayName());
+        alert->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save its settings.")));
+        alert->setInformativeText(
+            richTextOfPlainText(localizedFormat(QT_TRANSLATE_NOOP("Veyra",
+                                                    "%@ Veyra tries again with every change; until that works, changed "
+                                                    "settings are lost when Veyra quits."),
+                {error.localizedDescription()})));
+        ok->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "OK")));
+    };
+    relabel();
+    relabelOnLanguageChange(alert, relabel);
+    alert->setWindowModality(Qt::NonModal);
+    alert->setAttribute(Qt::WA_ShowWithoutActivating);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setAttribute(Qt::WA_QuitOnClose, false);
+    m_settingsNotSavedAlert = alert;
+    alert->show();
 }
 
 void ApplicationScenes::makeMainWindow()

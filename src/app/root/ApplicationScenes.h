@@ -6,11 +6,13 @@
 #include <memory>
 
 class QMainWindow;
+class QMessageBox;
 class QWidget;
 
 namespace veyra {
 
 class CaptureAreaEditorView;
+class FileAccessError;
 class GameMemoLibraryView;
 class ObriskApp;
 class SettingsView;
@@ -22,7 +24,8 @@ class StatusMenuView;
 // "capture-areas", the notes window "game-notes", the Settings window "settings", and the tray's
 // status menu. Each window is made the first time it is opened and kept; opening brings it
 // (and the application) forward. Each top-level window's object name is its X window role
-// (WindowRoles). GUI thread.
+// (WindowRoles). A failed write of the settings is told to the player once per run, in an
+// alert that takes no focus (the log has every failure). GUI thread.
 class ApplicationScenes : public QObject
 {
     Q_OBJECT
@@ -48,8 +51,11 @@ public:
     GameMemoLibraryView *gameNotesWindow() const;
     SettingsView *settingsWindow() const;
     StatusMenuTrayIcon *trayIcon() const;
+    // The alert that told of a failed settings write, while it is open.
+    QMessageBox *settingsNotSavedAlert() const;
 
 private:
+    void tellSettingsNotSaved(const FileAccessError &error);
     QWidget *window(const QString &identifier);
     void makeMainWindow();
     void bringForward(QWidget *window);
@@ -61,6 +67,8 @@ private:
     QPointer<SettingsView> m_settings;
     QPointer<StatusMenuView> m_statusMenu;
     std::unique_ptr<StatusMenuTrayIcon> m_trayIcon;
+    QPointer<QMessageBox> m_settingsNotSavedAlert;
+    bool m_toldSettingsNotSaved = false;
 };
 
 } // namespace veyra

@@ -65,6 +65,7 @@ ObriskApp::ObriskApp(const QStringList &arguments, const InfoDictionary &info, U
     : QObject(parent)
     , m_options(parseUITestingArguments(arguments))
     , m_info(info)
+    , m_defaults(defaults)
 {
     const bool fixture = m_options.isFixtureMode;
 

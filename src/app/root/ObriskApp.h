@@ -44,6 +44,7 @@ public:
 
     const UITestingLaunchOptions &launchOptions() const { return m_options; }
     const InfoDictionary &info() const { return m_info; }
+    UserDefaults &userDefaults() const { return m_defaults; }
 
     // The state objects of the process.
     AppSession &session();
@@ -69,6 +70,7 @@ public:
 private:
     const UITestingLaunchOptions m_options;
     const InfoDictionary m_info;
+    UserDefaults &m_defaults;
     std::shared_ptr<FixedCapturePipelineTiming> m_timing;
     std::shared_ptr<WebPageOpening> m_webPageOpener;
     std::unique_ptr<AppUpdateModel> m_appUpdateModel;

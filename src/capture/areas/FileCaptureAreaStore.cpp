@@ -4,6 +4,7 @@
 #include "foundation/files/FileIO.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "foundation/json/JsonDecoding.h"
+#include "foundation/logging/Logger.h"
 
 #include <QFileInfo>
 
@@ -13,6 +14,15 @@ namespace {
 bool sameKey(const CaptureAreaProfile &profile, const GameWindowProfileKey &key)
 {
     return profile.key() == key;
+}
+
+// The reason for the log, in English.
+QString reasonOf(const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const Error *>(&error)) {
+        return own->message();
+    }
+    return QString::fromLocal8Bit(error.what());
 }
 } // namespace
 
@@ -72,10 +82,28 @@ void FileCaptureAreaStore::save(const CaptureAreaProfile &profile)
         document.profiles.append(profile);
     }
     sortCaptureAreaProfiles(document.profiles);
-    writeDocument(document);
+    try {
+        writeDocument(document);
+    } catch (const std::exception &error) {
+        qCCritical(Logger("CaptureAreaStore")).noquote()
+            << QStringLiteral("The capture areas couldn't be saved in %1: %2").arg(filePath(), reasonOf(error));
+        throw;
+    }
 }
 
 CaptureAreaStoreDocument FileCaptureAreaStore::readDocument() const
+{
+    try {
+        return readDocumentOrThrow();
+    } catch (const std::exception &error) {
+        // The overlay shows only a short line of this: the log keeps the file and the reason.
+        qCCritical(Logger("CaptureAreaStore")).noquote()
+            << QStringLiteral("The capture areas in %1 couldn't be read: %2").arg(filePath(), reasonOf(error));
+        throw;
+    }
+}
+
+CaptureAreaStoreDocument FileCaptureAreaStore::readDocumentOrThrow() const
 {
     const QString path = filePath();
     // Only when nothing at all is there: a link to nothing, a folder or a named pipe in the

@@ -13,7 +13,8 @@ namespace veyra {
 // that is taken by an earlier copy, ".bak.2", ".bak.3" ...); a file of a newer format or
 // another coordinate mode is refused and never written. Only a regular file (or a link to
 // one) is read or replaced: a link to nothing, a folder, a named pipe, a device or a socket
-// at the path fails every operation without being opened.
+// at the path fails every operation without being opened. Every failure to read or write the
+// file is logged with the file and the reason.
 class FileCaptureAreaStore : public CaptureAreaStoring
 {
 public:
@@ -28,7 +29,10 @@ public:
     void save(const CaptureAreaProfile &profile) override;
 
 private:
+    // The document in the file (empty when there is none); a failure is logged with the
+    // file and the reason, then thrown.
     CaptureAreaStoreDocument readDocument() const;
+    CaptureAreaStoreDocument readDocumentOrThrow() const;
     void writeDocument(const CaptureAreaStoreDocument &document) const;
     QString filePath() const;
     // The first backup name that nothing uses yet.

@@ -1,5 +1,7 @@
 #include "foundation/async/AsyncTask.h"
 
+#include "foundation/settings/UserDefaults.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -29,9 +31,33 @@ WorkerPools &workerPools()
 
 std::atomic<bool> poolsEnded = false;
 
-} // namespace
+// Ends the work of every pool for good: what is queued runs as nothing (it only tells its
+// awaiting task), and what runs is waited for, at most `limit` in all. Whether all of it
+// ended within the limit.
+bool endWorkerPools(std::chrono::milliseconds limit)
+{
+    poolsEnded.store(true, std::memory_order_release);
+    QList<QThreadPool *> pools;
+    {
+        WorkerPools &all = workerPools();
+        const QMutexLocker lock(&all.mutex);
+        pools = all.pools;
+    }
+    const QDeadlineTimer deadline(limit);
+    bool ended = true;
+    for (QThreadPool *pool : pools) {
+        if (!pool->waitForDone(int(std::max<qint64>(0, deadline.remainingTime())))) {
+            qCCritical(Logger("worker-pools")) << "Work on" << pool->objectName() << "runs beyond" << limit.count()
+                                               << "ms after the application ended";
+            ended = false;
+        }
+    }
+    return ended;
+}
 
-void finishRemainingTasks()
+// Runs turns of the calling thread's event loop until one has nothing to do (at most 100),
+// then deletes the objects left for deletion.
+void giveRemainingTurns()
 {
     constexpr int maximumTurns = 100;
     QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
@@ -43,6 +69,8 @@ void finishRemainingTasks()
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+} // namespace
 
 QThreadPool &newWorkerPool(const QString &name, int maximumThreadCount)
 {
@@ -61,36 +89,15 @@ bool workerPoolsHaveEnded()
     return poolsEnded.load(std::memory_order_acquire);
 }
 
-bool endWorkerPools(std::chrono::milliseconds limit)
-{
-    poolsEnded.store(true, std::memory_order_release);
-    QList<QThreadPool *> pools;
-    {
-        WorkerPools &all = workerPools();
-        const QMutexLocker lock(&all.mutex);
-        pools = all.pools;
-    }
-    const QDeadlineTimer deadline(limit);
-    bool ended = true;
-    for (QThreadPool *pool : pools) {
-        // The work still queued runs as nothing: it only tells its awaiting task.
-        if (!pool->waitForDone(int(std::max<qint64>(0, deadline.remainingTime())))) {
-            qCCritical(Logger("worker-pools")) << "Work on" << pool->objectName() << "runs beyond" << limit.count()
-                                               << "ms after the application ended";
-            ended = false;
-        }
-    }
-    return ended;
-}
-
 void finishApplicationWork(int status)
 {
+    UserDefaults::syncStandard();
     if (!endWorkerPools(workerPoolEndLimit)) {
         qCCritical(Logger("worker-pools")) << "Veyra ends without waiting any longer for that work";
         std::fflush(nullptr);
         std::_Exit(status);
     }
-    finishRemainingTasks();
+    giveRemainingTurns();
 }
 
 QThreadPool &cpuWorkPool()

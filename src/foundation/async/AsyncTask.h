@@ -57,34 +57,32 @@ struct NextEventLoopTurn
     void await_resume() const noexcept { }
 };
 
-// Gives the tasks that were cancelled after the event loop ended (by the destruction of
-// the application's objects) the turns they need to end: a cancelled sleep, like a task
-// waiting for the next turn, resumes on a later turn of the event loop, and a task left
-// suspended holds its memory for ever. Runs turns of the calling thread's event loop
-// until one has nothing to do (at most 100), then deletes the objects left for deletion.
-void finishRemainingTasks();
-
 // A new pool of at most `maximumThreadCount` worker threads that never expire, named
-// `name`, which endWorkerPools() ends. Every pool of the application is made here.
+// `name`, which finishApplicationWork() ends. Every pool of the application is made here.
 QThreadPool &newWorkerPool(const QString &name, int maximumThreadCount);
 
-// Ends the work of every pool that newWorkerPool() made, for good: work that has not
-// started yet, and work given to any pool from now on, is dropped (runOnWorker() then
-// throws a CancellationError to its awaiting task), and the work that runs is waited for,
-// at most `limit` in all. Whether all of it ended within the limit.
-bool endWorkerPools(std::chrono::milliseconds limit);
-
-// Whether endWorkerPools() was called.
+// Whether the pools have ended (finishApplicationWork() began): work given to a pool from
+// then on never runs.
 bool workerPoolsHaveEnded();
 
 // How long the end of the application waits for the work that runs on its pools.
 inline constexpr std::chrono::seconds workerPoolEndLimit{10};
 
 // The end of the application's work, once its objects are destroyed and before the
-// application object goes: endWorkerPools() (no pool thread may still be inside Qt's code
-// once the application object is gone), then finishRemainingTasks(). Should work on a
-// pool outlast workerPoolEndLimit, the process ends at once with `status`, without
-// destroying anything more. main() calls it.
+// application object goes: main() ends with it, and it is the only way to end the pools.
+// In order:
+// - the standard user defaults are written, so that the last changes are kept whatever
+//   happens next;
+// - every pool that newWorkerPool() made ends for good: work that has not started yet,
+//   and work given to any pool from now on, is dropped (runOnWorker() then throws a
+//   CancellationError to its awaiting task), and the work that runs is waited for, so that
+//   no pool thread is still inside Qt's code once the application object is gone;
+// - the tasks cancelled as the application's objects went get the turns of the event loop
+//   they need to end (a cancelled sleep, like a task waiting for the next turn, resumes on
+//   a later turn, and a task left suspended holds its memory for ever): turns until one has
+//   nothing to do (at most 100), then the deletions left.
+// Should work on a pool outlast workerPoolEndLimit, the process ends at once with
+// `status`, without destroying anything more.
 void finishApplicationWork(int status);
 
 // The thread pool for CPU work (text recognition, detection, JPEG encoding). Its
@@ -124,7 +122,8 @@ struct WorkerJob
 } // namespace detail
 
 // Runs fn() on a thread of `pool`, after the work started there before it, without waiting
-// for it; once the pools have ended (endWorkerPools()), it never runs. fn() must not throw.
+// for it; once the pools have ended (finishApplicationWork()), it never runs. fn() must not
+// throw.
 template <typename Fn>
 void startOnWorker(QThreadPool &pool, Fn fn)
 {
@@ -144,7 +143,8 @@ void startOnWorker(QThreadPool &pool, Fn fn)
 
 // Runs fn() on a thread of `pool` and resumes the awaiting coroutine on its own thread
 // with the result, or with the exception fn() threw. Once the pools have ended
-// (endWorkerPools()), fn() never runs and the coroutine resumes with a CancellationError.
+// (finishApplicationWork()), fn() never runs and the coroutine resumes with a
+// CancellationError.
 template <typename Fn>
 auto runOnWorker(QThreadPool &pool, Fn fn) -> QCoro::Task<std::invoke_result_t<Fn>>
 {

@@ -6,21 +6,71 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QSaveFile>
 #include <QStandardPaths>
 
+#include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace veyra {
 
+struct SettingsFileState
+{
+    // The settings as the database last read or wrote them: carried over a file found
+    // damaged when it is read again.
+    std::optional<QSettings::SettingsMap> known;
+    // A damaged file that couldn't be moved aside: nothing is written over it until it
+    // reads as settings again.
+    bool refusingWrites = false;
+    // Of the current sync: whether QSettings wrote the file, and why that (or putting the
+    // settings back in place of a damaged file) failed.
+    bool writeAttempted = false;
+    QString writeFailure;
+};
+
 namespace {
+
+// The database whose file QSettings reads or writes on this thread now.
+thread_local SettingsFileState *t_settingsFile = nullptr;
+
+class SettingsFileScope
+{
+public:
+    explicit SettingsFileScope(SettingsFileState *file)
+        : m_previous(std::exchange(t_settingsFile, file))
+    { }
+    ~SettingsFileScope() { t_settingsFile = m_previous; }
+
+    SettingsFileScope(const SettingsFileScope &) = delete;
+    SettingsFileScope &operator=(const SettingsFileScope &) = delete;
+
+private:
+    SettingsFileState *m_previous;
+};
+
+std::atomic<UserDefaults *> g_standard = nullptr;
+
+// Takes QSettings' deferred write (the update it posts to itself after a change): the
+// database posts its own checked sync instead, which also keeps away from a file that is no
+// longer a regular one.
+class SyncRequests : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::UpdateRequest; }
+};
 
 // On disk, strings, booleans and integers are plain JSON values, and every other value is
 // an object with a single member that names its type: {"double": x} (x is "nan", "inf"
@@ -238,17 +288,25 @@ std::optional<QJsonObject> settingsObject(const QByteArray &bytes, QString *dama
     return document.object();
 }
 
-bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
+// Why the bytes read at `path` are not Veyra's settings, or nothing when they are (`object`
+// then holds them). Through a link only a file this format wrote counts: a first-format file
+// or any other JSON object there may belong to another program.
+QString whyNotSettings(const QString &path, const QByteArray &bytes, QJsonObject *object)
 {
     QString damage;
-    std::optional<QJsonObject> read = settingsObject(device.readAll(), &damage);
-    // A file damaged since UserDefaults looked at it must not take the application down.
+    std::optional<QJsonObject> read = settingsObject(bytes, &damage);
     if (!read) {
-        qCWarning(Logger("UserDefaults")).noquote()
-            << QStringLiteral("Ignoring unreadable settings file %1: %2").arg(deviceName(device), damage);
-        return true;
+        return damage;
     }
-    QJsonObject &object = *read;
+    if (const QFileInfo info(path); info.isSymLink() && !read->contains(formatKey)) {
+        return QStringLiteral("it is a link to %1, which doesn't hold Veyra's settings").arg(info.symLinkTarget());
+    }
+    *object = std::move(*read);
+    return {};
+}
+
+void decodeSettings(QJsonObject object, QSettings::SettingsMap &map)
+{
     const bool firstFormat = object.take(formatKey).isUndefined();
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QVariant value = firstFormat ? decodeFirstFormatValue(it.value()) : decodeValue(it.value());
@@ -256,11 +314,75 @@ bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
             map.insert(it.key(), value);
         }
     }
+}
+
+QByteArray encodeSettings(const QSettings::SettingsMap &map)
+{
+    QJsonObject object;
+    object.insert(formatKey, currentFormat);
+    for (auto it = map.begin(); it != map.end(); ++it) {
+        object.insert(it.key(), encodeValue(it.value()));
+    }
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+}
+
+// A file found damaged when it is read again (changed from outside while Veyra runs) is
+// moved aside before anything is written over it, and the settings held are put in its
+// place at once (QSettings writes only when something changed).
+void keepDamagedFileAside(const QString &path, const QString &damage, SettingsFileState *file)
+{
+    const Logger logger("UserDefaults");
+    const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
+    // A link is moved itself: its target stays as it is.
+    if (!QFile::rename(path, aside)) {
+        qCCritical(logger).noquote() << QStringLiteral(
+            "The settings file %1 was damaged while Veyra ran (%2) and couldn't be moved aside to %3: "
+            "Veyra writes nothing over it.")
+                                            .arg(path, damage, aside);
+        if (file != nullptr) {
+            file->refusingWrites = true;
+        }
+        return;
+    }
+    qCWarning(logger).noquote() << QStringLiteral(
+        "The settings file %1 was damaged while Veyra ran (%2): it was moved to %3, and Veyra "
+        "writes the settings it holds in its place.")
+                                       .arg(path, damage, aside);
+    if (file == nullptr || !file->known) {
+        return;
+    }
+    try {
+        writeFileAtomically(path, encodeSettings(*file->known));
+    } catch (const FileAccessError &error) {
+        file->writeFailure = error.message();
+    }
+}
+
+bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
+{
+    SettingsFileState *file = t_settingsFile;
+    const QString path = deviceName(device);
+    QJsonObject object;
+    const QString damage = whyNotSettings(path, device.readAll(), &object);
+    if (damage.isEmpty()) {
+        decodeSettings(std::move(object), map);
+        if (file != nullptr) {
+            file->known = map;
+            file->refusingWrites = false;
+        }
+        return true;
+    }
+    // Damaged since the database looked at it: that must not take the application down,
+    // nor the settings it holds.
+    keepDamagedFileAside(path, damage, file);
+    if (file != nullptr && file->known) {
+        map = *file->known;
+    }
     return true;
 }
 
 // Looks at the file before QSettings does: true when QSettings may read and write it.
-// A damaged file (or a link to something that is not readable settings) is moved aside;
+// A damaged file (or a link to something that is not Veyra's settings) is moved aside;
 // what is not a regular file is left alone and refused.
 bool prepareSettingsFile(const QString &path)
 {
@@ -274,7 +396,8 @@ bool prepareSettingsFile(const QString &path)
         damage = QStringLiteral("it is a link to %1, which doesn't exist").arg(QFileInfo(path).symLinkTarget());
     } else if (node == FileNodeKind::regularFile) {
         try {
-            settingsObject(readWholeFile(path), &damage);
+            QJsonObject object;
+            damage = whyNotSettings(path, readWholeFile(path), &object);
         } catch (const FileAccessError &error) {
             qCCritical(logger).noquote() << QStringLiteral("Veyra couldn't read its settings, so it keeps them in "
                                                            "memory for this run and leaves the file alone: %1")
@@ -310,15 +433,124 @@ bool prepareSettingsFile(const QString &path)
     return true;
 }
 
+// Why the device failed to take what was written to it.
+QString writeFailureOf(const QIODevice &device)
+{
+    const auto *file = qobject_cast<const QFileDevice *>(&device);
+    if (file != nullptr && file->error() != QFileDevice::NoError) {
+        return file->errorString();
+    }
+    return QStringLiteral("only part of the settings could be written");
+}
+
+// Writes all of the settings into the new file that QSettings puts in place once this
+// returns true, or says why it couldn't. Everything has to reach the file here: what stays
+// in the device's buffer is written when the file is committed, where a failure goes
+// unnoticed and a short file would take the place of the settings.
+QString writeCompletely(QIODevice &device, const QByteArray &bytes)
+{
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 count = device.write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0) {
+            return writeFailureOf(device);
+        }
+        written += count;
+    }
+    // A flush that writes part of the buffer fails; the next one goes on or gives the
+    // system's reason (no space left, a quota).
+    auto *file = qobject_cast<QFileDevice *>(&device);
+    while (file != nullptr && file->bytesToWrite() > 0) {
+        const qint64 before = file->bytesToWrite();
+        if (!file->flush() && file->bytesToWrite() == before) {
+            return writeFailureOf(device);
+        }
+    }
+    return {};
+}
+
 bool writeJsonSettings(QIODevice &device, const QSettings::SettingsMap &map)
 {
-    QJsonObject object;
-    object.insert(formatKey, currentFormat);
-    for (auto it = map.begin(); it != map.end(); ++it) {
-        object.insert(it.key(), encodeValue(it.value()));
+    SettingsFileState *file = t_settingsFile;
+    if (file != nullptr) {
+        file->writeAttempted = true;
+        if (file->refusingWrites) {
+            file->writeFailure = QStringLiteral("it is damaged and couldn't be moved aside, so Veyra writes nothing "
+                                                "over it");
+            return false;
+        }
     }
-    const QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
-    return device.write(bytes) == bytes.size();
+    const QString failure = writeCompletely(device, encodeSettings(map));
+    if (file != nullptr) {
+        if (failure.isEmpty()) {
+            file->known = map;
+        } else {
+            file->writeFailure = failure;
+        }
+    }
+    return failure.isEmpty();
+}
+
+// Why QSettings didn't write the file (it says only that access failed, and only once):
+// the file may not be written (a read-only disk, its mode), or a new file or the lock file
+// beside it couldn't be made or take a few bytes (a full disk). Tried here to find the
+// system's reason.
+QString whyNotWritten(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0) {
+        return qt_error_string(errno);
+    }
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return probe.errorString();
+    }
+    const QByteArray bytes(256, ' ');
+    const bool written = probe.write(bytes) == bytes.size();
+    const QString reason = probe.errorString();
+    probe.cancelWriting();
+    if (!written) {
+        return reason;
+    }
+    return QStringLiteral("the file or its lock file couldn't be opened");
+}
+
+// Whether the file at `path` holds these settings (nothing there holds none).
+bool fileHolds(const QString &path, const QSettings::SettingsMap &settings)
+{
+    QSettings::SettingsMap onDisk;
+    if (fileNodeKind(path) != FileNodeKind::missing) {
+        try {
+            QJsonObject object;
+            if (!whyNotSettings(path, readWholeFile(path), &object).isEmpty()) {
+                return false;
+            }
+            decodeSettings(std::move(object), onDisk);
+        } catch (const FileAccessError &) {
+            return false;
+        }
+    }
+    return encodeSettings(onDisk) == encodeSettings(settings);
+}
+
+// Why the settings are not read or written at `path` now: only a regular file, a link to
+// one or nothing is (a named pipe would block the read, and the target of a link to nothing
+// would be created).
+QString whyLeftAlone(const QString &path)
+{
+    switch (fileNodeKind(path)) {
+    case FileNodeKind::folder:
+        return QStringLiteral("it is a folder, not a regular file");
+    case FileNodeKind::other:
+        return QStringLiteral("it is a named pipe, a device or a socket, not a regular file");
+    case FileNodeKind::danglingLink:
+        return QStringLiteral("it is a link to %1, which doesn't exist").arg(QFileInfo(path).symLinkTarget());
+    case FileNodeKind::missing:
+    case FileNodeKind::regularFile:
+    case FileNodeKind::inaccessible:
+        break;
+    }
+    return {};
 }
 
 std::optional<qint64> integralNumber(const QVariant &value)
@@ -362,19 +594,30 @@ QSettings::Format jsonSettingsFormat()
 
 UserDefaults::UserDefaults(const QString &filePath)
     : m_filePath(filePath)
+    , m_file(std::make_unique<SettingsFileState>())
 {
     if (!prepareSettingsFile(filePath)) {
         return;
     }
     QDir().mkpath(QFileInfo(filePath).absolutePath());
+    const SettingsFileScope reading(m_file.get());
     m_settings = std::make_unique<QSettings>(filePath, jsonSettingsFormat());
     m_settings->setFallbacksEnabled(false);
+    m_syncRequests = std::make_unique<SyncRequests>();
+    m_settings->installEventFilter(m_syncRequests.get());
 }
 
 UserDefaults::~UserDefaults()
 {
-    if (m_settings) {
-        m_settings->sync();
+    UserDefaults *self = this;
+    g_standard.compare_exchange_strong(self, nullptr);
+    sync();
+    // With changes it couldn't write, QSettings would write them as it goes, opening what is
+    // now at the path (a named pipe would block it, the target of a link to nothing would be
+    // created): it is left as it is then, at the end of the run.
+    if (m_settings && !whyLeftAlone(m_settings->fileName()).isEmpty()) {
+        static auto *const undestroyed = new std::vector<std::unique_ptr<QSettings>>;
+        undestroyed->push_back(std::move(m_settings));
     }
 }
 
@@ -387,7 +630,19 @@ QString UserDefaults::standardFilePath()
 UserDefaults &UserDefaults::standard()
 {
     static UserDefaults defaults(standardFilePath());
+    static const bool known = [] {
+        g_standard.store(&defaults);
+        return true;
+    }();
+    Q_UNUSED(known);
     return defaults;
+}
+
+void UserDefaults::syncStandard()
+{
+    if (UserDefaults *defaults = g_standard.load()) {
+        defaults->sync();
+    }
 }
 
 QString UserDefaults::filePath() const
@@ -476,6 +731,8 @@ void UserDefaults::setValue(const QString &key, const QVariant &value)
 {
     if (m_settings) {
         m_settings->setValue(key, value);
+        m_unsavedChanges = true;
+        requestSync();
     } else {
         m_memory.insert(key, value);
     }
@@ -485,6 +742,8 @@ void UserDefaults::remove(const QString &key)
 {
     if (m_settings) {
         m_settings->remove(key);
+        m_unsavedChanges = true;
+        requestSync();
     } else {
         m_memory.remove(key);
     }
@@ -492,8 +751,77 @@ void UserDefaults::remove(const QString &key)
 
 void UserDefaults::sync()
 {
-    if (m_settings) {
-        m_settings->sync();
+    if (!m_settings) {
+        return;
+    }
+    const QString path = m_settings->fileName();
+    const bool writing = m_unsavedChanges;
+    m_syncRequested = false;
+    if (const QString refusal = whyLeftAlone(path); !refusal.isEmpty()) {
+        if (writing) {
+            reportWriteFailure(refusal);
+        }
+        return;
+    }
+    const SettingsFileScope syncing(m_file.get());
+    m_file->writeAttempted = false;
+    m_file->writeFailure.clear();
+    const QSettings::Status before = m_settings->status();
+    m_settings->sync();
+    // QSettings says only that access failed, and only the first time (its status never
+    // returns to NoError): what failed is seen here. Changes it didn't write may have left
+    // nothing to write (a key removed that wasn't there), or another database of the same
+    // file wrote them.
+    QString failure = m_file->writeFailure;
+    if (failure.isEmpty() && writing && !m_file->writeAttempted) {
+        QSettings::SettingsMap held;
+        for (const QString &key : m_settings->allKeys()) {
+            held.insert(key, m_settings->value(key));
+        }
+        if (!fileHolds(path, held)) {
+            failure = whyNotWritten(path);
+        }
+    } else if (failure.isEmpty() && writing && before == QSettings::NoError
+        && m_settings->status() != QSettings::NoError) {
+        failure = QStringLiteral("the new file couldn't take the place of the old one");
+    }
+    if (failure.isEmpty()) {
+        if (writing) {
+            m_unsavedChanges = false;
+        }
+        return;
+    }
+    reportWriteFailure(failure);
+}
+
+void UserDefaults::requestSync()
+{
+    if (m_syncRequested) {
+        return;
+    }
+    m_syncRequested = true;
+    QMetaObject::invokeMethod(
+        m_syncRequests.get(),
+        [this] {
+            if (m_syncRequested) {
+                sync();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void UserDefaults::setWriteFailureHandler(std::function<void(const FileAccessError &)> handler)
+{
+    m_onWriteFailure = std::move(handler);
+}
+
+void UserDefaults::reportWriteFailure(const QString &reason)
+{
+    const FileAccessError error(FileAccessError::Kind::writeFailed, filePath(), reason);
+    qCCritical(Logger("UserDefaults")).noquote()
+        << QStringLiteral("Veyra couldn't save its settings: %1").arg(error.message());
+    if (m_onWriteFailure) {
+        m_onWriteFailure(error);
     }
 }
 

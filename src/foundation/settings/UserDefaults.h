@@ -5,10 +5,15 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace veyra {
+
+class FileAccessError;
+// What the file callbacks of one database see while QSettings reads or writes its file.
+struct SettingsFileState;
 
 // The user-defaults database: small settings kept in one JSON file through QSettings.
 // Numbers, strings, booleans and bytes keep their types across a save and a load
@@ -16,11 +21,20 @@ namespace veyra {
 //
 // The file is looked at before QSettings reads it. A damaged one (not JSON, or not an
 // object) is moved aside, as "<name>.damaged-<yyyyMMdd-HHmmss>" beside it, before
-// anything is written, and the settings start empty; a link to one is moved aside itself,
-// so nothing is ever written through a link to a file that was not readable settings.
+// anything is written, and the settings start empty. Through a link only a file that holds
+// Veyra's settings (a file this format wrote, marked so) is read and written: a link to
+// anything else, or to nothing, is moved aside itself and its target left as it is.
 // Anything else that is not a regular file (a folder, a named pipe, a device, a socket)
 // is never opened: the settings are then kept in memory only, for this run. Each case is
 // logged with the paths.
+//
+// While Veyra runs, the file is read again whenever it changed on disk. Found damaged then
+// (or turned into a link to something else), it is moved aside the same way before
+// anything is written, and the settings this database holds are written in its place.
+// Every write is checked: a write that fails leaves the file as it was (a full disk never
+// leaves part of the settings in its place), is logged with the path and the reason, and
+// is reported to the write-failure handler; the changes stay pending and are written again
+// with the next change or sync.
 class UserDefaults
 {
 public:
@@ -56,15 +70,35 @@ public:
     void setValue(const QString &key, const QVariant &value);
     void remove(const QString &key);
 
-    // Writes pending changes to disk now (they are also written when the event loop
-    // runs and when the database is destroyed).
+    // Writes pending changes to disk now (they are also written on the next turn of the
+    // event loop after a change, and when the database is destroyed), and reads the file
+    // again when it changed on disk.
     void sync();
 
+    // Called on the database's thread after every failed write of the file, with the file
+    // and the reason.
+    void setWriteFailureHandler(std::function<void(const FileAccessError &)> handler);
+
+    // Syncs the standard database, if it was opened (and does nothing otherwise): what the
+    // application changed last reaches the disk before its end. Its thread only.
+    static void syncStandard();
+
 private:
+    // Syncs on the next turn of the event loop.
+    void requestSync();
+    void reportWriteFailure(const QString &reason);
+
     QString m_filePath;
+    std::unique_ptr<SettingsFileState> m_file;
     std::unique_ptr<QSettings> m_settings;
+    // Takes QSettings' own deferred write: requestSync() posts a checked sync() instead.
+    std::unique_ptr<QObject> m_syncRequests;
     // The settings while no file can back them.
     QVariantMap m_memory;
+    // Changes made since the last write that succeeded; a sync posted and not run yet.
+    bool m_unsavedChanges = false;
+    bool m_syncRequested = false;
+    std::function<void(const FileAccessError &)> m_onWriteFailure;
 };
 
 // The QSettings format that stores settings as typed JSON; registered once.

@@ -3,6 +3,7 @@
 #include "foundation/errors/Error.h"
 #include "foundation/language/LocalizedString.h"
 #include "foundation/logging/Logger.h"
+#include "notes/model/GameMemoMerge.h"
 #include "notes/store/GameMemoStoreDocument.h"
 
 #include <QCoreApplication>
@@ -38,31 +39,13 @@ ErrorMessage verbatim(const QString &text)
     return ErrorMessage::describing(std::make_exception_ptr(Error(text)));
 }
 
-// The notes typed while the stored ones could not be read, added to the stored notes
-// once they can: a note of a game the file has no note for comes in whole; a note of a
-// game that has one is added below the stored text, so neither text is lost.
-QHash<GameWindowProfileKey, GameMemoEntry> mergedNotes(
-    const QVector<GameMemoEntry> &stored, const QHash<GameWindowProfileKey, GameMemoEntry> &typed)
-{
-    QHash<GameWindowProfileKey, GameMemoEntry> merged;
-    for (const GameMemoEntry &entry : stored) {
-        merged.insert(entry.key, entry);
-    }
-    for (const GameMemoEntry &entry : typed) {
-        if (entry.hasBlankText()) {
-            continue;
-        }
-        const auto existing = merged.find(entry.key);
-        if (existing == merged.end() || existing->hasBlankText()) {
-            merged.insert(entry.key, entry);
-        } else if (existing->text != entry.text) {
-            GameMemoEntry joined = entry;
-            joined.text = existing->text + QStringLiteral("\n\n") + entry.text;
-            *existing = joined;
-        }
-    }
-    return merged;
-}
+const char *const broughtBackNotice
+    = QT_TRANSLATE_NOOP("Veyra", "The notes kept aside earlier are back in your notes.");
+const char *const leftAloneNotice = QT_TRANSLATE_NOOP(
+    "Veyra", "Some notes kept beside “%@” couldn't be brought back, so Veyra left their files as they are.");
+const char *const broughtBackAndLeftAloneNotice = QT_TRANSLATE_NOOP("Veyra",
+    "The notes kept aside earlier are back in your notes, but some kept beside “%@” couldn't be brought back, so "
+    "Veyra left their files as they are.");
 
 } // namespace
 
@@ -81,6 +64,9 @@ GameMemoLibraryModel::GameMemoLibraryModel(std::unique_ptr<GameMemoStoring> stor
             << QStringLiteral("Veyra couldn't load the game notes from %1: %2 Nothing will be written over them; "
                               "notes typed meanwhile are kept beside them.")
                    .arg(m_store->location(), m_loadFailure->localized());
+    } else if (m_hasUnsavedEdits) {
+        // Notes kept aside came back: written at once, so that their copies can go.
+        saveNow();
     }
     if (const QCoreApplication *application = QCoreApplication::instance()) {
         connect(application, &QCoreApplication::aboutToQuit, this, &GameMemoLibraryModel::saveBeforeQuit);
@@ -92,29 +78,86 @@ GameMemoLibraryModel::~GameMemoLibraryModel()
     if (m_saveTask) {
         m_saveTask->cancel();
     }
+    cancelRetry();
 }
 
 bool GameMemoLibraryModel::load()
 {
+    QVector<GameMemoEntry> stored;
     try {
-        const QVector<GameMemoEntry> entries = m_store->load();
-        requireUniqueGameMemoKeys(entries);
-        if (m_loadFailure) {
-            m_entriesByKey = mergedNotes(entries, m_entriesByKey);
-            m_hasUnsavedEdits = true;
-        } else {
-            for (const GameMemoEntry &entry : entries) {
-                m_entriesByKey.insert(entry.key, entry);
-            }
-        }
-        m_hasLoaded = true;
-        m_loadFailure.reset();
-        Q_EMIT entriesByKeyChanged();
-        return true;
+        stored = m_store->load();
+        requireUniqueGameMemoKeys(stored);
     } catch (...) {
         m_loadFailure = currentErrorDescription();
         return false;
     }
+    // Everything typed meanwhile is a version to add; the empty notes of open editors stay.
+    QVector<GameMemoEntry> versions;
+    QHash<GameWindowProfileKey, GameMemoEntry> empty;
+    for (const GameMemoEntry &entry : std::as_const(m_entriesByKey)) {
+        if (entry.hasBlankText()) {
+            empty.insert(entry.key, entry);
+        } else {
+            versions.append(entry);
+        }
+    }
+    const bool typedMeanwhile = !versions.isEmpty();
+    const bool broughtBack = bringBackKeptCopies(versions);
+    m_entriesByKey = mergedGameMemos(stored, versions);
+    for (const GameMemoEntry &entry : std::as_const(empty)) {
+        if (!m_entriesByKey.contains(entry.key)) {
+            m_entriesByKey.insert(entry.key, entry);
+        }
+    }
+    if (typedMeanwhile || broughtBack) {
+        m_hasUnsavedEdits = true;
+        // The copies hold parts of what memory holds now.
+        m_keptAsideIsCurrent = false;
+    }
+    m_hasLoaded = true;
+    m_loadFailure.reset();
+    Q_EMIT entriesByKeyChanged();
+    return true;
+}
+
+bool GameMemoLibraryModel::bringBackKeptCopies(QVector<GameMemoEntry> &versions)
+{
+    const Logger logger("GameMemoLibrary");
+    QVector<KeptGameMemoCopy> copies;
+    try {
+        copies = m_store->loadKeptAside();
+    } catch (...) {
+        qCWarning(logger).noquote() << QStringLiteral("Veyra couldn't look for notes kept aside beside %1: %2")
+                                           .arg(m_store->location(), currentErrorDescription().localized());
+        return false;
+    }
+    bool leftAlone = false;
+    for (const KeptGameMemoCopy &copy : copies) {
+        // This run's own copies hold nothing that memory lacks; they go with the next save.
+        if (m_keptAsidePaths.contains(copy.location)) {
+            continue;
+        }
+        if (copy.error) {
+            leftAlone = true;
+            qCWarning(logger).noquote() << QStringLiteral("Veyra couldn't bring back the notes kept in %1: %2 The file "
+                                                          "is left as it is.")
+                                               .arg(copy.location, ErrorMessage::describing(copy.error).localized());
+            continue;
+        }
+        versions += copy.entries;
+        m_broughtBackPaths.append(copy.location);
+        qCInfo(logger).noquote() << QStringLiteral("Veyra brought back the notes kept in %1.").arg(copy.location);
+    }
+    const bool broughtBack = !m_broughtBackPaths.isEmpty() || (!m_keptAsidePaths.isEmpty() && !versions.isEmpty());
+    const ErrorMessage notesFile = verbatim(QDir::toNativeSeparators(m_store->location()));
+    if (broughtBack && leftAlone) {
+        setNotice(ErrorMessage::text(broughtBackAndLeftAloneNotice, {notesFile}));
+    } else if (broughtBack) {
+        setNotice(ErrorMessage::text(broughtBackNotice));
+    } else if (leftAlone) {
+        setNotice(ErrorMessage::text(leftAloneNotice, {notesFile}));
+    }
+    return !m_broughtBackPaths.isEmpty();
 }
 
 QVector<GameMemoEntry> GameMemoLibraryModel::sortedEntries() const
@@ -173,12 +216,14 @@ void GameMemoLibraryModel::noteEdited(GameMemoEntry entry)
     entry.updatedAt = m_now();
     m_entriesByKey.insert(entry.key, std::move(entry));
     m_hasUnsavedEdits = true;
+    m_hasUnkeptEdits = true;
     m_keptAsideIsCurrent = false;
     if (!m_firstUnwrittenEditAt) {
         m_firstUnwrittenEditAt = m_steadyNow();
     }
     Q_EMIT entriesByKeyChanged();
     setErrorMessage(std::nullopt);
+    setNotice(std::nullopt);
     scheduleSave();
 }
 
@@ -187,6 +232,8 @@ void GameMemoLibraryModel::scheduleSave()
     if (m_saveTask) {
         m_saveTask->cancel();
     }
+    // The save of the edit tries again as well.
+    cancelRetry();
     // The delay starts again at every edit, but never runs past the longest wait after the
     // first edit that is not written yet.
     const Sleeper::Clock::time_point deadline = std::min(deadlineAfter(m_steadyNow(), m_debounceNanoseconds),
@@ -205,13 +252,42 @@ void GameMemoLibraryModel::scheduleSave()
         Logger("GameMemoLibrary"));
 }
 
+void GameMemoLibraryModel::scheduleRetry()
+{
+    if (m_retryTask || m_saveTask) {
+        return;
+    }
+    const Sleeper::Clock::time_point deadline = deadlineAfter(m_steadyNow(), retryNanoseconds);
+    m_retryTask = startTaskOnActor(
+        this,
+        [deadline](QPointer<GameMemoLibraryModel> self, CancellationToken token) -> QCoro::Task<void> {
+            const std::shared_ptr<Sleeper> sleeper = self->m_sleeper;
+            co_await sleeper->sleepUntil(deadline, token);
+            if (!self || token.isCancelled()) {
+                co_return;
+            }
+            self->m_retryTask.reset();
+            if (self->m_hasUnsavedEdits) {
+                self->saveNow();
+            }
+        },
+        Logger("GameMemoLibrary"));
+}
+
+void GameMemoLibraryModel::cancelRetry()
+{
+    if (m_retryTask) {
+        m_retryTask->cancel();
+        m_retryTask.reset();
+    }
+}
+
 void GameMemoLibraryModel::saveNow()
 {
     setSaving(true);
     m_firstUnwrittenEditAt.reset();
     if (!m_hasLoaded && !load()) {
-        m_lastSaveFailure = m_loadFailure;
-        setErrorMessage(sortedEntries().isEmpty() ? saveFailureMessage(*m_loadFailure) : keepAside(*m_loadFailure));
+        saveFailed(*m_loadFailure);
         setSaving(false);
         return;
     }
@@ -219,21 +295,91 @@ void GameMemoLibraryModel::saveNow()
     try {
         m_store->save(entries);
     } catch (...) {
-        m_lastSaveFailure = currentErrorDescription();
-        setErrorMessage(saveFailureMessage(*m_lastSaveFailure));
+        saveFailed(currentErrorDescription());
         setSaving(false);
         return;
     }
+    saveSucceeded(entries);
+    setSaving(false);
+}
+
+void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
+{
+    const QVector<GameMemoEntry> notes = sortedEntries();
+    std::optional<ErrorMessage> keepFailure;
+    // Kept aside when they would be lost otherwise: edits not kept yet, or notes whose
+    // stored copy can no longer be read.
+    if (!notes.isEmpty() && !m_keptAsideIsCurrent && (m_hasUnkeptEdits || !m_hasLoaded || !storeLoads())) {
+        try {
+            m_keptAsidePaths = m_store->keepAside(notes, m_now(), m_keptAsidePaths);
+            m_keptAsideIsCurrent = true;
+            m_hasUnkeptEdits = false;
+        } catch (...) {
+            keepFailure = currentErrorDescription();
+        }
+    }
+    const bool kept = !notes.isEmpty() && m_keptAsideIsCurrent && !m_keptAsidePaths.isEmpty();
+    // One failure is one reason with one outcome for the notes; a copy that cannot be made
+    // under each new name is still the same failure.
+    const QString failure = reason.localized();
+    if (keepFailure) {
+        logFailureOnce(QtCriticalMsg, failure,
+            QStringLiteral("Veyra couldn't write the game notes to %1 (%2) nor keep them aside: %3")
+                .arg(m_store->location(), failure, keepFailure->localized()));
+    } else if (kept) {
+        const QString copies = m_keptAsidePaths.join(QStringLiteral(", "));
+        logFailureOnce(QtWarningMsg, failure + copies,
+            QStringLiteral("Veyra couldn't write the game notes to %1 (%2); the notes typed are kept in %3")
+                .arg(m_store->location(), failure, copies));
+    } else {
+        logFailureOnce(QtWarningMsg, failure,
+            QStringLiteral("Veyra couldn't write the game notes to %1: %2").arg(m_store->location(), failure));
+    }
+    setErrorMessage(kept ? keptAsideMessage(reason) : saveFailureMessage(reason));
+    if (m_hasUnsavedEdits) {
+        scheduleRetry();
+    }
+}
+
+void GameMemoLibraryModel::saveSucceeded(const QVector<GameMemoEntry> &entries)
+{
+    const Logger logger("GameMemoLibrary");
     QHash<GameWindowProfileKey, GameMemoEntry> saved;
     for (const GameMemoEntry &entry : entries) {
         saved.insert(entry.key, entry);
     }
     m_hasUnsavedEdits = false;
-    m_lastSaveFailure.reset();
+    m_hasUnkeptEdits = false;
+    cancelRetry();
+    if (!m_loggedFailure.isEmpty()) {
+        qCInfo(logger).noquote() << QStringLiteral("Veyra wrote the game notes to %1 again.").arg(m_store->location());
+        m_loggedFailure.clear();
+    }
+    // The copies kept aside hold nothing the stored notes lack now.
+    for (const QString &copy : m_broughtBackPaths + m_keptAsidePaths) {
+        try {
+            m_store->removeKeptAside(copy);
+        } catch (...) {
+            qCWarning(logger).noquote() << QStringLiteral("Veyra couldn't remove %1, whose notes are written to %2: %3")
+                                               .arg(copy, m_store->location(), currentErrorDescription().localized());
+        }
+    }
+    m_broughtBackPaths.clear();
+    m_keptAsidePaths.clear();
+    m_keptAsideIsCurrent = false;
     m_entriesByKey = std::move(saved);
     Q_EMIT entriesByKeyChanged();
     setErrorMessage(std::nullopt);
-    setSaving(false);
+}
+
+bool GameMemoLibraryModel::storeLoads() const
+{
+    try {
+        m_store->load();
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 void GameMemoLibraryModel::flushPendingSave()
@@ -250,36 +396,38 @@ void GameMemoLibraryModel::saveBeforeQuit()
     if (!m_saveTask && !m_hasUnsavedEdits) {
         return;
     }
+    // A failed save keeps the edits aside; nothing is tried again after the quit.
     flushPendingSave();
-    if (m_hasUnsavedEdits && m_lastSaveFailure && !sortedEntries().isEmpty()) {
-        keepAside(*m_lastSaveFailure);
-    }
+    cancelRetry();
 }
 
-ErrorMessage GameMemoLibraryModel::keepAside(const ErrorMessage &reason)
+ErrorMessage GameMemoLibraryModel::keptAsideMessage(const ErrorMessage &reason) const
 {
-    const auto keptMessage = [this, &reason] {
+    if (m_keptAsidePaths.size() == 1) {
         return ErrorMessage::text(
             QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save the note: %@ What you typed is kept in “%@”."),
-            {reason, verbatim(QDir::toNativeSeparators(m_keptAsidePath))});
-    };
-    if (m_keptAsideIsCurrent) {
-        return keptMessage();
+            {reason, verbatim(QDir::toNativeSeparators(m_keptAsidePaths.first()))});
     }
-    try {
-        m_keptAsidePath = m_store->keepAside(sortedEntries(), m_now(), m_keptAsidePath);
-    } catch (...) {
-        const ErrorMessage failure = currentErrorDescription();
-        qCCritical(Logger("GameMemoLibrary")).noquote()
-            << QStringLiteral("Veyra couldn't write the game notes to %1 (%2) nor keep them aside: %3")
-                   .arg(m_store->location(), reason.localized(), failure.localized());
-        return saveFailureMessage(reason);
+    return ErrorMessage::text(
+        QT_TRANSLATE_NOOP(
+            "Veyra", "Veyra couldn't save the note: %@ What you typed is kept in the files from “%@” to “%@”."),
+        {reason, verbatim(QDir::toNativeSeparators(m_keptAsidePaths.first())),
+            verbatim(QDir::toNativeSeparators(m_keptAsidePaths.last()))});
+}
+
+void GameMemoLibraryModel::logFailureOnce(QtMsgType type, const QString &failure, const QString &line)
+{
+    const QString logged = QString::number(type) + QLatin1Char(' ') + failure;
+    if (logged == m_loggedFailure) {
+        return;
     }
-    m_keptAsideIsCurrent = true;
-    qCWarning(Logger("GameMemoLibrary")).noquote()
-        << QStringLiteral("Veyra couldn't write the game notes to %1 (%2); the notes typed are kept in %3")
-               .arg(m_store->location(), reason.localized(), m_keptAsidePath);
-    return keptMessage();
+    m_loggedFailure = logged;
+    const Logger logger("GameMemoLibrary");
+    if (type == QtCriticalMsg) {
+        qCCritical(logger).noquote() << line;
+    } else {
+        qCWarning(logger).noquote() << line;
+    }
 }
 
 void GameMemoLibraryModel::setErrorMessage(std::optional<ErrorMessage> message)
@@ -289,6 +437,15 @@ void GameMemoLibraryModel::setErrorMessage(std::optional<ErrorMessage> message)
     }
     m_errorMessage = std::move(message);
     Q_EMIT errorMessageChanged();
+}
+
+void GameMemoLibraryModel::setNotice(std::optional<ErrorMessage> notice)
+{
+    if (notice == m_notice) {
+        return;
+    }
+    m_notice = std::move(notice);
+    Q_EMIT noticeChanged();
 }
 
 void GameMemoLibraryModel::setSaving(bool saving)

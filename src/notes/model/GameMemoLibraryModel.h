@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <cstdint>
@@ -28,10 +29,16 @@ namespace veyra {
 //
 // Nothing is written over notes that could not be loaded: when the load at creation
 // fails (the failure is logged with the store's location), every save first tries the
-// load again and, while it still fails, reports the load's reason and keeps the notes
-// typed meanwhile aside through the store (beside the unreadable file), saying where.
-// When a later load succeeds, the stored notes are kept and the notes typed in the
-// meantime are added to them.
+// load again. When a load succeeds (at creation or later), the stored notes are kept and
+// the notes typed meanwhile and every copy kept aside by the store (by this run or an
+// earlier one) are added to them without losing any text (mergedGameMemos), the notice
+// says so, and they are written at once; a copy goes only once its notes are written,
+// and one that cannot be read stays where it is (logged, and named by the notice).
+//
+// A failed save keeps the notes aside through the store when edits would otherwise be
+// lost (or the stored notes can no longer be read) and says where in its message; the
+// failure is logged once, not at every save. While edits are not written, a failed save
+// is tried again every `retryNanoseconds` on its own.
 //
 // When the application quits (QCoreApplication::aboutToQuit, whichever way the quit was
 // asked for), edits not written yet are written first, or kept aside when they cannot
@@ -47,6 +54,8 @@ public:
 
     // The longest a written note waits while edits go on without a pause.
     static constexpr std::uint64_t longestWaitNanoseconds = 2'000'000'000;
+    // How long after a failed save it is tried again, while edits are not written.
+    static constexpr std::uint64_t retryNanoseconds = 5'000'000'000;
 
     // Loads every note from the store at once. `sleeper` runs the delay, `now` dates the
     // edits and `steadyNow` times the delay (all replaceable in tests).
@@ -59,25 +68,30 @@ public:
     const QHash<GameWindowProfileKey, GameMemoEntry> &entriesByKey() const { return m_entriesByKey; }
     // The message of the last failed load or save.
     const std::optional<ErrorMessage> &errorMessage() const { return m_errorMessage; }
+    // What else the player is told: that notes kept aside came back, or could not. The
+    // next edit clears it.
+    const std::optional<ErrorMessage> &notice() const { return m_notice; }
     bool isSaving() const { return m_isSaving; }
     GameMemoStoring &store() const { return *m_store; }
     std::uint64_t debounceNanoseconds() const { return m_debounceNanoseconds; }
     // The pending delayed save.
     const std::optional<ActorTask> &saveTask() const { return m_saveTask; }
+    // The pending new try of a failed save.
+    const std::optional<ActorTask> &retryTask() const { return m_retryTask; }
     // False after a failed load until a load succeeds; nothing is written meanwhile.
     bool hasLoaded() const { return m_hasLoaded; }
 
     // The non-blank notes, newest first; notes of the same date in the order of their keys.
     QVector<GameMemoEntry> sortedEntries() const;
-    // Where the notes typed while the stored ones could not be read were kept last.
-    const QString &keptAsidePath() const { return m_keptAsidePath; }
+    // Where the notes were kept aside last in this run, until a save writes them.
+    const QStringList &keptAsidePaths() const { return m_keptAsidePaths; }
 
     // Makes sure a note exists for the context's key (an empty one, dated now). Saves
     // nothing and leaves the error message alone.
     void ensureEntry(const GameMemoContext &context);
     // The note editor's edit: creates the note when needed, takes the context's names,
     // sets the text as typed (cut to GameMemoEntry::maximumTextLength) and the date,
-    // clears the error and starts the delay again.
+    // clears the error and the notice and starts the delay again.
     void updateText(const QString &text, const GameMemoContext &context);
     // The notes window's edit of a listed note; the names stay. A key without a note is
     // ignored.
@@ -95,18 +109,30 @@ public:
 Q_SIGNALS:
     void entriesByKeyChanged();
     void errorMessageChanged();
+    void noticeChanged();
     void isSavingChanged(bool isSaving);
 
 private:
     void scheduleSave();
-    // Reads every note; after an earlier failure, adds the notes typed meanwhile.
+    void scheduleRetry();
+    void cancelRetry();
+    // Reads every note; after an earlier failure, or when copies were kept aside, adds
+    // the notes typed meanwhile and the copies' notes.
     bool load();
+    // Adds the notes of the copies kept aside (but this run's own) to `versions`, logs
+    // each copy and sets the notice; true when any came back.
+    bool bringBackKeptCopies(QVector<GameMemoEntry> &versions);
+    void saveFailed(const ErrorMessage &reason);
+    void saveSucceeded(const QVector<GameMemoEntry> &entries);
+    // Whether the store's notes can still be read.
+    bool storeLoads() const;
+    ErrorMessage keptAsideMessage(const ErrorMessage &reason) const;
+    // Logs the line unless the same failure (`failure`, at `type`) was logged last.
+    void logFailureOnce(QtMsgType type, const QString &failure, const QString &line);
     void setErrorMessage(std::optional<ErrorMessage> message);
+    void setNotice(std::optional<ErrorMessage> notice);
     void setSaving(bool saving);
     void noteEdited(GameMemoEntry entry);
-    // Keeps the non-blank notes aside through the store (their save failed for `reason`)
-    // and returns the message to show; logs either way.
-    ErrorMessage keepAside(const ErrorMessage &reason);
 
     std::unique_ptr<GameMemoStoring> m_store;
     std::uint64_t m_debounceNanoseconds;
@@ -117,18 +143,24 @@ private:
     std::optional<Sleeper::Clock::time_point> m_firstUnwrittenEditAt;
     QHash<GameWindowProfileKey, GameMemoEntry> m_entriesByKey;
     std::optional<ErrorMessage> m_errorMessage;
+    std::optional<ErrorMessage> m_notice;
     bool m_isSaving = false;
     std::optional<ActorTask> m_saveTask;
+    std::optional<ActorTask> m_retryTask;
     bool m_hasLoaded = false;
     // The reason of the last failed load, while no load has succeeded.
     std::optional<ErrorMessage> m_loadFailure;
-    // Edits since the last successful save.
+    // The notes in memory differ from the stored ones (edits, or notes brought back).
     bool m_hasUnsavedEdits = false;
-    // Why the last save failed.
-    std::optional<ErrorMessage> m_lastSaveFailure;
-    // The copy kept aside last in this session, and whether it holds the latest edits.
-    QString m_keptAsidePath;
+    // Edits that are neither stored nor kept aside.
+    bool m_hasUnkeptEdits = false;
+    // The copies this run kept aside, and whether they hold the notes in memory.
+    QStringList m_keptAsidePaths;
     bool m_keptAsideIsCurrent = false;
+    // Copies of earlier runs whose notes were brought back and are not written yet.
+    QStringList m_broughtBackPaths;
+    // The failure logged last, while saves fail.
+    QString m_loggedFailure;
 };
 
 } // namespace veyra

@@ -46,9 +46,17 @@ public:
     // maximumFileSize is not written).
     void save(const QVector<GameMemoEntry> &entries) override;
     // Writes the notes, in the file's own format, beside the file as
-    // "game-memos.unsaved-<yyyyMMdd-HHmmss>.json" (or into `previous`). Throws
-    // FileAccessError.
-    QString keepAside(const QVector<GameMemoEntry> &entries, const QDateTime &at, const QString &previous) override;
+    // "game-memos.unsaved-<yyyyMMdd-HHmmss>.json": into the one file of `previous` when
+    // they fit one file of at most maximumFileSize, else into as many new files of at most
+    // that size as they need (a note is never split), the copies of `previous` removed
+    // once all are written. Throws FileAccessError.
+    QStringList keepAside(
+        const QVector<GameMemoEntry> &entries, const QDateTime &at, const QStringList &previous) override;
+    // The files "game-memos.unsaved-*.json" beside the file, in the order of their names
+    // (their times), each read as the notes file is (a missing folder: none).
+    QVector<KeptGameMemoCopy> loadKeptAside() override;
+    // Throws FileAccessError when a file at the path cannot be removed.
+    void removeKeptAside(const QString &location) override;
     // The file's path.
     QString location() const override;
 

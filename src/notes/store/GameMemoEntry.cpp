@@ -1,6 +1,8 @@
 #include "notes/store/GameMemoEntry.h"
 
 #include "foundation/json/JsonDecoding.h"
+#include "foundation/language/LocalizedString.h"
+#include "notes/store/GameMemoStoreError.h"
 #include "notes/store/InternetDateTime.h"
 
 namespace veyra {
@@ -53,14 +55,15 @@ GameMemoEntry GameMemoEntry::fromJson(const QJsonObject &object)
     }
     entry.text = requireString(object, textKey);
     if (entry.text.size() > maximumTextLength) {
-        throw DecodingError(QStringLiteral("a note holds %1 characters, more than the %2 a note may hold")
-                                .arg(entry.text.size())
-                                .arg(maximumTextLength));
+        throw GameMemoRuleError(
+            QT_TRANSLATE_NOOP("Veyra", "A note holds %@ characters, more than the %@ a note may hold."),
+            {QString::number(entry.text.size()), QString::number(maximumTextLength)});
     }
     const QString updatedAt = requireString(object, updatedAtKey);
     const std::optional<QDateTime> date = internetDateTimeFromString(updatedAt);
     if (!date) {
-        throw DecodingError(QStringLiteral("\"%1\" is not an internet date-time: %2").arg(updatedAtKey, updatedAt));
+        throw GameMemoRuleError(
+            QT_TRANSLATE_NOOP("Veyra", "A note's date “%@” is not of the form YYYY-MM-DDTHH:MM:SSZ."), {updatedAt});
     }
     entry.updatedAt = *date;
     entry.windowTitle = requireString(object, windowTitleKey);

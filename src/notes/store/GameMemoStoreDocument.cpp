@@ -2,6 +2,8 @@
 
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/json/JsonWriting.h"
+#include "foundation/language/LocalizedString.h"
+#include "notes/store/GameMemoStoreError.h"
 
 #include <QJsonArray>
 #include <QSet>
@@ -46,8 +48,8 @@ void requireUniqueGameMemoKeys(const QVector<GameMemoEntry> &entries)
     seen.reserve(entries.size());
     for (const GameMemoEntry &entry : entries) {
         if (seen.contains(entry.key)) {
-            throw DecodingError(
-                QStringLiteral("two notes share the key of the window \"%1\"").arg(entry.key.windowTitle));
+            throw GameMemoRuleError(
+                QT_TRANSLATE_NOOP("Veyra", "Two notes belong to the window “%@”."), {entry.key.windowTitle});
         }
         seen.insert(entry.key);
     }

@@ -32,9 +32,23 @@ GameMemoStoreError::GameMemoStoreError(Kind kind, QString path, QString detail)
     , m_detail(std::move(detail))
 { }
 
+GameMemoStoreError::GameMemoStoreError(Kind kind, QString path, const char *detailKey, QStringList detailArguments)
+    : GameMemoStoreError(kind, std::move(path), formatPlaceholders(QString::fromUtf8(detailKey), detailArguments))
+{
+    m_detailKey = detailKey;
+    m_detailArguments = std::move(detailArguments);
+}
+
 QString GameMemoStoreError::localizedDescription() const
 {
-    return withDetail(localizedFormat(patternFor(m_kind), {QDir::toNativeSeparators(m_path)}), m_detail);
+    const QString detail = m_detailKey ? localizedFormat(m_detailKey, m_detailArguments) : m_detail;
+    return withDetail(localizedFormat(patternFor(m_kind), {QDir::toNativeSeparators(m_path)}), detail);
 }
+
+GameMemoRuleError::GameMemoRuleError(const char *reasonKey, QStringList arguments)
+    : DecodingError(formatPlaceholders(QString::fromUtf8(reasonKey), arguments))
+    , m_reasonKey(reasonKey)
+    , m_arguments(std::move(arguments))
+{ }
 
 } // namespace veyra

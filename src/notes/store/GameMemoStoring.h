@@ -4,9 +4,22 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
+#include <exception>
+
 namespace veyra {
+
+// One copy of notes kept apart from the stored ones, as keepAside() wrote it: its notes,
+// or the reason it cannot be read.
+struct KeptGameMemoCopy
+{
+    QString location;
+    QVector<GameMemoEntry> entries;
+    // Set when the copy cannot be read; `entries` is then empty.
+    std::exception_ptr error;
+};
 
 // Keeps every game note. Called on the GUI thread only by the notes model; every
 // operation finishes before it returns and throws on failure (a veyra::Error, or another
@@ -23,10 +36,21 @@ public:
     virtual void save(const QVector<GameMemoEntry> &entries) = 0;
 
     // Keeps these notes apart from the stored ones, when the stored ones cannot be
-    // replaced (they could not be read): beside them, under a name made from `at`, or again
-    // in `previous` when that names an earlier copy of the same session. Returns where
-    // the copy is, for the player to be told.
-    virtual QString keepAside(const QVector<GameMemoEntry> &entries, const QDateTime &at, const QString &previous) = 0;
+    // replaced: beside them, under names made from `at`, or again in `previous` when
+    // those name earlier copies of the same session (copies of `previous` no longer needed
+    // are removed once the notes are written). Every copy stays readable by the store, so
+    // the notes may take several. Returns where the copies are, for the player to be told.
+    virtual QStringList keepAside(
+        const QVector<GameMemoEntry> &entries, const QDateTime &at, const QStringList &previous)
+        = 0;
+
+    // Every copy kept aside beside the stored notes, by this session or an earlier one,
+    // read; one that cannot be read comes with its reason. Throws when the copies cannot
+    // be looked for.
+    virtual QVector<KeptGameMemoCopy> loadKeptAside() = 0;
+
+    // Removes a copy that loadKeptAside() or keepAside() named, once its notes are stored.
+    virtual void removeKeptAside(const QString &location) = 0;
 
     // Where the notes are kept, for messages and the log.
     virtual QString location() const = 0;

@@ -25,15 +25,39 @@ void InMemoryGameMemoStore::save(const QVector<GameMemoEntry> &entries)
     m_entries = entries;
 }
 
-QString InMemoryGameMemoStore::keepAside(
-    const QVector<GameMemoEntry> &entries, const QDateTime &, const QString &previous)
+QStringList InMemoryGameMemoStore::keepAside(
+    const QVector<GameMemoEntry> &entries, const QDateTime &, const QStringList &previous)
 {
     if (m_saveError) {
         std::rethrow_exception(m_saveError);
     }
-    const QString name = previous.isEmpty() ? QStringLiteral("memory #%1").arg(m_keptAside.size() + 1) : previous;
+    const QString name = previous.isEmpty() ? QStringLiteral("memory #%1").arg(++m_copiesMade) : previous.first();
     m_keptAside.insert(name, entries);
-    return name;
+    for (const QString &earlier : previous) {
+        if (earlier != name) {
+            m_keptAside.remove(earlier);
+        }
+    }
+    return {name};
+}
+
+QVector<KeptGameMemoCopy> InMemoryGameMemoStore::loadKeptAside()
+{
+    if (m_loadError) {
+        std::rethrow_exception(m_loadError);
+    }
+    QStringList names = m_keptAside.keys();
+    names.sort();
+    QVector<KeptGameMemoCopy> copies;
+    for (const QString &name : names) {
+        copies.append({name, m_keptAside.value(name), nullptr});
+    }
+    return copies;
+}
+
+void InMemoryGameMemoStore::removeKeptAside(const QString &location)
+{
+    m_keptAside.remove(location);
 }
 
 QString InMemoryGameMemoStore::location() const

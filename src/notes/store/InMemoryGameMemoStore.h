@@ -18,9 +18,14 @@ public:
 
     QVector<GameMemoEntry> load() override;
     void save(const QVector<GameMemoEntry> &entries) override;
-    // Keeps the notes in keptAside() (or fails with the save error) and names the copy
-    // "memory #n", n counting the copies made under a new name.
-    QString keepAside(const QVector<GameMemoEntry> &entries, const QDateTime &at, const QString &previous) override;
+    // Keeps the notes in keptAside() (or fails with the save error) as one copy, named
+    // "memory #n" (n counting the copies made under a new name) or as the first of
+    // `previous`; the other copies of `previous` go.
+    QStringList keepAside(
+        const QVector<GameMemoEntry> &entries, const QDateTime &at, const QStringList &previous) override;
+    // The copies of keptAside(), in the order of their names (fails with the load error).
+    QVector<KeptGameMemoCopy> loadKeptAside() override;
+    void removeKeptAside(const QString &location) override;
     QString location() const override;
 
     const QVector<GameMemoEntry> &entries() const { return m_entries; }
@@ -29,14 +34,16 @@ public:
     void setLoadError(std::exception_ptr error) { m_loadError = std::move(error); }
     std::exception_ptr saveError() const { return m_saveError; }
     void setSaveError(std::exception_ptr error) { m_saveError = std::move(error); }
-    // The last notes kept aside under each name given.
+    // The last notes kept aside under each name given and not removed since.
     const QHash<QString, QVector<GameMemoEntry>> &keptAside() const { return m_keptAside; }
+    void setKeptAside(QHash<QString, QVector<GameMemoEntry>> copies) { m_keptAside = std::move(copies); }
 
 private:
     QVector<GameMemoEntry> m_entries;
     std::exception_ptr m_loadError;
     std::exception_ptr m_saveError;
     QHash<QString, QVector<GameMemoEntry>> m_keptAside;
+    int m_copiesMade = 0;
 };
 
 } // namespace veyra

@@ -33,6 +33,8 @@ CurrentGameMemoView::CurrentGameMemoView(GameMemoLibraryModel *model, GameMemoCo
     gameMemoStyle::applyFont(m_statusLabel, gameMemoStyle::TextStyle::caption);
     gameMemoStyle::applyTextColor(m_statusLabel, gameMemoStyle::secondaryText(palette()));
     m_statusLabel->setTextFormat(Qt::PlainText);
+    // A notice may take more than one line.
+    m_statusLabel->setWordWrap(true);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
@@ -58,6 +60,7 @@ CurrentGameMemoView::CurrentGameMemoView(GameMemoLibraryModel *model, GameMemoCo
     if (m_model) {
         connect(m_model, &GameMemoLibraryModel::entriesByKeyChanged, this, &CurrentGameMemoView::refresh);
         connect(m_model, &GameMemoLibraryModel::errorMessageChanged, this, &CurrentGameMemoView::refresh);
+        connect(m_model, &GameMemoLibraryModel::noticeChanged, this, &CurrentGameMemoView::refresh);
         connect(m_model, &GameMemoLibraryModel::isSavingChanged, this, &CurrentGameMemoView::refresh);
     }
     refresh();
@@ -124,6 +127,8 @@ void CurrentGameMemoView::refresh()
     if (error) {
         m_errorRow->setMessage(error->localized());
         m_errorRow->retranslate();
+    } else if (const std::optional<ErrorMessage> &notice = m_model->notice()) {
+        m_statusLabel->setText(notice->localized());
     } else {
         m_statusLabel->setText(m_model->isSaving()
                 ? localizedString(QT_TRANSLATE_NOOP("Veyra", "Saving…"))

@@ -17,10 +17,10 @@ class NoteTextEditor;
 
 // The note editor of the game being played: the whole content of the overlay's note
 // popover, exactly `contentSize`. It shows the game's name, the note of the context's
-// game window and one status line (the model's whole error with "Try Again", "Saving…" or
-// "Changes are saved automatically."). Every change typed goes to the model; the note is
-// made sure to exist when the view comes on screen, and a pending save is written at
-// once when it goes.
+// game window and one status line (the model's whole error with "Try Again", else its
+// notice, "Saving…" or "Changes are saved automatically."). Every change typed goes to
+// the model; the note is made sure to exist when the view comes on screen, and a pending
+// save is written at once when it goes.
 class CurrentGameMemoView : public QWidget
 {
     Q_OBJECT

@@ -66,10 +66,21 @@ GameMemoLibraryView::GameMemoLibraryView(GameMemoLibraryModel *model, QWidget *p
     splitter->setHandleWidth(1);
     splitter->setStyleSheet(QStringLiteral("QSplitter::handle { background: palette(mid); }"));
     splitter->addWidget(makeSidebar());
-    m_detailStack = new QStackedWidget(splitter);
+    // The detail (or the empty state) over the model's notice, shown either way.
+    auto *detailColumn = new QWidget(splitter);
+    m_detailStack = new QStackedWidget(detailColumn);
     m_detailStack->addWidget(makeEmptyState());
     m_detailStack->addWidget(makeDetail());
-    splitter->addWidget(m_detailStack);
+    m_noticeLabel = plainLabel(TextStyle::caption, detailColumn);
+    m_noticeLabel->setObjectName(QStringLiteral("game-notes-notice"));
+    m_noticeLabel->setContentsMargins(20, 0, 20, 12);
+    gameMemoStyle::applyTextColor(m_noticeLabel, gameMemoStyle::secondaryText(palette()));
+    auto *columnLayout = new QVBoxLayout(detailColumn);
+    columnLayout->setContentsMargins(0, 0, 0, 0);
+    columnLayout->setSpacing(0);
+    columnLayout->addWidget(m_detailStack, 1);
+    columnLayout->addWidget(m_noticeLabel);
+    splitter->addWidget(detailColumn);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({250, defaultWindowSize.width() - 250});
@@ -93,6 +104,7 @@ GameMemoLibraryView::GameMemoLibraryView(GameMemoLibraryModel *model, QWidget *p
     if (m_model) {
         connect(m_model, &GameMemoLibraryModel::entriesByKeyChanged, this, &GameMemoLibraryView::refresh);
         connect(m_model, &GameMemoLibraryModel::errorMessageChanged, this, &GameMemoLibraryView::refreshDetail);
+        connect(m_model, &GameMemoLibraryModel::noticeChanged, this, &GameMemoLibraryView::refreshNotice);
     }
     m_relativeTimeTimer->setInterval(relativeTimeRefreshInterval);
     connect(m_relativeTimeTimer, &QTimer::timeout, m_list->viewport(), qOverload<>(&QWidget::update));
@@ -225,6 +237,14 @@ void GameMemoLibraryView::refresh()
     m_listModel->setEntries(m_model ? m_model->sortedEntries() : QVector<GameMemoEntry>());
     selectListRow();
     refreshDetail();
+    refreshNotice();
+}
+
+void GameMemoLibraryView::refreshNotice()
+{
+    const std::optional<ErrorMessage> notice = m_model ? m_model->notice() : std::nullopt;
+    m_noticeLabel->setText(notice ? notice->localized() : QString());
+    m_noticeLabel->setVisible(notice.has_value());
 }
 
 void GameMemoLibraryView::refreshDetail()
@@ -324,6 +344,7 @@ void GameMemoLibraryView::retranslate()
     if (m_model && m_model->errorMessage()) {
         m_errorRow->setMessage(m_model->errorMessage()->localized());
     }
+    refreshNotice();
     m_list->viewport()->update();
 }
 

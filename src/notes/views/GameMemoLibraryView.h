@@ -24,6 +24,7 @@ class NoteTextEditor;
 // The content of the notes window: a list of every note with text, newest first, beside
 // the selected note's editor (or an empty state when none is selected). Edits go to the
 // model; changing the selection and closing the window write a pending save at once.
+// The model's notice (notes kept aside that came back) shows under either.
 // The window's texts, dates and numbers follow the interface language.
 class GameMemoLibraryView : public QWidget
 {
@@ -60,6 +61,7 @@ private:
     QWidget *makeEmptyState();
     void refresh();
     void refreshDetail();
+    void refreshNotice();
     // The empty detail's title and description: no notes at all, or none chosen.
     void showEmptyStateTexts();
     void selectListRow();
@@ -82,6 +84,7 @@ private:
     QLabel *m_emptyIcon = nullptr;
     QLabel *m_emptyTitle = nullptr;
     QLabel *m_emptyDescription = nullptr;
+    QLabel *m_noticeLabel = nullptr;
     QTimer *m_relativeTimeTimer;
 };
 

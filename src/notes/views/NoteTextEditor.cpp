@@ -1,13 +1,19 @@
 #include "notes/views/NoteTextEditor.h"
 
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/LocalizedString.h"
 #include "notes/store/GameMemoEntry.h"
 #include "notes/views/GameMemoStyle.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QPainter>
 #include <QTextCursor>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <functional>
 
 namespace veyra {
 
@@ -19,11 +25,15 @@ int characterCount(const QTextDocument &document)
     return std::max(document.characterCount() - 1, 0);
 }
 
-// A plain-text editor that inserts from a paste or a drop only what fits the note.
+// A plain-text editor that inserts from a paste or a drop only what fits the note, and
+// reports how much of it did not.
 class BoundedPlainTextEdit : public QPlainTextEdit
 {
 public:
-    using QPlainTextEdit::QPlainTextEdit;
+    BoundedPlainTextEdit(std::function<void(qsizetype)> leftOut, QWidget *parent)
+        : QPlainTextEdit(parent)
+        , m_leftOut(std::move(leftOut))
+    { }
 
 protected:
     void insertFromMimeData(const QMimeData *source) override
@@ -36,17 +46,25 @@ protected:
         const qsizetype room = GameMemoEntry::maximumTextLength - characterCount(*document())
             + (cursor.selectionEnd() - cursor.selectionStart());
         // Only the part that fits is copied out of the offered text.
-        QString text = source->text().left(std::max<qsizetype>(room, 0));
+        const QString offered = source->text();
+        const QString text = offered.left(std::max<qsizetype>(room, 0));
         textCursor().insertText(text);
         ensureCursorVisible();
+        if (text.size() < offered.size()) {
+            m_leftOut(offered.size() - text.size());
+        }
     }
+
+private:
+    std::function<void(qsizetype)> m_leftOut;
 };
 
 } // namespace
 
 NoteTextEditor::NoteTextEditor(const QString &editorObjectName, int padding, QWidget *parent)
     : QWidget(parent)
-    , m_textEdit(new BoundedPlainTextEdit(this))
+    , m_textEdit(new BoundedPlainTextEdit([this](qsizetype characters) { setLeftOut(characters); }, this))
+    , m_leftOutLabel(new QLabel(this))
 {
     m_textEdit->setObjectName(editorObjectName);
     m_textEdit->setFrameShape(QFrame::NoFrame);
@@ -58,19 +76,32 @@ NoteTextEditor::NoteTextEditor(const QString &editorObjectName, int padding, QWi
     m_textEdit->setPalette(palette);
     gameMemoStyle::applyFont(m_textEdit, gameMemoStyle::TextStyle::body);
     m_textEdit->installEventFilter(this);
+    m_leftOutLabel->setTextFormat(Qt::PlainText);
+    m_leftOutLabel->setWordWrap(true);
+    gameMemoStyle::applyFont(m_leftOutLabel, gameMemoStyle::TextStyle::caption);
+    gameMemoStyle::applyTextColor(m_leftOutLabel, gameMemoStyle::errorText(QWidget::palette()));
+    m_leftOutLabel->hide();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(padding, padding, padding, padding);
-    layout->addWidget(m_textEdit);
+    layout->addWidget(m_textEdit, 1);
+    layout->addWidget(m_leftOutLabel);
 
     connect(m_textEdit->document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
         m_lastChangePosition = position;
         m_lastChangeAdded = added;
     });
     connect(m_textEdit, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_showingModelText || keepWithinLimit()) {
+        if (m_showingModelText) {
             return;
         }
+        // Cutting changes the text again, which reports the text that stays; what was
+        // cut is said after that.
+        if (const int cut = keepWithinLimit()) {
+            setLeftOut(cut);
+            return;
+        }
+        setLeftOut(0);
         Q_EMIT textEdited(m_textEdit->toPlainText());
     });
 }
@@ -79,6 +110,9 @@ void NoteTextEditor::showText(const QString &text, bool anotherNote)
 {
     if (m_textEdit->toPlainText() == text && !anotherNote) {
         return;
+    }
+    if (anotherNote) {
+        setLeftOut(0);
     }
     const int position = anotherNote ? static_cast<int>(text.size()) : m_textEdit->textCursor().position();
     m_showingModelText = true;
@@ -89,11 +123,11 @@ void NoteTextEditor::showText(const QString &text, bool anotherNote)
     m_textEdit->setTextCursor(cursor);
 }
 
-bool NoteTextEditor::keepWithinLimit()
+int NoteTextEditor::keepWithinLimit()
 {
     const int excess = characterCount(*m_textEdit->document()) - static_cast<int>(GameMemoEntry::maximumTextLength);
     if (excess <= 0) {
-        return false;
+        return 0;
     }
     // The characters just added go, from their end; cutting emits textChanged again,
     // which then reports the text that stays.
@@ -105,7 +139,43 @@ bool NoteTextEditor::keepWithinLimit()
     cut.setPosition(end, QTextCursor::KeepAnchor);
     cut.removeSelectedText();
     cut.endEditBlock();
-    return true;
+    return end - start;
+}
+
+void NoteTextEditor::setLeftOut(qsizetype characters)
+{
+    if (characters == m_leftOut) {
+        return;
+    }
+    m_leftOut = characters;
+    updateLeftOutText();
+    m_leftOutLabel->setVisible(characters > 0);
+}
+
+void NoteTextEditor::updateLeftOutText()
+{
+    if (m_leftOut <= 0) {
+        m_leftOutLabel->clear();
+        return;
+    }
+    const QLocale locale = currentClientLanguageLocale();
+    const QString limit = locale.toString(GameMemoEntry::maximumTextLength);
+    m_leftOutLabel->setText(m_leftOut == 1
+            ? localizedFormat(QT_TRANSLATE_NOOP("Veyra",
+                                  "A note holds at most %@ characters: the last character you entered was left out."),
+                {limit})
+            : localizedFormat(
+                QT_TRANSLATE_NOOP(
+                    "Veyra", "A note holds at most %@ characters: the last %@ characters you entered were left out."),
+                {limit, locale.toString(m_leftOut)}));
+}
+
+void NoteTextEditor::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        updateLeftOutText();
+    }
 }
 
 void NoteTextEditor::paintEvent(QPaintEvent *)

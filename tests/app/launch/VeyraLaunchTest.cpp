@@ -200,6 +200,8 @@ TEST(VeyraLaunch, TheVersionGateTheXServerGoingAwayAndACrashSayWhyVeyraEnds)
         ASSERT_TRUE(x11.restart()) << x11.errorString().toStdString();
         EXPECT_FALSE(veyra.waitForExit(startTimeoutMs));
         EXPECT_FALSE(veyra.isRunning());
+        // It leaves with status 1, as Qt would, without a crash on the way out.
+        EXPECT_EQ(veyra.exitCode(), 1) << veyra.output().toStdString();
         EXPECT_TRUE(veyra.output().contains(QStringLiteral("Veyra quits: the X server went away")))
             << veyra.output().toStdString();
         EXPECT_EQ(veyra.output().count(QStringLiteral("Veyra quits:")), 1) << veyra.output().toStdString();

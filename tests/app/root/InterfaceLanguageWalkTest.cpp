@@ -46,6 +46,7 @@
 #include "support/FakeCaptureAreaEditorSession.h"
 #include "support/FakeWindowSnapshotter.h"
 #include "support/ManualWindowCatalog.h"
+#include "support/RemainingTurns.h"
 #include "support/RunTask.h"
 #include "support/ShownText.h"
 #include "support/TestAppUpdateModel.h"
@@ -363,7 +364,7 @@ protected:
     {
         setCurrentClientLanguage(ClientLanguage::english);
         // The tasks the application's objects cancelled when they went end now.
-        finishRemainingTasks();
+        giveRemainingTurns();
     }
 
     static QStringList launch(std::initializer_list<const char *> switches)
@@ -792,7 +793,7 @@ TEST_F(InterfaceLanguageWalk, EveryPassingStateFollowsTheInterfaceLanguage)
             }
             editor->close();
         }
-        finishRemainingTasks();
+        giveRemainingTurns();
     }
     {
         TestAppUpdateModel updates;

@@ -11,7 +11,6 @@
 #include "editor/guide/InMemoryCaptureAreaGuideStore.h"
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
-#include "foundation/async/AsyncTask.h"
 #include "foundation/errors/Error.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/InMemoryGameMemoStore.h"
@@ -23,6 +22,7 @@
 #include "support/FakeCaptureAreaEditorSession.h"
 #include "support/FakeSettingsAccount.h"
 #include "support/FakeWindowSnapshotter.h"
+#include "support/RemainingTurns.h"
 #include "support/ShownText.h"
 #include "support/TestAppUpdateModel.h"
 #include "update/prompt/AppUpdatePromptController.h"
@@ -54,7 +54,7 @@ class OutsideText : public ::testing::Test
 {
 protected:
     // The note's save, cancelled with its model, ends now.
-    ~OutsideText() override { finishRemainingTasks(); }
+    ~OutsideText() override { giveRemainingTurns(); }
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "foundation/json/JsonDecoding.h"
+#include "support/LogCapture.h"
 #include "support/NamedPipe.h"
 
 #include <QDir>
@@ -289,9 +290,27 @@ TEST_F(FileCaptureAreaStoreTest, BadFilesGiveDecodingErrorsAndStayUntouched)
     };
     for (const QByteArray &bad : badFiles) {
         writeBytes(path(), bad);
+        veyra::test::LogCapture log;
         EXPECT_THROW(fileStore.profile(profile.key()), DecodingError) << bad.constData();
         EXPECT_THROW(fileStore.save(profile), DecodingError) << bad.constData();
         EXPECT_EQ(readBytes(path()), bad);
+        // The overlay shows a short line of it; the log names the file and the reason.
+        const QStringList errors = log.messages(QStringLiteral("CaptureAreaStore"));
+        ASSERT_EQ(errors.size(), 2) << bad.constData();
+        EXPECT_TRUE(errors[0].startsWith(QStringLiteral("The capture areas in %1 couldn't be read: ").arg(path())))
+            << errors[0].toStdString();
+        EXPECT_GT(
+            errors[0].size(), QStringLiteral("The capture areas in %1 couldn't be read: ").arg(path()).size() + 5);
+    }
+    {
+        writeBytes(path(), "not json at all");
+        veyra::test::LogCapture log;
+        EXPECT_THROW(fileStore.profile(profile.key()), DecodingError);
+        EXPECT_EQ(log.messages(QStringLiteral("CaptureAreaStore")).join(u'\n').toStdString(),
+            QStringLiteral("The capture areas in %1 couldn't be read: The data couldn't be read because it isn't in "
+                           "the correct format (invalid JSON at offset 1: illegal value).")
+                .arg(path())
+                .toStdString());
     }
 
     // Values of any size or sign are read as they are.
@@ -320,6 +339,7 @@ TEST_F(FileCaptureAreaStoreTest, FailedWritesLeaveTheOldFileWhole)
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
     rlimit limited = original;
     limited.rlim_cur = 64;
+    veyra::test::LogCapture log;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     std::optional<FileAccessError::Kind> failure;
     QString message;
@@ -332,8 +352,13 @@ TEST_F(FileCaptureAreaStoreTest, FailedWritesLeaveTheOldFileWhole)
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &original), 0);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(failure, FileAccessError::Kind::writeFailed);
-    // What failed and where: the file, and the system's reason for the short write.
+    // What failed and where: the file, and the system's reason for the short write; the log
+    // says it too.
     EXPECT_EQ(message, QStringLiteral("The file “%1” couldn't be saved. (File too large)").arg(path()));
+    EXPECT_EQ(log.messages(QStringLiteral("CaptureAreaStore")).join(u'\n').toStdString(),
+        QStringLiteral("The capture areas couldn't be saved in %1: The file “%1” couldn't be saved. (File too large)")
+            .arg(path())
+            .toStdString());
     EXPECT_EQ(readBytes(path()), before);
     EXPECT_EQ(QDir(QFileInfo(path()).absolutePath()).entryList(QDir::Files), QStringList{"capture-areas.json"})
         << "no temporary file is left behind";

@@ -2,12 +2,15 @@
 #include "foundation/async/AsyncTask.h"
 #include "foundation/async/CancellationToken.h"
 #include "foundation/async/Sleeper.h"
+#include "foundation/identity/AppIdentity.h"
+#include "foundation/settings/UserDefaults.h"
 #include "support/LogCapture.h"
 #include "support/RunTask.h"
 #include "support/TestPaths.h"
 #include "support/TimeLimits.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <qcoro/qcorotask.h>
@@ -21,6 +24,8 @@
 using namespace veyra;
 using veyra::test::LogCapture;
 using veyra::test::runTask;
+using veyra::test::scaledMs;
+using veyra::test::testProgramPath;
 using veyra::test::waitUntil;
 using namespace std::chrono_literals;
 
@@ -169,49 +174,51 @@ TEST(AsyncTask, WorkRunsOffTheCallingThreadAndCarriesResultsAndErrorsBack)
     EXPECT_NO_THROW(runTask(runOnWorker(cpuWorkPool(), [] {})));
 }
 
-TEST(AsyncTask, TasksCancelledAfterTheEventLoopEndedFinishWhenGivenItsRemainingTurns)
-{
-    // As at the end of main(): no event loop runs while the tasks are cancelled.
-    int sleeping = 0;
-    int ended = 0;
-    const auto sleepUntilCancelled = [&sleeping, &ended](CancellationToken token) -> QCoro::Task<void> {
-        TimerSleeper sleeper;
-        try {
-            co_await NextEventLoopTurn();
-            ++sleeping;
-            co_await sleeper.sleepFor(24h, token);
-        } catch (const CancellationError &) { }
-        ++ended;
-    };
-    CancellationToken first;
-    CancellationToken second;
-    auto firstTask = sleepUntilCancelled(first);
-    auto secondTask = sleepUntilCancelled(second);
-    ASSERT_TRUE(waitUntil([&sleeping] { return sleeping == 2; }));
-    first.cancel();
-    second.cancel();
-    EXPECT_EQ(ended, 0);
-
-    finishRemainingTasks();
-    EXPECT_EQ(ended, 2);
-}
-
 TEST(AsyncTask, AProgramQuittingWhileItsPoolsWorkFinishesTheRunningWorkDropsTheRestAndEndsCleanly)
 {
     // Every thread of every pool is inside Qt's text layout when the application ends.
     QProcess program;
-    program.start(veyra::test::testProgramPath(QStringLiteral("veyra_test_quit_during_work")), QStringList());
-    ASSERT_TRUE(program.waitForFinished(veyra::test::scaledMs(120000)));
+    program.start(testProgramPath(QStringLiteral("veyra_test_quit_during_work")), QStringList());
+    ASSERT_TRUE(program.waitForFinished(scaledMs(120000)));
     const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << program.readAllStandardError().toStdString();
     EXPECT_EQ(program.exitCode(), 0);
     const qsizetype gone = lines.indexOf(QStringLiteral("application gone"));
     ASSERT_GE(gone, 0) << lines.join(u' ').toStdString();
-    EXPECT_EQ(lines.mid(0, gone).filter(QStringLiteral("working ")).size(),
-        lines.mid(0, gone).filter(QStringLiteral("finished ")).size());
+    const QStringList beforeGone = lines.mid(0, gone);
+    EXPECT_EQ(
+        beforeGone.filter(QStringLiteral("working ")).size(), beforeGone.filter(QStringLiteral("finished ")).size());
     for (const char *pool : {"cpu", "x11", "release-notes"}) {
-        EXPECT_TRUE(lines.mid(0, gone).contains(QStringLiteral("finished ") + QLatin1StringView(pool))) << pool;
+        EXPECT_TRUE(beforeGone.contains(QStringLiteral("finished ") + QLatin1StringView(pool))) << pool;
     }
+    // What waited behind the running work never ran, and the tasks awaiting it were told so;
+    // the task cancelled as the program's objects went was given the turns it needed to end.
     EXPECT_FALSE(lines.contains(QStringLiteral("queued work ran")));
+    EXPECT_EQ(beforeGone.count(QStringLiteral("queued task cancelled")), 3) << lines.join(u' ').toStdString();
+    EXPECT_EQ(beforeGone.count(QStringLiteral("sleeping task ended")), 1) << lines.join(u' ').toStdString();
     EXPECT_EQ(gone, lines.size() - 1);
+}
+
+TEST(AsyncTask, SettingsWrittenInTheQuitsLastTurnAreKeptWhenWorkOutlastsTheEndOfThePools)
+{
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    program.setProcessEnvironment(environment);
+    program.start(testProgramPath(QStringLiteral("veyra_test_quit_during_work")), {QStringLiteral("--outlast")});
+    ASSERT_TRUE(program.waitForFinished(scaledMs(120000)));
+    const QString output = QString::fromUtf8(program.readAllStandardOutput());
+    const QString log = QString::fromUtf8(program.readAllStandardError());
+    // It ended at once with the event loop's status once the limit had passed, destroying
+    // nothing more.
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << log.toStdString();
+    EXPECT_EQ(program.exitCode(), 3) << log.toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("application gone"))) << output.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Veyra ends without waiting any longer for that work")))
+        << log.toStdString();
+    // The setting written last is on disk.
+    const QString settings = config.filePath(appBundleIdentifier() + QStringLiteral(".json"));
+    EXPECT_EQ(UserDefaults(settings).boolean(QStringLiteral("written_at_quit")), true);
 }

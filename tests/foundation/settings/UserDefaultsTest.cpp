@@ -1,8 +1,11 @@
 // Test label: unit
 #include "foundation/settings/UserDefaults.h"
+#include "foundation/files/FileIO.h"
 #include "support/LogCapture.h"
 #include "support/NamedPipe.h"
+#include "support/SmallDisk.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,10 +17,12 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 using namespace veyra;
 using veyra::test::LogCapture;
 using veyra::test::NamedPipe;
+using veyra::test::SmallDisk;
 
 namespace {
 QByteArray readFile(const QString &path)
@@ -31,6 +36,31 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
+}
+
+// The settings in the file as another process would read them (QSettings shares what it
+// read of one file within a process; a copy under another name is read from disk).
+QVariantMap settingsOnDisk(const QString &path)
+{
+    const QString copy = path + QStringLiteral(".copy");
+    QFile::remove(copy);
+    if (!QFile::copy(path, copy)) {
+        return {};
+    }
+    UserDefaults defaults(copy);
+    QVariantMap settings;
+    for (const char *key : {"client_language", "policy", "opacity", "layouts"}) {
+        if (defaults.contains(QLatin1String(key))) {
+            settings.insert(QLatin1String(key), defaults.object(QLatin1String(key)));
+        }
+    }
+    QFile::remove(copy);
+    return settings;
+}
+
+QStringList damagedCopies(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("defaults.json.damaged-*")}, QDir::Files | QDir::System, QDir::Name);
 }
 } // namespace
 
@@ -187,7 +217,28 @@ TEST(UserDefaults, ADamagedFileIsMovedAsideBeforeAnythingIsWrittenAndTheLogSaysW
     EXPECT_FALSE(QFileInfo::exists(nowhere));
     EXPECT_FALSE(QFileInfo(dangling).isSymLink());
 
-    // A link to readable settings is written through, as before.
+    // A link to a JSON file of another program is moved aside itself: that file gains
+    // nothing of Veyra's.
+    const QString otherProgram = dir.filePath(QStringLiteral("other-program.json"));
+    const QByteArray theirs("{\"theme\": \"dark\", \"client_language\": \"fr\"}");
+    writeFile(otherProgram, theirs);
+    const QString foreign = dir.filePath(QStringLiteral("foreign.json"));
+    ASSERT_TRUE(QFile::link(otherProgram, foreign));
+    {
+        UserDefaults defaults(foreign);
+        EXPECT_FALSE(defaults.contains(QStringLiteral("client_language")));
+        defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+    }
+    EXPECT_EQ(readFile(otherProgram), theirs);
+    EXPECT_FALSE(QFileInfo(foreign).isSymLink());
+    EXPECT_EQ(
+        QDir(dir.path()).entryList({QStringLiteral("foreign.json.damaged-*")}, QDir::Files | QDir::System).size(), 1);
+    EXPECT_TRUE(
+        log.messages(QStringLiteral("UserDefaults"), QtWarningMsg)
+            .last()
+            .contains(QStringLiteral("it is a link to %1, which doesn't hold Veyra's settings").arg(otherProgram)));
+
+    // A link to settings Veyra wrote is written through, as before.
     const QString through = dir.filePath(QStringLiteral("through.json"));
     ASSERT_TRUE(QFile::link(path, through));
     {
@@ -230,8 +281,40 @@ TEST(UserDefaults, WhatIsNotARegularFileIsNeverOpenedAndTheSettingsLiveInMemory)
         defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
     }
     EXPECT_TRUE(QFileInfo(folderPath).isDir());
+    // A named pipe put in the file's place while Veyra runs: left alone too, and the change
+    // it couldn't write is logged; written once a file can be again.
+    const QString runningPath = dir.filePath(QStringLiteral("running.json"));
+    UserDefaults running(runningPath);
+    running.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+    running.sync();
+    ASSERT_TRUE(QFile::remove(runningPath));
+    {
+        NamedPipe pipe(runningPath);
+        ASSERT_TRUE(pipe.isValid());
+        running.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
+        running.sync();
+        EXPECT_FALSE(pipe.readerWasStuck());
+    }
+    running.sync();
+    EXPECT_EQ(settingsOnDisk(runningPath).value(QStringLiteral("client_language")), QStringLiteral("ko"));
+    // Gone while one is there, with a change it couldn't write: the pipe is not opened then
+    // either.
+    {
+        std::optional<UserDefaults> ending(std::in_place, runningPath);
+        ASSERT_TRUE(QFile::remove(runningPath));
+        NamedPipe pipe(runningPath);
+        ASSERT_TRUE(pipe.isValid());
+        ending->setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+        ending.reset();
+        EXPECT_FALSE(pipe.readerWasStuck());
+    }
     const QStringList errors = log.messages(QStringLiteral("UserDefaults"), QtCriticalMsg);
-    ASSERT_EQ(errors.size(), 2);
+    ASSERT_EQ(errors.size(), 4);
+    EXPECT_EQ(errors[3], errors[2]);
+    EXPECT_EQ(errors[2],
+        QStringLiteral("Veyra couldn't save its settings: The file “%1” couldn't be saved. (it is a named pipe, a "
+                       "device or a socket, not a regular file)")
+            .arg(runningPath));
     EXPECT_EQ(errors[0],
         QStringLiteral(
             "The settings file %1 is a named pipe, a device or a socket, not a regular file: Veyra leaves it "
@@ -239,4 +322,126 @@ TEST(UserDefaults, WhatIsNotARegularFileIsNeverOpenedAndTheSettingsLiveInMemory)
             .arg(pipePath));
     EXPECT_TRUE(
         errors[1].startsWith(QStringLiteral("The settings file %1 is a folder, not a regular file").arg(folderPath)));
+}
+
+TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWrittenInTheirPlace)
+{
+    LogCapture log;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    UserDefaults defaults(path);
+    defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+    defaults.setValue(QStringLiteral("policy"), QByteArray("signed policy"));
+    defaults.sync();
+    const QVariantMap held{{QStringLiteral("client_language"), QStringLiteral("ja")},
+        {QStringLiteral("policy"), QByteArray("signed policy")}};
+    ASSERT_EQ(settingsOnDisk(path), held);
+
+    // A hand edit breaks the file, then a setting changes: the broken file is kept, byte for
+    // byte, and the file holds everything Veyra held with the change.
+    const QByteArray handEdit("{\"client_language\": \"ko\", \"policy\" oops");
+    writeFile(path, handEdit);
+    defaults.setValue(QStringLiteral("opacity"), 80);
+    // QSettings' own deferred write.
+    QCoreApplication::sendPostedEvents();
+    QStringList aside = damagedCopies(dir.path());
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readFile(dir.filePath(aside[0])), handEdit);
+    QVariantMap expected = held;
+    expected.insert(QStringLiteral("opacity"), 80);
+    EXPECT_EQ(settingsOnDisk(path), expected);
+    EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ja"));
+
+    // Broken again with nothing to write: kept aside, and the settings put back at once.
+    writeFile(path, "[\"not settings\"]");
+    defaults.sync();
+    aside = damagedCopies(dir.path());
+    ASSERT_EQ(aside.size(), 2);
+    EXPECT_EQ(settingsOnDisk(path), expected);
+
+    // Replaced by a link to another program's file: the link is moved aside, its target
+    // gains nothing.
+    const QString otherProgram = dir.filePath(QStringLiteral("other-program.json"));
+    const QByteArray theirs(
+        "{\"volume\": 3, \"padding\": \"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\"}");
+    writeFile(otherProgram, theirs);
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::link(otherProgram, path));
+    defaults.setValue(QStringLiteral("opacity"), 60);
+    defaults.sync();
+    EXPECT_EQ(readFile(otherProgram), theirs);
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    expected.insert(QStringLiteral("opacity"), 60);
+    EXPECT_EQ(settingsOnDisk(path), expected);
+    EXPECT_EQ(damagedCopies(dir.path()).size(), 3);
+
+    const QStringList warnings = log.messages(QStringLiteral("UserDefaults"), QtWarningMsg);
+    ASSERT_EQ(warnings.size(), 3) << warnings.join(u'\n').toStdString();
+    for (const QString &warning : warnings) {
+        EXPECT_TRUE(warning.startsWith(QStringLiteral("The settings file %1 was damaged while Veyra ran (").arg(path)))
+            << warning.toStdString();
+        EXPECT_TRUE(warning.contains(QStringLiteral(": it was moved to %1.damaged-").arg(path)))
+            << warning.toStdString();
+    }
+    EXPECT_TRUE(log.messages(QStringLiteral("UserDefaults"), QtCriticalMsg).isEmpty());
+}
+
+TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTime)
+{
+    SmallDisk disk(64);
+    if (!disk.isMounted()) {
+        GTEST_SKIP() << disk.errorString().toStdString();
+    }
+    LogCapture log;
+    const QString path = disk.filePath(QStringLiteral("defaults.json"));
+    QStringList failures;
+    UserDefaults defaults(path);
+    defaults.setWriteFailureHandler([&failures](const FileAccessError &error) {
+        EXPECT_EQ(error.kind(), FileAccessError::Kind::writeFailed);
+        failures.append(error.message());
+    });
+    defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+    defaults.sync();
+    const QByteArray saved = readFile(path);
+    ASSERT_FALSE(saved.isEmpty());
+    // Removing what isn't there leaves nothing to write, which is no failure.
+    defaults.remove(QStringLiteral("opacity"));
+    defaults.sync();
+    EXPECT_TRUE(failures.isEmpty());
+
+    // A full disk: larger settings than the space left (but smaller than a write buffer),
+    // room for the lock file beside them.
+    ASSERT_TRUE(disk.fill(8192));
+    const QByteArray layouts(9000, 'x');
+    defaults.setValue(QStringLiteral("layouts"), layouts);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(readFile(path), saved);
+    const QString noSpace = QStringLiteral("The file “%1” couldn't be saved. (No space left on device)").arg(path);
+    EXPECT_EQ(failures, QStringList{noSpace});
+    // Every failed write, each time.
+    defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
+    defaults.sync();
+    EXPECT_EQ(readFile(path), saved);
+    EXPECT_EQ(failures, (QStringList{noSpace, noSpace}));
+    EXPECT_EQ(log.messages(QStringLiteral("UserDefaults")),
+        (QStringList{QStringLiteral("Veyra couldn't save its settings: ") + noSpace,
+            QStringLiteral("Veyra couldn't save its settings: ") + noSpace}));
+
+    // A disk that takes no writes at all: QSettings doesn't get as far as writing, and the
+    // system's reason is found.
+    disk.empty();
+    ASSERT_TRUE(disk.setReadOnly(true));
+    defaults.setValue(QStringLiteral("opacity"), 80);
+    defaults.sync();
+    ASSERT_EQ(failures.size(), 3);
+    EXPECT_EQ(failures[2], QStringLiteral("The file “%1” couldn't be saved. (Read-only file system)").arg(path));
+    EXPECT_EQ(readFile(path), saved);
+
+    // Once the disk takes them, the pending changes are written.
+    ASSERT_TRUE(disk.setReadOnly(false));
+    defaults.sync();
+    EXPECT_EQ(failures.size(), 3);
+    EXPECT_EQ(settingsOnDisk(path),
+        (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ko")}, {QStringLiteral("layouts"), layouts},
+            {QStringLiteral("opacity"), 80}}));
 }

@@ -2,20 +2,29 @@
 // The notes model: edits apply at once and a burst becomes one write after the delay
 // (typing without a pause at least every two seconds); flushes write at once; blank notes
 // are never written; notes of one date come in the order of their keys; failures keep
-// every edit; and nothing is written over notes that could not be loaded, while the notes
-// typed meanwhile are kept beside them.
+// every edit; nothing is written over notes that could not be loaded, while the notes
+// typed meanwhile are kept beside them; notes kept aside come back, without a text lost
+// or doubled, once the file can be read; a failed save keeps the notes aside in copies
+// the store can read (through a kill), is logged once and is tried again on its own
+// until a full disk has room.
 #include "notes/model/GameMemoLibraryModel.h"
 #include "foundation/errors/Error.h"
 #include "notes/store/FileGameMemoStore.h"
+#include "notes/store/GameMemoStoreDocument.h"
 #include "support/GatedSleeper.h"
 #include "support/LogCapture.h"
 #include "support/RecordingGameMemoStore.h"
 #include "support/RunTask.h"
+#include "support/SmallDisk.h"
+#include "support/TimeLimits.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +35,8 @@ using namespace veyra;
 using veyra::test::GatedSleeper;
 using veyra::test::LogCapture;
 using veyra::test::RecordingGameMemoStore;
+using veyra::test::scaledMs;
+using veyra::test::SmallDisk;
 using veyra::test::SteppingClock;
 using veyra::test::waitUntil;
 
@@ -58,6 +69,38 @@ QStringList texts(const QVector<GameMemoEntry> &entries)
         result.append(entry.text);
     }
     return result;
+}
+
+void writeBytes(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(data);
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A notes file (or a copy kept aside) as the store writes it.
+void writeNotes(const QString &path, const QVector<GameMemoEntry> &entries)
+{
+    GameMemoStoreDocument document;
+    document.entries = entries;
+    writeBytes(path, document.encoded());
+}
+
+std::unique_ptr<FileGameMemoStore> fileStore(const QString &path)
+{
+    return std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path));
+}
+
+// The copies kept aside in a folder, by name.
+QStringList keptCopies(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("game-memos.unsaved-*")}, QDir::AllEntries, QDir::Name);
 }
 
 // Runs the event loop until nothing is left to do on its next turns.
@@ -327,7 +370,8 @@ TEST_F(GameMemoLibraryModelTest, NothingIsWrittenOverNotesThatCouldNotBeLoaded)
         (QStringList{QStringLiteral("typed text"), QStringLiteral("typed note")}));
     EXPECT_EQ(store->entries().size(), 2);
 
-    // Once the notes can be read, they are kept and the notes typed meanwhile join them.
+    // Once the notes can be read, they are kept and the notes typed meanwhile join them,
+    // the newer text first; the copy goes once they are written.
     store->setLoadError(nullptr);
     model->saveNow();
     ASSERT_EQ(store->saves.size(), 1);
@@ -335,8 +379,10 @@ TEST_F(GameMemoLibraryModelTest, NothingIsWrittenOverNotesThatCouldNotBeLoaded)
     EXPECT_EQ(model->errorMessage(), std::nullopt);
     EXPECT_EQ(model->entriesByKey().value(stored.key).text, QStringLiteral("stored note"));
     EXPECT_EQ(model->entriesByKey().value(typed.key).text, QStringLiteral("typed note"));
-    EXPECT_EQ(model->entriesByKey().value(shared.key).text, QStringLiteral("stored text\n\ntyped text"));
+    EXPECT_EQ(model->entriesByKey().value(shared.key).text, QStringLiteral("typed text\n\nstored text"));
     EXPECT_EQ(store->entries().size(), 3);
+    EXPECT_TRUE(store->keptAside().isEmpty());
+    EXPECT_EQ(textOf(model->notice()), QStringLiteral("The notes kept aside earlier are back in your notes."));
 }
 
 TEST_F(GameMemoLibraryModelTest, NotesTypedOverADamagedFileAreKeptBesideItAndTheLogSaysWhere)
@@ -365,7 +411,7 @@ TEST_F(GameMemoLibraryModelTest, NotesTypedOverADamagedFileAreKeptBesideItAndThe
     sleeper->releaseOne();
     ASSERT_TRUE(waitUntil([&model] { return model.errorMessage().has_value(); }));
     const QString aside = folder.path() + QStringLiteral("/game-memos.unsaved-20240301-120002.json");
-    EXPECT_EQ(model.keptAsidePath(), aside);
+    EXPECT_EQ(model.keptAsidePaths(), QStringList{aside});
     const QString message = textOf(model.errorMessage()).value_or(QString());
     EXPECT_TRUE(message.startsWith(
         QStringLiteral("Veyra couldn't save the note: The game notes file “%1” is damaged, so Veyra left it as it "
@@ -374,11 +420,17 @@ TEST_F(GameMemoLibraryModelTest, NotesTypedOverADamagedFileAreKeptBesideItAndThe
         << message.toStdString();
     EXPECT_TRUE(message.endsWith(QStringLiteral(" What you typed is kept in “%1”.").arg(aside)))
         << message.toStdString();
-    model.updateText(QStringLiteral("first words and more"), game);
-    model.flushPendingSave();
+    // Every save rewrites the copy; the failure is logged once, not at every save.
+    for (const char *more : {"first words and", "first words and more"}) {
+        model.updateText(QString::fromLatin1(more), game);
+        model.flushPendingSave();
+        model.saveNow();
+    }
     EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(aside)).load()),
         QStringList{QStringLiteral("first words and more")});
-    EXPECT_TRUE(log.messages(QStringLiteral("GameMemoLibrary"), QtWarningMsg).last().endsWith(aside));
+    const QStringList logged = log.messages(QStringLiteral("GameMemoLibrary"), QtWarningMsg);
+    ASSERT_EQ(logged.size(), 2);
+    EXPECT_TRUE(logged.last().endsWith(aside)) << logged.last().toStdString();
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), damaged);
@@ -407,8 +459,8 @@ TEST_F(GameMemoLibraryModelTest, AnUnsupportedFileStaysAsItWasAndTheMessagesSayW
     EXPECT_EQ(textOf(model.errorMessage()),
         QStringLiteral("Veyra couldn't save the note: The saved game notes use an unsupported format. What you typed "
                        "is kept in “%1”.")
-            .arg(model.keptAsidePath()));
-    EXPECT_TRUE(model.keptAsidePath().startsWith(folder.path() + QStringLiteral("/game-memos.unsaved-")));
+            .arg(model.keptAsidePaths().value(0)));
+    EXPECT_TRUE(model.keptAsidePaths().value(0).startsWith(folder.path() + QStringLiteral("/game-memos.unsaved-")));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), newer);
@@ -433,4 +485,259 @@ TEST_F(GameMemoLibraryModelTest, ADiscardedModelNeverSaves)
     settle();
     // The pending delay was cancelled with the model.
     EXPECT_EQ(sleeper->sleepingCount(), 0);
+}
+
+TEST_F(GameMemoLibraryModelTest, KeptNotesComeBackOnceTheFileCanBeReadAndGoOnlyOnceWritten)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("game-memos.json"));
+    const QString kept = folder.filePath(QStringLiteral("game-memos.unsaved-%1.json"));
+    const GameMemoContext game = context(QStringLiteral("Main"));
+    const GameMemoContext other = context(QStringLiteral("Other"));
+    const GameMemoContext journal = context(QStringLiteral("Journal"));
+    // What two earlier runs kept beside a damaged file, a copy that cannot be read, and a
+    // file that only looks alike.
+    const QString first = kept.arg(QStringLiteral("20240110-090000"));
+    const QString second = kept.arg(QStringLiteral("20240120-090000"));
+    const QString unreadable = kept.arg(QStringLiteral("20240125-090000"));
+    const QString foreign = folder.filePath(QStringLiteral("other.unsaved-20240110-090000.json"));
+    const QByteArray unreadableBytes = R"({"schemaVersion": 1, "entries": [)";
+    writeNotes(first, {storedNote(game, QStringLiteral("first run"), 10)});
+    writeNotes(second,
+        {storedNote(game, QStringLiteral("second run"), 20), storedNote(other, QStringLiteral("other game"), 20)});
+    writeBytes(unreadable, unreadableBytes);
+    writeNotes(foreign, {storedNote(game, QStringLiteral("not ours"), 10)});
+    writeBytes(path, "damaged");
+    LogCapture log;
+    {
+        GameMemoLibraryModel model(fileStore(path), debounce, sleeper, SteppingClock());
+        // Nothing comes back while the file cannot be read.
+        EXPECT_FALSE(model.hasLoaded());
+        EXPECT_EQ(model.notice(), std::nullopt);
+        EXPECT_TRUE(model.entriesByKey().isEmpty());
+        model.updateText(QStringLiteral("typed now"), game);
+        model.flushPendingSave();
+        ASSERT_EQ(model.keptAsidePaths().size(), 1);
+        const QString own = model.keptAsidePaths().first();
+
+        // A readable file again: every text comes back into its note, the newest first,
+        // the file is written, and only then do the copies go.
+        writeNotes(
+            path, {storedNote(game, QStringLiteral("stored"), 5), storedNote(journal, QStringLiteral("untouched"), 6)});
+        model.saveNow();
+        EXPECT_EQ(model.errorMessage(), std::nullopt);
+        EXPECT_EQ(model.entriesByKey().value(game.key).text,
+            QStringLiteral("typed now\n\nsecond run\n\nfirst run\n\nstored"));
+        EXPECT_EQ(model.entriesByKey().value(other.key).text, QStringLiteral("other game"));
+        EXPECT_EQ(model.entriesByKey().value(journal.key).text, QStringLiteral("untouched"));
+        EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(path)).load(), model.sortedEntries());
+        EXPECT_EQ(textOf(model.notice()),
+            QStringLiteral("The notes kept aside earlier are back in your notes, but some kept beside “%1” couldn't be "
+                           "brought back, so Veyra left their files as they are.")
+                .arg(path));
+        for (const QString &gone : {first, second, own}) {
+            EXPECT_FALSE(QFileInfo::exists(gone)) << gone.toStdString();
+        }
+        EXPECT_EQ(readBytes(unreadable), unreadableBytes);
+        EXPECT_TRUE(QFileInfo::exists(foreign));
+        const QStringList warnings = log.messages(QStringLiteral("GameMemoLibrary"), QtWarningMsg);
+        EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(),
+            [&unreadable](const QString &line) { return line.contains(unreadable); }));
+        // The next edit clears the notice.
+        model.updateText(QStringLiteral("typed now, then more"), game);
+        EXPECT_EQ(model.notice(), std::nullopt);
+        model.flushPendingSave();
+    }
+
+    // A run that ended between writing the notes and removing a copy left one whose texts
+    // the file holds, or holds and goes on from: nothing comes twice. A text the note
+    // cannot hold beside the newer one goes to a note beside it.
+    const QString leftOver = kept.arg(QStringLiteral("20240302-090000"));
+    const QVector<GameMemoEntry> stored = FileGameMemoStore(QUrl::fromLocalFile(path)).load();
+    const auto storedOf = [&stored](const GameMemoContext &of) {
+        return *std::find_if(
+            stored.begin(), stored.end(), [&of](const GameMemoEntry &entry) { return entry.key == of.key; });
+    };
+    const QString full(GameMemoEntry::maximumTextLength - 10, QLatin1Char('j'));
+    writeNotes(leftOver,
+        {storedOf(game), storedNote(other, QStringLiteral("other game, and what followed"), 25),
+            storedNote(journal, full, 28)});
+    GameMemoLibraryModel again(fileStore(path), debounce, sleeper, SteppingClock());
+    EXPECT_EQ(again.entriesByKey().value(game.key).text, QStringLiteral("typed now, then more"));
+    EXPECT_EQ(again.entriesByKey().value(other.key).text, QStringLiteral("other game, and what followed"));
+    EXPECT_EQ(again.entriesByKey().value(journal.key).text, full);
+    const GameWindowProfileKey beside{journal.key.applicationIdentity, QStringLiteral("Journal (2)")};
+    EXPECT_EQ(again.entriesByKey().value(beside).text, QStringLiteral("untouched"));
+    EXPECT_EQ(again.entriesByKey().value(beside).windowTitle, QStringLiteral("Journal (2)"));
+    EXPECT_EQ(again.entriesByKey().size(), 4);
+    EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(path)).load(), again.sortedEntries());
+    EXPECT_EQ(keptCopies(folder.path()), QStringList{QFileInfo(unreadable).fileName()});
+
+    // The file damaged from outside while Veyra runs: the notes, read before, are kept
+    // aside at the next save, whether or not anything was typed, and the file is left.
+    writeBytes(path, "damaged from outside");
+    again.flushPendingSave();
+    ASSERT_EQ(again.keptAsidePaths().size(), 1);
+    EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(again.keptAsidePaths().first())).load(), again.sortedEntries());
+    EXPECT_TRUE(textOf(again.errorMessage())
+                    ->endsWith(QStringLiteral(" What you typed is kept in “%1”.").arg(again.keptAsidePaths().first())));
+    EXPECT_EQ(readBytes(path), QByteArray("damaged from outside"));
+}
+
+TEST_F(GameMemoLibraryModelTest, AFailedSaveIsTriedAgainOnItsOwnUntilTheFullDiskHasRoom)
+{
+    SmallDisk disk(64);
+    if (!disk.isMounted()) {
+        GTEST_SKIP() << "a full disk needs a tmpfs of the test's own: " << disk.errorString().toStdString();
+    }
+    const QString path = disk.filePath(QStringLiteral("game-memos.json"));
+    const GameMemoContext game = context(QStringLiteral("Main"));
+    FileGameMemoStore(QUrl::fromLocalFile(path)).save({storedNote(game, QStringLiteral("stored"), 1)});
+    Sleeper::Clock::time_point steadyNow(std::chrono::hours(100));
+    LogCapture log;
+    GameMemoLibraryModel model(fileStore(path), debounce, sleeper, SteppingClock(), [&steadyNow] { return steadyNow; });
+    ASSERT_TRUE(disk.fill());
+
+    const QString typed = QStringLiteral("the boss is weak to fire ").repeated(40);
+    model.updateText(typed, game);
+    ASSERT_TRUE(waitUntil([this] { return sleeper->sleepingCount() == 1; }));
+    sleeper->releaseOne();
+    ASSERT_TRUE(waitUntil([&model] { return model.errorMessage().has_value(); }));
+    EXPECT_TRUE(
+        textOf(model.errorMessage())
+            ->startsWith(QStringLiteral("Veyra couldn't save the note: The file “%1” couldn't be saved.").arg(path)))
+        << textOf(model.errorMessage())->toStdString();
+    // Tried again every five seconds while it fails; the failure is logged once.
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        ASSERT_TRUE(waitUntil([this, attempt] { return sleeper->calls().size() == 1 + attempt; }));
+        ASSERT_EQ(sleeper->sleepingCount(), 1);
+        EXPECT_EQ(sleeper->calls().last().deadline, steadyNow + std::chrono::seconds(5));
+        EXPECT_TRUE(model.retryTask().has_value());
+        if (attempt < 3) {
+            steadyNow += std::chrono::seconds(5);
+            sleeper->releaseOne();
+        }
+    }
+    EXPECT_EQ(log.messages(QStringLiteral("GameMemoLibrary"), QtCriticalMsg).size(), 1);
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("stored")});
+
+    // Room again: the next try writes the note without a key pressed, and none follows.
+    disk.empty();
+    sleeper->releaseOne();
+    ASSERT_TRUE(waitUntil([&model] { return !model.errorMessage().has_value(); }));
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{typed});
+    settle();
+    EXPECT_EQ(sleeper->sleepingCount(), 0);
+    EXPECT_FALSE(model.retryTask().has_value());
+    EXPECT_EQ(log.messages(QStringLiteral("GameMemoLibrary"), QtInfoMsg).value(0),
+        QStringLiteral("Veyra wrote the game notes to %1 again.").arg(path));
+    EXPECT_TRUE(keptCopies(disk.path()).isEmpty());
+}
+
+namespace {
+
+const char *const killedRunFileVariable = "VEYRA_TEST_NOTES_FILE";
+
+// Notes of 20,000 characters each, as many as the notes file can hold.
+QVector<GameMemoEntry> notesFillingTheFile()
+{
+    const auto noteOf = [](int index) {
+        return storedNote(context(QStringLiteral("Game %1").arg(index)),
+            QString(GameMemoEntry::maximumTextLength, QLatin1Char('a' + index % 26)), 1);
+    };
+    const auto size = [](const QVector<GameMemoEntry> &entries) {
+        return GameMemoStoreDocument{GameMemoStoreDocument::currentSchemaVersion, entries}.encoded().size();
+    };
+    const qsizetype noteSize = size({noteOf(0), noteOf(1)}) - size({noteOf(0)});
+    QVector<GameMemoEntry> notes;
+    for (qsizetype index = 0; index < FileGameMemoStore::maximumFileSize / noteSize; ++index) {
+        notes.append(noteOf(static_cast<int>(index)));
+    }
+    while (size(notes) > FileGameMemoStore::maximumFileSize) {
+        notes.removeLast();
+    }
+    return notes;
+}
+
+} // namespace
+
+// Run in a child process of the test below, which kills it: notes past what the file may
+// hold are typed over a file that holds all it may.
+TEST(GameMemoKilledRun, DISABLED_TypesPastWhatTheFileHolds)
+{
+    const QString path = qEnvironmentVariable(killedRunFileVariable);
+    ASSERT_FALSE(path.isEmpty());
+    GameMemoLibraryModel model(fileStore(path), 0);
+    model.updateText(QString(GameMemoEntry::maximumTextLength, QLatin1Char('z')), context(QStringLiteral("Typed")));
+    ASSERT_TRUE(waitUntil([&model] { return !model.keptAsidePaths().isEmpty(); }, 120000));
+    std::printf("kept aside\n");
+    std::fflush(stdout);
+    // Until killed.
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1000);
+    }
+}
+
+TEST(GameMemoKilledRun, NotesTypedPastWhatTheFileHoldsAreKeptInReadableCopiesThroughAKill)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("game-memos.json"));
+    const QVector<GameMemoEntry> stored = notesFillingTheFile();
+    FileGameMemoStore(QUrl::fromLocalFile(path)).save(stored);
+    const QByteArray storedBytes = readBytes(path);
+
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(killedRunFileVariable), path);
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--gtest_also_run_disabled_tests"),
+            QStringLiteral("--gtest_filter=GameMemoKilledRun.DISABLED_TypesPastWhatTheFileHolds")});
+    ASSERT_TRUE(child.waitForStarted(scaledMs(10000))) << child.errorString().toStdString();
+    QByteArray output;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            child.waitForReadyRead(100);
+            output += child.readAllStandardOutput();
+            return output.contains("kept aside\n") || child.state() == QProcess::NotRunning;
+        },
+        120000))
+        << output.toStdString();
+    ASSERT_TRUE(output.contains("kept aside\n")) << output.toStdString();
+    child.kill();
+    ASSERT_TRUE(child.waitForFinished(scaledMs(10000)));
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+
+    // The file is as it was; beside it, copies the store reads, each within its bound,
+    // hold every note, the typed one too.
+    EXPECT_EQ(readBytes(path), storedBytes);
+    const QStringList copies = keptCopies(folder.path());
+    ASSERT_GE(copies.size(), 2);
+    FileGameMemoStore store(QUrl::fromLocalFile(path));
+    QSet<QString> titles;
+    for (const KeptGameMemoCopy &copy : store.loadKeptAside()) {
+        EXPECT_FALSE(copy.error) << copy.location.toStdString();
+        EXPECT_LE(QFileInfo(copy.location).size(), FileGameMemoStore::maximumFileSize);
+        for (const GameMemoEntry &entry : copy.entries) {
+            titles.insert(entry.windowTitle);
+        }
+    }
+    EXPECT_EQ(titles.size(), stored.size() + 1);
+    EXPECT_TRUE(titles.contains(QStringLiteral("Typed")));
+
+    // The next start brings them back; still too many to write, it makes no copy of its
+    // own (the copies hold them) and leaves the file and the copies alone.
+    LogCapture log;
+    {
+        GameMemoLibraryModel model(fileStore(path), debounce, std::make_shared<GatedSleeper>());
+        EXPECT_EQ(model.entriesByKey().size(), stored.size() + 1);
+        EXPECT_TRUE(textOf(model.errorMessage())->endsWith(QStringLiteral("(The notes would take more than 4 MB.)")));
+        EXPECT_EQ(textOf(model.notice()), QStringLiteral("The notes kept aside earlier are back in your notes."));
+        EXPECT_EQ(keptCopies(folder.path()), copies);
+        EXPECT_EQ(readBytes(path), storedBytes);
+        EXPECT_EQ(log.messages(QStringLiteral("GameMemoLibrary"), QtWarningMsg).size(), 1);
+    }
+    // The try that was waiting ends, cancelled with the model, on the next turn.
+    settle();
 }

@@ -84,9 +84,9 @@ TEST(GameMemoQuitSave, WhatCannotBeWrittenAtTheQuitIsKeptBesideTheFile)
     ASSERT_TRUE(QDir().mkpath(path));
     model.updateText(QStringLiteral("last words"), game);
     runAndQuit();
-    ASSERT_FALSE(model.keptAsidePath().isEmpty());
-    EXPECT_TRUE(model.keptAsidePath().startsWith(folder.filePath(QStringLiteral("game-memos.unsaved-"))));
-    const QVector<GameMemoEntry> kept = FileGameMemoStore(QUrl::fromLocalFile(model.keptAsidePath())).load();
+    ASSERT_FALSE(model.keptAsidePaths().value(0).isEmpty());
+    EXPECT_TRUE(model.keptAsidePaths().value(0).startsWith(folder.filePath(QStringLiteral("game-memos.unsaved-"))));
+    const QVector<GameMemoEntry> kept = FileGameMemoStore(QUrl::fromLocalFile(model.keptAsidePaths().value(0))).load();
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(kept.first().text, QStringLiteral("last words"));
     // The cancelled delay ends on the next turn of the event loop.

@@ -199,6 +199,23 @@ TEST_F(FileGameMemoStoreTest, RefusesEveryFileItCannotReadWithoutTouchingIt)
         EXPECT_THROW(notes.save({note}), GameMemoStoreError) << what;
         EXPECT_EQ(readBytes(path()), content) << what;
     }
+    // A rule of the notes themselves that the file breaks is said in the interface
+    // language too.
+    writeBytes(path(), damaged[std::size(damaged) - 1].content);
+    try {
+        notes.load();
+        ADD_FAILURE() << "a note too long loaded";
+    } catch (const GameMemoStoreError &error) {
+        setCurrentClientLanguage(ClientLanguage::korean);
+        EXPECT_EQ(error.localizedDescription(),
+            QStringLiteral(
+                "게임 메모 파일 “%1”이(가) 손상되어 Veyra가 그대로 두었습니다. (메모가 20001자로, 메모 하나에 "
+                "담을 수 있는 20000자를 넘습니다.)")
+                .arg(path()));
+        setCurrentClientLanguage(ClientLanguage::english);
+        EXPECT_TRUE(error.localizedDescription().endsWith(
+            QStringLiteral("(A note holds 20001 characters, more than the 20000 a note may hold.)")));
+    }
 
     // Another schema version: its own message, in the interface language too.
     const QByteArray newer = R"({"schemaVersion": 2, "entries": [{"future": true}]})";
@@ -244,6 +261,11 @@ TEST_F(FileGameMemoStoreTest, RefusesEveryFileItCannotReadWithoutTouchingIt)
     } catch (const FileAccessError &error) {
         EXPECT_EQ(error.kind(), FileAccessError::Kind::writeFailed);
         EXPECT_TRUE(error.localizedDescription().endsWith(QStringLiteral("(The notes would take more than 4 MB.)")));
+        // The reason is worded in the interface language like the sentence before it.
+        setCurrentClientLanguage(ClientLanguage::japanese);
+        EXPECT_EQ(error.localizedDescription(),
+            QStringLiteral("ファイル「%1」を保存できませんでした。 (メモが 4 MBを超えてしまいます。)").arg(path()));
+        setCurrentClientLanguage(ClientLanguage::english);
     }
     EXPECT_EQ(readBytes(path()), documentWith({}));
 
@@ -292,7 +314,7 @@ TEST_F(FileGameMemoStoreTest, RefusesEveryFileItCannotReadWithoutTouchingIt)
     }
 }
 
-TEST_F(FileGameMemoStoreTest, KeepsNotesAsideBesideTheFileInItsOwnFormat)
+TEST_F(FileGameMemoStoreTest, KeepsNotesAsideBesideTheFileInCopiesItReadsBack)
 {
     const QByteArray damaged = "{\"schemaVersion\": 1, \"entries\": [";
     writeBytes(path(), damaged);
@@ -300,30 +322,77 @@ TEST_F(FileGameMemoStoreTest, KeepsNotesAsideBesideTheFileInItsOwnFormat)
     const GameMemoEntry typed{bundleKey(QStringLiteral("x"), QStringLiteral("y")), QStringLiteral("X"),
         QStringLiteral("y"), std::nullopt, QStringLiteral("typed"), utc(2024, 1, 1, 0, 0, 0)};
     const QDateTime at = utc(2024, 3, 1, 12, 0, 5);
-    const QString aside = notes.keepAside({typed}, at, QString());
-    EXPECT_EQ(aside, folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved-20240301-120005.json"));
+    const QString aside = folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved-20240301-120005.json");
+    EXPECT_EQ(notes.keepAside({typed}, at, {}), QStringList{aside});
     EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(aside)).load(), QVector<GameMemoEntry>{typed});
     // The same copy takes later notes; a new one never takes a name in use.
     GameMemoEntry more = typed;
     more.text = QStringLiteral("typed more");
-    EXPECT_EQ(notes.keepAside({more}, at.addSecs(60), aside), aside);
+    EXPECT_EQ(notes.keepAside({more}, at.addSecs(60), {aside}), QStringList{aside});
     EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(aside)).load().value(0).text, QStringLiteral("typed more"));
-    EXPECT_EQ(notes.keepAside({typed}, at, QString()),
-        folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved-20240301-120005-2.json"));
+    const QString second = folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved-20240301-120005-2.json");
+    EXPECT_EQ(notes.keepAside({typed}, at, {}), QStringList{second});
     EXPECT_EQ(readBytes(path()), damaged);
     EXPECT_EQ(notes.location(), path());
 
+    // Notes past what a file may hold go to as many new copies as they need, each one
+    // read back whole; the earlier copy goes once they are written. When they fit one
+    // file again, the first copy takes them and the others go.
+    QVector<GameMemoEntry> many;
+    for (int i = 0; i < 300; ++i) {
+        GameMemoEntry full = typed;
+        full.key.windowTitle = QString::number(i);
+        full.text = QString(GameMemoEntry::maximumTextLength, QLatin1Char('y'));
+        many.append(full);
+    }
+    const QStringList split = notes.keepAside(many, at.addSecs(120), {aside});
+    ASSERT_EQ(split.size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(aside));
+    QVector<GameMemoEntry> readBack;
+    for (const QString &copy : split) {
+        EXPECT_LE(QFileInfo(copy).size(), FileGameMemoStore::maximumFileSize);
+        readBack += FileGameMemoStore(QUrl::fromLocalFile(copy)).load();
+    }
+    EXPECT_EQ(readBack, many);
+    EXPECT_EQ(notes.keepAside({more}, at, split), QStringList{split.first()});
+    EXPECT_FALSE(QFileInfo::exists(split.last()));
+
+    // Every copy beside the file is listed in the order of its name, one that cannot be
+    // read with its reason, files of other names left out; a copy goes on request.
+    const QString unreadable = folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved-20240101-000000.json");
+    writeBytes(unreadable, damaged);
+    writeBytes(folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved.json"), damaged);
+    writeBytes(folder.path() + QStringLiteral("/Obrisk/other.unsaved-20240101-000000.json"), damaged);
+    const QVector<KeptGameMemoCopy> copies = notes.loadKeptAside();
+    ASSERT_EQ(copies.size(), 3);
+    EXPECT_EQ(copies[0].location, unreadable);
+    EXPECT_THROW(std::rethrow_exception(copies[0].error), GameMemoStoreError);
+    EXPECT_EQ(copies[1].location, second);
+    EXPECT_EQ(copies[1].entries, QVector<GameMemoEntry>{typed});
+    EXPECT_FALSE(copies[1].error);
+    EXPECT_EQ(copies[2].location, split.first());
+    EXPECT_EQ(copies[2].entries, QVector<GameMemoEntry>{more});
+    notes.removeKeptAside(second);
+    notes.removeKeptAside(second);
+    EXPECT_FALSE(QFileInfo::exists(second));
+    EXPECT_TRUE(FileGameMemoStore(QUrl::fromLocalFile(folder.path() + QStringLiteral("/none/game-memos.json")))
+                    .loadKeptAside()
+                    .isEmpty());
+
     // Should the copy have become a link to nothing or a named pipe meanwhile, it is
-    // refused: no target is created, and nothing waits for a reader.
-    ASSERT_TRUE(QFile::remove(aside));
+    // refused: no target is created, and nothing waits for a reader; listed, it cannot be
+    // read.
+    const QString link = split.first();
+    ASSERT_TRUE(QFile::remove(link));
     const QString target = folder.path() + QStringLiteral("/elsewhere/kept.json");
-    ASSERT_TRUE(QFile::link(target, aside));
-    EXPECT_THROW(notes.keepAside({typed}, at, aside), FileAccessError);
+    ASSERT_TRUE(QFile::link(target, link));
+    EXPECT_THROW(notes.keepAside({typed}, at, {link}), FileAccessError);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(target).absolutePath()));
-    ASSERT_TRUE(QFile::remove(aside));
-    veyra::test::NamedPipe pipe(aside);
+    ASSERT_TRUE(QFile::remove(link));
+    veyra::test::NamedPipe pipe(link);
     ASSERT_TRUE(pipe.isValid());
-    EXPECT_THROW(notes.keepAside({typed}, at, aside), FileAccessError);
+    EXPECT_THROW(notes.keepAside({typed}, at, {link}), FileAccessError);
+    EXPECT_TRUE(notes.loadKeptAside().value(1).error);
     EXPECT_FALSE(pipe.readerWasStuck());
 }
 

@@ -7,6 +7,7 @@
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/FileGameMemoStore.h"
 #include "notes/views/ElidedLabel.h"
+#include "notes/views/NoteTextEditor.h"
 #include "support/GatedSleeper.h"
 #include "support/RecordingGameMemoStore.h"
 #include "support/RunTask.h"
@@ -260,7 +261,7 @@ TEST_F(CurrentGameMemoViewTest, AnUnreadableNotesFileAndTheCopyOfWhatWasTypedAre
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     QTest::keyClicks(editor(view), QStringLiteral("Boss: use fire"));
     model->flushPendingSave();
-    ASSERT_FALSE(model->keptAsidePath().isEmpty());
+    ASSERT_FALSE(model->keptAsidePaths().value(0).isEmpty());
 
     ElidedLabel *message = view.findChildren<ElidedLabel *>().value(1);
     for (const ClientLanguage language : {ClientLanguage::english, ClientLanguage::japanese, ClientLanguage::korean}) {
@@ -273,7 +274,7 @@ TEST_F(CurrentGameMemoViewTest, AnUnreadableNotesFileAndTheCopyOfWhatWasTypedAre
         QString shown = message->text();
         shown.remove(QLatin1Char('\n'));
         EXPECT_TRUE(shown.contains(path)) << shown.toStdString();
-        EXPECT_TRUE(shown.contains(model->keptAsidePath())) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(model->keptAsidePaths().value(0))) << shown.toStdString();
         EXPECT_GE(message->height(), message->heightForWidth(message->width()));
         // Every line the label draws (breaking between words) fits its width.
         for (const QString &paragraph : message->text().split(QLatin1Char('\n'))) {
@@ -298,7 +299,7 @@ TEST_F(CurrentGameMemoViewTest, AnUnreadableNotesFileAndTheCopyOfWhatWasTypedAre
     setCurrentClientLanguage(ClientLanguage::english);
 }
 
-TEST_F(CurrentGameMemoViewTest, TheEditorTakesNoMoreThanANoteMayHold)
+TEST_F(CurrentGameMemoViewTest, TheEditorTakesNoMoreThanANoteMayHoldAndSaysWhatItLeftOut)
 {
     const GameMemoContext game = context(QStringLiteral("Dragon Tale"));
     CurrentGameMemoView view(model.get(), game);
@@ -307,27 +308,65 @@ TEST_F(CurrentGameMemoViewTest, TheEditorTakesNoMoreThanANoteMayHold)
     QPlainTextEdit *text = editor(view);
     text->setFocus();
     QTest::keyClicks(text, QStringLiteral("ab"));
+    const auto leftOut = [this, &view](const QString &said) { return visibleLabel(view, said) != nullptr; };
 
-    // A paste takes what fits, at the cursor.
+    // A paste takes what fits, at the cursor, and the editor says what it left out.
     text->moveCursor(QTextCursor::Start);
-    QApplication::clipboard()->setText(QString(GameMemoEntry::maximumTextLength, QLatin1Char('x')));
+    QApplication::clipboard()->setText(QString(GameMemoEntry::maximumTextLength + 1000, QLatin1Char('x')));
     text->paste();
     EXPECT_EQ(text->toPlainText().size(), GameMemoEntry::maximumTextLength);
     EXPECT_TRUE(text->toPlainText().endsWith(QStringLiteral("ab")));
     EXPECT_EQ(model->entriesByKey().value(game.key).text, text->toPlainText());
+    EXPECT_TRUE(leftOut(QStringLiteral(
+        "A note holds at most 20,000 characters: the last 1,002 characters you entered were left out.")));
+    saveScreenshot(view, QStringLiteral("notes-popover-left-out.png"));
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_TRUE(leftOut(
+        QStringLiteral("メモに入れられるのは最大 20,000 文字です。入力した最後の 1,002 文字は入りませんでした。")));
+    setCurrentClientLanguage(ClientLanguage::english);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
 
-    // Typing and inserting past the limit is cut back at once.
+    // Typing and inserting past the limit is cut back at once, and said too.
     QTest::keyClicks(text, QStringLiteral("yz"));
+    EXPECT_TRUE(leftOut(
+        QStringLiteral("A note holds at most 20,000 characters: the last character you entered was left out.")));
     text->insertPlainText(QString(1000, QLatin1Char('w')));
     EXPECT_EQ(text->toPlainText().size(), GameMemoEntry::maximumTextLength);
     EXPECT_TRUE(text->toPlainText().endsWith(QStringLiteral("ab")));
     EXPECT_EQ(model->entriesByKey().value(game.key).text, text->toPlainText());
+    EXPECT_TRUE(leftOut(QStringLiteral(
+        "A note holds at most 20,000 characters: the last 1,000 characters you entered were left out.")));
 
-    // A selection replaced by a paste leaves room for what it held.
+    // A selection replaced by a paste leaves room for what it held; a change that fits
+    // takes the words away.
     text->selectAll();
     QApplication::clipboard()->setText(QStringLiteral("short"));
     text->paste();
     EXPECT_EQ(model->entriesByKey().value(game.key).text, QStringLiteral("short"));
+    EXPECT_FALSE(view.findChild<NoteTextEditor *>()->leftOutLabel()->isVisible());
+}
+
+TEST_F(CurrentGameMemoViewTest, TheStatusLineSaysWhenNotesKeptAsideCameBack)
+{
+    const GameMemoContext game = context(QStringLiteral("Dragon Tale"));
+    auto owned = std::make_unique<RecordingGameMemoStore>();
+    owned->setKeptAside({{QStringLiteral("memory #1"),
+        {{game.key, game.applicationName, game.windowTitle, game.representativeGameName, QStringLiteral("kept"),
+            QDateTime(QDate(2024, 1, 1), QTime(9, 0), Qt::UTC)}}}});
+    store = owned.get();
+    model = std::make_unique<GameMemoLibraryModel>(std::move(owned), 400000000, sleeper, SteppingClock());
+    EXPECT_TRUE(store->keptAside().isEmpty());
+    CurrentGameMemoView view(model.get(), game);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(editor(view)->toPlainText(), QStringLiteral("kept"));
+    EXPECT_NE(visibleLabel(view, QStringLiteral("The notes kept aside earlier are back in your notes.")), nullptr);
+    saveScreenshot(view, QStringLiteral("notes-popover-brought-back.png"));
+    QTest::keyClicks(editor(view), QStringLiteral("!"));
+    EXPECT_NE(visibleLabel(view, QStringLiteral("Changes are saved automatically.")), nullptr);
 }
 
 TEST_F(CurrentGameMemoViewTest, FixedTextsFollowTheInterfaceLanguage)

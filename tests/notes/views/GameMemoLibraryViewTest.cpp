@@ -10,12 +10,15 @@
 #include "notes/views/CurrentGameMemoView.h"
 #include "notes/views/GameMemoListModel.h"
 #include "notes/views/GameMemoRowDelegate.h"
+#include "notes/views/NoteTextEditor.h"
 #include "notes/views/RelativeDateText.h"
 #include "support/GatedSleeper.h"
 #include "support/RecordingGameMemoStore.h"
 #include "support/RunTask.h"
 #include "support/TestScreenshots.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -257,6 +260,40 @@ TEST_F(GameMemoLibraryViewTest, ShowsASaveFailureInFullUnderTheEditor)
     QTest::mouseClick(retry, Qt::LeftButton);
     EXPECT_FALSE(retry->isVisible());
     EXPECT_EQ(store->entries().value(0).text, QStringLiteral("Boss: use fire!"));
+}
+
+TEST_F(GameMemoLibraryViewTest, SaysWhatCameBackAndWhatAPasteLeftOut)
+{
+    // A note kept aside by an earlier run comes back as the window's model is made.
+    auto owned = std::make_unique<RecordingGameMemoStore>(
+        QVector<GameMemoEntry>{note(space, QStringLiteral("asteroids"), now)});
+    owned->setKeptAside({{QStringLiteral("memory #1"), {note(dragon, QStringLiteral("Boss: use fire"), now)}}});
+    store = owned.get();
+    model = std::make_unique<GameMemoLibraryModel>(std::move(owned), 400000000, sleeper, [this] { return clockNow; });
+    GameMemoLibraryView view(model.get());
+    view.resize(GameMemoLibraryView::defaultWindowSize);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(rowTitles(view), (QStringList{QStringLiteral("Dragon Tale"), QStringLiteral("Space")}));
+    // Said with or without a note chosen.
+    const QString cameBack = QStringLiteral("The notes kept aside earlier are back in your notes.");
+    EXPECT_TRUE(showsLabel(view, cameBack));
+    clickRow(view, 0);
+    EXPECT_TRUE(showsLabel(view, cameBack));
+    saveScreenshot(view, QStringLiteral("notes-library-brought-back.png"));
+
+    // A paste past what a note holds: the detail says what it left out.
+    QPlainTextEdit *editor = detailEditor(view);
+    editor->moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(QString(GameMemoEntry::maximumTextLength, QLatin1Char('x')));
+    editor->paste();
+    EXPECT_EQ(model->entriesByKey().value(dragon.key).text.size(), GameMemoEntry::maximumTextLength);
+    EXPECT_TRUE(showsLabel(view,
+        QStringLiteral("A note holds at most 20,000 characters: the last 14 characters you entered were left out.")));
+    // The edit took the notice away; another note takes the words away.
+    EXPECT_FALSE(showsLabel(view, cameBack));
+    clickRow(view, 1);
+    EXPECT_FALSE(view.findChild<NoteTextEditor *>()->leftOutLabel()->isVisible());
 }
 
 TEST_F(GameMemoLibraryViewTest, FollowsTheInterfaceLanguage)

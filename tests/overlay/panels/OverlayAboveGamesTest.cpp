@@ -9,7 +9,8 @@
 // is the screen: the root window's pixels where the overlay is must be the overlay's own.
 // The game keeps the focus throughout, and clicks go through the overlay to it. The
 // popovers take the keys the player types after a real click on the strip, and give the
-// keyboard back to the game when they close.
+// keyboard back to the game when they close; the note popover keeps what is typed into
+// it when it closes, opens again and closes again around the strip's right-click menu.
 //
 // Without a compositing manager the overlay shows its own pixels (alpha not applied); with
 // one (metacity composites itself) they are blended over the game. With
@@ -39,6 +40,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
 
@@ -423,7 +425,7 @@ TEST_P(OverlayAboveGames, OverTheGameInEveryWindowMode)
     qunsetenv(windowManagerVariable);
     std::cout << run.output.toStdString() << std::endl;
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 4 tests."))) << "the child ran no tests";
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 5 tests."))) << "the child ran no tests";
 }
 
 TEST(OverlayWithoutAWindowManager, AboveWindowsMappedAndRaisedAfterIt)
@@ -633,4 +635,97 @@ TEST_F(OverlayAboveGameOnXcb, ThePopoversTakeTheKeysTypedAndGiveTheKeyboardBackT
         << "Return in the report popover reported nothing under " << windowManager().toStdString();
     controller->closeTranslationReport();
     EXPECT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
+}
+
+TEST_F(OverlayAboveGameOnXcb, TheNotePopoverKeepsWhatIsTypedAroundTheStripMenu)
+{
+    XTestKeyboard keyboard(session->display());
+    ASSERT_TRUE(keyboard.isValid());
+    QMenu menu;
+    menu.addAction(QStringLiteral("Settings…"));
+    menu.addAction(QStringLiteral("Quit Veyra"));
+    controller->setStripMenu(&menu);
+    startGame(Mode::normal);
+    const GameMemoContext context = *GameMemoContext::make(target, QStringLiteral("Harbour Tales"));
+    controller->setGameMemoContextProvider([&context] { return std::optional<GameMemoContext>(context); });
+    clickGame();
+    showOverlay();
+    ASSERT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
+    const auto notes = [&] { return controller->gameMemoPresenter().popover(); };
+    const auto stored
+        = [&] { return dynamic_cast<const InMemoryGameMemoStore &>(library.store()).entries().value(0).text; };
+    const QPoint strip = stripItemOnScreen(controller->controlView()->moveHandle());
+
+    // Opens the note popover with a click on its item and types into it.
+    const auto openAndType = [&](const QString &typed, const QString &expected) {
+        KeyboardGrabWatch watch(session->display(), game->windowID());
+        clickStripItem(controller->controlView()->gameNoteHandle());
+        pointer->moveTo(QPoint(2, screen.height() - 2));
+        ASSERT_TRUE(waitUntil([&] { return popoverShown(notes()); }, stepTimeoutMs));
+        ASSERT_TRUE(waitUntil([&] { return watch.grabbed(); }, stepTimeoutMs));
+        auto *editor = notes()->findChild<QPlainTextEdit *>(QString::fromLatin1(CurrentGameMemoView::editorObjectName));
+        ASSERT_NE(editor, nullptr);
+        ASSERT_TRUE(keyboard.type(typed));
+        EXPECT_TRUE(waitUntil([&] { return editor->toPlainText() == expected; }, stepTimeoutMs))
+            << "the editor has \"" << editor->toPlainText().toStdString() << "\" under "
+            << windowManager().toStdString();
+    };
+    // A right click on the strip: it closes an open popover (which writes the note), or
+    // opens the menu.
+    const auto rightClickStrip = [&] {
+        pointer->rightClickAt(strip);
+        pointer->moveTo(QPoint(2, screen.height() - 2));
+    };
+    const auto openMenuAndEscape = [&] {
+        rightClickStrip();
+        ASSERT_TRUE(
+            waitUntil([&] { return menu.isVisible() && probe->isViewable(static_cast<std::uint32_t>(menu.winId())); },
+                stepTimeoutMs))
+            << "no menu opens on the strip under " << windowManager().toStdString();
+        ASSERT_TRUE(keyboard.tap(XTestKeyboard::escapeKey));
+        ASSERT_TRUE(waitUntil([&] { return !menu.isVisible(); }, stepTimeoutMs));
+        ASSERT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
+    };
+
+    openAndType(QStringLiteral("the key"), QStringLiteral("the key"));
+    rightClickStrip();
+    EXPECT_TRUE(waitUntil([&] { return !popoverShown(notes()); }, stepTimeoutMs));
+    EXPECT_EQ(stored(), QStringLiteral("the key"));
+    EXPECT_FALSE(menu.isVisible());
+
+    // The menu opened and closed, then the popover again: what is typed now joins the
+    // note, and closing keeps it, once more around the menu.
+    openMenuAndEscape();
+    openAndType(QStringLiteral(" is under"), QStringLiteral("the key is under"));
+    rightClickStrip();
+    EXPECT_TRUE(waitUntil([&] { return !popoverShown(notes()); }, stepTimeoutMs));
+    EXPECT_EQ(stored(), QStringLiteral("the key is under"));
+    openMenuAndEscape();
+    openAndType(QStringLiteral(" the mat"), QStringLiteral("the key is under the mat"));
+    ASSERT_TRUE(keyboard.tap(XTestKeyboard::escapeKey));
+    EXPECT_TRUE(waitUntil([&] { return !popoverShown(notes()); }, stepTimeoutMs));
+    EXPECT_EQ(stored(), QStringLiteral("the key is under the mat"));
+    EXPECT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
+
+    // The menu open, the note item clicked: the click closes the menu (and, should it not
+    // open the popover as well, the player clicks once more); what is typed then is kept.
+    rightClickStrip();
+    ASSERT_TRUE(waitUntil([&] { return menu.isVisible(); }, stepTimeoutMs));
+    clickStripItem(controller->controlView()->gameNoteHandle());
+    pointer->moveTo(QPoint(2, screen.height() - 2));
+    ASSERT_TRUE(waitUntil([&] { return !menu.isVisible(); }, stepTimeoutMs));
+    if (!popoverShown(notes())) {
+        ASSERT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
+    }
+    if (!popoverShown(notes())) {
+        openAndType(QStringLiteral(" again"), QStringLiteral("the key is under the mat again"));
+    } else {
+        auto *editor = notes()->findChild<QPlainTextEdit *>(QString::fromLatin1(CurrentGameMemoView::editorObjectName));
+        ASSERT_TRUE(keyboard.type(QStringLiteral(" again")));
+        EXPECT_TRUE(waitUntil(
+            [&] { return editor->toPlainText() == QStringLiteral("the key is under the mat again"); }, stepTimeoutMs));
+    }
+    rightClickStrip();
+    EXPECT_TRUE(waitUntil([&] { return !popoverShown(notes()); }, stepTimeoutMs));
+    EXPECT_EQ(stored(), QStringLiteral("the key is under the mat again"));
 }

@@ -1,0 +1,126 @@
+#include "notes/model/GameMemoMerge.h"
+
+#include <QMap>
+
+#include <algorithm>
+
+namespace veyra {
+
+namespace {
+
+const QString separator = QStringLiteral("\n\n");
+
+QString besideSuffix(int number)
+{
+    return QStringLiteral(" (%1)").arg(number);
+}
+
+// Whether `key` is the note of `base`, or one made beside it for text it could not hold.
+bool belongsTo(const GameWindowProfileKey &key, const GameWindowProfileKey &base)
+{
+    if (!(key.applicationIdentity == base.applicationIdentity)) {
+        return false;
+    }
+    if (key.windowTitle == base.windowTitle) {
+        return true;
+    }
+    const QString prefix = base.windowTitle + QStringLiteral(" (");
+    return key.windowTitle.startsWith(prefix) && key.windowTitle.endsWith(QLatin1Char(')'));
+}
+
+// The versions that hold text no other one (nor a note beside) holds, newest first.
+QVector<GameMemoEntry> distinctVersions(QVector<GameMemoEntry> candidates, const QStringList &besideTexts)
+{
+    // Longer texts first, so that a text held by another one meets it already kept.
+    std::stable_sort(candidates.begin(), candidates.end(),
+        [](const GameMemoEntry &a, const GameMemoEntry &b) { return a.text.size() > b.text.size(); });
+    QVector<GameMemoEntry> kept;
+    for (const GameMemoEntry &candidate : candidates) {
+        const auto holds = [&candidate](const QString &text) { return text.contains(candidate.text); };
+        const bool held = std::any_of(kept.cbegin(), kept.cend(), [&holds](const GameMemoEntry &entry) {
+            return holds(entry.text);
+        }) || std::any_of(besideTexts.cbegin(), besideTexts.cend(), holds);
+        if (!held) {
+            kept.append(candidate);
+        }
+    }
+    std::stable_sort(kept.begin(), kept.end(),
+        [](const GameMemoEntry &a, const GameMemoEntry &b) { return a.updatedAt > b.updatedAt; });
+    return kept;
+}
+
+// Joins the versions, newest first, into as few notes as hold them: the first under
+// `first`'s key, the next ones beside it.
+QVector<GameMemoEntry> packedNotes(const QVector<GameMemoEntry> &versions)
+{
+    QVector<GameMemoEntry> notes;
+    for (const GameMemoEntry &version : versions) {
+        bool placed = false;
+        for (GameMemoEntry &note : notes) {
+            if (note.text.size() + separator.size() + version.text.size() <= GameMemoEntry::maximumTextLength) {
+                note.text += separator + version.text;
+                placed = true;
+                break;
+            }
+        }
+        if (!placed) {
+            notes.append(version);
+        }
+    }
+    return notes;
+}
+
+} // namespace
+
+QHash<GameWindowProfileKey, GameMemoEntry> mergedGameMemos(
+    const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions)
+{
+    QHash<GameWindowProfileKey, GameMemoEntry> merged;
+    for (const GameMemoEntry &entry : stored) {
+        merged.insert(entry.key, entry);
+    }
+    // The added versions of each game, in the order of the keys so that notes beside
+    // are named the same way whatever the order of the versions.
+    QMap<GameWindowProfileKey, QVector<GameMemoEntry>> added;
+    for (const GameMemoEntry &version : versions) {
+        if (!version.hasBlankText()) {
+            added[version.key].append(version);
+        }
+    }
+    for (auto group = added.cbegin(); group != added.cend(); ++group) {
+        const GameWindowProfileKey &key = group.key();
+        QVector<GameMemoEntry> candidates = group.value();
+        const auto existing = merged.constFind(key);
+        if (existing != merged.cend() && !existing->hasBlankText()) {
+            candidates.prepend(*existing);
+        }
+        QStringList besideTexts;
+        for (const GameMemoEntry &entry : std::as_const(merged)) {
+            if (!(entry.key == key) && belongsTo(entry.key, key)) {
+                besideTexts.append(entry.text);
+            }
+        }
+        const QVector<GameMemoEntry> distinct = distinctVersions(candidates, besideTexts);
+        if (distinct.isEmpty()) {
+            continue;
+        }
+        const QVector<GameMemoEntry> notes = packedNotes(distinct);
+        merged.insert(key, notes.first());
+        int number = 2;
+        for (qsizetype index = 1; index < notes.size(); ++index) {
+            GameMemoEntry beside = notes.at(index);
+            while (merged.contains({key.applicationIdentity, key.windowTitle + besideSuffix(number)})) {
+                ++number;
+            }
+            beside.key = {key.applicationIdentity, key.windowTitle + besideSuffix(number)};
+            beside.windowTitle += besideSuffix(number);
+            if (beside.representativeGameName && !beside.representativeGameName->trimmed().isEmpty()) {
+                *beside.representativeGameName += besideSuffix(number);
+            }
+            merged.insert(beside.key, beside);
+        }
+    }
+    return merged;
+}
+
+} // namespace veyra

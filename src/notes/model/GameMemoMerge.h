@@ -1,0 +1,22 @@
+#pragma once
+
+#include "capture/target/GameWindowProfileKey.h"
+#include "notes/store/GameMemoEntry.h"
+
+#include <QHash>
+#include <QVector>
+
+namespace veyra {
+
+// The stored notes with other versions of notes added to them (notes typed while the
+// stored ones could not be read, notes kept aside by an earlier run), losing no text:
+// a version for a game without a note comes in whole; a version whose text a note of
+// its game already holds adds nothing; a version that holds a note's whole text takes
+// its place; otherwise the texts are joined, newest first, under the newest one's names
+// and date. What a note cannot hold (GameMemoEntry::maximumTextLength) goes to a note
+// beside it, its window title followed by " (2)", " (3)" and so on. Blank versions are
+// ignored. The result is keyed by note key; it holds every stored note.
+QHash<GameWindowProfileKey, GameMemoEntry> mergedGameMemos(
+    const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions);
+
+} // namespace veyra
