@@ -6,6 +6,7 @@
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/logging/Logger.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace veyra {
@@ -120,7 +121,17 @@ CaptureAreaStoreDocument FileCaptureAreaStore::readDocumentOrThrow() const
         // one before replacing it, so nothing they drew disappears without a trace (an
         // earlier copy is never overwritten); when the copy cannot be made, the file
         // stays as it is and the failure is thrown.
-        writeFileAtomically(backupFilePath(), data);
+        // A link is itself moved aside, so that what it leads to (perhaps no file of ours)
+        // is not written over.
+        if (QFileInfo(path).isSymLink()) {
+            const QString backup = backupFilePath();
+            if (!QFile::rename(path, backup)) {
+                throw FileAccessError(FileAccessError::Kind::writeFailed, path,
+                    QStringLiteral("the link could not be moved aside to %1").arg(backup));
+            }
+        } else {
+            writeFileAtomically(backupFilePath(), data);
+        }
         const CaptureAreaStoreDocument empty;
         writeDocument(empty);
         return empty;

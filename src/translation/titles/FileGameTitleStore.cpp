@@ -4,6 +4,8 @@
 #include "foundation/identity/ApplicationFolder.h"
 #include "foundation/json/JsonDecoding.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -33,7 +35,7 @@ QUrl FileGameTitleStore::defaultFileURL()
 
 std::optional<GameTitleResolution> FileGameTitleStore::resolution(const GameWindowProfileKey &key)
 {
-    const GameTitleStoreDocument document = loadDocument();
+    const GameTitleStoreDocument document = loadDocument().value_or(GameTitleStoreDocument());
     for (const GameTitleCacheEntry &entry : document.entries) {
         if (entry.hasKey(key)) {
             return GameTitleResolution(entry.extractedGameName, entry.representativeGameName);
@@ -44,7 +46,21 @@ std::optional<GameTitleResolution> FileGameTitleStore::resolution(const GameWind
 
 void FileGameTitleStore::save(const GameTitleResolution &resolution, const GameWindowProfileKey &key)
 {
-    GameTitleStoreDocument document = loadDocument();
+    const QString path = m_fileURL.toLocalFile();
+    const std::optional<GameTitleStoreDocument> loaded = loadDocument();
+    if (!loaded && QFileInfo(path).isSymLink()) {
+        // The cache is rebuilt in a file of its own: whatever the link leads to (another
+        // program's file, say) is not written over.
+        const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
+        if (!QFile::rename(path, aside)) {
+            throw FileAccessError(FileAccessError::Kind::writeFailed, path,
+                QStringLiteral("the link could not be moved aside to %1").arg(aside));
+        }
+        qCWarning(m_logger).noquote() << QStringLiteral("Game-title cache %1 was a link to %2, which holds no cache: "
+                                                        "the link was moved to %3")
+                                             .arg(path, QFileInfo(aside).symLinkTarget(), aside);
+    }
+    GameTitleStoreDocument document = loaded.value_or(GameTitleStoreDocument());
     const GameTitleCacheEntry entry{
         key.applicationIdentity, key.windowTitle, resolution.extractedGameName(), resolution.representativeGameName()};
     const auto existing = std::find_if(document.entries.begin(), document.entries.end(),
@@ -56,14 +72,14 @@ void FileGameTitleStore::save(const GameTitleResolution &resolution, const GameW
     }
     sortGameTitleCacheEntries(document.entries);
     document.schemaVersion = GameTitleStoreDocument::currentSchemaVersion;
-    writeFileAtomically(m_fileURL.toLocalFile(), document.encoded());
+    writeFileAtomically(path, document.encoded());
 }
 
-GameTitleStoreDocument FileGameTitleStore::loadDocument() const
+std::optional<GameTitleStoreDocument> FileGameTitleStore::loadDocument() const
 {
     const QString path = m_fileURL.toLocalFile();
     if (!QFileInfo::exists(path)) {
-        return {};
+        return GameTitleStoreDocument();
     }
     const QByteArray data = readWholeFile(path);
     try {
@@ -71,7 +87,7 @@ GameTitleStoreDocument FileGameTitleStore::loadDocument() const
     } catch (const DecodingError &error) {
         qCCritical(m_logger).noquote()
             << QStringLiteral("Game-title cache is invalid and will be rebuilt: %1").arg(error.localizedDescription());
-        return {};
+        return std::nullopt;
     }
 }
 

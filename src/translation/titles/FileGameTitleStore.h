@@ -6,13 +6,16 @@
 
 #include <QUrl>
 
+#include <optional>
+
 namespace veyra {
 
 // Game titles in one JSON file, "game-titles.json". Nothing is held in memory: every
 // operation reads the file again. A file that is not a valid document of the current
-// schema is logged and treated as empty, and the next save replaces it; a file that
-// cannot be read is an error of the operation and is never overwritten. Entries never
-// expire.
+// schema is logged and treated as empty, and the next save replaces it (when it is a link,
+// the link is moved aside as "game-titles.json.damaged-<yyyyMMdd-HHmmss>" and what it
+// leads to is left alone); a file that cannot be read is an error of the operation and is
+// never overwritten. Entries never expire.
 class FileGameTitleStore : public GameTitleStoring
 {
 public:
@@ -30,7 +33,8 @@ public:
     void save(const GameTitleResolution &resolution, const GameWindowProfileKey &key) override;
 
 private:
-    GameTitleStoreDocument loadDocument() const;
+    // The document, or nothing when the file is not a valid one (logged).
+    std::optional<GameTitleStoreDocument> loadDocument() const;
 
     QUrl m_fileURL;
     Logger m_logger;

@@ -224,6 +224,18 @@ TEST_F(FileCaptureAreaStoreTest, OlderFilesAreKeptAsBackupAndReplacedByAnEmptyDo
     fileStore.save(profile);
     EXPECT_EQ(titlesInFile(path()), QStringList{"com.example|W"});
 
+    // An older file reached through a link: the link is what is kept aside, and the file
+    // it leads to (another program's, perhaps) is left as it was.
+    const QString elsewhere = folder.filePath(QStringLiteral("other-program.json"));
+    const QByteArray theirs = R"({"schemaVersion": 2, "coordinateMode": "theirs"})";
+    writeBytes(elsewhere, theirs);
+    QFile::remove(path());
+    ASSERT_TRUE(QFile::link(elsewhere, path()));
+    EXPECT_EQ(fileStore.profile(profile.key()), std::nullopt);
+    EXPECT_EQ(readBytes(elsewhere), theirs);
+    EXPECT_EQ(readBytes(path()), emptyDocumentBytes);
+    EXPECT_EQ(QFileInfo(path() + QStringLiteral(".bak.5")).symLinkTarget(), elsewhere);
+
     // Without a backup there is no replacement: the old file stays whole. (The name of
     // the file leaves no room for the backup's suffix within the 255 bytes a name may
     // have.)

@@ -188,6 +188,24 @@ TEST_F(GameTitleStoreTest, AnInvalidFileIsLoggedAndRebuiltAtTheNextSave)
         EXPECT_EQ(rebuilt.value(QStringLiteral("schemaVersion")).toInt(), 1);
         EXPECT_EQ(fileOrder(), QStringList{QStringLiteral("other|")});
     }
+    // Through a link to what is no cache (another program's file), the link is moved
+    // aside and the cache rebuilt in a file of its own; a link to a cache is written through.
+    const QString elsewhere = m_folder.path() + QStringLiteral("/other-program.json");
+    for (const QByteArray &target : {QByteArray(R"({"theme": "dark"})"), QByteArray()}) {
+        writeFileAtomically(elsewhere, target.isEmpty() ? fileBytes() : target);
+        QFile::remove(filePath());
+        ASSERT_TRUE(QFile::link(elsewhere, filePath()));
+        store().save(names(QStringLiteral("Linked"), std::nullopt), bundleKey(QStringLiteral("linked"), QString()));
+        const bool wasCache = target.isEmpty();
+        EXPECT_EQ(QFileInfo(filePath()).isSymLink(), wasCache);
+        EXPECT_EQ(readWholeFile(elsewhere) == target, !wasCache);
+        EXPECT_EQ(fileOrder().last(), QStringLiteral("linked|"));
+        EXPECT_EQ(QDir(QFileInfo(filePath()).path())
+                      .entryList({QStringLiteral("game-titles.json.damaged-*")}, QDir::System | QDir::Files)
+                      .size(),
+            1);
+    }
+
     LogCapture log;
     writeFile(invalidFiles[0]);
     EXPECT_TRUE(store().resolution(key) == std::nullopt);
