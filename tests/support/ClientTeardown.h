@@ -2,7 +2,6 @@
 
 #include "foundation/async/AsyncTask.h"
 #include "foundation/async/CancellationToken.h"
-#include "support/RemainingTurns.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
 #include "translation/http/NetworkReplyHolder.h"

@@ -55,21 +55,6 @@ bool endWorkerPools(std::chrono::milliseconds limit)
     return ended;
 }
 
-// Runs turns of the calling thread's event loop until one has nothing to do (at most 100),
-// then deletes the objects left for deletion.
-void giveRemainingTurns()
-{
-    constexpr int maximumTurns = 100;
-    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
-    for (int turn = 0; turn < maximumTurns && dispatcher != nullptr; ++turn) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (!dispatcher->processEvents(QEventLoop::AllEvents)) {
-            break;
-        }
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 } // namespace
 
 QThreadPool &newWorkerPool(const QString &name, int maximumThreadCount)
@@ -87,6 +72,19 @@ QThreadPool &newWorkerPool(const QString &name, int maximumThreadCount)
 bool workerPoolsHaveEnded()
 {
     return poolsEnded.load(std::memory_order_acquire);
+}
+
+void giveRemainingTurns()
+{
+    constexpr int maximumTurns = 100;
+    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    for (int turn = 0; turn < maximumTurns && dispatcher != nullptr; ++turn) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (!dispatcher->processEvents(QEventLoop::AllEvents)) {
+            break;
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void finishApplicationWork(int status)

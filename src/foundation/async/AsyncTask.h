@@ -85,6 +85,11 @@ inline constexpr std::chrono::seconds workerPoolEndLimit{10};
 // `status`, without destroying anything more.
 void finishApplicationWork(int status);
 
+// The last step of finishApplicationWork() on its own, for code that destroys objects
+// while no event loop runs (a test between its cases): the tasks they cancelled get the
+// turns they need to end. It ends no pool and is no way to end the application.
+void giveRemainingTurns();
+
 // The thread pool for CPU work (text recognition, detection, JPEG encoding). Its
 // threads never expire, so per-thread engines stay initialised.
 QThreadPool &cpuWorkPool();

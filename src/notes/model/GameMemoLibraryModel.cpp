@@ -238,18 +238,7 @@ void GameMemoLibraryModel::scheduleSave()
     // first edit that is not written yet.
     const Sleeper::Clock::time_point deadline = std::min(deadlineAfter(m_steadyNow(), m_debounceNanoseconds),
         deadlineAfter(m_firstUnwrittenEditAt.value_or(m_steadyNow()), longestWaitNanoseconds));
-    m_saveTask = startTaskOnActor(
-        this,
-        [deadline](QPointer<GameMemoLibraryModel> self, CancellationToken token) -> QCoro::Task<void> {
-            const std::shared_ptr<Sleeper> sleeper = self->m_sleeper;
-            co_await sleeper->sleepUntil(deadline, token);
-            if (!self || token.isCancelled()) {
-                co_return;
-            }
-            self->m_saveTask.reset();
-            self->saveNow();
-        },
-        Logger("GameMemoLibrary"));
+    m_saveTask = startAt(deadline, &GameMemoLibraryModel::m_saveTask, &GameMemoLibraryModel::saveNow);
 }
 
 void GameMemoLibraryModel::scheduleRetry()
@@ -258,18 +247,29 @@ void GameMemoLibraryModel::scheduleRetry()
         return;
     }
     const Sleeper::Clock::time_point deadline = deadlineAfter(m_steadyNow(), retryNanoseconds);
-    m_retryTask = startTaskOnActor(
+    m_retryTask = startAt(deadline, &GameMemoLibraryModel::m_retryTask, &GameMemoLibraryModel::retry);
+}
+
+void GameMemoLibraryModel::retry()
+{
+    if (m_hasUnsavedEdits) {
+        saveNow();
+    }
+}
+
+ActorTask GameMemoLibraryModel::startAt(Sleeper::Clock::time_point deadline,
+    std::optional<ActorTask> GameMemoLibraryModel::*task, void (GameMemoLibraryModel::*action)())
+{
+    return startTaskOnActor(
         this,
-        [deadline](QPointer<GameMemoLibraryModel> self, CancellationToken token) -> QCoro::Task<void> {
+        [deadline, task, action](QPointer<GameMemoLibraryModel> self, CancellationToken token) -> QCoro::Task<void> {
             const std::shared_ptr<Sleeper> sleeper = self->m_sleeper;
             co_await sleeper->sleepUntil(deadline, token);
             if (!self || token.isCancelled()) {
                 co_return;
             }
-            self->m_retryTask.reset();
-            if (self->m_hasUnsavedEdits) {
-                self->saveNow();
-            }
+            ((*self).*task).reset();
+            ((*self).*action)();
         },
         Logger("GameMemoLibrary"));
 }

@@ -115,6 +115,12 @@ Q_SIGNALS:
 private:
     void scheduleSave();
     void scheduleRetry();
+    // The retry's save, when edits are still unsaved.
+    void retry();
+    // Starts a task that, at `deadline` unless it is cancelled first, clears `task` (the
+    // member that holds it) and runs `action`.
+    ActorTask startAt(Sleeper::Clock::time_point deadline, std::optional<ActorTask> GameMemoLibraryModel::*task,
+        void (GameMemoLibraryModel::*action)());
     void cancelRetry();
     // Reads every note; after an earlier failure, or when copies were kept aside, adds
     // the notes typed meanwhile and the copies' notes.

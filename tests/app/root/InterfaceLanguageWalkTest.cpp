@@ -46,7 +46,6 @@
 #include "support/FakeCaptureAreaEditorSession.h"
 #include "support/FakeWindowSnapshotter.h"
 #include "support/ManualWindowCatalog.h"
-#include "support/RemainingTurns.h"
 #include "support/RunTask.h"
 #include "support/ShownText.h"
 #include "support/TestAppUpdateModel.h"

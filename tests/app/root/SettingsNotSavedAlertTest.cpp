@@ -1,12 +1,12 @@
 // Test label: ui
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
+#include "foundation/async/AsyncTask.h"
 #include "foundation/language/ClientLanguage.h"
 #include "foundation/language/InterfaceLanguageChange.h"
 #include "foundation/settings/UserDefaults.h"
 #include "foundation/text/PlainText.h"
 #include "support/LogCapture.h"
-#include "support/RemainingTurns.h"
 #include "support/RunTask.h"
 #include "support/SmallDisk.h"
 

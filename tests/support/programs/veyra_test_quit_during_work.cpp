@@ -18,6 +18,7 @@
 //   sleeping task ended     when the task cancelled at the end has ended
 //   application gone        once the application object is destroyed
 // and exits with the event loop's status.
+#include "TextLayoutWork.h"
 #include "capture/x11/X11WorkPool.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/async/CancellationToken.h"
@@ -28,7 +29,6 @@
 
 #include <QApplication>
 #include <QSemaphore>
-#include <QTextLayout>
 #include <QThread>
 #include <QTimer>
 
@@ -51,22 +51,6 @@ void say(const char *line, const char *pool = nullptr)
         std::printf("%s\n", line);
     }
     std::fflush(stdout);
-}
-
-// Lays out a line of text in each of many sizes: each new size makes Qt find and load a font.
-void layOutText()
-{
-    for (int size = 6; size < 160; ++size) {
-        QFont font;
-        font.setPixelSize(size);
-        QTextLayout layout(
-            QStringLiteral("Veyra reads the dialogue of the game. 台詞を読み取ります. 대사를 읽습니다."), font);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(200);
-        }
-        layout.endLayout();
-    }
 }
 
 QCoro::Task<void> awaitQueuedWork(QThreadPool &pool)
@@ -122,7 +106,7 @@ int main(int argc, char *argv[])
                     while (!veyra::workerPoolsHaveEnded() || endless) {
                         QThread::msleep(1);
                     }
-                    layOutText();
+                    veyra::test::layOutTextInSizes(6, 160);
                     say("finished", name);
                 });
                 ++workers;

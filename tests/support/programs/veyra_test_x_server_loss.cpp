@@ -6,6 +6,7 @@
 //
 // It writes "working" to stdout once work runs on every thread of every pool; then the test
 // ends the X server, and Qt ends the program.
+#include "TextLayoutWork.h"
 #include "app/launch/QuitReport.h"
 #include "capture/x11/X11WorkPool.h"
 #include "foundation/async/AsyncTask.h"
@@ -14,7 +15,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QSemaphore>
-#include <QTextLayout>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,17 +25,7 @@ namespace {
 // smoothly, again and again.
 void drawText()
 {
-    for (int size = 6; size < 96; ++size) {
-        QFont font;
-        font.setPixelSize(size);
-        QTextLayout layout(
-            QStringLiteral("Veyra reads the dialogue of the game. 台詞を読み取ります. 대사를 읽습니다."), font);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(200);
-        }
-        layout.endLayout();
-    }
+    veyra::test::layOutTextInSizes(6, 96);
     QImage image(640, 360, QImage::Format_ARGB32);
     image.fill(Qt::darkCyan);
     [[maybe_unused]] const QImage scaled = image.scaled(1280, 720, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
