@@ -251,7 +251,11 @@ void OverlayPanelController::buildControlStrip()
     connect(view, &OverlayControlView::resizeChanged, this,
         [&layout](QPointF position) { layout.resize(layout.screenLocation(position)); });
     connect(view, &OverlayControlView::resizeEnded, this, [&layout] { layout.finishResize(); });
-    connect(view, &OverlayControlView::menuRequested, this, &OverlayPanelController::showStripMenu);
+    // On the next turn, once the press that asked for it is handled: a second right click
+    // soon after another (one that closed a popover, say) is also a double click, which Qt
+    // sends after the press and which would reach the menu just opened and close it.
+    connect(
+        view, &OverlayControlView::menuRequested, this, &OverlayPanelController::showStripMenu, Qt::QueuedConnection);
 
     m_controlPanel = new OverlayControlPanel(view, m_panel.get());
     m_controlView = view;
