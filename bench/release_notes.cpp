@@ -151,6 +151,26 @@ QList<Input> inputs()
         {"32 KiB of words (plain text)", {Format::plainText, words(32 * 1024)}},
         {"30 KiB of words (Markdown)", {Format::markdown, QStringLiteral("# Veyra 1.3\n\n") + words(30 * 1024)}},
         {"16000 emphasised words (Markdown)", {Format::markdown, QStringLiteral("*a* ").repeated(16000)}},
+        {"8000 nested list items then 16000 line ends (Markdown)",
+            {Format::markdown, QStringLiteral("- ").repeated(8000) + QStringLiteral("x") + QString(16000, u'\n')}},
+        {"'- ' 8000 times then 16000 line ends (Markdown)",
+            {Format::markdown, QStringLiteral("- ").repeated(8000) + QString(16000, u'\n')}},
+        {"8000 nested quotes and lists then 16000 line ends (Markdown)",
+            {Format::markdown, QStringLiteral("> 1. ").repeated(3000) + QStringLiteral("x") + QString(16000, u'\n')}},
+        {"a table and 20000 cells (HTML)",
+            {Format::html, QStringLiteral("<table>") + QStringLiteral("<td>x").repeated(20000)}},
+        {"a paragraph of 8000 line breaks (HTML)",
+            {Format::html, QStringLiteral("<p>") + QStringLiteral("x<br>").repeated(8000)}},
+        {"40 KB of style sheet before the notes (HTML)",
+            {Format::html,
+                QStringLiteral("<html><head><style>")
+                    + QStringLiteral("p.note { color: #333; margin: 0 }\n").repeated(1200)
+                    + QStringLiteral("</style></head><body><h2>Veyra 1.3</h2><p>") + words(4000)
+                    + QStringLiteral("</p></body></html>")}},
+        {"8000 paragraphs (HTML)", {Format::html, QStringLiteral("<p>x").repeated(8000)}},
+        {"8000 list items (Markdown)", {Format::markdown, QStringLiteral("- x\n").repeated(8000)}},
+        {"8000 numbered list items (Markdown)", {Format::markdown, QStringLiteral("1. x\n").repeated(6000)}},
+        {"256 Ki of tags (HTML)", {Format::html, QStringLiteral("<i>").repeated(90000) + words(1000)}},
     };
 }
 

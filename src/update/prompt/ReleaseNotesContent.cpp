@@ -40,7 +40,8 @@ QString cutAtClusterBoundary(const QString &text, qsizetype length)
 
 bool sameEmphasis(const ReleaseNotesSpan &span, ReleaseNotesContentBuilder::Emphasis emphasis)
 {
-    return span.bold == emphasis.bold && span.italic == emphasis.italic && span.code == emphasis.code;
+    return span.bold == emphasis.bold && span.italic == emphasis.italic && span.code == emphasis.code
+        && span.strikeout == emphasis.strikeout;
 }
 
 struct Fit
@@ -108,6 +109,25 @@ void withoutTrailingLineBreaks(QList<ReleaseNotesSpan> &spans)
 
 } // namespace
 
+QStringView leftOfCharacters(QStringView text, qsizetype length)
+{
+    if (length <= 0) {
+        return {};
+    }
+    if (length >= text.size()) {
+        return text;
+    }
+    if (text[length - 1].isHighSurrogate() && text[length].isLowSurrogate()) {
+        --length;
+    }
+    return text.left(length);
+}
+
+QString releaseNotesListMarker(int number)
+{
+    return QString::number(number) + QLatin1Char('.');
+}
+
 QString withShortClusters(const QString &text)
 {
     if (startsNoCluster(text)) {
@@ -161,7 +181,7 @@ QList<ReleaseNotesSpan> *ReleaseNotesContentBuilder::openSpans(const ReleaseNote
         if (m_cellBreakPending) {
             m_cellBreakPending = false;
             if (!cell.isEmpty()) {
-                if (!spend(1)) {
+                if (!spend(releaseNotesCellLineWeight)) {
                     return nullptr;
                 }
                 append(cell, QString(QChar::LineSeparator), {});
@@ -170,7 +190,8 @@ QList<ReleaseNotesSpan> *ReleaseNotesContentBuilder::openSpans(const ReleaseNote
         return &cell;
     }
     if (!m_paragraph) {
-        if (!spend(releaseNotesParagraphWeight)) {
+        const bool numbered = format.kind == ReleaseNotesParagraphFormat::Kind::listItem && format.ordered;
+        if (!spend(releaseNotesParagraphWeight + (numbered ? releaseNotesListMarker(format.number).size() : 0))) {
             return nullptr;
         }
         m_paragraph = ReleaseNotesParagraph{format, {}};
@@ -185,7 +206,7 @@ void ReleaseNotesContentBuilder::append(QList<ReleaseNotesSpan> &spans, const QS
     if (!spans.isEmpty() && sameEmphasis(spans.last(), emphasis)) {
         spans.last().text += text;
     } else {
-        spans.append(ReleaseNotesSpan{text, emphasis.bold, emphasis.italic, emphasis.code});
+        spans.append(ReleaseNotesSpan{text, emphasis.bold, emphasis.italic, emphasis.code, emphasis.strikeout});
     }
 }
 
@@ -239,7 +260,7 @@ void ReleaseNotesContentBuilder::addLineBreak(const ReleaseNotesParagraphFormat 
         return;
     }
     QList<ReleaseNotesSpan> *spans = openSpans(format);
-    if (!spans || !spend(1)) {
+    if (!spans || !spend(m_table ? releaseNotesCellLineWeight : releaseNotesLineBreakWeight)) {
         return;
     }
     if (spans->isEmpty()) {

@@ -19,14 +19,19 @@ namespace veyra {
 // one budget (maximumReleaseNotesWeight), so that laying out any notes takes a few
 // milliseconds at most.
 
-// What the content of shown notes may weigh: a character (a line break included) weighs 1,
-// more in a long run without a break opportunity (unbreakableRunDivisor), a paragraph
-// releaseNotesParagraphWeight, a change of emphasis releaseNotesSpanWeight, a table cell
-// releaseNotesCellWeight. Notes beyond it are cut, with an ellipsis.
+// What the content of shown notes may weigh: a character weighs 1, more in a long run
+// without a break opportunity (unbreakableRunDivisor), a paragraph
+// releaseNotesParagraphWeight, a line break releaseNotesLineBreakWeight, a change of
+// emphasis releaseNotesSpanWeight, a table cell releaseNotesCellWeight and a further line
+// in a cell releaseNotesCellLineWeight (a cell beyond the last column is such a line). Each
+// weighs about what laying it out costs compared with a character of running text. Notes
+// beyond it are cut, with an ellipsis.
 inline constexpr qsizetype maximumReleaseNotesWeight = 8 * 1024;
 inline constexpr qsizetype releaseNotesParagraphWeight = 8;
+inline constexpr qsizetype releaseNotesLineBreakWeight = 16;
 inline constexpr qsizetype releaseNotesSpanWeight = 16;
 inline constexpr qsizetype releaseNotesCellWeight = 48;
+inline constexpr qsizetype releaseNotesCellLineWeight = 32;
 // Qt breaks a line in a run of characters without a break opportunity (a long word, a run
 // of letters) in time that grows with the square of the run's length, so a run of
 // n > unbreakableRunLength characters weighs n + (n - unbreakableRunLength)^2 /
@@ -35,9 +40,17 @@ inline constexpr qsizetype releaseNotesCellWeight = 48;
 inline constexpr qsizetype unbreakableRunLength = 64;
 inline constexpr qsizetype unbreakableRunDivisor = 1024;
 
-// How much of the notes' own text (their markup included) is read at most; the rest is
-// left out, as if cut, with an ellipsis.
+// How much of plain-text and Markdown notes is read at most; the rest is left out, as if
+// cut, with an ellipsis.
 inline constexpr qsizetype maximumReadReleaseNotesLength = 32 * 1024;
+// How much of HTML notes is read at most: this many characters, of which at most this many
+// tags (comments included); the rest is left out, as if cut, with an ellipsis. HTML often
+// carries far more markup than text (a page's head with its style sheets and scripts
+// comes before any of it), and what it shows is bounded by the weight of its content
+// anyway, so more of it is read; these bounds only keep the time spent reading it small
+// (a tag takes far longer to read than a character a style sheet or script holds).
+inline constexpr qsizetype maximumReadReleaseNotesHtmlLength = 256 * 1024;
+inline constexpr qsizetype maximumReadReleaseNotesHtmlTags = 16 * 1024;
 
 // The longest grapheme cluster shown, in UTF-16 code units: more than any script or emoji
 // sequence needs; further combining marks, joiners and the like are left out (thousands of
@@ -47,11 +60,22 @@ inline constexpr qsizetype maximumShownClusterLength = 32;
 // Lists nested deeper are shown at this depth.
 inline constexpr int maximumReleaseNotesListDepth = 4;
 
+// The numbers of ordered list items shown: others are brought within these.
+inline constexpr int largestReleaseNotesListNumber = 999'999'999;
+inline constexpr int smallestReleaseNotesListNumber = -999'999'999;
+
 // Cells of a table row beyond this many are shown in its last cell.
 inline constexpr int maximumReleaseNotesTableColumns = 12;
 
 // The text with every grapheme cluster cut to maximumShownClusterLength code units.
 QString withShortClusters(const QString &text);
+
+// The first `length` code units of the text, one fewer when they would end in the middle of
+// a surrogate pair.
+QStringView leftOfCharacters(QStringView text, qsizetype length);
+
+// What a numbered list item shows before its text ("9.").
+QString releaseNotesListMarker(int number);
 
 // A run of text with one emphasis. Line breaks in it are QChar::LineSeparator.
 struct ReleaseNotesSpan
@@ -60,6 +84,7 @@ struct ReleaseNotesSpan
     bool bold = false;
     bool italic = false;
     bool code = false;
+    bool strikeout = false;
 
     bool operator==(const ReleaseNotesSpan &) const = default;
 };
@@ -84,6 +109,9 @@ struct ReleaseNotesParagraphFormat
     bool ordered = false;
     // Of a list item: the first of its list.
     bool startsList = false;
+    // Of a numbered list item: its number, which its list gives it (a list may start at any
+    // number, and an item may set its own).
+    int number = 0;
 
     bool operator==(const ReleaseNotesParagraphFormat &) const = default;
 };
@@ -120,6 +148,7 @@ public:
         bool bold = false;
         bool italic = false;
         bool code = false;
+        bool strikeout = false;
     };
 
     // Adds text to the open paragraph, or to a new one of `format` when none is open. In a

@@ -8,6 +8,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -99,6 +100,9 @@ QTextCharFormat spanFormat(QTextCharFormat characters, const ReleaseNotesSpan &s
     }
     if (span.code) {
         setCodeFont(characters);
+    }
+    if (span.strikeout) {
+        characters.setFontStrikeOut(true);
     }
     return characters;
 }
@@ -297,7 +301,20 @@ private:
         // The lists open at each depth: an item continues the one at its depth unless it
         // starts a list of its own; a paragraph ends those deeper than it.
         int depth = 0;
-        if (format.kind == Format::Kind::listItem) {
+        if (format.kind == Format::Kind::listItem && format.ordered) {
+            // Numbered items carry their numbers themselves (a list of Qt's counts from 1),
+            // hanging in the indent as a list's would.
+            depth = format.level;
+            m_lists[std::size_t(depth)] = nullptr;
+            const QString marker = releaseNotesListMarker(format.number) + QLatin1Char(' ');
+            QTextBlockFormat numbered = block;
+            numbered.setIndent(depth);
+            const double indent = depth * m_cursor.document()->indentWidth();
+            numbered.setTextIndent(
+                -std::min(indent, QFontMetricsF(m_cursor.document()->defaultFont()).horizontalAdvance(marker)));
+            m_cursor.setBlockFormat(numbered);
+            m_cursor.insertText(marker, characters);
+        } else if (format.kind == Format::Kind::listItem) {
             depth = format.level;
             QTextList *&list = m_lists[std::size_t(depth)];
             if (format.startsList || !list || list->format().style() != listFormat(format).style()) {
@@ -350,7 +367,7 @@ ReleaseNotesContent plainContent(const QString &text)
     ReleaseNotesContentBuilder builder;
     QStringView shown(text);
     const bool cut = shown.size() > maximumReadReleaseNotesLength;
-    shown = shown.left(maximumReadReleaseNotesLength);
+    shown = leftOfCharacters(shown, maximumReadReleaseNotesLength);
     qsizetype start = 0;
     while (start <= shown.size() && !builder.isFull()) {
         qsizetype end = shown.indexOf(u'\n', start);

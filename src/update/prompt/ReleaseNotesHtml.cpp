@@ -28,10 +28,98 @@ bool isHtmlSpace(QChar character)
     return code == u' ' || code == u'\t' || code == u'\n' || code == u'\r' || code == u'\f';
 }
 
+QString asciiLower(QStringView text)
+{
+    QString lower = text.toString();
+    for (QChar &character : lower) {
+        if (character >= u'A' && character <= u'Z') {
+            character = QChar(character.unicode() + (u'a' - u'A'));
+        }
+    }
+    return lower;
+}
+
+// Where the text after a comment whose "<!--" ends at `from` starts: "<!-->" and "<!--->"
+// end at once, others at "-->" or "--!>" (or with the text).
+qsizetype endOfComment(QStringView text, qsizetype from)
+{
+    if (text.mid(from, 1) == u">") {
+        return from + 1;
+    }
+    if (text.mid(from, 2) == u"->") {
+        return from + 2;
+    }
+    for (qsizetype dashes = text.indexOf(u"--", from); dashes >= 0; dashes = text.indexOf(u"--", dashes + 1)) {
+        if (text.mid(dashes + 2, 1) == u">") {
+            return dashes + 3;
+        }
+        if (text.mid(dashes + 2, 2) == u"!>") {
+            return dashes + 4;
+        }
+    }
+    return text.size();
+}
+
+// An integer as browsers read one in an attribute ("  5", "+5", "-3", "7th" is 7): nothing
+// without digits; brought within the list numbers shown.
+std::optional<int> htmlInteger(QStringView value)
+{
+    qsizetype position = 0;
+    while (position < value.size() && isHtmlSpace(value[position])) {
+        ++position;
+    }
+    bool negative = false;
+    if (position < value.size() && (value[position] == u'-' || value[position] == u'+')) {
+        negative = value[position] == u'-';
+        ++position;
+    }
+    if (position >= value.size() || !isAsciiDigit(value[position])) {
+        return std::nullopt;
+    }
+    qint64 magnitude = 0;
+    for (; position < value.size() && isAsciiDigit(value[position]); ++position) {
+        magnitude
+            = std::min<qint64>(magnitude * 10 + (value[position].unicode() - u'0'), largestReleaseNotesListNumber);
+    }
+    return int(negative ? std::max<qint64>(-magnitude, smallestReleaseNotesListNumber) : magnitude);
+}
+
+// The character browsers show for the number of a numeric character reference: those of
+// 128 to 159 as windows-1252 has them (where it has one), U+FFFD for none at all.
+char32_t referencedCharacter(char32_t value)
+{
+    // windows-1252 at 0x80 to 0x9F; 0 where it has no character, and the number stays.
+    static constexpr char16_t windows1252[32] = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6,
+        0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC,
+        0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+    if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return 0xFFFD;
+    }
+    if (value >= 0x80 && value <= 0x9F && windows1252[value - 0x80] != 0) {
+        return windows1252[value - 0x80];
+    }
+    return value;
+}
+
+// Whether browsers read the named reference without its ';' too: those of the characters
+// of Latin-1 and of '&', '<', '>' and '"'.
+bool isReadWithoutSemicolon(char32_t character)
+{
+    return (character >= 0xA0 && character <= 0xFF) || character == u'&' || character == u'<' || character == u'>'
+        || character == u'"';
+}
+
 bool isOneOf(const QString &name, std::initializer_list<const char *> names)
 {
     return std::any_of(
         names.begin(), names.end(), [&name](const char *each) { return name == QLatin1StringView(each); });
+}
+
+// Elements whose content is text, not markup: up to their end tag, or for <plaintext>, to
+// the end of the notes.
+bool isRawText(const QString &name)
+{
+    return isOneOf(name, {"xmp", "plaintext"});
 }
 
 // Elements whose content is no text to show.
@@ -80,11 +168,19 @@ public:
                     continue;
                 }
                 text(m_html.mid(textStart, position - textStart));
+                if (++m_tagsRead > maximumReadReleaseNotesHtmlTags) {
+                    m_builder.cut();
+                    return;
+                }
                 position = markup->end;
                 if (markup->kind == HtmlMarkup::Kind::startTag && isSkipped(markup->name)) {
-                    position = endOfSkipped(markup->name, position);
+                    position = endOfRawText(markup->name, position).second;
+                } else if (markup->kind == HtmlMarkup::Kind::startTag && isRawText(markup->name)) {
+                    const auto [bodyEnd, after] = endOfRawText(markup->name, position);
+                    rawText(m_html.mid(position, bodyEnd - position));
+                    position = after;
                 } else if (markup->kind == HtmlMarkup::Kind::startTag) {
-                    startTag(markup->name);
+                    startTag(*markup);
                 } else if (markup->kind == HtmlMarkup::Kind::endTag) {
                     endTag(markup->name);
                 }
@@ -112,14 +208,24 @@ private:
     struct ListLevel
     {
         bool ordered = false;
+        // The number of the next item of an ordered list.
+        int next = 1;
         bool started = false;
         bool itemOpen = false;
         bool itemHasParagraph = false;
+        // The number of the open item of an ordered list.
+        int number = 0;
     };
 
-    // Where the text after the end tag of a skipped element starts.
-    qsizetype endOfSkipped(const QString &name, qsizetype from) const
+    // Where the content of a raw-text or skipped element that starts at `from` ends, and
+    // where the text after its end tag starts (the end of the notes for <plaintext>, and
+    // when the end tag is missing).
+    std::pair<qsizetype, qsizetype> endOfRawText(const QString &name, qsizetype from) const
     {
+        const std::pair<qsizetype, qsizetype> toTheEnd{m_html.size(), m_html.size()};
+        if (name == u"plaintext") {
+            return toTheEnd;
+        }
         const QString endTag = QStringLiteral("</") + name;
         for (qsizetype at = m_html.indexOf(endTag, from, Qt::CaseInsensitive); at >= 0;
              at = m_html.indexOf(endTag, at + 2, Qt::CaseInsensitive)) {
@@ -127,15 +233,15 @@ private:
             if (after >= m_html.size() || isHtmlSpace(m_html[after]) || m_html[after] == u'>'
                 || m_html[after] == u'/') {
                 const std::optional<HtmlMarkup> markup = scanHtmlMarkup(m_html, at);
-                return markup ? markup->end : m_html.size();
+                return {at, markup ? markup->end : m_html.size()};
             }
         }
-        return m_html.size();
+        return toTheEnd;
     }
 
     ReleaseNotesContentBuilder::Emphasis emphasis() const
     {
-        return {m_bold > 0 || m_headerCell, m_italic > 0, m_code > 0};
+        return {m_bold > 0 || m_headerCell, m_italic > 0, m_code > 0, m_struck > 0};
     }
 
     // The format of a paragraph that starts here.
@@ -153,7 +259,7 @@ private:
             if (list.itemHasParagraph) {
                 return {Format::Kind::listContinuation, depth};
             }
-            const Format item{Format::Kind::listItem, depth, list.ordered, !list.started};
+            const Format item{Format::Kind::listItem, depth, list.ordered, !list.started, list.number};
             list.started = true;
             list.itemHasParagraph = true;
             return item;
@@ -202,6 +308,13 @@ private:
     // reference is text that is never white space.
     void text(QStringView raw, bool fromReference = false)
     {
+        if (raw.contains(QChar(0))) {
+            // Browsers show no NUL of the text.
+            QString withoutNul = raw.toString();
+            withoutNul.remove(QChar(0));
+            text(withoutNul, fromReference);
+            return;
+        }
         if (raw.isEmpty()) {
             return;
         }
@@ -268,8 +381,23 @@ private:
         m_preformattedStart = false;
     }
 
-    void startTag(const QString &name)
+    // The content of <xmp> or <plaintext>: preformatted text, tags and references included.
+    void rawText(QStringView body)
     {
+        endParagraph();
+        ++m_preformatted;
+        m_preformattedStart = true;
+        text(body);
+        endParagraph();
+        --m_preformatted;
+        m_preformattedStart = false;
+    }
+
+    static int following(int number) { return number < largestReleaseNotesListNumber ? number + 1 : number; }
+
+    void startTag(const HtmlMarkup &markup)
+    {
+        const QString &name = markup.name;
         m_preformattedStart = false;
         if (name == u"br") {
             lineBreak();
@@ -280,15 +408,21 @@ private:
             endParagraph();
         } else if (isOneOf(name, {"ul", "ol", "menu", "dir"})) {
             endParagraph();
-            m_lists.append(ListLevel{name == u"ol"});
+            const bool ordered = name == u"ol";
+            m_lists.append(ListLevel{ordered, ordered ? markup.number.value_or(1) : 1});
         } else if (name == u"li") {
             endParagraph();
             if (m_lists.isEmpty()) {
                 m_lists.append(ListLevel{});
             }
-            m_lists.last().itemOpen = true;
-            m_lists.last().itemHasParagraph = false;
-        } else if (isOneOf(name, {"pre", "listing", "xmp", "plaintext"})) {
+            ListLevel &list = m_lists.last();
+            list.itemOpen = true;
+            list.itemHasParagraph = false;
+            if (list.ordered) {
+                list.number = markup.number.value_or(list.next);
+                list.next = following(list.number);
+            }
+        } else if (isOneOf(name, {"pre", "listing"})) {
             endParagraph();
             ++m_preformatted;
             m_preformattedStart = true;
@@ -298,6 +432,8 @@ private:
             ++m_italic;
         } else if (isOneOf(name, {"code", "tt", "kbd", "samp"})) {
             ++m_code;
+        } else if (isOneOf(name, {"s", "strike", "del"})) {
+            ++m_struck;
         } else if (isOneOf(name, {"table", "tr", "td", "th", "caption"})) {
             tableStartTag(name);
         }
@@ -323,7 +459,7 @@ private:
             if (!m_lists.isEmpty()) {
                 m_lists.last().itemOpen = false;
             }
-        } else if (isOneOf(name, {"pre", "listing", "xmp", "plaintext"})) {
+        } else if (isOneOf(name, {"pre", "listing"})) {
             endParagraph();
             m_preformatted = std::max(0, m_preformatted - 1);
         } else if (isOneOf(name, {"b", "strong"})) {
@@ -332,6 +468,8 @@ private:
             m_italic = std::max(0, m_italic - 1);
         } else if (isOneOf(name, {"code", "tt", "kbd", "samp"})) {
             m_code = std::max(0, m_code - 1);
+        } else if (isOneOf(name, {"s", "strike", "del"})) {
+            m_struck = std::max(0, m_struck - 1);
         } else if (name == u"table" && m_tableDepth > 0) {
             --m_tableDepth;
             if (m_tableDepth == 0) {
@@ -390,9 +528,11 @@ private:
 
     QStringView m_html;
     ReleaseNotesContentBuilder &m_builder;
+    qsizetype m_tagsRead = 0;
     int m_bold = 0;
     int m_italic = 0;
     int m_code = 0;
+    int m_struck = 0;
     int m_headingLevel = 0;
     int m_preformatted = 0;
     bool m_preformattedStart = false;
@@ -407,45 +547,48 @@ private:
 
 } // namespace
 
-std::optional<HtmlMarkup> scanHtmlMarkup(QStringView text, qsizetype at, bool mustClose)
+std::optional<HtmlMarkup> scanHtmlMarkup(QStringView text, qsizetype at)
 {
     const qsizetype length = text.size();
     if (at + 1 >= length) {
         return std::nullopt;
     }
-    const auto endAfter = [&](qsizetype end, qsizetype markerLength) -> std::optional<qsizetype> {
-        if (end < 0) {
-            if (mustClose) {
-                return std::nullopt;
-            }
-            return length;
-        }
-        return end + markerLength;
+    const auto otherMarkup = [](qsizetype end) {
+        return HtmlMarkup{HtmlMarkup::Kind::other, QString(), end, std::nullopt};
+    };
+    const auto upTo = [&](QChar marker, qsizetype from) {
+        const qsizetype found = text.indexOf(marker, from);
+        return found < 0 ? length : found + 1;
     };
     const QChar next = text[at + 1];
     if (next == u'!' || next == u'?') {
         const bool comment = text.mid(at, 4) == u"<!--";
-        const std::optional<qsizetype> end
-            = comment ? endAfter(text.indexOf(u"-->", at + 4), 3) : endAfter(text.indexOf(u'>', at + 2), 1);
-        if (!end) {
-            return std::nullopt;
-        }
-        return HtmlMarkup{HtmlMarkup::Kind::other, QString(), *end};
+        return otherMarkup(comment ? endOfComment(text, at + 4) : upTo(u'>', at + 2));
     }
     const bool closing = next == u'/';
     qsizetype position = at + (closing ? 2 : 1);
-    if (position >= length || !isAsciiLetter(text[position])) {
+    if (closing) {
+        if (position >= length) {
+            return std::nullopt;
+        }
+        // "</>" is nothing, and "</" before anything but a letter starts a comment.
+        if (!isAsciiLetter(text[position])) {
+            return otherMarkup(upTo(u'>', position));
+        }
+    } else if (!isAsciiLetter(text[position])) {
         return std::nullopt;
     }
     const qsizetype nameStart = position;
-    while (position < length
-        && (isAsciiLetter(text[position]) || isAsciiDigit(text[position]) || text[position] == u'-'
-            || text[position] == u':')) {
+    while (position < length && !isHtmlSpace(text[position]) && text[position] != u'/' && text[position] != u'>') {
         ++position;
     }
     HtmlMarkup markup{closing ? HtmlMarkup::Kind::endTag : HtmlMarkup::Kind::startTag,
-        text.mid(nameStart, position - nameStart).toString().toLower(), 0};
-    // Attributes, read only to find where the tag ends: a '>' in a quoted value does not.
+        asciiLower(text.mid(nameStart, position - nameStart)), 0, std::nullopt};
+    const bool isNumbered = !closing && (markup.name == u"ol" || markup.name == u"li");
+    const QLatin1StringView numberAttribute(markup.name == u"ol" ? "start" : "value");
+    bool numberSeen = false;
+    // Attributes, read to find where the tag ends (a '>' in a quoted value does not end it)
+    // and for a list's numbers.
     while (position < length) {
         const QChar character = text[position];
         if (character == u'>') {
@@ -456,42 +599,45 @@ std::optional<HtmlMarkup> scanHtmlMarkup(QStringView text, qsizetype at, bool mu
             ++position;
             continue;
         }
-        if (character == u'"' || character == u'\'') {
-            const qsizetype close = text.indexOf(character, position + 1);
-            if (close < 0) {
-                break;
-            }
-            position = close + 1;
-            continue;
-        }
-        // A name, perhaps with a value.
+        // A name (its first character may be '='), perhaps with a value.
+        const qsizetype attributeStart = position;
+        ++position;
         while (position < length && !isHtmlSpace(text[position]) && text[position] != u'>' && text[position] != u'/'
             && text[position] != u'=') {
             ++position;
         }
+        const QStringView attribute = text.mid(attributeStart, position - attributeStart);
         while (position < length && isHtmlSpace(text[position])) {
             ++position;
         }
-        if (position < length && text[position] == u'=') {
+        if (position >= length || text[position] != u'=') {
+            continue;
+        }
+        ++position;
+        while (position < length && isHtmlSpace(text[position])) {
             ++position;
-            while (position < length && isHtmlSpace(text[position])) {
+        }
+        qsizetype valueStart = position;
+        qsizetype valueEnd = position;
+        if (position < length && (text[position] == u'"' || text[position] == u'\'')) {
+            const qsizetype close = text.indexOf(text[position], position + 1);
+            if (close < 0) {
+                break;
+            }
+            valueStart = position + 1;
+            valueEnd = close;
+            position = close + 1;
+        } else {
+            while (position < length && !isHtmlSpace(text[position]) && text[position] != u'>') {
                 ++position;
             }
-            if (position < length && (text[position] == u'"' || text[position] == u'\'')) {
-                const qsizetype close = text.indexOf(text[position], position + 1);
-                if (close < 0) {
-                    break;
-                }
-                position = close + 1;
-            } else {
-                while (position < length && !isHtmlSpace(text[position]) && text[position] != u'>') {
-                    ++position;
-                }
-            }
+            valueEnd = position;
         }
-    }
-    if (mustClose) {
-        return std::nullopt;
+        // Of attributes named twice, browsers keep the first.
+        if (isNumbered && !numberSeen && attribute.compare(numberAttribute, Qt::CaseInsensitive) == 0) {
+            numberSeen = true;
+            markup.number = htmlInteger(text.mid(valueStart, valueEnd - valueStart));
+        }
     }
     markup.end = length;
     return markup;
@@ -536,10 +682,8 @@ std::optional<std::pair<QString, qsizetype>> decodeHtmlCharacterReference(QStrin
         if (position < length && text[position] == u';') {
             ++position;
         }
-        if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-            value = 0xFFFD;
-        }
-        return std::pair{QString::fromUcs4(&value, 1), position};
+        const char32_t character = referencedCharacter(value);
+        return std::pair{QString::fromUcs4(&character, 1), position};
     }
     constexpr qsizetype longestName = 32;
     const qsizetype nameStart = position;
@@ -547,21 +691,31 @@ std::optional<std::pair<QString, qsizetype>> decodeHtmlCharacterReference(QStrin
         && (isAsciiLetter(text[position]) || isAsciiDigit(text[position]))) {
         ++position;
     }
-    if (position == nameStart || position >= length || text[position] != u';') {
+    if (position == nameStart) {
         return std::nullopt;
     }
     const QByteArray name = text.mid(nameStart, position - nameStart).toLatin1();
-    const std::optional<char32_t> character = htmlNamedCharacter(QLatin1StringView(name));
-    if (!character) {
-        return std::nullopt;
+    if (position < length && text[position] == u';') {
+        if (const std::optional<char32_t> character = htmlNamedCharacter(QLatin1StringView(name))) {
+            return std::pair{QString::fromUcs4(&*character, 1), position + 1};
+        }
     }
-    return std::pair{QString::fromUcs4(&*character, 1), position + 1};
+    // The longest name at its start that browsers read without a ';' ("&copy2024", "&notit").
+    constexpr qsizetype longestNameWithoutSemicolon = 6;
+    for (qsizetype nameLength = std::min<qsizetype>(name.size(), longestNameWithoutSemicolon); nameLength >= 2;
+         --nameLength) {
+        const std::optional<char32_t> character = htmlNamedCharacter(QLatin1StringView(name.left(nameLength)));
+        if (character && isReadWithoutSemicolon(*character)) {
+            return std::pair{QString::fromUcs4(&*character, 1), nameStart + nameLength};
+        }
+    }
+    return std::nullopt;
 }
 
 void readHtmlReleaseNotes(QStringView html, ReleaseNotesContentBuilder &builder)
 {
-    const bool cut = html.size() > maximumReadReleaseNotesLength;
-    HtmlReader(html.left(maximumReadReleaseNotesLength), builder).read();
+    const bool cut = html.size() > maximumReadReleaseNotesHtmlLength;
+    HtmlReader(leftOfCharacters(html, maximumReadReleaseNotesHtmlLength), builder).read();
     if (cut) {
         builder.cut();
     }

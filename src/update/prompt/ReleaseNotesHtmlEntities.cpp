@@ -1,9 +1,11 @@
-// The named character references of HTML 4 (and "apos"), which release notes written by hand
+// The named character references of HTML 4 (with "apos", and the upper-case "AMP", "COPY",
+// "GT", "LT", "QUOT" and "REG" that browsers read too), which release notes written by hand
 // use; sorted by name, byte for byte, for a binary search.
 #include "update/prompt/ReleaseNotesHtml.h"
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 namespace veyra {
 
@@ -17,6 +19,7 @@ struct NamedReference
 
 constexpr NamedReference namedReferences[] = {
     {"AElig", 0x00C6},
+    {"AMP", 0x0026},
     {"Aacute", 0x00C1},
     {"Acirc", 0x00C2},
     {"Agrave", 0x00C0},
@@ -25,6 +28,7 @@ constexpr NamedReference namedReferences[] = {
     {"Atilde", 0x00C3},
     {"Auml", 0x00C4},
     {"Beta", 0x0392},
+    {"COPY", 0x00A9},
     {"Ccedil", 0x00C7},
     {"Chi", 0x03A7},
     {"Dagger", 0x2021},
@@ -36,6 +40,7 @@ constexpr NamedReference namedReferences[] = {
     {"Epsilon", 0x0395},
     {"Eta", 0x0397},
     {"Euml", 0x00CB},
+    {"GT", 0x003E},
     {"Gamma", 0x0393},
     {"Iacute", 0x00CD},
     {"Icirc", 0x00CE},
@@ -43,6 +48,7 @@ constexpr NamedReference namedReferences[] = {
     {"Iota", 0x0399},
     {"Iuml", 0x00CF},
     {"Kappa", 0x039A},
+    {"LT", 0x003C},
     {"Lambda", 0x039B},
     {"Mu", 0x039C},
     {"Ntilde", 0x00D1},
@@ -60,6 +66,8 @@ constexpr NamedReference namedReferences[] = {
     {"Pi", 0x03A0},
     {"Prime", 0x2033},
     {"Psi", 0x03A8},
+    {"QUOT", 0x0022},
+    {"REG", 0x00AE},
     {"Rho", 0x03A1},
     {"Scaron", 0x0160},
     {"Sigma", 0x03A3},
@@ -270,6 +278,11 @@ constexpr NamedReference namedReferences[] = {
     {"zwj", 0x200D},
     {"zwnj", 0x200C},
 };
+
+static_assert(std::is_sorted(std::begin(namedReferences), std::end(namedReferences),
+    [](const NamedReference &first, const NamedReference &second) {
+        return std::string_view(first.name) < std::string_view(second.name);
+    }));
 
 } // namespace
 

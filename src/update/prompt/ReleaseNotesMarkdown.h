@@ -6,13 +6,13 @@
 
 namespace veyra {
 
-// The content of Markdown notes (CommonMark with GitHub's tables and strikethrough):
-// headings, paragraphs, lists, block quotes (as paragraphs), code blocks, tables, and
-// emphasis, strong emphasis and code spans; a link shows its text, an image nothing, and
-// HTML in the notes is read as readHtmlReleaseNotes() reads it. Reading takes time in
-// proportion to the text (nothing here is Qt's Markdown importer, whose time grows with
-// the square of the spans); only the first maximumReadReleaseNotesLength characters are
-// read.
+// The content of Markdown notes, read by md4c (CommonMark with GitHub's tables and
+// strikethrough): headings, paragraphs, lists (numbered ones with their numbers), block
+// quotes (as paragraphs), code blocks, tables, and emphasis, strong emphasis, code spans
+// and struck text; a link shows its text, an image nothing. HTML blocks are read as
+// readHtmlReleaseNotes() reads HTML; a tag among the text means emphasis, code, struck text
+// or a line break, or nothing. Only the first maximumReadReleaseNotesLength characters are
+// read, and containers nest within a bound, so reading takes time in proportion to the text.
 ReleaseNotesContent readMarkdownReleaseNotes(QStringView markdown);
 
 } // namespace veyra

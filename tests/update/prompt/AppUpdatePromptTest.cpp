@@ -503,27 +503,36 @@ TEST(ReleaseNotesBrowserTest, OrdinaryNotesShowFormattedFromTheFirstShow)
             << merged;
     }
 
-    // Markdown: headings, nested lists, emphasis, code, links as their text, images left out.
+    // Markdown: headings, nested lists with their numbers, emphasis, code, struck text,
+    // links as their text, images left out, tables.
     showNotes(browser,
         ReleaseNotes{Format::markdown,
             QStringLiteral("# Veyra 1.3\n\nReading is *faster*; see [the notes](https://veyra.example/notes) "
-                           "and `--safe-mode`.\n\n- Reads **Korean** better\n  1. Hangul in titles\n  2. Hanja\n"
-                           "- Fixes ![screenshot](shot.png)a crash\n\n```\nlog <b>line</b>\n```\n")});
+                           "and `--safe-mode`. ~~Reads old saves~~\n\n- Reads **Korean** better\n\n  3. Hangul in "
+                           "titles\n  4. Hanja\n- Fixes ![screenshot](shot.png)a crash\n\n| Game | Speed |\n|---|---|\n"
+                           "| Ys | 2x |\n\n```\nlog <b>line</b>\n```\n")});
+    saveScreenshot(browser, QStringLiteral("release-notes-markdown.png"));
     QTextDocument &markdown = *browser.document();
-    EXPECT_EQ(markdown.toPlainText(),
-        QStringLiteral("Veyra 1.3\nReading is faster; see the notes and --safe-mode.\nReads Korean better\nHangul in "
-                       "titles\nHanja\nFixes a crash\nlog <b>line</b>"));
+    EXPECT_EQ(markdown.toPlainText().toStdString(),
+        "Veyra 1.3\nReading is faster; see the notes and --safe-mode. Reads old saves\nReads Korean better\n3. Hangul "
+        "in titles\n4. Hanja\nFixes a crash\nGame\nSpeed\nYs\n2x\nlog <b>line</b>");
     EXPECT_EQ(blockWithText(markdown, QStringLiteral("Veyra 1.3")).blockFormat().headingLevel(), 1);
     EXPECT_TRUE(formatOf(markdown, QStringLiteral("faster")).fontItalic());
     EXPECT_TRUE(formatOf(markdown, QStringLiteral("--safe-mode")).fontFixedPitch());
+    EXPECT_TRUE(formatOf(markdown, QStringLiteral("Reads old saves")).fontStrikeOut());
+    EXPECT_FALSE(formatOf(markdown, QStringLiteral("Reading")).fontStrikeOut());
     EXPECT_EQ(formatOf(markdown, QStringLiteral("Korean")).fontWeight(), QFont::Bold);
-    const QTextBlock nested = blockWithText(markdown, QStringLiteral("Hanja"));
-    ASSERT_NE(nested.textList(), nullptr);
-    EXPECT_EQ(nested.textList()->format().style(), QTextListFormat::ListDecimal);
-    EXPECT_EQ(nested.textList()->format().indent(), 2);
-    EXPECT_EQ(nested.textList()->count(), 2);
+    // Numbered items carry their own numbers, indented as their list.
+    const QTextBlock nested = blockWithText(markdown, QStringLiteral("4. Hanja"));
+    EXPECT_EQ(nested.textList(), nullptr);
+    EXPECT_EQ(nested.blockFormat().indent(), 2);
     ASSERT_NE(blockWithText(markdown, QStringLiteral("Fixes a crash")).textList(), nullptr);
     EXPECT_EQ(blockWithText(markdown, QStringLiteral("Fixes a crash")).textList()->count(), 2);
+    const QList<QTextTable *> markdownTables = tablesOf(*markdown.rootFrame());
+    ASSERT_EQ(markdownTables.size(), 1);
+    EXPECT_EQ(markdownTables[0]->rows(), 2);
+    EXPECT_EQ(markdownTables[0]->columns(), 2);
+    EXPECT_EQ(formatOf(markdown, QStringLiteral("Game")).fontWeight(), QFont::Bold);
     EXPECT_TRUE(formatOf(markdown, QStringLiteral("log <b>")).fontFixedPitch());
     expectOnlyOwnFormatting(markdown, "ordinary Markdown");
 
@@ -542,6 +551,89 @@ TEST(ReleaseNotesBrowserTest, OrdinaryNotesShowFormattedFromTheFirstShow)
     EXPECT_EQ(formatOf(*browser.document(), QStringLiteral("nested")).fontWeight(), QFont::Bold);
     expectOnlyOwnFormatting(*browser.document(), "tables");
     browser.viewport()->grab();
+}
+
+TEST(ReleaseNotesBrowserTest, NotesShowWhatTheySayAsBrowsersAndMarkdownReadIt)
+{
+    ReleaseNotesBrowser browser;
+    browser.resize(600, 400);
+    browser.show();
+    const QString styleSheet = QStringLiteral("p.note { color: #333; margin: 0 }\n").repeated(1200);
+    struct Case
+    {
+        ReleaseNotes notes;
+        QString shown;
+        // A text of it that shows struck, or bold, when given.
+        QString struck = {};
+        QString bold = {};
+    };
+    const QList<Case> cases{
+        // A '<' that opens no tag is text.
+        {{Format::markdown, QStringLiteral("Map<String, Int> types")}, QStringLiteral("Map<String, Int> types")},
+        {{Format::markdown, QStringLiteral("a<b, then c>d")}, QStringLiteral("a<b, then c>d")},
+        {{Format::html, QStringLiteral("a < b, <3 and a<b, then c>d")}, QStringLiteral("a < b, <3 and ad")},
+        {{Format::html, QStringLiteral("x<b,>y</b,>z")}, QStringLiteral("xyz"), {}, {}},
+        {{Format::markdown, QStringLiteral("~~Removed the old OCR engine~~ kept")},
+            QStringLiteral("Removed the old OCR engine kept"), QStringLiteral("Removed")},
+        {{Format::html, QStringLiteral("<p><del>Old</del> <s>engine</s> new")}, QStringLiteral("Old engine new"),
+            QStringLiteral("engine")},
+        // Numbered lists keep their numbers.
+        {{Format::markdown, QStringLiteral("3. three\n4. four")}, QStringLiteral("3. three\n4. four")},
+        {{Format::html, QStringLiteral("<ol start=5><li>five<li>six</ol>")}, QStringLiteral("5. five\n6. six")},
+        {{Format::html, QStringLiteral("<ol><li>one<li value=\"9\">nine<li>ten</ol>")},
+            QStringLiteral("1. one\n9. nine\n10. ten")},
+        {{Format::html, QStringLiteral("<ol start=\" -2x\" start=7><li>a<li>b</ol>")}, QStringLiteral("-2. a\n-1. b")},
+        // Character references as browsers read them.
+        {{Format::html, QStringLiteral("&#150; &#128;&#x99; &amp &copy2024 &notit; &AMP; &ampx;")},
+            QStringLiteral("\u2013 \u20AC\u2122 & \u00A92024 \u00ACit; & &x;")},
+        {{Format::markdown, QStringLiteral("&copy; &#150; &nosuch;")}, QStringLiteral("\u00A9 \u2013 &nosuch;")},
+        // Comments that close at once, NUL.
+        {{Format::html, QStringLiteral("a<!-->b<!--->c<!-- x --!>d<!-- y -->e")}, QStringLiteral("abcde")},
+        {{Format::html, QStringLiteral("a") + QChar(0) + QStringLiteral("b")}, QStringLiteral("ab")},
+        // What <xmp> and <plaintext> hold is text.
+        {{Format::html, QStringLiteral("<xmp><b>x</b> &amp;</xmp>after")}, QStringLiteral("<b>x</b> &amp;\nafter")},
+        {{Format::html, QStringLiteral("<p>a<plaintext><p>rest &amp; </plaintext>")},
+            QStringLiteral("a\n<p>rest &amp; </plaintext>")},
+        // Quoted attribute values, scripts and style sheets are no text.
+        {{Format::html, QStringLiteral("<p title=\"a>b\" class='c>d'>text</p>")}, QStringLiteral("text")},
+        {{Format::html, QStringLiteral("<script>document.write(\"<p>x</p>\")</script><p>Notes")},
+            QStringLiteral("Notes")},
+        {{Format::html,
+             QStringLiteral("<html><head><style>") + styleSheet
+                 + QStringLiteral("</style></head><body><h2>Veyra 1.3</h2><p>Notes</p></body></html>")},
+            QStringLiteral("Veyra 1.3\nNotes"), {}, QStringLiteral("Veyra")},
+        // HTML in Markdown: a block as HTML is read, tags among the text for what they mean.
+        {{Format::markdown,
+             QStringLiteral("<div>\n<script>alert(1)</script><b>Bold</b> &amp; more\n</div>\n\nA <b>Bold</b>, "
+                            "<!-- c --> <img src=x> d<br>  e")},
+            QStringLiteral("Bold & more\nA Bold, d\ne"), {}, QStringLiteral("Bold")},
+    };
+    for (const Case &each : cases) {
+        SCOPED_TRACE(each.notes.text.left(80).toStdString());
+        showNotes(browser, each.notes);
+        EXPECT_EQ(browser.toPlainText().toStdString(), each.shown.toStdString());
+        QTextDocument &shown = *browser.document();
+        if (!each.struck.isEmpty()) {
+            EXPECT_TRUE(formatOf(shown, each.struck).fontStrikeOut());
+        }
+        if (!each.bold.isEmpty()) {
+            EXPECT_EQ(formatOf(shown, each.bold).fontWeight(), QFont::Bold);
+        }
+        for (QTextBlock block = shown.begin(); block.isValid(); block = block.next()) {
+            for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+                const QTextCharFormat characters = fragment.fragment().charFormat();
+                const QString text = fragment.fragment().text();
+                // Nothing else shows bold or struck.
+                const auto isPartOf = [&text](const QString &formatted) {
+                    return !formatted.isEmpty() && (formatted.contains(text) || text.contains(formatted));
+                };
+                EXPECT_TRUE(characters.fontWeight() != QFont::Bold || isPartOf(each.bold))
+                    << text.toStdString() << " shows bold";
+                EXPECT_TRUE(!characters.fontStrikeOut() || isPartOf(each.struck))
+                    << text.toStdString() << " shows struck";
+            }
+        }
+    }
 }
 
 TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold)
@@ -599,6 +691,12 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
         {{Format::markdown, repeated(">", 1000) + QStringLiteral(" ") + words(18000)}, words(100)},
         {{Format::markdown, repeated("&amp; ", 10000)}, QStringLiteral("& & &")},
         {{Format::markdown, repeated("`a ", 20000)}, QStringLiteral("a a a")},
+        // Lists far deeper than shown, and a line of thousands of list markers followed by
+        // thousands of line ends.
+        {{Format::markdown, repeated("- ", 50) + QStringLiteral("deep")}, QStringLiteral("deep")},
+        {{Format::markdown, repeated("1. ", 50) + QStringLiteral("deep")}, QStringLiteral("1. deep")},
+        {{Format::html, repeated("<ol><li>", 50) + QStringLiteral("deep")}, QStringLiteral("1. deep")},
+        {{Format::markdown, repeated("- ", 8000) + QStringLiteral("x") + QString(16000, u'\n')}, QStringLiteral("x")},
     };
     for (const auto &[notes, start] : hostile) {
         showNotes(browser, notes);
@@ -622,6 +720,70 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
     showNotes(browser, ReleaseNotes{Format::html, QStringLiteral("<p>") + words(32 * 1024)});
     EXPECT_TRUE(browser.toPlainText().endsWith(QStringLiteral("\u2026")));
     EXPECT_TRUE(words(32 * 1024).startsWith(browser.toPlainText().chopped(1)));
+
+    // What costs the layout more than a character weighs more: a change of emphasis, a line
+    // break, a table's row, and a cell beyond the last column (a line of that column's cell).
+    const auto shownLength = [&browser](const QString &html) {
+        showNotes(browser, ReleaseNotes{Format::html, html});
+        return browser.toPlainText().size();
+    };
+    // Each word a span of its own, after its space.
+    EXPECT_NEAR(shownLength(QStringLiteral("<p>") + repeated("<b>a</b> <i>a</i> ", 2000)),
+        2 * (maximumReleaseNotesWeight / (releaseNotesSpanWeight + 2)), 4);
+    showNotes(browser, ReleaseNotes{Format::html, QStringLiteral("<p>") + repeated("x<br>", 8000)});
+    EXPECT_NEAR(browser.toPlainText().count(u'\n'), maximumReleaseNotesWeight / (releaseNotesLineBreakWeight + 1), 4);
+    showNotes(browser,
+        ReleaseNotes{
+            Format::html, QStringLiteral("<table>") + (QStringLiteral("<tr>") + repeated("<td>x", 12)).repeated(100)});
+    QList<QTextTable *> tables = tablesOf(*browser.document()->rootFrame());
+    ASSERT_EQ(tables.size(), 1);
+    EXPECT_EQ(tables[0]->columns(), maximumReleaseNotesTableColumns);
+    EXPECT_NEAR(tables[0]->rows(),
+        maximumReleaseNotesWeight / (maximumReleaseNotesTableColumns * (releaseNotesCellWeight + 1)), 1);
+    showNotes(browser, ReleaseNotes{Format::html, QStringLiteral("<table>") + repeated("<td>x", 20000)});
+    tables = tablesOf(*browser.document()->rootFrame());
+    ASSERT_EQ(tables.size(), 1);
+    ASSERT_EQ(tables[0]->columns(), maximumReleaseNotesTableColumns);
+    const QString lastCell
+        = tables[0]->cellAt(0, maximumReleaseNotesTableColumns - 1).firstCursorPosition().block().text();
+    const qsizetype rowWeight = maximumReleaseNotesTableColumns * (releaseNotesCellWeight + 1);
+    EXPECT_NEAR(lastCell.count(QChar::LineSeparator),
+        (maximumReleaseNotesWeight - rowWeight) / (releaseNotesCellLineWeight + 1), 4);
+    // Cells beyond the last column are lines of the last cell.
+    QString wideRow = QStringLiteral("<table><tr>");
+    QStringList beyond;
+    for (int cell = 1; cell <= 20; ++cell) {
+        wideRow += QStringLiteral("<td>c%1").arg(cell);
+        if (cell >= maximumReleaseNotesTableColumns) {
+            beyond << QStringLiteral("c%1").arg(cell);
+        }
+    }
+    showNotes(browser, ReleaseNotes{Format::html, wideRow});
+    tables = tablesOf(*browser.document()->rootFrame());
+    ASSERT_EQ(tables.size(), 1);
+    ASSERT_EQ(tables[0]->columns(), maximumReleaseNotesTableColumns);
+    EXPECT_EQ(tables[0]->cellAt(0, maximumReleaseNotesTableColumns - 1).firstCursorPosition().block().text(),
+        beyond.join(QChar::LineSeparator));
+
+    // Notes are read up to a bound of their own: HTML far beyond its first 32 Ki characters
+    // (a page's head comes first), but only so many characters and tags of it; Markdown up
+    // to its first 32 Ki characters. The cut never splits a character in two.
+    const QString emoji = QStringLiteral("\U0001F600");
+    const QList<ReleaseNotes> beyondTheBounds{
+        {Format::html,
+            QStringLiteral("<p>x") + QString(maximumReadReleaseNotesHtmlLength - 5, u' ') + emoji
+                + QStringLiteral("tail")},
+        {Format::html,
+            QStringLiteral("<p>x") + repeated("<i>", maximumReadReleaseNotesHtmlTags) + QStringLiteral("tail")},
+        {Format::markdown,
+            QStringLiteral("x") + QString(maximumReadReleaseNotesLength - 2, u' ') + emoji + QStringLiteral("tail")},
+        {Format::markdown,
+            QStringLiteral("x\n") + QString(maximumReadReleaseNotesLength, u'\n') + QStringLiteral("tail")},
+    };
+    for (const ReleaseNotes &notes : beyondTheBounds) {
+        showNotes(browser, notes);
+        EXPECT_EQ(browser.toPlainText().remove(u'\n').toStdString(), "x\u2026") << notes.text.left(40).toStdString();
+    }
 
     // HTML that holds no text at all is shown as the plain text it is.
     showNotes(browser, ReleaseNotes{Format::html, repeated("<table><tr><td>", 300)});
