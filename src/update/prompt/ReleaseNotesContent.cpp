@@ -402,4 +402,18 @@ ReleaseNotesContent ReleaseNotesContentBuilder::take()
     return std::move(m_content);
 }
 
+ReleaseNotesParagraphFormat listParagraphFormat(QList<ReleaseNotesOpenList> &lists)
+{
+    ReleaseNotesOpenList &list = lists.last();
+    const int depth = int(std::min<qsizetype>(lists.size(), maximumReleaseNotesListDepth));
+    if (list.itemHasParagraph) {
+        return {ReleaseNotesParagraphFormat::Kind::listContinuation, depth};
+    }
+    const ReleaseNotesParagraphFormat item{
+        ReleaseNotesParagraphFormat::Kind::listItem, depth, list.ordered, !list.started, list.number};
+    list.started = true;
+    list.itemHasParagraph = true;
+    return item;
+}
+
 } // namespace veyra

@@ -116,6 +116,24 @@ struct ReleaseNotesParagraphFormat
     bool operator==(const ReleaseNotesParagraphFormat &) const = default;
 };
 
+// A list of the notes that a reader has open.
+struct ReleaseNotesOpenList
+{
+    bool ordered = false;
+    // The number of the next item of an ordered list.
+    int next = 1;
+    bool started = false;
+    bool itemOpen = false;
+    bool itemHasParagraph = false;
+    // The number of the open item of an ordered list.
+    int number = 0;
+};
+
+// The format of a paragraph that starts in the open item of the innermost of `lists` (one
+// must be open): the first of the item carries its marker, the others are indented as the
+// item.
+ReleaseNotesParagraphFormat listParagraphFormat(QList<ReleaseNotesOpenList> &lists);
+
 struct ReleaseNotesParagraph
 {
     ReleaseNotesParagraphFormat format;

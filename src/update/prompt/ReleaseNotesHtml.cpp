@@ -205,18 +205,6 @@ public:
     }
 
 private:
-    struct ListLevel
-    {
-        bool ordered = false;
-        // The number of the next item of an ordered list.
-        int next = 1;
-        bool started = false;
-        bool itemOpen = false;
-        bool itemHasParagraph = false;
-        // The number of the open item of an ordered list.
-        int number = 0;
-    };
-
     // Where the content of a raw-text or skipped element that starts at `from` ends, and
     // where the text after its end tag starts (the end of the notes for <plaintext>, and
     // when the end tag is missing).
@@ -254,15 +242,7 @@ private:
             return {Format::Kind::code};
         }
         if (!m_lists.isEmpty() && m_lists.last().itemOpen) {
-            ListLevel &list = m_lists.last();
-            const int depth = int(std::min<qsizetype>(m_lists.size(), maximumReleaseNotesListDepth));
-            if (list.itemHasParagraph) {
-                return {Format::Kind::listContinuation, depth};
-            }
-            const Format item{Format::Kind::listItem, depth, list.ordered, !list.started, list.number};
-            list.started = true;
-            list.itemHasParagraph = true;
-            return item;
+            return listParagraphFormat(m_lists);
         }
         return {};
     }
@@ -409,13 +389,13 @@ private:
         } else if (isOneOf(name, {"ul", "ol", "menu", "dir"})) {
             endParagraph();
             const bool ordered = name == u"ol";
-            m_lists.append(ListLevel{ordered, ordered ? markup.number.value_or(1) : 1});
+            m_lists.append(ReleaseNotesOpenList{ordered, ordered ? markup.number.value_or(1) : 1});
         } else if (name == u"li") {
             endParagraph();
             if (m_lists.isEmpty()) {
-                m_lists.append(ListLevel{});
+                m_lists.append(ReleaseNotesOpenList{});
             }
-            ListLevel &list = m_lists.last();
+            ReleaseNotesOpenList &list = m_lists.last();
             list.itemOpen = true;
             list.itemHasParagraph = false;
             if (list.ordered) {
@@ -538,7 +518,7 @@ private:
     bool m_preformattedStart = false;
     int m_tableDepth = 0;
     bool m_headerCell = false;
-    QList<ListLevel> m_lists;
+    QList<ReleaseNotesOpenList> m_lists;
     Format m_format;
     bool m_paragraphOpen = false;
     bool m_atLineStart = true;

@@ -142,18 +142,6 @@ public:
     }
 
 private:
-    struct List
-    {
-        bool ordered = false;
-        // The number of the next item of an ordered list.
-        int next = 1;
-        bool started = false;
-        bool itemOpen = false;
-        bool itemHasParagraph = false;
-        // The number of the open item of an ordered list.
-        int number = 0;
-    };
-
     // What the callbacks return: anything but 0 ends the parse.
     int goOn() const { return m_builder.isFull() ? 1 : 0; }
 
@@ -162,18 +150,18 @@ private:
         switch (type) {
         case MD_BLOCK_UL:
             endParagraph();
-            m_lists.append(List{});
+            m_lists.append(ReleaseNotesOpenList{});
             break;
         case MD_BLOCK_OL: {
             endParagraph();
             const unsigned start = static_cast<MD_BLOCK_OL_DETAIL *>(detail)->start;
-            m_lists.append(List{true, int(std::min<unsigned>(start, largestReleaseNotesListNumber))});
+            m_lists.append(ReleaseNotesOpenList{true, int(std::min<unsigned>(start, largestReleaseNotesListNumber))});
             break;
         }
         case MD_BLOCK_LI:
             endParagraph();
             if (!m_lists.isEmpty()) {
-                List &list = m_lists.last();
+                ReleaseNotesOpenList &list = m_lists.last();
                 list.itemOpen = true;
                 list.itemHasParagraph = false;
                 list.number = list.next;
@@ -403,15 +391,7 @@ private:
             return {Format::Kind::code};
         }
         if (!m_lists.isEmpty() && m_lists.last().itemOpen) {
-            List &list = m_lists.last();
-            const int depth = int(std::min<qsizetype>(m_lists.size(), maximumReleaseNotesListDepth));
-            if (list.itemHasParagraph) {
-                return {Format::Kind::listContinuation, depth};
-            }
-            const Format item{Format::Kind::listItem, depth, list.ordered, !list.started, list.number};
-            list.started = true;
-            list.itemHasParagraph = true;
-            return item;
+            return listParagraphFormat(m_lists);
         }
         if (m_headingLevel > 0) {
             return {Format::Kind::heading, m_headingLevel};
@@ -466,7 +446,7 @@ private:
     }
 
     ReleaseNotesContentBuilder &m_builder;
-    QList<List> m_lists;
+    QList<ReleaseNotesOpenList> m_lists;
     int m_bold = 0;
     int m_italic = 0;
     int m_code = 0;
