@@ -6,7 +6,6 @@
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/logging/Logger.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace veyra {
@@ -15,15 +14,6 @@ namespace {
 bool sameKey(const CaptureAreaProfile &profile, const GameWindowProfileKey &key)
 {
     return profile.key() == key;
-}
-
-// The reason for the log, in English.
-QString reasonOf(const std::exception &error)
-{
-    if (const auto *own = dynamic_cast<const Error *>(&error)) {
-        return own->message();
-    }
-    return QString::fromLocal8Bit(error.what());
 }
 } // namespace
 
@@ -87,7 +77,7 @@ void FileCaptureAreaStore::save(const CaptureAreaProfile &profile)
         writeDocument(document);
     } catch (const std::exception &error) {
         qCCritical(Logger("CaptureAreaStore")).noquote()
-            << QStringLiteral("The capture areas couldn't be saved in %1: %2").arg(filePath(), reasonOf(error));
+            << QStringLiteral("The capture areas couldn't be saved in %1: %2").arg(filePath(), describeError(error));
         throw;
     }
 }
@@ -99,7 +89,7 @@ CaptureAreaStoreDocument FileCaptureAreaStore::readDocument() const
     } catch (const std::exception &error) {
         // The overlay shows only a short line of this: the log keeps the file and the reason.
         qCCritical(Logger("CaptureAreaStore")).noquote()
-            << QStringLiteral("The capture areas in %1 couldn't be read: %2").arg(filePath(), reasonOf(error));
+            << QStringLiteral("The capture areas in %1 couldn't be read: %2").arg(filePath(), describeError(error));
         throw;
     }
 }
@@ -124,11 +114,7 @@ CaptureAreaStoreDocument FileCaptureAreaStore::readDocumentOrThrow() const
         // A link is itself moved aside, so that what it leads to (perhaps no file of ours)
         // is not written over.
         if (QFileInfo(path).isSymLink()) {
-            const QString backup = backupFilePath();
-            if (!QFile::rename(path, backup)) {
-                throw FileAccessError(FileAccessError::Kind::writeFailed, path,
-                    QStringLiteral("the link could not be moved aside to %1").arg(backup));
-            }
+            moveAside(path, backupFilePath());
         } else {
             writeFileAtomically(backupFilePath(), data);
         }

@@ -71,8 +71,8 @@ FileNodeKind kindOfStat(const struct stat &status)
 
 } // namespace
 
-FileAccessError::FileAccessError(Kind kind, QString path, QString detail)
-    : Error(withDetail(formatPlaceholders(QString::fromUtf8(patternFor(kind)), {path}), detail))
+FileAccessError::FileAccessError(Kind kind, QString path, LocalizableText detail)
+    : Error(withDetail(formatPlaceholders(QString::fromUtf8(patternFor(kind)), {path}), detail.english()))
     , m_kind(kind)
     , m_path(std::move(path))
     , m_detail(std::move(detail))
@@ -81,16 +81,12 @@ FileAccessError::FileAccessError(Kind kind, QString path, QString detail)
 FileAccessError FileAccessError::withOwnReason(
     Kind kind, QString path, const char *detailKey, QStringList detailArguments)
 {
-    FileAccessError error(kind, std::move(path), formatPlaceholders(QString::fromUtf8(detailKey), detailArguments));
-    error.m_detailKey = detailKey;
-    error.m_detailArguments = std::move(detailArguments);
-    return error;
+    return FileAccessError(kind, std::move(path), LocalizableText::marked(detailKey, std::move(detailArguments)));
 }
 
 QString FileAccessError::localizedDescription() const
 {
-    const QString detail = m_detailKey ? localizedFormat(m_detailKey, m_detailArguments) : m_detail;
-    return withDetail(localizedFormat(patternFor(m_kind), {QDir::toNativeSeparators(m_path)}), detail);
+    return withDetail(localizedFormat(patternFor(m_kind), {QDir::toNativeSeparators(m_path)}), m_detail.localized());
 }
 
 FileNodeKind fileNodeKind(const QString &path)
@@ -162,26 +158,49 @@ void writeFileAtomically(const QString &path, const QByteArray &data)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString());
     }
-    // A write may take only part of the data without an error; writing the rest then
-    // either goes on or fails with the system's reason (no space left, a file too large).
-    qint64 written = 0;
-    while (written < data.size()) {
-        const qint64 count = file.write(data.constData() + written, data.size() - written);
-        if (count <= 0) {
-            const bool hasReason = file.error() != QFileDevice::NoError;
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            if (hasReason) {
-                throw FileAccessError(FileAccessError::Kind::writeFailed, path, reason);
-            }
-            throw FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path, shortWriteReason,
-                {QString::number(written), QString::number(data.size())});
+    if (const qint64 written = writeFully(file, data); written < data.size()) {
+        const bool hasReason = file.error() != QFileDevice::NoError;
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        if (hasReason) {
+            throw FileAccessError(FileAccessError::Kind::writeFailed, path, reason);
         }
-        written += count;
+        throw FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path, shortWriteReason,
+            {QString::number(written), QString::number(data.size())});
     }
     if (!file.commit()) {
         throw FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString());
     }
+}
+
+void moveAside(const QString &path, const QString &aside)
+{
+    if (!QFile::rename(path, aside)) {
+        throw FileAccessError(FileAccessError::Kind::writeFailed, path,
+            QStringLiteral("the link could not be moved aside to %1").arg(aside));
+    }
+}
+
+qint64 writeFully(QIODevice &device, const QByteArray &data)
+{
+    qint64 written = 0;
+    while (written < data.size()) {
+        const qint64 count = device.write(data.constData() + written, data.size() - written);
+        if (count <= 0) {
+            return written;
+        }
+        written += count;
+    }
+    // A flush that writes part of the buffer fails; the next one goes on or gives the
+    // system's reason.
+    auto *file = qobject_cast<QFileDevice *>(&device);
+    while (file != nullptr && file->bytesToWrite() > 0) {
+        const qint64 before = file->bytesToWrite();
+        if (!file->flush() && file->bytesToWrite() == before) {
+            return written - before;
+        }
+    }
+    return written;
 }
 
 QString unusedNameBeside(const QString &path, const QString &label, const QDateTime &at, bool keepSuffix)

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "foundation/errors/Error.h"
+#include "foundation/language/LocalizedString.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+
+class QIODevice;
 
 namespace veyra {
 
@@ -15,12 +18,13 @@ class FileAccessError : public Error
 public:
     enum class Kind { readFailed, folderCreationFailed, writeFailed };
 
-    // `detail` is the system's reason, shown after the sentence when it is not empty.
-    FileAccessError(Kind kind, QString path, QString detail = {});
+    // `detail` is the reason (the system's, or one of Veyra's own worded in the interface
+    // language each time the error is described), shown after the sentence when it is not
+    // empty.
+    FileAccessError(Kind kind, QString path, LocalizableText detail = {});
 
     // A reason of Veyra's own: an English text marked with QT_TRANSLATE_NOOP("Veyra", ...)
-    // whose "%@" are filled with `detailArguments`, worded in the interface language each
-    // time the error is described.
+    // whose "%@" are filled with `detailArguments`.
     static FileAccessError withOwnReason(
         Kind kind, QString path, const char *detailKey, QStringList detailArguments = {});
 
@@ -32,9 +36,7 @@ public:
 private:
     Kind m_kind;
     QString m_path;
-    QString m_detail;
-    const char *m_detailKey = nullptr;
-    QStringList m_detailArguments;
+    LocalizableText m_detail;
 };
 
 // What stands at a path, links followed (a link whose target is missing is told apart).
@@ -57,6 +59,18 @@ QByteArray readWholeFile(const QString &path, qint64 maximumSize = -1);
 // else (a link to nothing included, whose target would be created) is refused. Throws
 // FileAccessError; on failure the old file is left as it was.
 void writeFileAtomically(const QString &path, const QByteArray &data);
+
+// Moves what stands at `path` to `aside`, a link itself rather than what it leads to.
+// Throws FileAccessError (`path` couldn't be saved, as nothing may be written there while
+// it stands).
+void moveAside(const QString &path, const QString &aside);
+
+// Writes all of `data` to `device`, and flushes what a buffered file holds of it, until it
+// all reached the device or a write takes nothing more (the device then says why, or has
+// no reason to give): a write may take part of the data without an error, and writing the
+// rest then goes on or fails with the system's reason (no space left, a quota). How many
+// bytes reached the device.
+qint64 writeFully(QIODevice &device, const QByteArray &data);
 
 // A name beside `path` that nothing uses yet, for a copy kept aside: the file's base name
 // (up to its last suffix), then `.<label>-<yyyyMMdd-HHmmss>` of `at` in UTC, then the

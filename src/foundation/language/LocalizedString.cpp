@@ -126,4 +126,22 @@ QString localizedFormat(const char *utf8Key, const QStringList &arguments)
     return localizedFormat(QString::fromUtf8(utf8Key), arguments);
 }
 
+LocalizableText LocalizableText::marked(const char *utf8Key, QStringList arguments)
+{
+    LocalizableText text;
+    text.m_key = utf8Key;
+    text.m_arguments = std::move(arguments);
+    return text;
+}
+
+QString LocalizableText::english() const
+{
+    return m_key ? formatPlaceholders(QString::fromUtf8(m_key), m_arguments) : m_verbatim;
+}
+
+QString LocalizableText::localized() const
+{
+    return m_key ? localizedFormat(m_key, m_arguments) : m_verbatim;
+}
+
 } // namespace veyra

@@ -31,4 +31,27 @@ QString formatPlaceholders(const QString &pattern, const QStringList &arguments)
 QString localizedFormat(const QString &key, const QStringList &arguments);
 QString localizedFormat(const char *utf8Key, const QStringList &arguments);
 
+// A text worded again each time it is read: one of Veyra's own, marked with
+// QT_TRANSLATE_NOOP("Veyra", ...), whose "%@" are filled with its arguments (in the
+// interface language), or one given as it stands (a reason the system gave).
+class LocalizableText
+{
+public:
+    LocalizableText() = default;
+    // A text shown as it stands, in every language.
+    LocalizableText(QString verbatim)
+        : m_verbatim(std::move(verbatim))
+    { }
+    static LocalizableText marked(const char *utf8Key, QStringList arguments = {});
+
+    QString english() const;
+    QString localized() const;
+    bool isEmpty() const { return m_key == nullptr && m_verbatim.isEmpty(); }
+
+private:
+    const char *m_key = nullptr;
+    QStringList m_arguments;
+    QString m_verbatim;
+};
+
 } // namespace veyra

@@ -443,32 +443,6 @@ QString writeFailureOf(const QIODevice &device)
     return QStringLiteral("only part of the settings could be written");
 }
 
-// Writes all of the settings into the new file that QSettings puts in place once this
-// returns true, or says why it couldn't. Everything has to reach the file here: what stays
-// in the device's buffer is written when the file is committed, where a failure goes
-// unnoticed and a short file would take the place of the settings.
-QString writeCompletely(QIODevice &device, const QByteArray &bytes)
-{
-    qint64 written = 0;
-    while (written < bytes.size()) {
-        const qint64 count = device.write(bytes.constData() + written, bytes.size() - written);
-        if (count <= 0) {
-            return writeFailureOf(device);
-        }
-        written += count;
-    }
-    // A flush that writes part of the buffer fails; the next one goes on or gives the
-    // system's reason (no space left, a quota).
-    auto *file = qobject_cast<QFileDevice *>(&device);
-    while (file != nullptr && file->bytesToWrite() > 0) {
-        const qint64 before = file->bytesToWrite();
-        if (!file->flush() && file->bytesToWrite() == before) {
-            return writeFailureOf(device);
-        }
-    }
-    return {};
-}
-
 bool writeJsonSettings(QIODevice &device, const QSettings::SettingsMap &map)
 {
     SettingsFileState *file = t_settingsFile;
@@ -480,7 +454,11 @@ bool writeJsonSettings(QIODevice &device, const QSettings::SettingsMap &map)
             return false;
         }
     }
-    const QString failure = writeCompletely(device, encodeSettings(map));
+    // Everything has to reach the new file here, before QSettings puts it in place: what
+    // stays in the device's buffer is written when the file is committed, where a failure
+    // goes unnoticed and a short file would take the place of the settings.
+    const QByteArray bytes = encodeSettings(map);
+    const QString failure = writeFully(device, bytes) < bytes.size() ? writeFailureOf(device) : QString();
     if (file != nullptr) {
         if (failure.isEmpty()) {
             file->known = map;
@@ -630,11 +608,7 @@ QString UserDefaults::standardFilePath()
 UserDefaults &UserDefaults::standard()
 {
     static UserDefaults defaults(standardFilePath());
-    static const bool known = [] {
-        g_standard.store(&defaults);
-        return true;
-    }();
-    Q_UNUSED(known);
+    g_standard.store(&defaults);
     return defaults;
 }
 

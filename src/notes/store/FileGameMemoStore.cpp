@@ -32,7 +32,7 @@ QVector<GameMemoEntry> readNotes(const QString &path)
         }
         return GameMemoStoreDocument::fromJson(object).entries;
     } catch (const GameMemoRuleError &error) {
-        throw GameMemoStoreError(GameMemoStoreError::Kind::damaged, path, error.reasonKey(), error.arguments());
+        throw GameMemoStoreError(GameMemoStoreError::Kind::damaged, path, error.reason());
     } catch (const DecodingError &error) {
         throw GameMemoStoreError(GameMemoStoreError::Kind::damaged, path, error.message());
     }

@@ -22,33 +22,24 @@ const char *patternFor(GameMemoStoreError::Kind kind)
 } // namespace
 
 GameMemoStoreError::GameMemoStoreError(Kind kind)
-    : GameMemoStoreError(kind, QString(), QString())
+    : GameMemoStoreError(kind, QString(), LocalizableText())
 { }
 
-GameMemoStoreError::GameMemoStoreError(Kind kind, QString path, QString detail)
-    : LocalizedError(withDetail(formatPlaceholders(QString::fromUtf8(patternFor(kind)), {path}), detail))
+GameMemoStoreError::GameMemoStoreError(Kind kind, QString path, LocalizableText detail)
+    : LocalizedError(withDetail(formatPlaceholders(QString::fromUtf8(patternFor(kind)), {path}), detail.english()))
     , m_kind(kind)
     , m_path(std::move(path))
     , m_detail(std::move(detail))
 { }
 
-GameMemoStoreError::GameMemoStoreError(Kind kind, QString path, const char *detailKey, QStringList detailArguments)
-    : GameMemoStoreError(kind, std::move(path), formatPlaceholders(QString::fromUtf8(detailKey), detailArguments))
-{
-    m_detailKey = detailKey;
-    m_detailArguments = std::move(detailArguments);
-}
-
 QString GameMemoStoreError::localizedDescription() const
 {
-    const QString detail = m_detailKey ? localizedFormat(m_detailKey, m_detailArguments) : m_detail;
-    return withDetail(localizedFormat(patternFor(m_kind), {QDir::toNativeSeparators(m_path)}), detail);
+    return withDetail(localizedFormat(patternFor(m_kind), {QDir::toNativeSeparators(m_path)}), m_detail.localized());
 }
 
 GameMemoRuleError::GameMemoRuleError(const char *reasonKey, QStringList arguments)
     : DecodingError(formatPlaceholders(QString::fromUtf8(reasonKey), arguments))
-    , m_reasonKey(reasonKey)
-    , m_arguments(std::move(arguments))
+    , m_reason(LocalizableText::marked(reasonKey, std::move(arguments)))
 { }
 
 } // namespace veyra

@@ -2,8 +2,7 @@
 
 #include "foundation/errors/Error.h"
 #include "foundation/json/JsonDecoding.h"
-
-#include <QStringList>
+#include "foundation/language/LocalizedString.h"
 
 namespace veyra {
 
@@ -15,12 +14,10 @@ public:
     enum class Kind { unsupportedSchema, damaged };
 
     explicit GameMemoStoreError(Kind kind);
-    // A damaged file at `path`; `detail` says what is wrong with it.
-    GameMemoStoreError(Kind kind, QString path, QString detail);
-    // The same with a reason of Veyra's own: an English text marked with
-    // QT_TRANSLATE_NOOP("Veyra", ...) whose "%@" are filled with `detailArguments`, worded
-    // in the interface language each time the error is described.
-    GameMemoStoreError(Kind kind, QString path, const char *detailKey, QStringList detailArguments);
+    // A damaged file at `path`; `detail` says what is wrong with it (the decoder's words,
+    // or a reason of Veyra's own worded in the interface language each time the error is
+    // described).
+    GameMemoStoreError(Kind kind, QString path, LocalizableText detail);
     Kind kind() const { return m_kind; }
     const QString &path() const { return m_path; }
 
@@ -31,9 +28,7 @@ public:
 private:
     Kind m_kind;
     QString m_path;
-    QString m_detail;
-    const char *m_detailKey = nullptr;
-    QStringList m_detailArguments;
+    LocalizableText m_detail;
 };
 
 // A note file that breaks a rule of the notes themselves rather than of their JSON shape
@@ -45,12 +40,10 @@ class GameMemoRuleError : public DecodingError
 public:
     GameMemoRuleError(const char *reasonKey, QStringList arguments);
 
-    const char *reasonKey() const { return m_reasonKey; }
-    const QStringList &arguments() const { return m_arguments; }
+    const LocalizableText &reason() const { return m_reason; }
 
 private:
-    const char *m_reasonKey;
-    QStringList m_arguments;
+    LocalizableText m_reason;
 };
 
 } // namespace veyra

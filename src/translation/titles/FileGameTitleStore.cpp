@@ -5,7 +5,6 @@
 #include "foundation/json/JsonDecoding.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -52,10 +51,7 @@ void FileGameTitleStore::save(const GameTitleResolution &resolution, const GameW
         // The cache is rebuilt in a file of its own: whatever the link leads to (another
         // program's file, say) is not written over.
         const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
-        if (!QFile::rename(path, aside)) {
-            throw FileAccessError(FileAccessError::Kind::writeFailed, path,
-                QStringLiteral("the link could not be moved aside to %1").arg(aside));
-        }
+        moveAside(path, aside);
         qCWarning(m_logger).noquote() << QStringLiteral("Game-title cache %1 was a link to %2, which holds no cache: "
                                                         "the link was moved to %3")
                                              .arg(path, QFileInfo(aside).symLinkTarget(), aside);

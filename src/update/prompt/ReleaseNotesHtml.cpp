@@ -229,7 +229,7 @@ private:
 
     ReleaseNotesContentBuilder::Emphasis emphasis() const
     {
-        return {m_bold > 0 || m_headerCell, m_italic > 0, m_code > 0, m_struck > 0};
+        return {m_emphasis.bold > 0 || m_headerCell, m_emphasis.italic > 0, m_emphasis.code > 0, m_emphasis.struck > 0};
     }
 
     // The format of a paragraph that starts here.
@@ -406,14 +406,8 @@ private:
             endParagraph();
             ++m_preformatted;
             m_preformattedStart = true;
-        } else if (isOneOf(name, {"b", "strong"})) {
-            ++m_bold;
-        } else if (isOneOf(name, {"i", "em", "cite", "dfn", "var"})) {
-            ++m_italic;
-        } else if (isOneOf(name, {"code", "tt", "kbd", "samp"})) {
-            ++m_code;
-        } else if (isOneOf(name, {"s", "strike", "del"})) {
-            ++m_struck;
+        } else if (m_emphasis.follow(name, true)) {
+            // Counted.
         } else if (isOneOf(name, {"table", "tr", "td", "th", "caption"})) {
             tableStartTag(name);
         }
@@ -442,14 +436,8 @@ private:
         } else if (isOneOf(name, {"pre", "listing"})) {
             endParagraph();
             m_preformatted = std::max(0, m_preformatted - 1);
-        } else if (isOneOf(name, {"b", "strong"})) {
-            m_bold = std::max(0, m_bold - 1);
-        } else if (isOneOf(name, {"i", "em", "cite", "dfn", "var"})) {
-            m_italic = std::max(0, m_italic - 1);
-        } else if (isOneOf(name, {"code", "tt", "kbd", "samp"})) {
-            m_code = std::max(0, m_code - 1);
-        } else if (isOneOf(name, {"s", "strike", "del"})) {
-            m_struck = std::max(0, m_struck - 1);
+        } else if (m_emphasis.follow(name, false)) {
+            // Counted.
         } else if (name == u"table" && m_tableDepth > 0) {
             --m_tableDepth;
             if (m_tableDepth == 0) {
@@ -509,10 +497,7 @@ private:
     QStringView m_html;
     ReleaseNotesContentBuilder &m_builder;
     qsizetype m_tagsRead = 0;
-    int m_bold = 0;
-    int m_italic = 0;
-    int m_code = 0;
-    int m_struck = 0;
+    HtmlEmphasisDepth m_emphasis;
     int m_headingLevel = 0;
     int m_preformatted = 0;
     bool m_preformattedStart = false;
@@ -526,6 +511,24 @@ private:
 };
 
 } // namespace
+
+bool HtmlEmphasisDepth::follow(const QString &name, bool start)
+{
+    int *depth = nullptr;
+    if (isOneOf(name, {"b", "strong"})) {
+        depth = &bold;
+    } else if (isOneOf(name, {"i", "em", "cite", "dfn", "var"})) {
+        depth = &italic;
+    } else if (isOneOf(name, {"code", "tt", "kbd", "samp"})) {
+        depth = &code;
+    } else if (isOneOf(name, {"s", "strike", "del"})) {
+        depth = &struck;
+    } else {
+        return false;
+    }
+    *depth = start ? *depth + 1 : std::max(0, *depth - 1);
+    return true;
+}
 
 std::optional<HtmlMarkup> scanHtmlMarkup(QStringView text, qsizetype at)
 {

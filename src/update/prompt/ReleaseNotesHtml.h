@@ -31,6 +31,20 @@ struct HtmlMarkup
     std::optional<int> number;
 };
 
+// How deep text stands in the elements of HTML that mean emphasis: b and strong (bold); i,
+// em, cite, dfn and var (italic); code, tt, kbd and samp (code); s, strike and del (struck).
+struct HtmlEmphasisDepth
+{
+    int bold = 0;
+    int italic = 0;
+    int code = 0;
+    int struck = 0;
+
+    // Counts the start or end tag of the element `name` (an end tag without a start counts
+    // nothing); whether it is one of those elements.
+    bool follow(const QString &name, bool start);
+};
+
 // The markup that starts at `at`, a '<' in `text`, as browsers read it, or nothing when
 // that '<' starts none (it is then text: "a < b", "<3"). Markup that `text` does not close
 // takes the rest of it.

@@ -9,7 +9,6 @@
 #include <md4c.h>
 
 #include <algorithm>
-#include <initializer_list>
 
 namespace veyra {
 
@@ -23,12 +22,6 @@ using Format = ReleaseNotesParagraphFormat;
 // markers followed by thousands of blank lines took time growing with the product of the
 // two. Containers nest at increasing columns, so this bounds how deep they nest.
 constexpr qsizetype deepestContainerColumn = 100;
-
-bool isOneOf(const QString &name, std::initializer_list<const char *> names)
-{
-    return std::any_of(
-        names.begin(), names.end(), [&name](const char *each) { return name == QLatin1StringView(each); });
-}
 
 bool isSpaceOrTab(QChar character)
 {
@@ -361,26 +354,17 @@ private:
         if (!markup || markup->kind == HtmlMarkup::Kind::other) {
             return;
         }
-        const int change = markup->kind == HtmlMarkup::Kind::startTag ? 1 : -1;
-        const auto adjust = [change](int &count) { count = std::max(0, count + change); };
-        const QString &name = markup->name;
-        if (name == u"br") {
+        if (markup->name == u"br") {
             lineBreak();
-        } else if (isOneOf(name, {"b", "strong"})) {
-            adjust(m_htmlBold);
-        } else if (isOneOf(name, {"i", "em", "cite", "dfn", "var"})) {
-            adjust(m_htmlItalic);
-        } else if (isOneOf(name, {"code", "tt", "kbd", "samp"})) {
-            adjust(m_htmlCode);
-        } else if (isOneOf(name, {"s", "strike", "del"})) {
-            adjust(m_htmlStruck);
+        } else {
+            m_htmlEmphasis.follow(markup->name, markup->kind == HtmlMarkup::Kind::startTag);
         }
     }
 
     ReleaseNotesContentBuilder::Emphasis emphasis() const
     {
-        return {m_bold > 0 || m_htmlBold > 0 || m_headerCell, m_italic > 0 || m_htmlItalic > 0,
-            m_code > 0 || m_htmlCode > 0, m_struck > 0 || m_htmlStruck > 0};
+        return {m_bold > 0 || m_htmlEmphasis.bold > 0 || m_headerCell, m_italic > 0 || m_htmlEmphasis.italic > 0,
+            m_code > 0 || m_htmlEmphasis.code > 0, m_struck > 0 || m_htmlEmphasis.struck > 0};
     }
 
     // The format of a paragraph that starts here: the first of a list item carries its
@@ -430,13 +414,7 @@ private:
     }
 
     // Tags among the text hold no further than their block.
-    void resetInlineHtml()
-    {
-        m_htmlBold = 0;
-        m_htmlItalic = 0;
-        m_htmlCode = 0;
-        m_htmlStruck = 0;
-    }
+    void resetInlineHtml() { m_htmlEmphasis = {}; }
 
     void endParagraph()
     {
@@ -452,10 +430,7 @@ private:
     int m_code = 0;
     int m_struck = 0;
     int m_image = 0;
-    int m_htmlBold = 0;
-    int m_htmlItalic = 0;
-    int m_htmlCode = 0;
-    int m_htmlStruck = 0;
+    HtmlEmphasisDepth m_htmlEmphasis;
     int m_headingLevel = 0;
     bool m_codeBlock = false;
     // Line ends in a code block not written yet: none is after its last line.
