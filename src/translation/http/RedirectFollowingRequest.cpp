@@ -285,8 +285,11 @@ QCoro::Task<std::optional<QString>> RedirectFollowingRequest::refusalOfResolvedH
     try {
         resolved = co_await resolver->resolve(host, state->lookup);
     } catch (const CancellationError &) {
-        // Ended by the deadline or the caller's cancellation, which the caller reads.
-        co_return std::nullopt;
+        // When the request was ended (its deadline, its caller), the caller reads that
+        // ending instead. A resolver that gives up on its own gave no answer, and a name
+        // without one is not followed.
+        co_return QStringLiteral("the lookup of the name %1 of a redirect's location ended without an answer")
+            .arg(host);
     }
     if (!resolved.error.isEmpty() || resolved.addresses.isEmpty()) {
         co_return QStringLiteral("the name %1 of a redirect's location could not be resolved (%2)")

@@ -33,7 +33,8 @@ namespace veyra {
 // - Each redirect is checked against the request's policy before the next hop is sent
 //   (keepsToItsOrigin(), isRedirectAllowed()), and at most maximumRedirects are followed.
 //   Where the policy depends on where the target's name leads (redirectNeedsResolvedHost()),
-//   the name is resolved first, and a name with any address of this machine is refused.
+//   the name is resolved first, and a name with any address of this machine is refused,
+//   as is one that does not resolve or whose lookup ends without an answer.
 // - Every hop carries the caller's headers (and "Accept-Encoding: identity" unless the
 //   caller chose an encoding: Qt 6.4 can silently truncate a brotli-encoded answer), uses
 //   no cache, gets the stall time-out as Qt's transfer time-out, the read-ahead bound

@@ -1,8 +1,10 @@
 // Test label: unit
 #include "update/updater/QtNetworkUpdateArchiveDownloader.h"
 #include "support/ClientTeardown.h"
+#include "support/HostsServingSession.h"
 #include "support/ProcessInput.h"
 #include "support/RunTask.h"
+#include "support/ScriptedHostResolver.h"
 #include "support/ServiceStandIn.h"
 #include "update/updater/AppUpdaterError.h"
 
@@ -130,6 +132,33 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, FollowsRedirectsOverHTTPSButNeverFr
         EXPECT_EQ(downloaded(), QByteArray()) << host;
     }
     EXPECT_EQ(local.requestCount(), 0);
+
+    // Nor to a name that resolves to this machine: the downloader asks its resolver where
+    // the name of a target elsewhere leads, and follows one that leads elsewhere. (The
+    // session looks up no name itself.)
+    auto resolver = std::make_shared<ScriptedHostResolver>();
+    resolver->names = {{"cdn.veyra.example", {QHostAddress("203.0.113.9")}},
+        {"intranet.veyra.example", {QHostAddress("198.51.100.4"), QHostAddress::LocalHost}}};
+    const auto hosts = std::make_shared<HostsServingSession>();
+    hosts->serve(releaseHost, m_standIn);
+    hosts->serve(QUrl(QStringLiteral("https://cdn.veyra.example")), cdn);
+    QtNetworkUpdateArchiveDownloader resolving(
+        QtNetworkUpdateArchiveDownloader::defaultStallTimeout, UpdateDownloadDeadline{}, hosts, resolver);
+    m_standIn.enqueueResponse("GET", QStringLiteral("/latest"),
+        ScriptedResponse::redirectTo(
+            QUrl(QStringLiteral("https://intranet.veyra.example:%1%2").arg(port, archivePath))));
+    const QString refusal = failure(resolving.download(published, file(), archive.size(), {}, {}));
+    EXPECT_TRUE(refusal.startsWith(QStringLiteral("the redirect was not followed"))) << refusal.toStdString();
+    EXPECT_TRUE(refusal.contains(QStringLiteral("a name of this machine"))) << refusal.toStdString();
+    EXPECT_EQ(local.requestCount(), 0);
+    m_standIn.enqueueResponse("GET", QStringLiteral("/latest"),
+        ScriptedResponse::redirectTo(QUrl(QStringLiteral("https://cdn.veyra.example") + archivePath)));
+    cdn.enqueueResponse("GET", archivePath, ScriptedResponse::raw(200, archive, "application/octet-stream"));
+    runTask(resolving.download(published, file(), archive.size(), {}, {}));
+    EXPECT_EQ(downloaded(), archive);
+    EXPECT_EQ(
+        resolver->asked, QStringList({QStringLiteral("intranet.veyra.example"), QStringLiteral("cdn.veyra.example")}));
+    expectAllScripted(cdn);
 }
 
 TEST_F(QtNetworkUpdateArchiveDownloaderTest, AnnouncedLengthsAndTheWholeDownloadAreBounded)
