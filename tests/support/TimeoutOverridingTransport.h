@@ -24,6 +24,9 @@ public:
         co_return co_await inner->data(std::move(request), std::move(token));
     }
 
+    // The time-out given to the requests that follow.
+    void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+
     // The time-out of the last request as its client set it.
     std::chrono::milliseconds originalTimeout{0};
 
