@@ -1,5 +1,6 @@
 #include "foundation/settings/UserDefaults.h"
 
+#include "foundation/async/LastSaves.h"
 #include "foundation/files/FileIO.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/logging/Logger.h"
@@ -16,7 +17,6 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <limits>
@@ -60,8 +60,6 @@ public:
 private:
     SettingsFileState *m_previous;
 };
-
-std::atomic<UserDefaults *> g_standard = nullptr;
 
 // Takes QSettings' deferred write (the update it posts to itself after a change): the
 // database posts its own checked sync instead, which also keeps away from a file that is no
@@ -587,8 +585,6 @@ UserDefaults::UserDefaults(const QString &filePath)
 
 UserDefaults::~UserDefaults()
 {
-    UserDefaults *self = this;
-    g_standard.compare_exchange_strong(self, nullptr);
     sync();
     // With changes it couldn't write, QSettings would write them as it goes, opening what is
     // now at the path (a named pipe would block it, the target of a link to nothing would be
@@ -608,15 +604,10 @@ QString UserDefaults::standardFilePath()
 UserDefaults &UserDefaults::standard()
 {
     static UserDefaults defaults(standardFilePath());
-    g_standard.store(&defaults);
+    // Gone before the database: what the application changed last reaches the disk however
+    // it ends.
+    static const LastSave lastSave([] { defaults.sync(); });
     return defaults;
-}
-
-void UserDefaults::syncStandard()
-{
-    if (UserDefaults *defaults = g_standard.load()) {
-        defaults->sync();
-    }
 }
 
 QString UserDefaults::filePath() const

@@ -44,7 +44,8 @@ public:
     UserDefaults(const UserDefaults &) = delete;
     UserDefaults &operator=(const UserDefaults &) = delete;
 
-    // The database of this application: "<config>/<bundle identifier>.json".
+    // The database of this application: "<config>/<bundle identifier>.json". Its sync is a
+    // last save (LastSave) from its first use on, on that thread.
     static UserDefaults &standard();
     static QString standardFilePath();
 
@@ -78,10 +79,6 @@ public:
     // Called on the database's thread after every failed write of the file, with the file
     // and the reason.
     void setWriteFailureHandler(std::function<void(const FileAccessError &)> handler);
-
-    // Syncs the standard database, if it was opened (and does nothing otherwise): what the
-    // application changed last reaches the disk before its end. Its thread only.
-    static void syncStandard();
 
 private:
     // Syncs on the next turn of the event loop.
