@@ -47,11 +47,13 @@ QVariantMap settingsOnDisk(const QString &path)
     if (!QFile::copy(path, copy)) {
         return {};
     }
-    UserDefaults defaults(copy);
     QVariantMap settings;
-    for (const char *key : {"client_language", "policy", "opacity", "layouts"}) {
-        if (defaults.contains(QLatin1String(key))) {
-            settings.insert(QLatin1String(key), defaults.object(QLatin1String(key)));
+    {
+        UserDefaults defaults(copy);
+        for (const char *key : {"client_language", "policy", "opacity", "layouts"}) {
+            if (defaults.contains(QLatin1String(key))) {
+                settings.insert(QLatin1String(key), defaults.object(QLatin1String(key)));
+            }
         }
     }
     QFile::remove(copy);

@@ -19,6 +19,7 @@
 #include "foundation/async/AsyncTask.h"
 #include "foundation/async/LastSaves.h"
 #include "foundation/async/Sleeper.h"
+#include "foundation/identity/AppIdentity.h"
 #include "foundation/settings/UserDefaults.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/FileGameMemoStore.h"
@@ -74,6 +75,8 @@ int main(int argc, char *argv[])
     int status = 0;
     {
         QApplication application(argc, argv);
+        // As Veyra's main(): the application's identity is known before its ends are reported.
+        QApplication::setApplicationName(veyra::appBundleIdentifier());
         void *xcb = nullptr;
         if (const auto *x11 = application.nativeInterface<QNativeInterface::QX11Application>()) {
             xcb = x11->connection();
