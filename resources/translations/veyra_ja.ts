@@ -76,6 +76,10 @@
         <translation>%@ Veyraは変更のたびに保存をやり直します。保存できるまでは、変更した設定はVeyraを終了すると失われます。</translation>
     </message>
     <message>
+        <source>%@ Veyra keeps its settings in memory only for this run: changed settings are lost when Veyra quits.</source>
+        <translation>%@ Veyraは今回の実行中、設定をメモリにだけ保持します。変更した設定はVeyraを終了すると失われます。</translation>
+    </message>
+    <message>
         <source>The request to the server timed out.</source>
         <translation>サーバーへのリクエストがタイムアウトしました。</translation>
     </message>

@@ -76,6 +76,10 @@
         <translation>%@ Veyra는 변경할 때마다 다시 저장을 시도합니다. 저장될 때까지 변경한 설정은 Veyra를 종료하면 사라집니다.</translation>
     </message>
     <message>
+        <source>%@ Veyra keeps its settings in memory only for this run: changed settings are lost when Veyra quits.</source>
+        <translation>%@ Veyra는 이번 실행 동안 설정을 메모리에만 보관합니다. 변경한 설정은 Veyra를 종료하면 사라집니다.</translation>
+    </message>
+    <message>
         <source>The request to the server timed out.</source>
         <translation>서버 요청 시간이 초과되었습니다.</translation>
     </message>

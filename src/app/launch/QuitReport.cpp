@@ -1,7 +1,7 @@
 #include "app/launch/QuitReport.h"
 
+#include "foundation/async/LastSaves.h"
 #include "foundation/logging/Logger.h"
-#include "foundation/settings/UserDefaults.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -69,13 +69,13 @@ int xcbError()
 
 // The X server went away: Qt ends the process with exit(1) then, which destroys the
 // process's static objects while the worker threads may still be inside Qt's text and
-// image code. The process leaves at once instead, once the line is written and the
-// settings are saved.
+// image code. The process leaves at once instead, once the line is written and the last
+// saves have run.
 [[noreturn]] void leaveWithoutX(int error)
 {
     g_leaving.store(true);
     writeOnce(QStringLiteral("the X server went away (X connection error %1)").arg(error), true);
-    UserDefaults::syncStandard();
+    runLastSaves();
     std::fflush(nullptr);
     std::_Exit(1);
 }
@@ -91,6 +91,7 @@ void reportExit()
         leaveWithoutX(error);
     }
     writeOnce(QStringLiteral("exit() was called while Veyra was running"), true);
+    runLastSaves();
 }
 
 void reportTermination()
@@ -106,6 +107,7 @@ void reportTermination()
         }
     }
     writeOnce(QStringLiteral("a fatal error: %1").arg(what), true);
+    runLastSaves();
     if (g_previousTerminate != nullptr) {
         g_previousTerminate();
     }
@@ -117,6 +119,10 @@ void handleMessage(QtMsgType type, const QMessageLogContext &context, const QStr
     if (type == QtFatalMsg && !g_written.exchange(true) && g_previousMessageHandler != nullptr) {
         g_previousMessageHandler(
             QtCriticalMsg, context, QString::fromLatin1(lead) + QStringLiteral("a fatal error: ") + message);
+    }
+    // Qt aborts once the message is written.
+    if (type == QtFatalMsg) {
+        runLastSaves();
     }
     if (g_previousMessageHandler != nullptr) {
         g_previousMessageHandler(type, context, message);

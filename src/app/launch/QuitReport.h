@@ -12,10 +12,16 @@ namespace veyra {
 // Qt message and a crash signal nothing else reports (a sanitizer reports its own). Main
 // thread, except what the process's end runs.
 //
+// The ends that leave without main()'s own end (the X server going away, exit(), an
+// uncaught exception, a fatal Qt message) run the last saves (runLastSaves()) once the line
+// is written, on the thread that ends the process; main() ends with finishApplicationWork(),
+// which runs them too. A crash signal is left alone: its handler may only make
+// async-signal-safe calls.
+//
 // When the X server goes away, Qt would end the process with exit(1), destroying static
 // objects while worker threads may still be inside Qt's code: the process leaves at once
-// instead (status 1, nothing destroyed), once the line is written and the standard user
-// defaults are saved.
+// instead (status 1, nothing destroyed), once the line is written and the last saves have
+// run.
 namespace QuitReport {
 
 // From now on the ends of the process are reported; `unnamedCause` names a quit of the

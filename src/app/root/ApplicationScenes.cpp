@@ -113,14 +113,16 @@ void ApplicationScenes::tellSettingsNotSaved(const FileAccessError &error)
     QPushButton *ok = alert->addButton(QString(), QMessageBox::AcceptRole);
     alert->setDefaultButton(ok);
     alert->setEscapeButton(ok);
-    const auto relabel = [alert, ok, error] {
+    // Settings that no file can back for this run are never tried again.
+    const char *const outcome = m_app.userDefaults().isBackedByFile()
+        ? QT_TRANSLATE_NOOP("Veyra",
+            "%@ Veyra tries again with every change; until that works, changed settings are lost when Veyra quits.")
+        : QT_TRANSLATE_NOOP("Veyra",
+            "%@ Veyra keeps its settings in memory only for this run: changed settings are lost when Veyra quits.");
+    const auto relabel = [alert, ok, error, outcome] {
         alert->setWindowTitle(appDisplayName());
         alert->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save its settings.")));
-        alert->setInformativeText(
-            richTextOfPlainText(localizedFormat(QT_TRANSLATE_NOOP("Veyra",
-                                                    "%@ Veyra tries again with every change; until that works, changed "
-                                                    "settings are lost when Veyra quits."),
-                {error.localizedDescription()})));
+        alert->setInformativeText(richTextOfPlainText(localizedFormat(outcome, {error.localizedDescription()})));
         ok->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "OK")));
     };
     relabel();

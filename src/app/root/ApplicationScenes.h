@@ -24,8 +24,9 @@ class StatusMenuView;
 // "capture-areas", the notes window "game-notes", the Settings window "settings", and the tray's
 // status menu. Each window is made the first time it is opened and kept; opening brings it
 // (and the application) forward. Each top-level window's object name is its X window role
-// (WindowRoles). A failed write of the settings is told to the player once per run, in an
-// alert that takes no focus (the log has every failure). GUI thread.
+// (WindowRoles). A failed write of the settings (or a change of settings kept in memory
+// only) is told to the player once per run, in an alert that takes no focus (the log has
+// every failure). GUI thread.
 class ApplicationScenes : public QObject
 {
     Q_OBJECT

@@ -147,6 +147,9 @@ ObriskApp::ObriskApp(const QStringList &arguments, const InfoDictionary &info, U
     m_overlayController = std::make_shared<OverlayPanelController>(*m_overlaySettings,
         makeOverlayLayoutStore(fixture, m_options.editorOverlayLayout), *m_gameMemoLibrary,
         std::make_shared<QScreenDisplayGeometryProvider>(), std::move(stacking));
+
+    // What the player typed last is written, or kept aside, however the application ends.
+    m_notesLastSave = LastSave([notes = m_gameMemoLibrary.get()] { notes->saveBeforeQuit(); });
 }
 
 ObriskApp::~ObriskApp() = default;

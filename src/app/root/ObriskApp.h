@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/launch/UITestingLaunchOptions.h"
+#include "foundation/async/LastSaves.h"
 #include "foundation/identity/AppIdentity.h"
 
 #include <QObject>
@@ -32,7 +33,9 @@ struct AuthenticationStack;
 // dependency order, choosing per service between the live implementation, the fixture of
 // the self-contained UI-testing mode and, where a configuration value is missing or
 // invalid, an unavailable one that fails every call. Nothing here can fail. The session is
-// built on first use. GUI thread; lives as long as the process.
+// built on first use. While it lives, the notes' writing of unwritten edits is a last save
+// (runLastSaves(); the standard user defaults are one of their own). GUI thread; lives as
+// long as the process.
 class ObriskApp : public QObject
 {
     Q_OBJECT
@@ -88,6 +91,8 @@ private:
     std::shared_ptr<TranslationReportCoordinator> m_translationReportCoordinator;
     std::shared_ptr<OverlayPanelController> m_overlayController;
     std::shared_ptr<AppSession> m_session;
+    // Last, so that it goes before what it saves.
+    LastSave m_notesLastSave;
 };
 
 } // namespace veyra

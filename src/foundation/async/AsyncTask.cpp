@@ -1,6 +1,6 @@
 #include "foundation/async/AsyncTask.h"
 
-#include "foundation/settings/UserDefaults.h"
+#include "foundation/async/LastSaves.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -89,7 +89,7 @@ void giveRemainingTurns()
 
 void finishApplicationWork(int status)
 {
-    UserDefaults::syncStandard();
+    runLastSaves();
     if (!endWorkerPools(workerPoolEndLimit)) {
         qCCritical(Logger("worker-pools")) << "Veyra ends without waiting any longer for that work";
         std::fflush(nullptr);

@@ -1,5 +1,6 @@
 #include "foundation/settings/UserDefaults.h"
 
+#include "foundation/async/LastSaves.h"
 #include "foundation/files/FileIO.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/logging/Logger.h"
@@ -16,7 +17,6 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <limits>
@@ -60,8 +60,6 @@ public:
 private:
     SettingsFileState *m_previous;
 };
-
-std::atomic<UserDefaults *> g_standard = nullptr;
 
 // Takes QSettings' deferred write (the update it posts to itself after a change): the
 // database posts its own checked sync instead, which also keeps away from a file that is no
@@ -358,12 +356,67 @@ void keepDamagedFileAside(const QString &path, const QString &damage, SettingsFi
     }
 }
 
+// Whether the database holds settings that it read from the file or wrote there.
+bool holdsSettings(const SettingsFileState *file)
+{
+    return file != nullptr && file->known && !file->known->isEmpty();
+}
+
+// A file that holds nothing now (emptied, or removed) while the database holds settings it
+// read or wrote there no longer holds what Veyra wrote: QSettings would read no settings
+// there, and they would be lost with the next write or at the end of the run. It counts as
+// damaged, with nothing in it to keep: the settings held are written in its place. Why
+// that failed, or nothing.
+QString putBackEmptiedSettings(const QString &path, const QString &damage, const SettingsFileState &file)
+{
+    qCWarning(Logger("UserDefaults")).noquote() << QStringLiteral(
+        "The settings file %1 was damaged while Veyra ran (%2): Veyra writes the settings it holds in "
+        "its place.")
+                                                       .arg(path, damage);
+    try {
+        writeFileAtomically(path, encodeSettings(*file.known));
+    } catch (const FileAccessError &error) {
+        return error.message();
+    }
+    return {};
+}
+
+// The emptied or removed file of putBackEmptiedSettings(), as it is before QSettings reads
+// it again (QSettings doesn't read an empty file: it takes it for no settings at once).
+QString putBackSettingsOfEmptyFile(const QString &path, const SettingsFileState &file)
+{
+    if (!holdsSettings(&file)) {
+        return {};
+    }
+    switch (fileNodeKind(path)) {
+    case FileNodeKind::missing:
+        return putBackEmptiedSettings(path, QStringLiteral("it was removed"), file);
+    case FileNodeKind::regularFile:
+        if (QFileInfo(path).size() == 0) {
+            return putBackEmptiedSettings(path, QStringLiteral("it is empty"), file);
+        }
+        break;
+    case FileNodeKind::folder:
+    case FileNodeKind::danglingLink:
+    case FileNodeKind::other:
+    case FileNodeKind::inaccessible:
+        break;
+    }
+    return {};
+}
+
 bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
 {
     SettingsFileState *file = t_settingsFile;
     const QString path = deviceName(device);
+    const QByteArray bytes = device.readAll();
+    if (bytes.trimmed().isEmpty() && holdsSettings(file)) {
+        file->writeFailure = putBackEmptiedSettings(path, QStringLiteral("it holds nothing but blanks"), *file);
+        map = *file->known;
+        return true;
+    }
     QJsonObject object;
-    const QString damage = whyNotSettings(path, device.readAll(), &object);
+    const QString damage = whyNotSettings(path, bytes, &object);
     if (damage.isEmpty()) {
         decodeSettings(std::move(object), map);
         if (file != nullptr) {
@@ -381,15 +434,36 @@ bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
     return true;
 }
 
-// Looks at the file before QSettings does: true when QSettings may read and write it.
-// A damaged file (or a link to something that is not Veyra's settings) is moved aside;
-// what is not a regular file is left alone and refused.
-bool prepareSettingsFile(const QString &path)
+// Why the settings are not read or written at `path` now: only a regular file, a link to
+// one or nothing is (a named pipe would block the read, and the target of a link to nothing
+// would be created).
+QString whyLeftAlone(const QString &path)
+{
+    switch (fileNodeKind(path)) {
+    case FileNodeKind::folder:
+        return QStringLiteral("it is a folder, not a regular file");
+    case FileNodeKind::other:
+        return QStringLiteral("it is a named pipe, a device or a socket, not a regular file");
+    case FileNodeKind::danglingLink:
+        return QStringLiteral("it is a link to %1, which doesn't exist").arg(QFileInfo(path).symLinkTarget());
+    case FileNodeKind::missing:
+    case FileNodeKind::regularFile:
+    case FileNodeKind::inaccessible:
+        break;
+    }
+    return {};
+}
+
+// Looks at the file before QSettings does: nothing when QSettings may read and write it,
+// otherwise why the settings are kept in memory. A damaged file (or a link to something
+// that is not Veyra's settings) is moved aside; what is not a regular file is left alone
+// and refused.
+std::unique_ptr<FileAccessError> prepareSettingsFile(const QString &path)
 {
     const Logger logger("UserDefaults");
     const FileNodeKind node = fileNodeKind(path);
     if (node == FileNodeKind::missing) {
-        return true;
+        return nullptr;
     }
     QString damage;
     if (node == FileNodeKind::danglingLink) {
@@ -402,7 +476,7 @@ bool prepareSettingsFile(const QString &path)
             qCCritical(logger).noquote() << QStringLiteral("Veyra couldn't read its settings, so it keeps them in "
                                                            "memory for this run and leaves the file alone: %1")
                                                 .arg(error.message());
-            return false;
+            return std::make_unique<FileAccessError>(error);
         }
     } else if (node == FileNodeKind::folder || node == FileNodeKind::other) {
         qCCritical(logger).noquote() << QStringLiteral(
@@ -412,10 +486,10 @@ bool prepareSettingsFile(const QString &path)
                                                 node == FileNodeKind::folder
                                                     ? QStringLiteral("a folder")
                                                     : QStringLiteral("a named pipe, a device or a socket"));
-        return false;
+        return std::make_unique<FileAccessError>(FileAccessError::Kind::writeFailed, path, whyLeftAlone(path));
     }
     if (damage.isEmpty()) {
-        return true;
+        return nullptr;
     }
     const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
     // A link is moved itself: its target stays as it is.
@@ -424,13 +498,14 @@ bool prepareSettingsFile(const QString &path)
             "The settings file %1 is damaged (%2) and couldn't be moved aside to %3: Veyra leaves "
             "it alone and keeps its settings in memory for this run.")
                                             .arg(path, damage, aside);
-        return false;
+        return std::make_unique<FileAccessError>(FileAccessError::Kind::writeFailed, path,
+            QStringLiteral("it is damaged (%1) and couldn't be moved aside").arg(damage));
     }
     qCWarning(logger).noquote() << QStringLiteral(
         "The settings file %1 was damaged (%2): it was moved to %3, and Veyra starts from its "
         "default settings.")
                                        .arg(path, damage, aside);
-    return true;
+    return nullptr;
 }
 
 // Why the device failed to take what was written to it.
@@ -511,26 +586,6 @@ bool fileHolds(const QString &path, const QSettings::SettingsMap &settings)
     return encodeSettings(onDisk) == encodeSettings(settings);
 }
 
-// Why the settings are not read or written at `path` now: only a regular file, a link to
-// one or nothing is (a named pipe would block the read, and the target of a link to nothing
-// would be created).
-QString whyLeftAlone(const QString &path)
-{
-    switch (fileNodeKind(path)) {
-    case FileNodeKind::folder:
-        return QStringLiteral("it is a folder, not a regular file");
-    case FileNodeKind::other:
-        return QStringLiteral("it is a named pipe, a device or a socket, not a regular file");
-    case FileNodeKind::danglingLink:
-        return QStringLiteral("it is a link to %1, which doesn't exist").arg(QFileInfo(path).symLinkTarget());
-    case FileNodeKind::missing:
-    case FileNodeKind::regularFile:
-    case FileNodeKind::inaccessible:
-        break;
-    }
-    return {};
-}
-
 std::optional<qint64> integralNumber(const QVariant &value)
 {
     switch (value.typeId()) {
@@ -574,21 +629,20 @@ UserDefaults::UserDefaults(const QString &filePath)
     : m_filePath(filePath)
     , m_file(std::make_unique<SettingsFileState>())
 {
-    if (!prepareSettingsFile(filePath)) {
+    m_syncRequests = std::make_unique<SyncRequests>();
+    m_keptInMemoryBecause = prepareSettingsFile(filePath);
+    if (m_keptInMemoryBecause) {
         return;
     }
     QDir().mkpath(QFileInfo(filePath).absolutePath());
     const SettingsFileScope reading(m_file.get());
     m_settings = std::make_unique<QSettings>(filePath, jsonSettingsFormat());
     m_settings->setFallbacksEnabled(false);
-    m_syncRequests = std::make_unique<SyncRequests>();
     m_settings->installEventFilter(m_syncRequests.get());
 }
 
 UserDefaults::~UserDefaults()
 {
-    UserDefaults *self = this;
-    g_standard.compare_exchange_strong(self, nullptr);
     sync();
     // With changes it couldn't write, QSettings would write them as it goes, opening what is
     // now at the path (a named pipe would block it, the target of a link to nothing would be
@@ -608,15 +662,10 @@ QString UserDefaults::standardFilePath()
 UserDefaults &UserDefaults::standard()
 {
     static UserDefaults defaults(standardFilePath());
-    g_standard.store(&defaults);
+    // Gone before the database: what the application changed last reaches the disk however
+    // it ends.
+    static const LastSave lastSave([] { defaults.sync(); });
     return defaults;
-}
-
-void UserDefaults::syncStandard()
-{
-    if (UserDefaults *defaults = g_standard.load()) {
-        defaults->sync();
-    }
 }
 
 QString UserDefaults::filePath() const
@@ -705,27 +754,37 @@ void UserDefaults::setValue(const QString &key, const QVariant &value)
 {
     if (m_settings) {
         m_settings->setValue(key, value);
-        m_unsavedChanges = true;
-        requestSync();
     } else {
         m_memory.insert(key, value);
     }
+    noteChange();
 }
 
 void UserDefaults::remove(const QString &key)
 {
     if (m_settings) {
         m_settings->remove(key);
-        m_unsavedChanges = true;
-        requestSync();
     } else {
         m_memory.remove(key);
     }
+    noteChange();
+}
+
+void UserDefaults::noteChange()
+{
+    m_unsavedChanges = true;
+    m_reportedFailure.clear();
+    requestSync();
 }
 
 void UserDefaults::sync()
 {
     if (!m_settings) {
+        // Nothing is written for this run: a change is lost at its end.
+        m_syncRequested = false;
+        if (m_unsavedChanges) {
+            reportWriteFailure(*m_keptInMemoryBecause);
+        }
         return;
     }
     const QString path = m_settings->fileName();
@@ -740,6 +799,12 @@ void UserDefaults::sync()
     const SettingsFileScope syncing(m_file.get());
     m_file->writeAttempted = false;
     m_file->writeFailure.clear();
+    // Settings QSettings would drop are put back first; until that works, QSettings keeps
+    // what it holds, and reads nothing.
+    if (const QString failure = putBackSettingsOfEmptyFile(path, *m_file); !failure.isEmpty()) {
+        reportWriteFailure(failure);
+        return;
+    }
     const QSettings::Status before = m_settings->status();
     m_settings->sync();
     // QSettings says only that access failed, and only the first time (its status never
@@ -763,6 +828,7 @@ void UserDefaults::sync()
         if (writing) {
             m_unsavedChanges = false;
         }
+        m_reportedFailure.clear();
         return;
     }
     reportWriteFailure(failure);
@@ -791,7 +857,16 @@ void UserDefaults::setWriteFailureHandler(std::function<void(const FileAccessErr
 
 void UserDefaults::reportWriteFailure(const QString &reason)
 {
-    const FileAccessError error(FileAccessError::Kind::writeFailed, filePath(), reason);
+    reportWriteFailure(FileAccessError(FileAccessError::Kind::writeFailed, filePath(), reason));
+}
+
+void UserDefaults::reportWriteFailure(const FileAccessError &error)
+{
+    // Tried again with nothing changed (at the application's end, say): the failure is told already.
+    if (error.message() == m_reportedFailure) {
+        return;
+    }
+    m_reportedFailure = error.message();
     qCCritical(Logger("UserDefaults")).noquote()
         << QStringLiteral("Veyra couldn't save its settings: %1").arg(error.message());
     if (m_onWriteFailure) {

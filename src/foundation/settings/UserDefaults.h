@@ -24,17 +24,20 @@ struct SettingsFileState;
 // anything is written, and the settings start empty. Through a link only a file that holds
 // Veyra's settings (a file this format wrote, marked so) is read and written: a link to
 // anything else, or to nothing, is moved aside itself and its target left as it is.
-// Anything else that is not a regular file (a folder, a named pipe, a device, a socket)
-// is never opened: the settings are then kept in memory only, for this run. Each case is
-// logged with the paths.
+// Anything else that is not a regular file (a folder, a named pipe, a device, a socket),
+// a file that cannot be read, and a damaged file that cannot be moved aside are never
+// written: the settings are then kept in memory only, for this run. Each case is logged
+// with the paths; a change kept in memory only is reported as a failed write.
 //
 // While Veyra runs, the file is read again whenever it changed on disk. Found damaged then
 // (or turned into a link to something else), it is moved aside the same way before
-// anything is written, and the settings this database holds are written in its place.
+// anything is written, and the settings this database holds are written in its place; so
+// are they when the file was emptied or removed (QSettings would read no settings there).
 // Every write is checked: a write that fails leaves the file as it was (a full disk never
 // leaves part of the settings in its place), is logged with the path and the reason, and
 // is reported to the write-failure handler; the changes stay pending and are written again
-// with the next change or sync.
+// with the next change or sync. The same failure again, with nothing changed since, is
+// neither logged nor reported again.
 class UserDefaults
 {
 public:
@@ -44,7 +47,8 @@ public:
     UserDefaults(const UserDefaults &) = delete;
     UserDefaults &operator=(const UserDefaults &) = delete;
 
-    // The database of this application: "<config>/<bundle identifier>.json".
+    // The database of this application: "<config>/<bundle identifier>.json". Its sync is a
+    // last save (LastSave) from its first use on, on that thread.
     static UserDefaults &standard();
     static QString standardFilePath();
 
@@ -75,26 +79,27 @@ public:
     // again when it changed on disk.
     void sync();
 
-    // Called on the database's thread after every failed write of the file, with the file
-    // and the reason.
+    // Called on the database's thread after every failed write of the file (and after a
+    // change while the settings are kept in memory only), with the file and the reason.
     void setWriteFailureHandler(std::function<void(const FileAccessError &)> handler);
-
-    // Syncs the standard database, if it was opened (and does nothing otherwise): what the
-    // application changed last reaches the disk before its end. Its thread only.
-    static void syncStandard();
 
 private:
     // Syncs on the next turn of the event loop.
     void requestSync();
+    void noteChange();
     void reportWriteFailure(const QString &reason);
+    void reportWriteFailure(const FileAccessError &error);
 
     QString m_filePath;
     std::unique_ptr<SettingsFileState> m_file;
     std::unique_ptr<QSettings> m_settings;
     // Takes QSettings' own deferred write: requestSync() posts a checked sync() instead.
     std::unique_ptr<QObject> m_syncRequests;
-    // The settings while no file can back them.
+    // The settings while no file can back them, and why none can.
     QVariantMap m_memory;
+    std::unique_ptr<FileAccessError> m_keptInMemoryBecause;
+    // The failure reported last, while nothing changed since.
+    QString m_reportedFailure;
     // Changes made since the last write that succeeded; a sync posted and not run yet.
     bool m_unsavedChanges = false;
     bool m_syncRequested = false;

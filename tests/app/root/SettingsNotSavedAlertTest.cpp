@@ -11,7 +11,9 @@
 #include "support/SmallDisk.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -72,4 +74,48 @@ TEST(SettingsNotSavedAlert, AFailedSettingsWriteIsToldOnceWithoutTakingTheKeyboa
     defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
     defaults.sync();
     EXPECT_EQ(log.messages(QStringLiteral("UserDefaults")).size(), 2);
+}
+
+TEST(SettingsNotSavedAlert, SettingsKeptInMemoryOnlyAreToldOnceAsAFailedWriteIs)
+{
+    // A folder where the settings file should be: the settings live in memory for the run.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("defaults.json"));
+    ASSERT_TRUE(QDir().mkpath(path));
+    UserDefaults defaults(path);
+    ASSERT_FALSE(defaults.isBackedByFile());
+    ObriskApp app({QStringLiteral("veyra"), QStringLiteral("--ui-testing")}, mainInfoDictionary(), defaults);
+    std::optional<ApplicationScenes> scenes(std::in_place, app);
+
+    defaults.setValue(QStringLiteral("client_language"), QStringLiteral("en"));
+    ASSERT_TRUE(waitUntil([&] { return scenes->settingsNotSavedAlert() != nullptr; }));
+    QMessageBox *alert = scenes->settingsNotSavedAlert();
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_TRUE(alert->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_EQ(alert->text(), QStringLiteral("Veyra couldn't save its settings."));
+    // No write is tried again in this run, and the alert doesn't say otherwise.
+    EXPECT_EQ(alert->informativeText(),
+        richTextOfPlainText(
+            QStringLiteral("The file “%1” couldn't be saved. (it is a folder, not a regular file) Veyra "
+                           "keeps its settings in memory only for this run: changed settings are lost "
+                           "when Veyra quits.")
+                .arg(path)));
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    announceInterfaceLanguageChange();
+    EXPECT_TRUE(waitUntil([&] {
+        return alert->informativeText().endsWith(QStringLiteral(
+            "Veyraは今回の実行中、設定をメモリにだけ保持します。変更した設定はVeyraを終了すると失われます。</p>"));
+    })) << alert->informativeText().toStdString();
+    setCurrentClientLanguage(ClientLanguage::english);
+    announceInterfaceLanguageChange();
+    alert->close();
+    EXPECT_TRUE(waitUntil([&] { return scenes->settingsNotSavedAlert() == nullptr; }));
+
+    // Later changes are logged, and not told again.
+    LogCapture log;
+    defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
+    defaults.sync();
+    giveRemainingTurns();
+    EXPECT_EQ(log.messages(QStringLiteral("UserDefaults")).size(), 1);
+    EXPECT_EQ(scenes->settingsNotSavedAlert(), nullptr);
 }

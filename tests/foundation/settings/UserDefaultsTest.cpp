@@ -47,11 +47,13 @@ QVariantMap settingsOnDisk(const QString &path)
     if (!QFile::copy(path, copy)) {
         return {};
     }
-    UserDefaults defaults(copy);
     QVariantMap settings;
-    for (const char *key : {"client_language", "policy", "opacity", "layouts"}) {
-        if (defaults.contains(QLatin1String(key))) {
-            settings.insert(QLatin1String(key), defaults.object(QLatin1String(key)));
+    {
+        UserDefaults defaults(copy);
+        for (const char *key : {"client_language", "policy", "opacity", "layouts"}) {
+            if (defaults.contains(QLatin1String(key))) {
+                settings.insert(QLatin1String(key), defaults.object(QLatin1String(key)));
+            }
         }
     }
     QFile::remove(copy);
@@ -252,13 +254,17 @@ TEST(UserDefaults, WhatIsNotARegularFileIsNeverOpenedAndTheSettingsLiveInMemory)
 {
     LogCapture log;
     QTemporaryDir dir;
+    QStringList failures;
+    const auto recordFailure = [&failures](const FileAccessError &error) { failures.append(error.message()); };
     // A named pipe: opening it to read would wait for a writer for good.
     const QString pipePath = dir.filePath(QStringLiteral("pipe.json"));
+    const QString notRegular = QStringLiteral("it is a named pipe, a device or a socket, not a regular file");
     {
         NamedPipe pipe(pipePath);
         ASSERT_TRUE(pipe.isValid());
         {
             UserDefaults defaults(pipePath);
+            defaults.setWriteFailureHandler(recordFailure);
             EXPECT_FALSE(defaults.isBackedByFile());
             EXPECT_EQ(defaults.filePath(), pipePath);
             defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
@@ -266,20 +272,34 @@ TEST(UserDefaults, WhatIsNotARegularFileIsNeverOpenedAndTheSettingsLiveInMemory)
             defaults.remove(QStringLiteral("client_language"));
             EXPECT_FALSE(defaults.contains(QStringLiteral("client_language")));
             defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+            // The changes are kept in memory only, which is reported as a failed write, once
+            // for the changes.
             defaults.sync();
+            EXPECT_EQ(failures,
+                QStringList{QStringLiteral("The file “%1” couldn't be saved. (%2)").arg(pipePath, notRegular)});
+            defaults.sync();
+            QCoreApplication::sendPostedEvents();
+            EXPECT_EQ(failures.size(), 1);
         }
+        EXPECT_EQ(failures.size(), 1);
         EXPECT_FALSE(pipe.readerWasStuck());
         EXPECT_EQ(QFileInfo(pipePath).isFile(), false);
         EXPECT_TRUE(QFileInfo::exists(pipePath));
     }
-    // A folder.
+    // A folder: the change is reported on the next turn of the event loop, as a write.
     const QString folderPath = dir.filePath(QStringLiteral("folder.json"));
     ASSERT_TRUE(QDir().mkpath(folderPath));
     {
         UserDefaults defaults(folderPath);
+        defaults.setWriteFailureHandler(recordFailure);
         EXPECT_FALSE(defaults.isBackedByFile());
         defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
+        QCoreApplication::sendPostedEvents();
+        ASSERT_EQ(failures.size(), 2);
+        EXPECT_EQ(failures[1],
+            QStringLiteral("The file “%1” couldn't be saved. (it is a folder, not a regular file)").arg(folderPath));
     }
+    EXPECT_EQ(failures.size(), 2);
     EXPECT_TRUE(QFileInfo(folderPath).isDir());
     // A named pipe put in the file's place while Veyra runs: left alone too, and the change
     // it couldn't write is logged; written once a file can be again.
@@ -309,19 +329,20 @@ TEST(UserDefaults, WhatIsNotARegularFileIsNeverOpenedAndTheSettingsLiveInMemory)
         EXPECT_FALSE(pipe.readerWasStuck());
     }
     const QStringList errors = log.messages(QStringLiteral("UserDefaults"), QtCriticalMsg);
-    ASSERT_EQ(errors.size(), 4);
-    EXPECT_EQ(errors[3], errors[2]);
-    EXPECT_EQ(errors[2],
-        QStringLiteral("Veyra couldn't save its settings: The file “%1” couldn't be saved. (it is a named pipe, a "
-                       "device or a socket, not a regular file)")
-            .arg(runningPath));
+    ASSERT_EQ(errors.size(), 6) << errors.join(u'\n').toStdString();
+    EXPECT_EQ(errors[5], errors[4]);
+    EXPECT_EQ(errors[4],
+        QStringLiteral("Veyra couldn't save its settings: The file “%1” couldn't be saved. (%2)")
+            .arg(runningPath, notRegular));
     EXPECT_EQ(errors[0],
         QStringLiteral(
             "The settings file %1 is a named pipe, a device or a socket, not a regular file: Veyra leaves it "
             "alone and keeps its settings in memory for this run.")
             .arg(pipePath));
+    EXPECT_EQ(errors[1], QStringLiteral("Veyra couldn't save its settings: ") + failures[0]);
     EXPECT_TRUE(
-        errors[1].startsWith(QStringLiteral("The settings file %1 is a folder, not a regular file").arg(folderPath)));
+        errors[2].startsWith(QStringLiteral("The settings file %1 is a folder, not a regular file").arg(folderPath)));
+    EXPECT_EQ(errors[3], QStringLiteral("Veyra couldn't save its settings: ") + failures[1]);
 }
 
 TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWrittenInTheirPlace)
@@ -375,14 +396,44 @@ TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWri
     EXPECT_EQ(settingsOnDisk(path), expected);
     EXPECT_EQ(damagedCopies(dir.path()).size(), 3);
 
+    // A file that holds nothing any more no longer holds what Veyra wrote either: emptied
+    // with nothing to write (as at the end of a run), the settings are put back.
+    writeFile(path, QByteArray());
+    defaults.sync();
+    EXPECT_EQ(settingsOnDisk(path), expected);
+    // Blanked, then a setting changes: the file holds everything with the change.
+    writeFile(path, "\n   \n");
+    defaults.setValue(QStringLiteral("opacity"), 70);
+    defaults.sync();
+    expected.insert(QStringLiteral("opacity"), 70);
+    EXPECT_EQ(settingsOnDisk(path), expected);
+    // Removed, then a setting changes; removed with nothing to write.
+    ASSERT_TRUE(QFile::remove(path));
+    defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
+    defaults.sync();
+    expected.insert(QStringLiteral("client_language"), QStringLiteral("ko"));
+    EXPECT_EQ(settingsOnDisk(path), expected);
+    ASSERT_TRUE(QFile::remove(path));
+    defaults.sync();
+    EXPECT_EQ(settingsOnDisk(path), expected);
+    // Nothing there was worth keeping aside.
+    EXPECT_EQ(damagedCopies(dir.path()).size(), 3);
+
     const QStringList warnings = log.messages(QStringLiteral("UserDefaults"), QtWarningMsg);
-    ASSERT_EQ(warnings.size(), 3) << warnings.join(u'\n').toStdString();
-    for (const QString &warning : warnings) {
+    ASSERT_EQ(warnings.size(), 7) << warnings.join(u'\n').toStdString();
+    for (const QString &warning : warnings.mid(0, 3)) {
         EXPECT_TRUE(warning.startsWith(QStringLiteral("The settings file %1 was damaged while Veyra ran (").arg(path)))
             << warning.toStdString();
         EXPECT_TRUE(warning.contains(QStringLiteral(": it was moved to %1.damaged-").arg(path)))
             << warning.toStdString();
     }
+    const QString putBack
+        = QStringLiteral("The settings file %1 was damaged while Veyra ran (%2): Veyra writes the settings it holds "
+                         "in its place.");
+    EXPECT_EQ(warnings.mid(3),
+        (QStringList{putBack.arg(path, QStringLiteral("it is empty")),
+            putBack.arg(path, QStringLiteral("it holds nothing but blanks")),
+            putBack.arg(path, QStringLiteral("it was removed")), putBack.arg(path, QStringLiteral("it was removed"))}));
     EXPECT_TRUE(log.messages(QStringLiteral("UserDefaults"), QtCriticalMsg).isEmpty());
 }
 
@@ -426,10 +477,19 @@ TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTim
     EXPECT_EQ(log.messages(QStringLiteral("UserDefaults")),
         (QStringList{QStringLiteral("Veyra couldn't save its settings: ") + noSpace,
             QStringLiteral("Veyra couldn't save its settings: ") + noSpace}));
+    // Tried again with nothing changed, as the end of the application does twice (its last
+    // saves, then the database's destruction): the same failure is told once.
+    defaults.sync();
+    defaults.sync();
+    EXPECT_EQ(readFile(path), saved);
+    EXPECT_EQ(failures.size(), 2);
+    EXPECT_EQ(log.messages(QStringLiteral("UserDefaults")).size(), 2);
 
     // A disk that takes no writes at all: QSettings doesn't get as far as writing, and the
     // system's reason is found.
     disk.empty();
+    const QString damagedPath = disk.filePath(QStringLiteral("damaged.json"));
+    writeFile(damagedPath, "{\"client_language\": ");
     ASSERT_TRUE(disk.setReadOnly(true));
     defaults.setValue(QStringLiteral("opacity"), 80);
     defaults.sync();
@@ -437,10 +497,26 @@ TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTim
     EXPECT_EQ(failures[2], QStringLiteral("The file “%1” couldn't be saved. (Read-only file system)").arg(path));
     EXPECT_EQ(readFile(path), saved);
 
+    // A damaged file there can be neither moved aside nor written over: the settings live in
+    // memory, and a change is reported as a failed write.
+    {
+        UserDefaults damaged(damagedPath);
+        damaged.setWriteFailureHandler([&failures](const FileAccessError &error) { failures.append(error.message()); });
+        EXPECT_FALSE(damaged.isBackedByFile());
+        damaged.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+        damaged.sync();
+    }
+    ASSERT_EQ(failures.size(), 4);
+    EXPECT_TRUE(
+        failures[3].startsWith(QStringLiteral("The file “%1” couldn't be saved. (it is damaged (").arg(damagedPath)))
+        << failures[3].toStdString();
+    EXPECT_TRUE(failures[3].endsWith(QStringLiteral(") and couldn't be moved aside)"))) << failures[3].toStdString();
+    EXPECT_EQ(readFile(damagedPath), QByteArray("{\"client_language\": "));
+
     // Once the disk takes them, the pending changes are written.
     ASSERT_TRUE(disk.setReadOnly(false));
     defaults.sync();
-    EXPECT_EQ(failures.size(), 3);
+    EXPECT_EQ(failures.size(), 4);
     EXPECT_EQ(settingsOnDisk(path),
         (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ko")}, {QStringLiteral("layouts"), layouts},
             {QStringLiteral("opacity"), 80}}));
