@@ -92,11 +92,12 @@ InfoDictionary applyInfoDictionaryOverrides(InfoDictionary info, const QString &
 
 const InfoDictionary &mainInfoDictionary()
 {
-    static const InfoDictionary info = [] {
+    // Never destroyed, as the identity read from it.
+    static const InfoDictionary &info = *new InfoDictionary([] {
         InfoDictionary embedded = loadInfoDictionary(QStringLiteral(":/Info.json"));
         const QString overridePath = qEnvironmentVariable(infoOverrideFileVariable);
         return overridePath.isEmpty() ? embedded : applyInfoDictionaryOverrides(std::move(embedded), overridePath);
-    }();
+    }());
     return info;
 }
 
@@ -143,7 +144,9 @@ AppBundleIdentity appBundleIdentity(const InfoDictionary &info)
 namespace {
 const AppBundleIdentity &processIdentity()
 {
-    static const AppBundleIdentity identity = appBundleIdentity(mainInfoDictionary());
+    // Never destroyed: the ways out of the process (an exit() from a library, a lost X server)
+    // still name the application in their last log line after static objects have gone.
+    static const AppBundleIdentity &identity = *new AppBundleIdentity(appBundleIdentity(mainInfoDictionary()));
     return identity;
 }
 } // namespace
