@@ -102,11 +102,13 @@ int main(int argc, char *argv[])
                 veyra::startOnWorker(*pool, [name, endless, &working] {
                     say("working", name);
                     working.release();
-                    // Into Qt's code from the moment the application's end begins.
+                    // Into Qt's code from the moment the application's end begins, for a
+                    // few seconds of a sanitizer build on a loaded machine: well within the
+                    // pools' end limit, so that only work that never ends outlasts it.
                     while (!veyra::workerPoolsHaveEnded() || endless) {
                         QThread::msleep(1);
                     }
-                    veyra::test::layOutTextInSizes(6, 160);
+                    veyra::test::layOutTextInSizes(6, 48);
                     say("finished", name);
                 });
                 ++workers;
