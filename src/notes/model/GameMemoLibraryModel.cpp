@@ -212,7 +212,7 @@ void GameMemoLibraryModel::updateText(const QString &text, const GameWindowProfi
 
 void GameMemoLibraryModel::noteEdited(GameMemoEntry entry)
 {
-    entry.text.truncate(GameMemoEntry::maximumTextLength);
+    entry.text.truncate(wholeCharactersLength(entry.text, GameMemoEntry::maximumTextLength));
     entry.updatedAt = m_now();
     m_entriesByKey.insert(entry.key, std::move(entry));
     m_hasUnsavedEdits = true;

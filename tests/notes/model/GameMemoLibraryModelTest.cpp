@@ -278,8 +278,16 @@ TEST_F(GameMemoLibraryModelTest, EditsThroughAContextTakeItsNamesAndEditsByKeyKe
     model->updateText(QStringLiteral("other"), unknown);
     EXPECT_EQ(texts(model->sortedEntries()), (QStringList{QStringLiteral("other"), QStringLiteral("by key")}));
 
-    // A note holds no more than a note may hold.
+    // A note holds no more than a note may hold, cut between whole characters: never
+    // half of an emoji (two code units) or an emoji without its skin tone (four).
     model->updateText(QString(GameMemoEntry::maximumTextLength + 10, QLatin1Char('x')), game.key);
+    EXPECT_EQ(model->entriesByKey().value(game.key).text.size(), GameMemoEntry::maximumTextLength);
+    const QString thumb = QStringLiteral("\U0001F44D\U0001F3FD");
+    model->updateText(QString(GameMemoEntry::maximumTextLength - 3, QLatin1Char('x')) + thumb, game.key);
+    EXPECT_EQ(
+        model->entriesByKey().value(game.key).text, QString(GameMemoEntry::maximumTextLength - 3, QLatin1Char('x')));
+    model->updateText(QString(GameMemoEntry::maximumTextLength - 4, QLatin1Char('x')) + thumb + thumb, game.key);
+    EXPECT_TRUE(model->entriesByKey().value(game.key).text.endsWith(QLatin1Char('x') + thumb));
     EXPECT_EQ(model->entriesByKey().value(game.key).text.size(), GameMemoEntry::maximumTextLength);
 }
 
