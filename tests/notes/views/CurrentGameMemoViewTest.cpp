@@ -209,6 +209,9 @@ TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNe
     ElidedLabel *message = view.findChildren<ElidedLabel *>().value(1);
     EXPECT_TRUE(message->isVisible());
     EXPECT_EQ(message->fullText(), model->errorMessage()->localized());
+    // Kept nowhere else either: the status line says the text is only in the window.
+    EXPECT_TRUE(message->fullText().endsWith(
+        QStringLiteral(" Nor could it keep what you typed anywhere else, so for now it is only in this window.")));
     // The whole message, on as many lines as it takes, the editor giving up the room.
     EXPECT_FALSE(message->isElided());
     EXPECT_EQ(message->text(), model->errorMessage()->localized());
