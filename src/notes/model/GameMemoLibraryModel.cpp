@@ -194,9 +194,10 @@ bool GameMemoLibraryModel::bringBackKeptCopies(const QVector<GameMemoEntry> &sto
     for (const KeptGameMemoCopy *copy : std::as_const(readable)) {
         if (!allFit && !canHoldMerged(stored, versions + copy->entries)) {
             leftForRoom = true;
-            qCWarning(logger).noquote() << QStringLiteral("Veyra left the notes kept in %1 as they are: with them, the "
+            qCWarning(logger).noquote() << QStringLiteral("Veyra left the notes kept in %1 for later: with them, the "
                                                           "game notes would take more than %2 may hold.")
                                                .arg(copy->location, m_store->location());
+            keepOnlyWhatIsNotStored(*copy, stored);
             continue;
         }
         if (!allFit) {
@@ -227,6 +228,24 @@ bool GameMemoLibraryModel::bringBackKeptCopies(const QVector<GameMemoEntry> &sto
         setNotice(std::move(notice));
     }
     return !m_broughtBackPaths.isEmpty();
+}
+
+void GameMemoLibraryModel::keepOnlyWhatIsNotStored(const KeptGameMemoCopy &copy, const QVector<GameMemoEntry> &stored)
+{
+    // A copy made of all the notes (by an earlier version, or while the file could not be
+    // read) holds notes the file holds as they are: without them, it comes back once there
+    // is room for the rest, and brings back no note deleted since.
+    const QVector<GameMemoEntry> unstored = notesNotStored(copy.entries, stored);
+    if (unstored.isEmpty() || unstored.size() == copy.entries.size()) {
+        return;
+    }
+    try {
+        m_store->keepAside(unstored, m_now(), {copy.location});
+    } catch (...) {
+        qCWarning(Logger("GameMemoLibrary")).noquote()
+            << QStringLiteral("Veyra couldn't take the notes stored in %1 out of %2: %3")
+                   .arg(m_store->location(), copy.location, currentErrorDescription().localized());
+    }
 }
 
 bool GameMemoLibraryModel::canHoldMerged(

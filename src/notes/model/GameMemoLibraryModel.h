@@ -35,8 +35,8 @@ namespace veyra {
 // says so, and they are written at once; a copy goes only once its notes are written,
 // and one that cannot be read stays where it is (logged, and named by the notice). The
 // copies come back only as far as the store can hold the notes with them (all at once,
-// as a rule): a copy that would take the notes past that stays as it is, for a later
-// start, and the notice says so.
+// as a rule): a copy that would take the notes past that stays for a later start, keeping
+// only the notes the stored ones do not hold as they are, and the notice says so.
 //
 // A failed save keeps the notes aside through the store when edits would otherwise be
 // lost (or the stored notes can no longer be read) and says where in its message: only
@@ -136,6 +136,9 @@ private:
     // as the store holds them merged into `stored`, logs each copy and sets the notice;
     // true when any came back.
     bool bringBackKeptCopies(const QVector<GameMemoEntry> &stored, QVector<GameMemoEntry> &versions);
+    // Rewrites a copy left for later with only the notes `stored` does not hold as they
+    // are, when it holds others too.
+    void keepOnlyWhatIsNotStored(const KeptGameMemoCopy &copy, const QVector<GameMemoEntry> &stored);
     // Whether the store holds the non-blank notes of `stored` merged with `versions`.
     bool canHoldMerged(const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions) const;
     void saveFailed(const ErrorMessage &reason);

@@ -745,7 +745,7 @@ TEST(GameMemoKilledRun, DISABLED_TypesPastWhatTheFileHolds)
     printAndWaitForTheKill(QStringLiteral("kept aside"));
 }
 
-TEST(GameMemoKilledRun, NotesTypedPastWhatTheFileHoldsComeBackOnceThereIsRoomForThem)
+TEST(GameMemoKilledRun, NotesPastWhatTheFileHoldsComeBackOnceThereIsRoomForThem)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("game-memos.json"));
@@ -769,8 +769,16 @@ TEST(GameMemoKilledRun, NotesTypedPastWhatTheFileHoldsComeBackOnceThereIsRoomFor
     const GameMemoEntry typed = kept.first().entries.first();
     EXPECT_EQ(typed.windowTitle, QStringLiteral("Typed"));
 
-    // The next start cannot write it with the stored notes: it leaves the copy for later,
-    // says so, and is not stuck: an edit is written, with no new copy.
+    // Beside it, a copy an earlier version made of every note when the file was full: a
+    // note the file lacks, and half of those it holds.
+    const GameMemoEntry legacy
+        = storedNote(context(QStringLiteral("Legacy")), QString(GameMemoEntry::maximumTextLength, QLatin1Char('l')), 2);
+    const QString legacyCopy = folder.filePath(QStringLiteral("game-memos.unsaved-20240101-000000.json"));
+    writeNotes(legacyCopy, QVector<GameMemoEntry>{legacy} + stored.first(stored.size() / 2));
+
+    // The next start cannot write them with the stored notes: it leaves both copies for
+    // later, the earlier one holding only what the file lacks, says so, and is not stuck:
+    // an edit is written, with no new copy.
     LogCapture log;
     const QString noRoom = QStringLiteral(
         "Some notes kept aside couldn't be brought back: with them, your notes would take more than the notes file "
@@ -780,25 +788,33 @@ TEST(GameMemoKilledRun, NotesTypedPastWhatTheFileHoldsComeBackOnceThereIsRoomFor
         GameMemoLibraryModel model(fileStore(path), debounce, std::make_shared<GatedSleeper>());
         EXPECT_EQ(model.entriesByKey().size(), stored.size());
         EXPECT_FALSE(model.entriesByKey().contains(typed.key));
+        EXPECT_FALSE(model.entriesByKey().contains(legacy.key));
         EXPECT_EQ(model.errorMessage(), std::nullopt);
         EXPECT_EQ(textOf(model.notice()), noRoom);
         EXPECT_EQ(readBytes(path), storedBytes);
+        EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(legacyCopy)).load(), QVector<GameMemoEntry>{legacy});
         const QStringList warnings = log.messages(QStringLiteral("GameMemoLibrary"), QtWarningMsg);
-        ASSERT_EQ(warnings.size(), 1);
-        EXPECT_TRUE(warnings.first().startsWith(
-            QStringLiteral("Veyra left the notes kept in %1 as they are: ").arg(kept.first().location)));
-        // The player makes room.
-        model.updateText(QString(), stored.first().key);
+        ASSERT_EQ(warnings.size(), 2);
+        EXPECT_TRUE(
+            warnings.at(0).startsWith(QStringLiteral("Veyra left the notes kept in %1 for later: ").arg(legacyCopy)));
+        EXPECT_TRUE(warnings.at(1).startsWith(
+            QStringLiteral("Veyra left the notes kept in %1 for later: ").arg(kept.first().location)));
+        // The player makes room for two notes, deleting two that the earlier copy held.
+        model.updateText(QString(), stored.at(0).key);
+        model.updateText(QString(), stored.at(1).key);
         model.flushPendingSave();
         EXPECT_EQ(model.errorMessage(), std::nullopt);
-        EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(path)).load().size(), stored.size() - 1);
-        EXPECT_EQ(keptCopies(folder.path()), copies);
+        EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(path)).load().size(), stored.size() - 2);
+        EXPECT_EQ(keptCopies(folder.path()), QStringList{QFileInfo(legacyCopy).fileName()} + copies);
     }
-    // The start after that finds room: the typed note comes back, is written, and its copy
-    // goes.
+    // The start after that finds room: the notes come back, are written, and their copies
+    // go; the notes deleted stay deleted.
     {
         GameMemoLibraryModel model(fileStore(path), debounce, std::make_shared<GatedSleeper>());
         EXPECT_EQ(model.entriesByKey().value(typed.key).text, typed.text);
+        EXPECT_EQ(model.entriesByKey().value(legacy.key).text, legacy.text);
+        EXPECT_FALSE(model.entriesByKey().contains(stored.at(0).key));
+        EXPECT_FALSE(model.entriesByKey().contains(stored.at(1).key));
         EXPECT_EQ(model.errorMessage(), std::nullopt);
         EXPECT_EQ(textOf(model.notice()), QStringLiteral("The notes kept aside earlier are back in your notes."));
         EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(path)).load(), model.sortedEntries());
