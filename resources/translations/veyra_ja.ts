@@ -910,6 +910,22 @@
         <translation>Veyraはメモを保存できませんでした: %@ 入力した内容は「%@」から「%@」までのファイルに保管されています。</translation>
     </message>
     <message>
+        <source>Veyra couldn't save the note: %@ Nor could it keep what you typed anywhere else, so for now it is only in this window.</source>
+        <translation>Veyraはメモを保存できませんでした: %@ 入力した内容をほかの場所に保管することもできなかったため、今はこのウィンドウの中にしかありません。</translation>
+    </message>
+    <message>
+        <source>Some notes kept aside couldn't be brought back: with them, your notes would take more than the notes file may hold. Veyra left their files as they are; once you delete notes you no longer need, it brings them back at its next start.</source>
+        <translation>別に保管されていたメモの一部を戻せませんでした。戻すと、メモがメモのファイルに入る量を超えてしまいます。Veyraはそのファイルをそのままにしました。不要になったメモを削除すると、次回の起動時に戻します。</translation>
+    </message>
+    <message>
+        <source>The notes kept aside earlier are back in your notes, except some that would take more than the notes file may hold. Veyra left their files as they are; once you delete notes you no longer need, it brings them back at its next start.</source>
+        <translation>以前に別に保管されていたメモをメモに戻しましたが、メモのファイルに入る量を超えてしまう一部は戻せませんでした。Veyraはそのファイルをそのままにしました。不要になったメモを削除すると、次回の起動時に戻します。</translation>
+    </message>
+    <message>
+        <source>%@ %@</source>
+        <translation>%@ %@</translation>
+    </message>
+    <message>
         <source>A note holds at most %@ characters: the last character you entered was left out.</source>
         <translation>メモに入れられるのは最大 %@ 文字です。入力した最後の1文字は入りませんでした。</translation>
     </message>

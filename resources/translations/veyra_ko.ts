@@ -910,6 +910,22 @@
         <translation>Veyra가 메모를 저장하지 못했습니다: %@ 입력한 내용은 “%@”부터 “%@”까지의 파일에 보관되어 있습니다.</translation>
     </message>
     <message>
+        <source>Veyra couldn't save the note: %@ Nor could it keep what you typed anywhere else, so for now it is only in this window.</source>
+        <translation>Veyra가 메모를 저장하지 못했습니다: %@ 입력한 내용을 다른 곳에 보관하지도 못해, 지금은 이 창에만 있습니다.</translation>
+    </message>
+    <message>
+        <source>Some notes kept aside couldn't be brought back: with them, your notes would take more than the notes file may hold. Veyra left their files as they are; once you delete notes you no longer need, it brings them back at its next start.</source>
+        <translation>따로 보관된 메모 일부를 되돌리지 못했습니다. 되돌리면 메모가 메모 파일에 담을 수 있는 양을 넘습니다. Veyra가 해당 파일을 그대로 두었으며, 더 이상 필요 없는 메모를 삭제하면 다음 실행 때 되돌립니다.</translation>
+    </message>
+    <message>
+        <source>The notes kept aside earlier are back in your notes, except some that would take more than the notes file may hold. Veyra left their files as they are; once you delete notes you no longer need, it brings them back at its next start.</source>
+        <translation>이전에 따로 보관된 메모를 메모로 되돌렸지만, 메모 파일에 담을 수 있는 양을 넘게 되는 일부는 되돌리지 못했습니다. Veyra가 해당 파일을 그대로 두었으며, 더 이상 필요 없는 메모를 삭제하면 다음 실행 때 되돌립니다.</translation>
+    </message>
+    <message>
+        <source>%@ %@</source>
+        <translation>%@ %@</translation>
+    </message>
+    <message>
         <source>A note holds at most %@ characters: the last character you entered was left out.</source>
         <translation>메모에는 최대 %@자까지 담을 수 있습니다. 입력한 마지막 1자는 들어가지 않았습니다.</translation>
     </message>

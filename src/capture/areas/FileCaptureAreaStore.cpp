@@ -59,7 +59,8 @@ std::optional<CaptureAreaProfile> FileCaptureAreaStore::profile(const GameWindow
 
 void FileCaptureAreaStore::save(const CaptureAreaProfile &profile)
 {
-    CaptureAreaStoreDocument document = readDocument();
+    QByteArray storedBytes;
+    CaptureAreaStoreDocument document = readDocument(&storedBytes);
     const GameWindowProfileKey key = profile.key();
     bool replaced = false;
     for (CaptureAreaProfile &stored : document.profiles) {
@@ -74,6 +75,10 @@ void FileCaptureAreaStore::save(const CaptureAreaProfile &profile)
     }
     sortCaptureAreaProfiles(document.profiles);
     try {
+        // The same areas saved again: the file (or what a link leads to) is not rewritten.
+        if (document.encoded() == storedBytes) {
+            return;
+        }
         writeDocument(document);
     } catch (const std::exception &error) {
         qCCritical(Logger("CaptureAreaStore")).noquote()
@@ -82,10 +87,10 @@ void FileCaptureAreaStore::save(const CaptureAreaProfile &profile)
     }
 }
 
-CaptureAreaStoreDocument FileCaptureAreaStore::readDocument() const
+CaptureAreaStoreDocument FileCaptureAreaStore::readDocument(QByteArray *bytes) const
 {
     try {
-        return readDocumentOrThrow();
+        return readDocumentOrThrow(bytes);
     } catch (const std::exception &error) {
         // The overlay shows only a short line of this: the log keeps the file and the reason.
         qCCritical(Logger("CaptureAreaStore")).noquote()
@@ -94,7 +99,7 @@ CaptureAreaStoreDocument FileCaptureAreaStore::readDocument() const
     }
 }
 
-CaptureAreaStoreDocument FileCaptureAreaStore::readDocumentOrThrow() const
+CaptureAreaStoreDocument FileCaptureAreaStore::readDocumentOrThrow(QByteArray *bytes) const
 {
     const QString path = filePath();
     // Only when nothing at all is there: a link to nothing, a folder or a named pipe in the
@@ -104,8 +109,27 @@ CaptureAreaStoreDocument FileCaptureAreaStore::readDocumentOrThrow() const
         return {};
     }
     const QByteArray data = readWholeFile(path);
-    const QJsonObject object = decodeJsonObject(data);
-    const auto header = CaptureAreaStoreDocument::DocumentHeader::fromJson(object);
+    QJsonObject object;
+    CaptureAreaStoreDocument::DocumentHeader header;
+    try {
+        object = decodeJsonObject(data);
+        header = CaptureAreaStoreDocument::DocumentHeader::fromJson(object);
+    } catch (const DecodingError &) {
+        // A damaged file of Veyra's own is refused and left as it is; a link to what is no
+        // capture-area file of any version (another program's file) is itself moved aside,
+        // what it leads to untouched, and the areas start anew in a file of their own.
+        if (!QFileInfo(path).isSymLink()) {
+            throw;
+        }
+        const QString target = QFileInfo(path).symLinkTarget();
+        const QString aside = backupFilePath();
+        moveAside(path, aside);
+        qCWarning(Logger("CaptureAreaStore")).noquote()
+            << QStringLiteral("The capture-area file %1 was a link to %2, which holds no capture areas: the link was "
+                              "moved to %3.")
+                   .arg(path, target, aside);
+        return {};
+    }
     if (header.schemaVersion < CaptureAreaStoreDocument::currentSchemaVersion) {
         // An older format cannot be carried over. Keep the player's file beside the new
         // one before replacing it, so nothing they drew disappears without a trace (an
@@ -128,7 +152,11 @@ CaptureAreaStoreDocument FileCaptureAreaStore::readDocumentOrThrow() const
     if (header.coordinateMode != CaptureAreaStoreDocument::currentCoordinateMode()) {
         throw CaptureAreaStoreError(CaptureAreaStoreError::Kind::unsupportedCoordinateMode);
     }
-    return CaptureAreaStoreDocument::fromJson(object);
+    CaptureAreaStoreDocument document = CaptureAreaStoreDocument::fromJson(object);
+    if (bytes != nullptr) {
+        *bytes = data;
+    }
+    return document;
 }
 
 void FileCaptureAreaStore::writeDocument(const CaptureAreaStoreDocument &document) const

@@ -46,6 +46,41 @@ const char *const leftAloneNotice = QT_TRANSLATE_NOOP(
 const char *const broughtBackAndLeftAloneNotice = QT_TRANSLATE_NOOP("Veyra",
     "The notes kept aside earlier are back in your notes, but some kept beside “%@” couldn't be brought back, so "
     "Veyra left their files as they are.");
+const char *const noRoomNotice = QT_TRANSLATE_NOOP("Veyra",
+    "Some notes kept aside couldn't be brought back: with them, your notes would take more than the notes file may "
+    "hold. Veyra left their files as they are; once you delete notes you no longer need, it brings them back at its "
+    "next start.");
+const char *const broughtBackButNoRoomNotice = QT_TRANSLATE_NOOP("Veyra",
+    "The notes kept aside earlier are back in your notes, except some that would take more than the notes file may "
+    "hold. Veyra left their files as they are; once you delete notes you no longer need, it brings them back at its "
+    "next start.");
+// Two sentences of a notice, one after the other.
+const char *const twoSentences = QT_TRANSLATE_NOOP("Veyra", "%@ %@");
+
+// Whether a note is stored as it is (dates are stored in whole seconds).
+bool isStoredAsItIs(const GameMemoEntry &note, const QHash<GameWindowProfileKey, GameMemoEntry> &stored)
+{
+    const auto found = stored.constFind(note.key);
+    return found != stored.constEnd() && found->applicationName == note.applicationName
+        && found->windowTitle == note.windowTitle && found->representativeGameName == note.representativeGameName
+        && found->text == note.text && found->updatedAt.toSecsSinceEpoch() == note.updatedAt.toSecsSinceEpoch();
+}
+
+// The notes that `stored` does not hold as they are: new ones and changed ones.
+QVector<GameMemoEntry> notesNotStored(const QVector<GameMemoEntry> &notes, const QVector<GameMemoEntry> &stored)
+{
+    QHash<GameWindowProfileKey, GameMemoEntry> storedByKey;
+    for (const GameMemoEntry &entry : stored) {
+        storedByKey.insert(entry.key, entry);
+    }
+    QVector<GameMemoEntry> missing;
+    for (const GameMemoEntry &note : notes) {
+        if (!isStoredAsItIs(note, storedByKey)) {
+            missing.append(note);
+        }
+    }
+    return missing;
+}
 
 } // namespace
 
@@ -102,7 +137,7 @@ bool GameMemoLibraryModel::load()
         }
     }
     const bool typedMeanwhile = !versions.isEmpty();
-    const bool broughtBack = bringBackKeptCopies(versions);
+    const bool broughtBack = bringBackKeptCopies(stored, versions);
     m_entriesByKey = mergedGameMemos(stored, versions);
     for (const GameMemoEntry &entry : std::as_const(empty)) {
         if (!m_entriesByKey.contains(entry.key)) {
@@ -120,7 +155,7 @@ bool GameMemoLibraryModel::load()
     return true;
 }
 
-bool GameMemoLibraryModel::bringBackKeptCopies(QVector<GameMemoEntry> &versions)
+bool GameMemoLibraryModel::bringBackKeptCopies(const QVector<GameMemoEntry> &stored, QVector<GameMemoEntry> &versions)
 {
     const Logger logger("GameMemoLibrary");
     QVector<KeptGameMemoCopy> copies;
@@ -132,7 +167,8 @@ bool GameMemoLibraryModel::bringBackKeptCopies(QVector<GameMemoEntry> &versions)
         return false;
     }
     bool leftAlone = false;
-    for (const KeptGameMemoCopy &copy : copies) {
+    QVector<const KeptGameMemoCopy *> readable;
+    for (const KeptGameMemoCopy &copy : std::as_const(copies)) {
         // This run's own copies hold nothing that memory lacks; they go with the next save.
         if (m_keptAsidePaths.contains(copy.location)) {
             continue;
@@ -144,20 +180,84 @@ bool GameMemoLibraryModel::bringBackKeptCopies(QVector<GameMemoEntry> &versions)
                                                .arg(copy.location, ErrorMessage::describing(copy.error).localized());
             continue;
         }
-        versions += copy.entries;
-        m_broughtBackPaths.append(copy.location);
-        qCInfo(logger).noquote() << QStringLiteral("Veyra brought back the notes kept in %1.").arg(copy.location);
+        readable.append(&copy);
+    }
+    // What comes back must be written back: the copies come back only as far as the
+    // store holds them with the notes (all at once, as a rule), and the others stay as
+    // they are until a later start finds room for them.
+    QVector<GameMemoEntry> all = versions;
+    for (const KeptGameMemoCopy *copy : std::as_const(readable)) {
+        all += copy->entries;
+    }
+    const bool allFit = readable.isEmpty() || canHoldMerged(stored, all);
+    bool leftForRoom = false;
+    for (const KeptGameMemoCopy *copy : std::as_const(readable)) {
+        if (!allFit && !canHoldMerged(stored, versions + copy->entries)) {
+            leftForRoom = true;
+            qCWarning(logger).noquote() << QStringLiteral("Veyra left the notes kept in %1 for later: with them, the "
+                                                          "game notes would take more than %2 may hold.")
+                                               .arg(copy->location, m_store->location());
+            keepOnlyWhatIsNotStored(*copy, stored);
+            continue;
+        }
+        if (!allFit) {
+            versions += copy->entries;
+        }
+        m_broughtBackPaths.append(copy->location);
+        qCInfo(logger).noquote() << QStringLiteral("Veyra brought back the notes kept in %1.").arg(copy->location);
+    }
+    if (allFit) {
+        versions = std::move(all);
     }
     const bool broughtBack = !m_broughtBackPaths.isEmpty() || (!m_keptAsidePaths.isEmpty() && !versions.isEmpty());
     const ErrorMessage notesFile = verbatim(QDir::toNativeSeparators(m_store->location()));
-    if (broughtBack && leftAlone) {
-        setNotice(ErrorMessage::text(broughtBackAndLeftAloneNotice, {notesFile}));
+    std::optional<ErrorMessage> notice;
+    if (leftForRoom) {
+        notice = ErrorMessage::text(broughtBack ? broughtBackButNoRoomNotice : noRoomNotice);
+        if (leftAlone) {
+            notice = ErrorMessage::text(twoSentences, {*notice, ErrorMessage::text(leftAloneNotice, {notesFile})});
+        }
+    } else if (broughtBack && leftAlone) {
+        notice = ErrorMessage::text(broughtBackAndLeftAloneNotice, {notesFile});
     } else if (broughtBack) {
-        setNotice(ErrorMessage::text(broughtBackNotice));
+        notice = ErrorMessage::text(broughtBackNotice);
     } else if (leftAlone) {
-        setNotice(ErrorMessage::text(leftAloneNotice, {notesFile}));
+        notice = ErrorMessage::text(leftAloneNotice, {notesFile});
+    }
+    if (notice) {
+        setNotice(std::move(notice));
     }
     return !m_broughtBackPaths.isEmpty();
+}
+
+void GameMemoLibraryModel::keepOnlyWhatIsNotStored(const KeptGameMemoCopy &copy, const QVector<GameMemoEntry> &stored)
+{
+    // A copy made of all the notes (by an earlier version, or while the file could not be
+    // read) holds notes the file holds as they are: without them, it comes back once there
+    // is room for the rest, and brings back no note deleted since.
+    const QVector<GameMemoEntry> unstored = notesNotStored(copy.entries, stored);
+    if (unstored.isEmpty() || unstored.size() == copy.entries.size()) {
+        return;
+    }
+    try {
+        m_store->keepAside(unstored, m_now(), {copy.location});
+    } catch (...) {
+        qCWarning(Logger("GameMemoLibrary")).noquote()
+            << QStringLiteral("Veyra couldn't take the notes stored in %1 out of %2: %3")
+                   .arg(m_store->location(), copy.location, currentErrorDescription().localized());
+    }
+}
+
+bool GameMemoLibraryModel::canHoldMerged(
+    const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions) const
+{
+    QVector<GameMemoEntry> notes;
+    for (const GameMemoEntry &entry : mergedGameMemos(stored, versions)) {
+        if (!entry.hasBlankText()) {
+            notes.append(entry);
+        }
+    }
+    return m_store->canHold(notes);
 }
 
 QVector<GameMemoEntry> GameMemoLibraryModel::sortedEntries() const
@@ -212,7 +312,7 @@ void GameMemoLibraryModel::updateText(const QString &text, const GameWindowProfi
 
 void GameMemoLibraryModel::noteEdited(GameMemoEntry entry)
 {
-    entry.text.truncate(GameMemoEntry::maximumTextLength);
+    entry.text.truncate(wholeCharactersLength(entry.text, GameMemoEntry::maximumTextLength));
     entry.updatedAt = m_now();
     m_entriesByKey.insert(entry.key, std::move(entry));
     m_hasUnsavedEdits = true;
@@ -308,14 +408,23 @@ void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
     const QVector<GameMemoEntry> notes = sortedEntries();
     std::optional<ErrorMessage> keepFailure;
     // Kept aside when they would be lost otherwise: edits not kept yet, or notes whose
-    // stored copy can no longer be read.
-    if (!notes.isEmpty() && !m_keptAsideIsCurrent && (m_hasUnkeptEdits || !m_hasLoaded || !storeLoads())) {
-        try {
-            m_keptAsidePaths = m_store->keepAside(notes, m_now(), m_keptAsidePaths);
-            m_keptAsideIsCurrent = true;
+    // stored copy can no longer be read. While the stored notes can be read, only what
+    // they do not hold as it is (new and changed notes) is kept: the copies then give back
+    // no more than the edits, and the store can hold them once it has room for the edits.
+    if (!notes.isEmpty() && !m_keptAsideIsCurrent) {
+        const std::optional<QVector<GameMemoEntry>> stored = m_hasLoaded ? storedNotes() : std::nullopt;
+        const QVector<GameMemoEntry> unstored = stored ? notesNotStored(notes, *stored) : notes;
+        if (unstored.isEmpty()) {
+            // The store holds every note as it is.
             m_hasUnkeptEdits = false;
-        } catch (...) {
-            keepFailure = currentErrorDescription();
+        } else if (m_hasUnkeptEdits || !stored) {
+            try {
+                m_keptAsidePaths = m_store->keepAside(unstored, m_now(), m_keptAsidePaths);
+                m_keptAsideIsCurrent = true;
+                m_hasUnkeptEdits = false;
+            } catch (...) {
+                keepFailure = currentErrorDescription();
+            }
         }
     }
     const bool kept = !notes.isEmpty() && m_keptAsideIsCurrent && !m_keptAsidePaths.isEmpty();
@@ -335,7 +444,15 @@ void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
         logFailureOnce(QtWarningMsg, failure,
             QStringLiteral("Veyra couldn't write the game notes to %1: %2").arg(m_store->location(), failure));
     }
-    setErrorMessage(kept ? keptAsideMessage(reason) : saveFailureMessage(reason));
+    if (keepFailure) {
+        // Nowhere else either: the player must know that quitting now loses the edits.
+        setErrorMessage(ErrorMessage::text(QT_TRANSLATE_NOOP("Veyra",
+                                               "Veyra couldn't save the note: %@ Nor could it keep what you typed "
+                                               "anywhere else, so for now it is only in this window."),
+            {reason}));
+    } else {
+        setErrorMessage(kept ? keptAsideMessage(reason) : saveFailureMessage(reason));
+    }
     if (m_hasUnsavedEdits) {
         scheduleRetry();
     }
@@ -372,13 +489,12 @@ void GameMemoLibraryModel::saveSucceeded(const QVector<GameMemoEntry> &entries)
     setErrorMessage(std::nullopt);
 }
 
-bool GameMemoLibraryModel::storeLoads() const
+std::optional<QVector<GameMemoEntry>> GameMemoLibraryModel::storedNotes() const
 {
     try {
-        m_store->load();
-        return true;
+        return m_store->load();
     } catch (...) {
-        return false;
+        return std::nullopt;
     }
 }
 

@@ -33,16 +33,21 @@ namespace veyra {
 // the notes typed meanwhile and every copy kept aside by the store (by this run or an
 // earlier one) are added to them without losing any text (mergedGameMemos), the notice
 // says so, and they are written at once; a copy goes only once its notes are written,
-// and one that cannot be read stays where it is (logged, and named by the notice).
+// and one that cannot be read stays where it is (logged, and named by the notice). The
+// copies come back only as far as the store can hold the notes with them (all at once,
+// as a rule): a copy that would take the notes past that stays for a later start, keeping
+// only the notes the stored ones do not hold as they are, and the notice says so.
 //
 // A failed save keeps the notes aside through the store when edits would otherwise be
-// lost (or the stored notes can no longer be read) and says where in its message; the
-// failure is logged once, not at every save. While edits are not written, a failed save
-// is tried again every `retryNanoseconds` on its own.
+// lost (or the stored notes can no longer be read) and says where in its message: only
+// the notes the stored ones lack (new and changed ones) while those can be read, every
+// note otherwise. When nothing can take them, the message says that they are only in the
+// window. The failure is logged once, not at every save. While edits are not written, a
+// failed save is tried again every `retryNanoseconds` on its own.
 //
 // When the application quits (QCoreApplication::aboutToQuit, whichever way the quit was
 // asked for), edits not written yet are written first, or kept aside when they cannot
-// be. GUI thread only.
+// be (saveBeforeQuit()). GUI thread only.
 class GameMemoLibraryModel : public QObject
 {
     Q_OBJECT
@@ -102,8 +107,10 @@ public:
     // Cancels the pending delayed save and writes at once (also when nothing was pending).
     void flushPendingSave();
     // Writes what is not written yet (a pending save, or edits whose save failed), and
-    // keeps it aside when it cannot be written; does nothing otherwise. Runs on
-    // QCoreApplication::aboutToQuit.
+    // keeps it aside when it cannot be written (in the store's other places when the
+    // notes' own folder takes nothing); does nothing otherwise. Synchronous, and may run
+    // more than once: on QCoreApplication::aboutToQuit, and on any way the process ends
+    // without it (a lost display, say) before the process goes.
     void saveBeforeQuit();
 
 Q_SIGNALS:
@@ -125,13 +132,19 @@ private:
     // Reads every note; after an earlier failure, or when copies were kept aside, adds
     // the notes typed meanwhile and the copies' notes.
     bool load();
-    // Adds the notes of the copies kept aside (but this run's own) to `versions`, logs
-    // each copy and sets the notice; true when any came back.
-    bool bringBackKeptCopies(QVector<GameMemoEntry> &versions);
+    // Adds the notes of the copies kept aside (but this run's own) to `versions`, as far
+    // as the store holds them merged into `stored`, logs each copy and sets the notice;
+    // true when any came back.
+    bool bringBackKeptCopies(const QVector<GameMemoEntry> &stored, QVector<GameMemoEntry> &versions);
+    // Rewrites a copy left for later with only the notes `stored` does not hold as they
+    // are, when it holds others too.
+    void keepOnlyWhatIsNotStored(const KeptGameMemoCopy &copy, const QVector<GameMemoEntry> &stored);
+    // Whether the store holds the non-blank notes of `stored` merged with `versions`.
+    bool canHoldMerged(const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions) const;
     void saveFailed(const ErrorMessage &reason);
     void saveSucceeded(const QVector<GameMemoEntry> &entries);
-    // Whether the store's notes can still be read.
-    bool storeLoads() const;
+    // The store's notes, when they can still be read.
+    std::optional<QVector<GameMemoEntry>> storedNotes() const;
     ErrorMessage keptAsideMessage(const ErrorMessage &reason) const;
     // Logs the line unless the same failure (`failure`, at `type`) was logged last.
     void logFailureOnce(QtMsgType type, const QString &failure, const QString &line);

@@ -1,9 +1,11 @@
 #include "notes/store/FileGameMemoStore.h"
 
 #include "foundation/files/FileIO.h"
+#include "foundation/identity/AppIdentity.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/language/LocalizedString.h"
+#include "foundation/logging/Logger.h"
 #include "notes/store/GameMemoStoreDocument.h"
 #include "notes/store/GameMemoStoreError.h"
 
@@ -11,25 +13,34 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <exception>
+
 namespace veyra {
 
 namespace {
 
 const QString keptAsideLabel = QStringLiteral("unsaved");
 
-// The notes of a file in the notes file's format; a missing file holds none.
-QVector<GameMemoEntry> readNotes(const QString &path)
+// The notes that the bytes of a notes file hold, named in errors as the file at `path`.
+// `foreign` is set when they are no notes file of any version (not JSON, not an object, no
+// schema version): another program's file rather than a damaged one of Veyra's.
+QVector<GameMemoEntry> decodeNotes(const QString &path, const QByteArray &data, bool *foreign = nullptr)
 {
-    // A dangling link or a folder in the file's place is no missing file: reading it fails.
-    if (fileNodeKind(path) == FileNodeKind::missing) {
-        return {};
-    }
-    const QByteArray data = readWholeFile(path, FileGameMemoStore::maximumFileSize);
+    QJsonObject object;
+    std::int64_t schemaVersion = 0;
     try {
-        const QJsonObject object = decodeJsonObject(data);
-        if (FileGameMemoStore::Header::fromJson(object).schemaVersion != GameMemoStoreDocument::currentSchemaVersion) {
-            throw GameMemoStoreError(GameMemoStoreError::Kind::unsupportedSchema);
+        object = decodeJsonObject(data);
+        schemaVersion = FileGameMemoStore::Header::fromJson(object).schemaVersion;
+    } catch (const DecodingError &error) {
+        if (foreign != nullptr) {
+            *foreign = true;
         }
+        throw GameMemoStoreError(GameMemoStoreError::Kind::damaged, path, error.message());
+    }
+    if (schemaVersion != GameMemoStoreDocument::currentSchemaVersion) {
+        throw GameMemoStoreError(GameMemoStoreError::Kind::unsupportedSchema);
+    }
+    try {
         return GameMemoStoreDocument::fromJson(object).entries;
     } catch (const GameMemoRuleError &error) {
         throw GameMemoStoreError(GameMemoStoreError::Kind::damaged, path, error.reason());
@@ -38,14 +49,29 @@ QVector<GameMemoEntry> readNotes(const QString &path)
     }
 }
 
+// The notes of a file in the notes file's format; a missing file holds none.
+QVector<GameMemoEntry> readNotes(const QString &path)
+{
+    // A dangling link or a folder in the file's place is no missing file: reading it fails.
+    if (fileNodeKind(path) == FileNodeKind::missing) {
+        return {};
+    }
+    return decodeNotes(path, readWholeFile(path, FileGameMemoStore::maximumFileSize));
+}
+
+QByteArray encodedNotes(const QVector<GameMemoEntry> &entries)
+{
+    GameMemoStoreDocument document;
+    document.entries = entries;
+    return document.encoded();
+}
+
 // The documents of the notes, each at most maximumFileSize, so that every one can be read
 // back: all in one when they fit, else halves of the list until each part fits (one note
 // always fits: its text is bounded).
 void appendReadableDocuments(const QVector<GameMemoEntry> &entries, QVector<QByteArray> &documents)
 {
-    GameMemoStoreDocument document;
-    document.entries = entries;
-    QByteArray data = document.encoded();
+    QByteArray data = encodedNotes(entries);
     if (data.size() <= FileGameMemoStore::maximumFileSize || entries.size() <= 1) {
         documents.append(std::move(data));
         return;
@@ -62,8 +88,9 @@ FileGameMemoStore::Header FileGameMemoStore::Header::fromJson(const QJsonObject 
     return {requireInt64(object, QStringLiteral("schemaVersion"))};
 }
 
-FileGameMemoStore::FileGameMemoStore(QUrl fileURL)
+FileGameMemoStore::FileGameMemoStore(QUrl fileURL, QStringList fallbackFolders)
     : m_fileURL(std::move(fileURL))
+    , m_fallbackFolders(std::move(fallbackFolders))
 { }
 
 QUrl FileGameMemoStore::defaultFileURL()
@@ -71,25 +98,93 @@ QUrl FileGameMemoStore::defaultFileURL()
     return QUrl::fromLocalFile(applicationFolderPath() + QStringLiteral("/game-memos.json"));
 }
 
+QStringList FileGameMemoStore::defaultFallbackFolders()
+{
+    // Relative paths in these variables are to be ignored.
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(state)) {
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    }
+    QStringList folders{applicationFolderPath(state, isDebugBuild())};
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime)) {
+        folders.append(applicationFolderPath(runtime, isDebugBuild()));
+    }
+    return folders;
+}
+
 QVector<GameMemoEntry> FileGameMemoStore::load()
 {
-    return readNotes(m_fileURL.toLocalFile());
+    return loadFile(nullptr);
+}
+
+QVector<GameMemoEntry> FileGameMemoStore::loadFile(QByteArray *bytes)
+{
+    const QString path = location();
+    // A dangling link or a folder in the file's place is no missing file: reading it fails.
+    if (fileNodeKind(path) == FileNodeKind::missing) {
+        return {};
+    }
+    QByteArray data = readWholeFile(path, maximumFileSize);
+    bool foreign = false;
+    try {
+        QVector<GameMemoEntry> entries = decodeNotes(path, data, &foreign);
+        if (bytes != nullptr) {
+            *bytes = std::move(data);
+        }
+        return entries;
+    } catch (const GameMemoStoreError &) {
+        // A damaged file of Veyra's own is left as it is, through a link too.
+        if (!foreign || !QFileInfo(path).isSymLink()) {
+            throw;
+        }
+    }
+    // A link to another program's file: the link itself goes aside, so that nothing is
+    // ever written over what it leads to, and the notes start anew in a file of their own.
+    const QString target = QFileInfo(path).symLinkTarget();
+    const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
+    moveAside(path, aside);
+    qCWarning(Logger("GameMemoStore")).noquote()
+        << QStringLiteral("The game notes file %1 was a link to %2, which holds no game notes: the link was moved to "
+                          "%3, and the notes are kept in a file of their own.")
+               .arg(path, target, aside);
+    return {};
 }
 
 void FileGameMemoStore::save(const QVector<GameMemoEntry> &entries)
 {
     // Refuses to replace a file it cannot read: that would lose its notes.
-    load();
-    GameMemoStoreDocument document;
-    document.entries = entries;
-    const QByteArray data = document.encoded();
+    QByteArray current;
+    loadFile(&current);
+    const QByteArray data = encodedNotes(entries);
     // A file this store would refuse to read is not written either.
     if (data.size() > maximumFileSize) {
-        throw FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, m_fileURL.toLocalFile(),
+        throw FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, location(),
             QT_TRANSLATE_NOOP("Veyra", "The notes would take more than %@ MB."),
             {QString::number(maximumFileSize / (1024 * 1024))});
     }
-    writeFileAtomically(m_fileURL.toLocalFile(), data);
+    // Nothing changed: the file (or what a link leads to) is not written again.
+    if (data == current) {
+        return;
+    }
+    writeFileAtomically(location(), data);
+}
+
+bool FileGameMemoStore::canHold(const QVector<GameMemoEntry> &entries) const
+{
+    return encodedNotes(entries).size() <= maximumFileSize;
+}
+
+QStringList FileGameMemoStore::keptAsideFolders() const
+{
+    QStringList folders{QDir::cleanPath(QFileInfo(location()).absolutePath())};
+    for (const QString &folder : m_fallbackFolders) {
+        const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
+        if (!folders.contains(clean)) {
+            folders.append(clean);
+        }
+    }
+    return folders;
 }
 
 QStringList FileGameMemoStore::keepAside(
@@ -97,58 +192,84 @@ QStringList FileGameMemoStore::keepAside(
 {
     QVector<QByteArray> documents;
     appendReadableDocuments(entries, documents);
-    // One copy replaces the earlier one in one step. Several go to new files first: a
-    // note that moves from one copy to another is never in neither, whenever the process
-    // ends.
-    const bool inPlace = documents.size() == 1 && !previous.isEmpty();
-    QStringList written;
-    for (const QByteArray &data : documents) {
-        const QString path
-            = inPlace ? previous.first() : unusedNameBeside(m_fileURL.toLocalFile(), keptAsideLabel, at, true);
-        writeFileAtomically(path, data);
-        written.append(path);
-    }
-    for (const QString &earlier : previous) {
-        // What is left of an earlier copy holds nothing the new ones lack.
-        if (!written.contains(earlier)) {
-            QFile::remove(earlier);
+    const QString fileName = QFileInfo(location()).fileName();
+    std::exception_ptr firstFailure;
+    for (const QString &folder : keptAsideFolders()) {
+        // One copy replaces the earlier one of its folder in one step. Several go to new
+        // files first: a note that moves from one copy to another is never in neither,
+        // whenever the process ends.
+        const bool inPlace = documents.size() == 1 && !previous.isEmpty()
+            && QDir::cleanPath(QFileInfo(previous.first()).absolutePath()) == folder;
+        QStringList written;
+        try {
+            for (const QByteArray &data : documents) {
+                const QString path = inPlace
+                    ? previous.first()
+                    : unusedNameBeside(folder + QLatin1Char('/') + fileName, keptAsideLabel, at, true);
+                writeFileAtomically(path, data);
+                written.append(path);
+            }
+        } catch (...) {
+            if (!firstFailure) {
+                firstFailure = std::current_exception();
+            }
+            // The next folder takes all of them; what this one took of them goes.
+            for (const QString &part : std::as_const(written)) {
+                if (!previous.contains(part)) {
+                    QFile::remove(part);
+                }
+            }
+            continue;
         }
+        for (const QString &earlier : previous) {
+            // What is left of an earlier copy holds nothing the new ones lack.
+            if (!written.contains(earlier)) {
+                QFile::remove(earlier);
+            }
+        }
+        return written;
     }
-    return written;
+    std::rethrow_exception(firstFailure);
 }
 
 QVector<KeptGameMemoCopy> FileGameMemoStore::loadKeptAside()
 {
-    const QFileInfo file(m_fileURL.toLocalFile());
-    const QString folder = file.absolutePath();
-    if (fileNodeKind(folder) == FileNodeKind::missing) {
-        return {};
-    }
-    const QDir directory(folder);
-    if (!QFileInfo(folder).isReadable()) {
-        throw FileAccessError(FileAccessError::Kind::readFailed, folder);
-    }
     // The names unusedNameBeside() gives: "<base>.unsaved-<time>[-n]<suffix>".
-    const QString name = file.fileName();
+    const QString name = QFileInfo(location()).fileName();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString prefix = (dot > 0 ? name.left(dot) : name) + QLatin1Char('.') + keptAsideLabel + QLatin1Char('-');
     const QString suffix = dot > 0 ? name.mid(dot) : QString();
     QVector<KeptGameMemoCopy> copies;
-    const QStringList names
-        = directory.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString &candidate : names) {
-        if (!candidate.startsWith(prefix) || !candidate.endsWith(suffix)
-            || candidate.size() < prefix.size() + suffix.size() + 1) {
+    const QStringList folders = keptAsideFolders();
+    for (const QString &folder : folders) {
+        if (fileNodeKind(folder) == FileNodeKind::missing) {
             continue;
         }
-        KeptGameMemoCopy copy;
-        copy.location = directory.filePath(candidate);
-        try {
-            copy.entries = readNotes(copy.location);
-        } catch (...) {
-            copy.error = std::current_exception();
+        if (!QFileInfo(folder).isReadable()) {
+            const FileAccessError error(FileAccessError::Kind::readFailed, folder);
+            if (folder == folders.first()) {
+                throw error;
+            }
+            copies.append({folder, {}, std::make_exception_ptr(error)});
+            continue;
         }
-        copies.append(std::move(copy));
+        const QDir directory(folder);
+        const QStringList names
+            = directory.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QString &candidate : names) {
+            if (!candidate.startsWith(prefix) || !candidate.endsWith(suffix)
+                || candidate.size() < prefix.size() + suffix.size() + 1) {
+                continue;
+            }
+            KeptGameMemoCopy copy;
+            copy.location = directory.filePath(candidate);
+            try {
+                copy.entries = readNotes(copy.location);
+            } catch (...) {
+                copy.error = std::current_exception();
+            }
+            copies.append(std::move(copy));
+        }
     }
     return copies;
 }

@@ -10,7 +10,8 @@ std::unique_ptr<GameMemoStoring> makeGameMemoStore(bool isUITesting)
     if (isUITesting) {
         return std::make_unique<InMemoryGameMemoStore>();
     }
-    return std::make_unique<FileGameMemoStore>(FileGameMemoStore::defaultFileURL());
+    return std::make_unique<FileGameMemoStore>(
+        FileGameMemoStore::defaultFileURL(), FileGameMemoStore::defaultFallbackFolders());
 }
 
 } // namespace veyra

@@ -25,6 +25,11 @@ void InMemoryGameMemoStore::save(const QVector<GameMemoEntry> &entries)
     m_entries = entries;
 }
 
+bool InMemoryGameMemoStore::canHold(const QVector<GameMemoEntry> &) const
+{
+    return true;
+}
+
 QStringList InMemoryGameMemoStore::keepAside(
     const QVector<GameMemoEntry> &entries, const QDateTime &, const QStringList &previous)
 {

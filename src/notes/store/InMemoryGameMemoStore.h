@@ -18,6 +18,8 @@ public:
 
     QVector<GameMemoEntry> load() override;
     void save(const QVector<GameMemoEntry> &entries) override;
+    // Holds any number of notes.
+    bool canHold(const QVector<GameMemoEntry> &entries) const override;
     // Keeps the notes in keptAside() (or fails with the save error) as one copy, named
     // "memory #n" (n counting the copies made under a new name) or as the first of
     // `previous`; the other copies of `previous` go.

@@ -45,13 +45,14 @@ protected:
         const QTextCursor cursor = textCursor();
         const qsizetype room = GameMemoEntry::maximumTextLength - characterCount(*document())
             + (cursor.selectionEnd() - cursor.selectionStart());
-        // Only the part that fits is copied out of the offered text.
+        // Only the whole characters that fit are copied out of the offered text, and what
+        // was left out is counted as the player sees it.
         const QString offered = source->text();
-        const QString text = offered.left(std::max<qsizetype>(room, 0));
-        textCursor().insertText(text);
+        const qsizetype taken = wholeCharactersLength(offered, room);
+        textCursor().insertText(offered.left(taken));
         ensureCursorVisible();
-        if (text.size() < offered.size()) {
-            m_leftOut(offered.size() - text.size());
+        if (taken < offered.size()) {
+            m_leftOut(shownCharacterCount(QStringView(offered).sliced(taken)));
         }
     }
 
@@ -129,17 +130,26 @@ int NoteTextEditor::keepWithinLimit()
     if (excess <= 0) {
         return 0;
     }
-    // The characters just added go, from their end; cutting emits textChanged again,
-    // which then reports the text that stays.
-    const int end = std::min(m_lastChangePosition + m_lastChangeAdded, characterCount(*m_textEdit->document()));
-    const int start = std::max(end - excess, 0);
-    QTextCursor cut(m_textEdit->document());
+    // The characters just added go, from their end, whole (never half of an emoji);
+    // cutting emits textChanged again, which then reports the text that stays.
+    QTextDocument &document = *m_textEdit->document();
+    const int end = std::min(m_lastChangePosition + m_lastChangeAdded, characterCount(document));
+    const int changeStart = std::clamp(m_lastChangePosition, 0, end);
+    int start = std::max(end - excess, 0);
+    if (start > changeStart) {
+        QTextCursor added(&document);
+        added.setPosition(changeStart);
+        added.setPosition(end, QTextCursor::KeepAnchor);
+        start = changeStart + static_cast<int>(wholeCharactersLength(added.selectedText(), start - changeStart));
+    }
+    QTextCursor cut(&document);
     cut.joinPreviousEditBlock();
     cut.setPosition(start);
     cut.setPosition(end, QTextCursor::KeepAnchor);
+    const qsizetype shown = shownCharacterCount(cut.selectedText());
     cut.removeSelectedText();
     cut.endEditBlock();
-    return end - start;
+    return static_cast<int>(shown);
 }
 
 void NoteTextEditor::setLeftOut(qsizetype characters)

@@ -10,9 +10,10 @@ namespace veyra {
 // A multi-line note editor on a faint rounded background. The text editor inside carries
 // the object name it is given; textEdited() reports only the user's changes, never a
 // text set through showText(). It holds at most GameMemoEntry::maximumTextLength
-// characters: a paste or a drop takes what fits, and whatever else goes past the limit
-// (typing, an input method) is cut back at once. What was left out is said under the
-// text until the next change that fits or another note.
+// characters: a paste or a drop takes the whole characters that fit, and whatever else
+// goes past the limit (typing, an input method) is cut back at once, between whole
+// characters. What was left out is said under the text, counted as the player sees it
+// (an emoji is one character), until the next change that fits or another note.
 class NoteTextEditor : public QWidget
 {
     Q_OBJECT
@@ -37,7 +38,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Cuts the last change back to what fits; returns how many characters it cut.
+    // Cuts the last change back to the whole characters that fit; returns how many
+    // characters (as shown) it cut.
     int keepWithinLimit();
     // Says that the last `characters` characters entered were left out (0: nothing).
     void setLeftOut(qsizetype characters);

@@ -6,6 +6,7 @@
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "foundation/json/JsonDecoding.h"
+#include "support/FileIdentity.h"
 #include "support/LogCapture.h"
 #include "support/NamedPipe.h"
 
@@ -20,6 +21,7 @@
 #include <sys/resource.h>
 
 using namespace veyra;
+using veyra::test::inodeOf;
 
 namespace {
 
@@ -447,6 +449,44 @@ TEST_F(FileCaptureAreaStoreTest, OnlyARegularFileIsReadOrReplaced)
     fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("W"), 7));
     EXPECT_TRUE(QFileInfo(path()).isSymLink());
     EXPECT_EQ(FileCaptureAreaStore(QUrl::fromLocalFile(real)).profile(profile.key())->areas.at(0).searchRegion.left, 7);
+    // The same areas saved again write nothing, through the link neither.
+    const ino_t written = inodeOf(real);
+    fileStore.save(makeProfile(Kind::bundleIdentifier, QStringLiteral("com.example"), QStringLiteral("W"), 7));
+    EXPECT_EQ(inodeOf(real), written);
+
+    // A damaged capture-area file through a link is refused, as a file is: the link stays.
+    const QByteArray damaged = R"({"schemaVersion": 6, "coordinateMode": "window_relative_pixels", "profiles": 12})";
+    writeBytes(real, damaged);
+    EXPECT_THROW(fileStore.profile(profile.key()), DecodingError);
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(readBytes(real), damaged);
+
+    // A link to another program's file (JSON or not) is itself moved aside at the first
+    // look, what it leads to untouched, and the areas start anew in a file of their own.
+    const QString theirs = folder.filePath(QStringLiteral("other-program/settings.json"));
+    const QString aside = path() + QStringLiteral(".bak");
+    for (const QByteArray &foreign :
+        {QByteArray(R"({"theme": "dark", "profiles": []})"), QByteArray("[]"), QByteArray("key = value\n")}) {
+        writeBytes(theirs, foreign);
+        QFile::remove(path());
+        ASSERT_TRUE(QFile::link(theirs, path()));
+        veyra::test::LogCapture log;
+        EXPECT_EQ(fileStore.profile(profile.key()), std::nullopt) << foreign.toStdString();
+        EXPECT_EQ(fileNodeKind(path()), FileNodeKind::missing);
+        EXPECT_EQ(QFileInfo(aside).symLinkTarget(), theirs);
+        EXPECT_EQ(readBytes(theirs), foreign);
+        EXPECT_EQ(log.messages(QStringLiteral("CaptureAreaStore"), QtWarningMsg),
+            QStringList{QStringLiteral("The capture-area file %1 was a link to %2, which holds no capture areas: the "
+                                       "link was moved to %3.")
+                            .arg(path(), theirs, aside)});
+        ASSERT_TRUE(QFile::remove(aside));
+    }
+    // Met by a save, the same: the areas go to a file of their own.
+    ASSERT_TRUE(QFile::link(theirs, path()));
+    fileStore.save(profile);
+    EXPECT_FALSE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(fileStore.profile(profile.key()), profile);
+    EXPECT_EQ(readBytes(theirs), QByteArray("key = value\n"));
 }
 
 TEST(InMemoryCaptureAreaStore, LaterProfilesOfAKeyReplaceEarlierOnes)

@@ -4,9 +4,10 @@
 // are never written; notes of one date come in the order of their keys; failures keep
 // every edit; nothing is written over notes that could not be loaded, while the notes
 // typed meanwhile are kept beside them; notes kept aside come back, without a text lost
-// or doubled, once the file can be read; a failed save keeps the notes aside in copies
-// the store can read (through a kill), is logged once and is tried again on its own
-// until a full disk has room.
+// or doubled, once the file can be read, and only as far as the file holds them; a failed
+// save keeps the notes aside in copies the store can read (through a kill, in a fallback
+// folder when the notes folder takes nothing, and says so when nothing takes them), is
+// logged once and is tried again on its own until a full disk has room.
 #include "notes/model/GameMemoLibraryModel.h"
 #include "foundation/errors/Error.h"
 #include "notes/store/FileGameMemoStore.h"
@@ -30,6 +31,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
 using namespace veyra;
 using veyra::test::GatedSleeper;
@@ -278,8 +280,16 @@ TEST_F(GameMemoLibraryModelTest, EditsThroughAContextTakeItsNamesAndEditsByKeyKe
     model->updateText(QStringLiteral("other"), unknown);
     EXPECT_EQ(texts(model->sortedEntries()), (QStringList{QStringLiteral("other"), QStringLiteral("by key")}));
 
-    // A note holds no more than a note may hold.
+    // A note holds no more than a note may hold, cut between whole characters: never
+    // half of an emoji (two code units) or an emoji without its skin tone (four).
     model->updateText(QString(GameMemoEntry::maximumTextLength + 10, QLatin1Char('x')), game.key);
+    EXPECT_EQ(model->entriesByKey().value(game.key).text.size(), GameMemoEntry::maximumTextLength);
+    const QString thumb = QStringLiteral("\U0001F44D\U0001F3FD");
+    model->updateText(QString(GameMemoEntry::maximumTextLength - 3, QLatin1Char('x')) + thumb, game.key);
+    EXPECT_EQ(
+        model->entriesByKey().value(game.key).text, QString(GameMemoEntry::maximumTextLength - 3, QLatin1Char('x')));
+    model->updateText(QString(GameMemoEntry::maximumTextLength - 4, QLatin1Char('x')) + thumb + thumb, game.key);
+    EXPECT_TRUE(model->entriesByKey().value(game.key).text.endsWith(QLatin1Char('x') + thumb));
     EXPECT_EQ(model->entriesByKey().value(game.key).text.size(), GameMemoEntry::maximumTextLength);
 }
 
@@ -316,7 +326,10 @@ TEST_F(GameMemoLibraryModelTest, AFailedSaveKeepsEveryEditAndTheNextEditClearsTh
     model->ensureEntry(context(QStringLiteral("Empty")));
     model->updateText(QStringLiteral("typed"), game);
     elapseDelay(1);
-    EXPECT_EQ(textOf(model->errorMessage()), QStringLiteral("Veyra couldn't save the note: The disk is full."));
+    // The store took no copy either: the text is only in the window, and the message says so.
+    EXPECT_EQ(textOf(model->errorMessage()),
+        QStringLiteral("Veyra couldn't save the note: The disk is full. Nor could it keep what you typed anywhere "
+                       "else, so for now it is only in this window."));
     EXPECT_EQ(model->entriesByKey().size(), 2);
     EXPECT_FALSE(model->isSaving());
 
@@ -659,6 +672,65 @@ QVector<GameMemoEntry> notesFillingTheFile()
     return notes;
 }
 
+// What starts the line a killed run prints.
+const char *const killedRunMarker = "killed run: ";
+
+// Starts the test `name` of this program in a child process with `environment` added,
+// waits until it prints its line, kills it as kill -9 does and gives the line.
+QByteArray killedRunLine(const char *name, const QHash<QString, QString> &environment)
+{
+    QProcess child;
+    QProcessEnvironment childEnvironment = QProcessEnvironment::systemEnvironment();
+    for (auto variable = environment.cbegin(); variable != environment.cend(); ++variable) {
+        childEnvironment.insert(variable.key(), variable.value());
+    }
+    child.setProcessEnvironment(childEnvironment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--gtest_also_run_disabled_tests"),
+            QStringLiteral("--gtest_filter=GameMemoKilledRun.%1").arg(QLatin1String(name))});
+    if (!child.waitForStarted(scaledMs(10000))) {
+        ADD_FAILURE() << child.errorString().toStdString();
+        return {};
+    }
+    QByteArray output;
+    const auto said = [&output]() -> std::optional<QByteArray> {
+        const qsizetype start = output.indexOf(killedRunMarker);
+        const qsizetype end = start < 0 ? -1 : output.indexOf('\n', start);
+        if (end < 0) {
+            return std::nullopt;
+        }
+        const qsizetype from = start + qsizetype(std::strlen(killedRunMarker));
+        return output.mid(from, end - from);
+    };
+    waitUntil(
+        [&] {
+            child.waitForReadyRead(100);
+            output += child.readAllStandardOutput();
+            return said() || child.state() == QProcess::NotRunning;
+        },
+        120000);
+    child.kill();
+    child.waitForFinished(scaledMs(10000));
+    EXPECT_TRUE(said()) << output.toStdString();
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+    return said().value_or(QByteArray());
+}
+
+// Prints a line for the test that runs this one in a child process, then waits to be
+// killed.
+[[noreturn]] void printAndWaitForTheKill(const QString &line)
+{
+    std::printf("%s%s\n", killedRunMarker, line.toUtf8().constData());
+    std::fflush(stdout);
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1000);
+    }
+}
+
+const char *const fallbackFolderVariable = "VEYRA_TEST_NOTES_FALLBACK";
+const char *const typedTextVariable = "VEYRA_TEST_NOTES_TYPED";
+
 } // namespace
 
 // Run in a child process of the test below, which kills it: notes past what the file may
@@ -670,15 +742,10 @@ TEST(GameMemoKilledRun, DISABLED_TypesPastWhatTheFileHolds)
     GameMemoLibraryModel model(fileStore(path), 0);
     model.updateText(QString(GameMemoEntry::maximumTextLength, QLatin1Char('z')), context(QStringLiteral("Typed")));
     ASSERT_TRUE(waitUntil([&model] { return !model.keptAsidePaths().isEmpty(); }, 120000));
-    std::printf("kept aside\n");
-    std::fflush(stdout);
-    // Until killed.
-    for (;;) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1000);
-    }
+    printAndWaitForTheKill(QStringLiteral("kept aside"));
 }
 
-TEST(GameMemoKilledRun, NotesTypedPastWhatTheFileHoldsAreKeptInReadableCopiesThroughAKill)
+TEST(GameMemoKilledRun, NotesPastWhatTheFileHoldsComeBackOnceThereIsRoomForThem)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("game-memos.json"));
@@ -686,58 +753,172 @@ TEST(GameMemoKilledRun, NotesTypedPastWhatTheFileHoldsAreKeptInReadableCopiesThr
     FileGameMemoStore(QUrl::fromLocalFile(path)).save(stored);
     const QByteArray storedBytes = readBytes(path);
 
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(killedRunFileVariable), path);
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(),
-        {QStringLiteral("--gtest_also_run_disabled_tests"),
-            QStringLiteral("--gtest_filter=GameMemoKilledRun.DISABLED_TypesPastWhatTheFileHolds")});
-    ASSERT_TRUE(child.waitForStarted(scaledMs(10000))) << child.errorString().toStdString();
-    QByteArray output;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            child.waitForReadyRead(100);
-            output += child.readAllStandardOutput();
-            return output.contains("kept aside\n") || child.state() == QProcess::NotRunning;
-        },
-        120000))
-        << output.toStdString();
-    ASSERT_TRUE(output.contains("kept aside\n")) << output.toStdString();
-    child.kill();
-    ASSERT_TRUE(child.waitForFinished(scaledMs(10000)));
-    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(killedRunLine("DISABLED_TypesPastWhatTheFileHolds", {{QString::fromLatin1(killedRunFileVariable), path}}),
+        QByteArray("kept aside"));
 
-    // The file is as it was; beside it, copies the store reads, each within its bound,
-    // hold every note, the typed one too.
+    // The file is as it was; beside it, a copy the store reads holds what the file lacks:
+    // the typed note, no more.
     EXPECT_EQ(readBytes(path), storedBytes);
     const QStringList copies = keptCopies(folder.path());
-    ASSERT_GE(copies.size(), 2);
+    ASSERT_EQ(copies.size(), 1);
     FileGameMemoStore store(QUrl::fromLocalFile(path));
-    QSet<QString> titles;
-    for (const KeptGameMemoCopy &copy : store.loadKeptAside()) {
-        EXPECT_FALSE(copy.error) << copy.location.toStdString();
-        EXPECT_LE(QFileInfo(copy.location).size(), FileGameMemoStore::maximumFileSize);
-        for (const GameMemoEntry &entry : copy.entries) {
-            titles.insert(entry.windowTitle);
-        }
-    }
-    EXPECT_EQ(titles.size(), stored.size() + 1);
-    EXPECT_TRUE(titles.contains(QStringLiteral("Typed")));
+    const QVector<KeptGameMemoCopy> kept = store.loadKeptAside();
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_FALSE(kept.first().error);
+    ASSERT_EQ(kept.first().entries.size(), 1);
+    const GameMemoEntry typed = kept.first().entries.first();
+    EXPECT_EQ(typed.windowTitle, QStringLiteral("Typed"));
 
-    // The next start brings them back; still too many to write, it makes no copy of its
-    // own (the copies hold them) and leaves the file and the copies alone.
+    // Beside it, a copy an earlier version made of every note when the file was full: a
+    // note the file lacks, and half of those it holds.
+    const GameMemoEntry legacy
+        = storedNote(context(QStringLiteral("Legacy")), QString(GameMemoEntry::maximumTextLength, QLatin1Char('l')), 2);
+    const QString legacyCopy = folder.filePath(QStringLiteral("game-memos.unsaved-20240101-000000.json"));
+    writeNotes(legacyCopy, QVector<GameMemoEntry>{legacy} + stored.first(stored.size() / 2));
+
+    // The next start cannot write them with the stored notes: it leaves both copies for
+    // later, the earlier one holding only what the file lacks, says so, and is not stuck:
+    // an edit is written, with no new copy.
     LogCapture log;
+    const QString noRoom = QStringLiteral(
+        "Some notes kept aside couldn't be brought back: with them, your notes would take more than the notes file "
+        "may hold. Veyra left their files as they are; once you delete notes you no longer need, it brings them back "
+        "at its next start.");
     {
         GameMemoLibraryModel model(fileStore(path), debounce, std::make_shared<GatedSleeper>());
-        EXPECT_EQ(model.entriesByKey().size(), stored.size() + 1);
-        EXPECT_TRUE(textOf(model.errorMessage())->endsWith(QStringLiteral("(The notes would take more than 4 MB.)")));
-        EXPECT_EQ(textOf(model.notice()), QStringLiteral("The notes kept aside earlier are back in your notes."));
-        EXPECT_EQ(keptCopies(folder.path()), copies);
+        EXPECT_EQ(model.entriesByKey().size(), stored.size());
+        EXPECT_FALSE(model.entriesByKey().contains(typed.key));
+        EXPECT_FALSE(model.entriesByKey().contains(legacy.key));
+        EXPECT_EQ(model.errorMessage(), std::nullopt);
+        EXPECT_EQ(textOf(model.notice()), noRoom);
         EXPECT_EQ(readBytes(path), storedBytes);
-        EXPECT_EQ(log.messages(QStringLiteral("GameMemoLibrary"), QtWarningMsg).size(), 1);
+        EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(legacyCopy)).load(), QVector<GameMemoEntry>{legacy});
+        const QStringList warnings = log.messages(QStringLiteral("GameMemoLibrary"), QtWarningMsg);
+        ASSERT_EQ(warnings.size(), 2);
+        EXPECT_TRUE(
+            warnings.at(0).startsWith(QStringLiteral("Veyra left the notes kept in %1 for later: ").arg(legacyCopy)));
+        EXPECT_TRUE(warnings.at(1).startsWith(
+            QStringLiteral("Veyra left the notes kept in %1 for later: ").arg(kept.first().location)));
+        // The player makes room for two notes, deleting two that the earlier copy held.
+        model.updateText(QString(), stored.at(0).key);
+        model.updateText(QString(), stored.at(1).key);
+        model.flushPendingSave();
+        EXPECT_EQ(model.errorMessage(), std::nullopt);
+        EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(path)).load().size(), stored.size() - 2);
+        EXPECT_EQ(keptCopies(folder.path()), QStringList{QFileInfo(legacyCopy).fileName()} + copies);
     }
-    // The try that was waiting ends, cancelled with the model, on the next turn.
+    // The start after that finds room: the notes come back, are written, and their copies
+    // go; the notes deleted stay deleted.
+    {
+        GameMemoLibraryModel model(fileStore(path), debounce, std::make_shared<GatedSleeper>());
+        EXPECT_EQ(model.entriesByKey().value(typed.key).text, typed.text);
+        EXPECT_EQ(model.entriesByKey().value(legacy.key).text, legacy.text);
+        EXPECT_FALSE(model.entriesByKey().contains(stored.at(0).key));
+        EXPECT_FALSE(model.entriesByKey().contains(stored.at(1).key));
+        EXPECT_EQ(model.errorMessage(), std::nullopt);
+        EXPECT_EQ(textOf(model.notice()), QStringLiteral("The notes kept aside earlier are back in your notes."));
+        EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(path)).load(), model.sortedEntries());
+        EXPECT_EQ(model.sortedEntries().size(), stored.size());
+        EXPECT_TRUE(keptCopies(folder.path()).isEmpty());
+    }
     settle();
+}
+
+// Run in a child process of the test below, which kills it: a note typed key by key over
+// a notes folder that takes nothing.
+TEST(GameMemoKilledRun, DISABLED_TypesOverAFolderThatTakesNothing)
+{
+    const QString path = qEnvironmentVariable(killedRunFileVariable);
+    const QString typed = qEnvironmentVariable(typedTextVariable);
+    ASSERT_FALSE(path.isEmpty());
+    GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path),
+                                   QStringList{qEnvironmentVariable(fallbackFolderVariable)}),
+        0);
+    for (qsizetype length = 1; length <= typed.size(); ++length) {
+        model.updateText(typed.left(length), context(QStringLiteral("Typed")));
+    }
+    ASSERT_TRUE(waitUntil([&model] { return model.errorMessage().has_value(); }, 120000));
+    printAndWaitForTheKill(textOf(model.errorMessage()).value_or(QString()));
+}
+
+TEST(GameMemoKilledRun, WhatIsTypedOverAFullOrReadOnlyNotesFolderComesBackAfterAKill)
+{
+    SmallDisk disk(64);
+    if (!disk.isMounted()) {
+        GTEST_SKIP() << "a full or read-only disk needs a tmpfs of the test's own: "
+                     << disk.errorString().toStdString();
+    }
+    QTemporaryDir fallback;
+    const QString path = disk.filePath(QStringLiteral("game-memos.json"));
+    const auto storeOf = [&path](const QStringList &fallbacks) {
+        return std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path), fallbacks);
+    };
+    const GameMemoEntry storedOne = storedNote(context(QStringLiteral("Stored")), QStringLiteral("stored"), 1);
+    const GameWindowProfileKey typedKey = context(QStringLiteral("Typed")).key;
+    const QString typed = QStringLiteral("the boss in the east tower is weak to fire; ").repeated(3).left(120);
+    for (const bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "full");
+        FileGameMemoStore(QUrl::fromLocalFile(path)).save({storedOne});
+        const QByteArray storedBytes = readBytes(path);
+        ASSERT_TRUE(readOnly ? disk.setReadOnly(true) : disk.fill());
+
+        // The notes folder takes nothing: the typed text goes to the fallback folder, and
+        // the message says where.
+        const QByteArray said = killedRunLine("DISABLED_TypesOverAFolderThatTakesNothing",
+            {{QString::fromLatin1(killedRunFileVariable), path},
+                {QString::fromLatin1(fallbackFolderVariable), fallback.path()},
+                {QString::fromLatin1(typedTextVariable), typed}});
+        const QStringList copies = keptCopies(fallback.path());
+        ASSERT_EQ(copies.size(), 1);
+        EXPECT_TRUE(QString::fromUtf8(said).endsWith(
+            QStringLiteral(" What you typed is kept in “%1”.").arg(fallback.filePath(copies.first()))))
+            << said.toStdString();
+        EXPECT_EQ(readBytes(path), storedBytes);
+
+        // The next start on the same disk shows it again; the copy stays while nothing is
+        // written.
+        {
+            GameMemoLibraryModel model(storeOf({fallback.path()}), debounce, std::make_shared<GatedSleeper>());
+            EXPECT_EQ(model.entriesByKey().value(typedKey).text, typed);
+            EXPECT_EQ(model.entriesByKey().value(storedOne.key).text, QStringLiteral("stored"));
+            EXPECT_TRUE(model.errorMessage().has_value());
+            EXPECT_EQ(keptCopies(fallback.path()), copies);
+        }
+        settle();
+
+        // Room again: the next start writes it beside the stored note, and the copy goes.
+        if (readOnly) {
+            ASSERT_TRUE(disk.setReadOnly(false));
+        } else {
+            disk.empty();
+        }
+        {
+            GameMemoLibraryModel model(storeOf({fallback.path()}), debounce, std::make_shared<GatedSleeper>());
+            EXPECT_EQ(model.errorMessage(), std::nullopt);
+            EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
+                (QStringList{typed, QStringLiteral("stored")}));
+            EXPECT_TRUE(keptCopies(fallback.path()).isEmpty());
+        }
+        settle();
+    }
+
+    // Nothing takes the text, the fallback being on the same read-only disk: the message
+    // says that it is only in the window.
+    ASSERT_TRUE(disk.setReadOnly(true));
+    {
+        GameMemoLibraryModel model(storeOf({disk.filePath(QStringLiteral("state"))}), debounce,
+            std::make_shared<GatedSleeper>(), SteppingClock());
+        model.updateText(typed, context(QStringLiteral("Typed")));
+        model.flushPendingSave();
+        EXPECT_TRUE(model.keptAsidePaths().isEmpty());
+        const QString message = textOf(model.errorMessage()).value_or(QString());
+        EXPECT_TRUE(message.startsWith(
+            QStringLiteral("Veyra couldn't save the note: The file “%1” couldn't be saved.").arg(path)))
+            << message.toStdString();
+        EXPECT_TRUE(message.endsWith(
+            QStringLiteral(" Nor could it keep what you typed anywhere else, so for now it is only in this window.")))
+            << message.toStdString();
+    }
+    settle();
+    ASSERT_TRUE(disk.setReadOnly(false));
 }

@@ -1,15 +1,19 @@
 // Test label: unit
 // Quitting the application, whichever way it is asked for, writes the edits that are
-// still waiting for the delay, and keeps them beside the notes file when they cannot be
-// written; a quit with nothing unwritten writes nothing.
+// still waiting for the delay, and keeps them beside the notes file (or in the fallback
+// folder when the notes folder takes nothing) when they cannot be written; a quit with
+// nothing unwritten writes nothing, through a link neither.
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/FileGameMemoStore.h"
+#include "support/FileIdentity.h"
 #include "support/GatedSleeper.h"
 #include "support/RecordingGameMemoStore.h"
+#include "support/SmallDisk.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -18,6 +22,7 @@
 using namespace veyra;
 using veyra::test::GatedSleeper;
 using veyra::test::RecordingGameMemoStore;
+using veyra::test::SmallDisk;
 
 namespace {
 
@@ -92,4 +97,73 @@ TEST(GameMemoQuitSave, WhatCannotBeWrittenAtTheQuitIsKeptBesideTheFile)
     // The cancelled delay ends on the next turn of the event loop.
     QCoreApplication::processEvents();
     EXPECT_EQ(sleeper->sleepingCount(), 0);
+}
+
+TEST(GameMemoQuitSave, WhatTheNotesFolderCannotTakeAtTheEndGoesToTheFallbackFolder)
+{
+    SmallDisk disk(64);
+    if (!disk.isMounted()) {
+        GTEST_SKIP() << "a read-only disk needs a tmpfs of the test's own: " << disk.errorString().toStdString();
+    }
+    QTemporaryDir fallback;
+    const QString path = disk.filePath(QStringLiteral("game-memos.json"));
+    auto sleeper = std::make_shared<GatedSleeper>();
+    GameMemoLibraryModel model(
+        std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path), QStringList{fallback.path()}), 400000000,
+        sleeper, veyra::test::SteppingClock());
+    model.updateText(QStringLiteral("written"), game);
+    model.flushPendingSave();
+
+    // The disk turns read-only with the last words inside the delay; the process ends
+    // without a quit (a lost display), through the same call: they go to the fallback
+    // folder, once however often it is called.
+    ASSERT_TRUE(disk.setReadOnly(true));
+    model.updateText(QStringLiteral("last words"), game);
+    model.saveBeforeQuit();
+    model.saveBeforeQuit();
+    ASSERT_EQ(model.keptAsidePaths().size(), 1);
+    EXPECT_TRUE(model.keptAsidePaths().first().startsWith(fallback.filePath(QStringLiteral("game-memos.unsaved-"))));
+    EXPECT_EQ(QDir(fallback.path()).entryList(QDir::Files).size(), 1);
+    const QVector<GameMemoEntry> kept = FileGameMemoStore(QUrl::fromLocalFile(model.keptAsidePaths().first())).load();
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept.first().text, QStringLiteral("last words"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sleeper->sleepingCount(), 0);
+    ASSERT_TRUE(disk.setReadOnly(false));
+}
+
+TEST(GameMemoQuitSave, ANotesFileReachedThroughALinkIsWrittenThroughItOnlyForEdits)
+{
+    QTemporaryDir folder;
+    const QString synced = folder.filePath(QStringLiteral("synced/game-memos.json"));
+    const QString path = folder.filePath(QStringLiteral("Obrisk/game-memos.json"));
+    const GameMemoContext other{
+        {{GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.other")}, QStringLiteral("B")},
+        QStringLiteral("Other"), QStringLiteral("B"), std::nullopt};
+    FileGameMemoStore(QUrl::fromLocalFile(synced))
+        .save({{other.key, other.applicationName, other.windowTitle, std::nullopt, QStringLiteral("stored"),
+            QDateTime(QDate(2024, 1, 1), QTime(9, 0), Qt::UTC)}});
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    ASSERT_TRUE(QFile::link(synced, path));
+    const ino_t before = veyra::test::inodeOf(synced);
+    auto sleeper = std::make_shared<GatedSleeper>();
+    GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
+        veyra::test::SteppingClock());
+
+    // The popover shown and closed (which flushes), then the quit: nothing was edited, so
+    // nothing is written through the link.
+    model.ensureEntry(game);
+    model.flushPendingSave();
+    runAndQuit();
+    EXPECT_EQ(veyra::test::inodeOf(synced), before);
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+
+    // An edit is written there at the quit, the link left in place.
+    model.updateText(QStringLiteral("last words"), game);
+    runAndQuit();
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    const QVector<GameMemoEntry> written = FileGameMemoStore(QUrl::fromLocalFile(synced)).load();
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(written.first().text, QStringLiteral("last words"));
+    QCoreApplication::processEvents();
 }

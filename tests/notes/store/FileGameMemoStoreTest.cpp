@@ -1,8 +1,9 @@
 // Test label: unit
 // The note file: its exact byte form, the strict date rule, every damaged, foreign,
 // oversized or unreadable file (and whatever is not a regular file) refused by load and
-// save alike, the file left byte for byte as it was, and the copy of typed notes kept
-// beside it.
+// save alike, the file left byte for byte as it was, nothing rewritten without a change, a
+// link followed only to notes, and the copy of typed notes kept beside it or, when its
+// folder takes nothing (a full or read-only disk), in the fallback folders.
 #include "notes/store/FileGameMemoStore.h"
 #include "foundation/files/FileIO.h"
 #include "foundation/identity/ApplicationFolder.h"
@@ -12,7 +13,10 @@
 #include "notes/store/GameMemoStoreError.h"
 #include "notes/store/GameMemoStoreFactory.h"
 #include "notes/store/InMemoryGameMemoStore.h"
+#include "support/FileIdentity.h"
+#include "support/LogCapture.h"
 #include "support/NamedPipe.h"
+#include "support/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +26,9 @@
 #include <gtest/gtest.h>
 
 using namespace veyra;
+using veyra::test::inodeOf;
+using veyra::test::LogCapture;
+using veyra::test::SmallDisk;
 
 namespace {
 
@@ -396,6 +403,135 @@ TEST_F(FileGameMemoStoreTest, KeepsNotesAsideBesideTheFileInCopiesItReadsBack)
     EXPECT_FALSE(pipe.readerWasStuck());
 }
 
+TEST_F(FileGameMemoStoreTest, ALinkIsFollowedOnlyToNotesAndNothingIsWrittenAgainWithoutAChange)
+{
+    const GameMemoEntry note{bundleKey(QStringLiteral("x"), QStringLiteral("y")), QStringLiteral("X"),
+        QStringLiteral("y"), std::nullopt, QStringLiteral("linked"), utc(2024, 1, 1, 0, 0, 0)};
+    FileGameMemoStore notes = store();
+    QDir().mkpath(QFileInfo(path()).absolutePath());
+
+    // A link to a notes file elsewhere (a synced folder, say) is read and written through,
+    // but the same notes saved again (the popover's close, the quit) leave it alone.
+    const QString synced = folder.filePath(QStringLiteral("synced/game-memos.json"));
+    FileGameMemoStore(QUrl::fromLocalFile(synced)).save({note});
+    ASSERT_TRUE(QFile::link(synced, path()));
+    EXPECT_EQ(notes.load(), QVector<GameMemoEntry>{note});
+    const ino_t before = inodeOf(synced);
+    notes.save({note});
+    EXPECT_EQ(inodeOf(synced), before);
+    GameMemoEntry edited = note;
+    edited.text = QStringLiteral("linked, edited");
+    notes.save({edited});
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_NE(inodeOf(synced), before);
+    EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(synced)).load(), QVector<GameMemoEntry>{edited});
+
+    // Notes of Veyra's own that it cannot read (another version, a damaged note) are
+    // refused through a link as in a file: the link stays, the file as it was.
+    const QByteArray newer = R"({"schemaVersion": 2, "entries": []})";
+    const QByteArray tooLong = documentWith({entryJson("\"updatedAt\": \"2024-01-02\"")});
+    for (const QByteArray &ours : {newer, tooLong}) {
+        writeBytes(synced, ours);
+        EXPECT_THROW(notes.load(), GameMemoStoreError) << ours.toStdString();
+        EXPECT_THROW(notes.save({note}), GameMemoStoreError) << ours.toStdString();
+        EXPECT_TRUE(QFileInfo(path()).isSymLink());
+        EXPECT_EQ(readBytes(synced), ours);
+    }
+
+    // A link to another program's file (JSON or not) is itself moved aside at the first
+    // look, what it leads to untouched, and the notes go to a file of their own.
+    const QString theirs = folder.filePath(QStringLiteral("other-program/settings.json"));
+    for (const QByteArray &foreign :
+        {QByteArray(R"({"theme": "dark", "entries": []})"), QByteArray("[1, 2]"), QByteArray("key = value\n")}) {
+        LogCapture log;
+        writeBytes(theirs, foreign);
+        QFile::remove(path());
+        ASSERT_TRUE(QFile::link(theirs, path()));
+        EXPECT_TRUE(notes.load().isEmpty()) << foreign.toStdString();
+        EXPECT_EQ(fileNodeKind(path()), FileNodeKind::missing) << foreign.toStdString();
+        const QStringList aside
+            = QDir(QFileInfo(path()).absolutePath())
+                  .entryList({QStringLiteral("game-memos.json.damaged-*")}, QDir::Files | QDir::System);
+        ASSERT_EQ(aside.size(), 1) << foreign.toStdString();
+        const QString asidePath = QFileInfo(path()).absolutePath() + QLatin1Char('/') + aside.first();
+        EXPECT_EQ(QFileInfo(asidePath).symLinkTarget(), theirs);
+        EXPECT_EQ(readBytes(theirs), foreign);
+        const QStringList warnings = log.messages(QStringLiteral("GameMemoStore"), QtWarningMsg);
+        ASSERT_EQ(warnings.size(), 1);
+        EXPECT_EQ(warnings.first(),
+            QStringLiteral("The game notes file %1 was a link to %2, which holds no game notes: the link was moved "
+                           "to %3, and the notes are kept in a file of their own.")
+                .arg(path(), theirs, asidePath));
+        ASSERT_TRUE(QFile::remove(asidePath));
+    }
+    // Through a link met by a save, the same; the notes are then written to a file.
+    ASSERT_TRUE(QFile::link(theirs, path()));
+    notes.save({note});
+    EXPECT_FALSE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(notes.load(), QVector<GameMemoEntry>{note});
+    EXPECT_EQ(readBytes(theirs), QByteArray("key = value\n"));
+
+    // A file of its own is not written again without a change either.
+    const ino_t own = inodeOf(path());
+    notes.save({note});
+    EXPECT_EQ(inodeOf(path()), own);
+}
+
+TEST_F(FileGameMemoStoreTest, NotesGoToTheFallbackFoldersWhenTheFilesFolderTakesNone)
+{
+    SmallDisk disk(64);
+    if (!disk.isMounted()) {
+        GTEST_SKIP() << "a full or read-only disk needs a tmpfs of the test's own: "
+                     << disk.errorString().toStdString();
+    }
+    const QString notesPath = disk.filePath(QStringLiteral("notes/game-memos.json"));
+    // The first fallback is on the same disk and fails with it; the second takes the notes.
+    const QString sameDisk = disk.filePath(QStringLiteral("state"));
+    const QString elsewhere = folder.filePath(QStringLiteral("runtime"));
+    FileGameMemoStore notes(QUrl::fromLocalFile(notesPath), {sameDisk, elsewhere});
+    const GameMemoEntry typed{bundleKey(QStringLiteral("x"), QStringLiteral("y")), QStringLiteral("X"),
+        QStringLiteral("y"), std::nullopt, QStringLiteral("typed"), utc(2024, 1, 1, 0, 0, 0)};
+    GameMemoEntry more = typed;
+    more.text = QStringLiteral("typed more");
+    const QDateTime at = utc(2024, 3, 1, 12, 0, 5);
+    notes.save({});
+
+    // A read-only disk, then a full one: the copy goes to the folder that takes it, and is
+    // read back with those beside the file.
+    const QString kept = elsewhere + QStringLiteral("/game-memos.unsaved-20240301-120005.json");
+    ASSERT_TRUE(disk.setReadOnly(true));
+    EXPECT_THROW(notes.save({typed}), FileAccessError);
+    EXPECT_EQ(notes.keepAside({typed}, at, {}), QStringList{kept});
+    ASSERT_TRUE(disk.setReadOnly(false));
+    ASSERT_TRUE(disk.fill());
+    EXPECT_EQ(notes.keepAside({more}, at, {kept}), QStringList{kept});
+    const QVector<KeptGameMemoCopy> copies = notes.loadKeptAside();
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(copies.first().location, kept);
+    EXPECT_EQ(copies.first().entries, QVector<GameMemoEntry>{more});
+    EXPECT_TRUE(QDir(disk.filePath(QStringLiteral("notes"))).entryList({QStringLiteral("*.unsaved-*")}).isEmpty());
+
+    // Room again: the next copy goes beside the file, and the one in the fallback goes.
+    disk.empty();
+    const QString beside = disk.filePath(QStringLiteral("notes/game-memos.unsaved-20240301-120005.json"));
+    EXPECT_EQ(notes.keepAside({typed}, at, {kept}), QStringList{beside});
+    EXPECT_FALSE(QFileInfo::exists(kept));
+    EXPECT_EQ(notes.loadKeptAside().value(0).entries, QVector<GameMemoEntry>{typed});
+
+    // No folder takes them: the failure is the one of the file's folder (where the copy
+    // kept before was to take them), and that copy stays as it was.
+    ASSERT_TRUE(disk.setReadOnly(true));
+    FileGameMemoStore nowhere(QUrl::fromLocalFile(notesPath), {sameDisk});
+    try {
+        nowhere.keepAside({more}, at.addSecs(60), {beside});
+        ADD_FAILURE() << "kept aside on a read-only disk";
+    } catch (const FileAccessError &error) {
+        EXPECT_EQ(error.path(), beside) << error.path().toStdString();
+    }
+    EXPECT_EQ(nowhere.loadKeptAside().value(0).entries, QVector<GameMemoEntry>{typed});
+    ASSERT_TRUE(disk.setReadOnly(false));
+}
+
 TEST(GameMemoStoreFactory, GivesAnEmptyMemoryStoreToUITestsAndTheAppFolderFileOtherwise)
 {
     const std::unique_ptr<GameMemoStoring> fixture = makeGameMemoStore(true);
@@ -411,6 +547,14 @@ TEST(GameMemoStoreFactory, GivesAnEmptyMemoryStoreToUITestsAndTheAppFolderFileOt
     EXPECT_EQ(file->fileURL().toLocalFile(), applicationFolderPath() + QStringLiteral("/game-memos.json"));
     EXPECT_TRUE(
         file->fileURL().toLocalFile().startsWith(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Obrisk")));
+    // The notes kept aside go, when the application folder takes none, to the state
+    // folder, then to the runtime folder when there is one.
+    const QString folderName = QFileInfo(applicationFolderPath()).fileName();
+    QStringList fallbacks{qEnvironmentVariable("XDG_STATE_HOME") + QLatin1Char('/') + folderName};
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        fallbacks.append(qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + folderName);
+    }
+    EXPECT_EQ(file->fallbackFolders(), fallbacks);
 }
 
 TEST(InMemoryGameMemoStore, FailsWithItsErrorsAndKeepsItsListOnAFailedSave)

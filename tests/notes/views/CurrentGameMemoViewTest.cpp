@@ -209,6 +209,9 @@ TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNe
     ElidedLabel *message = view.findChildren<ElidedLabel *>().value(1);
     EXPECT_TRUE(message->isVisible());
     EXPECT_EQ(message->fullText(), model->errorMessage()->localized());
+    // Kept nowhere else either: the status line says the text is only in the window.
+    EXPECT_TRUE(message->fullText().endsWith(
+        QStringLiteral(" Nor could it keep what you typed anywhere else, so for now it is only in this window.")));
     // The whole message, on as many lines as it takes, the editor giving up the room.
     EXPECT_FALSE(message->isElided());
     EXPECT_EQ(message->text(), model->errorMessage()->localized());
@@ -347,6 +350,27 @@ TEST_F(CurrentGameMemoViewTest, TheEditorTakesNoMoreThanANoteMayHoldAndSaysWhatI
     text->paste();
     EXPECT_EQ(model->entriesByKey().value(game.key).text, QStringLiteral("short"));
     EXPECT_FALSE(view.findChild<NoteTextEditor *>()->leftOutLabel()->isVisible());
+
+    // A character of several code units (an emoji with its skin tone takes four) is
+    // taken or left out whole, and what was left out is counted as the player sees it.
+    const QString thumb = QStringLiteral("\U0001F44D\U0001F3FD");
+    text->moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(thumb.repeated(15000));
+    text->paste();
+    // 19,995 code units were left: 4,998 emoji fit, 10,002 did not.
+    const QString kept = QStringLiteral("short") + thumb.repeated(4998);
+    EXPECT_EQ(text->toPlainText(), kept);
+    EXPECT_EQ(model->entriesByKey().value(game.key).text, kept);
+    EXPECT_TRUE(leftOut(QStringLiteral(
+        "A note holds at most 20,000 characters: the last 10,002 characters you entered were left out.")));
+    // Typed through an input method into the three code units left, it goes whole too.
+    QInputMethodEvent input;
+    input.setCommitString(thumb);
+    QApplication::sendEvent(text, &input);
+    EXPECT_EQ(text->toPlainText(), kept);
+    EXPECT_EQ(model->entriesByKey().value(game.key).text, kept);
+    EXPECT_TRUE(leftOut(
+        QStringLiteral("A note holds at most 20,000 characters: the last character you entered was left out.")));
 }
 
 TEST_F(CurrentGameMemoViewTest, TheStatusLineSaysWhenNotesKeptAsideCameBack)

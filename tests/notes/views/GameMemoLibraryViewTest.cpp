@@ -243,7 +243,13 @@ TEST_F(GameMemoLibraryViewTest, ShowsASaveFailureInFullUnderTheEditor)
     QPushButton *retry = view.findChild<QPushButton *>();
     ASSERT_TRUE(retry->isVisible());
     EXPECT_EQ(retry->text(), QStringLiteral("Try Again"));
+    // Kept nowhere else either (the store takes no copy): the player is told that the
+    // text is only in the window.
     const QString english = model->errorMessage()->localized();
+    EXPECT_EQ(english,
+        QStringLiteral("Veyra couldn't save the note: The file “/home/player/.local/share/Obrisk/game-memos.json” "
+                       "couldn't be saved. (No space left on device) Nor could it keep what you typed anywhere else, "
+                       "so for now it is only in this window."));
     EXPECT_TRUE(showsLabel(view, english));
     saveScreenshot(view, QStringLiteral("notes-library-error.png"));
     // The message on screen is worded again when the interface language changes.
@@ -251,8 +257,10 @@ TEST_F(GameMemoLibraryViewTest, ShowsASaveFailureInFullUnderTheEditor)
     ASSERT_TRUE(waitUntil([&] { return view.locale().name() == QStringLiteral("ja_JP"); }));
     EXPECT_FALSE(showsLabel(view, english));
     EXPECT_TRUE(showsLabel(view,
-        QStringLiteral("Veyraはメモを保存できませんでした: The file “/home/player/.local/share/Obrisk/game-memos.json” "
-                       "couldn't be saved. (No space left on device)")));
+        QStringLiteral(
+            "Veyraはメモを保存できませんでした: The file “/home/player/.local/share/Obrisk/game-memos.json” "
+            "couldn't be saved. (No space left on device) "
+            "入力した内容をほかの場所に保管することもできなかったため、今はこのウィンドウの中にしかありません。")));
     languages.setLanguage(ClientLanguage::english);
     ASSERT_TRUE(waitUntil([&] { return showsLabel(view, english); }));
 
