@@ -12,6 +12,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
 #include <QSemaphore>
@@ -23,7 +24,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <pthread.h>
+#include <vector>
 
 using namespace veyra;
 using Format = ReleaseNotes::Format;
@@ -83,6 +86,35 @@ QString manyScripts()
         }
     }
     return text;
+}
+
+// Words of 13 scripts in turn, up to `length` characters: Latin, Greek, Cyrillic, Armenian,
+// Hebrew, Arabic, Devanagari, Bengali, Thai, Georgian, Hangul, Hiragana and Han.
+QString thirteenScripts(qsizetype length)
+{
+    const QStringList words{QStringLiteral("dialogue"), QStringLiteral("διάλογος"), QStringLiteral("диалог"),
+        QStringLiteral("երկխոսություն"), QStringLiteral("דיאלוג"), QStringLiteral("حوار"), QStringLiteral("संवाद"),
+        QStringLiteral("সংলাপ"), QStringLiteral("บทสนทนา"), QStringLiteral("დიალოგი"), QStringLiteral("대사"),
+        QStringLiteral("せりふ"), QStringLiteral("台詞")};
+    QString text;
+    for (qsizetype word = 0; text.size() < length; ++word) {
+        text += words[word % words.size()] + QLatin1Char(' ');
+    }
+    text.truncate(length);
+    return text;
+}
+
+// A list of 200 items of release notes, in Japanese or in English.
+QString twoHundredItems(bool japanese)
+{
+    QString list = QStringLiteral("## Veyra 1.3\n\n");
+    for (int item = 1; item <= 200; ++item) {
+        list += japanese
+            ? QStringLiteral("- 修正 %1: 韓国語の台詞の読み取りが**速く**なり、翻訳の表示も安定しました\n").arg(item)
+            : QStringLiteral("- Fix %1: Korean dialogue is read **faster**, and translations show more steadily\n")
+                  .arg(item);
+    }
+    return list;
 }
 
 struct Input
@@ -171,6 +203,29 @@ QList<Input> inputs()
         {"8000 list items (Markdown)", {Format::markdown, QStringLiteral("- x\n").repeated(8000)}},
         {"8000 numbered list items (Markdown)", {Format::markdown, QStringLiteral("1. x\n").repeated(6000)}},
         {"256 Ki of tags (HTML)", {Format::html, QStringLiteral("<i>").repeated(90000) + words(1000)}},
+        {"16000 nested link brackets after a link reference (Markdown)",
+            {Format::markdown, QStringLiteral("[x]: /foo\n\n") + QString(16000, u'[') + QString(16000, u']')}},
+        {"16000 nested link brackets in a list item (Markdown)",
+            {Format::markdown, QStringLiteral("[x]: /foo\n\n- ") + QString(16000, u'[') + QString(16000, u']')}},
+        {"a 200-item Japanese list (Markdown)", {Format::markdown, twoHundredItems(true)}},
+        {"a 200-item English list (Markdown)", {Format::markdown, twoHundredItems(false)}},
+        {"CJK without spaces (plain text)",
+            {Format::plainText,
+                QStringLiteral("韓国語の台詞の読み取りが速くなり翻訳の表示も安定しました").repeated(600)}},
+        {"13 scripts mixed (plain text)", {Format::plainText, thirteenScripts(32 * 1024)}},
+        {"emoji families (plain text)",
+            {Format::plainText,
+                QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466 ").repeated(3000)}},
+        {"a 300 KB style sheet before the notes (HTML)",
+            {Format::html,
+                QStringLiteral("<html><head><style>")
+                    + QStringLiteral("p.note { color: #333; margin: 0 }\n").repeated(9000)
+                    + QStringLiteral("</style></head><body><h2>Veyra 1.3</h2><p>") + words(4000)
+                    + QStringLiteral("</p></body></html>")}},
+        {"a 2 MB script before the notes (HTML)",
+            {Format::html,
+                QStringLiteral("<script>") + QStringLiteral("if (a < b) { c = d; }\n").repeated(95000)
+                    + QStringLiteral("</script><h2>Veyra 1.3</h2><p>") + words(4000)}},
     };
 }
 
@@ -327,8 +382,48 @@ int showOnceInThisProcess(int index)
     return 0;
 }
 
+// How long a quit waits for the notes thread: each iteration starts this program again,
+// which gives four browsers the notes, quits a few milliseconds later while the notes are
+// being read, and reports how long the end of the application took (wall time).
+void BM_QuitWhileReadingReleaseNotes(benchmark::State &state)
+{
+    const int index = static_cast<int>(state.range(0));
+    state.SetLabel(inputAt(index).name);
+    for (auto _ : state) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--quit-while-reading=%1").arg(index)});
+        if (!child.waitForFinished(120000) || child.exitCode() != 0) {
+            state.SkipWithError("the fresh process failed");
+            break;
+        }
+        state.SetIterationTime(QString::fromLatin1(child.readAllStandardOutput()).toDouble());
+    }
+}
+
+// Gives four browsers the notes, then ends the application as main() does a few
+// milliseconds later, and prints the seconds that the end took.
+void quitWhileReadingInThisProcess(int index)
+{
+    std::vector<std::unique_ptr<ReleaseNotesBrowser>> browsers;
+    for (int browser = 0; browser < 4; ++browser) {
+        browsers.push_back(std::make_unique<ReleaseNotesBrowser>());
+        browsers.back()->setReleaseNotes(inputAt(index).notes);
+    }
+    QThread::msleep(5);
+    QElapsedTimer quitting;
+    quitting.start();
+    browsers.clear();
+    finishApplicationWork(0);
+    std::printf("%.6f", static_cast<double>(quitting.nsecsElapsed()) / 1e9);
+}
+
 } // namespace
 
+BENCHMARK(BM_QuitWhileReadingReleaseNotes)
+    ->DenseRange(0, inputCount() - 1)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstShowReleaseNotes)
     ->DenseRange(0, inputCount() - 1)
     ->Iterations(3)
@@ -346,8 +441,15 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     int status = 0;
     const QString firstShow = QStringLiteral("--first-show=");
-    if (argc == 2 && QString::fromLocal8Bit(argv[1]).startsWith(firstShow)) {
-        status = showOnceInThisProcess(QString::fromLocal8Bit(argv[1]).mid(firstShow.size()).toInt());
+    const QString quitWhileReading = QStringLiteral("--quit-while-reading=");
+    const QString argument = argc == 2 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (argument.startsWith(quitWhileReading)) {
+        // Ends the application itself.
+        quitWhileReadingInThisProcess(argument.mid(quitWhileReading.size()).toInt());
+        return 0;
+    }
+    if (argument.startsWith(firstShow)) {
+        status = showOnceInThisProcess(argument.mid(firstShow.size()).toInt());
     } else {
         benchmark::Initialize(&argc, argv);
         benchmark::RunSpecifiedBenchmarks();

@@ -74,7 +74,9 @@ void ReleaseNotesBrowser::setReleaseNotes(const ReleaseNotes &notes)
         };
         const std::shared_ptr<DocumentHandoff> handoff
             = co_await runOnWorker(releaseNotesWorkPool(), std::move(reading));
-        if (!self || self->m_notesRequest != request) {
+        // Once the pools have ended, the notes thread has gone with the fonts the document
+        // was laid out with: it is never shown.
+        if (!self || self->m_notesRequest != request || workerPoolsHaveEnded()) {
             co_return;
         }
         self->showDocument(handoff->take());

@@ -25,7 +25,9 @@ class ReleaseNotesBrowser : public QTextBrowser
 public:
     explicit ReleaseNotesBrowser(QWidget *parent = nullptr);
 
-    // Shows the notes; notes given earlier and still being read are dropped.
+    // Shows the notes; notes given earlier and still being read are dropped. Once the worker
+    // pools have ended (workerPoolsHaveEnded()), no notes are shown any more: a document is
+    // laid out with the fonts of the notes thread, which end with it.
     void setReleaseNotes(const ReleaseNotes &notes);
 
     // Refuses every resource (with a placeholder of its type: a missing value, or bytes

@@ -54,10 +54,52 @@ struct Fit
     qint64 run = 0;
 };
 
+// Emoji and what joins them into one (a joiner, a variation selector, the tags of a flag),
+// and the symbols shown as emoji.
+bool isEmojiPart(char32_t character)
+{
+    return character >= 0x1F000 || (character >= 0x2300 && character <= 0x23FF)
+        || (character >= 0x2600 && character <= 0x27BF) || (character >= 0x2B00 && character <= 0x2BFF)
+        || character == 0x200D || character == 0xFE0F || (character >= 0xE0020 && character <= 0xE007F);
+}
+
+// What a character weighs in running text (see releaseNotesCjkCharacterWeight).
+qint64 characterWeight(char32_t character)
+{
+    if (character < 0x0300) {
+        return 1;
+    }
+    if (isEmojiPart(character)) {
+        return releaseNotesEmojiWeight;
+    }
+    // The punctuation and the full-width forms of Chinese, Japanese and Korean text.
+    if ((character >= 0x3000 && character <= 0x303F) || (character >= 0xFF00 && character <= 0xFFEF)) {
+        return releaseNotesCjkCharacterWeight;
+    }
+    switch (QChar::script(character)) {
+    case QChar::Script_Common:
+    case QChar::Script_Inherited:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+        return 1;
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Hangul:
+    case QChar::Script_Bopomofo:
+        return releaseNotesCjkCharacterWeight;
+    default:
+        return releaseNotesScriptCharacterWeight;
+    }
+}
+
 // How much of `added`, which follows `before` and a run without a break opportunity `run`
-// long, fits into `budget`. A character of such a run, r characters long so far, weighs
-// 1 + (2(r - l) + 1) / unbreakableRunDivisor once r reaches l = unbreakableRunLength, so
-// that a run of n > l characters weighs n + (n - l)^2 / unbreakableRunDivisor.
+// long, fits into `budget`. A character weighs characterWeight() (one beyond the basic
+// multilingual plane at its first code unit); in a run without a break
+// opportunity, r code units long so far, (2(r - l) + 1) / unbreakableRunDivisor more once r
+// reaches l = unbreakableRunLength, so that a run of n > l units weighs
+// (n - l)^2 / unbreakableRunDivisor more than its characters.
 Fit fitting(const QString &before, const QString &added, qint64 run, qsizetype budget)
 {
     const qint64 divisor = unbreakableRunDivisor;
@@ -74,8 +116,15 @@ Fit fitting(const QString &before, const QString &added, qint64 run, qsizetype b
     }
     for (qsizetype next = lines.toNextBoundary(); next != -1; next = lines.toNextBoundary()) {
         for (; position < next; ++position) {
+            const QChar unit = context[position];
+            qint64 weight = 0;
+            if (unit.isHighSurrogate() && position + 1 < context.size() && context[position + 1].isLowSurrogate()) {
+                weight = characterWeight(QChar::surrogateToUcs4(unit, context[position + 1]));
+            } else if (!unit.isLowSurrogate() || position == 0 || !context[position - 1].isHighSurrogate()) {
+                weight = characterWeight(unit.unicode());
+            }
             const qint64 beyond = fit.run - unbreakableRunLength;
-            const qint64 cost = divisor + (beyond >= 0 ? 2 * beyond + 1 : 0);
+            const qint64 cost = weight * divisor + (beyond >= 0 ? 2 * beyond + 1 : 0);
             if (spent + cost > scaledBudget) {
                 fit.weight = qsizetype((spent + divisor - 1) / divisor);
                 return fit;
@@ -123,9 +172,30 @@ QStringView leftOfCharacters(QStringView text, qsizetype length)
     return text.left(length);
 }
 
-QString releaseNotesListMarker(int number)
+QString releaseNotesListMarker(int number, QChar delimiter)
 {
-    return QString::number(number) + QLatin1Char('.');
+    return QString::number(number) + delimiter;
+}
+
+QString releaseNotesTaskMarker(bool done)
+{
+    // A ballot box, with a check once done.
+    return QString(QChar(done ? 0x2611 : 0x2610));
+}
+
+QString releaseNotesItemMarker(const ReleaseNotesParagraphFormat &format)
+{
+    if (format.kind != ReleaseNotesParagraphFormat::Kind::listItem) {
+        return {};
+    }
+    QString marker;
+    if (format.ordered) {
+        marker = releaseNotesListMarker(format.number, format.delimiter) + QLatin1Char(' ');
+    }
+    if (format.task != ReleaseNotesParagraphFormat::Task::none) {
+        marker += releaseNotesTaskMarker(format.task == ReleaseNotesParagraphFormat::Task::done) + QLatin1Char(' ');
+    }
+    return marker;
 }
 
 QString withShortClusters(const QString &text)
@@ -190,8 +260,7 @@ QList<ReleaseNotesSpan> *ReleaseNotesContentBuilder::openSpans(const ReleaseNote
         return &cell;
     }
     if (!m_paragraph) {
-        const bool numbered = format.kind == ReleaseNotesParagraphFormat::Kind::listItem && format.ordered;
-        if (!spend(releaseNotesParagraphWeight + (numbered ? releaseNotesListMarker(format.number).size() : 0))) {
+        if (!spend(releaseNotesParagraphWeight + releaseNotesItemMarker(format).size())) {
             return nullptr;
         }
         m_paragraph = ReleaseNotesParagraph{format, {}};
@@ -409,8 +478,8 @@ ReleaseNotesParagraphFormat listParagraphFormat(QList<ReleaseNotesOpenList> &lis
     if (list.itemHasParagraph) {
         return {ReleaseNotesParagraphFormat::Kind::listContinuation, depth};
     }
-    const ReleaseNotesParagraphFormat item{
-        ReleaseNotesParagraphFormat::Kind::listItem, depth, list.ordered, !list.started, list.number};
+    const ReleaseNotesParagraphFormat item{ReleaseNotesParagraphFormat::Kind::listItem, depth, list.ordered,
+        !list.started, list.number, list.delimiter, list.task};
     list.started = true;
     list.itemHasParagraph = true;
     return item;

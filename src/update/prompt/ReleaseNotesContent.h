@@ -19,8 +19,9 @@ namespace veyra {
 // one budget (maximumReleaseNotesWeight), so that laying out any notes takes a few
 // milliseconds at most.
 
-// What the content of shown notes may weigh: a character weighs 1, more in a long run
-// without a break opportunity (unbreakableRunDivisor), a paragraph
+// What the content of shown notes may weigh: a character weighs 1 (more in some scripts,
+// releaseNotesCjkCharacterWeight, and in a long run without a break opportunity,
+// unbreakableRunDivisor), a paragraph
 // releaseNotesParagraphWeight, a line break releaseNotesLineBreakWeight, a change of
 // emphasis releaseNotesSpanWeight, a table cell releaseNotesCellWeight and a further line
 // in a cell releaseNotesCellLineWeight (a cell beyond the last column is such a line). Each
@@ -32,6 +33,14 @@ inline constexpr qsizetype releaseNotesLineBreakWeight = 16;
 inline constexpr qsizetype releaseNotesSpanWeight = 16;
 inline constexpr qsizetype releaseNotesCellWeight = 48;
 inline constexpr qsizetype releaseNotesCellLineWeight = 32;
+// What a character weighs beyond Latin, Greek and Cyrillic ones, by what shaping and laying
+// it out costs Qt compared with theirs: of Chinese, Japanese or Korean (each a break
+// opportunity, from a large font of its own); of another script that is shaped (Arabic,
+// Hebrew, Indic, Thai and the like); and an emoji or what joins emoji into one (each a
+// color glyph of a font of its own, which a family of four is seven of).
+inline constexpr qsizetype releaseNotesCjkCharacterWeight = 6;
+inline constexpr qsizetype releaseNotesScriptCharacterWeight = 3;
+inline constexpr qsizetype releaseNotesEmojiWeight = 12;
 // Qt breaks a line in a run of characters without a break opportunity (a long word, a run
 // of letters) in time that grows with the square of the run's length, so a run of
 // n > unbreakableRunLength characters weighs n + (n - unbreakableRunLength)^2 /
@@ -43,14 +52,16 @@ inline constexpr qsizetype unbreakableRunDivisor = 1024;
 // How much of plain-text and Markdown notes is read at most; the rest is left out, as if
 // cut, with an ellipsis.
 inline constexpr qsizetype maximumReadReleaseNotesLength = 32 * 1024;
-// How much of HTML notes is read at most: this many characters, of which at most this many
-// tags (comments included); the rest is left out, as if cut, with an ellipsis. HTML often
-// carries far more markup than text (a page's head with its style sheets and scripts
-// comes before any of it), and what it shows is bounded by the weight of its content
-// anyway, so more of it is read; these bounds only keep the time spent reading it small
-// (a tag takes far longer to read than a character a style sheet or script holds).
+// How much of HTML notes is read at most: this many characters of markup and text, not
+// counting what comments and the elements whose content browsers do not show (scripts,
+// style sheets) hold, within the first maximumScannedReleaseNotesHtmlLength characters;
+// the rest is left out, as if cut, with an ellipsis. HTML often carries far more markup
+// than text (a page's head with its style sheets and scripts comes before any of it), and
+// what it shows is bounded by the weight of its content anyway, so more of it is read;
+// these bounds only keep the time spent reading it small (what a browser does not show is
+// passed over by a search, far faster than markup is read).
 inline constexpr qsizetype maximumReadReleaseNotesHtmlLength = 256 * 1024;
-inline constexpr qsizetype maximumReadReleaseNotesHtmlTags = 16 * 1024;
+inline constexpr qsizetype maximumScannedReleaseNotesHtmlLength = 2 * 1024 * 1024;
 
 // The longest grapheme cluster shown, in UTF-16 code units: more than any script or emoji
 // sequence needs; further combining marks, joiners and the like are left out (thousands of
@@ -74,8 +85,12 @@ QString withShortClusters(const QString &text);
 // a surrogate pair.
 QStringView leftOfCharacters(QStringView text, qsizetype length);
 
-// What a numbered list item shows before its text ("9.").
-QString releaseNotesListMarker(int number);
+// What a numbered list item shows before its text: its number and the delimiter its list
+// writes after numbers ("9." or "9)").
+QString releaseNotesListMarker(int number, QChar delimiter = QLatin1Char('.'));
+
+// What a task item shows before its text, a box: ticked when the task is done.
+QString releaseNotesTaskMarker(bool done);
 
 // A run of text with one emphasis. Line breaks in it are QChar::LineSeparator.
 struct ReleaseNotesSpan
@@ -91,6 +106,12 @@ struct ReleaseNotesSpan
 
 struct ReleaseNotesParagraphFormat
 {
+    enum class Task {
+        none,
+        open,
+        done,
+    };
+
     enum class Kind {
         body,
         heading,
@@ -112,9 +133,20 @@ struct ReleaseNotesParagraphFormat
     // Of a numbered list item: its number, which its list gives it (a list may start at any
     // number, and an item may set its own).
     int number = 0;
+    // Of a numbered list item: what its list writes after the number ('.' or ')').
+    QChar delimiter = QLatin1Char('.');
+    // Of a list item: whether it is a task, open or done (a box shows before its text).
+    Task task = Task::none;
+    // Of a list item or its continuation: a code block of the item, shown as code.
+    bool code = false;
 
     bool operator==(const ReleaseNotesParagraphFormat &) const = default;
 };
+
+// What a list item's paragraph shows before its text, after the list's own bullet: the
+// number of a numbered item and the box of a task, each followed by a space; nothing for
+// other paragraphs.
+QString releaseNotesItemMarker(const ReleaseNotesParagraphFormat &format);
 
 // A list of the notes that a reader has open.
 struct ReleaseNotesOpenList
@@ -122,16 +154,20 @@ struct ReleaseNotesOpenList
     bool ordered = false;
     // The number of the next item of an ordered list.
     int next = 1;
+    // What an ordered list writes after its numbers.
+    QChar delimiter = QLatin1Char('.');
     bool started = false;
     bool itemOpen = false;
     bool itemHasParagraph = false;
     // The number of the open item of an ordered list.
     int number = 0;
+    // Whether the open item is a task, and done.
+    ReleaseNotesParagraphFormat::Task task = ReleaseNotesParagraphFormat::Task::none;
 };
 
 // The format of a paragraph that starts in the open item of the innermost of `lists` (one
-// must be open): the first of the item carries its marker, the others are indented as the
-// item.
+// must be open): the first of the item carries its marker, whatever it is (code too), the
+// others are indented as the item.
 ReleaseNotesParagraphFormat listParagraphFormat(QList<ReleaseNotesOpenList> &lists);
 
 struct ReleaseNotesParagraph

@@ -84,7 +84,7 @@ QTextCharFormat paragraphCharFormat(const Format &format)
     if (format.kind == Format::Kind::heading) {
         characters.setFontWeight(QFont::Bold);
         characters.setProperty(QTextFormat::FontSizeAdjustment, format.level == 1 ? 2 : format.level == 2 ? 1 : 0);
-    } else if (format.kind == Format::Kind::code) {
+    } else if (format.kind == Format::Kind::code || format.code) {
         setCodeFont(characters);
     }
     return characters;
@@ -306,14 +306,15 @@ private:
             // hanging in the indent as a list's would.
             depth = format.level;
             m_lists[std::size_t(depth)] = nullptr;
-            const QString marker = releaseNotesListMarker(format.number) + QLatin1Char(' ');
+            const QString marker = releaseNotesListMarker(format.number, format.delimiter) + QLatin1Char(' ');
             QTextBlockFormat numbered = block;
             numbered.setIndent(depth);
             const double indent = depth * m_cursor.document()->indentWidth();
             numbered.setTextIndent(
                 -std::min(indent, QFontMetricsF(m_cursor.document()->defaultFont()).horizontalAdvance(marker)));
             m_cursor.setBlockFormat(numbered);
-            m_cursor.insertText(marker, characters);
+            // In the item's font, even when the item is code.
+            m_cursor.insertText(marker, QTextCharFormat());
         } else if (format.kind == Format::Kind::listItem) {
             depth = format.level;
             QTextList *&list = m_lists[std::size_t(depth)];
@@ -327,6 +328,10 @@ private:
         }
         for (std::size_t deeper = std::size_t(depth) + 1; deeper < m_lists.size(); ++deeper) {
             m_lists[deeper] = nullptr;
+        }
+        if (format.kind == Format::Kind::listItem && format.task != Format::Task::none) {
+            m_cursor.insertText(
+                releaseNotesTaskMarker(format.task == Format::Task::done) + QLatin1Char(' '), QTextCharFormat());
         }
         insertSpans(m_cursor, paragraph.spans, characters);
     }

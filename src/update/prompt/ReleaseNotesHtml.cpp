@@ -122,13 +122,6 @@ bool isRawText(const QString &name)
     return isOneOf(name, {"xmp", "plaintext"});
 }
 
-// Elements whose content is no text to show.
-bool isSkipped(const QString &name)
-{
-    return isOneOf(
-        name, {"script", "style", "title", "template", "textarea", "noembed", "noframes", "iframe", "object"});
-}
-
 // Elements that start and end paragraphs and are nothing else here.
 bool isBlock(const QString &name)
 {
@@ -156,10 +149,13 @@ public:
 
     void read()
     {
-        const qsizetype length = m_html.size();
         qsizetype position = 0;
         qsizetype textStart = 0;
-        while (position < length && !m_builder.isFull()) {
+        // What comments and elements whose content browsers do not show (scripts, style
+        // sheets) held so far: it counts against nothing but the length scanned.
+        qsizetype hidden = 0;
+        const auto readEnd = [&] { return std::min(m_html.size(), hidden + maximumReadReleaseNotesHtmlLength); };
+        while (position < readEnd() && !m_builder.isFull()) {
             const QChar character = m_html[position];
             if (character == u'<') {
                 const std::optional<HtmlMarkup> markup = scanHtmlMarkup(m_html, position);
@@ -168,20 +164,20 @@ public:
                     continue;
                 }
                 text(m_html.mid(textStart, position - textStart));
-                if (++m_tagsRead > maximumReadReleaseNotesHtmlTags) {
-                    m_builder.cut();
-                    return;
-                }
+                const qsizetype markupStart = position;
                 position = markup->end;
-                if (markup->kind == HtmlMarkup::Kind::startTag && isSkipped(markup->name)) {
+                if (markup->kind == HtmlMarkup::Kind::other) {
+                    hidden += position - markupStart;
+                } else if (markup->kind == HtmlMarkup::Kind::startTag && isHiddenHtmlElement(markup->name)) {
                     position = endOfRawText(markup->name, position).second;
+                    hidden += position - markupStart;
                 } else if (markup->kind == HtmlMarkup::Kind::startTag && isRawText(markup->name)) {
                     const auto [bodyEnd, after] = endOfRawText(markup->name, position);
                     rawText(m_html.mid(position, bodyEnd - position));
                     position = after;
                 } else if (markup->kind == HtmlMarkup::Kind::startTag) {
                     startTag(*markup);
-                } else if (markup->kind == HtmlMarkup::Kind::endTag) {
+                } else {
                     endTag(markup->name);
                 }
                 textStart = position;
@@ -199,8 +195,15 @@ public:
                 ++position;
             }
         }
-        if (!m_builder.isFull()) {
-            text(m_html.mid(textStart, position - textStart));
+        if (m_builder.isFull()) {
+            return;
+        }
+        const qsizetype end = std::min(position, readEnd());
+        if (end > textStart) {
+            text(leftOfCharacters(m_html.mid(textStart), end - textStart));
+        }
+        if (position < m_html.size()) {
+            m_builder.cut();
         }
     }
 
@@ -232,17 +235,20 @@ private:
         return {m_emphasis.bold > 0 || m_headerCell, m_emphasis.italic > 0, m_emphasis.code > 0, m_emphasis.struck > 0};
     }
 
-    // The format of a paragraph that starts here.
+    // The format of a paragraph that starts here: in a list item, the first carries the
+    // item's marker, preformatted text too.
     Format paragraphFormat()
     {
         if (m_headingLevel > 0) {
             return {Format::Kind::heading, m_headingLevel};
         }
+        if (!m_lists.isEmpty() && m_lists.last().itemOpen) {
+            Format format = listParagraphFormat(m_lists);
+            format.code = m_preformatted > 0;
+            return format;
+        }
         if (m_preformatted > 0) {
             return {Format::Kind::code};
-        }
-        if (!m_lists.isEmpty() && m_lists.last().itemOpen) {
-            return listParagraphFormat(m_lists);
         }
         return {};
     }
@@ -496,7 +502,6 @@ private:
 
     QStringView m_html;
     ReleaseNotesContentBuilder &m_builder;
-    qsizetype m_tagsRead = 0;
     HtmlEmphasisDepth m_emphasis;
     int m_headingLevel = 0;
     int m_preformatted = 0;
@@ -511,6 +516,12 @@ private:
 };
 
 } // namespace
+
+bool isHiddenHtmlElement(const QString &name)
+{
+    return isOneOf(
+        name, {"script", "style", "title", "template", "textarea", "noembed", "noframes", "iframe", "object"});
+}
 
 bool HtmlEmphasisDepth::follow(const QString &name, bool start)
 {
@@ -697,8 +708,8 @@ std::optional<std::pair<QString, qsizetype>> decodeHtmlCharacterReference(QStrin
 
 void readHtmlReleaseNotes(QStringView html, ReleaseNotesContentBuilder &builder)
 {
-    const bool cut = html.size() > maximumReadReleaseNotesHtmlLength;
-    HtmlReader(leftOfCharacters(html, maximumReadReleaseNotesHtmlLength), builder).read();
+    const bool cut = html.size() > maximumScannedReleaseNotesHtmlLength;
+    HtmlReader(leftOfCharacters(html, maximumScannedReleaseNotesHtmlLength), builder).read();
     if (cut) {
         builder.cut();
     }

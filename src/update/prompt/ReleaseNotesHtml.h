@@ -45,6 +45,10 @@ struct HtmlEmphasisDepth
     bool follow(const QString &name, bool start);
 };
 
+// Whether the content of the element `name` (lower-cased) is no text to show: scripts, style
+// sheets, titles and the like.
+bool isHiddenHtmlElement(const QString &name);
+
 // The markup that starts at `at`, a '<' in `text`, as browsers read it, or nothing when
 // that '<' starts none (it is then text: "a < b", "<3"). Markup that `text` does not close
 // takes the rest of it.
@@ -67,8 +71,9 @@ std::optional<char32_t> htmlNamedCharacter(QLatin1StringView name);
 // text from the elements that mean them. No attribute but a list's numbers is read (no
 // style, size, source or link target), no image is kept, what scripts, style sheets and
 // titles hold is left out, and what <xmp> and <plaintext> hold is text. Only the first
-// maximumReadReleaseNotesHtmlLength characters, and of them the first
-// maximumReadReleaseNotesHtmlTags tags, are read.
+// maximumReadReleaseNotesHtmlLength characters of markup and text are read (what comments,
+// scripts, style sheets and the like hold not counted), within the first
+// maximumScannedReleaseNotesHtmlLength characters.
 ReleaseNotesContent readHtmlReleaseNotes(QStringView html);
 // The same, into `builder`: the HTML blocks in Markdown.
 void readHtmlReleaseNotes(QStringView html, ReleaseNotesContentBuilder &builder);

@@ -102,6 +102,97 @@ QString withShallowContainers(QStringView markdown)
     return shallow;
 }
 
+// md4c pairs the link brackets of a block of text ('[' or "![" with ']') as a stack does and,
+// once the notes define a link reference, looks the text of every pair that is no inline link
+// up among the references, in time in proportion to that text; so nested pairs took time
+// growing with the square of their depth (16000 of them, 1.2 s). The openers whose pairs
+// would cost it most are hidden from it (written as hiddenLinkOpener, shown as the '[' they
+// are) until the text of all pairs it may form is within this many characters in all.
+constexpr qsizetype largestLinkBracketArea = 2 * maximumReadReleaseNotesLength;
+// A noncharacter, which notes never show: one in the notes is taken for U+FFFD first.
+constexpr char16_t hiddenLinkOpener = 0xFDD0;
+
+// Whether the line (with its line end) holds nothing but spaces and tabs: no block of
+// text that md4c reads for links goes on past one.
+bool isBlankLine(QStringView line)
+{
+    return std::all_of(line.begin(), line.end(),
+        [](QChar character) { return character == u' ' || character == u'\t' || character == u'\n'; });
+}
+
+struct LinkOpener
+{
+    // How far md4c may read for the pair it opens, at most.
+    qsizetype span = 0;
+    qsizetype at = 0;
+};
+
+// The link openers of a run of lines between blank lines, which starts at `offset` of the
+// notes, each with the length of the text of the pair that md4c may make of it, at most.
+// md4c's own pairs are those of a stack over the brackets that are not escaped, in a code
+// span, raw HTML or an autolink. Here every opener counts, and a ']' that might be in one of
+// those (between the first and the last '`', or between the first '<' and the last '>')
+// closes nothing; so whatever md4c pairs, each of its pairs closes no later than here, or,
+// when it is left open here, no later than the last ']'. A backslash escapes what follows it.
+void addLinkOpeners(QStringView lines, qsizetype offset, QList<LinkOpener> &openers)
+{
+    const auto isBetween
+        = [](qsizetype first, qsizetype last, qsizetype at) { return first >= 0 && first < at && at < last; };
+    const qsizetype firstBacktick = lines.indexOf(u'`');
+    const qsizetype lastBacktick = lines.lastIndexOf(u'`');
+    const qsizetype firstAngle = lines.indexOf(u'<');
+    const qsizetype lastAngle = lines.lastIndexOf(u'>');
+    QList<qsizetype> open;
+    for (qsizetype at = 0; at < lines.size(); ++at) {
+        const QChar character = lines[at];
+        if (character == u'\\') {
+            ++at;
+        } else if (character == u'[') {
+            open.append(at);
+        } else if (character == u']' && !open.isEmpty() && !isBetween(firstBacktick, lastBacktick, at)
+            && !isBetween(firstAngle, lastAngle, at)) {
+            const qsizetype opener = open.takeLast();
+            openers.append({at - opener, offset + opener});
+        }
+    }
+    const qsizetype lastCloser = lines.lastIndexOf(u']');
+    for (const qsizetype opener : open) {
+        openers.append({std::max<qsizetype>(0, lastCloser - opener), offset + opener});
+    }
+}
+
+// The text with the link openers that would cost md4c most hidden (see
+// largestLinkBracketArea). Hiding an opener only shortens the pairs around it, so the
+// openers whose pairs are longest go first: the pairs of ordinary links stay.
+QString withBoundedLinkBrackets(QString text)
+{
+    text.replace(QChar(hiddenLinkOpener), QChar(QChar::ReplacementCharacter));
+    QList<LinkOpener> openers;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        bool blank = false;
+        while (end < text.size() && !blank) {
+            qsizetype lineEnd = text.indexOf(u'\n', end);
+            lineEnd = lineEnd < 0 ? text.size() : lineEnd + 1;
+            blank = isBlankLine(QStringView(text).mid(end, lineEnd - end));
+            end = lineEnd;
+        }
+        addLinkOpeners(QStringView(text).mid(start, end - start), start, openers);
+        start = end;
+    }
+    std::sort(openers.begin(), openers.end(),
+        [](const LinkOpener &one, const LinkOpener &other) { return one.span < other.span; });
+    qsizetype area = 0;
+    for (const LinkOpener &opener : openers) {
+        area += opener.span;
+        if (area > largestLinkBracketArea) {
+            text[opener.at] = QChar(hiddenLinkOpener);
+        }
+    }
+    return text;
+}
+
 // Reads what the parser reports into the builder. Every callback takes time in proportion
 // to what it is given (nothing walks the open blocks), and once the builder is full the
 // parse ends.
@@ -115,7 +206,7 @@ public:
     void read(const QByteArray &markdown)
     {
         MD_PARSER parser{};
-        parser.flags = MD_FLAG_TABLES | MD_FLAG_STRIKETHROUGH | MD_FLAG_COLLAPSEWHITESPACE;
+        parser.flags = MD_FLAG_TABLES | MD_FLAG_STRIKETHROUGH | MD_FLAG_TASKLISTS | MD_FLAG_COLLAPSEWHITESPACE;
         parser.enter_block = [](MD_BLOCKTYPE type, void *detail, void *reader) {
             return static_cast<MarkdownReader *>(reader)->enterBlock(type, detail);
         };
@@ -129,7 +220,9 @@ public:
             return static_cast<MarkdownReader *>(reader)->span(type, -1);
         };
         parser.text = [](MD_TEXTTYPE type, const MD_CHAR *text, MD_SIZE size, void *reader) {
-            return static_cast<MarkdownReader *>(reader)->text(type, QString::fromUtf8(text, qsizetype(size)));
+            QString read = QString::fromUtf8(text, qsizetype(size));
+            read.replace(QChar(hiddenLinkOpener), QLatin1Char('['));
+            return static_cast<MarkdownReader *>(reader)->text(type, read);
         };
         md_parse(markdown.constData(), MD_SIZE(markdown.size()), &parser, this);
     }
@@ -147,18 +240,24 @@ private:
             break;
         case MD_BLOCK_OL: {
             endParagraph();
-            const unsigned start = static_cast<MD_BLOCK_OL_DETAIL *>(detail)->start;
-            m_lists.append(ReleaseNotesOpenList{true, int(std::min<unsigned>(start, largestReleaseNotesListNumber))});
+            const auto *list = static_cast<MD_BLOCK_OL_DETAIL *>(detail);
+            m_lists.append(
+                ReleaseNotesOpenList{true, int(std::min<unsigned>(list->start, largestReleaseNotesListNumber)),
+                    QChar(list->mark_delimiter == ')' ? u')' : u'.')});
             break;
         }
         case MD_BLOCK_LI:
             endParagraph();
             if (!m_lists.isEmpty()) {
+                const auto *item = static_cast<MD_BLOCK_LI_DETAIL *>(detail);
                 ReleaseNotesOpenList &list = m_lists.last();
                 list.itemOpen = true;
                 list.itemHasParagraph = false;
                 list.number = list.next;
                 list.next = list.next < largestReleaseNotesListNumber ? list.next + 1 : list.next;
+                list.task = !item->is_task   ? Format::Task::none
+                    : item->task_mark == ' ' ? Format::Task::open
+                                             : Format::Task::done;
             }
             break;
         case MD_BLOCK_H:
@@ -289,7 +388,7 @@ private:
             m_html += text;
             return goOn();
         }
-        if (m_image > 0) {
+        if (m_image > 0 || (!m_hiddenElement.isEmpty() && type != MD_TEXT_HTML)) {
             return goOn();
         }
         switch (type) {
@@ -311,8 +410,9 @@ private:
             if (m_codeBlock) {
                 codeBlockText(text);
             } else {
+                // Every space of a code span shows, one after a space too.
                 QString code = text;
-                put(code.replace(u'\n', u' '));
+                put(code.replace(u'\n', u' '), true);
             }
             break;
         case MD_TEXT_HTML:
@@ -347,14 +447,24 @@ private:
         }
     }
 
-    // A tag among the text: what means emphasis, code, struck text or a line break does.
+    // A tag among the text: what means emphasis, code, struck text or a line break does; what
+    // a script, a style sheet or another element whose content browsers do not show holds is
+    // left out up to its end tag.
     void inlineHtml(QStringView html)
     {
         const std::optional<HtmlMarkup> markup = scanHtmlMarkup(html, 0);
         if (!markup || markup->kind == HtmlMarkup::Kind::other) {
             return;
         }
-        if (markup->name == u"br") {
+        if (!m_hiddenElement.isEmpty()) {
+            if (markup->kind == HtmlMarkup::Kind::endTag && markup->name == m_hiddenElement) {
+                m_hiddenElement.clear();
+            }
+            return;
+        }
+        if (markup->kind == HtmlMarkup::Kind::startTag && isHiddenHtmlElement(markup->name)) {
+            m_hiddenElement = markup->name;
+        } else if (markup->name == u"br") {
             lineBreak();
         } else {
             m_htmlEmphasis.follow(markup->name, markup->kind == HtmlMarkup::Kind::startTag);
@@ -368,14 +478,16 @@ private:
     }
 
     // The format of a paragraph that starts here: the first of a list item carries its
-    // marker, the others are indented as the item.
+    // marker, code too, the others are indented as the item.
     Format paragraphFormat()
     {
+        if (!m_lists.isEmpty() && m_lists.last().itemOpen) {
+            Format format = listParagraphFormat(m_lists);
+            format.code = m_codeBlock;
+            return format;
+        }
         if (m_codeBlock) {
             return {Format::Kind::code};
-        }
-        if (!m_lists.isEmpty() && m_lists.last().itemOpen) {
-            return listParagraphFormat(m_lists);
         }
         if (m_headingLevel > 0) {
             return {Format::Kind::heading, m_headingLevel};
@@ -383,9 +495,15 @@ private:
         return {};
     }
 
-    void put(QStringView text)
+    // Adds text to the paragraph; `verbatim` text (a code span's) keeps every space.
+    void put(QStringView text, bool verbatim = false)
     {
-        if (!m_codeBlock) {
+        if (text.isEmpty()) {
+            return;
+        }
+        if (verbatim) {
+            m_endsWithSpace = false;
+        } else if (!m_codeBlock) {
             // Spaces collapse across the pieces the parser reports ("a <!-- c --> b"), as a
             // browser shows them: none at the start of a line, one between words.
             while (!text.isEmpty() && text.front() == u' ' && (!m_paragraphOpen || m_endsWithSpace)) {
@@ -414,7 +532,11 @@ private:
     }
 
     // Tags among the text hold no further than their block.
-    void resetInlineHtml() { m_htmlEmphasis = {}; }
+    void resetInlineHtml()
+    {
+        m_htmlEmphasis = {};
+        m_hiddenElement.clear();
+    }
 
     void endParagraph()
     {
@@ -431,6 +553,8 @@ private:
     int m_struck = 0;
     int m_image = 0;
     HtmlEmphasisDepth m_htmlEmphasis;
+    // The element among the text whose content is left out, until its end tag.
+    QString m_hiddenElement;
     int m_headingLevel = 0;
     bool m_codeBlock = false;
     // Line ends in a code block not written yet: none is after its last line.
@@ -460,7 +584,7 @@ ReleaseNotesContent readMarkdownReleaseNotes(QStringView markdown)
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     ReleaseNotesContentBuilder builder;
-    MarkdownReader(builder).read(withShallowContainers(text).toUtf8());
+    MarkdownReader(builder).read(withBoundedLinkBrackets(withShallowContainers(text)).toUtf8());
     if (cut) {
         builder.cut();
     }

@@ -5,6 +5,7 @@
 #include "foundation/language/ClientLanguage.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
+#include "support/TestPaths.h"
 #include "support/TestScreenshots.h"
 #include "update/prompt/AppUpdatePromptController.h"
 #include "update/prompt/ReleaseNotes.h"
@@ -18,6 +19,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QStackedWidget>
@@ -602,6 +604,26 @@ TEST(ReleaseNotesBrowserTest, NotesShowWhatTheySayAsBrowsersAndMarkdownReadIt)
              QStringLiteral("<html><head><style>") + styleSheet
                  + QStringLiteral("</style></head><body><h2>Veyra 1.3</h2><p>Notes</p></body></html>")},
             QStringLiteral("Veyra 1.3\nNotes"), {}, QStringLiteral("Veyra")},
+        // A list item's marker goes with its first block, code too.
+        {{Format::markdown, QStringLiteral("1. ```\n   code\n   ```\n   after\n2. two")},
+            QStringLiteral("1. code\nafter\n2. two")},
+        {{Format::html, QStringLiteral("<ol><li><pre>code</pre>after<li>two</ol>")},
+            QStringLiteral("1. code\nafter\n2. two")},
+        // Task lists show their boxes, numbers keep the ')' they are written with.
+        {{Format::markdown, QStringLiteral("- [ ] open\n- [x] done\n\n10) ten\n11) [X] eleven")},
+            QStringLiteral("\u2610 open\n\u2611 done\n10) ten\n11) \u2611 eleven")},
+        // Every space of a code span shows; what a script or a style sheet among the text
+        // holds does not.
+        {{Format::markdown, QStringLiteral("a ` b` c <script>alert(1)</script> d <style>p { }</style>e")},
+            QStringLiteral("a  b c d e")},
+        // What a browser does not show counts against nothing that is shown: a long style
+        // sheet or script, and tens of thousands of tags, before the notes.
+        {{Format::html,
+             QStringLiteral("<html><head><style>") + styleSheet.repeated(8) + QStringLiteral("</style><script>")
+                 + QStringLiteral("if (a < b) { c = d; }\n").repeated(15000) + QStringLiteral("</script></head><body>")
+                 + QStringLiteral("<span></span>").repeated(20000)
+                 + QStringLiteral("<h2>Veyra 1.3</h2><p>Notes</p></body></html>")},
+            QStringLiteral("Veyra 1.3\nNotes"), {}, QStringLiteral("Veyra")},
         // HTML in Markdown: a block as HTML is read, tags among the text for what they mean.
         {{Format::markdown,
              QStringLiteral("<div>\n<script>alert(1)</script><b>Bold</b> &amp; more\n</div>\n\nA <b>Bold</b>, "
@@ -633,6 +655,28 @@ TEST(ReleaseNotesBrowserTest, NotesShowWhatTheySayAsBrowsersAndMarkdownReadIt)
                     << text.toStdString() << " shows struck";
             }
         }
+    }
+}
+
+TEST(ReleaseNotesBrowserTest, TheCodeBlockThatStartsAListItemIsCodeWithTheItemsMarker)
+{
+    ReleaseNotesBrowser browser;
+    browser.resize(600, 400);
+    browser.show();
+    for (const ReleaseNotes &notes :
+        {ReleaseNotes{Format::markdown, QStringLiteral("- first\n\n  ```\n  code\n  ```\n3. ```\n   numbered\n   ```")},
+            ReleaseNotes{Format::html,
+                QStringLiteral("<ul><li>first<pre>code</pre></ul><ol start=3><li><pre>numbered</pre></ol>")}}) {
+        SCOPED_TRACE(notes.text.toStdString());
+        showNotes(browser, notes);
+        QTextDocument &shown = *browser.document();
+        EXPECT_EQ(browser.toPlainText().toStdString(), "first\ncode\n3. numbered");
+        // A later code block of an item is indented as the item, the first carries its marker.
+        EXPECT_EQ(blockWithText(shown, QStringLiteral("code")).blockFormat().indent(), 1);
+        EXPECT_TRUE(formatOf(shown, QStringLiteral("code")).fontFixedPitch());
+        EXPECT_TRUE(formatOf(shown, QStringLiteral("numbered")).fontFixedPitch());
+        EXPECT_FALSE(formatOf(shown, QStringLiteral("3.")).fontFixedPitch());
+        EXPECT_EQ(blockWithText(shown, QStringLiteral("3. numbered")).blockFormat().indent(), 1);
     }
 }
 
@@ -697,6 +741,12 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
         {{Format::markdown, repeated("1. ", 50) + QStringLiteral("deep")}, QStringLiteral("1. deep")},
         {{Format::html, repeated("<ol><li>", 50) + QStringLiteral("deep")}, QStringLiteral("1. deep")},
         {{Format::markdown, repeated("- ", 8000) + QStringLiteral("x") + QString(16000, u'\n')}, QStringLiteral("x")},
+        // Link brackets nested thousands deep once the notes define a link reference, in a
+        // paragraph and in a list item.
+        {{Format::markdown, QStringLiteral("[x]: /foo\n\n") + repeated("[", 16000) + repeated("]", 16000)},
+            repeated("[", 100)},
+        {{Format::markdown, QStringLiteral("[x]: /foo\n\n- ") + repeated("[", 16000) + repeated("]", 16000)},
+            repeated("[", 100)},
     };
     for (const auto &[notes, start] : hostile) {
         showNotes(browser, notes);
@@ -709,12 +759,37 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
         expectOnlyOwnFormatting(*browser.document(), notes.text.toStdString());
         browser.viewport()->grab();
     }
+    // md4c looks the text of link brackets up among the link references in time in proportion
+    // to that text, and so in time growing with the square of their depth: it reads no more of
+    // them than it can in a few milliseconds. A link whose text nests brackets hundreds deep
+    // shows as it is written; ordinary links, brackets in their text too, stay links.
+    showNotes(browser,
+        ReleaseNotes{Format::markdown,
+            QStringLiteral("[x]: https://veyra.example/x\n\n[") + repeated("[", 400) + QStringLiteral("deep")
+                + repeated("]", 400)
+                + QStringLiteral("](https://veyra.example/deep)\n\n[a [b] c](https://veyra.example/a) "
+                                 "and [x]")});
+    EXPECT_TRUE(browser.toPlainText().contains(
+        QStringLiteral("deep") + repeated("]", 401) + QStringLiteral("(https://veyra.example/deep)")));
+    EXPECT_TRUE(browser.toPlainText().endsWith(QStringLiteral("\na [b] c and x")));
+
     // A run without a break opportunity, which Qt breaks into lines in time growing with the
     // square of its length, weighs more than its characters: less of it is shown.
     showNotes(browser, ReleaseNotes{Format::plainText, QString(64 * 1024, QLatin1Char('w'))});
     EXPECT_LT(browser.toPlainText().size(), maximumReleaseNotesWeight / 2);
     showNotes(browser, ReleaseNotes{Format::plainText, words(64 * 1024)});
     EXPECT_GT(browser.toPlainText().size(), maximumReleaseNotesWeight - 2 * releaseNotesParagraphWeight);
+    // So do the characters that Qt takes longer to shape and lay out than Latin letters:
+    // Chinese, Japanese and Korean ones, those of other shaped scripts, and emoji.
+    const qsizetype textWeight = maximumReleaseNotesWeight - releaseNotesParagraphWeight;
+    showNotes(browser, ReleaseNotes{Format::plainText, QStringLiteral("韓国語の台詞を読みます。").repeated(2000)});
+    EXPECT_NEAR(browser.toPlainText().size(), textWeight / releaseNotesCjkCharacterWeight, 2);
+    showNotes(browser, ReleaseNotes{Format::plainText, QStringLiteral("حوار ").repeated(5000)});
+    EXPECT_NEAR(browser.toPlainText().size(), 5 * textWeight / (4 * releaseNotesScriptCharacterWeight + 1), 6);
+    const QString familyAndSpace = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466 ");
+    showNotes(browser, ReleaseNotes{Format::plainText, familyAndSpace.repeated(3000)});
+    EXPECT_NEAR(
+        browser.toPlainText().count(QStringLiteral("\U0001F466")), textWeight / (7 * releaseNotesEmojiWeight + 1), 1);
 
     // What is cut ends with an ellipsis.
     showNotes(browser, ReleaseNotes{Format::html, QStringLiteral("<p>") + words(32 * 1024)});
@@ -766,15 +841,22 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
         beyond.join(QChar::LineSeparator));
 
     // Notes are read up to a bound of their own: HTML far beyond its first 32 Ki characters
-    // (a page's head comes first), but only so many characters and tags of it; Markdown up
-    // to its first 32 Ki characters. The cut never splits a character in two.
+    // (a page's head comes first), but only so many characters of its markup and text, and
+    // what comments and scripts hold within a longer bound; Markdown up to its first 32 Ki
+    // characters. The cut never splits a character in two.
     const QString emoji = QStringLiteral("\U0001F600");
     const QList<ReleaseNotes> beyondTheBounds{
         {Format::html,
             QStringLiteral("<p>x") + QString(maximumReadReleaseNotesHtmlLength - 5, u' ') + emoji
                 + QStringLiteral("tail")},
         {Format::html,
-            QStringLiteral("<p>x") + repeated("<i>", maximumReadReleaseNotesHtmlTags) + QStringLiteral("tail")},
+            QStringLiteral("<p>x") + repeated("<i>", maximumReadReleaseNotesHtmlLength / 3) + QStringLiteral("tail")},
+        {Format::html,
+            QStringLiteral("<p>x<script>") + QString(maximumScannedReleaseNotesHtmlLength, u' ')
+                + QStringLiteral("</script>tail")},
+        {Format::html,
+            QStringLiteral("<p>x<!--") + QString(maximumScannedReleaseNotesHtmlLength, u' ')
+                + QStringLiteral("-->tail")},
         {Format::markdown,
             QStringLiteral("x") + QString(maximumReadReleaseNotesLength - 2, u' ') + emoji + QStringLiteral("tail")},
         {Format::markdown,
@@ -831,6 +913,19 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
     showNotes(browser, ReleaseNotes{Format::plainText, QStringLiteral("\U0001F600").repeated(20000)});
     EXPECT_TRUE(browser.toPlainText().endsWith(QStringLiteral("\u2026")));
     EXPECT_FALSE(browser.toPlainText().chopped(1).back().isHighSurrogate());
+}
+
+TEST(ReleaseNotesBrowserTest, NotesReadJustBeforeTheEndAreNeverShownAfterIt)
+{
+    // The notes thread lays out the document with fonts of its own, which go with it when
+    // the worker pools end: a browser given its document only then shows nothing, and
+    // draws.
+    QProcess program;
+    program.start(testProgramPath(QStringLiteral("veyra_test_release_notes_after_end")), QStringList());
+    ASSERT_TRUE(program.waitForFinished(120000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()).toStdString(), "notes thread done\nended\ndrawn\n");
 }
 
 // Blocks every thread of cpuWorkPool() until destroyed.
