@@ -317,10 +317,15 @@ void OverlayPanelController::showStripMenu(QPoint globalPosition)
     m_stripMenu->raise();
 }
 
-void OverlayPanelController::passClickToStrip(QPoint globalPosition, QWidget *popoverAnchor)
+void OverlayPanelController::passClickToStrip(QPoint globalPosition, Qt::MouseButton button, QWidget *popoverAnchor)
 {
-    if (m_controlView && m_controlPanel && m_controlPanel->isVisible()) {
+    if (!m_controlView || !m_controlPanel || !m_controlPanel->isVisible()) {
+        return;
+    }
+    if (button == Qt::LeftButton) {
         m_controlView->clickActionAt(globalPosition, popoverAnchor);
+    } else if (button == Qt::RightButton) {
+        m_controlView->requestMenuAt(globalPosition);
     }
 }
 

@@ -144,9 +144,10 @@ private:
     void presentGameMemo(QWidget *anchor);
     void presentTranslationReport(QWidget *anchor);
     void showStripMenu(QPoint globalPosition);
-    // The click that closed a popover goes on to the strip item it was on, unless that
-    // item is the popover's own.
-    void passClickToStrip(QPoint globalPosition, QWidget *popoverAnchor);
+    // The click that closed a popover goes on to the strip: a left click to the action
+    // item it was on, unless that item is the popover's own; a right click on the strip
+    // opens its menu; any other click only closed the popover.
+    void passClickToStrip(QPoint globalPosition, Qt::MouseButton button, QWidget *popoverAnchor);
 
     Action m_onRequestCaptureAreaEditor;
     Action m_onRequestChooseAnotherWindow;

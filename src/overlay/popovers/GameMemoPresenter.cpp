@@ -23,8 +23,9 @@ void GameMemoPresenter::present(const GameMemoContext &context, QWidget *anchor)
     popover->setObjectName(QStringLiteral("game-note-popover"));
     m_popover = popover;
     connect(popover, &OverlayPopover::closedByClick, this,
-        [this, anchor = QPointer<QWidget>(anchor)](
-            QPoint globalPosition) { Q_EMIT popoverClosedByClick(globalPosition, anchor); });
+        [this, anchor = QPointer<QWidget>(anchor)](QPoint globalPosition, Qt::MouseButton button) {
+            Q_EMIT popoverClosedByClick(globalPosition, button, anchor);
+        });
     popover->showAt(anchor);
 }
 

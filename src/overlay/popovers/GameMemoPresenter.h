@@ -29,8 +29,9 @@ public:
     void close();
 
 Q_SIGNALS:
-    // A click outside closed the popover pointing at `anchor`; the button went down there.
-    void popoverClosedByClick(QPoint globalPosition, QWidget *anchor);
+    // A click of `button` outside closed the popover pointing at `anchor`; the button went
+    // down there.
+    void popoverClosedByClick(QPoint globalPosition, Qt::MouseButton button, QWidget *anchor);
 
 private:
     GameMemoLibraryModel &m_library;

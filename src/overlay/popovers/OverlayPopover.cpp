@@ -71,7 +71,9 @@ void OverlayPopover::mousePressEvent(QMouseEvent *event)
     }
     // Closing now would let the release go nowhere: the click closes the popover when it
     // ends, and is then passed on.
-    m_outsidePress = event->globalPosition().toPoint();
+    if (!m_outsidePress) {
+        m_outsidePress = OutsidePress{event->globalPosition().toPoint(), event->button()};
+    }
     event->accept();
 }
 
@@ -81,10 +83,15 @@ void OverlayPopover::mouseReleaseEvent(QMouseEvent *event)
         QWidget::mouseReleaseEvent(event);
         return;
     }
-    const QPoint pressed = *m_outsidePress;
+    // The click ends with the release of the button that began it.
+    if (event->button() != m_outsidePress->button) {
+        event->accept();
+        return;
+    }
+    const OutsidePress pressed = *m_outsidePress;
     m_outsidePress.reset();
     close();
-    Q_EMIT closedByClick(pressed);
+    Q_EMIT closedByClick(pressed.globalPosition, pressed.button);
 }
 
 void OverlayPopover::paintEvent(QPaintEvent *)

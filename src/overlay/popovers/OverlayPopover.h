@@ -10,8 +10,9 @@ namespace veyra {
 // A transient popover: a popup window around one content widget, opened next to the
 // strip item it points at (above it, or below it when there is no room above), kept
 // inside the screen's work area. A click outside it or Escape closes it (it is then only
-// hidden; its presenter deletes it). The click that closes it is reported, so that it can
-// still do what it was meant for (open the popover of another strip item). It opens with
+// hidden; its presenter deletes it). The click that closes it is reported with its button,
+// so that it can still do what it was meant for (open the popover of another strip item,
+// or the strip's menu). It opens with
 // the keyboard focus on the content's first field (the widget the content chose, else the
 // first in tab order that takes the focus by the keyboard), so that typing goes there at once.
 class OverlayPopover : public QWidget
@@ -34,8 +35,8 @@ public:
     static QPoint placement(const QRect &item, const QSize &size, const QRect &workArea);
 
 Q_SIGNALS:
-    // A click outside closed it; the button went down there.
-    void closedByClick(QPoint globalPosition);
+    // A click of `button` outside closed it; the button went down there.
+    void closedByClick(QPoint globalPosition, Qt::MouseButton button);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -49,7 +50,12 @@ private:
 
     QWidget *m_content;
     QPointer<QWidget> m_anchor;
-    std::optional<QPoint> m_outsidePress;
+    struct OutsidePress
+    {
+        QPoint globalPosition;
+        Qt::MouseButton button;
+    };
+    std::optional<OutsidePress> m_outsidePress;
 };
 
 } // namespace veyra

@@ -29,8 +29,9 @@ void TranslationReportPresenter::present(const QVector<TranslationReportTarget> 
     m_model = model;
     m_popover = popover;
     connect(popover, &OverlayPopover::closedByClick, this,
-        [this, anchor = QPointer<QWidget>(anchor)](
-            QPoint globalPosition) { Q_EMIT popoverClosedByClick(globalPosition, anchor); });
+        [this, anchor = QPointer<QWidget>(anchor)](QPoint globalPosition, Qt::MouseButton button) {
+            Q_EMIT popoverClosedByClick(globalPosition, button, anchor);
+        });
     popover->showAt(anchor);
 }
 

@@ -32,8 +32,9 @@ public:
     OverlayTranslationReportModel *model() const { return m_model; }
 
 Q_SIGNALS:
-    // A click outside closed the popover pointing at `anchor`; the button went down there.
-    void popoverClosedByClick(QPoint globalPosition, QWidget *anchor);
+    // A click of `button` outside closed the popover pointing at `anchor`; the button went
+    // down there.
+    void popoverClosedByClick(QPoint globalPosition, Qt::MouseButton button, QWidget *anchor);
 
 private:
     QPointer<OverlayPopover> m_popover;

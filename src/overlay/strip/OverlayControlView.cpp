@@ -65,6 +65,16 @@ bool OverlayControlView::clickActionAt(QPoint globalPosition, const QWidget *exc
     return false;
 }
 
+bool OverlayControlView::requestMenuAt(QPoint globalPosition)
+{
+    if (!isVisible() || !rect().contains(mapFromGlobal(globalPosition))) {
+        return false;
+    }
+    m_tooltipPresenter->hide();
+    Q_EMIT menuRequested(globalPosition);
+    return true;
+}
+
 void OverlayControlView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

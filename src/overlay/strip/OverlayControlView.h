@@ -45,6 +45,9 @@ public:
     // click on the action item at that place, unless it is `except`. True when one was
     // there.
     bool clickActionAt(QPoint globalPosition, const QWidget *except);
+    // A right click that reached the strip otherwise: asks for the menu there, as a right
+    // click on the strip does, when the place is on the strip. True when it was.
+    bool requestMenuAt(QPoint globalPosition);
 
 Q_SIGNALS:
     void gameNoteClicked(QWidget *item);

@@ -1,8 +1,9 @@
 // Test label: ui
-// The application session over real coordinators, a real overlay controller and the real
-// authorised session talking to the service stand-in: the way from launch to play, the
-// events that end play, terminate, and one dialogue line from the capture loop to a
-// translated overlay row.
+// The application session over real coordinators, a real overlay controller, the
+// capture-area file in a folder of its own and the real authorised session talking to the
+// service stand-in: the way from launch to play, the events that end play, terminate, one
+// dialogue line from the capture loop to a translated overlay row, and what the overlay
+// shows of a report's outcome and of the capture areas of the window chosen.
 #include "app/session/AppSession.h"
 #include "account/authentication/AuthenticationClientError.h"
 #include "account/authentication/HTTPAuthenticationClient.h"
@@ -12,7 +13,7 @@
 #include "account/session/ServerAuthenticationSession.h"
 #include "account/tokens/InMemoryRefreshTokenStore.h"
 #include "account/web/FixtureWebPageOpener.h"
-#include "capture/areas/InMemoryCaptureAreaStore.h"
+#include "capture/areas/FileCaptureAreaStore.h"
 #include "capture/fixtures/FixtureScreenRecordingPermission.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/InMemoryGameMemoStore.h"
@@ -22,6 +23,7 @@
 #include "overlay/settings/InMemoryOverlaySettingsStore.h"
 #include "overlay/settings/OverlaySettingsModel.h"
 #include "overlay/strip/OverlayActionView.h"
+#include "overlay/strip/OverlayControlView.h"
 #include "support/AuthenticationServiceScript.h"
 #include "support/ExampleGameTarget.h"
 #include "support/FakeCapturePipeline.h"
@@ -31,16 +33,22 @@
 #include "support/ServiceStandIn.h"
 #include "support/ShellSessionRig.h"
 #include "support/TranslationServiceScript.h"
+#include "support/WidgetLookup.h"
 #include "translation/http/ServerConfiguration.h"
 #include "translation/reports/TranslationReportCoordinator.h"
 #include "translation/session/GameplaySessionCoordinator.h"
 #include "translation/titles/FixtureGameTitleResolver.h"
+#include "translation/titles/GameTitleResolution.h"
 #include "translation/titles/InMemoryGameTitleStore.h"
 #include "translation/translations/HTTPTranslationClient.h"
 #include "translation/translations/InMemoryTranslationSettingsStore.h"
 #include "translation/translations/TranslationCoordinator.h"
 #include "translation/translations/TranslationSettingsModel.h"
 
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -141,13 +149,13 @@ struct SessionRig
         serverSession = std::make_shared<ServerAuthenticationSession>(
             configured, std::make_shared<HTTPAuthenticationClient>(server), tokens, router);
 
-        captureAreaStore = std::make_shared<InMemoryCaptureAreaStore>();
+        captureAreaStore = std::make_shared<FileCaptureAreaStore>(QUrl::fromLocalFile(captureAreaFile()));
         translationSettings = std::make_shared<TranslationSettingsModel>(
             std::make_unique<InMemoryTranslationSettingsStore>(QStringLiteral("ko")), QStringList{});
         auto translator = std::make_shared<HTTPTranslationClient>(server, nullptr, serverSession);
         translations = std::make_shared<TranslationCoordinator>(translator);
-        gameplay = std::make_shared<GameplaySessionCoordinator>(captureAreaStore, pipeline, translations,
-            translationSettings, std::make_shared<InMemoryGameTitleStore>(), titles);
+        gameplay = std::make_shared<GameplaySessionCoordinator>(
+            captureAreaStore, pipeline, translations, translationSettings, titleStore, titles);
         pipeline->setOnEvent(forwardCaptureEventToGameplaySession(gameplay.get()));
         translations->setOnEvent(forwardTranslationEventToGameplaySession(gameplay.get()));
         reports = std::make_shared<TranslationReportCoordinator>(reporter);
@@ -180,6 +188,7 @@ struct SessionRig
         if (const auto manual = std::dynamic_pointer_cast<ManualAccessAPI>(accessAPI)) {
             failPendingCalls(manual->calls, cancelled);
         }
+        failPendingCalls(reporter->calls, cancelled);
         if (const auto manual = std::dynamic_pointer_cast<ManualScreenRecordingPermission>(permissionProvider)) {
             manual->refuseWaitingCalls();
         }
@@ -212,6 +221,7 @@ struct SessionRig
         session->selectTarget(target);
     }
     AppPhase::Kind phase() const { return session->phase().kind(); }
+    QString captureAreaFile() const { return folder.filePath(QStringLiteral("capture-areas.json")); }
 
     std::shared_ptr<ScreenRecordingPermissionProviding> permissionProvider;
     std::shared_ptr<AccessAPIProviding> accessAPI;
@@ -224,7 +234,9 @@ struct SessionRig
     std::shared_ptr<FakeCapturePipeline> pipeline = std::make_shared<FakeCapturePipeline>();
     std::shared_ptr<FixtureGameTitleResolver> titles = std::make_shared<FixtureGameTitleResolver>();
     std::shared_ptr<FakeTranslationErrorReporter> reporter = std::make_shared<FakeTranslationErrorReporter>();
-    std::shared_ptr<InMemoryCaptureAreaStore> captureAreaStore;
+    QTemporaryDir folder;
+    std::shared_ptr<InMemoryGameTitleStore> titleStore = std::make_shared<InMemoryGameTitleStore>();
+    std::shared_ptr<CaptureAreaStoring> captureAreaStore;
     std::shared_ptr<TranslationSettingsModel> translationSettings;
     std::shared_ptr<TranslationCoordinator> translations;
     std::shared_ptr<GameplaySessionCoordinator> gameplay;
@@ -645,4 +657,89 @@ TEST(AppSession, TheAccountStateBelongsToOneSignIn)
     EXPECT_FALSE(rig.session->currentUser());
     EXPECT_FALSE(rig.session->isRefreshingAccount());
     EXPECT_FALSE(rig.session->accountRefreshError());
+}
+
+TEST(AppSession, TheOverlayShowsHowAReportAndTheCaptureAreasOfTheWindowChosenCameOut)
+{
+    SessionRig rig;
+    const GameWindowProfileKey key = *rig.target.profileKey();
+    rig.titleStore->save(GameTitleResolution(QStringLiteral("Harbour Tales"), QStringLiteral("Harbour Tales")), key);
+    rig.reachChoosing();
+
+    // A window without capture areas: the overlay asks for them, and a note written for the
+    // game meanwhile carries the game's title.
+    rig.session->selectTarget(rig.target);
+    ASSERT_EQ(rig.overlay->currentCaptureAreaState(), OverlayCaptureAreaState::requiresCaptureAreas());
+    const QWidget &panel = *rig.overlay->panel();
+    QTest::mouseClick(rig.overlay->controlView()->gameNoteHandle(), Qt::LeftButton);
+    ASSERT_TRUE(rig.overlay->gameMemoPresenter().popover());
+    EXPECT_EQ(rig.notes.entriesByKey().value(key).representativeGameName, QStringLiteral("Harbour Tales"));
+    rig.overlay->gameMemoPresenter().close();
+
+    // The capture-area file cannot be read (a folder stands in its place): the overlay says
+    // so, and asks for no capture areas.
+    rig.overlay->onRequestChooseAnotherWindow()();
+    ASSERT_TRUE(QDir().mkdir(rig.captureAreaFile()));
+    rig.session->selectTarget(rig.target);
+    const OverlayCaptureAreaState failed = rig.overlay->currentCaptureAreaState();
+    ASSERT_EQ(failed.kind(), OverlayCaptureAreaState::Kind::loadFailed);
+    EXPECT_TRUE(failed.message()->localized().startsWith(QStringLiteral("Veyra couldn't load the capture areas: ")))
+        << failed.message()->localized().toStdString();
+    EXPECT_EQ(rig.session->overlayCaptureAreaState(), failed);
+    EXPECT_TRUE(isShownIn(panel, QStringLiteral("overlay-capture-areas-load-failed")));
+    EXPECT_FALSE(isShownIn(panel, QStringLiteral("overlay-capture-areas-required")));
+    EXPECT_TRUE(rig.pipeline->starts.isEmpty());
+
+    // Play, and a line to report.
+    rig.overlay->onRequestChooseAnotherWindow()();
+    ASSERT_TRUE(QDir().rmdir(rig.captureAreaFile()));
+    rig.playWithOneArea();
+    const QString box = QStringLiteral("box_1");
+    const TranslationReportScreenshot frame{"jpeg-bytes", QStringLiteral("image/jpeg"), QStringLiteral("capture.jpg")};
+    const auto translatedLine = [&](const QString &text) {
+        rig.pipeline->emitEvent(CapturePipelineEvent::textChanged({box, text, frame}));
+        return waitUntil([&] { return rig.overlay->rowsByAreaID().value(box).translatedText == "[ko] " + text; });
+    };
+    ASSERT_TRUE(translatedLine(QStringLiteral("Hello there")));
+    // The player opens the report popover, picks the line and reports it.
+    const auto report = [&]() -> QWidget * {
+        QTest::mouseClick(rig.overlay->controlView()->reportHandle(), Qt::LeftButton);
+        QWidget *popover = rig.overlay->translationReportPresenter().popover();
+        if (popover == nullptr || !clickWhenReady(*popover, QStringLiteral("translation-error-report-row-") + box)
+            || !clickWhenReady(*popover, QStringLiteral("translation-error-report-submit"))) {
+            return nullptr;
+        }
+        return popover;
+    };
+
+    // The upload fails: the popover stops reporting and says so; the player may try again.
+    QWidget *popover = report();
+    ASSERT_NE(popover, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return rig.reporter->calls.size() == 1; }));
+    auto *submit = named<QPushButton>(*popover, QStringLiteral("translation-error-report-submit"));
+    ASSERT_FALSE(submit->isEnabled());
+    ASSERT_TRUE(isShownIn(*popover, QStringLiteral("translation-error-report-progress")));
+    rig.reporter->calls[0]->fail(std::runtime_error("503 from the server"));
+    ASSERT_TRUE(waitUntil([&] { return submit->isEnabled(); })) << "the report stays submitting";
+    EXPECT_FALSE(isShownIn(*popover, QStringLiteral("translation-error-report-progress")));
+    const auto *failure = named<QLabel>(*popover, QStringLiteral("translation-error-report-failure"));
+    ASSERT_NE(failure, nullptr);
+    EXPECT_TRUE(failure->isVisibleTo(popover));
+    EXPECT_EQ(failure->text(), QStringLiteral("Couldn't report this translation. Try again later."));
+    for (QPushButton *button : popover->findChildren<QPushButton *>()) {
+        EXPECT_TRUE(button->isEnabled()) << button->text().toStdString();
+    }
+
+    // Reported again, and the line changes meanwhile: that upload ends, and the new line
+    // can be reported at once.
+    ASSERT_TRUE(clickWhenReady(*popover, QStringLiteral("translation-error-report-submit")));
+    ASSERT_TRUE(waitUntil([&] { return rig.reporter->calls.size() == 2; }));
+    ASSERT_TRUE(translatedLine(QStringLiteral("The bridge is out")));
+    EXPECT_TRUE(rig.reporter->calls[1]->token.isCancelled()) << "the report of a line no longer shown goes on";
+    ASSERT_NE(report(), nullptr);
+    EXPECT_TRUE(waitUntil([&] { return rig.reporter->calls.size() == 3; }));
+    const auto *model = rig.overlay->translationReportPresenter().model();
+    ASSERT_NE(model, nullptr);
+    EXPECT_TRUE(model->isSubmitting());
+    EXPECT_FALSE(model->failureMessage());
 }

@@ -10,7 +10,9 @@
 // The game keeps the focus throughout, and clicks go through the overlay to it. The
 // popovers take the keys the player types after a real click on the strip, and give the
 // keyboard back to the game when they close; the note popover keeps what is typed into
-// it when it closes, opens again and closes again around the strip's right-click menu.
+// it when it closes, opens again and closes again around the strip's right-click menu; a
+// right click on the strip while a popover is open closes it and opens that menu, never
+// the popover of the item under the pointer.
 //
 // Without a compositing manager the overlay shows its own pixels (alpha not applied); with
 // one (metacity composites itself) they are blended over the game. With
@@ -652,11 +654,20 @@ TEST_F(OverlayAboveGameOnXcb, TheNotePopoverKeepsWhatIsTypedAroundTheStripMenu)
     controller->setGameMemoContextProvider([&context] { return std::optional<GameMemoContext>(context); });
     clickGame();
     showOverlay();
+    // A reportable line, so that the report item takes clicks too.
+    const QUuid id = QUuid::createUuid();
+    controller->applyTranslation(QStringLiteral("dialogue"),
+        {id, QStringLiteral("橋が崩れた。"), QStringLiteral("The bridge has collapsed."), std::nullopt,
+            TranslationTargetLanguage::english},
+        id);
     ASSERT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
     const auto notes = [&] { return controller->gameMemoPresenter().popover(); };
+    const auto reports = [&] { return controller->translationReportPresenter().popover(); };
     const auto stored
         = [&] { return dynamic_cast<const InMemoryGameMemoStore &>(library.store()).entries().value(0).text; };
     const QPoint strip = stripItemOnScreen(controller->controlView()->moveHandle());
+    const QPoint noteItem = stripItemOnScreen(controller->controlView()->gameNoteHandle());
+    const QPoint reportItem = stripItemOnScreen(controller->controlView()->reportHandle());
 
     // Opens the note popover with a click on its item and types into it.
     const auto openAndType = [&](const QString &typed, const QString &expected) {
@@ -672,15 +683,22 @@ TEST_F(OverlayAboveGameOnXcb, TheNotePopoverKeepsWhatIsTypedAroundTheStripMenu)
             << "the editor has \"" << editor->toPlainText().toStdString() << "\" under "
             << windowManager().toStdString();
     };
-    // A right click on the strip closes an open popover (which writes the note). The
-    // pointer stays on the strip.
-    const auto rightClickStrip = [&] { pointer->rightClickAt(strip); };
-    // The menu opens on a right click once nothing holds the pointer or the keyboard and
-    // the server has the strip under the pointer. Right after the one that closed the
-    // popover, at the same place, as a player's may be, it is also a double click: with an
-    // interval no wait of the test reaches, it always is here.
+    // A right click on the strip while a popover is open closes the popover (which writes
+    // the note) and opens the menu, as with no popover open. The pointer stays where it
+    // was clicked. Right after the click that opened the menu before, at the same place,
+    // as a player's may be, it is also a double click: with an interval no wait of the
+    // test reaches, it always is here.
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(60000);
     const auto restoreInterval = qScopeGuard([] { QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1); });
+    const auto menuShown
+        = [&] { return menu.isVisible() && probe->isViewable(static_cast<std::uint32_t>(menu.winId())); };
+    const auto escapeMenu = [&] {
+        ASSERT_TRUE(keyboard.tap(XTestKeyboard::escapeKey));
+        ASSERT_TRUE(waitUntil([&] { return !menu.isVisible(); }, stepTimeoutMs));
+        ASSERT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
+    };
+    // The menu opens on a right click once nothing holds the pointer or the keyboard and
+    // the server has the strip under the pointer.
     const auto rightClickForMenu = [&] {
         ASSERT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
         ASSERT_TRUE(moveOnto(
@@ -689,28 +707,45 @@ TEST_F(OverlayAboveGameOnXcb, TheNotePopoverKeepsWhatIsTypedAroundTheStripMenu)
     };
     const auto openMenuAndEscape = [&] {
         rightClickForMenu();
-        ASSERT_TRUE(
-            waitUntil([&] { return menu.isVisible() && probe->isViewable(static_cast<std::uint32_t>(menu.winId())); },
-                stepTimeoutMs))
+        ASSERT_TRUE(waitUntil(menuShown, stepTimeoutMs))
             << "no menu opens on the strip under " << windowManager().toStdString();
-        ASSERT_TRUE(keyboard.tap(XTestKeyboard::escapeKey));
-        ASSERT_TRUE(waitUntil([&] { return !menu.isVisible(); }, stepTimeoutMs));
-        ASSERT_TRUE(waitUntil([&] { return keyboardIsFree(session->display()) && gameHasFocus(); }, stepTimeoutMs));
+        escapeMenu();
     };
 
     openAndType(QStringLiteral("the key"), QStringLiteral("the key"));
-    rightClickStrip();
+    // On the report item: no report opens, the menu does.
+    pointer->rightClickAt(reportItem);
     EXPECT_TRUE(waitUntil([&] { return !popoverShown(notes()); }, stepTimeoutMs));
     EXPECT_EQ(stored(), QStringLiteral("the key"));
-    EXPECT_FALSE(menu.isVisible());
+    EXPECT_TRUE(waitUntil(menuShown, stepTimeoutMs))
+        << "a right click that closed the note opens no menu under " << windowManager().toStdString();
+    EXPECT_EQ(reports(), nullptr) << "a right click on the report item opened the report";
+    escapeMenu();
+    EXPECT_EQ(reports(), nullptr);
+
+    // The reverse: with the report open (the closed note dropped), a right click on the
+    // note item opens no note.
+    clickStripItem(controller->controlView()->reportHandle());
+    pointer->moveTo(QPoint(2, screen.height() - 2));
+    ASSERT_TRUE(waitUntil([&] { return popoverShown(reports()); }, stepTimeoutMs));
+    ASSERT_EQ(notes(), nullptr);
+    pointer->rightClickAt(noteItem);
+    EXPECT_TRUE(waitUntil([&] { return !popoverShown(reports()); }, stepTimeoutMs));
+    EXPECT_TRUE(waitUntil(menuShown, stepTimeoutMs))
+        << "a right click that closed the report opens no menu under " << windowManager().toStdString();
+    EXPECT_EQ(notes(), nullptr) << "a right click on the note item opened the note";
+    escapeMenu();
+    EXPECT_EQ(notes(), nullptr);
 
     // The menu opened and closed, then the popover again: what is typed now joins the
     // note, and closing keeps it, once more around the menu.
     openMenuAndEscape();
     openAndType(QStringLiteral(" is under"), QStringLiteral("the key is under"));
-    rightClickStrip();
+    pointer->rightClickAt(strip);
     EXPECT_TRUE(waitUntil([&] { return !popoverShown(notes()); }, stepTimeoutMs));
     EXPECT_EQ(stored(), QStringLiteral("the key is under"));
+    EXPECT_TRUE(waitUntil(menuShown, stepTimeoutMs));
+    escapeMenu();
     openMenuAndEscape();
     openAndType(QStringLiteral(" the mat"), QStringLiteral("the key is under the mat"));
     ASSERT_TRUE(keyboard.tap(XTestKeyboard::escapeKey));
@@ -736,7 +771,9 @@ TEST_F(OverlayAboveGameOnXcb, TheNotePopoverKeepsWhatIsTypedAroundTheStripMenu)
         EXPECT_TRUE(waitUntil(
             [&] { return editor->toPlainText() == QStringLiteral("the key is under the mat again"); }, stepTimeoutMs));
     }
-    rightClickStrip();
+    pointer->rightClickAt(strip);
     EXPECT_TRUE(waitUntil([&] { return !popoverShown(notes()); }, stepTimeoutMs));
     EXPECT_EQ(stored(), QStringLiteral("the key is under the mat again"));
+    EXPECT_TRUE(waitUntil(menuShown, stepTimeoutMs));
+    escapeMenu();
 }
