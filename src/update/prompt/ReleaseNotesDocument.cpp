@@ -8,17 +8,25 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QImage>
+#include <QRawFont>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextList>
 #include <QTextTable>
 #include <QThread>
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <optional>
+#include <vector>
 
 namespace veyra {
 
@@ -226,41 +234,219 @@ std::optional<bool> isWritten(QChar::Script script)
     return (*systems & installed).any();
 }
 
-// Inserts the text, the runs of scripts that no installed font writes without font merging:
-// they show as the font's boxes, as they would anyway, but Qt does not first try every
-// installed font for each of those scripts on every thread that lays them out, which takes
-// tens of milliseconds a script.
-void insertText(QTextCursor &cursor, const QString &text, const QTextCharFormat &format)
+// Writes text in the fonts that show it. For a character that the font asked for lacks,
+// Qt tries the fonts of a fallback list in turn: for Chinese, Japanese or Korean text a dozen
+// font matches on each thread at its first show, and a dozen fonts looked at for each
+// character each time the text is shaped. So the notes thread finds, once for each font and
+// script of the notes, the font Qt shows that script's text in, by laying out a sample of
+// it; that text then names that font first, and the GUI thread loads it directly and looks
+// at no other. (Spaces, digits and punctuation among that text show in that font too.)
+// Text of a script that no installed font writes is written without font merging: it shows
+// as the font's boxes, as it would anyway, but Qt does not first try every installed font
+// for it on every thread that lays it out, which takes tens of milliseconds a script.
+class ScriptFonts
 {
-    QTextCharFormat unwritten = format;
-    unwritten.setFontStyleStrategy(QFont::NoFontMerging);
-    qsizetype runStart = 0;
-    bool runWritten = true;
-    const auto flush = [&](qsizetype end) {
-        if (end > runStart) {
-            cursor.insertText(text.mid(runStart, end - runStart), runWritten ? format : unwritten);
+public:
+    explicit ScriptFonts(const QFont &documentFont)
+        : m_documentFont(documentFont)
+    { }
+
+    void insert(QTextCursor &cursor, const QString &text, const QTextCharFormat &format)
+    {
+        // Latin letters and what all scripts share: in the font asked for.
+        if (std::all_of(text.begin(), text.end(), [](QChar unit) { return unit.unicode() < 0x0300; })) {
+            cursor.insertText(text, format);
+            return;
         }
-        runStart = end;
+        Fonts &fonts = fontsOf(format);
+        const std::vector<int> runs = runsOf(text, fonts);
+        QHash<int, QTextCharFormat> formats;
+        const auto formatOf = [&](int run) {
+            auto found = formats.find(run);
+            if (found == formats.end()) {
+                QTextCharFormat runFormat = format;
+                if (run == unwritten) {
+                    runFormat.setFontStyleStrategy(QFont::NoFontMerging);
+                } else if (run != shared) {
+                    runFormat.setFontFamilies(QStringList{m_fallbacks.at(run)} + fonts.font.families());
+                }
+                found = formats.insert(run, runFormat);
+            }
+            return *found;
+        };
+        qsizetype runStart = 0;
+        for (qsizetype at = 1; at <= text.size(); ++at) {
+            if (at == text.size() || runs[at] != runs[runStart]) {
+                cursor.insertText(text.mid(runStart, at - runStart), formatOf(runs[runStart]));
+                runStart = at;
+            }
+        }
+    }
+
+private:
+    // Runs of text, by the fonts they show in: the font asked for (it or Qt's fallback list
+    // shows them), none (a script no installed font writes), or one of m_fallbacks.
+    static constexpr int shared = -1;
+    static constexpr int unwritten = -2;
+
+    // What is known of a font of the document: the same for every size and weight.
+    struct Fonts
+    {
+        QFont font;
+        // The font that shows what the font asked for writes itself, and its family.
+        QRawFont first;
+        QString family;
+        // For each script: the run of its text (shared when Qt shows it in the font asked
+        // for, or in more than one of its fallbacks).
+        QHash<int, int> scriptRuns;
+        // For characters that all scripts share: whether `first` shows them.
+        QHash<char32_t, bool> shownByFirst;
     };
-    for (qsizetype at = 0; at < text.size();) {
-        const char32_t character = text.at(at).isHighSurrogate() && at + 1 < text.size()
+
+    Fonts &fontsOf(const QTextCharFormat &format)
+    {
+        const QFont font = format.font().resolve(m_documentFont);
+        const QString key = font.families().join(QLatin1Char(',')) + QLatin1Char('/')
+            + QString::number(font.styleHint()) + QLatin1Char('/') + QString::number(int(font.style()))
+            + QLatin1Char('/') + QString::number(int(font.fixedPitch()));
+        auto found = m_fonts.find(key);
+        if (found == m_fonts.end()) {
+            found = m_fonts.insert(key, Fonts{font, QRawFont::fromFont(font), QFontInfo(font).family(), {}, {}});
+        }
+        return *found;
+    }
+
+    // The run of each code unit of the text (a surrogate pair's two in the same). What all
+    // scripts share (spaces, digits, punctuation, symbols) stays in the run of the script
+    // text it follows, as Qt keeps it in that script's item; after text in the font asked
+    // for, or before any script, it goes to the font asked for if that shows it, or else to
+    // the script text after it. Marks and joiners go with what they follow.
+    std::vector<int> runsOf(const QString &text, Fonts &fonts)
+    {
+        const qsizetype size = text.size();
+        // The runs of script text; shared characters are left out for now.
+        std::vector<std::optional<int>> scriptRuns(std::size_t(size), std::nullopt);
+        for (qsizetype at = 0; at < size;) {
+            const char32_t character = characterAt(text, at);
+            const qsizetype length = QChar::requiresSurrogates(character) ? 2 : 1;
+            const QChar::Script script = QChar::script(character);
+            if (const std::optional<bool> written = isWritten(script)) {
+                const int run = !*written           ? unwritten
+                    : script == QChar::Script_Latin ? shared
+                                                    : scriptRun(fonts, script, text, at);
+                for (qsizetype unit = at; unit < at + length; ++unit) {
+                    scriptRuns[unit] = run;
+                }
+            }
+            at += length;
+        }
+        std::vector<int> nextScriptRun(std::size_t(size) + 1, shared);
+        for (qsizetype at = size - 1; at >= 0; --at) {
+            nextScriptRun[at] = scriptRuns[at].value_or(nextScriptRun[at + 1]);
+        }
+        std::vector<int> runs(std::size_t(size), shared);
+        std::optional<int> scriptBefore;
+        for (qsizetype at = 0; at < size;) {
+            const char32_t character = characterAt(text, at);
+            const qsizetype length = QChar::requiresSurrogates(character) ? 2 : 1;
+            int run = shared;
+            if (scriptRuns[at]) {
+                run = *scriptRuns[at];
+                scriptBefore = run;
+            } else if (scriptBefore && *scriptBefore != shared) {
+                run = *scriptBefore;
+            } else if (QChar::script(character) == QChar::Script_Inherited) {
+                run = at > 0 ? runs[at - 1] : nextScriptRun[at];
+            } else if (!shownByFirst(fonts, character) && nextScriptRun[at] >= 0) {
+                run = nextScriptRun[at];
+            }
+            for (qsizetype unit = at; unit < at + length; ++unit) {
+                runs[unit] = run;
+            }
+            at += length;
+        }
+        return runs;
+    }
+
+    static bool shownByFirst(Fonts &fonts, char32_t character)
+    {
+        auto known = fonts.shownByFirst.constFind(character);
+        if (known == fonts.shownByFirst.constEnd()) {
+            known = fonts.shownByFirst.insert(character, fonts.first.supportsCharacter(uint(character)));
+        }
+        return *known;
+    }
+
+    static char32_t characterAt(const QString &text, qsizetype at)
+    {
+        return text.at(at).isHighSurrogate() && at + 1 < text.size()
             ? QChar::surrogateToUcs4(text.at(at), text.at(at + 1))
             : text.at(at).unicode();
-        // Shared characters stay in the run they are in.
-        const std::optional<bool> written = isWritten(QChar::script(character));
-        if (written && *written != runWritten) {
-            flush(at);
-            runWritten = *written;
-        }
-        at += QChar::requiresSurrogates(character) ? 2 : 1;
     }
-    flush(text.size());
-}
 
-void insertSpans(QTextCursor &cursor, const QList<ReleaseNotesSpan> &spans, const QTextCharFormat &base)
+    // The run of the script's text: laid out here, a sample of it (its characters from `at`
+    // on) shows in which font Qt shows it.
+    int scriptRun(Fonts &fonts, QChar::Script script, const QString &text, qsizetype at)
+    {
+        auto known = fonts.scriptRuns.constFind(int(script));
+        if (known != fonts.scriptRuns.constEnd()) {
+            return *known;
+        }
+        QString sample;
+        for (qsizetype next = at; next < text.size() && sample.size() < sampleLength;) {
+            const char32_t character = characterAt(text, next);
+            if (QChar::script(character) == script) {
+                sample += QString::fromUcs4(&character, 1);
+            }
+            next += QChar::requiresSurrogates(character) ? 2 : 1;
+        }
+        QTextLayout layout(sample, fonts.font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        QString fallback;
+        bool one = true;
+        for (const QGlyphRun &glyphs : layout.glyphRuns()) {
+            // Boxes for what no font shows: the missing glyph of the font asked for, or
+            // those Qt draws itself, of a font with no family at all (which Qt 6.4 cannot
+            // name) and no tables.
+            const QList<quint32> indexes = glyphs.glyphIndexes();
+            if (std::all_of(indexes.begin(), indexes.end(), [](quint32 index) { return index == 0; })
+                || glyphs.rawFont().fontTable("head").isEmpty()) {
+                continue;
+            }
+            const QString family = glyphs.rawFont().familyName();
+            if (family == fonts.family || family == fallback) {
+                continue;
+            }
+            one = fallback.isEmpty();
+            fallback = family;
+        }
+        int run = shared;
+        if (one && !fallback.isEmpty()) {
+            run = int(m_fallbacks.indexOf(fallback));
+            if (run < 0) {
+                run = int(m_fallbacks.size());
+                m_fallbacks.append(fallback);
+            }
+        }
+        fonts.scriptRuns.insert(int(script), run);
+        return run;
+    }
+
+    // Enough characters of a script to tell the font Qt shows it in.
+    static constexpr qsizetype sampleLength = 16;
+
+    QFont m_documentFont;
+    QHash<QString, Fonts> m_fonts;
+    QStringList m_fallbacks;
+};
+
+void insertSpans(
+    ScriptFonts &fonts, QTextCursor &cursor, const QList<ReleaseNotesSpan> &spans, const QTextCharFormat &base)
 {
     for (const ReleaseNotesSpan &span : spans) {
-        insertText(cursor, span.text, spanFormat(base, span));
+        fonts.insert(cursor, span.text, spanFormat(base, span));
     }
 }
 
@@ -269,6 +455,7 @@ class DocumentWriter
 public:
     explicit DocumentWriter(QTextDocument &document)
         : m_cursor(&document)
+        , m_fonts(document.defaultFont())
     { }
 
     void write(const ReleaseNotesContent &content)
@@ -333,7 +520,7 @@ private:
             m_cursor.insertText(
                 releaseNotesTaskMarker(format.task == Format::Task::done) + QLatin1Char(' '), QTextCharFormat());
         }
-        insertSpans(m_cursor, paragraph.spans, characters);
+        insertSpans(m_fonts, m_cursor, paragraph.spans, characters);
     }
 
     void write(const ReleaseNotesTable &table)
@@ -351,7 +538,7 @@ private:
         for (int row = 0; row < table.rows.size(); ++row) {
             for (int column = 0; column < table.columns; ++column) {
                 QTextCursor cell = inserted->cellAt(row, column).firstCursorPosition();
-                insertSpans(cell, table.rows[row][column], QTextCharFormat());
+                insertSpans(m_fonts, cell, table.rows[row][column], QTextCharFormat());
             }
         }
         // On in the block that follows every table.
@@ -362,6 +549,7 @@ private:
     }
 
     QTextCursor m_cursor;
+    ScriptFonts m_fonts;
     bool m_atEmptyBlock = true;
     bool m_first = true;
     std::array<QTextList *, maximumReleaseNotesListDepth + 1> m_lists{};
@@ -445,6 +633,12 @@ std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
     document->setTextWidth(width);
     // Asking for the size lays out all of it.
     document->documentLayout()->documentSize();
+    // Every layout made from now on, on the GUI thread, keeps the glyphs it shaped for
+    // drawing: Qt otherwise shapes every line it draws again, at each paint. (The ones laid
+    // out here have dropped theirs, and with them this thread's fonts.)
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        block.layout()->setCacheEnabled(true);
+    }
     document->moveToThread(thread);
     return document;
 }

@@ -22,10 +22,11 @@ QVariant refusedReleaseNotesResource(int type);
 // (readHtmlReleaseNotes(), readMarkdownReleaseNotes(); HTML that yields no text at all
 // shows as the plain text it is), plain text as paragraphs of its lines; formatted by this
 // program alone (every length in it is one of ours), with `font` as its default font and
-// `margin` as its margin, loading no resource. It is laid out once at `width` (so that the fonts it needs are
-// loaded on the calling thread rather than on the one that shows it), and moved to
-// `thread`, whose objects then own it. Runs on any thread; its time follows from the
-// content's weight alone.
+// `margin` as its margin, loading no resource. Text of a script that the default font does
+// not show names the font Qt shows it in (found here, so that the thread that shows the
+// document loads that font directly). It is laid out once at `width`, its layouts keep the
+// glyphs of every later layout for drawing, and it is moved to `thread`, whose objects then
+// own it. Runs on any thread; its time follows from the content's weight alone.
 std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
     const ReleaseNotes &notes, const QFont &font, double margin, double width, QThread *thread);
 
