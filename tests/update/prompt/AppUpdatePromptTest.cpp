@@ -14,13 +14,16 @@
 #include "update/prompt/ReleaseNotesDocument.h"
 #include "update/updater/AppUpdateUserDriving.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QBuffer>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QRawFont>
 #include <QSemaphore>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -678,6 +681,138 @@ TEST(ReleaseNotesBrowserTest, TheCodeBlockThatStartsAListItemIsCodeWithTheItemsM
         EXPECT_FALSE(formatOf(shown, QStringLiteral("3.")).fontFixedPitch());
         EXPECT_EQ(blockWithText(shown, QStringLiteral("3. numbered")).blockFormat().indent(), 1);
     }
+}
+
+// The family of the font that shows the character at `position` of the block ("" for a box
+// that Qt draws itself for no font).
+QString familyShowing(const QTextBlock &block, int position)
+{
+    const int length = block.text().at(position).isHighSurrogate() ? 2 : 1;
+    QString family;
+    for (const QGlyphRun &glyphs : block.layout()->glyphRuns(position, length)) {
+        // What Qt draws for no font has no tables, and no family it can name.
+        if (!glyphs.rawFont().fontTable("head").isEmpty()) {
+            family = glyphs.rawFont().familyName();
+        }
+    }
+    return family;
+}
+
+// The family of the font that shows the first character of `text` in the document.
+QString familyShowing(QTextDocument &document, const QString &text)
+{
+    document.documentLayout()->documentSize();
+    const QTextCursor found = document.find(text);
+    if (found.isNull()) {
+        return QStringLiteral("(no %1)").arg(text);
+    }
+    return familyShowing(found.block(), found.selectionStart() - found.block().position());
+}
+
+// The families of the fonts that show the document's characters, one for each, in the order
+// of its text; "\n" for each line separator and the end of each block.
+QStringList familiesShowing(QTextDocument &document)
+{
+    document.documentLayout()->documentSize();
+    QStringList families;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        for (int position = 0; position < text.size(); ++position) {
+            if (text.at(position) == QChar::LineSeparator) {
+                families.append(QStringLiteral("\n"));
+            } else if (!text.at(position).isLowSurrogate()) {
+                families.append(familyShowing(block, position));
+            }
+        }
+        families.append(QStringLiteral("\n"));
+    }
+    return families;
+}
+
+TEST(ReleaseNotesBrowserTest, EachScriptShowsInTheFontQtShowsItInWhichItsTextNamesFirst)
+{
+    ReleaseNotesBrowser browser;
+    browser.resize(600, 400);
+    browser.show();
+    // Japanese, Korean with Hanja, Latin, Greek, Cyrillic, Hebrew and Arabic, symbols and
+    // emoji, among spaces, digits and punctuation, which a line may start with.
+    const QString text = QString::fromUtf8(
+        "修正 1: 韓国語の台詞の読み取りが速くなりました。\n"
+        "한국어 대사를 더 정확하게 읽습니다 (漢字)\n"
+        "Fixes Ελληνικά, русский, עברית and حوار ✈ ⨌ 👨‍👩‍👧 in 1.3\n"
+        "「始め」の台詞");
+    showNotes(browser, ReleaseNotes{Format::plainText, text});
+    QTextDocument &shown = *browser.document();
+    ASSERT_EQ(browser.toPlainText(), text);
+    // The same text as Qt shows it by itself.
+    QTextDocument plain;
+    plain.setDefaultFont(shown.defaultFont());
+    plain.setPlainText(text);
+    plain.setTextWidth(shown.textWidth());
+    const QStringList shownFamilies = familiesShowing(shown);
+    const QStringList plainFamilies = familiesShowing(plain);
+    ASSERT_EQ(shownFamilies.size(), plainFamilies.size());
+    // A script's characters show in the font Qt shows them in; what all scripts share
+    // (spaces, digits, punctuation) in that font too, or in that of the script before it.
+    QString scriptFamily;
+    qsizetype character = 0;
+    for (qsizetype at = 0; at < text.size(); ++character) {
+        const char32_t code = text.at(at).isHighSurrogate() ? QChar::surrogateToUcs4(text.at(at), text.at(at + 1))
+                                                            : text.at(at).unicode();
+        const QString shownCharacter = text.mid(at, QChar::requiresSurrogates(code) ? 2 : 1);
+        at += shownCharacter.size();
+        const QString family = shownFamilies.value(character);
+        if (QChar::script(code) == QChar::Script_Common || QChar::script(code) == QChar::Script_Inherited) {
+            EXPECT_TRUE(family == plainFamilies.value(character) || family == scriptFamily)
+                << shownCharacter.toStdString() << " shows in " << family.toStdString() << ", not in "
+                << plainFamilies.value(character).toStdString() << " nor " << scriptFamily.toStdString();
+        } else {
+            EXPECT_EQ(family.toStdString(), plainFamilies.value(character).toStdString())
+                << shownCharacter.toStdString();
+            scriptFamily = family;
+        }
+    }
+    // Text that Qt shows in a font other than the one asked for names that font first, so
+    // that the GUI thread loads it at once and looks at no other; the rest names none.
+    const QString latinFamily = familyShowing(shown, QStringLiteral("Fixes"));
+    for (const char *piece : {"韓国語", "대사", "漢字", "Ελληνικά", "русский", "עברית", "حوار", "「始め」"}) {
+        const QString pieceText = QString::fromUtf8(piece);
+        const QString family = familyShowing(shown, pieceText);
+        const QTextCharFormat format = formatOf(shown, pieceText);
+        if (family == latinFamily) {
+            EXPECT_FALSE(format.hasProperty(QTextFormat::FontFamilies)) << piece;
+        } else {
+            EXPECT_EQ(format.fontFamilies().toStringList().value(0).toStdString(), family.toStdString()) << piece;
+        }
+    }
+    EXPECT_NE(familyShowing(shown, QString::fromUtf8("台詞")), latinFamily);
+    EXPECT_FALSE(formatOf(shown, QStringLiteral("Fixes")).hasProperty(QTextFormat::FontFamilies));
+
+    // Bold and code text show in the fonts Qt shows them in for bold and code (for Han and
+    // kana, code may show in fonts of its own).
+    const QString japanese = QString::fromUtf8("台詞の読み取り");
+    showNotes(
+        browser, ReleaseNotes{Format::markdown, QStringLiteral("**%1** and **fast**; `%1` and `mono`").arg(japanese)});
+    QTextDocument &markdown = *browser.document();
+    EXPECT_EQ(formatOf(markdown, japanese).fontWeight(), QFont::Bold);
+    markdown.documentLayout()->documentSize();
+    const QTextCursor bold = markdown.find(japanese);
+    const QTextCursor code = markdown.find(japanese, markdown.find(QStringLiteral(";")));
+    ASSERT_FALSE(bold.isNull());
+    ASSERT_FALSE(code.isNull());
+    for (const auto &[latin, found] : {std::pair{"fast", bold}, std::pair{"mono", code}}) {
+        QTextDocument alone;
+        alone.setDefaultFont(formatOf(markdown, QString::fromLatin1(latin)).font());
+        alone.setPlainText(japanese);
+        alone.documentLayout()->documentSize();
+        const int start = found.selectionStart() - found.block().position();
+        for (int at = 0; at < japanese.size(); ++at) {
+            EXPECT_EQ(
+                familyShowing(found.block(), start + at).toStdString(), familyShowing(alone.begin(), at).toStdString())
+                << latin << ": " << japanese.mid(at, 1).toStdString();
+        }
+    }
+    EXPECT_NE(familyShowing(markdown, japanese), familyShowing(markdown, QStringLiteral("fast")));
 }
 
 TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold)
