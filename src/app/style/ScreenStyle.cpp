@@ -3,11 +3,11 @@
 #include "brand/VeyraBrandPalette.h"
 
 #include <QFrame>
-#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <QWidget>
 
 #include <algorithm>
@@ -150,13 +150,23 @@ QFrame *divider(const QColor &colour, QWidget *parent)
 
 QPixmap symbolImage(const QString &name, int side, const QColor &colour, qreal devicePixelRatio)
 {
-    QPixmap pixmap = QIcon(QStringLiteral(":/icons/%1.svg").arg(name)).pixmap(QSize(side, side), devicePixelRatio);
-    if (pixmap.isNull()) {
-        return pixmap;
+    // Drawn straight from the SVG: a QIcon made for one call leaves its picture in
+    // QPixmapCache under a key of that icon alone, which no later call finds, so every
+    // paint and every menu filling would add a picture there (up to the cache's 10 MiB).
+    QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(name));
+    // The symbol's own shape, fitted into the square, as an icon gives it.
+    const QSize size = renderer.defaultSize().scaled(QSize(side, side) * devicePixelRatio, Qt::KeepAspectRatio);
+    if (!renderer.isValid() || size.isEmpty()) {
+        return {};
     }
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
+    renderer.render(&painter);
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(QRect(QPoint(0, 0), pixmap.size()), colour);
+    painter.fillRect(QRect(QPoint(0, 0), size), colour);
+    painter.end();
+    pixmap.setDevicePixelRatio(devicePixelRatio);
     return pixmap;
 }
 

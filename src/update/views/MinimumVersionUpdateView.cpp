@@ -13,12 +13,12 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <QVBoxLayout>
 
 namespace veyra {
@@ -54,12 +54,21 @@ QPalette darkPalette(QPalette palette)
     return palette;
 }
 
-// A bundled symbol in one colour.
+// A bundled symbol in one colour. Drawn straight from the SVG: a QIcon made for one call
+// would leave its picture in QPixmapCache under a key that no later call finds.
 QPixmap symbolPixmap(const QString &name, const QColor &color, qreal devicePixelRatio)
 {
-    QPixmap pixmap
-        = QIcon(QStringLiteral(":/icons/%1.svg").arg(name)).pixmap(QSize(symbolSize, symbolSize), devicePixelRatio);
+    QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(name));
+    const QSize size
+        = renderer.defaultSize().scaled(QSize(symbolSize, symbolSize) * devicePixelRatio, Qt::KeepAspectRatio);
+    if (!renderer.isValid() || size.isEmpty()) {
+        return {};
+    }
+    QPixmap pixmap(size);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
+    renderer.render(&painter);
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
     painter.fillRect(pixmap.rect(), color);
     return pixmap;
