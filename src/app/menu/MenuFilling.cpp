@@ -1,6 +1,7 @@
 #include "app/menu/MenuFilling.h"
 
 #include "app/style/ScreenStyle.h"
+#include "brand/BrandIcons.h"
 
 #include <QAction>
 #include <QHash>
@@ -37,9 +38,9 @@ QIcon symbolIcon(StatusMenuItem item, const QMenu &menu)
     }
     QIcon icon;
     for (const qreal ratio : {1.0, 2.0}) {
-        icon.addPixmap(screenStyle::symbolImage(symbol, symbolSide, normal, ratio), QIcon::Normal);
-        icon.addPixmap(screenStyle::symbolImage(symbol, symbolSide, active, ratio), QIcon::Active);
-        icon.addPixmap(screenStyle::symbolImage(symbol, symbolSide, disabled, ratio), QIcon::Disabled);
+        icon.addPixmap(symbolPixmap(symbol, QSize(symbolSide, symbolSide), normal, ratio), QIcon::Normal);
+        icon.addPixmap(symbolPixmap(symbol, QSize(symbolSide, symbolSide), active, ratio), QIcon::Active);
+        icon.addPixmap(symbolPixmap(symbol, QSize(symbolSide, symbolSide), disabled, ratio), QIcon::Disabled);
     }
     icons->insert(key, icon);
     return icon;

@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPushButton>
-#include <QSvgRenderer>
 #include <QWidget>
 
 #include <algorithm>
@@ -146,28 +145,6 @@ QFrame *divider(const QColor &colour, QWidget *parent)
     palette.setColor(QPalette::Window, colour);
     line->setPalette(palette);
     return line;
-}
-
-QPixmap symbolImage(const QString &name, int side, const QColor &colour, qreal devicePixelRatio)
-{
-    // Drawn straight from the SVG: a QIcon made for one call leaves its picture in
-    // QPixmapCache under a key of that icon alone, which no later call finds, so every
-    // paint and every menu filling would add a picture there (up to the cache's 10 MiB).
-    QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(name));
-    // The symbol's own shape, fitted into the square, as an icon gives it.
-    const QSize size = renderer.defaultSize().scaled(QSize(side, side) * devicePixelRatio, Qt::KeepAspectRatio);
-    if (!renderer.isValid() || size.isEmpty()) {
-        return {};
-    }
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(QRect(QPoint(0, 0), size), colour);
-    painter.end();
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    return pixmap;
 }
 
 } // namespace veyra::screenStyle

@@ -1,5 +1,6 @@
 #include "update/views/MinimumVersionUpdateView.h"
 
+#include "brand/BrandIcons.h"
 #include "brand/BrandTextStyles.h"
 #include "brand/ProgressSpinner.h"
 #include "brand/VeyraBrandLockup.h"
@@ -18,7 +19,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QSvgRenderer>
 #include <QVBoxLayout>
 
 namespace veyra {
@@ -52,26 +52,6 @@ QPalette darkPalette(QPalette palette)
     palette.setColor(QPalette::Disabled, QPalette::WindowText, white(0.4));
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, white(0.4));
     return palette;
-}
-
-// A bundled symbol in one colour. Drawn straight from the SVG: a QIcon made for one call
-// would leave its picture in QPixmapCache under a key that no later call finds.
-QPixmap symbolPixmap(const QString &name, const QColor &color, qreal devicePixelRatio)
-{
-    QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(name));
-    const QSize size
-        = renderer.defaultSize().scaled(QSize(symbolSize, symbolSize) * devicePixelRatio, Qt::KeepAspectRatio);
-    if (!renderer.isValid() || size.isEmpty()) {
-        return {};
-    }
-    QPixmap pixmap(size);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), color);
-    return pixmap;
 }
 
 QLabel *centredLabel(QWidget *parent, const QFont &font, const QColor &color)
@@ -360,7 +340,8 @@ void MinimumVersionUpdateView::refresh()
         break;
     }
     if (!symbol.isEmpty()) {
-        m_symbol->setPixmap(symbolPixmap(symbol, VeyraBrandPalette::orange(), devicePixelRatioF()));
+        m_symbol->setPixmap(
+            symbolPixmap(symbol, QSize(symbolSize, symbolSize), VeyraBrandPalette::orange(), devicePixelRatioF()));
     }
     m_title->setText(localizedString(title));
     m_message->setText(localizedString(message));
