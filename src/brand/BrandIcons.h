@@ -4,11 +4,19 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QSize>
+#include <QString>
 
 namespace veyra {
 
 // The application's own icon as bundled (the composition root makes it the window icon).
 QIcon veyraApplicationIcon();
+
+// A bundled symbol (":/icons/<name>.svg") in one colour: its shape fitted into `size` points
+// keeping its aspect ratio, centred, at the given device pixel ratio; a null pixmap for an
+// unknown name or an empty size. Drawn straight from the SVG: a QIcon made for one picture
+// leaves that picture in QPixmapCache under a key of that icon alone, which no later call
+// finds, so every such call would keep another picture there (up to the cache's 10 MiB).
+QPixmap symbolPixmap(const QString &name, QSize size, const QColor &colour, qreal devicePixelRatio = 1.0);
 
 // The brand mark ("StatusMenuIcon") as a template: its shape in one colour, fitted into
 // `size` keeping its aspect ratio, at the given device pixel ratio. The tray menu's icon is

@@ -1,8 +1,10 @@
 #include "app/menu/MenuFilling.h"
 
 #include "app/style/ScreenStyle.h"
+#include "brand/BrandIcons.h"
 
 #include <QAction>
+#include <QHash>
 #include <QIcon>
 #include <QMenu>
 
@@ -12,21 +14,35 @@ namespace {
 
 constexpr int symbolSide = 16;
 
+// The item's symbol in the menu's colours, made once for each symbol and colours: the
+// menus are filled again at every opening and change of phase, and a menu draws an icon's
+// pictures into QPixmapCache under keys of those pictures, so an icon made anew at every
+// filling would leave more pictures there each time the menu is drawn.
 QIcon symbolIcon(StatusMenuItem item, const QMenu &menu)
 {
     const QPalette palette = menu.palette();
+    const QColor normal = palette.color(QPalette::Active, QPalette::WindowText);
+    const QColor active = palette.color(QPalette::Active, QPalette::HighlightedText);
+    const QColor disabled = palette.color(QPalette::Disabled, QPalette::WindowText);
+    const QString symbol = statusMenuItemSymbol(item);
+    const QString key = QStringLiteral("%1 %2 %3 %4")
+                            .arg(symbol)
+                            .arg(normal.rgba(), 0, 16)
+                            .arg(active.rgba(), 0, 16)
+                            .arg(disabled.rgba(), 0, 16);
+    // Kept for the process (a few symbols in a few colours), never destroyed after the
+    // application object.
+    static auto *icons = new QHash<QString, QIcon>;
+    if (const auto found = icons->constFind(key); found != icons->constEnd()) {
+        return *found;
+    }
     QIcon icon;
     for (const qreal ratio : {1.0, 2.0}) {
-        icon.addPixmap(screenStyle::symbolImage(statusMenuItemSymbol(item), symbolSide,
-                           palette.color(QPalette::Active, QPalette::WindowText), ratio),
-            QIcon::Normal);
-        icon.addPixmap(screenStyle::symbolImage(statusMenuItemSymbol(item), symbolSide,
-                           palette.color(QPalette::Active, QPalette::HighlightedText), ratio),
-            QIcon::Active);
-        icon.addPixmap(screenStyle::symbolImage(statusMenuItemSymbol(item), symbolSide,
-                           palette.color(QPalette::Disabled, QPalette::WindowText), ratio),
-            QIcon::Disabled);
+        icon.addPixmap(symbolPixmap(symbol, QSize(symbolSide, symbolSide), normal, ratio), QIcon::Normal);
+        icon.addPixmap(symbolPixmap(symbol, QSize(symbolSide, symbolSide), active, ratio), QIcon::Active);
+        icon.addPixmap(symbolPixmap(symbol, QSize(symbolSide, symbolSide), disabled, ratio), QIcon::Disabled);
     }
+    icons->insert(key, icon);
     return icon;
 }
 

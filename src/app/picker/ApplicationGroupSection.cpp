@@ -2,6 +2,7 @@
 
 #include "app/picker/CaptureWindowRow.h"
 #include "app/style/ScreenStyle.h"
+#include "brand/BrandIcons.h"
 #include "brand/BrandTextStyles.h"
 #include "brand/VeyraBrandPalette.h"
 #include "foundation/language/LocalizedString.h"
@@ -72,7 +73,8 @@ void ApplicationGroupHeader::paintEvent(QPaintEvent *)
 
     // The chevron points right when collapsed and down when expanded.
     int x = horizontalPadding;
-    const QPixmap chevron = screenStyle::symbolImage(QStringLiteral("chevron.right"), chevronSide, secondary, ratio);
+    const QPixmap chevron
+        = symbolPixmap(QStringLiteral("chevron.right"), QSize(chevronSide, chevronSide), secondary, ratio);
     painter.save();
     painter.translate(x + chevronSide / 2.0, height() / 2.0);
     painter.rotate(isChecked() ? 90 : 0);
@@ -88,7 +90,7 @@ void ApplicationGroupHeader::paintEvent(QPaintEvent *)
     } else {
         const int side = iconSide - 2 * iconSymbolPadding;
         painter.drawPixmap(QPointF(iconFrame.x() + iconSymbolPadding, iconFrame.y() + iconSymbolPadding),
-            screenStyle::symbolImage(QStringLiteral("app"), side, secondary, ratio));
+            symbolPixmap(QStringLiteral("app"), QSize(side, side), secondary, ratio));
     }
     x += iconSide + spacing;
 

@@ -1,6 +1,7 @@
 #include "app/picker/CaptureWindowRow.h"
 
 #include "app/style/ScreenStyle.h"
+#include "brand/BrandIcons.h"
 #include "brand/BrandTextStyles.h"
 #include "brand/VeyraBrandPalette.h"
 #include "foundation/language/LocalizedString.h"
@@ -76,9 +77,9 @@ void CaptureWindowRow::paintEvent(QPaintEvent *)
     const QColor secondary = VeyraBrandPalette::secondaryText();
     const int markTop = (height() - markSide) / 2;
     const QPixmap mark = m_selected
-        ? screenStyle::symbolImage(
-            QStringLiteral("checkmark.circle.fill"), markSide, VeyraBrandPalette::orange(), devicePixelRatioF())
-        : screenStyle::symbolImage(QStringLiteral("circle"), markSide, secondary, devicePixelRatioF());
+        ? symbolPixmap(QStringLiteral("checkmark.circle.fill"), QSize(markSide, markSide), VeyraBrandPalette::orange(),
+            devicePixelRatioF())
+        : symbolPixmap(QStringLiteral("circle"), QSize(markSide, markSide), secondary, devicePixelRatioF());
     painter.drawPixmap(horizontalPadding, markTop, mark);
 
     const int textLeft = horizontalPadding + markSide + markSpacing;

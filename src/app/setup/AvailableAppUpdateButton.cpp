@@ -1,6 +1,7 @@
 #include "app/setup/AvailableAppUpdateButton.h"
 
 #include "app/style/ScreenStyle.h"
+#include "brand/BrandIcons.h"
 #include "brand/BrandTextStyles.h"
 #include "brand/VeyraBrandPalette.h"
 
@@ -131,7 +132,7 @@ void AvailableAppUpdateButton::paintEvent(QPaintEvent *)
     const int labelWidth = symbolSide + labelSpacing + metrics.horizontalAdvance(text());
     const qreal left = area.center().x() - labelWidth / 2.0;
     painter.drawPixmap(QPointF(left, area.center().y() - symbolSide / 2.0),
-        screenStyle::symbolImage(QStringLiteral("ArrowDownCircleFill"), symbolSide, ink, devicePixelRatioF()));
+        symbolPixmap(QStringLiteral("ArrowDownCircleFill"), QSize(symbolSide, symbolSide), ink, devicePixelRatioF()));
     painter.setFont(font);
     painter.setPen(ink);
     painter.drawText(

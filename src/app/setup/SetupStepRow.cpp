@@ -1,6 +1,7 @@
 #include "app/setup/SetupStepRow.h"
 
 #include "app/style/ScreenStyle.h"
+#include "brand/BrandIcons.h"
 #include "brand/BrandTextStyles.h"
 #include "brand/VeyraBrandPalette.h"
 
@@ -40,8 +41,8 @@ protected:
 
         const QColor symbolColour = highlighted ? QColor(Qt::white) : VeyraBrandPalette::secondaryText();
         if (m_row->isComplete()) {
-            const QPixmap check = screenStyle::symbolImage(
-                QStringLiteral("checkmark"), checkmarkSide, symbolColour, devicePixelRatioF());
+            const QPixmap check = symbolPixmap(
+                QStringLiteral("checkmark"), QSize(checkmarkSide, checkmarkSide), symbolColour, devicePixelRatioF());
             painter.drawPixmap((width() - checkmarkSide) / 2, (height() - checkmarkSide) / 2, check);
             return;
         }

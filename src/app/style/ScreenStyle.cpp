@@ -3,7 +3,6 @@
 #include "brand/VeyraBrandPalette.h"
 
 #include <QFrame>
-#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
@@ -146,18 +145,6 @@ QFrame *divider(const QColor &colour, QWidget *parent)
     palette.setColor(QPalette::Window, colour);
     line->setPalette(palette);
     return line;
-}
-
-QPixmap symbolImage(const QString &name, int side, const QColor &colour, qreal devicePixelRatio)
-{
-    QPixmap pixmap = QIcon(QStringLiteral(":/icons/%1.svg").arg(name)).pixmap(QSize(side, side), devicePixelRatio);
-    if (pixmap.isNull()) {
-        return pixmap;
-    }
-    QPainter painter(&pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(QRect(QPoint(0, 0), pixmap.size()), colour);
-    return pixmap;
 }
 
 } // namespace veyra::screenStyle

@@ -51,10 +51,6 @@ QSize leastScreenSize(const QWidget &screen, QSize floor);
 // A one-pixel horizontal line in `colour`.
 QFrame *divider(const QColor &colour, QWidget *parent);
 
-// A bundled symbol image (":/icons/<name>.svg") as a template: its shape in `colour`,
-// fitted into a `side` x `side` square at the given device pixel ratio.
-QPixmap symbolImage(const QString &name, int side, const QColor &colour, qreal devicePixelRatio);
-
 } // namespace screenStyle
 
 } // namespace veyra

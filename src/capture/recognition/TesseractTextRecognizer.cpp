@@ -117,19 +117,11 @@ bool initEngine(tesseract::TessBaseAPI &api, const QString &dataPath, Script scr
         == 0;
 }
 
-// What a recognition borrows an engine for.
-enum class EngineUse {
-    // A few words, to tell the script: waits for a busy engine of that script rather
-    // than loading another (a model takes tens of MiB, the read a few milliseconds).
-    sample,
-    // The whole text: loads another engine when all of its script are busy, so that
-    // recognitions on different threads run in parallel.
-    page,
-};
-
-// The process's engines, one per data path and model as long as one at a time reads with
-// it, more as recognitions on several threads need them at once. An engine is used by
-// one thread at a time, the one that borrowed it. Loaded engines stay (the worker pool's
+// The process's engines, one per data path and model: a model takes tens of MiB (13 for
+// "eng", 13 for "kor", 34 for "jpn"), a read tens of milliseconds, so a recognition whose
+// model another thread is reading with waits for it rather than load a second copy;
+// recognitions of different scripts run at the same time. An engine is used by one
+// thread at a time, the one that borrowed it. Loaded engines stay (the worker pool's
 // threads never expire either); a failed load is not kept, so the next call tries again.
 class EnginePool
 {
@@ -162,7 +154,7 @@ public:
         return *pool;
     }
 
-    Lease borrow(const QString &dataPath, Script script, EngineUse use)
+    Lease borrow(const QString &dataPath, Script script)
     {
         thread_local bool openMPKept = false;
         if (!openMPKept) {
@@ -172,27 +164,25 @@ public:
         auto key = std::make_pair(dataPath, script);
         {
             std::unique_lock lock(m_mutex);
-            Engines &engines = m_engines[key];
+            Engine &engine = m_engines[key];
             for (;;) {
-                if (!engines.idle.empty()) {
-                    std::unique_ptr<tesseract::TessBaseAPI> api = std::move(engines.idle.back());
-                    engines.idle.pop_back();
-                    return Lease(*this, std::move(key), std::move(api));
+                if (engine.idle) {
+                    return Lease(*this, std::move(key), std::move(engine.idle));
                 }
-                if (engines.count == 0 || use == EngineUse::page) {
+                if (!engine.exists) {
                     break;
                 }
                 m_returned.wait(lock);
             }
-            // Counted while it loads, so that samples of its script wait for it.
-            ++engines.count;
+            // Marked while it loads, so that other readers of its script wait for it.
+            engine.exists = true;
         }
         silenceDiagnostics();
         auto api = std::make_unique<tesseract::TessBaseAPI>();
         if (!initEngine(*api, dataPath, script)) {
             {
                 const std::lock_guard lock(m_mutex);
-                --m_engines[key].count;
+                m_engines[key].exists = false;
             }
             m_returned.notify_all();
             throw TextRecognitionError(TextRecognitionError::Kind::engineUnavailable);
@@ -209,25 +199,26 @@ public:
     }
 
 private:
-    struct Engines
+    struct Engine
     {
-        std::vector<std::unique_ptr<tesseract::TessBaseAPI>> idle;
+        // The engine while nobody reads with it.
+        std::unique_ptr<tesseract::TessBaseAPI> idle;
         // Idle, lent or loading.
-        int count = 0;
+        bool exists = false;
     };
 
     void giveBack(const std::pair<QString, Script> &key, std::unique_ptr<tesseract::TessBaseAPI> api)
     {
         {
             const std::lock_guard lock(m_mutex);
-            m_engines[key].idle.push_back(std::move(api));
+            m_engines[key].idle = std::move(api);
         }
         m_returned.notify_all();
     }
 
     std::mutex m_mutex;
     std::condition_variable m_returned;
-    std::map<std::pair<QString, Script>, Engines> m_engines;
+    std::map<std::pair<QString, Script>, Engine> m_engines;
 };
 
 // Forgets the image and the results when a recognition ends, however it ends.
@@ -274,7 +265,7 @@ int TesseractTextRecognizer::loadedEngineCount()
 void TesseractTextRecognizer::prepareEngine() const
 {
     for (Script script : {Script::latin, Script::japanese, Script::korean}) {
-        EnginePool::instance().borrow(m_dataPath, script, EngineUse::page);
+        EnginePool::instance().borrow(m_dataPath, script);
     }
 }
 
@@ -444,18 +435,18 @@ Script decideScript(const QString &dataPath, const QImage &pixels, const QRect &
     // samples of all threads share one of each).
     constexpr float clearLatinConfidence = 0.88F;
     const SampleReading latin
-        = readSample(EnginePool::instance().borrow(dataPath, Script::latin, EngineUse::sample).api(), pixels, sample);
+        = readSample(EnginePool::instance().borrow(dataPath, Script::latin).api(), pixels, sample);
     if (latin.confidence >= clearLatinConfidence || readsAsLatinText(latin)) {
         return Script::latin;
     }
     const SampleReading korean
-        = readSample(EnginePool::instance().borrow(dataPath, Script::korean, EngineUse::sample).api(), pixels, sample);
+        = readSample(EnginePool::instance().borrow(dataPath, Script::korean).api(), pixels, sample);
     const bool hangul = shareOf(korean.text, isHangul) >= 0.5;
     if (hangul && korean.confidence >= clearConfidence && korean.confidence > latin.confidence) {
         return Script::korean;
     }
-    const SampleReading japanese = readSample(
-        EnginePool::instance().borrow(dataPath, Script::japanese, EngineUse::sample).api(), pixels, sample);
+    const SampleReading japanese
+        = readSample(EnginePool::instance().borrow(dataPath, Script::japanese).api(), pixels, sample);
     const bool kana = shareOf(japanese.text, isHanOrKana) >= 0.5;
     Script best = Script::latin;
     float bestConfidence = latin.confidence;
@@ -493,7 +484,7 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
         return fragments;
     }
     const Script script = decideScript(m_dataPath, pixels, *sample);
-    const EnginePool::Lease engine = EnginePool::instance().borrow(m_dataPath, script, EngineUse::page);
+    const EnginePool::Lease engine = EnginePool::instance().borrow(m_dataPath, script);
     tesseract::TessBaseAPI &api = engine.api();
     const double width = pixels.width();
     const double height = pixels.height();

@@ -31,9 +31,10 @@ private:
 // Reads English, Japanese and Korean text with Tesseract's LSTM engine. The script is
 // decided first, on the start of the first line, and the text is then read with that
 // script's own model. The engines (one model each) are loaded on first use and kept for
-// the process: a call borrows one for its script and hands it back, so calls on
-// different threads run in parallel, each with an engine of its own, and a model that
-// only the script samples need is loaded once for all threads.
+// the process, one per model for all threads: a call borrows the one of its script and
+// hands it back, so calls on different threads read different scripts in parallel, and
+// a call whose script another thread reads with waits for it (a second copy of a model
+// would take tens of MiB for a wait of tens of milliseconds).
 class TesseractTextRecognizer : public TextRecognizing
 {
 public:
@@ -58,8 +59,7 @@ public:
     // Loads an engine of every model now instead of on the first recognitions.
     void prepareEngine() const;
 
-    // How many engines the process has loaded so far (data path and model, and
-    // one more for each recognition that needed one while the others were busy).
+    // How many engines the process has loaded so far (one per data path and model).
     static int loadedEngineCount();
 
 private:

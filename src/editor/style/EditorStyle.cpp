@@ -2,9 +2,7 @@
 
 #include <QApplication>
 #include <QFontMetricsF>
-#include <QPainter>
 #include <QPushButton>
-#include <QSvgRenderer>
 #include <QTextLayout>
 #include <QWidget>
 
@@ -81,30 +79,6 @@ QStringList wrappedLines(const QString &text, const QFont &font, double width, i
     }
     layout.endLayout();
     return lines;
-}
-
-QPixmap symbolPixmap(const QString &name, QSize size, const QColor &colour, qreal devicePixelRatio)
-{
-    QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(name));
-    if (!renderer.isValid() || size.isEmpty()) {
-        return {};
-    }
-    const QSize pixels(static_cast<int>(std::ceil(size.width() * devicePixelRatio)),
-        static_cast<int>(std::ceil(size.height() * devicePixelRatio)));
-    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QSizeF fitted = renderer.defaultSize().toSizeF();
-    fitted.scale(QSizeF(pixels), Qt::KeepAspectRatio);
-    renderer.render(&painter,
-        QRectF(QPointF((pixels.width() - fitted.width()) / 2, (pixels.height() - fitted.height()) / 2), fitted));
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(image.rect(), colour);
-    painter.end();
-    QPixmap pixmap = QPixmap::fromImage(std::move(image));
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    return pixmap;
 }
 
 void setButtonFill(QPushButton &button, const QColor &fill, const QColor &ink)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "brand/BrandIcons.h"
+
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -49,10 +51,6 @@ QFont withWeight(QFont font, QFont::Weight weight);
 // `text` broken into lines of at most `width` points, at most `maximumLines` of them, the
 // last one elided when the text goes on.
 QStringList wrappedLines(const QString &text, const QFont &font, double width, int maximumLines);
-
-// A bundled symbol (resources/icons/<name>.svg) in one colour, fitted into `size`
-// points at the given device pixel ratio; a null pixmap for an unknown name.
-QPixmap symbolPixmap(const QString &name, QSize size, const QColor &colour, qreal devicePixelRatio = 1.0);
 
 // Gives a push button a flat fill of `fill` with `ink` text (the prominent and the tinted
 // buttons); an invalid fill returns it to the platform's look.

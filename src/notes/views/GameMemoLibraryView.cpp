@@ -1,5 +1,6 @@
 #include "notes/views/GameMemoLibraryView.h"
 
+#include "brand/BrandIcons.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/ClientLanguage.h"
 #include "foundation/language/LocalizedString.h"
@@ -12,10 +13,8 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QListView>
-#include <QPainter>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
@@ -41,15 +40,6 @@ QLabel *plainLabel(TextStyle style, QWidget *parent)
 }
 
 // The "note.text" symbol in the given colour.
-QPixmap noteSymbol(const QColor &color, qreal devicePixelRatio)
-{
-    QPixmap pixmap = QIcon(QStringLiteral(":/icons/NoteText.svg"))
-                         .pixmap(QSize(emptyStateIconSize, emptyStateIconSize), devicePixelRatio);
-    QPainter painter(&pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), color);
-    return pixmap;
-}
 
 } // namespace
 
@@ -339,7 +329,8 @@ void GameMemoLibraryView::retranslate()
     setWindowTitle(title);
     m_navigationTitle->setText(title);
     showEmptyStateTexts();
-    m_emptyIcon->setPixmap(noteSymbol(gameMemoStyle::tertiaryText(palette()), devicePixelRatioF()));
+    m_emptyIcon->setPixmap(symbolPixmap(QStringLiteral("NoteText"), QSize(emptyStateIconSize, emptyStateIconSize),
+        gameMemoStyle::tertiaryText(palette()), devicePixelRatioF()));
     m_errorRow->retranslate();
     if (m_model && m_model->errorMessage()) {
         m_errorRow->setMessage(m_model->errorMessage()->localized());

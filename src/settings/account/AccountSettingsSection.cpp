@@ -1,5 +1,6 @@
 #include "settings/account/AccountSettingsSection.h"
 
+#include "brand/BrandIcons.h"
 #include "brand/BrandTextStyles.h"
 #include "brand/ProgressSpinner.h"
 #include "brand/VeyraBrandPalette.h"
@@ -56,7 +57,7 @@ AccountSettingsSection::AccountSettingsSection(SettingsAccountProviding *session
 {
     m_refreshButton->setObjectName(QString::fromLatin1(refreshButtonName));
     m_supportButton->setObjectName(QString::fromLatin1(customerSupportButtonName));
-    m_supportButton->setIcon(QIcon(settingsStyle::symbolPixmap(QStringLiteral("questionmark.bubble"),
+    m_supportButton->setIcon(QIcon(symbolPixmap(QStringLiteral("questionmark.bubble"),
         QSize(supportSymbolSize, supportSymbolSize), VeyraBrandPalette::orange(), devicePixelRatioF())));
     m_supportButton->setIconSize(QSize(supportSymbolSize, supportSymbolSize));
     for (QPushButton *button : {m_refreshButton, m_webAccountButton, m_supportButton}) {

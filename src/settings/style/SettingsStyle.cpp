@@ -1,8 +1,6 @@
 #include "settings/style/SettingsStyle.h"
 
 #include <QLabel>
-#include <QPainter>
-#include <QSvgRenderer>
 
 namespace veyra::settingsStyle {
 
@@ -57,27 +55,6 @@ void setTextColor(QLabel *label, const QColor &colour)
     palette.setColor(QPalette::WindowText, colour);
     palette.setColor(QPalette::Text, colour);
     label->setPalette(palette);
-}
-
-QPixmap symbolPixmap(const QString &name, QSize size, const QColor &colour, qreal devicePixelRatio)
-{
-    QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(name));
-    if (!renderer.isValid()) {
-        return {};
-    }
-    QPixmap pixmap(size * devicePixelRatio);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QSizeF fitted = renderer.defaultSize();
-    fitted.scale(QSizeF(size), Qt::KeepAspectRatio);
-    const QRectF target(
-        QPointF((size.width() - fitted.width()) / 2.0, (size.height() - fitted.height()) / 2.0), fitted);
-    renderer.render(&painter, target);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size)), colour);
-    return pixmap;
 }
 
 } // namespace veyra::settingsStyle

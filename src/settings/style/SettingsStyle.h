@@ -28,10 +28,6 @@ QFont sectionHeader(const QFont &base);
 // Sets one foreground colour on a label.
 void setTextColor(QLabel *label, const QColor &colour);
 
-// A bundled symbol (":/icons/<name>.svg") in one colour, fitted into `size` at the given
-// device pixel ratio; a null pixmap for an unknown name.
-QPixmap symbolPixmap(const QString &name, QSize size, const QColor &colour, qreal devicePixelRatio);
-
 // Spacing of the form cards, in pixels.
 inline constexpr int formMargin = 20;
 inline constexpr int cardPadding = 16;

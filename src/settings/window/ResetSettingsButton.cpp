@@ -1,5 +1,6 @@
 #include "settings/window/ResetSettingsButton.h"
 
+#include "brand/BrandIcons.h"
 #include "brand/VeyraBrandPalette.h"
 #include "settings/style/SettingsStyle.h"
 #include "settings/window/ResetSettingsButtonStyle.h"
@@ -141,8 +142,8 @@ void ResetSettingsButton::paintEvent(QPaintEvent *)
     const QString shown = metrics.elidedText(text(), Qt::ElideRight, std::max(room, 0));
     const int contentWidth = symbolSize + symbolSpacing + metrics.horizontalAdvance(shown);
     const int left = (width() - contentWidth) / 2;
-    const QPixmap symbol = settingsStyle::symbolPixmap(QStringLiteral("arrow.counterclockwise"),
-        QSize(symbolSize, symbolSize), VeyraBrandPalette::orange(), devicePixelRatioF());
+    const QPixmap symbol = symbolPixmap(QStringLiteral("arrow.counterclockwise"), QSize(symbolSize, symbolSize),
+        VeyraBrandPalette::orange(), devicePixelRatioF());
     painter.drawPixmap(QPoint(left, (height() - symbolSize) / 2), symbol);
     painter.setPen(colours.color(QPalette::ButtonText));
     const QRect textBox(left + symbolSize + symbolSpacing, 0, width() - left - symbolSize - symbolSpacing, height());

@@ -1,5 +1,6 @@
 #include "settings/window/SettingsSectionRow.h"
 
+#include "brand/BrandIcons.h"
 #include "brand/VeyraBrandPalette.h"
 #include "settings/style/SettingsStyle.h"
 
@@ -68,8 +69,8 @@ void SettingsSectionRow::paintEvent(QPaintEvent *)
     }
 
     const int left = 10;
-    const QPixmap symbol = settingsStyle::symbolPixmap(
-        sectionSymbolName(m_section), QSize(symbolSize, symbolSize), symbolColour, devicePixelRatioF());
+    const QPixmap symbol
+        = symbolPixmap(sectionSymbolName(m_section), QSize(symbolSize, symbolSize), symbolColour, devicePixelRatioF());
     painter.drawPixmap(QPoint(left, (height() - symbolSize) / 2), symbol);
     painter.setPen(ink);
     const int textLeft = left + symbolSize + 8;

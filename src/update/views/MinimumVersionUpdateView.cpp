@@ -1,5 +1,6 @@
 #include "update/views/MinimumVersionUpdateView.h"
 
+#include "brand/BrandIcons.h"
 #include "brand/BrandTextStyles.h"
 #include "brand/ProgressSpinner.h"
 #include "brand/VeyraBrandLockup.h"
@@ -13,7 +14,6 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -52,17 +52,6 @@ QPalette darkPalette(QPalette palette)
     palette.setColor(QPalette::Disabled, QPalette::WindowText, white(0.4));
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, white(0.4));
     return palette;
-}
-
-// A bundled symbol in one colour.
-QPixmap symbolPixmap(const QString &name, const QColor &color, qreal devicePixelRatio)
-{
-    QPixmap pixmap
-        = QIcon(QStringLiteral(":/icons/%1.svg").arg(name)).pixmap(QSize(symbolSize, symbolSize), devicePixelRatio);
-    QPainter painter(&pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), color);
-    return pixmap;
 }
 
 QLabel *centredLabel(QWidget *parent, const QFont &font, const QColor &color)
@@ -351,7 +340,8 @@ void MinimumVersionUpdateView::refresh()
         break;
     }
     if (!symbol.isEmpty()) {
-        m_symbol->setPixmap(symbolPixmap(symbol, VeyraBrandPalette::orange(), devicePixelRatioF()));
+        m_symbol->setPixmap(
+            symbolPixmap(symbol, QSize(symbolSize, symbolSize), VeyraBrandPalette::orange(), devicePixelRatioF()));
     }
     m_title->setText(localizedString(title));
     m_message->setText(localizedString(message));

@@ -196,14 +196,13 @@ TEST_F(TesseractTextRecognizerTest, WorkerThreadsRecogniseAtTheSameTime)
             i % 2 == 0 ? QStringLiteral("Where did you put the old map?")
                        : QStringLiteral("오늘은 날씨가 정말 좋네요."));
     }
-    // One engine per model and pool thread at most, reused for every later image.
+    // One engine per model for all threads, reused for every later image: the threads
+    // that read the same script took turns with one engine.
     const int models = static_cast<int>(TesseractTextRecognizer::models().size());
-    EXPECT_LE(TesseractTextRecognizer::loadedEngineCount() - enginesBefore, models * cpuWorkPool().maxThreadCount());
-    const int enginesAfterPool = TesseractTextRecognizer::loadedEngineCount();
     shared.recognizeText(english);
     shared.recognizeText(korean);
     shared.prepareEngine();
-    EXPECT_LE(TesseractTextRecognizer::loadedEngineCount() - enginesAfterPool, models);
+    EXPECT_EQ(TesseractTextRecognizer::loadedEngineCount() - enginesBefore, models);
     // The engines are the process's, not the thread's: a new thread finds them loaded.
     const int enginesPrepared = TesseractTextRecognizer::loadedEngineCount();
     QString fromNewThread;

@@ -1,0 +1,774 @@
+// The resident memory of the veyra executable of this build through a player's session:
+// a signed-in player (the refresh token in the keyring, renewed by the service stand-in)
+// with two capture areas over the dialogue box of the test game, the dialogue changing
+// every 3 s (English, with one Japanese and one Korean line, so that the three models
+// load as in a player's session), one visit to the capture-area editor, and re-picks of
+// the game window as a player makes them: the game's process ends, the overlay says
+// "Capture window unavailable", a new game window starts, "Choose Another Window",
+// Refresh, the game's application and window, Return, and play goes on.
+//
+// It drives the real program as the product tests do (pointer and keys through XTEST on
+// its windows, found by their identities; texts read off the screen with Tesseract) on a
+// private X server with openbox, against the service stand-in, so that every thread,
+// engine, image and window of the program is what a player's has. The program runs in a
+// private D-Bus session with an unlocked gnome-keyring of its own (the benchmark starts
+// itself again inside one).
+//
+// Reported as counters (MiB):
+//   peak_rss_MiB     the program's peak resident memory (VmHWM) over the whole session
+//   end_rss_MiB      its resident memory at the end, after the last play phase
+//   after_play_MiB   after the first play phase; after_editor_MiB after the editor's visit
+//   repick_N_MiB     after the Nth re-pick's play phase
+//   per_repick_KiB   the mean growth from the end of the first re-pick's play phase to
+//                    the end of the last one's
+//   peak_*_MiB       where the resident memory lay at the sample nearest the peak: the
+//                    main thread's heap, the other threads' malloc arenas, other anonymous
+//                    memory (large blocks, stacks), shared memory (the frame's segment,
+//                    the windows' backing stores) and files (libraries, fonts)
+//   end_*_MiB        the same at the end
+//   threads, arenas  the program's threads and malloc arenas at the end
+// and each phase's figures on stderr as the session goes.
+//
+// Options (besides Google Benchmark's):
+//   --play=SECONDS   the length of each play phase (20 by default)
+//   --repicks=N      the number of re-picks (5 by default)
+//   --mappings=N     lists the N mappings (files, and anonymous memory by its access)
+//                    that hold most of the resident memory at the end
+#include "account/coordinator/AuthenticationStackFactory.h"
+#include "account/tokens/KeychainRefreshTokenStore.h"
+#include "capture/areas/FileCaptureAreaStore.h"
+#include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
+#include "capture/x11/XcbWindowCatalog.h"
+#include "foundation/identity/AppIdentity.h"
+#include "foundation/identity/ApplicationFolder.h"
+#include "support/AuthenticationServiceScript.h"
+#include "support/GameTitleServiceScript.h"
+#include "support/GoogleAuthorizationServer.h"
+#include "support/MinimumVersionPolicyScript.h"
+#include "support/RunTask.h"
+#include "support/ScreenText.h"
+#include "support/ServiceStandIn.h"
+#include "support/TestGameWindow.h"
+#include "support/TranslationServiceScript.h"
+#include "support/UpdateFeedScript.h"
+#include "support/VeyraProcess.h"
+#include "support/X11Desktop.h"
+#include "support/XTestKeyboard.h"
+#include "support/XTestPointer.h"
+#include "support/XvfbSession.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace veyra;
+using namespace veyra::test;
+
+namespace {
+
+int playSeconds = 20;
+int repickCount = 5;
+int showMappings = 0;
+
+const char *const keyringSessionVariable = "VEYRA_BENCH_KEYRING_SESSION";
+const QString mainWindow = QStringLiteral("main");
+const QString overlayWindow = QStringLiteral("overlay");
+const QString overlayControls = QStringLiteral("overlay-controls");
+const QString editorWindow = QStringLiteral("capture-areas");
+const QString guideWindow = QStringLiteral("capture-area-guide");
+constexpr int stepTimeoutMs = 60000;
+constexpr int readingPauseMs = 150;
+
+const QString clientID = QStringLiteral("veyra-bench.apps.googleusercontent.com");
+const QString clientSecret = QStringLiteral("GOCSPX-veyra-bench");
+const QString reversedClientID = QStringLiteral("com.googleusercontent.apps.veyra-bench");
+
+// A borderless game filling the screen; the box and the areas as bench/capture_pipeline
+// lays them out at this size: two areas, cut between the box's two text lines.
+const QSize gameSize(1920, 1080);
+const QRect boxRect(96, 756, 1728, 270);
+const QVector<CaptureRegion> areaRegions{{60, 700, 1800, 197}, {60, 897, 1800, 173}};
+
+const QStringList dialogueLines{
+    QStringLiteral("The bridge to the north has collapsed after the storm, so the caravan must wait in the valley "
+                   "until the river calms down again."),
+    QStringLiteral("Captain Mirela keeps the old harbour map locked in her desk; ask her nicely and she might lend it "
+                   "to you before sunrise tomorrow."),
+    QStringLiteral("北の橋は嵐で崩れてしまったので、川が静かになるまで隊商は谷で待たなければならない。"
+                   "明日の朝にはきっと道が開けるだろう。"),
+    QStringLiteral("Nobody has entered the abandoned lighthouse for twenty winters, yet every night a green lantern "
+                   "burns at the very top of its tower."),
+    QStringLiteral("폭풍 때문에 북쪽 다리가 무너졌으니 강이 잔잔해질 때까지 상인들은 골짜기에서 기다려야 "
+                   "합니다. 내일 아침이면 길이 열릴 거예요."),
+    QStringLiteral("Bring me three silver feathers from the eagles of Mount Orrin and I will forge a blade worthy of "
+                   "your father's famous name."),
+    QStringLiteral("Quiet! The guards change shifts at midnight, which gives us exactly four minutes to climb over "
+                   "the eastern wall unseen."),
+    QStringLiteral("Welcome, traveller. Hot soup costs two coins, a warm bed costs five, and stories about dragons are "
+                   "always free of charge here."),
+};
+
+double mebibytes(qint64 kibibytes)
+{
+    return static_cast<double>(kibibytes) / 1024.0;
+}
+
+// Where a process's resident memory lies, in KiB, from /proc/<pid>/smaps.
+struct MemoryMap
+{
+    qint64 mainHeap = 0;
+    qint64 threadArenas = 0;
+    qint64 otherAnonymous = 0;
+    qint64 sharedMemory = 0;
+    qint64 files = 0;
+    int arenas = 0;
+
+    qint64 total() const { return mainHeap + threadArenas + otherAnonymous + sharedMemory + files; }
+
+    static MemoryMap of(qint64 processID)
+    {
+        MemoryMap map;
+        QFile smaps(QStringLiteral("/proc/%1/smaps").arg(processID));
+        if (!smaps.open(QIODevice::ReadOnly)) {
+            return map;
+        }
+        // A malloc arena of a thread other than the main one is a heap of its own, mapped
+        // at a multiple of its largest size (64 MiB) and grown inside that reservation.
+        constexpr quint64 arenaAlignment = 64ULL << 20;
+        qint64 *current = nullptr;
+        for (const QByteArray &line : smaps.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() >= 5 && fields[0].contains('-') && !fields[0].endsWith(':')) {
+                const quint64 start = fields[0].left(fields[0].indexOf('-')).toULongLong(nullptr, 16);
+                const QByteArray path = fields.size() >= 6 ? fields.mid(5).join(' ') : QByteArray();
+                if (path == "[heap]") {
+                    current = &map.mainHeap;
+                } else if (path.startsWith("/SYSV") || path.startsWith("/dev/shm") || path.startsWith("/memfd:")) {
+                    current = &map.sharedMemory;
+                } else if (path.startsWith('/')) {
+                    current = &map.files;
+                } else if (path.isEmpty() && fields[1] == "rw-p" && start % arenaAlignment == 0) {
+                    current = &map.threadArenas;
+                    ++map.arenas;
+                } else {
+                    current = &map.otherAnonymous;
+                }
+            } else if (current && fields.size() >= 2 && fields[0] == "Rss:") {
+                *current += fields[1].toLongLong();
+            }
+        }
+        return map;
+    }
+};
+
+// A value of /proc/<pid>/status in KiB (or a count), 0 when unreadable.
+qint64 statusValue(qint64 processID, const QByteArray &name)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(processID));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(name + ':')) {
+            return line.mid(name.size() + 1).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return 0;
+}
+
+// Samples the program's resident memory while the session runs, and keeps where it lay
+// at the highest sample.
+class MemorySampler
+{
+public:
+    explicit MemorySampler(qint64 processID)
+        : m_processID(processID)
+    {
+        m_timer.setInterval(200);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { sample(); });
+        m_timer.start();
+    }
+
+    void sample()
+    {
+        const qint64 resident = statusValue(m_processID, "VmRSS");
+        // A map read costs a few milliseconds of the program's time: only near a new high.
+        if (resident > m_highest + 256) {
+            m_highest = resident;
+            m_atHighest = MemoryMap::of(m_processID);
+        }
+    }
+
+    qint64 peak() const { return statusValue(m_processID, "VmHWM"); }
+    qint64 resident() const { return statusValue(m_processID, "VmRSS"); }
+    const MemoryMap &atHighest() const { return m_atHighest; }
+
+private:
+    qint64 m_processID;
+    QTimer m_timer;
+    qint64 m_highest = 0;
+    MemoryMap m_atHighest;
+};
+
+void runFor(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The player at the test X server: reads windows, clicks what they show.
+class Player
+{
+public:
+    explicit Player(const XvfbSession &x11)
+        : m_desktop(x11.display())
+        , m_pointer(x11.display())
+        , m_keyboard(x11.display())
+    { }
+
+    bool isValid() const
+    {
+        return m_desktop.isValid() && m_pointer.isValid() && m_keyboard.isValid() && m_reader.isValid();
+    }
+
+    std::optional<X11ManagedWindow> window(const QString &role) { return m_desktop.viewableWindowWithRole(role); }
+
+    bool waitForWindow(const QString &role)
+    {
+        return waitUntil([&] { return window(role).has_value(); }, stepTimeoutMs, readingPauseMs);
+    }
+    bool waitForNoWindow(const QString &role)
+    {
+        return waitUntil([&] { return !window(role).has_value(); }, stepTimeoutMs, readingPauseMs);
+    }
+
+    // Where the phrase shows inside the window (or, without a role, the area), once it does.
+    std::optional<QRect> waitForText(const QString &role, const QString &phrase, std::optional<QRect> area = {})
+    {
+        std::optional<QRect> found;
+        waitUntil(
+            [&] {
+                const std::optional<QRect> region = area ? area : regionOf(role);
+                if (!region) {
+                    return false;
+                }
+                const QVector<ScreenWord> words = m_reader.read(m_desktop.screenshot(), *region,
+                    [&phrase](const QVector<ScreenWord> &read) { return findPhrase(read, phrase).has_value(); });
+                found = findPhrase(words, phrase);
+                return found.has_value();
+            },
+            stepTimeoutMs, readingPauseMs);
+        if (!found) {
+            std::fprintf(stderr, "\"%s\" does not show in %s\n", qPrintable(phrase), qPrintable(role));
+            // For a person to look at, where VEYRA_TEST_SCREENSHOTS names a folder.
+            if (const QString folder = qEnvironmentVariable("VEYRA_TEST_SCREENSHOTS");
+                !folder.isEmpty() && QDir().mkpath(folder)) {
+                m_desktop.screenshot().save(QDir(folder).filePath(QStringLiteral("session-memory-failure.png")));
+            }
+        }
+        return found;
+    }
+
+    bool clickText(const QString &role, const QString &phrase, std::optional<QRect> area = {})
+    {
+        const std::optional<QRect> place = waitForText(role, phrase, area);
+        if (place) {
+            m_pointer.clickAt(place->center());
+        }
+        return place.has_value();
+    }
+
+    void clickAt(QPoint point) { m_pointer.clickAt(point); }
+    void rightClickAt(QPoint point) { m_pointer.rightClickAt(point); }
+    bool tap(std::uint32_t key) { return m_keyboard.tap(key); }
+
+private:
+    std::optional<QRect> regionOf(const QString &role)
+    {
+        const std::optional<X11ManagedWindow> found = window(role);
+        return found ? std::optional<QRect>(found->geometry) : std::nullopt;
+    }
+
+    X11Desktop m_desktop;
+    XTestPointer m_pointer;
+    XTestKeyboard m_keyboard;
+    ScreenTextReader m_reader;
+};
+
+class Session
+{
+public:
+    Session()
+    {
+        const QByteArray policy = policyDocument(1, QStringLiteral("1"));
+        m_service.setDefaultResponse("GET", minimumVersionPolicyPath, ScriptedResponse::raw(200, policy));
+        m_service.setDefaultResponse(
+            "GET", minimumVersionSignaturePath, ScriptedResponse::raw(200, testSignatureFile(policy), "text/plain"));
+        m_service.setDefaultResponse(
+            "GET", updateFeedPath, ScriptedResponse::raw(200, appcastDocument(m_service, {}), "application/xml"));
+        m_service.setDefaultResponder("POST", refreshPath, [](const RecordedRequest &) {
+            return ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access"), QStringLiteral("refresh")));
+        });
+        m_service.setDefaultResponse("GET", QStringLiteral("/v1/me"),
+            ScriptedResponse::json(
+                QJsonObject{{QStringLiteral("id"), QStringLiteral("0b6f1a52-2c1e-4f7d-9a53-6c1d2e3f4a5b")},
+                    {QStringLiteral("email"), QStringLiteral("player@example.com")},
+                    {QStringLiteral("display_name"), QStringLiteral("Player One")}}));
+        m_service.setDefaultResponse("POST", gameTitleResolvePath,
+            ScriptedResponse::json(gameTitleAnswer(QStringLiteral("Harbour Tales"), QStringLiteral("Harbour Tales"))));
+        m_service.setDefaultResponder("POST", translationsPath, translatingResponder());
+    }
+
+    // Everything up to the player's first pick; an error message, or nothing.
+    std::optional<QString> start()
+    {
+        if (!m_x11.isRunning()) {
+            return m_x11.errorString();
+        }
+        if (!m_home.isValid() || !m_player.isValid()) {
+            return QStringLiteral("no home folder, X input or screen reader");
+        }
+        if (!startGame()) {
+            return m_game->errorString();
+        }
+        KeychainRefreshTokenStore keyring(
+            refreshTokenKeychainService(appBundleIdentifier()), refreshTokenKeychainAccount);
+        try {
+            runTask(keyring.save(QStringLiteral("refresh-saved")));
+        } catch (const std::exception &error) {
+            return QStringLiteral("the keyring refused the session: %1").arg(QString::fromUtf8(error.what()));
+        }
+        if (const std::optional<QString> problem = saveCaptureAreas()) {
+            return problem;
+        }
+        VeyraProcess::Options options;
+        options.homeFolder = m_home.path();
+        options.infoOverrides = infoOverrides();
+        m_veyra = std::make_unique<VeyraProcess>(m_x11, options);
+        if (!m_veyra->isRunning()) {
+            return m_veyra->errorString();
+        }
+        m_sampler = std::make_unique<MemorySampler>(m_veyra->processID());
+        m_lines.setInterval(3000);
+        QObject::connect(&m_lines, &QTimer::timeout, [this] {
+            if (m_game && m_game->isRunning()) {
+                m_game->setText(dialogueLines[++m_nextLine % dialogueLines.size()]);
+            }
+        });
+        if (!pickGame(false)) {
+            return QStringLiteral("the first pick did not go into play:\n%1").arg(m_veyra->output());
+        }
+        return std::nullopt;
+    }
+
+    // Play with the dialogue changing every 3 s.
+    void play()
+    {
+        m_lines.start();
+        runFor(playSeconds * 1000);
+        m_lines.stop();
+    }
+
+    // The editor from the control strip's menu, its guide dismissed, the game's picture
+    // loaded, then closed.
+    bool visitEditor()
+    {
+        const auto failed = [](const char *step) {
+            std::fprintf(stderr, "the editor's visit failed: %s\n", step);
+            return false;
+        };
+        const std::optional<X11ManagedWindow> strip = m_player.window(overlayControls);
+        if (!strip) {
+            return failed("no control strip");
+        }
+        // The menu opens at the pointer, below or above it.
+        const QPoint click = strip->geometry.center();
+        m_player.rightClickAt(click);
+        const QRect menuArea(click - QPoint(360, 300), QSize(720, 600));
+        if (!m_player.clickText(
+                QStringLiteral("the control strip's menu"), QStringLiteral("Capture Areas"), menuArea)) {
+            return failed("no \"Edit Capture Areas\" in the control strip's menu");
+        }
+        if (!m_player.waitForWindow(editorWindow)) {
+            return failed("no editor window");
+        }
+        // The guide comes once the game's picture is loaded, the first time. Escape
+        // dismisses it (the overlay, which stays on top, may cover its buttons), and then
+        // cancels the editor; each window is clicked first near its top left corner (the
+        // guide's picture, the editor's title), where nothing reacts to a click and the
+        // overlay in the middle of the screen is not, so that it has the keyboard.
+        const std::optional<X11ManagedWindow> guide = [&] {
+            m_player.waitForWindow(guideWindow);
+            return m_player.window(guideWindow);
+        }();
+        if (!guide) {
+            return failed("no guide");
+        }
+        m_player.clickAt(guide->geometry.topLeft() + QPoint(24, 24));
+        if (!m_player.tap(XTestKeyboard::escapeKey) || !m_player.waitForNoWindow(guideWindow)) {
+            return failed("the guide stays");
+        }
+        if (!m_player.waitForText(editorWindow, QStringLiteral("Cancel"))) {
+            return failed("the editor shows no Cancel");
+        }
+        runFor(3000);
+        const std::optional<X11ManagedWindow> editor = m_player.window(editorWindow);
+        if (!editor) {
+            return failed("the editor went");
+        }
+        m_player.clickAt(editor->geometry.topLeft() + QPoint(24, 12));
+        if (!m_player.tap(XTestKeyboard::escapeKey) || !m_player.waitForNoWindow(editorWindow)) {
+            return failed("the editor stays");
+        }
+        return true;
+    }
+
+    // The game's process ends and a new one starts; the player chooses it again.
+    bool repick()
+    {
+        m_game->close();
+        if (!m_player.waitForText(overlayWindow, QStringLiteral("Capture window unavailable")) || !startGame()) {
+            return false;
+        }
+        return m_player.clickText(overlayWindow, QStringLiteral("Choose Another Window")) && pickGame(true);
+    }
+
+    bool quit() { return m_veyra->quit(); }
+    const MemorySampler &memory() const { return *m_sampler; }
+    qint64 processID() const { return m_veyra->processID(); }
+
+private:
+    bool startGame()
+    {
+        TestGameWindow::Options options;
+        options.title = QStringLiteral("Harbour Tales");
+        options.size = gameSize;
+        options.position = QPoint(0, 0);
+        options.frameless = true;
+        options.boxRect = boxRect;
+        options.text = dialogueLines[m_nextLine % dialogueLines.size()];
+        m_game.reset();
+        m_game = std::make_unique<TestGameWindow>(m_x11, options);
+        return m_game->isRunning();
+    }
+
+    // The two areas over the box, stored as the editor stores them for the game's window.
+    std::optional<QString> saveCaptureAreas()
+    {
+        XcbWindowCatalog catalog(m_x11.display());
+        std::optional<CaptureTarget> target;
+        for (const CaptureApplicationGroup &group : runTask(catalog.applicationGroups())) {
+            for (const CaptureTarget &window : group.windows) {
+                if (window.windowID == m_game->windowID()) {
+                    target = window;
+                }
+            }
+        }
+        if (!target || !target->profileKey()) {
+            return QStringLiteral("the game's window is not listed");
+        }
+        QImage patch(40, 20, QImage::Format_RGB32);
+        patch.fill(TestGameWindow::Options().boxColor);
+        const auto pattern = DefaultDialogueBackgroundPatternAnalyzer().analyze(patch, CaptureRegion{0, 0, 40, 20});
+        if (!pattern) {
+            return QStringLiteral("no colour for the box");
+        }
+        CaptureAreaProfile profile;
+        profile.applicationIdentity = target->profileKey()->applicationIdentity;
+        profile.windowTitle = target->profileKey()->windowTitle;
+        profile.referenceImageWidth = gameSize.width();
+        profile.referenceImageHeight = gameSize.height();
+        for (qsizetype index = 0; index < areaRegions.size(); ++index) {
+            profile.areas.append(
+                CaptureArea{QStringLiteral("area-%1").arg(index + 1), areaRegions[index], pattern->first});
+        }
+        FileCaptureAreaStore store(
+            QUrl::fromLocalFile(applicationFolderPath(VeyraProcess::dataFolder(m_home.path()), isDebugBuild())
+                + QStringLiteral("/capture-areas.json")));
+        try {
+            store.save(profile);
+        } catch (const std::exception &error) {
+            return QString::fromUtf8(error.what());
+        }
+        return std::nullopt;
+    }
+
+    // In the picker: (Refresh,) the game's application, its window, Return; then until the
+    // service is asked for a translation of the new window's dialogue.
+    bool pickGame(bool refresh)
+    {
+        if (!m_player.waitForText(mainWindow, QStringLiteral("Which game are we playing?"))) {
+            return false;
+        }
+        if (refresh && !m_player.clickText(mainWindow, QStringLiteral("Refresh"))) {
+            return false;
+        }
+        const qsizetype translations = m_service.requests("POST", translationsPath).size();
+        if (!m_player.clickText(mainWindow, QStringLiteral("veyra_test_game_window"))
+            || !m_player.clickText(mainWindow, QStringLiteral("Harbour Tales"))) {
+            return false;
+        }
+        // Return once the window is chosen ("Play with Veyra" enabled): tried until the
+        // main window goes.
+        return waitUntil(
+                   [&] {
+                       if (m_player.window(mainWindow)) {
+                           m_player.tap(XTestKeyboard::returnKey);
+                           return false;
+                       }
+                       return true;
+                   },
+                   stepTimeoutMs, 500)
+            && waitUntil([&] { return m_service.requests("POST", translationsPath).size() > translations; },
+                stepTimeoutMs * 2, readingPauseMs);
+    }
+
+    QJsonObject infoOverrides() const
+    {
+        const GoogleOAuthEndpoints endpoints = m_google.endpoints();
+        return QJsonObject{
+            {QStringLiteral("TranslationServerBaseURL"), m_service.url(QStringLiteral("/")).toString()},
+            {QStringLiteral("WebAppBaseURL"), m_service.url(QStringLiteral("/web/")).toString()},
+            {QStringLiteral("GoogleAuthenticationEnabled"), true},
+            {QStringLiteral("GIDClientID"), clientID},
+            {QStringLiteral("GIDClientSecret"), clientSecret},
+            {QStringLiteral("GIDServerClientID"), QStringLiteral("veyra-bench-server.apps.googleusercontent.com")},
+            {QStringLiteral("GoogleReversedClientID"), reversedClientID},
+            {QStringLiteral("CFBundleURLTypes"),
+                QJsonArray{QJsonObject{
+                    {QStringLiteral("CFBundleURLName"), appBundleIdentifier() + QStringLiteral(".google-sign-in")},
+                    {QStringLiteral("CFBundleURLSchemes"), QJsonArray{reversedClientID}}}}},
+            {QStringLiteral("GoogleAuthorizationURL"), endpoints.authorizationURL.toString()},
+            {QStringLiteral("GoogleTokenURL"), endpoints.tokenURL.toString()},
+            {QStringLiteral("MinimumVersionPolicyURL"), m_service.url(minimumVersionPolicyPath).toString()},
+            {QStringLiteral("SUPublicEDKey"), QString::fromLatin1(testPolicySigningKey().publicKeyBase64())},
+            {QStringLiteral("SUFeedURL"), m_service.url(updateFeedPath).toString()},
+        };
+    }
+
+    XvfbSession m_x11;
+    ServiceStandIn m_service;
+    GoogleAuthorizationServer m_google{clientID, clientSecret};
+    QTemporaryDir m_home;
+    Player m_player{m_x11};
+    std::unique_ptr<TestGameWindow> m_game;
+    std::unique_ptr<VeyraProcess> m_veyra;
+    std::unique_ptr<MemorySampler> m_sampler;
+    QTimer m_lines;
+    qsizetype m_nextLine = 0;
+};
+
+// The mappings that hold most of the resident memory, largest first, on stderr.
+void reportLargestMappings(qint64 processID, int count)
+{
+    QFile smaps(QStringLiteral("/proc/%1/smaps").arg(processID));
+    if (!smaps.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    std::map<QByteArray, qint64> byName;
+    QByteArray name;
+    for (const QByteArray &line : smaps.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 5 && fields[0].contains('-') && !fields[0].endsWith(':')) {
+            name = fields.size() >= 6 ? fields.mid(5).join(' ') : QByteArray("[anonymous ") + fields[1] + ']';
+        } else if (fields.size() >= 2 && fields[0] == "Rss:") {
+            byName[name] += fields[1].toLongLong();
+        }
+    }
+    std::vector<std::pair<qint64, QByteArray>> sorted;
+    for (const auto &[mapping, kibibytes] : byName) {
+        sorted.emplace_back(kibibytes, mapping);
+    }
+    std::sort(sorted.rbegin(), sorted.rend());
+    for (int index = 0; index < count && index < static_cast<int>(sorted.size()); ++index) {
+        std::fprintf(stderr, "  %7.1f MiB  %s\n", mebibytes(sorted[index].first), sorted[index].second.constData());
+    }
+}
+
+void report(const char *phase, qint64 processID, qint64 resident)
+{
+    const MemoryMap map = MemoryMap::of(processID);
+    std::fprintf(stderr,
+        "[%ld] %-22s rss %6.1f MiB | main heap %5.1f, thread arenas %5.1f (%d), other anonymous %5.1f, shared %5.1f, "
+        "files %5.1f | threads %lld\n",
+        static_cast<long>(std::time(nullptr)), phase, mebibytes(resident), mebibytes(map.mainHeap),
+        mebibytes(map.threadArenas), map.arenas, mebibytes(map.otherAnonymous), mebibytes(map.sharedMemory),
+        mebibytes(map.files), statusValue(processID, "Threads"));
+}
+
+void playEditAndRepick(benchmark::State &state)
+{
+    for (auto _ : state) {
+        const auto began = std::chrono::steady_clock::now();
+        Session session;
+        if (const std::optional<QString> problem = session.start()) {
+            state.SkipWithError(problem->toStdString().c_str());
+            return;
+        }
+        const qint64 processID = session.processID();
+        const auto measure = [&](const char *phase, const char *counter) {
+            const qint64 resident = session.memory().resident();
+            report(phase, processID, resident);
+            if (counter) {
+                state.counters[counter] = mebibytes(resident);
+            }
+            return resident;
+        };
+        measure("in play", nullptr);
+        session.play();
+        measure("after play", "after_play_MiB");
+        if (!session.visitEditor()) {
+            state.SkipWithError("the capture-area editor did not open and close");
+            return;
+        }
+        session.play();
+        measure("after the editor", "after_editor_MiB");
+        qint64 firstRepick = 0;
+        qint64 lastRepick = 0;
+        for (int repick = 1; repick <= repickCount; ++repick) {
+            if (!session.repick()) {
+                state.SkipWithError(
+                    QStringLiteral("re-pick %1 did not go back into play").arg(repick).toStdString().c_str());
+                return;
+            }
+            session.play();
+            const std::string name = "repick_" + std::to_string(repick) + "_MiB";
+            const std::string phase = "after re-pick " + std::to_string(repick);
+            lastRepick = measure(phase.c_str(), name.c_str());
+            if (repick == 1) {
+                firstRepick = lastRepick;
+            }
+        }
+        const qint64 end = session.memory().resident();
+        if (showMappings > 0) {
+            reportLargestMappings(processID, showMappings);
+        }
+        const MemoryMap endMap = MemoryMap::of(processID);
+        const MemoryMap &peakMap = session.memory().atHighest();
+        state.counters["peak_rss_MiB"] = mebibytes(session.memory().peak());
+        state.counters["end_rss_MiB"] = mebibytes(end);
+        if (repickCount > 1) {
+            state.counters["per_repick_KiB"] = static_cast<double>(lastRepick - firstRepick) / (repickCount - 1);
+        }
+        for (const auto &[name, map] : {std::pair{"peak", &peakMap}, std::pair{"end", &endMap}}) {
+            const std::string prefix(name);
+            state.counters[prefix + "_main_heap_MiB"] = mebibytes(map->mainHeap);
+            state.counters[prefix + "_thread_arenas_MiB"] = mebibytes(map->threadArenas);
+            state.counters[prefix + "_other_anonymous_MiB"] = mebibytes(map->otherAnonymous);
+            state.counters[prefix + "_shared_MiB"] = mebibytes(map->sharedMemory);
+            state.counters[prefix + "_files_MiB"] = mebibytes(map->files);
+        }
+        state.counters["threads"] = static_cast<double>(statusValue(processID, "Threads"));
+        state.counters["arenas"] = endMap.arenas;
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+        if (!session.quit()) {
+            state.SkipWithError("veyra did not quit cleanly");
+        }
+    }
+}
+
+// Runs this program again inside a private D-Bus session with an unlocked gnome-keyring
+// whose files live in a folder of its own, removed afterwards; returns its status.
+int runInKeyringSession(char **argv)
+{
+    char folder[] = "/tmp/veyra-bench-keyring-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) {
+        std::perror("mkdtemp");
+        return 2;
+    }
+    const std::string home(folder);
+    ::mkdir((home + "/runtime").c_str(), 0700);
+    ::mkdir((home + "/data").c_str(), 0700);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setenv("HOME", home.c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (home + "/runtime").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
+        ::setenv(keyringSessionVariable, "1", 1);
+        std::vector<const char *> command{"dbus-run-session", "--", "sh", "-c",
+            "eval \"$(printf %s veyra-bench | gnome-keyring-daemon --unlock --components=secrets)\" && exec \"$0\" "
+            "\"$@\"",
+            "/proc/self/exe"};
+        std::string self(4096, '\0');
+        const ssize_t length = ::readlink("/proc/self/exe", self.data(), self.size());
+        if (length > 0) {
+            self.resize(static_cast<size_t>(length));
+            command.back() = self.c_str();
+        }
+        for (char **argument = argv + 1; *argument != nullptr; ++argument) {
+            command.push_back(*argument);
+        }
+        command.push_back(nullptr);
+        ::execvp(command[0], const_cast<char **>(command.data()));
+        std::perror("dbus-run-session");
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    QDir(QString::fromLocal8Bit(folder)).removeRecursively();
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty(keyringSessionVariable)) {
+        return runInKeyringSession(argv);
+    }
+    // Our own options first: Google Benchmark rejects flags it does not know.
+    std::vector<char *> arguments;
+    for (int i = 0; i < argc; ++i) {
+        const auto value = [&](const char *flag) -> const char * {
+            return std::strncmp(argv[i], flag, std::strlen(flag)) == 0 ? argv[i] + std::strlen(flag) : nullptr;
+        };
+        if (const char *seconds = value("--play=")) {
+            playSeconds = std::max(3, std::atoi(seconds));
+        } else if (const char *count = value("--repicks=")) {
+            repickCount = std::max(1, std::atoi(count));
+        } else if (const char *mappings = value("--mappings=")) {
+            showMappings = std::max(0, std::atoi(mappings));
+        } else {
+            arguments.push_back(argv[i]);
+        }
+    }
+    int count = static_cast<int>(arguments.size());
+    arguments.push_back(nullptr);
+
+    QCoreApplication application(count, arguments.data());
+    benchmark::Initialize(&count, arguments.data());
+    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
+        return 1;
+    }
+    benchmark::RegisterBenchmark("sessionMemory/playEditAndRepick", playEditAndRepick)
+        ->Iterations(1)
+        ->UseManualTime()
+        ->Unit(benchmark::kSecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
