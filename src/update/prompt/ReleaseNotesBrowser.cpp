@@ -13,12 +13,14 @@ namespace veyra {
 
 namespace {
 
-// A document read on a worker for the GUI thread, deleted there unless it was taken.
+// A document read on a worker for the GUI thread, deleted there unless it was taken, and
+// the fonts it shows its text in.
 class DocumentHandoff
 {
 public:
     explicit DocumentHandoff(std::unique_ptr<QTextDocument> document)
         : m_document(document.release())
+        , m_faces(releaseNotesFaces(*m_document, facesLoadedApart))
     { }
     ~DocumentHandoff()
     {
@@ -30,9 +32,16 @@ public:
     DocumentHandoff &operator=(const DocumentHandoff &) = delete;
 
     QTextDocument *take() { return std::exchange(m_document, nullptr); }
+    const QList<ReleaseNotesFace> &faces() const { return m_faces; }
+
+    // How many of the notes' fonts are loaded each on a turn of its own before the layout:
+    // enough for the text, its emphasis, headings and code in a script or two; the layout
+    // loads any others.
+    static constexpr qsizetype facesLoadedApart = 8;
 
 private:
     QTextDocument *m_document;
+    QList<ReleaseNotesFace> m_faces;
 };
 
 // The width notes are laid out at on the worker while the browser is not shown yet: about
@@ -76,7 +85,17 @@ void ReleaseNotesBrowser::setReleaseNotes(const ReleaseNotes &notes)
             = co_await runOnWorker(releaseNotesWorkPool(), std::move(reading));
         // Once the pools have ended, the notes thread has gone with the fonts the document
         // was laid out with: it is never shown.
-        if (!self || self->m_notesRequest != request || workerPoolsHaveEnded()) {
+        const auto wanted = [&] { return self && self->m_notesRequest == request && !workerPoolsHaveEnded(); };
+        // The notes' fonts, each on a turn of the event loop of its own, so that no turn
+        // takes the time of loading them all and laying the notes out.
+        for (const ReleaseNotesFace &face : handoff->faces()) {
+            if (!wanted()) {
+                co_return;
+            }
+            loadReleaseNotesFace(face);
+            co_await NextEventLoopTurn{};
+        }
+        if (!wanted()) {
             co_return;
         }
         self->showDocument(handoff->take());

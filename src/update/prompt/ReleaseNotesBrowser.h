@@ -17,7 +17,8 @@ QThreadPool &releaseNotesWorkPool();
 // refer to is ever loaded (no image, style sheet or other resource, remote or local) and
 // no link is followed, and they never hold the GUI thread: every notes are reduced to
 // what release notes use (ReleaseNotesContent), made into a document and laid out on
-// releaseNotesWorkPool(), and shown once read (the browser is empty meanwhile).
+// releaseNotesWorkPool(), and shown once read (the browser is empty meanwhile), after the
+// GUI thread has loaded the fonts of their text, one turn of its event loop each.
 class ReleaseNotesBrowser : public QTextBrowser
 {
     Q_OBJECT

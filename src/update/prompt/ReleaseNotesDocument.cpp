@@ -14,9 +14,11 @@
 #include <QHash>
 #include <QImage>
 #include <QRawFont>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFragment>
 #include <QTextLayout>
 #include <QTextList>
 #include <QTextTable>
@@ -641,6 +643,46 @@ std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
     }
     document->moveToThread(thread);
     return document;
+}
+
+QList<ReleaseNotesFace> releaseNotesFaces(const QTextDocument &document, qsizetype limit)
+{
+    // A face is loaded once for all its sizes.
+    constexpr qsizetype sampleLength = 8;
+    QList<ReleaseNotesFace> faces;
+    QSet<QString> known;
+    for (QTextBlock block = document.begin(); block.isValid() && faces.size() < limit; block = block.next()) {
+        for (auto fragments = block.begin(); !fragments.atEnd() && faces.size() < limit; ++fragments) {
+            const QTextFragment fragment = fragments.fragment();
+            const QString text = fragment.text().trimmed();
+            if (text.isEmpty() || text.front() == QChar::ObjectReplacementCharacter) {
+                continue;
+            }
+            const QFont font = fragment.charFormat().font().resolve(document.defaultFont());
+            const QString key = font.families().join(QLatin1Char(',')) + QLatin1Char('/')
+                + QString::number(font.weight()) + QLatin1Char('/') + QString::number(int(font.style()))
+                + QLatin1Char('/') + QString::number(font.styleHint()) + QLatin1Char('/')
+                + QString::number(int(font.styleStrategy()));
+            if (!known.contains(key)) {
+                known.insert(key);
+                // Whole characters, a surrogate pair's two together.
+                qsizetype length = std::min(text.size(), sampleLength);
+                if (length < text.size() && text.at(length - 1).isHighSurrogate()) {
+                    ++length;
+                }
+                faces.append(ReleaseNotesFace{font, text.left(length)});
+            }
+        }
+    }
+    return faces;
+}
+
+void loadReleaseNotesFace(const ReleaseNotesFace &face)
+{
+    QTextLayout layout(face.sample, face.font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
 }
 
 } // namespace veyra

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QFont>
+#include <QList>
 #include <QString>
 #include <QVariant>
 
 #include <memory>
 
-class QFont;
 class QTextDocument;
 class QThread;
 
@@ -29,5 +30,22 @@ QVariant refusedReleaseNotesResource(int type);
 // own it. Runs on any thread; its time follows from the content's weight alone.
 std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
     const ReleaseNotes &notes, const QFont &font, double margin, double width, QThread *thread);
+
+// A font that text of a document is shown in, and a few characters of that text.
+struct ReleaseNotesFace
+{
+    QFont font;
+    QString sample;
+};
+
+// The fonts the document's text is shown in, each once whatever its size, in the order
+// they first appear, at most `limit` of them.
+QList<ReleaseNotesFace> releaseNotesFaces(const QTextDocument &document, qsizetype limit);
+
+// Loads the face on the calling thread, as laying out its sample there does. Qt keeps
+// fonts per thread, and loading one (for Chinese, Japanese or Korean text a face of
+// several megabytes) takes milliseconds: the thread that shows the notes loads their fonts
+// one at a time before it lays them out, rather than all during the layout.
+void loadReleaseNotesFace(const ReleaseNotesFace &face);
 
 } // namespace veyra

@@ -30,8 +30,10 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFragment>
 #include <QTextList>
 #include <QTextTable>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -813,6 +815,59 @@ TEST(ReleaseNotesBrowserTest, EachScriptShowsInTheFontQtShowsItInWhichItsTextNam
         }
     }
     EXPECT_NE(familyShowing(markdown, japanese), familyShowing(markdown, QStringLiteral("fast")));
+}
+
+// The fonts the browser loads one at a time before it lays notes out are those their text
+// shows in: every font of the document's text is among them, each once whatever its size,
+// with a sample of text in it, of whole characters.
+TEST(ReleaseNotesBrowserTest, TheFontsLoadedBeforeTheLayoutAreThoseOfTheNotesText)
+{
+    const QString notes = QString::fromUtf8("## Veyra 1.3\n\n### 修正\n\n"
+                                            "- 台詞の読み取りが**速く**なりました\n"
+                                            "- `code` and **bold** and _italic_\n"
+                                            "- ***x👨‍👩‍👧*** and 👨‍👩‍👧\n");
+    QFont font = QApplication::font();
+    font.setPixelSize(13);
+    const std::unique_ptr<QTextDocument> document
+        = makeReleaseNotesDocument(ReleaseNotes{Format::markdown, notes}, font, 8, 500, QThread::currentThread());
+    const QList<ReleaseNotesFace> faces = releaseNotesFaces(*document, 100);
+    const auto sameFace = [](const QFont &one, const QFont &other) {
+        return one.families() == other.families() && one.weight() == other.weight() && one.style() == other.style()
+            && one.styleHint() == other.styleHint() && one.styleStrategy() == other.styleStrategy();
+    };
+    QStringList fragments;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.text().trimmed().isEmpty()) {
+                continue;
+            }
+            fragments.append(fragment.text());
+            const QFont shownIn = fragment.charFormat().font().resolve(document->defaultFont());
+            const auto found = std::find_if(
+                faces.begin(), faces.end(), [&](const ReleaseNotesFace &face) { return sameFace(face.font, shownIn); });
+            ASSERT_NE(found, faces.end())
+                << fragment.text().toStdString() << " in " << shownIn.toString().toStdString();
+            // The sample is text of that font (its first characters in the notes).
+            EXPECT_TRUE(document->toPlainText().contains(found->sample)) << found->sample.toStdString();
+        }
+    }
+    // The heading of another size and the regular text share their faces; bold, italic,
+    // code and Japanese text (in the font that shows it) have their own.
+    for (qsizetype one = 0; one < faces.size(); ++one) {
+        for (qsizetype other = one + 1; other < faces.size(); ++other) {
+            EXPECT_FALSE(sameFace(faces[one].font, faces[other].font)) << faces[one].sample.toStdString();
+        }
+        EXPECT_FALSE(faces[one].sample.isEmpty());
+        EXPECT_FALSE(faces[one].sample.back().isHighSurrogate()) << "a character cut in two";
+    }
+    EXPECT_GE(faces.size(), 5) << fragments.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_LT(faces.size(), fragments.size());
+    // At most as many as asked for, the first ones.
+    const QList<ReleaseNotesFace> first = releaseNotesFaces(*document, 2);
+    ASSERT_EQ(first.size(), 2);
+    EXPECT_TRUE(sameFace(first[0].font, faces[0].font));
+    EXPECT_TRUE(sameFace(first[1].font, faces[1].font));
 }
 
 TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold)
