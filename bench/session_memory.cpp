@@ -48,6 +48,7 @@
 #include "support/RunTask.h"
 #include "support/ScreenText.h"
 #include "support/ServiceStandIn.h"
+#include "support/StandInInfo.h"
 #include "support/TestGameWindow.h"
 #include "support/TranslationServiceScript.h"
 #include "support/UpdateFeedScript.h"
@@ -549,25 +550,9 @@ private:
 
     QJsonObject infoOverrides() const
     {
-        const GoogleOAuthEndpoints endpoints = m_google.endpoints();
-        return QJsonObject{
-            {QStringLiteral("TranslationServerBaseURL"), m_service.url(QStringLiteral("/")).toString()},
-            {QStringLiteral("WebAppBaseURL"), m_service.url(QStringLiteral("/web/")).toString()},
-            {QStringLiteral("GoogleAuthenticationEnabled"), true},
-            {QStringLiteral("GIDClientID"), clientID},
-            {QStringLiteral("GIDClientSecret"), clientSecret},
-            {QStringLiteral("GIDServerClientID"), QStringLiteral("veyra-bench-server.apps.googleusercontent.com")},
-            {QStringLiteral("GoogleReversedClientID"), reversedClientID},
-            {QStringLiteral("CFBundleURLTypes"),
-                QJsonArray{QJsonObject{
-                    {QStringLiteral("CFBundleURLName"), appBundleIdentifier() + QStringLiteral(".google-sign-in")},
-                    {QStringLiteral("CFBundleURLSchemes"), QJsonArray{reversedClientID}}}}},
-            {QStringLiteral("GoogleAuthorizationURL"), endpoints.authorizationURL.toString()},
-            {QStringLiteral("GoogleTokenURL"), endpoints.tokenURL.toString()},
-            {QStringLiteral("MinimumVersionPolicyURL"), m_service.url(minimumVersionPolicyPath).toString()},
-            {QStringLiteral("SUPublicEDKey"), QString::fromLatin1(testPolicySigningKey().publicKeyBase64())},
-            {QStringLiteral("SUFeedURL"), m_service.url(updateFeedPath).toString()},
-        };
+        return standInInfoOverrides(m_service, m_google,
+            StandInGoogleClient{clientID, clientSecret, reversedClientID,
+                QStringLiteral("veyra-bench-server.apps.googleusercontent.com")});
     }
 
     XvfbSession m_x11;

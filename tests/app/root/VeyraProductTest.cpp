@@ -21,6 +21,7 @@
 #include "support/MinimumVersionPolicyScript.h"
 #include "support/RunTask.h"
 #include "support/ScreenText.h"
+#include "support/StandInInfo.h"
 #include "support/TestGameWindow.h"
 #include "support/TestPaths.h"
 #include "support/TranslationServiceScript.h"
@@ -204,25 +205,9 @@ protected:
     // The build's configuration, pointed at the stand-ins.
     QJsonObject infoOverrides() const
     {
-        const GoogleOAuthEndpoints endpoints = google.endpoints();
-        return QJsonObject{
-            {QStringLiteral("TranslationServerBaseURL"), service.url(QStringLiteral("/")).toString()},
-            {QStringLiteral("WebAppBaseURL"), service.url(QStringLiteral("/web/")).toString()},
-            {QStringLiteral("GoogleAuthenticationEnabled"), true},
-            {QStringLiteral("GIDClientID"), clientID},
-            {QStringLiteral("GIDClientSecret"), clientSecret},
-            {QStringLiteral("GIDServerClientID"), QStringLiteral("veyra-e2e-server.apps.googleusercontent.com")},
-            {QStringLiteral("GoogleReversedClientID"), reversedClientID},
-            {QStringLiteral("CFBundleURLTypes"),
-                QJsonArray{QJsonObject{
-                    {QStringLiteral("CFBundleURLName"), appBundleIdentifier() + QStringLiteral(".google-sign-in")},
-                    {QStringLiteral("CFBundleURLSchemes"), QJsonArray{reversedClientID}}}}},
-            {QStringLiteral("GoogleAuthorizationURL"), endpoints.authorizationURL.toString()},
-            {QStringLiteral("GoogleTokenURL"), endpoints.tokenURL.toString()},
-            {QStringLiteral("MinimumVersionPolicyURL"), service.url(minimumVersionPolicyPath).toString()},
-            {QStringLiteral("SUPublicEDKey"), QString::fromLatin1(testPolicySigningKey().publicKeyBase64())},
-            {QStringLiteral("SUFeedURL"), service.url(updateFeedPath).toString()},
-        };
+        return standInInfoOverrides(service, google,
+            StandInGoogleClient{clientID, clientSecret, reversedClientID,
+                QStringLiteral("veyra-e2e-server.apps.googleusercontent.com")});
     }
 
     void scriptService()
