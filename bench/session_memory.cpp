@@ -62,7 +62,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QJsonArray>
 #include <QTemporaryDir>
 #include <QTimer>
 

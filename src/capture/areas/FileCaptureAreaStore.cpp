@@ -76,10 +76,11 @@ void FileCaptureAreaStore::save(const CaptureAreaProfile &profile)
     sortCaptureAreaProfiles(document.profiles);
     try {
         // The same areas saved again: the file (or what a link leads to) is not rewritten.
-        if (document.encoded() == storedBytes) {
+        const QByteArray data = document.encoded();
+        if (data == storedBytes) {
             return;
         }
-        writeDocument(document);
+        writeFileAtomically(filePath(), data);
     } catch (const std::exception &error) {
         qCCritical(Logger("CaptureAreaStore")).noquote()
             << QStringLiteral("The capture areas couldn't be saved in %1: %2").arg(filePath(), describeError(error));

@@ -1,5 +1,6 @@
 #include "editor/eyedropper/BackgroundPickerInstruction.h"
 
+#include "brand/BrandIcons.h"
 #include "brand/VeyraBrandPalette.h"
 #include "editor/style/EditorStyle.h"
 #include "foundation/language/LocalizedString.h"

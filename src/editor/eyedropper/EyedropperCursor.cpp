@@ -1,5 +1,6 @@
 #include "editor/eyedropper/EyedropperCursor.h"
 
+#include "brand/BrandIcons.h"
 #include "editor/style/EditorStyle.h"
 
 #include <QPainter>

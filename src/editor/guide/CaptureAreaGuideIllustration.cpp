@@ -1,5 +1,6 @@
 #include "editor/guide/CaptureAreaGuideIllustration.h"
 
+#include "brand/BrandIcons.h"
 #include "brand/VeyraBrandPalette.h"
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/style/EditorStyle.h"

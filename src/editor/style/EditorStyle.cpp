@@ -1,5 +1,7 @@
 #include "editor/style/EditorStyle.h"
 
+#include "brand/BrandIcons.h"
+
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPushButton>
@@ -7,7 +9,6 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <cmath>
 
 namespace veyra {
 

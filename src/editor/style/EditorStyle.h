@@ -1,7 +1,5 @@
 #pragma once
 
-#include "brand/BrandIcons.h"
-
 #include <QColor>
 #include <QFont>
 #include <QIcon>

@@ -1,5 +1,6 @@
 #include "editor/views/CaptureAreaEditorView.h"
 
+#include "brand/BrandIcons.h"
 #include "brand/VeyraBrandPalette.h"
 #include "editor/canvas/CaptureAreaCanvas.h"
 #include "editor/guide/CaptureAreaEditingGuideView.h"

@@ -1,5 +1,6 @@
 #include "editor/views/CaptureAreaInspector.h"
 
+#include "brand/BrandIcons.h"
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/style/EditorStyle.h"
 #include "editor/views/ColorSwatch.h"

@@ -92,7 +92,7 @@ InfoDictionary applyInfoDictionaryOverrides(InfoDictionary info, const QString &
 
 const InfoDictionary &mainInfoDictionary()
 {
-    // Never destroyed, as the identity read from it.
+    // Never destroyed: callers keep it to the end of the process, past the statics.
     static const InfoDictionary &info = *new InfoDictionary([] {
         InfoDictionary embedded = loadInfoDictionary(QStringLiteral(":/Info.json"));
         const QString overridePath = qEnvironmentVariable(infoOverrideFileVariable);

@@ -3,6 +3,7 @@
 #include "foundation/errors/Error.h"
 #include "foundation/language/LocalizedString.h"
 #include "foundation/logging/Logger.h"
+#include "foundation/text/Graphemes.h"
 #include "notes/model/GameMemoMerge.h"
 #include "notes/store/GameMemoStoreDocument.h"
 
@@ -57,13 +58,11 @@ const char *const broughtBackButNoRoomNotice = QT_TRANSLATE_NOOP("Veyra",
 // Two sentences of a notice, one after the other.
 const char *const twoSentences = QT_TRANSLATE_NOOP("Veyra", "%@ %@");
 
-// Whether a note is stored as it is (dates are stored in whole seconds).
+// Whether a note is stored as it is: its stored form is the same (dates in whole seconds).
 bool isStoredAsItIs(const GameMemoEntry &note, const QHash<GameWindowProfileKey, GameMemoEntry> &stored)
 {
     const auto found = stored.constFind(note.key);
-    return found != stored.constEnd() && found->applicationName == note.applicationName
-        && found->windowTitle == note.windowTitle && found->representativeGameName == note.representativeGameName
-        && found->text == note.text && found->updatedAt.toSecsSinceEpoch() == note.updatedAt.toSecsSinceEpoch();
+    return found != stored.constEnd() && found->toJson() == note.toJson();
 }
 
 // The notes that `stored` does not hold as they are: new ones and changed ones.
@@ -200,14 +199,9 @@ bool GameMemoLibraryModel::bringBackKeptCopies(const QVector<GameMemoEntry> &sto
             keepOnlyWhatIsNotStored(*copy, stored);
             continue;
         }
-        if (!allFit) {
-            versions += copy->entries;
-        }
+        versions += copy->entries;
         m_broughtBackPaths.append(copy->location);
         qCInfo(logger).noquote() << QStringLiteral("Veyra brought back the notes kept in %1.").arg(copy->location);
-    }
-    if (allFit) {
-        versions = std::move(all);
     }
     const bool broughtBack = !m_broughtBackPaths.isEmpty() || (!m_keptAsidePaths.isEmpty() && !versions.isEmpty());
     const ErrorMessage notesFile = verbatim(QDir::toNativeSeparators(m_store->location()));
@@ -435,23 +429,21 @@ void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
         logFailureOnce(QtCriticalMsg, failure,
             QStringLiteral("Veyra couldn't write the game notes to %1 (%2) nor keep them aside: %3")
                 .arg(m_store->location(), failure, keepFailure->localized()));
-    } else if (kept) {
-        const QString copies = m_keptAsidePaths.join(QStringLiteral(", "));
-        logFailureOnce(QtWarningMsg, failure + copies,
-            QStringLiteral("Veyra couldn't write the game notes to %1 (%2); the notes typed are kept in %3")
-                .arg(m_store->location(), failure, copies));
-    } else {
-        logFailureOnce(QtWarningMsg, failure,
-            QStringLiteral("Veyra couldn't write the game notes to %1: %2").arg(m_store->location(), failure));
-    }
-    if (keepFailure) {
         // Nowhere else either: the player must know that quitting now loses the edits.
         setErrorMessage(ErrorMessage::text(QT_TRANSLATE_NOOP("Veyra",
                                                "Veyra couldn't save the note: %@ Nor could it keep what you typed "
                                                "anywhere else, so for now it is only in this window."),
             {reason}));
+    } else if (kept) {
+        const QString copies = m_keptAsidePaths.join(QStringLiteral(", "));
+        logFailureOnce(QtWarningMsg, failure + copies,
+            QStringLiteral("Veyra couldn't write the game notes to %1 (%2); the notes typed are kept in %3")
+                .arg(m_store->location(), failure, copies));
+        setErrorMessage(keptAsideMessage(reason));
     } else {
-        setErrorMessage(kept ? keptAsideMessage(reason) : saveFailureMessage(reason));
+        logFailureOnce(QtWarningMsg, failure,
+            QStringLiteral("Veyra couldn't write the game notes to %1: %2").arg(m_store->location(), failure));
+        setErrorMessage(saveFailureMessage(reason));
     }
     if (m_hasUnsavedEdits) {
         scheduleRetry();

@@ -49,14 +49,20 @@ QVector<GameMemoEntry> decodeNotes(const QString &path, const QByteArray &data, 
     }
 }
 
-// The notes of a file in the notes file's format; a missing file holds none.
-QVector<GameMemoEntry> readNotes(const QString &path)
+// The notes of a file in the notes file's format; a missing file holds none. `bytes`, when
+// given, gets what the file held; `foreign` is as decodeNotes() sets it.
+QVector<GameMemoEntry> readNotes(const QString &path, QByteArray *bytes = nullptr, bool *foreign = nullptr)
 {
     // A dangling link or a folder in the file's place is no missing file: reading it fails.
     if (fileNodeKind(path) == FileNodeKind::missing) {
         return {};
     }
-    return decodeNotes(path, readWholeFile(path, FileGameMemoStore::maximumFileSize));
+    QByteArray data = readWholeFile(path, FileGameMemoStore::maximumFileSize);
+    QVector<GameMemoEntry> entries = decodeNotes(path, data, foreign);
+    if (bytes != nullptr) {
+        *bytes = std::move(data);
+    }
+    return entries;
 }
 
 QByteArray encodedNotes(const QVector<GameMemoEntry> &entries)
@@ -121,18 +127,9 @@ QVector<GameMemoEntry> FileGameMemoStore::load()
 QVector<GameMemoEntry> FileGameMemoStore::loadFile(QByteArray *bytes)
 {
     const QString path = location();
-    // A dangling link or a folder in the file's place is no missing file: reading it fails.
-    if (fileNodeKind(path) == FileNodeKind::missing) {
-        return {};
-    }
-    QByteArray data = readWholeFile(path, maximumFileSize);
     bool foreign = false;
     try {
-        QVector<GameMemoEntry> entries = decodeNotes(path, data, &foreign);
-        if (bytes != nullptr) {
-            *bytes = std::move(data);
-        }
-        return entries;
+        return readNotes(path, bytes, &foreign);
     } catch (const GameMemoStoreError &) {
         // A damaged file of Veyra's own is left as it is, through a link too.
         if (!foreign || !QFileInfo(path).isSymLink()) {
@@ -223,8 +220,11 @@ QStringList FileGameMemoStore::keepAside(
         }
         for (const QString &earlier : previous) {
             // What is left of an earlier copy holds nothing the new ones lack.
-            if (!written.contains(earlier)) {
-                QFile::remove(earlier);
+            if (!written.contains(earlier) && !QFile::remove(earlier)) {
+                // Read back with the new ones at the next start, it could bring back an
+                // older text of a note.
+                qCWarning(Logger("GameMemoStore")).noquote()
+                    << QStringLiteral("The earlier copy of unsaved game notes %1 couldn't be removed.").arg(earlier);
             }
         }
         return written;

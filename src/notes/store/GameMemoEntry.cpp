@@ -5,10 +5,6 @@
 #include "notes/store/GameMemoStoreError.h"
 #include "notes/store/InternetDateTime.h"
 
-#include <QTextBoundaryFinder>
-
-#include <algorithm>
-
 namespace veyra {
 
 namespace {
@@ -78,32 +74,6 @@ bool operator==(const GameMemoEntry &a, const GameMemoEntry &b)
 {
     return a.key == b.key && a.applicationName == b.applicationName && a.windowTitle == b.windowTitle
         && a.representativeGameName == b.representativeGameName && a.text == b.text && a.updatedAt == b.updatedAt;
-}
-
-qsizetype wholeCharactersLength(QStringView text, qsizetype length)
-{
-    if (length >= text.size()) {
-        return text.size();
-    }
-    if (length <= 0) {
-        return 0;
-    }
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    finder.setPosition(length);
-    if (finder.isAtBoundary()) {
-        return length;
-    }
-    return std::max<qsizetype>(finder.toPreviousBoundary(), 0);
-}
-
-qsizetype shownCharacterCount(QStringView text)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (finder.toNextBoundary() > 0) {
-        ++count;
-    }
-    return count;
 }
 
 } // namespace veyra

@@ -5,7 +5,6 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QString>
-#include <QStringView>
 
 #include <optional>
 
@@ -45,14 +44,5 @@ struct GameMemoEntry
 
     friend bool operator==(const GameMemoEntry &a, const GameMemoEntry &b);
 };
-
-// The length of the longest start of `text` of at most `length` UTF-16 code units that
-// ends between two whole characters (grapheme clusters): a text cut there never ends with
-// half of an emoji or a letter without its accent.
-qsizetype wholeCharactersLength(QStringView text, qsizetype length);
-
-// How many characters `text` shows: grapheme clusters, an emoji of several code points
-// (or with a skin tone) counting as one.
-qsizetype shownCharacterCount(QStringView text);
 
 } // namespace veyra

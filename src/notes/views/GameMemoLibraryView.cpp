@@ -39,8 +39,6 @@ QLabel *plainLabel(TextStyle style, QWidget *parent)
     return label;
 }
 
-// The "note.text" symbol in the given colour.
-
 } // namespace
 
 GameMemoLibraryView::GameMemoLibraryView(GameMemoLibraryModel *model, QWidget *parent)

@@ -2,6 +2,7 @@
 
 #include "foundation/language/ClientLanguage.h"
 #include "foundation/language/LocalizedString.h"
+#include "foundation/text/Graphemes.h"
 #include "notes/store/GameMemoEntry.h"
 #include "notes/views/GameMemoStyle.h"
 
@@ -52,7 +53,7 @@ protected:
         textCursor().insertText(offered.left(taken));
         ensureCursorVisible();
         if (taken < offered.size()) {
-            m_leftOut(shownCharacterCount(QStringView(offered).sliced(taken)));
+            m_leftOut(graphemeCount(QStringView(offered).sliced(taken)));
         }
     }
 
@@ -146,7 +147,7 @@ int NoteTextEditor::keepWithinLimit()
     cut.joinPreviousEditBlock();
     cut.setPosition(start);
     cut.setPosition(end, QTextCursor::KeepAnchor);
-    const qsizetype shown = shownCharacterCount(cut.selectedText());
+    const qsizetype shown = graphemeCount(cut.selectedText());
     cut.removeSelectedText();
     cut.endEditBlock();
     return static_cast<int>(shown);

@@ -27,7 +27,8 @@ public:
 
     // The addresses of `host` (a name in its ASCII form, not an address). Throws
     // CancellationError once the token is cancelled, before or while it runs; a name that
-    // does not resolve is no exception but a ResolvedHost with its error.
+    // does not resolve is no exception but a ResolvedHost with its error. A resolver that
+    // gives up on its own may end with CancellationError too: callers take it as no answer.
     virtual QCoro::Task<ResolvedHost> resolve(QString host, CancellationToken token) = 0;
 };
 

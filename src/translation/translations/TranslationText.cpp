@@ -2,19 +2,7 @@
 
 #include "foundation/text/TextNormalization.h"
 
-#include <QTextBoundaryFinder>
-
 namespace veyra {
-
-qsizetype graphemeCount(const QString &text, qsizetype limit)
-{
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (count <= limit && finder.toNextBoundary() >= 0) {
-        ++count;
-    }
-    return count;
-}
 
 bool exceedsTranslationTextLimit(const QString &text)
 {

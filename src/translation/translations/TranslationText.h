@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/text/Graphemes.h"
+
 #include <QString>
 
 namespace veyra {
@@ -7,9 +9,6 @@ namespace veyra {
 // The longest text, in user-perceived characters (extended grapheme clusters), that is
 // ever sent for translation.
 inline constexpr qsizetype maximumTranslationTextLength = 4000;
-
-// The number of user-perceived characters, counted no further than limit + 1.
-qsizetype graphemeCount(const QString &text, qsizetype limit);
 
 // True when the text has more than maximumTranslationTextLength characters.
 bool exceedsTranslationTextLimit(const QString &text);

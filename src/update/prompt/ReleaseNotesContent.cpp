@@ -1,5 +1,7 @@
 #include "update/prompt/ReleaseNotesContent.h"
 
+#include "foundation/text/Graphemes.h"
+
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -24,20 +26,6 @@ QString lastCluster(const QString &text)
     return text.mid(std::max<qsizetype>(0, clusters.toPreviousBoundary()));
 }
 
-// The text cut at a grapheme boundary after at most `length` code units.
-QString cutAtClusterBoundary(const QString &text, qsizetype length)
-{
-    if (text.size() <= length) {
-        return text;
-    }
-    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
-    clusters.setPosition(length);
-    if (!clusters.isAtBoundary()) {
-        clusters.toPreviousBoundary();
-    }
-    return text.left(std::max<qsizetype>(0, clusters.position()));
-}
-
 bool sameEmphasis(const ReleaseNotesSpan &span, ReleaseNotesContentBuilder::Emphasis emphasis)
 {
     return span.bold == emphasis.bold && span.italic == emphasis.italic && span.code == emphasis.code
@@ -60,7 +48,7 @@ bool isEmojiPart(char32_t character)
 {
     return character >= 0x1F000 || (character >= 0x2300 && character <= 0x23FF)
         || (character >= 0x2600 && character <= 0x27BF) || (character >= 0x2B00 && character <= 0x2BFF)
-        || character == 0x200D || character == 0xFE0F || (character >= 0xE0020 && character <= 0xE007F);
+        || character == 0x200D || character == 0xFE0F;
 }
 
 // What a character weighs in running text (see releaseNotesCjkCharacterWeight).
@@ -177,12 +165,6 @@ QString releaseNotesListMarker(int number, QChar delimiter)
     return QString::number(number) + delimiter;
 }
 
-QString releaseNotesTaskMarker(bool done)
-{
-    // A ballot box, with a check once done.
-    return QString(QChar(done ? 0x2611 : 0x2610));
-}
-
 QString releaseNotesItemMarker(const ReleaseNotesParagraphFormat &format)
 {
     if (format.kind != ReleaseNotesParagraphFormat::Kind::listItem) {
@@ -193,7 +175,9 @@ QString releaseNotesItemMarker(const ReleaseNotesParagraphFormat &format)
         marker = releaseNotesListMarker(format.number, format.delimiter) + QLatin1Char(' ');
     }
     if (format.task != ReleaseNotesParagraphFormat::Task::none) {
-        marker += releaseNotesTaskMarker(format.task == ReleaseNotesParagraphFormat::Task::done) + QLatin1Char(' ');
+        // A ballot box, with a check once done.
+        marker += QChar(format.task == ReleaseNotesParagraphFormat::Task::done ? 0x2611 : 0x2610);
+        marker += QLatin1Char(' ');
     }
     return marker;
 }
@@ -310,7 +294,7 @@ void ReleaseNotesContentBuilder::addText(QStringView text, Emphasis emphasis, co
     }
     const Fit fit = fitting(before, added, m_unbreakableRun, m_left - spanWeight);
     if (fit.length < added.size()) {
-        const QString kept = cutAtClusterBoundary(added, fit.length);
+        const QString kept = added.left(wholeCharactersLength(added, fit.length));
         if (!kept.isEmpty()) {
             append(*spans, kept, emphasis);
         }
@@ -471,15 +455,18 @@ ReleaseNotesContent ReleaseNotesContentBuilder::take()
     return std::move(m_content);
 }
 
-ReleaseNotesParagraphFormat listParagraphFormat(QList<ReleaseNotesOpenList> &lists)
+ReleaseNotesParagraphFormat listParagraphFormat(QList<ReleaseNotesOpenList> &lists, bool code)
 {
     ReleaseNotesOpenList &list = lists.last();
     const int depth = int(std::min<qsizetype>(lists.size(), maximumReleaseNotesListDepth));
     if (list.itemHasParagraph) {
-        return {ReleaseNotesParagraphFormat::Kind::listContinuation, depth};
+        ReleaseNotesParagraphFormat continuation{ReleaseNotesParagraphFormat::Kind::listContinuation, depth};
+        continuation.code = code;
+        return continuation;
     }
-    const ReleaseNotesParagraphFormat item{ReleaseNotesParagraphFormat::Kind::listItem, depth, list.ordered,
-        !list.started, list.number, list.delimiter, list.task};
+    ReleaseNotesParagraphFormat item{ReleaseNotesParagraphFormat::Kind::listItem, depth, list.ordered, !list.started,
+        list.number, list.delimiter, list.task};
+    item.code = code;
     list.started = true;
     list.itemHasParagraph = true;
     return item;

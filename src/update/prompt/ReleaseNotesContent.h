@@ -19,9 +19,9 @@ namespace veyra {
 // one budget (maximumReleaseNotesWeight), so that laying out any notes takes a few
 // milliseconds at most.
 
-// What the content of shown notes may weigh: a character weighs 1 (more in some scripts,
-// releaseNotesCjkCharacterWeight, and in a long run without a break opportunity,
-// unbreakableRunDivisor), a paragraph
+// What the content of shown notes may weigh: a character weighs 1 (more in some scripts and
+// for emoji, releaseNotesCjkCharacterWeight and those after it, and in a long run without a
+// break opportunity, unbreakableRunDivisor), a paragraph
 // releaseNotesParagraphWeight, a line break releaseNotesLineBreakWeight, a change of
 // emphasis releaseNotesSpanWeight, a table cell releaseNotesCellWeight and a further line
 // in a cell releaseNotesCellLineWeight (a cell beyond the last column is such a line). Each
@@ -43,9 +43,9 @@ inline constexpr qsizetype releaseNotesScriptCharacterWeight = 3;
 inline constexpr qsizetype releaseNotesEmojiWeight = 12;
 // Qt breaks a line in a run of characters without a break opportunity (a long word, a run
 // of letters) in time that grows with the square of the run's length, so a run of
-// n > unbreakableRunLength characters weighs n + (n - unbreakableRunLength)^2 /
-// unbreakableRunDivisor: a word of a hundred letters a character more, a run of thousands
-// some thousands.
+// n > unbreakableRunLength UTF-16 units weighs (n - unbreakableRunLength)^2 /
+// unbreakableRunDivisor more than its characters do: a word of a hundred letters a character
+// more, a run of thousands some thousands.
 inline constexpr qsizetype unbreakableRunLength = 64;
 inline constexpr qsizetype unbreakableRunDivisor = 1024;
 
@@ -87,10 +87,7 @@ QStringView leftOfCharacters(QStringView text, qsizetype length);
 
 // What a numbered list item shows before its text: its number and the delimiter its list
 // writes after numbers ("9." or "9)").
-QString releaseNotesListMarker(int number, QChar delimiter = QLatin1Char('.'));
-
-// What a task item shows before its text, a box: ticked when the task is done.
-QString releaseNotesTaskMarker(bool done);
+QString releaseNotesListMarker(int number, QChar delimiter);
 
 // A run of text with one emphasis. Line breaks in it are QChar::LineSeparator.
 struct ReleaseNotesSpan
@@ -167,8 +164,8 @@ struct ReleaseNotesOpenList
 
 // The format of a paragraph that starts in the open item of the innermost of `lists` (one
 // must be open): the first of the item carries its marker, whatever it is (code too), the
-// others are indented as the item.
-ReleaseNotesParagraphFormat listParagraphFormat(QList<ReleaseNotesOpenList> &lists);
+// others are indented as the item; `code` when the paragraph is code.
+ReleaseNotesParagraphFormat listParagraphFormat(QList<ReleaseNotesOpenList> &lists, bool code);
 
 struct ReleaseNotesParagraph
 {

@@ -495,15 +495,13 @@ private:
             // hanging in the indent as a list's would.
             depth = format.level;
             m_lists[std::size_t(depth)] = nullptr;
-            const QString marker = releaseNotesListMarker(format.number, format.delimiter) + QLatin1Char(' ');
+            const QString number = releaseNotesListMarker(format.number, format.delimiter) + QLatin1Char(' ');
             QTextBlockFormat numbered = block;
             numbered.setIndent(depth);
             const double indent = depth * m_cursor.document()->indentWidth();
             numbered.setTextIndent(
-                -std::min(indent, QFontMetricsF(m_cursor.document()->defaultFont()).horizontalAdvance(marker)));
+                -std::min(indent, QFontMetricsF(m_cursor.document()->defaultFont()).horizontalAdvance(number)));
             m_cursor.setBlockFormat(numbered);
-            // In the item's font, even when the item is code.
-            m_cursor.insertText(marker, QTextCharFormat());
         } else if (format.kind == Format::Kind::listItem) {
             depth = format.level;
             QTextList *&list = m_lists[std::size_t(depth)];
@@ -518,9 +516,9 @@ private:
         for (std::size_t deeper = std::size_t(depth) + 1; deeper < m_lists.size(); ++deeper) {
             m_lists[deeper] = nullptr;
         }
-        if (format.kind == Format::Kind::listItem && format.task != Format::Task::none) {
-            m_cursor.insertText(
-                releaseNotesTaskMarker(format.task == Format::Task::done) + QLatin1Char(' '), QTextCharFormat());
+        // The number and the task box, in the item's font even when the item is code.
+        if (const QString marker = releaseNotesItemMarker(format); !marker.isEmpty()) {
+            m_cursor.insertText(marker, QTextCharFormat());
         }
         insertSpans(m_fonts, m_cursor, paragraph.spans, characters);
     }

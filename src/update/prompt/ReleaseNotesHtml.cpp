@@ -243,9 +243,7 @@ private:
             return {Format::Kind::heading, m_headingLevel};
         }
         if (!m_lists.isEmpty() && m_lists.last().itemOpen) {
-            Format format = listParagraphFormat(m_lists);
-            format.code = m_preformatted > 0;
-            return format;
+            return listParagraphFormat(m_lists, m_preformatted > 0);
         }
         if (m_preformatted > 0) {
             return {Format::Kind::code};

@@ -482,9 +482,7 @@ private:
     Format paragraphFormat()
     {
         if (!m_lists.isEmpty() && m_lists.last().itemOpen) {
-            Format format = listParagraphFormat(m_lists);
-            format.code = m_codeBlock;
-            return format;
+            return listParagraphFormat(m_lists, m_codeBlock);
         }
         if (m_codeBlock) {
             return {Format::Kind::code};
