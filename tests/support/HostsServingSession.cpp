@@ -36,10 +36,10 @@ void HostsServingSession::serve(const QUrl &origin, const ServiceStandIn &standI
 QNetworkReply *HostsServingSession::createRequest(Operation operation, const QNetworkRequest &request, QIODevice *body)
 {
     const QUrl url = request.url();
-    QUrl sent = url;
     if (QHostAddress().setAddress(url.host())) {
         return QNetworkAccessManager::createRequest(operation, request, body);
     }
+    QUrl sent = url;
     const auto served = std::find_if(m_served.begin(), m_served.end(),
         [&url](const std::pair<QUrl, QUrl> &origin) { return isSameOrigin(origin.first, url); });
     if (served != m_served.end()) {

@@ -37,9 +37,8 @@ void expectPassedInPrivateNetwork();
 // waits minutes); its /etc/nsswitch.conf looks names up in /etc/hosts, then by DNS only.
 // Destroyed, it answers the queries it holds that their names do not exist, so that the
 // lookups still waiting on threads of their own end, and closes, so that the system
-// refuses any later query at once. Only
-// in the child of expectPassedInPrivateNetwork(); GUI thread only, and queries are read as
-// the event loop turns.
+// refuses any later query at once. Only in the child of expectPassedInPrivateNetwork();
+// GUI thread only, and queries are read as the event loop turns.
 class SilentNameServer
 {
 public:

@@ -1,5 +1,7 @@
 #include "support/ServiceStandIn.h"
 
+#include "support/HostsServingSession.h"
+
 #include <QHash>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
@@ -614,47 +616,11 @@ void expectAllScripted(const ServiceStandIn &standIn)
                                       << unscripted.join(QStringLiteral(", ")).toStdString();
 }
 
-namespace {
-
-class OriginServingSession : public QNetworkAccessManager
-{
-public:
-    OriginServingSession(QUrl origin, QUrl standIn)
-        : m_origin(std::move(origin))
-        , m_standIn(std::move(standIn))
-    {
-        setAutoDeleteReplies(false);
-        setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    }
-
-protected:
-    QNetworkReply *createRequest(Operation operation, const QNetworkRequest &request, QIODevice *body) override
-    {
-        const QUrl url = request.url();
-        const int defaultPort = url.scheme() == QLatin1String("https") ? 443 : 80;
-        if (url.scheme() != m_origin.scheme() || url.host() != m_origin.host()
-            || url.port(defaultPort) != m_origin.port(defaultPort)) {
-            return QNetworkAccessManager::createRequest(operation, request, body);
-        }
-        QUrl served = url;
-        served.setScheme(m_standIn.scheme());
-        served.setHost(m_standIn.host());
-        served.setPort(m_standIn.port());
-        QNetworkRequest redirected = request;
-        redirected.setUrl(served);
-        return QNetworkAccessManager::createRequest(operation, redirected, body);
-    }
-
-private:
-    QUrl m_origin;
-    QUrl m_standIn;
-};
-
-} // namespace
-
 std::shared_ptr<QNetworkAccessManager> sessionServingOrigin(const QUrl &origin, const ServiceStandIn &standIn)
 {
-    return std::make_shared<OriginServingSession>(origin, standIn.url());
+    auto session = std::make_shared<HostsServingSession>();
+    session->serve(origin, standIn);
+    return session;
 }
 
 } // namespace veyra::test

@@ -151,13 +151,9 @@ private:
 // each.
 void expectAllScripted(const ServiceStandIn &standIn);
 
-// A session (as the transports make theirs: no redirect followed by Qt, replies deleted
-// by their holders) on which the stand-in serves a host elsewhere: each request to
-// `origin` (scheme, host and port, "https://releases.veyra.example" say) goes to the
-// stand-in in plain HTTP, as if the name resolved there and TLS were done, while the
-// client keeps its URL, so that what it decides on the origin (where its redirects may
-// lead) it decides on a host that is not this machine. Every other request goes where
-// its URL says.
+// A HostsServingSession on which the stand-in serves one host elsewhere, `origin`
+// ("https://releases.veyra.example" say), so that what the client decides on the origin
+// (where its redirects may lead) it decides on a host that is not this machine.
 std::shared_ptr<QNetworkAccessManager> sessionServingOrigin(const QUrl &origin, const ServiceStandIn &standIn);
 
 } // namespace veyra::test

@@ -36,7 +36,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

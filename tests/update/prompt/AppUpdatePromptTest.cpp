@@ -1112,9 +1112,10 @@ TEST(ReleaseNotesBrowserTest, NotesReadJustBeforeTheEndAreNeverShownAfterIt)
     // draws.
     QProcess program;
     program.start(testProgramPath(QStringLiteral("veyra_test_release_notes_after_end")), QStringList());
-    ASSERT_TRUE(program.waitForFinished(120000));
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_TRUE(program.waitForFinished(scaledMs(120000)));
+    const std::string errors = program.readAllStandardError().toStdString();
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << errors;
+    EXPECT_EQ(program.exitCode(), 0) << errors;
     EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()).toStdString(), "notes thread done\nended\ndrawn\n");
 }
 
