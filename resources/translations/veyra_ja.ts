@@ -782,12 +782,8 @@
         <translation>Veyra を準備する</translation>
     </message>
     <message>
-        <source>Open System Settings</source>
-        <translation>システム設定を開く</translation>
-    </message>
-    <message>
-        <source>Allow %@ in System Settings, then quit and reopen the app.</source>
-        <translation>システム設定で %@ を許可してから、アプリを終了して再度開いてください。</translation>
+        <source>%@ can't capture game windows on this display: its X server runs without the Composite extension. Turn Composite on in the X server's configuration, then quit and reopen %@.</source>
+        <translation>このディスプレイでは %@ がゲームのウィンドウをキャプチャできません。X サーバーが Composite 拡張なしで動作しています。X サーバーの設定で Composite を有効にしてから、%@ を終了して開き直してください。</translation>
     </message>
     <message>
         <source>Ready</source>

@@ -782,12 +782,8 @@
         <translation>Veyra 시작하기</translation>
     </message>
     <message>
-        <source>Open System Settings</source>
-        <translation>시스템 설정 열기</translation>
-    </message>
-    <message>
-        <source>Allow %@ in System Settings, then quit and reopen the app.</source>
-        <translation>시스템 설정에서 %@을(를) 허용한 다음 앱을 종료하고 다시 여세요.</translation>
+        <source>%@ can't capture game windows on this display: its X server runs without the Composite extension. Turn Composite on in the X server's configuration, then quit and reopen %@.</source>
+        <translation>이 디스플레이에서는 %@이(가) 게임 창을 캡처할 수 없습니다. X 서버가 Composite 확장 없이 실행되고 있습니다. X 서버 설정에서 Composite를 켠 다음 %@을(를) 종료하고 다시 여세요.</translation>
     </message>
     <message>
         <source>Ready</source>

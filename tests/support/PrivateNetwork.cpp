@@ -58,19 +58,39 @@ QString bringUpLoopback()
     return error;
 }
 
-// Writes `contents` into the folder and mounts that file over `target` (in this mount
-// namespace only).
-QString mountOver(const QString &folder, const QString &target, const QByteArray &contents)
+// The namespace of a kind ("net", "mnt") that a process is in, as the kernel names it
+// ("net:[4026531840]"); empty when it cannot be read (another user's process, or one in a
+// user namespace other than ours).
+QByteArray namespaceOf(const QByteArray &process, const char *kind)
 {
-    const QString path = folder + QLatin1Char('/') + target.section(QLatin1Char('/'), -1);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.flush()) {
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    const QByteArray link = "/proc/" + process + "/ns/" + kind;
+    char target[128];
+    const ssize_t length = ::readlink(link.constData(), target, sizeof target);
+    return length > 0 ? QByteArray(target, static_cast<qsizetype>(length)) : QByteArray();
+}
+
+// Why this process is not in a network and mount namespace of its own, made for it by the
+// test that started it; empty when it is. The environment only names that test and what it
+// saw; the namespaces are compared here, with the parent's as the kernel shows them where
+// it lets this process see them.
+QString whyNotPrivate()
+{
+    const QList<QByteArray> marker = qgetenv(childMarker).split(' ');
+    const QByteArray parent = QByteArray::number(static_cast<qint64>(::getppid()));
+    if (marker.size() != 3 || marker[0] != parent) {
+        return QStringLiteral("this process was not started by expectPassedInPrivateNetwork()");
     }
-    file.close();
-    if (::mount(QFile::encodeName(path).constData(), QFile::encodeName(target).constData(), nullptr, MS_BIND, nullptr)
-        != 0) {
-        return systemError(QStringLiteral("mounting over %1").arg(target));
+    const char *const kinds[] = {"net", "mnt"};
+    for (int index = 0; index < 2; ++index) {
+        const QByteArray own = namespaceOf("self", kinds[index]);
+        QByteArray parents = namespaceOf(parent, kinds[index]);
+        if (parents.isEmpty()) {
+            parents = marker[index + 1];
+        }
+        if (own.isEmpty() || own == parents) {
+            return QStringLiteral("this process shares the %1 namespace (%2) of the test that started it")
+                .arg(QLatin1String(kinds[index]), QString::fromLatin1(own));
+        }
     }
     return {};
 }
@@ -137,7 +157,13 @@ QByteArray noSuchNameFor(const QByteArray &query, int questionEnd)
 
 bool inPrivateNetwork()
 {
-    return qEnvironmentVariable(childMarker) == QLatin1String("1");
+    return qgetenv(childMarker).split(' ').value(0) == QByteArray::number(static_cast<qint64>(::getppid()));
+}
+
+std::pair<QByteArray, QByteArray> privateNetworkMarker(qint64 parent)
+{
+    const QByteArray process = QByteArray::number(parent);
+    return {childMarker, process + ' ' + namespaceOf(process, "net") + ' ' + namespaceOf(process, "mnt")};
 }
 
 void expectPassedInPrivateNetwork()
@@ -153,7 +179,8 @@ void expectPassedInPrivateNetwork()
               << QStringLiteral("--gtest_filter=%1.%2")
                      .arg(QLatin1String(test->test_suite_name()), QLatin1String(test->name()));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QLatin1String(childMarker), QStringLiteral("1"));
+    const auto [marker, value] = privateNetworkMarker(QCoreApplication::applicationPid());
+    environment.insert(QString::fromLatin1(marker), QString::fromLatin1(value));
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
@@ -177,9 +204,9 @@ void expectPassedInPrivateNetwork()
         << output.toStdString();
 }
 
-SilentNameServer::SilentNameServer()
+SilentNameServer::SilentNameServer(const QList<std::pair<QString, QHostAddress>> &hosts)
 {
-    setUp();
+    setUp(hosts);
     if (m_error.isEmpty()) {
         QObject::connect(&m_socket, &QUdpSocket::readyRead, [this] { readQueries(); });
     }
@@ -187,20 +214,25 @@ SilentNameServer::SilentNameServer()
 
 SilentNameServer::~SilentNameServer()
 {
-    if (!m_error.isEmpty()) {
-        return;
+    if (m_socket.state() == QAbstractSocket::BoundState) {
+        readQueries();
+        for (const auto &[query, questionEnd] : std::as_const(m_held)) {
+            m_socket.writeDatagram(query.makeReply(noSuchNameFor(query.data(), questionEnd)));
+        }
+        m_socket.close();
     }
-    readQueries();
-    for (const auto &[query, questionEnd] : std::as_const(m_held)) {
-        m_socket.writeDatagram(query.makeReply(noSuchNameFor(query.data(), questionEnd)));
+    for (auto target = m_mounted.crbegin(); target != m_mounted.crend(); ++target) {
+        if (::umount2(QFile::encodeName(*target).constData(), 0) != 0) {
+            ADD_FAILURE() << systemError(QStringLiteral("unmounting %1").arg(*target)).toStdString();
+        }
     }
-    m_socket.close();
 }
 
-void SilentNameServer::setUp()
+void SilentNameServer::setUp(const QList<std::pair<QString, QHostAddress>> &hosts)
 {
-    if (!inPrivateNetwork()) {
-        m_error = QStringLiteral("a name server of a test runs only in a private network");
+    // Before anything changes: only namespaces of its own keep this off the machine.
+    m_error = whyNotPrivate();
+    if (!m_error.isEmpty()) {
         return;
     }
     if (!m_folder.isValid()) {
@@ -216,11 +248,37 @@ void SilentNameServer::setUp()
         return;
     }
     // glibc's longest: 30 seconds a try, five tries.
-    m_error = mountOver(
-        m_folder.path(), QStringLiteral("/etc/resolv.conf"), "nameserver 127.0.0.1\noptions timeout:30 attempts:5\n");
-    if (m_error.isEmpty()) {
-        m_error = mountOver(m_folder.path(), QStringLiteral("/etc/nsswitch.conf"), nameServicesWithHostsAndDNS());
+    mountOver(QStringLiteral("/etc/resolv.conf"), "nameserver 127.0.0.1\noptions timeout:30 attempts:5\n");
+    mountOver(QStringLiteral("/etc/nsswitch.conf"), nameServicesWithHostsAndDNS());
+    if (!hosts.isEmpty()) {
+        QByteArray table = "127.0.0.1 localhost\n::1 localhost\n";
+        for (const auto &[name, address] : hosts) {
+            table += address.toString().toLatin1() + ' ' + name.toUtf8() + '\n';
+        }
+        mountOver(QStringLiteral("/etc/hosts"), table);
     }
+}
+
+void SilentNameServer::mountOver(const QString &target, const QByteArray &contents)
+{
+    if (!m_error.isEmpty()) {
+        return;
+    }
+    // Written into the folder, then that file is mounted over the target (in this mount
+    // namespace only).
+    const QString path = m_folder.filePath(target.section(QLatin1Char('/'), -1));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.flush()) {
+        m_error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return;
+    }
+    file.close();
+    if (::mount(QFile::encodeName(path).constData(), QFile::encodeName(target).constData(), nullptr, MS_BIND, nullptr)
+        != 0) {
+        m_error = systemError(QStringLiteral("mounting over %1").arg(target));
+        return;
+    }
+    m_mounted.append(target);
 }
 
 void SilentNameServer::readQueries()

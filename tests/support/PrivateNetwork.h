@@ -2,11 +2,14 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QHostAddress>
 #include <QList>
 #include <QNetworkDatagram>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUdpSocket>
+
+#include <utility>
 
 namespace veyra::test {
 
@@ -24,8 +27,16 @@ namespace veyra::test {
 //     SilentNameServer nameServer;
 //     ASSERT_TRUE(nameServer.error().isEmpty()) << nameServer.error().toStdString();
 
-// Whether this program is the child that expectPassedInPrivateNetwork() started.
+// Whether this program is the child that expectPassedInPrivateNetwork() started: the
+// environment names this process's parent as the test that started it. Whether the child
+// really has namespaces of its own is checked by SilentNameServer before it changes
+// anything.
 bool inPrivateNetwork();
+
+// The environment variable and value that mark a child of `parent` (a running process of
+// this user) started by expectPassedInPrivateNetwork(): the parent's process id and the
+// network and mount namespaces it is in.
+std::pair<QByteArray, QByteArray> privateNetworkMarker(qint64 parent);
 
 // Runs the current test in a private network (see above) and fails it unless the child
 // passed it; the child's output is in the failure message.
@@ -35,14 +46,20 @@ void expectPassedInPrivateNetwork();
 // up and listens on 127.0.0.1, port 53, which the private network's /etc/resolv.conf names
 // as the only name server, with the longest time-outs the system's resolver takes (a lookup
 // waits minutes); its /etc/nsswitch.conf looks names up in /etc/hosts, then by DNS only.
+// Given host names, its /etc/hosts maps localhost and those names, and nothing else.
 // Destroyed, it answers the queries it holds that their names do not exist, so that the
-// lookups still waiting on threads of their own end, and closes, so that the system
-// refuses any later query at once. Only in the child of expectPassedInPrivateNetwork();
-// GUI thread only, and queries are read as the event loop turns.
+// lookups still waiting on threads of their own end, closes, so that the system refuses
+// any later query at once, and unmounts its files.
+//
+// Only in the child of expectPassedInPrivateNetwork(), and only there with namespaces of
+// its own: before it brings up, binds or mounts anything it checks that its network and
+// mount namespaces are not those of the test that started it, whatever the environment
+// says, and otherwise fails with error() and changes nothing. GUI thread only, and queries
+// are read as the event loop turns.
 class SilentNameServer
 {
 public:
-    SilentNameServer();
+    explicit SilentNameServer(const QList<std::pair<QString, QHostAddress>> &hosts = {});
     ~SilentNameServer();
 
     SilentNameServer(const SilentNameServer &) = delete;
@@ -55,10 +72,13 @@ public:
     int queriesFor(const QString &name) const { return m_queries.value(name.toLower()); }
 
 private:
-    void setUp();
+    void setUp(const QList<std::pair<QString, QHostAddress>> &hosts);
+    void mountOver(const QString &target, const QByteArray &contents);
     void readQueries();
 
     QTemporaryDir m_folder;
+    // The files mounted over, in order.
+    QStringList m_mounted;
     QUdpSocket m_socket;
     // Each query held, with the length of its header and question.
     QList<std::pair<QNetworkDatagram, int>> m_held;

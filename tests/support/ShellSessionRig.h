@@ -17,7 +17,7 @@
 namespace veyra::test {
 
 // The capture permission whose every check and request waits until the test answers it
-// (oldest first). Counts its checks and the requests to open the settings.
+// (oldest first). Counts its checks.
 class ManualScreenRecordingPermission : public ScreenRecordingPermissionProviding
 {
 public:
@@ -27,7 +27,7 @@ public:
         co_return co_await wait(m_preflights);
     }
     QCoro::Task<bool> request() override { co_return co_await wait(m_requests); }
-    void openSystemSettings() override { ++settingsOpened; }
+    void openSystemSettings() override { }
 
     // Ends the checks and requests still waiting as refused.
     void refuseWaitingCalls()
@@ -45,7 +45,6 @@ public:
     void answerRequest(bool granted) { answer(m_requests, granted); }
 
     int preflights = 0;
-    int settingsOpened = 0;
 
 private:
     using Call = ManualCall<bool>;

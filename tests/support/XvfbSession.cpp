@@ -180,7 +180,8 @@ bool XvfbSession::startServerOn(const QString &display)
     arguments << display << QStringLiteral("-displayfd") << QStringLiteral("1") << QStringLiteral("-screen")
               << QStringLiteral("0")
               << QStringLiteral("%1x%2x%3").arg(m_options.width).arg(m_options.height).arg(m_options.depth)
-              << QStringLiteral("-nolisten") << QStringLiteral("tcp") << QStringLiteral("+extension")
+              << QStringLiteral("-nolisten") << QStringLiteral("tcp")
+              << (m_options.composite ? QStringLiteral("+extension") : QStringLiteral("-extension"))
               << QStringLiteral("Composite") << QStringLiteral("-noreset");
     if (!m_options.sharedMemory) {
         arguments << QStringLiteral("-extension") << QStringLiteral("MIT-SHM");

@@ -33,6 +33,9 @@ public:
         // xfwm4 with its own compositor on, as XFCE runs by default (it is off otherwise);
         // the session is ready once the compositor has taken the screen.
         bool windowManagerCompositor = false;
+        // Without it the server offers no Composite extension, as some X servers are
+        // configured: nothing can read a window's own pixels there.
+        bool composite = true;
     };
 
     // Starts the server (and the window manager) and waits until they are ready.

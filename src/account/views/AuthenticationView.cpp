@@ -194,6 +194,10 @@ QWidget *AuthenticationView::makeContentColumn()
     m_progress = new ProgressSpinner(spinnerDiameter, column);
     m_progress->setObjectName(QLatin1String(progressIdentifier));
     add(m_progress);
+    m_spaceAboveCancel = addSpace();
+    m_cancelSignInButton = makeButton(QLatin1String(cancelSignInIdentifier), false);
+    connect(m_cancelSignInButton, &QPushButton::clicked, this, &AuthenticationView::signInCancelRequested);
+    add(m_cancelSignInButton);
 
     m_googleButton = new GoogleSignInButton(column);
     m_googleButton->setObjectName(QLatin1String(googleSignInIdentifier));
@@ -311,11 +315,14 @@ void AuthenticationView::refresh()
         "Veyra", "Sign-up is completed on the web so required consent records can be managed in one place.")));
     m_notice->setAccessibleName(m_noticeTitle->text() + QLatin1Char('\n') + m_noticeDetail->text());
     m_spaceUnderNotice->changeSize(0, content.showsNotice ? 14 : 0, QSizePolicy::Minimum, QSizePolicy::Fixed);
+    m_spaceAboveCancel->changeSize(0, content.actions == AuthenticationScreenActions::progressAndCancel ? 18 : 0,
+        QSizePolicy::Minimum, QSizePolicy::Fixed);
 
     m_googleButton->refreshText();
     m_signUpButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Sign Up on the Web")));
     m_retryGoogleButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Try Google Sign-In Again")));
     m_retryButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Try Again")));
+    m_cancelSignInButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Cancel")));
     for (QPushButton *quit : {m_retryRowQuitButton, m_quitButton}) {
         quit->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Quit")));
     }
@@ -337,7 +344,10 @@ void AuthenticationView::refresh()
         {m_largeIcon, !content.isWebRegistrationLayout},
         {m_smallIcon, content.isWebRegistrationLayout},
         {m_notice, content.showsNotice},
-        {m_progress, content.actions == AuthenticationScreenActions::progress},
+        {m_progress,
+            content.actions == AuthenticationScreenActions::progress
+                || content.actions == AuthenticationScreenActions::progressAndCancel},
+        {m_cancelSignInButton, content.actions == AuthenticationScreenActions::progressAndCancel},
         {m_googleButton, content.actions == AuthenticationScreenActions::googleSignIn},
         {m_webRegistrationButtons, content.actions == AuthenticationScreenActions::webRegistration},
         {m_retryRow, content.actions == AuthenticationScreenActions::retryAndQuit},

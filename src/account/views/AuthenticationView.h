@@ -29,6 +29,7 @@ class AuthenticationView : public QWidget
 public:
     static constexpr const char *viewIdentifier = "authentication-view";
     static constexpr const char *progressIdentifier = "authentication-progress";
+    static constexpr const char *cancelSignInIdentifier = "cancel-google-sign-in";
     static constexpr const char *googleSignInIdentifier = "google-sign-in";
     static constexpr const char *webSignUpIdentifier = "open-web-signup";
     static constexpr const char *retryGoogleSignInIdentifier = "retry-google-sign-in";
@@ -46,6 +47,8 @@ public:
 Q_SIGNALS:
     // The Google button or "Try Google Sign-In Again", with the presenting window.
     void signInRequested(QWidget *presentingWindow);
+    // "Cancel" while signing in.
+    void signInCancelRequested();
     // "Sign Up on the Web".
     void webSignUpRequested();
     // "Try Again".
@@ -80,6 +83,7 @@ private:
     QLabel *m_noticeTitle = nullptr;
     QLabel *m_noticeDetail = nullptr;
     ProgressSpinner *m_progress = nullptr;
+    QPushButton *m_cancelSignInButton = nullptr;
     GoogleSignInButton *m_googleButton = nullptr;
     QWidget *m_webRegistrationButtons = nullptr;
     QPushButton *m_signUpButton = nullptr;
@@ -97,6 +101,7 @@ private:
     QSpacerItem *m_spaceAboveBody = nullptr;
     QSpacerItem *m_spaceUnderBody = nullptr;
     QSpacerItem *m_spaceUnderNotice = nullptr;
+    QSpacerItem *m_spaceAboveCancel = nullptr;
     QSpacerItem *m_spaceAboveSignedOutNote = nullptr;
     QSpacerItem *m_spaceAboveWebRegistrationNote = nullptr;
     QSpacerItem *m_spaceAboveError = nullptr;

@@ -36,8 +36,10 @@ AuthenticationScreenActions actionsFor(AuthenticationScreenPhase phase)
 {
     switch (phase) {
     case AuthenticationScreenPhase::restoringAuthentication:
-    case AuthenticationScreenPhase::authenticating:
         return AuthenticationScreenActions::progress;
+    case AuthenticationScreenPhase::authenticating:
+        // The browser may have been closed, or the player changed their mind.
+        return AuthenticationScreenActions::progressAndCancel;
     case AuthenticationScreenPhase::signedOut:
         return AuthenticationScreenActions::googleSignIn;
     case AuthenticationScreenPhase::webRegistrationRequired:

@@ -25,6 +25,8 @@ enum class AuthenticationScreenPhase {
 enum class AuthenticationScreenActions {
     none,
     progress,
+    // The spinner, and "Cancel" to end the sign-in in progress.
+    progressAndCancel,
     googleSignIn,
     webRegistration,
     retryAndQuit,

@@ -53,6 +53,7 @@ QWidget *makeAuthenticationScreen(AppSession &session, QWidget *parent)
     QObject::connect(&session, &AppSession::phaseChanged, view, follow);
     QObject::connect(&session, &AppSession::authenticationErrorChanged, view, follow);
     QObject::connect(view, &AuthenticationView::signInRequested, &session, &AppSession::signIn);
+    QObject::connect(view, &AuthenticationView::signInCancelRequested, &session, &AppSession::cancelSignIn);
     QObject::connect(view, &AuthenticationView::webSignUpRequested, &session, &AppSession::openWebSignUp);
     QObject::connect(
         view, &AuthenticationView::retryAuthenticationRequested, &session, &AppSession::retryAuthentication);

@@ -9,10 +9,11 @@
 #include "capture/windows/QtPermissionRestartPresenter.h"
 #include "capture/x11/X11ScreenRecordingPermission.h"
 #include "foundation/language/LocalizedString.h"
-#include "foundation/text/TextNormalization.h"
 #include "overlay/panels/OverlayPanelController.h"
 
 #include <QCoreApplication>
+
+#include <utility>
 
 namespace veyra {
 
@@ -27,15 +28,6 @@ std::shared_ptr<ScreenRecordingPermissionProviding> choosePermissionProvider(con
         return std::make_shared<FixtureScreenRecordingPermission>(true, true);
     }
     return std::make_shared<X11ScreenRecordingPermission>();
-}
-
-// The translated text as the overlay shows it: line breaks of any convention become line
-// feeds, and the text is trimmed.
-QString normalisedTranslatedText(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text.trimmed();
 }
 
 } // namespace
@@ -301,7 +293,8 @@ void AppSession::signIn(QWidget *presentingWindow)
     setPhase(AppPhase::authenticating());
 
     const QPointer<QWidget> window(presentingWindow);
-    startTaskOnActor(
+    m_phaseBeforeSignIn = phaseBeforeSignIn;
+    m_signInTask = startTaskOnActor(
         this,
         [window, phaseBeforeSignIn](QPointer<AppSession> self, CancellationToken token) -> QCoro::Task<void> {
             std::exception_ptr failure;
@@ -324,6 +317,16 @@ void AppSession::signIn(QWidget *presentingWindow)
             self->beginPermissionCheck();
         },
         m_logger);
+}
+
+void AppSession::cancelSignIn()
+{
+    if (m_isTerminating || m_phase.kind() != AppPhase::Kind::authenticating || !m_signInTask) {
+        return;
+    }
+    // The task sees its token cancelled and moves nothing when its outcome comes.
+    std::exchange(m_signInTask, std::nullopt)->cancel();
+    setPhase(m_phaseBeforeSignIn);
 }
 
 void AppSession::finishFailedSignIn(std::exception_ptr failure, const AppPhase &phaseBeforeSignIn)
@@ -697,26 +700,7 @@ void AppSession::handleTranslationEvent(const TranslationCoordinatorEvent &event
         reports && reports->retainedScreenshot(event.areaID, translation.sourceText)) {
         translationID = translation.translationID;
     }
-    const QHash<QString, OverlayTextRow> &rows = std::as_const(*overlay).rowsByAreaID();
-    const auto row = rows.constFind(event.areaID);
-    if (row == rows.constEnd()) {
-        return;
-    }
-    const QString source = collapseWhitespace(translation.sourceText);
-    const QString translated = normalisedTranslatedText(translation.translatedText);
-    if (!overlay->currentCaptureAreaState().isReady() || translated.isEmpty() || row->sourceText != source) {
-        return;
-    }
-    OverlayTextRow updated;
-    updated.id = event.areaID;
-    updated.sourceText = source;
-    updated.translatedText = translated;
-    updated.translationState = OverlayTranslationState::translated;
-    updated.translationID = translationID;
-    updated.gameTitle = translation.gameTitle;
-    updated.targetLanguage = translation.targetLanguage;
-    overlay->rowsByAreaID().insert(event.areaID, std::move(updated));
-    overlay->publishRows();
+    overlay->applyTranslation(event.areaID, translation, translationID);
 }
 
 void AppSession::handleTranslationReportEvent(const TranslationReportCoordinatorEvent &event)

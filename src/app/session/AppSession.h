@@ -115,6 +115,10 @@ public:
     // Authentication and permission.
     void start();
     void signIn(QWidget *presentingWindow);
+    // Ends the sign-in in progress as the player's cancellation: the browser flow (or the
+    // exchange at the server) is stopped and the screen goes back to where the sign-in
+    // began, without a message, so that the player can start again.
+    void cancelSignIn();
     void retryAuthentication();
     void openWebSignUp();
     void logOut();
@@ -187,6 +191,10 @@ private:
     std::optional<OverlayCaptureAreaState> m_overlayCaptureAreaState;
     int m_selectionRevision = 0;
     bool m_isTerminating = false;
+
+    // The sign-in in progress and the phase it began in.
+    std::optional<ActorTask> m_signInTask;
+    AppPhase m_phaseBeforeSignIn = AppPhase::signedOut();
 
     // The two profile fetches (after authentication, and the settings window's refresh);
     // an account reset cancels both.

@@ -8,7 +8,6 @@
 #include "app/style/ScreenStyle.h"
 #include "brand/VeyraBrandLockup.h"
 #include "brand/VeyraBrandPalette.h"
-#include "capture/windows/ScreenRecordingPermissionProviding.h"
 #include "capture/windows/WindowCatalogProviding.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/LocalizedString.h"
@@ -154,13 +153,6 @@ QWidget *GameSetupView::makeDeniedPane()
     m_deniedMessage = screenStyle::plainLabel(BrandTextStyle::body, VeyraBrandPalette::secondaryText(), m_deniedPane);
     m_deniedMessage->setAlignment(Qt::AlignCenter);
     m_deniedMessage->setWordWrap(true);
-    m_openSettingsButton = screenStyle::button(m_deniedPane);
-    m_openSettingsButton->setObjectName(QStringLiteral("open-screen-recording-settings"));
-    connect(m_openSettingsButton, &QPushButton::clicked, this, [this] {
-        if (m_session && m_session->permissionProvider()) {
-            m_session->permissionProvider()->openSystemSettings();
-        }
-    });
     m_quitButton = screenStyle::button(m_deniedPane);
     connect(m_quitButton, &QPushButton::clicked, this, [this] {
         if (m_session) {
@@ -171,7 +163,6 @@ QWidget *GameSetupView::makeDeniedPane()
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(10);
     buttons->addStretch(1);
-    buttons->addWidget(m_openSettingsButton);
     buttons->addWidget(m_quitButton);
     buttons->addStretch(1);
 
@@ -207,11 +198,15 @@ void GameSetupView::retranslate()
     }
     m_lockup = lockup;
 
-    m_openSettingsButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Open System Settings")));
     m_quitButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Quit")));
     m_updateButton->setText(localizedString(QT_TRANSLATE_NOOP("Veyra", "Update")));
-    m_deniedMessage->setText(localizedFormat(
-        QT_TRANSLATE_NOOP("Veyra", "Allow %@ in System Settings, then quit and reopen the app."), {appDisplayName()}));
+    // Capture is refused here only when the X server lacks Composite; no setting of the
+    // desktop changes that, so there is nothing to open, only what to do.
+    m_deniedMessage->setText(localizedFormat(QT_TRANSLATE_NOOP("Veyra",
+                                                 "%@ can't capture game windows on this display: its X server runs "
+                                                 "without the Composite extension. Turn Composite on in the X "
+                                                 "server's configuration, then quit and reopen %@."),
+        {appDisplayName(), appDisplayName()}));
     showPhase();
 }
 

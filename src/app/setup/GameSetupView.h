@@ -26,7 +26,8 @@ class WindowPickerView;
 // phases checkingPermission, requestingPermission, permissionDenied and choosing): a
 // sidebar with the brand, the three set-up steps and, while choosing with an update on
 // offer, "Update"; beside it a title and the phase's content: progress while the capture
-// permission is checked or requested, the denied pane, or the window picker.
+// permission is checked or requested, the denied pane (what to do, and "Quit"), or the
+// window picker.
 //
 // The whole screen forces the dark colour scheme tinted with the brand's orange. Its
 // fixed texts are looked up again on every change of the interface language.
@@ -70,7 +71,6 @@ private:
     ProgressPane *m_progressPane = nullptr;
     QWidget *m_deniedPane = nullptr;
     QLabel *m_deniedMessage = nullptr;
-    QPushButton *m_openSettingsButton = nullptr;
     QPushButton *m_quitButton = nullptr;
     QWidget *m_emptyPane = nullptr;
     WindowPickerView *m_picker = nullptr;

@@ -87,6 +87,8 @@ public:
     // Accepts changed text of a listed area as a fresh translating row (see OverlayRowBook);
     // closes a report that lists the area. True when the row was replaced.
     bool updateRecognizedText(const QString &areaID, const QString &text);
+    // Turns the area's row into a translated row when it still shows the translation's
+    // source text (see OverlayRowBook); the translation identifier makes it reportable.
     void applyTranslation(
         const QString &areaID, const CompletedTranslation &translation, std::optional<QUuid> translationID);
     bool markTranslationFailed(const QString &areaID, const QString &sourceText);
@@ -130,9 +132,8 @@ public:
     const std::optional<CaptureTarget> &currentTarget() const { return m_currentTarget; }
     const OverlayCaptureAreaState &currentCaptureAreaState() const { return m_rows.currentCaptureAreaState(); }
     const QStringList &areaIDs() const { return m_rows.areaIDs(); }
-    // The current row of each area; a caller that changes it calls publishRows().
+    // The current row of each area.
     const QHash<QString, OverlayTextRow> &rowsByAreaID() const { return m_rows.rowsByAreaID(); }
-    QHash<QString, OverlayTextRow> &rowsByAreaID() { return m_rows.rowsByAreaID(); }
 
 private:
     void buildPanels(const CaptureTarget &target);

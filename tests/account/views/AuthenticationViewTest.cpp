@@ -35,8 +35,8 @@ ErrorMessage outsideError(const QString &text)
 
 const QString standardBody = QStringLiteral("Translate dialogue and understand your game without leaving the moment.");
 
-const QStringList identifiers{QStringLiteral("authentication-progress"), QStringLiteral("google-sign-in"),
-    QStringLiteral("open-web-signup"), QStringLiteral("retry-google-sign-in"),
+const QStringList identifiers{QStringLiteral("authentication-progress"), QStringLiteral("cancel-google-sign-in"),
+    QStringLiteral("google-sign-in"), QStringLiteral("open-web-signup"), QStringLiteral("retry-google-sign-in"),
     QStringLiteral("web-registration-notice"), QStringLiteral("web-registration-login-note"),
     QStringLiteral("retry-authentication"), QStringLiteral("authentication-error")};
 
@@ -113,7 +113,7 @@ TEST(AuthenticationViewContentTest, EachPhase)
 
     const std::vector<std::tuple<Phase, QString, Actions>> others{
         {Phase::restoringAuthentication, QStringLiteral("Restoring your session\u2026"), Actions::progress},
-        {Phase::authenticating, QStringLiteral("Signing in\u2026"), Actions::progress},
+        {Phase::authenticating, QStringLiteral("Signing in\u2026"), Actions::progressAndCancel},
         {Phase::authenticationUnavailable,
             QStringLiteral("The authentication server is temporarily unavailable. Your saved session is still on this "
                            "computer."),
@@ -139,7 +139,7 @@ TEST_F(AuthenticationViewTest, IdentifiersOfEachPhase)
     const std::vector<std::pair<Phase, QStringList>> expected{
         {Phase::restoringAuthentication, {QStringLiteral("authentication-progress")}},
         {Phase::signedOut, {QStringLiteral("google-sign-in")}},
-        {Phase::authenticating, {QStringLiteral("authentication-progress")}},
+        {Phase::authenticating, {QStringLiteral("authentication-progress"), QStringLiteral("cancel-google-sign-in")}},
         {Phase::webRegistrationRequired,
             {QStringLiteral("open-web-signup"), QStringLiteral("retry-google-sign-in"),
                 QStringLiteral("web-registration-notice"), QStringLiteral("web-registration-login-note")}},
@@ -166,7 +166,8 @@ TEST_F(AuthenticationViewTest, IdentifiersOfEachPhase)
     m_model.setPhase(Phase::authenticating);
     m_model.setAuthenticationError(outsideError(QStringLiteral("<b>Authentication is temporarily unavailable.</b>")));
     EXPECT_EQ(shownIdentifiers(),
-        (QStringList{QStringLiteral("authentication-progress"), QStringLiteral("authentication-error")}));
+        (QStringList{QStringLiteral("authentication-progress"), QStringLiteral("cancel-google-sign-in"),
+            QStringLiteral("authentication-error")}));
     const auto *error = find<QLabel>("authentication-error");
     EXPECT_EQ(error->text(), QStringLiteral("<b>Authentication is temporarily unavailable.</b>"));
     EXPECT_EQ(error->textFormat(), Qt::PlainText);
@@ -249,15 +250,20 @@ TEST_F(AuthenticationViewTest, GoogleButtonsWaitForTheWindowThenAsk)
     EXPECT_FALSE(hidden.findChild<QWidget *>(QStringLiteral("google-sign-in"))->isEnabled());
 }
 
-TEST_F(AuthenticationViewTest, RetryAndQuit)
+TEST_F(AuthenticationViewTest, CancelRetryAndQuit)
 {
+    QSignalSpy cancel(&m_view, &AuthenticationView::signInCancelRequested);
     QSignalSpy retry(&m_view, &AuthenticationView::retryAuthenticationRequested);
     QSignalSpy quit(&m_view, &AuthenticationView::terminateRequested);
+    m_model.setPhase(Phase::authenticating);
+    QTest::mouseClick(find("cancel-google-sign-in"), Qt::LeftButton);
+    EXPECT_EQ(find<QPushButton>("cancel-google-sign-in")->text(), QStringLiteral("Cancel"));
     m_model.setPhase(Phase::authenticationUnavailable);
     QTest::mouseClick(find("retry-authentication"), Qt::LeftButton);
     QTest::mouseClick(shownButtons(QStringLiteral("Quit")).value(0), Qt::LeftButton);
     m_model.setPhase(Phase::authenticationConfigurationUnavailable);
     QTest::mouseClick(shownButtons(QStringLiteral("Quit")).value(0), Qt::LeftButton);
+    EXPECT_EQ(cancel.count(), 1);
     EXPECT_EQ(retry.count(), 1);
     EXPECT_EQ(quit.count(), 2);
 }

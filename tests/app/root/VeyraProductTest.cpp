@@ -40,6 +40,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <utility>
 
@@ -64,6 +65,7 @@ const QString clientID = QStringLiteral("veyra-e2e.apps.googleusercontent.com");
 const QString clientSecret = QStringLiteral("GOCSPX-veyra-e2e");
 const QString reversedClientID = QStringLiteral("com.googleusercontent.apps.veyra-e2e");
 const QString profileID = QStringLiteral("0b6f1a52-2c1e-4f7d-9a53-6c1d2e3f4a5b");
+const QString profilePath = QStringLiteral("/v1/me");
 
 // How often the screen is read while a test waits for it.
 constexpr int readingPauseMs = 100;
@@ -221,23 +223,60 @@ protected:
             if (request.jsonBody().value(QStringLiteral("id_token")).toString().isEmpty()) {
                 return ScriptedResponse::json(errorEnvelope(QStringLiteral("invalid_token")), 401);
             }
-            return ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-1"), nextRefreshToken()));
+            return ScriptedResponse::json(tokenPairAnswer(issueAccessToken(1), nextRefreshToken()));
         });
         service.setDefaultResponder("POST", refreshPath, [this](const RecordedRequest &) {
-            return ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-2"), nextRefreshToken()));
+            return ScriptedResponse::json(tokenPairAnswer(issueAccessToken(2), nextRefreshToken()));
         });
-        service.setDefaultResponse("GET", QStringLiteral("/v1/me"),
-            ScriptedResponse::json(QJsonObject{{QStringLiteral("id"), profileID},
+        service.setDefaultResponder("GET", profilePath, authorised([](const RecordedRequest &) {
+            return ScriptedResponse::json(QJsonObject{{QStringLiteral("id"), profileID},
                 {QStringLiteral("email"), QStringLiteral("player@example.com")},
-                {QStringLiteral("display_name"), QStringLiteral("Player One")}}));
-        service.setDefaultResponse("POST", gameTitleResolvePath,
-            ScriptedResponse::json(gameTitleAnswer(QStringLiteral("Harbour Tales"), QStringLiteral("Harbour Tales"))));
-        service.setDefaultResponder("POST", translationsPath, [](const RecordedRequest &request) {
+                {QStringLiteral("display_name"), QStringLiteral("Player One")}});
+        }));
+        service.setDefaultResponder("POST", gameTitleResolvePath, authorised([](const RecordedRequest &) {
+            return ScriptedResponse::json(
+                gameTitleAnswer(QStringLiteral("Harbour Tales"), QStringLiteral("Harbour Tales")));
+        }));
+        service.setDefaultResponder("POST", translationsPath, authorised([](const RecordedRequest &request) {
             const QJsonObject body = request.jsonBody();
             const QString text = body.value(QStringLiteral("text")).toString();
             const QString language = body.value(QStringLiteral("target_language")).toString();
-            return ScriptedResponse::json(translationAnswer(text, translationOf(text), language));
-        });
+            return ScriptedResponse::json(
+                translationAnswer(text, translationOf(text), language, translationIDOf(text)));
+        }));
+    }
+
+    // The service's own features answer, as the real server does, only a request that
+    // carries the access token the service issued last; each refusal is counted.
+    ServiceStandIn::Responder authorised(ServiceStandIn::Responder answer)
+    {
+        return [this, answer = std::move(answer)](const RecordedRequest &request) {
+            if (request.header("Authorization") != "Bearer " + issuedAccessToken()) {
+                ++m_refusals;
+                return ScriptedResponse::json(errorEnvelope(QStringLiteral("unauthorized")), 401);
+            }
+            return answer(request);
+        };
+    }
+
+    // Every feature the test used was asked, and with the session's token each time.
+    void expectAskedWithTheSessionsToken(const QList<std::pair<QByteArray, QString>> &endpoints)
+    {
+        for (const auto &[method, path] : endpoints) {
+            EXPECT_FALSE(service.requests(method, path).isEmpty()) << path.toStdString() << " was not asked";
+        }
+        EXPECT_EQ(m_refusals, 0) << "requests without the session's token";
+    }
+
+    // The identity the stand-in gives the translation of a line.
+    static QUuid translationIDOf(const QString &text)
+    {
+        return QUuid::createUuidV5(QUuid(QStringLiteral("{6f0c1a52-2c1e-4f7d-9a53-6c1d2e3f4a5b}")), text);
+    }
+    static QString errorReportPath(const QString &text)
+    {
+        return QStringLiteral("/v1/app/translations/%1/error-reports")
+            .arg(translationIDOf(text).toString(QUuid::WithoutBraces).toLower());
     }
 
     // The stand-in's translations: distinct plain words that read back reliably.
@@ -256,6 +295,17 @@ protected:
     {
         std::lock_guard lock(m_refreshMutex);
         return QStringLiteral("refresh-%1").arg(++m_refreshTokens);
+    }
+    QString issueAccessToken(int number)
+    {
+        std::lock_guard lock(m_refreshMutex);
+        m_accessToken = QStringLiteral("access-%1").arg(number).toUtf8();
+        return QString::fromUtf8(m_accessToken);
+    }
+    QByteArray issuedAccessToken()
+    {
+        std::lock_guard lock(m_refreshMutex);
+        return m_accessToken;
     }
 
     VeyraProcess::Options launchOptions() const
@@ -493,6 +543,8 @@ protected:
 private:
     std::mutex m_refreshMutex;
     int m_refreshTokens = 0;
+    QByteArray m_accessToken;
+    std::atomic<int> m_refusals = 0;
 };
 
 } // namespace
@@ -671,6 +723,7 @@ TEST_F(VeyraProductTest, FirstSessionSignsInDrawsACaptureAreaAndTranslatesTheGam
     EXPECT_FALSE(comparableText(m_lastReading).contains(comparableText(QStringLiteral("Lanterns glow"))));
     shot(QStringLiteral("11-changed"));
     EXPECT_TRUE(translated(nextLine));
+    expectAskedWithTheSessionsToken({{"GET", profilePath}, {"POST", gameTitleResolvePath}, {"POST", translationsPath}});
 
     EXPECT_TRUE(veyra.quit()) << veyra.output().toStdString();
 }
@@ -735,6 +788,30 @@ TEST_F(VeyraProductTest, ReturningPlayerPlaysAGameWithStoredCaptureAreas)
     ASSERT_TRUE(overlay);
     const X11Probe probe(x11.display());
     EXPECT_GT(probe.stackingIndex(overlay->id), probe.stackingIndex(game.windowID()));
+
+    // The player reports the translation (the strip's second item, the line, Return): the
+    // report goes out with the session's token too, and the line is translated again.
+    const QString reportPath = errorReportPath(gameOptions.text);
+    service.setDefaultResponder(
+        "POST", reportPath, authorised([](const RecordedRequest &) { return ScriptedResponse::raw(204, {}); }));
+    const std::optional<X11ManagedWindow> strip = waitForWindow(QStringLiteral("overlay-controls"));
+    ASSERT_TRUE(strip);
+    const QPoint reportItem(strip->geometry.left() + strip->geometry.width() * 3 / 8, strip->geometry.center().y());
+    ASSERT_TRUE(moveOnto(pointer, probe, strip->id, reportItem));
+    pointer.clickAt(reportItem);
+    const QString popover = QStringLiteral("translation-error-report-popover");
+    ASSERT_TRUE(waitForWindow(popover));
+    ASSERT_TRUE(clickText(popover, QStringLiteral("Seven ravens circle the tower")));
+    ASSERT_TRUE(waitForTextAnywhere(popover, QStringLiteral("OCR text"))) << m_lastReading.toStdString();
+    shot(QStringLiteral("report-review"));
+    const qsizetype translations = service.requests("POST", translationsPath).size();
+    ASSERT_TRUE(keyboard.tap(XTestKeyboard::returnKey));
+    ASSERT_TRUE(waitUntil([&] { return service.requests("POST", translationsPath).size() > translations; },
+        stepTimeoutMs, readingPauseMs))
+        << "the reported line is not translated again";
+    EXPECT_EQ(service.requests("POST", reportPath).size(), 1);
+    expectAskedWithTheSessionsToken(
+        {{"GET", profilePath}, {"POST", gameTitleResolvePath}, {"POST", translationsPath}, {"POST", reportPath}});
 
     EXPECT_TRUE(veyra.quit()) << veyra.output().toStdString();
 }

@@ -8,11 +8,12 @@
 #include "account/authentication/AuthenticationClientError.h"
 #include "account/authentication/HTTPAuthenticationClient.h"
 #include "account/configuration/GoogleSignInError.h"
+#include "account/profile/AccessClientError.h"
 #include "account/profile/FixtureAccessAPI.h"
 #include "account/session/AuthenticationEventRouter.h"
 #include "account/session/ServerAuthenticationSession.h"
 #include "account/tokens/InMemoryRefreshTokenStore.h"
-#include "account/web/FixtureWebPageOpener.h"
+#include "app/root/AuthenticationScreenBinding.h"
 #include "capture/areas/FileCaptureAreaStore.h"
 #include "capture/fixtures/FixtureScreenRecordingPermission.h"
 #include "notes/model/GameMemoLibraryModel.h"
@@ -166,7 +167,7 @@ struct SessionRig
         AppSession::Services services;
         services.serverSession = serverSession;
         services.googleProvider = google;
-        services.webPageOpener = std::make_shared<FixtureWebPageOpener>();
+        services.webPageOpener = pages;
         services.eventRouter = router;
         services.gameplaySessionCoordinator = gameplay;
         services.translationReportCoordinator = reports;
@@ -231,6 +232,7 @@ struct SessionRig
     std::shared_ptr<ServerAuthenticationSession> serverSession;
     std::shared_ptr<CountingGoogleProvider> google = std::make_shared<CountingGoogleProvider>();
     std::shared_ptr<RecordingRestartPresenter> restartPresenter = std::make_shared<RecordingRestartPresenter>();
+    std::shared_ptr<CountingWebPageOpener> pages = std::make_shared<CountingWebPageOpener>();
     std::shared_ptr<FakeCapturePipeline> pipeline = std::make_shared<FakeCapturePipeline>();
     std::shared_ptr<FixtureGameTitleResolver> titles = std::make_shared<FixtureGameTitleResolver>();
     std::shared_ptr<FakeTranslationErrorReporter> reporter = std::make_shared<FakeTranslationErrorReporter>();
@@ -330,6 +332,66 @@ TEST(AppSession, SignInOutcomesAndTheirScreens)
     ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::choosing; }));
     EXPECT_FALSE(rig.session->authenticationError());
     EXPECT_EQ(rig.tokens->token(), QStringLiteral("refresh-2"));
+}
+
+TEST(AppSession, TheSignInScreensButtonsReachTheSession)
+{
+    SessionRig rig(std::nullopt);
+    rig.launch();
+    ASSERT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    const std::unique_ptr<QWidget> screen(makeAuthenticationScreen(*rig.session, nullptr));
+    screen->resize(720, 520);
+    screen->show();
+    rig.google->waitsForTheTest = true;
+    const auto click = [&screen](const char *name) { return clickWhenReady(*screen, QLatin1String(name)); };
+
+    // The player gives up on the browser: the sign-in ends there and then, and a new one
+    // can begin at once. What the abandoned one brings later is dropped.
+    ASSERT_TRUE(click("google-sign-in"));
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticating);
+    ASSERT_TRUE(waitUntil([&] { return rig.google->pending.size() == 1; }));
+    ASSERT_TRUE(click("cancel-google-sign-in"));
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    EXPECT_TRUE(rig.google->pending[0]->token.isCancelled()) << "the browser flow goes on";
+    EXPECT_FALSE(rig.session->authenticationError());
+    rig.google->pending[0]->succeed(QStringLiteral("late-google-id-token"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(rig.standIn.requests("POST", loginPath).isEmpty());
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+
+    // Signed in again; the server wants a web registration first. "Sign Up on the Web"
+    // opens the page (only in this phase), and a cancelled retry comes back here.
+    rig.session->openWebSignUp();
+    EXPECT_EQ(rig.pages->signUpPages, 0);
+    rig.standIn.enqueueResponse(
+        "POST", loginPath, ScriptedResponse::json(errorEnvelope(QStringLiteral("web_registration_required")), 403));
+    ASSERT_TRUE(click("google-sign-in"));
+    ASSERT_TRUE(waitUntil([&] { return rig.google->pending.size() == 2; }));
+    rig.google->pending[1]->succeed(QStringLiteral("google-id-token"));
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::webRegistrationRequired; }));
+    ASSERT_TRUE(click("open-web-signup"));
+    EXPECT_EQ(rig.pages->signUpPages, 1);
+    ASSERT_TRUE(click("retry-google-sign-in"));
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticating);
+    ASSERT_TRUE(click("cancel-google-sign-in"));
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::webRegistrationRequired);
+
+    // The server is unavailable: "Try Again" asks it again, "Quit" ends the application.
+    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::unavailable);
+    ASSERT_EQ(rig.phase(), AppPhase::Kind::authenticationUnavailable);
+    ASSERT_TRUE(click("retry-authentication"));
+    EXPECT_NE(rig.phase(), AppPhase::Kind::authenticationUnavailable);
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::signedOut; })) << "no saved session";
+    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::unavailable);
+    QPushButton *quit = nullptr;
+    for (QPushButton *button : screen->findChildren<QPushButton *>()) {
+        if (button->text() == QStringLiteral("Quit") && button->isVisibleTo(screen.get())) {
+            quit = button;
+        }
+    }
+    ASSERT_NE(quit, nullptr);
+    QTest::mouseClick(quit, Qt::LeftButton);
+    EXPECT_EQ(rig.terminations, 1);
 }
 
 TEST(AppSession, ThePermissionFlowEndsDeniedOrInARestart)
@@ -657,6 +719,32 @@ TEST(AppSession, TheAccountStateBelongsToOneSignIn)
     EXPECT_FALSE(rig.session->currentUser());
     EXPECT_FALSE(rig.session->isRefreshingAccount());
     EXPECT_FALSE(rig.session->accountRefreshError());
+}
+
+TEST(AppSession, AFailedAccountRefreshSaysSoUntilTheNextOneBegins)
+{
+    auto access = std::make_shared<ManualAccessAPI>();
+    SessionRig rig(QStringLiteral("saved"), std::make_shared<FixtureScreenRecordingPermission>(true, true), access);
+    rig.reachChoosing();
+    ASSERT_TRUE(waitUntil([&] { return access->calls.size() == 1; })) << "the profile after the restore";
+    access->calls[0]->succeed(user(QStringLiteral("player@example.com")));
+
+    rig.session->refreshAccountProfile();
+    ASSERT_TRUE(waitUntil([&] { return access->calls.size() == 2; }));
+    access->calls[1]->fail(AccessClientError(AccessClientError::Kind::invalidResponse));
+    EXPECT_FALSE(rig.session->isRefreshingAccount());
+    ASSERT_TRUE(rig.session->accountRefreshError());
+    EXPECT_EQ(rig.session->accountRefreshError()->localized(),
+        QStringLiteral("Veyra couldn't refresh your account. Try again."));
+    EXPECT_EQ(rig.session->currentUser()->email, QStringLiteral("player@example.com")) << "the profile stays";
+
+    rig.session->refreshAccountProfile();
+    EXPECT_TRUE(rig.session->isRefreshingAccount());
+    EXPECT_FALSE(rig.session->accountRefreshError());
+    ASSERT_TRUE(waitUntil([&] { return access->calls.size() == 3; }));
+    access->calls[2]->succeed(user(QStringLiteral("renamed@example.com")));
+    EXPECT_FALSE(rig.session->accountRefreshError());
+    EXPECT_EQ(rig.session->currentUser()->email, QStringLiteral("renamed@example.com"));
 }
 
 TEST(AppSession, TheOverlayShowsHowAReportAndTheCaptureAreasOfTheWindowChosenCameOut)

@@ -1,5 +1,6 @@
 // Test label: x11
-// Capturing counts as permitted exactly when an X server answers and offers Composite.
+// Capturing counts as permitted exactly when an X server answers and offers Composite:
+// real Xvfb servers with and without the extension.
 #include "capture/x11/X11ScreenRecordingPermission.h"
 #include "support/RunTask.h"
 #include "support/XvfbSession.h"
@@ -19,6 +20,17 @@ TEST(X11ScreenRecordingPermission, GrantedWhereAnXServerAnswers)
     EXPECT_TRUE(runTask(permission.request()));
     permission.openSystemSettings();
     EXPECT_TRUE(runTask(permission.preflight()));
+}
+
+TEST(X11ScreenRecordingPermission, DeniedWhereTheXServerLacksComposite)
+{
+    XvfbSession::Options options{640, 480, false};
+    options.composite = false;
+    XvfbSession session(options);
+    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    X11ScreenRecordingPermission permission(session.display());
+    EXPECT_FALSE(runTask(permission.preflight()));
+    EXPECT_FALSE(runTask(permission.request()));
 }
 
 TEST(X11ScreenRecordingPermission, DeniedWithoutAnXServer)

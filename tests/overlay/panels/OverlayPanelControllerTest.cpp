@@ -286,6 +286,18 @@ TEST_F(OverlayPanelControllerTest, AReportGoesThroughThePopoverAndBack)
     auto *row = inPopover<QAbstractButton>(QStringLiteral("translation-error-report-row-a"));
     ASSERT_NE(row, nullptr);
     QTest::mouseClick(row, Qt::LeftButton);
+    // "Cancel" on the review goes back to the list, where the line can be picked again.
+    ASSERT_NE(inPopover(QStringLiteral("translation-error-report-source")), nullptr);
+    QPushButton *cancel = nullptr;
+    for (QPushButton *button : reportPopover()->findChildren<QPushButton *>()) {
+        cancel = button->text() == QStringLiteral("Cancel") && button->isVisible() ? button : cancel;
+    }
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_EQ(inPopover(QStringLiteral("translation-error-report-source")), nullptr);
+    row = inPopover<QAbstractButton>(QStringLiteral("translation-error-report-row-a"));
+    ASSERT_NE(row, nullptr);
+    QTest::mouseClick(row, Qt::LeftButton);
     auto *source = inPopover<QLabel>(QStringLiteral("translation-error-report-source"));
     ASSERT_NE(source, nullptr);
     EXPECT_EQ(source->text(), QStringLiteral("first"));
@@ -316,8 +328,31 @@ TEST_F(OverlayPanelControllerTest, AReportGoesThroughThePopoverAndBack)
     EXPECT_TRUE(controller->prepareRetranslation(target));
     EXPECT_EQ(reportPopover(), nullptr);
     EXPECT_EQ(controller->translationReportPresenter().model(), nullptr);
-    EXPECT_EQ(controller->rowsByAreaID()[QStringLiteral("a")].translationState, OverlayTranslationState::translating);
+    EXPECT_EQ(
+        controller->rowsByAreaID().value(QStringLiteral("a")).translationState, OverlayTranslationState::translating);
     EXPECT_FALSE(controller->controlView()->reportHandle()->isActionEnabled());
+}
+
+TEST_F(OverlayPanelControllerTest, ShowingOrHidingTheOverlayClosesTheReport)
+{
+    const auto openReport = [this] {
+        const QUuid id = QUuid::createUuid();
+        controller->updateRecognizedText(QStringLiteral("a"), id.toString());
+        controller->applyTranslation(QStringLiteral("a"), translation(id.toString(), QStringLiteral("하나"), id), id);
+        QTest::mouseClick(controller->controlView()->reportHandle(), Qt::LeftButton);
+        return reportPopover() != nullptr;
+    };
+    controller->show(harbour, OverlayCaptureAreaState::ready(), areas);
+    ASSERT_TRUE(openReport());
+    controller->hide();
+    EXPECT_EQ(reportPopover(), nullptr);
+    EXPECT_EQ(controller->translationReportPresenter().model(), nullptr);
+
+    controller->show(harbour, OverlayCaptureAreaState::ready(), areas);
+    ASSERT_TRUE(openReport());
+    controller->show(harbour, OverlayCaptureAreaState::ready(), areas);
+    EXPECT_EQ(reportPopover(), nullptr);
+    EXPECT_EQ(controller->translationReportPresenter().model(), nullptr);
 }
 
 TEST_F(OverlayPanelControllerTest, ANewTextOfAListedAreaOrAStaleFailureClosesTheReport)

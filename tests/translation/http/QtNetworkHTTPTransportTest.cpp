@@ -2,12 +2,14 @@
 #include "translation/http/QtNetworkHTTPTransport.h"
 #include "support/ClientTeardown.h"
 #include "support/HostsServingSession.h"
+#include "support/PrivateNetwork.h"
 #include "support/ProcessInput.h"
 #include "support/RunTask.h"
 #include "support/ScriptedHostResolver.h"
 #include "support/ServiceStandIn.h"
 #include "translation/http/HTTPTransportError.h"
 
+#include <QFile>
 #include <QHostInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -17,7 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <iostream>
+
+#include <unistd.h>
 
 using namespace veyra;
 using namespace veyra::test;
@@ -59,6 +62,12 @@ protected:
         return reply;
     }
 };
+
+QByteArray fileContents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // Counts the connections made to a port of this machine, on every address.
 class ConnectionCounter
@@ -431,28 +440,74 @@ TEST_F(QtNetworkHTTPTransportTest, AHostElsewhereCannotSendARequestToThisMachine
     EXPECT_EQ(transportFailure(resolving.data(hurried, {})), HTTPTransportError::Kind::timedOut);
     EXPECT_EQ(resolver->cancelled, 1);
 
-    // This machine's own name, as the system resolves it (Debian's /etc/hosts maps it to
-    // loopback): not followed, and nothing connects to the port.
+    // A connection would have been accepted by now.
+    EXPECT_FALSE(waitUntil([&listener] { return listener.count() > 0; }, 200));
+}
+
+TEST(QtNetworkHTTPTransportInPrivateNetwork, ARedirectToThisMachinesOwnNameIsNotFollowed)
+{
+    // This machine's own name, looked up with the system's resolver as the transport does:
+    // in a network of the test's own, whose hosts file maps it to loopback as Debian's does
+    // and whose only name server never answers, so that the case runs whatever this
+    // machine's hosts file holds and no lookup leaves the machine.
+    if (!inPrivateNetwork()) {
+        // Here, in the machine's own network, a name server of a test changes nothing
+        // whatever the environment claims: neither a marker exported for a whole run, nor
+        // one naming this program's parent as if it had started this program.
+        const QByteArray resolverConfiguration = fileContents(QStringLiteral("/etc/resolv.conf"));
+        const auto [marker, claim] = privateNetworkMarker(::getppid());
+        const QByteArray exported = qgetenv(marker.constData());
+        for (const QByteArray &value : {QByteArray("1"), claim}) {
+            qputenv(marker.constData(), value);
+            EXPECT_EQ(inPrivateNetwork(), value == claim);
+            const SilentNameServer refused;
+            EXPECT_FALSE(refused.error().isEmpty());
+            if (value == claim) {
+                EXPECT_TRUE(refused.error().contains(QStringLiteral("shares the net namespace")))
+                    << refused.error().toStdString();
+            }
+        }
+        exported.isNull() ? qunsetenv(marker.constData()) : qputenv(marker.constData(), exported);
+        EXPECT_EQ(fileContents(QStringLiteral("/etc/resolv.conf")), resolverConfiguration);
+        expectPassedInPrivateNetwork();
+        return;
+    }
     const QString ownName = QHostInfo::localHostName();
-    const QList<QHostAddress> ownAddresses = QHostInfo::fromName(ownName).addresses();
-    if (std::none_of(ownAddresses.begin(), ownAddresses.end(), [](const QHostAddress &a) { return a.isLoopback(); })) {
-        std::cout << "[ NOTE ] this machine's name " << ownName.toStdString()
-                  << " does not resolve to loopback here; the system resolver's case is not run\n";
-    } else {
-        m_standIn.enqueueResponse("GET", QStringLiteral("/feed.xml"),
-            ScriptedResponse::redirectTo(QUrl(QStringLiteral("https://%1:%2/admin").arg(ownName, listening))));
-        HTTPRequest brief = request;
-        brief.timeout = 3s;
+    const QStringList configuration{
+        QStringLiteral("/etc/resolv.conf"), QStringLiteral("/etc/nsswitch.conf"), QStringLiteral("/etc/hosts")};
+    QByteArrayList before;
+    for (const QString &file : configuration) {
+        before.append(fileContents(file));
+    }
+    {
+        SilentNameServer nameServer({{ownName, QHostAddress(QStringLiteral("127.0.1.1"))}});
+        ASSERT_TRUE(nameServer.error().isEmpty()) << nameServer.error().toStdString();
+        ServiceStandIn standIn;
+        QtNetworkHTTPTransport transport(
+            sessionServingOrigin(QUrl(QStringLiteral("https://releases.veyra.example")), standIn));
+        const ConnectionCounter listener;
+        HTTPRequest request;
+        request.url = QUrl(QStringLiteral("https://releases.veyra.example/feed.xml"));
+        request.redirectPolicy = HTTPRedirectPolicy::anyOriginOverHTTPS;
+        request.timeout = 3s;
+        standIn.enqueueResponse("GET", QStringLiteral("/feed.xml"),
+            ScriptedResponse::redirectTo(
+                QUrl(QStringLiteral("https://%1:%2/admin").arg(ownName).arg(listener.port()))));
         try {
-            runTask(transport.data(brief, {}));
+            runTask(transport.data(request, {}));
             ADD_FAILURE() << "followed to " << ownName.toStdString();
         } catch (const HTTPTransportError &error) {
             EXPECT_TRUE(error.detail().startsWith(QStringLiteral("The redirect was not followed")))
                 << error.detail().toStdString();
         }
+        EXPECT_EQ(nameServer.queriesFor(ownName), 0) << "the hosts file answers for the name";
+        EXPECT_FALSE(waitUntil([&listener] { return listener.count() > 0; }, 200));
+        expectAllScripted(standIn);
     }
-    // A connection would have been accepted by now.
-    EXPECT_FALSE(waitUntil([&listener] { return listener.count() > 0; }, 200));
+    // Gone with the name server: its files are unmounted.
+    for (qsizetype index = 0; index < configuration.size(); ++index) {
+        EXPECT_EQ(fileContents(configuration[index]), before[index]) << configuration[index].toStdString();
+    }
 }
 
 TEST_F(QtNetworkHTTPTransportTest, RedirectsChangeTheMethodAsHTTPSaysAndEndAfterTenHops)
