@@ -26,6 +26,7 @@ const QColor noteGrey = QColor::fromRgbF(1.0f, 1.0f, 1.0f, 0.42f);
 constexpr int largeControlHeight = 36;
 constexpr int webRegistrationButtonWidth = 280;
 constexpr int googleButtonWidth = 220;
+constexpr int cancelButtonWidth = 120;
 constexpr int spinnerDiameter = 32;
 
 void setTextColour(QWidget *widget, const QColor &colour)
@@ -196,6 +197,7 @@ QWidget *AuthenticationView::makeContentColumn()
     add(m_progress);
     m_spaceAboveCancel = addSpace();
     m_cancelSignInButton = makeButton(QLatin1String(cancelSignInIdentifier), false);
+    m_cancelSignInButton->setMinimumWidth(cancelButtonWidth);
     connect(m_cancelSignInButton, &QPushButton::clicked, this, &AuthenticationView::signInCancelRequested);
     add(m_cancelSignInButton);
 
