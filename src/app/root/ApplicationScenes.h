@@ -26,9 +26,9 @@ class StatusMenuView;
 // status menu. Each window is made the first time it is opened and kept; opening brings it
 // (and the application) forward; while one is closed (the main window during play), its
 // native window and backing store are given back (HiddenWindowRelease). Each top-level
-// window's object name is its X window role (WindowRoles). A failed write of the settings (or a change of settings kept
-// in memory only) is told to the player once per run, in an alert that takes no focus (the log has every failure). GUI
-// thread.
+// window's object name is its X window role (WindowRoles). A failed write of the settings
+// (or a change of settings kept in memory only) is told to the player once per run, in an
+// alert that takes no focus (the log has every failure). GUI thread.
 class ApplicationScenes : public QObject
 {
     Q_OBJECT

@@ -216,6 +216,7 @@ TEST(WindowRepick, RepeatedRepicksLeaveTheLiveObjectsAndCachedPicturesWhereTheyW
         CaptureAreaCanvas &canvas = editor->canvas();
         ASSERT_FALSE(canvas.overlays().isEmpty());
         const QPoint from = canvas.overlays().back()->geometry().center();
+        const CaptureRegion dragged = editor->model().areas().back().searchRegion;
         QTest::mousePress(&canvas, Qt::LeftButton, {}, from);
         constexpr int moves = 40;
         for (int move = 1; move <= moves; ++move) {
@@ -224,6 +225,7 @@ TEST(WindowRepick, RepeatedRepicksLeaveTheLiveObjectsAndCachedPicturesWhereTheyW
             QTest::qWait(5);
         }
         QTest::mouseRelease(&canvas, Qt::LeftButton, {}, from + QPoint(moves, moves / 2));
+        ASSERT_NE(editor->model().areas().back().searchRegion, dragged) << "the area did not follow the drag";
         editor->close();
         ASSERT_TRUE(waitUntil([&] { return !editor->isVisible(); }));
         giveRemainingTurns();
