@@ -8,7 +8,9 @@
 //   cpu_per_s        CPU seconds of this process per wall second
 //   xserver_cpu_per_s, game_cpu_per_s   the same for Xvfb and the test game
 //   passes, events   captures finished and textChanged events in the phase
-//   latency_*_ms     from a change on screen (setText returned) to its textChanged
+//   cpu_s_per_change CPU seconds of this process per change of the dialogue shown
+//   latency_*_ms     from a change on screen (setText returned) to its textChanged, the
+//                    moment the application sends the text to be translated
 //   peak_rss_MiB     VmHWM of this process since the scene of this size began (reset
 //                    through /proc/self/clear_refs); the first size in a process also
 //                    holds the load of the recognition engines, so for the peak of one
@@ -21,6 +23,10 @@
 //                        region around the box; two cut it between the box's two text
 //                        lines; more cut each line's half into bands
 //   --duration=SECONDS   the length of each phase (60 by default)
+//   --lines=A,B          two lines of the given languages (en, ja, ko) instead of one
+//                        English text over both lines, one area over each line: "en,en"
+//                        has two areas of one language read by one engine in turn, "en,ja"
+//                        two of two languages read by two engines at once
 #include "capture/pipeline/CapturePipelineFactory.h"
 #include "capture/pipeline/FixedCapturePipelineTiming.h"
 #include "capture/recognition/DefaultDialogueBackgroundPatternAnalyzer.h"
@@ -64,6 +70,8 @@ namespace {
 XvfbSession *session = nullptr;
 double phaseSeconds = 60.0;
 int areaCount = 2;
+// The languages of the box's two lines, when each line has one.
+QStringList lineLanguages;
 
 // The scene at 1920 x 1080; other sizes scale it.
 constexpr double referenceWidth = 1920.0;
@@ -147,6 +155,69 @@ const QStringList dialogueLines{
                    "stuck on this miserable island."),
 };
 
+// Lines that fit one line of the box, by language, with few words or characters in common.
+const QStringList englishLines{
+    QStringLiteral("The bridge to the north collapsed after the storm."),
+    QStringLiteral("Captain Mirela keeps the harbour map in her desk."),
+    QStringLiteral("Nobody has entered the lighthouse for twenty winters."),
+    QStringLiteral("Bring me three silver feathers from Mount Orrin."),
+    QStringLiteral("The guards change shifts at midnight, so be quick."),
+    QStringLiteral("Hot soup costs two coins and a warm bed costs five."),
+    QStringLiteral("Our scouts report smoke rising beyond the frozen lake."),
+    QStringLiteral("Solve the riddle carved into this ancient stone door."),
+    QStringLiteral("Grandmother said forest spirits dance with fireflies."),
+    QStringLiteral("The last ferry to Port Salinas leaves at dusk today."),
+    QStringLiteral("Sharpen your sword before the tournament begins."),
+    QStringLiteral("Whispers in the tavern speak of a hidden treasure."),
+};
+const QStringList japaneseLines{
+    QStringLiteral("北の橋は嵐で崩れてしまった。"),
+    QStringLiteral("船長は古い港の地図を机にしまっている。"),
+    QStringLiteral("二十年も灯台に入った者はいない。"),
+    QStringLiteral("銀の羽を三枚持ってきてくれ。"),
+    QStringLiteral("衛兵は真夜中に交代するから急げ。"),
+    QStringLiteral("温かいスープは銅貨二枚です。"),
+    QStringLiteral("凍った湖の向こうに煙が見える。"),
+    QStringLiteral("石の扉に刻まれた謎を解いてみよ。"),
+    QStringLiteral("祖母は森の精霊が踊ると言っていた。"),
+    QStringLiteral("最後の渡し船は夕暮れに出発する。"),
+    QStringLiteral("大会の前に剣を研いでおきなさい。"),
+    QStringLiteral("酒場では隠された宝の噂が流れている。"),
+};
+const QStringList koreanLines{
+    QStringLiteral("폭풍 때문에 북쪽 다리가 무너졌습니다."),
+    QStringLiteral("선장은 오래된 항구 지도를 책상에 둡니다."),
+    QStringLiteral("이십 년 동안 아무도 등대에 가지 않았다."),
+    QStringLiteral("은빛 깃털 세 개를 가져다주세요."),
+    QStringLiteral("경비병은 자정에 교대하니 서두르세요."),
+    QStringLiteral("따뜻한 수프는 동전 두 개입니다."),
+    QStringLiteral("얼어붙은 호수 너머로 연기가 보여요."),
+    QStringLiteral("돌문에 새겨진 수수께끼를 풀어 보세요."),
+    QStringLiteral("할머니는 숲의 정령이 춤춘다고 하셨다."),
+    QStringLiteral("마지막 배는 해 질 녘에 떠납니다."),
+    QStringLiteral("대회 전에 칼을 갈아 두세요."),
+    QStringLiteral("주점에서는 숨겨진 보물 소문이 돕니다."),
+};
+
+// The text shown for the nth change: one English text over the box's two lines, or a
+// line of each language of --lines (the two lines of one language differ).
+QString dialogueText(qsizetype index)
+{
+    if (lineLanguages.isEmpty()) {
+        return dialogueLines[index % dialogueLines.size()];
+    }
+    QStringList lines;
+    for (qsizetype line = 0; line < lineLanguages.size(); ++line) {
+        const QString &language = lineLanguages[line];
+        const QStringList &pool = language == QLatin1String("ja") ? japaneseLines
+            : language == QLatin1String("ko")                     ? koreanLines
+                                                                  : englishLines;
+        lines.append(pool[(index + line * pool.size() / 2) % pool.size()]);
+    }
+    // A line separator breaks the line where the game draws it.
+    return lines.join(QChar(QChar::LineSeparator));
+}
+
 double processCPUSeconds()
 {
     timespec now{};
@@ -218,6 +289,8 @@ double peakResidentMiB()
     return 0.0;
 }
 
+// What tells a text from the others: its Latin words of four letters or more, and each
+// pair of neighbouring letters of other scripts (Japanese and Korean).
 QSet<QString> wordsOf(const QString &text)
 {
     static const QRegularExpression separators(QStringLiteral("[^a-z]+"));
@@ -226,6 +299,15 @@ QSet<QString> wordsOf(const QString &text)
         if (word.size() >= 4) {
             words.insert(word);
         }
+    }
+    QString letters;
+    for (const QChar character : text) {
+        if (character.unicode() >= 0x3040 && character.isLetter()) {
+            letters.append(character);
+        }
+    }
+    for (qsizetype index = 0; index + 1 < letters.size(); ++index) {
+        words.insert(letters.mid(index, 2));
     }
     return words;
 }
@@ -265,7 +347,7 @@ public:
         options.boxColor = QColor(0x1e, 0x2a, 0x44);
         options.boxRect = layout.boxRect;
         options.fontPixelSize = layout.fontPixelSize;
-        options.text = dialogueLines.front();
+        options.text = dialogueText(0);
         m_game = std::make_unique<TestGameWindow>(*session, options);
         if (!m_game->isRunning()) {
             state.SkipWithError(m_game->errorString().toStdString().c_str());
@@ -357,15 +439,18 @@ public:
         , m_game(otherProcessCPUSeconds(game).value_or(0.0))
     { }
 
-    void report(benchmark::State &state) const
+    // Returns the CPU seconds of this process over the phase.
+    double report(benchmark::State &state) const
     {
         const double wall = std::chrono::duration<double>(Clock::now() - m_wall).count();
+        const double cpu = processCPUSeconds() - m_process;
         state.SetIterationTime(wall);
-        state.counters["cpu_per_s"] = (processCPUSeconds() - m_process) / wall;
+        state.counters["cpu_per_s"] = cpu / wall;
         state.counters["xserver_cpu_per_s"] = (otherProcessCPUSeconds(m_xServerID).value_or(0.0) - m_xServer) / wall;
         state.counters["game_cpu_per_s"] = (otherProcessCPUSeconds(m_gameID).value_or(0.0) - m_game) / wall;
         state.counters["peak_rss_MiB"] = peakResidentMiB();
         state.counters["engines"] = TesseractTextRecognizer::loadedEngineCount();
+        return cpu;
     }
 
 private:
@@ -406,7 +491,7 @@ void dialogueChangingEverySecond(benchmark::State &state, Layout layout)
         changer.setTimerType(Qt::PreciseTimer);
         changer.setInterval(1000);
         QObject::connect(&changer, &QTimer::timeout, [&] {
-            const QString text = dialogueLines[next % dialogueLines.size()];
+            const QString text = dialogueText(next);
             ++next;
             if (scene.game().setText(text)) {
                 changes.push_back({Clock::now(), wordsOf(text), false});
@@ -418,7 +503,7 @@ void dialogueChangingEverySecond(benchmark::State &state, Layout layout)
         changer.start();
         runFor(phaseSeconds);
         changer.stop();
-        meter.report(state);
+        const double cpuSeconds = meter.report(state);
 
         // Each reported line belongs to the latest change shown before it whose words it
         // shares most.
@@ -446,6 +531,9 @@ void dialogueChangingEverySecond(benchmark::State &state, Layout layout)
         state.counters["passes"] = scene.passes() - passesBefore;
         state.counters["events"] = static_cast<double>(scene.reported().size());
         state.counters["changes"] = static_cast<double>(changes.size());
+        if (!changes.empty()) {
+            state.counters["cpu_s_per_change"] = cpuSeconds / static_cast<double>(changes.size());
+        }
         state.counters["changes_reported"] = static_cast<double>(
             std::count_if(changes.begin(), changes.end(), [](const Change &change) { return change.reported; }));
         if (!latencies.empty()) {
@@ -470,6 +558,12 @@ int main(int argc, char **argv)
             phaseSeconds = std::max(1.0, std::atof(duration));
         } else if (const char *areas = value("--areas=")) {
             areaCount = std::max(1, std::atoi(areas));
+        } else if (const char *lines = value("--lines=")) {
+            lineLanguages = QString::fromLatin1(lines).split(QLatin1Char(','));
+            if (lineLanguages.size() != 2) {
+                std::fprintf(stderr, "--lines wants two languages, such as en,ja\n");
+                return 1;
+            }
         } else if (const char *size = value("--size=")) {
             const QStringList parts = QString::fromLatin1(size).split(QLatin1Char('x'));
             const QSize parsed = parts.size() == 2 ? QSize(parts[0].toInt(), parts[1].toInt()) : QSize();
@@ -505,9 +599,11 @@ int main(int argc, char **argv)
     }
     session = x11.get();
     for (const QSize &size : sizes) {
-        const Layout layout = layoutFor(size, areaCount);
+        const Layout layout = layoutFor(size, lineLanguages.isEmpty() ? areaCount : 2);
+        const QString lines
+            = lineLanguages.isEmpty() ? QString() : QStringLiteral("/lines:") + lineLanguages.join(QLatin1Char('+'));
         const std::string suffix
-            = QStringLiteral("/%1/areas:%2").arg(sizeName(size)).arg(layout.areas.size()).toStdString();
+            = QStringLiteral("/%1/areas:%2%3").arg(sizeName(size)).arg(layout.areas.size()).arg(lines).toStdString();
         benchmark::RegisterBenchmark(("capturePipeline/unchangedDialogue" + suffix).c_str(), unchangedDialogue, layout)
             ->Iterations(1)
             ->UseManualTime()

@@ -2,38 +2,49 @@
 // a signed-in player (the refresh token in the keyring, renewed by the service stand-in)
 // with two capture areas over the dialogue box of the test game, the dialogue changing
 // every 3 s (English, with one Japanese and one Korean line, so that the three models
-// load as in a player's session), one visit to the capture-area editor, and re-picks of
-// the game window as a player makes them: the game's process ends, the overlay says
-// "Capture window unavailable", a new game window starts, "Choose Another Window",
-// Refresh, the game's application and window, Return, and play goes on.
+// load as in a player's session), and between phases of play what a player does in a
+// long session: two visits to the capture-area editor (each draws an area over the box,
+// dragged there, picks its background with the eyedropper and saves; the second first
+// deletes the area the first drew), the settings (the account section, the interface
+// language changed to Japanese and back), the game notes, and re-picks of the game
+// window as a player makes them: the game's process ends, the overlay says "Capture
+// window unavailable", a new game window starts, "Choose Another Window", Refresh, the
+// game's application and window, Return, and play goes on.
 //
 // It drives the real program as the product tests do (pointer and keys through XTEST on
 // its windows, found by their identities; texts read off the screen with Tesseract) on a
 // private X server with openbox, against the service stand-in, so that every thread,
 // engine, image and window of the program is what a player's has. The program runs in a
 // private D-Bus session with an unlocked gnome-keyring of its own (the benchmark starts
-// itself again inside one).
+// itself again inside one, with OMP_THREAD_LIMIT=1 as the application and the tests run:
+// its own Tesseract, which reads the screen, then keeps to one core).
 //
 // Reported as counters (MiB):
-//   peak_rss_MiB     the program's peak resident memory (VmHWM) over the whole session
+//   peak_rss_MiB     the program's peak resident memory (VmHWM) over the whole session;
+//                    stderr names the step during which the highest sample was taken
 //   end_rss_MiB      its resident memory at the end, after the last play phase
-//   after_play_MiB   after the first play phase; after_editor_MiB after the editor's visit
-//   repick_N_MiB     after the Nth re-pick's play phase
-//   per_repick_KiB   the mean growth from the end of the first re-pick's play phase to
-//                    the end of the last one's
+//   editor_N_MiB     while the Nth editor visit shows its drawn area, before saving
+//   after_play_MiB, after_editor_N_MiB, after_settings_MiB, after_notes_MiB
+//                    at the end of the play phase after each step
+//   repick_N_MiB     after the Nth re-pick, once its play phase has settled: the median
+//                    of the samples of the phase's last quarter
+//   per_repick_KiB   the least-squares slope of those settled figures over the re-picks;
+//                    per_repick_without_files_KiB the same without the pages of files
+//                    (libraries, fonts), which the kernel drops and reads again as it likes
 //   peak_*_MiB       where the resident memory lay at the sample nearest the peak: the
 //                    main thread's heap, the other threads' malloc arenas, other anonymous
 //                    memory (large blocks, stacks), shared memory (the frame's segment,
 //                    the windows' backing stores) and files (libraries, fonts)
 //   end_*_MiB        the same at the end
 //   threads, arenas  the program's threads and malloc arenas at the end
-// and each phase's figures on stderr as the session goes.
+// and each step's figures on stderr as the session goes.
 //
 // Options (besides Google Benchmark's):
 //   --play=SECONDS   the length of each play phase (20 by default)
 //   --repicks=N      the number of re-picks (5 by default)
 //   --mappings=N     lists the N mappings (files, and anonymous memory by its access)
-//                    that hold most of the resident memory at the end
+//                    that hold most of the resident memory after each step and at the end
+// VEYRA_TEST_SCREENSHOTS, when it names a folder, receives a screenshot of each step.
 #include "account/coordinator/AuthenticationStackFactory.h"
 #include "account/tokens/KeychainRefreshTokenStore.h"
 #include "capture/areas/FileCaptureAreaStore.h"
@@ -54,6 +65,7 @@
 #include "support/UpdateFeedScript.h"
 #include "support/VeyraProcess.h"
 #include "support/X11Desktop.h"
+#include "support/X11Probe.h"
 #include "support/XTestKeyboard.h"
 #include "support/XTestPointer.h"
 #include "support/XvfbSession.h"
@@ -74,10 +86,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -99,6 +113,8 @@ const QString overlayWindow = QStringLiteral("overlay");
 const QString overlayControls = QStringLiteral("overlay-controls");
 const QString editorWindow = QStringLiteral("capture-areas");
 const QString guideWindow = QStringLiteral("capture-area-guide");
+const QString settingsWindow = QStringLiteral("settings");
+const QString notesWindow = QStringLiteral("game-notes");
 constexpr int stepTimeoutMs = 60000;
 constexpr int readingPauseMs = 150;
 
@@ -111,6 +127,17 @@ const QString reversedClientID = QStringLiteral("com.googleusercontent.apps.veyr
 const QSize gameSize(1920, 1080);
 const QRect boxRect(96, 756, 1728, 270);
 const QVector<CaptureRegion> areaRegions{{60, 700, 1800, 197}, {60, 897, 1800, 173}};
+// The two solid blocks of the test game's landscape at this size, far from the areas:
+// where they show on the editor's canvas tells where the game's picture lies there.
+const QRect brownBlock(192, 360, 240, 180);
+const QColor brownColour(0x8b, 0x5a, 0x2b);
+const QRect greyBlock(1344, 270, 160, 270);
+const QColor greyColour(0x55, 0x55, 0x60);
+// A new area starts in the middle of the picture; it is dragged onto the box, where the
+// eyedropper picks a bare patch above the text.
+const QPoint pictureCentre(960, 540);
+const QPoint boxCentre = boxRect.center() + QPoint(1, 1);
+const QPoint bareBoxPatch(606, 795);
 
 const QStringList dialogueLines{
     QStringLiteral("The bridge to the north has collapsed after the storm, so the caravan must wait in the valley "
@@ -200,7 +227,7 @@ qint64 statusValue(qint64 processID, const QByteArray &name)
 }
 
 // Samples the program's resident memory while the session runs, and keeps where it lay
-// at the highest sample.
+// at the highest sample and during which step.
 class MemorySampler
 {
 public:
@@ -215,22 +242,64 @@ public:
     void sample()
     {
         const qint64 resident = statusValue(m_processID, "VmRSS");
+        m_samples.push_back({std::chrono::steady_clock::now(), resident, statusValue(m_processID, "RssFile")});
         // A map read costs a few milliseconds of the program's time: only near a new high.
         if (resident > m_highest + 256) {
             m_highest = resident;
             m_atHighest = MemoryMap::of(m_processID);
+            m_highestStep = m_step;
         }
+    }
+
+    // Names what the session does from now on.
+    void setStep(std::string step) { m_step = std::move(step); }
+
+    // The resident memory, and that part of it that is no file's pages (which the kernel
+    // drops and reads again as it likes): the medians of the samples taken since the time.
+    struct Settled
+    {
+        qint64 resident = 0;
+        qint64 withoutFiles = 0;
+    };
+    Settled medianSince(std::chrono::steady_clock::time_point since) const
+    {
+        std::vector<qint64> resident;
+        std::vector<qint64> withoutFiles;
+        for (const Sample &sample : m_samples) {
+            if (sample.at >= since) {
+                resident.push_back(sample.resident);
+                withoutFiles.push_back(sample.resident - sample.files);
+            }
+        }
+        if (resident.empty()) {
+            return {this->resident(), this->resident() - statusValue(m_processID, "RssFile")};
+        }
+        const auto median = [](std::vector<qint64> &values) {
+            std::sort(values.begin(), values.end());
+            return values[values.size() / 2];
+        };
+        return {median(resident), median(withoutFiles)};
     }
 
     qint64 peak() const { return statusValue(m_processID, "VmHWM"); }
     qint64 resident() const { return statusValue(m_processID, "VmRSS"); }
     const MemoryMap &atHighest() const { return m_atHighest; }
+    const std::string &highestStep() const { return m_highestStep; }
 
 private:
     qint64 m_processID;
     QTimer m_timer;
     qint64 m_highest = 0;
     MemoryMap m_atHighest;
+    std::string m_step = "start";
+    std::string m_highestStep;
+    struct Sample
+    {
+        std::chrono::steady_clock::time_point at;
+        qint64 resident = 0;
+        qint64 files = 0;
+    };
+    std::vector<Sample> m_samples;
 };
 
 void runFor(int milliseconds)
@@ -248,6 +317,7 @@ public:
         : m_desktop(x11.display())
         , m_pointer(x11.display())
         , m_keyboard(x11.display())
+        , m_probe(x11.display())
     { }
 
     bool isValid() const
@@ -302,9 +372,59 @@ public:
         return place.has_value();
     }
 
+    // The words read inside the window, once `enough` holds for them.
+    QVector<ScreenWord> waitForWords(const QString &role, const ScreenTextReader::Enough &enough)
+    {
+        QVector<ScreenWord> words;
+        waitUntil(
+            [&] {
+                const std::optional<QRect> region = regionOf(role);
+                words = region ? m_reader.read(m_desktop.screenshot(), *region, enough) : QVector<ScreenWord>();
+                return enough(words);
+            },
+            stepTimeoutMs, readingPauseMs);
+        return words;
+    }
+
     void clickAt(QPoint point) { m_pointer.clickAt(point); }
     void rightClickAt(QPoint point) { m_pointer.rightClickAt(point); }
     bool tap(std::uint32_t key) { return m_keyboard.tap(key); }
+
+    // A drag with the left button through points in between, a moment apart, as a hand
+    // moves an area: the program sees each move.
+    void drag(QPoint from, QPoint to)
+    {
+        m_pointer.moveTo(from);
+        m_pointer.pressLeft();
+        constexpr int steps = 40;
+        for (int step = 1; step <= steps; ++step) {
+            m_pointer.moveTo(from + (to - from) * step / steps);
+            runFor(15);
+        }
+        m_pointer.releaseLeft();
+    }
+
+    // Asks the window manager to close the window, as its close button does.
+    bool close(const QString &role)
+    {
+        const std::optional<X11ManagedWindow> found = window(role);
+        if (!found) {
+            return false;
+        }
+        m_probe.requestClose(found->id);
+        return waitForNoWindow(role);
+    }
+
+    QImage screenshot() { return m_desktop.screenshot(); }
+
+    // For a person to look at, where VEYRA_TEST_SCREENSHOTS names a folder.
+    void shot(const QString &name)
+    {
+        if (const QString folder = qEnvironmentVariable("VEYRA_TEST_SCREENSHOTS");
+            !folder.isEmpty() && QDir().mkpath(folder)) {
+            m_desktop.screenshot().save(QDir(folder).filePath(QStringLiteral("session-memory-%1.png").arg(name)));
+        }
+    }
 
 private:
     std::optional<QRect> regionOf(const QString &role)
@@ -316,7 +436,79 @@ private:
     X11Desktop m_desktop;
     XTestPointer m_pointer;
     XTestKeyboard m_keyboard;
+    X11Probe m_probe;
     ScreenTextReader m_reader;
+};
+
+// Where the colour fills the picture inside `within`: the rows and columns that hold more
+// than 20 pixels of it (exactly), so that stray pixels do not count.
+std::optional<QRect> colourArea(const QImage &picture, const QRect &within, const QColor &colour)
+{
+    const QRect area = within.intersected(picture.rect());
+    QVector<int> columns(area.width(), 0);
+    QVector<int> rows(area.height(), 0);
+    for (int y = 0; y < area.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(area.top() + y));
+        for (int x = 0; x < area.width(); ++x) {
+            if ((line[area.left() + x] & 0xffffff) == (colour.rgb() & 0xffffff)) {
+                ++columns[x];
+                ++rows[y];
+            }
+        }
+    }
+    const auto span = [](const QVector<int> &counts) -> std::optional<std::pair<int, int>> {
+        const auto filled = [](int count) { return count > 20; };
+        const auto first = std::find_if(counts.begin(), counts.end(), filled);
+        const auto last = std::find_if(counts.rbegin(), counts.rend(), filled);
+        if (first == counts.end()) {
+            return std::nullopt;
+        }
+        return std::pair{static_cast<int>(first - counts.begin()), static_cast<int>(counts.rend() - last) - 1};
+    };
+    const auto horizontal = span(columns);
+    const auto vertical = span(rows);
+    if (!horizontal || !vertical) {
+        return std::nullopt;
+    }
+    return QRect(QPoint(area.left() + horizontal->first, area.top() + vertical->first),
+        QPoint(area.left() + horizontal->second, area.top() + vertical->second));
+}
+
+// The game's picture on the editor's canvas: where a pixel of the game shows on the screen.
+class PictureOnCanvas
+{
+public:
+    // Found from where the landscape's two blocks show inside the editor window.
+    static std::optional<PictureOnCanvas> find(const QImage &screen, const QRect &editor)
+    {
+        const std::optional<QRect> brown = colourArea(screen, editor, brownColour);
+        const std::optional<QRect> grey = colourArea(screen, editor, greyColour);
+        if (!brown || !grey) {
+            return std::nullopt;
+        }
+        const QPointF brownCentre = QRectF(*brown).center();
+        const double scale = (QRectF(*grey).center().x() - brownCentre.x())
+            / (QRectF(greyBlock).center().x() - QRectF(brownBlock).center().x());
+        if (scale <= 0.1) {
+            return std::nullopt;
+        }
+        return PictureOnCanvas(brownCentre - QRectF(brownBlock).center() * scale, scale);
+    }
+
+    QPoint map(QPoint gamePixel) const { return (m_origin + QPointF(gamePixel) * m_scale).toPoint(); }
+    bool operator==(const PictureOnCanvas &other) const
+    {
+        return map(QPoint(0, 0)) == other.map(QPoint(0, 0)) && std::abs(m_scale - other.m_scale) < 0.002;
+    }
+
+private:
+    PictureOnCanvas(QPointF origin, double scale)
+        : m_origin(origin)
+        , m_scale(scale)
+    { }
+
+    QPointF m_origin;
+    double m_scale;
 };
 
 class Session
@@ -385,66 +577,178 @@ public:
         return std::nullopt;
     }
 
-    // Play with the dialogue changing every 3 s.
-    void play()
+    // Play with the dialogue changing every 3 s; the resident memory once it has settled:
+    // the median of the samples of the phase's last quarter.
+    MemorySampler::Settled play()
     {
         m_lines.start();
-        runFor(playSeconds * 1000);
+        runFor(playSeconds * 750);
+        const auto settling = std::chrono::steady_clock::now();
+        runFor(playSeconds * 250);
         m_lines.stop();
+        return m_sampler->medianSince(settling);
     }
 
-    // The editor from the control strip's menu, its guide dismissed, the game's picture
-    // loaded, then closed.
-    bool visitEditor()
+    // The editor from the control strip's menu (its guide, the first time, dismissed): the
+    // second visit first deletes the area the first drew; a new area, dragged from the
+    // middle of the picture onto the box; the eyedropper on the box; `drawn` while the
+    // editor shows it; saved.
+    bool visitEditor(int visit, const std::function<void()> &drawn)
     {
-        const auto failed = [](const char *step) {
-            std::fprintf(stderr, "the editor's visit failed: %s\n", step);
+        const auto failed = [this, visit](const char *step) {
+            std::fprintf(stderr, "the editor's visit %d failed: %s\n", visit, step);
+            m_player.shot(QStringLiteral("editor-failure"));
             return false;
         };
-        const std::optional<X11ManagedWindow> strip = m_player.window(overlayControls);
-        if (!strip) {
-            return failed("no control strip");
-        }
-        // The menu opens at the pointer, below or above it.
-        const QPoint click = strip->geometry.center();
-        m_player.rightClickAt(click);
-        const QRect menuArea(click - QPoint(360, 300), QSize(720, 600));
-        if (!m_player.clickText(
-                QStringLiteral("the control strip's menu"), QStringLiteral("Capture Areas"), menuArea)) {
+        if (!openFromStripMenu(QStringLiteral("Capture Areas"))) {
             return failed("no \"Edit Capture Areas\" in the control strip's menu");
         }
         if (!m_player.waitForWindow(editorWindow)) {
             return failed("no editor window");
         }
-        // The guide comes once the game's picture is loaded, the first time. Escape
-        // dismisses it (the overlay, which stays on top, may cover its buttons), and then
-        // cancels the editor; each window is clicked first near its top left corner (the
-        // guide's picture, the editor's title), where nothing reacts to a click and the
-        // overlay in the middle of the screen is not, so that it has the keyboard.
-        const std::optional<X11ManagedWindow> guide = [&] {
-            m_player.waitForWindow(guideWindow);
-            return m_player.window(guideWindow);
-        }();
-        if (!guide) {
-            return failed("no guide");
+        if (visit == 1) {
+            // The guide comes once the game's picture is loaded, the first time. Escape
+            // dismisses it (the overlay, which stays on top, may cover its buttons); it is
+            // clicked first near its top left corner (its picture), where nothing reacts
+            // to a click and the overlay in the middle of the screen is not, so that it
+            // has the keyboard.
+            const std::optional<X11ManagedWindow> guide = [&] {
+                m_player.waitForWindow(guideWindow);
+                return m_player.window(guideWindow);
+            }();
+            if (!guide) {
+                return failed("no guide");
+            }
+            m_player.clickAt(guide->geometry.topLeft() + QPoint(24, 24));
+            if (!m_player.tap(XTestKeyboard::escapeKey) || !m_player.waitForNoWindow(guideWindow)) {
+                return failed("the guide stays");
+            }
         }
-        m_player.clickAt(guide->geometry.topLeft() + QPoint(24, 24));
-        if (!m_player.tap(XTestKeyboard::escapeKey) || !m_player.waitForNoWindow(guideWindow)) {
-            return failed("the guide stays");
+        if (!m_player.waitForText(editorWindow, QStringLiteral("Add Area"))) {
+            return failed("the editor shows no Add Area");
         }
-        if (!m_player.waitForText(editorWindow, QStringLiteral("Cancel"))) {
-            return failed("the editor shows no Cancel");
+        // The game's picture on the canvas, once two screenshots in a row agree on it.
+        std::optional<PictureOnCanvas> picture;
+        std::optional<PictureOnCanvas> last;
+        waitUntil(
+            [&] {
+                const std::optional<X11ManagedWindow> editor = m_player.window(editorWindow);
+                last = std::exchange(
+                    picture, editor ? PictureOnCanvas::find(m_player.screenshot(), editor->geometry) : std::nullopt);
+                return picture && picture == last;
+            },
+            stepTimeoutMs, readingPauseMs);
+        if (!picture) {
+            return failed("the game's picture does not show on the canvas");
         }
-        runFor(3000);
+        m_player.shot(QStringLiteral("editor-%1-open").arg(visit));
+        if (visit > 1) {
+            // The area drawn before lies over the box, above the stored ones.
+            m_player.clickAt(picture->map(boxCentre));
+            runFor(500);
+            if (!m_player.clickText(editorWindow, QStringLiteral("Delete"))) {
+                return failed("no Delete");
+            }
+        }
+        if (!m_player.clickText(editorWindow, QStringLiteral("Add Area"))) {
+            return failed("no Add Area");
+        }
+        runFor(500);
+        m_player.drag(picture->map(pictureCentre), picture->map(boxCentre));
+        runFor(500);
+        if (!m_player.clickText(editorWindow, QStringLiteral("Pick Background"))
+            || !m_player.waitForText(editorWindow, QStringLiteral("Click Background"))) {
+            return failed("the eyedropper does not arm");
+        }
+        m_player.clickAt(picture->map(bareBoxPatch));
+        // The button reads "Pick Background" again once the colour is picked.
+        if (!m_player.waitForText(editorWindow, QStringLiteral("Pick Background"))) {
+            return failed("the eyedropper picks nothing");
+        }
+        m_player.shot(QStringLiteral("editor-%1-drawn").arg(visit));
+        drawn();
+        // Return saves; the editor's title is clicked first, where nothing reacts, so that
+        // the editor has the keyboard.
         const std::optional<X11ManagedWindow> editor = m_player.window(editorWindow);
         if (!editor) {
             return failed("the editor went");
         }
         m_player.clickAt(editor->geometry.topLeft() + QPoint(24, 12));
-        if (!m_player.tap(XTestKeyboard::escapeKey) || !m_player.waitForNoWindow(editorWindow)) {
-            return failed("the editor stays");
+        if (!m_player.tap(XTestKeyboard::returnKey) || !m_player.waitForNoWindow(editorWindow)) {
+            return failed("the editor does not save");
         }
         return true;
+    }
+
+    // The settings from the control strip's menu: the account section, then the interface
+    // language changed to Japanese and back to English in the general section.
+    bool visitSettings()
+    {
+        const auto failed = [this](const char *step) {
+            std::fprintf(stderr, "the settings' visit failed: %s\n", step);
+            m_player.shot(QStringLiteral("settings-failure"));
+            return false;
+        };
+        if (!openFromStripMenu(QStringLiteral("Settings")) || !m_player.waitForWindow(settingsWindow)) {
+            return failed("no settings window");
+        }
+        if (!m_player.clickText(settingsWindow, QStringLiteral("Account"))
+            || !m_player.waitForText(settingsWindow, QStringLiteral("Open Web Account"))) {
+            return failed("no account section");
+        }
+        m_player.shot(QStringLiteral("settings-account"));
+        if (!m_player.clickText(settingsWindow, QStringLiteral("General"))) {
+            return failed("no general section");
+        }
+        // The interface language's picker: "English" on the line of its title.
+        std::optional<QPoint> picker;
+        m_player.waitForWords(settingsWindow, [&picker](const QVector<ScreenWord> &words) {
+            const std::optional<QRect> title = findPhrase(words, QStringLiteral("Interface language"));
+            for (const ScreenWord &word : words) {
+                if (title && comparableText(word.text) == QStringLiteral("english")
+                    && std::abs(word.box.center().y() - title->center().y()) < title->height()) {
+                    picker = word.box.center();
+                }
+            }
+            return picker.has_value();
+        });
+        if (!picker) {
+            return failed("no interface language picker");
+        }
+        // Its list opens at the language chosen; Japanese is the one above English.
+        m_player.clickAt(*picker);
+        runFor(500);
+        m_player.tap(upKey);
+        m_player.tap(XTestKeyboard::returnKey);
+        if (!waitUntil([this] { return !m_player.window(settingsWindow) || !readsInSettings("Interface language"); },
+                stepTimeoutMs, readingPauseMs)) {
+            return failed("the interface stays in English");
+        }
+        runFor(2000);
+        m_player.shot(QStringLiteral("settings-japanese"));
+        m_player.clickAt(*picker);
+        runFor(500);
+        m_player.tap(downKey);
+        m_player.tap(XTestKeyboard::returnKey);
+        if (!m_player.waitForText(settingsWindow, QStringLiteral("Interface language"))) {
+            return failed("the interface does not come back to English");
+        }
+        if (!m_player.close(settingsWindow)) {
+            return failed("the settings stay");
+        }
+        return true;
+    }
+
+    // The game notes from the control strip's menu, shown for a moment and closed.
+    bool visitNotes()
+    {
+        if (!openFromStripMenu(QStringLiteral("Game Notes")) || !m_player.waitForWindow(notesWindow)) {
+            std::fprintf(stderr, "no game notes window\n");
+            return false;
+        }
+        runFor(3000);
+        m_player.shot(QStringLiteral("notes"));
+        return m_player.close(notesWindow);
     }
 
     // The game's process ends and a new one starts; the player chooses it again.
@@ -458,10 +762,37 @@ public:
     }
 
     bool quit() { return m_veyra->quit(); }
-    const MemorySampler &memory() const { return *m_sampler; }
+    MemorySampler &memory() { return *m_sampler; }
     qint64 processID() const { return m_veyra->processID(); }
 
 private:
+    static constexpr std::uint32_t upKey = 0xff52;
+    static constexpr std::uint32_t downKey = 0xff54;
+
+    // Right-clicks the control strip and chooses the item of its menu.
+    bool openFromStripMenu(const QString &item)
+    {
+        const std::optional<X11ManagedWindow> strip = m_player.window(overlayControls);
+        if (!strip) {
+            return false;
+        }
+        // The menu opens at the pointer, below or above it.
+        const QPoint click = strip->geometry.center();
+        m_player.rightClickAt(click);
+        const QRect menuArea(click - QPoint(360, 300), QSize(720, 600));
+        return m_player.clickText(QStringLiteral("the control strip's menu"), item, menuArea);
+    }
+
+    bool readsInSettings(const char *phrase)
+    {
+        bool found = false;
+        m_player.waitForWords(settingsWindow, [&](const QVector<ScreenWord> &words) {
+            found = findPhrase(words, QString::fromLatin1(phrase)).has_value();
+            return true;
+        });
+        return found;
+    }
+
     bool startGame()
     {
         TestGameWindow::Options options;
@@ -579,6 +910,10 @@ void reportLargestMappings(qint64 processID, int count)
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() >= 5 && fields[0].contains('-') && !fields[0].endsWith(':')) {
             name = fields.size() >= 6 ? fields.mid(5).join(' ') : QByteArray("[anonymous ") + fields[1] + ']';
+            // Each shared-memory segment on its own line (they share one name).
+            if (name.startsWith("/SYSV") || name.startsWith("/memfd:")) {
+                name += " at " + fields[0].left(fields[0].indexOf('-'));
+            }
         } else if (fields.size() >= 2 && fields[0] == "Rss:") {
             byName[name] += fields[1].toLongLong();
         }
@@ -604,6 +939,25 @@ void report(const char *phase, qint64 processID, qint64 resident)
         mebibytes(map.files), statusValue(processID, "Threads"));
 }
 
+// The least-squares slope of the values over their positions.
+double slope(const std::vector<double> &values)
+{
+    const double count = static_cast<double>(values.size());
+    const double meanX = (count - 1) / 2;
+    double meanY = 0;
+    for (const double value : values) {
+        meanY += value / count;
+    }
+    double covariance = 0;
+    double variance = 0;
+    for (std::size_t index = 0; index < values.size(); ++index) {
+        const double x = static_cast<double>(index) - meanX;
+        covariance += x * (values[index] - meanY);
+        variance += x * x;
+    }
+    return covariance / variance;
+}
+
 void playEditAndRepick(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -617,35 +971,68 @@ void playEditAndRepick(benchmark::State &state)
         const auto measure = [&](const char *phase, const char *counter) {
             const qint64 resident = session.memory().resident();
             report(phase, processID, resident);
+            if (showMappings > 0) {
+                reportLargestMappings(processID, showMappings);
+            }
             if (counter) {
                 state.counters[counter] = mebibytes(resident);
             }
             return resident;
         };
+        const auto step = [&](const char *name, const std::function<bool()> &act, const char *counter) {
+            session.memory().setStep(name);
+            if (!act()) {
+                state.SkipWithError((std::string(name) + " did not go through").c_str());
+                return false;
+            }
+            session.memory().setStep(std::string("play after ") + name);
+            session.play();
+            measure((std::string("after ") + name).c_str(), counter);
+            return true;
+        };
         measure("in play", nullptr);
+        session.memory().setStep("play");
         session.play();
         measure("after play", "after_play_MiB");
-        if (!session.visitEditor()) {
-            state.SkipWithError("the capture-area editor did not open and close");
-            return;
-        }
-        session.play();
-        measure("after the editor", "after_editor_MiB");
-        qint64 firstRepick = 0;
-        qint64 lastRepick = 0;
-        for (int repick = 1; repick <= repickCount; ++repick) {
-            if (!session.repick()) {
-                state.SkipWithError(
-                    QStringLiteral("re-pick %1 did not go back into play").arg(repick).toStdString().c_str());
+        for (int visit = 1; visit <= 2; ++visit) {
+            const std::string name = "editor " + std::to_string(visit);
+            const std::string openCounter = "editor_" + std::to_string(visit) + "_MiB";
+            const std::string afterCounter = "after_editor_" + std::to_string(visit) + "_MiB";
+            const auto drawn = [&] {
+                runFor(2000);
+                measure((name + " drawn").c_str(), openCounter.c_str());
+            };
+            if (!step(
+                    name.c_str(), [&] { return session.visitEditor(visit, drawn); }, afterCounter.c_str())) {
                 return;
             }
-            session.play();
-            const std::string name = "repick_" + std::to_string(repick) + "_MiB";
-            const std::string phase = "after re-pick " + std::to_string(repick);
-            lastRepick = measure(phase.c_str(), name.c_str());
-            if (repick == 1) {
-                firstRepick = lastRepick;
+        }
+        if (!step(
+                "settings", [&] { return session.visitSettings(); }, "after_settings_MiB")
+            || !step(
+                "notes", [&] { return session.visitNotes(); }, "after_notes_MiB")) {
+            return;
+        }
+        // The slopes of the settled figures over the re-picks.
+        std::vector<double> settled;
+        std::vector<double> settledWithoutFiles;
+        for (int repick = 1; repick <= repickCount; ++repick) {
+            const std::string name = "re-pick " + std::to_string(repick);
+            session.memory().setStep(name);
+            if (!session.repick()) {
+                state.SkipWithError((name + " did not go back into play").c_str());
+                return;
             }
+            session.memory().setStep("play after " + name);
+            const MemorySampler::Settled resident = session.play();
+            report(("after " + name + " (settled)").c_str(), processID, resident.resident);
+            state.counters["repick_" + std::to_string(repick) + "_MiB"] = mebibytes(resident.resident);
+            settled.push_back(static_cast<double>(resident.resident));
+            settledWithoutFiles.push_back(static_cast<double>(resident.withoutFiles));
+        }
+        if (settled.size() > 1) {
+            state.counters["per_repick_KiB"] = slope(settled);
+            state.counters["per_repick_without_files_KiB"] = slope(settledWithoutFiles);
         }
         const qint64 end = session.memory().resident();
         if (showMappings > 0) {
@@ -655,9 +1042,7 @@ void playEditAndRepick(benchmark::State &state)
         const MemoryMap &peakMap = session.memory().atHighest();
         state.counters["peak_rss_MiB"] = mebibytes(session.memory().peak());
         state.counters["end_rss_MiB"] = mebibytes(end);
-        if (repickCount > 1) {
-            state.counters["per_repick_KiB"] = static_cast<double>(lastRepick - firstRepick) / (repickCount - 1);
-        }
+        std::fprintf(stderr, "the highest sample: during %s\n", session.memory().highestStep().c_str());
         for (const auto &[name, map] : {std::pair{"peak", &peakMap}, std::pair{"end", &endMap}}) {
             const std::string prefix(name);
             state.counters[prefix + "_main_heap_MiB"] = mebibytes(map->mainHeap);
@@ -693,6 +1078,9 @@ int runInKeyringSession(char **argv)
         ::setenv("XDG_RUNTIME_DIR", (home + "/runtime").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
         ::setenv(keyringSessionVariable, "1", 1);
+        // Read when libtesseract's OpenMP runtime loads: the screen reader's recognitions
+        // then stay on their thread instead of spreading over every core of a loaded machine.
+        ::setenv("OMP_THREAD_LIMIT", "1", 1);
         std::vector<const char *> command{"dbus-run-session", "--", "sh", "-c",
             "eval \"$(printf %s veyra-bench | gnome-keyring-daemon --unlock --components=secrets)\" && exec \"$0\" "
             "\"$@\"",

@@ -1,10 +1,12 @@
 #include "brand/BrandIcons.h"
 
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
 
 #include <cmath>
+#include <utility>
 
 namespace veyra {
 
@@ -39,6 +41,35 @@ QPixmap symbolPixmap(const QString &name, QSize size, const QColor &colour, qrea
     QPixmap pixmap = QPixmap::fromImage(std::move(image));
     pixmap.setDevicePixelRatio(devicePixelRatio);
     return pixmap;
+}
+
+QIcon tintedSymbolIcon(const QString &name, QSize size, const SymbolIconColours &colours)
+{
+    const auto colourKey = [](const QColor &colour) {
+        return colour.isValid() ? QString::number(colour.rgba(), 16) : QStringLiteral("-");
+    };
+    const QString key = QStringLiteral("%1 %2x%3 %4 %5 %6")
+                            .arg(name)
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(colourKey(colours.normal), colourKey(colours.active), colourKey(colours.disabled));
+    // A few symbols in a few colours; never destroyed, as icons must not outlive the
+    // application object.
+    static auto *icons = new QHash<QString, QIcon>;
+    if (const auto found = icons->constFind(key); found != icons->constEnd()) {
+        return *found;
+    }
+    QIcon icon;
+    for (const qreal ratio : {1.0, 2.0}) {
+        for (const auto &[mode, colour] : {std::pair{QIcon::Normal, colours.normal},
+                 std::pair{QIcon::Active, colours.active}, std::pair{QIcon::Disabled, colours.disabled}}) {
+            if (colour.isValid()) {
+                icon.addPixmap(symbolPixmap(name, size, colour, ratio), mode);
+            }
+        }
+    }
+    icons->insert(key, icon);
+    return icon;
 }
 
 QPixmap statusMenuIconTemplate(QSize size, const QColor &colour, qreal devicePixelRatio)

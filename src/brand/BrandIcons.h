@@ -18,6 +18,22 @@ QIcon veyraApplicationIcon();
 // finds, so every such call would keep another picture there (up to the cache's 10 MiB).
 QPixmap symbolPixmap(const QString &name, QSize size, const QColor &colour, qreal devicePixelRatio = 1.0);
 
+// The colours of a symbol's icon in the states of the widget that shows it. A state whose
+// colour is invalid has no picture of its own: the style makes it from the normal one.
+struct SymbolIconColours
+{
+    QColor normal;
+    QColor active;
+    QColor disabled;
+};
+
+// A bundled symbol as an icon of `size` points in those colours, with pictures for device
+// pixel ratios 1 and 2. One icon per symbol, size and colours, kept for the process: a
+// widget that draws an icon leaves its pictures in QPixmapCache under keys of that icon's
+// own pictures, so an icon made anew for each use (a button refreshed at every move of a
+// drag, a menu filled at every opening) would leave more pictures there each time.
+QIcon tintedSymbolIcon(const QString &name, QSize size, const SymbolIconColours &colours);
+
 // The brand mark ("StatusMenuIcon") as a template: its shape in one colour, fitted into
 // `size` keeping its aspect ratio, at the given device pixel ratio. The tray menu's icon is
 // the same image.

@@ -143,12 +143,17 @@ int X11Probe::rootCardinal(const char *name) const
     return value;
 }
 
-void X11Probe::sendToWindowManager(const char *message, std::uint32_t value) const
+void X11Probe::requestClose(std::uint32_t window) const
+{
+    sendToWindowManager("_NET_CLOSE_WINDOW", XCB_CURRENT_TIME, window);
+}
+
+void X11Probe::sendToWindowManager(const char *message, std::uint32_t value, std::uint32_t window) const
 {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
-    event.window = m_root;
+    event.window = window != 0 ? window : m_root;
     event.type = atom(message);
     event.data.data32[0] = value;
     event.data.data32[1] = XCB_CURRENT_TIME;

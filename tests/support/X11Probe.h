@@ -40,11 +40,13 @@ public:
     // Asks the window manager, as a pager does, for this many workspaces, or to show one.
     void requestWorkspaceCount(int count) const;
     void requestWorkspace(int index) const;
+    // Asks the window manager to close the window, as its close button does.
+    void requestClose(std::uint32_t window) const;
 
 private:
     std::uint32_t atom(const char *name) const;
     int rootCardinal(const char *name) const;
-    void sendToWindowManager(const char *message, std::uint32_t value) const;
+    void sendToWindowManager(const char *message, std::uint32_t value, std::uint32_t window = 0) const;
 
     xcb_connection_t *m_connection;
     std::uint32_t m_root;

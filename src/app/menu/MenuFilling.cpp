@@ -4,7 +4,6 @@
 #include "brand/BrandIcons.h"
 
 #include <QAction>
-#include <QHash>
 #include <QIcon>
 #include <QMenu>
 
@@ -14,36 +13,15 @@ namespace {
 
 constexpr int symbolSide = 16;
 
-// The item's symbol in the menu's colours, made once for each symbol and colours: the
-// menus are filled again at every opening and change of phase, and a menu draws an icon's
-// pictures into QPixmapCache under keys of those pictures, so an icon made anew at every
-// filling would leave more pictures there each time the menu is drawn.
+// The item's symbol in the menu's colours (the menus are filled again at every opening and
+// change of phase: one icon per symbol and colours).
 QIcon symbolIcon(StatusMenuItem item, const QMenu &menu)
 {
     const QPalette palette = menu.palette();
-    const QColor normal = palette.color(QPalette::Active, QPalette::WindowText);
-    const QColor active = palette.color(QPalette::Active, QPalette::HighlightedText);
-    const QColor disabled = palette.color(QPalette::Disabled, QPalette::WindowText);
-    const QString symbol = statusMenuItemSymbol(item);
-    const QString key = QStringLiteral("%1 %2 %3 %4")
-                            .arg(symbol)
-                            .arg(normal.rgba(), 0, 16)
-                            .arg(active.rgba(), 0, 16)
-                            .arg(disabled.rgba(), 0, 16);
-    // Kept for the process (a few symbols in a few colours), never destroyed after the
-    // application object.
-    static auto *icons = new QHash<QString, QIcon>;
-    if (const auto found = icons->constFind(key); found != icons->constEnd()) {
-        return *found;
-    }
-    QIcon icon;
-    for (const qreal ratio : {1.0, 2.0}) {
-        icon.addPixmap(symbolPixmap(symbol, QSize(symbolSide, symbolSide), normal, ratio), QIcon::Normal);
-        icon.addPixmap(symbolPixmap(symbol, QSize(symbolSide, symbolSide), active, ratio), QIcon::Active);
-        icon.addPixmap(symbolPixmap(symbol, QSize(symbolSide, symbolSide), disabled, ratio), QIcon::Disabled);
-    }
-    icons->insert(key, icon);
-    return icon;
+    return tintedSymbolIcon(statusMenuItemSymbol(item), QSize(symbolSide, symbolSide),
+        {palette.color(QPalette::Active, QPalette::WindowText),
+            palette.color(QPalette::Active, QPalette::HighlightedText),
+            palette.color(QPalette::Disabled, QPalette::WindowText)});
 }
 
 } // namespace

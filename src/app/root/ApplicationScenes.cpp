@@ -6,6 +6,7 @@
 #include "app/menu/StatusMenuTrayIcon.h"
 #include "app/menu/StatusMenuView.h"
 #include "app/root/AuthenticationScreenBinding.h"
+#include "app/root/HiddenWindowRelease.h"
 #include "app/root/ObriskApp.h"
 #include "app/root/WindowRoles.h"
 #include "app/session/AppSession.h"
@@ -35,6 +36,7 @@ namespace veyra {
 ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
     : QObject(parent)
     , m_app(app)
+    , m_windowRelease(new HiddenWindowRelease(this))
 {
     // Every window's identity is readable from outside, before the first one is made.
     new WindowRoles(this);
@@ -154,6 +156,7 @@ void ApplicationScenes::makeMainWindow()
         &session, &m_app.appUpdateModel(), m_app.windowCatalog(), windowActions,
         [&session](QWidget *parent) { return makeAuthenticationScreen(session, parent); }, m_mainWindow);
     m_mainWindow->setCentralWidget(flow);
+    m_windowRelease->watch(m_mainWindow);
     m_mainWindow->menuBar()->addMenu(new ObriskCommands(
         &session, &m_app.appUpdateModel(), actions, QSystemTrayIcon::isSystemTrayAvailable(), m_mainWindow));
 }
@@ -173,6 +176,8 @@ QWidget *ApplicationScenes::window(const QString &identifier)
                 std::make_unique<CaptureAreaGuideModel>(m_app.captureAreaGuideStore()));
             m_captureAreaEditor->setObjectName(QLatin1String(captureAreaEditorWindowIdentifier));
             m_captureAreaEditor->resize(1180, 760);
+            m_windowRelease->watch(m_captureAreaEditor);
+            m_windowRelease->watch(&m_captureAreaEditor->guideSheet());
         }
         return m_captureAreaEditor;
     }
@@ -181,6 +186,7 @@ QWidget *ApplicationScenes::window(const QString &identifier)
             m_gameNotes = new GameMemoLibraryView(&m_app.gameMemoLibrary());
             m_gameNotes->setObjectName(QLatin1String(gameNotesWindowIdentifier));
             m_gameNotes->resize(760, 520);
+            m_windowRelease->watch(m_gameNotes);
         }
         return m_gameNotes;
     }
@@ -212,6 +218,7 @@ void ApplicationScenes::openSettings()
             &m_app.clientLanguageSettings(), &m_app.session(), AppVersionInfo::fromInfoDictionary(m_app.info()));
         m_settings->setObjectName(QLatin1String(settingsWindowIdentifier));
         m_settings->setWindowTitle(appDisplayName());
+        m_windowRelease->watch(m_settings);
     }
     bringForward(m_settings);
 }

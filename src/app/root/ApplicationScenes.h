@@ -14,6 +14,7 @@ namespace veyra {
 class CaptureAreaEditorView;
 class FileAccessError;
 class GameMemoLibraryView;
+class HiddenWindowRelease;
 class ObriskApp;
 class SettingsView;
 class StatusMenuTrayIcon;
@@ -23,10 +24,11 @@ class StatusMenuView;
 // window "main" (the main flow, with the application menu), the capture-area editor
 // "capture-areas", the notes window "game-notes", the Settings window "settings", and the tray's
 // status menu. Each window is made the first time it is opened and kept; opening brings it
-// (and the application) forward. Each top-level window's object name is its X window role
-// (WindowRoles). A failed write of the settings (or a change of settings kept in memory
-// only) is told to the player once per run, in an alert that takes no focus (the log has
-// every failure). GUI thread.
+// (and the application) forward; while one is closed (the main window during play), its
+// native window and backing store are given back (HiddenWindowRelease). Each top-level
+// window's object name is its X window role (WindowRoles). A failed write of the settings
+// (or a change of settings kept in memory only) is told to the player once per run, in an
+// alert that takes no focus (the log has every failure). GUI thread.
 class ApplicationScenes : public QObject
 {
     Q_OBJECT
@@ -62,6 +64,7 @@ private:
     void bringForward(QWidget *window);
 
     ObriskApp &m_app;
+    HiddenWindowRelease *m_windowRelease;
     QPointer<QMainWindow> m_mainWindow;
     QPointer<CaptureAreaEditorView> m_captureAreaEditor;
     QPointer<GameMemoLibraryView> m_gameNotes;

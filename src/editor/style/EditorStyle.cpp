@@ -99,16 +99,10 @@ void setButtonFill(QPushButton &button, const QColor &fill, const QColor &ink)
 
 QIcon symbolIcon(const QString &name, const QWidget &widget, const QColor &colour)
 {
-    const qreal ratio = widget.devicePixelRatioF();
-    const QSize size(16, 16);
     const QPalette &palette = widget.palette();
-    QIcon icon;
-    icon.addPixmap(symbolPixmap(name, size,
-                       colour.isValid() ? colour : palette.color(QPalette::Active, QPalette::ButtonText), ratio),
-        QIcon::Normal);
-    icon.addPixmap(
-        symbolPixmap(name, size, palette.color(QPalette::Disabled, QPalette::ButtonText), ratio), QIcon::Disabled);
-    return icon;
+    return tintedSymbolIcon(name, QSize(16, 16),
+        {colour.isValid() ? colour : palette.color(QPalette::Active, QPalette::ButtonText), QColor(),
+            palette.color(QPalette::Disabled, QPalette::ButtonText)});
 }
 
 } // namespace veyra

@@ -54,7 +54,8 @@ QStringList wrappedLines(const QString &text, const QFont &font, double width, i
 // buttons); an invalid fill returns it to the platform's look.
 void setButtonFill(QPushButton &button, const QColor &fill, const QColor &ink);
 
-// The symbol as a button icon in the widget's button-text colour (and its disabled form).
+// The symbol as a button icon in the widget's button-text colour (and its disabled form),
+// one icon per symbol and colours (see tintedSymbolIcon).
 QIcon symbolIcon(const QString &name, const QWidget &widget, const QColor &colour = QColor());
 
 } // namespace veyra

@@ -57,8 +57,8 @@ AccountSettingsSection::AccountSettingsSection(SettingsAccountProviding *session
 {
     m_refreshButton->setObjectName(QString::fromLatin1(refreshButtonName));
     m_supportButton->setObjectName(QString::fromLatin1(customerSupportButtonName));
-    m_supportButton->setIcon(QIcon(symbolPixmap(QStringLiteral("questionmark.bubble"),
-        QSize(supportSymbolSize, supportSymbolSize), VeyraBrandPalette::orange(), devicePixelRatioF())));
+    m_supportButton->setIcon(tintedSymbolIcon(QStringLiteral("questionmark.bubble"),
+        QSize(supportSymbolSize, supportSymbolSize), {VeyraBrandPalette::orange(), QColor(), QColor()}));
     m_supportButton->setIconSize(QSize(supportSymbolSize, supportSymbolSize));
     for (QPushButton *button : {m_refreshButton, m_webAccountButton, m_supportButton}) {
         button->setAutoDefault(false);

@@ -3,13 +3,20 @@
 // root in fixture mode, the overlay's "Choose Another Window", the set-up screen's window
 // picker (the fixture game's application, its window, "Play with Veyra"), back into play.
 // Every re-pick builds the set-up screen, the picker and the minimum-version screen anew
-// and refills the menus (the player opens the application menu too); once the first
-// re-pick has made whatever lasts, more re-picks leave the application's live objects,
-// and the pictures it keeps in Qt's pixmap cache, where they were.
+// and refills the menus (the player opens the application menu too). After each, the
+// player opens the capture-area editor from the overlay and drags an area across the
+// game's picture (the editor refreshes its buttons at every move), then closes it. Once
+// the first round has made whatever lasts, more rounds leave the application's live
+// objects, and the pictures it keeps in Qt's pixmap cache, where they were.
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
 #include "app/session/AppSession.h"
 #include "capture/windows/WindowCatalogProviding.h"
+#include "editor/canvas/CaptureAreaCanvas.h"
+#include "editor/canvas/CaptureRegionOverlay.h"
+#include "editor/guide/CaptureAreaGuideModel.h"
+#include "editor/model/CaptureAreaEditorModel.h"
+#include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/settings/UserDefaults.h"
 #include "overlay/panels/OverlayPanelController.h"
@@ -196,15 +203,44 @@ TEST(WindowRepick, RepeatedRepicksLeaveTheLiveObjectsAndCachedPicturesWhereTheyW
             20000));
         giveRemainingTurns();
     };
+    const auto editAreas = [&] {
+        app.overlayController()->onRequestCaptureAreaEditor()();
+        CaptureAreaEditorView *editor = scenes.captureAreaEditorWindow();
+        ASSERT_NE(editor, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+        ASSERT_TRUE(
+            waitUntil([&] { return editor->model().state().kind == CaptureAreaEditorModel::State::Kind::ready; }));
+        if (editor->guideModel().isPresented()) {
+            editor->guideModel().close();
+        }
+        CaptureAreaCanvas &canvas = editor->canvas();
+        ASSERT_FALSE(canvas.overlays().isEmpty());
+        const QPoint from = canvas.overlays().back()->geometry().center();
+        const CaptureRegion dragged = editor->model().areas().back().searchRegion;
+        QTest::mousePress(&canvas, Qt::LeftButton, {}, from);
+        constexpr int moves = 40;
+        for (int move = 1; move <= moves; ++move) {
+            QTest::mouseMove(&canvas, from + QPoint(move, move / 2));
+            // Drawn as the player sees it.
+            QTest::qWait(5);
+        }
+        QTest::mouseRelease(&canvas, Qt::LeftButton, {}, from + QPoint(moves, moves / 2));
+        ASSERT_NE(editor->model().areas().back().searchRegion, dragged) << "the area did not follow the drag";
+        editor->close();
+        ASSERT_TRUE(waitUntil([&] { return !editor->isVisible(); }));
+        giveRemainingTurns();
+    };
     const auto repick = [&] {
         app.overlayController()->onRequestChooseAnotherWindow()();
         ASSERT_TRUE(waitUntil([&] { return main->isVisible(); }));
         pickAndPlay();
+        editAreas();
     };
 
     pickAndPlay();
-    // The first re-pick makes what stays for the run (the screens' shared looks, the
-    // menus' last filling).
+    // The first round makes what stays for the run (the screens' shared looks, the
+    // menus' last filling, the editor's window).
+    editAreas();
     repick();
     ASSERT_FALSE(HasFatalFailure());
     const std::map<std::string, int> objects = live.census();
