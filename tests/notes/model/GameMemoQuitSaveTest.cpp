@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -186,10 +187,11 @@ TEST(GameMemoQuitSave, ANotesFileReplacedFromOutsideKeepsItsNotesAndTakesOnlyThe
     GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
         veyra::test::SteppingClock());
 
-    // The other machine's notes take the file's place while Veyra runs (a sync tool).
+    // The other machine's notes take the file's place while Veyra runs (a sync tool, which
+    // writes them compact).
     const QString synced = folder.filePath(QStringLiteral("synced.json"));
     FileGameMemoStore(QUrl::fromLocalFile(synced)).save({note(QStringLiteral("from the other machine"), 2)});
-    const QByteArray replaced = readWholeFile(synced);
+    const QByteArray replaced = QJsonDocument::fromJson(readWholeFile(synced)).toJson(QJsonDocument::Compact);
     writeFileAtomically(path, replaced);
     const ino_t replacedFile = veyra::test::inodeOf(path);
 
