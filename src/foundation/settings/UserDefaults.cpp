@@ -805,24 +805,22 @@ void UserDefaults::sync()
         reportWriteFailure(failure);
         return;
     }
-    const QSettings::Status before = m_settings->status();
     m_settings->sync();
-    // QSettings says only that access failed, and only the first time (its status never
-    // returns to NoError): what failed is seen here. Changes it didn't write may have left
-    // nothing to write (a key removed that wasn't there), or another database of the same
-    // file wrote them.
+    // QSettings says only that access failed, and its status never returns to NoError after
+    // a first failure: what failed is seen here, from the file itself while that status
+    // stands. Changes it didn't write may have left nothing to write (a key removed that
+    // wasn't there), or another database of the same file wrote them.
     QString failure = m_file->writeFailure;
-    if (failure.isEmpty() && writing && !m_file->writeAttempted) {
+    if (failure.isEmpty() && writing && (!m_file->writeAttempted || m_settings->status() != QSettings::NoError)) {
         QSettings::SettingsMap held;
         for (const QString &key : m_settings->allKeys()) {
             held.insert(key, m_settings->value(key));
         }
         if (!fileHolds(path, held)) {
-            failure = whyNotWritten(path);
+            // Written in full, the new file didn't take the old one's place.
+            failure = m_file->writeAttempted ? QStringLiteral("the new file couldn't take the place of the old one")
+                                             : whyNotWritten(path);
         }
-    } else if (failure.isEmpty() && writing && before == QSettings::NoError
-        && m_settings->status() != QSettings::NoError) {
-        failure = QStringLiteral("the new file couldn't take the place of the old one");
     }
     if (failure.isEmpty()) {
         if (writing) {

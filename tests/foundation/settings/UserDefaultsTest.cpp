@@ -520,4 +520,20 @@ TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTim
     EXPECT_EQ(settingsOnDisk(path),
         (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ko")}, {QStringLiteral("layouts"), layouts},
             {QStringLiteral("opacity"), 80}}));
+
+    // After those failures, a new file written in full that cannot take the old one's place
+    // (a file mounted there refuses to be replaced) is a failure too, and its change stays
+    // pending until it is written.
+    const QString mounted = disk.filePath(QStringLiteral("mounted.json"));
+    ASSERT_TRUE(QFile::copy(path, mounted));
+    ASSERT_EQ(
+        ::mount(QFile::encodeName(mounted).constData(), QFile::encodeName(path).constData(), nullptr, MS_BIND, nullptr),
+        0);
+    defaults.setValue(QStringLiteral("opacity"), 60);
+    defaults.sync();
+    ASSERT_EQ(::umount2(QFile::encodeName(path).constData(), 0), 0);
+    ASSERT_EQ(failures.size(), 5);
+    EXPECT_TRUE(failures[4].startsWith(QStringLiteral("The file “%1” couldn't be saved.").arg(path)));
+    defaults.sync();
+    EXPECT_EQ(settingsOnDisk(path).value(QStringLiteral("opacity")), 60);
 }
