@@ -95,15 +95,16 @@ TEST(SettingsNotSavedAlert, SettingsKeptInMemoryOnlyAreToldOnceAsAFailedWriteIs)
     EXPECT_EQ(alert->text(), QStringLiteral("Veyra couldn't save its settings."));
     // No write is tried again in this run, and the alert doesn't say otherwise.
     EXPECT_EQ(alert->informativeText(),
-        richTextOfPlainText(
-            QStringLiteral("The file “%1” couldn't be saved. (it is a folder, not a regular file) Veyra "
-                           "keeps its settings in memory only for this run: changed settings are lost "
-                           "when Veyra quits.")
-                .arg(path)));
+        richTextOfPlainText(QStringLiteral("The file “%1” couldn't be saved. (It is a folder, not a file.) Veyra "
+                                           "keeps its settings in memory only for this run: changed settings are lost "
+                                           "when Veyra quits.")
+                                .arg(path)));
     setCurrentClientLanguage(ClientLanguage::japanese);
     announceInterfaceLanguageChange();
+    // The reason too.
     EXPECT_TRUE(waitUntil([&] {
         return alert->informativeText().endsWith(QStringLiteral(
+            "(フォルダであり、ファイルではありません。) "
             "Veyraは今回の実行中、設定をメモリにだけ保持します。変更した設定はVeyraを終了すると失われます。</p>"));
     })) << alert->informativeText().toStdString();
     setCurrentClientLanguage(ClientLanguage::english);
