@@ -29,6 +29,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 namespace veyra {
 
@@ -105,8 +106,14 @@ void ApplicationScenes::tellSettingsNotSaved(const FileAccessError &error)
     }
     m_toldSettingsNotSaved = true;
     // An alert that doesn't interrupt: it neither blocks a window nor takes the keyboard
-    // (from the game during play), and it is told once.
-    auto *alert = new QMessageBox(QMessageBox::Warning, QString(), QString());
+    // (from the game during play), and it is told once. It belongs to the window the player
+    // looks at, which keeps it above itself however the two came up: the main window while
+    // it is on the screen, else, during play, the game's window.
+    QMainWindow *main = m_mainWindow && m_mainWindow->isVisible() ? m_mainWindow.data() : nullptr;
+    auto *alert = new QMessageBox(QMessageBox::Warning, QString(), QString(), QMessageBox::NoButton, main);
+    if (main == nullptr) {
+        belongToTheGame(alert);
+    }
     alert->setObjectName(QStringLiteral("settings-not-saved"));
     alert->setTextFormat(Qt::PlainText);
     // A button of our own: Qt relabels its standard buttons in its own language.
@@ -133,6 +140,21 @@ void ApplicationScenes::tellSettingsNotSaved(const FileAccessError &error)
     alert->setAttribute(Qt::WA_QuitOnClose, false);
     m_settingsNotSavedAlert = alert;
     alert->show();
+}
+
+void ApplicationScenes::belongToTheGame(QWidget *alert)
+{
+    const AppSession &session = m_app.session();
+    const std::optional<CaptureTarget> target = session.selectedTarget();
+    const std::optional<OverlayCaptureAreaState> &state = session.overlayCaptureAreaState();
+    if (session.phase().kind() != AppPhase::Kind::overlay || !target
+        || (state && state->kind() == OverlayCaptureAreaState::Kind::targetUnavailable)) {
+        return;
+    }
+    alert->winId();
+    QWindow *game = QWindow::fromWinId(static_cast<WId>(target->windowID));
+    connect(alert, &QObject::destroyed, game, &QObject::deleteLater);
+    alert->windowHandle()->setTransientParent(game);
 }
 
 void ApplicationScenes::makeMainWindow()

@@ -25,8 +25,8 @@ class StatusMenuView;
 // status menu. Each window is made the first time it is opened and kept; opening brings it
 // (and the application) forward. Each top-level window's object name is its X window role
 // (WindowRoles). A failed write of the settings (or a change of settings kept in memory
-// only) is told to the player once per run, in an alert that takes no focus (the log has
-// every failure). GUI thread.
+// only) is told to the player once per run, in an alert that takes no focus, above the
+// main window or, during play, above the game (the log has every failure). GUI thread.
 class ApplicationScenes : public QObject
 {
     Q_OBJECT
@@ -57,6 +57,9 @@ public:
 
 private:
     void tellSettingsNotSaved(const FileAccessError &error);
+    // Makes a top-level window a window of the game's during play (as long as the game's
+    // window is there).
+    void belongToTheGame(QWidget *alert);
     QWidget *window(const QString &identifier);
     void makeMainWindow();
     void bringForward(QWidget *window);

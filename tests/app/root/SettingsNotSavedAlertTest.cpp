@@ -1,6 +1,10 @@
-// Test label: ui
+// Test label: x11
+// A failed settings write is told once, in the player's language, in an alert that takes
+// no focus; on an X server with openbox it shows above the main window at start and above
+// a full-screen game during play, which keeps the keyboard.
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
+#include "app/session/AppSession.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/language/ClientLanguage.h"
 #include "foundation/language/InterfaceLanguageChange.h"
@@ -9,14 +13,22 @@
 #include "support/LogCapture.h"
 #include "support/RunTask.h"
 #include "support/SmallDisk.h"
+#include "support/TestGameWindow.h"
+#include "support/X11Desktop.h"
+#include "support/X11Probe.h"
+#include "support/XTestPointer.h"
+#include "support/XcbTestProcess.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iostream>
 #include <optional>
 
 using namespace veyra;
@@ -119,4 +131,113 @@ TEST(SettingsNotSavedAlert, SettingsKeptInMemoryOnlyAreToldOnceAsAFailedWriteIs)
     giveRemainingTurns();
     EXPECT_EQ(log.messages(QStringLiteral("UserDefaults")).size(), 1);
     EXPECT_EQ(scenes->settingsNotSavedAlert(), nullptr);
+}
+
+namespace {
+
+// Where the managed window of this role stands from the bottom, -1 while it is not viewable.
+int stackingOfRole(X11Desktop &desktop, const QString &role)
+{
+    const QVector<X11ManagedWindow> windows = desktop.managedWindows();
+    const auto found = std::find_if(windows.begin(), windows.end(),
+        [&role](const X11ManagedWindow &window) { return window.role == role && window.isViewable; });
+    return found == windows.end() ? -1 : static_cast<int>(found - windows.begin());
+}
+
+int stackingOfWindow(X11Desktop &desktop, std::uint32_t id)
+{
+    const QVector<X11ManagedWindow> windows = desktop.managedWindows();
+    const auto found = std::find_if(
+        windows.begin(), windows.end(), [id](const X11ManagedWindow &window) { return window.id == id; });
+    return found == windows.end() ? -1 : static_cast<int>(found - windows.begin());
+}
+
+// The suite proper runs in a child process whose Qt draws on the X server.
+class SettingsNotSavedAlertOnXcb : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!runsOnXcb()) {
+            GTEST_SKIP() << "runs in the child of SettingsNotSavedAlert.ShowsWhereThePlayerLooksOnAnXServerWithOpenbox";
+        }
+        ASSERT_TRUE(desktop.isValid() && pointer.isValid());
+        // A folder where the settings file should be: every change is told as a failed write.
+        ASSERT_TRUE(QDir().mkpath(path));
+    }
+
+    // Changes a setting and waits for the alert to be on the screen.
+    void failAWrite()
+    {
+        defaults.setValue(QStringLiteral("client_language"), QStringLiteral("en"));
+        ASSERT_TRUE(waitUntil([&] { return scenes.settingsNotSavedAlert() != nullptr; }));
+        ASSERT_TRUE(waitUntil([&] { return stackingOfRole(desktop, QStringLiteral("settings-not-saved")) >= 0; }));
+    }
+
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("defaults.json"));
+    UserDefaults defaults{path};
+    ObriskApp app{{QStringLiteral("veyra"), QStringLiteral("--ui-testing")}, mainInfoDictionary(), defaults};
+    ApplicationScenes scenes{app};
+    const QString display = qEnvironmentVariable("DISPLAY");
+    X11Desktop desktop{display};
+    X11Probe probe{display};
+    XTestPointer pointer{display};
+};
+
+} // namespace
+
+TEST(SettingsNotSavedAlert, ShowsWhereThePlayerLooksOnAnXServerWithOpenbox)
+{
+    if (runsOnXcb()) {
+        GTEST_SKIP() << "this is the child";
+    }
+    XvfbSession session;
+    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("SettingsNotSavedAlertOnXcb.*"));
+    std::cout << run.output.toStdString() << std::endl;
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 2 tests."))) << "the child ran no tests";
+}
+
+TEST_F(SettingsNotSavedAlertOnXcb, AtTheStartAboveTheMainWindow)
+{
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
+    ASSERT_TRUE(waitUntil([&] { return stackingOfRole(desktop, QStringLiteral("main")) >= 0; }));
+    failAWrite();
+    EXPECT_TRUE(waitUntil([&] {
+        return stackingOfRole(desktop, QStringLiteral("settings-not-saved"))
+            > stackingOfRole(desktop, QStringLiteral("main"));
+    }));
+    EXPECT_EQ(desktop.activeWindow(), static_cast<std::uint32_t>(scenes.mainWindow()->winId()));
+}
+
+TEST_F(SettingsNotSavedAlertOnXcb, DuringPlayAboveTheFullScreenGameWhichKeepsTheKeyboard)
+{
+    XvfbSession session(display);
+    TestGameWindow::Options options;
+    options.fullScreen = true;
+    TestGameWindow game(session, options);
+    ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
+    ASSERT_TRUE(waitUntil([&] { return app.session().phase() == AppPhase::choosing(); }, 30000));
+    CaptureTarget target;
+    target.windowID = game.windowID();
+    target.processID = static_cast<qint32>(game.processID());
+    target.executableURL = QUrl::fromLocalFile(game.executablePath());
+    target.applicationName = QStringLiteral("veyra_test_game_window");
+    target.windowTitle = options.title;
+    target.frame = QRectF(probe.geometry(game.windowID()));
+    app.session().selectTarget(target);
+    ASSERT_TRUE(waitUntil([&] { return !scenes.mainWindow()->isVisible(); }));
+    // The player clicks into the game.
+    pointer.clickAt(QPoint(40, 40));
+    ASSERT_TRUE(waitUntil([&] { return probe.inputFocus() == game.windowID(); }, 30000));
+
+    failAWrite();
+    EXPECT_TRUE(waitUntil([&] {
+        return stackingOfRole(desktop, QStringLiteral("settings-not-saved"))
+            > stackingOfWindow(desktop, game.windowID());
+    }));
+    EXPECT_EQ(probe.inputFocus(), game.windowID());
 }
