@@ -33,6 +33,31 @@
 
 namespace veyra {
 
+namespace {
+
+// Where a window of `size` goes inside `area` without covering `taken`: centred across,
+// in the middle of the room above `taken`, else of the room below it, else at the top.
+QPoint placeOutside(const QRect &area, const QRect &taken, const QSize &size)
+{
+    // Room for the window manager's frame around the window.
+    constexpr int margin = 40;
+    const int left = area.center().x() - size.width() / 2;
+    if (taken.isEmpty()) {
+        return {left, area.center().y() - size.height() / 2};
+    }
+    const int above = taken.top() - area.top();
+    const int below = area.bottom() - taken.bottom();
+    if (above >= size.height() + margin) {
+        return {left, area.top() + (above - size.height()) / 2};
+    }
+    if (below >= size.height() + margin) {
+        return {left, taken.bottom() + (below - size.height()) / 2};
+    }
+    return {left, area.top() + margin};
+}
+
+} // namespace
+
 ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
     : QObject(parent)
     , m_app(app)
@@ -155,6 +180,15 @@ void ApplicationScenes::belongToTheGame(QWidget *alert)
     QWindow *game = QWindow::fromWinId(static_cast<WId>(target->windowID));
     connect(alert, &QObject::destroyed, game, &QObject::deleteLater);
     alert->windowHandle()->setTransientParent(game);
+    // The overlay stays above every window during play: the alert goes where it is not.
+    QRect overlay;
+    for (const QWidget *window : m_app.overlayController()->windowsOnTop()) {
+        if (window->isVisible()) {
+            overlay |= window->frameGeometry();
+        }
+    }
+    alert->adjustSize();
+    alert->move(placeOutside(target->frame.toAlignedRect(), overlay, alert->frameSize()));
 }
 
 void ApplicationScenes::makeMainWindow()
