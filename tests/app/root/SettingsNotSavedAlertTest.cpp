@@ -10,6 +10,7 @@
 #include "foundation/language/InterfaceLanguageChange.h"
 #include "foundation/settings/UserDefaults.h"
 #include "foundation/text/PlainText.h"
+#include "overlay/panels/OverlayPanelController.h"
 #include "support/LogCapture.h"
 #include "support/RunTask.h"
 #include "support/SmallDisk.h"
@@ -241,4 +242,11 @@ TEST_F(SettingsNotSavedAlertOnXcb, DuringPlayAboveTheFullScreenGameWhichKeepsThe
             > stackingOfWindow(desktop, game.windowID());
     }));
     EXPECT_EQ(probe.inputFocus(), game.windowID());
+    // Nor under the overlay, which stays above every window.
+    const std::optional<X11ManagedWindow> alert
+        = desktop.viewableWindowWithRole(QStringLiteral("settings-not-saved"), QCoreApplication::applicationPid());
+    ASSERT_TRUE(alert);
+    for (const QWidget *window : app.overlayController()->windowsOnTop()) {
+        EXPECT_FALSE(probe.geometry(static_cast<std::uint32_t>(window->winId())).intersects(alert->geometry));
+    }
 }
