@@ -423,8 +423,9 @@ QVector<GameMemoEntry> GameMemoLibraryModel::withUnsavedNotes(const QVector<Game
 {
     requireUniqueGameMemoKeys(stored);
     // Only the notes changed here come from memory; every other note is taken as the store
-    // holds it now.
-    QHash<GameWindowProfileKey, GameMemoEntry> notes;
+    // holds it now, and one the store no longer holds (a file removed from outside) is
+    // written back rather than lost.
+    QHash<GameWindowProfileKey, GameMemoEntry> notes = m_entriesByKey;
     for (const GameMemoEntry &entry : stored) {
         notes.insert(entry.key, entry);
     }

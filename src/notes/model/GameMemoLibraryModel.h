@@ -148,7 +148,8 @@ private:
     // Whether the store holds the non-blank notes of `stored` merged with `versions`.
     bool canHoldMerged(const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions) const;
     // The notes to write over `stored` (the store's notes now): those changed here taken
-    // from memory, newest first. Throws GameMemoStoreError for two stored notes of one key.
+    // from memory, the others as stored (or from memory when the store lacks them), newest
+    // first. Throws GameMemoStoreError for two stored notes of one key.
     QVector<GameMemoEntry> withUnsavedNotes(const QVector<GameMemoEntry> &stored) const;
     // Takes the blank notes out of memory, as a save does.
     void dropBlankNotes();
