@@ -28,7 +28,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <iostream>
 #include <optional>
 
@@ -136,23 +135,6 @@ TEST(SettingsNotSavedAlert, SettingsKeptInMemoryOnlyAreToldOnceAsAFailedWriteIs)
 
 namespace {
 
-// Where the managed window of this role stands from the bottom, -1 while it is not viewable.
-int stackingOfRole(X11Desktop &desktop, const QString &role)
-{
-    const QVector<X11ManagedWindow> windows = desktop.managedWindows();
-    const auto found = std::find_if(windows.begin(), windows.end(),
-        [&role](const X11ManagedWindow &window) { return window.role == role && window.isViewable; });
-    return found == windows.end() ? -1 : static_cast<int>(found - windows.begin());
-}
-
-int stackingOfWindow(X11Desktop &desktop, std::uint32_t id)
-{
-    const QVector<X11ManagedWindow> windows = desktop.managedWindows();
-    const auto found = std::find_if(
-        windows.begin(), windows.end(), [id](const X11ManagedWindow &window) { return window.id == id; });
-    return found == windows.end() ? -1 : static_cast<int>(found - windows.begin());
-}
-
 // The suite proper runs in a child process whose Qt draws on the X server.
 class SettingsNotSavedAlertOnXcb : public ::testing::Test
 {
@@ -167,12 +149,15 @@ protected:
         ASSERT_TRUE(QDir().mkpath(path));
     }
 
-    // Changes a setting and waits for the alert to be on the screen.
-    void failAWrite()
+    // Changes a setting, which fails, and waits until the alert is above `window` on the screen.
+    bool alertIsAbove(std::uint32_t window)
     {
         defaults.setValue(QStringLiteral("client_language"), QStringLiteral("en"));
-        ASSERT_TRUE(waitUntil([&] { return scenes.settingsNotSavedAlert() != nullptr; }));
-        ASSERT_TRUE(waitUntil([&] { return stackingOfRole(desktop, QStringLiteral("settings-not-saved")) >= 0; }));
+        return waitUntil([&] {
+            const QMessageBox *alert = scenes.settingsNotSavedAlert();
+            const auto id = alert ? static_cast<std::uint32_t>(alert->winId()) : 0;
+            return id != 0 && probe.isViewable(id) && probe.stackingIndex(id) > probe.stackingIndex(window);
+        });
     }
 
     QTemporaryDir folder;
@@ -205,13 +190,9 @@ TEST_F(SettingsNotSavedAlertOnXcb, AtTheStartAboveTheMainWindow)
 {
     // The first write fails as the main window comes up, as at a start.
     scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
-    failAWrite();
-    ASSERT_TRUE(waitUntil([&] { return stackingOfRole(desktop, QStringLiteral("main")) >= 0; }));
-    EXPECT_TRUE(waitUntil([&] {
-        return stackingOfRole(desktop, QStringLiteral("settings-not-saved"))
-            > stackingOfRole(desktop, QStringLiteral("main"));
-    }));
-    EXPECT_EQ(desktop.activeWindow(), static_cast<std::uint32_t>(scenes.mainWindow()->winId()));
+    const auto main = static_cast<std::uint32_t>(scenes.mainWindow()->winId());
+    EXPECT_TRUE(alertIsAbove(main));
+    EXPECT_EQ(desktop.activeWindow(), main);
 }
 
 TEST_F(SettingsNotSavedAlertOnXcb, DuringPlayAboveTheFullScreenGameWhichKeepsTheKeyboard)
@@ -236,11 +217,7 @@ TEST_F(SettingsNotSavedAlertOnXcb, DuringPlayAboveTheFullScreenGameWhichKeepsThe
     pointer.clickAt(QPoint(40, 40));
     ASSERT_TRUE(waitUntil([&] { return probe.inputFocus() == game.windowID(); }, 30000));
 
-    failAWrite();
-    EXPECT_TRUE(waitUntil([&] {
-        return stackingOfRole(desktop, QStringLiteral("settings-not-saved"))
-            > stackingOfWindow(desktop, game.windowID());
-    }));
+    EXPECT_TRUE(alertIsAbove(game.windowID()));
     EXPECT_EQ(probe.inputFocus(), game.windowID());
     // Nor under the overlay, which stays above every window.
     const std::optional<X11ManagedWindow> alert

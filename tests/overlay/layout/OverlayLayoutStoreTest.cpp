@@ -89,21 +89,17 @@ TEST_F(OverlayLayoutStoreTest, WhatCannotBeReadIsKeptAndEveryOtherWindowKeepsIts
     test::LogRecorder log(QStringLiteral(".OverlayLayout"));
     const GameWindowProfileKey gameB = profileKey(
         GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game"), QStringLiteral("B"));
-    const GameWindowProfileKey gameC = profileKey(
-        GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game"), QStringLiteral("C"));
     const auto record = [](const QJsonObject &recordKey, const QJsonObject &layout) {
         return QJsonObject{{QStringLiteral("key"), recordKey}, {QStringLiteral("layout"), layout}};
     };
-    const QJsonObject layoutB{{QStringLiteral("normalizedX"), 0.1}, {QStringLiteral("normalizedY"), 0.2},
-        {QStringLiteral("width"), 400}, {QStringLiteral("height"), 200}};
     // A's layout lacks "height" (a hand edit); the last record's key is of a kind a later
     // version writes.
-    const QJsonObject noHeight{
-        {QStringLiteral("normalizedX"), 0.5}, {QStringLiteral("normalizedY"), 0.5}, {QStringLiteral("width"), 400}};
-    const QJsonObject laterKind{{QStringLiteral("applicationIdentity"),
-                                    QJsonObject{{QStringLiteral("kind"), QStringLiteral("flatpakIdentifier")},
-                                        {QStringLiteral("value"), QStringLiteral("org.example.Game")}}},
-        {QStringLiteral("windowTitle"), QStringLiteral("Main")}};
+    QJsonObject noHeight = OverlayLayout{0.5, 0.5, 400, 200}.toJson();
+    noHeight.remove(QStringLiteral("height"));
+    QJsonObject laterKind = gameB.toJson();
+    laterKind[QStringLiteral("applicationIdentity")] = QJsonObject{
+        {QStringLiteral("kind"), QStringLiteral("flatpakIdentifier")}, {QStringLiteral("value"), QStringLiteral("x")}};
+    const QJsonObject layoutB = OverlayLayout{0.1, 0.2, 400, 200}.toJson();
     const QJsonArray stored{
         record(gameA.toJson(), noHeight), record(gameB.toJson(), layoutB), record(laterKind, layoutB)};
     defaults.setValue(key, QJsonDocument(QJsonObject{{QStringLiteral("layouts"), stored}}).toJson());
@@ -111,42 +107,26 @@ TEST_F(OverlayLayoutStoreTest, WhatCannotBeReadIsKeptAndEveryOtherWindowKeepsIts
     EXPECT_EQ(store.layout(gameB), (OverlayLayout{0.1, 0.2, 400, 200}));
     EXPECT_FALSE(log.messages().isEmpty());
 
-    // Another window's save keeps every record as it stands; A's own replaces its record.
-    store.save({0, 0, 500, 300}, gameC);
-    EXPECT_EQ(storedRecords(),
-        (QJsonArray{stored[0], stored[1], stored[2], record(gameC.toJson(), OverlayLayout{0, 0, 500, 300}.toJson())}));
+    // A's save replaces its own record and keeps every other as it stands.
     store.save({0.5, 0.5, 400, 300}, gameA);
-    EXPECT_EQ(storedRecords()[0], QJsonValue(record(gameA.toJson(), OverlayLayout{0.5, 0.5, 400, 300}.toJson())));
-    EXPECT_EQ(storedRecords()[2], stored[2]);
-    EXPECT_EQ(store.layout(gameA), (OverlayLayout{0.5, 0.5, 400, 300}));
+    EXPECT_EQ(storedRecords(),
+        (QJsonArray{record(gameA.toJson(), OverlayLayout{0.5, 0.5, 400, 300}.toJson()), stored[1], stored[2]}));
     EXPECT_EQ(store.layout(gameB), (OverlayLayout{0.1, 0.2, 400, 200}));
 
     // Bytes that are no document of layouts read as none, and are kept aside by the save
     // that puts a new document in their place.
-    for (const QByteArray &bytes : {QByteArray("not json"), QByteArray("{\"layouts\": {}}")}) {
-        defaults.setValue(key, bytes);
-        log.clear();
-        EXPECT_EQ(store.layout(gameA), std::nullopt);
-        EXPECT_EQ(log.messages().size(), 1);
-        EXPECT_EQ(defaults.data(key), bytes);
-        store.save({0.5, 0.5, 400, 300}, gameA);
-        EXPECT_EQ(storedRecords().size(), 1);
-        EXPECT_EQ(store.layout(gameA), (OverlayLayout{0.5, 0.5, 400, 300}));
-    }
+    defaults.setValue(key, QByteArray("not json"));
+    EXPECT_EQ(store.layout(gameA), std::nullopt);
+    store.save({0.5, 0.5, 400, 300}, gameA);
+    EXPECT_EQ(storedRecords().size(), 1);
     defaults.sync();
-    const QJsonObject file = QJsonDocument::fromJson([this] {
-        QFile settings(dir.filePath(QStringLiteral("defaults.json")));
-        return settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray();
-    }())
-                                 .object();
-    QList<QByteArray> keptBytes;
-    for (const QString &name : file.keys()) {
-        if (name.startsWith(QStringLiteral("overlay_layouts.damaged-"))) {
-            keptBytes.append(*defaults.data(name));
-        }
-    }
-    std::sort(keptBytes.begin(), keptBytes.end());
-    EXPECT_EQ(keptBytes, (QList<QByteArray>{QByteArray("not json"), QByteArray("{\"layouts\": {}}")}));
+    QFile file(dir.filePath(QStringLiteral("defaults.json")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList names = QJsonDocument::fromJson(file.readAll()).object().keys();
+    const auto aside = std::find_if(names.begin(), names.end(),
+        [](const QString &name) { return name.startsWith(QStringLiteral("overlay_layouts.damaged-")); });
+    ASSERT_NE(aside, names.end());
+    EXPECT_EQ(defaults.data(*aside), QByteArray("not json"));
 
     // A value that is not bytes counts as none and is replaced by the first save.
     defaults.setValue(key, QStringLiteral("{}"));
