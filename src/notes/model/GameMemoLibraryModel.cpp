@@ -82,6 +82,18 @@ QVector<GameMemoEntry> notesNotStored(const QVector<GameMemoEntry> &notes, const
 }
 
 // The non-blank notes, newest first; notes of the same date in the order of their keys.
+QVector<GameMemoEntry> newestFirst(const QHash<GameWindowProfileKey, GameMemoEntry> &notes);
+
+// The stored notes as withUnsavedNotes() gives them when memory adds nothing.
+QVector<GameMemoEntry> withoutBlankNotes(const QVector<GameMemoEntry> &stored)
+{
+    QHash<GameWindowProfileKey, GameMemoEntry> notes;
+    for (const GameMemoEntry &entry : stored) {
+        notes.insert(entry.key, entry);
+    }
+    return newestFirst(notes);
+}
+
 QVector<GameMemoEntry> newestFirst(const QHash<GameWindowProfileKey, GameMemoEntry> &notes)
 {
     QVector<GameMemoEntry> entries;
@@ -398,7 +410,8 @@ void GameMemoLibraryModel::saveNow()
     QVector<GameMemoEntry> entries;
     try {
         const QVector<GameMemoEntry> stored = m_store->load();
-        if (!m_hasUnsavedEdits) {
+        entries = withUnsavedNotes(stored);
+        if (!m_hasUnsavedEdits && entries == withoutBlankNotes(stored)) {
             // Nothing to write: what the store holds stays as it is, replaced from outside
             // (a sync tool, another machine) included. Blank notes leave memory as a save
             // would have them.
@@ -407,7 +420,6 @@ void GameMemoLibraryModel::saveNow()
             setSaving(false);
             return;
         }
-        entries = withUnsavedNotes(stored);
         m_store->save(entries);
     } catch (...) {
         // Notes that can no longer be read from the store are kept aside too.

@@ -107,7 +107,8 @@ public:
     // Writes at once what is not written yet; a pending delayed save stays pending. Only the
     // notes changed in this run are written from memory: the others are written as the
     // store holds them at that moment (replaced from outside, by a sync tool or another
-    // machine, say), and with nothing changed nothing is written.
+    // machine, say), notes it no longer holds written back from memory; with nothing to
+    // add, nothing is written.
     void saveNow();
     // Cancels the pending delayed save and writes at once as saveNow() does (also when
     // nothing was pending).

@@ -536,5 +536,5 @@ TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTim
         QStringLiteral("The file “%1” couldn't be saved. (The new file couldn't take the place of the old one.)")
             .arg(path));
     defaults.sync();
-    EXPECT_EQ(settingsOnDisk(path).value(QStringLiteral("opacity")), 60);
+    EXPECT_EQ(QJsonDocument::fromJson(readFile(path)).object().value(QStringLiteral("opacity")), 60);
 }
