@@ -132,5 +132,8 @@ int main(int argc, char *argv[])
     // work still queued and finish the work that runs, so that no worker is still inside
     // Qt's code when the application object goes.
     veyra::finishApplicationWork(status);
+    // Nothing of the player's is left to write: what is left of the end never waits for the
+    // network (the application object waits for Qt's host-name lookups as it goes).
+    veyra::endProcessWithin(status);
     return status;
 }

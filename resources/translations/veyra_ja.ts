@@ -866,6 +866,26 @@
         <translation>%@ バイトしか書き込めませんでした（全体は %@ バイト）。</translation>
     </message>
     <message>
+        <source>It is damaged and couldn't be moved aside.</source>
+        <translation>破損しており、別の場所に移せませんでした。</translation>
+    </message>
+    <message>
+        <source>It is damaged and couldn't be moved aside, so Veyra writes nothing over it.</source>
+        <translation>破損しており別の場所に移せなかったため、Veyraはその上に何も書き込みません。</translation>
+    </message>
+    <message>
+        <source>Only part of the settings could be written.</source>
+        <translation>設定の一部しか書き込めませんでした。</translation>
+    </message>
+    <message>
+        <source>The new file couldn't take the place of the old one.</source>
+        <translation>新しいファイルで古いファイルを置き換えられませんでした。</translation>
+    </message>
+    <message>
+        <source>The file or its lock file couldn't be opened.</source>
+        <translation>ファイルまたはそのロックファイルを開けませんでした。</translation>
+    </message>
+    <message>
         <source>The notes would take more than %@ MB.</source>
         <translation>メモが %@ MBを超えてしまいます。</translation>
     </message>

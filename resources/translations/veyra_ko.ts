@@ -866,6 +866,26 @@
         <translation>%@바이트만 기록할 수 있었습니다(전체 %@바이트).</translation>
     </message>
     <message>
+        <source>It is damaged and couldn't be moved aside.</source>
+        <translation>손상되었으며 다른 곳으로 옮길 수 없었습니다.</translation>
+    </message>
+    <message>
+        <source>It is damaged and couldn't be moved aside, so Veyra writes nothing over it.</source>
+        <translation>손상되었으며 다른 곳으로 옮길 수 없어서 Veyra는 그 위에 아무것도 쓰지 않습니다.</translation>
+    </message>
+    <message>
+        <source>Only part of the settings could be written.</source>
+        <translation>설정의 일부만 기록할 수 있었습니다.</translation>
+    </message>
+    <message>
+        <source>The new file couldn't take the place of the old one.</source>
+        <translation>새 파일로 이전 파일을 대체할 수 없었습니다.</translation>
+    </message>
+    <message>
+        <source>The file or its lock file couldn't be opened.</source>
+        <translation>파일 또는 그 잠금 파일을 열 수 없었습니다.</translation>
+    </message>
+    <message>
         <source>The notes would take more than %@ MB.</source>
         <translation>메모가 %@MB를 넘게 됩니다.</translation>
     </message>

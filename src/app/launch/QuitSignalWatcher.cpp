@@ -25,7 +25,7 @@ static_assert(sizeof(Delivery) <= PIPE_BUF);
 
 int g_signalPipe[2] = {-1, -1};
 
-constexpr int quitSignals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr int quitSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 
 void handleSignal(int signalNumber, siginfo_t *info, void *)
 {

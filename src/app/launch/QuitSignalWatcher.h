@@ -20,8 +20,8 @@ struct QuitSignal
     QString description() const;
 };
 
-// Turns SIGTERM, SIGINT and SIGHUP (a session logging out, Ctrl+C in a terminal) into
-// an orderly quit of the event loop instead of an abrupt end of the process, telling who
+// Turns SIGTERM, SIGINT, SIGHUP and SIGQUIT (a session logging out, Ctrl+C or Ctrl+\ in a
+// terminal) into an orderly quit of the event loop instead of an abrupt end of the process, telling who
 // sent them. The handler only writes what the kernel gave it to a pipe (async-signal-safe);
 // the GUI thread reads it.
 class QuitSignalWatcher : public QObject

@@ -30,8 +30,34 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 namespace veyra {
+
+namespace {
+
+// Where a window of `size` goes inside `area` without covering `taken`: centred across,
+// in the middle of the room above `taken`, else of the room below it, else at the top.
+QPoint placeOutside(const QRect &area, const QRect &taken, const QSize &size)
+{
+    // Room for the window manager's frame around the window.
+    constexpr int margin = 40;
+    const int left = area.center().x() - size.width() / 2;
+    if (taken.isEmpty()) {
+        return {left, area.center().y() - size.height() / 2};
+    }
+    const int above = taken.top() - area.top();
+    const int below = area.bottom() - taken.bottom();
+    if (above >= size.height() + margin) {
+        return {left, area.top() + (above - size.height()) / 2};
+    }
+    if (below >= size.height() + margin) {
+        return {left, taken.bottom() + (below - size.height()) / 2};
+    }
+    return {left, area.top() + margin};
+}
+
+} // namespace
 
 ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
     : QObject(parent)
@@ -107,8 +133,14 @@ void ApplicationScenes::tellSettingsNotSaved(const FileAccessError &error)
     }
     m_toldSettingsNotSaved = true;
     // An alert that doesn't interrupt: it neither blocks a window nor takes the keyboard
-    // (from the game during play), and it is told once.
-    auto *alert = new QMessageBox(QMessageBox::Warning, QString(), QString());
+    // (from the game during play), and it is told once. It belongs to the window the player
+    // looks at, which keeps it above itself however the two came up: the main window while
+    // it is on the screen, else, during play, the game's window.
+    QMainWindow *main = m_mainWindow && m_mainWindow->isVisible() ? m_mainWindow.data() : nullptr;
+    auto *alert = new QMessageBox(QMessageBox::Warning, QString(), QString(), QMessageBox::NoButton, main);
+    if (main == nullptr) {
+        belongToTheGame(alert);
+    }
     alert->setObjectName(QStringLiteral("settings-not-saved"));
     alert->setTextFormat(Qt::PlainText);
     // A button of our own: Qt relabels its standard buttons in its own language.
@@ -135,6 +167,30 @@ void ApplicationScenes::tellSettingsNotSaved(const FileAccessError &error)
     alert->setAttribute(Qt::WA_QuitOnClose, false);
     m_settingsNotSavedAlert = alert;
     alert->show();
+}
+
+void ApplicationScenes::belongToTheGame(QWidget *alert)
+{
+    const AppSession &session = m_app.session();
+    const std::optional<CaptureTarget> target = session.selectedTarget();
+    const std::optional<OverlayCaptureAreaState> &state = session.overlayCaptureAreaState();
+    if (session.phase().kind() != AppPhase::Kind::overlay || !target
+        || (state && state->kind() == OverlayCaptureAreaState::Kind::targetUnavailable)) {
+        return;
+    }
+    alert->winId();
+    QWindow *game = QWindow::fromWinId(static_cast<WId>(target->windowID));
+    connect(alert, &QObject::destroyed, game, &QObject::deleteLater);
+    alert->windowHandle()->setTransientParent(game);
+    // The overlay stays above every window during play: the alert goes where it is not.
+    QRect overlay;
+    for (const QWidget *window : m_app.overlayController()->windowsOnTop()) {
+        if (window->isVisible()) {
+            overlay |= window->frameGeometry();
+        }
+    }
+    alert->adjustSize();
+    alert->move(placeOutside(target->frame.toAlignedRect(), overlay, alert->frameSize()));
 }
 
 void ApplicationScenes::makeMainWindow()

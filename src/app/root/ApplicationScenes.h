@@ -28,7 +28,8 @@ class StatusMenuView;
 // native window and backing store are given back (HiddenWindowRelease). Each top-level
 // window's object name is its X window role (WindowRoles). A failed write of the settings
 // (or a change of settings kept in memory only) is told to the player once per run, in an
-// alert that takes no focus (the log has every failure). GUI thread.
+// alert that takes no focus, above the main window or, during play, above the game (the log
+// has every failure). GUI thread.
 class ApplicationScenes : public QObject
 {
     Q_OBJECT
@@ -59,6 +60,9 @@ public:
 
 private:
     void tellSettingsNotSaved(const FileAccessError &error);
+    // Makes a top-level window a window of the game's during play (as long as the game's
+    // window is there).
+    void belongToTheGame(QWidget *alert);
     QWidget *window(const QString &identifier);
     void makeMainWindow();
     void bringForward(QWidget *window);

@@ -85,6 +85,16 @@ inline constexpr std::chrono::seconds workerPoolEndLimit{10};
 // `status`, without destroying anything more.
 void finishApplicationWork(int status);
 
+// How long what is left of the process's end after finishApplicationWork() may take: the
+// application object's destruction, which waits for every host-name lookup Qt started (a
+// name server that never answers holds one for minutes), and the exit.
+inline constexpr std::chrono::milliseconds processEndLimit{250};
+
+// For the very end of main(), once finishApplicationWork() has run the last saves: should
+// the process still run `limit` from now, it ends then with `status`, destroying nothing
+// more (a build with AddressSanitizer checks for leaks first, as its exit would).
+void endProcessWithin(int status, std::chrono::milliseconds limit = processEndLimit);
+
 // The last step of finishApplicationWork() on its own, for code that destroys objects
 // while no event loop runs (a test between its cases): the tasks they cancelled get the
 // turns they need to end. It ends no pool and is no way to end the application.

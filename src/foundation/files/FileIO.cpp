@@ -44,17 +44,8 @@ QString megabytes(qint64 bytes)
 // Refuses what is not a regular file (or a link to one), with the reason.
 void requireRegularFileOrNothing(FileAccessError::Kind kind, const QString &path, FileNodeKind node)
 {
-    switch (node) {
-    case FileNodeKind::folder:
-        throw FileAccessError::withOwnReason(kind, path, folderReason);
-    case FileNodeKind::danglingLink:
-        throw FileAccessError::withOwnReason(kind, path, danglingLinkReason, {QFileInfo(path).symLinkTarget()});
-    case FileNodeKind::other:
-        throw FileAccessError::withOwnReason(kind, path, specialFileReason);
-    case FileNodeKind::missing:
-    case FileNodeKind::regularFile:
-    case FileNodeKind::inaccessible:
-        break;
+    if (LocalizableText reason = whyNotARegularFile(path, node); !reason.isEmpty()) {
+        throw FileAccessError(kind, path, std::move(reason));
     }
 }
 
@@ -87,6 +78,23 @@ FileAccessError FileAccessError::withOwnReason(
 QString FileAccessError::localizedDescription() const
 {
     return withDetail(localizedFormat(patternFor(m_kind), {QDir::toNativeSeparators(m_path)}), m_detail.localized());
+}
+
+LocalizableText whyNotARegularFile(const QString &path, FileNodeKind node)
+{
+    switch (node) {
+    case FileNodeKind::folder:
+        return LocalizableText::marked(folderReason);
+    case FileNodeKind::danglingLink:
+        return LocalizableText::marked(danglingLinkReason, {QFileInfo(path).symLinkTarget()});
+    case FileNodeKind::other:
+        return LocalizableText::marked(specialFileReason);
+    case FileNodeKind::missing:
+    case FileNodeKind::regularFile:
+    case FileNodeKind::inaccessible:
+        break;
+    }
+    return {};
 }
 
 FileNodeKind fileNodeKind(const QString &path)

@@ -30,6 +30,8 @@ public:
 
     Kind kind() const { return m_kind; }
     const QString &path() const { return m_path; }
+    // The reason after the sentence; empty when there is none.
+    const LocalizableText &detail() const { return m_detail; }
 
     QString localizedDescription() const override;
 
@@ -44,6 +46,11 @@ private:
 // (a folder on the way that may not be searched), left to opening to say why.
 enum class FileNodeKind { missing, regularFile, folder, danglingLink, other, inaccessible };
 FileNodeKind fileNodeKind(const QString &path);
+
+// Why what stands at `path`, of kind `node`, is neither a regular file, a link to one nor
+// nothing (a folder, a named pipe, a device, a socket, a link to nothing), as Veyra words
+// it; empty for those and for what cannot be looked at.
+LocalizableText whyNotARegularFile(const QString &path, FileNodeKind node);
 
 // The whole content of a regular file (or of a link to one); throws
 // FileAccessError(readFailed). Anything else at the path (a folder, a named pipe, a

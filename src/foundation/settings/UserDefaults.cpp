@@ -38,10 +38,19 @@ struct SettingsFileState
     // Of the current sync: whether QSettings wrote the file, and why that (or putting the
     // settings back in place of a damaged file) failed.
     bool writeAttempted = false;
-    QString writeFailure;
+    LocalizableText writeFailure;
 };
 
 namespace {
+
+// Veyra's own reasons for a failed write, worded in the interface language when shown.
+const char *const damagedNotMovedReason = QT_TRANSLATE_NOOP("Veyra", "It is damaged and couldn't be moved aside.");
+const char *const refusingWritesReason
+    = QT_TRANSLATE_NOOP("Veyra", "It is damaged and couldn't be moved aside, so Veyra writes nothing over it.");
+const char *const partlyWrittenReason = QT_TRANSLATE_NOOP("Veyra", "Only part of the settings could be written.");
+const char *const notReplacedReason
+    = QT_TRANSLATE_NOOP("Veyra", "The new file couldn't take the place of the old one.");
+const char *const notOpenedReason = QT_TRANSLATE_NOOP("Veyra", "The file or its lock file couldn't be opened.");
 
 // The database whose file QSettings reads or writes on this thread now.
 thread_local SettingsFileState *t_settingsFile = nullptr;
@@ -352,7 +361,7 @@ void keepDamagedFileAside(const QString &path, const QString &damage, SettingsFi
     try {
         writeFileAtomically(path, encodeSettings(*file->known));
     } catch (const FileAccessError &error) {
-        file->writeFailure = error.message();
+        file->writeFailure = error.detail();
     }
 }
 
@@ -367,7 +376,7 @@ bool holdsSettings(const SettingsFileState *file)
 // there, and they would be lost with the next write or at the end of the run. It counts as
 // damaged, with nothing in it to keep: the settings held are written in its place. Why
 // that failed, or nothing.
-QString putBackEmptiedSettings(const QString &path, const QString &damage, const SettingsFileState &file)
+LocalizableText putBackEmptiedSettings(const QString &path, const QString &damage, const SettingsFileState &file)
 {
     qCWarning(Logger("UserDefaults")).noquote() << QStringLiteral(
         "The settings file %1 was damaged while Veyra ran (%2): Veyra writes the settings it holds in "
@@ -376,14 +385,14 @@ QString putBackEmptiedSettings(const QString &path, const QString &damage, const
     try {
         writeFileAtomically(path, encodeSettings(*file.known));
     } catch (const FileAccessError &error) {
-        return error.message();
+        return error.detail();
     }
     return {};
 }
 
 // The emptied or removed file of putBackEmptiedSettings(), as it is before QSettings reads
 // it again (QSettings doesn't read an empty file: it takes it for no settings at once).
-QString putBackSettingsOfEmptyFile(const QString &path, const SettingsFileState &file)
+LocalizableText putBackSettingsOfEmptyFile(const QString &path, const SettingsFileState &file)
 {
     if (!holdsSettings(&file)) {
         return {};
@@ -437,21 +446,9 @@ bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
 // Why the settings are not read or written at `path` now: only a regular file, a link to
 // one or nothing is (a named pipe would block the read, and the target of a link to nothing
 // would be created).
-QString whyLeftAlone(const QString &path)
+LocalizableText whyLeftAlone(const QString &path)
 {
-    switch (fileNodeKind(path)) {
-    case FileNodeKind::folder:
-        return QStringLiteral("it is a folder, not a regular file");
-    case FileNodeKind::other:
-        return QStringLiteral("it is a named pipe, a device or a socket, not a regular file");
-    case FileNodeKind::danglingLink:
-        return QStringLiteral("it is a link to %1, which doesn't exist").arg(QFileInfo(path).symLinkTarget());
-    case FileNodeKind::missing:
-    case FileNodeKind::regularFile:
-    case FileNodeKind::inaccessible:
-        break;
-    }
-    return {};
+    return whyNotARegularFile(path, fileNodeKind(path));
 }
 
 // Looks at the file before QSettings does: nothing when QSettings may read and write it,
@@ -498,8 +495,8 @@ std::unique_ptr<FileAccessError> prepareSettingsFile(const QString &path)
             "The settings file %1 is damaged (%2) and couldn't be moved aside to %3: Veyra leaves "
             "it alone and keeps its settings in memory for this run.")
                                             .arg(path, damage, aside);
-        return std::make_unique<FileAccessError>(FileAccessError::Kind::writeFailed, path,
-            QStringLiteral("it is damaged (%1) and couldn't be moved aside").arg(damage));
+        return std::make_unique<FileAccessError>(
+            FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path, damagedNotMovedReason));
     }
     qCWarning(logger).noquote() << QStringLiteral(
         "The settings file %1 was damaged (%2): it was moved to %3, and Veyra starts from its "
@@ -509,13 +506,13 @@ std::unique_ptr<FileAccessError> prepareSettingsFile(const QString &path)
 }
 
 // Why the device failed to take what was written to it.
-QString writeFailureOf(const QIODevice &device)
+LocalizableText writeFailureOf(const QIODevice &device)
 {
     const auto *file = qobject_cast<const QFileDevice *>(&device);
     if (file != nullptr && file->error() != QFileDevice::NoError) {
         return file->errorString();
     }
-    return QStringLiteral("only part of the settings could be written");
+    return LocalizableText::marked(partlyWrittenReason);
 }
 
 bool writeJsonSettings(QIODevice &device, const QSettings::SettingsMap &map)
@@ -524,8 +521,7 @@ bool writeJsonSettings(QIODevice &device, const QSettings::SettingsMap &map)
     if (file != nullptr) {
         file->writeAttempted = true;
         if (file->refusingWrites) {
-            file->writeFailure = QStringLiteral("it is damaged and couldn't be moved aside, so Veyra writes nothing "
-                                                "over it");
+            file->writeFailure = LocalizableText::marked(refusingWritesReason);
             return false;
         }
     }
@@ -533,7 +529,8 @@ bool writeJsonSettings(QIODevice &device, const QSettings::SettingsMap &map)
     // stays in the device's buffer is written when the file is committed, where a failure
     // goes unnoticed and a short file would take the place of the settings.
     const QByteArray bytes = encodeSettings(map);
-    const QString failure = writeFully(device, bytes) < bytes.size() ? writeFailureOf(device) : QString();
+    const LocalizableText failure
+        = writeFully(device, bytes) < bytes.size() ? writeFailureOf(device) : LocalizableText();
     if (file != nullptr) {
         if (failure.isEmpty()) {
             file->known = map;
@@ -548,7 +545,7 @@ bool writeJsonSettings(QIODevice &device, const QSettings::SettingsMap &map)
 // the file may not be written (a read-only disk, its mode), or a new file or the lock file
 // beside it couldn't be made or take a few bytes (a full disk). Tried here to find the
 // system's reason.
-QString whyNotWritten(const QString &path)
+LocalizableText whyNotWritten(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
     if (::access(native.constData(), F_OK) == 0 && ::access(native.constData(), W_OK) != 0) {
@@ -565,7 +562,7 @@ QString whyNotWritten(const QString &path)
     if (!written) {
         return reason;
     }
-    return QStringLiteral("the file or its lock file couldn't be opened");
+    return LocalizableText::marked(notOpenedReason);
 }
 
 // Whether the file at `path` holds these settings (nothing there holds none).
@@ -790,7 +787,7 @@ void UserDefaults::sync()
     const QString path = m_settings->fileName();
     const bool writing = m_unsavedChanges;
     m_syncRequested = false;
-    if (const QString refusal = whyLeftAlone(path); !refusal.isEmpty()) {
+    if (const LocalizableText refusal = whyLeftAlone(path); !refusal.isEmpty()) {
         if (writing) {
             reportWriteFailure(refusal);
         }
@@ -798,31 +795,28 @@ void UserDefaults::sync()
     }
     const SettingsFileScope syncing(m_file.get());
     m_file->writeAttempted = false;
-    m_file->writeFailure.clear();
+    m_file->writeFailure = {};
     // Settings QSettings would drop are put back first; until that works, QSettings keeps
     // what it holds, and reads nothing.
-    if (const QString failure = putBackSettingsOfEmptyFile(path, *m_file); !failure.isEmpty()) {
+    if (const LocalizableText failure = putBackSettingsOfEmptyFile(path, *m_file); !failure.isEmpty()) {
         reportWriteFailure(failure);
         return;
     }
-    const QSettings::Status before = m_settings->status();
     m_settings->sync();
-    // QSettings says only that access failed, and only the first time (its status never
-    // returns to NoError): what failed is seen here. Changes it didn't write may have left
-    // nothing to write (a key removed that wasn't there), or another database of the same
-    // file wrote them.
-    QString failure = m_file->writeFailure;
-    if (failure.isEmpty() && writing && !m_file->writeAttempted) {
+    // QSettings says only that access failed, and its status never returns to NoError after
+    // a first failure: what failed is seen here, from the file itself while that status
+    // stands. Changes it didn't write may have left nothing to write (a key removed that
+    // wasn't there), or another database of the same file wrote them.
+    LocalizableText failure = m_file->writeFailure;
+    if (failure.isEmpty() && writing && (!m_file->writeAttempted || m_settings->status() != QSettings::NoError)) {
         QSettings::SettingsMap held;
         for (const QString &key : m_settings->allKeys()) {
             held.insert(key, m_settings->value(key));
         }
         if (!fileHolds(path, held)) {
-            failure = whyNotWritten(path);
+            // Written in full, the new file didn't take the old one's place.
+            failure = m_file->writeAttempted ? LocalizableText::marked(notReplacedReason) : whyNotWritten(path);
         }
-    } else if (failure.isEmpty() && writing && before == QSettings::NoError
-        && m_settings->status() != QSettings::NoError) {
-        failure = QStringLiteral("the new file couldn't take the place of the old one");
     }
     if (failure.isEmpty()) {
         if (writing) {
@@ -855,7 +849,7 @@ void UserDefaults::setWriteFailureHandler(std::function<void(const FileAccessErr
     m_onWriteFailure = std::move(handler);
 }
 
-void UserDefaults::reportWriteFailure(const QString &reason)
+void UserDefaults::reportWriteFailure(const LocalizableText &reason)
 {
     reportWriteFailure(FileAccessError(FileAccessError::Kind::writeFailed, filePath(), reason));
 }

@@ -12,6 +12,7 @@
 namespace veyra {
 
 class FileAccessError;
+class LocalizableText;
 // What the file callbacks of one database see while QSettings reads or writes its file.
 struct SettingsFileState;
 
@@ -87,7 +88,7 @@ private:
     // Syncs on the next turn of the event loop.
     void requestSync();
     void noteChange();
-    void reportWriteFailure(const QString &reason);
+    void reportWriteFailure(const LocalizableText &reason);
     void reportWriteFailure(const FileAccessError &error);
 
     QString m_filePath;

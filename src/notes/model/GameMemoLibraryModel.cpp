@@ -81,6 +81,37 @@ QVector<GameMemoEntry> notesNotStored(const QVector<GameMemoEntry> &notes, const
     return missing;
 }
 
+// The non-blank notes, newest first; notes of the same date in the order of their keys.
+QVector<GameMemoEntry> newestFirst(const QHash<GameWindowProfileKey, GameMemoEntry> &notes);
+
+// The stored notes as withUnsavedNotes() gives them when memory adds nothing.
+QVector<GameMemoEntry> withoutBlankNotes(const QVector<GameMemoEntry> &stored)
+{
+    QHash<GameWindowProfileKey, GameMemoEntry> notes;
+    for (const GameMemoEntry &entry : stored) {
+        notes.insert(entry.key, entry);
+    }
+    return newestFirst(notes);
+}
+
+QVector<GameMemoEntry> newestFirst(const QHash<GameWindowProfileKey, GameMemoEntry> &notes)
+{
+    QVector<GameMemoEntry> entries;
+    entries.reserve(notes.size());
+    for (const GameMemoEntry &entry : notes) {
+        if (!entry.hasBlankText()) {
+            entries.append(entry);
+        }
+    }
+    std::sort(entries.begin(), entries.end(), [](const GameMemoEntry &a, const GameMemoEntry &b) {
+        if (a.updatedAt != b.updatedAt) {
+            return a.updatedAt > b.updatedAt;
+        }
+        return a.key < b.key;
+    });
+    return entries;
+}
+
 } // namespace
 
 GameMemoLibraryModel::GameMemoLibraryModel(std::unique_ptr<GameMemoStoring> store, std::uint64_t debounceNanoseconds,
@@ -145,6 +176,9 @@ bool GameMemoLibraryModel::load()
     }
     if (typedMeanwhile || broughtBack) {
         m_hasUnsavedEdits = true;
+        for (const GameMemoEntry &note : notesNotStored(sortedEntries(), stored)) {
+            m_unsavedKeys.insert(note.key);
+        }
         // The copies hold parts of what memory holds now.
         m_keptAsideIsCurrent = false;
     }
@@ -256,20 +290,7 @@ bool GameMemoLibraryModel::canHoldMerged(
 
 QVector<GameMemoEntry> GameMemoLibraryModel::sortedEntries() const
 {
-    QVector<GameMemoEntry> entries;
-    entries.reserve(m_entriesByKey.size());
-    for (const GameMemoEntry &entry : m_entriesByKey) {
-        if (!entry.hasBlankText()) {
-            entries.append(entry);
-        }
-    }
-    std::sort(entries.begin(), entries.end(), [](const GameMemoEntry &a, const GameMemoEntry &b) {
-        if (a.updatedAt != b.updatedAt) {
-            return a.updatedAt > b.updatedAt;
-        }
-        return a.key < b.key;
-    });
-    return entries;
+    return newestFirst(m_entriesByKey);
 }
 
 void GameMemoLibraryModel::ensureEntry(const GameMemoContext &context)
@@ -308,6 +329,7 @@ void GameMemoLibraryModel::noteEdited(GameMemoEntry entry)
 {
     entry.text.truncate(wholeCharactersLength(entry.text, GameMemoEntry::maximumTextLength));
     entry.updatedAt = m_now();
+    m_unsavedKeys.insert(entry.key);
     m_entriesByKey.insert(entry.key, std::move(entry));
     m_hasUnsavedEdits = true;
     m_hasUnkeptEdits = true;
@@ -385,16 +407,58 @@ void GameMemoLibraryModel::saveNow()
         setSaving(false);
         return;
     }
-    const QVector<GameMemoEntry> entries = sortedEntries();
+    QVector<GameMemoEntry> entries;
     try {
+        const QVector<GameMemoEntry> stored = m_store->load();
+        entries = withUnsavedNotes(stored);
+        if (!m_hasUnsavedEdits && entries == withoutBlankNotes(stored)) {
+            // Nothing to write: what the store holds stays as it is, replaced from outside
+            // (a sync tool, another machine) included. Blank notes leave memory as a save
+            // would have them.
+            dropBlankNotes();
+            setErrorMessage(std::nullopt);
+            setSaving(false);
+            return;
+        }
         m_store->save(entries);
     } catch (...) {
+        // Notes that can no longer be read from the store are kept aside too.
         saveFailed(currentErrorDescription());
         setSaving(false);
         return;
     }
     saveSucceeded(entries);
     setSaving(false);
+}
+
+QVector<GameMemoEntry> GameMemoLibraryModel::withUnsavedNotes(const QVector<GameMemoEntry> &stored) const
+{
+    requireUniqueGameMemoKeys(stored);
+    // Only the notes changed here come from memory; every other note is taken as the store
+    // holds it now, and one the store no longer holds (a file removed from outside) is
+    // written back rather than lost.
+    QHash<GameWindowProfileKey, GameMemoEntry> notes = m_entriesByKey;
+    for (const GameMemoEntry &entry : stored) {
+        notes.insert(entry.key, entry);
+    }
+    for (const GameWindowProfileKey &key : m_unsavedKeys) {
+        const auto held = m_entriesByKey.constFind(key);
+        if (held == m_entriesByKey.constEnd() || held->hasBlankText()) {
+            notes.remove(key);
+        } else {
+            notes.insert(key, *held);
+        }
+    }
+    return newestFirst(notes);
+}
+
+void GameMemoLibraryModel::dropBlankNotes()
+{
+    const qsizetype before = m_entriesByKey.size();
+    m_entriesByKey.removeIf([](const auto &note) { return note.value().hasBlankText(); });
+    if (m_entriesByKey.size() != before) {
+        Q_EMIT entriesByKeyChanged();
+    }
 }
 
 void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
@@ -459,6 +523,7 @@ void GameMemoLibraryModel::saveSucceeded(const QVector<GameMemoEntry> &entries)
     }
     m_hasUnsavedEdits = false;
     m_hasUnkeptEdits = false;
+    m_unsavedKeys.clear();
     cancelRetry();
     if (!m_loggedFailure.isEmpty()) {
         qCInfo(logger).noquote() << QStringLiteral("Veyra wrote the game notes to %1 again.").arg(m_store->location());

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -22,8 +23,9 @@
 namespace veyra {
 
 // Every game note of the process, shared by the overlay's note popover and the notes
-// window. Edits apply at once; the whole set of non-blank notes is written through the
-// store `debounceNanoseconds` after the last edit, so a burst of typing is one write, and
+// window. Edits apply at once; the notes edited are written through the store (into the
+// notes it holds then, which keep their own text otherwise) `debounceNanoseconds` after
+// the last edit, so a burst of typing is one write, and
 // at the latest `longestWaitNanoseconds` after the first edit not written yet, so typing
 // without a pause is written too.
 //
@@ -102,9 +104,14 @@ public:
     // ignored.
     void updateText(const QString &text, const GameWindowProfileKey &key);
 
-    // Writes at once; a pending delayed save stays pending.
+    // Writes at once what is not written yet; a pending delayed save stays pending. Only the
+    // notes changed in this run are written from memory: the others are written as the
+    // store holds them at that moment (replaced from outside, by a sync tool or another
+    // machine, say), notes it no longer holds written back from memory; with nothing to
+    // add, nothing is written.
     void saveNow();
-    // Cancels the pending delayed save and writes at once (also when nothing was pending).
+    // Cancels the pending delayed save and writes at once as saveNow() does (also when
+    // nothing was pending).
     void flushPendingSave();
     // Writes what is not written yet (a pending save, or edits whose save failed), and
     // keeps it aside when it cannot be written (in the store's other places when the
@@ -141,6 +148,12 @@ private:
     void keepOnlyWhatIsNotStored(const KeptGameMemoCopy &copy, const QVector<GameMemoEntry> &stored);
     // Whether the store holds the non-blank notes of `stored` merged with `versions`.
     bool canHoldMerged(const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions) const;
+    // The notes to write over `stored` (the store's notes now): those changed here taken
+    // from memory, the others as stored (or from memory when the store lacks them), newest
+    // first. Throws GameMemoStoreError for two stored notes of one key.
+    QVector<GameMemoEntry> withUnsavedNotes(const QVector<GameMemoEntry> &stored) const;
+    // Takes the blank notes out of memory, as a save does.
+    void dropBlankNotes();
     void saveFailed(const ErrorMessage &reason);
     void saveSucceeded(const QVector<GameMemoEntry> &entries);
     // The store's notes, when they can still be read.
@@ -173,6 +186,9 @@ private:
     bool m_hasUnsavedEdits = false;
     // Edits that are neither stored nor kept aside.
     bool m_hasUnkeptEdits = false;
+    // The notes that differ from the stored ones: edited, or brought back, since the last
+    // save that succeeded.
+    QSet<GameWindowProfileKey> m_unsavedKeys;
     // The copies this run kept aside, and whether they hold the notes in memory.
     QStringList m_keptAsidePaths;
     bool m_keptAsideIsCurrent = false;

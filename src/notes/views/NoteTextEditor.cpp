@@ -47,8 +47,10 @@ protected:
         const qsizetype room = GameMemoEntry::maximumTextLength - characterCount(*document())
             + (cursor.selectionEnd() - cursor.selectionStart());
         // Only the whole characters that fit are copied out of the offered text, and what
-        // was left out is counted as the player sees it.
-        const QString offered = source->text();
+        // was left out is counted as the player sees it. The room is measured in the
+        // note's own line ends: the editor makes every CR LF one line end.
+        QString offered = source->text();
+        offered.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         const qsizetype taken = wholeCharactersLength(offered, room);
         textCursor().insertText(offered.left(taken));
         ensureCursorVisible();

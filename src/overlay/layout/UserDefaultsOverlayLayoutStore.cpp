@@ -3,6 +3,7 @@
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/settings/UserDefaults.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -22,7 +23,7 @@ UserDefaultsOverlayLayoutStore::UserDefaultsOverlayLayoutStore(UserDefaults &def
 
 std::optional<OverlayLayout> UserDefaultsOverlayLayoutStore::layout(const GameWindowProfileKey &profileKey)
 {
-    for (const Record &record : loadRecords()) {
+    for (const Record &record : loadRecords().value_or(QList<Record>())) {
         if (record.key == profileKey) {
             return record.layout;
         }
@@ -32,41 +33,63 @@ std::optional<OverlayLayout> UserDefaultsOverlayLayoutStore::layout(const GameWi
 
 void UserDefaultsOverlayLayoutStore::save(const OverlayLayout &layout, const GameWindowProfileKey &profileKey)
 {
-    QList<Record> records = loadRecords();
+    std::optional<QList<Record>> loaded = loadRecords();
+    if (!loaded) {
+        // Kept before a new document takes the value's place.
+        const QString name = key + QStringLiteral(".damaged-")
+            + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        QString aside = name;
+        for (int number = 2; m_defaults.contains(aside); ++number) {
+            aside = name + QStringLiteral("-%1").arg(number);
+        }
+        m_defaults.setValue(aside, m_defaults.object(key));
+        qCWarning(m_logger).noquote() << QStringLiteral("The unreadable overlay layouts were kept as %1.").arg(aside);
+        loaded.emplace();
+    }
+    QList<Record> records = std::move(*loaded);
+    const QJsonValue stored(QJsonObject{{recordKeyKey, profileKey.toJson()}, {recordLayoutKey, layout.toJson()}});
     const auto existing
         = std::find_if(records.begin(), records.end(), [&](const Record &record) { return record.key == profileKey; });
     if (existing != records.end()) {
-        existing->layout = layout;
+        existing->stored = stored;
     } else {
-        records.append({profileKey, layout});
+        records.append({stored, profileKey, layout});
     }
     QJsonArray array;
     for (const Record &record : std::as_const(records)) {
-        array.append(QJsonObject{{recordKeyKey, record.key.toJson()}, {recordLayoutKey, record.layout.toJson()}});
+        array.append(record.stored);
     }
     m_defaults.setValue(key, QJsonDocument(QJsonObject{{layoutsKey, array}}).toJson(QJsonDocument::Compact));
 }
 
-QList<UserDefaultsOverlayLayoutStore::Record> UserDefaultsOverlayLayoutStore::loadRecords() const
+std::optional<QList<UserDefaultsOverlayLayoutStore::Record>> UserDefaultsOverlayLayoutStore::loadRecords() const
 {
     const std::optional<QByteArray> data = m_defaults.data(key);
     if (!data) {
-        return {};
+        return QList<Record>();
     }
+    QJsonArray array;
     try {
-        QList<Record> records;
-        const QJsonArray array = requireArray(decodeJsonObject(*data), layoutsKey);
-        for (const QJsonValue &value : array) {
-            const QJsonObject record = requireObject(value, QStringLiteral("overlay layout record"));
-            records.append({GameWindowProfileKey::fromJson(requireObject(record, recordKeyKey)),
-                OverlayLayout::fromJson(requireObject(record, recordLayoutKey))});
-        }
-        return records;
+        array = requireArray(decodeJsonObject(*data), layoutsKey);
     } catch (const DecodingError &error) {
-        qCCritical(m_logger).noquote() << "Ignoring the unreadable overlay layouts; the next save replaces them:"
+        qCCritical(m_logger).noquote() << "The overlay layouts are unreadable; the next save keeps them aside:"
                                        << error.localizedDescription();
-        return {};
+        return std::nullopt;
     }
+    QList<Record> records;
+    for (const QJsonValue &value : std::as_const(array)) {
+        Record record{value, std::nullopt, std::nullopt};
+        try {
+            const QJsonObject object = requireObject(value, QStringLiteral("overlay layout record"));
+            record.key = GameWindowProfileKey::fromJson(requireObject(object, recordKeyKey));
+            record.layout = OverlayLayout::fromJson(requireObject(object, recordLayoutKey));
+        } catch (const DecodingError &error) {
+            qCCritical(m_logger).noquote()
+                << "An overlay layout record is unreadable and kept as it is:" << error.localizedDescription();
+        }
+        records.append(std::move(record));
+    }
+    return records;
 }
 
 } // namespace veyra

@@ -3,7 +3,11 @@
 #include "foundation/logging/Logger.h"
 #include "overlay/layout/OverlayLayoutStoring.h"
 
+#include <QJsonValue>
+#include <QList>
 #include <QString>
+
+#include <optional>
 
 namespace veyra {
 
@@ -12,9 +16,12 @@ class UserDefaults;
 // Keeps every window's layout in one user-defaults value, "overlay_layouts": the bytes of
 // the compact JSON document {"layouts": [{"key": <profile key>, "layout": <layout>}, ...]},
 // one record per window in the order of their first save. A value that is not bytes counts
-// as none. Bytes that are not such a document are logged and read as no layouts, and the
-// next save replaces them: an unreadable value must not stop the overlay from ever
-// remembering a position again.
+// as none. What cannot be read is logged and kept: a record that cannot be decoded (a key
+// kind of a later version, a hand edit) is written back as it stands with every save (and
+// replaced by a save for its key, when that can be read); bytes that are no such document
+// read as no layouts, and the first save keeps them under
+// "overlay_layouts.damaged-<yyyyMMdd-HHmmss>" before it writes a new document, so that an
+// unreadable value neither stops the overlay from remembering positions nor loses any.
 class UserDefaultsOverlayLayoutStore : public OverlayLayoutStoring
 {
 public:
@@ -28,11 +35,15 @@ public:
 private:
     struct Record
     {
-        GameWindowProfileKey key;
-        OverlayLayout layout;
+        // As stored; written back as it is unless its layout is replaced.
+        QJsonValue stored;
+        // Nothing where it cannot be read.
+        std::optional<GameWindowProfileKey> key;
+        std::optional<OverlayLayout> layout;
     };
 
-    QList<Record> loadRecords() const;
+    // The stored records; nothing when the value holds bytes that are no document of them.
+    std::optional<QList<Record>> loadRecords() const;
 
     UserDefaults &m_defaults;
     Logger m_logger{"OverlayLayout"};

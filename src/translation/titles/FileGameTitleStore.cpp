@@ -74,8 +74,20 @@ void FileGameTitleStore::save(const GameTitleResolution &resolution, const GameW
 std::optional<GameTitleStoreDocument> FileGameTitleStore::loadDocument() const
 {
     const QString path = m_fileURL.toLocalFile();
-    if (!QFileInfo::exists(path)) {
+    switch (fileNodeKind(path)) {
+    case FileNodeKind::missing:
         return GameTitleStoreDocument();
+    case FileNodeKind::danglingLink:
+        // Holds no cache, as a link to another program's file: moved aside by the next save.
+        qCCritical(m_logger).noquote() << QStringLiteral(
+            "Game-title cache is invalid and will be rebuilt: %1 is a link to %2, which doesn't exist")
+                                              .arg(path, QFileInfo(path).symLinkTarget());
+        return std::nullopt;
+    case FileNodeKind::regularFile:
+    case FileNodeKind::folder:
+    case FileNodeKind::other:
+    case FileNodeKind::inaccessible:
+        break;
     }
     const QByteArray data = readWholeFile(path);
     try {

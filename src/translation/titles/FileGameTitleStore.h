@@ -12,10 +12,11 @@ namespace veyra {
 
 // Game titles in one JSON file, "game-titles.json". Nothing is held in memory: every
 // operation reads the file again. A file that is not a valid document of the current
-// schema is logged and treated as empty, and the next save replaces it (when it is a link,
-// the link is moved aside as "game-titles.json.damaged-<yyyyMMdd-HHmmss>" and what it
-// leads to is left alone); a file that cannot be read is an error of the operation and is
-// never overwritten. Entries never expire.
+// schema, or a link to nothing, is logged and treated as empty, and the next save replaces
+// it (when it is a link, the link is moved aside as
+// "game-titles.json.damaged-<yyyyMMdd-HHmmss>" and what it leads to is left alone, nothing
+// made where it leads to nothing); a file that cannot be read is an error of the operation
+// and is never overwritten. Entries never expire.
 class FileGameTitleStore : public GameTitleStoring
 {
 public:

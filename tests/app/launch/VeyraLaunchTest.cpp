@@ -1,10 +1,13 @@
 // Test label: e2e
 // Starts the real veyra executable on a private X server and asks it to quit the way a
-// desktop session does (SIGTERM): it must come up, keep running, and exit cleanly; the
+// desktop session or a terminal does (SIGTERM, SIGINT, SIGQUIT): it must come up, keep
+// running, and exit cleanly, without waiting for a name server that never answers; the
 // process is known by its own name, and it starts no session bus of its own. However it
 // ends (a signal, the version gate, the X server going away, a crash signal), it says why in
 // its log.
 #include "foundation/identity/AppIdentity.h"
+#include "support/MinimumVersionPolicyScript.h"
+#include "support/PrivateNetwork.h"
 #include "support/RunTask.h"
 #include "support/ScreenText.h"
 #include "support/TestPaths.h"
@@ -17,6 +20,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -66,7 +70,8 @@ TEST(VeyraLaunch, StartsOnAnXServerAndQuitsCleanlyWhenAsked)
     QTemporaryDir runtime; // a runtime folder without a user bus
     ASSERT_TRUE(runtime.isValid());
 
-    for (int signalNumber : {SIGTERM, SIGINT}) {
+    // Every signal that asks a program to end: a session ending, Ctrl+C and Ctrl+\ in a terminal.
+    for (int signalNumber : {SIGTERM, SIGINT, SIGQUIT}) {
         QProcess veyra;
         QProcessEnvironment environment = x11.environment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
@@ -115,13 +120,50 @@ TEST(VeyraLaunch, StartsOnAnXServerAndQuitsCleanlyWhenAsked)
         EXPECT_EQ(veyra.exitCode(), 0);
         // Its log names the signal and who sent it: this test.
         const QString log = QString::fromUtf8(veyra.readAll());
-        const QString cause = QStringLiteral("Veyra quits: %1 from process %2")
-                                  .arg(QLatin1String(signalNumber == SIGTERM ? "SIGTERM" : "SIGINT"))
+        const QString cause = QStringLiteral("Veyra quits: SIG%1 from process %2")
+                                  .arg(QLatin1String(sigabbrev_np(signalNumber)))
                                   .arg(QCoreApplication::applicationPid());
         EXPECT_TRUE(log.contains(cause)) << log.toStdString();
         EXPECT_EQ(log.count(QStringLiteral("Veyra quits:")), 1) << log.toStdString();
     }
     EXPECT_EQ(sessionBusProcessesOn(x11.display()).join(QStringLiteral(", ")).toStdString(), "");
+}
+
+TEST(VeyraLaunch, AQuitDoesNotWaitForANameServerThatNeverAnswers)
+{
+    // The minimum-version policy and the update feed are on hosts whose names the system's
+    // resolver asks of a name server that never answers (a captive network, an outage): the
+    // lookups wait for minutes.
+    if (!inPrivateNetwork()) {
+        expectPassedInPrivateNetwork();
+        return;
+    }
+    SilentNameServer nameServer;
+    ASSERT_TRUE(nameServer.error().isEmpty()) << nameServer.error().toStdString();
+    XvfbSession x11;
+    ASSERT_TRUE(x11.isRunning()) << x11.errorString().toStdString();
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    VeyraProcess::Options options;
+    options.homeFolder = home.path();
+    options.infoOverrides = QJsonObject{
+        {QStringLiteral("MinimumVersionPolicyURL"),
+            QStringLiteral("https://policy.veyra.example/minimum-version.json")},
+        {QStringLiteral("SUFeedURL"), QStringLiteral("https://feed.veyra.example/appcast.xml")},
+        {QStringLiteral("SUPublicEDKey"), QString::fromLatin1(testPolicySigningKey().publicKeyBase64())},
+    };
+    VeyraProcess veyra(x11, options);
+    ASSERT_TRUE(veyra.isRunning()) << veyra.errorString().toStdString();
+    ASSERT_TRUE(waitUntil(
+        [&] { return nameServer.queriesFor(QStringLiteral("policy.veyra.example")) > 0 || !veyra.isRunning(); }, 60000))
+        << veyra.output().toStdString();
+
+    // Asked to quit while the lookup waits, it ends at once (the lookup alone would hold it
+    // for minutes), cleanly, and says why.
+    EXPECT_TRUE(veyra.quit(30000)) << veyra.errorString().toStdString() << "\n" << veyra.output().toStdString();
+    EXPECT_TRUE(veyra.output().contains(
+        QStringLiteral("Veyra quits: SIGTERM from process %1").arg(QCoreApplication::applicationPid())))
+        << veyra.output().toStdString();
 }
 
 TEST(VeyraLaunch, WithoutAnX11DisplayItSaysSoAndEnds)

@@ -1,22 +1,34 @@
-// Test label: ui
+// Test label: x11
+// A failed settings write is told once, in the player's language, in an alert that takes
+// no focus; on an X server with openbox it shows above the main window at start and above
+// a full-screen game during play, which keeps the keyboard.
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
+#include "app/session/AppSession.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/language/ClientLanguage.h"
 #include "foundation/language/InterfaceLanguageChange.h"
 #include "foundation/settings/UserDefaults.h"
 #include "foundation/text/PlainText.h"
+#include "overlay/panels/OverlayPanelController.h"
 #include "support/LogCapture.h"
 #include "support/RunTask.h"
 #include "support/SmallDisk.h"
+#include "support/TestGameWindow.h"
+#include "support/X11Desktop.h"
+#include "support/X11Probe.h"
+#include "support/XTestPointer.h"
+#include "support/XcbTestProcess.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <optional>
 
 using namespace veyra;
@@ -95,15 +107,16 @@ TEST(SettingsNotSavedAlert, SettingsKeptInMemoryOnlyAreToldOnceAsAFailedWriteIs)
     EXPECT_EQ(alert->text(), QStringLiteral("Veyra couldn't save its settings."));
     // No write is tried again in this run, and the alert doesn't say otherwise.
     EXPECT_EQ(alert->informativeText(),
-        richTextOfPlainText(
-            QStringLiteral("The file “%1” couldn't be saved. (it is a folder, not a regular file) Veyra "
-                           "keeps its settings in memory only for this run: changed settings are lost "
-                           "when Veyra quits.")
-                .arg(path)));
+        richTextOfPlainText(QStringLiteral("The file “%1” couldn't be saved. (It is a folder, not a file.) Veyra "
+                                           "keeps its settings in memory only for this run: changed settings are lost "
+                                           "when Veyra quits.")
+                                .arg(path)));
     setCurrentClientLanguage(ClientLanguage::japanese);
     announceInterfaceLanguageChange();
+    // The reason too.
     EXPECT_TRUE(waitUntil([&] {
         return alert->informativeText().endsWith(QStringLiteral(
+            "(フォルダであり、ファイルではありません。) "
             "Veyraは今回の実行中、設定をメモリにだけ保持します。変更した設定はVeyraを終了すると失われます。</p>"));
     })) << alert->informativeText().toStdString();
     setCurrentClientLanguage(ClientLanguage::english);
@@ -118,4 +131,99 @@ TEST(SettingsNotSavedAlert, SettingsKeptInMemoryOnlyAreToldOnceAsAFailedWriteIs)
     giveRemainingTurns();
     EXPECT_EQ(log.messages(QStringLiteral("UserDefaults")).size(), 1);
     EXPECT_EQ(scenes->settingsNotSavedAlert(), nullptr);
+}
+
+namespace {
+
+// The suite proper runs in a child process whose Qt draws on the X server.
+class SettingsNotSavedAlertOnXcb : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!runsOnXcb()) {
+            GTEST_SKIP() << "runs in the child of SettingsNotSavedAlert.ShowsWhereThePlayerLooksOnAnXServerWithOpenbox";
+        }
+        ASSERT_TRUE(desktop.isValid() && pointer.isValid());
+        // A folder where the settings file should be: every change is told as a failed write.
+        ASSERT_TRUE(QDir().mkpath(path));
+    }
+
+    // Changes a setting, which fails, and waits until the alert is above `window` on the screen.
+    bool alertIsAbove(std::uint32_t window)
+    {
+        defaults.setValue(QStringLiteral("client_language"), QStringLiteral("en"));
+        return waitUntil([&] {
+            const QMessageBox *alert = scenes.settingsNotSavedAlert();
+            const auto id = alert ? static_cast<std::uint32_t>(alert->winId()) : 0;
+            return id != 0 && probe.isViewable(id) && probe.stackingIndex(id) > probe.stackingIndex(window);
+        });
+    }
+
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("defaults.json"));
+    UserDefaults defaults{path};
+    ObriskApp app{{QStringLiteral("veyra"), QStringLiteral("--ui-testing")}, mainInfoDictionary(), defaults};
+    ApplicationScenes scenes{app};
+    const QString display = qEnvironmentVariable("DISPLAY");
+    X11Desktop desktop{display};
+    X11Probe probe{display};
+    XTestPointer pointer{display};
+};
+
+} // namespace
+
+TEST(SettingsNotSavedAlert, ShowsWhereThePlayerLooksOnAnXServerWithOpenbox)
+{
+    if (runsOnXcb()) {
+        GTEST_SKIP() << "this is the child";
+    }
+    XvfbSession session;
+    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("SettingsNotSavedAlertOnXcb.*"));
+    std::cout << run.output.toStdString() << std::endl;
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 2 tests."))) << "the child ran no tests";
+}
+
+TEST_F(SettingsNotSavedAlertOnXcb, AtTheStartAboveTheMainWindow)
+{
+    // The first write fails as the main window comes up, as at a start.
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
+    const auto main = static_cast<std::uint32_t>(scenes.mainWindow()->winId());
+    EXPECT_TRUE(alertIsAbove(main));
+    EXPECT_EQ(desktop.activeWindow(), main);
+}
+
+TEST_F(SettingsNotSavedAlertOnXcb, DuringPlayAboveTheFullScreenGameWhichKeepsTheKeyboard)
+{
+    XvfbSession session(display);
+    TestGameWindow::Options options;
+    options.fullScreen = true;
+    TestGameWindow game(session, options);
+    ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
+    ASSERT_TRUE(waitUntil([&] { return app.session().phase() == AppPhase::choosing(); }, 30000));
+    CaptureTarget target;
+    target.windowID = game.windowID();
+    target.processID = static_cast<qint32>(game.processID());
+    target.executableURL = QUrl::fromLocalFile(game.executablePath());
+    target.applicationName = QStringLiteral("veyra_test_game_window");
+    target.windowTitle = options.title;
+    target.frame = QRectF(probe.geometry(game.windowID()));
+    app.session().selectTarget(target);
+    ASSERT_TRUE(waitUntil([&] { return !scenes.mainWindow()->isVisible(); }));
+    // The player clicks into the game.
+    pointer.clickAt(QPoint(40, 40));
+    ASSERT_TRUE(waitUntil([&] { return probe.inputFocus() == game.windowID(); }, 30000));
+
+    EXPECT_TRUE(alertIsAbove(game.windowID()));
+    EXPECT_EQ(probe.inputFocus(), game.windowID());
+    // Nor under the overlay, which stays above every window.
+    const std::optional<X11ManagedWindow> alert
+        = desktop.viewableWindowWithRole(QStringLiteral("settings-not-saved"), QCoreApplication::applicationPid());
+    ASSERT_TRUE(alert);
+    for (const QWidget *window : app.overlayController()->windowsOnTop()) {
+        EXPECT_FALSE(probe.geometry(static_cast<std::uint32_t>(window->winId())).intersects(alert->geometry));
+    }
 }

@@ -258,7 +258,7 @@ TEST(UserDefaults, WhatIsNotARegularFileIsNeverOpenedAndTheSettingsLiveInMemory)
     const auto recordFailure = [&failures](const FileAccessError &error) { failures.append(error.message()); };
     // A named pipe: opening it to read would wait for a writer for good.
     const QString pipePath = dir.filePath(QStringLiteral("pipe.json"));
-    const QString notRegular = QStringLiteral("it is a named pipe, a device or a socket, not a regular file");
+    const QString notRegular = QStringLiteral("It is a named pipe, a device or a socket, not a regular file.");
     {
         NamedPipe pipe(pipePath);
         ASSERT_TRUE(pipe.isValid());
@@ -297,7 +297,7 @@ TEST(UserDefaults, WhatIsNotARegularFileIsNeverOpenedAndTheSettingsLiveInMemory)
         QCoreApplication::sendPostedEvents();
         ASSERT_EQ(failures.size(), 2);
         EXPECT_EQ(failures[1],
-            QStringLiteral("The file “%1” couldn't be saved. (it is a folder, not a regular file)").arg(folderPath));
+            QStringLiteral("The file “%1” couldn't be saved. (It is a folder, not a file.)").arg(folderPath));
     }
     EXPECT_EQ(failures.size(), 2);
     EXPECT_TRUE(QFileInfo(folderPath).isDir());
@@ -507,10 +507,9 @@ TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTim
         damaged.sync();
     }
     ASSERT_EQ(failures.size(), 4);
-    EXPECT_TRUE(
-        failures[3].startsWith(QStringLiteral("The file “%1” couldn't be saved. (it is damaged (").arg(damagedPath)))
-        << failures[3].toStdString();
-    EXPECT_TRUE(failures[3].endsWith(QStringLiteral(") and couldn't be moved aside)"))) << failures[3].toStdString();
+    EXPECT_EQ(failures[3],
+        QStringLiteral("The file “%1” couldn't be saved. (It is damaged and couldn't be moved aside.)")
+            .arg(damagedPath));
     EXPECT_EQ(readFile(damagedPath), QByteArray("{\"client_language\": "));
 
     // Once the disk takes them, the pending changes are written.
@@ -520,4 +519,22 @@ TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTim
     EXPECT_EQ(settingsOnDisk(path),
         (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ko")}, {QStringLiteral("layouts"), layouts},
             {QStringLiteral("opacity"), 80}}));
+
+    // After those failures, a new file written in full that cannot take the old one's place
+    // (a file mounted there refuses to be replaced) is a failure too, and its change stays
+    // pending until it is written.
+    const QString mounted = disk.filePath(QStringLiteral("mounted.json"));
+    ASSERT_TRUE(QFile::copy(path, mounted));
+    ASSERT_EQ(
+        ::mount(QFile::encodeName(mounted).constData(), QFile::encodeName(path).constData(), nullptr, MS_BIND, nullptr),
+        0);
+    defaults.setValue(QStringLiteral("opacity"), 60);
+    defaults.sync();
+    ASSERT_EQ(::umount2(QFile::encodeName(path).constData(), 0), 0);
+    ASSERT_EQ(failures.size(), 5);
+    EXPECT_EQ(failures[4],
+        QStringLiteral("The file “%1” couldn't be saved. (The new file couldn't take the place of the old one.)")
+            .arg(path));
+    defaults.sync();
+    EXPECT_EQ(QJsonDocument::fromJson(readFile(path)).object().value(QStringLiteral("opacity")), 60);
 }

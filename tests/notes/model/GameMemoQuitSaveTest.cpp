@@ -2,7 +2,9 @@
 // Quitting the application, whichever way it is asked for, writes the edits that are
 // still waiting for the delay, and keeps them beside the notes file (or in the fallback
 // folder when the notes folder takes nothing) when they cannot be written; a quit with
-// nothing unwritten writes nothing, through a link neither.
+// nothing unwritten writes nothing, through a link neither, and a notes file replaced from
+// outside keeps its notes: only what was edited here is written into it.
+#include "foundation/files/FileIO.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/FileGameMemoStore.h"
 #include "support/FileIdentity.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -165,5 +168,53 @@ TEST(GameMemoQuitSave, ANotesFileReachedThroughALinkIsWrittenThroughItOnlyForEdi
     const QVector<GameMemoEntry> written = FileGameMemoStore(QUrl::fromLocalFile(synced)).load();
     ASSERT_EQ(written.size(), 2);
     EXPECT_EQ(written.first().text, QStringLiteral("last words"));
+    QCoreApplication::processEvents();
+}
+
+TEST(GameMemoQuitSave, ANotesFileReplacedFromOutsideKeepsItsNotesAndTakesOnlyTheEdits)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("game-memos.json"));
+    const GameMemoContext other{
+        {{GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.other")}, QStringLiteral("B")},
+        QStringLiteral("Other"), QStringLiteral("B"), std::nullopt};
+    const auto note = [&other](const QString &text, int day) {
+        return GameMemoEntry{other.key, other.applicationName, other.windowTitle, std::nullopt, text,
+            QDateTime(QDate(2024, 1, day), QTime(9, 0), Qt::UTC)};
+    };
+    FileGameMemoStore(QUrl::fromLocalFile(path)).save({note(QStringLiteral("read at start"), 1)});
+    auto sleeper = std::make_shared<GatedSleeper>();
+    GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
+        veyra::test::SteppingClock());
+
+    // The other machine's notes take the file's place while Veyra runs (a sync tool, which
+    // writes them compact).
+    const QString synced = folder.filePath(QStringLiteral("synced.json"));
+    FileGameMemoStore(QUrl::fromLocalFile(synced)).save({note(QStringLiteral("from the other machine"), 2)});
+    const QByteArray replaced = QJsonDocument::fromJson(readWholeFile(synced)).toJson(QJsonDocument::Compact);
+    writeFileAtomically(path, replaced);
+    const ino_t replacedFile = veyra::test::inodeOf(path);
+
+    // The popover shown and closed, then the quit: nothing was edited, nothing is written.
+    model.ensureEntry(game);
+    model.flushPendingSave();
+    runAndQuit();
+    EXPECT_EQ(readWholeFile(path), replaced);
+    EXPECT_EQ(veyra::test::inodeOf(path), replacedFile);
+
+    // An edit is written into the notes the file holds then, which keep their text.
+    model.updateText(QStringLiteral("last words"), game);
+    runAndQuit();
+    const QVector<GameMemoEntry> written = FileGameMemoStore(QUrl::fromLocalFile(path)).load();
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(written[0].text, QStringLiteral("last words"));
+    EXPECT_EQ(written[1], note(QStringLiteral("from the other machine"), 2));
+    EXPECT_EQ(model.entriesByKey().value(other.key).text, QStringLiteral("from the other machine"));
+
+    // The file removed from outside (a sync tool between its removal and its new copy): the
+    // quit writes it anew with every note held, none lost.
+    ASSERT_TRUE(QFile::remove(path));
+    model.flushPendingSave();
+    EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(path)).load().size(), 2);
     QCoreApplication::processEvents();
 }

@@ -550,11 +550,20 @@ TEST(GameMemoStoreFactory, GivesAnEmptyMemoryStoreToUITestsAndTheAppFolderFileOt
     // The notes kept aside go, when the application folder takes none, to the state
     // folder, then to the runtime folder when there is one.
     const QString folderName = QFileInfo(applicationFolderPath()).fileName();
-    QStringList fallbacks{qEnvironmentVariable("XDG_STATE_HOME") + QLatin1Char('/') + folderName};
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        fallbacks.append(qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + folderName);
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME") + QLatin1Char('/') + folderName;
+    const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+    const bool hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    EXPECT_EQ(FileGameMemoStore::defaultFallbackFolders(),
+        (QStringList{state, runtime.path() + QLatin1Char('/') + folderName}));
+    qunsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(FileGameMemoStore::defaultFallbackFolders(), QStringList{state});
+    EXPECT_EQ(dynamic_cast<FileGameMemoStore *>(makeGameMemoStore(false).get())->fallbackFolders(), QStringList{state});
+    if (hadRuntime) {
+        qputenv("XDG_RUNTIME_DIR", runtimeBefore);
     }
-    EXPECT_EQ(file->fallbackFolders(), fallbacks);
 }
 
 TEST(InMemoryGameMemoStore, FailsWithItsErrorsAndKeepsItsListOnAFailedSave)

@@ -238,9 +238,10 @@ TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNe
 
     // Typing removes a new error row at once.
     store->setSaveError(std::make_exception_ptr(Error(QStringLiteral("Failed again."))));
-    QTest::mouseClick(retry, Qt::LeftButton);
-    ASSERT_TRUE(retry->isVisible());
     QTest::keyClicks(editor(view), QStringLiteral("!"));
+    model->flushPendingSave();
+    ASSERT_TRUE(retry->isVisible());
+    QTest::keyClicks(editor(view), QStringLiteral("?"));
     EXPECT_FALSE(retry->isVisible());
     EXPECT_NE(visibleLabel(view, QStringLiteral("Changes are saved automatically.")), nullptr);
 }
@@ -350,6 +351,18 @@ TEST_F(CurrentGameMemoViewTest, TheEditorTakesNoMoreThanANoteMayHoldAndSaysWhatI
     text->paste();
     EXPECT_EQ(model->entriesByKey().value(game.key).text, QStringLiteral("short"));
     EXPECT_FALSE(view.findChild<NoteTextEditor *>()->leftOutLabel()->isVisible());
+
+    // Lines ended with CR LF take one character each for their line end, as in the note.
+    text->moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(QStringLiteral("abcdefghi\r\n").repeated(2000));
+    text->paste();
+    EXPECT_EQ(text->toPlainText(),
+        QStringLiteral("short") + QStringLiteral("abcdefghi\n").repeated(1999) + QStringLiteral("abcde"));
+    EXPECT_TRUE(leftOut(
+        QStringLiteral("A note holds at most 20,000 characters: the last 5 characters you entered were left out.")));
+    text->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("short"));
+    text->paste();
 
     // A character of several code units (an emoji with its skin tone takes four) is
     // taken or left out whole, and what was left out is counted as the player sees it.

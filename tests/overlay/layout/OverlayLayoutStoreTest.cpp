@@ -1,15 +1,19 @@
 // Test label: unit
 // Layouts per game window in the user defaults: the stored document, replacement in
-// place, distinct keys, unreadable values, and the in-memory store of fixture mode.
+// place, distinct keys, unreadable records and values kept, and the in-memory store of
+// fixture mode.
 #include "foundation/settings/UserDefaults.h"
 #include "overlay/layout/InMemoryOverlayLayoutStore.h"
 #include "overlay/layout/OverlayLayoutStoreFactory.h"
 #include "overlay/layout/UserDefaultsOverlayLayoutStore.h"
 #include "support/LogRecorder.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -80,26 +84,49 @@ TEST_F(OverlayLayoutStoreTest, RecordsArePerKeyReplacedInPlaceAndStoredAsCompact
     EXPECT_EQ(UserDefaultsOverlayLayoutStore(reopened).layout(gameA), (OverlayLayout{0.75, 0.1, 640, 240}));
 }
 
-TEST_F(OverlayLayoutStoreTest, AnUnreadableValueReadsAsEmptyAndIsReplacedOnTheNextSave)
+TEST_F(OverlayLayoutStoreTest, WhatCannotBeReadIsKeptAndEveryOtherWindowKeepsItsLayout)
 {
     test::LogRecorder log(QStringLiteral(".OverlayLayout"));
-    // A record without "height" makes the whole document unreadable.
-    QJsonObject layout{
-        {QStringLiteral("normalizedX"), 0.5}, {QStringLiteral("normalizedY"), 0.5}, {QStringLiteral("width"), 400}};
-    const QByteArray damaged = QJsonDocument(
-        QJsonObject{{QStringLiteral("layouts"),
-            QJsonArray{QJsonObject{{QStringLiteral("key"), gameA.toJson()}, {QStringLiteral("layout"), layout}}}}})
-                                   .toJson(QJsonDocument::Compact);
-    for (const QByteArray &bytes : {damaged, QByteArray("not json"), QByteArray("{\"layouts\": {}}")}) {
-        defaults.setValue(key, bytes);
-        log.clear();
-        EXPECT_EQ(store.layout(gameA), std::nullopt);
-        EXPECT_EQ(log.messages().size(), 1);
-        EXPECT_EQ(defaults.data(key), bytes);
-    }
+    const GameWindowProfileKey gameB = profileKey(
+        GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game"), QStringLiteral("B"));
+    const auto record = [](const QJsonObject &recordKey, const QJsonObject &layout) {
+        return QJsonObject{{QStringLiteral("key"), recordKey}, {QStringLiteral("layout"), layout}};
+    };
+    // A's layout lacks "height" (a hand edit); the last record's key is of a kind a later
+    // version writes.
+    QJsonObject noHeight = OverlayLayout{0.5, 0.5, 400, 200}.toJson();
+    noHeight.remove(QStringLiteral("height"));
+    QJsonObject laterKind = gameB.toJson();
+    laterKind[QStringLiteral("applicationIdentity")] = QJsonObject{
+        {QStringLiteral("kind"), QStringLiteral("flatpakIdentifier")}, {QStringLiteral("value"), QStringLiteral("x")}};
+    const QJsonObject layoutB = OverlayLayout{0.1, 0.2, 400, 200}.toJson();
+    const QJsonArray stored{
+        record(gameA.toJson(), noHeight), record(gameB.toJson(), layoutB), record(laterKind, layoutB)};
+    defaults.setValue(key, QJsonDocument(QJsonObject{{QStringLiteral("layouts"), stored}}).toJson());
+    EXPECT_EQ(store.layout(gameA), std::nullopt);
+    EXPECT_EQ(store.layout(gameB), (OverlayLayout{0.1, 0.2, 400, 200}));
+    EXPECT_FALSE(log.messages().isEmpty());
+
+    // A's save replaces its own record and keeps every other as it stands.
+    store.save({0.5, 0.5, 400, 300}, gameA);
+    EXPECT_EQ(storedRecords(),
+        (QJsonArray{record(gameA.toJson(), OverlayLayout{0.5, 0.5, 400, 300}.toJson()), stored[1], stored[2]}));
+    EXPECT_EQ(store.layout(gameB), (OverlayLayout{0.1, 0.2, 400, 200}));
+
+    // Bytes that are no document of layouts read as none, and are kept aside by the save
+    // that puts a new document in their place.
+    defaults.setValue(key, QByteArray("not json"));
+    EXPECT_EQ(store.layout(gameA), std::nullopt);
     store.save({0.5, 0.5, 400, 300}, gameA);
     EXPECT_EQ(storedRecords().size(), 1);
-    EXPECT_EQ(store.layout(gameA), (OverlayLayout{0.5, 0.5, 400, 300}));
+    defaults.sync();
+    QFile file(dir.filePath(QStringLiteral("defaults.json")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList names = QJsonDocument::fromJson(file.readAll()).object().keys();
+    const auto aside = std::find_if(names.begin(), names.end(),
+        [](const QString &name) { return name.startsWith(QStringLiteral("overlay_layouts.damaged-")); });
+    ASSERT_NE(aside, names.end());
+    EXPECT_EQ(defaults.data(*aside), QByteArray("not json"));
 
     // A value that is not bytes counts as none and is replaced by the first save.
     defaults.setValue(key, QStringLiteral("{}"));

@@ -206,6 +206,21 @@ TEST_F(GameTitleStoreTest, AnInvalidFileIsLoggedAndRebuiltAtTheNextSave)
             1);
     }
 
+    // A link to nothing holds no cache either: it is moved aside the same way, and nothing
+    // is made where it led.
+    const QString nowhere = m_folder.path() + QStringLiteral("/unmounted/game-titles.json");
+    QFile::remove(filePath());
+    ASSERT_TRUE(QFile::link(nowhere, filePath()));
+    EXPECT_FALSE(store().resolution(key));
+    store().save(names(QStringLiteral("Anew"), std::nullopt), bundleKey(QStringLiteral("anew"), QString()));
+    EXPECT_FALSE(QFileInfo(filePath()).isSymLink());
+    EXPECT_EQ(fileOrder(), QStringList{QStringLiteral("anew|")});
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+    EXPECT_EQ(QDir(QFileInfo(filePath()).path())
+                  .entryList({QStringLiteral("game-titles.json.damaged-*")}, QDir::System | QDir::Files)
+                  .size(),
+        2);
+
     LogCapture log;
     writeFile(invalidFiles[0]);
     EXPECT_TRUE(store().resolution(key) == std::nullopt);
