@@ -520,7 +520,7 @@ void BM_ReadReleaseNotesOnWorker(benchmark::State &state)
     const QFont font = QApplication::font();
     for (auto _ : state) {
         const std::unique_ptr<QTextDocument> document
-            = makeReleaseNotesDocument(input.notes, font, 16, 600, QThread::currentThread());
+            = makeReleaseNotesDocument(input.notes, font, 16, QThread::currentThread());
         benchmark::DoNotOptimize(document.get());
     }
 }
