@@ -59,7 +59,13 @@ inline constexpr qsizetype releaseNotesUnwrittenScriptWeight = 64;
 inline constexpr qsizetype unbreakableRunLength = 64;
 inline constexpr qsizetype unbreakableRunDivisor = 1024;
 
-// How much of notes is read at most: this many characters of text and markup; the rest is
+// How much of plain-text and Markdown notes is read at most: this many characters, markup and
+// text, of which md4c reads Markdown twice (its link brackets, readMarkdownReleaseNotes()),
+// in time that grows a little faster than their length in some constructions (containers
+// nested a hundred deep around thousands of lines); the rest is left out, as if cut, with an
+// ellipsis. Ordinary notes hold far less.
+inline constexpr qsizetype maximumReadReleaseNotesLength = 256 * 1024;
+// How much of HTML notes is read at most: this many characters, markup and text; the rest is
 // left out, as if cut, with an ellipsis. Reading takes time in proportion to what is read,
 // whatever it is (what a browser does not show, markup, comments, scripts and style sheets,
 // is passed over far faster than text is read), and what is shown of it is bounded by the

@@ -557,8 +557,8 @@ ReleaseNotesContent plainContent(const QString &text)
 {
     ReleaseNotesContentBuilder builder;
     QStringView shown(text);
-    const bool cut = shown.size() > maximumScannedReleaseNotesLength;
-    shown = leftOfCharacters(shown, maximumScannedReleaseNotesLength);
+    const bool cut = shown.size() > maximumReadReleaseNotesLength;
+    shown = leftOfCharacters(shown, maximumReadReleaseNotesLength);
     qsizetype start = 0;
     while (start <= shown.size() && !builder.isFull()) {
         qsizetype end = shown.indexOf(u'\n', start);

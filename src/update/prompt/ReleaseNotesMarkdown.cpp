@@ -112,12 +112,16 @@ constexpr unsigned markdownFlags
 // looks the text of every pair up among the notes' link references, in time in proportion to
 // that text (the text of a pair over several lines is copied first, references or not); so
 // nested pairs took it time growing with the square of their depth (16000 of them, 1.2 s).
+// For each pair it also finds the line of the block it is on, counting lines from the
+// block's first (lines of link brackets in a paragraph of 32000 lines, 150 ms): a line
+// counts as linkBracketLineCost of a byte of text.
 // The openers whose pairs would cost it most are hidden from it: written as
 // hiddenLinkOpener, punctuation that md4c reads as it reads '[' in every other respect (in
 // emphasis, escapes, raw HTML and autolinks alike) and of the same size, and shown as the
 // '[' they are; until the text of all pairs md4c may make is within this many bytes.
 // Ordinary links are never hidden: all the pairs of text without nesting take less.
 constexpr qsizetype largestLinkBracketArea = 128 * 1024;
+constexpr qsizetype linkBracketLineCost = 8;
 constexpr char hiddenLinkOpener = ',';
 // No link reference label is longer than this (md4c reads 999 characters at most, and
 // containers' markers between its lines count here too).
@@ -351,13 +355,18 @@ BoundedLinks hidingLongestPairs(QByteArray text, std::vector<LinkOpener> openers
     return bounded;
 }
 
-// Where a run of lines is, for each offset in it.
+// Where a run of lines is, for each offset in it, and on which line of it.
 class Runs
 {
 public:
     explicit Runs(const QByteArray &text)
         : m_runs(lineRuns(text))
-    { }
+    {
+        m_lineStarts.push_back(0);
+        for (qsizetype at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) {
+            m_lineStarts.push_back(at + 1);
+        }
+    }
 
     // The index of the run that holds `at`.
     std::size_t of(qsizetype at) const
@@ -369,22 +378,39 @@ public:
 
     std::size_t size() const { return m_runs.size(); }
 
+    // What md4c's reading of the pair that ends at `closer` costs beyond its text: the lines
+    // from the start of its block, which starts no earlier than its run of lines.
+    qsizetype lineCost(qsizetype closer) const
+    {
+        return (lineOf(closer) - lineOf(m_runs[of(closer)].first)) / linkBracketLineCost;
+    }
+
 private:
+    qsizetype lineOf(qsizetype at) const
+    {
+        return qsizetype(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), at) - m_lineStarts.begin()) - 1;
+    }
+
     std::vector<std::pair<qsizetype, qsizetype>> m_runs;
+    std::vector<qsizetype> m_lineStarts;
 };
 
 // The pairs md4c may make of the openers and closers (ascending offsets), as a stack does in
-// each run of lines; an opener left open goes on to the last of the run's `lastClosers`
-// (the ']' md4c may yet pair it with), or takes nothing without one.
+// each run of lines, with what reading each costs md4c at most; an opener left open goes on
+// to the last of the run's `lastClosers` (the ']' md4c may yet pair it with), or costs
+// nothing without one.
 std::vector<LinkOpener> pairsOf(const std::vector<qsizetype> &openers, const std::vector<qsizetype> &closers,
     const std::vector<qsizetype> &lastClosers, const Runs &runs)
 {
     std::vector<LinkOpener> pairs;
     std::vector<qsizetype> open;
     std::size_t run = 0;
+    const auto pair = [&](qsizetype opener, qsizetype closer) {
+        pairs.push_back({closer > opener ? closer - opener + runs.lineCost(closer) : 0, opener});
+    };
     const auto closeRun = [&] {
         for (const qsizetype opener : open) {
-            pairs.push_back({std::max<qsizetype>(0, lastClosers[run] - opener), opener});
+            pair(opener, lastClosers[run]);
         }
         open.clear();
     };
@@ -403,7 +429,7 @@ std::vector<LinkOpener> pairsOf(const std::vector<qsizetype> &openers, const std
             ++nextOpener;
         } else {
             if (!open.empty()) {
-                pairs.push_back({at - open.back(), open.back()});
+                pair(open.back(), at);
                 open.pop_back();
             }
             ++nextCloser;
@@ -494,21 +520,24 @@ BoundedLinks withBoundedLinkBrackets(const QByteArray &markdown)
     qsizetype keptArea = 0;
     QByteArray firstReading = markdown;
     for (const Bracket &bracket : brackets) {
+        const auto cost = [&runs, &bracket](qsizetype closer) {
+            return closer > bracket.at ? closer - bracket.at + runs.lineCost(closer) : 0;
+        };
         switch (bracket.kind) {
         case Bracket::Kind::opener:
             firstReading[bracket.at] = hiddenLinkOpener;
             break;
         case Bracket::Kind::task:
-            keptArea += 2;
+            keptArea += cost(bracket.at + 2);
             break;
         case Bracket::Kind::label:
             if (bracket.plainLabel) {
-                keptArea += bracket.labelEnd - bracket.at;
+                keptArea += cost(bracket.labelEnd);
                 break;
             }
             [[fallthrough]];
         case Bracket::Kind::markup:
-            keptArea += std::max<qsizetype>(0, lastClosers[runs.of(bracket.at)] - bracket.at);
+            keptArea += cost(lastClosers[runs.of(bracket.at)]);
             break;
         }
     }
@@ -966,8 +995,8 @@ private:
 
 ReleaseNotesContent readMarkdownReleaseNotes(QStringView markdown)
 {
-    const bool cut = markdown.size() > maximumScannedReleaseNotesLength;
-    QString text = leftOfCharacters(markdown, maximumScannedReleaseNotesLength).toString();
+    const bool cut = markdown.size() > maximumReadReleaseNotesLength;
+    QString text = leftOfCharacters(markdown, maximumReadReleaseNotesLength).toString();
     if (cut) {
         // Whole lines, when there are any.
         const qsizetype lineEnd = text.lastIndexOf(u'\n');

@@ -12,7 +12,7 @@ namespace veyra {
 // quotes (as paragraphs), code blocks, tables, and emphasis, strong emphasis, code spans
 // and struck text; a link shows its text, an image nothing. HTML blocks are read as
 // readHtmlReleaseNotes() reads HTML; a tag among the text means emphasis, code, struck text
-// or a line break, or nothing. Only the first maximumScannedReleaseNotesLength characters are
+// or a line break, or nothing. Only the first maximumReadReleaseNotesLength characters are
 // read, containers nest within a bound, and md4c reads the text of link brackets within a
 // bound (hiddenMarkdownLinkOpeners()), so reading takes time in proportion to the text.
 ReleaseNotesContent readMarkdownReleaseNotes(QStringView markdown);

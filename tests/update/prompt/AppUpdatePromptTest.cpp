@@ -1172,8 +1172,8 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
         beyond.join(QChar::LineSeparator));
 
     // Notes are read up to a bound of their own, whatever they hold (markup, comments and
-    // scripts too), and what is cut ends with an ellipsis. The cut never splits a character
-    // in two.
+    // scripts too; HTML far further than Markdown, which md4c reads), and what is cut ends with
+    // an ellipsis. The cut never splits a character in two.
     const QString emoji = QStringLiteral("\U0001F600");
     const QList<ReleaseNotes> beyondTheBounds{
         {Format::html,
@@ -1185,9 +1185,9 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
             QStringLiteral("<p>x<script>") + QString(maximumScannedReleaseNotesLength, u' ')
                 + QStringLiteral("</script>tail")},
         {Format::markdown,
-            QStringLiteral("x") + QString(maximumScannedReleaseNotesLength - 2, u' ') + emoji + QStringLiteral("tail")},
+            QStringLiteral("x") + QString(maximumReadReleaseNotesLength - 2, u' ') + emoji + QStringLiteral("tail")},
         {Format::markdown,
-            QStringLiteral("x\n") + QString(maximumScannedReleaseNotesLength, u'\n') + QStringLiteral("tail")},
+            QStringLiteral("x\n") + QString(maximumReadReleaseNotesLength, u'\n') + QStringLiteral("tail")},
     };
     for (const ReleaseNotes &notes : beyondTheBounds) {
         showNotes(browser, notes);
