@@ -48,15 +48,20 @@ qreal indentOf(const QTextBlock &block, const QTextDocument &document)
     return levels * document.indentWidth();
 }
 
-// Lays the block out `width` wide with its layout at `position`; its height.
+// Lays the block out `width` wide with its layout at `position`; its height. (At
+// unwrappedWidth, its lines are as long as they can be, and its layout knows the longest
+// word, its minimumWidth().)
 qreal layOutBlock(const QTextBlock &block, const QTextDocument &document, QPointF position, qreal width)
 {
     QTextLayout *layout = block.layout();
     const QTextBlockFormat format = block.blockFormat();
     QTextOption option = document.defaultTextOption();
     option.setUseDesignMetrics(document.useDesignMetrics());
-    if (width >= unwrappedWidth) {
+    if (document.pageSize().width() <= 0) {
         option.setWrapMode(QTextOption::ManualWrap);
+    } else if (width >= unwrappedWidth) {
+        // A word is the least that is not broken, then.
+        option.setWrapMode(QTextOption::WordWrap);
     }
     layout->setTextOption(option);
     // Drawing uses the glyphs this layout shapes rather than shaping every line again.
