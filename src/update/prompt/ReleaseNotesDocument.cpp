@@ -5,7 +5,6 @@
 #include "update/prompt/ReleaseNotesHtml.h"
 #include "update/prompt/ReleaseNotesMarkdown.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetricsF>

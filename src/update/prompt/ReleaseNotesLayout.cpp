@@ -423,8 +423,9 @@ void ReleaseNotesLayout::draw(QPainter *painter, const PaintContext &context)
         const qreal before = m_items[index].height;
         layOut(index);
         above += m_items[index].height - before;
-        raised.insert(raised.begin(), above);
+        raised.push_back(above);
     }
+    std::reverse(raised.begin(), raised.end());
     if (above != 0) {
         m_pendingShift += above;
     }

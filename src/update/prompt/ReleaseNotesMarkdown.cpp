@@ -112,14 +112,15 @@ constexpr unsigned markdownFlags
 // looks the text of every pair up among the notes' link references, in time in proportion to
 // that text (the text of a pair over several lines is copied first, references or not); so
 // nested pairs took it time growing with the square of their depth (16000 of them, 1.2 s).
-// For each pair it also finds the line of the block it is on, counting lines from the
-// block's first (lines of link brackets in a paragraph of 32000 lines, 150 ms): a line
-// counts as linkBracketLineCost of a byte of text.
+// For each pair it also finds the line it is on by counting the lines from the block's first
+// (32000 lines of a paragraph, each with a pair, took it 150 ms), far faster than it reads
+// text: every linkBracketLineCost lines cost about what a byte of text does.
 // The openers whose pairs would cost it most are hidden from it: written as
 // hiddenLinkOpener, punctuation that md4c reads as it reads '[' in every other respect (in
 // emphasis, escapes, raw HTML and autolinks alike) and of the same size, and shown as the
-// '[' they are; until the text of all pairs md4c may make is within this many bytes.
-// Ordinary links are never hidden: all the pairs of text without nesting take less.
+// '[' they are; until all pairs md4c may make cost it no more than this many bytes of text.
+// The links of ordinary notes are never hidden: their pairs cost far less (those of a
+// changelog of 500 items with a link each, some 17 Ki).
 constexpr qsizetype largestLinkBracketArea = 128 * 1024;
 constexpr qsizetype linkBracketLineCost = 8;
 constexpr char hiddenLinkOpener = ',';
