@@ -79,8 +79,8 @@ void ReleaseNotesBrowser::setReleaseNotes(const ReleaseNotes &notes)
         };
         const std::shared_ptr<DocumentHandoff> handoff
             = co_await runOnWorker(releaseNotesWorkPool(), std::move(reading));
-        // Once the pools have ended, the notes thread has gone with the fonts the document
-        // was laid out with: it is never shown.
+        // Once the pools have ended, the notes thread has gone with the fonts it made the
+        // document with: it is never shown.
         const auto wanted = [&] { return self && self->m_notesRequest == request && !workerPoolsHaveEnded(); };
         // The notes' fonts, each on a turn of the event loop of its own, so that no turn
         // takes the time of loading two of them, or one and laying the notes out.
@@ -118,9 +118,14 @@ void ReleaseNotesBrowser::showDocument(QTextDocument *document)
         }
     });
     connect(layout, &ReleaseNotesLayout::viewMoved, this, [this, layout, following] {
+        QScrollBar *bar = verticalScrollBar();
         *following = true;
-        verticalScrollBar()->setValue(int(std::lround(layout->viewTop())));
+        bar->setValue(int(std::lround(layout->viewTop())));
         *following = false;
+        // Where the scroll bar cannot go, the view stays where it can.
+        if (std::abs(bar->value() - layout->viewTop()) >= 1) {
+            layout->setViewTop(bar->value());
+        }
     });
     const quint64 request = m_notesRequest;
     connect(
