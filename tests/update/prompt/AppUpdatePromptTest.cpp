@@ -922,6 +922,42 @@ TEST(ReleaseNotesBrowserTest, TheFontsLoadedBeforeTheLayoutAreThoseOfTheNotesTex
     EXPECT_TRUE(sameFace(first[1].font, faces[1].font));
 }
 
+// What the notes show can be selected, with the mouse and the keyboard, in tables too; and a
+// table shares the view's width among its columns, each giving way down to its longest word.
+TEST(ReleaseNotesBrowserTest, NotesAreSelectableAndTheirTablesFitTheView)
+{
+    ReleaseNotesBrowser browser;
+    browser.resize(400, 300);
+    browser.show();
+    showNotes(browser,
+        ReleaseNotes{Format::markdown,
+            QStringLiteral(
+                "## Veyra 1.3\n\n- Reads **Korean** dialogue faster\n\n| Game | What changed |\n|---|---|\n"
+                "| Ys | Reads the dialogue boxes of the game faster and more precisely, with long names |\n")});
+    QTextDocument &shown = *browser.document();
+    // Where the character `offset` of the first `text` in the notes is shown.
+    const auto pointAt = [&](const QString &text, int offset) {
+        QTextCursor cursor = shown.find(text);
+        cursor.setPosition(cursor.selectionStart() + offset);
+        return browser.cursorRect(cursor).center() + QPoint(2, 0);
+    };
+    QTest::mousePress(browser.viewport(), Qt::LeftButton, {}, pointAt(QStringLiteral("Korean"), 0));
+    QTest::mouseMove(browser.viewport(), pointAt(QStringLiteral("faster"), 5));
+    QTest::mouseRelease(browser.viewport(), Qt::LeftButton, {}, pointAt(QStringLiteral("faster"), 5));
+    EXPECT_EQ(browser.textCursor().selectedText().toStdString(), "Korean dialogue faste");
+    QTest::mouseDClick(browser.viewport(), Qt::LeftButton, {}, pointAt(QStringLiteral("boxes"), 1));
+    EXPECT_EQ(browser.textCursor().selectedText().toStdString(), "boxes");
+    QTest::keyClick(browser.viewport(), Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_TRUE(browser.textCursor().selectedText().startsWith(QStringLiteral("boxes of the")))
+        << browser.textCursor().selectedText().toStdString();
+
+    const QList<QTextTable *> tables = tablesOf(*shown.rootFrame());
+    ASSERT_EQ(tables.size(), 1);
+    EXPECT_LE(shown.documentLayout()->frameBoundingRect(tables[0]).right(), browser.viewport()->width());
+    EXPECT_EQ(blockWithText(shown, QStringLiteral("Game")).layout()->lineCount(), 1);
+    EXPECT_GT(tables[0]->cellAt(1, 1).firstCursorPosition().block().layout()->lineCount(), 1);
+}
+
 // Every font of the notes, however many, is loaded on a turn of the event loop of its own
 // before the notes are shown.
 TEST(ReleaseNotesBrowserTest, EveryFontOfTheNotesIsLoadedOnATurnOfItsOwn)
