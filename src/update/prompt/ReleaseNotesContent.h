@@ -24,16 +24,17 @@ namespace veyra {
 // What the content of shown notes may weigh: a character weighs 1 (more in some scripts and
 // for emoji, releaseNotesCjkCharacterWeight and those after it, and in a long run without a
 // break opportunity, unbreakableRunDivisor), a paragraph
-// releaseNotesParagraphWeight, a line break releaseNotesLineBreakWeight, a change of
-// emphasis releaseNotesSpanWeight, a table cell releaseNotesCellWeight and a further line
-// in a cell releaseNotesCellLineWeight (a cell beyond the last column is such a line). Each
-// weighs about what laying it out costs compared with a character of running text. Notes
-// beyond it are cut, with an ellipsis; so is a line of a paragraph, or a table, beyond
-// maximumReleaseNotesBlockWeight, and the notes go on after it.
+// releaseNotesParagraphWeight, a line break releaseNotesLineBreakWeight (each starts a block
+// of the document, which costs making it and laying it out about what 32 characters do), a
+// change of emphasis releaseNotesSpanWeight, a table cell releaseNotesCellWeight and a
+// further line in a cell releaseNotesCellLineWeight (a cell beyond the last column is such a
+// line). Each weighs about what laying it out costs compared with a character of running
+// text. Notes beyond it are cut, with an ellipsis; so is a line of a paragraph, or a table,
+// beyond maximumReleaseNotesBlockWeight, and the notes go on after it.
 inline constexpr qsizetype maximumReleaseNotesWeight = 256 * 1024;
 inline constexpr qsizetype maximumReleaseNotesBlockWeight = 8 * 1024;
-inline constexpr qsizetype releaseNotesParagraphWeight = 8;
-inline constexpr qsizetype releaseNotesLineBreakWeight = 16;
+inline constexpr qsizetype releaseNotesParagraphWeight = 32;
+inline constexpr qsizetype releaseNotesLineBreakWeight = 32;
 inline constexpr qsizetype releaseNotesSpanWeight = 16;
 inline constexpr qsizetype releaseNotesCellWeight = 48;
 inline constexpr qsizetype releaseNotesCellLineWeight = 32;

@@ -49,6 +49,11 @@ protected:
     QVariant loadResource(int type, const QUrl &) override { return refusedReleaseNotesResource(type); }
 };
 
+// Qt marks every item of a list to be laid out again whenever an item is added to it, so that
+// writing a list of thousands of items took seconds: a longer list is written as lists of
+// this many items each, which show the same (their bullets are the layout's).
+constexpr int longestList = 64;
+
 // Spacing in pixels, the same for every notes.
 constexpr double paragraphSpacing = 6;
 constexpr double headingSpacing = 10;
@@ -503,7 +508,8 @@ private:
         } else if (format.kind == Format::Kind::listItem) {
             depth = format.level;
             QTextList *&list = m_lists[std::size_t(depth)];
-            if (format.startsList || !list || list->format().style() != listFormat(format).style()) {
+            if (format.startsList || !list || list->format().style() != listFormat(format).style()
+                || list->count() >= longestList) {
                 list = m_cursor.createList(listFormat(format));
             } else {
                 list->add(m_cursor.block());
