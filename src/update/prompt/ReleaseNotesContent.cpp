@@ -16,6 +16,10 @@ namespace {
 
 const QChar ellipsis(0x2026);
 
+// How little of its weight a line of a paragraph has left when it goes on in a line of its own
+// at the next break opportunity.
+constexpr qsizetype nearlyFullBlock = 1024;
+
 // No character below U+0300 continues the grapheme cluster before it (a carriage return
 // does, before a line feed, but notes hold no carriage returns by then).
 bool startsNoCluster(QStringView text)
@@ -240,6 +244,30 @@ Fit fitting(const QString &before, const QString &added, qint64 run, qsizetype b
     return fit;
 }
 
+// Where, in `added`, which follows `before` in a line, the last break opportunity within its
+// first `length` code units is (0 for the one right before it), or -1 when there is none.
+qsizetype lastBreakOpportunity(const QString &before, const QString &added, qsizetype length)
+{
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, before + added);
+    lines.setPosition(before.size() + length);
+    const qsizetype at = lines.isAtBoundary() ? lines.position() : lines.toPreviousBoundary();
+    if (at > before.size() || (at == before.size() && !before.isEmpty() && before.back() != QChar::LineSeparator)) {
+        return at - before.size();
+    }
+    return -1;
+}
+
+// Whether a line may break between the text and what it follows in its line.
+bool breaksBefore(const QString &before, QStringView text)
+{
+    if (before.isEmpty() || before.back() == QChar::LineSeparator) {
+        return false;
+    }
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, before + text.left(maximumShownClusterLength).toString());
+    lines.setPosition(before.size());
+    return lines.isAtBoundary();
+}
+
 // Line and paragraph separators, which would start blocks of their own in a document, as
 // spaces; the characters a document marks frames with as replacement characters.
 QString withoutSeparators(QStringView text)
@@ -449,6 +477,13 @@ void ReleaseNotesContentBuilder::addText(QStringView text, Emphasis emphasis, co
     if (!spans) {
         return;
     }
+    if (!m_table && m_paragraph && m_blockLeft < nearlyFullBlock && breaksBefore(m_lastCluster, text)) {
+        // A line of a paragraph that nearly holds what a block may goes on in a line of its own.
+        const ReleaseNotesParagraphFormat paragraphFormat = m_paragraph->format;
+        addLineBreak(paragraphFormat);
+        addText(text, emphasis, paragraphFormat);
+        return;
+    }
     const QString before = m_lastCluster;
     QString added;
     if (startsNoCluster(text)) {
@@ -470,6 +505,24 @@ void ReleaseNotesContentBuilder::addText(QStringView text, Emphasis emphasis, co
     }
     const bool blockBound = m_blockLeft < m_left;
     const Fit fit = fitting(before, added, m_unbreakableRun, std::min(m_left, m_blockLeft), m_unwrittenScripts);
+    if (fit.length < added.size() && blockBound && m_paragraph) {
+        // A line of a paragraph that holds more than a block may goes on in a block of its own
+        // from its last break opportunity that fits, as if it broke there.
+        if (const qsizetype breakAt = lastBreakOpportunity(before, added, fit.length); breakAt >= 0) {
+            const QString head = added.left(breakAt);
+            const Fit headFit = fitting(before, head, m_unbreakableRun, m_blockLeft, m_unwrittenScripts);
+            m_left -= headFit.weight;
+            m_blockLeft -= headFit.weight;
+            m_unwrittenScripts += headFit.unwrittenScripts;
+            if (!head.isEmpty()) {
+                append(*spans, head, emphasis);
+            }
+            const ReleaseNotesParagraphFormat format = m_paragraph->format;
+            addLineBreak(format);
+            addText(QStringView(added).mid(breakAt), emphasis, format);
+            return;
+        }
+    }
     m_left -= fit.weight;
     m_blockLeft -= fit.weight;
     m_unwrittenScripts += fit.unwrittenScripts;

@@ -29,8 +29,9 @@ namespace veyra {
 // change of emphasis releaseNotesSpanWeight, a table cell releaseNotesCellWeight and a
 // further line in a cell releaseNotesCellLineWeight (a cell beyond the last column is such a
 // line). Each weighs about what laying it out costs compared with a character of running
-// text. Notes beyond it are cut, with an ellipsis; so is a line of a paragraph, or a table,
-// beyond maximumReleaseNotesBlockWeight, and the notes go on after it.
+// text. Notes beyond it are cut, with an ellipsis. A line of a paragraph beyond
+// maximumReleaseNotesBlockWeight goes on in a line of its own from its last break
+// opportunity; one without any, or a table, is cut there, and the notes go on after it.
 inline constexpr qsizetype maximumReleaseNotesWeight = 256 * 1024;
 inline constexpr qsizetype maximumReleaseNotesBlockWeight = 8 * 1024;
 inline constexpr qsizetype releaseNotesParagraphWeight = 32;
@@ -206,8 +207,9 @@ struct ReleaseNotesContent
 
 // Collects the content that a reader of notes finds, within maximumReleaseNotesWeight:
 // once that is reached, the content ends with an ellipsis and everything further is
-// dropped. A line of a paragraph, or a table, that reaches maximumReleaseNotesBlockWeight
-// ends with an ellipsis, and what follows it in that line or table is dropped. Clusters are
+// dropped. A line of a paragraph that reaches maximumReleaseNotesBlockWeight goes on in a
+// line of its own from its last break opportunity; one without any, or a table, that reaches
+// it ends with an ellipsis, and what follows it in that line or table is dropped. Clusters are
 // cut (withShortClusters()) across spans, empty paragraphs dropped. Line and paragraph
 // separators in text are spaces (lines are ended by addLineBreak() alone).
 class ReleaseNotesContentBuilder

@@ -1140,30 +1140,39 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
         QStringLiteral("deep") + repeated("]", 401) + QStringLiteral("(https://veyra.example/deep)")));
     EXPECT_TRUE(browser.toPlainText().endsWith(QStringLiteral("\na [b] c and x")));
 
-    // A line of a paragraph, or a table, is laid out at once: what each weighs is bounded, and
-    // the notes go on after one that is cut. A run without a break opportunity, which Qt
-    // breaks into lines in time growing with the square of its length, weighs more than its
-    // characters: less of it is shown.
-    const qsizetype lineWeight = maximumReleaseNotesBlockWeight - releaseNotesParagraphWeight;
-    const auto shownOfOneLine = [&browser](const QString &line) {
-        showNotes(browser, ReleaseNotes{Format::plainText, line + QStringLiteral("\nnext")});
-        const QString shown = browser.toPlainText();
-        EXPECT_TRUE(shown.endsWith(QStringLiteral("\u2026\nnext"))) << shown.right(20).toStdString();
-        return shown.chopped(6);
+    // A line of a paragraph, or a table, is laid out at once: what each weighs is bounded. A
+    // line that would weigh more goes on in a line of its own from its last break
+    // opportunity; a run without one, which Qt breaks into lines in time growing with the
+    // square of its length, weighs more than its characters and is cut, and the notes go on.
+    showNotes(
+        browser, ReleaseNotes{Format::plainText, QString(64 * 1024, QLatin1Char('w')) + QStringLiteral("\nnext")});
+    EXPECT_LT(browser.toPlainText().size(), maximumReleaseNotesBlockWeight / 2);
+    EXPECT_TRUE(browser.toPlainText().endsWith(QStringLiteral("\u2026\nnext")));
+    showNotes(browser, ReleaseNotes{Format::html, QStringLiteral("<p>") + words(32 * 1024)});
+    EXPECT_GE(browser.toPlainText().count(u'\n'), 3);
+    EXPECT_TRUE(browser.toPlainText().remove(u'\n') == words(32 * 1024));
+    // So do the characters that Qt takes longer to shape and lay out than Latin letters: of
+    // Chinese, Japanese or Korean six Latin ones, of another shaped script three, an emoji or
+    // what joins emoji into one twelve. Of notes far beyond what they may weigh, as many lines
+    // are shown whose lines weigh the same: 780 Latin characters, 130 Japanese ones, 60 Arabic
+    // words of four letters and a space; 850 Latin characters, 10 families of four and a space.
+    const auto linesShown = [&browser](const QString &line) {
+        showNotes(browser, ReleaseNotes{Format::plainText, (line + u'\n').repeated(1000)});
+        return browser.toPlainText().count(u'\n');
     };
-    EXPECT_LT(shownOfOneLine(QString(64 * 1024, QLatin1Char('w'))).size(), lineWeight / 2);
-    const qsizetype latin = shownOfOneLine(words(64 * 1024)).size();
-    EXPECT_GT(latin, lineWeight - 2);
-    // So do the characters that Qt takes longer to shape and lay out than Latin letters: one of
-    // Chinese, Japanese or Korean weighs six Latin ones, one of another shaped script three, an
-    // emoji or what joins emoji into one twelve; and the first character of a script that no
-    // installed font writes 64 more (Ethiopic: the font database knows no writing system of
-    // it).
-    EXPECT_NEAR(6 * shownOfOneLine(QStringLiteral("韓国語の台詞を読みます。").repeated(2000)).size(), latin, 6);
-    EXPECT_NEAR(13 * shownOfOneLine(QStringLiteral("حوار ").repeated(5000)).size() / 5, latin, 13);
+    const qsizetype latinLines = linesShown(words(780));
+    EXPECT_NEAR(linesShown(QStringLiteral("韓国語の台詞を読みます。").repeated(11).left(130)), latinLines, 1);
+    EXPECT_NEAR(linesShown(QStringLiteral("حوار ").repeated(60)), latinLines, 1);
     const QString familyAndSpace = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466 ");
-    EXPECT_NEAR(85 * shownOfOneLine(familyAndSpace.repeated(3000)).count(QStringLiteral("\U0001F466")), latin, 85);
-    EXPECT_NEAR(latin - shownOfOneLine(QString::fromUtf8("ሰ ") + words(64 * 1024)).size(), 66, 2);
+    EXPECT_NEAR(linesShown(familyAndSpace.repeated(10)), linesShown(words(850)), 1);
+    // The first character of a script that no installed font writes weighs 64 more (Ethiopic:
+    // the font database knows no writing system of it): a line of one before the same notes
+    // leaves out what it weighs, 3 and 64, and its line break, 32, of their Latin text.
+    const QString latin = (words(780) + u'\n').repeated(1000);
+    showNotes(browser, ReleaseNotes{Format::plainText, latin});
+    const qsizetype latinShown = browser.toPlainText().size();
+    showNotes(browser, ReleaseNotes{Format::plainText, QString::fromUtf8("ሰ\n") + latin});
+    EXPECT_NEAR(latinShown - (browser.toPlainText().size() - 2), 3 + 64 + 32, 2);
 
     // What costs the layout more than a character weighs more: a change of emphasis, a line
     // break (all of the notes' lines weigh no more than the notes may), a table's row, and a
@@ -1172,9 +1181,10 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
         showNotes(browser, ReleaseNotes{Format::html, html});
         return browser.toPlainText().size();
     };
-    // Each word a span of its own, after its space.
-    EXPECT_NEAR(shownLength(QStringLiteral("<p>") + repeated("<b>a</b> <i>a</i> ", 2000)),
-        2 * (maximumReleaseNotesBlockWeight / (releaseNotesSpanWeight + 2)), 4);
+    // Each word a span of its own, after its space (a line of its own here and there).
+    shownLength(QStringLiteral("<p>") + repeated("<b>a</b> <i>a</i> ", 10000));
+    const qsizetype words = maximumReleaseNotesWeight / (releaseNotesSpanWeight + 2);
+    EXPECT_NEAR(browser.toPlainText().count(u'a'), words, words / 50);
     showNotes(browser, ReleaseNotes{Format::html, QStringLiteral("<p>") + repeated("x<br>", 20000)});
     EXPECT_NEAR(browser.toPlainText().count(u'\n'), maximumReleaseNotesWeight / (releaseNotesLineBreakWeight + 1), 4);
     EXPECT_TRUE(browser.toPlainText().endsWith(QStringLiteral("\u2026")));
@@ -1279,7 +1289,7 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
     EXPECT_EQ(browser.toPlainText(), whole);
 
     // The cut falls on a character boundary.
-    showNotes(browser, ReleaseNotes{Format::plainText, QStringLiteral("\U0001F600").repeated(20000)});
+    showNotes(browser, ReleaseNotes{Format::plainText, QStringLiteral("\U0001F600").repeated(30000)});
     EXPECT_TRUE(browser.toPlainText().endsWith(QStringLiteral("\u2026")));
     EXPECT_FALSE(browser.toPlainText().chopped(1).back().isHighSurrogate());
 }
