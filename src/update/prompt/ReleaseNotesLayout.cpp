@@ -412,6 +412,8 @@ void ReleaseNotesLayout::draw(QPainter *painter, const PaintContext &context)
     const QFont font = document()->defaultFont();
     painter->save();
     painter->setPen(context.palette.color(QPalette::Text));
+    QElapsedTimer clock;
+    clock.start();
     const std::size_t first = itemAt(clip.top());
     const std::size_t anchor = anchorAt(m_viewTop);
     // Laying out what is drawn moves what follows it, except for what lies above the top of
@@ -431,6 +433,7 @@ void ReleaseNotesLayout::draw(QPainter *painter, const PaintContext &context)
     }
     qreal moved = 0;
     bool changed = above != 0;
+    bool laidOutAny = !raised.empty();
     for (std::size_t index = first; index < m_items.size(); ++index) {
         const qreal top = index < anchor ? m_tops[index] - raised[index - first] : m_tops[index] + moved;
         if (top > clip.bottom()) {
@@ -438,8 +441,16 @@ void ReleaseNotesLayout::draw(QPainter *painter, const PaintContext &context)
         }
         Item &item = m_items[index];
         if (!item.laidOut) {
+            if (laidOutAny && clock.nsecsElapsed() >= stepNanoseconds) {
+                // What else is to be drawn is laid out and drawn on the next turns, a piece
+                // each: the view shows much text that costs much to lay out (emoji, say).
+                m_drawUnfinished = true;
+                m_steps.start(0, this);
+                break;
+            }
             const qreal before = item.height;
             layOut(index);
+            laidOutAny = true;
             moved += item.height - before;
             changed = changed || item.height != before;
         }
@@ -649,7 +660,9 @@ void ReleaseNotesLayout::step()
     if (distance > 0) {
         emit viewMoved(distance);
     }
-    if (firstLaidOut < m_items.size()) {
+    if (std::exchange(m_drawUnfinished, false)) {
+        emit update(QRectF(0, 0, std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
+    } else if (firstLaidOut < m_items.size()) {
         emit update(QRectF(0, m_tops[firstLaidOut], std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
     }
     if (m_next >= m_items.size()) {

@@ -90,6 +90,8 @@ private:
     // How far what the view shows moved since the last turn as what was drawn above it was
     // laid out.
     qreal m_pendingShift = 0;
+    // Whether the last drawing left what it was to draw unfinished (drawn on the next turn).
+    bool m_drawUnfinished = false;
     QBasicTimer m_steps;
 };
 
