@@ -3,10 +3,15 @@
 #include "foundation/async/AsyncTask.h"
 #include "update/prompt/ReleaseNotes.h"
 #include "update/prompt/ReleaseNotesDocument.h"
+#include "update/prompt/ReleaseNotesLayout.h"
 
 #include <QPointer>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QTextDocument>
 
+#include <cmath>
+#include <memory>
 #include <utility>
 
 namespace veyra {
@@ -20,7 +25,7 @@ class DocumentHandoff
 public:
     explicit DocumentHandoff(std::unique_ptr<QTextDocument> document)
         : m_document(document.release())
-        , m_faces(releaseNotesFaces(*m_document, facesLoadedApart))
+        , m_faces(releaseNotesFaces(*m_document))
     { }
     ~DocumentHandoff()
     {
@@ -34,24 +39,16 @@ public:
     QTextDocument *take() { return std::exchange(m_document, nullptr); }
     const QList<ReleaseNotesFace> &faces() const { return m_faces; }
 
-    // How many of the notes' fonts are loaded each on a turn of its own before the layout:
-    // enough for the text, its emphasis, headings and code in a script or two; the layout
-    // loads any others.
-    static constexpr qsizetype facesLoadedApart = 8;
-
 private:
     QTextDocument *m_document;
     QList<ReleaseNotesFace> m_faces;
 };
 
-// The width notes are laid out at on the worker while the browser is not shown yet: about
-// the width of the update window's notes.
-constexpr int usualWidth = 600;
-
 } // namespace
 
-ReleaseNotesBrowser::ReleaseNotesBrowser(QWidget *parent)
+ReleaseNotesBrowser::ReleaseNotesBrowser(QWidget *parent, FaceLoader loadFace)
     : QTextBrowser(parent)
+    , m_loadFace(std::move(loadFace))
 {
     setOpenLinks(false);
     setOpenExternalLinks(false);
@@ -75,24 +72,23 @@ void ReleaseNotesBrowser::setReleaseNotes(const ReleaseNotes &notes)
 {
     const quint64 request = ++m_notesRequest;
     clear();
-    const double width = isVisible() ? viewport()->width() : usualWidth;
-    auto read = [notes, request, width, font = document()->defaultFont(), margin = document()->documentMargin()](
+    auto read = [notes, request, font = document()->defaultFont(), margin = document()->documentMargin()](
                     QPointer<ReleaseNotesBrowser> self) -> QCoro::Task<void> {
-        auto reading = [notes, font, margin, width, thread = self->thread()] {
-            return std::make_shared<DocumentHandoff>(makeReleaseNotesDocument(notes, font, margin, width, thread));
+        auto reading = [notes, font, margin, thread = self->thread()] {
+            return std::make_shared<DocumentHandoff>(makeReleaseNotesDocument(notes, font, margin, thread));
         };
         const std::shared_ptr<DocumentHandoff> handoff
             = co_await runOnWorker(releaseNotesWorkPool(), std::move(reading));
-        // Once the pools have ended, the notes thread has gone with the fonts the document
-        // was laid out with: it is never shown.
+        // Once the pools have ended, the notes thread has gone with the fonts it made the
+        // document with: it is never shown.
         const auto wanted = [&] { return self && self->m_notesRequest == request && !workerPoolsHaveEnded(); };
         // The notes' fonts, each on a turn of the event loop of its own, so that no turn
-        // takes the time of loading them all and laying the notes out.
+        // takes the time of loading two of them, or one and laying the notes out.
         for (const ReleaseNotesFace &face : handoff->faces()) {
             if (!wanted()) {
                 co_return;
             }
-            loadReleaseNotesFace(face);
+            self->m_loadFace(face);
             co_await NextEventLoopTurn{};
         }
         if (!wanted()) {
@@ -110,11 +106,53 @@ void ReleaseNotesBrowser::showDocument(QTextDocument *document)
     QTextDocument *previous = this->document();
     const bool ownsPrevious = previous->parent() == this;
     document->setParent(this);
+    auto *layout = new ReleaseNotesLayout(document);
+    document->setDocumentLayout(layout);
+    // What the view shows at its top stays there while what lies above it is laid out: the
+    // layout knows where that is to a fraction of a pixel, the scroll bar to a pixel.
+    layout->setViewTop(verticalScrollBar()->value());
+    auto following = std::make_shared<bool>(false);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, layout, [layout, following](int value) {
+        if (!*following) {
+            layout->setViewTop(value);
+        }
+    });
+    connect(layout, &ReleaseNotesLayout::viewMoved, this, [this, layout, following] {
+        QScrollBar *bar = verticalScrollBar();
+        *following = true;
+        bar->setValue(int(std::lround(layout->viewTop())));
+        *following = false;
+        // Where the scroll bar cannot go, the view stays where it can.
+        if (std::abs(bar->value() - layout->viewTop()) >= 1) {
+            layout->setViewTop(bar->value());
+        }
+    });
+    const quint64 request = m_notesRequest;
+    connect(
+        layout, &ReleaseNotesLayout::completed, this,
+        [this, request] {
+            if (request == m_notesRequest) {
+                emit releaseNotesShown();
+            }
+        },
+        Qt::SingleShotConnection);
     setDocument(document);
     if (ownsPrevious) {
         delete previous;
     }
-    emit releaseNotesShown();
+}
+
+void ReleaseNotesBrowser::resizeEvent(QResizeEvent *event)
+{
+    // The text at the top of the view stays there: what lies above it is laid out again later.
+    const int scrolled = verticalScrollBar()->value();
+    const QTextCursor top = cursorForPosition(QPoint(0, 0));
+    const int offset = cursorRect(top).top();
+    QTextBrowser::resizeEvent(event);
+    if (scrolled > 0) {
+        QScrollBar *bar = verticalScrollBar();
+        bar->setValue(bar->value() + cursorRect(top).top() - offset);
+    }
 }
 
 QVariant ReleaseNotesBrowser::loadResource(int type, const QUrl &)

@@ -2,15 +2,23 @@
 
 #include "foundation/text/Graphemes.h"
 
+#include <QFontDatabase>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <bitset>
+#include <initializer_list>
+#include <utility>
 
 namespace veyra {
 
 namespace {
 
 const QChar ellipsis(0x2026);
+
+// How little of its weight a line of a paragraph has left when it goes on in a line of its own
+// at the next break opportunity.
+constexpr qsizetype nearlyFullBlock = 1024;
 
 // No character below U+0300 continues the grapheme cluster before it (a carriage return
 // does, before a line feed, but notes hold no carriage returns by then).
@@ -40,7 +48,96 @@ struct Fit
     qsizetype weight = 0;
     // How long the run without a break opportunity is at their end.
     qint64 run = 0;
+    // The scripts that no installed font writes first met in them.
+    QList<QChar::Script> unwrittenScripts;
 };
+
+using WritingSystems = std::bitset<QFontDatabase::WritingSystemsCount>;
+
+// The writing systems that show a script (none for a script the font database knows no
+// writing system of); nothing for what all scripts share (digits, punctuation, symbols,
+// combining marks), which goes with its neighbours.
+std::optional<WritingSystems> writingSystemsOf(QChar::Script script)
+{
+    using W = QFontDatabase::WritingSystem;
+    const auto of = [](std::initializer_list<W> systems) {
+        WritingSystems set;
+        for (const W system : systems) {
+            set.set(std::size_t(system));
+        }
+        return set;
+    };
+    switch (script) {
+    case QChar::Script_Unknown:
+    case QChar::Script_Common:
+    case QChar::Script_Inherited:
+        return std::nullopt;
+    case QChar::Script_Latin:
+        return of({W::Latin, W::Vietnamese});
+    case QChar::Script_Greek:
+        return of({W::Greek});
+    case QChar::Script_Cyrillic:
+        return of({W::Cyrillic});
+    case QChar::Script_Armenian:
+        return of({W::Armenian});
+    case QChar::Script_Hebrew:
+        return of({W::Hebrew});
+    case QChar::Script_Arabic:
+        return of({W::Arabic});
+    case QChar::Script_Syriac:
+        return of({W::Syriac});
+    case QChar::Script_Thaana:
+        return of({W::Thaana});
+    case QChar::Script_Devanagari:
+        return of({W::Devanagari});
+    case QChar::Script_Bengali:
+        return of({W::Bengali});
+    case QChar::Script_Gurmukhi:
+        return of({W::Gurmukhi});
+    case QChar::Script_Gujarati:
+        return of({W::Gujarati});
+    case QChar::Script_Oriya:
+        return of({W::Oriya});
+    case QChar::Script_Tamil:
+        return of({W::Tamil});
+    case QChar::Script_Telugu:
+        return of({W::Telugu});
+    case QChar::Script_Kannada:
+        return of({W::Kannada});
+    case QChar::Script_Malayalam:
+        return of({W::Malayalam});
+    case QChar::Script_Sinhala:
+        return of({W::Sinhala});
+    case QChar::Script_Thai:
+        return of({W::Thai});
+    case QChar::Script_Lao:
+        return of({W::Lao});
+    case QChar::Script_Tibetan:
+        return of({W::Tibetan});
+    case QChar::Script_Myanmar:
+        return of({W::Myanmar});
+    case QChar::Script_Georgian:
+        return of({W::Georgian});
+    case QChar::Script_Khmer:
+        return of({W::Khmer});
+    case QChar::Script_Han:
+        return of({W::SimplifiedChinese, W::TraditionalChinese, W::Japanese, W::Korean});
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+        return of({W::Japanese});
+    case QChar::Script_Hangul:
+        return of({W::Korean});
+    case QChar::Script_Ogham:
+        return of({W::Ogham});
+    case QChar::Script_Runic:
+        return of({W::Runic});
+    case QChar::Script_Nko:
+        return of({W::Nko});
+    default:
+        // A script no writing system of the font database stands for.
+        return of({});
+    }
+}
 
 // Emoji and what joins them into one (a joiner, a variation selector, the tags of a flag),
 // and the symbols shown as emoji.
@@ -84,16 +181,18 @@ qint64 characterWeight(char32_t character)
 
 // How much of `added`, which follows `before` and a run without a break opportunity `run`
 // long, fits into `budget`. A character weighs characterWeight() (one beyond the basic
-// multilingual plane at its first code unit); in a run without a break
-// opportunity, r code units long so far, (2(r - l) + 1) / unbreakableRunDivisor more once r
-// reaches l = unbreakableRunLength, so that a run of n > l units weighs
-// (n - l)^2 / unbreakableRunDivisor more than its characters.
-Fit fitting(const QString &before, const QString &added, qint64 run, qsizetype budget)
+// multilingual plane at its first code unit), the first of a script that no installed font
+// writes and that is not among `knownUnwritten` releaseNotesUnwrittenScriptWeight more; in a
+// run without a break opportunity, r code units long so far, (2(r - l) + 1) /
+// unbreakableRunDivisor more once r reaches l = unbreakableRunLength, so that a run of
+// n > l units weighs (n - l)^2 / unbreakableRunDivisor more than its characters.
+Fit fitting(const QString &before, const QString &added, qint64 run, qsizetype budget,
+    const QList<QChar::Script> &knownUnwritten)
 {
     const qint64 divisor = unbreakableRunDivisor;
     const qint64 scaledBudget = qint64(budget) * divisor;
     qint64 spent = 0;
-    Fit fit{0, 0, run};
+    Fit fit{0, 0, run, {}};
     const QString context = before + added;
     QTextBoundaryFinder lines(QTextBoundaryFinder::Line, context);
     qsizetype position = before.size();
@@ -105,11 +204,24 @@ Fit fitting(const QString &before, const QString &added, qint64 run, qsizetype b
     for (qsizetype next = lines.toNextBoundary(); next != -1; next = lines.toNextBoundary()) {
         for (; position < next; ++position) {
             const QChar unit = context[position];
-            qint64 weight = 0;
+            char32_t character = 0;
+            bool starts = true;
             if (unit.isHighSurrogate() && position + 1 < context.size() && context[position + 1].isLowSurrogate()) {
-                weight = characterWeight(QChar::surrogateToUcs4(unit, context[position + 1]));
+                character = QChar::surrogateToUcs4(unit, context[position + 1]);
             } else if (!unit.isLowSurrogate() || position == 0 || !context[position - 1].isHighSurrogate()) {
-                weight = characterWeight(unit.unicode());
+                character = unit.unicode();
+            } else {
+                starts = false;
+            }
+            qint64 weight = starts ? characterWeight(character) : 0;
+            std::optional<QChar::Script> unwritten;
+            if (starts && character >= 0x0300) {
+                const QChar::Script script = QChar::script(character);
+                if (isReleaseNotesScriptWritten(script) == false && !knownUnwritten.contains(script)
+                    && !fit.unwrittenScripts.contains(script)) {
+                    unwritten = script;
+                    weight += releaseNotesUnwrittenScriptWeight;
+                }
             }
             const qint64 beyond = fit.run - unbreakableRunLength;
             const qint64 cost = weight * divisor + (beyond >= 0 ? 2 * beyond + 1 : 0);
@@ -118,6 +230,9 @@ Fit fitting(const QString &before, const QString &added, qint64 run, qsizetype b
                 return fit;
             }
             spent += cost;
+            if (unwritten) {
+                fit.unwrittenScripts.append(*unwritten);
+            }
             ++fit.run;
             ++fit.length;
         }
@@ -127,6 +242,61 @@ Fit fitting(const QString &before, const QString &added, qint64 run, qsizetype b
     }
     fit.weight = qsizetype((spent + divisor - 1) / divisor);
     return fit;
+}
+
+// Where, in `added`, which follows `before` in a line, the last break opportunity within its
+// first `length` code units is (0 for the one right before it), or -1 when there is none.
+qsizetype lastBreakOpportunity(const QString &before, const QString &added, qsizetype length)
+{
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, before + added);
+    lines.setPosition(before.size() + length);
+    const qsizetype at = lines.isAtBoundary() ? lines.position() : lines.toPreviousBoundary();
+    if (at > before.size() || (at == before.size() && !before.isEmpty() && before.back() != QChar::LineSeparator)) {
+        return at - before.size();
+    }
+    return -1;
+}
+
+// Whether a line may break between the text and what it follows in its line.
+bool breaksBefore(const QString &before, QStringView text)
+{
+    if (before.isEmpty() || before.back() == QChar::LineSeparator) {
+        return false;
+    }
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, before + text.left(maximumShownClusterLength).toString());
+    lines.setPosition(before.size());
+    return lines.isAtBoundary();
+}
+
+// Line and paragraph separators, which would start blocks of their own in a document, as
+// spaces; the characters a document marks frames with as replacement characters.
+QString withoutSeparators(QStringView text)
+{
+    QString plain = text.toString();
+    for (QChar &character : plain) {
+        switch (character.unicode()) {
+        case u'\n':
+        case u'\r':
+        case QChar::ParagraphSeparator:
+            character = QLatin1Char(' ');
+            break;
+        case 0xFDD0:
+        case 0xFDD1:
+            character = QChar(QChar::ReplacementCharacter);
+            break;
+        default:
+            break;
+        }
+    }
+    return plain;
+}
+
+bool hasSeparators(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar character) {
+        const char16_t code = character.unicode();
+        return code == u'\n' || code == u'\r' || code == QChar::ParagraphSeparator || code == 0xFDD0 || code == 0xFDD1;
+    });
 }
 
 // A line break at the end of a paragraph or cell shows nothing but an empty line.
@@ -145,6 +315,22 @@ void withoutTrailingLineBreaks(QList<ReleaseNotesSpan> &spans)
 }
 
 } // namespace
+
+std::optional<bool> isReleaseNotesScriptWritten(QChar::Script script)
+{
+    static const WritingSystems installed = [] {
+        WritingSystems systems;
+        for (const QFontDatabase::WritingSystem system : QFontDatabase::writingSystems()) {
+            systems.set(std::size_t(system));
+        }
+        return systems;
+    }();
+    const std::optional<WritingSystems> systems = writingSystemsOf(script);
+    if (!systems) {
+        return std::nullopt;
+    }
+    return (*systems & installed).any();
+}
 
 QStringView leftOfCharacters(QStringView text, qsizetype length)
 {
@@ -211,15 +397,26 @@ QString withShortClusters(const QString &text)
 
 bool ReleaseNotesContentBuilder::spend(qsizetype weight)
 {
-    if (m_full) {
+    if (m_full || m_skipping) {
         return false;
     }
     if (weight > m_left) {
         cut();
         return false;
     }
+    if (weight > m_blockLeft) {
+        cutBlock();
+        return false;
+    }
     m_left -= weight;
+    m_blockLeft -= weight;
     return true;
+}
+
+void ReleaseNotesContentBuilder::startBlock()
+{
+    m_blockLeft = maximumReleaseNotesBlockWeight;
+    m_skipping = false;
 }
 
 QList<ReleaseNotesSpan> *ReleaseNotesContentBuilder::openSpans(const ReleaseNotesParagraphFormat &format)
@@ -228,7 +425,7 @@ QList<ReleaseNotesSpan> *ReleaseNotesContentBuilder::openSpans(const ReleaseNote
         if (!m_cellOpen) {
             beginCell();
         }
-        if (m_full) {
+        if (m_full || m_skipping || !m_cellOpen) {
             return nullptr;
         }
         QList<ReleaseNotesSpan> &cell = m_table->rows.last().last();
@@ -243,7 +440,11 @@ QList<ReleaseNotesSpan> *ReleaseNotesContentBuilder::openSpans(const ReleaseNote
         }
         return &cell;
     }
+    if (m_skipping) {
+        return nullptr;
+    }
     if (!m_paragraph) {
+        startBlock();
         if (!spend(releaseNotesParagraphWeight + releaseNotesItemMarker(format).size())) {
             return nullptr;
         }
@@ -268,8 +469,19 @@ void ReleaseNotesContentBuilder::addText(QStringView text, Emphasis emphasis, co
     if (m_full || text.isEmpty()) {
         return;
     }
+    if (hasSeparators(text)) {
+        addText(withoutSeparators(text), emphasis, format);
+        return;
+    }
     QList<ReleaseNotesSpan> *spans = openSpans(format);
     if (!spans) {
+        return;
+    }
+    if (!m_table && m_paragraph && m_blockLeft < nearlyFullBlock && breaksBefore(m_lastCluster, text)) {
+        // A line of a paragraph that nearly holds what a block may goes on in a line of its own.
+        const ReleaseNotesParagraphFormat paragraphFormat = m_paragraph->format;
+        addLineBreak(paragraphFormat);
+        addText(text, emphasis, paragraphFormat);
         return;
     }
     const QString before = m_lastCluster;
@@ -288,21 +500,45 @@ void ReleaseNotesContentBuilder::addText(QStringView text, Emphasis emphasis, co
     }
     const bool newSpan = !spans->isEmpty() && !sameEmphasis(spans->last(), emphasis);
     const qsizetype spanWeight = newSpan ? releaseNotesSpanWeight : 0;
-    if (spanWeight > m_left) {
-        cut();
+    if (!spend(spanWeight)) {
         return;
     }
-    const Fit fit = fitting(before, added, m_unbreakableRun, m_left - spanWeight);
+    const bool blockBound = m_blockLeft < m_left;
+    const Fit fit = fitting(before, added, m_unbreakableRun, std::min(m_left, m_blockLeft), m_unwrittenScripts);
+    if (fit.length < added.size() && blockBound && m_paragraph) {
+        // A line of a paragraph that holds more than a block may goes on in a block of its own
+        // from its last break opportunity that fits, as if it broke there.
+        if (const qsizetype breakAt = lastBreakOpportunity(before, added, fit.length); breakAt >= 0) {
+            const QString head = added.left(breakAt);
+            const Fit headFit = fitting(before, head, m_unbreakableRun, m_blockLeft, m_unwrittenScripts);
+            m_left -= headFit.weight;
+            m_blockLeft -= headFit.weight;
+            m_unwrittenScripts += headFit.unwrittenScripts;
+            if (!head.isEmpty()) {
+                append(*spans, head, emphasis);
+            }
+            const ReleaseNotesParagraphFormat format = m_paragraph->format;
+            addLineBreak(format);
+            addText(QStringView(added).mid(breakAt), emphasis, format);
+            return;
+        }
+    }
+    m_left -= fit.weight;
+    m_blockLeft -= fit.weight;
+    m_unwrittenScripts += fit.unwrittenScripts;
     if (fit.length < added.size()) {
         const QString kept = added.left(wholeCharactersLength(added, fit.length));
         if (!kept.isEmpty()) {
             append(*spans, kept, emphasis);
         }
-        m_left = 0;
-        cut();
+        if (blockBound) {
+            cutBlock();
+        } else {
+            m_left = 0;
+            cut();
+        }
         return;
     }
-    m_left -= spanWeight + fit.weight;
     m_unbreakableRun = fit.run;
     append(*spans, added, emphasis);
 }
@@ -311,6 +547,10 @@ void ReleaseNotesContentBuilder::addLineBreak(const ReleaseNotesParagraphFormat 
 {
     if (m_full) {
         return;
+    }
+    if (!m_table && m_paragraph) {
+        // The next line is a block of its own.
+        startBlock();
     }
     QList<ReleaseNotesSpan> *spans = openSpans(format);
     if (!spans || !spend(m_table ? releaseNotesCellLineWeight : releaseNotesLineBreakWeight)) {
@@ -331,6 +571,7 @@ void ReleaseNotesContentBuilder::endParagraph()
         m_cellBreakPending = m_cellOpen;
         return;
     }
+    m_skipping = false;
     if (!m_paragraph) {
         return;
     }
@@ -348,13 +589,14 @@ void ReleaseNotesContentBuilder::beginTable()
         return;
     }
     endParagraph();
+    startBlock();
     m_table = ReleaseNotesTable{};
     m_cellOpen = false;
 }
 
 void ReleaseNotesContentBuilder::beginRow()
 {
-    if (!m_table || m_full) {
+    if (!m_table || m_full || m_skipping) {
         return;
     }
     finishCell();
@@ -366,12 +608,12 @@ void ReleaseNotesContentBuilder::beginRow()
 
 void ReleaseNotesContentBuilder::beginCell()
 {
-    if (!m_table || m_full) {
+    if (!m_table || m_full || m_skipping) {
         return;
     }
     if (m_table->rows.isEmpty()) {
         beginRow();
-        if (m_full) {
+        if (m_full || m_skipping || m_table->rows.isEmpty()) {
             return;
         }
     }
@@ -406,6 +648,7 @@ void ReleaseNotesContentBuilder::endTable()
     if (!m_table) {
         return;
     }
+    m_skipping = false;
     finishCell();
     ReleaseNotesTable table = std::move(*m_table);
     m_table.reset();
@@ -423,12 +666,42 @@ void ReleaseNotesContentBuilder::endTable()
     }
 }
 
+void ReleaseNotesContentBuilder::cutBlock()
+{
+    if (m_full || m_skipping) {
+        return;
+    }
+    m_skipping = true;
+    QList<ReleaseNotesSpan> *spans = nullptr;
+    if (m_table) {
+        if (m_table->rows.isEmpty() || m_table->rows.last().isEmpty()) {
+            // Nothing of the table shows but the ellipsis.
+            if (m_table->rows.isEmpty()) {
+                m_table->rows.append(QList<QList<ReleaseNotesSpan>>());
+            }
+            m_table->rows.last().append(QList<ReleaseNotesSpan>());
+            m_table->columns = std::max(m_table->columns, 1);
+        }
+        spans = &m_table->rows.last().last();
+    } else {
+        if (!m_paragraph) {
+            m_paragraph = ReleaseNotesParagraph{};
+        }
+        spans = &m_paragraph->spans;
+    }
+    append(*spans, QString(ellipsis), {});
+}
+
 void ReleaseNotesContentBuilder::cut()
 {
     if (m_full) {
         return;
     }
     m_full = true;
+    if (std::exchange(m_skipping, false)) {
+        // The open line or table ends with its ellipsis already.
+        return;
+    }
     QList<ReleaseNotesSpan> *spans = nullptr;
     if (m_table) {
         if (m_table->rows.isEmpty()) {

@@ -16,20 +16,26 @@ namespace veyra {
 // they come: they are first reduced to what release notes use (ReleaseNotesContent), with
 // no length of their own, and only that is laid out. Its cost then follows from its text,
 // its paragraphs, its spans of emphasis and its table cells, all of them counted against
-// one budget (maximumReleaseNotesWeight), so that laying out any notes takes a few
-// milliseconds at most.
+// one budget for all of the notes (maximumReleaseNotesWeight) and one for each line of a
+// paragraph and each table (maximumReleaseNotesBlockWeight), the most that is laid out in
+// one go: the notes are laid out a line or a table at a time, a few milliseconds' worth on
+// each turn of the event loop (ReleaseNotesLayout).
 
 // What the content of shown notes may weigh: a character weighs 1 (more in some scripts and
 // for emoji, releaseNotesCjkCharacterWeight and those after it, and in a long run without a
 // break opportunity, unbreakableRunDivisor), a paragraph
-// releaseNotesParagraphWeight, a line break releaseNotesLineBreakWeight, a change of
-// emphasis releaseNotesSpanWeight, a table cell releaseNotesCellWeight and a further line
-// in a cell releaseNotesCellLineWeight (a cell beyond the last column is such a line). Each
-// weighs about what laying it out costs compared with a character of running text. Notes
-// beyond it are cut, with an ellipsis.
-inline constexpr qsizetype maximumReleaseNotesWeight = 8 * 1024;
-inline constexpr qsizetype releaseNotesParagraphWeight = 8;
-inline constexpr qsizetype releaseNotesLineBreakWeight = 16;
+// releaseNotesParagraphWeight, a line break releaseNotesLineBreakWeight (each starts a block
+// of the document, which costs making it and laying it out about what 32 characters do), a
+// change of emphasis releaseNotesSpanWeight, a table cell releaseNotesCellWeight and a
+// further line in a cell releaseNotesCellLineWeight (a cell beyond the last column is such a
+// line). Each weighs about what laying it out costs compared with a character of running
+// text. Notes beyond it are cut, with an ellipsis. A line of a paragraph beyond
+// maximumReleaseNotesBlockWeight goes on in a line of its own from its last break
+// opportunity; one without any, or a table, is cut there, and the notes go on after it.
+inline constexpr qsizetype maximumReleaseNotesWeight = 256 * 1024;
+inline constexpr qsizetype maximumReleaseNotesBlockWeight = 8 * 1024;
+inline constexpr qsizetype releaseNotesParagraphWeight = 32;
+inline constexpr qsizetype releaseNotesLineBreakWeight = 32;
 inline constexpr qsizetype releaseNotesSpanWeight = 16;
 inline constexpr qsizetype releaseNotesCellWeight = 48;
 inline constexpr qsizetype releaseNotesCellLineWeight = 32;
@@ -41,6 +47,12 @@ inline constexpr qsizetype releaseNotesCellLineWeight = 32;
 inline constexpr qsizetype releaseNotesCjkCharacterWeight = 6;
 inline constexpr qsizetype releaseNotesScriptCharacterWeight = 3;
 inline constexpr qsizetype releaseNotesEmojiWeight = 12;
+// What the first character of a script that no installed font writes weighs more: such
+// text is shown plain, whatever its emphasis (makeReleaseNotesDocument()), so that the thread
+// that lays it out asks the font database once for a font of that script
+// (isReleaseNotesScriptWritten()), whose answer, the plain font, takes it about what laying
+// out a few dozen characters does.
+inline constexpr qsizetype releaseNotesUnwrittenScriptWeight = 64;
 // Qt breaks a line in a run of characters without a break opportunity (a long word, a run
 // of letters) in time that grows with the square of the run's length, so a run of
 // n > unbreakableRunLength UTF-16 units weighs (n - unbreakableRunLength)^2 /
@@ -49,19 +61,19 @@ inline constexpr qsizetype releaseNotesEmojiWeight = 12;
 inline constexpr qsizetype unbreakableRunLength = 64;
 inline constexpr qsizetype unbreakableRunDivisor = 1024;
 
-// How much of plain-text and Markdown notes is read at most; the rest is left out, as if
-// cut, with an ellipsis.
-inline constexpr qsizetype maximumReadReleaseNotesLength = 32 * 1024;
-// How much of HTML notes is read at most: this many characters of markup and text, not
-// counting what comments and the elements whose content browsers do not show (scripts,
-// style sheets) hold, within the first maximumScannedReleaseNotesHtmlLength characters;
-// the rest is left out, as if cut, with an ellipsis. HTML often carries far more markup
-// than text (a page's head with its style sheets and scripts comes before any of it), and
-// what it shows is bounded by the weight of its content anyway, so more of it is read;
-// these bounds only keep the time spent reading it small (what a browser does not show is
-// passed over by a search, far faster than markup is read).
-inline constexpr qsizetype maximumReadReleaseNotesHtmlLength = 256 * 1024;
-inline constexpr qsizetype maximumScannedReleaseNotesHtmlLength = 2 * 1024 * 1024;
+// How much of plain-text and Markdown notes is read at most: this many characters, markup and
+// text, of which md4c reads Markdown twice (its link brackets, readMarkdownReleaseNotes()),
+// in time that grows a little faster than their length in some constructions (containers
+// nested a hundred deep around thousands of lines); the rest is left out, as if cut, with an
+// ellipsis. Ordinary notes hold far less.
+inline constexpr qsizetype maximumReadReleaseNotesLength = 256 * 1024;
+// How much of HTML notes is read at most: this many characters, markup and text; the rest is
+// left out, as if cut, with an ellipsis. Reading takes time in proportion to what is read,
+// whatever it is (what a browser does not show, markup, comments, scripts and style sheets,
+// is passed over far faster than text is read), and what is shown of it is bounded by the
+// weight of its content: pages often carry far more markup than text, a page's head with its
+// style sheets and scripts before any of it.
+inline constexpr qsizetype maximumScannedReleaseNotesLength = 2 * 1024 * 1024;
 
 // The longest grapheme cluster shown, in UTF-16 code units: more than any script or emoji
 // sequence needs; further combining marks, joiners and the like are left out (thousands of
@@ -77,6 +89,11 @@ inline constexpr int smallestReleaseNotesListNumber = -999'999'999;
 
 // Cells of a table row beyond this many are shown in its last cell.
 inline constexpr int maximumReleaseNotesTableColumns = 12;
+
+// Whether some installed font writes the script, as far as the font database tells (a
+// script it knows no writing system of counts as written by none); nothing for what all
+// scripts share (digits, punctuation, symbols, combining marks).
+std::optional<bool> isReleaseNotesScriptWritten(QChar::Script script);
 
 // The text with every grapheme cluster cut to maximumShownClusterLength code units.
 QString withShortClusters(const QString &text);
@@ -190,7 +207,11 @@ struct ReleaseNotesContent
 
 // Collects the content that a reader of notes finds, within maximumReleaseNotesWeight:
 // once that is reached, the content ends with an ellipsis and everything further is
-// dropped. Clusters are cut (withShortClusters()) across spans, empty paragraphs dropped.
+// dropped. A line of a paragraph that reaches maximumReleaseNotesBlockWeight goes on in a
+// line of its own from its last break opportunity; one without any, or a table, that reaches
+// it ends with an ellipsis, and what follows it in that line or table is dropped. Clusters are
+// cut (withShortClusters()) across spans, empty paragraphs dropped. Line and paragraph
+// separators in text are spaces (lines are ended by addLineBreak() alone).
 class ReleaseNotesContentBuilder
 {
 public:
@@ -227,10 +248,19 @@ private:
     QList<ReleaseNotesSpan> *openSpans(const ReleaseNotesParagraphFormat &format);
     void append(QList<ReleaseNotesSpan> &spans, const QString &text, Emphasis emphasis);
     bool spend(qsizetype weight);
+    // Ends the open line or table with an ellipsis; what follows in it is dropped.
+    void cutBlock();
+    // A new line of a paragraph, or a new table, with a budget of its own.
+    void startBlock();
     void finishCell();
 
     qsizetype m_left = maximumReleaseNotesWeight;
+    qsizetype m_blockLeft = maximumReleaseNotesBlockWeight;
     bool m_full = false;
+    // Whether the open line or table was cut: text is dropped until it ends.
+    bool m_skipping = false;
+    // The scripts that no installed font writes met so far (each weighs once).
+    QList<QChar::Script> m_unwrittenScripts;
     std::optional<ReleaseNotesParagraph> m_paragraph;
     std::optional<ReleaseNotesTable> m_table;
     bool m_cellOpen = false;

@@ -5,9 +5,7 @@
 #include "update/prompt/ReleaseNotesHtml.h"
 #include "update/prompt/ReleaseNotesMarkdown.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QFont>
-#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -26,8 +24,8 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace veyra {
@@ -50,6 +48,11 @@ public:
 protected:
     QVariant loadResource(int type, const QUrl &) override { return refusedReleaseNotesResource(type); }
 };
+
+// Qt marks every item of a list to be laid out again whenever an item is added to it, so that
+// writing a list of thousands of items took seconds: a longer list is written as lists of
+// this many items each, which show the same (their bullets are the layout's).
+constexpr int longestList = 64;
 
 // Spacing in pixels, the same for every notes.
 constexpr double paragraphSpacing = 6;
@@ -131,111 +134,6 @@ QTextListFormat listFormat(const Format &format)
     return list;
 }
 
-using WritingSystems = std::bitset<QFontDatabase::WritingSystemsCount>;
-
-// The writing systems that show a script (none for a script the font database knows no
-// writing system of); nothing for what all scripts share (digits, punctuation, symbols,
-// combining marks), which goes with its neighbours.
-std::optional<WritingSystems> writingSystemsOf(QChar::Script script)
-{
-    using W = QFontDatabase::WritingSystem;
-    const auto of = [](std::initializer_list<W> systems) {
-        WritingSystems set;
-        for (const W system : systems) {
-            set.set(std::size_t(system));
-        }
-        return set;
-    };
-    switch (script) {
-    case QChar::Script_Unknown:
-    case QChar::Script_Common:
-    case QChar::Script_Inherited:
-        return std::nullopt;
-    case QChar::Script_Latin:
-        return of({W::Latin, W::Vietnamese});
-    case QChar::Script_Greek:
-        return of({W::Greek});
-    case QChar::Script_Cyrillic:
-        return of({W::Cyrillic});
-    case QChar::Script_Armenian:
-        return of({W::Armenian});
-    case QChar::Script_Hebrew:
-        return of({W::Hebrew});
-    case QChar::Script_Arabic:
-        return of({W::Arabic});
-    case QChar::Script_Syriac:
-        return of({W::Syriac});
-    case QChar::Script_Thaana:
-        return of({W::Thaana});
-    case QChar::Script_Devanagari:
-        return of({W::Devanagari});
-    case QChar::Script_Bengali:
-        return of({W::Bengali});
-    case QChar::Script_Gurmukhi:
-        return of({W::Gurmukhi});
-    case QChar::Script_Gujarati:
-        return of({W::Gujarati});
-    case QChar::Script_Oriya:
-        return of({W::Oriya});
-    case QChar::Script_Tamil:
-        return of({W::Tamil});
-    case QChar::Script_Telugu:
-        return of({W::Telugu});
-    case QChar::Script_Kannada:
-        return of({W::Kannada});
-    case QChar::Script_Malayalam:
-        return of({W::Malayalam});
-    case QChar::Script_Sinhala:
-        return of({W::Sinhala});
-    case QChar::Script_Thai:
-        return of({W::Thai});
-    case QChar::Script_Lao:
-        return of({W::Lao});
-    case QChar::Script_Tibetan:
-        return of({W::Tibetan});
-    case QChar::Script_Myanmar:
-        return of({W::Myanmar});
-    case QChar::Script_Georgian:
-        return of({W::Georgian});
-    case QChar::Script_Khmer:
-        return of({W::Khmer});
-    case QChar::Script_Han:
-        return of({W::SimplifiedChinese, W::TraditionalChinese, W::Japanese, W::Korean});
-    case QChar::Script_Hiragana:
-    case QChar::Script_Katakana:
-        return of({W::Japanese});
-    case QChar::Script_Hangul:
-        return of({W::Korean});
-    case QChar::Script_Ogham:
-        return of({W::Ogham});
-    case QChar::Script_Runic:
-        return of({W::Runic});
-    case QChar::Script_Nko:
-        return of({W::Nko});
-    default:
-        // A script no writing system of the font database stands for.
-        return of({});
-    }
-}
-
-// Whether some installed font writes the script, as far as the font database tells;
-// nothing for what all scripts share.
-std::optional<bool> isWritten(QChar::Script script)
-{
-    static const WritingSystems installed = [] {
-        WritingSystems systems;
-        for (const QFontDatabase::WritingSystem system : QFontDatabase::writingSystems()) {
-            systems.set(std::size_t(system));
-        }
-        return systems;
-    }();
-    const std::optional<WritingSystems> systems = writingSystemsOf(script);
-    if (!systems) {
-        return std::nullopt;
-    }
-    return (*systems & installed).any();
-}
-
 // Writes text in the fonts that show it. For a character that the font asked for lacks,
 // Qt tries the fonts of a fallback list in turn: for Chinese, Japanese or Korean text a dozen
 // font matches on each thread at its first show, and a dozen fonts looked at for each
@@ -243,9 +141,11 @@ std::optional<bool> isWritten(QChar::Script script)
 // script of the notes, the font Qt shows that script's text in, by laying out a sample of
 // it; that text then names that font first, and the GUI thread loads it directly and looks
 // at no other. (Spaces, digits and punctuation among that text show in that font too.)
-// Text of a script that no installed font writes is written without font merging: it shows
-// as the font's boxes, as it would anyway, but Qt does not first try every installed font
-// for it on every thread that lays it out, which takes tens of milliseconds a script.
+// Text of a script that no installed font writes is written plain, in the document's font
+// without font merging, whatever its emphasis: it shows as the font's boxes, as it would
+// anyway, but Qt does not first try every installed font for it on every thread that lays it
+// out, which takes tens of milliseconds a script and each emphasis of it, and asks for one
+// font for it on each thread, whatever the emphasis.
 class ScriptFonts
 {
 public:
@@ -253,21 +153,81 @@ public:
         : m_documentFont(documentFont)
     { }
 
-    void insert(QTextCursor &cursor, const QString &text, const QTextCharFormat &format)
+    // Writes a line of text, pieces of it in formats of their own. Qt lays out what all
+    // scripts share (a space, a digit, a punctuation mark) in the script of the text before
+    // it (or after it, at the start), whatever the formats: text laid out in a script no
+    // installed font writes is written plain, that around it too.
+    void insert(QTextCursor &cursor, const QList<std::pair<QString, QTextCharFormat>> &pieces)
     {
+        QString line;
+        for (const auto &[text, format] : pieces) {
+            line += text;
+        }
+        const std::vector<char> unwrittenUnits = unwrittenOf(line);
+        qsizetype offset = 0;
+        for (const auto &[text, format] : pieces) {
+            insert(cursor, text, format, unwrittenUnits.data() + offset);
+            offset += text.size();
+        }
+    }
+
+private:
+    // Of each code unit of the line, whether Qt lays it out in a script that no installed font
+    // writes.
+    static std::vector<char> unwrittenOf(const QString &line)
+    {
+        std::vector<std::optional<bool>> written(std::size_t(line.size()));
+        std::optional<bool> first;
+        for (qsizetype at = 0; at < line.size();) {
+            const char32_t character = characterAt(line, at);
+            const qsizetype length = QChar::requiresSurrogates(character) ? 2 : 1;
+            const std::optional<bool> own = isReleaseNotesScriptWritten(QChar::script(character));
+            for (qsizetype unit = at; unit < at + length; ++unit) {
+                written[std::size_t(unit)] = own;
+            }
+            if (!first) {
+                first = own;
+            }
+            at += length;
+        }
+        std::vector<char> unwritten(std::size_t(line.size()), 0);
+        std::optional<bool> before = first;
+        for (std::size_t unit = 0; unit < written.size(); ++unit) {
+            if (written[unit]) {
+                before = written[unit];
+            }
+            unwritten[unit] = before == false;
+        }
+        return unwritten;
+    }
+
+    // Writes text in one format: its runs laid out in a script that no installed font writes
+    // (`unwrittenUnits`, one for each code unit) plain.
+    void insert(QTextCursor &cursor, const QString &text, const QTextCharFormat &format, const char *unwrittenUnits)
+    {
+        const bool anyUnwritten
+            = std::any_of(unwrittenUnits, unwrittenUnits + text.size(), [](char unit) { return unit; });
         // Latin letters and what all scripts share: in the font asked for.
-        if (std::all_of(text.begin(), text.end(), [](QChar unit) { return unit.unicode() < 0x0300; })) {
+        if (!anyUnwritten
+            && std::all_of(text.begin(), text.end(), [](QChar unit) { return unit.unicode() < 0x0300; })) {
             cursor.insertText(text, format);
             return;
         }
         Fonts &fonts = fontsOf(format);
-        const std::vector<int> runs = runsOf(text, fonts);
+        std::vector<int> runs = runsOf(text, fonts);
+        for (std::size_t unit = 0; unit < runs.size(); ++unit) {
+            if (unwrittenUnits[unit]) {
+                runs[unit] = unwritten;
+            }
+        }
         QHash<int, QTextCharFormat> formats;
         const auto formatOf = [&](int run) {
             auto found = formats.find(run);
             if (found == formats.end()) {
                 QTextCharFormat runFormat = format;
                 if (run == unwritten) {
+                    runFormat = QTextCharFormat();
+                    runFormat.setFontStrikeOut(format.fontStrikeOut());
                     runFormat.setFontStyleStrategy(QFont::NoFontMerging);
                 } else if (run != shared) {
                     runFormat.setFontFamilies(QStringList{m_fallbacks.at(run)} + fonts.font.families());
@@ -285,7 +245,6 @@ public:
         }
     }
 
-private:
     // Runs of text, by the fonts they show in: the font asked for (it or Qt's fallback list
     // shows them), none (a script no installed font writes), or one of m_fallbacks.
     static constexpr int shared = -1;
@@ -332,7 +291,7 @@ private:
             const char32_t character = characterAt(text, at);
             const qsizetype length = QChar::requiresSurrogates(character) ? 2 : 1;
             const QChar::Script script = QChar::script(character);
-            if (const std::optional<bool> written = isWritten(script)) {
+            if (const std::optional<bool> written = isReleaseNotesScriptWritten(script)) {
                 const int run = !*written           ? unwritten
                     : script == QChar::Script_Latin ? shared
                                                     : scriptRun(fonts, script, text, at);
@@ -444,12 +403,19 @@ private:
     QStringList m_fallbacks;
 };
 
-void insertSpans(
-    ScriptFonts &fonts, QTextCursor &cursor, const QList<ReleaseNotesSpan> &spans, const QTextCharFormat &base)
+// Writes the spans, after the marker (of a list item) when there is one.
+void insertSpans(ScriptFonts &fonts, QTextCursor &cursor, const QList<ReleaseNotesSpan> &spans,
+    const QTextCharFormat &base, const QString &marker = {})
 {
-    for (const ReleaseNotesSpan &span : spans) {
-        fonts.insert(cursor, span.text, spanFormat(base, span));
+    QList<std::pair<QString, QTextCharFormat>> pieces;
+    if (!marker.isEmpty()) {
+        // In the item's font even when the item is code.
+        pieces.append({marker, QTextCharFormat()});
     }
+    for (const ReleaseNotesSpan &span : spans) {
+        pieces.append({span.text, spanFormat(base, span)});
+    }
+    fonts.insert(cursor, pieces);
 }
 
 class DocumentWriter
@@ -474,11 +440,48 @@ public:
     }
 
 private:
+    // Each line of a paragraph is a block of its own (a line break is the end of one), so
+    // that the notes are laid out a line at a time: its first carries the paragraph's space
+    // above and its marker, its last the space below, the others are indented as the first.
     void write(const ReleaseNotesParagraph &paragraph)
     {
-        const Format &format = paragraph.format;
+        QList<ReleaseNotesSpan> line;
+        const auto endLine = [&](bool last) {
+            writeLine(paragraph.format, line, last);
+            line.clear();
+        };
+        m_firstLine = true;
+        for (const ReleaseNotesSpan &span : paragraph.spans) {
+            const QStringList pieces = span.text.split(QChar::LineSeparator);
+            for (qsizetype piece = 0; piece < pieces.size(); ++piece) {
+                if (piece > 0) {
+                    endLine(false);
+                }
+                if (!pieces[piece].isEmpty()) {
+                    ReleaseNotesSpan part = span;
+                    part.text = pieces[piece];
+                    line.append(part);
+                }
+            }
+        }
+        endLine(true);
+    }
+
+    void writeLine(const Format &paragraphFormat, const QList<ReleaseNotesSpan> &spans, bool last)
+    {
+        const bool first = std::exchange(m_firstLine, false);
+        Format format = paragraphFormat;
+        if (!first && format.kind == Format::Kind::listItem) {
+            format.kind = Format::Kind::listContinuation;
+        }
         const QTextCharFormat characters = paragraphCharFormat(format);
-        const QTextBlockFormat block = blockFormat(format, m_first);
+        QTextBlockFormat block = blockFormat(format, m_first);
+        if (!first) {
+            block.setTopMargin(0);
+        }
+        if (!last) {
+            block.setBottomMargin(0);
+        }
         if (m_atEmptyBlock) {
             m_cursor.setBlockFormat(block);
             m_cursor.setBlockCharFormat(characters);
@@ -505,7 +508,8 @@ private:
         } else if (format.kind == Format::Kind::listItem) {
             depth = format.level;
             QTextList *&list = m_lists[std::size_t(depth)];
-            if (format.startsList || !list || list->format().style() != listFormat(format).style()) {
+            if (format.startsList || !list || list->format().style() != listFormat(format).style()
+                || list->count() >= longestList) {
                 list = m_cursor.createList(listFormat(format));
             } else {
                 list->add(m_cursor.block());
@@ -516,11 +520,8 @@ private:
         for (std::size_t deeper = std::size_t(depth) + 1; deeper < m_lists.size(); ++deeper) {
             m_lists[deeper] = nullptr;
         }
-        // The number and the task box, in the item's font even when the item is code.
-        if (const QString marker = releaseNotesItemMarker(format); !marker.isEmpty()) {
-            m_cursor.insertText(marker, QTextCharFormat());
-        }
-        insertSpans(m_fonts, m_cursor, paragraph.spans, characters);
+        // The number and the task box.
+        insertSpans(m_fonts, m_cursor, spans, characters, releaseNotesItemMarker(format));
     }
 
     void write(const ReleaseNotesTable &table)
@@ -552,6 +553,8 @@ private:
     ScriptFonts m_fonts;
     bool m_atEmptyBlock = true;
     bool m_first = true;
+    // Whether the next line written is the first of its paragraph.
+    bool m_firstLine = true;
     std::array<QTextList *, maximumReleaseNotesListDepth + 1> m_lists{};
 };
 
@@ -627,26 +630,50 @@ QVariant refusedReleaseNotesResource(int type)
 }
 
 std::unique_ptr<QTextDocument> makeReleaseNotesDocument(
-    const ReleaseNotes &notes, const QFont &font, double margin, double width, QThread *thread)
+    const ReleaseNotes &notes, const QFont &font, double margin, QThread *thread)
 {
     std::unique_ptr<QTextDocument> document = documentOf(releaseNotesContent(notes), font, margin);
-    document->setTextWidth(width);
-    // Asking for the size lays out all of it.
-    document->documentLayout()->documentSize();
-    // Every layout made from now on, on the GUI thread, keeps the glyphs it shaped for
-    // drawing: Qt otherwise shapes every line it draws again, at each paint. (The ones laid
-    // out here have dropped theirs, and with them this thread's fonts.)
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        block.layout()->setCacheEnabled(true);
-    }
     document->moveToThread(thread);
     return document;
 }
 
+namespace {
+
+// Samples of the text, a few whole characters each: its first characters, or with `byScript`
+// the first characters of each script in it (what all scripts share goes with the script
+// before it).
+QList<std::pair<QChar::Script, QString>> samplesOf(const QString &text, bool byScript)
+{
+    constexpr qsizetype sampleLength = 8;
+    QList<std::pair<QChar::Script, QString>> samples;
+    QChar::Script current = QChar::Script_Common;
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype length = text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+        const char32_t character
+            = length == 2 ? QChar::surrogateToUcs4(text.at(at), text.at(at + 1)) : text.at(at).unicode();
+        const QChar::Script script = QChar::script(character);
+        if (byScript && script != QChar::Script_Common && script != QChar::Script_Inherited) {
+            current = script;
+        }
+        auto sample
+            = std::find_if(samples.begin(), samples.end(), [&](const auto &each) { return each.first == current; });
+        if (sample == samples.end()) {
+            samples.append({current, QString()});
+            sample = samples.end() - 1;
+        }
+        if (sample->second.size() < sampleLength) {
+            sample->second += text.mid(at, length);
+        }
+        at += length;
+    }
+    return samples;
+}
+
+} // namespace
+
 QList<ReleaseNotesFace> releaseNotesFaces(const QTextDocument &document, qsizetype limit)
 {
     // A face is loaded once for all its sizes.
-    constexpr qsizetype sampleLength = 8;
     QList<ReleaseNotesFace> faces;
     QSet<QString> known;
     for (QTextBlock block = document.begin(); block.isValid() && faces.size() < limit; block = block.next()) {
@@ -661,14 +688,14 @@ QList<ReleaseNotesFace> releaseNotesFaces(const QTextDocument &document, qsizety
                 + QString::number(font.weight()) + QLatin1Char('/') + QString::number(int(font.style()))
                 + QLatin1Char('/') + QString::number(font.styleHint()) + QLatin1Char('/')
                 + QString::number(int(font.styleStrategy()));
-            if (!known.contains(key)) {
-                known.insert(key);
-                // Whole characters, a surrogate pair's two together.
-                qsizetype length = std::min(text.size(), sampleLength);
-                if (length < text.size() && text.at(length - 1).isHighSurrogate()) {
-                    ++length;
+            // Text that no installed font writes: Qt asks for a font for each of its scripts
+            // apart, and a sample of each loads that.
+            for (const auto &[script, sample] : samplesOf(text, font.styleStrategy() & QFont::NoFontMerging)) {
+                const QString scriptKey = key + QLatin1Char('/') + QString::number(int(script));
+                if (faces.size() < limit && !known.contains(scriptKey)) {
+                    known.insert(scriptKey);
+                    faces.append(ReleaseNotesFace{font, sample});
                 }
-                faces.append(ReleaseNotesFace{font, text.left(length)});
             }
         }
     }

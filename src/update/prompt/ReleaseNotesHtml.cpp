@@ -151,11 +151,9 @@ public:
     {
         qsizetype position = 0;
         qsizetype textStart = 0;
-        // What comments and elements whose content browsers do not show (scripts, style
-        // sheets) held so far: it counts against nothing but the length scanned.
-        qsizetype hidden = 0;
-        const auto readEnd = [&] { return std::min(m_html.size(), hidden + maximumReadReleaseNotesHtmlLength); };
-        while (position < readEnd() && !m_builder.isFull()) {
+        // Markup, comments and what browsers do not show (scripts, style sheets) are passed
+        // over: only the text shown counts against the content's bounds.
+        while (position < m_html.size() && !m_builder.isFull()) {
             const QChar character = m_html[position];
             if (character == u'<') {
                 const std::optional<HtmlMarkup> markup = scanHtmlMarkup(m_html, position);
@@ -164,13 +162,11 @@ public:
                     continue;
                 }
                 text(m_html.mid(textStart, position - textStart));
-                const qsizetype markupStart = position;
                 position = markup->end;
                 if (markup->kind == HtmlMarkup::Kind::other) {
-                    hidden += position - markupStart;
+                    // A comment or a declaration.
                 } else if (markup->kind == HtmlMarkup::Kind::startTag && isHiddenHtmlElement(markup->name)) {
                     position = endOfRawText(markup->name, position).second;
-                    hidden += position - markupStart;
                 } else if (markup->kind == HtmlMarkup::Kind::startTag && isRawText(markup->name)) {
                     const auto [bodyEnd, after] = endOfRawText(markup->name, position);
                     rawText(m_html.mid(position, bodyEnd - position));
@@ -195,15 +191,8 @@ public:
                 ++position;
             }
         }
-        if (m_builder.isFull()) {
-            return;
-        }
-        const qsizetype end = std::min(position, readEnd());
-        if (end > textStart) {
-            text(leftOfCharacters(m_html.mid(textStart), end - textStart));
-        }
-        if (position < m_html.size()) {
-            m_builder.cut();
+        if (!m_builder.isFull() && m_html.size() > textStart) {
+            text(m_html.mid(textStart));
         }
     }
 
@@ -706,8 +695,8 @@ std::optional<std::pair<QString, qsizetype>> decodeHtmlCharacterReference(QStrin
 
 void readHtmlReleaseNotes(QStringView html, ReleaseNotesContentBuilder &builder)
 {
-    const bool cut = html.size() > maximumScannedReleaseNotesHtmlLength;
-    HtmlReader(leftOfCharacters(html, maximumScannedReleaseNotesHtmlLength), builder).read();
+    const bool cut = html.size() > maximumScannedReleaseNotesLength;
+    HtmlReader(leftOfCharacters(html, maximumScannedReleaseNotesLength), builder).read();
     if (cut) {
         builder.cut();
     }

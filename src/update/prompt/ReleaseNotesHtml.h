@@ -71,9 +71,8 @@ std::optional<char32_t> htmlNamedCharacter(QLatin1StringView name);
 // text from the elements that mean them. No attribute but a list's numbers is read (no
 // style, size, source or link target), no image is kept, what scripts, style sheets and
 // titles hold is left out, and what <xmp> and <plaintext> hold is text. Only the first
-// maximumReadReleaseNotesHtmlLength characters of markup and text are read (what comments,
-// scripts, style sheets and the like hold not counted), within the first
-// maximumScannedReleaseNotesHtmlLength characters.
+// maximumScannedReleaseNotesLength characters are read; markup, comments and what scripts,
+// style sheets and the like hold count against nothing else.
 ReleaseNotesContent readHtmlReleaseNotes(QStringView html);
 // The same, into `builder`: the HTML blocks in Markdown.
 void readHtmlReleaseNotes(QStringView html, ReleaseNotesContentBuilder &builder);

@@ -9,6 +9,8 @@
 #include <md4c.h>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace veyra {
 
@@ -102,95 +104,495 @@ QString withShallowContainers(QStringView markdown)
     return shallow;
 }
 
-// md4c pairs the link brackets of a block of text ('[' or "![" with ']') as a stack does and,
-// once the notes define a link reference, looks the text of every pair that is no inline link
-// up among the references, in time in proportion to that text; so nested pairs took time
-// growing with the square of their depth (16000 of them, 1.2 s). The openers whose pairs
-// would cost it most are hidden from it (written as hiddenLinkOpener, shown as the '[' they
-// are) until the text of all pairs it may form is within this many characters in all.
-constexpr qsizetype largestLinkBracketArea = 2 * maximumReadReleaseNotesLength;
-// A noncharacter, which notes never show: one in the notes is taken for U+FFFD first.
-constexpr char16_t hiddenLinkOpener = 0xFDD0;
+// The flags md4c reads notes with; every reading of them must use the same.
+constexpr unsigned markdownFlags
+    = MD_FLAG_TABLES | MD_FLAG_STRIKETHROUGH | MD_FLAG_TASKLISTS | MD_FLAG_COLLAPSEWHITESPACE;
 
-// Whether the line (with its line end) holds nothing but spaces and tabs: no block of
-// text that md4c reads for links goes on past one.
-bool isBlankLine(QStringView line)
+// md4c pairs the link brackets of a block of text ('[' or "![" with ']') as a stack does and
+// looks the text of every pair up among the notes' link references, in time in proportion to
+// that text (the text of a pair over several lines is copied first, references or not); so
+// nested pairs took it time growing with the square of their depth (16000 of them, 1.2 s).
+// For each pair it also finds the line it is on by counting the lines from the block's first
+// (32000 lines of a paragraph, each with a pair, took it 150 ms), far faster than it reads
+// text: every linkBracketLineCost lines cost about what a byte of text does.
+// The openers whose pairs would cost it most are hidden from it: written as
+// hiddenLinkOpener, punctuation that md4c reads as it reads '[' in every other respect (in
+// emphasis, escapes, raw HTML and autolinks alike) and of the same size, and shown as the
+// '[' they are; until all pairs md4c may make cost it no more than this many bytes of text.
+// The links of ordinary notes are never hidden: their pairs cost far less (those of a
+// changelog of 500 items with a link each, some 17 Ki).
+constexpr qsizetype largestLinkBracketArea = 128 * 1024;
+constexpr qsizetype linkBracketLineCost = 8;
+constexpr char hiddenLinkOpener = ',';
+// No link reference label is longer than this (md4c reads 999 characters at most, and
+// containers' markers between its lines count here too).
+constexpr qsizetype longestLinkLabel = 8 * 1024;
+
+bool isAsciiPunctuation(char character)
 {
-    return std::all_of(line.begin(), line.end(),
-        [](QChar character) { return character == u' ' || character == u'\t' || character == u'\n'; });
+    return (character >= '!' && character <= '/') || (character >= ':' && character <= '@')
+        || (character >= '[' && character <= '`') || (character >= '{' && character <= '~');
 }
 
+// Whether the character at `at` is escaped by the backslashes before it. A code span or raw
+// HTML ends with '`' or '>', so backslashes right before a character are text when it is.
+bool isEscaped(const QByteArray &text, qsizetype at)
+{
+    qsizetype backslashes = 0;
+    while (at - backslashes > 0 && text[at - backslashes - 1] == '\\') {
+        ++backslashes;
+    }
+    return backslashes % 2 == 1;
+}
+
+// The runs of lines between blank lines: no block of text that md4c reads links in goes on
+// past one. Each is [start, end).
+std::vector<std::pair<qsizetype, qsizetype>> lineRuns(const QByteArray &text)
+{
+    std::vector<std::pair<qsizetype, qsizetype>> runs;
+    qsizetype start = 0;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        qsizetype lineEnd = text.indexOf('\n', at);
+        lineEnd = lineEnd < 0 ? text.size() : lineEnd + 1;
+        const bool blank = std::all_of(
+            text.begin() + at, text.begin() + lineEnd, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
+        at = lineEnd;
+        if (blank) {
+            runs.emplace_back(start, at);
+            start = at;
+        }
+    }
+    if (start < text.size()) {
+        runs.emplace_back(start, text.size());
+    }
+    return runs;
+}
+
+// A '[' that is not escaped, and what md4c may read it as besides an opener.
+struct Bracket
+{
+    enum class Kind {
+        // Only an opener, or nothing (in a code span, raw HTML or an autolink).
+        opener,
+        // "[ ]", "[x]" or "[X]" before a space: the box of a task item.
+        task,
+        // Before "]:" in the same block: the label of a link reference definition.
+        label,
+        // The '[' of "<![" or "<![CDATA[" (in raw HTML).
+        markup,
+    };
+
+    qsizetype at = 0;
+    Kind kind = Kind::opener;
+    // Of a label: the ']' that ends it, and whether a code span or raw HTML may start in it.
+    qsizetype labelEnd = -1;
+    bool plainLabel = false;
+};
+
+std::vector<Bracket> bracketsOf(const QByteArray &text)
+{
+    std::vector<Bracket> brackets;
+    const qsizetype size = text.size();
+    for (qsizetype at = text.indexOf('['); at >= 0; at = text.indexOf('[', at + 1)) {
+        if (isEscaped(text, at)) {
+            continue;
+        }
+        Bracket bracket{at};
+        const auto isSpace = [&](qsizetype position) {
+            return position >= size || text[position] == ' ' || text[position] == '\t' || text[position] == '\n';
+        };
+        if (at + 2 < size && (text[at + 1] == ' ' || text[at + 1] == 'x' || text[at + 1] == 'X') && text[at + 2] == ']'
+            && isSpace(at + 3)) {
+            bracket.kind = Bracket::Kind::task;
+        } else if ((at >= 2 && text[at - 1] == '!' && text[at - 2] == '<')
+            || (at >= 8 && text.mid(at - 8, 8) == "<![CDATA")) {
+            bracket.kind = Bracket::Kind::markup;
+        } else {
+            bool plain = true;
+            for (qsizetype next = at + 1; next < size && next - at <= longestLinkLabel; ++next) {
+                const char character = text[next];
+                if (character == '\\' && next + 1 < size
+                    && (isAsciiPunctuation(text[next + 1]) || text[next + 1] == '\n')) {
+                    ++next;
+                } else if (character == '[') {
+                    break;
+                } else if (character == ']') {
+                    if (next + 1 < size && text[next + 1] == ':') {
+                        bracket.kind = Bracket::Kind::label;
+                        bracket.labelEnd = next;
+                        bracket.plainLabel = plain;
+                    }
+                    break;
+                } else if (character == '`' || character == '<') {
+                    plain = false;
+                }
+            }
+        }
+        brackets.push_back(bracket);
+    }
+    return brackets;
+}
+
+// What md4c reports of every byte of the notes, read with only the brackets that may mean
+// more than an opener written as they are.
+struct ReadBytes
+{
+    enum : char {
+        // Not reported as itself: markup, a reference definition, the box of a task, ...
+        unreported,
+        // Text outside links and images.
+        text,
+        // Text of a link (an autolink too) or an image.
+        linkText,
+        // In a code span, a code block or HTML.
+        code,
+    };
+
+    std::vector<char> kinds;
+    // For each link or image: where the first text reported after its start is, and where the
+    // text reported before it ended.
+    std::vector<std::pair<qsizetype, qsizetype>> linkStarts;
+};
+
+class ByteReporter
+{
+public:
+    explicit ByteReporter(const QByteArray &text)
+        : m_base(text.constData())
+        , m_size(text.size())
+    {
+        m_read.kinds.assign(std::size_t(m_size), ReadBytes::unreported);
+    }
+
+    ReadBytes read(const QByteArray &text)
+    {
+        MD_PARSER parser{};
+        parser.flags = markdownFlags;
+        parser.enter_block = [](MD_BLOCKTYPE, void *, void *) { return 0; };
+        parser.leave_block = [](MD_BLOCKTYPE, void *, void *) { return 0; };
+        parser.enter_span
+            = [](MD_SPANTYPE type, void *, void *self) { return static_cast<ByteReporter *>(self)->span(type, 1); };
+        parser.leave_span
+            = [](MD_SPANTYPE type, void *, void *self) { return static_cast<ByteReporter *>(self)->span(type, -1); };
+        parser.text = [](MD_TEXTTYPE type, const MD_CHAR *text, MD_SIZE size, void *self) {
+            return static_cast<ByteReporter *>(self)->text(type, text, size);
+        };
+        md_parse(text.constData(), MD_SIZE(text.size()), &parser, this);
+        return std::move(m_read);
+    }
+
+private:
+    int span(MD_SPANTYPE type, int change)
+    {
+        if (type == MD_SPAN_A || type == MD_SPAN_IMG) {
+            m_linkDepth += change;
+            if (change > 0) {
+                ++m_pendingLinks;
+            }
+        }
+        return 0;
+    }
+
+    int text(MD_TEXTTYPE type, const MD_CHAR *text, MD_SIZE size)
+    {
+        // Line breaks and the spaces of collapsed white space are not the notes' own bytes.
+        if (text < m_base || text >= m_base + m_size) {
+            return 0;
+        }
+        const qsizetype offset = text - m_base;
+        const qsizetype end = std::min<qsizetype>(offset + qsizetype(size), m_size);
+        for (; m_pendingLinks > 0; --m_pendingLinks) {
+            m_read.linkStarts.emplace_back(offset, m_reportedEnd);
+        }
+        char kind = m_linkDepth > 0 ? ReadBytes::linkText : ReadBytes::text;
+        if (type == MD_TEXT_CODE || type == MD_TEXT_HTML) {
+            kind = ReadBytes::code;
+        }
+        std::fill(m_read.kinds.begin() + offset, m_read.kinds.begin() + end, kind);
+        m_reportedEnd = std::max(m_reportedEnd, end);
+        return 0;
+    }
+
+    const char *m_base;
+    qsizetype m_size;
+    ReadBytes m_read;
+    int m_linkDepth = 0;
+    int m_pendingLinks = 0;
+    qsizetype m_reportedEnd = 0;
+};
+
+// Notes for md4c, with the link openers that would cost it most hidden.
+struct BoundedLinks
+{
+    QByteArray text;
+    // The offsets of the hidden openers, ascending.
+    std::vector<qsizetype> hidden;
+};
+
+// An opener and how far md4c may read for the pair it opens, at most.
 struct LinkOpener
 {
-    // How far md4c may read for the pair it opens, at most.
     qsizetype span = 0;
     qsizetype at = 0;
 };
 
-// The link openers of a run of lines between blank lines, which starts at `offset` of the
-// notes, each with the length of the text of the pair that md4c may make of it, at most.
-// md4c's own pairs are those of a stack over the brackets that are not escaped, in a code
-// span, raw HTML or an autolink. Here every opener counts, and a ']' that might be in one of
-// those (between the first and the last '`', or between the first '<' and the last '>')
-// closes nothing; so whatever md4c pairs, each of its pairs closes no later than here, or,
-// when it is left open here, no later than the last ']'. A backslash escapes what follows it.
-void addLinkOpeners(QStringView lines, qsizetype offset, QList<LinkOpener> &openers)
+// Hides openers, those with the longest pairs first (hiding one only shortens the pairs
+// around it), until the pairs of the others are within largestLinkBracketArea.
+BoundedLinks hidingLongestPairs(QByteArray text, std::vector<LinkOpener> openers, qsizetype area = 0)
 {
-    const auto isBetween
-        = [](qsizetype first, qsizetype last, qsizetype at) { return first >= 0 && first < at && at < last; };
-    const qsizetype firstBacktick = lines.indexOf(u'`');
-    const qsizetype lastBacktick = lines.lastIndexOf(u'`');
-    const qsizetype firstAngle = lines.indexOf(u'<');
-    const qsizetype lastAngle = lines.lastIndexOf(u'>');
-    QList<qsizetype> open;
-    for (qsizetype at = 0; at < lines.size(); ++at) {
-        const QChar character = lines[at];
-        if (character == u'\\') {
-            ++at;
-        } else if (character == u'[') {
-            open.append(at);
-        } else if (character == u']' && !open.isEmpty() && !isBetween(firstBacktick, lastBacktick, at)
-            && !isBetween(firstAngle, lastAngle, at)) {
-            const qsizetype opener = open.takeLast();
-            openers.append({at - opener, offset + opener});
-        }
-    }
-    const qsizetype lastCloser = lines.lastIndexOf(u']');
-    for (const qsizetype opener : open) {
-        openers.append({std::max<qsizetype>(0, lastCloser - opener), offset + opener});
-    }
-}
-
-// The text with the link openers that would cost md4c most hidden (see
-// largestLinkBracketArea). Hiding an opener only shortens the pairs around it, so the
-// openers whose pairs are longest go first: the pairs of ordinary links stay.
-QString withBoundedLinkBrackets(QString text)
-{
-    text.replace(QChar(hiddenLinkOpener), QChar(QChar::ReplacementCharacter));
-    QList<LinkOpener> openers;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = start;
-        bool blank = false;
-        while (end < text.size() && !blank) {
-            qsizetype lineEnd = text.indexOf(u'\n', end);
-            lineEnd = lineEnd < 0 ? text.size() : lineEnd + 1;
-            blank = isBlankLine(QStringView(text).mid(end, lineEnd - end));
-            end = lineEnd;
-        }
-        addLinkOpeners(QStringView(text).mid(start, end - start), start, openers);
-        start = end;
-    }
     std::sort(openers.begin(), openers.end(),
         [](const LinkOpener &one, const LinkOpener &other) { return one.span < other.span; });
-    qsizetype area = 0;
+    BoundedLinks bounded;
     for (const LinkOpener &opener : openers) {
         area += opener.span;
         if (area > largestLinkBracketArea) {
-            text[opener.at] = QChar(hiddenLinkOpener);
+            text[opener.at] = hiddenLinkOpener;
+            bounded.hidden.push_back(opener.at);
         }
     }
-    return text;
+    std::sort(bounded.hidden.begin(), bounded.hidden.end());
+    bounded.text = std::move(text);
+    return bounded;
+}
+
+// Where a run of lines is, for each offset in it, and on which line of it.
+class Runs
+{
+public:
+    explicit Runs(const QByteArray &text)
+        : m_runs(lineRuns(text))
+    {
+        m_lineStarts.push_back(0);
+        for (qsizetype at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) {
+            m_lineStarts.push_back(at + 1);
+        }
+    }
+
+    // The index of the run that holds `at`.
+    std::size_t of(qsizetype at) const
+    {
+        const auto found = std::upper_bound(m_runs.begin(), m_runs.end(), at,
+            [](qsizetype offset, const std::pair<qsizetype, qsizetype> &run) { return offset < run.first; });
+        return std::size_t(found - m_runs.begin()) - 1;
+    }
+
+    std::size_t size() const { return m_runs.size(); }
+
+    // What md4c's reading of the pair that ends at `closer` costs beyond its text: the lines
+    // from the start of its block, which starts no earlier than its run of lines.
+    qsizetype lineCost(qsizetype closer) const
+    {
+        return (lineOf(closer) - lineOf(m_runs[of(closer)].first)) / linkBracketLineCost;
+    }
+
+private:
+    qsizetype lineOf(qsizetype at) const
+    {
+        return qsizetype(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), at) - m_lineStarts.begin()) - 1;
+    }
+
+    std::vector<std::pair<qsizetype, qsizetype>> m_runs;
+    std::vector<qsizetype> m_lineStarts;
+};
+
+// The pairs md4c may make of the openers and closers (ascending offsets), as a stack does in
+// each run of lines, with what reading each costs md4c at most; an opener left open goes on
+// to the last of the run's `lastClosers` (the ']' md4c may yet pair it with), or costs
+// nothing without one.
+std::vector<LinkOpener> pairsOf(const std::vector<qsizetype> &openers, const std::vector<qsizetype> &closers,
+    const std::vector<qsizetype> &lastClosers, const Runs &runs)
+{
+    std::vector<LinkOpener> pairs;
+    std::vector<qsizetype> open;
+    std::size_t run = 0;
+    const auto pair = [&](qsizetype opener, qsizetype closer) {
+        pairs.push_back({closer > opener ? closer - opener + runs.lineCost(closer) : 0, opener});
+    };
+    const auto closeRun = [&] {
+        for (const qsizetype opener : open) {
+            pair(opener, lastClosers[run]);
+        }
+        open.clear();
+    };
+    std::size_t nextOpener = 0;
+    std::size_t nextCloser = 0;
+    while (nextOpener < openers.size() || nextCloser < closers.size()) {
+        const bool opens = nextCloser >= closers.size()
+            || (nextOpener < openers.size() && openers[nextOpener] < closers[nextCloser]);
+        const qsizetype at = opens ? openers[nextOpener] : closers[nextCloser];
+        if (const std::size_t atRun = runs.of(at); atRun != run) {
+            closeRun();
+            run = atRun;
+        }
+        if (opens) {
+            open.push_back(at);
+            ++nextOpener;
+        } else {
+            if (!open.empty()) {
+                pair(open.back(), at);
+                open.pop_back();
+            }
+            ++nextCloser;
+        }
+    }
+    closeRun();
+    return pairs;
+}
+
+// The last offset of each run among `offsets` (ascending), -1 for a run without one.
+std::vector<qsizetype> lastInEachRun(const std::vector<qsizetype> &offsets, const Runs &runs)
+{
+    std::vector<qsizetype> last(runs.size(), -1);
+    for (const qsizetype at : offsets) {
+        last[runs.of(at)] = at;
+    }
+    return last;
+}
+
+// The ']' that are not escaped.
+std::vector<qsizetype> closingBrackets(const QByteArray &text)
+{
+    std::vector<qsizetype> closers;
+    for (qsizetype at = text.indexOf(']'); at >= 0; at = text.indexOf(']', at + 1)) {
+        if (!isEscaped(text, at)) {
+            closers.push_back(at);
+        }
+    }
+    return closers;
+}
+
+// Without knowing where code spans and raw HTML are: every opener counts, and a ']' that
+// might be in one (between the first and the last '`', or between the first '<' and the last
+// '>', of its run of lines) closes nothing; so whatever md4c pairs, each of its pairs closes
+// no later than here, or, when it is left open here, no later than the run's last ']'.
+BoundedLinks boundedAnyway(const QByteArray &text, const std::vector<Bracket> &brackets)
+{
+    const Runs runs(text);
+    std::vector<qsizetype> bounds(runs.size() * 4, -1);
+    const auto note = [&](qsizetype at, std::size_t which, bool first) {
+        qsizetype &bound = bounds[runs.of(at) * 4 + which];
+        if (!first || bound < 0) {
+            bound = at;
+        }
+    };
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (text[at] == '`') {
+            note(at, 0, true);
+            note(at, 1, false);
+        } else if (text[at] == '<') {
+            note(at, 2, true);
+        } else if (text[at] == '>') {
+            note(at, 3, false);
+        }
+    }
+    const std::vector<qsizetype> all = closingBrackets(text);
+    std::vector<qsizetype> closers;
+    for (const qsizetype at : all) {
+        const std::size_t run = runs.of(at);
+        const auto between = [&](qsizetype first, qsizetype last) { return first >= 0 && first < at && at < last; };
+        if (!between(bounds[run * 4], bounds[run * 4 + 1]) && !between(bounds[run * 4 + 2], bounds[run * 4 + 3])) {
+            closers.push_back(at);
+        }
+    }
+    std::vector<qsizetype> openers;
+    for (const Bracket &bracket : brackets) {
+        openers.push_back(bracket.at);
+    }
+    return hidingLongestPairs(text, pairsOf(openers, closers, lastInEachRun(all, runs), runs));
+}
+
+// The notes with the openers that would cost md4c most hidden (see largestLinkBracketArea).
+// Which brackets md4c pairs depends on where its code spans, raw HTML and autolinks are, and
+// so on where its blocks are, which takes md4c itself to tell: it reads the notes once with
+// every opener hidden but those that may mean more (the boxes of tasks, the labels of link
+// reference definitions, "<![CDATA["), which cannot change its blocks, code spans, raw HTML
+// or autolinks; what it reports as code, HTML or text then tells which brackets it pairs.
+// Those it might read as more than an opener are never hidden, and their pairs, bounded
+// beforehand, keep that first reading short.
+BoundedLinks withBoundedLinkBrackets(const QByteArray &markdown)
+{
+    const std::vector<Bracket> brackets = bracketsOf(markdown);
+    const Runs runs(markdown);
+    const std::vector<qsizetype> allClosers = closingBrackets(markdown);
+    const std::vector<qsizetype> lastClosers = lastInEachRun(allClosers, runs);
+    // What the pairs of the brackets that stay in the first reading may cost at most: a task's
+    // box and a label in which no code span or raw HTML can start pair with their own ']'.
+    qsizetype keptArea = 0;
+    QByteArray firstReading = markdown;
+    for (const Bracket &bracket : brackets) {
+        const auto cost = [&runs, &bracket](qsizetype closer) {
+            return closer > bracket.at ? closer - bracket.at + runs.lineCost(closer) : 0;
+        };
+        switch (bracket.kind) {
+        case Bracket::Kind::opener:
+            firstReading[bracket.at] = hiddenLinkOpener;
+            break;
+        case Bracket::Kind::task:
+            keptArea += cost(bracket.at + 2);
+            break;
+        case Bracket::Kind::label:
+            if (bracket.plainLabel) {
+                keptArea += cost(bracket.labelEnd);
+                break;
+            }
+            [[fallthrough]];
+        case Bracket::Kind::markup:
+            keptArea += cost(lastClosers[runs.of(bracket.at)]);
+            break;
+        }
+    }
+    if (keptArea > largestLinkBracketArea) {
+        return boundedAnyway(markdown, brackets);
+    }
+    const ReadBytes read = ByteReporter(firstReading).read(firstReading);
+    const auto kindAt = [&read](qsizetype at) { return read.kinds[std::size_t(at)]; };
+    // The openers: every bracket hidden in the first reading unless it was code or HTML; of the
+    // others, those reported as text, and those that started a link or image (the last before
+    // its first text, or all of them after the text before it when it has none).
+    std::vector<char> opens(brackets.size(), 0);
+    for (std::size_t index = 0; index < brackets.size(); ++index) {
+        const Bracket &bracket = brackets[index];
+        const char kind = kindAt(bracket.at);
+        opens[index] = bracket.kind == Bracket::Kind::opener ? kind != ReadBytes::code
+                                                             : kind == ReadBytes::text || kind == ReadBytes::linkText;
+    }
+    const auto bracketAt = [&brackets](qsizetype at) {
+        return std::lower_bound(brackets.begin(), brackets.end(), at, [](const Bracket &bracket, qsizetype offset) {
+            return bracket.at < offset;
+        }) - brackets.begin();
+    };
+    for (std::size_t link = 0; link < read.linkStarts.size();) {
+        // Links and images nested in each other whose text starts at the same place.
+        const auto [start, before] = read.linkStarts[link];
+        qsizetype nested = 0;
+        for (; link < read.linkStarts.size() && read.linkStarts[link].first == start; ++link) {
+            ++nested;
+        }
+        const qsizetype first = bracketAt(before);
+        const qsizetype last = bracketAt(start) - 1;
+        const bool inside = kindAt(start) == ReadBytes::linkText;
+        for (qsizetype index = inside ? std::max(first, last - nested + 1) : first; index <= last; ++index) {
+            opens[std::size_t(index)] = 1;
+        }
+    }
+    std::vector<qsizetype> openers;
+    for (std::size_t index = 0; index < brackets.size(); ++index) {
+        if (opens[index]) {
+            openers.push_back(brackets[index].at);
+        }
+    }
+    std::vector<qsizetype> closers;
+    std::vector<qsizetype> possibleClosers;
+    for (const qsizetype at : allClosers) {
+        if (kindAt(at) == ReadBytes::text) {
+            closers.push_back(at);
+        }
+        if (kindAt(at) != ReadBytes::code) {
+            possibleClosers.push_back(at);
+        }
+    }
+    return hidingLongestPairs(markdown, pairsOf(openers, closers, lastInEachRun(possibleClosers, runs), runs));
 }
 
 // Reads what the parser reports into the builder. Every callback takes time in proportion
@@ -203,10 +605,13 @@ public:
         : m_builder(builder)
     { }
 
-    void read(const QByteArray &markdown)
+    void read(const BoundedLinks &markdown)
     {
+        m_base = markdown.text.constData();
+        m_size = markdown.text.size();
+        m_hidden = &markdown.hidden;
         MD_PARSER parser{};
-        parser.flags = MD_FLAG_TABLES | MD_FLAG_STRIKETHROUGH | MD_FLAG_TASKLISTS | MD_FLAG_COLLAPSEWHITESPACE;
+        parser.flags = markdownFlags;
         parser.enter_block = [](MD_BLOCKTYPE type, void *detail, void *reader) {
             return static_cast<MarkdownReader *>(reader)->enterBlock(type, detail);
         };
@@ -220,14 +625,31 @@ public:
             return static_cast<MarkdownReader *>(reader)->span(type, -1);
         };
         parser.text = [](MD_TEXTTYPE type, const MD_CHAR *text, MD_SIZE size, void *reader) {
-            QString read = QString::fromUtf8(text, qsizetype(size));
-            read.replace(QChar(hiddenLinkOpener), QLatin1Char('['));
-            return static_cast<MarkdownReader *>(reader)->text(type, read);
+            auto *self = static_cast<MarkdownReader *>(reader);
+            return self->text(type, self->shown(text, qsizetype(size)));
         };
-        md_parse(markdown.constData(), MD_SIZE(markdown.size()), &parser, this);
+        md_parse(markdown.text.constData(), MD_SIZE(markdown.text.size()), &parser, this);
     }
 
 private:
+    // The text, with the hidden link openers in it shown as the '[' they are.
+    QString shown(const MD_CHAR *text, qsizetype size) const
+    {
+        if (text < m_base || text >= m_base + m_size) {
+            return QString::fromUtf8(text, size);
+        }
+        const qsizetype offset = text - m_base;
+        auto hidden = std::lower_bound(m_hidden->begin(), m_hidden->end(), offset);
+        if (hidden == m_hidden->end() || *hidden >= offset + size) {
+            return QString::fromUtf8(text, size);
+        }
+        QByteArray bytes(text, size);
+        for (; hidden != m_hidden->end() && *hidden < offset + size; ++hidden) {
+            bytes[*hidden - offset] = '[';
+        }
+        return QString::fromUtf8(bytes);
+    }
+
     // What the callbacks return: anything but 0 ends the parse.
     int goOn() const { return m_builder.isFull() ? 1 : 0; }
 
@@ -544,6 +966,10 @@ private:
     }
 
     ReleaseNotesContentBuilder &m_builder;
+    // The notes md4c reads, and where the link openers hidden from it are.
+    const char *m_base = nullptr;
+    qsizetype m_size = 0;
+    const std::vector<qsizetype> *m_hidden = nullptr;
     QList<ReleaseNotesOpenList> m_lists;
     int m_bold = 0;
     int m_italic = 0;
@@ -582,11 +1008,30 @@ ReleaseNotesContent readMarkdownReleaseNotes(QStringView markdown)
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     ReleaseNotesContentBuilder builder;
-    MarkdownReader(builder).read(withBoundedLinkBrackets(withShallowContainers(text)).toUtf8());
+    MarkdownReader(builder).read(withBoundedLinkBrackets(withShallowContainers(text).toUtf8()));
     if (cut) {
         builder.cut();
     }
     return builder.take();
+}
+
+QList<qsizetype> hiddenMarkdownLinkOpeners(QStringView markdown)
+{
+    const QByteArray text = markdown.toUtf8();
+    const BoundedLinks bounded = withBoundedLinkBrackets(text);
+    // From offsets in UTF-8 to offsets in UTF-16: a lead byte of four starts two code units,
+    // every other byte but continuation bytes one.
+    QList<qsizetype> hidden;
+    qsizetype units = 0;
+    qsizetype byte = 0;
+    for (const qsizetype offset : bounded.hidden) {
+        for (; byte < offset; ++byte) {
+            const auto lead = static_cast<unsigned char>(text[byte]);
+            units += (lead & 0xC0) == 0x80 ? 0 : lead >= 0xF0 ? 2 : 1;
+        }
+        hidden.append(units);
+    }
+    return hidden;
 }
 
 } // namespace veyra
