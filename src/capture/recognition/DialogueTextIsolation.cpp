@@ -219,9 +219,11 @@ BoxArea boxArea(const std::vector<std::uint8_t> &classes, std::uint8_t boxColore
 // colour alone joins the two. Where such edges are found, they bound the body; a side
 // without one (the search region cuts the box, or the box lets the scene through) keeps
 // the body found by colour.
+// The sides are looked for on either side of `inside`, a point within the box: the top side
+// above it, the bottom side below it, and so on.
 // `distances` holds each pixel's distance from the box's colour, `classes` its
 // PixelClass bits.
-void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector<double> &distances,
+void boundByEdges(BoxArea &area, QPoint inside, std::span<const QRgb> pixels, const std::vector<double> &distances,
     const std::vector<std::uint8_t> &classes, int w, int h)
 {
     if (area.size() == 0 || w < 8 || h < 8) {
@@ -278,9 +280,8 @@ void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector
             bottomBest = std::max(bottomBest, bottomRun);
         }
     }
-    const int textMiddle = (area.top + area.bottom) / 2;
-    const int top = outermost(topRuns, 2, std::max(textMiddle, 2), 1, 0.3 * w);
-    const int bottom = outermost(bottomRuns, h - 3, std::min(textMiddle, h - 3), -1, 0.3 * w);
+    const int top = outermost(topRuns, 2, std::max(inside.y(), 2), 1, 0.3 * w);
+    const int bottom = outermost(bottomRuns, h - 3, std::min(inside.y(), h - 3), -1, 0.3 * w);
     if (top >= 0 && top < area.bottom) {
         area.top = top;
     }
@@ -303,9 +304,8 @@ void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector
             rightRuns[column] = std::max(rightRuns[column], rightRun[column]);
         }
     }
-    const int middle = (area.left + area.right) / 2;
-    const int left = outermost(leftRuns, 2, std::max(middle, 2), 1, 0.5 * rows);
-    const int right = outermost(rightRuns, w - 3, std::min(middle, w - 3), -1, 0.5 * rows);
+    const int left = outermost(leftRuns, 2, std::max(inside.x(), 2), 1, 0.5 * rows);
+    const int right = outermost(rightRuns, w - 3, std::min(inside.x(), w - 3), -1, 0.5 * rows);
     if (left >= 0 && left < area.right) {
         area.left = left;
     }
@@ -418,14 +418,22 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     // A box of one solid colour is told from the scene most surely by that colour alone;
     // a translucent box lets the scene through, and is only within the detector's wider
     // rule. The strict reading stands unless it finds much less of a box than the wide one.
+    // Either way the box's own solid colour lies inside the box, where the wide reading may
+    // also take in scenery that comes near the box's colour (all of the search region, when
+    // the box stands on such a scene): the box's sides are looked for around the middle
+    // of the strict reading wherever it finds some of the box.
     BoxArea area = boxArea(classes, solidBit, w, h);
+    QPoint inside((area.left + area.right) / 2, (area.top + area.bottom) / 2);
     {
         BoxArea wide = boxArea(classes, boxColoredBit, w, h);
         if (area.size() < 0.85 * wide.size()) {
+            if (area.size() == 0) {
+                inside = QPoint((wide.left + wide.right) / 2, (wide.top + wide.bottom) / 2);
+            }
             area = std::move(wide);
         }
     }
-    boundByEdges(area, pixels, distances, classes, w, h);
+    boundByEdges(area, inside, pixels, distances, classes, w, h);
     // Each full-size buffer goes as soon as it is done with: two boxes are isolated at
     // once, and a 4K game's box takes megabytes for each byte a pixel.
     std::vector<std::uint8_t>().swap(classes);

@@ -25,3 +25,19 @@ TEST(DialogueTextIsolation, TheBoxEndsWhereItsOwnColourGivesWayToTheScene)
         readThroughFrameProcessor(processor, frame).toStdString(), frame.lines.join(QLatin1Char(' ')).toStdString())
         << qPrintable(frame.description);
 }
+
+TEST(DialogueTextIsolation, ABoxOnASceneOfItsOwnColourKeepsItsText)
+{
+    // A dark box low in its search region, over a scene within the detector's distance of
+    // the box's colour: the box's colour in the wide sense spreads over the whole region.
+    // The window is 0.65 times the size the area was made at. The box's sides, looked for
+    // around the middle of that region, lay below it, and a scene shape's side was taken
+    // for the box's: the text was cut off at it and nothing was read.
+    const CaptureAreaProfile profile = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::korean, 21));
+    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::korean, 21, 0.65);
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
+    const QString text = readThroughFrameProcessor(processor, frame.frame, profile);
+    // 흩, the first syllable, is one the Korean model has never seen written.
+    EXPECT_LE(scoreRecognition(frame.lines, text).errors, 1) << qPrintable(text);
+}
