@@ -445,9 +445,12 @@ bool showsOwnLetters(Script script, const QString &text)
 // letters there. A clear Korean or Japanese reading ends the search early. Reading all
 // three scripts with one combined model instead makes Latin letters of Hangul words
 // ("SAS") and Latin punctuation of Japanese.
-// Nothing when no model finds its own letters in the sample: Tesseract now and then finds
-// no text at all in a strip of one line that it reads well a few pixels wider or
-// narrower, and taking the English model there reads kana and Han as Latin capitals.
+// Nothing when the sample decides nothing: when no model finds its own letters there
+// (Tesseract now and then finds no text at all in a strip of one line that it reads well a
+// few pixels wider or narrower), or when the English model outscores one that does (it
+// reads Hangul, kana and Han as Latin capitals, "COM, HATS.", now and then with more
+// confidence than their own model has in a few characters of them). Taking the English
+// model there reads the whole box as Latin capitals.
 std::optional<Script> decideScript(const QString &dataPath, const QImage &pixels, const QRect &sample)
 {
     // Below this, another model may still read the sample better.
@@ -482,6 +485,9 @@ std::optional<Script> decideScript(const QString &dataPath, const QImage &pixels
     }
     if (hangul && korean.confidence > bestConfidence) {
         best = Script::korean;
+    }
+    if (best == Script::latin && (kana || hangul)) {
+        return std::nullopt;
     }
     return best;
 }

@@ -241,7 +241,7 @@ TEST_F(TesseractTextRecognizerTest, EnglishDialogueLoadsOnlyTheEnglishModel)
     EXPECT_EQ(TesseractTextRecognizer::loadedEngineCount() - enginesBefore, 3);
 }
 
-TEST_F(TesseractTextRecognizerTest, ALineWhoseSampleReadsAsNothingIsReadInItsOwnScript)
+TEST_F(TesseractTextRecognizerTest, ALineWhoseSampleDecidesNothingIsReadInItsOwnScript)
 {
     // The capture area made on the game's window, which the player then makes 1.3 times as
     // large: no model finds any text in the start of this box's first line there (at 1.29
@@ -254,6 +254,15 @@ TEST_F(TesseractTextRecognizerTest, ALineWhoseSampleReadsAsNothingIsReadInItsOwn
         std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
     const QString text = readThroughFrameProcessor(processor, frame.frame, profile);
     EXPECT_LT(scoreRecognition(frame.lines, text).characterErrorRate(), 0.05) << qPrintable(text);
+
+    // At 0.92 times its size, the English model reads the start of this box's first line
+    // as "COM, HATS. F" with more confidence (0.74) than the Japanese model has in its
+    // reading, "この責、覚えてる。お" (0.68).
+    const CaptureAreaProfile outscoredProfile
+        = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 13));
+    const GameDialogueFrame outscored = generateGameDialogueFrame(DialogueLanguage::japanese, 13, 0.92);
+    const QString outscoredText = readThroughFrameProcessor(processor, outscored.frame, outscoredProfile);
+    EXPECT_LT(scoreRecognition(outscored.lines, outscoredText).characterErrorRate(), 0.05) << qPrintable(outscoredText);
 }
 
 TEST_F(TesseractTextRecognizerTest, EachRecognitionStaysOnItsCallingThread)
