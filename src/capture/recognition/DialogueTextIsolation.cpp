@@ -545,12 +545,16 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     std::vector<std::uint32_t>().swap(queue);
 
     // Marks on the body's edge belong to the frame of the box, not to its text; marks
-    // wider than half the box or nearly as tall are border lines.
+    // wider than half the box or nearly as tall are border lines, and so are thin marks
+    // taller than half of it (the side of an inset border of a line or two, which a
+    // window drawn at another scale leaves apart from its top and bottom where its
+    // corners round off).
     const int bodyWidth = right - left + 1;
     const int bodyHeight = bottom - top + 1;
     for (Component &component : components) {
         if (component.left <= left || component.right >= right || component.top <= top || component.bottom >= bottom
-            || component.width() > bodyWidth / 2 || component.height() > bodyHeight * 4 / 5) {
+            || component.width() > bodyWidth / 2 || component.height() > bodyHeight * 4 / 5
+            || (component.height() > bodyHeight / 2 && component.width() * 8 <= component.height())) {
             component.kept = false;
         }
     }
@@ -598,20 +602,31 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
                 }
             }
         }
-        std::vector<double> textBandHeights;
-        std::vector<double> strokeDepths;
+        // Lines of text: several marks side by side, long for the line's height (a broken
+        // border line is one long, thin mark), holding at least a quarter as many marks
+        // as the fullest line (where a border that drawing at another scale broke into
+        // specks gives a band of a few).
+        std::vector<const Band *> textBands;
+        std::size_t fullest = 0;
         for (Band &band : bands) {
             std::sort(band.members.begin(), band.members.end(),
                 [&](int a, int b) { return components[std::size_t(a)].left < components[std::size_t(b)].left; });
             const int extent = components[std::size_t(band.members.back())].right
                 - components[std::size_t(band.members.front())].left + 1;
-            // A line of text: several marks side by side, long for its height (a broken
-            // border line is one long, thin mark).
             if (extent >= 3 * band.height() && band.members.size() >= 3 && band.height() >= 4) {
-                textBandHeights.push_back(band.height());
-                for (int id : band.members) {
-                    strokeDepths.push_back(components[std::size_t(id)].depth);
-                }
+                textBands.push_back(&band);
+                fullest = std::max(fullest, band.members.size());
+            }
+        }
+        std::vector<double> textBandHeights;
+        std::vector<double> strokeDepths;
+        for (const Band *band : textBands) {
+            if (band->members.size() * 4 < fullest) {
+                continue;
+            }
+            textBandHeights.push_back(band->height());
+            for (int id : band->members) {
+                strokeDepths.push_back(components[std::size_t(id)].depth);
             }
         }
         textHeight = median(textBandHeights);
@@ -638,6 +653,35 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
             && component.height() > 0.5 * textHeight;
         if (tall || blob) {
             component.kept = false;
+            dropped = true;
+        }
+    }
+    // Specks: marks at most a fifth of a line high and wide with no larger mark within a
+    // line's height (what is left of a border line that drawing at another scale broke
+    // up, a grain of the scene seen through the box). A full stop, a comma or the dot of
+    // a letter stands beside its letters.
+    const double speckSize = 0.2 * textHeight;
+    const auto isSpeck = [speckSize](const Component &component) {
+        return component.width() <= speckSize && component.height() <= speckSize;
+    };
+    std::vector<int> specks;
+    std::vector<int> larger;
+    for (int id = 0; id < static_cast<int>(components.size()); ++id) {
+        const Component &component = components[std::size_t(id)];
+        if (component.kept) {
+            (isSpeck(component) ? specks : larger).push_back(id);
+        }
+    }
+    for (int id : specks) {
+        const Component &component = components[std::size_t(id)];
+        const bool apart = std::none_of(larger.begin(), larger.end(), [&](int otherID) {
+            const Component &other = components[std::size_t(otherID)];
+            const int dx = std::max({other.left - component.right, component.left - other.right, 0});
+            const int dy = std::max({other.top - component.bottom, component.top - other.bottom, 0});
+            return dx <= textHeight && dy <= textHeight;
+        });
+        if (apart) {
+            components[std::size_t(id)].kept = false;
             dropped = true;
         }
     }

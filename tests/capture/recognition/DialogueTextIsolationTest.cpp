@@ -41,3 +41,19 @@ TEST(DialogueTextIsolation, ABoxOnASceneOfItsOwnColourKeepsItsText)
     // 흩, the first syllable, is one the Korean model has never seen written.
     EXPECT_LE(scoreRecognition(frame.lines, text).errors, 1) << qPrintable(text);
 }
+
+TEST(DialogueTextIsolation, ABorderThatScalingBreaksUpIsNoText)
+{
+    // A translucent box with an inset border of one line, its window 1.07 times the size
+    // the area was made at: the border's antialiased line breaks up into its sides (thin
+    // marks nearly as tall as the box) and specks along its top and bottom. They were read
+    // as "「湖を渡るには船が必要だ。 しと"; at some sizes nearby the specks' lines were
+    // taken for the text's height and the glyphs dropped as too tall.
+    const CaptureAreaProfile profile = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 7));
+    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::japanese, 7, 1.07);
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
+    EXPECT_EQ(readThroughFrameProcessor(processor, frame.frame, profile).toStdString(),
+        frame.lines.join(QLatin1Char(' ')).toStdString())
+        << qPrintable(frame.description);
+}
