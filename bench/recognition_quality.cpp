@@ -18,7 +18,7 @@
 // each frame at its own size, then the game's window takes every size from FROM to TO
 // times that (the frame drawn anew at that size, the area carried over by the processor).
 //   --sweep[=FROM:TO]  window scales (default 0.60:1.50), --step=S apart (default 0.01)
-//   --frames=N         frames per language at each scale (default 6 in the sweep)
+//   --frames=N         frames per language at each scale (default 20 in the sweep)
 //   --jobs=N           scales read at once, each by a worker thread with engines of its own
 //                      (default 1)
 // It prints the character error rate of each language at each scale, the readings in
@@ -290,7 +290,8 @@ struct SweepRow
 
 // A frame processor of its own, on one worker thread, whose recogniser loads engines of its
 // own (engines are kept per data path: a folder of links to the installed models), so that
-// the jobs of the sweep never wait for one another's engines.
+// the jobs of the sweep never wait for one another's engines. Where the links cannot be
+// made, it shares the installed models' engines.
 struct SweepReader
 {
     QTemporaryDir models;
@@ -299,15 +300,18 @@ struct SweepReader
 
     SweepReader()
     {
+        bool linked = models.isValid();
         for (const QString &model : TesseractTextRecognizer::models()) {
             const QString file = model + QStringLiteral(".traineddata");
-            QFile::link(QDir(TesseractTextRecognizer::defaultDataPath()).filePath(file), models.filePath(file));
+            linked = linked
+                && QFile::link(QDir(TesseractTextRecognizer::defaultDataPath()).filePath(file), models.filePath(file));
         }
         pool.setMaxThreadCount(1);
         pool.setExpiryTimeout(-1);
-        processor
-            = std::make_unique<DefaultCaptureFrameProcessor>(std::make_shared<TesseractTextRecognizer>(models.path()),
-                std::make_shared<DialogueSearchRegionDetector>(), Logger("CapturePipeline"), &pool);
+        processor = std::make_unique<DefaultCaptureFrameProcessor>(
+            std::make_shared<TesseractTextRecognizer>(
+                linked ? models.path() : TesseractTextRecognizer::defaultDataPath()),
+            std::make_shared<DialogueSearchRegionDetector>(), Logger("CapturePipeline"), &pool);
     }
 };
 
@@ -322,7 +326,7 @@ QString loadAverage()
 
 void runSweep()
 {
-    const int frames = framesOption.value_or(6);
+    const int frames = framesOption.value_or(20);
     const int count = std::max(1, static_cast<int>(std::floor((sweepTo - sweepFrom) / sweepStep + 1e-6)) + 1);
     // The capture area of every frame, made on it at its own size.
     std::map<std::pair<DialogueLanguage, int>, CaptureAreaProfile> profiles;
