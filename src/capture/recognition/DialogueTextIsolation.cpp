@@ -418,18 +418,21 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     // A box of one solid colour is told from the scene most surely by that colour alone;
     // a translucent box lets the scene through, and is only within the detector's wider
     // rule. The strict reading stands unless it finds much less of a box than the wide one.
-    // Either way the box's own solid colour lies inside the box, where the wide reading may
-    // also take in scenery that comes near the box's colour (all of the search region, when
-    // the box stands on such a scene): the box's sides are looked for around the middle
-    // of the strict reading wherever it finds some of the box.
+    // Where the wide reading stands, the box's top and bottom sides are looked for above
+    // and below the middle of the rows of the box's own solid colour, wherever the strict
+    // reading finds some: the wide one also takes in scenery that comes near the box's
+    // colour, above and below a box that stands on it (all of the search region, whose
+    // middle may then lie below the box's top). Its left and right sides are looked for
+    // on either side of the middle of the wide reading: a box is wide, and the solid
+    // colour of a translucent one may be only where a dark shape of the scene lies behind
+    // it, at one end.
     BoxArea area = boxArea(classes, solidBit, w, h);
     QPoint inside((area.left + area.right) / 2, (area.top + area.bottom) / 2);
     {
         BoxArea wide = boxArea(classes, boxColoredBit, w, h);
         if (area.size() < 0.85 * wide.size()) {
-            if (area.size() == 0) {
-                inside = QPoint((wide.left + wide.right) / 2, (wide.top + wide.bottom) / 2);
-            }
+            inside = QPoint((wide.left + wide.right) / 2,
+                area.size() == 0 ? (wide.top + wide.bottom) / 2 : (area.top + area.bottom) / 2);
             area = std::move(wide);
         }
     }

@@ -40,6 +40,13 @@ TEST(DialogueTextIsolation, ABoxOnASceneOfItsOwnColourKeepsItsText)
     const QString text = readThroughFrameProcessor(processor, frame.frame, profile);
     // 흩, the first syllable, is one the Korean model has never seen written.
     EXPECT_LE(scoreRecognition(frame.lines, text).errors, 1) << qPrintable(text);
+
+    // A translucent grey box whose solid colour is only where a dark shape of the scene
+    // lies behind its right end: that shape's sides are no sides of the box.
+    const GameDialogueFrame translucent = generateGameDialogueFrame(DialogueLanguage::japanese, 143);
+    EXPECT_EQ(readThroughFrameProcessor(processor, translucent).toStdString(),
+        translucent.lines.join(QLatin1Char(' ')).toStdString())
+        << qPrintable(translucent.description);
 }
 
 TEST(DialogueTextIsolation, ABorderThatScalingBreaksUpIsNoText)
