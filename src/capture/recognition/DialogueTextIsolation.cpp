@@ -644,17 +644,20 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     if (bands.empty()) {
         return {};
     }
-    // Marks taller than a line of text, and big solid blobs far thicker than its strokes
-    // (a name tag's plate, a shape of the scene), are no text.
+    // Marks taller than a line of text, thin marks far wider than any character (a piece of
+    // a border line that a name tag or drawing at another scale broke up), and big solid
+    // blobs far thicker than the text's strokes (a name tag's plate, a shape of the
+    // scene), are no text.
     bool dropped = false;
     for (Component &component : components) {
         if (!component.kept) {
             continue;
         }
         const bool tall = component.height() > 1.5 * textHeight;
+        const bool rule = component.width() > 2.5 * textHeight && component.height() * 8 <= component.width();
         const bool blob = component.depth > 3.5 * strokeDepth && component.width() > 0.5 * textHeight
             && component.height() > 0.5 * textHeight;
-        if (tall || blob) {
+        if (tall || rule || blob) {
             component.kept = false;
             dropped = true;
         }

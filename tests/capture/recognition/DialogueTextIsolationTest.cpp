@@ -63,4 +63,14 @@ TEST(DialogueTextIsolation, ABorderThatScalingBreaksUpIsNoText)
     EXPECT_EQ(readThroughFrameProcessor(processor, frame.frame, profile).toStdString(),
         frame.lines.join(QLatin1Char(' ')).toStdString())
         << qPrintable(frame.description);
+
+    // The top of such a border, broken by the speaker's tag and by the scaling into long
+    // thin pieces, each less than half the box wide: once the border's sides no longer
+    // made the whole box one line, those pieces were read as a row of "ー".
+    const CaptureAreaProfile taggedProfile
+        = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 52));
+    const GameDialogueFrame tagged = generateGameDialogueFrame(DialogueLanguage::japanese, 52, 1.32);
+    EXPECT_EQ(readThroughFrameProcessor(processor, tagged.frame, taggedProfile).toStdString(),
+        tagged.lines.join(QLatin1Char(' ')).toStdString())
+        << qPrintable(tagged.description);
 }
