@@ -321,7 +321,7 @@ QStringList gameDialogueFontFamilies()
     return families;
 }
 
-GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint32_t seed, int scale)
+GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint32_t seed, double scale)
 {
     Dice dice(seed * 2654435761U + static_cast<std::uint32_t>(language) * 97U + 1U);
     GameDialogueFrame result;
@@ -420,10 +420,14 @@ GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint
     const QRect box(QPoint(boxX, boxY), boxSize);
     result.box = box;
 
-    scale = std::max(scale, 1);
-    QImage frame(size * scale, QImage::Format_RGB32);
+    if (!(scale > 0.0)) {
+        scale = 1.0;
+    }
+    const QSize frameSize(
+        static_cast<int>(std::lround(size.width() * scale)), static_cast<int>(std::lround(size.height() * scale)));
+    QImage frame(frameSize, QImage::Format_RGB32);
     QPainter painter(&frame);
-    if (scale > 1) {
+    if (scale != 1.0) {
         painter.scale(scale, scale);
     }
     painter.setRenderHint(QPainter::Antialiasing);
@@ -570,17 +574,30 @@ GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint
     const int gapTop = box.top() + borderWidth + 3;
     const int gapBottom = std::max(gapTop, static_cast<int>(box.top() + paddingY) - 3);
     result.eyedropperPixel = QPoint(clickX, dice.between(gapTop, gapBottom));
-    if (scale > 1) {
-        result.box = QRect(box.topLeft() * scale, box.size() * scale);
-        result.searchRegion = QRect(result.searchRegion.topLeft() * scale, result.searchRegion.size() * scale);
-        result.eyedropperPixel = result.eyedropperPixel * scale + QPoint(scale / 2, scale / 2);
+    if (scale != 1.0) {
+        // The pixels a rectangle of the unscaled scene covers, and the pixel under the
+        // centre of the clicked one.
+        const QRect bounds(QPoint(0, 0), frameSize);
+        const auto covered = [scale, &bounds](const QRect &rect) {
+            const int left = static_cast<int>(std::floor(rect.left() * scale));
+            const int top = static_cast<int>(std::floor(rect.top() * scale));
+            const int right = static_cast<int>(std::ceil((rect.left() + rect.width()) * scale));
+            const int bottom = static_cast<int>(std::ceil((rect.top() + rect.height()) * scale));
+            return QRect(left, top, right - left, bottom - top).intersected(bounds);
+        };
+        result.box = covered(box);
+        result.searchRegion = covered(result.searchRegion);
+        const QPoint click(static_cast<int>(std::floor((result.eyedropperPixel.x() + 0.5) * scale)),
+            static_cast<int>(std::floor((result.eyedropperPixel.y() + 0.5) * scale)));
+        result.eyedropperPixel
+            = QPoint(std::clamp(click.x(), 0, frameSize.width() - 1), std::clamp(click.y(), 0, frameSize.height() - 1));
     }
 
     result.description
         = QStringLiteral("%1 %2x%3, %4 box%5%6, %7 %8px%9, %10 line(s), %11, %12")
               .arg(dialogueLanguageName(language))
-              .arg(size.width() * scale)
-              .arg(size.height() * scale)
+              .arg(frameSize.width())
+              .arg(frameSize.height())
               .arg(kind == Kind::light ? QStringLiteral("light")
                                        : (kind == Kind::dark ? QStringLiteral("dark") : QStringLiteral("translucent")))
               .arg(radius > 0 ? QStringLiteral(" rounded") : QString())

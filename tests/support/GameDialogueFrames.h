@@ -39,8 +39,10 @@ struct GameDialogueFrame
 // (triangle, arrow or chevron, or none) and scenery near the box colour all vary with it.
 // The same seed always gives the same frame. Needs a QGuiApplication (fonts).
 // `scale` draws the same scene at that multiple of its size (2: a 4K display's frame of
-// a 1080p one), with the box, the search region and the eyedropper's click scaled alike.
-GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint32_t seed, int scale = 1);
+// a 1080p one; 0.75: the game's window made smaller), with the box, the search region and
+// the eyedropper's click scaled alike (to the pixels they cover). The frame is the scaled
+// size rounded to whole pixels.
+GameDialogueFrame generateGameDialogueFrame(DialogueLanguage language, std::uint32_t seed, double scale = 1.0);
 
 // The font families the generator draws with; all must be installed (fonts-noto-cjk,
 // fonts-dejavu-core, fonts-liberation2, fonts-open-sans).

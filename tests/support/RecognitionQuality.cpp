@@ -121,4 +121,11 @@ QString readThroughFrameProcessor(DefaultCaptureFrameProcessor &processor, const
     return texts.isEmpty() ? QString() : texts.front().text;
 }
 
+QString readThroughFrameProcessor(
+    DefaultCaptureFrameProcessor &processor, const QImage &frame, const CaptureAreaProfile &profile)
+{
+    const QVector<CaptureAreaText> texts = runTask(processor.process(frame, profile, CancellationToken(), nullptr));
+    return texts.isEmpty() ? QString() : texts.front().text;
+}
+
 } // namespace veyra::test

@@ -43,4 +43,9 @@ CaptureAreaProfile captureAreaProfileFor(const GameDialogueFrame &frame);
 QString readThroughFrameProcessor(DefaultCaptureFrameProcessor &processor, const GameDialogueFrame &frame,
     std::shared_ptr<CaptureFrameRecognitionCache> cache = nullptr);
 
+// The same with a capture area made on another frame of the game: the window's frame at
+// another size read with the area the player made before resizing it.
+QString readThroughFrameProcessor(
+    DefaultCaptureFrameProcessor &processor, const QImage &frame, const CaptureAreaProfile &profile);
+
 } // namespace veyra::test

@@ -219,9 +219,11 @@ BoxArea boxArea(const std::vector<std::uint8_t> &classes, std::uint8_t boxColore
 // colour alone joins the two. Where such edges are found, they bound the body; a side
 // without one (the search region cuts the box, or the box lets the scene through) keeps
 // the body found by colour.
+// The sides are looked for on either side of `inside`, a point within the box: the top side
+// above it, the bottom side below it, and so on.
 // `distances` holds each pixel's distance from the box's colour, `classes` its
 // PixelClass bits.
-void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector<double> &distances,
+void boundByEdges(BoxArea &area, QPoint inside, std::span<const QRgb> pixels, const std::vector<double> &distances,
     const std::vector<std::uint8_t> &classes, int w, int h)
 {
     if (area.size() == 0 || w < 8 || h < 8) {
@@ -278,9 +280,8 @@ void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector
             bottomBest = std::max(bottomBest, bottomRun);
         }
     }
-    const int textMiddle = (area.top + area.bottom) / 2;
-    const int top = outermost(topRuns, 2, std::max(textMiddle, 2), 1, 0.3 * w);
-    const int bottom = outermost(bottomRuns, h - 3, std::min(textMiddle, h - 3), -1, 0.3 * w);
+    const int top = outermost(topRuns, 2, std::max(inside.y(), 2), 1, 0.3 * w);
+    const int bottom = outermost(bottomRuns, h - 3, std::min(inside.y(), h - 3), -1, 0.3 * w);
     if (top >= 0 && top < area.bottom) {
         area.top = top;
     }
@@ -303,9 +304,8 @@ void boundByEdges(BoxArea &area, std::span<const QRgb> pixels, const std::vector
             rightRuns[column] = std::max(rightRuns[column], rightRun[column]);
         }
     }
-    const int middle = (area.left + area.right) / 2;
-    const int left = outermost(leftRuns, 2, std::max(middle, 2), 1, 0.5 * rows);
-    const int right = outermost(rightRuns, w - 3, std::min(middle, w - 3), -1, 0.5 * rows);
+    const int left = outermost(leftRuns, 2, std::max(inside.x(), 2), 1, 0.5 * rows);
+    const int right = outermost(rightRuns, w - 3, std::min(inside.x(), w - 3), -1, 0.5 * rows);
     if (left >= 0 && left < area.right) {
         area.left = left;
     }
@@ -418,14 +418,25 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     // A box of one solid colour is told from the scene most surely by that colour alone;
     // a translucent box lets the scene through, and is only within the detector's wider
     // rule. The strict reading stands unless it finds much less of a box than the wide one.
+    // Where the wide reading stands, the box's top and bottom sides are looked for above
+    // and below the middle of the rows of the box's own solid colour, wherever the strict
+    // reading finds some: the wide one also takes in scenery that comes near the box's
+    // colour, above and below a box that stands on it (all of the search region, whose
+    // middle may then lie below the box's top). Its left and right sides are looked for
+    // on either side of the middle of the wide reading: a box is wide, and the solid
+    // colour of a translucent one may be only where a dark shape of the scene lies behind
+    // it, at one end.
     BoxArea area = boxArea(classes, solidBit, w, h);
+    QPoint inside((area.left + area.right) / 2, (area.top + area.bottom) / 2);
     {
         BoxArea wide = boxArea(classes, boxColoredBit, w, h);
         if (area.size() < 0.85 * wide.size()) {
+            inside = QPoint((wide.left + wide.right) / 2,
+                area.size() == 0 ? (wide.top + wide.bottom) / 2 : (area.top + area.bottom) / 2);
             area = std::move(wide);
         }
     }
-    boundByEdges(area, pixels, distances, classes, w, h);
+    boundByEdges(area, inside, pixels, distances, classes, w, h);
     // Each full-size buffer goes as soon as it is done with: two boxes are isolated at
     // once, and a 4K game's box takes megabytes for each byte a pixel.
     std::vector<std::uint8_t>().swap(classes);
@@ -537,12 +548,16 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     std::vector<std::uint32_t>().swap(queue);
 
     // Marks on the body's edge belong to the frame of the box, not to its text; marks
-    // wider than half the box or nearly as tall are border lines.
+    // wider than half the box or nearly as tall are border lines, and so are thin marks
+    // taller than half of it (the side of an inset border of a line or two, which a
+    // window drawn at another scale leaves apart from its top and bottom where its
+    // corners round off).
     const int bodyWidth = right - left + 1;
     const int bodyHeight = bottom - top + 1;
     for (Component &component : components) {
         if (component.left <= left || component.right >= right || component.top <= top || component.bottom >= bottom
-            || component.width() > bodyWidth / 2 || component.height() > bodyHeight * 4 / 5) {
+            || component.width() > bodyWidth / 2 || component.height() > bodyHeight * 4 / 5
+            || (component.height() > bodyHeight / 2 && component.width() * 8 <= component.height())) {
             component.kept = false;
         }
     }
@@ -590,20 +605,31 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
                 }
             }
         }
-        std::vector<double> textBandHeights;
-        std::vector<double> strokeDepths;
+        // Lines of text: several marks side by side, long for the line's height (a broken
+        // border line is one long, thin mark), holding at least a quarter as many marks
+        // as the fullest line (where a border that drawing at another scale broke into
+        // specks gives a band of a few).
+        std::vector<const Band *> textBands;
+        std::size_t fullest = 0;
         for (Band &band : bands) {
             std::sort(band.members.begin(), band.members.end(),
                 [&](int a, int b) { return components[std::size_t(a)].left < components[std::size_t(b)].left; });
             const int extent = components[std::size_t(band.members.back())].right
                 - components[std::size_t(band.members.front())].left + 1;
-            // A line of text: several marks side by side, long for its height (a broken
-            // border line is one long, thin mark).
             if (extent >= 3 * band.height() && band.members.size() >= 3 && band.height() >= 4) {
-                textBandHeights.push_back(band.height());
-                for (int id : band.members) {
-                    strokeDepths.push_back(components[std::size_t(id)].depth);
-                }
+                textBands.push_back(&band);
+                fullest = std::max(fullest, band.members.size());
+            }
+        }
+        std::vector<double> textBandHeights;
+        std::vector<double> strokeDepths;
+        for (const Band *band : textBands) {
+            if (band->members.size() * 4 < fullest) {
+                continue;
+            }
+            textBandHeights.push_back(band->height());
+            for (int id : band->members) {
+                strokeDepths.push_back(components[std::size_t(id)].depth);
             }
         }
         textHeight = median(textBandHeights);
@@ -618,18 +644,50 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     if (bands.empty()) {
         return {};
     }
-    // Marks taller than a line of text, and big solid blobs far thicker than its strokes
-    // (a name tag's plate, a shape of the scene), are no text.
+    // Marks taller than a line of text, thin marks far wider than any character (a piece of
+    // a border line that a name tag or drawing at another scale broke up), and big solid
+    // blobs far thicker than the text's strokes (a name tag's plate, a shape of the
+    // scene), are no text.
     bool dropped = false;
     for (Component &component : components) {
         if (!component.kept) {
             continue;
         }
         const bool tall = component.height() > 1.5 * textHeight;
+        const bool rule = component.width() > 2.5 * textHeight && component.height() * 8 <= component.width();
         const bool blob = component.depth > 3.5 * strokeDepth && component.width() > 0.5 * textHeight
             && component.height() > 0.5 * textHeight;
-        if (tall || blob) {
+        if (tall || rule || blob) {
             component.kept = false;
+            dropped = true;
+        }
+    }
+    // Specks: marks at most a fifth of a line high and wide with no larger mark within a
+    // line's height (what is left of a border line that drawing at another scale broke
+    // up, a grain of the scene seen through the box). A full stop, a comma or the dot of
+    // a letter stands beside its letters.
+    const double speckSize = 0.2 * textHeight;
+    const auto isSpeck = [speckSize](const Component &component) {
+        return component.width() <= speckSize && component.height() <= speckSize;
+    };
+    std::vector<int> specks;
+    std::vector<int> larger;
+    for (int id = 0; id < static_cast<int>(components.size()); ++id) {
+        const Component &component = components[std::size_t(id)];
+        if (component.kept) {
+            (isSpeck(component) ? specks : larger).push_back(id);
+        }
+    }
+    for (int id : specks) {
+        const Component &component = components[std::size_t(id)];
+        const bool apart = std::none_of(larger.begin(), larger.end(), [&](int otherID) {
+            const Component &other = components[std::size_t(otherID)];
+            const int dx = std::max({other.left - component.right, component.left - other.right, 0});
+            const int dy = std::max({other.top - component.bottom, component.top - other.bottom, 0});
+            return dx <= textHeight && dy <= textHeight;
+        });
+        if (apart) {
+            components[std::size_t(id)].kept = false;
             dropped = true;
         }
     }

@@ -419,13 +419,39 @@ bool readsAsLatinText(const SampleReading &reading)
         && shareOf(reading.text, [](char32_t scalar) { return QChar::isLower(scalar); }) >= smallLetterShare;
 }
 
+bool isLatinLetter(char32_t scalar)
+{
+    return QChar::script(scalar) == QChar::Script_Latin;
+}
+
+// Whether a model's reading shows its own script's letters: most of its letters Hangul,
+// Han or kana for the Korean and Japanese models (each also knows Latin letters, and reads
+// any text as something), some letters, mostly Latin, for the English model.
+bool showsOwnLetters(Script script, const QString &text)
+{
+    switch (script) {
+    case Script::latin:
+        return shareOf(text, isLatinLetter) >= 0.5;
+    case Script::japanese:
+        return shareOf(text, isHanOrKana) >= 0.5;
+    case Script::korean:
+        return shareOf(text, isHangul) >= 0.5;
+    }
+    return false;
+}
+
 // Reads the start of the first line with each script's model, and takes the script whose
 // model reads it with the highest confidence, as long as that model finds its own
-// letters there (each model also knows Latin letters, and reads any text as something).
-// A clear Korean or Japanese reading ends the search early. Reading all three scripts
-// with one combined model instead makes Latin letters of Hangul words ("SAS") and Latin
-// punctuation of Japanese.
-Script decideScript(const QString &dataPath, const QImage &pixels, const QRect &sample)
+// letters there. A clear Korean or Japanese reading ends the search early. Reading all
+// three scripts with one combined model instead makes Latin letters of Hangul words
+// ("SAS") and Latin punctuation of Japanese.
+// Nothing when the sample decides nothing: when no model finds its own letters there
+// (Tesseract now and then finds no text at all in a strip of one line that it reads well a
+// few pixels wider or narrower), or when the English model outscores one that does (it
+// reads Hangul, kana and Han as Latin capitals, "COM, HATS.", now and then with more
+// confidence than their own model has in a few characters of them). Taking the English
+// model there reads the whole box as Latin capitals.
+std::optional<Script> decideScript(const QString &dataPath, const QImage &pixels, const QRect &sample)
 {
     // Below this, another model may still read the sample better.
     constexpr float clearConfidence = 0.8F;
@@ -441,13 +467,16 @@ Script decideScript(const QString &dataPath, const QImage &pixels, const QRect &
     }
     const SampleReading korean
         = readSample(EnginePool::instance().borrow(dataPath, Script::korean).api(), pixels, sample);
-    const bool hangul = shareOf(korean.text, isHangul) >= 0.5;
+    const bool hangul = showsOwnLetters(Script::korean, korean.text);
     if (hangul && korean.confidence >= clearConfidence && korean.confidence > latin.confidence) {
         return Script::korean;
     }
     const SampleReading japanese
         = readSample(EnginePool::instance().borrow(dataPath, Script::japanese).api(), pixels, sample);
-    const bool kana = shareOf(japanese.text, isHanOrKana) >= 0.5;
+    const bool kana = showsOwnLetters(Script::japanese, japanese.text);
+    if (!kana && !hangul && !showsOwnLetters(Script::latin, latin.text)) {
+        return std::nullopt;
+    }
     Script best = Script::latin;
     float bestConfidence = latin.confidence;
     if (kana && japanese.confidence > bestConfidence) {
@@ -457,7 +486,86 @@ Script decideScript(const QString &dataPath, const QImage &pixels, const QRect &
     if (hangul && korean.confidence > bestConfidence) {
         best = Script::korean;
     }
+    if (best == Script::latin && (kana || hangul)) {
+        return std::nullopt;
+    }
     return best;
+}
+
+// The text lines of a whole image read with one script's model, and the model's mean
+// confidence in its words.
+struct ImageReading
+{
+    QVector<RecognizedTextFragment> fragments;
+    float confidence = 0.0F;
+};
+
+ImageReading readImage(const QString &dataPath, Script script, const QImage &pixels)
+{
+    ImageReading reading;
+    const EnginePool::Lease engine = EnginePool::instance().borrow(dataPath, script);
+    tesseract::TessBaseAPI &api = engine.api();
+    const double width = pixels.width();
+    const double height = pixels.height();
+    ClearOnExit clear(api);
+    setImage(api, pixels);
+    if (api.Recognize(nullptr) != 0) {
+        throw TextRecognitionError(TextRecognitionError::Kind::recognitionFailed);
+    }
+    std::unique_ptr<tesseract::ResultIterator> line(api.GetIterator());
+    if (!line) {
+        return reading;
+    }
+    reading.confidence = std::clamp(api.MeanTextConf() / 100.0F, 0.0F, 1.0F);
+    constexpr auto level = tesseract::RIL_TEXTLINE;
+    do {
+        if (line->Empty(level)) {
+            continue;
+        }
+        int left = 0;
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+        if (!line->BoundingBox(level, &left, &top, &right, &bottom)) {
+            continue;
+        }
+        const std::unique_ptr<char[]> utf8(line->GetUTF8Text(level));
+        if (!utf8) {
+            continue;
+        }
+        // Tesseract's boxes have their origin at the top left, y downwards.
+        const QRectF box(left / width, (height - bottom) / height, (right - left) / width, (bottom - top) / height);
+        const QString text = QString::fromUtf8(utf8.get());
+        reading.fragments.append({script == Script::japanese
+                ? removingSpacesInJapanese(text)
+                : removingSpacesBetweenHanAndKana(script == Script::latin ? restoringCapitalI(text) : text),
+            box, std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
+    } while (line->Next(level));
+    return reading;
+}
+
+// Where the sample decided nothing, the whole image decides: read with each model, the
+// reading of the model that finds its own letters in it with the highest confidence is
+// kept (the English model's when none does, as for a sample).
+QVector<RecognizedTextFragment> readImageInBestScript(const QString &dataPath, const QImage &pixels)
+{
+    std::optional<ImageReading> best;
+    ImageReading latin;
+    for (Script script : {Script::latin, Script::korean, Script::japanese}) {
+        ImageReading reading = readImage(dataPath, script, pixels);
+        QStringList texts;
+        for (const RecognizedTextFragment &fragment : std::as_const(reading.fragments)) {
+            texts.append(fragment.text);
+        }
+        const bool ownLetters = showsOwnLetters(script, texts.join(QLatin1Char(' ')));
+        if (ownLetters && (!best || reading.confidence > best->confidence)) {
+            best = reading;
+        }
+        if (script == Script::latin) {
+            latin = std::move(reading);
+        }
+    }
+    return best ? std::move(best->fragments) : std::move(latin.fragments);
 }
 
 } // namespace
@@ -483,45 +591,11 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
     if (!sample) {
         return fragments;
     }
-    const Script script = decideScript(m_dataPath, pixels, *sample);
-    const EnginePool::Lease engine = EnginePool::instance().borrow(m_dataPath, script);
-    tesseract::TessBaseAPI &api = engine.api();
-    const double width = pixels.width();
-    const double height = pixels.height();
-    ClearOnExit clear(api);
-    setImage(api, pixels);
-    if (api.Recognize(nullptr) != 0) {
-        throw TextRecognitionError(TextRecognitionError::Kind::recognitionFailed);
+    const std::optional<Script> script = decideScript(m_dataPath, pixels, *sample);
+    if (!script) {
+        return readImageInBestScript(m_dataPath, pixels);
     }
-    std::unique_ptr<tesseract::ResultIterator> line(api.GetIterator());
-    if (!line) {
-        return fragments;
-    }
-    constexpr auto level = tesseract::RIL_TEXTLINE;
-    do {
-        if (line->Empty(level)) {
-            continue;
-        }
-        int left = 0;
-        int top = 0;
-        int right = 0;
-        int bottom = 0;
-        if (!line->BoundingBox(level, &left, &top, &right, &bottom)) {
-            continue;
-        }
-        const std::unique_ptr<char[]> utf8(line->GetUTF8Text(level));
-        if (!utf8) {
-            continue;
-        }
-        // Tesseract's boxes have their origin at the top left, y downwards.
-        const QRectF box(left / width, (height - bottom) / height, (right - left) / width, (bottom - top) / height);
-        const QString text = QString::fromUtf8(utf8.get());
-        fragments.append({script == Script::japanese
-                ? removingSpacesInJapanese(text)
-                : removingSpacesBetweenHanAndKana(script == Script::latin ? restoringCapitalI(text) : text),
-            box, std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
-    } while (line->Next(level));
-    return fragments;
+    return readImage(m_dataPath, *script, pixels).fragments;
 }
 
 } // namespace veyra

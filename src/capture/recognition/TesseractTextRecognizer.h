@@ -30,11 +30,13 @@ private:
 
 // Reads English, Japanese and Korean text with Tesseract's LSTM engine. The script is
 // decided first, on the start of the first line, and the text is then read with that
-// script's own model. The engines (one model each) are loaded on first use and kept for
-// the process, one per model for all threads: a call borrows the one of its script and
-// hands it back, so calls on different threads read different scripts in parallel, and
-// a call whose script another thread reads with waits for it (a second copy of a model
-// would take tens of MiB for a wait of tens of milliseconds).
+// script's own model; where no model finds its own letters in that sample, the whole
+// image is read with each model and the best reading in its own script kept. The engines
+// (one model each) are loaded on first use and kept for the process, one per model for
+// all threads: a call borrows the one of its script and hands it back, so calls on
+// different threads read different scripts in parallel, and a call whose script another
+// thread reads with waits for it (a second copy of a model would take tens of MiB for a
+// wait of tens of milliseconds).
 class TesseractTextRecognizer : public TextRecognizing
 {
 public:

@@ -25,3 +25,52 @@ TEST(DialogueTextIsolation, TheBoxEndsWhereItsOwnColourGivesWayToTheScene)
         readThroughFrameProcessor(processor, frame).toStdString(), frame.lines.join(QLatin1Char(' ')).toStdString())
         << qPrintable(frame.description);
 }
+
+TEST(DialogueTextIsolation, ABoxOnASceneOfItsOwnColourKeepsItsText)
+{
+    // A dark box low in its search region, over a scene within the detector's distance of
+    // the box's colour: the box's colour in the wide sense spreads over the whole region.
+    // The window is 0.65 times the size the area was made at. The box's sides, looked for
+    // around the middle of that region, lay below it, and a scene shape's side was taken
+    // for the box's: the text was cut off at it and nothing was read.
+    const CaptureAreaProfile profile = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::korean, 21));
+    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::korean, 21, 0.65);
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
+    const QString text = readThroughFrameProcessor(processor, frame.frame, profile);
+    // 흩, the first syllable, is one the Korean model has never seen written.
+    EXPECT_LE(scoreRecognition(frame.lines, text).errors, 1) << qPrintable(text);
+
+    // A translucent grey box whose solid colour is only where a dark shape of the scene
+    // lies behind its right end: that shape's sides are no sides of the box.
+    const GameDialogueFrame translucent = generateGameDialogueFrame(DialogueLanguage::japanese, 143);
+    EXPECT_EQ(readThroughFrameProcessor(processor, translucent).toStdString(),
+        translucent.lines.join(QLatin1Char(' ')).toStdString())
+        << qPrintable(translucent.description);
+}
+
+TEST(DialogueTextIsolation, ABorderThatScalingBreaksUpIsNoText)
+{
+    // A translucent box with an inset border of one line, its window 1.07 times the size
+    // the area was made at: the border's antialiased line breaks up into its sides (thin
+    // marks nearly as tall as the box) and specks along its top and bottom. They were read
+    // as "「湖を渡るには船が必要だ。 しと"; at some sizes nearby the specks' lines were
+    // taken for the text's height and the glyphs dropped as too tall.
+    const CaptureAreaProfile profile = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 7));
+    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::japanese, 7, 1.07);
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
+    EXPECT_EQ(readThroughFrameProcessor(processor, frame.frame, profile).toStdString(),
+        frame.lines.join(QLatin1Char(' ')).toStdString())
+        << qPrintable(frame.description);
+
+    // The top of such a border, broken by the speaker's tag and by the scaling into long
+    // thin pieces, each less than half the box wide: once the border's sides no longer
+    // made the whole box one line, those pieces were read as a row of "ー".
+    const CaptureAreaProfile taggedProfile
+        = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 52));
+    const GameDialogueFrame tagged = generateGameDialogueFrame(DialogueLanguage::japanese, 52, 1.32);
+    EXPECT_EQ(readThroughFrameProcessor(processor, tagged.frame, taggedProfile).toStdString(),
+        tagged.lines.join(QLatin1Char(' ')).toStdString())
+        << qPrintable(tagged.description);
+}

@@ -241,6 +241,30 @@ TEST_F(TesseractTextRecognizerTest, EnglishDialogueLoadsOnlyTheEnglishModel)
     EXPECT_EQ(TesseractTextRecognizer::loadedEngineCount() - enginesBefore, 3);
 }
 
+TEST_F(TesseractTextRecognizerTest, ALineWhoseSampleDecidesNothingIsReadInItsOwnScript)
+{
+    // The capture area made on the game's window, which the player then makes 1.3 times as
+    // large: no model finds any text in the start of this box's first line there (at 1.29
+    // and 1.31 times they do), and taking English by default read the two lines as
+    // "COMPUAEBZOLO LD AL. OL & BROT < USL ERT Er,".
+    using namespace veyra::test;
+    const CaptureAreaProfile profile = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 32));
+    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::japanese, 32, 1.3);
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
+    const QString text = readThroughFrameProcessor(processor, frame.frame, profile);
+    EXPECT_LT(scoreRecognition(frame.lines, text).characterErrorRate(), 0.05) << qPrintable(text);
+
+    // At 0.92 times its size, the English model reads the start of this box's first line
+    // as "COM, HATS. F" with more confidence (0.74) than the Japanese model has in its
+    // reading, "この責、覚えてる。お" (0.68).
+    const CaptureAreaProfile outscoredProfile
+        = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 13));
+    const GameDialogueFrame outscored = generateGameDialogueFrame(DialogueLanguage::japanese, 13, 0.92);
+    const QString outscoredText = readThroughFrameProcessor(processor, outscored.frame, outscoredProfile);
+    EXPECT_LT(scoreRecognition(outscored.lines, outscoredText).characterErrorRate(), 0.05) << qPrintable(outscoredText);
+}
+
 TEST_F(TesseractTextRecognizerTest, EachRecognitionStaysOnItsCallingThread)
 {
     // The engine's OpenMP regions would otherwise add a team of worker threads to the
