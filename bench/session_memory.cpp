@@ -53,6 +53,7 @@
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "support/AuthenticationServiceScript.h"
+#include "support/ColourArea.h"
 #include "support/GameTitleServiceScript.h"
 #include "support/GoogleAuthorizationServer.h"
 #include "support/MinimumVersionPolicyScript.h"
@@ -439,40 +440,6 @@ private:
     X11Probe m_probe;
     ScreenTextReader m_reader;
 };
-
-// Where the colour fills the picture inside `within`: the rows and columns that hold more
-// than 20 pixels of it (exactly), so that stray pixels do not count.
-std::optional<QRect> colourArea(const QImage &picture, const QRect &within, const QColor &colour)
-{
-    const QRect area = within.intersected(picture.rect());
-    QVector<int> columns(area.width(), 0);
-    QVector<int> rows(area.height(), 0);
-    for (int y = 0; y < area.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(area.top() + y));
-        for (int x = 0; x < area.width(); ++x) {
-            if ((line[area.left() + x] & 0xffffff) == (colour.rgb() & 0xffffff)) {
-                ++columns[x];
-                ++rows[y];
-            }
-        }
-    }
-    const auto span = [](const QVector<int> &counts) -> std::optional<std::pair<int, int>> {
-        const auto filled = [](int count) { return count > 20; };
-        const auto first = std::find_if(counts.begin(), counts.end(), filled);
-        const auto last = std::find_if(counts.rbegin(), counts.rend(), filled);
-        if (first == counts.end()) {
-            return std::nullopt;
-        }
-        return std::pair{static_cast<int>(first - counts.begin()), static_cast<int>(counts.rend() - last) - 1};
-    };
-    const auto horizontal = span(columns);
-    const auto vertical = span(rows);
-    if (!horizontal || !vertical) {
-        return std::nullopt;
-    }
-    return QRect(QPoint(area.left() + horizontal->first, area.top() + vertical->first),
-        QPoint(area.left() + horizontal->second, area.top() + vertical->second));
-}
 
 // The game's picture on the editor's canvas: where a pixel of the game shows on the screen.
 class PictureOnCanvas

@@ -672,24 +672,7 @@ void ReleaseNotesContentBuilder::cutBlock()
         return;
     }
     m_skipping = true;
-    QList<ReleaseNotesSpan> *spans = nullptr;
-    if (m_table) {
-        if (m_table->rows.isEmpty() || m_table->rows.last().isEmpty()) {
-            // Nothing of the table shows but the ellipsis.
-            if (m_table->rows.isEmpty()) {
-                m_table->rows.append(QList<QList<ReleaseNotesSpan>>());
-            }
-            m_table->rows.last().append(QList<ReleaseNotesSpan>());
-            m_table->columns = std::max(m_table->columns, 1);
-        }
-        spans = &m_table->rows.last().last();
-    } else {
-        if (!m_paragraph) {
-            m_paragraph = ReleaseNotesParagraph{};
-        }
-        spans = &m_paragraph->spans;
-    }
-    append(*spans, QString(ellipsis), {});
+    appendEllipsis();
 }
 
 void ReleaseNotesContentBuilder::cut()
@@ -702,8 +685,14 @@ void ReleaseNotesContentBuilder::cut()
         // The open line or table ends with its ellipsis already.
         return;
     }
+    appendEllipsis();
+}
+
+void ReleaseNotesContentBuilder::appendEllipsis()
+{
     QList<ReleaseNotesSpan> *spans = nullptr;
     if (m_table) {
+        // Of a table nothing of which shows yet, a cell of its own.
         if (m_table->rows.isEmpty()) {
             m_table->rows.append(QList<QList<ReleaseNotesSpan>>());
         }

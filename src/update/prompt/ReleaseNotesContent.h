@@ -250,6 +250,8 @@ private:
     bool spend(qsizetype weight);
     // Ends the open line or table with an ellipsis; what follows in it is dropped.
     void cutBlock();
+    // An ellipsis at the end of the open line or cell.
+    void appendEllipsis();
     // A new line of a paragraph, or a new table, with a budget of its own.
     void startBlock();
     void finishCell();

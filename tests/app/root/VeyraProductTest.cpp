@@ -16,6 +16,7 @@
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/identity/ApplicationFolder.h"
 #include "support/AuthenticationServiceScript.h"
+#include "support/ColourArea.h"
 #include "support/GameTitleServiceScript.h"
 #include "support/GoogleAuthorizationServer.h"
 #include "support/MinimumVersionPolicyScript.h"
@@ -80,42 +81,6 @@ int countPixels(const QImage &picture, const QRect &within, const std::function<
         count += static_cast<int>(std::count_if(line + area.left(), line + area.right() + 1, test));
     }
     return count;
-}
-
-// Where the colour fills the picture inside `within`: the rows and columns that hold more
-// than `minimum` pixels of it (within a tolerance), so that stray pixels do not count.
-std::optional<QRect> colourArea(const QImage &picture, const QRect &within, const QColor &colour, int minimum = 20)
-{
-    const QRect area = within.intersected(picture.rect());
-    QVector<int> columns(area.width(), 0);
-    QVector<int> rows(area.height(), 0);
-    for (int y = 0; y < area.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(area.top() + y));
-        for (int x = 0; x < area.width(); ++x) {
-            const QRgb pixel = line[area.left() + x];
-            if (std::abs(qRed(pixel) - colour.red()) <= 6 && std::abs(qGreen(pixel) - colour.green()) <= 6
-                && std::abs(qBlue(pixel) - colour.blue()) <= 6) {
-                ++columns[x];
-                ++rows[y];
-            }
-        }
-    }
-    const auto span = [minimum](const QVector<int> &counts) -> std::optional<std::pair<int, int>> {
-        const auto first = std::find_if(counts.begin(), counts.end(), [minimum](int count) { return count > minimum; });
-        const auto last
-            = std::find_if(counts.rbegin(), counts.rend(), [minimum](int count) { return count > minimum; });
-        if (first == counts.end()) {
-            return std::nullopt;
-        }
-        return std::pair{static_cast<int>(first - counts.begin()), static_cast<int>(counts.rend() - last) - 1};
-    };
-    const auto horizontal = span(columns);
-    const auto vertical = span(rows);
-    if (!horizontal || !vertical) {
-        return std::nullopt;
-    }
-    return QRect(QPoint(area.left() + horizontal->first, area.top() + vertical->first),
-        QPoint(area.left() + horizontal->second, area.top() + vertical->second));
 }
 
 // The rectangle drawn between two pictures inside `within`: its edges are the columns and
