@@ -364,7 +364,48 @@ struct SampleReading
 {
     QString text;
     float confidence = 0.0F;
+    // The share of its letters in words of its model's dictionary (dictionaryShareOf).
+    double dictionaryShare = 0.0;
 };
+
+// How many letters a word of a reading has.
+int letterCount(const QString &word)
+{
+    return static_cast<int>(std::count_if(word.cbegin(), word.cend(), [](QChar c) { return c.isLetter(); }));
+}
+
+// The share of a reading's letters that stand in words of three letters or more which the
+// model takes from its dictionary and reads with confidence. The English model reads
+// kana, Han and Hangul as runs of letters that are seldom words ("dbmrok, PH ko"), and
+// where it does make words of them it has little confidence in them; English text, even
+// where a glyph is misread, is mostly made of words.
+double dictionaryShareOf(tesseract::TessBaseAPI &api)
+{
+    constexpr int shortestWord = 3;
+    constexpr float lowestWordConfidence = 85.0F;
+    constexpr auto level = tesseract::RIL_WORD;
+    const std::unique_ptr<tesseract::ResultIterator> word(api.GetIterator());
+    if (!word) {
+        return 0.0;
+    }
+    int letters = 0;
+    int inWords = 0;
+    do {
+        if (word->Empty(level)) {
+            continue;
+        }
+        const std::unique_ptr<char[]> utf8(word->GetUTF8Text(level));
+        if (!utf8) {
+            continue;
+        }
+        const int count = letterCount(QString::fromUtf8(utf8.get()));
+        letters += count;
+        if (count >= shortestWord && word->WordIsFromDictionary() && word->Confidence(level) >= lowestWordConfidence) {
+            inWords += count;
+        }
+    } while (word->Next(level));
+    return letters == 0 ? 0.0 : static_cast<double>(inWords) / letters;
+}
 
 SampleReading readSample(tesseract::TessBaseAPI &api, const QImage &pixels, const QRect &sample)
 {
@@ -378,7 +419,7 @@ SampleReading readSample(tesseract::TessBaseAPI &api, const QImage &pixels, cons
         throw TextRecognitionError(TextRecognitionError::Kind::recognitionFailed);
     }
     const std::unique_ptr<char[]> utf8(api.GetUTF8Text());
-    return {utf8 ? QString::fromUtf8(utf8.get()) : QString(), api.MeanTextConf() / 100.0F};
+    return {utf8 ? QString::fromUtf8(utf8.get()) : QString(), api.MeanTextConf() / 100.0F, dictionaryShareOf(api)};
 }
 
 bool isHangul(char32_t scalar)
@@ -403,20 +444,21 @@ double shareOf(const QString &text, Predicate passes)
     return letters == 0 ? 0.0 : static_cast<double>(passing) / letters;
 }
 
-// Whether an English reading of middling confidence is still plainly Latin text: mostly
-// small letters (the model loses confidence over a capital I of one stroke, read as "l"
-// or "1", and over a glyph cut in two at the sample's end). Hangul, kana and Han fill
-// the height of the line, and the English model reads them mostly as capitals ("COR,
-// HATS."); where it does find small letters in them, its confidence stays below 0.5.
+// Whether an English reading of middling confidence is still plainly English text: mostly
+// small letters, mostly in words of its dictionary (the model loses confidence over a
+// capital I of one stroke, read as "l" or "1", and over a glyph cut in two at the
+// sample's end). Hangul, kana and Han fill the height of the line, and the English model
+// reads them mostly as capitals ("COM, HATS."); where it does find small letters in them,
+// they make no words ("dbmrok, PH ko" at 0.62, from a Japanese line).
 bool readsAsLatinText(const SampleReading &reading)
 {
     constexpr float lowestConfidence = 0.6F;
-    constexpr qsizetype fewestLetters = 8;
+    constexpr int fewestLetters = 8;
     constexpr double smallLetterShare = 0.8;
-    const auto letters
-        = std::count_if(reading.text.cbegin(), reading.text.cend(), [](QChar c) { return c.isLetter(); });
-    return reading.confidence >= lowestConfidence && letters >= fewestLetters
-        && shareOf(reading.text, [](char32_t scalar) { return QChar::isLower(scalar); }) >= smallLetterShare;
+    constexpr double wordShare = 0.5;
+    return reading.confidence >= lowestConfidence && letterCount(reading.text) >= fewestLetters
+        && shareOf(reading.text, [](char32_t scalar) { return QChar::isLower(scalar); }) >= smallLetterShare
+        && reading.dictionaryShare >= wordShare;
 }
 
 bool isLatinLetter(char32_t scalar)
