@@ -374,14 +374,14 @@ int letterCount(const QString &word)
     return static_cast<int>(std::count_if(word.cbegin(), word.cend(), [](QChar c) { return c.isLetter(); }));
 }
 
-// The share of a reading's letters that stand in words of three letters or more which the
+// The share of a reading's letters that stand in words of two letters or more which the
 // model takes from its dictionary and reads with confidence. The English model reads
 // kana, Han and Hangul as runs of letters that are seldom words ("dbmrok, PH ko"), and
 // where it does make words of them it has little confidence in them; English text, even
-// where a glyph is misread, is mostly made of words.
+// where a glyph is misread or cut at the sample's end, is mostly made of words.
 double dictionaryShareOf(tesseract::TessBaseAPI &api)
 {
-    constexpr int shortestWord = 3;
+    constexpr int shortestWord = 2;
     constexpr float lowestWordConfidence = 85.0F;
     constexpr auto level = tesseract::RIL_WORD;
     const std::unique_ptr<tesseract::ResultIterator> word(api.GetIterator());
@@ -445,17 +445,17 @@ double shareOf(const QString &text, Predicate passes)
 }
 
 // Whether an English reading of middling confidence is still plainly English text: mostly
-// small letters, mostly in words of its dictionary (the model loses confidence over a
-// capital I of one stroke, read as "l" or "1", and over a glyph cut in two at the
-// sample's end). Hangul, kana and Han fill the height of the line, and the English model
-// reads them mostly as capitals ("COM, HATS."); where it does find small letters in them,
-// they make no words ("dbmrok, PH ko" at 0.62, from a Japanese line).
+// small letters, at least two in five of them in words of its dictionary (the model loses
+// confidence over a capital I of one stroke, read as "l" or "1", and over a glyph cut in
+// two at the sample's end). Hangul, kana and Han fill the height of the line, and the
+// English model reads them mostly as capitals ("COM, HATS."); where it does find small
+// letters in them, they make no words ("dbmrok, PH ko" at 0.62, from a Japanese line).
 bool readsAsLatinText(const SampleReading &reading)
 {
     constexpr float lowestConfidence = 0.6F;
     constexpr int fewestLetters = 8;
     constexpr double smallLetterShare = 0.8;
-    constexpr double wordShare = 0.5;
+    constexpr double wordShare = 0.4;
     return reading.confidence >= lowestConfidence && letterCount(reading.text) >= fewestLetters
         && shareOf(reading.text, [](char32_t scalar) { return QChar::isLower(scalar); }) >= smallLetterShare
         && reading.dictionaryShare >= wordShare;
