@@ -364,8 +364,6 @@ struct SampleReading
 {
     QString text;
     float confidence = 0.0F;
-    // The share of its letters in words of its model's dictionary (dictionaryShareOf).
-    double dictionaryShare = 0.0;
 };
 
 // How many letters a word of a reading has.
@@ -407,9 +405,9 @@ double dictionaryShareOf(tesseract::TessBaseAPI &api)
     return letters == 0 ? 0.0 : static_cast<double>(inWords) / letters;
 }
 
+// Reads the sample; the engine keeps the results until the caller clears it.
 SampleReading readSample(tesseract::TessBaseAPI &api, const QImage &pixels, const QRect &sample)
 {
-    ClearOnExit clear(api);
     setImage(api, pixels);
     api.SetRectangle(sample.x(), sample.y(), sample.width(), sample.height());
     api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
@@ -419,7 +417,15 @@ SampleReading readSample(tesseract::TessBaseAPI &api, const QImage &pixels, cons
         throw TextRecognitionError(TextRecognitionError::Kind::recognitionFailed);
     }
     const std::unique_ptr<char[]> utf8(api.GetUTF8Text());
-    return {utf8 ? QString::fromUtf8(utf8.get()) : QString(), api.MeanTextConf() / 100.0F, dictionaryShareOf(api)};
+    return {utf8 ? QString::fromUtf8(utf8.get()) : QString(), api.MeanTextConf() / 100.0F};
+}
+
+// Reads the sample with one script's model.
+SampleReading readSampleIn(const QString &dataPath, Script script, const QImage &pixels, const QRect &sample)
+{
+    const EnginePool::Lease engine = EnginePool::instance().borrow(dataPath, script);
+    ClearOnExit clear(engine.api());
+    return readSample(engine.api(), pixels, sample);
 }
 
 bool isHangul(char32_t scalar)
@@ -450,7 +456,9 @@ double shareOf(const QString &text, Predicate passes)
 // two at the sample's end). Hangul, kana and Han fill the height of the line, and the
 // English model reads them mostly as capitals ("COM, HATS."); where it does find small
 // letters in them, they make no words ("dbmrok, PH ko" at 0.62, from a Japanese line).
-bool readsAsLatinText(const SampleReading &reading)
+// `api` still holds the reading's results: its words are looked at only when the rest
+// holds.
+bool readsAsLatinText(const SampleReading &reading, tesseract::TessBaseAPI &api)
 {
     constexpr float lowestConfidence = 0.6F;
     constexpr int fewestLetters = 8;
@@ -458,7 +466,7 @@ bool readsAsLatinText(const SampleReading &reading)
     constexpr double wordShare = 0.4;
     return reading.confidence >= lowestConfidence && letterCount(reading.text) >= fewestLetters
         && shareOf(reading.text, [](char32_t scalar) { return QChar::isLower(scalar); }) >= smallLetterShare
-        && reading.dictionaryShare >= wordShare;
+        && dictionaryShareOf(api) >= wordShare;
 }
 
 bool isLatinLetter(char32_t scalar)
@@ -502,19 +510,21 @@ std::optional<Script> decideScript(const QString &dataPath, const QImage &pixels
     // their script, or an unclear one, appears (together they take about 45 MiB; the
     // samples of all threads share one of each).
     constexpr float clearLatinConfidence = 0.88F;
-    const SampleReading latin
-        = readSample(EnginePool::instance().borrow(dataPath, Script::latin).api(), pixels, sample);
-    if (latin.confidence >= clearLatinConfidence || readsAsLatinText(latin)) {
-        return Script::latin;
+    SampleReading latin;
+    {
+        const EnginePool::Lease engine = EnginePool::instance().borrow(dataPath, Script::latin);
+        ClearOnExit clear(engine.api());
+        latin = readSample(engine.api(), pixels, sample);
+        if (latin.confidence >= clearLatinConfidence || readsAsLatinText(latin, engine.api())) {
+            return Script::latin;
+        }
     }
-    const SampleReading korean
-        = readSample(EnginePool::instance().borrow(dataPath, Script::korean).api(), pixels, sample);
+    const SampleReading korean = readSampleIn(dataPath, Script::korean, pixels, sample);
     const bool hangul = showsOwnLetters(Script::korean, korean.text);
     if (hangul && korean.confidence >= clearConfidence && korean.confidence > latin.confidence) {
         return Script::korean;
     }
-    const SampleReading japanese
-        = readSample(EnginePool::instance().borrow(dataPath, Script::japanese).api(), pixels, sample);
+    const SampleReading japanese = readSampleIn(dataPath, Script::japanese, pixels, sample);
     const bool kana = showsOwnLetters(Script::japanese, japanese.text);
     if (!kana && !hangul && !showsOwnLetters(Script::latin, latin.text)) {
         return std::nullopt;
