@@ -57,25 +57,18 @@ struct WorkingMasks
 };
 
 // Draws the image into the w x h working image with nearest-neighbour sampling (the
-// source pixel under the centre of each working pixel) and classifies every pixel.
-WorkingMasks classifyPixels(const QImage &image, const DialogueBackgroundPattern &pattern, int w, int h)
+// source pixel under the centre of each working pixel) and hands every working pixel to
+// `classify` with its index.
+template <typename Classify>
+void sampleWorkingImage(const QImage &image, int w, int h, Classify classify)
 {
     const std::int64_t sourceWidth = image.width();
     const std::int64_t sourceHeight = image.height();
-    const auto red = squaredDistances(pattern.red);
-    const auto green = squaredDistances(pattern.green);
-    const auto blue = squaredDistances(pattern.blue);
-
     std::vector<int> sourceColumn(static_cast<std::size_t>(w));
     for (int x = 0; x < w; ++x) {
         sourceColumn[static_cast<std::size_t>(x)] = static_cast<int>(
             std::min((2 * x + 1) * sourceWidth / (2 * static_cast<std::int64_t>(w)), sourceWidth - 1));
     }
-
-    WorkingMasks masks;
-    const auto count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-    masks.background.assign(count, 0);
-    masks.contrast.assign(count, 0);
     const OpaquePixels pixels(image);
     for (int y = 0; y < h; ++y) {
         const auto sourceY = static_cast<int>(
@@ -83,14 +76,52 @@ WorkingMasks classifyPixels(const QImage &image, const DialogueBackgroundPattern
         const QRgb *scanLine = pixels.row(sourceY);
         const std::size_t rowStart = static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
         for (int x = 0; x < w; ++x) {
-            const QRgb rgb = pixels.rgbAt(scanLine, sourceColumn[static_cast<std::size_t>(x)], sourceY);
-            const std::int64_t d2 = red[static_cast<std::size_t>(qRed(rgb))]
-                + green[static_cast<std::size_t>(qGreen(rgb))] + blue[static_cast<std::size_t>(qBlue(rgb))];
-            masks.background[rowStart + static_cast<std::size_t>(x)] = d2 <= backgroundDistanceSquared ? 1 : 0;
-            masks.contrast[rowStart + static_cast<std::size_t>(x)] = d2 >= contrastDistanceSquared ? 1 : 0;
+            classify(rowStart + static_cast<std::size_t>(x),
+                pixels.rgbAt(scanLine, sourceColumn[static_cast<std::size_t>(x)], sourceY));
         }
     }
+}
+
+// Classifies every pixel of the working image.
+WorkingMasks classifyPixels(const QImage &image, const DialogueBackgroundPattern &pattern, int w, int h)
+{
+    const auto red = squaredDistances(pattern.red);
+    const auto green = squaredDistances(pattern.green);
+    const auto blue = squaredDistances(pattern.blue);
+    WorkingMasks masks;
+    const auto count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    masks.background.assign(count, 0);
+    masks.contrast.assign(count, 0);
+    std::uint8_t *const background = masks.background.data();
+    std::uint8_t *const contrast = masks.contrast.data();
+    sampleWorkingImage(image, w, h, [&red, &green, &blue, background, contrast](std::size_t index, QRgb rgb) {
+        const std::int64_t d2 = red[static_cast<std::size_t>(qRed(rgb))] + green[static_cast<std::size_t>(qGreen(rgb))]
+            + blue[static_cast<std::size_t>(qBlue(rgb))];
+        background[index] = d2 <= backgroundDistanceSquared ? 1 : 0;
+        contrast[index] = d2 >= contrastDistanceSquared ? 1 : 0;
+    });
     return masks;
+}
+
+// The pixels of the working image whose colour lies in the pattern's bin (the pattern is
+// the centre of the eyedropper's colour bin, 32 values wide in every channel): the box's
+// own colour, without the colours near it.
+std::vector<std::uint8_t> ownColourMask(const QImage &image, const DialogueBackgroundPattern &pattern, int w, int h)
+{
+    constexpr std::int64_t binHalfWidthSquared = 16 * 16;
+    const auto red = squaredDistances(pattern.red);
+    const auto green = squaredDistances(pattern.green);
+    const auto blue = squaredDistances(pattern.blue);
+    std::vector<std::uint8_t> mask(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+    std::uint8_t *const own = mask.data();
+    sampleWorkingImage(image, w, h, [&red, &green, &blue, own](std::size_t index, QRgb rgb) {
+        own[index] = red[static_cast<std::size_t>(qRed(rgb))] <= binHalfWidthSquared
+                && green[static_cast<std::size_t>(qGreen(rgb))] <= binHalfWidthSquared
+                && blue[static_cast<std::size_t>(qBlue(rgb))] <= binHalfWidthSquared
+            ? 1
+            : 0;
+    });
+    return mask;
 }
 
 // Closing with a 3 x 3 square. Dilation: set when any in-image pixel of the square is
@@ -196,6 +227,44 @@ bool isStrictlyBetter(const DialogueSearchCandidate &candidate, const DialogueSe
     return candidate.contrastPixelCount > best.contrastPixelCount;
 }
 
+// The largest patch of the colour mask, after closing, that is big enough, mostly of the
+// mask's colours and carries enough contrast pixels.
+std::optional<DialogueSearchCandidate> bestCandidate(
+    const std::vector<std::uint8_t> &colour, const std::vector<std::uint8_t> &contrast, int width, int height)
+{
+    const std::int64_t w = width;
+    const std::int64_t h = height;
+    const auto minimumWidth
+        = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(0.15 * static_cast<double>(w))), 1);
+    const auto minimumHeight
+        = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(0.05 * static_cast<double>(h))), 1);
+
+    std::optional<DialogueSearchCandidate> best;
+    for (const DialogueSearchBounds &bounds : components(closed(colour, width, height), width, height)) {
+        if (bounds.width() < minimumWidth || bounds.height() < minimumHeight) {
+            continue;
+        }
+        std::int64_t matches = 0;
+        std::int64_t contrastPixels = 0;
+        for (std::int64_t y = bounds.minY; y <= bounds.maxY; ++y) {
+            const std::size_t rowStart = static_cast<std::size_t>(y * w);
+            for (std::int64_t x = bounds.minX; x <= bounds.maxX; ++x) {
+                matches += colour[rowStart + static_cast<std::size_t>(x)];
+                contrastPixels += contrast[rowStart + static_cast<std::size_t>(x)];
+            }
+        }
+        const auto area = static_cast<double>(bounds.area());
+        const DialogueSearchCandidate candidate{bounds, static_cast<double>(matches) / area, contrastPixels};
+        if (candidate.backgroundCoverage < 0.3 || static_cast<double>(contrastPixels) / area < 0.01) {
+            continue;
+        }
+        if (!best || isStrictlyBetter(candidate, *best)) {
+            best = candidate;
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 QSize DialogueSearchRegionDetector::workingSize(QSize imageSize)
@@ -224,43 +293,20 @@ std::optional<QRectF> DialogueSearchRegionDetector::detect(
     const int width = working.width();
     const int height = working.height();
 
-    WorkingMasks masks;
-    std::vector<std::uint8_t> closedMask;
+    // A scene within the background distance of the box's colour joins the box into one
+    // patch as large as the search region, in which the text is too little to count:
+    // where no patch of the colours near the box's qualifies, the patches of the box's own
+    // colour are looked at.
+    std::optional<DialogueSearchCandidate> best;
     try {
-        masks = classifyPixels(image, pattern, width, height);
-        closedMask = closed(masks.background, width, height);
+        const WorkingMasks masks = classifyPixels(image, pattern, width, height);
+        best = bestCandidate(masks.background, masks.contrast, width, height);
+        if (!best) {
+            best = bestCandidate(ownColourMask(image, pattern, width, height), masks.contrast, width, height);
+        }
     } catch (const std::bad_alloc &) {
         // No memory for the working image: like a bitmap that cannot be created.
         return std::nullopt;
-    }
-
-    const auto minimumWidth
-        = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(0.15 * static_cast<double>(w))), 1);
-    const auto minimumHeight
-        = std::max<std::int64_t>(static_cast<std::int64_t>(std::ceil(0.05 * static_cast<double>(h))), 1);
-
-    std::optional<DialogueSearchCandidate> best;
-    for (const DialogueSearchBounds &bounds : components(std::move(closedMask), width, height)) {
-        if (bounds.width() < minimumWidth || bounds.height() < minimumHeight) {
-            continue;
-        }
-        std::int64_t matches = 0;
-        std::int64_t contrastPixels = 0;
-        for (std::int64_t y = bounds.minY; y <= bounds.maxY; ++y) {
-            const std::size_t rowStart = static_cast<std::size_t>(y * w);
-            for (std::int64_t x = bounds.minX; x <= bounds.maxX; ++x) {
-                matches += masks.background[rowStart + static_cast<std::size_t>(x)];
-                contrastPixels += masks.contrast[rowStart + static_cast<std::size_t>(x)];
-            }
-        }
-        const auto area = static_cast<double>(bounds.area());
-        const DialogueSearchCandidate candidate{bounds, static_cast<double>(matches) / area, contrastPixels};
-        if (candidate.backgroundCoverage < 0.3 || static_cast<double>(contrastPixels) / area < 0.01) {
-            continue;
-        }
-        if (!best || isStrictlyBetter(candidate, *best)) {
-            best = candidate;
-        }
     }
     if (!best) {
         return std::nullopt;

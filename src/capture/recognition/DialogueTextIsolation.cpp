@@ -647,7 +647,24 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     // Marks taller than a line of text, thin marks far wider than any character (a piece of
     // a border line that a name tag or drawing at another scale broke up), and big solid
     // blobs far thicker than the text's strokes (a name tag's plate, a shape of the
-    // scene), are no text.
+    // scene), are no text. A solid mark of a character's size with the line's marks close
+    // on either side is a character, drawn too small for its strokes to part (a Hangul
+    // syllable of three rows, such as 를, in text 10 pixels high).
+    const auto withinLine = [&](const Component &component) {
+        if (component.width() > 1.2 * textHeight || component.height() > 1.2 * textHeight) {
+            return false;
+        }
+        bool before = false;
+        bool after = false;
+        for (const Component &other : components) {
+            if (!other.kept || &other == &component || other.bottom < component.top || other.top > component.bottom) {
+                continue;
+            }
+            before = before || (other.right < component.left && component.left - other.right <= textHeight);
+            after = after || (other.left > component.right && other.left - component.right <= textHeight);
+        }
+        return before && after;
+    };
     bool dropped = false;
     for (Component &component : components) {
         if (!component.kept) {
@@ -656,7 +673,7 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         const bool tall = component.height() > 1.5 * textHeight;
         const bool rule = component.width() > 2.5 * textHeight && component.height() * 8 <= component.width();
         const bool blob = component.depth > 3.5 * strokeDepth && component.width() > 0.5 * textHeight
-            && component.height() > 0.5 * textHeight;
+            && component.height() > 0.5 * textHeight && !withinLine(component);
         if (tall || rule || blob) {
             component.kept = false;
             dropped = true;

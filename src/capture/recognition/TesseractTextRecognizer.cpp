@@ -366,9 +366,48 @@ struct SampleReading
     float confidence = 0.0F;
 };
 
+// How many letters a word of a reading has.
+int letterCount(const QString &word)
+{
+    return static_cast<int>(std::count_if(word.cbegin(), word.cend(), [](QChar c) { return c.isLetter(); }));
+}
+
+// The share of a reading's letters that stand in words of two letters or more which the
+// model takes from its dictionary and reads with confidence. The English model reads
+// kana, Han and Hangul as runs of letters that are seldom words ("dbmrok, PH ko"), and
+// where it does make words of them it has little confidence in them; English text, even
+// where a glyph is misread or cut at the sample's end, is mostly made of words.
+double dictionaryShareOf(tesseract::TessBaseAPI &api)
+{
+    constexpr int shortestWord = 2;
+    constexpr float lowestWordConfidence = 85.0F;
+    constexpr auto level = tesseract::RIL_WORD;
+    const std::unique_ptr<tesseract::ResultIterator> word(api.GetIterator());
+    if (!word) {
+        return 0.0;
+    }
+    int letters = 0;
+    int inWords = 0;
+    do {
+        if (word->Empty(level)) {
+            continue;
+        }
+        const std::unique_ptr<char[]> utf8(word->GetUTF8Text(level));
+        if (!utf8) {
+            continue;
+        }
+        const int count = letterCount(QString::fromUtf8(utf8.get()));
+        letters += count;
+        if (count >= shortestWord && word->WordIsFromDictionary() && word->Confidence(level) >= lowestWordConfidence) {
+            inWords += count;
+        }
+    } while (word->Next(level));
+    return letters == 0 ? 0.0 : static_cast<double>(inWords) / letters;
+}
+
+// Reads the sample; the engine keeps the results until the caller clears it.
 SampleReading readSample(tesseract::TessBaseAPI &api, const QImage &pixels, const QRect &sample)
 {
-    ClearOnExit clear(api);
     setImage(api, pixels);
     api.SetRectangle(sample.x(), sample.y(), sample.width(), sample.height());
     api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
@@ -379,6 +418,14 @@ SampleReading readSample(tesseract::TessBaseAPI &api, const QImage &pixels, cons
     }
     const std::unique_ptr<char[]> utf8(api.GetUTF8Text());
     return {utf8 ? QString::fromUtf8(utf8.get()) : QString(), api.MeanTextConf() / 100.0F};
+}
+
+// Reads the sample with one script's model.
+SampleReading readSampleIn(const QString &dataPath, Script script, const QImage &pixels, const QRect &sample)
+{
+    const EnginePool::Lease engine = EnginePool::instance().borrow(dataPath, script);
+    ClearOnExit clear(engine.api());
+    return readSample(engine.api(), pixels, sample);
 }
 
 bool isHangul(char32_t scalar)
@@ -403,20 +450,23 @@ double shareOf(const QString &text, Predicate passes)
     return letters == 0 ? 0.0 : static_cast<double>(passing) / letters;
 }
 
-// Whether an English reading of middling confidence is still plainly Latin text: mostly
-// small letters (the model loses confidence over a capital I of one stroke, read as "l"
-// or "1", and over a glyph cut in two at the sample's end). Hangul, kana and Han fill
-// the height of the line, and the English model reads them mostly as capitals ("COR,
-// HATS."); where it does find small letters in them, its confidence stays below 0.5.
-bool readsAsLatinText(const SampleReading &reading)
+// Whether an English reading of middling confidence is still plainly English text: mostly
+// small letters, at least two in five of them in words of its dictionary (the model loses
+// confidence over a capital I of one stroke, read as "l" or "1", and over a glyph cut in
+// two at the sample's end). Hangul, kana and Han fill the height of the line, and the
+// English model reads them mostly as capitals ("COM, HATS."); where it does find small
+// letters in them, they make no words ("dbmrok, PH ko" at 0.62, from a Japanese line).
+// `api` still holds the reading's results: its words are looked at only when the rest
+// holds.
+bool readsAsLatinText(const SampleReading &reading, tesseract::TessBaseAPI &api)
 {
     constexpr float lowestConfidence = 0.6F;
-    constexpr qsizetype fewestLetters = 8;
+    constexpr int fewestLetters = 8;
     constexpr double smallLetterShare = 0.8;
-    const auto letters
-        = std::count_if(reading.text.cbegin(), reading.text.cend(), [](QChar c) { return c.isLetter(); });
-    return reading.confidence >= lowestConfidence && letters >= fewestLetters
-        && shareOf(reading.text, [](char32_t scalar) { return QChar::isLower(scalar); }) >= smallLetterShare;
+    constexpr double wordShare = 0.4;
+    return reading.confidence >= lowestConfidence && letterCount(reading.text) >= fewestLetters
+        && shareOf(reading.text, [](char32_t scalar) { return QChar::isLower(scalar); }) >= smallLetterShare
+        && dictionaryShareOf(api) >= wordShare;
 }
 
 bool isLatinLetter(char32_t scalar)
@@ -460,19 +510,21 @@ std::optional<Script> decideScript(const QString &dataPath, const QImage &pixels
     // their script, or an unclear one, appears (together they take about 45 MiB; the
     // samples of all threads share one of each).
     constexpr float clearLatinConfidence = 0.88F;
-    const SampleReading latin
-        = readSample(EnginePool::instance().borrow(dataPath, Script::latin).api(), pixels, sample);
-    if (latin.confidence >= clearLatinConfidence || readsAsLatinText(latin)) {
-        return Script::latin;
+    SampleReading latin;
+    {
+        const EnginePool::Lease engine = EnginePool::instance().borrow(dataPath, Script::latin);
+        ClearOnExit clear(engine.api());
+        latin = readSample(engine.api(), pixels, sample);
+        if (latin.confidence >= clearLatinConfidence || readsAsLatinText(latin, engine.api())) {
+            return Script::latin;
+        }
     }
-    const SampleReading korean
-        = readSample(EnginePool::instance().borrow(dataPath, Script::korean).api(), pixels, sample);
+    const SampleReading korean = readSampleIn(dataPath, Script::korean, pixels, sample);
     const bool hangul = showsOwnLetters(Script::korean, korean.text);
     if (hangul && korean.confidence >= clearConfidence && korean.confidence > latin.confidence) {
         return Script::korean;
     }
-    const SampleReading japanese
-        = readSample(EnginePool::instance().borrow(dataPath, Script::japanese).api(), pixels, sample);
+    const SampleReading japanese = readSampleIn(dataPath, Script::japanese, pixels, sample);
     const bool kana = showsOwnLetters(Script::japanese, japanese.text);
     if (!kana && !hangul && !showsOwnLetters(Script::latin, latin.text)) {
         return std::nullopt;

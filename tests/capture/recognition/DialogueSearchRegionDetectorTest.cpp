@@ -239,6 +239,19 @@ TEST(DialogueSearchRegionDetector, ColourDistanceBoundaries)
     EXPECT_EQ(detect(boxOf(QColor(255, 255, 255), QColor(0, 0, 0)), {300, 255, 255}), QRectF(18, 18, 164, 64));
 }
 
+TEST(DialogueSearchRegionDetector, ABoxOnASceneNearItsColourIsFoundByItsOwnColour)
+{
+    // The scene is within the background distance of the pattern (50) but outside its
+    // eyedropper bin: box and scene are one patch of 198 x 98 whose 100 dots of text are
+    // 0.5 % of it. The box alone holds 1.6 %.
+    QImage image = frame(200, 100);
+    image.fill(QColor(40, 110, 140));
+    const QRect box(20, 30, 160, 40);
+    fill(image, box, QColor(48, 52, 150));
+    ASSERT_EQ(sprinkle(image, box, 8), 100);
+    EXPECT_EQ(detect(image), QRectF(18, 28, 164, 44));
+}
+
 TEST(DialogueSearchRegionDetector, PatchesTouchingAtACornerAreOneBox)
 {
     // Each 20 x 20 patch alone is narrower than the 30-pixel minimum; touching only at

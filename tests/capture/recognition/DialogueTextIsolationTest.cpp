@@ -74,3 +74,17 @@ TEST(DialogueTextIsolation, ABorderThatScalingBreaksUpIsNoText)
         tagged.lines.join(QLatin1Char(' ')).toStdString())
         << qPrintable(tagged.description);
 }
+
+TEST(DialogueTextIsolation, ACharacterTooSmallForItsStrokesToPartIsText)
+{
+    // Korean text 10 pixels high, its window 0.62 times the size the area was made at: the
+    // three rows of 를 run together into one solid mark, which was dropped as a blob far
+    // thicker than the text's strokes, and the line was read as "목소리 낮춰. ...".
+    const CaptureAreaProfile profile = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::korean, 18));
+    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::korean, 18, 0.62);
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
+    EXPECT_EQ(readThroughFrameProcessor(processor, frame.frame, profile).toStdString(),
+        frame.lines.join(QLatin1Char(' ')).toStdString())
+        << qPrintable(frame.description);
+}

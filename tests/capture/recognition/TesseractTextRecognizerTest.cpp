@@ -265,6 +265,20 @@ TEST_F(TesseractTextRecognizerTest, ALineWhoseSampleDecidesNothingIsReadInItsOwn
     EXPECT_LT(scoreRecognition(outscored.lines, outscoredText).characterErrorRate(), 0.05) << qPrintable(outscoredText);
 }
 
+TEST_F(TesseractTextRecognizerTest, AJapaneseLineTheEnglishModelReadsAsSmallLettersIsReadInJapanese)
+{
+    // At 0.83 times its size, the English model reads the start of this box's first line as
+    // "dbmrok, PH ko" (0.62, 8 of its 10 letters small), which is no English: the whole box
+    // was read as Latin letters.
+    using namespace veyra::test;
+    const CaptureAreaProfile profile = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 12));
+    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::japanese, 12, 0.83);
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
+    const QString text = readThroughFrameProcessor(processor, frame.frame, profile);
+    EXPECT_LT(scoreRecognition(frame.lines, text).characterErrorRate(), 0.05) << qPrintable(text);
+}
+
 TEST_F(TesseractTextRecognizerTest, EachRecognitionStaysOnItsCallingThread)
 {
     // The engine's OpenMP regions would otherwise add a team of worker threads to the
