@@ -57,15 +57,15 @@ Scene gameScene(int width, int height)
     return {frame, QRect(int(160 * unit), int(700 * unit), int(1600 * unit), int(360 * unit))};
 }
 
-void detectIn(benchmark::State &state, int width, int height)
+void detectIn(benchmark::State &state, int width, int height, const DialogueBackgroundPattern &pattern = boxPattern)
 {
     const Scene scene = gameScene(width, height);
     const QImage crop = scene.frame.copy(scene.searchRegion);
     const DialogueSearchRegionDetector detector;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(detector.detect(crop, boxPattern));
+        benchmark::DoNotOptimize(detector.detect(crop, pattern));
     }
-    const auto box = detector.detect(crop, boxPattern);
+    const auto box = detector.detect(crop, pattern);
     state.counters["boxWidth"] = box ? box->width() : 0;
     state.counters["boxHeight"] = box ? box->height() : 0;
 }
@@ -78,6 +78,12 @@ void BM_DetectorSearchCrop1920x1080(benchmark::State &state)
 void BM_DetectorSearchCrop3840x2160(benchmark::State &state)
 {
     detectIn(state, 3840, 2160);
+}
+
+// Most seconds of play: no dialogue box of the area's colour is shown.
+void BM_DetectorSearchCropWithoutBox1920x1080(benchmark::State &state)
+{
+    detectIn(state, 1920, 1080, DialogueBackgroundPattern{230, 40, 200});
 }
 
 // Crop + detect + crop, as the frame processor does before recognition.
@@ -157,6 +163,7 @@ void BM_RecognizerEngineInitialisation(benchmark::State &state)
 
 BENCHMARK(BM_DetectorSearchCrop1920x1080)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DetectorSearchCrop3840x2160)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DetectorSearchCropWithoutBox1920x1080)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CropAndDetect1920x1080)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RecognizerDetectedBox1920x1080)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecognizerEnglishBox)->Unit(benchmark::kMillisecond);

@@ -54,21 +54,34 @@ struct WorkingMasks
 {
     std::vector<std::uint8_t> background;
     std::vector<std::uint8_t> contrast;
+    // The pixels whose colour lies in the pattern's bin (the pattern is the centre of the
+    // eyedropper's colour bin, 32 values wide in every channel): the box's own colour,
+    // without the colours near it.
+    std::vector<std::uint8_t> ownColour;
 };
 
 // Draws the image into the w x h working image with nearest-neighbour sampling (the
-// source pixel under the centre of each working pixel) and hands every working pixel to
-// `classify` with its index.
-template <typename Classify>
-void sampleWorkingImage(const QImage &image, int w, int h, Classify classify)
+// source pixel under the centre of each working pixel) and classifies every pixel.
+WorkingMasks classifyPixels(const QImage &image, const DialogueBackgroundPattern &pattern, int w, int h)
 {
+    constexpr std::int64_t binHalfWidthSquared = 16 * 16;
     const std::int64_t sourceWidth = image.width();
     const std::int64_t sourceHeight = image.height();
+    const auto red = squaredDistances(pattern.red);
+    const auto green = squaredDistances(pattern.green);
+    const auto blue = squaredDistances(pattern.blue);
+
     std::vector<int> sourceColumn(static_cast<std::size_t>(w));
     for (int x = 0; x < w; ++x) {
         sourceColumn[static_cast<std::size_t>(x)] = static_cast<int>(
             std::min((2 * x + 1) * sourceWidth / (2 * static_cast<std::int64_t>(w)), sourceWidth - 1));
     }
+
+    WorkingMasks masks;
+    const auto count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    masks.background.assign(count, 0);
+    masks.contrast.assign(count, 0);
+    masks.ownColour.assign(count, 0);
     const OpaquePixels pixels(image);
     for (int y = 0; y < h; ++y) {
         const auto sourceY = static_cast<int>(
@@ -76,52 +89,19 @@ void sampleWorkingImage(const QImage &image, int w, int h, Classify classify)
         const QRgb *scanLine = pixels.row(sourceY);
         const std::size_t rowStart = static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
         for (int x = 0; x < w; ++x) {
-            classify(rowStart + static_cast<std::size_t>(x),
-                pixels.rgbAt(scanLine, sourceColumn[static_cast<std::size_t>(x)], sourceY));
+            const QRgb rgb = pixels.rgbAt(scanLine, sourceColumn[static_cast<std::size_t>(x)], sourceY);
+            const std::int64_t r2 = red[static_cast<std::size_t>(qRed(rgb))];
+            const std::int64_t g2 = green[static_cast<std::size_t>(qGreen(rgb))];
+            const std::int64_t b2 = blue[static_cast<std::size_t>(qBlue(rgb))];
+            const std::int64_t d2 = r2 + g2 + b2;
+            const std::size_t index = rowStart + static_cast<std::size_t>(x);
+            masks.background[index] = d2 <= backgroundDistanceSquared ? 1 : 0;
+            masks.contrast[index] = d2 >= contrastDistanceSquared ? 1 : 0;
+            masks.ownColour[index]
+                = r2 <= binHalfWidthSquared && g2 <= binHalfWidthSquared && b2 <= binHalfWidthSquared ? 1 : 0;
         }
     }
-}
-
-// Classifies every pixel of the working image.
-WorkingMasks classifyPixels(const QImage &image, const DialogueBackgroundPattern &pattern, int w, int h)
-{
-    const auto red = squaredDistances(pattern.red);
-    const auto green = squaredDistances(pattern.green);
-    const auto blue = squaredDistances(pattern.blue);
-    WorkingMasks masks;
-    const auto count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-    masks.background.assign(count, 0);
-    masks.contrast.assign(count, 0);
-    std::uint8_t *const background = masks.background.data();
-    std::uint8_t *const contrast = masks.contrast.data();
-    sampleWorkingImage(image, w, h, [&red, &green, &blue, background, contrast](std::size_t index, QRgb rgb) {
-        const std::int64_t d2 = red[static_cast<std::size_t>(qRed(rgb))] + green[static_cast<std::size_t>(qGreen(rgb))]
-            + blue[static_cast<std::size_t>(qBlue(rgb))];
-        background[index] = d2 <= backgroundDistanceSquared ? 1 : 0;
-        contrast[index] = d2 >= contrastDistanceSquared ? 1 : 0;
-    });
     return masks;
-}
-
-// The pixels of the working image whose colour lies in the pattern's bin (the pattern is
-// the centre of the eyedropper's colour bin, 32 values wide in every channel): the box's
-// own colour, without the colours near it.
-std::vector<std::uint8_t> ownColourMask(const QImage &image, const DialogueBackgroundPattern &pattern, int w, int h)
-{
-    constexpr std::int64_t binHalfWidthSquared = 16 * 16;
-    const auto red = squaredDistances(pattern.red);
-    const auto green = squaredDistances(pattern.green);
-    const auto blue = squaredDistances(pattern.blue);
-    std::vector<std::uint8_t> mask(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
-    std::uint8_t *const own = mask.data();
-    sampleWorkingImage(image, w, h, [&red, &green, &blue, own](std::size_t index, QRgb rgb) {
-        own[index] = red[static_cast<std::size_t>(qRed(rgb))] <= binHalfWidthSquared
-                && green[static_cast<std::size_t>(qGreen(rgb))] <= binHalfWidthSquared
-                && blue[static_cast<std::size_t>(qBlue(rgb))] <= binHalfWidthSquared
-            ? 1
-            : 0;
-    });
-    return mask;
 }
 
 // Closing with a 3 x 3 square. Dilation: set when any in-image pixel of the square is
@@ -302,7 +282,7 @@ std::optional<QRectF> DialogueSearchRegionDetector::detect(
         const WorkingMasks masks = classifyPixels(image, pattern, width, height);
         best = bestCandidate(masks.background, masks.contrast, width, height);
         if (!best) {
-            best = bestCandidate(ownColourMask(image, pattern, width, height), masks.contrast, width, height);
+            best = bestCandidate(masks.ownColour, masks.contrast, width, height);
         }
     } catch (const std::bad_alloc &) {
         // No memory for the working image: like a bitmap that cannot be created.
