@@ -21,9 +21,9 @@ struct QuitSignal
 };
 
 // Turns SIGTERM, SIGINT, SIGHUP and SIGQUIT (a session logging out, Ctrl+C or Ctrl+\ in a
-// terminal) into an orderly quit of the event loop instead of an abrupt end of the process, telling who
-// sent them. The handler only writes what the kernel gave it to a pipe (async-signal-safe);
-// the GUI thread reads it.
+// terminal) into an orderly quit of the event loop instead of an abrupt end of the process,
+// telling who sent them. The handler only writes what the kernel gave it to a pipe
+// (async-signal-safe); the GUI thread reads it.
 class QuitSignalWatcher : public QObject
 {
     Q_OBJECT

@@ -34,6 +34,13 @@ namespace {
 
 using Format = ReleaseNotesParagraphFormat;
 
+// The character that starts at `at`, a surrogate pair's two code units together.
+char32_t characterAt(const QString &text, qsizetype at)
+{
+    return text.at(at).isHighSurrogate() && at + 1 < text.size() ? QChar::surrogateToUcs4(text.at(at), text.at(at + 1))
+                                                                 : text.at(at).unicode();
+}
+
 // Loads nothing: the content names no resource, and should anything ask, this override and
 // the provider answer with refusedReleaseNotesResource() (QTextDocument would read a
 // name it gets no answer for as a local file itself).
@@ -336,13 +343,6 @@ private:
             known = fonts.shownByFirst.insert(character, fonts.first.supportsCharacter(uint(character)));
         }
         return *known;
-    }
-
-    static char32_t characterAt(const QString &text, qsizetype at)
-    {
-        return text.at(at).isHighSurrogate() && at + 1 < text.size()
-            ? QChar::surrogateToUcs4(text.at(at), text.at(at + 1))
-            : text.at(at).unicode();
     }
 
     // The run of the script's text: laid out here, a sample of it (its characters from `at`
@@ -648,9 +648,8 @@ QList<std::pair<QChar::Script, QString>> samplesOf(const QString &text, bool byS
     QList<std::pair<QChar::Script, QString>> samples;
     QChar::Script current = QChar::Script_Common;
     for (qsizetype at = 0; at < text.size();) {
-        const qsizetype length = text.at(at).isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
-        const char32_t character
-            = length == 2 ? QChar::surrogateToUcs4(text.at(at), text.at(at + 1)) : text.at(at).unicode();
+        const char32_t character = characterAt(text, at);
+        const qsizetype length = QChar::requiresSurrogates(character) ? 2 : 1;
         const QChar::Script script = QChar::script(character);
         if (byScript && script != QChar::Script_Common && script != QChar::Script_Inherited) {
             current = script;

@@ -26,6 +26,12 @@ constexpr qint64 stepNanoseconds = 3'000'000;
 // The width text is laid out at when the document has none: no line is wrapped.
 constexpr qreal unwrappedWidth = 1e6;
 
+// All of the document below `top`, as an area to draw again.
+QRectF everythingBelow(qreal top)
+{
+    return QRectF(0, top, std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
+}
+
 // The blocks of a table cell, first to last (found by their positions: a cursor in the
 // document would ask this layout where its block is).
 std::vector<QTextBlock> blocksOf(const QTextDocument &document, const QTextTableCell &cell)
@@ -254,7 +260,7 @@ void ReleaseNotesLayout::documentChanged(int, int, int)
     m_placed = false;
     m_complete = false;
     m_steps.start(0, this);
-    emit update(QRectF(0, 0, std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
+    emit update(everythingBelow(0));
 }
 
 void ReleaseNotesLayout::layOut(std::size_t index) const
@@ -406,9 +412,7 @@ void ReleaseNotesLayout::draw(QPainter *painter, const PaintContext &context)
     if (m_items.empty()) {
         return;
     }
-    const QRectF clip = context.clip.isValid()
-        ? context.clip
-        : QRectF(0, 0, std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
+    const QRectF clip = context.clip.isValid() ? context.clip : everythingBelow(0);
     const QFont font = document()->defaultFont();
     painter->save();
     painter->setPen(context.palette.color(QPalette::Text));
@@ -661,9 +665,9 @@ void ReleaseNotesLayout::step()
         emit viewMoved(distance);
     }
     if (std::exchange(m_drawUnfinished, false)) {
-        emit update(QRectF(0, 0, std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
+        emit update(everythingBelow(0));
     } else if (firstLaidOut < m_items.size()) {
-        emit update(QRectF(0, m_tops[firstLaidOut], std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
+        emit update(everythingBelow(m_tops[firstLaidOut]));
     }
     if (m_next >= m_items.size()) {
         m_steps.stop();
