@@ -395,14 +395,7 @@ public:
     // moves an area: the program sees each move.
     void drag(QPoint from, QPoint to)
     {
-        m_pointer.moveTo(from);
-        m_pointer.pressLeft();
-        constexpr int steps = 40;
-        for (int step = 1; step <= steps; ++step) {
-            m_pointer.moveTo(from + (to - from) * step / steps);
-            runFor(15);
-        }
-        m_pointer.releaseLeft();
+        m_pointer.dragLeft(from, to, 40, [] { runFor(15); });
     }
 
     // Asks the window manager to close the window, as its close button does.

@@ -76,6 +76,19 @@ void XTestPointer::rightClickAt(QPoint rootPosition)
     release(3);
 }
 
+void XTestPointer::dragLeft(QPoint from, QPoint to, int steps, const std::function<void()> &betweenMoves)
+{
+    moveTo(from);
+    press(1);
+    for (int step = 1; step <= steps; ++step) {
+        moveTo(from + (to - from) * step / steps);
+        if (betweenMoves) {
+            betweenMoves();
+        }
+    }
+    release(1);
+}
+
 void XTestPointer::press(std::uint8_t button)
 {
     fake(XCB_BUTTON_PRESS, button);

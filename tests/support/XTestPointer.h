@@ -40,6 +40,9 @@ public:
     void clickAt(QPoint rootPosition);
     // A click of the right button, which opens context menus.
     void rightClickAt(QPoint rootPosition);
+    // A drag with the left button through `steps` points in between, as a hand moves;
+    // `betweenMoves` runs after each move.
+    void dragLeft(QPoint from, QPoint to, int steps, const std::function<void()> &betweenMoves = {});
 
 private:
     // What the server's pointer is now.

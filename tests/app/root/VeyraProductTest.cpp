@@ -482,16 +482,7 @@ protected:
     }
 
     // A drag with the left button, through points in between as a hand moves.
-    void drag(QPoint from, QPoint to)
-    {
-        pointer.moveTo(from);
-        pointer.pressLeft();
-        constexpr int steps = 12;
-        for (int step = 1; step <= steps; ++step) {
-            pointer.moveTo(from + (to - from) * step / steps);
-        }
-        pointer.releaseLeft();
-    }
+    void drag(QPoint from, QPoint to) { pointer.dragLeft(from, to, 12); }
 
     XvfbSession x11;
     ServiceStandIn service;

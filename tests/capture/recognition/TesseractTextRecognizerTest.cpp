@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace veyra;
@@ -46,6 +47,20 @@ bool linkModels(const QTemporaryDir &folder)
         }
     }
     return true;
+}
+
+// What the frame processor reads of a generated game frame drawn at `scale` times its
+// size, through the capture area made on it at its own size (the player resized the game's
+// window), and the reading's error rate.
+std::pair<QString, double> readResized(veyra::test::DialogueLanguage language, std::uint32_t seed, double scale)
+{
+    using namespace veyra::test;
+    const CaptureAreaProfile profile = captureAreaProfileFor(generateGameDialogueFrame(language, seed));
+    const GameDialogueFrame frame = generateGameDialogueFrame(language, seed, scale);
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
+    const QString text = readThroughFrameProcessor(processor, frame.frame, profile);
+    return {text, scoreRecognition(frame.lines, text).characterErrorRate()};
 }
 
 class TesseractTextRecognizerTest : public ::testing::Test
@@ -247,22 +262,15 @@ TEST_F(TesseractTextRecognizerTest, ALineWhoseSampleDecidesNothingIsReadInItsOwn
     // large: no model finds any text in the start of this box's first line there (at 1.29
     // and 1.31 times they do), and taking English by default read the two lines as
     // "COMPUAEBZOLO LD AL. OL & BROT < USL ERT Er,".
-    using namespace veyra::test;
-    const CaptureAreaProfile profile = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 32));
-    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::japanese, 32, 1.3);
-    DefaultCaptureFrameProcessor processor(
-        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
-    const QString text = readThroughFrameProcessor(processor, frame.frame, profile);
-    EXPECT_LT(scoreRecognition(frame.lines, text).characterErrorRate(), 0.05) << qPrintable(text);
+    using veyra::test::DialogueLanguage;
+    const auto [text, errorRate] = readResized(DialogueLanguage::japanese, 32, 1.3);
+    EXPECT_LT(errorRate, 0.05) << qPrintable(text);
 
     // At 0.92 times its size, the English model reads the start of this box's first line
     // as "COM, HATS. F" with more confidence (0.74) than the Japanese model has in its
     // reading, "この責、覚えてる。お" (0.68).
-    const CaptureAreaProfile outscoredProfile
-        = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 13));
-    const GameDialogueFrame outscored = generateGameDialogueFrame(DialogueLanguage::japanese, 13, 0.92);
-    const QString outscoredText = readThroughFrameProcessor(processor, outscored.frame, outscoredProfile);
-    EXPECT_LT(scoreRecognition(outscored.lines, outscoredText).characterErrorRate(), 0.05) << qPrintable(outscoredText);
+    const auto [outscoredText, outscoredErrorRate] = readResized(DialogueLanguage::japanese, 13, 0.92);
+    EXPECT_LT(outscoredErrorRate, 0.05) << qPrintable(outscoredText);
 }
 
 TEST_F(TesseractTextRecognizerTest, AJapaneseLineTheEnglishModelReadsAsSmallLettersIsReadInJapanese)
@@ -270,13 +278,8 @@ TEST_F(TesseractTextRecognizerTest, AJapaneseLineTheEnglishModelReadsAsSmallLett
     // At 0.83 times its size, the English model reads the start of this box's first line as
     // "dbmrok, PH ko" (0.62, 8 of its 10 letters small), which is no English: the whole box
     // was read as Latin letters.
-    using namespace veyra::test;
-    const CaptureAreaProfile profile = captureAreaProfileFor(generateGameDialogueFrame(DialogueLanguage::japanese, 12));
-    const GameDialogueFrame frame = generateGameDialogueFrame(DialogueLanguage::japanese, 12, 0.83);
-    DefaultCaptureFrameProcessor processor(
-        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
-    const QString text = readThroughFrameProcessor(processor, frame.frame, profile);
-    EXPECT_LT(scoreRecognition(frame.lines, text).characterErrorRate(), 0.05) << qPrintable(text);
+    const auto [text, errorRate] = readResized(veyra::test::DialogueLanguage::japanese, 12, 0.83);
+    EXPECT_LT(errorRate, 0.05) << qPrintable(text);
 }
 
 TEST_F(TesseractTextRecognizerTest, EachRecognitionStaysOnItsCallingThread)
