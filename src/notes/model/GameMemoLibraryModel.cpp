@@ -472,8 +472,7 @@ void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
                 // keep (changed or deleted there), unless it holds nothing at all (its file
                 // removed from outside).
                 unstored = held ? notesNotStored(changedHere(notes), *held) : notes;
-            } catch (...) {
-            }
+            } catch (...) { }
         }
         if (unstored.isEmpty()) {
             // The store holds every note as it is.

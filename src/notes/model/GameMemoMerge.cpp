@@ -71,7 +71,8 @@ QVector<GameMemoEntry> packedNotes(const QVector<GameMemoEntry> &versions)
 }
 
 // The note under `key`, unless there is none or it is blank.
-const GameMemoEntry *nonBlankNote(const QHash<GameWindowProfileKey, GameMemoEntry> &notes, const GameWindowProfileKey &key)
+const GameMemoEntry *nonBlankNote(
+    const QHash<GameWindowProfileKey, GameMemoEntry> &notes, const GameWindowProfileKey &key)
 {
     const auto found = notes.constFind(key);
     return found == notes.constEnd() || found->hasBlankText() ? nullptr : &*found;
