@@ -312,12 +312,19 @@ TEST(GameMemoQuitSave, ANoteChangedHereAndOnAnotherMachineKeepsBothTextsAndSaysS
     GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
         veyra::test::SteppingClock());
 
+    // Changed only here: written as typed, with nothing to say.
+    model.updateText(QStringLiteral("Door code 5678"), boss);
+    model.flushPendingSave();
+    EXPECT_EQ(
+        textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("Door code 5678")});
+    EXPECT_EQ(model.notice(), std::nullopt);
+
     // The other machine adds a line; here the window still shows the older text and the
     // player types after it.
-    replaceFromOutside(path, {noteOf(boss, QStringLiteral("Door code 1234\nBOSS CODE 4417"), 2)});
-    model.updateText(QStringLiteral("Door code 1234 here"), boss);
+    replaceFromOutside(path, {noteOf(boss, QStringLiteral("Door code 5678\nBOSS CODE 4417"), 2)});
+    model.updateText(QStringLiteral("Door code 5678 here"), boss);
     model.flushPendingSave();
-    const QString joined = QStringLiteral("Door code 1234 here\n\nDoor code 1234\nBOSS CODE 4417");
+    const QString joined = QStringLiteral("Door code 5678 here\n\nDoor code 5678\nBOSS CODE 4417");
     EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{joined});
     EXPECT_EQ(model.entriesByKey().value(boss.key).text, joined);
     const QString notice = QStringLiteral("Your notes were also changed elsewhere (on another computer, say): where "
