@@ -364,6 +364,19 @@ TEST_F(CurrentGameMemoViewTest, TheEditorTakesNoMoreThanANoteMayHoldAndSaysWhatI
     QApplication::clipboard()->setText(QStringLiteral("short"));
     text->paste();
 
+    // A lone CR (as older programs end lines) is a line end too, taking one character.
+    text->moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(
+        QStringLiteral("abcdefghi\r").repeated(1000) + QStringLiteral("abcdefghi\r\n").repeated(1000));
+    text->paste();
+    EXPECT_EQ(model->entriesByKey().value(game.key).text,
+        QStringLiteral("short") + QStringLiteral("abcdefghi\n").repeated(1999) + QStringLiteral("abcde"));
+    EXPECT_TRUE(leftOut(
+        QStringLiteral("A note holds at most 20,000 characters: the last 5 characters you entered were left out.")));
+    text->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("short"));
+    text->paste();
+
     // A character of several code units (an emoji with its skin tone takes four) is
     // taken or left out whole, and what was left out is counted as the player sees it.
     const QString thumb = QStringLiteral("\U0001F44D\U0001F3FD");
