@@ -97,6 +97,18 @@ QHash<GameWindowProfileKey, GameMemoEntry> byKey(const QVector<GameMemoEntry> &n
     return result;
 }
 
+// The non-blank notes.
+QVector<GameMemoEntry> withoutBlankNotes(const QVector<GameMemoEntry> &notes)
+{
+    QVector<GameMemoEntry> result;
+    for (const GameMemoEntry &entry : notes) {
+        if (!entry.hasBlankText()) {
+            result.append(entry);
+        }
+    }
+    return result;
+}
+
 QVector<GameMemoEntry> newestFirst(const QHash<GameWindowProfileKey, GameMemoEntry> &notes)
 {
     QVector<GameMemoEntry> entries;
@@ -411,30 +423,29 @@ void GameMemoLibraryModel::saveNow()
         setSaving(false);
         return;
     }
-    QVector<GameMemoEntry> entries;
+    GameMemoChangesMerge merge;
     try {
         const std::optional<QVector<GameMemoEntry>> stored = m_store->loadIfStored();
-        entries = mergedWithStored(stored);
-        if (entries == newestFirst(byKey(stored.value_or(QVector<GameMemoEntry>())))) {
-            // Nothing of this run's to add: what the store holds stays as it is, replaced
-            // from outside (a sync tool, another machine) included, and memory takes it.
-            // Blank notes leave memory as a save would have them.
-            saveSucceeded(entries);
-            setSaving(false);
-            return;
+        merge = mergedWithStored(stored);
+        // With nothing of this run's to add, what the store holds stays as it is, replaced
+        // from outside (a sync tool, another machine) included, and memory takes it.
+        if (merge.notes != byKey(withoutBlankNotes(stored.value_or(QVector<GameMemoEntry>())))) {
+            m_store->save(newestFirst(merge.notes));
         }
-        m_store->save(entries);
     } catch (...) {
         // Notes that can no longer be read from the store are kept aside too.
         saveFailed(currentErrorDescription());
         setSaving(false);
         return;
     }
-    saveSucceeded(entries);
+    saveSucceeded(merge.notes);
+    if (merge.keptBothTexts) {
+        setNotice(ErrorMessage::text(changedElsewhereNotice));
+    }
     setSaving(false);
 }
 
-QVector<GameMemoEntry> GameMemoLibraryModel::mergedWithStored(const std::optional<QVector<GameMemoEntry>> &stored)
+GameMemoChangesMerge GameMemoLibraryModel::mergedWithStored(const std::optional<QVector<GameMemoEntry>> &stored) const
 {
     // With nothing stored at all (the file removed from outside, by a sync tool between
     // its removal and its new copy, say) no note was deleted elsewhere: the notes as last
@@ -445,11 +456,7 @@ QVector<GameMemoEntry> GameMemoLibraryModel::mergedWithStored(const std::optiona
     for (const GameWindowProfileKey &key : std::as_const(m_unsavedKeys)) {
         changedHere.insert(key, m_entriesByKey.value(key, GameMemoEntry{key, {}, {}, {}, {}, {}}));
     }
-    const GameMemoChangesMerge merge = mergedWithChangesElsewhere(m_baseByKey, current, changedHere);
-    if (merge.keptBothTexts) {
-        setNotice(ErrorMessage::text(changedElsewhereNotice));
-    }
-    return newestFirst(merge.notes);
+    return mergedWithChangesElsewhere(m_baseByKey, current, changedHere);
 }
 
 void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
@@ -516,12 +523,15 @@ void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
     }
 }
 
-void GameMemoLibraryModel::saveSucceeded(const QVector<GameMemoEntry> &entries)
+void GameMemoLibraryModel::saveSucceeded(QHash<GameWindowProfileKey, GameMemoEntry> saved)
 {
     const Logger logger("GameMemoLibrary");
-    QHash<GameWindowProfileKey, GameMemoEntry> saved;
-    for (const GameMemoEntry &entry : entries) {
-        saved.insert(entry.key, entry);
+    // A note held as it is stored keeps its date to the millisecond while the process runs.
+    for (auto note = saved.begin(); note != saved.end(); ++note) {
+        const auto held = m_entriesByKey.constFind(note.key());
+        if (held != m_entriesByKey.constEnd() && held->toJson() == note->toJson()) {
+            *note = *held;
+        }
     }
     m_hasUnsavedEdits = false;
     m_hasUnkeptEdits = false;

@@ -4,6 +4,7 @@
 #include "foundation/async/TaskOnActor.h"
 #include "foundation/errors/ErrorMessage.h"
 #include "notes/model/GameMemoContext.h"
+#include "notes/model/GameMemoMerge.h"
 #include "notes/store/GameMemoEntry.h"
 #include "notes/store/GameMemoStoring.h"
 
@@ -151,14 +152,15 @@ private:
     // Whether the store holds the non-blank notes of `stored` merged with `versions`.
     bool canHoldMerged(const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions) const;
     // The notes to write over `stored` (the store's notes now, none when nothing is stored
-    // at all), newest first: merged three ways with what this run last read or wrote
-    // (mergedWithChangesElsewhere), the notice set when a note kept both texts. Throws
-    // GameMemoStoreError for two stored notes of one key.
-    QVector<GameMemoEntry> mergedWithStored(const std::optional<QVector<GameMemoEntry>> &stored);
+    // at all): merged three ways with what this run last read or wrote and what changed here
+    // (mergedWithChangesElsewhere). Throws GameMemoStoreError for two stored notes of one
+    // key.
+    GameMemoChangesMerge mergedWithStored(const std::optional<QVector<GameMemoEntry>> &stored) const;
     // Those of `notes` changed here since the last save that succeeded.
     QVector<GameMemoEntry> changedHere(const QVector<GameMemoEntry> &notes) const;
     void saveFailed(const ErrorMessage &reason);
-    void saveSucceeded(const QVector<GameMemoEntry> &entries);
+    // Memory and the base take the notes the store holds now.
+    void saveSucceeded(QHash<GameWindowProfileKey, GameMemoEntry> saved);
     ErrorMessage keptAsideMessage(const ErrorMessage &reason) const;
     // Logs the line unless the same failure (`failure`, at `type`) was logged last.
     void logFailureOnce(QtMsgType type, const QString &failure, const QString &line);
