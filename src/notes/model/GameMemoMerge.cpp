@@ -121,11 +121,9 @@ GameMemoChangesMerge mergedWithChangesElsewhere(const QHash<GameWindowProfileKey
             }
         } else if (here != nullptr && here->text != there->text) {
             alsoChangedThere.append(*here);
-        } else if (here != nullptr && here->updatedAt > there->updatedAt) {
-            // The same text on both sides: the later names and date.
-            merge.notes.insert(key, *here);
         }
-        // Cleared here but changed there: the text written there stays.
+        // Cleared here but changed there, or the same text on both sides: the store's note
+        // stays.
     }
     if (!alsoChangedThere.isEmpty()) {
         merge.notes = mergedGameMemos(merge.notes.values(), alsoChangedThere);
