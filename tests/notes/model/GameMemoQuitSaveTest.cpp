@@ -392,3 +392,21 @@ TEST(GameMemoQuitSave, AFailedSaveKeepsAsideWhatWasChangedHereAndNoNoteDeletedEl
         (QStringList{QStringLiteral("typed here"), QStringLiteral("kept")}));
     QCoreApplication::processEvents();
 }
+
+TEST(GameMemoQuitSave, NotesOfOneSecondStayNewestFirstWhenASaveHasNothingToWrite)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("game-memos.json"));
+    QDateTime now(QDate(2024, 3, 1), QTime(12, 0, 0, 100), Qt::UTC);
+    GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000,
+        std::make_shared<GatedSleeper>(), [&now] { return now; });
+    model.updateText(QStringLiteral("earlier"), gameContext(QStringLiteral("A")));
+    now = now.addMSecs(500);
+    model.updateText(QStringLiteral("later"), gameContext(QStringLiteral("Z")));
+    model.flushPendingSave();
+
+    // The file holds whole seconds; the notes held as they are stored keep their own dates.
+    model.flushPendingSave();
+    EXPECT_EQ(textsOf(model.sortedEntries()), (QStringList{QStringLiteral("later"), QStringLiteral("earlier")}));
+    QCoreApplication::processEvents();
+}
