@@ -119,15 +119,21 @@ GameMemoChangesMerge mergedWithChangesElsewhere(const QHash<GameWindowProfileKey
             } else {
                 merge.notes.remove(key);
             }
-        } else if (here != nullptr && here->text != there->text) {
+        } else if (here == nullptr) {
+            // Cleared here but changed there: the text written there stays.
+            merge.keptBothTexts = true;
+        } else if (here->text != there->text) {
             alsoChangedThere.append(*here);
         }
-        // Cleared here but changed there, or the same text on both sides: the store's note
-        // stays.
+        // The same text on both sides: the store's note stays.
     }
     if (!alsoChangedThere.isEmpty()) {
+        const qsizetype notes = merge.notes.size();
         merge.notes = mergedGameMemos(merge.notes.values(), alsoChangedThere);
-        merge.keptBothTexts = true;
+        // Unless the text here held the one there (names changed there, say).
+        merge.keptBothTexts = merge.keptBothTexts || merge.notes.size() != notes
+            || std::any_of(alsoChangedThere.cbegin(), alsoChangedThere.cend(),
+                [&merge](const GameMemoEntry &here) { return merge.notes.value(here.key).text != here.text; });
     }
     return merge;
 }

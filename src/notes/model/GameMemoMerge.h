@@ -20,7 +20,7 @@ QHash<GameWindowProfileKey, GameMemoEntry> mergedGameMemos(
     const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions);
 
 // The notes to store, merged three ways, and whether a note changed on both sides kept
-// both texts.
+// what was written there beside (or instead of) what was written here.
 struct GameMemoChangesMerge
 {
     QHash<GameWindowProfileKey, GameMemoEntry> notes;

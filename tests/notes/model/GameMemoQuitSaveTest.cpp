@@ -356,6 +356,24 @@ TEST(GameMemoQuitSave, ANoteChangedHereAndOnAnotherMachineKeepsBothTextsAndSaysS
     runAndQuit();
     EXPECT_EQ(veyra::test::inodeOf(path), replacedFile);
     EXPECT_EQ(textsOf(model.sortedEntries()), QStringList{QStringLiteral("the other machine again")});
+
+    // Cleared here but changed there: the text written there stays, and the notice says so.
+    replaceFromOutside(path, {noteOf(fresh, QStringLiteral("changed there"), 5)});
+    model.updateText(QString(), fresh.key);
+    model.flushPendingSave();
+    EXPECT_EQ(
+        textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("changed there")});
+    EXPECT_NE(model.notice(), std::nullopt);
+
+    // Only the name changed there, and the text typed here holds the text there: nothing to say.
+    GameMemoEntry renamed = noteOf(fresh, QStringLiteral("changed there"), 6);
+    renamed.representativeGameName = QStringLiteral("Fresh Game");
+    replaceFromOutside(path, {renamed});
+    model.updateText(QStringLiteral("changed there, and here"), fresh.key);
+    model.flushPendingSave();
+    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
+        QStringList{QStringLiteral("changed there, and here")});
+    EXPECT_EQ(model.notice(), std::nullopt);
     QCoreApplication::processEvents();
 }
 
