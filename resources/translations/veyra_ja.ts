@@ -910,6 +910,10 @@
         <translation>ウィンドウ「%@」のメモが2つあります。</translation>
     </message>
     <message>
+        <source>Your notes were also changed elsewhere (on another computer, say): where the same note was changed on both sides, Veyra kept both texts in it, the newest first.</source>
+        <translation>メモはほかの場所(別のコンピューターなど)でも変更されました。同じメモが両方で変更された場合、Veyra は両方の内容を新しい順にそのメモに残しました。</translation>
+    </message>
+    <message>
         <source>The notes kept aside earlier are back in your notes.</source>
         <translation>以前に別に保管されていたメモをメモに戻しました。</translation>
     </message>

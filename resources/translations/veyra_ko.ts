@@ -910,6 +910,10 @@
         <translation>창 “%@”의 메모가 두 개 있습니다.</translation>
     </message>
     <message>
+        <source>Your notes were also changed elsewhere (on another computer, say): where the same note was changed on both sides, Veyra kept both texts in it, the newest first.</source>
+        <translation>메모가 다른 곳(예: 다른 컴퓨터)에서도 변경되었습니다. 같은 메모가 양쪽에서 변경된 경우 Veyra가 두 내용을 모두 최신 순으로 그 메모에 남겼습니다.</translation>
+    </message>
+    <message>
         <source>The notes kept aside earlier are back in your notes.</source>
         <translation>이전에 따로 보관된 메모를 메모로 되돌렸습니다.</translation>
     </message>

@@ -57,6 +57,9 @@ const char *const broughtBackButNoRoomNotice = QT_TRANSLATE_NOOP("Veyra",
     "next start.");
 // Two sentences of a notice, one after the other.
 const char *const twoSentences = QT_TRANSLATE_NOOP("Veyra", "%@ %@");
+const char *const changedElsewhereNotice = QT_TRANSLATE_NOOP("Veyra",
+    "Your notes were also changed elsewhere (on another computer, say): where the same note was changed on both "
+    "sides, Veyra kept both texts in it, the newest first.");
 
 // Whether a note is stored as it is: its stored form is the same (dates in whole seconds).
 bool isStoredAsItIs(const GameMemoEntry &note, const QHash<GameWindowProfileKey, GameMemoEntry> &stored)
@@ -84,14 +87,26 @@ QVector<GameMemoEntry> notesNotStored(const QVector<GameMemoEntry> &notes, const
 // The non-blank notes, newest first; notes of the same date in the order of their keys.
 QVector<GameMemoEntry> newestFirst(const QHash<GameWindowProfileKey, GameMemoEntry> &notes);
 
-// The stored notes as withUnsavedNotes() gives them when memory adds nothing.
-QVector<GameMemoEntry> withoutBlankNotes(const QVector<GameMemoEntry> &stored)
+// The notes by key.
+QHash<GameWindowProfileKey, GameMemoEntry> byKey(const QVector<GameMemoEntry> &notes)
 {
-    QHash<GameWindowProfileKey, GameMemoEntry> notes;
-    for (const GameMemoEntry &entry : stored) {
-        notes.insert(entry.key, entry);
+    QHash<GameWindowProfileKey, GameMemoEntry> result;
+    for (const GameMemoEntry &entry : notes) {
+        result.insert(entry.key, entry);
     }
-    return newestFirst(notes);
+    return result;
+}
+
+// The non-blank notes.
+QVector<GameMemoEntry> withoutBlankNotes(const QVector<GameMemoEntry> &notes)
+{
+    QVector<GameMemoEntry> result;
+    for (const GameMemoEntry &entry : notes) {
+        if (!entry.hasBlankText()) {
+            result.append(entry);
+        }
+    }
+    return result;
 }
 
 QVector<GameMemoEntry> newestFirst(const QHash<GameWindowProfileKey, GameMemoEntry> &notes)
@@ -182,6 +197,7 @@ bool GameMemoLibraryModel::load()
         // The copies hold parts of what memory holds now.
         m_keptAsideIsCurrent = false;
     }
+    m_baseByKey = byKey(stored);
     m_hasLoaded = true;
     m_loadFailure.reset();
     Q_EMIT entriesByKeyChanged();
@@ -407,58 +423,40 @@ void GameMemoLibraryModel::saveNow()
         setSaving(false);
         return;
     }
-    QVector<GameMemoEntry> entries;
+    GameMemoChangesMerge merge;
     try {
-        const QVector<GameMemoEntry> stored = m_store->load();
-        entries = withUnsavedNotes(stored);
-        if (!m_hasUnsavedEdits && entries == withoutBlankNotes(stored)) {
-            // Nothing to write: what the store holds stays as it is, replaced from outside
-            // (a sync tool, another machine) included. Blank notes leave memory as a save
-            // would have them.
-            dropBlankNotes();
-            setErrorMessage(std::nullopt);
-            setSaving(false);
-            return;
+        const std::optional<QVector<GameMemoEntry>> stored = m_store->loadIfStored();
+        merge = mergedWithStored(stored);
+        // With nothing of this run's to add, what the store holds stays as it is, replaced
+        // from outside (a sync tool, another machine) included, and memory takes it.
+        if (merge.notes != byKey(withoutBlankNotes(stored.value_or(QVector<GameMemoEntry>())))) {
+            m_store->save(newestFirst(merge.notes));
         }
-        m_store->save(entries);
     } catch (...) {
         // Notes that can no longer be read from the store are kept aside too.
         saveFailed(currentErrorDescription());
         setSaving(false);
         return;
     }
-    saveSucceeded(entries);
+    saveSucceeded(merge.notes);
+    if (merge.keptBothTexts) {
+        setNotice(ErrorMessage::text(changedElsewhereNotice));
+    }
     setSaving(false);
 }
 
-QVector<GameMemoEntry> GameMemoLibraryModel::withUnsavedNotes(const QVector<GameMemoEntry> &stored) const
+GameMemoChangesMerge GameMemoLibraryModel::mergedWithStored(const std::optional<QVector<GameMemoEntry>> &stored) const
 {
-    requireUniqueGameMemoKeys(stored);
-    // Only the notes changed here come from memory; every other note is taken as the store
-    // holds it now, and one the store no longer holds (a file removed from outside) is
-    // written back rather than lost.
-    QHash<GameWindowProfileKey, GameMemoEntry> notes = m_entriesByKey;
-    for (const GameMemoEntry &entry : stored) {
-        notes.insert(entry.key, entry);
+    // With nothing stored at all (the file removed from outside, by a sync tool between
+    // its removal and its new copy, say) no note was deleted elsewhere: the notes as last
+    // read or written come back with the changes made here.
+    const QVector<GameMemoEntry> current = stored ? *stored : m_baseByKey.values();
+    requireUniqueGameMemoKeys(current);
+    QHash<GameWindowProfileKey, GameMemoEntry> changedHere;
+    for (const GameWindowProfileKey &key : std::as_const(m_unsavedKeys)) {
+        changedHere.insert(key, m_entriesByKey.value(key, GameMemoEntry{key, {}, {}, {}, {}, {}}));
     }
-    for (const GameWindowProfileKey &key : m_unsavedKeys) {
-        const auto held = m_entriesByKey.constFind(key);
-        if (held == m_entriesByKey.constEnd() || held->hasBlankText()) {
-            notes.remove(key);
-        } else {
-            notes.insert(key, *held);
-        }
-    }
-    return newestFirst(notes);
-}
-
-void GameMemoLibraryModel::dropBlankNotes()
-{
-    const qsizetype before = m_entriesByKey.size();
-    m_entriesByKey.removeIf([](const auto &note) { return note.value().hasBlankText(); });
-    if (m_entriesByKey.size() != before) {
-        Q_EMIT entriesByKeyChanged();
-    }
+    return mergedWithChangesElsewhere(m_baseByKey, current, changedHere);
 }
 
 void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
@@ -470,8 +468,19 @@ void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
     // they do not hold as it is (new and changed notes) is kept: the copies then give back
     // no more than the edits, and the store can hold them once it has room for the edits.
     if (!notes.isEmpty() && !m_keptAsideIsCurrent) {
-        const std::optional<QVector<GameMemoEntry>> stored = m_hasLoaded ? storedNotes() : std::nullopt;
-        const QVector<GameMemoEntry> unstored = stored ? notesNotStored(notes, *stored) : notes;
+        // The stored notes, when they can still be read (none stored at all: no notes).
+        std::optional<QVector<GameMemoEntry>> stored;
+        QVector<GameMemoEntry> unstored = notes;
+        if (m_hasLoaded) {
+            try {
+                const std::optional<QVector<GameMemoEntry>> held = m_store->loadIfStored();
+                stored = held.value_or(QVector<GameMemoEntry>());
+                // Of the notes held as last read or written, the store's are the ones to
+                // keep (changed or deleted there), unless it holds nothing at all (its file
+                // removed from outside).
+                unstored = held ? notesNotStored(changedHere(notes), *held) : notes;
+            } catch (...) { }
+        }
         if (unstored.isEmpty()) {
             // The store holds every note as it is.
             m_hasUnkeptEdits = false;
@@ -514,12 +523,15 @@ void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
     }
 }
 
-void GameMemoLibraryModel::saveSucceeded(const QVector<GameMemoEntry> &entries)
+void GameMemoLibraryModel::saveSucceeded(QHash<GameWindowProfileKey, GameMemoEntry> saved)
 {
     const Logger logger("GameMemoLibrary");
-    QHash<GameWindowProfileKey, GameMemoEntry> saved;
-    for (const GameMemoEntry &entry : entries) {
-        saved.insert(entry.key, entry);
+    // A note held as it is stored keeps its date to the millisecond while the process runs.
+    for (auto note = saved.begin(); note != saved.end(); ++note) {
+        const auto held = m_entriesByKey.constFind(note.key());
+        if (held != m_entriesByKey.constEnd() && held->toJson() == note->toJson()) {
+            *note = *held;
+        }
     }
     m_hasUnsavedEdits = false;
     m_hasUnkeptEdits = false;
@@ -541,18 +553,23 @@ void GameMemoLibraryModel::saveSucceeded(const QVector<GameMemoEntry> &entries)
     m_broughtBackPaths.clear();
     m_keptAsidePaths.clear();
     m_keptAsideIsCurrent = false;
-    m_entriesByKey = std::move(saved);
-    Q_EMIT entriesByKeyChanged();
+    m_baseByKey = saved;
+    if (saved != m_entriesByKey) {
+        m_entriesByKey = std::move(saved);
+        Q_EMIT entriesByKeyChanged();
+    }
     setErrorMessage(std::nullopt);
 }
 
-std::optional<QVector<GameMemoEntry>> GameMemoLibraryModel::storedNotes() const
+QVector<GameMemoEntry> GameMemoLibraryModel::changedHere(const QVector<GameMemoEntry> &notes) const
 {
-    try {
-        return m_store->load();
-    } catch (...) {
-        return std::nullopt;
+    QVector<GameMemoEntry> changed;
+    for (const GameMemoEntry &note : notes) {
+        if (m_unsavedKeys.contains(note.key)) {
+            changed.append(note);
+        }
     }
+    return changed;
 }
 
 void GameMemoLibraryModel::flushPendingSave()

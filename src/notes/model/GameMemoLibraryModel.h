@@ -4,6 +4,7 @@
 #include "foundation/async/TaskOnActor.h"
 #include "foundation/errors/ErrorMessage.h"
 #include "notes/model/GameMemoContext.h"
+#include "notes/model/GameMemoMerge.h"
 #include "notes/store/GameMemoEntry.h"
 #include "notes/store/GameMemoStoring.h"
 
@@ -23,8 +24,8 @@
 namespace veyra {
 
 // Every game note of the process, shared by the overlay's note popover and the notes
-// window. Edits apply at once; the notes edited are written through the store (into the
-// notes it holds then, which keep their own text otherwise) `debounceNanoseconds` after
+// window. Edits apply at once; the notes edited are written through the store (merged
+// into the notes it holds then, see saveNow()) `debounceNanoseconds` after
 // the last edit, so a burst of typing is one write, and
 // at the latest `longestWaitNanoseconds` after the first edit not written yet, so typing
 // without a pause is written too.
@@ -104,11 +105,13 @@ public:
     // ignored.
     void updateText(const QString &text, const GameWindowProfileKey &key);
 
-    // Writes at once what is not written yet; a pending delayed save stays pending. Only the
-    // notes changed in this run are written from memory: the others are written as the
-    // store holds them at that moment (replaced from outside, by a sync tool or another
-    // machine, say), notes it no longer holds written back from memory; with nothing to
-    // add, nothing is written.
+    // Writes at once what is not written yet; a pending delayed save stays pending. The
+    // notes are merged three ways into what the store holds at that moment (replaced from
+    // outside, by a sync tool or another machine, say), against what this run last read or
+    // wrote of each: a note changed only there stays as stored (deleted included), one
+    // changed only here is written from memory, one changed on both sides keeps both texts
+    // and the notice says so. With nothing of this run's to add, nothing is written, and
+    // memory takes the stored notes.
     void saveNow();
     // Cancels the pending delayed save and writes at once as saveNow() does (also when
     // nothing was pending).
@@ -148,16 +151,16 @@ private:
     void keepOnlyWhatIsNotStored(const KeptGameMemoCopy &copy, const QVector<GameMemoEntry> &stored);
     // Whether the store holds the non-blank notes of `stored` merged with `versions`.
     bool canHoldMerged(const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions) const;
-    // The notes to write over `stored` (the store's notes now): those changed here taken
-    // from memory, the others as stored (or from memory when the store lacks them), newest
-    // first. Throws GameMemoStoreError for two stored notes of one key.
-    QVector<GameMemoEntry> withUnsavedNotes(const QVector<GameMemoEntry> &stored) const;
-    // Takes the blank notes out of memory, as a save does.
-    void dropBlankNotes();
+    // The notes to write over `stored` (the store's notes now, none when nothing is stored
+    // at all): merged three ways with what this run last read or wrote and what changed here
+    // (mergedWithChangesElsewhere). Throws GameMemoStoreError for two stored notes of one
+    // key.
+    GameMemoChangesMerge mergedWithStored(const std::optional<QVector<GameMemoEntry>> &stored) const;
+    // Those of `notes` changed here since the last save that succeeded.
+    QVector<GameMemoEntry> changedHere(const QVector<GameMemoEntry> &notes) const;
     void saveFailed(const ErrorMessage &reason);
-    void saveSucceeded(const QVector<GameMemoEntry> &entries);
-    // The store's notes, when they can still be read.
-    std::optional<QVector<GameMemoEntry>> storedNotes() const;
+    // Memory and the base take the notes the store holds now.
+    void saveSucceeded(QHash<GameWindowProfileKey, GameMemoEntry> saved);
     ErrorMessage keptAsideMessage(const ErrorMessage &reason) const;
     // Logs the line unless the same failure (`failure`, at `type`) was logged last.
     void logFailureOnce(QtMsgType type, const QString &failure, const QString &line);
@@ -189,6 +192,9 @@ private:
     // The notes that differ from the stored ones: edited, or brought back, since the last
     // save that succeeded.
     QSet<GameWindowProfileKey> m_unsavedKeys;
+    // The notes as this run last read or wrote them (the blank ones too): what the store
+    // held before anything changed on either side since.
+    QHash<GameWindowProfileKey, GameMemoEntry> m_baseByKey;
     // The copies this run kept aside, and whether they hold the notes in memory.
     QStringList m_keptAsidePaths;
     bool m_keptAsideIsCurrent = false;

@@ -70,7 +70,73 @@ QVector<GameMemoEntry> packedNotes(const QVector<GameMemoEntry> &versions)
     return notes;
 }
 
+// The note under `key`, unless there is none or it is blank.
+const GameMemoEntry *nonBlankNote(
+    const QHash<GameWindowProfileKey, GameMemoEntry> &notes, const GameWindowProfileKey &key)
+{
+    const auto found = notes.constFind(key);
+    return found == notes.constEnd() || found->hasBlankText() ? nullptr : &*found;
+}
+
+// Whether two sides hold the same note in its stored form (or both none).
+bool sameNote(const GameMemoEntry *a, const GameMemoEntry *b)
+{
+    if (a == nullptr || b == nullptr) {
+        return a == b;
+    }
+    return a->toJson() == b->toJson();
+}
+
 } // namespace
+
+GameMemoChangesMerge mergedWithChangesElsewhere(const QHash<GameWindowProfileKey, GameMemoEntry> &base,
+    const QVector<GameMemoEntry> &stored, const QHash<GameWindowProfileKey, GameMemoEntry> &changedHere)
+{
+    QHash<GameWindowProfileKey, GameMemoEntry> storedByKey;
+    for (const GameMemoEntry &entry : stored) {
+        storedByKey.insert(entry.key, entry);
+    }
+    GameMemoChangesMerge merge;
+    for (const GameMemoEntry &entry : stored) {
+        if (!entry.hasBlankText()) {
+            merge.notes.insert(entry.key, entry);
+        }
+    }
+    QVector<GameMemoEntry> alsoChangedThere;
+    for (auto change = changedHere.cbegin(); change != changedHere.cend(); ++change) {
+        const GameWindowProfileKey &key = change.key();
+        const GameMemoEntry *before = nonBlankNote(base, key);
+        const GameMemoEntry *here = change->hasBlankText() ? nullptr : &*change;
+        const GameMemoEntry *there = nonBlankNote(storedByKey, key);
+        if (sameNote(here, before)) {
+            // Not changed here after all: the store's note stays.
+            continue;
+        }
+        if (sameNote(there, before) || there == nullptr) {
+            // Changed only here, or deleted there and written again here.
+            if (here != nullptr) {
+                merge.notes.insert(key, *here);
+            } else {
+                merge.notes.remove(key);
+            }
+        } else if (here == nullptr) {
+            // Cleared here but changed there: the text written there stays.
+            merge.keptBothTexts = true;
+        } else if (here->text != there->text) {
+            alsoChangedThere.append(*here);
+        }
+        // The same text on both sides: the store's note stays.
+    }
+    if (!alsoChangedThere.isEmpty()) {
+        const qsizetype notes = merge.notes.size();
+        merge.notes = mergedGameMemos(merge.notes.values(), alsoChangedThere);
+        // Unless the text here held the one there (names changed there, say).
+        merge.keptBothTexts = merge.keptBothTexts || merge.notes.size() != notes
+            || std::any_of(alsoChangedThere.cbegin(), alsoChangedThere.cend(),
+                [&merge](const GameMemoEntry &here) { return merge.notes.value(here.key).text != here.text; });
+    }
+    return merge;
+}
 
 QHash<GameWindowProfileKey, GameMemoEntry> mergedGameMemos(
     const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions)

@@ -19,4 +19,21 @@ namespace veyra {
 QHash<GameWindowProfileKey, GameMemoEntry> mergedGameMemos(
     const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions);
 
+// The notes to store, merged three ways, and whether a note changed on both sides kept
+// what was written there beside (or instead of) what was written here.
+struct GameMemoChangesMerge
+{
+    QHash<GameWindowProfileKey, GameMemoEntry> notes;
+    bool keptBothTexts = false;
+};
+
+// Merges the notes changed here into what the store holds now (`stored`), with `base` the
+// notes as this run last read or wrote them: a note changed only in the store (by another
+// machine; deleted included) stays as stored; one changed only here (`changedHere`, blank
+// when cleared) is taken from here; one changed on both sides keeps both texts, joined as
+// mergedGameMemos() joins them (a side that deleted or cleared it adds nothing). Blank
+// notes count as none. Notes are compared in their stored form (dates in whole seconds).
+GameMemoChangesMerge mergedWithChangesElsewhere(const QHash<GameWindowProfileKey, GameMemoEntry> &base,
+    const QVector<GameMemoEntry> &stored, const QHash<GameWindowProfileKey, GameMemoEntry> &changedHere);
+
 } // namespace veyra

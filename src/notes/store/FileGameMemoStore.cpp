@@ -50,11 +50,16 @@ QVector<GameMemoEntry> decodeNotes(const QString &path, const QByteArray &data, 
 }
 
 // The notes of a file in the notes file's format; a missing file holds none. `bytes`, when
-// given, gets what the file held; `foreign` is as decodeNotes() sets it.
-QVector<GameMemoEntry> readNotes(const QString &path, QByteArray *bytes = nullptr, bool *foreign = nullptr)
+// given, gets what the file held; `foreign` is as decodeNotes() sets it, `missing` is set
+// when there is no file.
+QVector<GameMemoEntry> readNotes(
+    const QString &path, QByteArray *bytes = nullptr, bool *foreign = nullptr, bool *missing = nullptr)
 {
     // A dangling link or a folder in the file's place is no missing file: reading it fails.
     if (fileNodeKind(path) == FileNodeKind::missing) {
+        if (missing != nullptr) {
+            *missing = true;
+        }
         return {};
     }
     QByteArray data = readWholeFile(path, FileGameMemoStore::maximumFileSize);
@@ -124,12 +129,22 @@ QVector<GameMemoEntry> FileGameMemoStore::load()
     return loadFile(nullptr);
 }
 
-QVector<GameMemoEntry> FileGameMemoStore::loadFile(QByteArray *bytes)
+std::optional<QVector<GameMemoEntry>> FileGameMemoStore::loadIfStored()
+{
+    bool missing = false;
+    QVector<GameMemoEntry> entries = loadFile(nullptr, &missing);
+    if (missing) {
+        return std::nullopt;
+    }
+    return entries;
+}
+
+QVector<GameMemoEntry> FileGameMemoStore::loadFile(QByteArray *bytes, bool *missing)
 {
     const QString path = location();
     bool foreign = false;
     try {
-        return readNotes(path, bytes, &foreign);
+        return readNotes(path, bytes, &foreign, missing);
     } catch (const GameMemoStoreError &) {
         // A damaged file of Veyra's own is left as it is, through a link too.
         if (!foreign || !QFileInfo(path).isSymLink()) {
@@ -145,6 +160,9 @@ QVector<GameMemoEntry> FileGameMemoStore::loadFile(QByteArray *bytes)
         << QStringLiteral("The game notes file %1 was a link to %2, which holds no game notes: the link was moved to "
                           "%3, and the notes are kept in a file of their own.")
                .arg(path, target, aside);
+    if (missing != nullptr) {
+        *missing = true;
+    }
     return {};
 }
 

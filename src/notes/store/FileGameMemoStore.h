@@ -54,6 +54,8 @@ public:
     // Throws FileAccessError, or GameMemoStoreError (damaged: not JSON, a missing or
     // ill-typed member, two notes under one key, a note too long; unsupportedSchema).
     QVector<GameMemoEntry> load() override;
+    // As load(); none when no file is at the path (nor a link moved aside as above).
+    std::optional<QVector<GameMemoEntry>> loadIfStored() override;
     // Validates an existing file by loading it first; then writes the document atomically,
     // creating the folder, unless the file holds exactly its bytes already (nothing is
     // rewritten without a change, through a link neither). Throws what load() throws, or
@@ -83,8 +85,8 @@ public:
 
 private:
     // The notes of the file, its bytes in `bytes` when asked; a link to what is no notes
-    // file is moved aside first.
-    QVector<GameMemoEntry> loadFile(QByteArray *bytes);
+    // file is moved aside first. `missing`, when given, is set when no file holds notes.
+    QVector<GameMemoEntry> loadFile(QByteArray *bytes, bool *missing = nullptr);
     // The file's folder, then the fallback folders.
     QStringList keptAsideFolders() const;
 

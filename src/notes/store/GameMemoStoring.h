@@ -8,6 +8,7 @@
 #include <QVector>
 
 #include <exception>
+#include <optional>
 
 namespace veyra {
 
@@ -31,6 +32,10 @@ public:
 
     // Every stored note.
     virtual QVector<GameMemoEntry> load() = 0;
+
+    // Every stored note as load() gives them, or none when nothing is stored at all (no
+    // notes file: none written yet, or one removed from outside), as opposed to no notes.
+    virtual std::optional<QVector<GameMemoEntry>> loadIfStored() = 0;
 
     // Replaces everything stored by exactly these notes, in this order (when it holds
     // exactly them already, nothing need be written).

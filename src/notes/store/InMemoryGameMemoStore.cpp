@@ -17,6 +17,11 @@ QVector<GameMemoEntry> InMemoryGameMemoStore::load()
     return m_entries;
 }
 
+std::optional<QVector<GameMemoEntry>> InMemoryGameMemoStore::loadIfStored()
+{
+    return load();
+}
+
 void InMemoryGameMemoStore::save(const QVector<GameMemoEntry> &entries)
 {
     if (m_saveError) {

@@ -17,6 +17,8 @@ public:
         std::exception_ptr saveError = nullptr);
 
     QVector<GameMemoEntry> load() override;
+    // The list, which is always stored (fails with the load error).
+    std::optional<QVector<GameMemoEntry>> loadIfStored() override;
     void save(const QVector<GameMemoEntry> &entries) override;
     // Holds any number of notes.
     bool canHold(const QVector<GameMemoEntry> &entries) const override;

@@ -7,7 +7,8 @@
 // or doubled, once the file can be read, and only as far as the file holds them; a failed
 // save keeps the notes aside in copies the store can read (through a kill, in a fallback
 // folder when the notes folder takes nothing, and says so when nothing takes them), is
-// logged once and is tried again on its own until a full disk has room.
+// logged once and is tried again on its own until a full disk has room. Texts of both
+// sides that one note cannot hold go beside it.
 #include "notes/model/GameMemoLibraryModel.h"
 #include "foundation/errors/Error.h"
 #include "notes/store/FileGameMemoStore.h"
@@ -499,6 +500,20 @@ TEST_F(GameMemoLibraryModelTest, ADiscardedModelNeverSaves)
     settle();
     // The pending delay was cancelled with the model.
     EXPECT_EQ(sleeper->sleepingCount(), 0);
+}
+
+TEST_F(GameMemoLibraryModelTest, TextsOfBothSidesThatOneNoteCannotHoldGoBesideItAndTheNoticeSaysSo)
+{
+    const GameMemoContext game = context(QStringLiteral("Main"));
+    auto model = makeModel({storedNote(game, QStringLiteral("old"), 1)});
+    const QString there(15000, QLatin1Char('t'));
+    const QString here(15000, QLatin1Char('h'));
+    store->setEntries({storedNote(game, there, 2)});
+    model->updateText(here, game.key);
+    model->flushPendingSave();
+    EXPECT_EQ(texts(store->entries()), (QStringList{here, there}));
+    EXPECT_EQ(store->entries().value(1).windowTitle, QStringLiteral("Main (2)"));
+    EXPECT_NE(model->notice(), std::nullopt);
 }
 
 TEST_F(GameMemoLibraryModelTest, KeptNotesComeBackOnceTheFileCanBeReadAndGoOnlyOnceWritten)

@@ -3,7 +3,9 @@
 // still waiting for the delay, and keeps them beside the notes file (or in the fallback
 // folder when the notes folder takes nothing) when they cannot be written; a quit with
 // nothing unwritten writes nothing, through a link neither, and a notes file replaced from
-// outside keeps its notes: only what was edited here is written into it.
+// outside keeps its notes: only what was edited here is written into it. A note deleted
+// there stays deleted while notes are browsed, edited, cleared or kept aside here; one
+// changed on both sides keeps both texts, and the notice says so.
 #include "foundation/files/FileIO.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/FileGameMemoStore.h"
@@ -32,6 +34,40 @@ namespace {
 const GameMemoContext game{
     {{GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game")}, QStringLiteral("Main")},
     QStringLiteral("Game App"), QStringLiteral("Main"), std::nullopt};
+
+GameMemoContext gameContext(const QString &title)
+{
+    return {{{GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game")}, title},
+        QStringLiteral("Game App"), title, std::nullopt};
+}
+
+GameMemoEntry noteOf(const GameMemoContext &of, const QString &text, int day)
+{
+    return {of.key, of.applicationName, of.windowTitle, of.representativeGameName, text,
+        QDateTime(QDate(2024, 1, day), QTime(9, 0), Qt::UTC)};
+}
+
+QStringList textsOf(const QVector<GameMemoEntry> &entries)
+{
+    QStringList texts;
+    for (const GameMemoEntry &entry : entries) {
+        texts.append(entry.text);
+    }
+    return texts;
+}
+
+// Another machine's notes take the file's place, as a sync tool writes them: compact, into
+// a new file renamed over the old one (a new inode).
+void replaceFromOutside(const QString &path, const QVector<GameMemoEntry> &entries)
+{
+    const QString synced = path + QStringLiteral(".synced");
+    FileGameMemoStore(QUrl::fromLocalFile(synced)).save(entries);
+    const QByteArray compact = QJsonDocument::fromJson(readWholeFile(synced)).toJson(QJsonDocument::Compact);
+    QFile::remove(synced);
+    const ino_t before = veyra::test::inodeOf(path);
+    writeFileAtomically(path, compact);
+    ASSERT_NE(veyra::test::inodeOf(path), before);
+}
 
 // Runs the application's event loop and ends it the way the menu's Quit does.
 void runAndQuit()
@@ -216,5 +252,179 @@ TEST(GameMemoQuitSave, ANotesFileReplacedFromOutsideKeepsItsNotesAndTakesOnlyThe
     ASSERT_TRUE(QFile::remove(path));
     model.flushPendingSave();
     EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(path)).load().size(), 2);
+    QCoreApplication::processEvents();
+}
+
+TEST(GameMemoQuitSave, ANoteDeletedOnAnotherMachineStaysDeletedWhileNotesAreBrowsedAndEditedHere)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("game-memos.json"));
+    const GameMemoContext deleted = gameContext(QStringLiteral("Deleted"));
+    const GameMemoContext edited = gameContext(QStringLiteral("Edited"));
+    const GameMemoContext cleared = gameContext(QStringLiteral("Cleared"));
+    FileGameMemoStore(QUrl::fromLocalFile(path))
+        .save({noteOf(cleared, QStringLiteral("cleared"), 3), noteOf(edited, QStringLiteral("edited"), 2),
+            noteOf(deleted, QStringLiteral("deleted"), 1)});
+    auto sleeper = std::make_shared<GatedSleeper>();
+    GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
+        veyra::test::SteppingClock());
+    ASSERT_EQ(model.sortedEntries().size(), 3);
+
+    // Deleted on the other machine.
+    replaceFromOutside(
+        path, {noteOf(cleared, QStringLiteral("cleared"), 3), noteOf(edited, QStringLiteral("edited"), 2)});
+    const QByteArray replaced = readWholeFile(path);
+    const ino_t replacedFile = veyra::test::inodeOf(path);
+    const QDateTime replacedAt = QFileInfo(path).lastModified();
+
+    // Here the notes window is opened and two rows clicked (each flushes), and a popover
+    // opened and closed: nothing is written, and the window no longer lists the note.
+    model.flushPendingSave();
+    model.flushPendingSave();
+    model.ensureEntry(gameContext(QStringLiteral("Popover")));
+    model.flushPendingSave();
+    runAndQuit();
+    EXPECT_EQ(readWholeFile(path), replaced);
+    EXPECT_EQ(veyra::test::inodeOf(path), replacedFile);
+    EXPECT_EQ(QFileInfo(path).lastModified(), replacedAt);
+    EXPECT_EQ(textsOf(model.sortedEntries()), (QStringList{QStringLiteral("cleared"), QStringLiteral("edited")}));
+
+    // Another note edited here, then one cleared: only that is written, the deleted note
+    // stays deleted.
+    model.updateText(QStringLiteral("edited here"), edited.key);
+    model.flushPendingSave();
+    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
+        (QStringList{QStringLiteral("edited here"), QStringLiteral("cleared")}));
+    model.updateText(QString(), cleared.key);
+    runAndQuit();
+    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("edited here")});
+    EXPECT_EQ(model.notice(), std::nullopt);
+    QCoreApplication::processEvents();
+}
+
+TEST(GameMemoQuitSave, ANoteChangedHereAndOnAnotherMachineKeepsBothTextsAndSaysSo)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("game-memos.json"));
+    const GameMemoContext boss = gameContext(QStringLiteral("Boss"));
+    FileGameMemoStore(QUrl::fromLocalFile(path)).save({noteOf(boss, QStringLiteral("Door code 1234"), 1)});
+    auto sleeper = std::make_shared<GatedSleeper>();
+    GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
+        veyra::test::SteppingClock());
+
+    // Changed only here: written as typed, with nothing to say.
+    model.updateText(QStringLiteral("Door code 5678"), boss);
+    model.flushPendingSave();
+    EXPECT_EQ(
+        textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("Door code 5678")});
+    EXPECT_EQ(model.notice(), std::nullopt);
+
+    // The other machine adds a line; here the window still shows the older text and the
+    // player types after it.
+    replaceFromOutside(path, {noteOf(boss, QStringLiteral("Door code 5678\nBOSS CODE 4417"), 2)});
+    model.updateText(QStringLiteral("Door code 5678 here"), boss);
+    model.flushPendingSave();
+    const QString joined = QStringLiteral("Door code 5678 here\n\nDoor code 5678\nBOSS CODE 4417");
+    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{joined});
+    EXPECT_EQ(model.entriesByKey().value(boss.key).text, joined);
+    const QString notice = QStringLiteral("Your notes were also changed elsewhere (on another computer, say): where "
+                                          "the same note was changed on both sides, Veyra kept both texts in it, the "
+                                          "newest first.");
+    ASSERT_TRUE(model.notice().has_value());
+    EXPECT_EQ(model.notice()->localized(), notice);
+
+    // A note the other machine made for a game new here: its popover opened here shows an
+    // empty note, and what is typed there joins the other machine's text.
+    const GameMemoContext fresh = gameContext(QStringLiteral("Fresh"));
+    replaceFromOutside(path, {noteOf(fresh, QStringLiteral("from the other machine"), 3), noteOf(boss, joined, 2)});
+    model.ensureEntry(fresh);
+    model.updateText(QStringLiteral("typed here"), fresh);
+    EXPECT_EQ(model.notice(), std::nullopt);
+    runAndQuit();
+    const QVector<GameMemoEntry> written = FileGameMemoStore(QUrl::fromLocalFile(path)).load();
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(written[0].text, QStringLiteral("typed here\n\nfrom the other machine"));
+    EXPECT_EQ(written[1].text, joined);
+    ASSERT_TRUE(model.notice().has_value());
+    EXPECT_EQ(model.notice()->localized(), notice);
+
+    // Changed there only (the notes the player sees follow), then nothing changed here:
+    // nothing is written.
+    replaceFromOutside(path, {noteOf(fresh, QStringLiteral("the other machine again"), 4)});
+    const ino_t replacedFile = veyra::test::inodeOf(path);
+    model.flushPendingSave();
+    runAndQuit();
+    EXPECT_EQ(veyra::test::inodeOf(path), replacedFile);
+    EXPECT_EQ(textsOf(model.sortedEntries()), QStringList{QStringLiteral("the other machine again")});
+
+    // Cleared here but changed there: the text written there stays, and the notice says so.
+    replaceFromOutside(path, {noteOf(fresh, QStringLiteral("changed there"), 5)});
+    model.updateText(QString(), fresh.key);
+    model.flushPendingSave();
+    EXPECT_EQ(
+        textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("changed there")});
+    EXPECT_NE(model.notice(), std::nullopt);
+
+    // Only the name changed there, and the text typed here holds the text there: nothing to say.
+    GameMemoEntry renamed = noteOf(fresh, QStringLiteral("changed there"), 6);
+    renamed.representativeGameName = QStringLiteral("Fresh Game");
+    replaceFromOutside(path, {renamed});
+    model.updateText(QStringLiteral("changed there, and here"), fresh.key);
+    model.flushPendingSave();
+    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
+        QStringList{QStringLiteral("changed there, and here")});
+    EXPECT_EQ(model.notice(), std::nullopt);
+    QCoreApplication::processEvents();
+}
+
+TEST(GameMemoQuitSave, AFailedSaveKeepsAsideWhatWasChangedHereAndNoNoteDeletedElsewhere)
+{
+    SmallDisk disk(64);
+    if (!disk.isMounted()) {
+        GTEST_SKIP() << "a read-only disk needs a tmpfs of the test's own: " << disk.errorString().toStdString();
+    }
+    QTemporaryDir fallback;
+    const QString path = disk.filePath(QStringLiteral("game-memos.json"));
+    const GameMemoContext deleted = gameContext(QStringLiteral("Deleted"));
+    const GameMemoContext kept = gameContext(QStringLiteral("Kept"));
+    FileGameMemoStore(QUrl::fromLocalFile(path))
+        .save({noteOf(kept, QStringLiteral("kept"), 2), noteOf(deleted, QStringLiteral("deleted"), 1)});
+    auto sleeper = std::make_shared<GatedSleeper>();
+    GameMemoLibraryModel model(
+        std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path), QStringList{fallback.path()}), 400000000,
+        sleeper, veyra::test::SteppingClock());
+
+    // Deleted on the other machine, then the disk turns read-only and a note is typed here.
+    replaceFromOutside(path, {noteOf(kept, QStringLiteral("kept"), 2)});
+    ASSERT_TRUE(disk.setReadOnly(true));
+    model.updateText(QStringLiteral("typed here"), game);
+    model.saveBeforeQuit();
+    ASSERT_EQ(model.keptAsidePaths().size(), 1);
+    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(model.keptAsidePaths().first())).load()),
+        QStringList{QStringLiteral("typed here")});
+
+    // Once the disk takes it, the note typed here is written beside the stored one.
+    ASSERT_TRUE(disk.setReadOnly(false));
+    model.flushPendingSave();
+    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
+        (QStringList{QStringLiteral("typed here"), QStringLiteral("kept")}));
+    QCoreApplication::processEvents();
+}
+
+TEST(GameMemoQuitSave, NotesOfOneSecondStayNewestFirstWhenASaveHasNothingToWrite)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("game-memos.json"));
+    QDateTime now(QDate(2024, 3, 1), QTime(12, 0, 0, 100), Qt::UTC);
+    GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000,
+        std::make_shared<GatedSleeper>(), [&now] { return now; });
+    model.updateText(QStringLiteral("earlier"), gameContext(QStringLiteral("A")));
+    now = now.addMSecs(500);
+    model.updateText(QStringLiteral("later"), gameContext(QStringLiteral("Z")));
+    model.flushPendingSave();
+
+    // The file holds whole seconds; the notes held as they are stored keep their own dates.
+    model.flushPendingSave();
+    EXPECT_EQ(textsOf(model.sortedEntries()), (QStringList{QStringLiteral("later"), QStringLiteral("earlier")}));
     QCoreApplication::processEvents();
 }

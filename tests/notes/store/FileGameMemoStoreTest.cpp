@@ -83,6 +83,8 @@ TEST_F(FileGameMemoStoreTest, FirstStartCreatesTheFolderAndWritesTheExactByteFor
 {
     FileGameMemoStore notes = store();
     EXPECT_TRUE(notes.load().isEmpty());
+    // No file: nothing stored at all, which is not a file of no notes.
+    EXPECT_EQ(notes.loadIfStored(), std::nullopt);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(path()).absolutePath()));
 
     const GameMemoEntry named{{{GameApplicationIdentity::Kind::executablePath, QStringLiteral("/opt/games/rpg/run")},
@@ -130,6 +132,7 @@ TEST_F(FileGameMemoStoreTest, FirstStartCreatesTheFolderAndWritesTheExactByteFor
     // Read back in file order, the fraction of a second dropped.
     const QVector<GameMemoEntry> loaded = notes.load();
     ASSERT_EQ(loaded.size(), 2);
+    EXPECT_EQ(notes.loadIfStored(), loaded);
     GameMemoEntry wholeSecond = named;
     wholeSecond.updatedAt = utc(2024, 5, 6, 7, 8, 9);
     EXPECT_EQ(loaded.at(0), wholeSecond);
@@ -139,6 +142,7 @@ TEST_F(FileGameMemoStoreTest, FirstStartCreatesTheFolderAndWritesTheExactByteFor
     notes.save({});
     EXPECT_EQ(readBytes(path()), QByteArray("{\n  \"entries\" : [\n\n  ],\n  \"schemaVersion\" : 1\n}"));
     EXPECT_TRUE(notes.load().isEmpty());
+    EXPECT_EQ(notes.loadIfStored(), QVector<GameMemoEntry>());
 }
 
 TEST_F(FileGameMemoStoreTest, ReadsDatesStrictlyAndAnAbsentOrNullNameAsAbsent)
