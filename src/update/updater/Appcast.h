@@ -9,6 +9,10 @@
 
 namespace veyra {
 
+// How deeply elements may nest inside an item's <description>: release notes written as
+// markup nest a few levels; an item whose notes nest deeper is left out as invalid.
+inline constexpr int maximumAppcastDescriptionNesting = 64;
+
 // The update feed: an RSS 2.0 document whose channel holds one item per release, with the
 // elements and attributes of the widely used appcast namespace (declared as xmlns:sparkle;
 // matched by its URI, whatever the prefix):
