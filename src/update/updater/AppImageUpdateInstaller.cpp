@@ -231,7 +231,8 @@ QCoro::Task<std::function<void()>> AppImageUpdateInstaller::install(
     // the installation runs, so that no clean-up takes it for a leftover.
     const auto download = std::make_shared<QTemporaryFile>(downloadTemplate(QFileInfo(target)));
     if (!download->open()) {
-        throw installFailed(QStringLiteral("%1: %2").arg(directory, download->errorString()));
+        const QString reason = download->errorString();
+        throw AppUpdaterError::downloadNotSaved(directory, reason, QStringLiteral("%1: %2").arg(directory, reason));
     }
     const QString downloadPath = download->fileName();
     // Unlocked, the download is a leftover to any clean-up; one that ran between its
