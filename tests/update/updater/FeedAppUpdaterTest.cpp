@@ -303,6 +303,16 @@ TEST_F(FeedAppUpdaterTest, TellsADiskWithoutRoomForTheUpdateAsTheDisksFault)
         QStringList{QStringLiteral(
             "Veyra couldn't save the update in “%1”. (The update needs 0.3 MB, but only 0.2 MB are free.)")
                         .arg(disk.path())});
+    // A folder where the download cannot even be made.
+    ASSERT_TRUE(disk.setReadOnly(true));
+    checkAndWait(*updater);
+    EXPECT_EQ(m_delegate.finishErrors.value(1), Kind::downloadNotSaved);
+    EXPECT_EQ(m_driver.errorTexts.value(1).toStdString(),
+        QStringLiteral("Veyra couldn't save the update in “%1”. (Read-only file system)")
+            .arg(disk.path())
+            .toStdString());
+    ASSERT_TRUE(disk.setReadOnly(false));
+
     EXPECT_EQ(archiveRequests(release), 0);
     EXPECT_EQ(appImageContents(), runningAppImage);
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Veyra.AppImage")});
