@@ -17,7 +17,8 @@ class UpdateArchiveDownloading;
 // 0. the installation holds an exclusive flock on the AppImage while it runs: when
 //    another installation over the same file holds it, this one fails (installFailed)
 //    before anything is downloaded;
-// 1. the archive is downloaded into a hidden file beside the AppImage (the same file
+// 1. the archive is downloaded into a hidden file beside the AppImage (a file that cannot
+//    be made there fails as downloadNotSaved, with the system's reason) (the same file
 //    system, so the final rename is atomic), ".<name>.update-XXXXXX", kept locked (flock)
 //    while the installation runs (a download that cannot be locked fails the
 //    installation); such files of this user that are not locked are what killed
@@ -27,9 +28,10 @@ class UpdateArchiveDownloading;
 //    feed and the configured key, then that it is an AppImage (an ELF file with the
 //    type-2 AppImage magic), on a worker thread, before anything else is done with it; a
 //    file that fails is deleted and the AppImage is never touched;
-// 3. it gets the AppImage's permissions (and may be executed), is flushed to disk, and
-//    is renamed over the AppImage in one step: a crash leaves the old or the new AppImage,
-//    never a part of one. A symbolic link to the AppImage stays a link; its target is
+// 3. it gets the AppImage's permissions without write access for the group or others
+//    (and may be executed by its owner), is flushed to disk, and is renamed over the
+//    AppImage in one step: a crash leaves the old or the new AppImage, never a part of
+//    one. A symbolic link to the AppImage stays a link; its target is
 //    replaced.
 // The returned action restarts into the new AppImage through `relaunch`.
 class AppImageUpdateInstaller : public AppUpdateInstalling

@@ -37,7 +37,8 @@ struct Appcast
     // the enclosure that is neither https nor http on the loopback host, a length that
     // is not a positive whole number or is larger than maximumUpdateArchiveBytes (a feed
     // must not be able to make the updater fill the disk), or a signature that is not
-    // Base64 of 64 bytes.
+    // Base64 of 64 bytes, or release notes that nest elements deeper than
+    // maximumAppcastDescriptionNesting.
     int skippedItemCount = 0;
 
     // Reads a feed. Throws AppUpdaterError::invalidFeed when the bytes are not well-formed
