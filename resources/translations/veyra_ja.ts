@@ -388,6 +388,14 @@
         <translation>Veyraはアップデートをダウンロードできませんでした。インターネット接続を確認して、もう一度お試しください。</translation>
     </message>
     <message>
+        <source>Veyra couldn't save the update in “%@”.</source>
+        <translation>Veyraはアップデートを「%@」に保存できませんでした。</translation>
+    </message>
+    <message>
+        <source>The update needs %@ MB, but only %@ MB are free.</source>
+        <translation>アップデートには %@ MB が必要ですが、空き容量は %@ MB しかありません。</translation>
+    </message>
+    <message>
         <source>The downloaded update isn't signed correctly, so Veyra didn't install it.</source>
         <translation>ダウンロードしたアップデートの署名が正しくないため、Veyraはインストールしませんでした。</translation>
     </message>

@@ -388,6 +388,14 @@
         <translation>Veyra가 업데이트를 다운로드하지 못했습니다. 인터넷 연결을 확인한 후 다시 시도하세요.</translation>
     </message>
     <message>
+        <source>Veyra couldn't save the update in “%@”.</source>
+        <translation>Veyra가 업데이트를 “%@”에 저장하지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>The update needs %@ MB, but only %@ MB are free.</source>
+        <translation>업데이트에 %@MB가 필요하지만 사용 가능한 공간은 %@MB뿐입니다.</translation>
+    </message>
+    <message>
         <source>The downloaded update isn't signed correctly, so Veyra didn't install it.</source>
         <translation>다운로드한 업데이트의 서명이 올바르지 않아 Veyra가 설치하지 않았습니다.</translation>
     </message>

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -107,6 +108,16 @@ public:
         }
     }
     ~InstallationLock() { ::close(m_descriptor); }
+
+    // The permission bits of the locked AppImage now.
+    std::optional<mode_t> permissions() const
+    {
+        struct stat status = {};
+        if (::fstat(m_descriptor, &status) != 0) {
+            return std::nullopt;
+        }
+        return status.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO);
+    }
     InstallationLock(const InstallationLock &) = delete;
     InstallationLock &operator=(const InstallationLock &) = delete;
 
@@ -220,7 +231,8 @@ QCoro::Task<std::function<void()>> AppImageUpdateInstaller::install(
     // the installation runs, so that no clean-up takes it for a leftover.
     const auto download = std::make_shared<QTemporaryFile>(downloadTemplate(QFileInfo(target)));
     if (!download->open()) {
-        throw installFailed(QStringLiteral("%1: %2").arg(directory, download->errorString()));
+        const QString reason = download->errorString();
+        throw AppUpdaterError::downloadNotSaved(directory, reason, QStringLiteral("%1: %2").arg(directory, reason));
     }
     const QString downloadPath = download->fileName();
     // Unlocked, the download is a leftover to any clean-up; one that ran between its
@@ -255,9 +267,11 @@ QCoro::Task<std::function<void()>> AppImageUpdateInstaller::install(
         throw installFailed(QStringLiteral("%1 is not an AppImage").arg(item.fileURL.toString()));
     }
 
-    const QFile::Permissions executable = QFile::ExeOwner | QFile::ExeUser;
-    if (!QFile::setPermissions(downloadPath, QFile::permissions(target) | executable)) {
-        throw installFailed(QStringLiteral("%1: cannot set permissions").arg(downloadPath));
+    // The AppImage's permissions, executable by its owner, but writable by nobody else: a
+    // program that others may change runs whatever they put there.
+    const std::optional<mode_t> permissions = lock->permissions();
+    if (!permissions || ::fchmod(download->handle(), (*permissions & ~(S_IWGRP | S_IWOTH)) | S_IXUSR) != 0) {
+        throw installFailed(QStringLiteral("%1: cannot set permissions: %2").arg(downloadPath, systemError()));
     }
     if (std::rename(QFile::encodeName(downloadPath).constData(), QFile::encodeName(target).constData()) != 0) {
         throw installFailed(QStringLiteral("%1: %2").arg(target, systemError()));

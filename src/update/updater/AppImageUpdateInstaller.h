@@ -18,19 +18,20 @@ class UpdateArchiveDownloading;
 //    another installation over the same file holds it, this one fails (installFailed)
 //    before anything is downloaded;
 // 1. the archive is downloaded into a hidden file beside the AppImage (the same file
-//    system, so the final rename is atomic), ".<name>.update-XXXXXX", kept locked (flock)
-//    while the installation runs (a download that cannot be locked fails the
-//    installation); such files of this user that are not locked are what killed
+//    system, so the final rename is atomic; when none can be made there, the installation
+//    fails as downloadNotSaved, with the system's reason), ".<name>.update-XXXXXX", kept
+//    locked (flock) while the installation runs (a download that cannot be locked fails
+//    the installation); such files of this user that are not locked are what killed
 //    installations left behind, and are deleted before each installation and by
 //    removeLeftovers(); files of other users are never touched;
 // 2. its length and its Ed25519 signature over all of its bytes are checked against the
 //    feed and the configured key, then that it is an AppImage (an ELF file with the
 //    type-2 AppImage magic), on a worker thread, before anything else is done with it; a
 //    file that fails is deleted and the AppImage is never touched;
-// 3. it gets the AppImage's permissions (and may be executed), is flushed to disk, and
-//    is renamed over the AppImage in one step: a crash leaves the old or the new AppImage,
-//    never a part of one. A symbolic link to the AppImage stays a link; its target is
-//    replaced.
+// 3. it gets the AppImage's permissions without write access for the group or others
+//    (and may be executed by its owner), is flushed to disk, and is renamed over the
+//    AppImage in one step: a crash leaves the old or the new AppImage, never a part of
+//    one. A symbolic link to the AppImage stays a link; its target is replaced.
 // The returned action restarts into the new AppImage through `relaunch`.
 class AppImageUpdateInstaller : public AppUpdateInstalling
 {

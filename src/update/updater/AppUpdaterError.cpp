@@ -1,6 +1,7 @@
 #include "update/updater/AppUpdaterError.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace veyra {
 
@@ -20,6 +21,8 @@ const char *messageOf(AppUpdaterError::Kind kind)
     case Kind::downloadFailed:
         return QT_TRANSLATE_NOOP(
             "Veyra", "Veyra couldn't download the update. Check your internet connection and try again.");
+    case Kind::downloadNotSaved:
+        return QT_TRANSLATE_NOOP("Veyra", "Veyra couldn't save the update in “%@”.");
     case Kind::invalidSignature:
         return QT_TRANSLATE_NOOP("Veyra", "The downloaded update isn't signed correctly, so Veyra didn't install it.");
     case Kind::installFailed:
@@ -36,10 +39,31 @@ const char *messageOf(AppUpdaterError::Kind kind)
 } // namespace
 
 AppUpdaterError::AppUpdaterError(Kind kind, QString detail)
-    : LocalizedError(QString::fromUtf8(messageOf(kind)))
+    : AppUpdaterError(kind, std::move(detail), QString(), LocalizableText())
+{ }
+
+AppUpdaterError::AppUpdaterError(Kind kind, QString detail, QString folder, LocalizableText reason)
+    : LocalizedError(kind == Kind::downloadNotSaved
+            ? withDetail(formatPlaceholders(QString::fromUtf8(messageOf(kind)), {folder}), reason.english())
+            : QString::fromUtf8(messageOf(kind)))
     , m_kind(kind)
     , m_detail(std::move(detail))
+    , m_folder(std::move(folder))
+    , m_reason(std::move(reason))
 { }
+
+AppUpdaterError AppUpdaterError::downloadNotSaved(QString folder, LocalizableText reason, QString detail)
+{
+    return AppUpdaterError(Kind::downloadNotSaved, std::move(detail), std::move(folder), std::move(reason));
+}
+
+QString AppUpdaterError::localizedDescription() const
+{
+    if (m_kind != Kind::downloadNotSaved) {
+        return LocalizedError::localizedDescription();
+    }
+    return withDetail(localizedFormat(messageOf(m_kind), {QDir::toNativeSeparators(m_folder)}), m_reason.localized());
+}
 
 QString AppUpdaterError::caseName(Kind kind)
 {
@@ -52,6 +76,8 @@ QString AppUpdaterError::caseName(Kind kind)
         return QStringLiteral("invalidFeed");
     case Kind::downloadFailed:
         return QStringLiteral("downloadFailed");
+    case Kind::downloadNotSaved:
+        return QStringLiteral("downloadNotSaved");
     case Kind::invalidSignature:
         return QStringLiteral("invalidSignature");
     case Kind::installFailed:

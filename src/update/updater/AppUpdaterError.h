@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/errors/Error.h"
+#include "foundation/language/LocalizedString.h"
 
 namespace veyra {
 
@@ -18,6 +19,9 @@ public:
         invalidFeed,
         // The update's archive did not arrive whole.
         downloadFailed,
+        // The update's archive could not be written to the disk (too little free space, a
+        // quota, a failing disk): made with downloadNotSaved(), which says where and why.
+        downloadNotSaved,
         // The archive's signature does not verify against the configured key.
         invalidSignature,
         // The archive could not replace the running application.
@@ -29,6 +33,9 @@ public:
     };
 
     explicit AppUpdaterError(Kind kind, QString detail = {});
+    // The archive could not be written in `folder`, for `reason` (the system's, or one of
+    // Veyra's own), shown after the sentence.
+    static AppUpdaterError downloadNotSaved(QString folder, LocalizableText reason, QString detail);
 
     Kind kind() const { return m_kind; }
     const QString &detail() const { return m_detail; }
@@ -36,9 +43,15 @@ public:
     // The case name and the detail, for the log.
     QString logDescription() const;
 
+    QString localizedDescription() const override;
+
 private:
+    AppUpdaterError(Kind kind, QString detail, QString folder, LocalizableText reason);
+
     Kind m_kind;
     QString m_detail;
+    QString m_folder;
+    LocalizableText m_reason;
 };
 
 } // namespace veyra

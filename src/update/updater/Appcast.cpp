@@ -46,6 +46,8 @@ struct ItemFields
     QString shortVersion;
     std::optional<QString> description;
     std::optional<QString> descriptionFormat;
+    // The description nests deeper than maximumAppcastDescriptionNesting.
+    bool descriptionTooDeep = false;
     std::optional<QUrl> releaseNotesURL;
     std::optional<QUrl> infoURL;
     bool hasEnclosure = false;
@@ -59,7 +61,7 @@ struct ItemFields
 std::optional<AppcastItem> installableItem(const ItemFields &fields)
 {
     const QString version = fields.version.isEmpty() ? fields.enclosureVersion : fields.version;
-    if (version.isEmpty() || !fields.hasEnclosure) {
+    if (version.isEmpty() || !fields.hasEnclosure || fields.descriptionTooDeep) {
         return std::nullopt;
     }
     const std::optional<QUrl> fileURL = feedLink(fields.enclosureURL);
@@ -88,6 +90,44 @@ std::optional<AppcastItem> installableItem(const ItemFields &fields)
     return item;
 }
 
+// The text of the element whose start element the reader is on, its child elements' text
+// included, up to its end element; nothing when elements nest more than
+// maximumAppcastDescriptionNesting deep inside it (the rest is still read through). A loop:
+// QXmlStreamReader::readElementText(IncludeChildElements) calls itself for each child
+// element, and a feed of a few hundred kilobytes of nested elements exhausts the stack.
+std::optional<QString> readDescriptionText(QXmlStreamReader &reader)
+{
+    QString text;
+    int depth = 0;
+    bool tooDeep = false;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::Characters:
+        case QXmlStreamReader::EntityReference:
+            if (!tooDeep) {
+                text += reader.text();
+            }
+            break;
+        case QXmlStreamReader::StartElement:
+            if (++depth > maximumAppcastDescriptionNesting && !tooDeep) {
+                tooDeep = true;
+                text.clear();
+            }
+            break;
+        case QXmlStreamReader::EndElement:
+            if (depth == 0) {
+                return tooDeep ? std::nullopt : std::optional<QString>(text);
+            }
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    // A broken document: the caller refuses it.
+    return std::nullopt;
+}
+
 // Reads the item whose start element the reader is on, up to its end element.
 ItemFields readItem(QXmlStreamReader &reader)
 {
@@ -100,7 +140,8 @@ ItemFields readItem(QXmlStreamReader &reader)
         } else if (isPlainName(reader, QLatin1String("description"))) {
             const QString format = appcastAttribute(reader.attributes(), QStringLiteral("format"));
             fields.descriptionFormat = format.isEmpty() ? QStringLiteral("html") : format;
-            fields.description = reader.readElementText(QXmlStreamReader::IncludeChildElements);
+            fields.description = readDescriptionText(reader);
+            fields.descriptionTooDeep = !fields.description;
         } else if (isPlainName(reader, QLatin1String("enclosure"))) {
             const QXmlStreamAttributes attributes = reader.attributes();
             fields.hasEnclosure = true;

@@ -9,6 +9,10 @@
 
 namespace veyra {
 
+// How deeply elements may nest inside an item's <description>: release notes written as
+// markup nest a few levels; an item whose notes nest deeper is left out as invalid.
+inline constexpr int maximumAppcastDescriptionNesting = 64;
+
 // The update feed: an RSS 2.0 document whose channel holds one item per release, with the
 // elements and attributes of the widely used appcast namespace (declared as xmlns:sparkle;
 // matched by its URI, whatever the prefix):
@@ -33,7 +37,8 @@ struct Appcast
     // the enclosure that is neither https nor http on the loopback host, a length that
     // is not a positive whole number or is larger than maximumUpdateArchiveBytes (a feed
     // must not be able to make the updater fill the disk), or a signature that is not
-    // Base64 of 64 bytes.
+    // Base64 of 64 bytes, or release notes that nest elements deeper than
+    // maximumAppcastDescriptionNesting.
     int skippedItemCount = 0;
 
     // Reads a feed. Throws AppUpdaterError::invalidFeed when the bytes are not well-formed

@@ -1,15 +1,21 @@
 #include "update/updater/QtNetworkUpdateArchiveDownloader.h"
 
+#include "foundation/files/FileIO.h"
 #include "translation/http/RedirectFollowingRequest.h"
 #include "update/updater/AppUpdaterError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace veyra {
@@ -22,6 +28,23 @@ constexpr qint64 readAheadBytes = 1024 * 1024;
 AppUpdaterError downloadFailed(const QString &detail)
 {
     return AppUpdaterError(AppUpdaterError::Kind::downloadFailed, detail);
+}
+
+const char *const tooLittleSpaceReason = QT_TRANSLATE_NOOP("Veyra", "The update needs %@ MB, but only %@ MB are free.");
+
+// The archive could not be written to the file at `path`, for `reason`.
+AppUpdaterError notSaved(const QString &path, LocalizableText reason)
+{
+    const QString detail = QStringLiteral("%1: %2").arg(path, reason.english());
+    return AppUpdaterError::downloadNotSaved(QFileInfo(path).absolutePath(), std::move(reason), detail);
+}
+
+// A number of bytes in megabytes with one decimal, rounded up or down: a length that does
+// not fit into the free space is never written as the same number.
+QString megabytes(qint64 bytes, bool roundUp)
+{
+    const double tenths = static_cast<double>(bytes) / (1024.0 * 1024.0) * 10.0;
+    return QString::number((roundUp ? std::ceil(tenths) : std::floor(tenths)) / 10.0, 'f', 1);
 }
 
 // A duration as a number of seconds, as short as it can be written ("15", "0.25").
@@ -62,14 +85,27 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
                                  .arg(expectedLength)
                                  .arg(maximumUpdateArchiveBytes));
     }
+    // Unbuffered: each chunk goes to the file at once, and a write that fails says why.
     auto file = std::make_shared<QFile>(path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw downloadFailed(file->errorString());
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        throw notSaved(path, file->errorString());
+    }
+    // Nothing is sent for an archive that the disk cannot hold now.
+    struct statvfs disk = {};
+    if (::fstatvfs(file->handle(), &disk) == 0) {
+        const auto available = static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize;
+        if (available < static_cast<unsigned long long>(expectedLength)) {
+            throw notSaved(path,
+                LocalizableText::marked(tooLittleSpaceReason,
+                    {megabytes(expectedLength, true), megabytes(static_cast<qint64>(available), false)}));
+        }
     }
 
     const QString tooLarge
         = QStringLiteral("the archive is larger than the %1 bytes the feed announced").arg(expectedLength);
     auto received = std::make_shared<qint64>(0);
+    // Why the file did not take a chunk: the disk's fault, not the network's.
+    auto writeFailure = std::make_shared<std::optional<QString>>();
     RedirectFollowingRequest::Handlers handlers;
     handlers.answerBegan = [expectedLength, tooLarge](QNetworkReply &reply) -> RedirectFollowingRequest::Verdict {
         const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -83,14 +119,16 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
         }
         return std::nullopt;
     };
-    handlers.bodyArrived = [file, received, expectedLength, progress, tooLarge](
+    handlers.bodyArrived = [file, received, expectedLength, progress, tooLarge, writeFailure](
                                QNetworkReply &reply) -> RedirectFollowingRequest::Verdict {
         const QByteArray chunk = reply.readAll();
         if (*received + chunk.size() > expectedLength) {
             return tooLarge;
         }
-        if (file->write(chunk) != chunk.size()) {
-            return file->errorString();
+        // A write may take part of a chunk without an error; the rest then says why.
+        if (writeFully(*file, chunk) != chunk.size()) {
+            *writeFailure = file->errorString();
+            return *writeFailure;
         }
         *received += chunk.size();
         if (progress && !chunk.isEmpty()) {
@@ -109,6 +147,9 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
     RedirectFollowingRequest following(
         m_session, request, {m_stallTimeout, readAheadBytes}, std::move(handlers), m_resolver);
     const RedirectFollowingRequest::Outcome outcome = co_await following.run(token);
+    if (*writeFailure) {
+        throw notSaved(path, **writeFailure);
+    }
 
     switch (outcome.ending) {
     case RedirectFollowingRequest::Ending::answered:
@@ -133,8 +174,8 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
         throw downloadFailed(
             QStringLiteral("%1 of the %2 bytes the feed announced arrived").arg(*received).arg(expectedLength));
     }
-    if (!file->flush() || ::fsync(file->handle()) != 0) {
-        throw downloadFailed(file->errorString());
+    if (::fsync(file->handle()) != 0) {
+        throw notSaved(path, QString::fromLocal8Bit(std::strerror(errno)));
     }
     file->close();
 }

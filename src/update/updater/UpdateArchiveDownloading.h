@@ -27,8 +27,10 @@ public:
     // one is refused as soon as it exceeds the length (or declares more), and a length
     // over maximumUpdateArchiveBytes is refused before anything is sent. Only the final
     // answer after redirects is written. Reports progress as chunks arrive.
-    // Throws AppUpdaterError::downloadFailed, or CancellationError once `token` is
-    // cancelled.
+    // Throws AppUpdaterError::downloadFailed when the archive does not arrive whole,
+    // AppUpdaterError::downloadNotSaved when the file cannot take it (also before anything
+    // is sent, when the disk has less free space than `expectedLength`), or
+    // CancellationError once `token` is cancelled.
     virtual QCoro::Task<void> download(QUrl url, QString path, qint64 expectedLength,
         std::function<void(qint64 received, qint64 expected)> progress, CancellationToken token)
         = 0;

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace veyra;
@@ -26,6 +28,9 @@ public:
     explicit ArchiveWriter(QByteArray archive)
         : m_archive(std::move(archive))
     { }
+
+    // What the next downloads write.
+    void setArchive(QByteArray archive) { m_archive = std::move(archive); }
 
     QCoro::Task<void> download(
         QUrl, QString path, qint64, std::function<void(qint64, qint64)>, CancellationToken) override
@@ -63,6 +68,14 @@ protected:
     {
         QFile file(m_folder.filePath(QStringLiteral("Veyra.AppImage")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    mode_t appImageMode() const
+    {
+        struct stat status = {};
+        return ::stat(QFile::encodeName(m_folder.filePath(QStringLiteral("Veyra.AppImage"))).constData(), &status) == 0
+            ? status.st_mode & 07777
+            : 0;
     }
 
     QStringList entries() const
@@ -134,6 +147,69 @@ TEST_F(AppImageUpdateInstallerTest, RemovesOnlyItsUsersLeftoversAndNeverRunsBesi
     EXPECT_EQ(m_downloader->downloads, 1);
     EXPECT_EQ(appImageContents(), m_release.archive);
     EXPECT_EQ(entries(), (QStringList{theirs, QStringLiteral("Veyra.AppImage")}));
+}
+
+TEST_F(AppImageUpdateInstallerTest, RefusesAFileOfAnotherLengthThanAnnouncedWhateverItsDownloaderSaid)
+{
+    // The downloader reports success, but the file holds more than the feed announced, or
+    // less: the installer's own check refuses it, though the announced bytes at its start
+    // carry a valid signature.
+    for (const QByteArray &written : {m_release.archive + QByteArray("appended"), m_release.archive.chopped(1)}) {
+        m_downloader->setArchive(written);
+        try {
+            runTask(m_installer.install(item(), {}, CancellationToken()));
+            ADD_FAILURE() << "installed a file of " << written.size() << " bytes";
+        } catch (const AppUpdaterError &error) {
+            EXPECT_EQ(error.kind(), AppUpdaterError::Kind::invalidSignature);
+        }
+        EXPECT_EQ(appImageContents(), m_running);
+        EXPECT_EQ(entries(), QStringList{QStringLiteral("Veyra.AppImage")});
+    }
+}
+
+TEST_F(AppImageUpdateInstallerTest, ReplacesTheAppImageInOneRenameAndLeavesNobodyElseWriteAccess)
+{
+    // The AppImage's name never goes missing, nor leads to a file being written: the only
+    // change to it is the download renamed over it. The old file itself is left as it was
+    // (a process running it still reads the old program).
+    const QString appImage = m_folder.filePath(QStringLiteral("Veyra.AppImage"));
+    QFile old(appImage);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    const int watcher = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    ASSERT_GE(::inotify_add_watch(watcher, QFile::encodeName(m_folder.path()).constData(),
+                  IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ATTRIB),
+        0);
+    // Writable by everyone: the new one is not writable by the group or others, but keeps
+    // their other rights.
+    ASSERT_EQ(::chmod(QFile::encodeName(appImage).constData(), 0777), 0);
+    runTask(m_installer.install(item(), {}, CancellationToken()));
+    EXPECT_EQ(appImageContents(), m_release.archive);
+    EXPECT_EQ(old.readAll(), m_running);
+    EXPECT_EQ(appImageMode(), mode_t(0755));
+
+    alignas(inotify_event) char buffer[64 * 1024];
+    QList<uint32_t> changes;
+    for (ssize_t length = 0; (length = ::read(watcher, buffer, sizeof buffer)) > 0;) {
+        for (ssize_t offset = 0; offset < length;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + offset);
+            if (event->len > 0 && QByteArray(event->name) == "Veyra.AppImage") {
+                changes << (event->mask & ~IN_ISDIR);
+            }
+            offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    ::close(watcher);
+    // The chmod of the test, then the rename.
+    EXPECT_EQ(changes, (QList<uint32_t>{IN_ATTRIB, IN_MOVED_TO}));
+
+    // Other rights are kept as they were; the owner may always run it.
+    for (const auto &[before, after] : {std::pair<mode_t, mode_t>{0751, 0751}, {0664, 0744}, {0700, 0700}}) {
+        ASSERT_EQ(::chmod(QFile::encodeName(appImage).constData(), before), 0);
+        runTask(m_installer.install(item(), {}, CancellationToken()));
+        EXPECT_EQ(appImageMode(), after) << std::oct << before;
+    }
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("Veyra.AppImage")});
 }
 
 } // namespace

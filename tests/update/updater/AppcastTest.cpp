@@ -132,6 +132,33 @@ TEST(AppcastTest, LeavesOutItemsThatCannotBeInstalled)
     EXPECT_EQ(links.items[0].releaseNotesURL, std::nullopt);
 }
 
+TEST(AppcastTest, ReadsDeeplyNestedMarkupWithoutRunningOutOfStack)
+{
+    // Markup nested far deeper than any release notes, in the notes of an item and in
+    // places that are skipped: the feed is read in a loop, without recursion.
+    const auto nested = [](int depth, const QString &text = QStringLiteral("deep")) {
+        return QStringLiteral("<p>").repeated(depth) + text + QStringLiteral("</p>").repeated(depth);
+    };
+    const QString wrappedDescription = QStringLiteral("<description>%1</description>");
+    const Appcast appcast = Appcast::parse(feed(item(QStringLiteral("120"), wrappedDescription.arg(nested(100000)))
+        + item(QStringLiteral("121"),
+            wrappedDescription.arg(nested(maximumAppcastDescriptionNesting, QStringLiteral("kept"))))
+        + item(QStringLiteral("122"), wrappedDescription.arg(nested(maximumAppcastDescriptionNesting + 1)))
+        + item(QStringLiteral("123"), QStringLiteral("<title>%1</title><sp:extra>%1</sp:extra>").arg(nested(100000)))
+        + QStringLiteral("<image>%1</image>").arg(nested(100000))));
+    // Notes nested deeper than the bound make the item invalid; up to it their text is read.
+    EXPECT_EQ(builds(appcast), (QStringList{QStringLiteral("121"), QStringLiteral("123")}));
+    EXPECT_EQ(appcast.skippedItemCount, 2);
+    EXPECT_EQ(appcast.items.value(0).itemDescription, QStringLiteral("kept"));
+    EXPECT_EQ(appcast.items.value(1).title, QString());
+
+    // Text among elements is read as it stands, as before.
+    const Appcast mixed = Appcast::parse(feed(item(QStringLiteral("124"),
+        QStringLiteral("<description>New: <b>faster <i>capture</i></b>&amp; fewer <!-- x -->crashes</description>"))));
+    ASSERT_EQ(mixed.items.size(), 1);
+    EXPECT_EQ(mixed.items[0].itemDescription, QStringLiteral("New: faster capture& fewer crashes"));
+}
+
 TEST(AppcastTest, RefusesDocumentsThatAreNotAFeed)
 {
     for (const QByteArray &document : {QByteArray(), QByteArray("{\"version\": 2}"), QByteArray("<rss><channel>"),

@@ -3,6 +3,7 @@
 #include "support/GatedSleeper.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
+#include "support/SmallDisk.h"
 #include "support/UpdateFeedScript.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
 #include "update/configuration/AppUpdateConfiguration.h"
@@ -38,6 +39,7 @@ public:
     QList<UserUpdateState> states;
     QList<UpdateDownloadData> releaseNotes;
     QList<Kind> errors;
+    QStringList errorTexts;
     std::function<void(UserUpdateChoice)> pendingReply;
     std::function<void()> downloadCancellation;
     qint64 lastReceived = 0;
@@ -74,6 +76,7 @@ public:
     {
         calls << QStringLiteral("error");
         errors << error.kind();
+        errorTexts << error.localizedDescription();
         acknowledgement();
     }
     void showDownloadInitiated(std::function<void()> cancellation) override
@@ -276,6 +279,43 @@ TEST_F(FeedAppUpdaterTest, NeverTouchesTheAppImageWithAnArchiveThatIsNotAuthenti
     EXPECT_EQ(appImageContents(), runningAppImage);
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(m_relaunched.isEmpty());
+}
+
+TEST_F(FeedAppUpdaterTest, TellsADiskWithoutRoomForTheUpdateAsTheDisksFault)
+{
+    // The AppImage lies on a disk with less free space than the archive needs: nothing is
+    // downloaded, and the user learns why.
+    SmallDisk disk(256);
+    if (!disk.isMounted()) {
+        GTEST_SKIP() << disk.errorString().toStdString();
+    }
+    m_appImagePath = disk.filePath(QStringLiteral("Veyra.AppImage"));
+    QFile file(m_appImagePath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(runningAppImage) == runningAppImage.size());
+    file.close();
+    FeedRelease release = feedRelease(QStringLiteral("120"), QStringLiteral("1.2.0"));
+    release.archive = appImageBytes(QByteArray(300 * 1024, 'x'));
+    publishReleases(m_standIn, {release});
+    const auto updater = makeUpdater();
+    checkAndWait(*updater);
+    EXPECT_EQ(m_delegate.finishErrors, (QList<std::optional<Kind>>{Kind::downloadNotSaved}));
+    EXPECT_EQ(m_driver.errorTexts,
+        QStringList{QStringLiteral(
+            "Veyra couldn't save the update in “%1”. (The update needs 0.3 MB, but only 0.2 MB are free.)")
+                        .arg(disk.path())});
+    // A folder where the download cannot even be made.
+    ASSERT_TRUE(disk.setReadOnly(true));
+    checkAndWait(*updater);
+    EXPECT_EQ(m_delegate.finishErrors.value(1), Kind::downloadNotSaved);
+    EXPECT_EQ(m_driver.errorTexts.value(1).toStdString(),
+        QStringLiteral("Veyra couldn't save the update in “%1”. (Read-only file system)")
+            .arg(disk.path())
+            .toStdString());
+    ASSERT_TRUE(disk.setReadOnly(false));
+
+    EXPECT_EQ(archiveRequests(release), 0);
+    EXPECT_EQ(appImageContents(), runningAppImage);
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Veyra.AppImage")});
 }
 
 TEST_F(FeedAppUpdaterTest, ReportsNothingNewerAndFailedFeedsOncePerCycle)

@@ -1,11 +1,13 @@
 // Test label: unit
 #include "update/updater/QtNetworkUpdateArchiveDownloader.h"
+#include "foundation/language/ClientLanguage.h"
 #include "support/ClientTeardown.h"
 #include "support/HostsServingSession.h"
 #include "support/ProcessInput.h"
 #include "support/RunTask.h"
 #include "support/ScriptedHostResolver.h"
 #include "support/ServiceStandIn.h"
+#include "support/SmallDisk.h"
 #include "update/updater/AppUpdaterError.h"
 
 #include <QFile>
@@ -213,4 +215,60 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, ADestroyedDownloaderEndsItsDownload
         });
     EXPECT_TRUE(outcome->failedWith<CancellationError>());
     EXPECT_EQ(progressReports, 0);
+}
+
+TEST_F(QtNetworkUpdateArchiveDownloaderTest, TellsADiskThatCannotTakeTheArchiveApartFromTheNetwork)
+{
+    SmallDisk disk(2048);
+    if (!disk.isMounted()) {
+        GTEST_SKIP() << disk.errorString().toStdString();
+    }
+    const QString onDisk = disk.filePath(QStringLiteral("download"));
+    const auto notSaved = [&](qint64 length, std::function<void(qint64, qint64)> progress) {
+        try {
+            runTask(m_downloader.download(m_standIn.url(archivePath), onDisk, length, std::move(progress), {}));
+        } catch (const AppUpdaterError &error) {
+            EXPECT_EQ(error.kind(), AppUpdaterError::Kind::downloadNotSaved) << error.logDescription().toStdString();
+            return error;
+        }
+        ADD_FAILURE() << "the download succeeded";
+        return AppUpdaterError(AppUpdaterError::Kind::downloadFailed);
+    };
+
+    // Less free space than the feed announced: nothing is sent.
+    ASSERT_TRUE(disk.fill(320 * 1024));
+    const AppUpdaterError tooLittle = notSaved(512 * 1024, {});
+    EXPECT_EQ(tooLittle.localizedDescription().toStdString(),
+        QStringLiteral("Veyra couldn't save the update in “%1”. (The update needs 0.5 MB, but only 0.3 MB are free.)")
+            .arg(disk.path())
+            .toStdString());
+    EXPECT_EQ(m_standIn.requestCount(), 0);
+    // In the interface language, the reason too.
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    EXPECT_EQ(tooLittle.localizedDescription().toStdString(),
+        QStringLiteral("Veyraはアップデートを「%1」に保存できませんでした。 "
+                       "(アップデートには 0.5 MB が必要ですが、空き容量は 0.3 MB しかありません。)")
+            .arg(disk.path())
+            .toStdString());
+    setCurrentClientLanguage(ClientLanguage::english);
+
+    // Space enough when it starts, taken by another program while the archive arrives (in
+    // more than one piece: Qt reads at most 1 MiB ahead) but for a page, so that a write
+    // takes part of a chunk without an error: the disk's own reason all the same.
+    disk.empty();
+    const qint64 length = 1536 * 1024;
+    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::generated(200, length));
+    bool filled = false;
+    const AppUpdaterError full = notSaved(length, [&](qint64, qint64) {
+        if (!filled) {
+            filled = disk.fill(4096);
+        }
+    });
+    EXPECT_TRUE(filled);
+    EXPECT_EQ(full.localizedDescription().toStdString(),
+        QStringLiteral("Veyra couldn't save the update in “%1”. (No space left on device)")
+            .arg(disk.path())
+            .toStdString());
+    EXPECT_EQ(full.logDescription().toStdString(),
+        QStringLiteral("downloadNotSaved (%1: No space left on device)").arg(onDisk).toStdString());
 }
