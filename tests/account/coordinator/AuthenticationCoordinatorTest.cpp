@@ -340,17 +340,23 @@ TEST(AuthenticationCoordinatorTest, ACancelledSignInKeepsNothingWhateverStageItR
     // The next start finds no session.
     EXPECT_EQ(runTask(makeSession()->restore()), AuthenticationRestoreResult::noSession);
 
-    // Given up while saving, with a newer sign-in done meanwhile: the newer one's token stays.
+    // Given up while saving, with a newer sign-in saving meanwhile: the keyring may finish
+    // the older request last; whatever it does, the newer one's token stays.
     standIn.enqueueResponse("POST", loginPath,
         ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-3"), QStringLiteral("renew-3"))));
     standIn.enqueueResponse("POST", loginPath,
         ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-4"), QStringLiteral("renew-4"))));
-    store->scripted.holdNext();
+    store->scripted.holdNext(3);
     CancellationToken third;
     auto abandoned = coordinator.signInWithGoogle(nullptr, third);
     ASSERT_TRUE(waitUntil([&] { return store->scripted.gate().waitingCount() == 1; }));
     third.cancel();
     auto newer = coordinator.signInWithGoogle(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return store->scripted.gate().waitingCount() == 2; }));
+    const int deletesBefore = store->deletes;
+    store->scripted.gate().releaseOne();
+    ASSERT_TRUE(waitUntil([&] { return abandoned.isReady() || store->deletes > deletesBefore; }));
+    store->scripted.gate().releaseOne();
     runTask(std::move(newer));
     store->scripted.gate().releaseAll();
     EXPECT_THROW(runTask(std::move(abandoned)), CancellationError);
