@@ -26,19 +26,21 @@ QCoro::Task<void> AuthenticationCoordinator::signInWithGoogle(
     const QString idToken = co_await provider->idToken(std::move(presentingWindow), token);
     token.throwIfCancelled();
     const std::shared_ptr<AuthenticationAPIProviding> api = session->api();
-    AuthTokenPair pair = co_await api->login(idToken, token);
+    // The exchange is not cut off by a cancellation: the server may have opened a session
+    // by then, and only its answer names the session to close.
+    AuthTokenPair pair = co_await api->login(idToken, CancellationToken());
     const QString issuedRefreshToken = pair.refreshToken;
     std::exception_ptr failure;
     try {
         token.throwIfCancelled();
-        co_await session->apply(std::move(pair));
+        co_await session->apply(std::move(pair), token);
     } catch (...) {
         failure = std::current_exception();
     }
     if (failure) {
         // The server opened a session that this sign-in cannot keep (the keyring refused
-        // the token, a sign-out came first, or the sign-in was cancelled): it is closed
-        // there rather than left open.
+        // the token, a sign-out came first, or the sign-in was cancelled, before or while
+        // the token was saved): it is closed there rather than left open.
         session->revokeInBackground(issuedRefreshToken);
         std::rethrow_exception(failure);
     }

@@ -257,15 +257,30 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
     co_return pair;
 }
 
-QCoro::Task<void> ServerAuthenticationSession::apply(AuthTokenPair pair)
+QCoro::Task<void> ServerAuthenticationSession::apply(AuthTokenPair pair, CancellationToken cancellation)
 {
     const quint64 generation = m_generation;
     const std::shared_ptr<RefreshTokenStoring> store = m_store;
-    co_await store->save(pair.refreshToken);
-    if (generation != m_generation) {
-        // Cleared while the token was being saved: the store must not keep it.
-        co_await bringStoreInLine();
-        throw AuthenticationClientError(AuthenticationClientError::Kind::noSession);
+    ++m_appliesInFlight;
+    try {
+        co_await store->save(pair.refreshToken);
+    } catch (...) {
+        --m_appliesInFlight;
+        throw;
+    }
+    --m_appliesInFlight;
+    const bool cleared = generation != m_generation;
+    if (cleared || cancellation.isCancelled()) {
+        // Cleared or given up while the token was being saved: the store must not keep
+        // it. A pair saved after this one writes its own token; this one's delete could
+        // reach the keyring after that write.
+        if (m_appliesInFlight == 0) {
+            co_await bringStoreInLine();
+        }
+        if (cleared) {
+            throw AuthenticationClientError(AuthenticationClientError::Kind::noSession);
+        }
+        cancellation.throwIfCancelled();
     }
     m_accessExpiresAt = m_clock() + accessLifetime(pair.expiresIn);
     m_tokenPair = std::move(pair);

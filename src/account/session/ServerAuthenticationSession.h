@@ -92,8 +92,12 @@ public:
     QCoro::Task<AuthTokenPair> refreshTokenPair(QString refreshToken, bool reportEvents);
 
     // Saves the pair's refresh token, then holds the pair. Fails with the store's error
-    // (nothing changes), or with noSession when the session was cleared meanwhile.
-    QCoro::Task<void> apply(AuthTokenPair pair);
+    // (nothing changes), with noSession when the session was cleared meanwhile, or with
+    // CancellationError when `cancellation` was cancelled while the token was being saved
+    // (a sign-in the player gave up on). In the last two cases the pair is not held and the
+    // store is brought back to what the session holds (the token deleted when it holds
+    // none), unless another pair is being saved meanwhile, whose outcome then decides.
+    QCoro::Task<void> apply(AuthTokenPair pair, CancellationToken cancellation = {});
 
     // Forgets the pair, cancels a refresh in flight and deletes the stored token; fails
     // only when the store does (the memory is cleared anyway).
@@ -130,6 +134,8 @@ private:
     std::optional<Refresh> m_refresh;
     // Raised by every clearing; work that began in an older generation is stale.
     quint64 m_generation = 0;
+    // Pairs whose refresh token is being saved now.
+    int m_appliesInFlight = 0;
 };
 
 } // namespace veyra

@@ -12,6 +12,8 @@
 
 namespace veyra {
 
+static_assert(KeychainRefreshTokenStore::notAnsweringStatus == QKeychain::OtherError);
+
 namespace {
 
 // Jobs are deleted through the event loop: one may still be inside its own signal.
@@ -31,12 +33,32 @@ JobPointer<Job> makeJob(const QString &service, const QString &account)
     return job;
 }
 
-// Runs a job to its end. Jobs start on a later turn of the event loop, so the wait below
-// is in place before the job can finish.
-QCoro::Task<void> run(QKeychain::Job *job)
+AuthenticationClientError notAnsweringError()
 {
+    return AuthenticationClientError::keychain(static_cast<qint32>(KeychainRefreshTokenStore::notAnsweringStatus));
+}
+
+// Runs a job to its end, or until the Secret Service is found not to answer: while the job
+// runs, the service is asked every few seconds whether it still answers (one that waits
+// for the user to unlock the keyring does). A job given up on is let run to its end, and
+// deletes itself then: the keyring library may still call back into it.
+template <typename Job>
+QCoro::Task<void> run(JobPointer<Job> &job)
+{
+    const auto finished = std::make_shared<bool>(false);
+    QObject::connect(job.get(), &QKeychain::Job::finished, job.get(), [finished] { *finished = true; });
+    // Jobs start on a later turn of the event loop, so the wait below is in place before
+    // the job can finish.
     job->start();
-    co_await qCoro(job, &QKeychain::Job::finished);
+    while (!*finished) {
+        co_await qCoro(job.get(), &QKeychain::Job::finished, KeychainRefreshTokenStore::answerCheckInterval);
+        if (*finished || !co_await secretServiceSilent() || *finished) {
+            continue;
+        }
+        Job *abandoned = job.release();
+        QObject::connect(abandoned, &QKeychain::Job::finished, abandoned, &QObject::deleteLater);
+        throw notAnsweringError();
+    }
 }
 
 // The stored bytes as a token: valid, non-empty UTF-8.
@@ -70,18 +92,23 @@ KeychainRefreshTokenStore::KeychainRefreshTokenStore(QString service, QString ac
 
 QCoro::Task<std::optional<QString>> KeychainRefreshTokenStore::load()
 {
-    const auto job = makeJob<QKeychain::ReadPasswordJob>(m_service, m_account);
-    co_await run(job.get());
+    auto job = makeJob<QKeychain::ReadPasswordJob>(m_service, m_account);
+    co_await run(job);
     switch (job->error()) {
     case QKeychain::NoError:
         co_return decodeToken(job->binaryData());
-    case QKeychain::EntryNotFound:
+    case QKeychain::EntryNotFound: {
         // Also the answer for a secret in a collection that stayed locked (the user was
         // asked to unlock it and did not, or could not be asked).
-        if (co_await lockedSecretExists(secretAttributes())) {
+        const std::optional<bool> locked = co_await lockedSecretExists(secretAttributes());
+        if (!locked) {
+            throw notAnsweringError();
+        }
+        if (*locked) {
             throw lockedError();
         }
         co_return std::nullopt;
+    }
     default:
         break;
     }
@@ -93,9 +120,9 @@ QCoro::Task<std::optional<QString>> KeychainRefreshTokenStore::load()
 
 QCoro::Task<void> KeychainRefreshTokenStore::save(QString token)
 {
-    const auto job = makeJob<QKeychain::WritePasswordJob>(m_service, m_account);
+    auto job = makeJob<QKeychain::WritePasswordJob>(m_service, m_account);
     job->setTextData(token);
-    co_await run(job.get());
+    co_await run(job);
     if (job->error() != QKeychain::NoError) {
         throw keychainError(*job);
     }
@@ -103,11 +130,15 @@ QCoro::Task<void> KeychainRefreshTokenStore::save(QString token)
 
 QCoro::Task<void> KeychainRefreshTokenStore::deleteToken()
 {
-    const auto job = makeJob<QKeychain::DeletePasswordJob>(m_service, m_account);
-    co_await run(job.get());
+    auto job = makeJob<QKeychain::DeletePasswordJob>(m_service, m_account);
+    co_await run(job);
     if (job->error() == QKeychain::NoError || job->error() == QKeychain::EntryNotFound) {
         // Deleting passes over a secret in a locked collection without a word.
-        if (co_await lockedSecretExists(secretAttributes())) {
+        const std::optional<bool> locked = co_await lockedSecretExists(secretAttributes());
+        if (!locked) {
+            throw notAnsweringError();
+        }
+        if (*locked) {
             throw lockedError();
         }
         co_return;

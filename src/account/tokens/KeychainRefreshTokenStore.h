@@ -4,6 +4,8 @@
 
 #include <QMap>
 
+#include <chrono>
+
 namespace veyra {
 
 // Keeps the refresh token in the desktop's keyring (the Secret Service, through
@@ -24,9 +26,19 @@ namespace veyra {
 // - deleteToken: succeeds when nothing is stored (or nothing can be); keychain(status)
 //   otherwise, and when the secret is in a locked collection.
 // The statuses are qtkeychain's error codes.
+//
+// A Secret Service that runs but does not answer (hung) is a keyring that fails, never an
+// empty one: an operation that has not ended after answerCheckInterval asks the service a
+// question of its own; without an answer within a few seconds more, the operation fails
+// with keychain(notAnsweringStatus) and the secret stays as it was. A service that answers
+// (an unlock prompt waiting for the user, say) is waited for.
 class KeychainRefreshTokenStore : public RefreshTokenStoring
 {
 public:
+    static constexpr std::chrono::milliseconds answerCheckInterval{5000};
+    // qtkeychain's OtherError.
+    static constexpr qint32 notAnsweringStatus = 7;
+
     KeychainRefreshTokenStore(QString service, QString account);
 
     QCoro::Task<std::optional<QString>> load() override;

@@ -1,6 +1,7 @@
 #include "account/tokens/SecretServiceQueries.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
@@ -53,6 +54,16 @@ QCoro::Task<bool> secretServiceRunning(QDBusConnection bus)
     co_return running && running->toBool();
 }
 
+// Whether the reply is the bus's word that no answer came in time.
+bool isNoAnswer(const QDBusMessage &reply)
+{
+    if (reply.type() != QDBusMessage::ErrorMessage) {
+        return false;
+    }
+    const QDBusError::ErrorType error = QDBusError(reply).type();
+    return error == QDBusError::NoReply || error == QDBusError::Timeout || error == QDBusError::TimedOut;
+}
+
 } // namespace
 
 QCoro::Task<bool> secretServiceReachable()
@@ -60,6 +71,9 @@ QCoro::Task<bool> secretServiceReachable()
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         co_return false;
+    }
+    if (co_await secretServiceRunning(bus)) {
+        co_return true;
     }
     // Only an answer counts (every D-Bus connection answers a ping on its own). A bus that
     // merely lists the service as startable may fail to start it (a keyring that is broken
@@ -72,7 +86,23 @@ QCoro::Task<bool> secretServiceReachable()
     co_return reply.type() == QDBusMessage::ReplyMessage;
 }
 
-QCoro::Task<bool> lockedSecretExists(QMap<QString, QString> attributes)
+QCoro::Task<bool> secretServiceSilent()
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        co_return false;
+    }
+    // Answered by the service's own loop (a ping is answered by some bus libraries on a
+    // thread of their own, even while the service is stuck).
+    QDBusMessage question
+        = QDBusMessage::createMethodCall(secretServiceName, QStringLiteral("/org/freedesktop/secrets"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    question.setArguments({QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("Collections")});
+    question.setAutoStartService(false);
+    co_return isNoAnswer(co_await ask(bus, std::move(question)));
+}
+
+QCoro::Task<std::optional<bool>> lockedSecretExists(QMap<QString, QString> attributes)
 {
     const QDBusConnection bus = QDBusConnection::sessionBus();
     // A service that is not running holds nothing locked; asking would start it.
@@ -86,8 +116,11 @@ QCoro::Task<bool> lockedSecretExists(QMap<QString, QString> attributes)
     search.setArguments({QVariant::fromValue(StringMap(attributes))});
     search.setAutoStartService(false);
     // SearchItems answers the unlocked items, then the locked ones.
-    const QDBusPendingReply<QList<QDBusObjectPath>, QList<QDBusObjectPath>> reply
-        = co_await ask(bus, std::move(search));
+    const QDBusMessage answer = co_await ask(bus, std::move(search));
+    if (isNoAnswer(answer)) {
+        co_return std::nullopt;
+    }
+    const QDBusPendingReply<QList<QDBusObjectPath>, QList<QDBusObjectPath>> reply = answer;
     co_return reply.isValid() && !reply.argumentAt<1>().isEmpty();
 }
 

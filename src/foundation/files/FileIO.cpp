@@ -1,16 +1,20 @@
 #include "foundation/files/FileIO.h"
 
 #include "foundation/language/LocalizedString.h"
+#include "foundation/logging/Logger.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace veyra {
 
@@ -211,23 +215,129 @@ qint64 writeFully(QIODevice &device, const QByteArray &data)
     return written;
 }
 
+namespace {
+
+struct CopyName
+{
+    QString prefix;
+    QString suffix;
+};
+
+CopyName copyName(const QString &name, const QString &label, bool keepSuffix)
+{
+    const qsizetype dot = keepSuffix ? name.lastIndexOf(QLatin1Char('.')) : -1;
+    const QString base = dot > 0 ? name.left(dot) : name;
+    return {base + QLatin1Char('.') + label + QLatin1Char('-'), dot > 0 ? name.mid(dot) : QString()};
+}
+
+// The time and the number within its second (1 for none) of a copy's name, or nothing
+// when the name is no such copy.
+std::optional<std::pair<QString, qint64>> copyStamp(const QString &candidate, const CopyName &copy)
+{
+    if (!candidate.startsWith(copy.prefix) || !candidate.endsWith(copy.suffix)) {
+        return std::nullopt;
+    }
+    const QString middle
+        = candidate.mid(copy.prefix.size(), candidate.size() - copy.prefix.size() - copy.suffix.size());
+    constexpr qsizetype timeLength = 15; // yyyyMMdd-HHmmss
+    if (middle.size() < timeLength) {
+        return std::nullopt;
+    }
+    const QString time = middle.left(timeLength);
+    for (qsizetype i = 0; i < timeLength; ++i) {
+        const bool expected = i == 8 ? time[i] == QLatin1Char('-') : time[i].isDigit();
+        if (!expected) {
+            return std::nullopt;
+        }
+    }
+    if (middle.size() == timeLength) {
+        return std::make_pair(time, qint64(1));
+    }
+    if (middle[timeLength] != QLatin1Char('-')) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const QString digits = middle.mid(timeLength + 1);
+    const qint64 number = digits.toLongLong(&ok);
+    if (!ok || number < 2 || digits != QString::number(number)) {
+        return std::nullopt;
+    }
+    return std::make_pair(time, number);
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+QString unusedNameAmong(
+    const QStringList &names, const QString &name, const QString &label, const QDateTime &at, bool keepSuffix)
+{
+    const CopyName copy = copyName(name, label, keepSuffix);
+    const QString time = at.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    qint64 highest = 0;
+    for (const QString &candidate : names) {
+        const auto stamp = copyStamp(candidate, copy);
+        if (stamp && stamp->first == time) {
+            highest = std::max(highest, stamp->second);
+        }
+    }
+    const QString stem = copy.prefix + time;
+    return highest == 0 ? stem + copy.suffix : stem + QLatin1Char('-') + QString::number(highest + 1) + copy.suffix;
+}
+
 QString unusedNameBeside(const QString &path, const QString &label, const QDateTime &at, bool keepSuffix)
 {
     const QFileInfo info(path);
-    const QString name = info.fileName();
-    const qsizetype dot = keepSuffix ? name.lastIndexOf(QLatin1Char('.')) : -1;
-    const QString base = dot > 0 ? name.left(dot) : name;
-    const QString suffix = dot > 0 ? name.mid(dot) : QString();
-    const QString stem = info.absolutePath() + QLatin1Char('/') + base + QLatin1Char('.') + label + QLatin1Char('-')
-        + at.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString candidate = stem + suffix;
+    const QString folder = info.absolutePath() + QLatin1Char('/');
     // Where nothing can be looked at, the first name is as good as any: writing it fails.
-    for (int number = 2;
-         fileNodeKind(candidate) != FileNodeKind::missing && fileNodeKind(candidate) != FileNodeKind::inaccessible;
-         ++number) {
-        candidate = stem + QLatin1Char('-') + QString::number(number) + suffix;
+    QStringList taken = entriesOf(info.absolutePath());
+    QString candidate = unusedNameAmong(taken, info.fileName(), label, at, keepSuffix);
+    // Something may have come meanwhile under the name.
+    while (fileNodeKind(folder + candidate) != FileNodeKind::missing
+        && fileNodeKind(folder + candidate) != FileNodeKind::inaccessible) {
+        taken.append(candidate);
+        candidate = unusedNameAmong(taken, info.fileName(), label, at, keepSuffix);
     }
-    return candidate;
+    return folder + candidate;
+}
+
+QStringList copiesNewestFirst(const QStringList &names, const QString &name, const QString &label, bool keepSuffix)
+{
+    const CopyName copy = copyName(name, label, keepSuffix);
+    QList<std::pair<std::pair<QString, qint64>, QString>> copies;
+    for (const QString &candidate : names) {
+        if (const auto stamp = copyStamp(candidate, copy)) {
+            copies.append({*stamp, candidate});
+        }
+    }
+    std::sort(copies.begin(), copies.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    QStringList newestFirst;
+    for (const auto &entry : std::as_const(copies)) {
+        newestFirst.append(entry.second);
+    }
+    return newestFirst;
+}
+
+void removeOlderCopiesBeside(const QString &path, const QString &label, bool keepSuffix, int keep)
+{
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath() + QLatin1Char('/');
+    const QStringList copies = copiesNewestFirst(entriesOf(info.absolutePath()), info.fileName(), label, keepSuffix);
+    for (qsizetype i = std::max(keep, 0); i < copies.size(); ++i) {
+        const QString older = folder + copies[i];
+        const FileNodeKind kind = fileNodeKind(older);
+        if (kind == FileNodeKind::folder || kind == FileNodeKind::missing) {
+            continue;
+        }
+        QFile file(older);
+        if (!file.remove()) {
+            qCWarning(Logger("FileIO")).noquote()
+                << QStringLiteral("The older copy %1 couldn't be removed: %2").arg(older, file.errorString());
+        }
+    }
 }
 
 } // namespace veyra

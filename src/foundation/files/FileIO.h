@@ -81,9 +81,28 @@ qint64 writeFully(QIODevice &device, const QByteArray &data);
 
 // A name beside `path` that nothing uses yet, for a copy kept aside: the file's base name
 // (up to its last suffix), then `.<label>-<yyyyMMdd-HHmmss>` of `at` in UTC, then the
-// suffix, e.g. "game-memos.unsaved-20240301-120000.json"; "-2", "-3" ... are added to the
-// time when that name is taken. Without `keepSuffix` the label and time go at the end:
-// "settings.json.damaged-20240301-120000".
+// suffix, e.g. "game-memos.unsaved-20240301-120000.json"; when copies of that second are
+// there already, "-2", "-3" ... above the highest of them are added to the time, so the
+// later copy always sorts as the newer one. Without `keepSuffix` the label and time go at
+// the end: "settings.json.damaged-20240301-120000".
 QString unusedNameBeside(const QString &path, const QString &label, const QDateTime &at, bool keepSuffix);
+
+// The same naming among the names of `names` (keys of one database, say) for copies of
+// `name`.
+QString unusedNameAmong(
+    const QStringList &names, const QString &name, const QString &label, const QDateTime &at, bool keepSuffix);
+
+// The names of `names` that are copies of `name` under `label` as the two functions above
+// name them, newest first: by their time, then by their number within one second.
+QStringList copiesNewestFirst(const QStringList &names, const QString &name, const QString &label, bool keepSuffix);
+
+// How many copies of a damaged file (or value) are kept: the newest. Each holds the whole
+// of what was damaged, and a file damaged at every start must not fill the disk.
+inline constexpr int keptDamagedCopies = 5;
+
+// Removes the copies of `path` kept aside under `label` beside it but the `keep` newest
+// (files and links; a link goes, not what it leads to). A copy that cannot be removed is
+// logged and left.
+void removeOlderCopiesBeside(const QString &path, const QString &label, bool keepSuffix, int keep);
 
 } // namespace veyra

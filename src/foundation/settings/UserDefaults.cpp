@@ -150,6 +150,8 @@ QJsonValue encodeValue(const QVariant &value)
         return QJsonObject{{dataTag, QString::fromLatin1(value.toByteArray().toBase64())}};
     case QMetaType::QString:
         return value.toString();
+    case QMetaType::QJsonValue:
+        return value.toJsonValue();
     case QMetaType::QVariantMap:
     case QMetaType::QVariantHash:
         return encodeMap(value.toMap());
@@ -319,6 +321,11 @@ void decodeSettings(QJsonObject object, QSettings::SettingsMap &map)
         const QVariant value = firstFormat ? decodeFirstFormatValue(it.value()) : decodeValue(it.value());
         if (value.isValid()) {
             map.insert(it.key(), value);
+        } else if (!it.value().isNull()) {
+            // An object or array that names no type (a hand edit, a later version's) is held
+            // as the JSON it is and written back so: its reader decides what it means, and no
+            // other write of the settings loses it.
+            map.insert(it.key(), QVariant::fromValue(QJsonValue(it.value())));
         }
     }
 }
@@ -355,6 +362,7 @@ void keepDamagedFileAside(const QString &path, const QString &damage, SettingsFi
         "The settings file %1 was damaged while Veyra ran (%2): it was moved to %3, and Veyra "
         "writes the settings it holds in its place.")
                                        .arg(path, damage, aside);
+    removeOlderCopiesBeside(path, QStringLiteral("damaged"), false, keptDamagedCopies);
     if (file == nullptr || !file->known) {
         return;
     }
@@ -502,6 +510,7 @@ std::unique_ptr<FileAccessError> prepareSettingsFile(const QString &path)
         "The settings file %1 was damaged (%2): it was moved to %3, and Veyra starts from its "
         "default settings.")
                                        .arg(path, damage, aside);
+    removeOlderCopiesBeside(path, QStringLiteral("damaged"), false, keptDamagedCopies);
     return nullptr;
 }
 
@@ -678,6 +687,11 @@ QVariant UserDefaults::object(const QString &key) const
 bool UserDefaults::contains(const QString &key) const
 {
     return m_settings ? m_settings->contains(key) : m_memory.contains(key);
+}
+
+QStringList UserDefaults::keys() const
+{
+    return m_settings ? m_settings->allKeys() : m_memory.keys();
 }
 
 std::optional<QString> UserDefaults::string(const QString &key) const

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -22,7 +23,10 @@ struct SettingsFileState;
 //
 // The file is looked at before QSettings reads it. A damaged one (not JSON, or not an
 // object) is moved aside, as "<name>.damaged-<yyyyMMdd-HHmmss>" beside it, before
-// anything is written, and the settings start empty. Through a link only a file that holds
+// anything is written, and the settings start empty; the newest such copies are kept
+// (keptDamagedCopies), older ones removed. A value that names no type Veyra knows (an
+// object or array of a hand edit) is held as its JSON (a QJsonValue) and written back as
+// it was. Through a link only a file that holds
 // Veyra's settings (a file this format wrote, marked so) is read and written: a link to
 // anything else, or to nothing, is moved aside itself and its target left as it is.
 // Anything else that is not a regular file (a folder, a named pipe, a device, a socket),
@@ -60,6 +64,7 @@ public:
     // The stored value, or an invalid QVariant when the key is absent.
     QVariant object(const QString &key) const;
     bool contains(const QString &key) const;
+    QStringList keys() const;
 
     // A string for string values, the decimal text for number values, otherwise nothing.
     std::optional<QString> string(const QString &key) const;

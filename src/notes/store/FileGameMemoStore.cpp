@@ -156,6 +156,7 @@ QVector<GameMemoEntry> FileGameMemoStore::loadFile(QByteArray *bytes, bool *miss
     const QString target = QFileInfo(path).symLinkTarget();
     const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
     moveAside(path, aside);
+    removeOlderCopiesBeside(path, QStringLiteral("damaged"), false, keptDamagedCopies);
     qCWarning(Logger("GameMemoStore")).noquote()
         << QStringLiteral("The game notes file %1 was a link to %2, which holds no game notes: the link was moved to "
                           "%3, and the notes are kept in a file of their own.")

@@ -1,5 +1,6 @@
 #include "overlay/layout/UserDefaultsOverlayLayoutStore.h"
 
+#include "foundation/files/FileIO.h"
 #include "foundation/json/JsonDecoding.h"
 #include "foundation/settings/UserDefaults.h"
 
@@ -17,8 +18,9 @@ const QString recordLayoutKey = QStringLiteral("layout");
 
 } // namespace
 
-UserDefaultsOverlayLayoutStore::UserDefaultsOverlayLayoutStore(UserDefaults &defaults)
+UserDefaultsOverlayLayoutStore::UserDefaultsOverlayLayoutStore(UserDefaults &defaults, Clock clock)
     : m_defaults(defaults)
+    , m_clock(std::move(clock))
 { }
 
 std::optional<OverlayLayout> UserDefaultsOverlayLayoutStore::layout(const GameWindowProfileKey &profileKey)
@@ -35,15 +37,7 @@ void UserDefaultsOverlayLayoutStore::save(const OverlayLayout &layout, const Gam
 {
     std::optional<QList<Record>> loaded = loadRecords();
     if (!loaded) {
-        // Kept before a new document takes the value's place.
-        const QString name = key + QStringLiteral(".damaged-")
-            + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        QString aside = name;
-        for (int number = 2; m_defaults.contains(aside); ++number) {
-            aside = name + QStringLiteral("-%1").arg(number);
-        }
-        m_defaults.setValue(aside, m_defaults.object(key));
-        qCWarning(m_logger).noquote() << QStringLiteral("The unreadable overlay layouts were kept as %1.").arg(aside);
+        keepUnreadableValueAside();
         loaded.emplace();
     }
     QList<Record> records = std::move(*loaded);
@@ -62,11 +56,28 @@ void UserDefaultsOverlayLayoutStore::save(const OverlayLayout &layout, const Gam
     m_defaults.setValue(key, QJsonDocument(QJsonObject{{layoutsKey, array}}).toJson(QJsonDocument::Compact));
 }
 
+void UserDefaultsOverlayLayoutStore::keepUnreadableValueAside()
+{
+    const QString damaged = QStringLiteral("damaged");
+    const QString aside = unusedNameAmong(m_defaults.keys(), key, damaged, m_clock(), false);
+    m_defaults.setValue(aside, m_defaults.object(key));
+    qCWarning(m_logger).noquote() << QStringLiteral("The unreadable overlay layouts were kept as %1.").arg(aside);
+    const QStringList copies = copiesNewestFirst(m_defaults.keys(), key, damaged, false);
+    for (qsizetype older = keptDamagedCopies; older < copies.size(); ++older) {
+        m_defaults.remove(copies[older]);
+    }
+}
+
 std::optional<QList<UserDefaultsOverlayLayoutStore::Record>> UserDefaultsOverlayLayoutStore::loadRecords() const
 {
+    if (!m_defaults.contains(key)) {
+        return QList<Record>();
+    }
     const std::optional<QByteArray> data = m_defaults.data(key);
     if (!data) {
-        return QList<Record>();
+        qCCritical(m_logger).noquote()
+            << "The overlay layouts are not stored as bytes and are unreadable; the next save keeps them aside";
+        return std::nullopt;
     }
     QJsonArray array;
     try {

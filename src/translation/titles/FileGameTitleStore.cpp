@@ -52,6 +52,7 @@ void FileGameTitleStore::save(const GameTitleResolution &resolution, const GameW
         // program's file, say) is not written over.
         const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
         moveAside(path, aside);
+        removeOlderCopiesBeside(path, QStringLiteral("damaged"), false, keptDamagedCopies);
         qCWarning(m_logger).noquote() << QStringLiteral("Game-title cache %1 was a link to %2, which holds no cache: "
                                                         "the link was moved to %3")
                                              .arg(path, QFileInfo(aside).symLinkTarget(), aside);

@@ -284,3 +284,83 @@ TEST(AuthenticationCoordinatorTest, SignOutWhileTheNewTokenIsSavedWinsAndTheSess
     EXPECT_EQ(standIn.requests("POST", logoutPath)[0].jsonBody().value(QStringLiteral("refresh_token")),
         QStringLiteral("renew-1"));
 }
+
+TEST(AuthenticationCoordinatorTest, ACancelledSignInKeepsNothingWhateverStageItReached)
+{
+    ServiceStandIn standIn;
+    standIn.setDefaultResponse("POST", logoutPath, ScriptedResponse::raw(204, {}));
+    auto store = std::make_shared<RecordingRefreshTokenStore>();
+    const auto makeSession = [&] {
+        return std::make_shared<ServerAuthenticationSession>(true,
+            std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())), store,
+            std::make_shared<AuthenticationEventRouter>());
+    };
+    auto session = makeSession();
+    AuthenticationCoordinator coordinator(
+        session, std::make_shared<ScriptedGoogleProvider>(), std::make_shared<FixtureWebPageOpener>());
+    const auto revoked = [&](const QString &refreshToken) {
+        return waitUntil([&] {
+            const auto logouts = standIn.requests("POST", logoutPath);
+            return std::any_of(logouts.begin(), logouts.end(), [&](const RecordedRequest &request) {
+                return request.jsonBody().value(QStringLiteral("refresh_token")) == refreshToken;
+            });
+        });
+    };
+
+    // Cancelled while the server is opening the session: its answer is awaited, the
+    // session it names is closed, and nothing is saved.
+    standIn.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-1"), QStringLiteral("renew-1")))
+            .heldUntilReleased());
+    CancellationToken first;
+    auto exchanging = coordinator.signInWithGoogle(nullptr, first);
+    ASSERT_TRUE(waitUntil([&] { return standIn.pendingResponseCount() == 1; }));
+    first.cancel();
+    standIn.releaseHeldResponses();
+    EXPECT_THROW(runTask(std::move(exchanging)), CancellationError);
+    EXPECT_TRUE(revoked(QStringLiteral("renew-1")));
+    EXPECT_EQ(store->saves, 0);
+    EXPECT_FALSE(session->tokenPair());
+
+    // Cancelled while the keyring takes its time with the new token (an unlock prompt that
+    // waits for the player): once saved, it is deleted again, never held, and revoked.
+    standIn.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-2"), QStringLiteral("renew-2"))));
+    store->scripted.holdNext();
+    CancellationToken second;
+    auto saving = coordinator.signInWithGoogle(nullptr, second);
+    ASSERT_TRUE(waitUntil([&] { return store->scripted.gate().waitingCount() == 1; }));
+    second.cancel();
+    store->scripted.gate().releaseAll();
+    EXPECT_THROW(runTask(std::move(saving)), CancellationError);
+    EXPECT_FALSE(session->tokenPair());
+    EXPECT_FALSE(store->token);
+    EXPECT_TRUE(revoked(QStringLiteral("renew-2")));
+
+    // The next start finds no session.
+    EXPECT_EQ(runTask(makeSession()->restore()), AuthenticationRestoreResult::noSession);
+
+    // Given up while saving, with a newer sign-in saving meanwhile: the keyring may finish
+    // the older request last; whatever it does, the newer one's token stays.
+    standIn.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-3"), QStringLiteral("renew-3"))));
+    standIn.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-4"), QStringLiteral("renew-4"))));
+    store->scripted.holdNext(3);
+    CancellationToken third;
+    auto abandoned = coordinator.signInWithGoogle(nullptr, third);
+    ASSERT_TRUE(waitUntil([&] { return store->scripted.gate().waitingCount() == 1; }));
+    third.cancel();
+    auto newer = coordinator.signInWithGoogle(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return store->scripted.gate().waitingCount() == 2; }));
+    const int deletesBefore = store->deletes;
+    store->scripted.gate().releaseOne();
+    ASSERT_TRUE(waitUntil([&] { return abandoned.isReady() || store->deletes > deletesBefore; }));
+    store->scripted.gate().releaseOne();
+    runTask(std::move(newer));
+    store->scripted.gate().releaseAll();
+    EXPECT_THROW(runTask(std::move(abandoned)), CancellationError);
+    EXPECT_EQ(session->tokenPair()->refreshToken, QStringLiteral("renew-4"));
+    EXPECT_EQ(store->token, QStringLiteral("renew-4"));
+    EXPECT_TRUE(revoked(QStringLiteral("renew-3")));
+}

@@ -12,12 +12,17 @@
 #include "support/ServiceStandIn.h"
 #include "support/TimeLimits.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QUuid>
 
 #include <qt6keychain/keychain.h>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/types.h>
 
 using namespace veyra;
 using namespace veyra::test;
@@ -58,15 +63,45 @@ protected:
 
     // The keychain failure the operation ended with, if any.
     template <typename T>
-    static std::optional<AuthenticationClientError> failure(QCoro::Task<T> call)
+    static std::optional<AuthenticationClientError> failure(QCoro::Task<T> call, int timeoutMs = 60000)
     {
         try {
-            runTask(std::move(call));
+            runTask(std::move(call), timeoutMs);
         } catch (const AuthenticationClientError &error) {
             return error;
         }
         return std::nullopt;
     }
+
+    // The Secret Service stopped as a hung process is (the label's one gnome-keyring), and
+    // let go on again however the test ends.
+    class HungSecretService
+    {
+    public:
+        HungSecretService()
+        {
+            const QDBusReply<uint> pid
+                = QDBusConnection::sessionBus().interface()->servicePid(QStringLiteral("org.freedesktop.secrets"));
+            if (pid.isValid() && pid.value() > 0 && ::kill(static_cast<pid_t>(pid.value()), SIGSTOP) == 0) {
+                m_pid = static_cast<pid_t>(pid.value());
+            }
+        }
+        ~HungSecretService() { resume(); }
+        HungSecretService(const HungSecretService &) = delete;
+        HungSecretService &operator=(const HungSecretService &) = delete;
+
+        bool isHung() const { return m_pid > 0; }
+        void resume()
+        {
+            if (m_pid > 0) {
+                ::kill(m_pid, SIGCONT);
+                m_pid = 0;
+            }
+        }
+
+    private:
+        pid_t m_pid = 0;
+    };
 
     const QString m_service
         = QStringLiteral("io.veyra.test.%1.authentication").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
@@ -220,5 +255,42 @@ TEST_F(KeychainRefreshTokenStoreTest, RenewalTheLockedKeyringCannotKeepIsRevoked
     EXPECT_EQ(runTask(m_store.load()), QStringLiteral("renew-2"));
     EXPECT_EQ(revocations().size(), 1);
     EXPECT_EQ(events.size(), 1u);
+    runTask(m_store.deleteToken());
+}
+
+TEST_F(KeychainRefreshTokenStoreTest, AKeyringThatDoesNotAnswerIsAFailureNotAnEmptyOne)
+{
+    runTask(m_store.save(QStringLiteral("renew-1")));
+    const AuthenticationClientError notAnswering
+        = AuthenticationClientError::keychain(KeychainRefreshTokenStore::notAnsweringStatus);
+    EXPECT_EQ(notAnswering.localizedDescription(), QStringLiteral("The saved session couldn't be accessed."));
+    {
+        HungSecretService hung;
+        ASSERT_TRUE(hung.isHung());
+        // Reading gives up within seconds (the keyring library itself would wait for the
+        // bus's 25 s per call) and reports a failing keyring, not an empty one.
+        EXPECT_EQ(failure(m_store.load(), 20000), notAnswering);
+
+        // At launch the saved session is unavailable for now, not gone: the sign-in screen
+        // offers a retry, and nothing is sent or deleted.
+        ServiceStandIn standIn;
+        ServerAuthenticationSession session(true,
+            std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())),
+            std::make_shared<KeychainRefreshTokenStore>(m_service, account),
+            std::make_shared<AuthenticationEventRouter>());
+        EXPECT_EQ(runTask(session.restore(), 20000), AuthenticationRestoreResult::unavailable);
+        EXPECT_EQ(standIn.requestCount(), 0);
+    }
+    // Answering again, the keyring still holds the token.
+    EXPECT_EQ(runTask(m_store.load()), QStringLiteral("renew-1"));
+
+    // Saving and deleting fail alike. (What the keyring makes of the requests when it
+    // answers again is its own affair: they may still take effect then.)
+    {
+        HungSecretService hung;
+        ASSERT_TRUE(hung.isHung());
+        EXPECT_EQ(failure(m_store.save(QStringLiteral("renew-2")), 20000), notAnswering);
+        EXPECT_EQ(failure(m_store.deleteToken(), 20000), notAnswering);
+    }
     runTask(m_store.deleteToken());
 }

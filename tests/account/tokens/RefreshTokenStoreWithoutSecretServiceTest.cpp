@@ -6,6 +6,7 @@
 #include "account/authentication/HTTPAuthenticationClient.h"
 #include "account/session/ServerAuthenticationSession.h"
 #include "account/tokens/KeychainRefreshTokenStore.h"
+#include "account/tokens/SecretServiceQueries.h"
 #include "support/AuthenticationServiceScript.h"
 #include "support/RunTask.h"
 #include "support/TimeLimits.h"
@@ -22,6 +23,7 @@
 
 #include <csignal>
 #include <memory>
+#include <signal.h>
 
 using namespace veyra;
 using namespace veyra::test;
@@ -103,6 +105,19 @@ protected:
                                                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
             QDBus::Block, scaledMs(10000));
         return reply.arguments().value(0).toString();
+    }
+
+    static bool nameHasOwner()
+    {
+        QDBusMessage question = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+            QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"),
+            QStringLiteral("NameHasOwner"));
+        question.setArguments({secretServiceName});
+        return QDBusConnection::sessionBus()
+            .call(question, QDBus::Block, scaledMs(10000))
+            .arguments()
+            .value(0)
+            .toBool();
     }
 
     static QStringList activatableNames()
@@ -199,5 +214,34 @@ TEST_F(RefreshTokenStoreWithoutSecretServiceTest, OnlyASecretServiceThatAnswersI
     EXPECT_EQ(failure(store.load()), AuthenticationClientError::Kind::keychain);
     EXPECT_EQ(failure(store.deleteToken()), AuthenticationClientError::Kind::keychain);
     EXPECT_EQ(restoreAtLaunch(), AuthenticationRestoreResult::unavailable);
+    impostor.unregisterService(secretServiceName);
     QDBusConnection::disconnectFromBus(QStringLiteral("veyra-test-impostor"));
+
+    // A real keyring that hangs (stopped as a stuck process is) is there and fails; the bus
+    // is not asked to start another one, nor waited on for long.
+    ASSERT_TRUE(waitUntil([] { return !nameHasOwner(); }));
+    const QString keyringHome = m_folder->filePath(QStringLiteral("keyring"));
+    ASSERT_TRUE(QDir().mkpath(keyringHome + QStringLiteral("/runtime")));
+    QFile::setPermissions(keyringHome + QStringLiteral("/runtime"),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QProcess keyring;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), keyringHome);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), keyringHome + QStringLiteral("/runtime"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), keyringHome);
+    keyring.setProcessEnvironment(environment);
+    keyring.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    keyring.start(QStringLiteral("gnome-keyring-daemon"),
+        {QStringLiteral("--foreground"), QStringLiteral("--components=secrets"), QStringLiteral("--unlock")});
+    ASSERT_TRUE(keyring.waitForStarted(scaledMs(10000)));
+    keyring.write("veyra-test");
+    keyring.closeWriteChannel();
+    ASSERT_TRUE(waitUntil([] { return nameHasOwner(); }));
+    ASSERT_EQ(::kill(static_cast<pid_t>(keyring.processId()), SIGSTOP), 0);
+    EXPECT_TRUE(runTask(secretServiceReachable(), 20000));
+    EXPECT_EQ(failure(store.load()), AuthenticationClientError::Kind::keychain);
+    EXPECT_EQ(restoreAtLaunch(), AuthenticationRestoreResult::unavailable);
+    ::kill(static_cast<pid_t>(keyring.processId()), SIGCONT);
+    keyring.kill();
+    keyring.waitForFinished(scaledMs(10000));
 }

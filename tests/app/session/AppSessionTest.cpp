@@ -394,6 +394,32 @@ TEST(AppSession, TheSignInScreensButtonsReachTheSession)
     EXPECT_EQ(rig.terminations, 1);
 }
 
+TEST(AppSession, AnAbandonedSignInsOutcomeNeverMovesTheNewerOne)
+{
+    SessionRig rig(std::nullopt);
+    rig.launch();
+    ASSERT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    rig.google->waitsForTheTest = true;
+    rig.session->signIn(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return rig.google->pending.size() == 1; }));
+    rig.session->cancelSignIn();
+    ASSERT_EQ(rig.phase(), AppPhase::Kind::signedOut);
+    rig.session->signIn(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return rig.google->pending.size() == 2; }));
+
+    // The abandoned browser flow fails while the newer sign-in runs: nothing moves, and no
+    // message is shown.
+    rig.google->pending[0]->fail(GoogleSignInError(GoogleSignInError::Kind::unavailable));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.phase(), AppPhase::Kind::authenticating);
+    EXPECT_FALSE(rig.session->authenticationError());
+
+    rig.google->pending[1]->succeed(QStringLiteral("google-id-token"));
+    ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::choosing; }));
+    EXPECT_EQ(rig.tokens->token(), QStringLiteral("refresh-2"));
+    EXPECT_EQ(rig.standIn.requests("POST", loginPath).size(), 1);
+}
+
 TEST(AppSession, ThePermissionFlowEndsDeniedOrInARestart)
 {
     {

@@ -3,6 +3,9 @@
 #include "support/SmallDisk.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -39,4 +42,43 @@ TEST(FileIO, AFullDiskNeverReplacesAFileWithPartOfTheNewOneAndSaysWhy)
     const QByteArray fits(12000, 'n');
     writeFileAtomically(path, fits);
     EXPECT_EQ(readWholeFile(path), fits);
+}
+
+TEST(FileIO, CopiesKeptAsideAreNamedNewestLastAndOnlyTheNewestStay)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.json"));
+    const QDateTime earlier(QDate(2024, 3, 1), QTime(11, 59, 59), Qt::UTC);
+    const QDateTime second(QDate(2024, 3, 1), QTime(12, 0, 0), Qt::UTC);
+    const auto write = [](const QString &file, const QByteArray &bytes) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    };
+    // An older copy, a copy of notes of another label, then eight damaged in one second.
+    write(unusedNameBeside(path, QStringLiteral("damaged"), earlier, false), "older");
+    const QString unsaved = unusedNameBeside(path, QStringLiteral("unsaved"), second, true);
+    write(unsaved, "notes");
+    QStringList names;
+    for (int copy = 1; copy <= 8; ++copy) {
+        names.append(unusedNameBeside(path, QStringLiteral("damaged"), second, false));
+        write(names.last(), QByteArray::number(copy));
+    }
+    EXPECT_EQ(QFileInfo(names[0]).fileName(), QStringLiteral("settings.json.damaged-20240301-120000"));
+    EXPECT_EQ(QFileInfo(names[1]).fileName(), QStringLiteral("settings.json.damaged-20240301-120000-2"));
+    EXPECT_EQ(QFileInfo(names[7]).fileName(), QStringLiteral("settings.json.damaged-20240301-120000-8"));
+    EXPECT_EQ(QFileInfo(unsaved).fileName(), QStringLiteral("settings.unsaved-20240301-120000.json"));
+
+    // The five newest stay; the copy of another label is not touched.
+    removeOlderCopiesBeside(path, QStringLiteral("damaged"), false, keptDamagedCopies);
+    const QStringList left = QDir(dir.path()).entryList({QStringLiteral("settings.json.damaged-*")}, QDir::Files);
+    ASSERT_EQ(left.size(), keptDamagedCopies);
+    for (int copy = 4; copy <= 8; ++copy) {
+        EXPECT_TRUE(QFile::exists(names[copy - 1])) << copy;
+    }
+    EXPECT_TRUE(QFile::exists(unsaved));
+
+    // The next copy of that second is still the newest, though the first names are free.
+    const QString next = unusedNameBeside(path, QStringLiteral("damaged"), second, false);
+    EXPECT_EQ(QFileInfo(next).fileName(), QStringLiteral("settings.json.damaged-20240301-120000-9"));
 }

@@ -9,12 +9,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -537,4 +539,62 @@ TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTim
             .arg(path));
     defaults.sync();
     EXPECT_EQ(QJsonDocument::fromJson(readFile(path)).object().value(QStringLiteral("opacity")), 60);
+}
+
+TEST(UserDefaults, OnlyTheNewestDamagedFilesAreKeptAndValuesOfNoKnownTypeSurviveWrites)
+{
+    LogCapture log;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    // Twenty damaged starts, most in one second: the newest five stay, whole.
+    for (int start = 1; start <= 20; ++start) {
+        writeFile(path, "damaged " + QByteArray::number(start));
+        UserDefaults defaults(path);
+        defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ko"));
+    }
+    QList<QByteArray> kept;
+    for (const QString &name : damagedCopies(dir.path())) {
+        kept.append(readFile(dir.filePath(name)));
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (QList<QByteArray>{"damaged 16", "damaged 17", "damaged 18", "damaged 19", "damaged 20"}));
+
+    // Damaged while Veyra runs: the same bound.
+    {
+        UserDefaults defaults(path);
+        for (int change = 1; change <= 3; ++change) {
+            writeFile(path, "[\"damaged again\", " + QByteArray::number(change) + "]");
+            defaults.setValue(QStringLiteral("opacity"), change);
+            QCoreApplication::sendPostedEvents();
+        }
+    }
+    kept.clear();
+    for (const QString &name : damagedCopies(dir.path())) {
+        kept.append(readFile(dir.filePath(name)));
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept,
+        (QList<QByteArray>{
+            "[\"damaged again\", 1]", "[\"damaged again\", 2]", "[\"damaged again\", 3]", "damaged 19", "damaged 20"}));
+
+    // An object or array that names no type (a hand edit) is held as it is and written back
+    // so by a write of another value.
+    const QJsonObject wrongData{{QStringLiteral("data"), 42}};
+    const QJsonObject untagged{{QStringLiteral("layouts"), QJsonArray{1, 2}}};
+    writeFile(path,
+        QJsonDocument(QJsonObject{{QStringLiteral("/format"), 2}, {QStringLiteral("wrong data"), wrongData},
+                          {QStringLiteral("untagged"), untagged}, {QStringLiteral("array"), QJsonArray{true}}})
+            .toJson());
+    {
+        UserDefaults defaults(path);
+        EXPECT_TRUE(defaults.contains(QStringLiteral("wrong data")));
+        EXPECT_FALSE(defaults.data(QStringLiteral("wrong data")));
+        EXPECT_FALSE(defaults.string(QStringLiteral("untagged")));
+        defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+    }
+    const QJsonObject written = QJsonDocument::fromJson(readFile(path)).object();
+    EXPECT_EQ(written.value(QStringLiteral("wrong data")), wrongData);
+    EXPECT_EQ(written.value(QStringLiteral("untagged")), untagged);
+    EXPECT_EQ(written.value(QStringLiteral("array")), QJsonArray{true});
+    EXPECT_EQ(written.value(QStringLiteral("client_language")), QStringLiteral("ja"));
 }

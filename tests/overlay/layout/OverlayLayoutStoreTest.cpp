@@ -2,6 +2,7 @@
 // Layouts per game window in the user defaults: the stored document, replacement in
 // place, distinct keys, unreadable records and values kept, and the in-memory store of
 // fixture mode.
+#include "foundation/files/FileIO.h"
 #include "foundation/settings/UserDefaults.h"
 #include "overlay/layout/InMemoryOverlayLayoutStore.h"
 #include "overlay/layout/OverlayLayoutStoreFactory.h"
@@ -128,13 +129,66 @@ TEST_F(OverlayLayoutStoreTest, WhatCannotBeReadIsKeptAndEveryOtherWindowKeepsIts
     ASSERT_NE(aside, names.end());
     EXPECT_EQ(defaults.data(*aside), QByteArray("not json"));
 
-    // A value that is not bytes counts as none and is replaced by the first save.
-    defaults.setValue(key, QStringLiteral("{}"));
-    log.clear();
-    EXPECT_EQ(store.layout(gameA), std::nullopt);
-    EXPECT_TRUE(log.messages().isEmpty());
-    store.save({0, 1, 320, 120}, gameA);
-    EXPECT_EQ(store.layout(gameA), (OverlayLayout{0, 1, 320, 120}));
+    // A value that is not bytes at all (a hand edit: the document as a string or as an
+    // object, or "data" of the wrong type) reads as none, is logged, and is kept aside as it
+    // is by the save that replaces it.
+    const QString handEdited = QString::fromUtf8(
+        QJsonDocument(QJsonObject{{QStringLiteral("layouts"), QJsonArray{record(gameA.toJson(), layoutB)}}})
+            .toJson(QJsonDocument::Compact));
+    const QList<QVariant> notBytes{QVariant(handEdited),
+        QVariant::fromValue(QJsonValue(QJsonDocument::fromJson(handEdited.toUtf8()).object())),
+        QVariant::fromValue(QJsonValue(QJsonObject{{QStringLiteral("data"), 7}}))};
+    for (const QVariant &value : notBytes) {
+        defaults.setValue(key, value);
+        log.clear();
+        EXPECT_EQ(store.layout(gameA), std::nullopt);
+        EXPECT_FALSE(log.messages().isEmpty());
+        const QStringList before = defaults.keys();
+        store.save({0, 1, 320, 120}, gameA);
+        EXPECT_EQ(store.layout(gameA), (OverlayLayout{0, 1, 320, 120}));
+        QStringList added = defaults.keys();
+        added.removeIf([&before](const QString &name) { return before.contains(name); });
+        ASSERT_EQ(added.size(), 1);
+        EXPECT_TRUE(added[0].startsWith(QStringLiteral("overlay_layouts.damaged-")));
+        EXPECT_EQ(defaults.object(added[0]), value);
+    }
+}
+
+TEST_F(OverlayLayoutStoreTest, OnlyTheNewestUnreadableValuesAreKeptTwoInOneSecondIncluded)
+{
+    QDateTime now(QDate(2024, 3, 1), QTime(12, 0, 0), Qt::UTC);
+    UserDefaultsOverlayLayoutStore clocked(defaults, [&now] { return now; });
+    const auto damagedKeys = [this] {
+        QStringList names = defaults.keys();
+        names.removeIf(
+            [](const QString &name) { return !name.startsWith(QStringLiteral("overlay_layouts.damaged-")); });
+        return names;
+    };
+    // Twenty damaged starts: ten in one second, then ten a second apart.
+    for (int start = 1; start <= 20; ++start) {
+        if (start > 10) {
+            now = now.addSecs(1);
+        }
+        defaults.setValue(key, QByteArray("damaged ") + QByteArray::number(start));
+        clocked.save({0, 1, 320, 120}, gameA);
+        if (start == 2) {
+            EXPECT_EQ(damagedKeys(),
+                (QStringList{QStringLiteral("overlay_layouts.damaged-20240301-120000"),
+                    QStringLiteral("overlay_layouts.damaged-20240301-120000-2")}));
+        }
+        if (start == 10) {
+            // The newest five of that second, the latest under the highest number.
+            ASSERT_EQ(damagedKeys().size(), keptDamagedCopies);
+            EXPECT_EQ(defaults.data(QStringLiteral("overlay_layouts.damaged-20240301-120000-10")), "damaged 10");
+            EXPECT_EQ(defaults.data(QStringLiteral("overlay_layouts.damaged-20240301-120000-6")), "damaged 6");
+        }
+    }
+    QList<QByteArray> kept;
+    for (const QString &name : damagedKeys()) {
+        kept.append(*defaults.data(name));
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (QList<QByteArray>{"damaged 16", "damaged 17", "damaged 18", "damaged 19", "damaged 20"}));
 }
 
 TEST(InMemoryOverlayLayoutStore, DefaultLayoutAnswersEveryKeyWithoutItsOwn)

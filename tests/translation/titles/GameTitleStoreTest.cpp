@@ -220,6 +220,16 @@ TEST_F(GameTitleStoreTest, AnInvalidFileIsLoggedAndRebuiltAtTheNextSave)
                   .entryList({QStringLiteral("game-titles.json.damaged-*")}, QDir::System | QDir::Files)
                   .size(),
         2);
+    // Moved aside at every start: only the newest are kept.
+    for (int start = 0; start < keptDamagedCopies + 2; ++start) {
+        QFile::remove(filePath());
+        ASSERT_TRUE(QFile::link(nowhere, filePath()));
+        store().save(names(QStringLiteral("Anew"), std::nullopt), bundleKey(QStringLiteral("anew"), QString()));
+    }
+    EXPECT_EQ(QDir(QFileInfo(filePath()).path())
+                  .entryList({QStringLiteral("game-titles.json.damaged-*")}, QDir::System | QDir::Files)
+                  .size(),
+        keptDamagedCopies);
 
     LogCapture log;
     writeFile(invalidFiles[0]);
