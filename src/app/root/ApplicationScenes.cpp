@@ -22,14 +22,17 @@
 #include "notes/views/GameMemoLibraryView.h"
 #include "overlay/panels/OverlayPanelController.h"
 #include "settings/window/SettingsView.h"
+#include "settings/window/SettingsWindowPlacement.h"
 #include "update/model/AppUpdateModel.h"
 #include "update/version/AppVersionInfo.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QWindow>
 
 namespace veyra {
@@ -63,6 +66,7 @@ ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
     : QObject(parent)
     , m_app(app)
     , m_windowRelease(new HiddenWindowRelease(this))
+    , m_settingsPlacement(new SettingsWindowPlacement(this))
 {
     // Every window's identity is readable from outside, before the first one is made.
     new WindowRoles(this);
@@ -276,7 +280,24 @@ void ApplicationScenes::openSettings()
         m_settings->setWindowTitle(appDisplayName());
         m_windowRelease->watch(m_settings);
     }
+    if (!m_settings->isVisible()) {
+        m_settingsPlacement->place(*m_settings, screenInView());
+    }
     bringForward(m_settings);
+}
+
+const QScreen *ApplicationScenes::screenInView() const
+{
+    if (m_mainWindow && m_mainWindow->isVisible()) {
+        return m_mainWindow->screen();
+    }
+    // During play the overlay stands beside the game, on the game's screen.
+    for (const QWidget *window : m_app.overlayController()->windowsOnTop()) {
+        if (window->isVisible()) {
+            return window->screen();
+        }
+    }
+    return QGuiApplication::primaryScreen();
 }
 
 void ApplicationScenes::bringForward(QWidget *window)
