@@ -10,6 +10,7 @@
 #include "app/root/ObriskApp.h"
 #include "app/root/WindowRoles.h"
 #include "app/session/AppSession.h"
+#include "brand/InterfaceFont.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
@@ -70,6 +71,8 @@ ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
 {
     // Every window's identity is readable from outside, before the first one is made.
     new WindowRoles(this);
+    // Every text in one family that writes the interface language, before any is drawn.
+    new InterfaceFontFollower(this);
     AppMenuActions actions;
     actions.openWindow = [this](const QString &identifier) { openWindow(identifier); };
     actions.openSettings = [this] { openSettings(); };
