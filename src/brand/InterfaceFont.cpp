@@ -72,9 +72,7 @@ InterfaceFontFollower::InterfaceFontFollower(QObject *parent)
 
 InterfaceFontFollower::~InterfaceFontFollower()
 {
-    if (QApplication::font() != m_desktopFont) {
-        QApplication::setFont(m_desktopFont);
-    }
+    setApplicationFont(m_desktopFont);
 }
 
 bool InterfaceFontFollower::eventFilter(QObject *watched, QEvent *event)
@@ -87,23 +85,40 @@ bool InterfaceFontFollower::eventFilter(QObject *watched, QEvent *event)
 
 void InterfaceFontFollower::apply()
 {
-    const QFont font = interfaceFont(m_desktopFont, currentClientLanguage());
-    if (QApplication::font() != font) {
-        QApplication::setFont(font);
-        repolishStyleSheetWidgets();
+    setApplicationFont(interfaceFont(m_desktopFont, currentClientLanguage()));
+}
+
+void InterfaceFontFollower::setApplicationFont(const QFont &font)
+{
+    const QFont previous = QApplication::font();
+    if (previous == font) {
+        return;
+    }
+    QApplication::setFont(font);
+    for (QWidget *widget : QApplication::allWidgets()) {
+        followFamilies(*widget, previous.families(), font.families());
     }
 }
 
-void InterfaceFontFollower::repolishStyleSheetWidgets()
+void InterfaceFontFollower::followFamilies(QWidget &widget, const QStringList &previous, const QStringList &families)
 {
+    // A font made from the application's font (a style of it, set on the widget) names the
+    // application's families itself, so the widget no longer takes them from the
+    // application: it is given the new ones.
+    if (widget.testAttribute(Qt::WA_SetFont)) {
+        QFont font = widget.font();
+        if ((font.resolveMask() & (QFont::FamilyResolved | QFont::FamiliesResolved)) != 0
+            && font.families() == previous) {
+            font.setFamilies(families);
+            widget.setFont(font);
+        }
+    }
     // A widget drawn through a style sheet (its own or an ancestor's) takes its font when it
     // is polished and does not follow the application's font after that.
-    for (QWidget *widget : QApplication::allWidgets()) {
-        QStyle *style = widget->style();
-        if (style != nullptr && style->inherits("QStyleSheetStyle")) {
-            style->unpolish(widget);
-            style->polish(widget);
-        }
+    QStyle *style = widget.style();
+    if (style != nullptr && style->inherits("QStyleSheetStyle")) {
+        style->unpolish(&widget);
+        style->polish(&widget);
     }
 }
 

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QStringList>
 
+class QWidget;
+
 namespace veyra {
 
 // The font every text of the interface is drawn in, for an interface language.
@@ -30,8 +32,9 @@ QStringList preferredFamilies(ClientLanguage language);
 
 // Keeps the application's font at `interfaceFont` of the desktop's font (as it was when
 // this was made) for the current interface language: at once, and again on every change
-// of the language (`QEvent::LanguageChange` at the application). Gives the desktop's font
-// back when it goes. GUI thread; one at a time.
+// of the language (`QEvent::LanguageChange` at the application), widgets whose own font was
+// made from the application's font and widgets drawn through style sheets included. Gives
+// the desktop's font back when it goes. GUI thread; one at a time.
 class InterfaceFontFollower : public QObject
 {
     Q_OBJECT
@@ -44,7 +47,8 @@ public:
 
 private:
     void apply();
-    static void repolishStyleSheetWidgets();
+    static void setApplicationFont(const QFont &font);
+    static void followFamilies(QWidget &widget, const QStringList &previous, const QStringList &families);
 
     QFont m_desktopFont;
 };

@@ -167,6 +167,11 @@ TEST(InterfaceFont, EveryScriptOfALineIsDrawnInOneFamilyAtTheWeightAskedFor)
     auto *heading = new QLabel(&window);
     heading->setFont(brandTextFont(BrandTextStyle::title, heading->font()));
     auto *body = new QLabel(&window);
+    // A label whose own font is a style of the application's font (as the editor's are).
+    auto *derived = new QLabel(&window);
+    QFont derivedFont = QApplication::font();
+    derivedFont.setWeight(QFont::DemiBold);
+    derived->setFont(derivedFont);
     auto *button = new QPushButton(&window);
     button->setStyleSheet(QStringLiteral("QPushButton { color: white; background: #333; padding: 0 14px; }"));
     for (QWidget *widget :
@@ -197,6 +202,8 @@ TEST(InterfaceFont, EveryScriptOfALineIsDrawnInOneFamilyAtTheWeightAskedFor)
         EXPECT_EQ(QFontInfo(heading->font()).weight(), QFont::DemiBold) << language;
         EXPECT_EQ(facesOf(shown.body, body->font()), QStringList{family + QStringLiteral(" Regular")}) << language;
         EXPECT_EQ(facesOf(shown.button, button->font()), QStringList{family + QStringLiteral(" Regular")}) << language;
+        derived->setText(shown.heading);
+        EXPECT_EQ(facesOf(shown.heading, derived->font()), QStringList{family + QStringLiteral(" Bold")}) << language;
         test::saveScreenshot(window, QStringLiteral("interface-font-%1.png").arg(rawValue(shown.language)));
     }
 
@@ -208,6 +215,8 @@ TEST(InterfaceFont, EveryScriptOfALineIsDrawnInOneFamilyAtTheWeightAskedFor)
     setLanguage(ClientLanguage::english);
     EXPECT_EQ(QApplication::font(), desktop);
     EXPECT_EQ(QFontInfo(button->font()).family(), QFontInfo(desktop).family());
+    EXPECT_EQ(QFontInfo(derived->font()).family(), QFontInfo(desktop).family());
+    EXPECT_EQ(QFontInfo(derived->font()).weight(), QFont::DemiBold);
     setLanguage(ClientLanguage::korean);
     follower.reset();
     EXPECT_EQ(QApplication::font(), desktop);
