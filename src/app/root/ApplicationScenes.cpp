@@ -10,6 +10,7 @@
 #include "app/root/ObriskApp.h"
 #include "app/root/WindowRoles.h"
 #include "app/session/AppSession.h"
+#include "brand/InterfaceFont.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
@@ -22,14 +23,17 @@
 #include "notes/views/GameMemoLibraryView.h"
 #include "overlay/panels/OverlayPanelController.h"
 #include "settings/window/SettingsView.h"
+#include "settings/window/SettingsWindowPlacement.h"
 #include "update/model/AppUpdateModel.h"
 #include "update/version/AppVersionInfo.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QWindow>
 
 namespace veyra {
@@ -63,9 +67,12 @@ ApplicationScenes::ApplicationScenes(ObriskApp &app, QObject *parent)
     : QObject(parent)
     , m_app(app)
     , m_windowRelease(new HiddenWindowRelease(this))
+    , m_settingsPlacement(new SettingsWindowPlacement(this))
 {
     // Every window's identity is readable from outside, before the first one is made.
     new WindowRoles(this);
+    // Every text in one family that writes the interface language, before any is drawn.
+    new InterfaceFontFollower(this);
     AppMenuActions actions;
     actions.openWindow = [this](const QString &identifier) { openWindow(identifier); };
     actions.openSettings = [this] { openSettings(); };
@@ -276,7 +283,24 @@ void ApplicationScenes::openSettings()
         m_settings->setWindowTitle(appDisplayName());
         m_windowRelease->watch(m_settings);
     }
+    if (!m_settings->isVisible()) {
+        m_settingsPlacement->place(*m_settings, screenInView());
+    }
     bringForward(m_settings);
+}
+
+const QScreen *ApplicationScenes::screenInView() const
+{
+    if (m_mainWindow && m_mainWindow->isVisible()) {
+        return m_mainWindow->screen();
+    }
+    // During play the overlay stands beside the game, on the game's screen.
+    for (const QWidget *window : m_app.overlayController()->windowsOnTop()) {
+        if (window->isVisible()) {
+            return window->screen();
+        }
+    }
+    return QGuiApplication::primaryScreen();
 }
 
 void ApplicationScenes::bringForward(QWidget *window)

@@ -7,6 +7,7 @@
 
 class QMainWindow;
 class QMessageBox;
+class QScreen;
 class QWidget;
 
 namespace veyra {
@@ -17,6 +18,7 @@ class GameMemoLibraryView;
 class HiddenWindowRelease;
 class ObriskApp;
 class SettingsView;
+class SettingsWindowPlacement;
 class StatusMenuTrayIcon;
 class StatusMenuView;
 
@@ -66,9 +68,12 @@ private:
     QWidget *window(const QString &identifier);
     void makeMainWindow();
     void bringForward(QWidget *window);
+    // The screen the player looks at: the main window's, during play the game's.
+    const QScreen *screenInView() const;
 
     ObriskApp &m_app;
     HiddenWindowRelease *m_windowRelease;
+    SettingsWindowPlacement *m_settingsPlacement;
     QPointer<QMainWindow> m_mainWindow;
     QPointer<CaptureAreaEditorView> m_captureAreaEditor;
     QPointer<GameMemoLibraryView> m_gameNotes;

@@ -6,6 +6,7 @@
 #include "notes/views/GameMemoErrorRow.h"
 #include "notes/views/GameMemoStyle.h"
 #include "notes/views/NoteTextEditor.h"
+#include "notes/views/ShownNoteTitle.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -79,7 +80,7 @@ CurrentGameMemoView::~CurrentGameMemoView()
 
 QString CurrentGameMemoView::headerText(const GameMemoContext &context)
 {
-    return context.representativeGameName.value_or(context.windowTitle);
+    return shownNoteTitle(context.representativeGameName.value_or(context.windowTitle));
 }
 
 void CurrentGameMemoView::showEvent(QShowEvent *event)
@@ -103,6 +104,8 @@ void CurrentGameMemoView::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::LanguageChange) {
+        m_header->setFullText(headerText(m_context));
+        m_editor->textEdit()->setAccessibleName(headerText(m_context));
         m_errorRow->retranslate();
         refresh();
     }

@@ -36,7 +36,8 @@ public:
     const GameMemoContext &context() const { return m_context; }
 
     // The header's text: the game name when the context has one (an empty one too),
-    // else the window title.
+    // else the window title; "(Untitled)" in the interface language when that has
+    // nothing but blanks.
     static QString headerText(const GameMemoContext &context);
 
 protected:

@@ -10,6 +10,7 @@
 #include "notes/views/GameMemoRowDelegate.h"
 #include "notes/views/GameMemoStyle.h"
 #include "notes/views/NoteTextEditor.h"
+#include "notes/views/ShownNoteTitle.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -252,10 +253,10 @@ void GameMemoLibraryView::refreshDetail()
     }
     const bool anotherNote = m_shownKey != note->key;
     m_shownKey = note->key;
-    m_detailTitle->setText(note->displayTitle());
+    m_detailTitle->setText(shownNoteTitle(note->displayTitle()));
     m_detailWindowTitle->setText(note->windowTitle);
     m_detailWindowTitle->setVisible(!note->windowTitle.isEmpty());
-    m_detailEditor->textEdit()->setAccessibleName(note->displayTitle());
+    m_detailEditor->textEdit()->setAccessibleName(shownNoteTitle(note->displayTitle()));
     m_detailEditor->showText(note->text, anotherNote);
     const std::optional<ErrorMessage> &error = m_model->errorMessage();
     m_errorRow->setVisible(error.has_value());
@@ -334,6 +335,7 @@ void GameMemoLibraryView::retranslate()
         m_errorRow->setMessage(m_model->errorMessage()->localized());
     }
     refreshNotice();
+    refreshDetail();
     m_list->viewport()->update();
 }
 

@@ -1,5 +1,7 @@
 #include "notes/views/GameMemoListModel.h"
 
+#include "notes/views/ShownNoteTitle.h"
+
 #include <algorithm>
 
 namespace veyra {
@@ -50,7 +52,7 @@ QVariant GameMemoListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return entry.displayTitle();
+        return shownNoteTitle(entry.displayTitle());
     case applicationNameRole:
         return entry.applicationName;
     case updatedAtRole:

@@ -68,14 +68,14 @@ protected:
     }
 };
 
-// Scrolls vertically only, with its indicator always shown.
+// Scrolls vertically only; its indicator shows only while there is something to scroll.
 QScrollArea *verticalScrollArea(QWidget *parent)
 {
     auto *scroll = new QScrollArea(parent);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     return scroll;
 }
 

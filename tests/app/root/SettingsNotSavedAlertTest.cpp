@@ -1,7 +1,8 @@
 // Test label: x11
 // A failed settings write is told once, in the player's language, in an alert that takes
 // no focus; on an X server with openbox it shows above the main window at start and above
-// a full-screen game during play, which keeps the keyboard.
+// a full-screen game during play, which keeps the keyboard. There too, the settings window
+// opens centred on the screen the first time and then where the player left it.
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
 #include "app/session/AppSession.h"
@@ -11,6 +12,7 @@
 #include "foundation/settings/UserDefaults.h"
 #include "foundation/text/PlainText.h"
 #include "overlay/panels/OverlayPanelController.h"
+#include "settings/window/SettingsView.h"
 #include "support/LogCapture.h"
 #include "support/RunTask.h"
 #include "support/SmallDisk.h"
@@ -24,7 +26,9 @@
 #include <QDir>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -180,10 +184,11 @@ TEST(SettingsNotSavedAlert, ShowsWhereThePlayerLooksOnAnXServerWithOpenbox)
     }
     XvfbSession session;
     ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
-    const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("SettingsNotSavedAlertOnXcb.*"));
+    const ChildTestRun run
+        = runTestsOnXcb(session, QStringLiteral("SettingsNotSavedAlertOnXcb.*:SettingsWindowOnXcb.*"));
     std::cout << run.output.toStdString() << std::endl;
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 2 tests."))) << "the child ran no tests";
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 3 tests."))) << "the child ran no tests";
 }
 
 TEST_F(SettingsNotSavedAlertOnXcb, AtTheStartAboveTheMainWindow)
@@ -226,4 +231,74 @@ TEST_F(SettingsNotSavedAlertOnXcb, DuringPlayAboveTheFullScreenGameWhichKeepsThe
     for (const QWidget *window : app.overlayController()->windowsOnTop()) {
         EXPECT_FALSE(probe.geometry(static_cast<std::uint32_t>(window->winId())).intersects(alert->geometry));
     }
+}
+
+namespace {
+
+class SettingsWindowOnXcb : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!runsOnXcb()) {
+            GTEST_SKIP() << "runs in the child of SettingsNotSavedAlert.ShowsWhereThePlayerLooksOnAnXServerWithOpenbox";
+        }
+        ASSERT_TRUE(pointer.isValid());
+    }
+
+    // Opens the settings window and waits until the window manager has placed it.
+    std::optional<QRect> openSettings()
+    {
+        scenes.openSettings();
+        SettingsView *settings = scenes.settingsWindow();
+        const auto id = static_cast<std::uint32_t>(settings->winId());
+        if (!waitUntil([&] { return probe.isViewable(id); })) {
+            return std::nullopt;
+        }
+        // Openbox may move a new window once after mapping it.
+        QRect placed;
+        waitUntil([&] {
+            const QRect now = probe.geometry(id);
+            const bool settled = now == placed;
+            placed = now;
+            return settled;
+        });
+        return placed;
+    }
+
+    QTemporaryDir folder;
+    UserDefaults defaults{folder.filePath(QStringLiteral("defaults.json"))};
+    ObriskApp app{{QStringLiteral("veyra"), QStringLiteral("--ui-testing")}, mainInfoDictionary(), defaults};
+    ApplicationScenes scenes{app};
+    const QString display = qEnvironmentVariable("DISPLAY");
+    X11Probe probe{display};
+    XTestPointer pointer{display};
+};
+
+} // namespace
+
+TEST_F(SettingsWindowOnXcb, OpensCentredOnTheScreenThenWhereThePlayerLeftIt)
+{
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
+    ASSERT_TRUE(waitUntil([&] { return probe.isViewable(static_cast<std::uint32_t>(scenes.mainWindow()->winId())); }));
+
+    const std::optional<QRect> first = openSettings();
+    ASSERT_TRUE(first);
+    // Centred on the screen, give or take the window manager's frame.
+    const QRect screen = scenes.mainWindow()->screen()->geometry();
+    EXPECT_NEAR(first->center().x(), screen.center().x(), 4) << first->x() << "," << first->y();
+    EXPECT_NEAR(first->center().y(), screen.center().y(), 30) << first->x() << "," << first->y();
+
+    // The player drags it by its title bar, closes it and opens it again.
+    const QPoint grip(first->center().x(), first->top() - 8);
+    // At a hand's pace: the window manager follows the pointer as its events come.
+    pointer.dragLeft(grip, grip + QPoint(-300, 170), 10, [] { QTest::qWait(30); });
+    const auto id = static_cast<std::uint32_t>(scenes.settingsWindow()->winId());
+    ASSERT_TRUE(waitUntil([&] { return probe.geometry(id).topLeft() == first->topLeft() + QPoint(-300, 170); }))
+        << probe.geometry(id).x() << "," << probe.geometry(id).y();
+    probe.requestClose(id);
+    ASSERT_TRUE(waitUntil([&] { return !scenes.settingsWindow()->isVisible(); }));
+    const std::optional<QRect> again = openSettings();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->topLeft(), first->topLeft() + QPoint(-300, 170));
 }

@@ -1,17 +1,28 @@
 // Test label: ui
 // The brand views as they render: the orange mark without text, the application icon
-// fitted and read anew, the lockup's combined label, the background's glow.
+// fitted and read anew, the lockup's combined label, the background's glow; and the
+// interface's font, whose every script of a line is of one family and one weight.
+#include "brand/BrandTextStyles.h"
+#include "brand/InterfaceFont.h"
 #include "brand/VeyraAppIcon.h"
 #include "brand/VeyraBrandBackground.h"
 #include "brand/VeyraBrandLockup.h"
 #include "brand/VeyraBrandPalette.h"
 #include "brand/VeyraOrangeSignal.h"
+#include "foundation/language/InterfaceLanguageChange.h"
+#include "support/TestScreenshots.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QGlyphRun>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
+#include <QRawFont>
+#include <QTextLayout>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +47,29 @@ QIcon solidIcon(QSize size, QColor colour)
     QPixmap pixmap(size);
     pixmap.fill(colour);
     return QIcon(pixmap);
+}
+
+// The faces ("family style") a text is drawn in with `font`, one per run of glyphs.
+QStringList facesOf(const QString &text, const QFont &font)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    QStringList faces;
+    for (const QGlyphRun &run : layout.glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        faces.append(raw.familyName() + QLatin1Char(' ') + raw.styleName());
+    }
+    faces.removeDuplicates();
+    return faces;
+}
+
+void setLanguage(ClientLanguage language)
+{
+    setCurrentClientLanguage(language);
+    announceInterfaceLanguageChange();
+    QCoreApplication::sendPostedEvents();
 }
 
 } // namespace
@@ -116,4 +150,75 @@ TEST(BrandViews, BackgroundGlowsNearTheTopAndFadesWithin250Points)
     EXPECT_EQ(image.pixelColor(400 - 260, glowY), image.pixelColor(400 + 260, glowY));
     EXPECT_LT(warmth(400 - 260, glowY), 0);
     EXPECT_TRUE(near(image.pixelColor(400, 599), VeyraBrandPalette::canvas(), 3));
+}
+
+TEST(InterfaceFont, EveryScriptOfALineIsDrawnInOneFamilyAtTheWeightAskedFor)
+{
+    const QFont desktop = QApplication::font();
+    ASSERT_FALSE(preferredFamilies(ClientLanguage::japanese).isEmpty()) << "scripts/bootstrap installs fonts-noto-cjk";
+    ASSERT_FALSE(preferredFamilies(ClientLanguage::korean).isEmpty()) << "scripts/bootstrap installs fonts-noto-cjk";
+    std::optional<InterfaceFontFollower> follower(std::in_place);
+    EXPECT_EQ(QApplication::font(), desktop);
+
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    // A semibold heading, as the settings pages' titles; running text; a button drawn by
+    // a style sheet that names no font, as the sign-in screen's.
+    auto *heading = new QLabel(&window);
+    heading->setFont(brandTextFont(BrandTextStyle::title, heading->font()));
+    auto *body = new QLabel(&window);
+    // A label whose own font is a style of the application's font (as the editor's are).
+    auto *derived = new QLabel(&window);
+    QFont derivedFont = QApplication::font();
+    derivedFont.setWeight(QFont::DemiBold);
+    derived->setFont(derivedFont);
+    auto *button = new QPushButton(&window);
+    button->setStyleSheet(QStringLiteral("QPushButton { color: white; background: #333; padding: 0 14px; }"));
+    for (QWidget *widget :
+        {static_cast<QWidget *>(heading), static_cast<QWidget *>(body), static_cast<QWidget *>(button)}) {
+        layout->addWidget(widget);
+    }
+    window.show();
+
+    struct Case
+    {
+        ClientLanguage language;
+        QString heading;
+        QString body;
+        QString button;
+    };
+    for (const Case &shown : {Case{ClientLanguage::japanese, QStringLiteral("一般 General"),
+                                  QStringLiteral("現在のバージョン: 1.0.0"), QStringLiteral("Google ログインを再試行")},
+             Case{ClientLanguage::korean, QStringLiteral("일반 General"), QStringLiteral("현재 버전: 1.0.0"),
+                 QStringLiteral("Google 로그인 다시 시도")}}) {
+        setLanguage(shown.language);
+        const QString family = preferredFamilies(shown.language).first();
+        heading->setText(shown.heading);
+        body->setText(shown.body);
+        button->setText(shown.button);
+        const std::string language = rawValue(shown.language).toStdString();
+        // The heading semibold in every script: the family's bold face, Latin included.
+        EXPECT_EQ(facesOf(shown.heading, heading->font()), QStringList{family + QStringLiteral(" Bold")}) << language;
+        EXPECT_EQ(QFontInfo(heading->font()).weight(), QFont::DemiBold) << language;
+        EXPECT_EQ(facesOf(shown.body, body->font()), QStringList{family + QStringLiteral(" Regular")}) << language;
+        EXPECT_EQ(facesOf(shown.button, button->font()), QStringList{family + QStringLiteral(" Regular")}) << language;
+        derived->setText(shown.heading);
+        EXPECT_EQ(facesOf(shown.heading, derived->font()), QStringList{family + QStringLiteral(" Bold")}) << language;
+        test::saveScreenshot(window, QStringLiteral("interface-font-%1.png").arg(rawValue(shown.language)));
+    }
+
+    // A desktop whose own font writes the language keeps it: one family already.
+    const QFont cjkDesktop(preferredFamilies(ClientLanguage::korean).first(), 11);
+    EXPECT_EQ(interfaceFont(cjkDesktop, ClientLanguage::japanese), cjkDesktop);
+
+    // English keeps the desktop's font, and so does the application once this goes.
+    setLanguage(ClientLanguage::english);
+    EXPECT_EQ(QApplication::font(), desktop);
+    EXPECT_EQ(QFontInfo(button->font()).family(), QFontInfo(desktop).family());
+    EXPECT_EQ(QFontInfo(derived->font()).family(), QFontInfo(desktop).family());
+    EXPECT_EQ(QFontInfo(derived->font()).weight(), QFont::DemiBold);
+    setLanguage(ClientLanguage::korean);
+    follower.reset();
+    EXPECT_EQ(QApplication::font(), desktop);
+    setCurrentClientLanguage(ClientLanguage::english);
 }

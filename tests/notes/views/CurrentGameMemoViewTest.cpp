@@ -168,8 +168,9 @@ TEST_F(CurrentGameMemoViewTest, TheHeaderFallsBackToTheWindowTitleOnlyWithoutANa
     EXPECT_EQ(header(untitled)->fullText(), QStringLiteral("Chapter 1 — Main"));
     EXPECT_EQ(header(untitled)->textFormat(), Qt::PlainText);
 
+    // A header with nothing to show names the window as the picker and the overlay do.
     CurrentGameMemoView blankName(model.get(), context(QString()));
-    EXPECT_EQ(header(blankName)->fullText(), QString());
+    EXPECT_EQ(header(blankName)->fullText(), QStringLiteral("(Untitled)"));
 
     // A name from the server or a window title is shown as written, markup and all, in the
     // label and in the tool tip that holds the whole of it.
@@ -185,6 +186,36 @@ TEST_F(CurrentGameMemoViewTest, TheHeaderFallsBackToTheWindowTitleOnlyWithoutANa
     EXPECT_TRUE(shownText(*cut).startsWith(QStringLiteral("<img src=\"dragon.png\">The")));
     EXPECT_LE(cut->height(), 2 * cut->fontMetrics().height());
     saveScreenshot(longView, QStringLiteral("notes-popover-long-name.png"));
+}
+
+TEST_F(CurrentGameMemoViewTest, AnUntitledWindowsNoteIsHeadedUntitledInTheInterfaceLanguage)
+{
+    const GameMemoContext untitled = context(std::nullopt, QString());
+    CurrentGameMemoView view(model.get(), untitled);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(header(view)->fullText(), QStringLiteral("(Untitled)"));
+    EXPECT_EQ(editor(view)->accessibleName(), QStringLiteral("(Untitled)"));
+    QTest::keyClicks(editor(view), QStringLiteral("door code 4521"));
+    saveScreenshot(view, QStringLiteral("notes-popover-untitled-en.png"));
+
+    for (const auto &[language, shown] : {std::pair{ClientLanguage::japanese, QStringLiteral("(名称未設定)")},
+             std::pair{ClientLanguage::korean, QStringLiteral("(제목 없음)")}}) {
+        setCurrentClientLanguage(language);
+        announceInterfaceLanguageChange();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+        EXPECT_EQ(header(view)->fullText(), shown);
+        EXPECT_EQ(shownText(*header(view)), shown);
+    }
+    saveScreenshot(view, QStringLiteral("notes-popover-untitled-ko.png"));
+    setCurrentClientLanguage(ClientLanguage::english);
+
+    // The note keeps the window's own (empty) title: only the views name it.
+    view.hide();
+    ASSERT_FALSE(store->entries().isEmpty());
+    EXPECT_EQ(store->entries().value(0).windowTitle, QString());
+    EXPECT_EQ(store->entries().value(0).representativeGameName, std::nullopt);
+    EXPECT_EQ(store->entries().value(0).displayTitle(), QString());
 }
 
 TEST_F(CurrentGameMemoViewTest, AFailedSaveShowsTheMessageWithTryAgainUntilTheNextEdit)

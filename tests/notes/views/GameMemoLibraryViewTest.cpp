@@ -333,6 +333,37 @@ TEST_F(GameMemoLibraryViewTest, FollowsTheInterfaceLanguage)
     languages.setLanguage(ClientLanguage::english);
 }
 
+TEST_F(GameMemoLibraryViewTest, AnUntitledWindowsNoteIsListedAndShownAsUntitled)
+{
+    const GameMemoContext untitled = context(QString());
+    makeModel({note(untitled, QStringLiteral("door code 4521"), now.addSecs(-60)),
+        note(dragon, QStringLiteral("Boss: use fire"), now.addSecs(-300))});
+    GameMemoLibraryView view(model.get());
+    view.resize(GameMemoLibraryView::defaultWindowSize);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(rowTitles(view), (QStringList{QStringLiteral("(Untitled)"), QStringLiteral("Dragon Tale")}));
+    clickRow(view, 0);
+    EXPECT_EQ(view.selection(), untitled.key);
+    EXPECT_TRUE(showsLabel(view, QStringLiteral("(Untitled)")));
+    EXPECT_EQ(detailEditor(view)->accessibleName(), QStringLiteral("(Untitled)"));
+    saveScreenshot(view, QStringLiteral("notes-library-untitled-en.png"));
+
+    for (const auto &[language, shown] : {std::pair{ClientLanguage::japanese, QStringLiteral("(名称未設定)")},
+             std::pair{ClientLanguage::korean, QStringLiteral("(제목 없음)")}}) {
+        languages.setLanguage(language);
+        ASSERT_TRUE(waitUntil([&] { return showsLabel(view, shown); }));
+        EXPECT_EQ(rowTitles(view).value(0), shown);
+        EXPECT_FALSE(showsLabel(view, QStringLiteral("(Untitled)")));
+    }
+    saveScreenshot(view, QStringLiteral("notes-library-untitled-ko.png"));
+    languages.setLanguage(ClientLanguage::english);
+
+    // The stored note keeps its empty title.
+    EXPECT_EQ(model->entriesByKey().value(untitled.key).windowTitle, QString());
+    EXPECT_EQ(model->entriesByKey().value(untitled.key).displayTitle(), QString());
+}
+
 TEST(RelativeDateText, SaysHowLongAgoInTheInterfaceLanguage)
 {
     const QDateTime now(QDate(2024, 6, 15), QTime(12, 0), Qt::UTC);

@@ -13,9 +13,12 @@
 #include "overlay/views/OverlayTranslationReportView.h"
 #include "overlay/views/WrappedTextLabel.h"
 #include "support/RunTask.h"
+#include "support/TestScreenshots.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -196,6 +199,58 @@ TEST_F(OverlayContentViewTest, TextsWrapInsideARunWithoutBreaksAndAreNeverCut)
     EXPECT_GT(shown->displayedLines(shown->width()).size(), 2);
     expectPaintedLines(
         shown, shown->displayedLines(shown->width()), shown->fontMetrics().height(), shown->fontMetrics());
+}
+
+TEST_F(OverlayContentViewTest, TheReportShowsAScrollBarOnlyWhenThereIsSomethingToScroll)
+{
+    const auto target = [](int i, const QString &source) {
+        return TranslationReportTarget{QString::number(i), QUuid::createUuid(), source,
+            QStringLiteral("Translation number %1").arg(i), std::nullopt, TranslationTargetLanguage::english};
+    };
+    // The scroll bar of the screen on show: the list's or the confirmation's.
+    const auto shownScrollBar = [](OverlayTranslationReportView &report) -> QScrollBar * {
+        for (auto *scroll : report.findChildren<QScrollArea *>()) {
+            if (scroll->isVisibleTo(&report)) {
+                return scroll->verticalScrollBar();
+            }
+        }
+        return nullptr;
+    };
+    const auto scrolls = [](QScrollBar *bar) { return bar->isVisible() && bar->maximum() > 0; };
+
+    OverlayTranslationReportModel fewModel({target(0, QStringLiteral("Hello")), target(1, QStringLiteral("Bye"))});
+    OverlayTranslationReportView few(&fewModel);
+    few.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&few));
+    QScrollBar *bar = shownScrollBar(few);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->isVisible());
+    test::saveScreenshot(few, QStringLiteral("report-list-fits.png"));
+    fewModel.select(fewModel.targets().first());
+    QCoreApplication::processEvents();
+    bar = shownScrollBar(few);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FALSE(bar->isVisible());
+    test::saveScreenshot(few, QStringLiteral("report-review-fits.png"));
+
+    // Rows past the popover's height, and texts longer than the review's room, scroll.
+    QVector<TranslationReportTarget> targets;
+    for (int i = 0; i < 8; ++i) {
+        targets.append(target(i, QStringLiteral("A line of dialogue number %1").arg(i)));
+    }
+    targets.append(target(8, QStringLiteral("A long line of dialogue that goes on and on. ").repeated(24)));
+    OverlayTranslationReportModel manyModel(targets);
+    OverlayTranslationReportView many(&manyModel);
+    many.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&many));
+    ASSERT_TRUE(waitUntil([&] { return scrolls(shownScrollBar(many)); }));
+    test::saveScreenshot(many, QStringLiteral("report-list-scrolls.png"));
+    manyModel.select(targets.last());
+    ASSERT_TRUE(waitUntil([&] {
+        QScrollBar *review = shownScrollBar(many);
+        return review != nullptr && scrolls(review);
+    }));
+    test::saveScreenshot(many, QStringLiteral("report-review-scrolls.png"));
 }
 
 TEST_F(OverlayContentViewTest, ManyRowsAreCutOffAtTheBackgroundWithoutScrolling)

@@ -1,7 +1,7 @@
 // Test label: ui
 // The settings window driven through its widgets: the sidebar and the detail it selects,
 // the version line, the two language menus (what they store and how the window relabels),
-// and the reset of every setting behind its confirmation.
+// the reset of every setting behind its confirmation, and where the window comes up.
 #include "settings/window/SettingsView.h"
 
 #include "brand/BrandIcons.h"
@@ -16,6 +16,7 @@
 #include "overlay/settings/UserDefaultsOverlaySettingsStore.h"
 #include "settings/window/ResetSettingsButton.h"
 #include "settings/window/ResetSettingsButtonStyle.h"
+#include "settings/window/SettingsWindowPlacement.h"
 #include "support/FakeSettingsAccount.h"
 #include "support/ShownText.h"
 #include "support/TestScreenshots.h"
@@ -29,6 +30,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -382,6 +384,43 @@ TEST_F(SettingsViewTest, ResetAsksFirstCancelKeepsEverythingResetClearsTheFiveKe
     view->setSelection(VeyraSettingsSection::general);
     EXPECT_EQ(find<QComboBox>(*view, "client-interface-language-picker")->currentText(), QStringLiteral("日本語"));
     EXPECT_EQ(find<QComboBox>(*view, "translation-target-language-picker")->currentText(), QStringLiteral("日本語"));
+}
+
+TEST_F(SettingsViewTest, ComesUpCentredOnTheScreenFirstThenWhereItWasLeft)
+{
+    makeModels();
+    SettingsView view(translation.get(), overlay.get(), clientLanguage.get(), &session, std::nullopt);
+    SettingsWindowPlacement placement;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    // Within a pixel or two of rounding.
+    const auto centred = [&] {
+        const QPoint off = view.frameGeometry().center() - available.center();
+        return std::abs(off.x()) <= 2 && std::abs(off.y()) <= 2;
+    };
+    placement.place(view, screen);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_TRUE(centred()) << view.x() << "," << view.y();
+    EXPECT_EQ(SettingsWindowPlacement::centredIn(QRect(100, 50, 1000, 800), QSize(760, 580)), QPoint(220, 160));
+    // Larger than the screen: its top-left corner stays on it.
+    EXPECT_EQ(SettingsWindowPlacement::centredIn(QRect(0, 0, 700, 500), QSize(760, 580)), QPoint(0, 0));
+
+    // Moved by the player and closed, it comes back there, however the screen's centre lies.
+    const QPoint left = available.topLeft() + QPoint(3, 7);
+    view.move(left);
+    view.close();
+    placement.place(view, screen);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(view.pos(), left);
+
+    // A place no screen shows any more (a screen unplugged) is given up for the centre.
+    view.move(available.bottomRight() + QPoint(4000, 4000));
+    view.hide();
+    placement.place(view, screen);
+    view.show();
+    EXPECT_TRUE(centred()) << view.x() << "," << view.y();
 }
 
 TEST_F(SettingsViewTest, ComingOnScreenRefreshesTheAccountOnlyWhenSignedIn)
