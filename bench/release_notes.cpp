@@ -205,7 +205,7 @@ QString referenceDefinitions(int count)
 {
     QString notes;
     for (int definition = 0; definition < count; ++definition) {
-        notes += QStringLiteral("[pr%1]: https://example.org/veyra/pull/%1\n").arg(definition);
+        notes += QStringLiteral("[pr%1]: https://example.org/%1\n").arg(definition);
     }
     notes += QStringLiteral("\nSee [pr1], [pr2] and [pr%1].\n").arg(count - 1);
     return notes;

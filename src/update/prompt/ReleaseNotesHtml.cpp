@@ -3,6 +3,7 @@
 #include <QList>
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 
 namespace veyra {
@@ -109,10 +110,18 @@ bool isReadWithoutSemicolon(char32_t character)
         || character == u'"';
 }
 
+// Compared a character at a time, most names at their first: notes may hold a million tags.
 bool isOneOf(const QString &name, std::initializer_list<const char *> names)
 {
-    return std::any_of(
-        names.begin(), names.end(), [&name](const char *each) { return name == QLatin1StringView(each); });
+    return std::any_of(names.begin(), names.end(), [&name](const char *each) {
+        qsizetype at = 0;
+        for (; at < name.size() && each[at] != '\0'; ++at) {
+            if (name[at].unicode() != static_cast<unsigned char>(each[at])) {
+                return false;
+            }
+        }
+        return at == name.size() && each[at] == '\0';
+    });
 }
 
 // Elements whose content is text, not markup: up to their end tag, or for <plaintext>, to
@@ -123,12 +132,28 @@ bool isRawText(const QString &name)
 }
 
 // Elements that start and end paragraphs and are nothing else here.
+constexpr std::array<const char *, 28> blockElements{"address", "article", "aside", "blockquote", "body", "center",
+    "details", "dialog", "dd", "div", "dl", "dt", "fieldset", "figcaption", "figure", "footer", "form", "header",
+    "hgroup", "hr", "html", "legend", "main", "nav", "noscript", "p", "section", "summary"};
+
+// The first letters of those elements' names, one bit for each of 'a' to 'z'.
+constexpr quint32 blockElementLetters = [] {
+    quint32 letters = 0;
+    for (const char *name : blockElements) {
+        letters |= quint32(1) << (name[0] - 'a');
+    }
+    return letters;
+}();
+
 bool isBlock(const QString &name)
 {
-    return isOneOf(name,
-        {"address", "article", "aside", "blockquote", "body", "center", "details", "dialog", "dd", "div", "dl", "dt",
-            "fieldset", "figcaption", "figure", "footer", "form", "header", "hgroup", "hr", "html", "legend", "main",
-            "nav", "noscript", "p", "section", "summary"});
+    // Most other names are told by their first letter.
+    if (name.isEmpty() || name[0] < u'a' || name[0] > u'z'
+        || (blockElementLetters & (quint32(1) << (name[0].unicode() - u'a'))) == 0) {
+        return false;
+    }
+    return std::any_of(
+        blockElements.begin(), blockElements.end(), [&name](const char *each) { return isOneOf(name, {each}); });
 }
 
 int headingLevel(const QString &name)
@@ -203,7 +228,7 @@ private:
     std::pair<qsizetype, qsizetype> endOfRawText(const QString &name, qsizetype from) const
     {
         const std::pair<qsizetype, qsizetype> toTheEnd{m_html.size(), m_html.size()};
-        if (name == u"plaintext") {
+        if (name == QLatin1StringView("plaintext")) {
             return toTheEnd;
         }
         const QString endTag = QStringLiteral("</") + name;
@@ -372,7 +397,7 @@ private:
     {
         const QString &name = markup.name;
         m_preformattedStart = false;
-        if (name == u"br") {
+        if (name == QLatin1StringView("br")) {
             lineBreak();
         } else if (const int level = headingLevel(name)) {
             endParagraph();
@@ -381,9 +406,9 @@ private:
             endParagraph();
         } else if (isOneOf(name, {"ul", "ol", "menu", "dir"})) {
             endParagraph();
-            const bool ordered = name == u"ol";
+            const bool ordered = name == QLatin1StringView("ol");
             m_lists.append(ReleaseNotesOpenList{ordered, ordered ? markup.number.value_or(1) : 1});
-        } else if (name == u"li") {
+        } else if (name == QLatin1StringView("li")) {
             endParagraph();
             if (m_lists.isEmpty()) {
                 m_lists.append(ReleaseNotesOpenList{});
@@ -409,7 +434,7 @@ private:
     void endTag(const QString &name)
     {
         m_preformattedStart = false;
-        if (name == u"br") {
+        if (name == QLatin1StringView("br")) {
             lineBreak();
         } else if (headingLevel(name)) {
             endParagraph();
@@ -421,7 +446,7 @@ private:
             if (!m_lists.isEmpty()) {
                 m_lists.removeLast();
             }
-        } else if (name == u"li") {
+        } else if (name == QLatin1StringView("li")) {
             endParagraph();
             if (!m_lists.isEmpty()) {
                 m_lists.last().itemOpen = false;
@@ -431,7 +456,7 @@ private:
             m_preformatted = std::max(0, m_preformatted - 1);
         } else if (m_emphasis.follow(name, false)) {
             // Counted.
-        } else if (name == u"table" && m_tableDepth > 0) {
+        } else if (name == QLatin1StringView("table") && m_tableDepth > 0) {
             --m_tableDepth;
             if (m_tableDepth == 0) {
                 m_builder.endTable();
@@ -442,7 +467,7 @@ private:
             } else {
                 lineBreakAfterText();
             }
-        } else if ((name == u"th" || name == u"td") && m_tableDepth == 1) {
+        } else if ((name == QLatin1StringView("th") || name == QLatin1StringView("td")) && m_tableDepth == 1) {
             m_headerCell = false;
         }
     }
@@ -451,7 +476,7 @@ private:
     // cells words.
     void tableStartTag(const QString &name)
     {
-        if (name == u"table") {
+        if (name == QLatin1StringView("table")) {
             if (m_tableDepth == 0) {
                 endParagraph();
                 m_builder.beginTable();
@@ -465,23 +490,23 @@ private:
             return;
         }
         if (m_tableDepth > 1) {
-            if (name == u"tr") {
+            if (name == QLatin1StringView("tr")) {
                 lineBreakAfterText();
             } else {
                 m_pendingSpace = true;
             }
             return;
         }
-        if (name == u"tr") {
+        if (name == QLatin1StringView("tr")) {
             m_builder.beginRow();
         } else {
             // A caption is a row of its own.
-            if (name == u"caption") {
+            if (name == QLatin1StringView("caption")) {
                 m_builder.beginRow();
             }
             m_builder.beginCell();
         }
-        m_headerCell = name == u"th";
+        m_headerCell = name == QLatin1StringView("th");
         m_paragraphOpen = false;
         m_atLineStart = true;
         m_pendingSpace = false;
@@ -565,8 +590,9 @@ std::optional<HtmlMarkup> scanHtmlMarkup(QStringView text, qsizetype at)
     }
     HtmlMarkup markup{closing ? HtmlMarkup::Kind::endTag : HtmlMarkup::Kind::startTag,
         asciiLower(text.mid(nameStart, position - nameStart)), 0, std::nullopt};
-    const bool isNumbered = !closing && (markup.name == u"ol" || markup.name == u"li");
-    const QLatin1StringView numberAttribute(markup.name == u"ol" ? "start" : "value");
+    const bool isNumbered
+        = !closing && (markup.name == QLatin1StringView("ol") || markup.name == QLatin1StringView("li"));
+    const QLatin1StringView numberAttribute(markup.name == QLatin1StringView("ol") ? "start" : "value");
     bool numberSeen = false;
     // Attributes, read to find where the tag ends (a '>' in a quoted value does not end it)
     // and for a list's numbers.

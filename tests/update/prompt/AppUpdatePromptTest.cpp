@@ -1177,6 +1177,13 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
     showNotes(browser, ReleaseNotes{Format::plainText, QString::fromUtf8("ሰ\n") + latin});
     EXPECT_NEAR(latinShown - (browser.toPlainText().size() - 2), 3 + 64 + 32, 2);
 
+    // Markdown cut within a long line shows that line up to where it is cut, as a long line
+    // of a paragraph is.
+    showNotes(browser,
+        ReleaseNotes{Format::markdown, QStringLiteral("# Veyra 1.3\n\n") + words(maximumReadReleaseNotesLength)});
+    EXPECT_TRUE(browser.toPlainText().startsWith(QStringLiteral("Veyra 1.3\n") + words(1000)));
+    EXPECT_TRUE(browser.toPlainText().endsWith(QStringLiteral("\u2026")));
+
     // What costs the layout more than a character weighs more: a change of emphasis, a line
     // break (all of the notes' lines weigh no more than the notes may), a table's row, and a
     // cell beyond the last column (a line of that column's cell).
@@ -1367,13 +1374,43 @@ TEST(ReleaseNotesTest, OnlyTheLinkBracketsMd4cWouldReadLongestAreHidden)
                         .arg(item);
     }
     EXPECT_TRUE(hiddenMarkdownLinkOpeners(ordinary).isEmpty());
+    // Nor those of long lists without a blank line, nor task boxes and definitions, however
+    // many: md4c counts a pair's lines from the start of its block, each item's own.
+    QString links;
+    QString changelog;
+    QString tasks;
+    QString definitions;
+    for (int item = 0; item < 2500; ++item) {
+        links += QStringLiteral("- [Pull request %1](https://example.org/veyra/pull/%1)\n").arg(item);
+        changelog
+            += QStringLiteral("- Fixed `parser` crash %1 when reading ([#%1](https://example.org/veyra/pull/%1))\n")
+                   .arg(item);
+        tasks += QStringLiteral("- [x] Fixed `parser` case %1\n").arg(item);
+    }
+    for (int definition = 0; definition < 7000; ++definition) {
+        definitions += QStringLiteral("[pr%1]: https://example.org/%1\n").arg(definition);
+    }
+    definitions += QStringLiteral("See [pr1] and [pr6999].");
+    for (const QString &notes : {links, changelog, tasks, definitions}) {
+        EXPECT_TRUE(hiddenMarkdownLinkOpeners(notes).isEmpty()) << notes.left(40).toStdString();
+    }
+    const auto shown = [](const QString &notes) {
+        return makeReleaseNotesDocument(
+            ReleaseNotes{Format::markdown, notes}, QApplication::font(), 8, QThread::currentThread())
+            ->toPlainText();
+    };
+    EXPECT_EQ(shown(tasks).count(QChar(0x2611)), 2500);
+    EXPECT_TRUE(shown(definitions).endsWith(QStringLiteral("See pr1 and pr6999.")));
     // Pairs nested thousands deep are, also when a ']' in a code span or raw HTML between
     // their brackets closes nothing; and so are pairs on thousands of lines of one paragraph,
     // whose lines md4c counts for each.
     const QList<QString> costly{
         QStringLiteral("[x]: /foo\n\n") + QStringLiteral("[`]`").repeated(8000) + QString(8000, u']'),
         QStringLiteral("[x]: /foo\n\n") + QStringLiteral("[<b title=\"]\">").repeated(8000) + QString(8000, u']'),
-        QStringLiteral("[x]: /foo\n\nx\n") + QStringLiteral("[b]\n").repeated(20000)};
+        QStringLiteral("[x]: /foo\n\nx\n") + QStringLiteral("[b]\n").repeated(20000),
+        // Boxes and labels that are no task's nor definition's: pairs like any other.
+        QStringLiteral("[x]: /foo\n\nx\n") + QStringLiteral("[x] \n").repeated(20000),
+        QStringLiteral("x\n") + QStringLiteral("[x]: <\n").repeated(20000)};
     for (const QString &notes : costly) {
         const QList<qsizetype> hidden = hiddenMarkdownLinkOpeners(notes);
         EXPECT_GT(hidden.size(), 7000) << notes.mid(11, 20).toStdString();
