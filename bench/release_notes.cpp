@@ -391,6 +391,12 @@ QList<Input> inputs()
         {"162 KB of unwritten scripts with emphasis (Markdown)",
             {Format::markdown, unwrittenScripts().repeated(162 * 1024 / unwrittenScripts().toUtf8().size() + 1)}},
         {"60000 emoji (plain text)", {Format::plainText, QStringLiteral("\U0001F600").repeated(60000)}},
+        {"20000 lines of boxes in one paragraph (Markdown)",
+            {Format::markdown, QStringLiteral("[x]: /foo\n\nx\n") + QStringLiteral("[x] \n").repeated(20000)}},
+        {"20000 lines of unfinished definitions in one paragraph (Markdown)",
+            {Format::markdown, QStringLiteral("x\n") + QStringLiteral("[x]: <\n").repeated(20000)}},
+        {"20000 lines of links in one list item (Markdown)",
+            {Format::markdown, QStringLiteral("[b]: /foo\n\n- x\n") + QStringLiteral("  [b]\n").repeated(20000)}},
         {"a 40 KB style sheet before the notes (Markdown)",
             {Format::markdown,
                 QStringLiteral("<style>\n") + QStringLiteral("p.note { color: #333; margin: 0 }\n").repeated(1200)
