@@ -1024,6 +1024,20 @@ TEST(ReleaseNotesBrowserTest, LongNotesAreLaidOutAPieceAtATime)
     const int drawn = laidOutBlocks(*document);
     EXPECT_GT(drawn, 10);
     EXPECT_LT(drawn, 100);
+    // What is hit is laid out first, far below what was drawn too.
+    const int hit = layout->hitTest(QPointF(30, 20000), Qt::ExactHit);
+    ASSERT_GE(hit, 0);
+    EXPECT_TRUE(document->findBlock(hit).text().startsWith(QStringLiteral("Line ")));
+    EXPECT_EQ(laidOutBlocks(*document), drawn + 1);
+    // A drawing of far more than a turn lays out lays out that much, the rest on later turns.
+    {
+        QImage tall(600, 2000, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&tall);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = QRectF(0, 0, 600, 1e7);
+        layout->draw(&painter, context);
+    }
+    EXPECT_LT(laidOutBlocks(*document), 1000);
     int turns = 0;
     while (!layout->isComplete() && turns < 100000) {
         QCoreApplication::processEvents();
@@ -1045,6 +1059,97 @@ TEST(ReleaseNotesBrowserTest, LongNotesAreLaidOutAPieceAtATime)
     EXPECT_FALSE(shown->isComplete());
     ASSERT_TRUE(waitUntil([shown] { return shown->isComplete(); }));
     EXPECT_EQ(browser.cursorForPosition(QPoint(0, 4)).block().text().toStdString(), top.toStdString());
+}
+
+// Where the bullet drawn left of the block's first line is centred (its ink's centre, to a
+// fraction of a pixel), from that line's baseline.
+qreal bulletFromBaseline(ReleaseNotesLayout &layout, const QImage &drawn, const QTextBlock &block)
+{
+    const QRectF rect = layout.blockBoundingRect(block);
+    const QTextLine line = block.layout()->lineAt(0);
+    qreal ink = 0;
+    qreal weighted = 0;
+    for (int y = int(rect.top()); y < int(rect.top() + line.height()); ++y) {
+        for (int x = 0; x < int(rect.left() + line.x()); ++x) {
+            const int darkness = 255 - qGray(drawn.pixel(x, y));
+            ink += darkness;
+            weighted += darkness * (y + 0.5);
+        }
+    }
+    EXPECT_GT(ink, 0) << block.text().toStdString();
+    return weighted / std::max<qreal>(ink, 1) - (rect.top() + line.y() + line.ascent());
+}
+
+// A list of more than 64 items is written as several (Qt marks every item of a list for
+// layout whenever one is added to it), and every bullet sits where every other does on its
+// line, that of a Japanese line too, whose font is taller.
+TEST(ReleaseNotesBrowserTest, LongListsAreWrittenAsSeveralWithBulletsAlike)
+{
+    QString list;
+    for (int item = 0; item < 200; ++item) {
+        list += (item % 2 == 0 ? QStringLiteral("- 台詞を読みます %1\n") : QStringLiteral("- Veyra reads %1\n"))
+                    .arg(item);
+    }
+    const std::unique_ptr<QTextDocument> document = makeReleaseNotesDocument(
+        ReleaseNotes{Format::markdown, list}, QApplication::font(), 8, QThread::currentThread());
+    QList<QTextList *> lists;
+    int items = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (QTextList *itsList = block.textList()) {
+            ++items;
+            EXPECT_LE(itsList->count(), 64);
+            if (!lists.contains(itsList)) {
+                lists.append(itsList);
+            }
+        }
+    }
+    EXPECT_EQ(items, 200);
+    EXPECT_EQ(lists.size(), 4);
+
+    auto *layout = new ReleaseNotesLayout(document.get());
+    document->setDocumentLayout(layout);
+    document->setPageSize(QSizeF(400, -1));
+    while (!layout->isComplete()) {
+        QCoreApplication::processEvents();
+    }
+    QImage drawn(400, 200, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::white);
+    {
+        QPainter painter(&drawn);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = QRectF(0, 0, 400, 200);
+        context.palette.setColor(QPalette::Text, Qt::black);
+        layout->draw(&painter, context);
+    }
+    QTextBlock japanese = document->begin();
+    while (japanese.isValid() && !japanese.textList()) {
+        japanese = japanese.next();
+    }
+    ASSERT_TRUE(japanese.text().startsWith(QStringLiteral("台詞"))) << japanese.text().toStdString();
+    EXPECT_NEAR(bulletFromBaseline(*layout, drawn, japanese), bulletFromBaseline(*layout, drawn, japanese.next()), 0.5);
+}
+
+// Until what is not laid out yet is, its height is estimated from its text, at the width it
+// is shown at: the scroll bar tells about how long a long paragraph of Japanese is as soon as
+// it shows, and a scroll to its end then ends at its end.
+TEST(ReleaseNotesBrowserTest, NotesNotLaidOutYetAreAboutAsTallAsTheyWillBe)
+{
+    ReleaseNotesBrowser browser;
+    browser.resize(600, 400);
+    browser.show();
+    browser.setReleaseNotes(ReleaseNotes{Format::markdown,
+        QStringLiteral("韓国語の台詞の読み取りが速くなり、翻訳の表示も安定しました。").repeated(2000)});
+    ASSERT_TRUE(
+        waitUntil([&browser] { return qobject_cast<ReleaseNotesLayout *>(browser.document()->documentLayout()); }));
+    auto *layout = qobject_cast<ReleaseNotesLayout *>(browser.document()->documentLayout());
+    ASSERT_FALSE(layout->isComplete());
+    QScrollBar *bar = browser.verticalScrollBar();
+    const int estimated = bar->maximum();
+    bar->setValue(bar->maximum());
+    ASSERT_TRUE(waitUntil([layout] { return layout->isComplete(); }));
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(estimated, bar->maximum(), bar->maximum() / 5);
+    EXPECT_GT(bar->value(), bar->maximum() * 9 / 10) << bar->value() << " of " << bar->maximum();
 }
 
 TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold)
