@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <initializer_list>
 
 namespace veyra {
 
@@ -110,50 +109,74 @@ bool isReadWithoutSemicolon(char32_t character)
         || character == u'"';
 }
 
-// Compared a character at a time, most names at their first: notes may hold a million tags.
-bool isOneOf(const QString &name, std::initializer_list<const char *> names)
+// Whether the name is `each`, compared a character at a time.
+bool isNamed(const QString &name, const char *each)
 {
-    return std::any_of(names.begin(), names.end(), [&name](const char *each) {
-        qsizetype at = 0;
-        for (; at < name.size() && each[at] != '\0'; ++at) {
-            if (name[at].unicode() != static_cast<unsigned char>(each[at])) {
-                return false;
-            }
+    qsizetype at = 0;
+    for (; at < name.size() && each[at] != '\0'; ++at) {
+        if (name[at].unicode() != static_cast<unsigned char>(each[at])) {
+            return false;
         }
-        return at == name.size() && each[at] == '\0';
-    });
+    }
+    return at == name.size() && each[at] == '\0';
 }
+
+// Names of elements (lower-case ASCII), told apart from others a character at a time, most
+// others by their first letter: notes may hold a million tags.
+template <std::size_t count>
+class ElementNames
+{
+public:
+    constexpr explicit ElementNames(std::array<const char *, count> names)
+        : m_names(names)
+    {
+        for (const char *name : m_names) {
+            m_letters |= quint32(1) << (name[0] - 'a');
+        }
+    }
+
+    bool contains(const QString &name) const
+    {
+        if (name.isEmpty() || name[0] < u'a' || name[0] > u'z'
+            || (m_letters & (quint32(1) << (name[0].unicode() - u'a'))) == 0) {
+            return false;
+        }
+        return std::any_of(m_names.begin(), m_names.end(), [&name](const char *each) { return isNamed(name, each); });
+    }
+
+private:
+    std::array<const char *, count> m_names;
+    // The first letters of the names, one bit for each of 'a' to 'z'.
+    quint32 m_letters = 0;
+};
 
 // Elements whose content is text, not markup: up to their end tag, or for <plaintext>, to
 // the end of the notes.
-bool isRawText(const QString &name)
-{
-    return isOneOf(name, {"xmp", "plaintext"});
-}
+constexpr ElementNames rawTextElements(std::array{"xmp", "plaintext"});
 
 // Elements that start and end paragraphs and are nothing else here.
-constexpr std::array<const char *, 28> blockElements{"address", "article", "aside", "blockquote", "body", "center",
+constexpr ElementNames blockElements(std::array{"address", "article", "aside", "blockquote", "body", "center",
     "details", "dialog", "dd", "div", "dl", "dt", "fieldset", "figcaption", "figure", "footer", "form", "header",
-    "hgroup", "hr", "html", "legend", "main", "nav", "noscript", "p", "section", "summary"};
+    "hgroup", "hr", "html", "legend", "main", "nav", "noscript", "p", "section", "summary"});
 
-// The first letters of those elements' names, one bit for each of 'a' to 'z'.
-constexpr quint32 blockElementLetters = [] {
-    quint32 letters = 0;
-    for (const char *name : blockElements) {
-        letters |= quint32(1) << (name[0] - 'a');
-    }
-    return letters;
-}();
+constexpr ElementNames listElements(std::array{"ul", "ol", "menu", "dir"});
+constexpr ElementNames preformattedElements(std::array{"pre", "listing"});
+constexpr ElementNames tableElements(std::array{"table", "tr", "td", "th", "caption"});
+constexpr ElementNames hiddenElements(
+    std::array{"script", "style", "title", "template", "textarea", "noembed", "noframes", "iframe", "object"});
+constexpr ElementNames boldElements(std::array{"b", "strong"});
+constexpr ElementNames italicElements(std::array{"i", "em", "cite", "dfn", "var"});
+constexpr ElementNames codeElements(std::array{"code", "tt", "kbd", "samp"});
+constexpr ElementNames struckElements(std::array{"s", "strike", "del"});
+
+bool isRawText(const QString &name)
+{
+    return rawTextElements.contains(name);
+}
 
 bool isBlock(const QString &name)
 {
-    // Most other names are told by their first letter.
-    if (name.isEmpty() || name[0] < u'a' || name[0] > u'z'
-        || (blockElementLetters & (quint32(1) << (name[0].unicode() - u'a'))) == 0) {
-        return false;
-    }
-    return std::any_of(
-        blockElements.begin(), blockElements.end(), [&name](const char *each) { return isOneOf(name, {each}); });
+    return blockElements.contains(name);
 }
 
 int headingLevel(const QString &name)
@@ -404,7 +427,7 @@ private:
             m_headingLevel = level;
         } else if (isBlock(name)) {
             endParagraph();
-        } else if (isOneOf(name, {"ul", "ol", "menu", "dir"})) {
+        } else if (listElements.contains(name)) {
             endParagraph();
             const bool ordered = name == QLatin1StringView("ol");
             m_lists.append(ReleaseNotesOpenList{ordered, ordered ? markup.number.value_or(1) : 1});
@@ -420,13 +443,13 @@ private:
                 list.number = markup.number.value_or(list.next);
                 list.next = following(list.number);
             }
-        } else if (isOneOf(name, {"pre", "listing"})) {
+        } else if (preformattedElements.contains(name)) {
             endParagraph();
             ++m_preformatted;
             m_preformattedStart = true;
         } else if (m_emphasis.follow(name, true)) {
             // Counted.
-        } else if (isOneOf(name, {"table", "tr", "td", "th", "caption"})) {
+        } else if (tableElements.contains(name)) {
             tableStartTag(name);
         }
     }
@@ -441,7 +464,7 @@ private:
             m_headingLevel = 0;
         } else if (isBlock(name)) {
             endParagraph();
-        } else if (isOneOf(name, {"ul", "ol", "menu", "dir"})) {
+        } else if (listElements.contains(name)) {
             endParagraph();
             if (!m_lists.isEmpty()) {
                 m_lists.removeLast();
@@ -451,7 +474,7 @@ private:
             if (!m_lists.isEmpty()) {
                 m_lists.last().itemOpen = false;
             }
-        } else if (isOneOf(name, {"pre", "listing"})) {
+        } else if (preformattedElements.contains(name)) {
             endParagraph();
             m_preformatted = std::max(0, m_preformatted - 1);
         } else if (m_emphasis.follow(name, false)) {
@@ -531,20 +554,19 @@ private:
 
 bool isHiddenHtmlElement(const QString &name)
 {
-    return isOneOf(
-        name, {"script", "style", "title", "template", "textarea", "noembed", "noframes", "iframe", "object"});
+    return hiddenElements.contains(name);
 }
 
 bool HtmlEmphasisDepth::follow(const QString &name, bool start)
 {
     int *depth = nullptr;
-    if (isOneOf(name, {"b", "strong"})) {
+    if (boldElements.contains(name)) {
         depth = &bold;
-    } else if (isOneOf(name, {"i", "em", "cite", "dfn", "var"})) {
+    } else if (italicElements.contains(name)) {
         depth = &italic;
-    } else if (isOneOf(name, {"code", "tt", "kbd", "samp"})) {
+    } else if (codeElements.contains(name)) {
         depth = &code;
-    } else if (isOneOf(name, {"s", "strike", "del"})) {
+    } else if (struckElements.contains(name)) {
         depth = &struck;
     } else {
         return false;
