@@ -461,9 +461,13 @@ public:
         m_firstLines.reserve(m_starts.size());
         for (std::size_t block = 0; block < m_starts.size(); ++block) {
             const qsizetype end = block + 1 < m_starts.size() ? m_starts[block + 1] : text.size();
-            // The lines after the one it starts on that are blank or definitions are no lines of
-            // its block's text.
+            // The blank lines and the definitions that start its block are no lines of its text:
+            // those after the line it starts in (which is the block's own when it starts at its
+            // start), up to the first that is neither.
             qsizetype line = lineOf(m_starts[block]);
+            if (m_lineStarts[std::size_t(line)] == m_starts[block]) {
+                --line;
+            }
             while (line + 1 < qsizetype(m_lineStarts.size()) && m_lineStarts[std::size_t(line + 1)] < end) {
                 const qsizetype lineStart = m_lineStarts[std::size_t(line + 1)];
                 const qsizetype lineEnd

@@ -1527,7 +1527,8 @@ TEST(ReleaseNotesTest, OnlyTheLinkBracketsMd4cWouldReadLongestAreHidden)
         QStringLiteral("[x]: /foo\n\nx\n") + QStringLiteral("[b]\n").repeated(20000),
         // Boxes and labels that are no task's nor definition's: pairs like any other.
         QStringLiteral("[x]: /foo\n\nx\n") + QStringLiteral("[x] \n").repeated(20000),
-        QStringLiteral("x\n") + QStringLiteral("[x]: <\n").repeated(20000)};
+        QStringLiteral("x\n") + QStringLiteral("[x]: <\n").repeated(20000),
+        QStringLiteral("x\n") + QStringLiteral("[x]: /foo\n").repeated(20000)};
     for (const QString &notes : costly) {
         const QList<qsizetype> hidden = hiddenMarkdownLinkOpeners(notes);
         EXPECT_GT(hidden.size(), 7000) << notes.mid(11, 20).toStdString();
