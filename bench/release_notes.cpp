@@ -189,6 +189,37 @@ QString taskItems(int items)
     return list;
 }
 
+// A list of `items` links without a blank line between them, as release authors paste the
+// pull requests of a release.
+QString linkList(int items)
+{
+    QString list;
+    for (int item = 0; item < items; ++item) {
+        list += QStringLiteral("- [Pull request %1](https://example.org/veyra/pull/%1)\n").arg(item);
+    }
+    return list;
+}
+
+// `count` link reference definitions, then a paragraph that uses some of them.
+QString referenceDefinitions(int count)
+{
+    QString notes;
+    for (int definition = 0; definition < count; ++definition) {
+        notes += QStringLiteral("[pr%1]: https://example.org/%1\n").arg(definition);
+    }
+    notes += QStringLiteral("\nSee [pr1], [pr2] and [pr%1].\n").arg(count - 1);
+    return notes;
+}
+
+// One Japanese paragraph of `length` characters, without a line end.
+QString japaneseParagraph(qsizetype length)
+{
+    QString text
+        = QStringLiteral("韓国語の台詞の読み取りが速くなり、翻訳の表示も安定しました。").repeated(length / 29 + 1);
+    text.truncate(length);
+    return text;
+}
+
 // A word in each of 20 scripts that no installed font writes here, each as a heading and in
 // bold, italic and code.
 QString unwrittenScripts()
@@ -350,6 +381,22 @@ QList<Input> inputs()
                     + words(4000)}},
         {"4000 inline SVG icons before the notes (HTML)",
             {Format::html, svgIcon().repeated(4000) + QStringLiteral("<h2>Veyra 1.3</h2><p>") + words(4000)}},
+        {"a 1600-item link list (Markdown)", {Format::markdown, linkList(1600)}},
+        {"a 2500-item changelog with code and links (Markdown)", {Format::markdown, changelog(2500, false)}},
+        {"a 1500-item task list (Markdown)", {Format::markdown, taskItems(1500)}},
+        {"7000 link reference definitions (Markdown)", {Format::markdown, referenceDefinitions(7000)}},
+        {"a 252K-character Japanese paragraph (Markdown)", {Format::markdown, japaneseParagraph(252 * 1024)}},
+        {"2 MiB of <i> tags (HTML)",
+            {Format::html, QStringLiteral("<p> x") + QStringLiteral("<i>").repeated(2 * 1024 * 1024 / 3)}},
+        {"162 KB of unwritten scripts with emphasis (Markdown)",
+            {Format::markdown, unwrittenScripts().repeated(162 * 1024 / unwrittenScripts().toUtf8().size() + 1)}},
+        {"60000 emoji (plain text)", {Format::plainText, QStringLiteral("\U0001F600").repeated(60000)}},
+        {"20000 lines of boxes in one paragraph (Markdown)",
+            {Format::markdown, QStringLiteral("[x]: /foo\n\nx\n") + QStringLiteral("[x] \n").repeated(20000)}},
+        {"20000 lines of unfinished definitions in one paragraph (Markdown)",
+            {Format::markdown, QStringLiteral("x\n") + QStringLiteral("[x]: <\n").repeated(20000)}},
+        {"20000 lines of links in one list item (Markdown)",
+            {Format::markdown, QStringLiteral("[b]: /foo\n\n- x\n") + QStringLiteral("  [b]\n").repeated(20000)}},
         {"a 40 KB style sheet before the notes (Markdown)",
             {Format::markdown,
                 QStringLiteral("<style>\n") + QStringLiteral("p.note { color: #333; margin: 0 }\n").repeated(1200)

@@ -469,9 +469,10 @@ void ReleaseNotesContentBuilder::addText(QStringView text, Emphasis emphasis, co
     if (m_full || text.isEmpty()) {
         return;
     }
+    QString plain;
     if (hasSeparators(text)) {
-        addText(withoutSeparators(text), emphasis, format);
-        return;
+        plain = withoutSeparators(text);
+        text = plain;
     }
     QList<ReleaseNotesSpan> *spans = openSpans(format);
     if (!spans) {
@@ -481,66 +482,84 @@ void ReleaseNotesContentBuilder::addText(QStringView text, Emphasis emphasis, co
         // A line of a paragraph that nearly holds what a block may goes on in a line of its own.
         const ReleaseNotesParagraphFormat paragraphFormat = m_paragraph->format;
         addLineBreak(paragraphFormat);
-        addText(text, emphasis, paragraphFormat);
-        return;
+        spans = openSpans(paragraphFormat);
+        if (m_full || !spans) {
+            return;
+        }
     }
-    const QString before = m_lastCluster;
+    QString before = m_lastCluster;
     QString added;
+    QString last;
     if (startsNoCluster(text)) {
         added = text.toString();
-        m_lastCluster = text.last();
+        last = text.last();
     } else {
         // The text may continue the cluster that ends the spans so far.
         const QString shortened = withShortClusters(m_lastCluster + text.toString());
         added = shortened.mid(m_lastCluster.size());
-        m_lastCluster = lastCluster(shortened);
+        last = lastCluster(shortened);
     }
     if (added.isEmpty()) {
+        m_lastCluster = last;
         return;
     }
-    const bool newSpan = !spans->isEmpty() && !sameEmphasis(spans->last(), emphasis);
-    const qsizetype spanWeight = newSpan ? releaseNotesSpanWeight : 0;
-    if (!spend(spanWeight)) {
-        return;
-    }
-    const bool blockBound = m_blockLeft < m_left;
-    const Fit fit = fitting(before, added, m_unbreakableRun, std::min(m_left, m_blockLeft), m_unwrittenScripts);
-    if (fit.length < added.size() && blockBound && m_paragraph) {
-        // A line of a paragraph that holds more than a block may goes on in a block of its own
-        // from its last break opportunity that fits, as if it broke there.
-        if (const qsizetype breakAt = lastBreakOpportunity(before, added, fit.length); breakAt >= 0) {
-            const QString head = added.left(breakAt);
-            const Fit headFit = fitting(before, head, m_unbreakableRun, m_blockLeft, m_unwrittenScripts);
-            m_left -= headFit.weight;
-            m_blockLeft -= headFit.weight;
-            m_unwrittenScripts += headFit.unwrittenScripts;
-            if (!head.isEmpty()) {
-                append(*spans, head, emphasis);
-            }
-            const ReleaseNotesParagraphFormat format = m_paragraph->format;
-            addLineBreak(format);
-            addText(QStringView(added).mid(breakAt), emphasis, format);
+    // A line of a paragraph that would hold more than a block may goes on in lines of their
+    // own, each from the last break opportunity that fits, as if it broke there. Each is
+    // measured on no more of the text than can fit in it (a character weighs at least 1, in
+    // at most two code units), so a long paragraph costs time in proportion to its length.
+    QStringView rest(added);
+    while (true) {
+        m_lastCluster = last;
+        const bool newSpan = !spans->isEmpty() && !sameEmphasis(spans->last(), emphasis);
+        if (!spend(newSpan ? releaseNotesSpanWeight : 0)) {
             return;
         }
-    }
-    m_left -= fit.weight;
-    m_blockLeft -= fit.weight;
-    m_unwrittenScripts += fit.unwrittenScripts;
-    if (fit.length < added.size()) {
-        const QString kept = added.left(wholeCharactersLength(added, fit.length));
-        if (!kept.isEmpty()) {
-            append(*spans, kept, emphasis);
+        const bool blockBound = m_blockLeft < m_left;
+        const qsizetype budget = std::min(m_left, m_blockLeft);
+        const QString piece = rest.left(std::min(rest.size(), 2 * budget + 2 * unbreakableRunLength)).toString();
+        const Fit fit = fitting(before, piece, m_unbreakableRun, budget, m_unwrittenScripts);
+        if (fit.length == rest.size()) {
+            m_left -= fit.weight;
+            m_blockLeft -= fit.weight;
+            m_unwrittenScripts += fit.unwrittenScripts;
+            m_unbreakableRun = fit.run;
+            append(*spans, piece, emphasis);
+            return;
         }
-        if (blockBound) {
-            cutBlock();
-        } else {
-            m_left = 0;
-            cut();
+        const qsizetype breakAt = blockBound && m_paragraph ? lastBreakOpportunity(before, piece, fit.length) : -1;
+        if (breakAt < 0) {
+            m_left -= fit.weight;
+            m_blockLeft -= fit.weight;
+            m_unwrittenScripts += fit.unwrittenScripts;
+            const QString kept = piece.left(wholeCharactersLength(piece, fit.length));
+            if (!kept.isEmpty()) {
+                append(*spans, kept, emphasis);
+            }
+            if (blockBound) {
+                cutBlock();
+            } else {
+                m_left = 0;
+                cut();
+            }
+            return;
         }
-        return;
+        const QString head = piece.left(breakAt);
+        const Fit headFit = fitting(before, head, m_unbreakableRun, m_blockLeft, m_unwrittenScripts);
+        m_left -= headFit.weight;
+        m_blockLeft -= headFit.weight;
+        m_unwrittenScripts += headFit.unwrittenScripts;
+        if (!head.isEmpty()) {
+            append(*spans, head, emphasis);
+        }
+        const ReleaseNotesParagraphFormat paragraphFormat = m_paragraph->format;
+        addLineBreak(paragraphFormat);
+        spans = openSpans(paragraphFormat);
+        if (m_full || !spans) {
+            return;
+        }
+        rest = rest.mid(breakAt);
+        before = m_lastCluster;
     }
-    m_unbreakableRun = fit.run;
-    append(*spans, added, emphasis);
 }
 
 void ReleaseNotesContentBuilder::addLineBreak(const ReleaseNotesParagraphFormat &format)

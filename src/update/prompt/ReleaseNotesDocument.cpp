@@ -273,6 +273,12 @@ private:
 
     Fonts &fontsOf(const QTextCharFormat &format)
     {
+        // Notes use a few formats for thousands of pieces of text.
+        for (const auto &[known, key] : m_formatKeys) {
+            if (known == format) {
+                return *m_fonts.find(key);
+            }
+        }
         const QFont font = format.font().resolve(m_documentFont);
         const QString key = font.families().join(QLatin1Char(',')) + QLatin1Char('/')
             + QString::number(font.styleHint()) + QLatin1Char('/') + QString::number(int(font.style()))
@@ -281,6 +287,7 @@ private:
         if (found == m_fonts.end()) {
             found = m_fonts.insert(key, Fonts{font, QRawFont::fromFont(font), QFontInfo(font).family(), {}, {}});
         }
+        m_formatKeys.emplace_back(format, key);
         return *found;
     }
 
@@ -400,6 +407,8 @@ private:
 
     QFont m_documentFont;
     QHash<QString, Fonts> m_fonts;
+    // The formats met so far, with the key of their fonts in m_fonts.
+    std::vector<std::pair<QTextCharFormat, QString>> m_formatKeys;
     QStringList m_fallbacks;
 };
 
@@ -675,6 +684,8 @@ QList<ReleaseNotesFace> releaseNotesFaces(const QTextDocument &document, qsizety
     // A face is loaded once for all its sizes.
     QList<ReleaseNotesFace> faces;
     QSet<QString> known;
+    // Of each format of the document's text, its font and what tells that font apart.
+    QHash<int, std::pair<QFont, QString>> formats;
     for (QTextBlock block = document.begin(); block.isValid() && faces.size() < limit; block = block.next()) {
         for (auto fragments = block.begin(); !fragments.atEnd() && faces.size() < limit; ++fragments) {
             const QTextFragment fragment = fragments.fragment();
@@ -682,11 +693,18 @@ QList<ReleaseNotesFace> releaseNotesFaces(const QTextDocument &document, qsizety
             if (text.isEmpty() || text.front() == QChar::ObjectReplacementCharacter) {
                 continue;
             }
-            const QFont font = fragment.charFormat().font().resolve(document.defaultFont());
-            const QString key = font.families().join(QLatin1Char(',')) + QLatin1Char('/')
-                + QString::number(font.weight()) + QLatin1Char('/') + QString::number(int(font.style()))
-                + QLatin1Char('/') + QString::number(font.styleHint()) + QLatin1Char('/')
-                + QString::number(int(font.styleStrategy()));
+            // Notes use a few formats for thousands of fragments.
+            auto format = formats.constFind(fragment.charFormatIndex());
+            if (format == formats.constEnd()) {
+                const QFont font = fragment.charFormat().font().resolve(document.defaultFont());
+                format = formats.insert(fragment.charFormatIndex(),
+                    {font,
+                        font.families().join(QLatin1Char(',')) + QLatin1Char('/') + QString::number(font.weight())
+                            + QLatin1Char('/') + QString::number(int(font.style())) + QLatin1Char('/')
+                            + QString::number(font.styleHint()) + QLatin1Char('/')
+                            + QString::number(int(font.styleStrategy()))});
+            }
+            const auto &[font, key] = *format;
             // Text that no installed font writes: Qt asks for a font for each of its scripts
             // apart, and a sample of each loads that.
             for (const auto &[script, sample] : samplesOf(text, font.styleStrategy() & QFont::NoFontMerging)) {

@@ -3,7 +3,7 @@
 #include <QList>
 
 #include <algorithm>
-#include <initializer_list>
+#include <array>
 
 namespace veyra {
 
@@ -109,26 +109,74 @@ bool isReadWithoutSemicolon(char32_t character)
         || character == u'"';
 }
 
-bool isOneOf(const QString &name, std::initializer_list<const char *> names)
+// Whether the name is `each`, compared a character at a time.
+bool isNamed(const QString &name, const char *each)
 {
-    return std::any_of(
-        names.begin(), names.end(), [&name](const char *each) { return name == QLatin1StringView(each); });
+    qsizetype at = 0;
+    for (; at < name.size() && each[at] != '\0'; ++at) {
+        if (name[at].unicode() != static_cast<unsigned char>(each[at])) {
+            return false;
+        }
+    }
+    return at == name.size() && each[at] == '\0';
 }
+
+// Names of elements (lower-case ASCII), told apart from others a character at a time, most
+// others by their first letter: notes may hold a million tags.
+template <std::size_t count>
+class ElementNames
+{
+public:
+    constexpr explicit ElementNames(std::array<const char *, count> names)
+        : m_names(names)
+    {
+        for (const char *name : m_names) {
+            m_letters |= quint32(1) << (name[0] - 'a');
+        }
+    }
+
+    bool contains(const QString &name) const
+    {
+        if (name.isEmpty() || name[0] < u'a' || name[0] > u'z'
+            || (m_letters & (quint32(1) << (name[0].unicode() - u'a'))) == 0) {
+            return false;
+        }
+        return std::any_of(m_names.begin(), m_names.end(), [&name](const char *each) { return isNamed(name, each); });
+    }
+
+private:
+    std::array<const char *, count> m_names;
+    // The first letters of the names, one bit for each of 'a' to 'z'.
+    quint32 m_letters = 0;
+};
 
 // Elements whose content is text, not markup: up to their end tag, or for <plaintext>, to
 // the end of the notes.
-bool isRawText(const QString &name)
-{
-    return isOneOf(name, {"xmp", "plaintext"});
-}
+constexpr ElementNames rawTextElements(std::array{"xmp", "plaintext"});
 
 // Elements that start and end paragraphs and are nothing else here.
+constexpr ElementNames blockElements(std::array{"address", "article", "aside", "blockquote", "body", "center",
+    "details", "dialog", "dd", "div", "dl", "dt", "fieldset", "figcaption", "figure", "footer", "form", "header",
+    "hgroup", "hr", "html", "legend", "main", "nav", "noscript", "p", "section", "summary"});
+
+constexpr ElementNames listElements(std::array{"ul", "ol", "menu", "dir"});
+constexpr ElementNames preformattedElements(std::array{"pre", "listing"});
+constexpr ElementNames tableElements(std::array{"table", "tr", "td", "th", "caption"});
+constexpr ElementNames hiddenElements(
+    std::array{"script", "style", "title", "template", "textarea", "noembed", "noframes", "iframe", "object"});
+constexpr ElementNames boldElements(std::array{"b", "strong"});
+constexpr ElementNames italicElements(std::array{"i", "em", "cite", "dfn", "var"});
+constexpr ElementNames codeElements(std::array{"code", "tt", "kbd", "samp"});
+constexpr ElementNames struckElements(std::array{"s", "strike", "del"});
+
+bool isRawText(const QString &name)
+{
+    return rawTextElements.contains(name);
+}
+
 bool isBlock(const QString &name)
 {
-    return isOneOf(name,
-        {"address", "article", "aside", "blockquote", "body", "center", "details", "dialog", "dd", "div", "dl", "dt",
-            "fieldset", "figcaption", "figure", "footer", "form", "header", "hgroup", "hr", "html", "legend", "main",
-            "nav", "noscript", "p", "section", "summary"});
+    return blockElements.contains(name);
 }
 
 int headingLevel(const QString &name)
@@ -203,7 +251,7 @@ private:
     std::pair<qsizetype, qsizetype> endOfRawText(const QString &name, qsizetype from) const
     {
         const std::pair<qsizetype, qsizetype> toTheEnd{m_html.size(), m_html.size()};
-        if (name == u"plaintext") {
+        if (name == QLatin1StringView("plaintext")) {
             return toTheEnd;
         }
         const QString endTag = QStringLiteral("</") + name;
@@ -372,18 +420,18 @@ private:
     {
         const QString &name = markup.name;
         m_preformattedStart = false;
-        if (name == u"br") {
+        if (name == QLatin1StringView("br")) {
             lineBreak();
         } else if (const int level = headingLevel(name)) {
             endParagraph();
             m_headingLevel = level;
         } else if (isBlock(name)) {
             endParagraph();
-        } else if (isOneOf(name, {"ul", "ol", "menu", "dir"})) {
+        } else if (listElements.contains(name)) {
             endParagraph();
-            const bool ordered = name == u"ol";
+            const bool ordered = name == QLatin1StringView("ol");
             m_lists.append(ReleaseNotesOpenList{ordered, ordered ? markup.number.value_or(1) : 1});
-        } else if (name == u"li") {
+        } else if (name == QLatin1StringView("li")) {
             endParagraph();
             if (m_lists.isEmpty()) {
                 m_lists.append(ReleaseNotesOpenList{});
@@ -395,13 +443,13 @@ private:
                 list.number = markup.number.value_or(list.next);
                 list.next = following(list.number);
             }
-        } else if (isOneOf(name, {"pre", "listing"})) {
+        } else if (preformattedElements.contains(name)) {
             endParagraph();
             ++m_preformatted;
             m_preformattedStart = true;
         } else if (m_emphasis.follow(name, true)) {
             // Counted.
-        } else if (isOneOf(name, {"table", "tr", "td", "th", "caption"})) {
+        } else if (tableElements.contains(name)) {
             tableStartTag(name);
         }
     }
@@ -409,29 +457,29 @@ private:
     void endTag(const QString &name)
     {
         m_preformattedStart = false;
-        if (name == u"br") {
+        if (name == QLatin1StringView("br")) {
             lineBreak();
         } else if (headingLevel(name)) {
             endParagraph();
             m_headingLevel = 0;
         } else if (isBlock(name)) {
             endParagraph();
-        } else if (isOneOf(name, {"ul", "ol", "menu", "dir"})) {
+        } else if (listElements.contains(name)) {
             endParagraph();
             if (!m_lists.isEmpty()) {
                 m_lists.removeLast();
             }
-        } else if (name == u"li") {
+        } else if (name == QLatin1StringView("li")) {
             endParagraph();
             if (!m_lists.isEmpty()) {
                 m_lists.last().itemOpen = false;
             }
-        } else if (isOneOf(name, {"pre", "listing"})) {
+        } else if (preformattedElements.contains(name)) {
             endParagraph();
             m_preformatted = std::max(0, m_preformatted - 1);
         } else if (m_emphasis.follow(name, false)) {
             // Counted.
-        } else if (name == u"table" && m_tableDepth > 0) {
+        } else if (name == QLatin1StringView("table") && m_tableDepth > 0) {
             --m_tableDepth;
             if (m_tableDepth == 0) {
                 m_builder.endTable();
@@ -442,7 +490,7 @@ private:
             } else {
                 lineBreakAfterText();
             }
-        } else if ((name == u"th" || name == u"td") && m_tableDepth == 1) {
+        } else if ((name == QLatin1StringView("th") || name == QLatin1StringView("td")) && m_tableDepth == 1) {
             m_headerCell = false;
         }
     }
@@ -451,7 +499,7 @@ private:
     // cells words.
     void tableStartTag(const QString &name)
     {
-        if (name == u"table") {
+        if (name == QLatin1StringView("table")) {
             if (m_tableDepth == 0) {
                 endParagraph();
                 m_builder.beginTable();
@@ -465,23 +513,23 @@ private:
             return;
         }
         if (m_tableDepth > 1) {
-            if (name == u"tr") {
+            if (name == QLatin1StringView("tr")) {
                 lineBreakAfterText();
             } else {
                 m_pendingSpace = true;
             }
             return;
         }
-        if (name == u"tr") {
+        if (name == QLatin1StringView("tr")) {
             m_builder.beginRow();
         } else {
             // A caption is a row of its own.
-            if (name == u"caption") {
+            if (name == QLatin1StringView("caption")) {
                 m_builder.beginRow();
             }
             m_builder.beginCell();
         }
-        m_headerCell = name == u"th";
+        m_headerCell = name == QLatin1StringView("th");
         m_paragraphOpen = false;
         m_atLineStart = true;
         m_pendingSpace = false;
@@ -506,20 +554,19 @@ private:
 
 bool isHiddenHtmlElement(const QString &name)
 {
-    return isOneOf(
-        name, {"script", "style", "title", "template", "textarea", "noembed", "noframes", "iframe", "object"});
+    return hiddenElements.contains(name);
 }
 
 bool HtmlEmphasisDepth::follow(const QString &name, bool start)
 {
     int *depth = nullptr;
-    if (isOneOf(name, {"b", "strong"})) {
+    if (boldElements.contains(name)) {
         depth = &bold;
-    } else if (isOneOf(name, {"i", "em", "cite", "dfn", "var"})) {
+    } else if (italicElements.contains(name)) {
         depth = &italic;
-    } else if (isOneOf(name, {"code", "tt", "kbd", "samp"})) {
+    } else if (codeElements.contains(name)) {
         depth = &code;
-    } else if (isOneOf(name, {"s", "strike", "del"})) {
+    } else if (struckElements.contains(name)) {
         depth = &struck;
     } else {
         return false;
@@ -565,8 +612,9 @@ std::optional<HtmlMarkup> scanHtmlMarkup(QStringView text, qsizetype at)
     }
     HtmlMarkup markup{closing ? HtmlMarkup::Kind::endTag : HtmlMarkup::Kind::startTag,
         asciiLower(text.mid(nameStart, position - nameStart)), 0, std::nullopt};
-    const bool isNumbered = !closing && (markup.name == u"ol" || markup.name == u"li");
-    const QLatin1StringView numberAttribute(markup.name == u"ol" ? "start" : "value");
+    const bool isNumbered
+        = !closing && (markup.name == QLatin1StringView("ol") || markup.name == QLatin1StringView("li"));
+    const QLatin1StringView numberAttribute(markup.name == QLatin1StringView("ol") ? "start" : "value");
     bool numberSeen = false;
     // Attributes, read to find where the tag ends (a '>' in a quoted value does not end it)
     // and for a list's numbers.

@@ -54,6 +54,16 @@ qreal indentOf(const QTextBlock &block, const QTextDocument &document)
     return levels * document.indentWidth();
 }
 
+// Whether the code unit is of a character that shows about an em wide: of Chinese, Japanese
+// or Korean, their punctuation and full-width forms, or an emoji (two units, each counted).
+bool isWide(QChar unit)
+{
+    const char16_t code = unit.unicode();
+    return (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0xA4CF)
+        || (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF)
+        || (code >= 0xFF00 && code <= 0xFF60) || unit.isSurrogate();
+}
+
 // Lays the block out `width` wide with its layout at `position`; its height. (At
 // unwrappedWidth, its lines are as long as they can be, and its layout knows the longest
 // word, its minimumWidth().)
@@ -119,8 +129,12 @@ void drawBullet(QPainter *painter, const QTextBlock &block, QPointF origin, cons
     const QTextLine line = layout->lineAt(0);
     const QFontMetricsF metrics(font);
     const qreal size = std::floor(metrics.lineSpacing() / 3);
+    // Centred on the ascent of the document's font, on the line's baseline: a line whose text
+    // shows in a taller font (Japanese in Noto Sans CJK, say) has a taller ascent, but its
+    // bullet sits where every other bullet does.
+    const qreal baseline = origin.y() + line.y() + line.ascent();
     const QRectF bullet(origin.x() + line.x() - metrics.horizontalAdvance(QLatin1Char(' ')) - size,
-        origin.y() + line.y() + (line.ascent() - size) / 2, size, size);
+        baseline - metrics.ascent() + (metrics.ascent() - size) / 2, size, size);
     painter->save();
     const QColor color = painter->pen().color();
     switch (list->format().style()) {
@@ -154,9 +168,14 @@ struct ReleaseNotesLayout::Item
     // The space above and below it (that of two items next to each other overlaps).
     qreal topMargin = 0;
     qreal bottomMargin = 0;
-    // Its height: as laid out at the current width when `laidOut`, estimated otherwise.
+    // Its height: as laid out at the current width when `laidOut`; when `measured` (laid out
+    // at another width), as it was then, scaled to this width; estimated otherwise.
     qreal height = 0;
     bool laidOut = false;
+    bool measured = false;
+    // Of a block: how many code units of its text show about an em wide, and how many not.
+    qsizetype wideUnits = 0;
+    qsizetype narrowUnits = 0;
     // Whether it takes no space (the empty block before or after a table).
     bool hidden = false;
     // Of a table: its width, where its columns' content starts and how wide it is, where its
@@ -189,6 +208,9 @@ void ReleaseNotesLayout::buildItems()
     const QFontMetricsF metrics(document.defaultFont());
     m_lineSpacing = metrics.lineSpacing();
     m_characterWidth = std::max<qreal>(1, metrics.averageCharWidth());
+    // About an em, as the fonts of those scripts draw them (which the GUI thread has not
+    // loaded yet): the font's height.
+    m_wideCharacterWidth = std::max<qreal>(m_characterWidth, metrics.height());
     m_items.clear();
     m_itemOfBlock.assign(std::size_t(std::max(0, document.blockCount())), 0);
     for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
@@ -204,6 +226,9 @@ void ReleaseNotesLayout::buildItems()
             }
         } else if (it.currentBlock().isValid()) {
             item.block = it.currentBlock();
+            const QString text = item.block.text();
+            item.wideUnits = std::count_if(text.begin(), text.end(), isWide);
+            item.narrowUnits = text.size() - item.wideUnits;
             const QTextBlockFormat format = item.block.blockFormat();
             item.topMargin = format.topMargin();
             item.bottomMargin = format.bottomMargin();
@@ -234,8 +259,9 @@ qreal ReleaseNotesLayout::estimatedHeight(const Item &item) const
         const QTextTableFormat format = item.table->format();
         return item.table->rows() * (m_lineSpacing + 2 * format.cellPadding() + format.border()) + format.border();
     }
-    const qreal available = std::max<qreal>(m_characterWidth, contentWidth() - indentOf(item.block, *document()));
-    const qreal lines = std::ceil((item.block.length() - 1) * m_characterWidth / available);
+    const qreal available = std::max<qreal>(m_wideCharacterWidth, contentWidth() - indentOf(item.block, *document()));
+    const qreal width = item.narrowUnits * m_characterWidth + item.wideUnits * m_wideCharacterWidth;
+    const qreal lines = std::ceil(width / available);
     return std::max<qreal>(1, lines) * m_lineSpacing;
 }
 
@@ -246,9 +272,13 @@ void ReleaseNotesLayout::documentChanged(int, int, int)
         buildItems();
     } else {
         // The same text at another width, or in other fonts: what was laid out keeps its
-        // height, scaled to the width, until it is laid out again.
+        // height, scaled to the width, until it is laid out again; the rest is estimated at
+        // this width.
         for (Item &item : m_items) {
-            if (item.laidOut && !item.table && !item.hidden && m_width > 0 && width < unwrappedWidth) {
+            if (!item.measured || m_width <= 0 || m_width >= unwrappedWidth) {
+                item.measured = false;
+                item.height = estimatedHeight(item);
+            } else if (!item.table && !item.hidden && width < unwrappedWidth) {
                 item.height = std::max(m_lineSpacing, item.height * m_width / width);
             }
             item.laidOut = false;
@@ -280,6 +310,7 @@ void ReleaseNotesLayout::layOut(std::size_t index) const
         m_widest = std::max(m_widest, std::min(width, item.block.layout()->maximumWidth()));
     }
     item.laidOut = true;
+    item.measured = true;
     if (item.height != before) {
         m_placed = false;
     }

@@ -73,6 +73,8 @@ private:
     // Of the document's font: what estimates take a line and a character for.
     qreal m_lineSpacing = 0;
     qreal m_characterWidth = 1;
+    // What a character of Chinese, Japanese or Korean or an emoji is estimated at.
+    qreal m_wideCharacterWidth = 1;
     // Of every block of the document, the item that lays it out.
     std::vector<std::size_t> m_itemOfBlock;
     mutable std::vector<qreal> m_tops;

@@ -253,6 +253,9 @@ struct ReadBytes
     // For each link or image: where the first text reported after its start is, and where the
     // text reported before it ended.
     std::vector<std::pair<qsizetype, qsizetype>> linkStarts;
+    // Where the text reported before each start or end of a block ended, ascending, from 0:
+    // the text of a block that md4c reads links in lies between two of them.
+    std::vector<qsizetype> blockStarts{0};
 };
 
 class ByteReporter
@@ -269,8 +272,10 @@ public:
     {
         MD_PARSER parser{};
         parser.flags = markdownFlags;
-        parser.enter_block = [](MD_BLOCKTYPE, void *, void *) { return 0; };
-        parser.leave_block = [](MD_BLOCKTYPE, void *, void *) { return 0; };
+        parser.enter_block
+            = [](MD_BLOCKTYPE, void *, void *self) { return static_cast<ByteReporter *>(self)->block(); };
+        parser.leave_block
+            = [](MD_BLOCKTYPE, void *, void *self) { return static_cast<ByteReporter *>(self)->block(); };
         parser.enter_span
             = [](MD_SPANTYPE type, void *, void *self) { return static_cast<ByteReporter *>(self)->span(type, 1); };
         parser.leave_span
@@ -283,6 +288,14 @@ public:
     }
 
 private:
+    int block()
+    {
+        if (m_reportedEnd > m_read.blockStarts.back()) {
+            m_read.blockStarts.push_back(m_reportedEnd);
+        }
+        return 0;
+    }
+
     int span(MD_SPANTYPE type, int change)
     {
         if (type == MD_SPAN_A || type == MD_SPAN_IMG) {
@@ -356,34 +369,147 @@ BoundedLinks hidingLongestPairs(QByteArray text, std::vector<LinkOpener> openers
     return bounded;
 }
 
-// Where a run of lines is, for each offset in it, and on which line of it.
-class Runs
+// Whether the line [start, end) is a link reference definition that md4c reads as one
+// wherever a definition may stand: after the markers of its containers, "[label]:", a
+// destination without spaces or parentheses (or one in angle brackets) and at most a title in
+// quotes, all on this line. Others, which md4c may read as text, are never counted as one.
+bool isPlainDefinitionLine(const QByteArray &text, qsizetype start, qsizetype end)
+{
+    const auto isBlank = [&text](qsizetype at) { return text[at] == ' ' || text[at] == '\t'; };
+    qsizetype at = start;
+    for (qsizetype marker = 1; at < end && marker > 0; at += marker) {
+        // Markers are ASCII: their bytes are their characters.
+        marker = isBlank(at) ? 1 : containerMarkerLength(QString::fromLatin1(text.mid(at, 12)));
+    }
+    if (at >= end || text[at] != '[') {
+        return false;
+    }
+    bool labelHasText = false;
+    for (++at; at < end && text[at] != ']'; ++at) {
+        if (text[at] == '[' || text[at] == '\\' || at - start > 999) {
+            return false;
+        }
+        labelHasText = labelHasText || !isBlank(at);
+    }
+    if (!labelHasText || at + 1 >= end || text[at + 1] != ':') {
+        return false;
+    }
+    at += 2;
+    while (at < end && isBlank(at)) {
+        ++at;
+    }
+    const qsizetype destination = at;
+    if (at < end && text[at] == '<') {
+        for (++at; at < end && text[at] != '>'; ++at) {
+            if (text[at] == '<' || text[at] == '\\') {
+                return false;
+            }
+        }
+        if (at >= end) {
+            return false;
+        }
+        ++at;
+    } else {
+        for (; at < end && !isBlank(at) && text[at] != '\n'; ++at) {
+            const auto character = static_cast<unsigned char>(text[at]);
+            if (character < 0x20 || character == 0x7F || character == '(' || character == ')' || character == '\\'
+                || character == '<') {
+                return false;
+            }
+        }
+        if (at == destination) {
+            return false;
+        }
+    }
+    const qsizetype afterDestination = at;
+    while (at < end && isBlank(at)) {
+        ++at;
+    }
+    if (at < end && at > afterDestination && (text[at] == '"' || text[at] == '\'')) {
+        const char quote = text[at];
+        for (++at; at < end && text[at] != quote; ++at) {
+            if (text[at] == '\\' || text[at] == '\n') {
+                return false;
+            }
+        }
+        if (at >= end) {
+            return false;
+        }
+        ++at;
+        while (at < end && isBlank(at)) {
+            ++at;
+        }
+    }
+    return at >= end || text[at] == '\n';
+}
+
+// The stretches of the notes in each of which md4c reads links in one block at most (the
+// runs of lines between blank lines, or the blocks one of its readings reports), and for
+// each the line md4c may count a pair's line from: md4c counts the lines of a block from its
+// first for each pair, and takes the link reference definitions that start a block out of it.
+class Blocks
 {
 public:
-    explicit Runs(const QByteArray &text)
-        : m_runs(lineRuns(text))
+    // `starts` ascending, the first 0.
+    Blocks(const QByteArray &text, std::vector<qsizetype> starts)
+        : m_starts(std::move(starts))
     {
         m_lineStarts.push_back(0);
         for (qsizetype at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) {
             m_lineStarts.push_back(at + 1);
         }
+        m_firstLines.reserve(m_starts.size());
+        for (std::size_t block = 0; block < m_starts.size(); ++block) {
+            const qsizetype end = block + 1 < m_starts.size() ? m_starts[block + 1] : text.size();
+            // The blank lines and the definitions that start its block are no lines of its text:
+            // those after the line it starts in (which is the block's own when it starts at its
+            // start), up to the first that is neither.
+            qsizetype line = lineOf(m_starts[block]);
+            if (m_lineStarts[std::size_t(line)] == m_starts[block]) {
+                --line;
+            }
+            while (line + 1 < qsizetype(m_lineStarts.size()) && m_lineStarts[std::size_t(line + 1)] < end) {
+                const qsizetype lineStart = m_lineStarts[std::size_t(line + 1)];
+                const qsizetype lineEnd
+                    = line + 2 < qsizetype(m_lineStarts.size()) ? m_lineStarts[std::size_t(line + 2)] : text.size();
+                const bool blank = std::all_of(text.begin() + lineStart, text.begin() + lineEnd,
+                    [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
+                if (!blank && !isPlainDefinitionLine(text, lineStart, lineEnd)) {
+                    break;
+                }
+                ++line;
+            }
+            m_firstLines.push_back(line);
+        }
     }
 
-    // The index of the run that holds `at`.
+    // The runs of lines between blank lines: no block of text that md4c reads links in goes
+    // on past one.
+    static Blocks ofRuns(const QByteArray &text)
+    {
+        std::vector<qsizetype> starts;
+        for (const auto &run : lineRuns(text)) {
+            starts.push_back(run.first);
+        }
+        if (starts.empty()) {
+            starts.push_back(0);
+        }
+        return Blocks(text, std::move(starts));
+    }
+
+    // The index of the stretch that holds `at`.
     std::size_t of(qsizetype at) const
     {
-        const auto found = std::upper_bound(m_runs.begin(), m_runs.end(), at,
-            [](qsizetype offset, const std::pair<qsizetype, qsizetype> &run) { return offset < run.first; });
-        return std::size_t(found - m_runs.begin()) - 1;
+        return std::size_t(std::upper_bound(m_starts.begin(), m_starts.end(), at) - m_starts.begin()) - 1;
     }
 
-    std::size_t size() const { return m_runs.size(); }
+    std::size_t size() const { return m_starts.size(); }
 
     // What md4c's reading of the pair that ends at `closer` costs beyond its text: the lines
-    // from the start of its block, which starts no earlier than its run of lines.
+    // from the start of its block.
     qsizetype lineCost(qsizetype closer) const
     {
-        return (lineOf(closer) - lineOf(m_runs[of(closer)].first)) / linkBracketLineCost;
+        return std::max<qsizetype>(0, lineOf(closer) - m_firstLines[of(closer)]) / linkBracketLineCost;
     }
 
 private:
@@ -392,7 +518,8 @@ private:
         return qsizetype(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), at) - m_lineStarts.begin()) - 1;
     }
 
-    std::vector<std::pair<qsizetype, qsizetype>> m_runs;
+    std::vector<qsizetype> m_starts;
+    std::vector<qsizetype> m_firstLines;
     std::vector<qsizetype> m_lineStarts;
 };
 
@@ -401,7 +528,7 @@ private:
 // to the last of the run's `lastClosers` (the ']' md4c may yet pair it with), or costs
 // nothing without one.
 std::vector<LinkOpener> pairsOf(const std::vector<qsizetype> &openers, const std::vector<qsizetype> &closers,
-    const std::vector<qsizetype> &lastClosers, const Runs &runs)
+    const std::vector<qsizetype> &lastClosers, const Blocks &runs)
 {
     std::vector<LinkOpener> pairs;
     std::vector<qsizetype> open;
@@ -441,7 +568,7 @@ std::vector<LinkOpener> pairsOf(const std::vector<qsizetype> &openers, const std
 }
 
 // The last offset of each run among `offsets` (ascending), -1 for a run without one.
-std::vector<qsizetype> lastInEachRun(const std::vector<qsizetype> &offsets, const Runs &runs)
+std::vector<qsizetype> lastInEachRun(const std::vector<qsizetype> &offsets, const Blocks &runs)
 {
     std::vector<qsizetype> last(runs.size(), -1);
     for (const qsizetype at : offsets) {
@@ -462,44 +589,44 @@ std::vector<qsizetype> closingBrackets(const QByteArray &text)
     return closers;
 }
 
-// Without knowing where code spans and raw HTML are: every opener counts, and a ']' that
-// might be in one (between the first and the last '`', or between the first '<' and the last
-// '>', of its run of lines) closes nothing; so whatever md4c pairs, each of its pairs closes
-// no later than here, or, when it is left open here, no later than the run's last ']'.
-BoundedLinks boundedAnyway(const QByteArray &text, const std::vector<Bracket> &brackets)
+// The pairs that the brackets kept in the first reading may make, with what each may cost md4c
+// at most: a task's box and a label in which no code span or raw HTML can start pair with their
+// own ']', others with the last ']' of their block.
+std::vector<LinkOpener> keptPairs(
+    const std::vector<Bracket> &brackets, const Blocks &blocks, const std::vector<qsizetype> &lastClosers)
 {
-    const Runs runs(text);
-    std::vector<qsizetype> bounds(runs.size() * 4, -1);
-    const auto note = [&](qsizetype at, std::size_t which, bool first) {
-        qsizetype &bound = bounds[runs.of(at) * 4 + which];
-        if (!first || bound < 0) {
-            bound = at;
-        }
-    };
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        if (text[at] == '`') {
-            note(at, 0, true);
-            note(at, 1, false);
-        } else if (text[at] == '<') {
-            note(at, 2, true);
-        } else if (text[at] == '>') {
-            note(at, 3, false);
-        }
-    }
-    const std::vector<qsizetype> all = closingBrackets(text);
-    std::vector<qsizetype> closers;
-    for (const qsizetype at : all) {
-        const std::size_t run = runs.of(at);
-        const auto between = [&](qsizetype first, qsizetype last) { return first >= 0 && first < at && at < last; };
-        if (!between(bounds[run * 4], bounds[run * 4 + 1]) && !between(bounds[run * 4 + 2], bounds[run * 4 + 3])) {
-            closers.push_back(at);
-        }
-    }
-    std::vector<qsizetype> openers;
+    std::vector<LinkOpener> pairs;
     for (const Bracket &bracket : brackets) {
-        openers.push_back(bracket.at);
+        const auto cost = [&blocks, &bracket](qsizetype closer) {
+            return closer > bracket.at ? closer - bracket.at + blocks.lineCost(closer) : 0;
+        };
+        switch (bracket.kind) {
+        case Bracket::Kind::opener:
+            break;
+        case Bracket::Kind::task:
+            pairs.push_back({cost(bracket.at + 2), bracket.at});
+            break;
+        case Bracket::Kind::label:
+            if (bracket.plainLabel) {
+                pairs.push_back({cost(bracket.labelEnd), bracket.at});
+                break;
+            }
+            [[fallthrough]];
+        case Bracket::Kind::markup:
+            pairs.push_back({cost(lastClosers[blocks.of(bracket.at)]), bracket.at});
+            break;
+        }
     }
-    return hidingLongestPairs(text, pairsOf(openers, closers, lastInEachRun(all, runs), runs));
+    return pairs;
+}
+
+qsizetype areaOf(const std::vector<LinkOpener> &pairs)
+{
+    qsizetype area = 0;
+    for (const LinkOpener &pair : pairs) {
+        area += pair.span;
+    }
+    return area;
 }
 
 // The notes with the openers that would cost md4c most hidden (see largestLinkBracketArea).
@@ -507,45 +634,37 @@ BoundedLinks boundedAnyway(const QByteArray &text, const std::vector<Bracket> &b
 // so on where its blocks are, which takes md4c itself to tell: it reads the notes once with
 // every opener hidden but those that may mean more (the boxes of tasks, the labels of link
 // reference definitions, "<![CDATA["), which cannot change its blocks, code spans, raw HTML
-// or autolinks; what it reports as code, HTML or text then tells which brackets it pairs.
-// Those it might read as more than an opener are never hidden, and their pairs, bounded
-// beforehand, keep that first reading short.
+// or autolinks; what it reports as code, HTML or text then tells which brackets it pairs, and
+// the blocks it reports where each pair's lines are counted from. Those it might read as more
+// than an opener are kept, their pairs bounded beforehand to keep that first reading short:
+// counted by the runs of lines between blank lines or, when that bound is passed, by the
+// blocks md4c reads with every bracket hidden (a long list is a block for each item); only
+// those that would still pass it are hidden, never ordinary tasks or definitions.
 BoundedLinks withBoundedLinkBrackets(const QByteArray &markdown)
 {
     const std::vector<Bracket> brackets = bracketsOf(markdown);
-    const Runs runs(markdown);
     const std::vector<qsizetype> allClosers = closingBrackets(markdown);
-    const std::vector<qsizetype> lastClosers = lastInEachRun(allClosers, runs);
-    // What the pairs of the brackets that stay in the first reading may cost at most: a task's
-    // box and a label in which no code span or raw HTML can start pair with their own ']'.
-    qsizetype keptArea = 0;
     QByteArray firstReading = markdown;
     for (const Bracket &bracket : brackets) {
-        const auto cost = [&runs, &bracket](qsizetype closer) {
-            return closer > bracket.at ? closer - bracket.at + runs.lineCost(closer) : 0;
-        };
-        switch (bracket.kind) {
-        case Bracket::Kind::opener:
+        if (bracket.kind == Bracket::Kind::opener) {
             firstReading[bracket.at] = hiddenLinkOpener;
-            break;
-        case Bracket::Kind::task:
-            keptArea += cost(bracket.at + 2);
-            break;
-        case Bracket::Kind::label:
-            if (bracket.plainLabel) {
-                keptArea += cost(bracket.labelEnd);
-                break;
-            }
-            [[fallthrough]];
-        case Bracket::Kind::markup:
-            keptArea += cost(lastClosers[runs.of(bracket.at)]);
-            break;
         }
     }
-    if (keptArea > largestLinkBracketArea) {
-        return boundedAnyway(markdown, brackets);
+    std::vector<qsizetype> keptHidden;
+    const Blocks runs = Blocks::ofRuns(markdown);
+    if (areaOf(keptPairs(brackets, runs, lastInEachRun(allClosers, runs))) > largestLinkBracketArea) {
+        QByteArray everyBracketHidden = firstReading;
+        for (const Bracket &bracket : brackets) {
+            everyBracketHidden[bracket.at] = hiddenLinkOpener;
+        }
+        const Blocks blocks(markdown, ByteReporter(everyBracketHidden).read(everyBracketHidden).blockStarts);
+        BoundedLinks kept
+            = hidingLongestPairs(firstReading, keptPairs(brackets, blocks, lastInEachRun(allClosers, blocks)));
+        firstReading = std::move(kept.text);
+        keptHidden = std::move(kept.hidden);
     }
     const ReadBytes read = ByteReporter(firstReading).read(firstReading);
+    const Blocks blocks(markdown, read.blockStarts);
     const auto kindAt = [&read](qsizetype at) { return read.kinds[std::size_t(at)]; };
     // The openers: every bracket hidden in the first reading unless it was code or HTML; of the
     // others, those reported as text, and those that started a link or image (the last before
@@ -578,7 +697,7 @@ BoundedLinks withBoundedLinkBrackets(const QByteArray &markdown)
     }
     std::vector<qsizetype> openers;
     for (std::size_t index = 0; index < brackets.size(); ++index) {
-        if (opens[index]) {
+        if (opens[index] && !std::binary_search(keptHidden.begin(), keptHidden.end(), brackets[index].at)) {
             openers.push_back(brackets[index].at);
         }
     }
@@ -592,7 +711,14 @@ BoundedLinks withBoundedLinkBrackets(const QByteArray &markdown)
             possibleClosers.push_back(at);
         }
     }
-    return hidingLongestPairs(markdown, pairsOf(openers, closers, lastInEachRun(possibleClosers, runs), runs));
+    BoundedLinks bounded
+        = hidingLongestPairs(markdown, pairsOf(openers, closers, lastInEachRun(possibleClosers, blocks), blocks));
+    for (const qsizetype at : keptHidden) {
+        bounded.text[at] = hiddenLinkOpener;
+    }
+    bounded.hidden.insert(bounded.hidden.end(), keptHidden.begin(), keptHidden.end());
+    std::sort(bounded.hidden.begin(), bounded.hidden.end());
+    return bounded;
 }
 
 // Reads what the parser reports into the builder. Every callback takes time in proportion
@@ -999,10 +1125,14 @@ ReleaseNotesContent readMarkdownReleaseNotes(QStringView markdown)
     const bool cut = markdown.size() > maximumReadReleaseNotesLength;
     QString text = leftOfCharacters(markdown, maximumReadReleaseNotesLength).toString();
     if (cut) {
-        // Whole lines, when there are any.
+        // Whole lines, when there are any and the last one is no longer than a line of a
+        // paragraph may weigh; a longer one is cut at its last space, as the builder cuts a
+        // line that would weigh more.
         const qsizetype lineEnd = text.lastIndexOf(u'\n');
-        if (lineEnd > 0) {
+        if (lineEnd > 0 && text.size() - lineEnd <= maximumReleaseNotesBlockWeight) {
             text.truncate(lineEnd);
+        } else if (const qsizetype space = text.lastIndexOf(u' '); space > lineEnd) {
+            text.truncate(space);
         }
     }
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

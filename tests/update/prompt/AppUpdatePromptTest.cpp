@@ -1024,6 +1024,20 @@ TEST(ReleaseNotesBrowserTest, LongNotesAreLaidOutAPieceAtATime)
     const int drawn = laidOutBlocks(*document);
     EXPECT_GT(drawn, 10);
     EXPECT_LT(drawn, 100);
+    // What is hit is laid out first, far below what was drawn too.
+    const int hit = layout->hitTest(QPointF(30, 20000), Qt::ExactHit);
+    ASSERT_GE(hit, 0);
+    EXPECT_TRUE(document->findBlock(hit).text().startsWith(QStringLiteral("Line ")));
+    EXPECT_EQ(laidOutBlocks(*document), drawn + 1);
+    // A drawing of far more than a turn lays out lays out that much, the rest on later turns.
+    {
+        QImage tall(600, 2000, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&tall);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = QRectF(0, 0, 600, 1e7);
+        layout->draw(&painter, context);
+    }
+    EXPECT_LT(laidOutBlocks(*document), 1000);
     int turns = 0;
     while (!layout->isComplete() && turns < 100000) {
         QCoreApplication::processEvents();
@@ -1045,6 +1059,97 @@ TEST(ReleaseNotesBrowserTest, LongNotesAreLaidOutAPieceAtATime)
     EXPECT_FALSE(shown->isComplete());
     ASSERT_TRUE(waitUntil([shown] { return shown->isComplete(); }));
     EXPECT_EQ(browser.cursorForPosition(QPoint(0, 4)).block().text().toStdString(), top.toStdString());
+}
+
+// Where the bullet drawn left of the block's first line is centred (its ink's centre, to a
+// fraction of a pixel), from that line's baseline.
+qreal bulletFromBaseline(ReleaseNotesLayout &layout, const QImage &drawn, const QTextBlock &block)
+{
+    const QRectF rect = layout.blockBoundingRect(block);
+    const QTextLine line = block.layout()->lineAt(0);
+    qreal ink = 0;
+    qreal weighted = 0;
+    for (int y = int(rect.top()); y < int(rect.top() + line.height()); ++y) {
+        for (int x = 0; x < int(rect.left() + line.x()); ++x) {
+            const int darkness = 255 - qGray(drawn.pixel(x, y));
+            ink += darkness;
+            weighted += darkness * (y + 0.5);
+        }
+    }
+    EXPECT_GT(ink, 0) << block.text().toStdString();
+    return weighted / std::max<qreal>(ink, 1) - (rect.top() + line.y() + line.ascent());
+}
+
+// A list of more than 64 items is written as several (Qt marks every item of a list for
+// layout whenever one is added to it), and every bullet sits where every other does on its
+// line, that of a Japanese line too, whose font is taller.
+TEST(ReleaseNotesBrowserTest, LongListsAreWrittenAsSeveralWithBulletsAlike)
+{
+    QString list;
+    for (int item = 0; item < 200; ++item) {
+        list += (item % 2 == 0 ? QStringLiteral("- 台詞を読みます %1\n") : QStringLiteral("- Veyra reads %1\n"))
+                    .arg(item);
+    }
+    const std::unique_ptr<QTextDocument> document = makeReleaseNotesDocument(
+        ReleaseNotes{Format::markdown, list}, QApplication::font(), 8, QThread::currentThread());
+    QList<QTextList *> lists;
+    int items = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (QTextList *itsList = block.textList()) {
+            ++items;
+            EXPECT_LE(itsList->count(), 64);
+            if (!lists.contains(itsList)) {
+                lists.append(itsList);
+            }
+        }
+    }
+    EXPECT_EQ(items, 200);
+    EXPECT_EQ(lists.size(), 4);
+
+    auto *layout = new ReleaseNotesLayout(document.get());
+    document->setDocumentLayout(layout);
+    document->setPageSize(QSizeF(400, -1));
+    while (!layout->isComplete()) {
+        QCoreApplication::processEvents();
+    }
+    QImage drawn(400, 200, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::white);
+    {
+        QPainter painter(&drawn);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = QRectF(0, 0, 400, 200);
+        context.palette.setColor(QPalette::Text, Qt::black);
+        layout->draw(&painter, context);
+    }
+    QTextBlock japanese = document->begin();
+    while (japanese.isValid() && !japanese.textList()) {
+        japanese = japanese.next();
+    }
+    ASSERT_TRUE(japanese.text().startsWith(QStringLiteral("台詞"))) << japanese.text().toStdString();
+    EXPECT_NEAR(bulletFromBaseline(*layout, drawn, japanese), bulletFromBaseline(*layout, drawn, japanese.next()), 0.5);
+}
+
+// Until what is not laid out yet is, its height is estimated from its text, at the width it
+// is shown at: the scroll bar tells about how long a long paragraph of Japanese is as soon as
+// it shows, and a scroll to its end then ends at its end.
+TEST(ReleaseNotesBrowserTest, NotesNotLaidOutYetAreAboutAsTallAsTheyWillBe)
+{
+    ReleaseNotesBrowser browser;
+    browser.resize(600, 400);
+    browser.show();
+    browser.setReleaseNotes(ReleaseNotes{Format::markdown,
+        QStringLiteral("韓国語の台詞の読み取りが速くなり、翻訳の表示も安定しました。").repeated(2000)});
+    ASSERT_TRUE(
+        waitUntil([&browser] { return qobject_cast<ReleaseNotesLayout *>(browser.document()->documentLayout()); }));
+    auto *layout = qobject_cast<ReleaseNotesLayout *>(browser.document()->documentLayout());
+    ASSERT_FALSE(layout->isComplete());
+    QScrollBar *bar = browser.verticalScrollBar();
+    const int estimated = bar->maximum();
+    bar->setValue(bar->maximum());
+    ASSERT_TRUE(waitUntil([layout] { return layout->isComplete(); }));
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(estimated, bar->maximum(), bar->maximum() / 5);
+    EXPECT_GT(bar->value(), bar->maximum() * 9 / 10) << bar->value() << " of " << bar->maximum();
 }
 
 TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold)
@@ -1085,6 +1190,18 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
                  + QStringLiteral("deep")},
             QStringLiteral("deep")},
         {{Format::html, repeated("<b>", 10000) + QStringLiteral("bold")}, QStringLiteral("bold")},
+        // Nesting a hundred thousand deep: no reader walks it with a call for each level.
+        {{Format::html, repeated("<div>", 100000) + QStringLiteral("deep")}, QStringLiteral("deep")},
+        {{Format::html, repeated("<i>", 100000) + QStringLiteral("deep")}, QStringLiteral("deep")},
+        {{Format::html, repeated("<blockquote>", 100000) + QStringLiteral("deep")}, QStringLiteral("deep")},
+        {{Format::html, repeated("<ul><li>", 100000) + QStringLiteral("deep")}, QStringLiteral("deep")},
+        {{Format::html, repeated("<table><tr><td>", 100000) + QStringLiteral("deep")}, QStringLiteral("deep")},
+        {{Format::markdown, repeated("> ", 100000) + QStringLiteral("deep")}, QStringLiteral("deep")},
+        {{Format::markdown, repeated("- ", 100000) + QStringLiteral("deep")}, QStringLiteral("deep")},
+        {{Format::markdown, repeated("*", 100000) + QStringLiteral("deep") + repeated("*", 100000)},
+            QStringLiteral("deep")},
+        {{Format::markdown, repeated("![", 50000) + QStringLiteral("deep") + repeated("](x)", 50000)},
+            repeated("![", 100)},
         {{Format::html, repeated("<ul><li>", 1000) + QStringLiteral("item")}, QStringLiteral("item")},
         {{Format::markdown, nestedTables}, QStringLiteral("x b")},
         {{Format::html, QStringLiteral("<table cellpadding=\"100000000\"><tr><td>x</td></tr></table>")},
@@ -1176,6 +1293,13 @@ TEST(ReleaseNotesBrowserTest, NotesShowOnlyTheirTextWithinBoundsWhateverTheyHold
     const qsizetype latinShown = browser.toPlainText().size();
     showNotes(browser, ReleaseNotes{Format::plainText, QString::fromUtf8("ሰ\n") + latin});
     EXPECT_NEAR(latinShown - (browser.toPlainText().size() - 2), 3 + 64 + 32, 2);
+
+    // Markdown cut within a long line shows that line up to where it is cut, as a long line
+    // of a paragraph is.
+    showNotes(browser,
+        ReleaseNotes{Format::markdown, QStringLiteral("# Veyra 1.3\n\n") + words(maximumReadReleaseNotesLength)});
+    EXPECT_TRUE(browser.toPlainText().startsWith(QStringLiteral("Veyra 1.3\n") + words(1000)));
+    EXPECT_TRUE(browser.toPlainText().endsWith(QStringLiteral("\u2026")));
 
     // What costs the layout more than a character weighs more: a change of emphasis, a line
     // break (all of the notes' lines weigh no more than the notes may), a table's row, and a
@@ -1367,13 +1491,44 @@ TEST(ReleaseNotesTest, OnlyTheLinkBracketsMd4cWouldReadLongestAreHidden)
                         .arg(item);
     }
     EXPECT_TRUE(hiddenMarkdownLinkOpeners(ordinary).isEmpty());
+    // Nor those of long lists without a blank line, nor task boxes and definitions, however
+    // many: md4c counts a pair's lines from the start of its block, each item's own.
+    QString links;
+    QString changelog;
+    QString tasks;
+    QString definitions;
+    for (int item = 0; item < 2500; ++item) {
+        links += QStringLiteral("- [Pull request %1](https://example.org/veyra/pull/%1)\n").arg(item);
+        changelog
+            += QStringLiteral("- Fixed `parser` crash %1 when reading ([#%1](https://example.org/veyra/pull/%1))\n")
+                   .arg(item);
+        tasks += QStringLiteral("- [x] Fixed `parser` case %1\n").arg(item);
+    }
+    for (int definition = 0; definition < 7000; ++definition) {
+        definitions += QStringLiteral("[pr%1]: https://example.org/%1\n").arg(definition);
+    }
+    definitions += QStringLiteral("See [pr1] and [pr6999].");
+    for (const QString &notes : {links, changelog, tasks, definitions}) {
+        EXPECT_TRUE(hiddenMarkdownLinkOpeners(notes).isEmpty()) << notes.left(40).toStdString();
+    }
+    const auto shown = [](const QString &notes) {
+        return makeReleaseNotesDocument(
+            ReleaseNotes{Format::markdown, notes}, QApplication::font(), 8, QThread::currentThread())
+            ->toPlainText();
+    };
+    EXPECT_EQ(shown(tasks).count(QChar(0x2611)), 2500);
+    EXPECT_TRUE(shown(definitions).endsWith(QStringLiteral("See pr1 and pr6999.")));
     // Pairs nested thousands deep are, also when a ']' in a code span or raw HTML between
     // their brackets closes nothing; and so are pairs on thousands of lines of one paragraph,
     // whose lines md4c counts for each.
     const QList<QString> costly{
         QStringLiteral("[x]: /foo\n\n") + QStringLiteral("[`]`").repeated(8000) + QString(8000, u']'),
         QStringLiteral("[x]: /foo\n\n") + QStringLiteral("[<b title=\"]\">").repeated(8000) + QString(8000, u']'),
-        QStringLiteral("[x]: /foo\n\nx\n") + QStringLiteral("[b]\n").repeated(20000)};
+        QStringLiteral("[x]: /foo\n\nx\n") + QStringLiteral("[b]\n").repeated(20000),
+        // Boxes and labels that are no task's nor definition's: pairs like any other.
+        QStringLiteral("[x]: /foo\n\nx\n") + QStringLiteral("[x] \n").repeated(20000),
+        QStringLiteral("x\n") + QStringLiteral("[x]: <\n").repeated(20000),
+        QStringLiteral("x\n") + QStringLiteral("[x]: /foo\n").repeated(20000)};
     for (const QString &notes : costly) {
         const QList<qsizetype> hidden = hiddenMarkdownLinkOpeners(notes);
         EXPECT_GT(hidden.size(), 7000) << notes.mid(11, 20).toStdString();
