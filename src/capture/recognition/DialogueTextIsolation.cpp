@@ -341,7 +341,7 @@ double median(std::vector<double> values)
 
 } // namespace
 
-QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern)
+IsolatedDialogueText isolateDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern)
 {
     if (box.isNull() || box.width() < 1 || box.height() < 1) {
         return {};
@@ -785,6 +785,18 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         }
     }
 
+    // The lines that keep marks. A band whose marks are all far lower than it is (two lines
+    // whose ascenders and descenders touch) counts as two.
+    int lines = 0;
+    for (const Band &band : bands) {
+        int tallest = 0;
+        for (int id : band.members) {
+            const Component &component = components[std::size_t(id)];
+            tallest = component.kept ? std::max(tallest, component.height()) : tallest;
+        }
+        lines += tallest == 0 ? 0 : (tallest * 5 >= band.height() * 3 ? 1 : 2);
+    }
+
     // What remains, as dark text on white: the marks with a fringe of two pixels for
     // their antialiasing, shaded by how far they differ from the box's colour.
     int inkLeft = w;
@@ -861,7 +873,12 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     for (int y = 0; y < scaled.height(); ++y) {
         std::copy_n(scaled.constScanLine(y), scaled.width(), framed.scanLine(y + margin) + margin);
     }
-    return framed;
+    return {framed, lines};
+}
+
+QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern)
+{
+    return isolateDialogueText(box, pattern).image;
 }
 
 } // namespace veyra
