@@ -7,9 +7,9 @@ namespace veyra {
 QString restoringCapitalI(const QString &line)
 {
     // "l", "|" and "\" alone before another word or before an apostrophe, and "T" alone
-    // before a word in lower case.
+    // before a word in lower case or before the pronoun's contractions ("T'll").
     static const QRegularExpression stroke(
-        QStringLiteral("(^|[\\s\"“‘(])(?:[l|\\\\](?=\\s+\\p{L}|['’]\\p{L})|T(?=\\s+\\p{Ll}))"),
+        QStringLiteral("(^|[\\s\"“‘(])(?:[l|\\\\](?=\\s+\\p{L}|['’]\\p{L})|T(?=\\s+\\p{Ll}|['’](?:ll|m|ve|d)\\b))"),
         QRegularExpression::UseUnicodePropertiesOption);
     // "1" is a number before a word ("1 day") except where a sentence starts, and always
     // one before an apostrophe.
