@@ -549,6 +549,17 @@ struct ImageReading
 // that the image is known to hold.
 enum class Layout { block, singleLine };
 
+// The page mode a script's model reads with. The Korean model's layout analysis now and
+// then finds a second line in an image of one (pieces of its strokes, read as "르" or
+// "= ㄴㄴ 2 니" after it), which it never does reading one line. The Japanese model reads
+// one line no better, and worse where the isolation left a piece of an inset border
+// beside it (read as "I" before the line); the English model reads the same either way.
+tesseract::PageSegMode pageModeOf(Script script, Layout layout)
+{
+    return layout == Layout::singleLine && script == Script::korean ? tesseract::PSM_SINGLE_LINE
+                                                                    : tesseract::PSM_SINGLE_BLOCK;
+}
+
 ImageReading readImage(const QString &dataPath, Script script, const QImage &pixels, Layout layout)
 {
     ImageReading reading;
@@ -558,7 +569,7 @@ ImageReading readImage(const QString &dataPath, Script script, const QImage &pix
     const double height = pixels.height();
     ClearOnExit clear(api);
     setImage(api, pixels);
-    api.SetPageSegMode(layout == Layout::singleLine ? tesseract::PSM_SINGLE_LINE : tesseract::PSM_SINGLE_BLOCK);
+    api.SetPageSegMode(pageModeOf(script, layout));
     const int failed = api.Recognize(nullptr);
     api.SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
     if (failed != 0) {
@@ -660,9 +671,7 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
 QString TesseractTextRecognizer::recognizeDialogueText(
     const QImage &box, const DialogueBackgroundPattern &pattern) const
 {
-    // The engine's own layout analysis now and then finds a second line in an image of one
-    // line (the lower strokes of its syllables read as "해 느"); where the isolation found
-    // one line, it is read as one.
+    // Where the isolation found one line, the Korean model reads it as one (pageModeOf).
     const IsolatedDialogueText text = isolateDialogueText(box, pattern);
     if (text.image.isNull()) {
         return {};
