@@ -83,8 +83,8 @@ std::int64_t sampledSourcePixel(std::int64_t index, std::int64_t sourceLength, s
 // Whether the pixels of the image itself within a box of the working image hold contrast
 // pixels up to the floor. The working image samples one source pixel of each block, which
 // misses most strokes of thin text where a working pixel stands for five to eight source
-// pixels a side: a line that holds 1.2 % in its own pixels measured 0.95 % there at some
-// window sizes and was lost. The source pixels counted run from the one sampled for the
+// pixels a side: a short line of thin serif text that holds 1.09 % of its box in its own
+// pixels measured 0.78 % there, and was never read. The source pixels counted run from the one sampled for the
 // box's first working pixel to the one sampled for its last, on both axes: the blocks of
 // its outermost working pixels reach past its edge into the scene.
 bool sourceHoldsContrast(const QImage &image, const PatternDistances &distance, QSize working, std::int64_t minX,
