@@ -785,17 +785,11 @@ IsolatedDialogueText isolateDialogueText(const QImage &box, const DialogueBackgr
         }
     }
 
-    // The lines that keep marks. A band whose marks are all far lower than it is (two lines
-    // whose ascenders and descenders touch) counts as two.
-    int lines = 0;
-    for (const Band &band : bands) {
-        int tallest = 0;
-        for (int id : band.members) {
-            const Component &component = components[std::size_t(id)];
-            tallest = component.kept ? std::max(tallest, component.height()) : tallest;
-        }
-        lines += tallest == 0 ? 0 : (tallest * 5 >= band.height() * 3 ? 1 : 2);
-    }
+    // The lines that keep marks.
+    const auto lines = static_cast<int>(std::count_if(bands.begin(), bands.end(), [&](const Band &band) {
+        return std::any_of(
+            band.members.begin(), band.members.end(), [&](int id) { return components[std::size_t(id)].kept; });
+    }));
 
     // What remains, as dark text on white: the marks with a fringe of two pixels for
     // their antialiasing, shaded by how far they differ from the box's colour.
