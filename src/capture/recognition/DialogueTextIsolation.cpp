@@ -341,7 +341,7 @@ double median(std::vector<double> values)
 
 } // namespace
 
-QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern)
+IsolatedDialogueText isolateDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern)
 {
     if (box.isNull() || box.width() < 1 || box.height() < 1) {
         return {};
@@ -785,6 +785,12 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
         }
     }
 
+    // The lines that keep marks.
+    const auto lines = static_cast<int>(std::count_if(bands.begin(), bands.end(), [&](const Band &band) {
+        return std::any_of(
+            band.members.begin(), band.members.end(), [&](int id) { return components[std::size_t(id)].kept; });
+    }));
+
     // What remains, as dark text on white: the marks with a fringe of two pixels for
     // their antialiasing, shaded by how far they differ from the box's colour.
     int inkLeft = w;
@@ -861,7 +867,12 @@ QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern 
     for (int y = 0; y < scaled.height(); ++y) {
         std::copy_n(scaled.constScanLine(y), scaled.width(), framed.scanLine(y + margin) + margin);
     }
-    return framed;
+    return {framed, lines};
+}
+
+QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern)
+{
+    return isolateDialogueText(box, pattern).image;
 }
 
 } // namespace veyra

@@ -31,4 +31,14 @@ namespace veyra {
 // best; a null image when the box holds no text.
 QImage isolatingDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern);
 
+// The isolated text and how many lines of text it holds (0 for a null image).
+struct IsolatedDialogueText
+{
+    QImage image;
+    int lines = 0;
+};
+
+// isolatingDialogueText, with the number of lines it found.
+IsolatedDialogueText isolateDialogueText(const QImage &box, const DialogueBackgroundPattern &pattern);
+
 } // namespace veyra

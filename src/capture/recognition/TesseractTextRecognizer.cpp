@@ -274,13 +274,6 @@ QString TesseractTextRecognizer::recognizeText(const QImage &image) const
     return readingOrderText(recognizeFragments(image));
 }
 
-QString TesseractTextRecognizer::recognizeDialogueText(
-    const QImage &box, const DialogueBackgroundPattern &pattern) const
-{
-    const QImage text = isolatingDialogueText(box, pattern);
-    return text.isNull() ? QString() : recognizeText(text);
-}
-
 namespace {
 
 // Sets the image on the engine, with the resolution it would assume anyway (screen
@@ -552,7 +545,22 @@ struct ImageReading
     float confidence = 0.0F;
 };
 
-ImageReading readImage(const QString &dataPath, Script script, const QImage &pixels)
+// How the engine finds the lines of an image: as a block of lines, or as the one line
+// that the image is known to hold.
+enum class Layout { block, singleLine };
+
+// The page mode a script's model reads with. The Korean model's layout analysis now and
+// then finds a second line in an image of one (pieces of its strokes, read as "르" or
+// "= ㄴㄴ 2 니" after it), which it never does reading one line. The Japanese model reads
+// one line no better, and worse where the isolation left a piece of an inset border
+// beside it (read as "I" before the line); the English model reads the same either way.
+tesseract::PageSegMode pageModeOf(Script script, Layout layout)
+{
+    return layout == Layout::singleLine && script == Script::korean ? tesseract::PSM_SINGLE_LINE
+                                                                    : tesseract::PSM_SINGLE_BLOCK;
+}
+
+ImageReading readImage(const QString &dataPath, Script script, const QImage &pixels, Layout layout)
 {
     ImageReading reading;
     const EnginePool::Lease engine = EnginePool::instance().borrow(dataPath, script);
@@ -561,7 +569,10 @@ ImageReading readImage(const QString &dataPath, Script script, const QImage &pix
     const double height = pixels.height();
     ClearOnExit clear(api);
     setImage(api, pixels);
-    if (api.Recognize(nullptr) != 0) {
+    api.SetPageSegMode(pageModeOf(script, layout));
+    const int failed = api.Recognize(nullptr);
+    api.SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
+    if (failed != 0) {
         throw TextRecognitionError(TextRecognitionError::Kind::recognitionFailed);
     }
     std::unique_ptr<tesseract::ResultIterator> line(api.GetIterator());
@@ -599,12 +610,12 @@ ImageReading readImage(const QString &dataPath, Script script, const QImage &pix
 // Where the sample decided nothing, the whole image decides: read with each model, the
 // reading of the model that finds its own letters in it with the highest confidence is
 // kept (the English model's when none does, as for a sample).
-QVector<RecognizedTextFragment> readImageInBestScript(const QString &dataPath, const QImage &pixels)
+QVector<RecognizedTextFragment> readImageInBestScript(const QString &dataPath, const QImage &pixels, Layout layout)
 {
     std::optional<ImageReading> best;
     ImageReading latin;
     for (Script script : {Script::latin, Script::korean, Script::japanese}) {
-        ImageReading reading = readImage(dataPath, script, pixels);
+        ImageReading reading = readImage(dataPath, script, pixels, layout);
         QStringList texts;
         for (const RecognizedTextFragment &fragment : std::as_const(reading.fragments)) {
             texts.append(fragment.text);
@@ -620,9 +631,9 @@ QVector<RecognizedTextFragment> readImageInBestScript(const QString &dataPath, c
     return best ? std::move(best->fragments) : std::move(latin.fragments);
 }
 
-} // namespace
-
-QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(const QImage &image) const
+// The text lines of an image: the script decided on a sample of its first line, the
+// whole image read with that script's model.
+QVector<RecognizedTextFragment> fragmentsOf(const QString &dataPath, const QImage &image, Layout layout)
 {
     QVector<RecognizedTextFragment> fragments;
     if (image.isNull() || image.width() < 1 || image.height() < 1) {
@@ -643,11 +654,29 @@ QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(cons
     if (!sample) {
         return fragments;
     }
-    const std::optional<Script> script = decideScript(m_dataPath, pixels, *sample);
+    const std::optional<Script> script = decideScript(dataPath, pixels, *sample);
     if (!script) {
-        return readImageInBestScript(m_dataPath, pixels);
+        return readImageInBestScript(dataPath, pixels, layout);
     }
-    return readImage(m_dataPath, *script, pixels).fragments;
+    return readImage(dataPath, *script, pixels, layout).fragments;
+}
+
+} // namespace
+
+QVector<RecognizedTextFragment> TesseractTextRecognizer::recognizeFragments(const QImage &image) const
+{
+    return fragmentsOf(m_dataPath, image, Layout::block);
+}
+
+QString TesseractTextRecognizer::recognizeDialogueText(
+    const QImage &box, const DialogueBackgroundPattern &pattern) const
+{
+    // Where the isolation found one line, the Korean model reads it as one (pageModeOf).
+    const IsolatedDialogueText text = isolateDialogueText(box, pattern);
+    if (text.image.isNull()) {
+        return {};
+    }
+    return readingOrderText(fragmentsOf(m_dataPath, text.image, text.lines == 1 ? Layout::singleLine : Layout::block));
 }
 
 } // namespace veyra

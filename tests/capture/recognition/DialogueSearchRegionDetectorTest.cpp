@@ -175,6 +175,26 @@ TEST(DialogueSearchRegionDetector, SmallOrSparsePatchesAreNeverReturned)
     }
 }
 
+TEST(DialogueSearchRegionDetector, ThinStrokesTheWorkingImageSkipsCountInTheCropsOwnPixels)
+{
+    // 1600 x 200 works at 320 x 40, sampling source columns and rows 2, 7, 12, ...: the
+    // box of 1400 x 100 holds 40 sampled dots (0.71 % of its working pixels) and, where
+    // `strokes`, 100 strokes of one by twenty pixels on columns that are never sampled.
+    for (const bool strokes : {false, true}) {
+        QImage image = frame(1600, 200);
+        const QRect rect(100, 50, 1400, 100);
+        fill(image, rect, patternColour);
+        for (int dot = 0; dot < 40; ++dot) {
+            image.setPixelColor(112 + 25 * dot, 62 + 10 * (dot % 8), darkText);
+        }
+        for (int stroke = 0; strokes && stroke < 100; ++stroke) {
+            fill(image, QRect(110 + 10 * stroke, 60 + 10 * (stroke % 7), 1, 20), darkText);
+        }
+        // The 2,040 contrast pixels of the crop are 1.46 % of the box; the dots alone 0.03 %.
+        EXPECT_EQ(detect(image), strokes ? std::optional<QRectF>(QRectF(90, 40, 1420, 120)) : std::nullopt) << strokes;
+    }
+}
+
 TEST(DialogueSearchRegionDetector, EqualAreasAreDecidedByCoverageThenContrastThenSeedOrder)
 {
     const QRect left(10, 20, 80, 60);

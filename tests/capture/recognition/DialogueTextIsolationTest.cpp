@@ -2,11 +2,14 @@
 // What the isolation of a box's dialogue keeps, on generated game frames where one of its
 // rules decides what is read; the frames are read the capture loop's way (the frame
 // processor with the live detector and recogniser).
+#include "capture/recognition/DialogueTextIsolation.h"
 #include "capture/pipeline/DefaultCaptureFrameProcessor.h"
 #include "capture/recognition/DialogueSearchRegionDetector.h"
 #include "capture/recognition/TesseractTextRecognizer.h"
 #include "support/GameDialogueFrames.h"
 #include "support/RecognitionQuality.h"
+
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -87,4 +90,28 @@ TEST(DialogueTextIsolation, ACharacterTooSmallForItsStrokesToPartIsText)
     EXPECT_EQ(readThroughFrameProcessor(processor, frame.frame, profile).toStdString(),
         frame.lines.join(QLatin1Char(' ')).toStdString())
         << qPrintable(frame.description);
+}
+
+TEST(DialogueTextIsolation, CountsTheLinesItKeeps)
+{
+    // White text 30 pixels high on a dark box: one line, and two lines 50 pixels apart
+    // (a box of one line is read in single-line mode).
+    const QColor colour(20, 30, 80);
+    const auto lines = [&](const QStringList &text) {
+        QImage box(900, 200, QImage::Format_RGB32);
+        box.fill(colour);
+        QPainter painter(&box);
+        QFont font(QStringLiteral("Noto Sans CJK KR"));
+        font.setPixelSize(30);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        for (int line = 0; line < text.size(); ++line) {
+            painter.drawText(QPoint(60, 80 + line * 50), text[line]);
+        }
+        painter.end();
+        return isolateDialogueText(box, {colour.red(), colour.green(), colour.blue()}).lines;
+    };
+    const QString first = QStringLiteral("북쪽 다리가 무너졌습니다.");
+    EXPECT_EQ(lines({first}), 1);
+    EXPECT_EQ(lines({first, QStringLiteral("다른 길을 찾아야 합니다.")}), 2);
 }

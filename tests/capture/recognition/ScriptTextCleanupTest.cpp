@@ -16,6 +16,12 @@ TEST(ScriptTextCleanup, AStrokeWhereThePronounStandsIsACapitalI)
     EXPECT_EQ(restoringCapitalI(QStringLiteral("Only 1 day left. Take the lantern. T Rex")),
         QStringLiteral("Only 1 day left. Take the lantern. T Rex"));
     EXPECT_EQ(restoringCapitalI(QStringLiteral("The last one: 1")), QStringLiteral("The last one: 1"));
+    // An exclamation mark alone before a word in lower case is the pronoun; one after a
+    // word, or before a capital, stays.
+    EXPECT_EQ(restoringCapitalI(QStringLiteral("Hmm... ! have it. ! never did. \"!'m here\" \\ found it. T'll go")),
+        QStringLiteral("Hmm... I have it. I never did. \"I'm here\" I found it. I'll go"));
+    EXPECT_EQ(restoringCapitalI(QStringLiteral("Run! now. Stop ! Go. Wait!! please. T's T'lls")),
+        QStringLiteral("Run! now. Stop ! Go. Wait!! please. T's T'lls"));
 }
 
 TEST(ScriptTextCleanup, JapaneseLosesTheSpacesAroundItsPunctuation)

@@ -9,6 +9,7 @@
 #include "support/RunTask.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -280,6 +281,55 @@ TEST_F(TesseractTextRecognizerTest, AJapaneseLineTheEnglishModelReadsAsSmallLett
     // was read as Latin letters.
     const auto [text, errorRate] = readResized(veyra::test::DialogueLanguage::japanese, 12, 0.83);
     EXPECT_LT(errorRate, 0.05) << qPrintable(text);
+}
+
+TEST_F(TesseractTextRecognizerTest, AThinLineThatTheDetectorsWorkingImageSkipsIsRead)
+{
+    // A cream box with one short line of thin serif text in a search region 1700 pixels
+    // wide: the detector's working image, a pixel for 5.3 of the region a side, finds
+    // 0.78 % of the box's pixels strongly off its colour (the floor is 1 %), the box's
+    // own pixels 1.09 %. The line was never read.
+    const QColor cream(246, 238, 214);
+    QImage frame(1920, 1080, QImage::Format_RGB32);
+    for (int y = 0; y < frame.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(frame.scanLine(y));
+        for (int x = 0; x < frame.width(); ++x) {
+            line[x] = qRgb(40 + x * 60 / frame.width(), 80 + y * 60 / frame.height(), 60 + (x + y) % 23);
+        }
+    }
+    const QRect box(310, 910, 1300, 110);
+    QPainter painter(&frame);
+    painter.fillRect(box, cream);
+    QFont font(QStringLiteral("Noto Serif CJK KR"));
+    font.setPixelSize(30);
+    font.setWeight(QFont::Light);
+    painter.setFont(font);
+    painter.setPen(QColor(70, 50, 40));
+    const QString dialogue = QStringLiteral("돌아갈 길이 막혔다.");
+    painter.drawText(box.adjusted(box.width() / 12, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, dialogue);
+    painter.end();
+    const CaptureAreaProfile profile{{GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("game")},
+        QStringLiteral("Game"), 1920, 1080,
+        {CaptureArea{QStringLiteral("dialogue"), CaptureRegion{110, 850, 1700, 210},
+            DialogueBackgroundPattern{cream.red(), cream.green(), cream.blue()}}}};
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
+    EXPECT_EQ(veyra::test::readThroughFrameProcessor(processor, frame, profile), dialogue);
+}
+
+TEST_F(TesseractTextRecognizerTest, ALineIsolatedAsOneIsReadAsOneLine)
+{
+    // At 0.74 times its size the engine's layout analysis found a second line in this
+    // box's one line, read as "르" after it.
+    const auto [text, errorRate] = readResized(veyra::test::DialogueLanguage::korean, 11, 0.74);
+    EXPECT_EQ(errorRate, 0.0) << qPrintable(text);
+}
+
+TEST_F(TesseractTextRecognizerTest, ACapitalIReadAsAnExclamationMarkIsRestored)
+{
+    // At 1.06 times its size the line reads "! told you the bridge wouldn't hold."
+    const auto [text, errorRate] = readResized(veyra::test::DialogueLanguage::english, 10, 1.06);
+    EXPECT_EQ(errorRate, 0.0) << qPrintable(text);
 }
 
 TEST_F(TesseractTextRecognizerTest, EachRecognitionStaysOnItsCallingThread)
