@@ -14,6 +14,7 @@
 #include "notes/views/GameMemoLibraryView.h"
 #include "settings/window/SettingsView.h"
 #include "support/RunTask.h"
+#include "support/TestScreenshots.h"
 #include "support/X11Desktop.h"
 #include "support/X11Probe.h"
 #include "support/XcbTestProcess.h"
@@ -207,6 +208,9 @@ TEST_F(HiddenWindowReleaseOnXcb, TheGuideOpensCentredOnTheEditorEveryTime)
         QTest::qWait(300);
         const QRect shown = shownGeometry(guide);
         EXPECT_EQ(shown.size(), guide.size());
+        if (opening == 2) {
+            saveScreenshot(guide, QStringLiteral("capture-area-guide-drawn-again.png"));
+        }
         EXPECT_TRUE(shown.center() == editorArea.center())
             << "opening " << opening << ": the guide at " << text(shown) << " over the editor at " << text(editorArea);
         if (!first) {
