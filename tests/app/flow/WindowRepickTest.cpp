@@ -241,6 +241,9 @@ TEST(WindowRepick, RepeatedRepicksLeaveTheLiveObjectsAndCachedPicturesWhereTheyW
         SettingsView *settings = scenes.settingsWindow();
         ASSERT_NE(settings, nullptr);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(settings));
+        // Coming on screen refreshes the account: its section is looked at once that is over
+        // (and left for the general one), so that every round draws it in the same states.
+        ASSERT_TRUE(waitUntil([&] { return !app.session().isRefreshingAccount(); }));
         ASSERT_TRUE(clickWhenReady(*settings, QStringLiteral("settings-section-account")));
         auto *support = named<QPushButton>(*settings, QStringLiteral("open-customer-support"));
         ASSERT_TRUE(support != nullptr && waitUntil([&] { return support->isVisible(); }));
@@ -250,6 +253,7 @@ TEST(WindowRepick, RepeatedRepicksLeaveTheLiveObjectsAndCachedPicturesWhereTheyW
             QTest::qWait(20);
             settings->repaint();
         }
+        ASSERT_TRUE(clickWhenReady(*settings, QStringLiteral("settings-section-general")));
         settings->close();
         ASSERT_TRUE(waitUntil([&] { return !settings->isVisible(); }));
         giveRemainingTurns();
