@@ -5,8 +5,7 @@
 // Every re-pick builds the set-up screen, the picker and the minimum-version screen anew
 // and refills the menus (the player opens the application menu too). After each, the
 // player opens the capture-area editor from the overlay and drags an area across the
-// game's picture (the editor refreshes its buttons at every move), then closes it, and
-// looks into the settings' account section, in Japanese and in English again. Once
+// game's picture (the editor refreshes its buttons at every move), then closes it. Once
 // the first round has made whatever lasts, more rounds leave the application's live
 // objects, and the pictures it keeps in Qt's pixmap cache, where they were.
 #include "app/root/ApplicationScenes.h"
@@ -19,10 +18,8 @@
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/async/AsyncTask.h"
-#include "foundation/language/ClientLanguageSettingsModel.h"
 #include "foundation/settings/UserDefaults.h"
 #include "overlay/panels/OverlayPanelController.h"
-#include "settings/window/SettingsView.h"
 #include "support/RunTask.h"
 #include "support/WidgetLookup.h"
 
@@ -32,7 +29,6 @@
 
 #include <QMainWindow>
 #include <QMenu>
-#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -234,43 +230,17 @@ TEST(WindowRepick, RepeatedRepicksLeaveTheLiveObjectsAndCachedPicturesWhereTheyW
         ASSERT_TRUE(waitUntil([&] { return !editor->isVisible(); }));
         giveRemainingTurns();
     };
-    // The settings' account section, its buttons drawn as they look with the keyboard on
-    // them, in Japanese and in English again.
-    const auto visitSettings = [&] {
-        scenes.openSettings();
-        SettingsView *settings = scenes.settingsWindow();
-        ASSERT_NE(settings, nullptr);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(settings));
-        // Coming on screen refreshes the account: its section is looked at once that is over
-        // (and left for the general one), so that every round draws it in the same states.
-        ASSERT_TRUE(waitUntil([&] { return !app.session().isRefreshingAccount(); }));
-        ASSERT_TRUE(clickWhenReady(*settings, QStringLiteral("settings-section-account")));
-        auto *support = named<QPushButton>(*settings, QStringLiteral("open-customer-support"));
-        ASSERT_TRUE(support != nullptr && waitUntil([&] { return support->isVisible(); }));
-        for (const ClientLanguage language : {ClientLanguage::japanese, ClientLanguage::english}) {
-            app.clientLanguageSettings().setLanguage(language);
-            support->setFocus();
-            QTest::qWait(20);
-            settings->repaint();
-        }
-        ASSERT_TRUE(clickWhenReady(*settings, QStringLiteral("settings-section-general")));
-        settings->close();
-        ASSERT_TRUE(waitUntil([&] { return !settings->isVisible(); }));
-        giveRemainingTurns();
-    };
     const auto repick = [&] {
         app.overlayController()->onRequestChooseAnotherWindow()();
         ASSERT_TRUE(waitUntil([&] { return main->isVisible(); }));
         pickAndPlay();
         editAreas();
-        visitSettings();
     };
 
     pickAndPlay();
     // The first round makes what stays for the run (the screens' shared looks, the
-    // menus' last filling, the editor's and the settings' windows).
+    // menus' last filling, the editor's window).
     editAreas();
-    visitSettings();
     repick();
     ASSERT_FALSE(HasFatalFailure());
     const std::map<std::string, int> objects = live.census();
