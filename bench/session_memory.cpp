@@ -3,10 +3,12 @@
 // with two capture areas over the dialogue box of the test game, the dialogue changing
 // every 3 s (English, with one Japanese and one Korean line, so that the three models
 // load as in a player's session), and between phases of play what a player does in a
-// long session: two visits to the capture-area editor (each draws an area over the box,
-// dragged there, picks its background with the eyedropper and saves; the second first
-// deletes the area the first drew), the settings (the account section, the interface
-// language changed to Japanese and back), the game notes, and re-picks of the game
+// long session: the first visit to the capture-area editor (its guide on top, and with both
+// on the screen the settings and the game notes, all four then closed), two visits to the
+// editor (each draws an area over the box, dragged there, picks its background with the
+// eyedropper and saves; the second first deletes the area the first drew), the settings
+// (the account section, the interface language changed to Japanese and back), the game
+// notes, and re-picks of the game
 // window as a player makes them: the game's process ends, the overlay says "Capture
 // window unavailable", a new game window starts, "Choose Another Window", Refresh, the
 // game's application and window, Return, and play goes on.
@@ -23,8 +25,13 @@
 //   peak_rss_MiB     the program's peak resident memory (VmHWM) over the whole session;
 //                    stderr names the step during which the highest sample was taken
 //   end_rss_MiB      its resident memory at the end, after the last play phase
+//   first_visit_MiB  while the editor, its guide, the settings and the game notes show
+//                    together, a minute into play (--first-play)
+//   first_visit_peak_MiB  the peak (VmHWM) once they are closed: the session's highest
+//                    so far, the play before them included
 //   editor_N_MiB     while the Nth editor visit shows its drawn area, before saving
-//   after_play_MiB, after_editor_N_MiB, after_settings_MiB, after_notes_MiB
+//   after_play_MiB, after_first_visit_MiB, after_editor_N_MiB, after_settings_MiB,
+//   after_notes_MiB
 //                    at the end of the play phase after each step
 //   repick_N_MiB     after the Nth re-pick, once its play phase has settled: the median
 //                    of the samples of the phase's last quarter
@@ -41,6 +48,7 @@
 //
 // Options (besides Google Benchmark's):
 //   --play=SECONDS   the length of each play phase (20 by default)
+//   --first-play=SECONDS  the length of the play before the first visit (60 by default)
 //   --repicks=N      the number of re-picks (5 by default)
 //   --mappings=N     lists the N mappings (files, and anonymous memory by its access)
 //                    that hold most of the resident memory after each step and at the end
@@ -105,6 +113,7 @@ using namespace veyra::test;
 namespace {
 
 int playSeconds = 20;
+int firstPlaySeconds = 60;
 int repickCount = 5;
 int showMappings = 0;
 
@@ -539,18 +548,70 @@ public:
 
     // Play with the dialogue changing every 3 s; the resident memory once it has settled:
     // the median of the samples of the phase's last quarter.
-    MemorySampler::Settled play()
+    MemorySampler::Settled play(int seconds = playSeconds)
     {
         m_lines.start();
-        runFor(playSeconds * 750);
+        runFor(seconds * 750);
         const auto settling = std::chrono::steady_clock::now();
-        runFor(playSeconds * 250);
+        runFor(seconds * 250);
         m_lines.stop();
         return m_sampler->medianSince(settling);
     }
 
-    // The editor from the control strip's menu (its guide, the first time, dismissed): the
-    // second visit first deletes the area the first drew; a new area, dragged from the
+    // The first visit to the editor, as a player makes it a minute into play: the editor
+    // from the control strip's menu with its guide on top (it comes once the game's picture
+    // is loaded), then, with both on the screen, the settings and the game notes from the
+    // same menu; `allOpen` while the four show together; then the notes, the settings, the
+    // guide and the editor closed.
+    bool visitEditorWithSettingsAndNotes(const std::function<void()> &allOpen)
+    {
+        const auto failed = [this](const char *step) {
+            std::fprintf(stderr, "the first visit failed: %s\n", step);
+            m_player.shot(QStringLiteral("first-visit-failure"));
+            return false;
+        };
+        if (!openFromStripMenu(QStringLiteral("Capture Areas")) || !m_player.waitForWindow(editorWindow)) {
+            return failed("no editor window");
+        }
+        if (!m_player.waitForWindow(guideWindow)) {
+            return failed("no guide");
+        }
+        if (!openFromStripMenu(QStringLiteral("Settings")) || !m_player.waitForWindow(settingsWindow)
+            || !m_player.waitForText(settingsWindow, QStringLiteral("Interface language"))) {
+            return failed("no settings window");
+        }
+        if (!openFromStripMenu(QStringLiteral("Game Notes")) || !m_player.waitForWindow(notesWindow)) {
+            return failed("no game notes window");
+        }
+        if (!m_player.window(editorWindow) || !m_player.window(guideWindow) || !m_player.window(settingsWindow)) {
+            return failed("a window went");
+        }
+        runFor(2000);
+        m_player.shot(QStringLiteral("first-visit"));
+        allOpen();
+        if (!m_player.close(notesWindow) || !m_player.close(settingsWindow)) {
+            return failed("the notes or the settings stay");
+        }
+        // Escape dismisses the guide (the overlay, which stays on top, may cover its
+        // buttons); it is clicked first near its top left corner (its picture), where
+        // nothing reacts to a click and the overlay in the middle of the screen is not, so
+        // that it has the keyboard.
+        const std::optional<X11ManagedWindow> guide = m_player.window(guideWindow);
+        if (!guide) {
+            return failed("the guide went");
+        }
+        m_player.clickAt(guide->geometry.topLeft() + QPoint(24, 24));
+        if (!m_player.tap(XTestKeyboard::escapeKey) || !m_player.waitForNoWindow(guideWindow)) {
+            return failed("the guide stays");
+        }
+        if (!m_player.close(editorWindow)) {
+            return failed("the editor stays");
+        }
+        return true;
+    }
+
+    // The editor from the control strip's menu (after the first visit, without its guide):
+    // the second visit first deletes the area the first drew; a new area, dragged from the
     // middle of the picture onto the box; the eyedropper on the box; `drawn` while the
     // editor shows it; saved.
     bool visitEditor(int visit, const std::function<void()> &drawn)
@@ -565,24 +626,6 @@ public:
         }
         if (!m_player.waitForWindow(editorWindow)) {
             return failed("no editor window");
-        }
-        if (visit == 1) {
-            // The guide comes once the game's picture is loaded, the first time. Escape
-            // dismisses it (the overlay, which stays on top, may cover its buttons); it is
-            // clicked first near its top left corner (its picture), where nothing reacts
-            // to a click and the overlay in the middle of the screen is not, so that it
-            // has the keyboard.
-            const std::optional<X11ManagedWindow> guide = [&] {
-                m_player.waitForWindow(guideWindow);
-                return m_player.window(guideWindow);
-            }();
-            if (!guide) {
-                return failed("no guide");
-            }
-            m_player.clickAt(guide->geometry.topLeft() + QPoint(24, 24));
-            if (!m_player.tap(XTestKeyboard::escapeKey) || !m_player.waitForNoWindow(guideWindow)) {
-                return failed("the guide stays");
-            }
         }
         if (!m_player.waitForText(editorWindow, QStringLiteral("Add Area"))) {
             return failed("the editor shows no Add Area");
@@ -952,8 +995,17 @@ void playEditAndRepick(benchmark::State &state)
         };
         measure("in play", nullptr);
         session.memory().setStep("play");
-        session.play();
+        session.play(firstPlaySeconds);
         measure("after play", "after_play_MiB");
+        const auto allOpen = [&] { measure("first visit, all open", "first_visit_MiB"); };
+        const auto firstVisit = [&] {
+            const bool visited = session.visitEditorWithSettingsAndNotes(allOpen);
+            state.counters["first_visit_peak_MiB"] = mebibytes(session.memory().peak());
+            return visited;
+        };
+        if (!step("first visit", firstVisit, "after_first_visit_MiB")) {
+            return;
+        }
         for (int visit = 1; visit <= 2; ++visit) {
             const std::string name = "editor " + std::to_string(visit);
             const std::string openCounter = "editor_" + std::to_string(visit) + "_MiB";
@@ -1080,6 +1132,8 @@ int main(int argc, char **argv)
         };
         if (const char *seconds = value("--play=")) {
             playSeconds = std::max(3, std::atoi(seconds));
+        } else if (const char *first = value("--first-play=")) {
+            firstPlaySeconds = std::max(3, std::atoi(first));
         } else if (const char *count = value("--repicks=")) {
             repickCount = std::max(1, std::atoi(count));
         } else if (const char *mappings = value("--mappings=")) {

@@ -34,14 +34,20 @@ QFont pixelFont(int pixels, QFont::Weight weight)
     return font;
 }
 
-// A soft shadow of `shape`: the shape filled with `colour`, blurred by about `radius`
-// points (three box-blur passes) and drawn at `offset`.
-void paintSoftShadow(QPainter &painter, const QPainterPath &shape, const QColor &colour, int radius, QPointF offset)
+// Where the soft shadow of a shape of these bounds lies, before its offset.
+QRectF shadowBounds(const QRectF &shape, int radius)
 {
-    const QRectF bounds = shape.boundingRect().adjusted(-2 * radius, -2 * radius, 2 * radius, 2 * radius);
+    return shape.adjusted(-2 * radius, -2 * radius, 2 * radius, 2 * radius);
+}
+
+// The coverage of `shape` blurred by about `radius` points (three box-blur passes), over
+// its shadow bounds.
+QImage blurredCoverage(const QPainterPath &shape, int radius)
+{
+    const QRectF bounds = shadowBounds(shape.boundingRect(), radius);
     QImage alpha(bounds.size().toSize() + QSize(1, 1), QImage::Format_Alpha8);
     if (alpha.isNull()) {
-        return;
+        return alpha;
     }
     alpha.fill(0);
     {
@@ -89,14 +95,23 @@ void paintSoftShadow(QPainter &painter, const QPainterPath &shape, const QColor 
             }
         }
     }
-    QImage shadow(alpha.size(), QImage::Format_ARGB32_Premultiplied);
+    return alpha;
+}
+
+// The blurred coverage in `colour`, its top left corner at `at`.
+void paintSoftShadow(QPainter &painter, const QImage &coverage, const QColor &colour, QPointF at)
+{
+    if (coverage.isNull()) {
+        return;
+    }
+    QImage shadow(coverage.size(), QImage::Format_ARGB32_Premultiplied);
     shadow.fill(colour);
     {
         QPainter masker(&shadow);
         masker.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        masker.drawImage(0, 0, alpha);
+        masker.drawImage(0, 0, coverage);
     }
-    painter.drawImage(bounds.topLeft() + offset, shadow);
+    painter.drawImage(at, shadow);
 }
 
 } // namespace
@@ -131,24 +146,12 @@ QString CaptureAreaGuideIllustration::speakerName()
 
 void CaptureAreaGuideIllustration::paintEvent(QPaintEvent *)
 {
-    // The picture changes only with the size and the language: drawn once, then reused.
-    const qreal ratio = devicePixelRatioF();
-    const QString line = sampleLine();
-    const QString areaName = dialogueSearchTypeName();
-    const QString key = QStringLiteral("%1x%2@%3|%4|%5").arg(width()).arg(height()).arg(ratio).arg(line, areaName);
-    if (key != m_renderedKey) {
-        m_paintedTexts = {line, speakerName(), areaName};
-        QPixmap rendered(size() * ratio);
-        rendered.setDevicePixelRatio(ratio);
-        rendered.fill(Qt::transparent);
-        QPainter picture(&rendered);
-        paintIllustration(picture);
-        picture.end();
-        m_rendered = rendered;
-        m_renderedKey = key;
-    }
+    // Drawn straight onto the window, whose backing store keeps it while the guide shows
+    // (its parts take about a millisecond): a picture of its own would hold another copy of
+    // the panel (1.5 MiB, 5.9 at twice the scale) for as long as the editor lives.
+    m_paintedTexts = {sampleLine(), speakerName(), dialogueSearchTypeName()};
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_rendered);
+    paintIllustration(painter);
 }
 
 void CaptureAreaGuideIllustration::paintIllustration(QPainter &painter) const
@@ -181,7 +184,13 @@ void CaptureAreaGuideIllustration::paintDialogueBox(QPainter &painter, const QRe
 {
     QPainterPath body;
     body.addRoundedRect(box, 5, 5);
-    paintSoftShadow(painter, body, withAlpha(boxInk, 0.45F), 9, QPointF(0, 8));
+    // The blur takes most of a drawing's time: made once per size of the box.
+    constexpr int shadowRadius = 9;
+    if (m_shadow.box != box.size()) {
+        m_shadow = {box.size(), blurredCoverage(body, shadowRadius)};
+    }
+    paintSoftShadow(painter, m_shadow.coverage, withAlpha(boxInk, 0.45F),
+        shadowBounds(box, shadowRadius).topLeft() + QPointF(0, 8));
     painter.fillPath(body, withAlpha(boxInk, 0.9F));
 
     painter.setBrush(Qt::NoBrush);

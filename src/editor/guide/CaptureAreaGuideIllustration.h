@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -51,8 +52,13 @@ private:
     void paintEyedropperBadge(QPainter &painter, QPointF centre) const;
 
     QPixmap m_scene;
-    QPixmap m_rendered;
-    QString m_renderedKey;
+    // The dialogue box's blurred shadow for a box of that size.
+    struct Shadow
+    {
+        QSizeF box;
+        QImage coverage;
+    };
+    mutable Shadow m_shadow;
     QStringList m_paintedTexts;
 };
 

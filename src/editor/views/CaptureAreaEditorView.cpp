@@ -5,6 +5,7 @@
 #include "editor/canvas/CaptureAreaCanvas.h"
 #include "editor/guide/CaptureAreaEditingGuideView.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
+#include "editor/guide/CaptureAreaGuideSheet.h"
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/session/CaptureAreaEditorSessionProviding.h"
 #include "editor/style/EditorStyle.h"
@@ -68,14 +69,9 @@ CaptureAreaEditorView::CaptureAreaEditorView(std::shared_ptr<CaptureAreaEditorSe
     m_stateArea->addWidget(m_readyPage);
     root->addWidget(m_stateArea, 1);
 
-    m_guideSheet = new QDialog(this);
+    m_guideSheet = new CaptureAreaGuideSheet([this] { m_guideModel->close(); }, this);
     m_guideSheet->setObjectName(QString::fromLatin1(guideWindowIdentifier));
-    m_guideSheet->setWindowModality(Qt::WindowModal);
-    m_guideSheet->setFixedSize(CaptureAreaEditingGuideView::fixedSize);
-    auto *sheetLayout = new QVBoxLayout(m_guideSheet);
-    sheetLayout->setContentsMargins(0, 0, 0, 0);
-    m_guideView = new CaptureAreaEditingGuideView([this] { m_guideModel->close(); }, m_guideSheet);
-    sheetLayout->addWidget(m_guideView);
+    m_guideView = &m_guideSheet->view();
     // Any other way of dismissing the sheet (Escape, its window's close button) counts as
     // closing the guide too.
     connect(m_guideSheet, &QDialog::finished, this, [this] {
@@ -98,6 +94,11 @@ CaptureAreaEditorView::CaptureAreaEditorView(std::shared_ptr<CaptureAreaEditorSe
 }
 
 CaptureAreaEditorView::~CaptureAreaEditorView() = default;
+
+QDialog &CaptureAreaEditorView::guideSheet() const
+{
+    return *m_guideSheet;
+}
 
 QWidget *CaptureAreaEditorView::makeTopBar()
 {
@@ -267,7 +268,7 @@ void CaptureAreaEditorView::refreshGuideSheet()
     if (m_guideModel->isPresented()) {
         if (!m_guideSheet->isVisible()) {
             m_guideSheet->setWindowTitle(captureAreaEditorWindowTitle());
-            m_guideSheet->open();
+            m_guideSheet->present();
         }
     } else if (m_guideSheet->isVisible()) {
         m_guideSheet->hide();

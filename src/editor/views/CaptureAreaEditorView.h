@@ -17,6 +17,7 @@ class CaptureAreaEditingGuideView;
 class CaptureAreaEditorModel;
 class CaptureAreaEditorSessionProviding;
 class CaptureAreaGuideModel;
+class CaptureAreaGuideSheet;
 class CaptureAreaInspector;
 
 // The content of the capture-area editor window ("capture-areas"): a top bar with the
@@ -43,7 +44,7 @@ public:
     CaptureAreaGuideModel &guideModel() const { return *m_guideModel; }
     CaptureAreaCanvas &canvas() const { return *m_canvas; }
     // The window-modal sheet that holds the guide while it is presented.
-    QDialog &guideSheet() const { return *m_guideSheet; }
+    QDialog &guideSheet() const;
 
     QSize sizeHint() const override { return {1100, 720}; }
 
@@ -89,7 +90,7 @@ private:
     QWidget *m_readyPage = nullptr;
     CaptureAreaCanvas *m_canvas = nullptr;
     CaptureAreaInspector *m_inspector = nullptr;
-    QDialog *m_guideSheet = nullptr;
+    CaptureAreaGuideSheet *m_guideSheet = nullptr;
     CaptureAreaEditingGuideView *m_guideView = nullptr;
     // Counts the appearances and disappearances; a load started for an earlier
     // appearance does not present the guide.

@@ -176,6 +176,9 @@ TEST_F(AccountSettingsSectionTest, OpensTheWebAccountAndCustomerSupport)
     ASSERT_NE(support, nullptr);
     EXPECT_EQ(support->text(), QStringLiteral("Customer Support"));
     EXPECT_FALSE(support->icon().isNull());
+    // One icon of the symbol for every section and language: Qt keeps the pictures it draws
+    // of an icon in its pixmap cache under that icon's own key.
+    const qint64 supportIcon = support->icon().cacheKey();
     QTest::mouseClick(support, Qt::LeftButton);
     EXPECT_EQ(session.recorder->opened, (QStringList{QStringLiteral("account"), QStringLiteral("account/inquiries")}));
 
@@ -192,4 +195,10 @@ TEST_F(AccountSettingsSectionTest, OpensTheWebAccountAndCustomerSupport)
     EXPECT_EQ(support->text(), QStringLiteral("カスタマーサポート"));
     EXPECT_EQ(find<QPushButton>(AccountSettingsSection::refreshButtonName)->text(), QStringLiteral("更新"));
     EXPECT_TRUE(visibleLabels().contains(QStringLiteral("アカウントを更新中…")));
+    EXPECT_EQ(support->icon().cacheKey(), supportIcon);
+    const AccountSettingsSection another(&session);
+    EXPECT_EQ(another.findChild<QPushButton *>(QString::fromLatin1(AccountSettingsSection::customerSupportButtonName))
+                  ->icon()
+                  .cacheKey(),
+        supportIcon);
 }
