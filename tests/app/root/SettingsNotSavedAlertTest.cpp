@@ -301,4 +301,13 @@ TEST_F(SettingsWindowOnXcb, OpensCentredOnTheScreenThenWhereThePlayerLeftIt)
     const std::optional<QRect> again = openSettings();
     ASSERT_TRUE(again);
     EXPECT_EQ(again->topLeft(), first->topLeft() + QPoint(-300, 170));
+
+    // Closed and opened again without a move, it stays put, however often.
+    for (int round = 0; round < 2; ++round) {
+        probe.requestClose(static_cast<std::uint32_t>(scenes.settingsWindow()->winId()));
+        ASSERT_TRUE(waitUntil([&] { return !scenes.settingsWindow()->isVisible(); }));
+        const std::optional<QRect> reopened = openSettings();
+        ASSERT_TRUE(reopened);
+        EXPECT_EQ(reopened->topLeft(), again->topLeft()) << "round " << round;
+    }
 }
