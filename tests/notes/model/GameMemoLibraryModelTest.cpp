@@ -13,6 +13,7 @@
 #include "foundation/errors/Error.h"
 #include "notes/store/FileGameMemoStore.h"
 #include "notes/store/GameMemoStoreDocument.h"
+#include "support/GameMemoEntries.h"
 #include "support/GatedSleeper.h"
 #include "support/LogCapture.h"
 #include "support/RecordingGameMemoStore.h"
@@ -41,6 +42,8 @@ using veyra::test::RecordingGameMemoStore;
 using veyra::test::scaledMs;
 using veyra::test::SmallDisk;
 using veyra::test::SteppingClock;
+using veyra::test::storedNote;
+using veyra::test::texts;
 using veyra::test::waitUntil;
 
 namespace {
@@ -57,21 +60,6 @@ GameMemoContext context(const QString &title, std::optional<QString> gameName = 
 {
     return {{{GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game")}, title},
         QStringLiteral("Game App"), title, std::move(gameName)};
-}
-
-GameMemoEntry storedNote(const GameMemoContext &of, const QString &text, int day)
-{
-    return {of.key, of.applicationName, of.windowTitle, of.representativeGameName, text,
-        QDateTime(QDate(2024, 1, day), QTime(9, 0), Qt::UTC)};
-}
-
-QStringList texts(const QVector<GameMemoEntry> &entries)
-{
-    QStringList result;
-    for (const GameMemoEntry &entry : entries) {
-        result.append(entry.text);
-    }
-    return result;
 }
 
 void writeBytes(const QString &path, const QByteArray &data)

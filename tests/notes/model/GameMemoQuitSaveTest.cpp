@@ -10,6 +10,7 @@
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/FileGameMemoStore.h"
 #include "support/FileIdentity.h"
+#include "support/GameMemoEntries.h"
 #include "support/GatedSleeper.h"
 #include "support/RecordingGameMemoStore.h"
 #include "support/SmallDisk.h"
@@ -28,6 +29,8 @@ using namespace veyra;
 using veyra::test::GatedSleeper;
 using veyra::test::RecordingGameMemoStore;
 using veyra::test::SmallDisk;
+using veyra::test::storedNote;
+using veyra::test::texts;
 
 namespace {
 
@@ -39,21 +42,6 @@ GameMemoContext gameContext(const QString &title)
 {
     return {{{GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game")}, title},
         QStringLiteral("Game App"), title, std::nullopt};
-}
-
-GameMemoEntry noteOf(const GameMemoContext &of, const QString &text, int day)
-{
-    return {of.key, of.applicationName, of.windowTitle, of.representativeGameName, text,
-        QDateTime(QDate(2024, 1, day), QTime(9, 0), Qt::UTC)};
-}
-
-QStringList textsOf(const QVector<GameMemoEntry> &entries)
-{
-    QStringList texts;
-    for (const GameMemoEntry &entry : entries) {
-        texts.append(entry.text);
-    }
-    return texts;
 }
 
 // Another machine's notes take the file's place, as a sync tool writes them: compact, into
@@ -263,8 +251,8 @@ TEST(GameMemoQuitSave, ANoteDeletedOnAnotherMachineStaysDeletedWhileNotesAreBrow
     const GameMemoContext edited = gameContext(QStringLiteral("Edited"));
     const GameMemoContext cleared = gameContext(QStringLiteral("Cleared"));
     FileGameMemoStore(QUrl::fromLocalFile(path))
-        .save({noteOf(cleared, QStringLiteral("cleared"), 3), noteOf(edited, QStringLiteral("edited"), 2),
-            noteOf(deleted, QStringLiteral("deleted"), 1)});
+        .save({storedNote(cleared, QStringLiteral("cleared"), 3), storedNote(edited, QStringLiteral("edited"), 2),
+            storedNote(deleted, QStringLiteral("deleted"), 1)});
     auto sleeper = std::make_shared<GatedSleeper>();
     GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
         veyra::test::SteppingClock());
@@ -272,7 +260,7 @@ TEST(GameMemoQuitSave, ANoteDeletedOnAnotherMachineStaysDeletedWhileNotesAreBrow
 
     // Deleted on the other machine.
     replaceFromOutside(
-        path, {noteOf(cleared, QStringLiteral("cleared"), 3), noteOf(edited, QStringLiteral("edited"), 2)});
+        path, {storedNote(cleared, QStringLiteral("cleared"), 3), storedNote(edited, QStringLiteral("edited"), 2)});
     const QByteArray replaced = readWholeFile(path);
     const ino_t replacedFile = veyra::test::inodeOf(path);
     const QDateTime replacedAt = QFileInfo(path).lastModified();
@@ -287,17 +275,17 @@ TEST(GameMemoQuitSave, ANoteDeletedOnAnotherMachineStaysDeletedWhileNotesAreBrow
     EXPECT_EQ(readWholeFile(path), replaced);
     EXPECT_EQ(veyra::test::inodeOf(path), replacedFile);
     EXPECT_EQ(QFileInfo(path).lastModified(), replacedAt);
-    EXPECT_EQ(textsOf(model.sortedEntries()), (QStringList{QStringLiteral("cleared"), QStringLiteral("edited")}));
+    EXPECT_EQ(texts(model.sortedEntries()), (QStringList{QStringLiteral("cleared"), QStringLiteral("edited")}));
 
     // Another note edited here, then one cleared: only that is written, the deleted note
     // stays deleted.
     model.updateText(QStringLiteral("edited here"), edited.key);
     model.flushPendingSave();
-    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
         (QStringList{QStringLiteral("edited here"), QStringLiteral("cleared")}));
     model.updateText(QString(), cleared.key);
     runAndQuit();
-    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("edited here")});
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("edited here")});
     EXPECT_EQ(model.notice(), std::nullopt);
     QCoreApplication::processEvents();
 }
@@ -307,7 +295,7 @@ TEST(GameMemoQuitSave, ANoteChangedHereAndOnAnotherMachineKeepsBothTextsAndSaysS
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("game-memos.json"));
     const GameMemoContext boss = gameContext(QStringLiteral("Boss"));
-    FileGameMemoStore(QUrl::fromLocalFile(path)).save({noteOf(boss, QStringLiteral("Door code 1234"), 1)});
+    FileGameMemoStore(QUrl::fromLocalFile(path)).save({storedNote(boss, QStringLiteral("Door code 1234"), 1)});
     auto sleeper = std::make_shared<GatedSleeper>();
     GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
         veyra::test::SteppingClock());
@@ -316,16 +304,16 @@ TEST(GameMemoQuitSave, ANoteChangedHereAndOnAnotherMachineKeepsBothTextsAndSaysS
     model.updateText(QStringLiteral("Door code 5678"), boss);
     model.flushPendingSave();
     EXPECT_EQ(
-        textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("Door code 5678")});
+        texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("Door code 5678")});
     EXPECT_EQ(model.notice(), std::nullopt);
 
     // The other machine adds a line; here the window still shows the older text and the
     // player types after it.
-    replaceFromOutside(path, {noteOf(boss, QStringLiteral("Door code 5678\nBOSS CODE 4417"), 2)});
+    replaceFromOutside(path, {storedNote(boss, QStringLiteral("Door code 5678\nBOSS CODE 4417"), 2)});
     model.updateText(QStringLiteral("Door code 5678 here"), boss);
     model.flushPendingSave();
     const QString joined = QStringLiteral("Door code 5678 here\n\nDoor code 5678\nBOSS CODE 4417");
-    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{joined});
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{joined});
     EXPECT_EQ(model.entriesByKey().value(boss.key).text, joined);
     const QString notice = QStringLiteral("Your notes were also changed elsewhere (on another computer, say): where "
                                           "the same note was changed on both sides, Veyra kept both texts in it, the "
@@ -336,7 +324,8 @@ TEST(GameMemoQuitSave, ANoteChangedHereAndOnAnotherMachineKeepsBothTextsAndSaysS
     // A note the other machine made for a game new here: its popover opened here shows an
     // empty note, and what is typed there joins the other machine's text.
     const GameMemoContext fresh = gameContext(QStringLiteral("Fresh"));
-    replaceFromOutside(path, {noteOf(fresh, QStringLiteral("from the other machine"), 3), noteOf(boss, joined, 2)});
+    replaceFromOutside(
+        path, {storedNote(fresh, QStringLiteral("from the other machine"), 3), storedNote(boss, joined, 2)});
     model.ensureEntry(fresh);
     model.updateText(QStringLiteral("typed here"), fresh);
     EXPECT_EQ(model.notice(), std::nullopt);
@@ -350,28 +339,27 @@ TEST(GameMemoQuitSave, ANoteChangedHereAndOnAnotherMachineKeepsBothTextsAndSaysS
 
     // Changed there only (the notes the player sees follow), then nothing changed here:
     // nothing is written.
-    replaceFromOutside(path, {noteOf(fresh, QStringLiteral("the other machine again"), 4)});
+    replaceFromOutside(path, {storedNote(fresh, QStringLiteral("the other machine again"), 4)});
     const ino_t replacedFile = veyra::test::inodeOf(path);
     model.flushPendingSave();
     runAndQuit();
     EXPECT_EQ(veyra::test::inodeOf(path), replacedFile);
-    EXPECT_EQ(textsOf(model.sortedEntries()), QStringList{QStringLiteral("the other machine again")});
+    EXPECT_EQ(texts(model.sortedEntries()), QStringList{QStringLiteral("the other machine again")});
 
     // Cleared here but changed there: the text written there stays, and the notice says so.
-    replaceFromOutside(path, {noteOf(fresh, QStringLiteral("changed there"), 5)});
+    replaceFromOutside(path, {storedNote(fresh, QStringLiteral("changed there"), 5)});
     model.updateText(QString(), fresh.key);
     model.flushPendingSave();
-    EXPECT_EQ(
-        textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("changed there")});
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()), QStringList{QStringLiteral("changed there")});
     EXPECT_NE(model.notice(), std::nullopt);
 
     // Only the name changed there, and the text typed here holds the text there: nothing to say.
-    GameMemoEntry renamed = noteOf(fresh, QStringLiteral("changed there"), 6);
+    GameMemoEntry renamed = storedNote(fresh, QStringLiteral("changed there"), 6);
     renamed.representativeGameName = QStringLiteral("Fresh Game");
     replaceFromOutside(path, {renamed});
     model.updateText(QStringLiteral("changed there, and here"), fresh.key);
     model.flushPendingSave();
-    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
         QStringList{QStringLiteral("changed there, and here")});
     EXPECT_EQ(model.notice(), std::nullopt);
     QCoreApplication::processEvents();
@@ -388,25 +376,25 @@ TEST(GameMemoQuitSave, AFailedSaveKeepsAsideWhatWasChangedHereAndNoNoteDeletedEl
     const GameMemoContext deleted = gameContext(QStringLiteral("Deleted"));
     const GameMemoContext kept = gameContext(QStringLiteral("Kept"));
     FileGameMemoStore(QUrl::fromLocalFile(path))
-        .save({noteOf(kept, QStringLiteral("kept"), 2), noteOf(deleted, QStringLiteral("deleted"), 1)});
+        .save({storedNote(kept, QStringLiteral("kept"), 2), storedNote(deleted, QStringLiteral("deleted"), 1)});
     auto sleeper = std::make_shared<GatedSleeper>();
     GameMemoLibraryModel model(
         std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path), QStringList{fallback.path()}), 400000000,
         sleeper, veyra::test::SteppingClock());
 
     // Deleted on the other machine, then the disk turns read-only and a note is typed here.
-    replaceFromOutside(path, {noteOf(kept, QStringLiteral("kept"), 2)});
+    replaceFromOutside(path, {storedNote(kept, QStringLiteral("kept"), 2)});
     ASSERT_TRUE(disk.setReadOnly(true));
     model.updateText(QStringLiteral("typed here"), game);
     model.saveBeforeQuit();
     ASSERT_EQ(model.keptAsidePaths().size(), 1);
-    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(model.keptAsidePaths().first())).load()),
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(model.keptAsidePaths().first())).load()),
         QStringList{QStringLiteral("typed here")});
 
     // Once the disk takes it, the note typed here is written beside the stored one.
     ASSERT_TRUE(disk.setReadOnly(false));
     model.flushPendingSave();
-    EXPECT_EQ(textsOf(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
         (QStringList{QStringLiteral("typed here"), QStringLiteral("kept")}));
     QCoreApplication::processEvents();
 }
@@ -425,6 +413,6 @@ TEST(GameMemoQuitSave, NotesOfOneSecondStayNewestFirstWhenASaveHasNothingToWrite
 
     // The file holds whole seconds; the notes held as they are stored keep their own dates.
     model.flushPendingSave();
-    EXPECT_EQ(textsOf(model.sortedEntries()), (QStringList{QStringLiteral("later"), QStringLiteral("earlier")}));
+    EXPECT_EQ(texts(model.sortedEntries()), (QStringList{QStringLiteral("later"), QStringLiteral("earlier")}));
     QCoreApplication::processEvents();
 }
