@@ -25,14 +25,16 @@ void SettingsWindowPlacement::place(QWidget &window, const QScreen *screen)
             m_window->removeEventFilter(this);
         }
         m_window = &window;
-        m_lastPosition.reset();
+        m_lastClientPosition.reset();
         window.installEventFilter(this);
     }
-    if (m_lastPosition) {
+    // Placed by its client area: a window whose native window was given back when it was
+    // hidden still counts the old frame, which `move` would add to the new one's.
+    if (m_lastClientPosition) {
         // Still on a screen (a screen may have gone since).
-        const QPoint centre = QRect(*m_lastPosition, window.frameSize()).center();
-        if (QGuiApplication::screenAt(centre) != nullptr) {
-            window.move(*m_lastPosition);
+        const QRect last(*m_lastClientPosition, window.size());
+        if (QGuiApplication::screenAt(last.center()) != nullptr) {
+            window.setGeometry(last);
             return;
         }
     }
@@ -40,15 +42,16 @@ void SettingsWindowPlacement::place(QWidget &window, const QScreen *screen)
         screen = QGuiApplication::primaryScreen();
     }
     if (screen != nullptr) {
-        window.move(centredIn(screen->availableGeometry(), window.frameSize()));
+        const QPoint frameCorner = window.geometry().topLeft() - window.frameGeometry().topLeft();
+        window.setGeometry(
+            QRect(centredIn(screen->availableGeometry(), window.frameSize()) + frameCorner, window.size()));
     }
 }
 
 bool SettingsWindowPlacement::eventFilter(QObject *watched, QEvent *event)
 {
-    // A hidden window's own position is the frame's top-left corner, as `move` takes it.
     if (watched == m_window && event->type() == QEvent::Hide && !m_window->isMinimized()) {
-        m_lastPosition = m_window->pos();
+        m_lastClientPosition = m_window->geometry().topLeft();
     }
     return QObject::eventFilter(watched, event);
 }

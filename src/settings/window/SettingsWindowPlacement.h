@@ -27,7 +27,7 @@ public:
     // The window's top-left corner that centres a window of `size` in `available`.
     static QPoint centredIn(const QRect &available, const QSize &size);
 
-    // Moves `window` (not shown) to where it comes up next: centred on `screen` the first
+    // Places `window` (not shown) where it comes up next: centred on `screen` the first
     // time, else where it was when last hidden.
     void place(QWidget &window, const QScreen *screen);
 
@@ -35,7 +35,7 @@ public:
 
 private:
     QPointer<QWidget> m_window;
-    std::optional<QPoint> m_lastPosition;
+    std::optional<QPoint> m_lastClientPosition;
 };
 
 } // namespace veyra
