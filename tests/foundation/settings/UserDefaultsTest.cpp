@@ -3,6 +3,7 @@
 #include "foundation/files/FileIO.h"
 #include "support/LogCapture.h"
 #include "support/NamedPipe.h"
+#include "support/SameSizeAndTime.h"
 #include "support/SmallDisk.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,8 @@
 #include <optional>
 
 using namespace veyra;
+using veyra::test::asLongAsFile;
+using veyra::test::changeKeepingSizeAndTime;
 using veyra::test::LogCapture;
 using veyra::test::NamedPipe;
 using veyra::test::SmallDisk;
@@ -40,11 +43,13 @@ void writeFile(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-// The settings in the file as another process would read them (QSettings shares what it
-// read of one file within a process; a copy under another name is read from disk).
+// The settings in the file as another process would read them. QSettings shares what it read
+// of one file within a process, and takes a file of a name it read before, of the same size
+// and modification time, for the one it read: each look reads a copy under a new name.
 QVariantMap settingsOnDisk(const QString &path)
 {
-    const QString copy = path + QStringLiteral(".copy");
+    static int copies = 0;
+    const QString copy = path + QStringLiteral(".copy-%1").arg(++copies);
     QFile::remove(copy);
     if (!QFile::copy(path, copy)) {
         return {};
@@ -361,9 +366,10 @@ TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWri
     ASSERT_EQ(settingsOnDisk(path), held);
 
     // A hand edit breaks the file, then a setting changes: the broken file is kept, byte for
-    // byte, and the file holds everything Veyra held with the change.
-    const QByteArray handEdit("{\"client_language\": \"ko\", \"policy\" oops");
-    writeFile(path, handEdit);
+    // byte, and the file holds everything Veyra held with the change. Neither the size nor the
+    // time of the file tells the change: what it holds does.
+    const QByteArray handEdit = asLongAsFile(path, "{\"client_language\": \"ko\", \"policy\" oops");
+    changeKeepingSizeAndTime(path, handEdit);
     defaults.setValue(QStringLiteral("opacity"), 80);
     // QSettings' own deferred write.
     QCoreApplication::sendPostedEvents();
@@ -376,7 +382,7 @@ TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWri
     EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ja"));
 
     // Broken again with nothing to write: kept aside, and the settings put back at once.
-    writeFile(path, "[\"not settings\"]");
+    changeKeepingSizeAndTime(path, asLongAsFile(path, "[\"not settings\"]"));
     defaults.sync();
     aside = damagedCopies(dir.path());
     ASSERT_EQ(aside.size(), 2);
@@ -437,6 +443,39 @@ TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWri
             putBack.arg(path, QStringLiteral("it holds nothing but blanks")),
             putBack.arg(path, QStringLiteral("it was removed")), putBack.arg(path, QStringLiteral("it was removed"))}));
     EXPECT_TRUE(log.messages(QStringLiteral("UserDefaults"), QtCriticalMsg).isEmpty());
+}
+
+TEST(UserDefaults, SettingsChangedOnDiskAreReadAgainWhateverTheSizeAndTimeOfTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    UserDefaults defaults(path);
+    defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+    defaults.setValue(QStringLiteral("opacity"), 80);
+    defaults.sync();
+
+    // Another program (a sync tool bringing another machine's settings) changes a setting in
+    // the same size and gives the file back its time: read at the next sync, and kept by the
+    // next change.
+    QByteArray theirs = readFile(path).replace("\"ja\"", "\"ko\"");
+    changeKeepingSizeAndTime(path, theirs);
+    defaults.sync();
+    EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ko"));
+    defaults.setValue(QStringLiteral("opacity"), 60);
+    defaults.sync();
+    EXPECT_EQ(settingsOnDisk(path),
+        (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ko")}, {QStringLiteral("opacity"), 60}}));
+
+    // Changed again while a change of Veyra's waits to be written: the file gets both, Veyra's
+    // own change over the other program's value of that setting.
+    theirs = readFile(path).replace("\"ko\"", "\"ja\"").replace(": 60", ": 90");
+    changeKeepingSizeAndTime(path, theirs);
+    defaults.setValue(QStringLiteral("opacity"), 40);
+    defaults.sync();
+    EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ja"));
+    EXPECT_EQ(defaults.integer(QStringLiteral("opacity")), 40);
+    EXPECT_EQ(settingsOnDisk(path),
+        (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ja")}, {QStringLiteral("opacity"), 40}}));
 }
 
 TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTime)
