@@ -409,8 +409,9 @@ TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWri
     writeFile(path, QByteArray());
     defaults.sync();
     EXPECT_EQ(settingsOnDisk(path), expected);
-    // Blanked, then a setting changes: the file holds everything with the change.
-    writeFile(path, "\n   \n");
+    // Blanked in the same size and time, then a setting changes: the file holds everything
+    // with the change.
+    changeKeepingSizeAndTime(path, asLongAsFile(path, "\n"));
     defaults.setValue(QStringLiteral("opacity"), 70);
     defaults.sync();
     expected.insert(QStringLiteral("opacity"), 70);
@@ -454,28 +455,34 @@ TEST(UserDefaults, SettingsChangedOnDiskAreReadAgainWhateverTheSizeAndTimeOfTheF
     defaults.setValue(QStringLiteral("opacity"), 80);
     defaults.sync();
 
-    // Another program (a sync tool bringing another machine's settings) changes a setting in
-    // the same size and gives the file back its time: read at the next sync, and kept by the
-    // next change.
-    QByteArray theirs = readFile(path).replace("\"ja\"", "\"ko\"");
-    changeKeepingSizeAndTime(path, theirs);
+    // Another program writes settings there (a hand edit): read at the next sync, and the file
+    // is left as that program wrote it.
+    const QByteArray edited("{\"/format\": 2, \"client_language\": \"ko\", \"opacity\": 80}");
+    writeFile(path, edited);
     defaults.sync();
     EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ko"));
+    EXPECT_EQ(readFile(path), edited);
+
+    // A sync tool brings another machine's settings: a change in the same size, the file's
+    // time set back as it was. Read at the next sync all the same, and kept by the next change.
+    QByteArray theirs = readFile(path).replace("\"ko\"", "\"ja\"");
+    changeKeepingSizeAndTime(path, theirs);
+    defaults.sync();
+    EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ja"));
     defaults.setValue(QStringLiteral("opacity"), 60);
     defaults.sync();
     EXPECT_EQ(settingsOnDisk(path),
-        (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ko")}, {QStringLiteral("opacity"), 60}}));
+        (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ja")}, {QStringLiteral("opacity"), 60}}));
 
     // Changed again while a change of Veyra's waits to be written: the file gets both, Veyra's
-    // own change over the other program's value of that setting.
-    theirs = readFile(path).replace("\"ko\"", "\"ja\"").replace(": 60", ": 90");
+    // change (even to the value it held) over the other program's value of that setting.
+    theirs = readFile(path).replace("\"ja\"", "\"ko\"").replace(": 60", ": 90");
     changeKeepingSizeAndTime(path, theirs);
-    defaults.setValue(QStringLiteral("opacity"), 40);
+    defaults.setValue(QStringLiteral("opacity"), 60);
     defaults.sync();
-    EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ja"));
-    EXPECT_EQ(defaults.integer(QStringLiteral("opacity")), 40);
+    EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ko"));
     EXPECT_EQ(settingsOnDisk(path),
-        (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ja")}, {QStringLiteral("opacity"), 40}}));
+        (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ko")}, {QStringLiteral("opacity"), 60}}));
 }
 
 TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTime)
@@ -578,6 +585,21 @@ TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTim
             .arg(path));
     defaults.sync();
     EXPECT_EQ(QJsonDocument::fromJson(readFile(path)).object().value(QStringLiteral("opacity")), 60);
+
+    // Damaged while the disk takes no writes: it can be neither moved aside nor written over,
+    // which is told once however many syncs find it, with nothing to write or with a change.
+    writeFile(path, "damaged");
+    ASSERT_TRUE(disk.setReadOnly(true));
+    defaults.sync();
+    defaults.setValue(QStringLiteral("opacity"), 50);
+    defaults.sync();
+    defaults.sync();
+    ASSERT_TRUE(disk.setReadOnly(false));
+    EXPECT_EQ(readFile(path), QByteArray("damaged"));
+    const QString notMoved = QStringLiteral("The settings file %1 was damaged while Veyra ran").arg(path);
+    EXPECT_EQ(log.messages(QStringLiteral("UserDefaults")).filter(notMoved).size(), 1);
+    ASSERT_EQ(failures.size(), 6);
+    EXPECT_EQ(failures[5], QStringLiteral("The file “%1” couldn't be saved. (Read-only file system)").arg(path));
 }
 
 TEST(UserDefaults, OnlyTheNewestDamagedFilesAreKeptAndValuesOfNoKnownTypeSurviveWrites)
