@@ -37,9 +37,8 @@ struct SettingsFileState
     // until it reads as settings again, and the same damage is told once.
     bool refusingWrites = false;
     QByteArray refusedBytes;
-    // Of the current sync: whether QSettings read the file, whether it wrote it, and why that
-    // (or putting the settings back in place of a damaged file) failed.
-    bool readAttempted = false;
+    // Of the current sync: whether QSettings wrote the file, and why that (or putting the
+    // settings back in place of a damaged file) failed.
     bool writeAttempted = false;
     LocalizableText writeFailure;
 };
@@ -424,8 +423,8 @@ struct FileLook
 {
     // Why putting the settings back in place of a file that held none failed.
     LocalizableText failure;
-    // The settings the file holds, when they are not those the database last read or wrote.
-    std::optional<QSettings::SettingsMap> changed;
+    // The settings the file holds, when it holds readable ones.
+    std::optional<QSettings::SettingsMap> settings;
 };
 
 // The file as it is before QSettings looks at it. QSettings reads the file again only when
@@ -434,8 +433,8 @@ struct FileLook
 // time was set back (a sync tool sets the time it brings), goes unseen, and QSettings would
 // write what it held over it. What the file holds tells instead: removed, emptied or blanked
 // while the database holds settings, they are put back (QSettings reads no settings there,
-// and would lose them); damaged, it is moved aside and the settings put in its place; holding
-// other settings than those the database last read or wrote, those are returned.
+// and would lose them); damaged, it is moved aside and the settings put in its place; the
+// settings it holds are returned, to be compared with those the database last read or wrote.
 FileLook lookAtFile(const QString &path, SettingsFileState &file)
 {
     const FileNodeKind node = fileNodeKind(path);
@@ -470,9 +469,6 @@ FileLook lookAtFile(const QString &path, SettingsFileState &file)
     file.refusingWrites = false;
     QSettings::SettingsMap onDisk;
     decodeSettings(std::move(object), onDisk);
-    if (encodeSettings(onDisk) == encodeSettings(file.known.value_or(QSettings::SettingsMap()))) {
-        return {};
-    }
     return {{}, std::move(onDisk)};
 }
 
@@ -481,9 +477,6 @@ bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
     SettingsFileState *file = t_settingsFile;
     const QString path = deviceName(device);
     const QByteArray bytes = device.readAll();
-    if (file != nullptr) {
-        file->readAttempted = true;
-    }
     if (bytes.trimmed().isEmpty() && holdsSettings(file)) {
         file->writeFailure = putBackEmptiedSettings(path, QStringLiteral("it holds nothing but blanks"), *file);
         map = *file->known;
@@ -867,7 +860,6 @@ void UserDefaults::sync()
         return;
     }
     const SettingsFileScope syncing(m_file.get());
-    m_file->readAttempted = false;
     m_file->writeAttempted = false;
     m_file->writeFailure = {};
     // The file is looked at first. Settings QSettings would drop are put back; until that
@@ -879,8 +871,8 @@ void UserDefaults::sync()
     }
     // Settings changed on disk are taken before QSettings writes what it holds over them,
     // as its own reading of the file would (when it sees the change).
-    if (look.changed && writing) {
-        takeSettingsChangedOnDisk(*look.changed);
+    if (look.settings && writing) {
+        takeSettingsChangedOnDisk(*look.settings);
     }
     m_settings->sync();
     // QSettings says only that access failed, and its status never returns to NoError after
@@ -907,12 +899,12 @@ void UserDefaults::sync()
     } else {
         reportWriteFailure(failure);
     }
-    // With nothing to write, QSettings didn't read the file again (its size and time were
-    // as it last saw them): the settings changed on disk are taken now, and written so that
+    // With nothing to write, settings changed on disk that QSettings didn't read (the size
+    // and time of the file were as it last saw them) are taken now, and written so that
     // QSettings holds them as the file's. The file holds them already: no change of the
     // player's is at stake, a failure of this write loses nothing, and QSettings tries it
     // again with the next sync.
-    if (look.changed && !writing && !m_file->readAttempted && takeSettingsChangedOnDisk(*look.changed)) {
+    if (look.settings && !writing && takeSettingsChangedOnDisk(*look.settings)) {
         m_settings->sync();
     }
 }
@@ -924,14 +916,9 @@ bool UserDefaults::takeSettingsChangedOnDisk(const QSettings::SettingsMap &onDis
     keys.removeDuplicates();
     bool took = false;
     for (const QString &key : std::as_const(keys)) {
-        // A change of this database not written yet stays over the file's value, and so does
-        // one another database of the same file made.
-        const QVariant was = known.value(key);
-        if (m_changedKeys.contains(key) || !sameSetting(m_settings->value(key), was)) {
-            continue;
-        }
+        // A change of this database not written yet stays over the file's value.
         const QVariant now = onDisk.value(key);
-        if (sameSetting(now, was)) {
+        if (m_changedKeys.contains(key) || sameSetting(now, known.value(key))) {
             continue;
         }
         if (now.isValid()) {

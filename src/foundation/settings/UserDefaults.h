@@ -98,9 +98,9 @@ private:
     // Syncs on the next turn of the event loop.
     void requestSync();
     void noteChange();
-    // Takes settings found changed on disk (since the database last read or wrote the file)
-    // into QSettings, which writes them with its next sync, except where this database (or
-    // another of the same file) changed them since; whether it took any.
+    // Takes the settings found on disk that changed there since the database last read or
+    // wrote the file into QSettings, which writes them with its next sync, except where this
+    // database changed them since; whether it took any.
     bool takeSettingsChangedOnDisk(const QSettings::SettingsMap &onDisk);
     void reportWriteFailure(const LocalizableText &reason);
     void reportWriteFailure(const FileAccessError &error);
