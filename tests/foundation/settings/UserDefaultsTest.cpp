@@ -483,6 +483,12 @@ TEST(UserDefaults, SettingsChangedOnDiskAreReadAgainWhateverTheSizeAndTimeOfTheF
     EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ko"));
     EXPECT_EQ(settingsOnDisk(path),
         (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ko")}, {QStringLiteral("opacity"), 60}}));
+
+    // A setting removed there (blanks keep the size): gone here too.
+    changeKeepingSizeAndTime(path, asLongAsFile(path, "{\"/format\": 2, \"opacity\": 60}"));
+    defaults.sync();
+    EXPECT_FALSE(defaults.contains(QStringLiteral("client_language")));
+    EXPECT_EQ(settingsOnDisk(path), (QVariantMap{{QStringLiteral("opacity"), 60}}));
 }
 
 TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTime)
