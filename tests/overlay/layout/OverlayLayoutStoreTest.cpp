@@ -1,14 +1,13 @@
 // Test label: unit
 // Layouts per game window in the user defaults: the stored document, replacement in
-// place, distinct keys, unreadable records and values kept, layouts brought by another
-// machine's file, and the in-memory store of fixture mode.
+// place, distinct keys, unreadable records and values kept, and the in-memory store of
+// fixture mode.
 #include "foundation/files/FileIO.h"
 #include "foundation/settings/UserDefaults.h"
 #include "overlay/layout/InMemoryOverlayLayoutStore.h"
 #include "overlay/layout/OverlayLayoutStoreFactory.h"
 #include "overlay/layout/UserDefaultsOverlayLayoutStore.h"
 #include "support/LogRecorder.h"
-#include "support/SameSizeAndTime.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -84,38 +83,6 @@ TEST_F(OverlayLayoutStoreTest, RecordsArePerKeyReplacedInPlaceAndStoredAsCompact
     defaults.sync();
     UserDefaults reopened(dir.filePath(QStringLiteral("defaults.json")));
     EXPECT_EQ(UserDefaultsOverlayLayoutStore(reopened).layout(gameA), (OverlayLayout{0.75, 0.1, 640, 240}));
-}
-
-TEST_F(OverlayLayoutStoreTest, LayoutsAnotherMachineBroughtAreReadAtTheNextSyncAndKeptBySaves)
-{
-    const QString path = dir.filePath(QStringLiteral("defaults.json"));
-    const GameWindowProfileKey gameB = profileKey(
-        GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("com.example.game"), QStringLiteral("B"));
-    store.save({0.25, 0.5, 400, 200}, gameA);
-    defaults.sync();
-    // A sync tool brings the settings of another machine, where A's overlay was moved: a file
-    // of the same size, given back the time the file had.
-    const QString otherMachine = dir.filePath(QStringLiteral("other-machine.json"));
-    {
-        UserDefaults theirs(otherMachine);
-        UserDefaultsOverlayLayoutStore(theirs).save({0.75, 0.5, 400, 200}, gameA);
-    }
-    QFile brought(otherMachine);
-    ASSERT_TRUE(brought.open(QIODevice::ReadOnly));
-    test::changeKeepingSizeAndTime(path, brought.readAll());
-    defaults.sync();
-    EXPECT_EQ(store.layout(gameA), (OverlayLayout{0.75, 0.5, 400, 200}));
-
-    // A save for another window keeps it (read back through a copy: QSettings shares what it
-    // read of one file within a process).
-    store.save({0, 0, 500, 300}, gameB);
-    defaults.sync();
-    const QString copy = dir.filePath(QStringLiteral("copy.json"));
-    ASSERT_TRUE(QFile::copy(path, copy));
-    UserDefaults reread(copy);
-    UserDefaultsOverlayLayoutStore rereadStore(reread);
-    EXPECT_EQ(rereadStore.layout(gameA), (OverlayLayout{0.75, 0.5, 400, 200}));
-    EXPECT_EQ(rereadStore.layout(gameB), (OverlayLayout{0, 0, 500, 300}));
 }
 
 TEST_F(OverlayLayoutStoreTest, WhatCannotBeReadIsKeptAndEveryOtherWindowKeepsItsLayout)
