@@ -29,12 +29,14 @@ namespace veyra {
 
 struct SettingsFileState
 {
-    // The settings as the database last read or wrote them: carried over a file found
-    // damaged when it is read again.
+    // The settings as the database last read or wrote them (what QSettings holds as the
+    // file's): carried over a file found damaged when it is read again, and what a change on
+    // disk is told by.
     std::optional<QSettings::SettingsMap> known;
-    // A damaged file that couldn't be moved aside: nothing is written over it until it
-    // reads as settings again.
+    // A damaged file that couldn't be moved aside, and its bytes: nothing is written over it
+    // until it reads as settings again, and the same damage is told once.
     bool refusingWrites = false;
+    QByteArray refusedBytes;
     // Of the current sync: whether QSettings wrote the file, and why that (or putting the
     // settings back in place of a damaged file) failed.
     bool writeAttempted = false;
@@ -340,11 +342,21 @@ QByteArray encodeSettings(const QSettings::SettingsMap &map)
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
+// Whether the bytes are those of a damaged file that couldn't be moved aside and was told
+// already.
+bool refusedAlready(const SettingsFileState *file, const QByteArray &bytes)
+{
+    return file != nullptr && file->refusingWrites && file->refusedBytes == bytes;
+}
+
 // A file found damaged when it is read again (changed from outside while Veyra runs) is
 // moved aside before anything is written over it, and the settings held are put in its
 // place at once (QSettings writes only when something changed).
-void keepDamagedFileAside(const QString &path, const QString &damage, SettingsFileState *file)
+void keepDamagedFileAside(const QString &path, const QString &damage, const QByteArray &bytes, SettingsFileState *file)
 {
+    if (refusedAlready(file, bytes)) {
+        return;
+    }
     const Logger logger("UserDefaults");
     const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
     // A link is moved itself: its target stays as it is.
@@ -355,6 +367,7 @@ void keepDamagedFileAside(const QString &path, const QString &damage, SettingsFi
                                             .arg(path, damage, aside);
         if (file != nullptr) {
             file->refusingWrites = true;
+            file->refusedBytes = bytes;
         }
         return;
     }
@@ -398,28 +411,65 @@ LocalizableText putBackEmptiedSettings(const QString &path, const QString &damag
     return {};
 }
 
-// The emptied or removed file of putBackEmptiedSettings(), as it is before QSettings reads
-// it again (QSettings doesn't read an empty file: it takes it for no settings at once).
-LocalizableText putBackSettingsOfEmptyFile(const QString &path, const SettingsFileState &file)
+// Whether two values are the same setting, as the file holds them (nothing is a setting
+// too).
+bool sameSetting(const QVariant &one, const QVariant &other)
 {
-    if (!holdsSettings(&file)) {
+    return one.isValid() == other.isValid() && (!one.isValid() || encodeValue(one) == encodeValue(other));
+}
+
+// What a sync found in the file before QSettings looked at it.
+struct FileLook
+{
+    // Why putting the settings back in place of a file that held none failed.
+    LocalizableText failure;
+    // The settings the file holds, when it holds readable ones.
+    std::optional<QSettings::SettingsMap> settings;
+};
+
+// The file as it is before QSettings looks at it. QSettings reads the file again only when
+// its size or its modification time differs from when it last read or wrote it: a change of
+// the same size within one tick of the file system's clock (a second on some), or one whose
+// time was set back (a sync tool sets the time it brings), goes unseen, and QSettings would
+// write what it held over it. What the file holds tells instead: removed, emptied or blanked
+// while the database holds settings, they are put back (QSettings reads no settings there,
+// and would lose them); damaged, it is moved aside and the settings put in its place; the
+// settings it holds are returned, to be compared with those the database last read or wrote.
+FileLook lookAtFile(const QString &path, SettingsFileState &file)
+{
+    const FileNodeKind node = fileNodeKind(path);
+    if (node == FileNodeKind::missing) {
+        return {holdsSettings(&file) ? putBackEmptiedSettings(path, QStringLiteral("it was removed"), file)
+                                     : LocalizableText(),
+            std::nullopt};
+    }
+    if (node != FileNodeKind::regularFile) {
         return {};
     }
-    switch (fileNodeKind(path)) {
-    case FileNodeKind::missing:
-        return putBackEmptiedSettings(path, QStringLiteral("it was removed"), file);
-    case FileNodeKind::regularFile:
-        if (QFileInfo(path).size() == 0) {
-            return putBackEmptiedSettings(path, QStringLiteral("it is empty"), file);
-        }
-        break;
-    case FileNodeKind::folder:
-    case FileNodeKind::danglingLink:
-    case FileNodeKind::other:
-    case FileNodeKind::inaccessible:
-        break;
+    QByteArray bytes;
+    try {
+        bytes = readWholeFile(path);
+    } catch (const FileAccessError &) {
+        // QSettings can't read it either, and fails.
+        return {};
     }
-    return {};
+    if (bytes.trimmed().isEmpty()) {
+        if (!holdsSettings(&file)) {
+            return {};
+        }
+        const QString damage
+            = bytes.isEmpty() ? QStringLiteral("it is empty") : QStringLiteral("it holds nothing but blanks");
+        return {putBackEmptiedSettings(path, damage, file), std::nullopt};
+    }
+    QJsonObject object;
+    if (const QString damage = whyNotSettings(path, bytes, &object); !damage.isEmpty()) {
+        keepDamagedFileAside(path, damage, bytes, &file);
+        return {file.writeFailure, std::nullopt};
+    }
+    file.refusingWrites = false;
+    QSettings::SettingsMap onDisk;
+    decodeSettings(std::move(object), onDisk);
+    return {{}, std::move(onDisk)};
 }
 
 bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
@@ -444,7 +494,7 @@ bool readJsonSettings(QIODevice &device, QSettings::SettingsMap &map)
     }
     // Damaged since the database looked at it: that must not take the application down,
     // nor the settings it holds.
-    keepDamagedFileAside(path, damage, file);
+    keepDamagedFileAside(path, damage, bytes, file);
     if (file != nullptr && file->known) {
         map = *file->known;
     }
@@ -765,6 +815,7 @@ void UserDefaults::setValue(const QString &key, const QVariant &value)
 {
     if (m_settings) {
         m_settings->setValue(key, value);
+        m_changedKeys.insert(key);
     } else {
         m_memory.insert(key, value);
     }
@@ -775,6 +826,7 @@ void UserDefaults::remove(const QString &key)
 {
     if (m_settings) {
         m_settings->remove(key);
+        m_changedKeys.insert(key);
     } else {
         m_memory.remove(key);
     }
@@ -810,11 +862,17 @@ void UserDefaults::sync()
     const SettingsFileScope syncing(m_file.get());
     m_file->writeAttempted = false;
     m_file->writeFailure = {};
-    // Settings QSettings would drop are put back first; until that works, QSettings keeps
-    // what it holds, and reads nothing.
-    if (const LocalizableText failure = putBackSettingsOfEmptyFile(path, *m_file); !failure.isEmpty()) {
-        reportWriteFailure(failure);
+    // The file is looked at first. Settings QSettings would drop are put back; until that
+    // works, QSettings keeps what it holds, and reads nothing.
+    const FileLook look = lookAtFile(path, *m_file);
+    if (!look.failure.isEmpty()) {
+        reportWriteFailure(look.failure);
         return;
+    }
+    // Settings changed on disk are taken before QSettings writes what it holds over them,
+    // as its own reading of the file would (when it sees the change).
+    if (look.settings && writing) {
+        takeSettingsChangedOnDisk(*look.settings);
     }
     m_settings->sync();
     // QSettings says only that access failed, and its status never returns to NoError after
@@ -835,11 +893,42 @@ void UserDefaults::sync()
     if (failure.isEmpty()) {
         if (writing) {
             m_unsavedChanges = false;
+            m_changedKeys.clear();
         }
         m_reportedFailure.clear();
-        return;
+    } else {
+        reportWriteFailure(failure);
     }
-    reportWriteFailure(failure);
+    // With nothing to write, settings changed on disk that QSettings didn't read (the size
+    // and time of the file were as it last saw them) are taken now, and written so that
+    // QSettings holds them as the file's. The file holds them already: no change of the
+    // player's is at stake, a failure of this write loses nothing, and QSettings tries it
+    // again with the next sync.
+    if (look.settings && !writing && takeSettingsChangedOnDisk(*look.settings)) {
+        m_settings->sync();
+    }
+}
+
+bool UserDefaults::takeSettingsChangedOnDisk(const QSettings::SettingsMap &onDisk)
+{
+    const QSettings::SettingsMap known = m_file->known.value_or(QSettings::SettingsMap());
+    QStringList keys = onDisk.keys() + known.keys();
+    keys.removeDuplicates();
+    bool took = false;
+    for (const QString &key : std::as_const(keys)) {
+        // A change of this database not written yet stays over the file's value.
+        const QVariant now = onDisk.value(key);
+        if (m_changedKeys.contains(key) || sameSetting(now, known.value(key))) {
+            continue;
+        }
+        if (now.isValid()) {
+            m_settings->setValue(key, now);
+        } else {
+            m_settings->remove(key);
+        }
+        took = true;
+    }
+    return took;
 }
 
 void UserDefaults::requestSync()

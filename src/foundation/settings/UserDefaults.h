@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSet>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -34,10 +35,14 @@ struct SettingsFileState;
 // written: the settings are then kept in memory only, for this run. Each case is logged
 // with the paths; a change kept in memory only is reported as a failed write.
 //
-// While Veyra runs, the file is read again whenever it changed on disk. Found damaged then
-// (or turned into a link to something else), it is moved aside the same way before
-// anything is written, and the settings this database holds are written in its place; so
-// are they when the file was emptied or removed (QSettings would read no settings there).
+// While Veyra runs, the file is read again at a sync whenever what it holds changed on disk,
+// whatever its size and modification time say (QSettings goes by those alone, and misses a
+// change of the same size within one tick of the file system's clock): settings another
+// program wrote there are taken, the changes of this database not written yet kept over
+// them. Found damaged then (or turned into a link to something else), it is moved aside the
+// same way before anything is written, and the settings this database holds are written in
+// its place; so are they when the file was emptied, blanked or removed (QSettings would read
+// no settings there).
 // Every write is checked: a write that fails leaves the file as it was (a full disk never
 // leaves part of the settings in its place), is logged with the path and the reason, and
 // is reported to the write-failure handler; the changes stay pending and are written again
@@ -82,7 +87,7 @@ public:
 
     // Writes pending changes to disk now (they are also written on the next turn of the
     // event loop after a change, and when the database is destroyed), and reads the file
-    // again when it changed on disk.
+    // again when what it holds changed on disk.
     void sync();
 
     // Called on the database's thread after every failed write of the file (and after a
@@ -93,6 +98,10 @@ private:
     // Syncs on the next turn of the event loop.
     void requestSync();
     void noteChange();
+    // Takes the settings found on disk that changed there since the database last read or
+    // wrote the file into QSettings, which writes them with its next sync, except where this
+    // database changed them since; whether it took any.
+    bool takeSettingsChangedOnDisk(const QSettings::SettingsMap &onDisk);
     void reportWriteFailure(const LocalizableText &reason);
     void reportWriteFailure(const FileAccessError &error);
 
@@ -106,8 +115,10 @@ private:
     std::unique_ptr<FileAccessError> m_keptInMemoryBecause;
     // The failure reported last, while nothing changed since.
     QString m_reportedFailure;
-    // Changes made since the last write that succeeded; a sync posted and not run yet.
+    // Changes made since the last write that succeeded, and the keys they changed; a sync
+    // posted and not run yet.
     bool m_unsavedChanges = false;
+    QSet<QString> m_changedKeys;
     bool m_syncRequested = false;
     std::function<void(const FileAccessError &)> m_onWriteFailure;
 };

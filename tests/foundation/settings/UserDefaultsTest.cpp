@@ -20,6 +20,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <sys/stat.h>
 
 using namespace veyra;
 using veyra::test::LogCapture;
@@ -40,11 +41,26 @@ void writeFile(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-// The settings in the file as another process would read them (QSettings shares what it
-// read of one file within a process; a copy under another name is read from disk).
+// Another program's change that neither the size nor the time of the file tells: `bytes`,
+// padded with blanks to the file's size, given back the file's modification time.
+void changeKeepingSizeAndTime(const QString &path, QByteArray bytes)
+{
+    struct stat before
+    { };
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    ASSERT_LE(bytes.size(), before.st_size);
+    writeFile(path, bytes.leftJustified(before.st_size, ' '));
+    const timespec times[2]{{0, UTIME_OMIT}, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+// The settings in the file as another process would read them. QSettings shares what it read
+// of one file within a process, and takes a file of a name it read before, of the same size
+// and modification time, for the one it read: each look reads a copy under a new name.
 QVariantMap settingsOnDisk(const QString &path)
 {
-    const QString copy = path + QStringLiteral(".copy");
+    static int copies = 0;
+    const QString copy = path + QStringLiteral(".copy-%1").arg(++copies);
     QFile::remove(copy);
     if (!QFile::copy(path, copy)) {
         return {};
@@ -361,9 +377,11 @@ TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWri
     ASSERT_EQ(settingsOnDisk(path), held);
 
     // A hand edit breaks the file, then a setting changes: the broken file is kept, byte for
-    // byte, and the file holds everything Veyra held with the change.
-    const QByteArray handEdit("{\"client_language\": \"ko\", \"policy\" oops");
-    writeFile(path, handEdit);
+    // byte, and the file holds everything Veyra held with the change. Neither the size nor the
+    // time of the file tells the change: what it holds does.
+    const QByteArray handEdit
+        = QByteArray("{\"client_language\": \"ko\", \"policy\" oops").leftJustified(QFileInfo(path).size(), ' ');
+    changeKeepingSizeAndTime(path, handEdit);
     defaults.setValue(QStringLiteral("opacity"), 80);
     // QSettings' own deferred write.
     QCoreApplication::sendPostedEvents();
@@ -376,7 +394,7 @@ TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWri
     EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ja"));
 
     // Broken again with nothing to write: kept aside, and the settings put back at once.
-    writeFile(path, "[\"not settings\"]");
+    changeKeepingSizeAndTime(path, "[\"not settings\"]");
     defaults.sync();
     aside = damagedCopies(dir.path());
     ASSERT_EQ(aside.size(), 2);
@@ -403,8 +421,9 @@ TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWri
     writeFile(path, QByteArray());
     defaults.sync();
     EXPECT_EQ(settingsOnDisk(path), expected);
-    // Blanked, then a setting changes: the file holds everything with the change.
-    writeFile(path, "\n   \n");
+    // Blanked in the same size and time, then a setting changes: the file holds everything
+    // with the change.
+    changeKeepingSizeAndTime(path, "\n");
     defaults.setValue(QStringLiteral("opacity"), 70);
     defaults.sync();
     expected.insert(QStringLiteral("opacity"), 70);
@@ -437,6 +456,33 @@ TEST(UserDefaults, SettingsDamagedWhileVeyraRunsAreMovedAsideAndWhatItHoldsIsWri
             putBack.arg(path, QStringLiteral("it holds nothing but blanks")),
             putBack.arg(path, QStringLiteral("it was removed")), putBack.arg(path, QStringLiteral("it was removed"))}));
     EXPECT_TRUE(log.messages(QStringLiteral("UserDefaults"), QtCriticalMsg).isEmpty());
+}
+
+TEST(UserDefaults, SettingsChangedOnDiskAreReadAgainWhateverTheSizeAndTimeOfTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    UserDefaults defaults(path);
+    defaults.setValue(QStringLiteral("client_language"), QStringLiteral("ja"));
+    defaults.setValue(QStringLiteral("opacity"), 60);
+    defaults.sync();
+    // A sync tool brings another machine's settings in the same size, and sets the file's
+    // time back: read at the next sync.
+    changeKeepingSizeAndTime(path, readFile(path).replace("\"ja\"", "\"ko\""));
+    defaults.sync();
+    EXPECT_EQ(defaults.string(QStringLiteral("client_language")), QStringLiteral("ko"));
+    // Again while a change of Veyra's waits: the file gets both, Veyra's change (even to the
+    // value it held) over the other program's value of that setting.
+    changeKeepingSizeAndTime(path, readFile(path).replace("\"ko\"", "\"ja\"").replace(": 60", ": 90"));
+    defaults.setValue(QStringLiteral("opacity"), 60);
+    defaults.sync();
+    EXPECT_EQ(settingsOnDisk(path),
+        (QVariantMap{{QStringLiteral("client_language"), QStringLiteral("ja")}, {QStringLiteral("opacity"), 60}}));
+    // A setting removed there, another changed: so here too, once Veyra's change is written.
+    changeKeepingSizeAndTime(path, "{\"/format\": 2, \"opacity\": 90}");
+    defaults.sync();
+    EXPECT_FALSE(defaults.contains(QStringLiteral("client_language")));
+    EXPECT_EQ(defaults.integer(QStringLiteral("opacity")), 90);
 }
 
 TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTime)
@@ -539,6 +585,18 @@ TEST(UserDefaults, AFailedWriteLeavesTheFileAsItWasAndIsLoggedAndReportedEachTim
             .arg(path));
     defaults.sync();
     EXPECT_EQ(QJsonDocument::fromJson(readFile(path)).object().value(QStringLiteral("opacity")), 60);
+
+    // Damaged while the disk takes no writes: neither moved aside nor written over, which is
+    // told once however many syncs find it.
+    writeFile(path, "damaged");
+    ASSERT_TRUE(disk.setReadOnly(true));
+    defaults.sync();
+    defaults.setValue(QStringLiteral("opacity"), 50);
+    defaults.sync();
+    ASSERT_TRUE(disk.setReadOnly(false));
+    EXPECT_EQ(readFile(path), QByteArray("damaged"));
+    EXPECT_EQ(
+        log.messages(QStringLiteral("UserDefaults")).filter(path + QStringLiteral(" was damaged while")).size(), 1);
 }
 
 TEST(UserDefaults, OnlyTheNewestDamagedFilesAreKeptAndValuesOfNoKnownTypeSurviveWrites)
