@@ -271,4 +271,44 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, TellsADiskThatCannotTakeTheArchiveA
             .toStdString());
     EXPECT_EQ(full.logDescription().toStdString(),
         QStringLiteral("downloadNotSaved (%1: No space left on device)").arg(onDisk).toStdString());
+
+    // The disk fills up at the last write: after the first piece, all but the archive's
+    // last byte fit, so the last write takes part of its piece. Not an archive that
+    // arrived whole (whose signature would then fail), but the disk's reason, in the
+    // interface language.
+    disk.empty();
+    constexpr qint64 page = 4096;
+    const qint64 lastByte = 384 * page;
+    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::generated(200, lastByte + 1));
+    bool filledToTheLastByte = false;
+    const AppUpdaterError lastWrite = notSaved(lastByte + 1, [&](qint64 received, qint64) {
+        if (!filledToTheLastByte) {
+            filledToTheLastByte = disk.fill(lastByte - (received + page - 1) / page * page);
+        }
+    });
+    EXPECT_TRUE(filledToTheLastByte);
+    EXPECT_EQ(QFileInfo(onDisk).size(), lastByte);
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    EXPECT_EQ(lastWrite.localizedDescription().toStdString(),
+        QStringLiteral("Veyraはアップデートを「%1」に保存できませんでした。 (ディスクに空き容量がありません)")
+            .arg(disk.path())
+            .toStdString());
+    setCurrentClientLanguage(ClientLanguage::english);
+}
+
+TEST_F(QtNetworkUpdateArchiveDownloaderTest, AnArchiveThatCannotBeFlushedToDiskIsNotSaved)
+{
+    // A file that takes every byte but cannot be flushed to a disk (the device that
+    // discards what it is given): the download fails as not saved, with the system's reason,
+    // rather than as an archive that arrived whole.
+    const QByteArray archive(10000, 'f');
+    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::raw(200, archive, "application/octet-stream"));
+    try {
+        runTask(m_downloader.download(m_standIn.url(archivePath), QStringLiteral("/dev/null"), archive.size(), {}, {}));
+        ADD_FAILURE() << "the download succeeded";
+    } catch (const AppUpdaterError &error) {
+        EXPECT_EQ(error.kind(), AppUpdaterError::Kind::downloadNotSaved);
+        EXPECT_EQ(error.localizedDescription(),
+            QStringLiteral("Veyra couldn't save the update in “/dev”. (%1)").arg(qt_error_string(EINVAL)));
+    }
 }
