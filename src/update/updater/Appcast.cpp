@@ -286,7 +286,7 @@ Appcast Appcast::parse(const QByteArray &document, const std::function<bool()> &
 {
     // Qt's reader is given the very text the scan read.
     const QString text = decodedFeed(document);
-    if (const std::optional<QString> refused = refusedFeedMarkup(text, stopRequested)) {
+    if (const std::optional<QString> refused = refusedFeedMarkup(text)) {
         throw AppUpdaterError(AppUpdaterError::Kind::invalidFeed, *refused);
     }
     FeedReader feed(text, stopRequested);

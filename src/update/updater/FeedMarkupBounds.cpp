@@ -1,15 +1,10 @@
 #include "update/updater/FeedMarkupBounds.h"
 
-#include "foundation/errors/Error.h"
-
 #include <vector>
 
 namespace veyra {
 
 namespace {
-
-// How many characters the scan reads between two questions whether to stop.
-constexpr qsizetype stopCheckInterval = 64 * 1024;
 
 bool isXmlSpace(QChar character)
 {
@@ -19,15 +14,13 @@ bool isXmlSpace(QChar character)
 class FeedMarkupScan
 {
 public:
-    FeedMarkupScan(QStringView text, const std::function<bool()> &stopRequested)
+    explicit FeedMarkupScan(QStringView text)
         : m_text(text)
-        , m_stopRequested(stopRequested)
     { }
 
     std::optional<QString> run()
     {
         while (m_position < m_text.size()) {
-            askWhetherToStop();
             const qsizetype open = m_text.indexOf(u'<', m_position);
             if (open < 0) {
                 return std::nullopt;
@@ -65,17 +58,6 @@ public:
     }
 
 private:
-    void askWhetherToStop()
-    {
-        if (m_position < m_nextStopCheck) {
-            return;
-        }
-        m_nextStopCheck = m_position + stopCheckInterval;
-        if (m_stopRequested && m_stopRequested()) {
-            throw CancellationError();
-        }
-    }
-
     // The position after the next `closing` from `from`; nothing when there is none.
     std::optional<qsizetype> after(QStringView closing, qsizetype from) const
     {
@@ -200,18 +182,16 @@ private:
     }
 
     QStringView m_text;
-    const std::function<bool()> &m_stopRequested;
     qsizetype m_position = 0;
-    qsizetype m_nextStopCheck = 0;
     std::vector<int> m_declarationsOfOpenElements;
     qsizetype m_declarationsInScope = 0;
 };
 
 } // namespace
 
-std::optional<QString> refusedFeedMarkup(QStringView text, const std::function<bool()> &stopRequested)
+std::optional<QString> refusedFeedMarkup(QStringView text)
 {
-    return FeedMarkupScan(text, stopRequested).run();
+    return FeedMarkupScan(text).run();
 }
 
 } // namespace veyra

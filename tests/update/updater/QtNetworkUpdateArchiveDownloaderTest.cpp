@@ -272,22 +272,22 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, TellsADiskThatCannotTakeTheArchiveA
     EXPECT_EQ(full.logDescription().toStdString(),
         QStringLiteral("downloadNotSaved (%1: No space left on device)").arg(onDisk).toStdString());
 
-    // The disk fills up at the last write: after the first piece, all but the archive's
-    // last byte fit, so the last write takes part of its piece. Not an archive that
-    // arrived whole (whose signature would then fail), but the disk's reason, in the
-    // interface language.
+    // The disk fills up at the last write: after the first piece, all but the last page of
+    // the archive fit, so the last write (the stand-in's last 8 KiB) takes part of its piece.
+    // Not an archive that arrived whole (whose signature would then fail), but the disk's
+    // reason, in the interface language.
     disk.empty();
     constexpr qint64 page = 4096;
-    const qint64 lastByte = 384 * page;
-    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::generated(200, lastByte + 1));
-    bool filledToTheLastByte = false;
-    const AppUpdaterError lastWrite = notSaved(lastByte + 1, [&](qint64 received, qint64) {
-        if (!filledToTheLastByte) {
-            filledToTheLastByte = disk.fill(lastByte - (received + page - 1) / page * page);
+    const qint64 fits = 24 * 64 * 1024 + page;
+    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::generated(200, fits + page));
+    bool filledToTheLastPage = false;
+    const AppUpdaterError lastWrite = notSaved(fits + page, [&](qint64 received, qint64) {
+        if (!filledToTheLastPage) {
+            filledToTheLastPage = disk.fill(fits - (received + page - 1) / page * page);
         }
     });
-    EXPECT_TRUE(filledToTheLastByte);
-    EXPECT_EQ(QFileInfo(onDisk).size(), lastByte);
+    EXPECT_TRUE(filledToTheLastPage);
+    EXPECT_EQ(QFileInfo(onDisk).size(), fits);
     setCurrentClientLanguage(ClientLanguage::japanese);
     EXPECT_EQ(lastWrite.localizedDescription().toStdString(),
         QStringLiteral("Veyraはアップデートを「%1」に保存できませんでした。 (ディスクに空き容量がありません)")
