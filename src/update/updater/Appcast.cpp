@@ -203,7 +203,7 @@ public:
 
 private:
     // How many tokens are read between two questions whether to stop.
-    static constexpr int stopCheckInterval = 1024;
+    static constexpr int stopCheckInterval = 64;
 
     QXmlStreamReader m_reader;
     const std::function<bool()> &m_stopRequested;
