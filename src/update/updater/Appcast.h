@@ -55,7 +55,7 @@ struct Appcast
     static Appcast parse(const QByteArray &document, const std::function<bool()> &stopRequested = {});
 
     // parse() on cpuWorkPool(), never on the calling thread: a feed of a few megabytes takes
-    // a good part of a second. Stops (CancellationError) soon after `token` is cancelled or
+    // a few hundred milliseconds. Stops (CancellationError) soon after `token` is cancelled or
     // the application's end has begun (workerPoolsHaveEnded()), so that neither waits for it.
     static QCoro::Task<Appcast> read(QByteArray document, CancellationToken token);
 };
