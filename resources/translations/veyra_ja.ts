@@ -874,6 +874,30 @@
         <translation>%@ バイトしか書き込めませんでした（全体は %@ バイト）。</translation>
     </message>
     <message>
+        <source>No space left on device</source>
+        <translation>ディスクに空き容量がありません</translation>
+    </message>
+    <message>
+        <source>Read-only file system</source>
+        <translation>読み取り専用のファイルシステムです</translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation>アクセス権がありません</translation>
+    </message>
+    <message>
+        <source>Operation not permitted</source>
+        <translation>この操作は許可されていません</translation>
+    </message>
+    <message>
+        <source>Disk quota exceeded</source>
+        <translation>ディスク使用量の割り当てを超えました</translation>
+    </message>
+    <message>
+        <source>Input/output error</source>
+        <translation>ディスクの入出力エラーが発生しました</translation>
+    </message>
+    <message>
         <source>It is damaged and couldn't be moved aside.</source>
         <translation>破損しており、別の場所に移せませんでした。</translation>
     </message>

@@ -874,6 +874,30 @@
         <translation>%@바이트만 기록할 수 있었습니다(전체 %@바이트).</translation>
     </message>
     <message>
+        <source>No space left on device</source>
+        <translation>디스크에 남은 공간이 없습니다</translation>
+    </message>
+    <message>
+        <source>Read-only file system</source>
+        <translation>읽기 전용 파일 시스템입니다</translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation>접근 권한이 없습니다</translation>
+    </message>
+    <message>
+        <source>Operation not permitted</source>
+        <translation>허용되지 않은 작업입니다</translation>
+    </message>
+    <message>
+        <source>Disk quota exceeded</source>
+        <translation>디스크 할당량을 초과했습니다</translation>
+    </message>
+    <message>
+        <source>Input/output error</source>
+        <translation>디스크 입출력 오류가 발생했습니다</translation>
+    </message>
+    <message>
         <source>It is damaged and couldn't be moved aside.</source>
         <translation>손상되었으며 다른 곳으로 옮길 수 없었습니다.</translation>
     </message>

@@ -40,6 +40,22 @@ const char *const danglingLinkReason = QT_TRANSLATE_NOOP("Veyra", "It is a link 
 const char *const tooLargeReason = QT_TRANSLATE_NOOP("Veyra", "It is larger than %@ MB.");
 const char *const shortWriteReason = QT_TRANSLATE_NOOP("Veyra", "Only %@ of %@ bytes could be written.");
 
+// The system's reasons that Veyra words in the interface language, by their English text.
+struct CommonSystemReason
+{
+    int errorNumber;
+    const char *key;
+};
+
+const CommonSystemReason commonSystemReasons[] = {
+    {ENOSPC, QT_TRANSLATE_NOOP("Veyra", "No space left on device")},
+    {EROFS, QT_TRANSLATE_NOOP("Veyra", "Read-only file system")},
+    {EACCES, QT_TRANSLATE_NOOP("Veyra", "Permission denied")},
+    {EPERM, QT_TRANSLATE_NOOP("Veyra", "Operation not permitted")},
+    {EDQUOT, QT_TRANSLATE_NOOP("Veyra", "Disk quota exceeded")},
+    {EIO, QT_TRANSLATE_NOOP("Veyra", "Input/output error")},
+};
+
 QString megabytes(qint64 bytes)
 {
     return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'g', 3);
@@ -66,11 +82,34 @@ FileNodeKind kindOfStat(const struct stat &status)
 
 } // namespace
 
+LocalizableText systemReason(int errorNumber)
+{
+    for (const CommonSystemReason &reason : commonSystemReasons) {
+        if (reason.errorNumber == errorNumber) {
+            return LocalizableText::marked(reason.key);
+        }
+    }
+    return qt_error_string(errorNumber);
+}
+
+LocalizableText systemReason(LocalizableText reason)
+{
+    // Qt words some reasons itself and leaves the others to strerror(), in the system's
+    // language: each is compared with how both word it now.
+    const QString text = reason.english();
+    for (const CommonSystemReason &common : commonSystemReasons) {
+        if (text == QLatin1String(common.key) || text == qt_error_string(common.errorNumber)) {
+            return LocalizableText::marked(common.key);
+        }
+    }
+    return reason;
+}
+
 FileAccessError::FileAccessError(Kind kind, QString path, LocalizableText detail)
-    : Error(withDetail(formatPlaceholders(QString::fromUtf8(patternFor(kind)), {path}), detail.english()))
+    : Error(withDetail(formatPlaceholders(QString::fromUtf8(patternFor(kind)), {path}), systemReason(detail).english()))
     , m_kind(kind)
     , m_path(std::move(path))
-    , m_detail(std::move(detail))
+    , m_detail(systemReason(std::move(detail)))
 { }
 
 FileAccessError FileAccessError::withOwnReason(

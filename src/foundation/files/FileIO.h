@@ -41,6 +41,14 @@ private:
     LocalizableText m_detail;
 };
 
+// The system's reason for a failed file operation (as strerror(), qt_error_string() or a
+// file's errorString() word it), in the interface language when it is one of the common
+// ones: no space left on the device, a read-only file system, permission denied, an
+// operation not permitted, the disk quota exceeded, an input/output error. Any other
+// reason stays as the system words it. Every FileAccessError words its reason so.
+LocalizableText systemReason(int errorNumber);
+LocalizableText systemReason(LocalizableText reason);
+
 // What stands at a path, links followed (a link whose target is missing is told apart).
 // `other` is a named pipe, a device or a socket; `inaccessible` what cannot be looked at
 // (a folder on the way that may not be searched), left to opening to say why.

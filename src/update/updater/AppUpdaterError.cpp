@@ -1,5 +1,7 @@
 #include "update/updater/AppUpdaterError.h"
 
+#include "foundation/files/FileIO.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -54,7 +56,8 @@ AppUpdaterError::AppUpdaterError(Kind kind, QString detail, QString folder, Loca
 
 AppUpdaterError AppUpdaterError::downloadNotSaved(QString folder, LocalizableText reason, QString detail)
 {
-    return AppUpdaterError(Kind::downloadNotSaved, std::move(detail), std::move(folder), std::move(reason));
+    return AppUpdaterError(
+        Kind::downloadNotSaved, std::move(detail), std::move(folder), systemReason(std::move(reason)));
 }
 
 QString AppUpdaterError::localizedDescription() const

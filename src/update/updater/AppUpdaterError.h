@@ -33,8 +33,9 @@ public:
     };
 
     explicit AppUpdaterError(Kind kind, QString detail = {});
-    // The archive could not be written in `folder`, for `reason` (the system's, or one of
-    // Veyra's own), shown after the sentence.
+    // The archive could not be written in `folder`, for `reason` (the system's, worded in
+    // the interface language when it is a common one (systemReason()), or one of Veyra's
+    // own), shown after the sentence.
     static AppUpdaterError downloadNotSaved(QString folder, LocalizableText reason, QString detail);
 
     Kind kind() const { return m_kind; }

@@ -5,7 +5,15 @@
 #include "update/updater/UpdateArchiveDownloading.h"
 #include "update/version/BuildComparison.h"
 
+#include "foundation/async/AsyncTask.h"
+#include "update/updater/FeedMarkupBounds.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
+
+#include <atomic>
+#include <memory>
 
 namespace veyra {
 
@@ -13,6 +21,11 @@ namespace {
 
 const QString appcastNamespace = QStringLiteral("http://www.andymatuschak.org/xml-namespaces/sparkle");
 constexpr qsizetype signatureBytes = 64;
+
+bool isXmlSpace(QChar character)
+{
+    return character == u' ' || character == u'\t' || character == u'\n' || character == u'\r';
+}
 
 bool isAppcastName(const QXmlStreamReader &reader, QLatin1String name)
 {
@@ -90,58 +103,135 @@ std::optional<AppcastItem> installableItem(const ItemFields &fields)
     return item;
 }
 
-// The text of the element whose start element the reader is on, its child elements' text
-// included, up to its end element; nothing when elements nest more than
-// maximumAppcastDescriptionNesting deep inside it (the rest is still read through). A loop:
-// QXmlStreamReader::readElementText(IncludeChildElements) calls itself for each child
-// element, and a feed of a few hundred kilobytes of nested elements exhausts the stack.
-std::optional<QString> readDescriptionText(QXmlStreamReader &reader)
+// Qt's reader, asked every so often whether to stop: every loop below reads through next(),
+// none through Qt's own loops (readElementText, skipCurrentElement).
+class FeedReader
 {
-    QString text;
-    int depth = 0;
-    bool tooDeep = false;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::Characters:
-        case QXmlStreamReader::EntityReference:
-            if (!tooDeep) {
-                text += reader.text();
+public:
+    FeedReader(const QString &text, const std::function<bool()> &stopRequested)
+        : m_reader(text)
+        , m_stopRequested(stopRequested)
+    { }
+
+    QXmlStreamReader &reader() { return m_reader; }
+
+    QXmlStreamReader::TokenType next()
+    {
+        if (++m_tokens % stopCheckInterval == 0 && m_stopRequested && m_stopRequested()) {
+            throw CancellationError();
+        }
+        return m_reader.readNext();
+    }
+
+    // The next start element among the children of the current element; false at its end
+    // (or at an error).
+    bool nextStartElement()
+    {
+        while (!m_reader.atEnd()) {
+            switch (next()) {
+            case QXmlStreamReader::StartElement:
+                return true;
+            case QXmlStreamReader::EndElement:
+            case QXmlStreamReader::EndDocument:
+            case QXmlStreamReader::Invalid:
+                return false;
+            default:
+                break;
             }
-            break;
-        case QXmlStreamReader::StartElement:
-            if (++depth > maximumAppcastDescriptionNesting && !tooDeep) {
-                tooDeep = true;
-                text.clear();
+        }
+        return false;
+    }
+
+    // The text of the element whose start element the reader is on, up to its end element,
+    // with its child elements' text when elements nest at most `maximumNesting` deep inside
+    // it; nothing when they nest deeper (the rest is still read through) or the document
+    // breaks. With `maximumNesting` 0, the text directly inside it (child elements skipped).
+    // A loop: QXmlStreamReader::readElementText(IncludeChildElements) calls itself for each
+    // child element, and a feed of a few hundred kilobytes of nested elements exhausts the
+    // stack.
+    std::optional<QString> elementText(int maximumNesting)
+    {
+        QString text;
+        int depth = 0;
+        bool tooDeep = false;
+        while (!m_reader.atEnd()) {
+            switch (next()) {
+            case QXmlStreamReader::Characters:
+            case QXmlStreamReader::EntityReference:
+                if (!tooDeep && (depth == 0 || maximumNesting > 0)) {
+                    text += m_reader.text();
+                }
+                break;
+            case QXmlStreamReader::StartElement:
+                if (++depth > maximumNesting && maximumNesting > 0 && !tooDeep) {
+                    tooDeep = true;
+                    text.clear();
+                }
+                break;
+            case QXmlStreamReader::EndElement:
+                if (depth == 0) {
+                    return tooDeep ? std::nullopt : std::optional<QString>(text);
+                }
+                --depth;
+                break;
+            default:
+                break;
             }
-            break;
-        case QXmlStreamReader::EndElement:
-            if (depth == 0) {
-                return tooDeep ? std::nullopt : std::optional<QString>(text);
+        }
+        return std::nullopt;
+    }
+
+    // Reads through the element whose start element the reader is on, to its end element.
+    void skipElement()
+    {
+        int depth = 0;
+        while (!m_reader.atEnd()) {
+            switch (next()) {
+            case QXmlStreamReader::StartElement:
+                ++depth;
+                break;
+            case QXmlStreamReader::EndElement:
+                if (depth-- == 0) {
+                    return;
+                }
+                break;
+            default:
+                break;
             }
-            --depth;
-            break;
-        default:
-            break;
         }
     }
-    // A broken document: the caller refuses it.
-    return std::nullopt;
+
+private:
+    // How many tokens are read between two questions whether to stop.
+    static constexpr int stopCheckInterval = 64;
+
+    QXmlStreamReader m_reader;
+    const std::function<bool()> &m_stopRequested;
+    qint64 m_tokens = 0;
+};
+
+// The text of an element without its child elements, trimmed.
+QString plainText(FeedReader &feed)
+{
+    return feed.elementText(0).value_or(QString()).trimmed();
 }
 
 // Reads the item whose start element the reader is on, up to its end element.
-ItemFields readItem(QXmlStreamReader &reader)
+ItemFields readItem(FeedReader &feed)
 {
+    QXmlStreamReader &reader = feed.reader();
     ItemFields fields;
-    while (reader.readNextStartElement()) {
+    while (feed.nextStartElement()) {
         if (isPlainName(reader, QLatin1String("title"))) {
-            fields.title = reader.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+            fields.title = plainText(feed);
         } else if (isPlainName(reader, QLatin1String("link"))) {
-            fields.infoURL = feedLink(reader.readElementText(QXmlStreamReader::SkipChildElements));
+            fields.infoURL = feedLink(plainText(feed));
         } else if (isPlainName(reader, QLatin1String("description"))) {
             const QString format = appcastAttribute(reader.attributes(), QStringLiteral("format"));
             fields.descriptionFormat = format.isEmpty() ? QStringLiteral("html") : format;
-            fields.description = readDescriptionText(reader);
-            fields.descriptionTooDeep = !fields.description;
+            fields.description = feed.elementText(maximumAppcastDescriptionNesting);
+            // Notes nested too deep make the item invalid, whatever other descriptions it has.
+            fields.descriptionTooDeep = fields.descriptionTooDeep || !fields.description;
         } else if (isPlainName(reader, QLatin1String("enclosure"))) {
             const QXmlStreamAttributes attributes = reader.attributes();
             fields.hasEnclosure = true;
@@ -150,40 +240,72 @@ ItemFields readItem(QXmlStreamReader &reader)
             fields.enclosureSignature = appcastAttribute(attributes, QStringLiteral("edSignature"));
             fields.enclosureVersion = appcastAttribute(attributes, QStringLiteral("version"));
             fields.enclosureShortVersion = appcastAttribute(attributes, QStringLiteral("shortVersionString"));
-            reader.skipCurrentElement();
+            feed.skipElement();
         } else if (isAppcastName(reader, QLatin1String("version"))) {
-            fields.version = reader.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+            fields.version = plainText(feed);
         } else if (isAppcastName(reader, QLatin1String("shortVersionString"))) {
-            fields.shortVersion = reader.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
+            fields.shortVersion = plainText(feed);
         } else if (isAppcastName(reader, QLatin1String("releaseNotesLink"))) {
-            fields.releaseNotesURL = feedLink(reader.readElementText(QXmlStreamReader::SkipChildElements));
+            fields.releaseNotesURL = feedLink(plainText(feed));
         } else {
-            reader.skipCurrentElement();
+            feed.skipElement();
         }
     }
     return fields;
 }
 
+// The feed's text as Qt's reader decodes its bytes: in the encoding its first bytes show
+// (a byte order mark, or UTF-16 or UTF-32 by how its first '<' is written), else UTF-8,
+// unless its XML declaration names another.
+QString decodedFeed(const QByteArray &document)
+{
+    QStringDecoder shown(QStringDecoder::encodingForData(document, u'<').value_or(QStringConverter::Utf8));
+    QString text = shown(document);
+    if (!text.startsWith(QLatin1String("<?xml")) || text.size() < 6 || !isXmlSpace(text[5])) {
+        return text;
+    }
+    static const QRegularExpression encodingAttribute(QStringLiteral("\\sencoding\\s*=\\s*(\"|')([^\"']*)\\1"));
+    const qsizetype declarationEnd = text.indexOf(QLatin1String("?>"));
+    const QRegularExpressionMatch declared
+        = encodingAttribute.match(QStringView(text).first(declarationEnd < 0 ? text.size() : declarationEnd));
+    if (!declared.hasMatch()) {
+        return text;
+    }
+    const QByteArray name = declared.captured(2).toLatin1();
+    QStringDecoder decoder(name.constData());
+    if (!decoder.isValid()) {
+        throw AppUpdaterError(AppUpdaterError::Kind::invalidFeed,
+            QStringLiteral("the encoding %1 is unsupported").arg(declared.captured(2)));
+    }
+    return decoder(document);
+}
+
 } // namespace
 
-Appcast Appcast::parse(const QByteArray &document)
+Appcast Appcast::parse(const QByteArray &document, const std::function<bool()> &stopRequested)
 {
-    QXmlStreamReader reader(document);
+    // Qt's reader is given the very text the scan read.
+    const QString text = decodedFeed(document);
+    if (const std::optional<QString> refused = refusedFeedMarkup(text)) {
+        throw AppUpdaterError(AppUpdaterError::Kind::invalidFeed, *refused);
+    }
+    FeedReader feed(text, stopRequested);
+    QXmlStreamReader &reader = feed.reader();
     Appcast appcast;
     bool sawChannel = false;
-    if (reader.readNextStartElement() && isPlainName(reader, QLatin1String("rss"))) {
-        while (reader.readNextStartElement()) {
+    if (feed.nextStartElement() && isPlainName(reader, QLatin1String("rss"))) {
+        while (feed.nextStartElement()) {
             if (!isPlainName(reader, QLatin1String("channel"))) {
-                reader.skipCurrentElement();
+                feed.skipElement();
                 continue;
             }
             sawChannel = true;
-            while (reader.readNextStartElement()) {
+            while (feed.nextStartElement()) {
                 if (!isPlainName(reader, QLatin1String("item"))) {
-                    reader.skipCurrentElement();
+                    feed.skipElement();
                     continue;
                 }
-                if (const std::optional<AppcastItem> item = installableItem(readItem(reader))) {
+                if (const std::optional<AppcastItem> item = installableItem(readItem(feed))) {
                     appcast.items.append(*item);
                 } else {
                     ++appcast.skippedItemCount;
@@ -193,7 +315,7 @@ Appcast Appcast::parse(const QByteArray &document)
     }
     // Read to the end, so that a document broken after the channel is refused too.
     while (!reader.atEnd() && !reader.hasError()) {
-        reader.readNext();
+        feed.next();
     }
     if (reader.hasError()) {
         throw AppUpdaterError(AppUpdaterError::Kind::invalidFeed, reader.errorString());
@@ -202,6 +324,20 @@ Appcast Appcast::parse(const QByteArray &document)
         throw AppUpdaterError(AppUpdaterError::Kind::invalidFeed, QStringLiteral("not an RSS document with a channel"));
     }
     return appcast;
+}
+
+QCoro::Task<Appcast> Appcast::read(QByteArray document, CancellationToken token)
+{
+    token.throwIfCancelled();
+    // The worker is told through a flag of its own: the token belongs to this thread.
+    const auto stop = std::make_shared<std::atomic<bool>>(false);
+    const CancellationToken::Registration registration = token.onCancel([stop] { stop->store(true); });
+    auto reading = [document = std::move(document), stop] {
+        return parse(document, [stop] { return stop->load() || workerPoolsHaveEnded(); });
+    };
+    Appcast appcast = co_await runOnWorker(cpuWorkPool(), std::move(reading));
+    token.throwIfCancelled();
+    co_return appcast;
 }
 
 std::optional<AppcastItem> selectNewestUpdate(const QList<AppcastItem> &items, const QString &currentBuild)

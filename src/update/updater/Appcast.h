@@ -1,10 +1,14 @@
 #pragma once
 
+#include "foundation/async/CancellationToken.h"
 #include "update/updater/AppcastItem.h"
 
 #include <QByteArray>
 #include <QList>
 
+#include <qcoro/qcorotask.h>
+
+#include <functional>
 #include <optional>
 
 namespace veyra {
@@ -41,9 +45,19 @@ struct Appcast
     // maximumAppcastDescriptionNesting.
     int skippedItemCount = 0;
 
-    // Reads a feed. Throws AppUpdaterError::invalidFeed when the bytes are not well-formed
-    // XML or not an RSS document with a channel.
-    static Appcast parse(const QByteArray &document);
+    // Reads a feed, in time in proportion to its length whatever it holds. Throws
+    // AppUpdaterError::invalidFeed when the bytes are not well-formed XML or not an RSS
+    // document with a channel, or hold markup that no feed needs and that would take Qt's
+    // XML reader time growing with its square (refusedFeedMarkup(): an element with
+    // hundreds of attributes or namespace declarations, declarations in a document type),
+    // which is refused before that reader meets it. With `stopRequested`, asks it every so
+    // often and throws CancellationError once it answers true.
+    static Appcast parse(const QByteArray &document, const std::function<bool()> &stopRequested = {});
+
+    // parse() on cpuWorkPool(), never on the calling thread: a feed of a few megabytes takes
+    // a few hundred milliseconds. Stops (CancellationError) soon after `token` is cancelled or
+    // the application's end has begun (workerPoolsHaveEnded()), so that neither waits for it.
+    static QCoro::Task<Appcast> read(QByteArray document, CancellationToken token);
 };
 
 // The item with the newest build that is newer than `currentBuild` (builds compared by

@@ -238,7 +238,10 @@ QCoro::Task<std::function<void()>> FeedAppUpdater::checkAndInstall(
         throw AppUpdaterError(AppUpdaterError::Kind::feedUnavailable,
             QStringLiteral("HTTP status %1").arg(response->statusCode.value_or(0)));
     }
-    const Appcast appcast = Appcast::parse(response->body);
+    const Appcast appcast = co_await Appcast::read(response->body, token);
+    if (!self) {
+        throw CancellationError();
+    }
     if (appcast.skippedItemCount > 0) {
         qCWarning(self->m_logger).noquote()
             << QStringLiteral("The update feed has %1 items that cannot be installed").arg(appcast.skippedItemCount);

@@ -27,7 +27,8 @@ class HTTPTransport;
 // running build, and drives a user driver and a delegate through one update cycle per
 // check, on the GUI thread:
 //
-// 1. the feed is downloaded and read; a failure ends the cycle as failed;
+// 1. the feed is downloaded and read (on a worker, Appcast::read(): the cycle's end and the
+//    application's end stop the reading); a failure ends the cycle as failed;
 // 2. nothing newer: the delegate hears didNotFindUpdate (a user-initiated check also
 //    shows "not found" and waits for its acknowledgement);
 // 3. an update: the delegate hears didFindValidUpdate, then the user driver is offered

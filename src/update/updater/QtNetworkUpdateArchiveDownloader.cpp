@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -175,7 +174,7 @@ QCoro::Task<void> QtNetworkUpdateArchiveDownloader::download(QUrl url, QString p
             QStringLiteral("%1 of the %2 bytes the feed announced arrived").arg(*received).arg(expectedLength));
     }
     if (::fsync(file->handle()) != 0) {
-        throw notSaved(path, QString::fromLocal8Bit(std::strerror(errno)));
+        throw notSaved(path, systemReason(errno));
     }
     file->close();
 }

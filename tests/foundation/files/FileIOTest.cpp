@@ -1,5 +1,6 @@
 // Test label: unit
 #include "foundation/files/FileIO.h"
+#include "foundation/language/ClientLanguage.h"
 #include "support/SmallDisk.h"
 
 #include <QDir>
@@ -32,6 +33,11 @@ TEST(FileIO, AFullDiskNeverReplacesAFileWithPartOfTheNewOneAndSaysWhy)
             EXPECT_EQ(error.kind(), FileAccessError::Kind::writeFailed);
             EXPECT_EQ(error.message(),
                 QStringLiteral("The file “%1” couldn't be saved. (No space left on device)").arg(path));
+            // The system's reason in the interface language, as the rest.
+            setCurrentClientLanguage(ClientLanguage::korean);
+            EXPECT_EQ(error.localizedDescription(),
+                QStringLiteral("“%1” 파일을 저장할 수 없습니다. (디스크에 남은 공간이 없습니다)").arg(path));
+            setCurrentClientLanguage(ClientLanguage::english);
         }
         EXPECT_EQ(readWholeFile(path), old) << size;
         // Nothing of the attempt is left beside it.

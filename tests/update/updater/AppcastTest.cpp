@@ -1,7 +1,10 @@
 // Test label: unit
 #include "update/updater/Appcast.h"
 #include "update/updater/AppUpdaterError.h"
+#include "update/updater/FeedMarkupBounds.h"
 #include "update/updater/UpdateArchiveDownloading.h"
+
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +155,12 @@ TEST(AppcastTest, ReadsDeeplyNestedMarkupWithoutRunningOutOfStack)
     EXPECT_EQ(appcast.items.value(0).itemDescription, QStringLiteral("kept"));
     EXPECT_EQ(appcast.items.value(1).title, QString());
 
+    // A second description does not make notes nested too deep fit.
+    const Appcast twice = Appcast::parse(feed(item(QStringLiteral("125"),
+        wrappedDescription.arg(nested(100000)) + QStringLiteral("<description>ok</description>"))));
+    EXPECT_TRUE(twice.items.isEmpty());
+    EXPECT_EQ(twice.skippedItemCount, 1);
+
     // Text among elements is read as it stands, as before.
     const Appcast mixed = Appcast::parse(feed(item(QStringLiteral("124"),
         QStringLiteral("<description>New: <b>faster <i>capture</i></b>&amp; fewer <!-- x -->crashes</description>"))));
@@ -173,6 +182,75 @@ TEST(AppcastTest, RefusesDocumentsThatAreNotAFeed)
     }
     // An empty channel is a feed without releases.
     EXPECT_TRUE(Appcast::parse(feed(QString())).items.isEmpty());
+}
+
+TEST(AppcastTest, RefusesMarkupThatNoFeedNeedsBeforeQtsReaderMeetsIt)
+{
+    // Qt's reader takes time growing with the square of an element's attributes and of the
+    // namespace declarations in scope: an element with hundreds of them, nested elements
+    // that each declare one, and declarations of a document type refuse the whole feed.
+    QString attributes;
+    for (int index = 0; index < 10000; ++index) {
+        attributes += QStringLiteral(" a%1=\"v\"").arg(index);
+    }
+    QString declarations;
+    QString nested;
+    for (int index = 0; index < 1000; ++index) {
+        declarations += QStringLiteral(" xmlns:p%1=\"urn:%1\"").arg(index);
+        nested = QStringLiteral("<p%1:e xmlns:p%1=\"urn:%1\">%2</p%1:e>").arg(index).arg(nested);
+    }
+    const QByteArray withEntity
+        = feed(item(QStringLiteral("&v;"))).replace("?>\n", "?>\n<!DOCTYPE rss [<!ENTITY v \"130\">]>\n");
+    for (const QByteArray &document : {feed(item(QStringLiteral("130"), {}, attributes)),
+             feed(QStringLiteral("<image%1/>").arg(declarations) + item(QStringLiteral("130"))),
+             feed(QStringLiteral("<image>%1</image>").arg(nested) + item(QStringLiteral("130"))), withEntity}) {
+        try {
+            Appcast::parse(document);
+            ADD_FAILURE() << "accepted: " << document.first(200).toStdString();
+        } catch (const AppUpdaterError &error) {
+            EXPECT_EQ(error.kind(), AppUpdaterError::Kind::invalidFeed);
+        }
+    }
+
+    // Up to the bounds, and in other encodings, a feed is read as before.
+    attributes.clear();
+    declarations.clear();
+    for (int index = 0; index < maximumFeedAttributesPerElement - 4; ++index) {
+        attributes += QStringLiteral(" a%1=\"v\"").arg(index);
+    }
+    // With the feed's own and an image's, as many as may be in scope.
+    for (int index = 0; index < maximumFeedNamespaceDeclarationsInScope - 2; ++index) {
+        declarations += QStringLiteral(" xmlns:q%1=\"urn:%1\"").arg(index);
+    }
+    const QString title = QStringLiteral("<title>Größer</title>");
+    // Each of many elements may declare a namespace of its own.
+    const QString siblings = QStringLiteral("<image xmlns:i=\"urn:i\"><i:url/></image>").repeated(100);
+    const QByteArray atBounds = feed(siblings + item(QStringLiteral("131"), title, attributes))
+                                    .replace("<channel>", QStringLiteral("<channel%1>").arg(declarations).toUtf8());
+    QByteArray latin1 = QString::fromUtf8(atBounds).toLatin1();
+    latin1.replace("<?xml version=\"1.0\"?>", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
+    QStringEncoder toUtf16(QStringConverter::Utf16BE, QStringConverter::Flag::WriteBom);
+    const QByteArray utf16 = toUtf16(QString::fromUtf8(atBounds));
+    for (const QByteArray &document : {atBounds, latin1, utf16}) {
+        const Appcast appcast = Appcast::parse(document);
+        ASSERT_EQ(appcast.items.size(), 1);
+        EXPECT_EQ(appcast.items[0].title, QStringLiteral("Größer"));
+    }
+}
+
+TEST(AppcastTest, StopsReadingWhenAsked)
+{
+    // Asked every so often while Qt's reader reads, also a long stretch of nested markup.
+    const QByteArray document = feed(item(QStringLiteral("120"),
+        QStringLiteral("<description>%1</description>").arg(QStringLiteral("<p>x</p>").repeated(100000))));
+    int asks = 0;
+    EXPECT_EQ(Appcast::parse(document, [&asks] { return ++asks < 0; }).items.size(), 1);
+    EXPECT_GT(asks, 100);
+    for (const int stopAt : {1, asks}) {
+        int asked = 0;
+        EXPECT_THROW(Appcast::parse(document, [&asked, stopAt] { return ++asked == stopAt; }), CancellationError);
+        EXPECT_EQ(asked, stopAt);
+    }
 }
 
 TEST(AppcastTest, SelectsTheNewestBuildNewerThanTheRunningOne)

@@ -1,5 +1,6 @@
 // Test label: unit
 #include "update/updater/FeedAppUpdater.h"
+#include "foundation/async/AsyncTask.h"
 #include "support/GatedSleeper.h"
 #include "support/RunTask.h"
 #include "support/ServiceStandIn.h"
@@ -15,6 +16,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -340,6 +343,32 @@ TEST_F(FeedAppUpdaterTest, ReportsNothingNewerAndFailedFeedsOncePerCycle)
         (QList<std::optional<Kind>>{std::nullopt, Kind::feedUnavailable, Kind::invalidFeed, Kind::invalidFeed}));
     // No found or not-found report for a cycle that failed.
     EXPECT_EQ(m_delegate.events.filter(QStringLiteral("found")).size(), 1);
+}
+
+TEST_F(FeedAppUpdaterTest, ReadsTheFeedOnAWorkerWhileTheWindowGoesOnAnswering)
+{
+    publishReleases(m_standIn, {feedRelease(QStringLiteral("120"), QStringLiteral("1.2.0"))});
+    m_driver.choice = UserUpdateChoice::dismiss;
+    const auto updater = makeUpdater(false);
+    // Every worker is busy: the feed that arrived waits for one, and the event loop turns
+    // meanwhile without it.
+    const int threads = cpuWorkPool().maxThreadCount();
+    const auto started = std::make_shared<QSemaphore>();
+    const auto held = std::make_shared<QSemaphore>();
+    const auto release = qScopeGuard([&] { held->release(threads); });
+    for (int thread = 0; thread < threads; ++thread) {
+        startOnWorker(cpuWorkPool(), [started, held] {
+            started->release();
+            held->acquire();
+        });
+    }
+    started->acquire(threads);
+    updater->checkForUpdates();
+    ASSERT_TRUE(waitUntil([&] { return m_standIn.requests("GET", updateFeedPath).size() == 1; }));
+    EXPECT_FALSE(waitUntil([&] { return !m_delegate.events.isEmpty(); }, 1000));
+    held->release(threads);
+    ASSERT_TRUE(waitUntil([&] { return m_delegate.finishedCount() == 1; }, 20000));
+    EXPECT_EQ(m_delegate.events, (QStringList{QStringLiteral("found 120 user"), QStringLiteral("finished user")}));
 }
 
 TEST_F(FeedAppUpdaterTest, OutsideAnAppImageOpensTheDownloadPageAndFails)

@@ -271,4 +271,44 @@ TEST_F(QtNetworkUpdateArchiveDownloaderTest, TellsADiskThatCannotTakeTheArchiveA
             .toStdString());
     EXPECT_EQ(full.logDescription().toStdString(),
         QStringLiteral("downloadNotSaved (%1: No space left on device)").arg(onDisk).toStdString());
+
+    // The disk fills up at the last write: after the first piece, all but the last page of
+    // the archive fit, so the last write (the stand-in's last 8 KiB) takes part of its piece.
+    // Not an archive that arrived whole (whose signature would then fail), but the disk's
+    // reason, in the interface language.
+    disk.empty();
+    constexpr qint64 page = 4096;
+    const qint64 fits = 24 * 64 * 1024 + page;
+    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::generated(200, fits + page));
+    bool filledToTheLastPage = false;
+    const AppUpdaterError lastWrite = notSaved(fits + page, [&](qint64 received, qint64) {
+        if (!filledToTheLastPage) {
+            filledToTheLastPage = disk.fill(fits - (received + page - 1) / page * page);
+        }
+    });
+    EXPECT_TRUE(filledToTheLastPage);
+    EXPECT_EQ(QFileInfo(onDisk).size(), fits);
+    setCurrentClientLanguage(ClientLanguage::japanese);
+    EXPECT_EQ(lastWrite.localizedDescription().toStdString(),
+        QStringLiteral("Veyraはアップデートを「%1」に保存できませんでした。 (ディスクに空き容量がありません)")
+            .arg(disk.path())
+            .toStdString());
+    setCurrentClientLanguage(ClientLanguage::english);
+}
+
+TEST_F(QtNetworkUpdateArchiveDownloaderTest, AnArchiveThatCannotBeFlushedToDiskIsNotSaved)
+{
+    // A file that takes every byte but cannot be flushed to a disk (the device that
+    // discards what it is given): the download fails as not saved, with the system's reason,
+    // rather than as an archive that arrived whole.
+    const QByteArray archive(10000, 'f');
+    m_standIn.enqueueResponse("GET", archivePath, ScriptedResponse::raw(200, archive, "application/octet-stream"));
+    try {
+        runTask(m_downloader.download(m_standIn.url(archivePath), QStringLiteral("/dev/null"), archive.size(), {}, {}));
+        ADD_FAILURE() << "the download succeeded";
+    } catch (const AppUpdaterError &error) {
+        EXPECT_EQ(error.kind(), AppUpdaterError::Kind::downloadNotSaved);
+        EXPECT_EQ(error.localizedDescription(),
+            QStringLiteral("Veyra couldn't save the update in “/dev”. (%1)").arg(qt_error_string(EINVAL)));
+    }
 }
