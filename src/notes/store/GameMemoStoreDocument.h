@@ -7,16 +7,21 @@
 #include <QVector>
 
 #include <cstdint>
+#include <optional>
 
 namespace veyra {
 
-// The whole content of the note file "game-memos.json".
+// The whole content of the note file "game-memos.json", and of the copies of notes kept
+// beside it.
 struct GameMemoStoreDocument
 {
     static constexpr std::int64_t currentSchemaVersion = 1;
 
     std::int64_t schemaVersion = currentSchemaVersion;
     QVector<GameMemoEntry> entries;
+    // Only in a copy kept aside: the notes of `entries` as they were last read from the
+    // notes file before they were changed ("lastReadEntries"; a note not read is missing).
+    std::optional<QVector<GameMemoEntry>> lastRead;
 
     QJsonObject toJson() const;
     // Throws DecodingError on a missing key, a value of the wrong type or a bad entry;
