@@ -31,7 +31,8 @@ namespace veyra {
 // without a pause is written too.
 //
 // Nothing is written over notes that could not be loaded: when the load at creation
-// fails (the failure is logged with the store's location), every save first tries the
+// fails (the failure is logged with the store's location), it is tried again shortly on
+// its own (the file may have been caught while written), and every save first tries the
 // load again. When a load succeeds (at creation or later), the stored notes are kept and
 // the notes typed meanwhile and every copy kept aside by the store (by this run or an
 // earlier one) are added to them without losing any text (mergedGameMemos), the notice

@@ -24,9 +24,10 @@ struct GameMemoStoreDocument
     std::optional<QVector<GameMemoEntry>> lastRead;
 
     QJsonObject toJson() const;
-    // Throws DecodingError on a missing key, a value of the wrong type or a bad entry;
-    // other keys are ignored. Two entries under one key are refused as well: Veyra never
-    // writes such a file, and keeping either one would drop the other.
+    // Throws DecodingError on a missing key, a value of the wrong type or a bad entry
+    // ("lastReadEntries" is read when present); other keys are ignored. Two entries of one
+    // list under one key are refused as well: Veyra never writes such a file, and keeping
+    // either one would drop the other.
     static GameMemoStoreDocument fromJson(const QJsonObject &object);
 
     // The file's bytes: UTF-8 JSON, pretty-printed with two spaces, keys sorted, "/"
