@@ -946,6 +946,10 @@
         <translation>メモはほかの場所(別のコンピューターなど)でも変更されました。同じメモが両方で変更された場合、Veyra は両方の内容を新しい順にそのメモに残しました。</translation>
     </message>
     <message>
+        <source>Another program kept changing the game notes file “%@” while Veyra was saving the notes.</source>
+        <translation>Veyraがメモを保存している間に、ほかのプログラムがゲームメモのファイル「%@」を変更し続けました。</translation>
+    </message>
+    <message>
         <source>The notes kept aside earlier are back in your notes.</source>
         <translation>以前に別に保管されていたメモをメモに戻しました。</translation>
     </message>

@@ -946,6 +946,10 @@
         <translation>메모가 다른 곳(예: 다른 컴퓨터)에서도 변경되었습니다. 같은 메모가 양쪽에서 변경된 경우 Veyra가 두 내용을 모두 최신 순으로 그 메모에 남겼습니다.</translation>
     </message>
     <message>
+        <source>Another program kept changing the game notes file “%@” while Veyra was saving the notes.</source>
+        <translation>Veyra가 메모를 저장하는 동안 다른 프로그램이 게임 메모 파일 “%@”을(를) 계속 변경했습니다.</translation>
+    </message>
+    <message>
         <source>The notes kept aside earlier are back in your notes.</source>
         <translation>이전에 따로 보관된 메모를 메모로 되돌렸습니다.</translation>
     </message>

@@ -2,10 +2,14 @@
 
 #include "notes/model/GameMemoContext.h"
 #include "notes/store/GameMemoEntry.h"
+#include "support/GatedSleeper.h"
+#include "support/RunTask.h"
 
 #include <QDateTime>
 #include <QStringList>
 #include <QVector>
+
+#include <functional>
 
 namespace veyra::test {
 
@@ -24,6 +28,19 @@ inline QStringList texts(const QVector<GameMemoEntry> &entries)
         result.append(entry.text);
     }
     return result;
+}
+
+// Lets the sleeps of `sleeper` end one at a time (the notes model reading a stored file
+// again after a failed read) until `done` holds; false when it never does.
+inline bool releaseUntil(GatedSleeper &sleeper, const std::function<bool()> &done)
+{
+    return waitUntil([&sleeper, &done] {
+        if (done()) {
+            return true;
+        }
+        sleeper.releaseOne();
+        return false;
+    });
 }
 
 } // namespace veyra::test

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSet>
 
 #include <algorithm>
 #include <chrono>
@@ -60,32 +61,8 @@ const char *const twoSentences = QT_TRANSLATE_NOOP("Veyra", "%@ %@");
 const char *const changedElsewhereNotice = QT_TRANSLATE_NOOP("Veyra",
     "Your notes were also changed elsewhere (on another computer, say): where the same note was changed on both "
     "sides, Veyra kept both texts in it, the newest first.");
-
-// Whether a note is stored as it is: its stored form is the same (dates in whole seconds).
-bool isStoredAsItIs(const GameMemoEntry &note, const QHash<GameWindowProfileKey, GameMemoEntry> &stored)
-{
-    const auto found = stored.constFind(note.key);
-    return found != stored.constEnd() && found->toJson() == note.toJson();
-}
-
-// The notes that `stored` does not hold as they are: new ones and changed ones.
-QVector<GameMemoEntry> notesNotStored(const QVector<GameMemoEntry> &notes, const QVector<GameMemoEntry> &stored)
-{
-    QHash<GameWindowProfileKey, GameMemoEntry> storedByKey;
-    for (const GameMemoEntry &entry : stored) {
-        storedByKey.insert(entry.key, entry);
-    }
-    QVector<GameMemoEntry> missing;
-    for (const GameMemoEntry &note : notes) {
-        if (!isStoredAsItIs(note, storedByKey)) {
-            missing.append(note);
-        }
-    }
-    return missing;
-}
-
-// The non-blank notes, newest first; notes of the same date in the order of their keys.
-QVector<GameMemoEntry> newestFirst(const QHash<GameWindowProfileKey, GameMemoEntry> &notes);
+const char *const keptChangingReason = QT_TRANSLATE_NOOP(
+    "Veyra", "Another program kept changing the game notes file “%@” while Veyra was saving the notes.");
 
 // The notes by key.
 QHash<GameWindowProfileKey, GameMemoEntry> byKey(const QVector<GameMemoEntry> &notes)
@@ -95,6 +72,50 @@ QHash<GameWindowProfileKey, GameMemoEntry> byKey(const QVector<GameMemoEntry> &n
         result.insert(entry.key, entry);
     }
     return result;
+}
+
+// The note under `key`, or none.
+const GameMemoEntry *noteOf(const QHash<GameWindowProfileKey, GameMemoEntry> &notes, const GameWindowProfileKey &key)
+{
+    const auto found = notes.constFind(key);
+    return found == notes.constEnd() ? nullptr : &*found;
+}
+
+// Those of `notes` that `held` does not hold as they say (blank ones: that it holds
+// with text): new, changed and cleared ones.
+QVector<GameMemoEntry> notesNotHeld(const QVector<GameMemoEntry> &notes, const QVector<GameMemoEntry> &held)
+{
+    const QHash<GameWindowProfileKey, GameMemoEntry> heldByKey = byKey(held);
+    QVector<GameMemoEntry> missing;
+    for (const GameMemoEntry &note : notes) {
+        if (!sameGameMemoContent(&note, noteOf(heldByKey, note.key))) {
+            missing.append(note);
+        }
+    }
+    return missing;
+}
+
+// The keys whose notes say something else in `notes` than in `other` (either way).
+QSet<GameWindowProfileKey> keysThatDiffer(
+    const QHash<GameWindowProfileKey, GameMemoEntry> &notes, const QHash<GameWindowProfileKey, GameMemoEntry> &other)
+{
+    QSet<GameWindowProfileKey> keys;
+    for (const QHash<GameWindowProfileKey, GameMemoEntry> *side : {&notes, &other}) {
+        for (auto note = side->cbegin(); note != side->cend(); ++note) {
+            if (!sameGameMemoContent(noteOf(notes, note.key()), noteOf(other, note.key()))) {
+                keys.insert(note.key());
+            }
+        }
+    }
+    return keys;
+}
+
+bool isNewer(const GameMemoEntry &a, const GameMemoEntry &b)
+{
+    if (a.updatedAt != b.updatedAt) {
+        return a.updatedAt > b.updatedAt;
+    }
+    return a.key < b.key;
 }
 
 // The non-blank notes.
@@ -118,12 +139,7 @@ QVector<GameMemoEntry> newestFirst(const QHash<GameWindowProfileKey, GameMemoEnt
             entries.append(entry);
         }
     }
-    std::sort(entries.begin(), entries.end(), [](const GameMemoEntry &a, const GameMemoEntry &b) {
-        if (a.updatedAt != b.updatedAt) {
-            return a.updatedAt > b.updatedAt;
-        }
-        return a.key < b.key;
-    });
+    std::sort(entries.begin(), entries.end(), isNewer);
     return entries;
 }
 
@@ -144,6 +160,8 @@ GameMemoLibraryModel::GameMemoLibraryModel(std::unique_ptr<GameMemoStoring> stor
             << QStringLiteral("Veyra couldn't load the game notes from %1: %2 Nothing will be written over them; "
                               "notes typed meanwhile are kept beside them.")
                    .arg(m_store->location(), m_loadFailure->localized());
+        // Read again shortly: the file may have been caught while it was written.
+        readFailed(*m_loadFailure, FailedRead::mayBeRetried);
     } else if (m_hasUnsavedEdits) {
         // Notes kept aside came back: written at once, so that their copies can go.
         saveNow();
@@ -171,6 +189,7 @@ bool GameMemoLibraryModel::load()
         m_loadFailure = currentErrorDescription();
         return false;
     }
+    forgetFailedReads();
     // Everything typed meanwhile is a version to add; the empty notes of open editors stay.
     QVector<GameMemoEntry> versions;
     QHash<GameWindowProfileKey, GameMemoEntry> empty;
@@ -182,8 +201,9 @@ bool GameMemoLibraryModel::load()
         }
     }
     const bool typedMeanwhile = !versions.isEmpty();
-    const bool broughtBack = bringBackKeptCopies(stored, versions);
-    m_entriesByKey = mergedGameMemos(stored, versions);
+    QHash<GameWindowProfileKey, GameMemoEntry> notes = byKey(stored);
+    const bool broughtBack = bringBackKeptCopies(stored, versions, notes);
+    m_entriesByKey = mergedGameMemos(notes.values(), versions);
     for (const GameMemoEntry &entry : std::as_const(empty)) {
         if (!m_entriesByKey.contains(entry.key)) {
             m_entriesByKey.insert(entry.key, entry);
@@ -191,9 +211,8 @@ bool GameMemoLibraryModel::load()
     }
     if (typedMeanwhile || broughtBack) {
         m_hasUnsavedEdits = true;
-        for (const GameMemoEntry &note : notesNotStored(sortedEntries(), stored)) {
-            m_unsavedKeys.insert(note.key);
-        }
+        // Cleared notes included: a copy may have cleared a note.
+        m_unsavedKeys.unite(keysThatDiffer(m_entriesByKey, byKey(stored)));
         // The copies hold parts of what memory holds now.
         m_keptAsideIsCurrent = false;
     }
@@ -204,7 +223,8 @@ bool GameMemoLibraryModel::load()
     return true;
 }
 
-bool GameMemoLibraryModel::bringBackKeptCopies(const QVector<GameMemoEntry> &stored, QVector<GameMemoEntry> &versions)
+bool GameMemoLibraryModel::bringBackKeptCopies(const QVector<GameMemoEntry> &stored,
+    const QVector<GameMemoEntry> &versions, QHash<GameWindowProfileKey, GameMemoEntry> &notes)
 {
     const Logger logger("GameMemoLibrary");
     QVector<KeptGameMemoCopy> copies;
@@ -234,14 +254,18 @@ bool GameMemoLibraryModel::bringBackKeptCopies(const QVector<GameMemoEntry> &sto
     // What comes back must be written back: the copies come back only as far as the
     // store holds them with the notes (all at once, as a rule), and the others stay as
     // they are until a later start finds room for them.
-    QVector<GameMemoEntry> all = versions;
+    const auto canHoldWithTyped = [this, &versions](const QHash<GameWindowProfileKey, GameMemoEntry> &merged) {
+        return m_store->canHold(newestFirst(mergedGameMemos(merged.values(), versions)));
+    };
+    QHash<GameWindowProfileKey, GameMemoEntry> all = notes;
     for (const KeptGameMemoCopy *copy : std::as_const(readable)) {
-        all += copy->entries;
+        all = withKeptGameMemos(all, copy->entries, copy->lastRead);
     }
-    const bool allFit = readable.isEmpty() || canHoldMerged(stored, all);
+    const bool allFit = readable.isEmpty() || canHoldWithTyped(all);
     bool leftForRoom = false;
     for (const KeptGameMemoCopy *copy : std::as_const(readable)) {
-        if (!allFit && !canHoldMerged(stored, versions + copy->entries)) {
+        QHash<GameWindowProfileKey, GameMemoEntry> with = withKeptGameMemos(notes, copy->entries, copy->lastRead);
+        if (!allFit && !canHoldWithTyped(with)) {
             leftForRoom = true;
             qCWarning(logger).noquote() << QStringLiteral("Veyra left the notes kept in %1 for later: with them, the "
                                                           "game notes would take more than %2 may hold.")
@@ -249,7 +273,7 @@ bool GameMemoLibraryModel::bringBackKeptCopies(const QVector<GameMemoEntry> &sto
             keepOnlyWhatIsNotStored(*copy, stored);
             continue;
         }
-        versions += copy->entries;
+        notes = std::move(with);
         m_broughtBackPaths.append(copy->location);
         qCInfo(logger).noquote() << QStringLiteral("Veyra brought back the notes kept in %1.").arg(copy->location);
     }
@@ -279,29 +303,17 @@ void GameMemoLibraryModel::keepOnlyWhatIsNotStored(const KeptGameMemoCopy &copy,
     // A copy made of all the notes (by an earlier version, or while the file could not be
     // read) holds notes the file holds as they are: without them, it comes back once there
     // is room for the rest, and brings back no note deleted since.
-    const QVector<GameMemoEntry> unstored = notesNotStored(copy.entries, stored);
+    const QVector<GameMemoEntry> unstored = notesNotHeld(copy.entries, stored);
     if (unstored.isEmpty() || unstored.size() == copy.entries.size()) {
         return;
     }
     try {
-        m_store->keepAside(unstored, m_now(), {copy.location});
+        m_store->keepAside(unstored, copy.lastRead, m_now(), {copy.location});
     } catch (...) {
         qCWarning(Logger("GameMemoLibrary")).noquote()
             << QStringLiteral("Veyra couldn't take the notes stored in %1 out of %2: %3")
                    .arg(m_store->location(), copy.location, currentErrorDescription().localized());
     }
-}
-
-bool GameMemoLibraryModel::canHoldMerged(
-    const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions) const
-{
-    QVector<GameMemoEntry> notes;
-    for (const GameMemoEntry &entry : mergedGameMemos(stored, versions)) {
-        if (!entry.hasBlankText()) {
-            notes.append(entry);
-        }
-    }
-    return m_store->canHold(notes);
 }
 
 QVector<GameMemoEntry> GameMemoLibraryModel::sortedEntries() const
@@ -389,6 +401,61 @@ void GameMemoLibraryModel::retry()
     }
 }
 
+void GameMemoLibraryModel::scheduleReread(Sleeper::Clock::time_point settledAt)
+{
+    // A pending save reads again anyway.
+    if (m_saveTask) {
+        return;
+    }
+    cancelRetry();
+    // Counted as well as timed, so that the grace ends after as many reads however the
+    // clock goes.
+    const Sleeper::Clock::time_point deadline = std::min(deadlineAfter(m_steadyNow(), rereadNanoseconds), settledAt);
+    m_rereadIsLast = deadline >= settledAt || ++m_rereads >= readSettleNanoseconds / rereadNanoseconds;
+    m_retryTask = startAt(deadline, &GameMemoLibraryModel::m_retryTask, &GameMemoLibraryModel::reread);
+}
+
+void GameMemoLibraryModel::reread()
+{
+    save(m_rereadIsLast ? FailedRead::isAVerdict : FailedRead::mayBeRetried);
+}
+
+void GameMemoLibraryModel::forgetFailedReads()
+{
+    m_readsFailingSince.reset();
+    m_rereads = 0;
+    m_readFailureSettled = false;
+}
+
+void GameMemoLibraryModel::readFailed(const ErrorMessage &reason, FailedRead failedRead)
+{
+    // With nothing changed here there is nothing to write nor to keep: the notes stay as
+    // last read, and nothing is said. Only notes never loaded are read again (a file
+    // caught while it is written as Veyra starts).
+    const bool changed = !changedHereNotes().isEmpty();
+    if (!changed && m_hasLoaded) {
+        return;
+    }
+    const Sleeper::Clock::time_point now = m_steadyNow();
+    if (!m_readsFailingSince) {
+        m_readsFailingSince = now;
+    }
+    const Sleeper::Clock::time_point settledAt = deadlineAfter(*m_readsFailingSince, readSettleNanoseconds);
+    if (failedRead == FailedRead::mayBeRetried && !m_readFailureSettled && now < settledAt) {
+        // Not yet a verdict (a file caught while another program writes it in place, say):
+        // read again shortly, and only then keep the changes aside and say so.
+        scheduleReread(settledAt);
+        return;
+    }
+    if (!changed) {
+        // Nothing to decide: the next failure gets its own time.
+        forgetFailedReads();
+        return;
+    }
+    m_readFailureSettled = true;
+    saveFailed(reason);
+}
+
 ActorTask GameMemoLibraryModel::startAt(Sleeper::Clock::time_point deadline,
     std::optional<ActorTask> GameMemoLibraryModel::*task, void (GameMemoLibraryModel::*action)())
 {
@@ -416,27 +483,54 @@ void GameMemoLibraryModel::cancelRetry()
 
 void GameMemoLibraryModel::saveNow()
 {
+    save(FailedRead::mayBeRetried);
+}
+
+void GameMemoLibraryModel::save(FailedRead failedRead)
+{
     setSaving(true);
     m_firstUnwrittenEditAt.reset();
     if (!m_hasLoaded && !load()) {
-        saveFailed(*m_loadFailure);
+        readFailed(*m_loadFailure, failedRead);
         setSaving(false);
         return;
     }
     GameMemoChangesMerge merge;
-    try {
-        const std::optional<QVector<GameMemoEntry>> stored = m_store->loadIfStored();
-        merge = mergedWithStored(stored);
-        // With nothing of this run's to add, what the store holds stays as it is, replaced
-        // from outside (a sync tool, another machine) included, and memory takes it.
-        if (merge.notes != byKey(withoutBlankNotes(stored.value_or(QVector<GameMemoEntry>())))) {
-            m_store->save(newestFirst(merge.notes));
+    for (int round = 1;; ++round) {
+        StoredGameMemos stored;
+        try {
+            stored = m_store->read();
+            if (stored.entries) {
+                requireUniqueGameMemoKeys(*stored.entries);
+            }
+        } catch (...) {
+            readFailed(currentErrorDescription(), failedRead);
+            setSaving(false);
+            return;
         }
-    } catch (...) {
-        // Notes that can no longer be read from the store are kept aside too.
-        saveFailed(currentErrorDescription());
-        setSaving(false);
-        return;
+        forgetFailedReads();
+        try {
+            merge = mergedWithStored(stored.entries);
+            // With nothing of this run's to add, what the store holds stays as it is,
+            // replaced from outside (a sync tool, another machine) included, and memory
+            // takes it. Otherwise the merge replaces only what it read.
+            if (merge.notes == byKey(withoutBlankNotes(stored.entries.value_or(QVector<GameMemoEntry>())))
+                || m_store->saveIfUnchanged(newestFirst(merge.notes), stored.revision)) {
+                break;
+            }
+        } catch (...) {
+            saveFailed(currentErrorDescription());
+            setSaving(false);
+            return;
+        }
+        // Written from outside since the read: merged again with what is there now.
+        if (round == maximumMergeRounds) {
+            readFailed(
+                ErrorMessage::text(keptChangingReason, {verbatim(QDir::toNativeSeparators(m_store->location()))}),
+                failedRead);
+            setSaving(false);
+            return;
+        }
     }
     saveSucceeded(merge.notes);
     if (merge.keptBothTexts) {
@@ -451,7 +545,6 @@ GameMemoChangesMerge GameMemoLibraryModel::mergedWithStored(const std::optional<
     // its removal and its new copy, say) no note was deleted elsewhere: the notes as last
     // read or written come back with the changes made here.
     const QVector<GameMemoEntry> current = stored ? *stored : m_baseByKey.values();
-    requireUniqueGameMemoKeys(current);
     QHash<GameWindowProfileKey, GameMemoEntry> changedHere;
     for (const GameWindowProfileKey &key : std::as_const(m_unsavedKeys)) {
         changedHere.insert(key, m_entriesByKey.value(key, GameMemoEntry{key, {}, {}, {}, {}, {}}));
@@ -461,32 +554,51 @@ GameMemoChangesMerge GameMemoLibraryModel::mergedWithStored(const std::optional<
 
 void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
 {
-    const QVector<GameMemoEntry> notes = sortedEntries();
+    // What was changed here (blank where cleared) is kept aside when it would be lost
+    // otherwise (edits not kept yet, or a stored copy that can no longer be read), with
+    // what this run last read of it, so that bringing it back merges three ways: a note
+    // deleted elsewhere stays deleted, a text not changed here comes not twice. What the
+    // store holds as it is, is not kept.
+    const QVector<GameMemoEntry> changed = changedHereNotes();
     std::optional<ErrorMessage> keepFailure;
-    // Kept aside when they would be lost otherwise: edits not kept yet, or notes whose
-    // stored copy can no longer be read. While the stored notes can be read, only what
-    // they do not hold as it is (new and changed notes) is kept: the copies then give back
-    // no more than the edits, and the store can hold them once it has room for the edits.
-    if (!notes.isEmpty() && !m_keptAsideIsCurrent) {
-        // The stored notes, when they can still be read (none stored at all: no notes).
-        std::optional<QVector<GameMemoEntry>> stored;
-        QVector<GameMemoEntry> unstored = notes;
+    if (!changed.isEmpty() && !m_keptAsideIsCurrent) {
+        QVector<GameMemoEntry> unkept = changed;
+        bool storeRead = false;
         if (m_hasLoaded) {
             try {
-                const std::optional<QVector<GameMemoEntry>> held = m_store->loadIfStored();
-                stored = held.value_or(QVector<GameMemoEntry>());
-                // Of the notes held as last read or written, the store's are the ones to
-                // keep (changed or deleted there), unless it holds nothing at all (its file
-                // removed from outside).
-                unstored = held ? notesNotStored(changedHere(notes), *held) : notes;
+                const StoredGameMemos held = m_store->read();
+                storeRead = true;
+                if (held.entries) {
+                    unkept = notesNotHeld(changed, *held.entries);
+                } else {
+                    // No file at all (removed from outside): the notes not changed here are
+                    // in memory only, and go too, as notes of their own.
+                    QSet<GameWindowProfileKey> keys;
+                    for (const GameMemoEntry &note : changed) {
+                        keys.insert(note.key);
+                    }
+                    for (const GameMemoEntry &note : sortedEntries()) {
+                        if (!keys.contains(note.key)) {
+                            unkept.append(note);
+                        }
+                    }
+                    std::sort(unkept.begin(), unkept.end(), isNewer);
+                }
             } catch (...) { }
         }
-        if (unstored.isEmpty()) {
-            // The store holds every note as it is.
+        if (unkept.isEmpty()) {
+            // The store holds every change as it is.
             m_hasUnkeptEdits = false;
-        } else if (m_hasUnkeptEdits || !stored) {
+        } else if (m_hasUnkeptEdits || !storeRead) {
+            QVector<GameMemoEntry> lastRead;
+            for (const GameMemoEntry &note : changed) {
+                if (const GameMemoEntry *read = noteOf(m_baseByKey, note.key);
+                    read != nullptr && !read->hasBlankText()) {
+                    lastRead.append(*read);
+                }
+            }
             try {
-                m_keptAsidePaths = m_store->keepAside(unstored, m_now(), m_keptAsidePaths);
+                m_keptAsidePaths = m_store->keepAside(unkept, lastRead, m_now(), m_keptAsidePaths);
                 m_keptAsideIsCurrent = true;
                 m_hasUnkeptEdits = false;
             } catch (...) {
@@ -494,7 +606,7 @@ void GameMemoLibraryModel::saveFailed(const ErrorMessage &reason)
             }
         }
     }
-    const bool kept = !notes.isEmpty() && m_keptAsideIsCurrent && !m_keptAsidePaths.isEmpty();
+    const bool kept = !changed.isEmpty() && m_keptAsideIsCurrent && !m_keptAsidePaths.isEmpty();
     // One failure is one reason with one outcome for the notes; a copy that cannot be made
     // under each new name is still the same failure.
     const QString failure = reason.localized();
@@ -561,14 +673,23 @@ void GameMemoLibraryModel::saveSucceeded(QHash<GameWindowProfileKey, GameMemoEnt
     setErrorMessage(std::nullopt);
 }
 
-QVector<GameMemoEntry> GameMemoLibraryModel::changedHere(const QVector<GameMemoEntry> &notes) const
+QVector<GameMemoEntry> GameMemoLibraryModel::changedHereNotes() const
 {
     QVector<GameMemoEntry> changed;
-    for (const GameMemoEntry &note : notes) {
-        if (m_unsavedKeys.contains(note.key)) {
-            changed.append(note);
+    for (const GameWindowProfileKey &key : m_unsavedKeys) {
+        const GameMemoEntry *here = noteOf(m_entriesByKey, key);
+        const GameMemoEntry *read = noteOf(m_baseByKey, key);
+        // Typed and taken back, or only dated anew: not changed.
+        if (sameGameMemoContent(here, read)) {
+            continue;
         }
+        GameMemoEntry note = here != nullptr ? *here : *read;
+        if (here == nullptr) {
+            note.text.clear();
+        }
+        changed.append(std::move(note));
     }
+    std::sort(changed.begin(), changed.end(), isNewer);
     return changed;
 }
 
@@ -586,8 +707,12 @@ void GameMemoLibraryModel::saveBeforeQuit()
     if (!m_saveTask && !m_hasUnsavedEdits) {
         return;
     }
-    // A failed save keeps the edits aside; nothing is tried again after the quit.
-    flushPendingSave();
+    if (m_saveTask) {
+        m_saveTask->cancel();
+        m_saveTask.reset();
+    }
+    // A failed save keeps the edits aside at once; nothing is tried again after the quit.
+    save(FailedRead::isAVerdict);
     cancelRetry();
 }
 

@@ -31,7 +31,8 @@ namespace veyra {
 // without a pause is written too.
 //
 // Nothing is written over notes that could not be loaded: when the load at creation
-// fails (the failure is logged with the store's location), every save first tries the
+// fails (the failure is logged with the store's location), it is tried again shortly on
+// its own (the file may have been caught while written), and every save first tries the
 // load again. When a load succeeds (at creation or later), the stored notes are kept and
 // the notes typed meanwhile and every copy kept aside by the store (by this run or an
 // earlier one) are added to them without losing any text (mergedGameMemos), the notice
@@ -41,12 +42,20 @@ namespace veyra {
 // as a rule): a copy that would take the notes past that stays for a later start, keeping
 // only the notes the stored ones do not hold as they are, and the notice says so.
 //
-// A failed save keeps the notes aside through the store when edits would otherwise be
-// lost (or the stored notes can no longer be read) and says where in its message: only
-// the notes the stored ones lack (new and changed ones) while those can be read, every
-// note otherwise. When nothing can take them, the message says that they are only in the
-// window. The failure is logged once, not at every save. While edits are not written, a
-// failed save is tried again every `retryNanoseconds` on its own.
+// A stored file that cannot be read is not yet a verdict (it may be caught while another
+// program writes it in place): with nothing changed here, nothing is kept nor said; with
+// changes, it is read again every `rereadNanoseconds` for `readSettleNanoseconds`, and only
+// then is the save a failure. A save replaces the stored notes only if they are still
+// the ones its merge read (GameMemoStoring::saveIfUnchanged); otherwise it merges again
+// with what is there.
+//
+// A failed save keeps aside, through the store, what was changed here (text or names; a
+// date alone is no change), when it would otherwise be lost (or the stored notes can no
+// longer be read), with what this run last read of those notes, so that bringing them
+// back merges three ways; never a note that was not changed here. Its message says where.
+// When nothing can take them, the message says that they are only in the window. The
+// failure is logged once, not at every save. While edits are not written, a failed save is
+// tried again every `retryNanoseconds` on its own.
 //
 // When the application quits (QCoreApplication::aboutToQuit, whichever way the quit was
 // asked for), edits not written yet are written first, or kept aside when they cannot
@@ -64,6 +73,12 @@ public:
     static constexpr std::uint64_t longestWaitNanoseconds = 2'000'000'000;
     // How long after a failed save it is tried again, while edits are not written.
     static constexpr std::uint64_t retryNanoseconds = 5'000'000'000;
+    // How long a stored file that fails to be read is read again before that counts, and
+    // how often.
+    static constexpr std::uint64_t readSettleNanoseconds = 2'000'000'000;
+    static constexpr std::uint64_t rereadNanoseconds = 250'000'000;
+    // How often one save merges again with notes written from outside meanwhile.
+    static constexpr int maximumMergeRounds = 4;
 
     // Loads every note from the store at once. `sleeper` runs the delay, `now` dates the
     // edits and `steadyNow` times the delay (all replaceable in tests).
@@ -111,7 +126,8 @@ public:
     // wrote of each: a note changed only there stays as stored (deleted included), one
     // changed only here is written from memory, one changed on both sides keeps both texts
     // and the notice says so. With nothing of this run's to add, nothing is written, and
-    // memory takes the stored notes.
+    // memory takes the stored notes. The store is replaced only while it holds what the
+    // merge read; a read that fails is tried again shortly before it counts.
     void saveNow();
     // Cancels the pending delayed save and writes at once as saveNow() does (also when
     // nothing was pending).
@@ -130,10 +146,22 @@ Q_SIGNALS:
     void isSavingChanged(bool isSaving);
 
 private:
+    // How a failed read of the stored notes counts.
+    enum class FailedRead { mayBeRetried, isAVerdict };
+
+    void save(FailedRead failedRead);
     void scheduleSave();
     void scheduleRetry();
     // The retry's save, when edits are still unsaved.
     void retry();
+    // Reads again shortly after a failed read; the grace ends at `settledAt`.
+    void scheduleReread(Sleeper::Clock::time_point settledAt);
+    // The save of the read again.
+    void reread();
+    void forgetFailedReads();
+    // A read of the stored notes failed: nothing when nothing was changed here; else read
+    // again shortly, unless the failure counts by now (saveFailed()).
+    void readFailed(const ErrorMessage &reason, FailedRead failedRead);
     // Starts a task that, at `deadline` unless it is cancelled first, clears `task` (the
     // member that holds it) and runs `action`.
     ActorTask startAt(Sleeper::Clock::time_point deadline, std::optional<ActorTask> GameMemoLibraryModel::*task,
@@ -142,22 +170,21 @@ private:
     // Reads every note; after an earlier failure, or when copies were kept aside, adds
     // the notes typed meanwhile and the copies' notes.
     bool load();
-    // Adds the notes of the copies kept aside (but this run's own) to `versions`, as far
-    // as the store holds them merged into `stored`, logs each copy and sets the notice;
-    // true when any came back.
-    bool bringBackKeptCopies(const QVector<GameMemoEntry> &stored, QVector<GameMemoEntry> &versions);
+    // Brings the notes of the copies kept aside (but this run's own) into `notes`, the
+    // stored ones (withKeptGameMemos), as far as the store holds them with the notes typed
+    // meanwhile (`versions`); logs each copy and sets the notice; true when any came back.
+    bool bringBackKeptCopies(const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions,
+        QHash<GameWindowProfileKey, GameMemoEntry> &notes);
     // Rewrites a copy left for later with only the notes `stored` does not hold as they
     // are, when it holds others too.
     void keepOnlyWhatIsNotStored(const KeptGameMemoCopy &copy, const QVector<GameMemoEntry> &stored);
-    // Whether the store holds the non-blank notes of `stored` merged with `versions`.
-    bool canHoldMerged(const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions) const;
     // The notes to write over `stored` (the store's notes now, none when nothing is stored
     // at all): merged three ways with what this run last read or wrote and what changed here
-    // (mergedWithChangesElsewhere). Throws GameMemoStoreError for two stored notes of one
-    // key.
+    // (mergedWithChangesElsewhere).
     GameMemoChangesMerge mergedWithStored(const std::optional<QVector<GameMemoEntry>> &stored) const;
-    // Those of `notes` changed here since the last save that succeeded.
-    QVector<GameMemoEntry> changedHere(const QVector<GameMemoEntry> &notes) const;
+    // The notes whose text or names differ from what this run last read or wrote, as they
+    // are here (blank where cleared), newest first.
+    QVector<GameMemoEntry> changedHereNotes() const;
     void saveFailed(const ErrorMessage &reason);
     // Memory and the base take the notes the store holds now.
     void saveSucceeded(QHash<GameWindowProfileKey, GameMemoEntry> saved);
@@ -202,6 +229,13 @@ private:
     QStringList m_broughtBackPaths;
     // The failure logged last, while saves fail.
     QString m_loggedFailure;
+    // Since when reads of the stored notes fail, while changes wait to be written; how
+    // often they were read again since; whether that counts as a failure by now; whether
+    // the pending read again is the last.
+    std::optional<Sleeper::Clock::time_point> m_readsFailingSince;
+    std::uint64_t m_rereads = 0;
+    bool m_readFailureSettled = false;
+    bool m_rereadIsLast = false;
 };
 
 } // namespace veyra

@@ -15,7 +15,9 @@ QString besideSuffix(int number)
     return QStringLiteral(" (%1)").arg(number);
 }
 
-// Whether `key` is the note of `base`, or one made beside it for text it could not hold.
+// Whether `key` is the note of `base`, or one made beside it for text it could not hold:
+// only the names besideSuffix() gives count, not another window's own title that happens
+// to go on in brackets ("Alpha (Remastered)" beside "Alpha").
 bool belongsTo(const GameWindowProfileKey &key, const GameWindowProfileKey &base)
 {
     if (!(key.applicationIdentity == base.applicationIdentity)) {
@@ -25,7 +27,13 @@ bool belongsTo(const GameWindowProfileKey &key, const GameWindowProfileKey &base
         return true;
     }
     const QString prefix = base.windowTitle + QStringLiteral(" (");
-    return key.windowTitle.startsWith(prefix) && key.windowTitle.endsWith(QLatin1Char(')'));
+    if (!key.windowTitle.startsWith(prefix) || !key.windowTitle.endsWith(QLatin1Char(')'))) {
+        return false;
+    }
+    const QStringView number = QStringView(key.windowTitle).sliced(prefix.size()).chopped(1);
+    bool isNumber = false;
+    const int value = number.toInt(&isNumber);
+    return isNumber && value >= 2 && number == QString::number(value);
 }
 
 // The versions that hold text no other one (nor a note beside) holds, newest first.
@@ -78,16 +86,40 @@ const GameMemoEntry *nonBlankNote(
     return found == notes.constEnd() || found->hasBlankText() ? nullptr : &*found;
 }
 
-// Whether two sides hold the same note in its stored form (or both none).
-bool sameNote(const GameMemoEntry *a, const GameMemoEntry *b)
+// `note` under the names of `names`.
+GameMemoEntry withNamesOf(GameMemoEntry note, const GameMemoEntry &names)
 {
-    if (a == nullptr || b == nullptr) {
-        return a == b;
+    note.applicationName = names.applicationName;
+    note.windowTitle = names.windowTitle;
+    note.representativeGameName = names.representativeGameName;
+    return note;
+}
+
+QHash<GameWindowProfileKey, GameMemoEntry> byKey(const QVector<GameMemoEntry> &notes)
+{
+    QHash<GameWindowProfileKey, GameMemoEntry> result;
+    for (const GameMemoEntry &entry : notes) {
+        result.insert(entry.key, entry);
     }
-    return a->toJson() == b->toJson();
+    return result;
 }
 
 } // namespace
+
+bool sameGameMemoContent(const GameMemoEntry *a, const GameMemoEntry *b)
+{
+    if (a != nullptr && a->hasBlankText()) {
+        a = nullptr;
+    }
+    if (b != nullptr && b->hasBlankText()) {
+        b = nullptr;
+    }
+    if (a == nullptr || b == nullptr) {
+        return a == b;
+    }
+    return a->text == b->text && a->applicationName == b->applicationName && a->windowTitle == b->windowTitle
+        && a->representativeGameName == b->representativeGameName;
+}
 
 GameMemoChangesMerge mergedWithChangesElsewhere(const QHash<GameWindowProfileKey, GameMemoEntry> &base,
     const QVector<GameMemoEntry> &stored, const QHash<GameWindowProfileKey, GameMemoEntry> &changedHere)
@@ -108,12 +140,14 @@ GameMemoChangesMerge mergedWithChangesElsewhere(const QHash<GameWindowProfileKey
         const GameMemoEntry *before = nonBlankNote(base, key);
         const GameMemoEntry *here = change->hasBlankText() ? nullptr : &*change;
         const GameMemoEntry *there = nonBlankNote(storedByKey, key);
-        if (sameNote(here, before)) {
-            // Not changed here after all: the store's note stays.
+        if (sameGameMemoContent(here, before)) {
+            // Not changed here after all (a key typed and taken back): the store's note
+            // stays, whatever happened to it there, and nothing is written from memory.
             continue;
         }
-        if (sameNote(there, before) || there == nullptr) {
-            // Changed only here, or deleted there and written again here.
+        if (sameGameMemoContent(there, before) || there == nullptr) {
+            // Changed only here (there at most its date), or deleted there and written
+            // again here.
             if (here != nullptr) {
                 merge.notes.insert(key, *here);
             } else {
@@ -122,6 +156,9 @@ GameMemoChangesMerge mergedWithChangesElsewhere(const QHash<GameWindowProfileKey
         } else if (here == nullptr) {
             // Cleared here but changed there: the text written there stays.
             merge.keptBothTexts = true;
+        } else if (before != nullptr && here->text == before->text) {
+            // Only the names changed here: the text written there, under them.
+            merge.notes.insert(key, withNamesOf(*there, *here));
         } else if (here->text != there->text) {
             alsoChangedThere.append(*here);
         }
@@ -184,6 +221,23 @@ QHash<GameWindowProfileKey, GameMemoEntry> mergedGameMemos(
                 *beside.representativeGameName += besideSuffix(number);
             }
             merged.insert(beside.key, beside);
+        }
+    }
+    return merged;
+}
+
+QHash<GameWindowProfileKey, GameMemoEntry> withKeptGameMemos(const QHash<GameWindowProfileKey, GameMemoEntry> &notes,
+    const QVector<GameMemoEntry> &kept, const std::optional<QVector<GameMemoEntry>> &lastRead)
+{
+    if (!lastRead) {
+        return mergedGameMemos(notes.values(), kept);
+    }
+    QHash<GameWindowProfileKey, GameMemoEntry> merged
+        = mergedWithChangesElsewhere(byKey(*lastRead), notes.values(), byKey(kept)).notes;
+    // The blank notes held stay as they were.
+    for (auto note = notes.cbegin(); note != notes.cend(); ++note) {
+        if (note->hasBlankText() && !merged.contains(note.key())) {
+            merged.insert(note.key(), *note);
         }
     }
     return merged;

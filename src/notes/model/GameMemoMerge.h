@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QVector>
 
+#include <optional>
+
 namespace veyra {
 
 // The stored notes with other versions of notes added to them (notes typed while the
@@ -30,10 +32,22 @@ struct GameMemoChangesMerge
 // Merges the notes changed here into what the store holds now (`stored`), with `base` the
 // notes as this run last read or wrote them: a note changed only in the store (by another
 // machine; deleted included) stays as stored; one changed only here (`changedHere`, blank
-// when cleared) is taken from here; one changed on both sides keeps both texts, joined as
-// mergedGameMemos() joins them (a side that deleted or cleared it adds nothing). Blank
-// notes count as none. Notes are compared in their stored form (dates in whole seconds).
+// when cleared) is taken from here (only its names: the text stored, under them); one
+// changed on both sides keeps both texts, joined as mergedGameMemos() joins them (a side
+// that deleted or cleared it adds nothing). A note is changed when its text or names
+// differ (sameGameMemoContent), not its date alone; blank notes count as none.
 GameMemoChangesMerge mergedWithChangesElsewhere(const QHash<GameWindowProfileKey, GameMemoEntry> &base,
     const QVector<GameMemoEntry> &stored, const QHash<GameWindowProfileKey, GameMemoEntry> &changedHere);
+
+// Whether two versions of a note say the same: the same text and names, whatever their
+// dates; a blank note is the same as none.
+bool sameGameMemoContent(const GameMemoEntry *a, const GameMemoEntry *b);
+
+// The notes of a copy kept aside (`kept`) brought back into `notes`: merged three ways
+// against what the run that kept them had last read of them, when the copy says
+// (mergedWithChangesElsewhere), so that a note deleted or changed since stays so where the
+// copy did not change it; else added as mergedGameMemos() adds versions.
+QHash<GameWindowProfileKey, GameMemoEntry> withKeptGameMemos(const QHash<GameWindowProfileKey, GameMemoEntry> &notes,
+    const QVector<GameMemoEntry> &kept, const std::optional<QVector<GameMemoEntry>> &lastRead);
 
 } // namespace veyra

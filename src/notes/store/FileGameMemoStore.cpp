@@ -9,11 +9,20 @@
 #include "notes/store/GameMemoStoreDocument.h"
 #include "notes/store/GameMemoStoreError.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSet>
 
+#include <cerrno>
+#include <cstdio>
 #include <exception>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace veyra {
 
@@ -21,10 +30,10 @@ namespace {
 
 const QString keptAsideLabel = QStringLiteral("unsaved");
 
-// The notes that the bytes of a notes file hold, named in errors as the file at `path`.
+// The document that the bytes of a notes file hold, named in errors as the file at `path`.
 // `foreign` is set when they are no notes file of any version (not JSON, not an object, no
 // schema version): another program's file rather than a damaged one of Veyra's.
-QVector<GameMemoEntry> decodeNotes(const QString &path, const QByteArray &data, bool *foreign = nullptr)
+GameMemoStoreDocument decodeDocument(const QString &path, const QByteArray &data, bool *foreign = nullptr)
 {
     QJsonObject object;
     std::int64_t schemaVersion = 0;
@@ -41,7 +50,7 @@ QVector<GameMemoEntry> decodeNotes(const QString &path, const QByteArray &data, 
         throw GameMemoStoreError(GameMemoStoreError::Kind::unsupportedSchema);
     }
     try {
-        return GameMemoStoreDocument::fromJson(object).entries;
+        return GameMemoStoreDocument::fromJson(object);
     } catch (const GameMemoRuleError &error) {
         throw GameMemoStoreError(GameMemoStoreError::Kind::damaged, path, error.reason());
     } catch (const DecodingError &error) {
@@ -49,10 +58,10 @@ QVector<GameMemoEntry> decodeNotes(const QString &path, const QByteArray &data, 
     }
 }
 
-// The notes of a file in the notes file's format; a missing file holds none. `bytes`, when
-// given, gets what the file held; `foreign` is as decodeNotes() sets it, `missing` is set
-// when there is no file.
-QVector<GameMemoEntry> readNotes(
+// The document of a file in the notes file's format; a missing file holds no notes.
+// `bytes`, when given, gets what the file held; `foreign` is as decodeDocument() sets it,
+// `missing` is set when there is no file.
+GameMemoStoreDocument readDocument(
     const QString &path, QByteArray *bytes = nullptr, bool *foreign = nullptr, bool *missing = nullptr)
 {
     // A dangling link or a folder in the file's place is no missing file: reading it fails.
@@ -63,33 +72,198 @@ QVector<GameMemoEntry> readNotes(
         return {};
     }
     QByteArray data = readWholeFile(path, FileGameMemoStore::maximumFileSize);
-    QVector<GameMemoEntry> entries = decodeNotes(path, data, foreign);
+    GameMemoStoreDocument document = decodeDocument(path, data, foreign);
     if (bytes != nullptr) {
         *bytes = std::move(data);
     }
-    return entries;
+    return document;
 }
 
-QByteArray encodedNotes(const QVector<GameMemoEntry> &entries)
+// What tells the bytes of a notes file from any other: their SHA-256 (never empty).
+QByteArray revisionOf(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// Whether the file at `path` holds now what a read found as `revision` (no file, for an
+// empty one); `bytes`, when given, gets what it holds. A file that cannot be read is no
+// longer what was read.
+bool stillHolds(const QString &path, const QByteArray &revision, QByteArray *bytes = nullptr)
+{
+    if (fileNodeKind(path) == FileNodeKind::missing) {
+        return revision.isEmpty();
+    }
+    if (revision.isEmpty()) {
+        return false;
+    }
+    QByteArray data;
+    try {
+        data = readWholeFile(path, FileGameMemoStore::maximumFileSize);
+    } catch (const FileAccessError &) {
+        return false;
+    }
+    if (revisionOf(data) != revision) {
+        return false;
+    }
+    if (bytes != nullptr) {
+        *bytes = std::move(data);
+    }
+    return true;
+}
+
+// Refuses to write a document that the store would refuse to read.
+void requireReadableSize(const QString &path, const QByteArray &data)
+{
+    if (data.size() > FileGameMemoStore::maximumFileSize) {
+        throw FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path,
+            QT_TRANSLATE_NOOP("Veyra", "The notes would take more than %@ MB."),
+            {QString::number(FileGameMemoStore::maximumFileSize / (1024 * 1024))});
+    }
+}
+
+// A new file beside `target` holding `data`, with `mode` as its permissions when given;
+// its path. Throws FileAccessError for `path`, the file the player knows, leaving nothing.
+QString writtenBeside(const QString &path, const QString &target, const QByteArray &data, std::optional<mode_t> mode)
+{
+    QString temporary;
+    int descriptor = -1;
+    for (int attempt = 0; descriptor < 0 && attempt < 100; ++attempt) {
+        temporary = target + QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36);
+        descriptor = ::open(QFile::encodeName(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (descriptor < 0) {
+        throw FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(errno));
+    }
+    const auto failed = [&temporary](FileAccessError error) {
+        ::unlink(QFile::encodeName(temporary).constData());
+        return error;
+    };
+    // The new file keeps the permissions the player gave the old one.
+    if (mode && ::fchmod(descriptor, *mode) != 0) {
+        const int reason = errno;
+        ::close(descriptor);
+        throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(reason)));
+    }
+    QFile file;
+    if (!file.open(descriptor, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString()));
+    }
+    if (const qint64 written = writeFully(file, data); written < data.size()) {
+        if (file.error() != QFileDevice::NoError) {
+            throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString()));
+        }
+        throw failed(FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path,
+            QT_TRANSLATE_NOOP("Veyra", "Only %@ of %@ bytes could be written."),
+            {QString::number(written), QString::number(data.size())}));
+    }
+    // On the disk before it takes the old file's place, so that a power cut leaves one of the two whole.
+    if (::fsync(descriptor) != 0) {
+        throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(errno)));
+    }
+    file.close();
+    return temporary;
+}
+
+// Puts `data` in the place of the file at `path` (of what a link there leads to) through
+// a new file beside it, unless the file no longer holds `revision` just before: false
+// then, with nothing changed. A file that appears where there was none is not replaced
+// even in the last instant, where the file system can tell. A file that holds `data`
+// already is left as it is.
+bool replaceIfStill(const QString &path, const QByteArray &data, const QByteArray &revision)
+{
+    // What the read found was a regular file or nothing: anything else came since.
+    const FileNodeKind node = fileNodeKind(path);
+    if (node != FileNodeKind::regularFile && node != FileNodeKind::missing) {
+        return false;
+    }
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.canonicalFilePath() : path;
+    if (target.isEmpty()) {
+        // A link that leads nowhere since the read.
+        return false;
+    }
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        throw FileAccessError(FileAccessError::Kind::folderCreationFailed, folder);
+    }
+    std::optional<mode_t> mode;
+    struct stat status
+    { };
+    if (::stat(QFile::encodeName(target).constData(), &status) == 0) {
+        mode = status.st_mode & 07777;
+    }
+    const QString temporary = writtenBeside(path, target, data, mode);
+    const QByteArray from = QFile::encodeName(temporary);
+    const QByteArray to = QFile::encodeName(target);
+    // Compared at the last moment, so that what another program wrote since the read is
+    // never replaced unseen.
+    QByteArray current;
+    const bool unchanged = stillHolds(path, revision, &current);
+    if (!unchanged || (!revision.isEmpty() && current == data)) {
+        ::unlink(from.constData());
+        return unchanged;
+    }
+    int result = -1;
+    if (revision.isEmpty()) {
+        result = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+        if (result != 0 && errno == EEXIST) {
+            ::unlink(from.constData());
+            return false;
+        }
+        // A file system that cannot tell (a network share, say) takes a plain rename.
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            result = ::rename(from.constData(), to.constData());
+        }
+    } else {
+        result = ::rename(from.constData(), to.constData());
+    }
+    if (result != 0) {
+        const int reason = errno;
+        ::unlink(from.constData());
+        throw FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(reason));
+    }
+    return true;
+}
+
+QByteArray encodedNotes(
+    const QVector<GameMemoEntry> &entries, const std::optional<QVector<GameMemoEntry>> &lastRead = std::nullopt)
 {
     GameMemoStoreDocument document;
     document.entries = entries;
+    if (lastRead) {
+        // What was read of these notes, no more.
+        QSet<GameWindowProfileKey> keys;
+        for (const GameMemoEntry &entry : entries) {
+            keys.insert(entry.key);
+        }
+        document.lastRead.emplace();
+        for (const GameMemoEntry &entry : *lastRead) {
+            if (keys.contains(entry.key)) {
+                document.lastRead->append(entry);
+            }
+        }
+    }
     return document.encoded();
 }
 
 // The documents of the notes, each at most maximumFileSize, so that every one can be read
 // back: all in one when they fit, else halves of the list until each part fits (one note
-// always fits: its text is bounded).
-void appendReadableDocuments(const QVector<GameMemoEntry> &entries, QVector<QByteArray> &documents)
+// always fits, with what was read of it: its text is bounded).
+void appendReadableDocuments(const QVector<GameMemoEntry> &entries,
+    const std::optional<QVector<GameMemoEntry>> &lastRead, QVector<QByteArray> &documents)
 {
-    QByteArray data = encodedNotes(entries);
+    QByteArray data = encodedNotes(entries, lastRead);
     if (data.size() <= FileGameMemoStore::maximumFileSize || entries.size() <= 1) {
         documents.append(std::move(data));
         return;
     }
     const qsizetype half = entries.size() / 2;
-    appendReadableDocuments(entries.first(half), documents);
-    appendReadableDocuments(entries.sliced(half), documents);
+    appendReadableDocuments(entries.first(half), lastRead, documents);
+    appendReadableDocuments(entries.sliced(half), lastRead, documents);
 }
 
 } // namespace
@@ -129,14 +303,15 @@ QVector<GameMemoEntry> FileGameMemoStore::load()
     return loadFile(nullptr);
 }
 
-std::optional<QVector<GameMemoEntry>> FileGameMemoStore::loadIfStored()
+StoredGameMemos FileGameMemoStore::read()
 {
     bool missing = false;
-    QVector<GameMemoEntry> entries = loadFile(nullptr, &missing);
+    QByteArray bytes;
+    QVector<GameMemoEntry> entries = loadFile(&bytes, &missing);
     if (missing) {
-        return std::nullopt;
+        return {};
     }
-    return entries;
+    return {std::move(entries), revisionOf(bytes)};
 }
 
 QVector<GameMemoEntry> FileGameMemoStore::loadFile(QByteArray *bytes, bool *missing)
@@ -144,7 +319,7 @@ QVector<GameMemoEntry> FileGameMemoStore::loadFile(QByteArray *bytes, bool *miss
     const QString path = location();
     bool foreign = false;
     try {
-        return readNotes(path, bytes, &foreign, missing);
+        return readDocument(path, bytes, &foreign, missing).entries;
     } catch (const GameMemoStoreError &) {
         // A damaged file of Veyra's own is left as it is, through a link too.
         if (!foreign || !QFileInfo(path).isSymLink()) {
@@ -173,17 +348,19 @@ void FileGameMemoStore::save(const QVector<GameMemoEntry> &entries)
     QByteArray current;
     loadFile(&current);
     const QByteArray data = encodedNotes(entries);
-    // A file this store would refuse to read is not written either.
-    if (data.size() > maximumFileSize) {
-        throw FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, location(),
-            QT_TRANSLATE_NOOP("Veyra", "The notes would take more than %@ MB."),
-            {QString::number(maximumFileSize / (1024 * 1024))});
-    }
+    requireReadableSize(location(), data);
     // Nothing changed: the file (or what a link leads to) is not written again.
     if (data == current) {
         return;
     }
     writeFileAtomically(location(), data);
+}
+
+bool FileGameMemoStore::saveIfUnchanged(const QVector<GameMemoEntry> &entries, const QByteArray &revision)
+{
+    const QByteArray data = encodedNotes(entries);
+    requireReadableSize(location(), data);
+    return replaceIfStill(location(), data, revision);
 }
 
 bool FileGameMemoStore::canHold(const QVector<GameMemoEntry> &entries) const
@@ -203,11 +380,11 @@ QStringList FileGameMemoStore::keptAsideFolders() const
     return folders;
 }
 
-QStringList FileGameMemoStore::keepAside(
-    const QVector<GameMemoEntry> &entries, const QDateTime &at, const QStringList &previous)
+QStringList FileGameMemoStore::keepAside(const QVector<GameMemoEntry> &entries,
+    const std::optional<QVector<GameMemoEntry>> &lastRead, const QDateTime &at, const QStringList &previous)
 {
     QVector<QByteArray> documents;
-    appendReadableDocuments(entries, documents);
+    appendReadableDocuments(entries, lastRead, documents);
     const QString fileName = QFileInfo(location()).fileName();
     std::exception_ptr firstFailure;
     for (const QString &folder : keptAsideFolders()) {
@@ -269,7 +446,7 @@ QVector<KeptGameMemoCopy> FileGameMemoStore::loadKeptAside()
             if (folder == folders.first()) {
                 throw error;
             }
-            copies.append({folder, {}, std::make_exception_ptr(error)});
+            copies.append({folder, {}, std::nullopt, std::make_exception_ptr(error)});
             continue;
         }
         const QDir directory(folder);
@@ -283,7 +460,9 @@ QVector<KeptGameMemoCopy> FileGameMemoStore::loadKeptAside()
             KeptGameMemoCopy copy;
             copy.location = directory.filePath(candidate);
             try {
-                copy.entries = readNotes(copy.location);
+                GameMemoStoreDocument document = readDocument(copy.location);
+                copy.entries = std::move(document.entries);
+                copy.lastRead = std::move(document.lastRead);
             } catch (...) {
                 copy.error = std::current_exception();
             }

@@ -13,27 +13,47 @@ namespace veyra {
 namespace {
 const QString schemaVersionKey = QStringLiteral("schemaVersion");
 const QString entriesKey = QStringLiteral("entries");
-} // namespace
+const QString lastReadKey = QStringLiteral("lastReadEntries");
 
-QJsonObject GameMemoStoreDocument::toJson() const
+QJsonArray entriesJson(const QVector<GameMemoEntry> &entries)
 {
     QJsonArray entryArray;
     for (const GameMemoEntry &entry : entries) {
         entryArray.append(entry.toJson());
     }
-    return {{schemaVersionKey, static_cast<qint64>(schemaVersion)}, {entriesKey, entryArray}};
+    return entryArray;
+}
+
+QVector<GameMemoEntry> entriesFromJson(const QJsonObject &object, const QString &key)
+{
+    const QJsonArray entryArray = requireArray(object, key);
+    QVector<GameMemoEntry> entries;
+    entries.reserve(entryArray.size());
+    for (const QJsonValue &value : entryArray) {
+        entries.append(GameMemoEntry::fromJson(requireObject(value, key + QStringLiteral("[]"))));
+    }
+    requireUniqueGameMemoKeys(entries);
+    return entries;
+}
+} // namespace
+
+QJsonObject GameMemoStoreDocument::toJson() const
+{
+    QJsonObject object{{schemaVersionKey, static_cast<qint64>(schemaVersion)}, {entriesKey, entriesJson(entries)}};
+    if (lastRead) {
+        object.insert(lastReadKey, entriesJson(*lastRead));
+    }
+    return object;
 }
 
 GameMemoStoreDocument GameMemoStoreDocument::fromJson(const QJsonObject &object)
 {
     GameMemoStoreDocument document;
     document.schemaVersion = requireInt64(object, schemaVersionKey);
-    const QJsonArray entryArray = requireArray(object, entriesKey);
-    document.entries.reserve(entryArray.size());
-    for (const QJsonValue &value : entryArray) {
-        document.entries.append(GameMemoEntry::fromJson(requireObject(value, QStringLiteral("entries[]"))));
+    document.entries = entriesFromJson(object, entriesKey);
+    if (object.contains(lastReadKey)) {
+        document.lastRead = entriesFromJson(object, lastReadKey);
     }
-    requireUniqueGameMemoKeys(document.entries);
     return document;
 }
 

@@ -17,9 +17,9 @@ QVector<GameMemoEntry> InMemoryGameMemoStore::load()
     return m_entries;
 }
 
-std::optional<QVector<GameMemoEntry>> InMemoryGameMemoStore::loadIfStored()
+StoredGameMemos InMemoryGameMemoStore::read()
 {
-    return load();
+    return {load(), QByteArray::number(m_revision)};
 }
 
 void InMemoryGameMemoStore::save(const QVector<GameMemoEntry> &entries)
@@ -28,6 +28,16 @@ void InMemoryGameMemoStore::save(const QVector<GameMemoEntry> &entries)
         std::rethrow_exception(m_saveError);
     }
     m_entries = entries;
+    ++m_revision;
+}
+
+bool InMemoryGameMemoStore::saveIfUnchanged(const QVector<GameMemoEntry> &entries, const QByteArray &revision)
+{
+    if (revision != QByteArray::number(m_revision)) {
+        return false;
+    }
+    save(entries);
+    return true;
 }
 
 bool InMemoryGameMemoStore::canHold(const QVector<GameMemoEntry> &) const
@@ -35,17 +45,22 @@ bool InMemoryGameMemoStore::canHold(const QVector<GameMemoEntry> &) const
     return true;
 }
 
-QStringList InMemoryGameMemoStore::keepAside(
-    const QVector<GameMemoEntry> &entries, const QDateTime &, const QStringList &previous)
+QStringList InMemoryGameMemoStore::keepAside(const QVector<GameMemoEntry> &entries,
+    const std::optional<QVector<GameMemoEntry>> &lastRead, const QDateTime &, const QStringList &previous)
 {
     if (m_saveError) {
         std::rethrow_exception(m_saveError);
     }
     const QString name = previous.isEmpty() ? QStringLiteral("memory #%1").arg(++m_copiesMade) : previous.first();
     m_keptAside.insert(name, entries);
+    if (lastRead) {
+        m_keptAsideLastRead.insert(name, *lastRead);
+    } else {
+        m_keptAsideLastRead.remove(name);
+    }
     for (const QString &earlier : previous) {
         if (earlier != name) {
-            m_keptAside.remove(earlier);
+            removeKeptAside(earlier);
         }
     }
     return {name};
@@ -60,7 +75,9 @@ QVector<KeptGameMemoCopy> InMemoryGameMemoStore::loadKeptAside()
     names.sort();
     QVector<KeptGameMemoCopy> copies;
     for (const QString &name : names) {
-        copies.append({name, m_keptAside.value(name), nullptr});
+        const auto lastRead = m_keptAsideLastRead.constFind(name);
+        copies.append({name, m_keptAside.value(name),
+            lastRead == m_keptAsideLastRead.constEnd() ? std::nullopt : std::make_optional(*lastRead), nullptr});
     }
     return copies;
 }
@@ -68,6 +85,7 @@ QVector<KeptGameMemoCopy> InMemoryGameMemoStore::loadKeptAside()
 void InMemoryGameMemoStore::removeKeptAside(const QString &location)
 {
     m_keptAside.remove(location);
+    m_keptAsideLastRead.remove(location);
 }
 
 QString InMemoryGameMemoStore::location() const

@@ -5,10 +5,14 @@
 // nothing unwritten writes nothing, through a link neither, and a notes file replaced from
 // outside keeps its notes: only what was edited here is written into it. A note deleted
 // there stays deleted while notes are browsed, edited, cleared or kept aside here; one
-// changed on both sides keeps both texts, and the notice says so.
+// changed on both sides keeps both texts, and the notice says so; a key typed and taken back
+// is no change, a name changed here takes the text there. A file caught while another program writes it in place is
+// read again before the failure counts, keeps aside only what was changed here with what was read of it, which the next
+// start merges three ways; a file replaced between a save's read and its write is merged again, never overwritten.
 #include "foundation/files/FileIO.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/FileGameMemoStore.h"
+#include "notes/store/GameMemoStoreDocument.h"
 #include "support/FileIdentity.h"
 #include "support/GameMemoEntries.h"
 #include "support/GatedSleeper.h"
@@ -28,9 +32,11 @@
 using namespace veyra;
 using veyra::test::GatedSleeper;
 using veyra::test::RecordingGameMemoStore;
+using veyra::test::releaseUntil;
 using veyra::test::SmallDisk;
 using veyra::test::storedNote;
 using veyra::test::texts;
+using veyra::test::waitUntil;
 
 namespace {
 
@@ -55,6 +61,20 @@ void replaceFromOutside(const QString &path, const QVector<GameMemoEntry> &entri
     const ino_t before = veyra::test::inodeOf(path);
     writeFileAtomically(path, compact);
     ASSERT_NE(veyra::test::inodeOf(path), before);
+}
+
+// Another machine's notes written into the file in place, as a network share or an
+// in-place sync writes them: the file emptied, then `part` of their bytes (all when 1).
+void writeInPlace(const QString &path, const QVector<GameMemoEntry> &entries, double part)
+{
+    const QByteArray data
+        = GameMemoStoreDocument{GameMemoStoreDocument::currentSchemaVersion, entries, std::nullopt}.encoded();
+    const ino_t before = veyra::test::inodeOf(path);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data.left(static_cast<qsizetype>(static_cast<double>(data.size()) * part)));
+    file.close();
+    ASSERT_EQ(veyra::test::inodeOf(path), before);
 }
 
 // Runs the application's event loop and ends it the way the menu's Quit does.
@@ -258,6 +278,9 @@ TEST(GameMemoQuitSave, ANoteDeletedOnAnotherMachineStaysDeletedWhileNotesAreBrow
         veyra::test::SteppingClock());
     ASSERT_EQ(model.sortedEntries().size(), 3);
 
+    // Here a key typed and taken back in the note that the other machine then deletes.
+    model.updateText(QStringLiteral("deleted!"), deleted.key);
+    model.updateText(QStringLiteral("deleted"), deleted.key);
     // Deleted on the other machine.
     replaceFromOutside(
         path, {storedNote(cleared, QStringLiteral("cleared"), 3), storedNote(edited, QStringLiteral("edited"), 2)});
@@ -362,6 +385,26 @@ TEST(GameMemoQuitSave, ANoteChangedHereAndOnAnotherMachineKeepsBothTextsAndSaysS
     EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
         QStringList{QStringLiteral("changed there, and here")});
     EXPECT_EQ(model.notice(), std::nullopt);
+
+    // A key typed and taken back here while the text changed there: no change here.
+    replaceFromOutside(path, {storedNote(fresh, QStringLiteral("changed there again"), 7)});
+    model.updateText(QStringLiteral("changed there, and here!"), fresh.key);
+    model.updateText(QStringLiteral("changed there, and here"), fresh.key);
+    model.flushPendingSave();
+    EXPECT_EQ(texts(model.sortedEntries()), QStringList{QStringLiteral("changed there again")});
+    EXPECT_EQ(model.notice(), std::nullopt);
+
+    // Only the game's name changed here (resolved since), the text there: the text there
+    // under the name.
+    GameMemoContext named = fresh;
+    named.representativeGameName = QStringLiteral("Fresh Game II");
+    model.updateText(QStringLiteral("changed there again"), named);
+    replaceFromOutside(path, {storedNote(fresh, QStringLiteral("changed there once more"), 8)});
+    model.flushPendingSave();
+    const QVector<GameMemoEntry> renamedHere = FileGameMemoStore(QUrl::fromLocalFile(path)).load();
+    EXPECT_EQ(texts(renamedHere), QStringList{QStringLiteral("changed there once more")});
+    EXPECT_EQ(renamedHere.value(0).representativeGameName, QStringLiteral("Fresh Game II"));
+    EXPECT_EQ(model.notice(), std::nullopt);
     QCoreApplication::processEvents();
 }
 
@@ -414,5 +457,126 @@ TEST(GameMemoQuitSave, NotesOfOneSecondStayNewestFirstWhenASaveHasNothingToWrite
     // The file holds whole seconds; the notes held as they are stored keep their own dates.
     model.flushPendingSave();
     EXPECT_EQ(texts(model.sortedEntries()), (QStringList{QStringLiteral("later"), QStringLiteral("earlier")}));
+    QCoreApplication::processEvents();
+}
+
+TEST(GameMemoQuitSave, AFileCaughtWhileWrittenInPlaceIsReadAgainAndOnlyWhatChangedHereIsKeptAside)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("game-memos.json"));
+    FileGameMemoStore file(QUrl::fromLocalFile(path));
+    const GameMemoContext alpha = gameContext(QStringLiteral("Alpha"));
+    const GameMemoContext beta = gameContext(QStringLiteral("Beta"));
+    const auto notes = [&](const QString &alphaText, const QString &betaText, bool withGamma) {
+        QVector<GameMemoEntry> list{storedNote(beta, betaText, 2), storedNote(alpha, alphaText, 1)};
+        if (withGamma) {
+            list.append(storedNote(gameContext(QStringLiteral("Gamma")), QStringLiteral("gamma"), 1));
+        }
+        return list;
+    };
+    file.save({});
+    auto sleeper = std::make_shared<GatedSleeper>();
+    {
+        // Veyra starts while the other machine writes: the file is read again shortly.
+        writeInPlace(path, notes(QStringLiteral("alpha"), QStringLiteral("beta"), true), 0.5);
+        GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
+            veyra::test::SteppingClock());
+        EXPECT_TRUE(model.errorMessage().has_value());
+        writeInPlace(path, notes(QStringLiteral("alpha"), QStringLiteral("beta"), true), 1);
+        ASSERT_TRUE(releaseUntil(*sleeper, [&model] { return model.hasLoaded(); }));
+        EXPECT_EQ(model.errorMessage(), std::nullopt);
+
+        // Caught half-written while rows are clicked (each flushes): nothing is kept or said.
+        writeInPlace(path, notes(QStringLiteral("alpha rev 47"), QStringLiteral("beta"), true), 0.5);
+        model.flushPendingSave();
+        model.flushPendingSave();
+        EXPECT_FALSE(model.retryTask().has_value());
+        // With a note changed here, the save waits for the file to be whole.
+        model.updateText(QStringLiteral("beta here"), beta.key);
+        model.flushPendingSave();
+        EXPECT_EQ(model.errorMessage(), std::nullopt);
+        EXPECT_TRUE(file.loadKeptAside().isEmpty());
+        writeInPlace(path, notes(QStringLiteral("alpha rev 47"), QStringLiteral("beta"), true), 1);
+        const QStringList merged{QStringLiteral("beta here"), QStringLiteral("alpha rev 47"), QStringLiteral("gamma")};
+        ASSERT_TRUE(releaseUntil(*sleeper, [&file, &merged] { return texts(file.load()) == merged; }));
+        EXPECT_EQ(model.errorMessage(), std::nullopt);
+
+        // Half-written for longer, the other machine deleting Gamma: only the note changed
+        // here is kept aside, with what was read of it.
+        writeInPlace(path, notes(QStringLiteral("alpha rev 48"), QStringLiteral("beta here"), false), 0.3);
+        model.updateText(QStringLiteral("beta rewritten"), beta.key);
+        model.flushPendingSave();
+        ASSERT_TRUE(releaseUntil(*sleeper, [&model] { return model.errorMessage().has_value(); }));
+        const QVector<KeptGameMemoCopy> kept = file.loadKeptAside();
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_EQ(texts(kept.first().entries), QStringList{QStringLiteral("beta rewritten")});
+        EXPECT_EQ(
+            texts(kept.first().lastRead.value_or(QVector<GameMemoEntry>())), QStringList{QStringLiteral("beta here")});
+    }
+
+    // The next start, the file whole again: the note changed here comes back as typed, the
+    // other machine's texts come once, and the note it deleted stays deleted.
+    writeInPlace(path, notes(QStringLiteral("alpha rev 48"), QStringLiteral("beta here"), false), 1);
+    GameMemoLibraryModel model(std::make_unique<FileGameMemoStore>(QUrl::fromLocalFile(path)), 400000000, sleeper,
+        veyra::test::SteppingClock());
+    EXPECT_EQ(texts(file.load()), (QStringList{QStringLiteral("beta rewritten"), QStringLiteral("alpha rev 48")}));
+    EXPECT_TRUE(file.loadKeptAside().isEmpty());
+    QCoreApplication::processEvents();
+}
+
+namespace {
+
+// A notes file store that lets a test act just before a save replaces the file.
+class InterruptedGameMemoStore : public FileGameMemoStore
+{
+public:
+    using FileGameMemoStore::FileGameMemoStore;
+
+    bool saveIfUnchanged(const QVector<GameMemoEntry> &entries, const QByteArray &revision) override
+    {
+        if (beforeWrite) {
+            std::exchange(beforeWrite, {})();
+        }
+        return FileGameMemoStore::saveIfUnchanged(entries, revision);
+    }
+
+    std::function<void()> beforeWrite;
+};
+
+} // namespace
+
+TEST(GameMemoQuitSave, AFileReplacedBetweenTheSavesReadAndItsWriteIsMergedAgain)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("game-memos.json"));
+    const GameMemoContext alpha = gameContext(QStringLiteral("Alpha"));
+    const GameMemoContext beta = gameContext(QStringLiteral("Beta"));
+    FileGameMemoStore(QUrl::fromLocalFile(path))
+        .save({storedNote(beta, QStringLiteral("beta"), 2), storedNote(alpha, QStringLiteral("alpha"), 1)});
+    auto owned = std::make_unique<InterruptedGameMemoStore>(QUrl::fromLocalFile(path));
+    InterruptedGameMemoStore *store = owned.get();
+    GameMemoLibraryModel model(
+        std::move(owned), 400000000, std::make_shared<GatedSleeper>(), veyra::test::SteppingClock());
+
+    // The other machine's notes take the file's place while the save merges.
+    model.updateText(QStringLiteral("beta here"), beta.key);
+    store->beforeWrite = [&] {
+        replaceFromOutside(
+            path, {storedNote(beta, QStringLiteral("beta"), 2), storedNote(alpha, QStringLiteral("alpha there"), 3)});
+    };
+    model.flushPendingSave();
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
+        (QStringList{QStringLiteral("beta here"), QStringLiteral("alpha there")}));
+
+    // Removed from outside, and a new copy put there while the notes are written back: that
+    // copy is merged too.
+    ASSERT_TRUE(QFile::remove(path));
+    model.updateText(QStringLiteral("beta rewritten"), beta.key);
+    store->beforeWrite
+        = [&] { replaceFromOutside(path, {storedNote(alpha, QStringLiteral("alpha from the new copy"), 4)}); };
+    model.flushPendingSave();
+    EXPECT_EQ(texts(FileGameMemoStore(QUrl::fromLocalFile(path)).load()),
+        (QStringList{QStringLiteral("beta rewritten"), QStringLiteral("alpha from the new copy")}));
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
     QCoreApplication::processEvents();
 }

@@ -84,7 +84,8 @@ TEST_F(FileGameMemoStoreTest, FirstStartCreatesTheFolderAndWritesTheExactByteFor
     FileGameMemoStore notes = store();
     EXPECT_TRUE(notes.load().isEmpty());
     // No file: nothing stored at all, which is not a file of no notes.
-    EXPECT_EQ(notes.loadIfStored(), std::nullopt);
+    EXPECT_EQ(notes.read().entries, std::nullopt);
+    EXPECT_TRUE(notes.read().revision.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(path()).absolutePath()));
 
     const GameMemoEntry named{{{GameApplicationIdentity::Kind::executablePath, QStringLiteral("/opt/games/rpg/run")},
@@ -132,7 +133,7 @@ TEST_F(FileGameMemoStoreTest, FirstStartCreatesTheFolderAndWritesTheExactByteFor
     // Read back in file order, the fraction of a second dropped.
     const QVector<GameMemoEntry> loaded = notes.load();
     ASSERT_EQ(loaded.size(), 2);
-    EXPECT_EQ(notes.loadIfStored(), loaded);
+    EXPECT_EQ(notes.read().entries, loaded);
     GameMemoEntry wholeSecond = named;
     wholeSecond.updatedAt = utc(2024, 5, 6, 7, 8, 9);
     EXPECT_EQ(loaded.at(0), wholeSecond);
@@ -142,7 +143,7 @@ TEST_F(FileGameMemoStoreTest, FirstStartCreatesTheFolderAndWritesTheExactByteFor
     notes.save({});
     EXPECT_EQ(readBytes(path()), QByteArray("{\n  \"entries\" : [\n\n  ],\n  \"schemaVersion\" : 1\n}"));
     EXPECT_TRUE(notes.load().isEmpty());
-    EXPECT_EQ(notes.loadIfStored(), QVector<GameMemoEntry>());
+    EXPECT_EQ(notes.read().entries, QVector<GameMemoEntry>());
 }
 
 TEST_F(FileGameMemoStoreTest, ReadsDatesStrictlyAndAnAbsentOrNullNameAsAbsent)
@@ -334,15 +335,15 @@ TEST_F(FileGameMemoStoreTest, KeepsNotesAsideBesideTheFileInCopiesItReadsBack)
         QStringLiteral("y"), std::nullopt, QStringLiteral("typed"), utc(2024, 1, 1, 0, 0, 0)};
     const QDateTime at = utc(2024, 3, 1, 12, 0, 5);
     const QString aside = folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved-20240301-120005.json");
-    EXPECT_EQ(notes.keepAside({typed}, at, {}), QStringList{aside});
+    EXPECT_EQ(notes.keepAside({typed}, std::nullopt, at, {}), QStringList{aside});
     EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(aside)).load(), QVector<GameMemoEntry>{typed});
     // The same copy takes later notes; a new one never takes a name in use.
     GameMemoEntry more = typed;
     more.text = QStringLiteral("typed more");
-    EXPECT_EQ(notes.keepAside({more}, at.addSecs(60), {aside}), QStringList{aside});
+    EXPECT_EQ(notes.keepAside({more}, std::nullopt, at.addSecs(60), {aside}), QStringList{aside});
     EXPECT_EQ(FileGameMemoStore(QUrl::fromLocalFile(aside)).load().value(0).text, QStringLiteral("typed more"));
     const QString second = folder.path() + QStringLiteral("/Obrisk/game-memos.unsaved-20240301-120005-2.json");
-    EXPECT_EQ(notes.keepAside({typed}, at, {}), QStringList{second});
+    EXPECT_EQ(notes.keepAside({typed}, std::nullopt, at, {}), QStringList{second});
     EXPECT_EQ(readBytes(path()), damaged);
     EXPECT_EQ(notes.location(), path());
 
@@ -356,7 +357,7 @@ TEST_F(FileGameMemoStoreTest, KeepsNotesAsideBesideTheFileInCopiesItReadsBack)
         full.text = QString(GameMemoEntry::maximumTextLength, QLatin1Char('y'));
         many.append(full);
     }
-    const QStringList split = notes.keepAside(many, at.addSecs(120), {aside});
+    const QStringList split = notes.keepAside(many, std::nullopt, at.addSecs(120), {aside});
     ASSERT_EQ(split.size(), 2);
     EXPECT_FALSE(QFileInfo::exists(aside));
     QVector<GameMemoEntry> readBack;
@@ -365,7 +366,7 @@ TEST_F(FileGameMemoStoreTest, KeepsNotesAsideBesideTheFileInCopiesItReadsBack)
         readBack += FileGameMemoStore(QUrl::fromLocalFile(copy)).load();
     }
     EXPECT_EQ(readBack, many);
-    EXPECT_EQ(notes.keepAside({more}, at, split), QStringList{split.first()});
+    EXPECT_EQ(notes.keepAside({more}, std::nullopt, at, split), QStringList{split.first()});
     EXPECT_FALSE(QFileInfo::exists(split.last()));
 
     // Every copy beside the file is listed in the order of its name, one that cannot be
@@ -397,12 +398,12 @@ TEST_F(FileGameMemoStoreTest, KeepsNotesAsideBesideTheFileInCopiesItReadsBack)
     ASSERT_TRUE(QFile::remove(link));
     const QString target = folder.path() + QStringLiteral("/elsewhere/kept.json");
     ASSERT_TRUE(QFile::link(target, link));
-    EXPECT_THROW(notes.keepAside({typed}, at, {link}), FileAccessError);
+    EXPECT_THROW(notes.keepAside({typed}, std::nullopt, at, {link}), FileAccessError);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(target).absolutePath()));
     ASSERT_TRUE(QFile::remove(link));
     veyra::test::NamedPipe pipe(link);
     ASSERT_TRUE(pipe.isValid());
-    EXPECT_THROW(notes.keepAside({typed}, at, {link}), FileAccessError);
+    EXPECT_THROW(notes.keepAside({typed}, std::nullopt, at, {link}), FileAccessError);
     EXPECT_TRUE(notes.loadKeptAside().value(1).error);
     EXPECT_FALSE(pipe.readerWasStuck());
 }
@@ -468,6 +469,20 @@ TEST_F(FileGameMemoStoreTest, ALinkIsFollowedOnlyToNotesAndNothingIsWrittenAgain
                 .arg(path(), theirs, asidePath));
         ASSERT_TRUE(QFile::remove(asidePath));
     }
+    // However often that happens, only the newest copies moved aside are kept.
+    QStringList older;
+    for (int day = 1; day <= keptDamagedCopies; ++day) {
+        older.append(QStringLiteral("game-memos.json.damaged-202001%1-000000").arg(day, 2, 10, QLatin1Char('0')));
+        writeBytes(QFileInfo(path()).absolutePath() + QLatin1Char('/') + older.last(), "older");
+    }
+    ASSERT_TRUE(QFile::link(theirs, path()));
+    EXPECT_TRUE(notes.load().isEmpty());
+    const QStringList kept = QDir(QFileInfo(path()).absolutePath())
+                                 .entryList({QStringLiteral("game-memos.json.damaged-*")}, QDir::Files | QDir::System);
+    ASSERT_EQ(kept.size(), keptDamagedCopies);
+    EXPECT_EQ(kept.mid(0, keptDamagedCopies - 1), older.mid(1));
+    EXPECT_EQ(QFileInfo(QFileInfo(path()).absolutePath() + QLatin1Char('/') + kept.last()).symLinkTarget(), theirs);
+
     // Through a link met by a save, the same; the notes are then written to a file.
     ASSERT_TRUE(QFile::link(theirs, path()));
     notes.save({note});
@@ -505,10 +520,10 @@ TEST_F(FileGameMemoStoreTest, NotesGoToTheFallbackFoldersWhenTheFilesFolderTakes
     const QString kept = elsewhere + QStringLiteral("/game-memos.unsaved-20240301-120005.json");
     ASSERT_TRUE(disk.setReadOnly(true));
     EXPECT_THROW(notes.save({typed}), FileAccessError);
-    EXPECT_EQ(notes.keepAside({typed}, at, {}), QStringList{kept});
+    EXPECT_EQ(notes.keepAside({typed}, std::nullopt, at, {}), QStringList{kept});
     ASSERT_TRUE(disk.setReadOnly(false));
     ASSERT_TRUE(disk.fill());
-    EXPECT_EQ(notes.keepAside({more}, at, {kept}), QStringList{kept});
+    EXPECT_EQ(notes.keepAside({more}, std::nullopt, at, {kept}), QStringList{kept});
     const QVector<KeptGameMemoCopy> copies = notes.loadKeptAside();
     ASSERT_EQ(copies.size(), 1);
     EXPECT_EQ(copies.first().location, kept);
@@ -518,7 +533,7 @@ TEST_F(FileGameMemoStoreTest, NotesGoToTheFallbackFoldersWhenTheFilesFolderTakes
     // Room again: the next copy goes beside the file, and the one in the fallback goes.
     disk.empty();
     const QString beside = disk.filePath(QStringLiteral("notes/game-memos.unsaved-20240301-120005.json"));
-    EXPECT_EQ(notes.keepAside({typed}, at, {kept}), QStringList{beside});
+    EXPECT_EQ(notes.keepAside({typed}, std::nullopt, at, {kept}), QStringList{beside});
     EXPECT_FALSE(QFileInfo::exists(kept));
     EXPECT_EQ(notes.loadKeptAside().value(0).entries, QVector<GameMemoEntry>{typed});
 
@@ -527,7 +542,7 @@ TEST_F(FileGameMemoStoreTest, NotesGoToTheFallbackFoldersWhenTheFilesFolderTakes
     ASSERT_TRUE(disk.setReadOnly(true));
     FileGameMemoStore nowhere(QUrl::fromLocalFile(notesPath), {sameDisk});
     try {
-        nowhere.keepAside({more}, at.addSecs(60), {beside});
+        nowhere.keepAside({more}, std::nullopt, at.addSecs(60), {beside});
         ADD_FAILURE() << "kept aside on a read-only disk";
     } catch (const FileAccessError &error) {
         EXPECT_EQ(error.path(), beside) << error.path().toStdString();
