@@ -2,10 +2,14 @@
 // The overlay's real windows on an X server with openbox, beside the stand-in game: they
 // stay above the game and out of its snapshots, let clicks through to the game exactly
 // while the capture areas are ready, move and resize through the strip's handles, and
-// switch from one popover to another on one click, under real pointer input. Positions are
+// switch from one popover to another on one click, under real pointer input; on a small
+// screen the popovers stay inside it, whole where they fit, else shortened. Positions are
 // read from the X server, not from Qt.
 #include "capture/x11/XcbTopmostWindowKeeper.h"
 #include "capture/x11/XcbWindowSnapshotter.h"
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/InterfaceLanguageChange.h"
+#include "foundation/language/LocalizedString.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/InMemoryGameMemoStore.h"
 #include "overlay/layout/InMemoryOverlayLayoutStore.h"
@@ -18,13 +22,18 @@
 #include "overlay/strip/OverlayHandleView.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
+#include "support/TestScreenshots.h"
+#include "support/X11Desktop.h"
 #include "support/X11Probe.h"
 #include "support/XTestPointer.h"
 #include "support/XcbTestProcess.h"
 
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -379,4 +388,112 @@ TEST_F(OverlayPanelsOnXcb, OneClickOnAnotherStripItemSwitchesPopovers)
     QCoreApplication::processEvents();
     EXPECT_FALSE(notes() || reports());
     EXPECT_EQ(controller->gameMemoPresenter().popover(), open);
+}
+
+namespace {
+
+// The same overlay on a screen of 960 x 540, the room 1920 x 1080 leaves at a doubled scale.
+using OverlayPopoversOnXcb = OverlayPanelsOnXcb;
+
+} // namespace
+
+TEST(OverlayPanelsOnX11, PopoversOnASmallScreenWithOpenbox)
+{
+    if (runsOnXcb()) {
+        GTEST_SKIP() << "this is the child";
+    }
+    XvfbSession::Options options;
+    options.width = 960;
+    options.height = 540;
+    XvfbSession session(options);
+    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("OverlayPopoversOnXcb.*"));
+    std::cout << run.output.toStdString() << std::endl;
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 1 test."))) << "the child ran no tests";
+}
+
+TEST_F(OverlayPopoversOnXcb, StayInsideTheFreeAreaWholeWhereTheyFitElseShortened)
+{
+    const GameMemoContext context = *GameMemoContext::make(target, QStringLiteral("Harbour Tales"));
+    controller->setGameMemoContextProvider([&context] { return std::optional<GameMemoContext>(context); });
+    showReady();
+    const QUuid id = QUuid::createUuid();
+    controller->applyTranslation(QStringLiteral("a"),
+        {id, QStringLiteral("こんにちは、旅の人。"), QStringLiteral("Hello, traveller."), std::nullopt,
+            TranslationTargetLanguage::english},
+        id);
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const qreal scale = QGuiApplication::primaryScreen()->devicePixelRatio();
+    X11Desktop desktop(session->display());
+    // Whether the widget shows whole inside the popover.
+    const auto showsWhole = [](const QWidget *popover, const QWidget *widget) {
+        return widget != nullptr && widget->isVisible()
+            && popover->rect().contains(QRect(widget->mapTo(popover, QPoint()), widget->size()));
+    };
+    for (const ClientLanguage language : {ClientLanguage::english, ClientLanguage::japanese, ClientLanguage::korean}) {
+        setCurrentClientLanguage(language);
+        // The strip near the bottom, near the top, and in the middle of a screen too low for
+        // either side to hold a popover whole.
+        for (const int top : {work.bottom() - 60, work.top() + 180, work.center().y() - 39, work.center().y()}) {
+            for (const bool note : {true, false}) {
+                const QString name = QStringLiteral("%1-popover-%2-%3.png")
+                                         .arg(note ? QStringLiteral("note") : QStringLiteral("report"))
+                                         .arg(top)
+                                         .arg(rawValue(language));
+                SCOPED_TRACE(name.toStdString());
+                const QRect panel(work.left() + 40, top + 48 - 220, 720, 220);
+                controller->layoutController().setPanelFrame(
+                    QScreenDisplayGeometryProvider().screenSpace().fromGlobal(QRectF(panel)));
+                controller->layoutController().placeControlStrip();
+                const QRect strip = stripFor(panel);
+                ASSERT_TRUE(
+                    waitUntil([&] { return stripOnScreen() == QRect(strip.topLeft() * scale, strip.size() * scale); }));
+                OverlayControlView *view = controller->controlView();
+                note ? Q_EMIT view->gameNoteClicked(view->gameNoteHandle())
+                     : Q_EMIT view->reportClicked(view->reportHandle());
+                OverlayPopover *popover = note ? controller->gameMemoPresenter().popover()
+                                               : controller->translationReportPresenter().popover();
+                ASSERT_NE(popover, nullptr);
+                ASSERT_TRUE(waitUntil([&] { return probe->isViewable(nativeWindow(popover)); }));
+                // Above the strip when it fits there whole, else below when it fits there, else
+                // on the side with more room, as tall as that room.
+                const QSize whole = note ? QSize(362, 282) : QSize(422, 362);
+                const int above = strip.top() - OverlayPopover::gap - work.top();
+                const int below = work.bottom() - strip.bottom() - OverlayPopover::gap;
+                const bool up = whole.height() <= above || (whole.height() > below && above > below);
+                const int height = std::min(whole.height(), up ? above : below);
+                const QRect expected(popover->x(),
+                    up ? strip.top() - OverlayPopover::gap - height : strip.bottom() + 1 + OverlayPopover::gap,
+                    whole.width(), height);
+                EXPECT_EQ(
+                    probe->geometry(nativeWindow(popover)), QRect(expected.topLeft() * scale, expected.size() * scale));
+                EXPECT_TRUE(work.contains(expected));
+                // The note's text box gives way, keeping three lines; the status line shows whole.
+                if (note) {
+                    const auto *editor = popover->findChild<QPlainTextEdit *>(QStringLiteral("game-note-editor"));
+                    EXPECT_TRUE(showsWhole(popover, editor));
+                    EXPECT_GE(editor->height(), 3 * editor->fontMetrics().lineSpacing());
+                    const QList<QLabel *> labels = popover->findChildren<QLabel *>();
+                    EXPECT_TRUE(std::any_of(labels.cbegin(), labels.cend(), [&](const QLabel *label) {
+                        return label->text() == localizedString("Changes are saved automatically.")
+                            && showsWhole(popover, label);
+                    }));
+                } else {
+                    EXPECT_TRUE(showsWhole(
+                        popover, popover->findChild<QWidget *>(QStringLiteral("translation-error-report-row-a"))));
+                }
+                saveScreenshot(
+                    [&] {
+                        // Once drawn.
+                        QTest::qWait(300);
+                        return desktop.screenshot();
+                    },
+                    name);
+                controller->gameMemoPresenter().close();
+                controller->closeTranslationReport();
+            }
+        }
+    }
+    setCurrentClientLanguage(ClientLanguage::english);
 }
