@@ -35,6 +35,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QWindow>
 
 namespace veyra {
@@ -61,6 +62,36 @@ QPoint placeOutside(const QRect &area, const QRect &taken, const QSize &size)
     }
     return {left, area.top() + margin};
 }
+
+// An alert centred over the window it belongs to, by client areas, where that window is when
+// the alert shows: Qt's own placement of a dialog guesses the window manager's frame and
+// misses the centre by up to 40 px. Kept inside the screen's free area, title bar and all.
+class CentredAlert : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        const QWidget *over = parentWidget();
+        if (event->spontaneous() || over == nullptr) {
+            return;
+        }
+        QRect area(QPoint(), size());
+        area.moveCenter(over->geometry().center());
+        if (const QScreen *screen = over->screen()) {
+            const QRect client = over->geometry();
+            const QRect framed = over->frameGeometry();
+            const QRect room = screen->availableGeometry().adjusted(client.left() - framed.left(),
+                client.top() - framed.top(), client.right() - framed.right(), client.bottom() - framed.bottom());
+            area.moveLeft(std::max(std::min(area.left(), room.right() + 1 - area.width()), room.left()));
+            area.moveTop(std::max(std::min(area.top(), room.bottom() + 1 - area.height()), room.top()));
+        }
+        setGeometry(area);
+    }
+};
 
 } // namespace
 
@@ -148,7 +179,7 @@ void ApplicationScenes::tellSettingsNotSaved(const FileAccessError &error)
     const bool playing = m_app.session().phase().kind() == AppPhase::Kind::overlay;
     QMainWindow *main = m_mainWindow && (m_mainWindow->isVisible() || !playing) ? m_mainWindow.data() : nullptr;
     const std::optional<CaptureTarget> game = main == nullptr ? gameInPlay() : std::nullopt;
-    auto *alert = new QMessageBox(QMessageBox::Warning, QString(), QString(), QMessageBox::NoButton, main);
+    auto *alert = new CentredAlert(QMessageBox::Warning, QString(), QString(), QMessageBox::NoButton, main);
     if (game) {
         belongToTheGame(alert, *game);
     }
