@@ -1,7 +1,6 @@
 #include "support/TestScreenshots.h"
 
 #include <QDir>
-#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
@@ -14,15 +13,6 @@ void saveScreenshot(QWidget &widget, const QString &fileName)
         return;
     }
     widget.grab().save(QDir(folder).filePath(fileName));
-}
-
-void saveScreenshot(const std::function<QImage()> &picture, const QString &fileName)
-{
-    const QString folder = qEnvironmentVariable("VEYRA_TEST_SCREENSHOTS");
-    if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        return;
-    }
-    picture().save(QDir(folder).filePath(fileName));
 }
 
 } // namespace veyra::test

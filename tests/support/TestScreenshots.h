@@ -2,9 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
-class QImage;
 class QWidget;
 
 namespace veyra::test {
@@ -13,7 +10,5 @@ namespace veyra::test {
 // VEYRA_TEST_SCREENSHOTS names a folder (made when missing); otherwise nothing is grabbed
 // or written, so parallel and repeated runs leave no files behind.
 void saveScreenshot(QWidget &widget, const QString &fileName);
-// The same for a picture taken otherwise (the whole screen, say), taken only then.
-void saveScreenshot(const std::function<QImage()> &picture, const QString &fileName);
 
 } // namespace veyra::test
