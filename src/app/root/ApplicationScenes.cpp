@@ -8,6 +8,7 @@
 #include "app/root/AuthenticationScreenBinding.h"
 #include "app/root/HiddenWindowRelease.h"
 #include "app/root/ObriskApp.h"
+#include "app/root/OnceOnScreen.h"
 #include "app/root/WindowRoles.h"
 #include "app/session/AppSession.h"
 #include "brand/InterfaceFont.h"
@@ -34,6 +35,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QWindow>
 
 namespace veyra {
@@ -60,6 +62,36 @@ QPoint placeOutside(const QRect &area, const QRect &taken, const QSize &size)
     }
     return {left, area.top() + margin};
 }
+
+// An alert centred over the window it belongs to, by client areas, where that window is when
+// the alert shows: Qt's own placement of a dialog guesses the window manager's frame and
+// misses the centre by up to 40 px. Kept inside the screen's free area, title bar and all.
+class CentredAlert : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        const QWidget *over = parentWidget();
+        if (event->spontaneous() || over == nullptr) {
+            return;
+        }
+        QRect area(QPoint(), size());
+        area.moveCenter(over->geometry().center());
+        if (const QScreen *screen = over->screen()) {
+            const QRect client = over->geometry();
+            const QRect framed = over->frameGeometry();
+            const QRect room = screen->availableGeometry().adjusted(client.left() - framed.left(),
+                client.top() - framed.top(), client.right() - framed.right(), client.bottom() - framed.bottom());
+            area.moveLeft(std::max(std::min(area.left(), room.right() + 1 - area.width()), room.left()));
+            area.moveTop(std::max(std::min(area.top(), room.bottom() + 1 - area.height()), room.top()));
+        }
+        setGeometry(area);
+    }
+};
 
 } // namespace
 
@@ -142,11 +174,14 @@ void ApplicationScenes::tellSettingsNotSaved(const FileAccessError &error)
     // An alert that doesn't interrupt: it neither blocks a window nor takes the keyboard
     // (from the game during play), and it is told once. It belongs to the window the player
     // looks at, which keeps it above itself however the two came up: the main window while
-    // it is on the screen, else, during play, the game's window.
-    QMainWindow *main = m_mainWindow && m_mainWindow->isVisible() ? m_mainWindow.data() : nullptr;
-    auto *alert = new QMessageBox(QMessageBox::Warning, QString(), QString(), QMessageBox::NoButton, main);
-    if (main == nullptr) {
-        belongToTheGame(alert);
+    // it is on the screen or coming up (at the start: it is centred over it once that is on
+    // the screen), else, during play, the game's window.
+    const bool playing = m_app.session().phase().kind() == AppPhase::Kind::overlay;
+    QMainWindow *main = m_mainWindow && (m_mainWindow->isVisible() || !playing) ? m_mainWindow.data() : nullptr;
+    const std::optional<CaptureTarget> game = main == nullptr ? gameInPlay() : std::nullopt;
+    auto *alert = new CentredAlert(QMessageBox::Warning, QString(), QString(), QMessageBox::NoButton, main);
+    if (game) {
+        belongToTheGame(alert, *game);
     }
     alert->setObjectName(QStringLiteral("settings-not-saved"));
     alert->setTextFormat(Qt::PlainText);
@@ -173,20 +208,38 @@ void ApplicationScenes::tellSettingsNotSaved(const FileAccessError &error)
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setAttribute(Qt::WA_QuitOnClose, false);
     m_settingsNotSavedAlert = alert;
-    alert->show();
+    if (main != nullptr) {
+        // Placed over the main window where the window manager has put it: until then Qt
+        // knows only where it asked the window to go.
+        new OnceOnScreen(
+            main,
+            [alert = QPointer<QMessageBox>(alert)] {
+                if (alert) {
+                    alert->show();
+                }
+            },
+            alert);
+    } else {
+        alert->show();
+    }
 }
 
-void ApplicationScenes::belongToTheGame(QWidget *alert)
+std::optional<CaptureTarget> ApplicationScenes::gameInPlay() const
 {
     const AppSession &session = m_app.session();
     const std::optional<CaptureTarget> target = session.selectedTarget();
     const std::optional<OverlayCaptureAreaState> &state = session.overlayCaptureAreaState();
     if (session.phase().kind() != AppPhase::Kind::overlay || !target
         || (state && state->kind() == OverlayCaptureAreaState::Kind::targetUnavailable)) {
-        return;
+        return std::nullopt;
     }
+    return target;
+}
+
+void ApplicationScenes::belongToTheGame(QWidget *alert, const CaptureTarget &target)
+{
     alert->winId();
-    QWindow *game = QWindow::fromWinId(static_cast<WId>(target->windowID));
+    QWindow *game = QWindow::fromWinId(static_cast<WId>(target.windowID));
     connect(alert, &QObject::destroyed, game, &QObject::deleteLater);
     alert->windowHandle()->setTransientParent(game);
     // The overlay stays above every window during play: the alert goes where it is not.
@@ -197,7 +250,7 @@ void ApplicationScenes::belongToTheGame(QWidget *alert)
         }
     }
     alert->adjustSize();
-    alert->move(placeOutside(target->frame.toAlignedRect(), overlay, alert->frameSize()));
+    alert->move(placeOutside(target.frame.toAlignedRect(), overlay, alert->frameSize()));
 }
 
 void ApplicationScenes::makeMainWindow()

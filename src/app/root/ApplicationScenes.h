@@ -1,9 +1,12 @@
 #pragma once
 
+#include "capture/target/CaptureTarget.h"
+
 #include <QObject>
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class QMainWindow;
 class QMessageBox;
@@ -62,9 +65,10 @@ public:
 
 private:
     void tellSettingsNotSaved(const FileAccessError &error);
-    // Makes a top-level window a window of the game's during play (as long as the game's
-    // window is there).
-    void belongToTheGame(QWidget *alert);
+    // The game window of the play going on, if any (and still there).
+    std::optional<CaptureTarget> gameInPlay() const;
+    // Makes a top-level window a window of the game's during play.
+    void belongToTheGame(QWidget *alert, const CaptureTarget &target);
     QWidget *window(const QString &identifier);
     void makeMainWindow();
     void bringForward(QWidget *window);

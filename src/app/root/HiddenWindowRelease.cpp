@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 
 namespace veyra {
@@ -53,7 +54,12 @@ void HiddenWindowRelease::release(QWidget &window)
     // accepted) but not its backing store.
     if (window.isWindow() && window.isHidden()
         && (window.backingStore() != nullptr || window.windowHandle() != nullptr)) {
+        // Where the window was (as the window manager or the player left it): the next
+        // native window is made there, by its client area. Left to the window manager, a
+        // window never placed by the program would come back wherever a new window goes.
+        const QRect client = window.geometry();
         NativeWindowDestruction::destroyNativeWindow(window);
+        window.setGeometry(client);
     }
 }
 

@@ -11,7 +11,8 @@ namespace veyra {
 // lives, and a backing store is a picture of the whole window in memory shared with the X
 // server (3.4 MiB for the capture-area editor at 1180 x 760): the windows the player opens
 // now and then would each hold theirs through the whole of play. The next show makes them
-// anew, which takes a few milliseconds. GUI thread.
+// anew, which takes a few milliseconds, where the window was when it went (unless the
+// program places it anew). GUI thread.
 class HiddenWindowRelease : public QObject
 {
     Q_OBJECT

@@ -1,5 +1,7 @@
 #include "overlay/popovers/OverlayPopover.h"
 
+#include <QGuiApplication>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -21,17 +23,36 @@ void OverlayPopover::showAt(QWidget *anchor)
 {
     m_anchor = anchor;
     const QRect item(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
-    QRect workArea(item.center(), QSize(1, 1));
-    if (const QScreen *screen = anchor->screen()) {
+    QRect workArea;
+    const QScreen *screen = QGuiApplication::screenAt(item.center());
+    if (screen == nullptr) {
+        screen = anchor->screen();
+    }
+    if (screen != nullptr) {
         workArea = screen->availableGeometry();
     }
-    move(placement(item, size(), workArea));
+    const QRect frame = placement(item, size(), leastHeight(), workArea);
+    if (frame.size() != size()) {
+        // The content's own fixed size gives way: its text box takes what is left.
+        m_content->setFixedSize(m_content->size() - (size() - frame.size()));
+        setFixedSize(frame.size());
+    }
+    move(frame.topLeft());
     // A popup takes the keyboard while it is open and hands the keys to its focus widget
     // only: without one, what the player types goes nowhere.
     if (QWidget *first = firstFocusTarget()) {
         first->setFocus(Qt::PopupFocusReason);
     }
     show();
+}
+
+int OverlayPopover::leastHeight() const
+{
+    // What the content's rows need at the least (a few lines of its text box among them),
+    // and the border.
+    const int least = m_content->layout() != nullptr ? m_content->layout()->minimumSize().height()
+                                                     : m_content->minimumSizeHint().height();
+    return std::min(std::max(least, 0), m_content->height()) + height() - m_content->height();
 }
 
 QWidget *OverlayPopover::firstFocusTarget() const
@@ -52,15 +73,32 @@ QWidget *OverlayPopover::firstFocusTarget() const
     return nullptr;
 }
 
-QPoint OverlayPopover::placement(const QRect &item, const QSize &size, const QRect &workArea)
+QRect OverlayPopover::placement(const QRect &item, const QSize &size, int leastHeight, const QRect &workArea)
 {
-    int x = item.left() + item.width() / 2 - size.width() / 2;
-    x = std::min(std::max(x, workArea.left()), workArea.left() + workArea.width() - size.width());
-    int y = item.top() - gap - size.height();
-    if (y < workArea.top()) {
-        y = item.top() + item.height() + gap;
+    if (!workArea.isValid()) {
+        return {QPoint(item.left() + item.width() / 2 - size.width() / 2, item.top() - gap - size.height()), size};
     }
-    return {x, y};
+    const int workRight = workArea.left() + workArea.width();
+    const int workBottom = workArea.top() + workArea.height();
+    const int width = std::min(size.width(), workArea.width());
+    int x = item.left() + item.width() / 2 - width / 2;
+    x = std::max(std::min(x, workRight - width), workArea.left());
+
+    // Above the item when it fits there whole, else below it when it fits there; else on
+    // the side with more room, as tall as that room (but no less than its least height).
+    const int roomAbove = item.top() - gap - workArea.top();
+    const int roomBelow = workBottom - (item.top() + item.height() + gap);
+    int height = size.height();
+    bool above = height <= roomAbove;
+    if (!above && height > roomBelow) {
+        above = roomAbove > roomBelow;
+        height = std::max(leastHeight, std::max(roomAbove, roomBelow));
+    }
+    // Never out of the work area, even where that means covering the item.
+    height = std::min(height, workArea.height());
+    int y = above ? item.top() - gap - height : item.top() + item.height() + gap;
+    y = std::max(std::min(y, workBottom - height), workArea.top());
+    return {x, y, width, height};
 }
 
 void OverlayPopover::mousePressEvent(QMouseEvent *event)

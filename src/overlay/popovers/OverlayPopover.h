@@ -8,8 +8,9 @@
 namespace veyra {
 
 // A transient popover: a popup window around one content widget, opened next to the
-// strip item it points at (above it, or below it when there is no room above), kept
-// inside the screen's work area. A click outside it or Escape closes it (it is then only
+// strip item it points at (above it, or below it when there is no room above; where it
+// fits whole on neither side, on the side with more room, its content made shorter), kept
+// inside the free area of the item's screen. A click outside it or Escape closes it (it is then only
 // hidden; its presenter deletes it). The click that closes it is reported with its button,
 // so that it can still do what it was meant for (open the popover of another strip item,
 // or the strip's menu). It opens with
@@ -31,8 +32,10 @@ public:
     // Shows the popover next to the anchor's whole bounds.
     void showAt(QWidget *anchor);
 
-    // Where a popover of a size goes next to an item (Qt's coordinates) in a work area.
-    static QPoint placement(const QRect &item, const QSize &size, const QRect &workArea);
+    // Where a popover of a size goes next to an item (Qt's coordinates) in a work area, and
+    // how large it is there: never taller than the room it is given, unless that is less
+    // than leastHeight, nor larger than the work area.
+    static QRect placement(const QRect &item, const QSize &size, int leastHeight, const QRect &workArea);
 
 Q_SIGNALS:
     // A click of `button` outside closed it; the button went down there.
@@ -47,6 +50,8 @@ protected:
 
 private:
     QWidget *firstFocusTarget() const;
+    // The least height of the popover: what its content's layout needs.
+    int leastHeight() const;
 
     QWidget *m_content;
     QPointer<QWidget> m_anchor;

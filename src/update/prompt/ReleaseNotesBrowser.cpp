@@ -54,8 +54,12 @@ ReleaseNotesBrowser::ReleaseNotesBrowser(QWidget *parent, FaceLoader loadFace)
     setOpenExternalLinks(false);
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    // Always there, so that no scroll bar coming or going lays the notes out again.
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // A scroll bar only when the notes are longer than the view; they are laid out at the
+    // width beside one whether it shows or not, so that no scroll bar coming or going lays
+    // them out again.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setLineWrapMode(QTextEdit::FixedPixelWidth);
+    updateWrapWidth();
     // The document the text control made asks loadResource() below, then its provider;
     // both refuse (the documents read on a worker refuse resources themselves).
     document()->setResourceProvider(
@@ -136,6 +140,7 @@ void ReleaseNotesBrowser::showDocument(QTextDocument *document)
             }
         },
         Qt::SingleShotConnection);
+    updateWrapWidth();
     setDocument(document);
     if (ownsPrevious) {
         delete previous;
@@ -148,10 +153,22 @@ void ReleaseNotesBrowser::resizeEvent(QResizeEvent *event)
     const int scrolled = verticalScrollBar()->value();
     const QTextCursor top = cursorForPosition(QPoint(0, 0));
     const int offset = cursorRect(top).top();
+    updateWrapWidth();
     QTextBrowser::resizeEvent(event);
     if (scrolled > 0) {
         QScrollBar *bar = verticalScrollBar();
         bar->setValue(bar->value() + cursorRect(top).top() - offset);
+    }
+}
+
+void ReleaseNotesBrowser::updateWrapWidth()
+{
+    // The viewport's width while the scroll bar shows.
+    const QMargins margins = viewportMargins();
+    const int width = std::max(
+        1, contentsRect().width() - margins.left() - margins.right() - verticalScrollBar()->sizeHint().width());
+    if (width != lineWrapColumnOrWidth()) {
+        setLineWrapColumnOrWidth(width);
     }
 }
 

@@ -54,6 +54,8 @@ protected:
 
 private:
     void showDocument(QTextDocument *document);
+    // Wraps the notes at the width of the view beside its scroll bar.
+    void updateWrapWidth();
 
     FaceLoader m_loadFace;
     // Counts setReleaseNotes() calls, so that notes read too late are dropped.

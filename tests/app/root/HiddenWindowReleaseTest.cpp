@@ -4,9 +4,11 @@
 // window in memory shared with the server: a closed window has neither, a minimised one
 // keeps both, one hidden and shown again in one turn keeps its native window, and each
 // comes back drawn. The editor's guide, whose native window goes each time it closes,
-// opens at the same place over the editor every time.
+// opens at the same place over the editor every time. The main window, taken away for play,
+// comes back after Log Out where the player left it.
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
+#include "app/session/AppSession.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/async/AsyncTask.h"
@@ -14,9 +16,11 @@
 #include "notes/views/GameMemoLibraryView.h"
 #include "settings/window/SettingsView.h"
 #include "support/RunTask.h"
+#include "support/TestGameWindow.h"
 #include "support/TestScreenshots.h"
 #include "support/X11Desktop.h"
 #include "support/X11Probe.h"
+#include "support/XTestPointer.h"
 #include "support/XcbTestProcess.h"
 
 #include <QBackingStore>
@@ -43,7 +47,7 @@ TEST(HiddenWindowRelease, OnAnXServerWithOpenbox)
     const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("HiddenWindowReleaseOnXcb.*"));
     std::cout << run.output.toStdString() << std::endl;
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 4 tests."))) << "the child ran no tests";
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 5 tests."))) << "the child ran no tests";
 }
 
 namespace {
@@ -229,4 +233,32 @@ TEST_F(HiddenWindowReleaseOnXcb, TheGuideOpensCentredOnTheEditorEveryTime)
             ASSERT_TRUE(isDrawn(*editor));
         }
     }
+}
+
+TEST_F(HiddenWindowReleaseOnXcb, AfterLogOutTheMainWindowComesBackWhereThePlayerLeftIt)
+{
+    XvfbSession session(display);
+    TestGameWindow game(session, TestGameWindow::Options());
+    XTestPointer pointer(display);
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
+    QMainWindow *main = scenes.mainWindow();
+    ASSERT_TRUE(game.isRunning() && isDrawn(*main));
+    ASSERT_TRUE(waitUntil([&] { return app.session().phase() == AppPhase::choosing(); }));
+    QTest::qWait(300);
+    // The player drags it by its title bar (the window manager tells the window once the drag
+    // is over), plays, which takes it away, and logs out.
+    const QRect placed = shownGeometry(*main);
+    const QPoint left(placed.x() > 400 ? 100 : 600, 80);
+    const QPoint grip(placed.center().x(), placed.top() - 8);
+    pointer.dragLeft(grip, grip + left - placed.topLeft(), 10, [] { QTest::qWait(30); });
+    ASSERT_TRUE(waitUntil([&] { return main->geometry().topLeft() == left; })) << text(shownGeometry(*main));
+    const auto xWindow = static_cast<std::uint32_t>(main->winId());
+    CaptureTarget target;
+    target.windowID = game.windowID();
+    target.executableURL = QUrl::fromLocalFile(game.executablePath());
+    target.frame = QRectF(probe.geometry(game.windowID()));
+    app.session().selectTarget(target);
+    ASSERT_TRUE(isReleased(*main, xWindow));
+    app.session().logOut();
+    EXPECT_TRUE(waitUntil([&] { return shownGeometry(*main).topLeft() == left; })) << text(shownGeometry(*main));
 }

@@ -2,10 +2,13 @@
 // The overlay's real windows on an X server with openbox, beside the stand-in game: they
 // stay above the game and out of its snapshots, let clicks through to the game exactly
 // while the capture areas are ready, move and resize through the strip's handles, and
-// switch from one popover to another on one click, under real pointer input. Positions are
+// switch from one popover to another on one click, under real pointer input; on a small
+// screen the popovers stay inside it, whole where they fit, else shortened. Positions are
 // read from the X server, not from Qt.
 #include "capture/x11/XcbTopmostWindowKeeper.h"
 #include "capture/x11/XcbWindowSnapshotter.h"
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/LocalizedString.h"
 #include "notes/model/GameMemoLibraryModel.h"
 #include "notes/store/InMemoryGameMemoStore.h"
 #include "overlay/layout/InMemoryOverlayLayoutStore.h"
@@ -18,11 +21,13 @@
 #include "overlay/strip/OverlayHandleView.h"
 #include "support/RunTask.h"
 #include "support/TestGameWindow.h"
+#include "support/TestScreenshots.h"
 #include "support/X11Probe.h"
 #include "support/XTestPointer.h"
 #include "support/XcbTestProcess.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
@@ -188,6 +193,9 @@ protected:
 private:
     int m_nudge = 0;
 };
+
+// The same overlay on a screen of 960 x 540, the room 1920 x 1080 leaves at a doubled scale.
+using OverlayPopoversOnXcb = OverlayPanelsOnXcb;
 
 } // namespace
 
@@ -379,4 +387,66 @@ TEST_F(OverlayPanelsOnXcb, OneClickOnAnotherStripItemSwitchesPopovers)
     QCoreApplication::processEvents();
     EXPECT_FALSE(notes() || reports());
     EXPECT_EQ(controller->gameMemoPresenter().popover(), open);
+}
+
+TEST(OverlayPanelsOnX11, PopoversOnASmallScreenWithOpenbox)
+{
+    if (runsOnXcb()) {
+        GTEST_SKIP() << "this is the child";
+    }
+    XvfbSession::Options options;
+    options.width = 960;
+    options.height = 540;
+    XvfbSession session(options);
+    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("OverlayPopoversOnXcb.*"));
+    std::cout << run.output.toStdString() << std::endl;
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 1 test."))) << "the child ran no tests";
+}
+
+TEST_F(OverlayPopoversOnXcb, StayInsideTheFreeAreaWholeWhereTheyFitElseShortened)
+{
+    const GameMemoContext context = *GameMemoContext::make(target, QStringLiteral("Harbour Tales"));
+    controller->setGameMemoContextProvider([&context] { return std::optional<GameMemoContext>(context); });
+    showReady();
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const qreal scale = QGuiApplication::primaryScreen()->devicePixelRatio();
+    const auto onScreen = [scale](const QRect &rect) { return QRect(rect.topLeft() * scale, rect.size() * scale); };
+    for (const ClientLanguage language : {ClientLanguage::english, ClientLanguage::japanese, ClientLanguage::korean}) {
+        setCurrentClientLanguage(language);
+        // The strip near the bottom, near the top, and in the middle of a screen too low for
+        // either side to hold the note whole.
+        for (const int top : {work.bottom() - 60, work.top() + 180, work.center().y() - 39, work.center().y()}) {
+            const QRect panel(work.left() + 40, top + 48 - 220, 720, 220);
+            controller->layoutController().setPanelFrame(
+                QScreenDisplayGeometryProvider().screenSpace().fromGlobal(QRectF(panel)));
+            controller->layoutController().placeControlStrip();
+            const QRect strip = stripFor(panel);
+            ASSERT_TRUE(waitUntil([&] { return stripOnScreen() == onScreen(strip); }));
+            Q_EMIT controller->controlView()->gameNoteClicked(controller->controlView()->gameNoteHandle());
+            OverlayPopover *note = controller->gameMemoPresenter().popover();
+            ASSERT_TRUE(note != nullptr && waitUntil([&] { return probe->isViewable(nativeWindow(note)); }));
+            // Above the strip when it fits there whole, else below when it fits there, else on the
+            // side with more room, as tall as that room.
+            const int above = strip.top() - OverlayPopover::gap - work.top();
+            const int below = work.bottom() - strip.bottom() - OverlayPopover::gap;
+            const bool up = 282 <= above || (282 > below && above > below);
+            const int height = std::min(282, up ? above : below);
+            const QRect expected(note->x(),
+                up ? strip.top() - OverlayPopover::gap - height : strip.bottom() + 1 + OverlayPopover::gap, 362,
+                height);
+            EXPECT_EQ(probe->geometry(nativeWindow(note)), onScreen(expected)) << top;
+            EXPECT_TRUE(work.contains(expected)) << top;
+            // Its text box gives way: the status line shows whole.
+            const QList<QLabel *> labels = note->findChildren<QLabel *>();
+            EXPECT_TRUE(std::any_of(labels.cbegin(), labels.cend(), [&](const QLabel *label) {
+                return label->text() == localizedString("Changes are saved automatically.") && label->isVisible()
+                    && note->rect().contains(QRect(label->mapTo(note, QPoint()), label->size()));
+            })) << top;
+            saveScreenshot(*note, QStringLiteral("note-popover-%1-%2.png").arg(top).arg(rawValue(language)));
+            controller->gameMemoPresenter().close();
+        }
+    }
+    setCurrentClientLanguage(ClientLanguage::english);
 }

@@ -217,6 +217,13 @@ TEST_F(AppUpdatePromptTest, ReleaseNotesLoadThenShowOrAreUnavailable)
     show(ReleaseNotes{Format::plainText, QStringLiteral("読み取りの精度が上がりました。")});
     EXPECT_EQ(labelText(controller.panel(), "app-update-versions"),
         QStringLiteral("Veyra 1.3.0 が利用可能です。現在のバージョンは 1.2.0 です。"));
+    // One line shows no scroll bar; it is wrapped where it would be beside one.
+    auto *browser = child<ReleaseNotesBrowser>(controller.panel(), "app-update-release-notes-text");
+    ASSERT_TRUE(waitUntil([&] { return !browser->toPlainText().isEmpty(); }));
+    giveRemainingTurns();
+    EXPECT_FALSE(browser->verticalScrollBar()->isVisible());
+    EXPECT_EQ(browser->document()->pageSize().width(),
+        browser->viewport()->width() - browser->verticalScrollBar()->sizeHint().width());
     saveScreenshot(*controller.panel(), QStringLiteral("app-update-prompt-ja.png"));
     setCurrentClientLanguage(ClientLanguage::english);
 }
@@ -1054,6 +1061,9 @@ TEST(ReleaseNotesBrowserTest, LongNotesAreLaidOutAPieceAtATime)
     browser.show();
     showNotes(browser, ReleaseNotes{Format::plainText, notes});
     QScrollBar *bar = browser.verticalScrollBar();
+    // Longer than the view: a scroll bar, beside the notes.
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(browser.document()->pageSize().width(), browser.viewport()->width());
     bar->setValue(bar->maximum() / 2);
     const QString top = browser.cursorForPosition(QPoint(0, 4)).block().text();
     browser.resize(400, 400);
