@@ -874,6 +874,10 @@
         <translation>%@ バイトしか書き込めませんでした（全体は %@ バイト）。</translation>
     </message>
     <message>
+        <source>Another program kept changing it while Veyra was saving it.</source>
+        <translation>Veyra が保存している間に、別のプログラムがこのファイルを変更し続けました。</translation>
+    </message>
+    <message>
         <source>No space left on device</source>
         <translation>ディスクに空き容量がありません</translation>
     </message>

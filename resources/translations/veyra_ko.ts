@@ -874,6 +874,10 @@
         <translation>%@바이트만 기록할 수 있었습니다(전체 %@바이트).</translation>
     </message>
     <message>
+        <source>Another program kept changing it while Veyra was saving it.</source>
+        <translation>Veyra가 저장하는 동안 다른 프로그램이 이 파일을 계속 변경했습니다.</translation>
+    </message>
+    <message>
         <source>No space left on device</source>
         <translation>디스크에 남은 공간이 없습니다</translation>
     </message>

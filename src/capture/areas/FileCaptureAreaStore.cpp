@@ -59,31 +59,43 @@ std::optional<CaptureAreaProfile> FileCaptureAreaStore::profile(const GameWindow
 
 void FileCaptureAreaStore::save(const CaptureAreaProfile &profile)
 {
-    QByteArray storedBytes;
-    CaptureAreaStoreDocument document = readDocument(&storedBytes);
     const GameWindowProfileKey key = profile.key();
-    bool replaced = false;
-    for (CaptureAreaProfile &stored : document.profiles) {
-        if (sameKey(stored, key)) {
-            stored = profile;
-            replaced = true;
-            break;
+    // The areas go into the file as it is when they are written: what another program (a
+    // sync tool) put there since the read is read again and kept.
+    // A read that fails is logged as such (by readDocument()), not again as a failed save.
+    bool reading = false;
+    const auto attempt = [this, &profile, &key, &reading] {
+        QByteArray storedBytes;
+        reading = true;
+        CaptureAreaStoreDocument document = readDocument(&storedBytes);
+        reading = false;
+        bool replaced = false;
+        for (CaptureAreaProfile &stored : document.profiles) {
+            if (sameKey(stored, key)) {
+                stored = profile;
+                replaced = true;
+                break;
+            }
         }
-    }
-    if (!replaced) {
-        document.profiles.append(profile);
-    }
-    sortCaptureAreaProfiles(document.profiles);
-    try {
+        if (!replaced) {
+            document.profiles.append(profile);
+        }
+        sortCaptureAreaProfiles(document.profiles);
         // The same areas saved again: the file (or what a link leads to) is not rewritten.
         const QByteArray data = document.encoded();
         if (data == storedBytes) {
-            return;
+            return true;
         }
-        writeFileAtomically(filePath(), data);
+        return replaceFileIfStill(filePath(), data, storedBytes.isEmpty() ? QByteArray() : fileRevisionOf(storedBytes));
+    };
+    try {
+        saveMergedWithFileOnDisk(filePath(), attempt);
     } catch (const std::exception &error) {
-        qCCritical(Logger("CaptureAreaStore")).noquote()
-            << QStringLiteral("The capture areas couldn't be saved in %1: %2").arg(filePath(), describeError(error));
+        if (!reading) {
+            qCCritical(Logger("CaptureAreaStore")).noquote()
+                << QStringLiteral("The capture areas couldn't be saved in %1: %2")
+                       .arg(filePath(), describeError(error));
+        }
         throw;
     }
 }
@@ -145,6 +157,9 @@ CaptureAreaStoreDocument FileCaptureAreaStore::readDocumentOrThrow(QByteArray *b
         }
         const CaptureAreaStoreDocument empty;
         writeDocument(empty);
+        if (bytes != nullptr) {
+            *bytes = empty.encoded();
+        }
         return empty;
     }
     if (header.schemaVersion > CaptureAreaStoreDocument::currentSchemaVersion) {

@@ -3,13 +3,16 @@
 #include "foundation/language/LocalizedString.h"
 #include "foundation/logging/Logger.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -222,6 +225,157 @@ void writeFileAtomically(const QString &path, const QByteArray &data)
     if (!file.commit()) {
         throw FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString());
     }
+}
+
+namespace {
+
+const char *const keptChangingReason
+    = QT_TRANSLATE_NOOP("Veyra", "Another program kept changing it while Veyra was saving it.");
+
+// Whether the file at `path` holds now what a read found as `revision` (no file, for an
+// empty one); `bytes`, when given, gets what it holds. A file that cannot be read is no
+// longer what was read.
+bool stillHolds(const QString &path, const QByteArray &revision, qint64 maximumSize, QByteArray *bytes)
+{
+    if (fileNodeKind(path) == FileNodeKind::missing) {
+        return revision.isEmpty();
+    }
+    if (revision.isEmpty()) {
+        return false;
+    }
+    QByteArray data;
+    try {
+        data = readWholeFile(path, maximumSize);
+    } catch (const FileAccessError &) {
+        return false;
+    }
+    if (fileRevisionOf(data) != revision) {
+        return false;
+    }
+    if (bytes != nullptr) {
+        *bytes = std::move(data);
+    }
+    return true;
+}
+
+// A new file beside `target` holding `data`, with `mode` as its permissions when given;
+// its path. Throws FileAccessError for `path`, the file the player knows, leaving nothing.
+QString writtenBeside(const QString &path, const QString &target, const QByteArray &data, std::optional<mode_t> mode)
+{
+    QString temporary;
+    int descriptor = -1;
+    for (int attempt = 0; descriptor < 0 && attempt < 100; ++attempt) {
+        temporary = target + QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36);
+        descriptor = ::open(QFile::encodeName(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (descriptor < 0) {
+        throw FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(errno));
+    }
+    const auto failed = [&temporary](FileAccessError error) {
+        ::unlink(QFile::encodeName(temporary).constData());
+        return error;
+    };
+    // The new file keeps the permissions the player gave the old one.
+    if (mode && ::fchmod(descriptor, *mode) != 0) {
+        const int reason = errno;
+        ::close(descriptor);
+        throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(reason)));
+    }
+    QFile file;
+    if (!file.open(descriptor, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString()));
+    }
+    if (const qint64 written = writeFully(file, data); written < data.size()) {
+        if (file.error() != QFileDevice::NoError) {
+            throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString()));
+        }
+        throw failed(FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path,
+            QT_TRANSLATE_NOOP("Veyra", "Only %@ of %@ bytes could be written."),
+            {QString::number(written), QString::number(data.size())}));
+    }
+    // On the disk before it takes the old file's place, so that a power cut leaves one of the two whole.
+    if (::fsync(descriptor) != 0) {
+        throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(errno)));
+    }
+    file.close();
+    return temporary;
+}
+
+} // namespace
+
+QByteArray fileRevisionOf(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+bool replaceFileIfStill(const QString &path, const QByteArray &data, const QByteArray &revision, qint64 maximumSize)
+{
+    // What the read found was a regular file or nothing: anything else came since.
+    const FileNodeKind node = fileNodeKind(path);
+    if (node != FileNodeKind::regularFile && node != FileNodeKind::missing) {
+        return false;
+    }
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.canonicalFilePath() : path;
+    if (target.isEmpty()) {
+        // A link that leads nowhere since the read.
+        return false;
+    }
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        throw FileAccessError(FileAccessError::Kind::folderCreationFailed, folder);
+    }
+    std::optional<mode_t> mode;
+    struct stat status
+    { };
+    if (::stat(QFile::encodeName(target).constData(), &status) == 0) {
+        mode = status.st_mode & 07777;
+    }
+    const QString temporary = writtenBeside(path, target, data, mode);
+    const QByteArray from = QFile::encodeName(temporary);
+    const QByteArray to = QFile::encodeName(target);
+    // Compared at the last moment, so that what another program wrote since the read is
+    // never replaced unseen.
+    QByteArray current;
+    const bool unchanged = stillHolds(path, revision, maximumSize, &current);
+    if (!unchanged || (!revision.isEmpty() && current == data)) {
+        ::unlink(from.constData());
+        return unchanged;
+    }
+    int result = -1;
+    if (revision.isEmpty()) {
+        result = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+        if (result != 0 && errno == EEXIST) {
+            ::unlink(from.constData());
+            return false;
+        }
+        // A file system that cannot tell (a network share, say) takes a plain rename.
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            result = ::rename(from.constData(), to.constData());
+        }
+    } else {
+        result = ::rename(from.constData(), to.constData());
+    }
+    if (result != 0) {
+        const int reason = errno;
+        ::unlink(from.constData());
+        throw FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(reason));
+    }
+    return true;
+}
+
+void saveMergedWithFileOnDisk(const QString &path, const std::function<bool()> &attempt)
+{
+    for (int round = 0; round < maximumMergeRounds; ++round) {
+        if (attempt()) {
+            return;
+        }
+    }
+    throw FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path, keptChangingReason);
 }
 
 void moveAside(const QString &path, const QString &aside)

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QIODevice;
 
 namespace veyra {
@@ -74,6 +76,31 @@ QByteArray readWholeFile(const QString &path, qint64 maximumSize = -1);
 // else (a link to nothing included, whose target would be created) is refused. Throws
 // FileAccessError; on failure the old file is left as it was.
 void writeFileAtomically(const QString &path, const QByteArray &data);
+
+// What tells the bytes of a file from any other: their SHA-256 (never empty). A read that
+// found no file has the empty revision.
+QByteArray fileRevisionOf(const QByteArray &bytes);
+
+// Puts `data` in the place of the file at `path` (of what a link there leads to) through a
+// new file beside it, as writeFileAtomically() does, unless the file no longer holds what a
+// read found as `revision` just before: false then, with nothing changed, so that what
+// another program (a sync tool) wrote since the read is never replaced unseen. A file that
+// appears where there was none is not replaced even in the last instant, where the file
+// system can tell. A file that holds `data` already is left as it is. The new file keeps
+// the permissions of the old one. A file larger than `maximumSize` (when set) counts as
+// changed. Throws FileAccessError for `path`.
+bool replaceFileIfStill(
+    const QString &path, const QByteArray &data, const QByteArray &revision, qint64 maximumSize = -1);
+
+// How often a store reads, merges and writes its file again when another program changed
+// it between the read and the write, before it gives up.
+inline constexpr int maximumMergeRounds = 4;
+
+// Saves through `attempt`, which reads the file at `path`, puts its change into what it
+// read and writes that with replaceFileIfStill() (or finds nothing to write), and returns
+// false when the file changed since it read it; after maximumMergeRounds such rounds,
+// throws FileAccessError(writeFailed) saying that another program kept changing the file.
+void saveMergedWithFileOnDisk(const QString &path, const std::function<bool()> &attempt);
 
 // Moves what stands at `path` to `aside`, a link itself rather than what it leads to.
 // Throws FileAccessError (`path` couldn't be saved, as nothing may be written there while

@@ -9,20 +9,13 @@
 #include "notes/store/GameMemoStoreDocument.h"
 #include "notes/store/GameMemoStoreError.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QSet>
 
-#include <cerrno>
-#include <cstdio>
 #include <exception>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace veyra {
 
@@ -79,38 +72,6 @@ GameMemoStoreDocument readDocument(
     return document;
 }
 
-// What tells the bytes of a notes file from any other: their SHA-256 (never empty).
-QByteArray revisionOf(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-
-// Whether the file at `path` holds now what a read found as `revision` (no file, for an
-// empty one); `bytes`, when given, gets what it holds. A file that cannot be read is no
-// longer what was read.
-bool stillHolds(const QString &path, const QByteArray &revision, QByteArray *bytes = nullptr)
-{
-    if (fileNodeKind(path) == FileNodeKind::missing) {
-        return revision.isEmpty();
-    }
-    if (revision.isEmpty()) {
-        return false;
-    }
-    QByteArray data;
-    try {
-        data = readWholeFile(path, FileGameMemoStore::maximumFileSize);
-    } catch (const FileAccessError &) {
-        return false;
-    }
-    if (revisionOf(data) != revision) {
-        return false;
-    }
-    if (bytes != nullptr) {
-        *bytes = std::move(data);
-    }
-    return true;
-}
-
 // Refuses to write a document that the store would refuse to read.
 void requireReadableSize(const QString &path, const QByteArray &data)
 {
@@ -119,114 +80,6 @@ void requireReadableSize(const QString &path, const QByteArray &data)
             QT_TRANSLATE_NOOP("Veyra", "The notes would take more than %@ MB."),
             {QString::number(FileGameMemoStore::maximumFileSize / (1024 * 1024))});
     }
-}
-
-// A new file beside `target` holding `data`, with `mode` as its permissions when given;
-// its path. Throws FileAccessError for `path`, the file the player knows, leaving nothing.
-QString writtenBeside(const QString &path, const QString &target, const QByteArray &data, std::optional<mode_t> mode)
-{
-    QString temporary;
-    int descriptor = -1;
-    for (int attempt = 0; descriptor < 0 && attempt < 100; ++attempt) {
-        temporary = target + QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36);
-        descriptor = ::open(QFile::encodeName(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor < 0 && errno != EEXIST) {
-            break;
-        }
-    }
-    if (descriptor < 0) {
-        throw FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(errno));
-    }
-    const auto failed = [&temporary](FileAccessError error) {
-        ::unlink(QFile::encodeName(temporary).constData());
-        return error;
-    };
-    // The new file keeps the permissions the player gave the old one.
-    if (mode && ::fchmod(descriptor, *mode) != 0) {
-        const int reason = errno;
-        ::close(descriptor);
-        throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(reason)));
-    }
-    QFile file;
-    if (!file.open(descriptor, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString()));
-    }
-    if (const qint64 written = writeFully(file, data); written < data.size()) {
-        if (file.error() != QFileDevice::NoError) {
-            throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString()));
-        }
-        throw failed(FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path,
-            QT_TRANSLATE_NOOP("Veyra", "Only %@ of %@ bytes could be written."),
-            {QString::number(written), QString::number(data.size())}));
-    }
-    // On the disk before it takes the old file's place, so that a power cut leaves one of the two whole.
-    if (::fsync(descriptor) != 0) {
-        throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(errno)));
-    }
-    file.close();
-    return temporary;
-}
-
-// Puts `data` in the place of the file at `path` (of what a link there leads to) through
-// a new file beside it, unless the file no longer holds `revision` just before: false
-// then, with nothing changed. A file that appears where there was none is not replaced
-// even in the last instant, where the file system can tell. A file that holds `data`
-// already is left as it is.
-bool replaceIfStill(const QString &path, const QByteArray &data, const QByteArray &revision)
-{
-    // What the read found was a regular file or nothing: anything else came since.
-    const FileNodeKind node = fileNodeKind(path);
-    if (node != FileNodeKind::regularFile && node != FileNodeKind::missing) {
-        return false;
-    }
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.canonicalFilePath() : path;
-    if (target.isEmpty()) {
-        // A link that leads nowhere since the read.
-        return false;
-    }
-    const QString folder = QFileInfo(target).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        throw FileAccessError(FileAccessError::Kind::folderCreationFailed, folder);
-    }
-    std::optional<mode_t> mode;
-    struct stat status
-    { };
-    if (::stat(QFile::encodeName(target).constData(), &status) == 0) {
-        mode = status.st_mode & 07777;
-    }
-    const QString temporary = writtenBeside(path, target, data, mode);
-    const QByteArray from = QFile::encodeName(temporary);
-    const QByteArray to = QFile::encodeName(target);
-    // Compared at the last moment, so that what another program wrote since the read is
-    // never replaced unseen.
-    QByteArray current;
-    const bool unchanged = stillHolds(path, revision, &current);
-    if (!unchanged || (!revision.isEmpty() && current == data)) {
-        ::unlink(from.constData());
-        return unchanged;
-    }
-    int result = -1;
-    if (revision.isEmpty()) {
-        result = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-        if (result != 0 && errno == EEXIST) {
-            ::unlink(from.constData());
-            return false;
-        }
-        // A file system that cannot tell (a network share, say) takes a plain rename.
-        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            result = ::rename(from.constData(), to.constData());
-        }
-    } else {
-        result = ::rename(from.constData(), to.constData());
-    }
-    if (result != 0) {
-        const int reason = errno;
-        ::unlink(from.constData());
-        throw FileAccessError(FileAccessError::Kind::writeFailed, path, qt_error_string(reason));
-    }
-    return true;
 }
 
 QByteArray encodedNotes(
@@ -311,7 +164,7 @@ StoredGameMemos FileGameMemoStore::read()
     if (missing) {
         return {};
     }
-    return {std::move(entries), revisionOf(bytes)};
+    return {std::move(entries), fileRevisionOf(bytes)};
 }
 
 QVector<GameMemoEntry> FileGameMemoStore::loadFile(QByteArray *bytes, bool *missing)
@@ -360,7 +213,7 @@ bool FileGameMemoStore::saveIfUnchanged(const QVector<GameMemoEntry> &entries, c
 {
     const QByteArray data = encodedNotes(entries);
     requireReadableSize(location(), data);
-    return replaceIfStill(location(), data, revision);
+    return replaceFileIfStill(location(), data, revision, maximumFileSize);
 }
 
 bool FileGameMemoStore::canHold(const QVector<GameMemoEntry> &entries) const

@@ -46,33 +46,40 @@ std::optional<GameTitleResolution> FileGameTitleStore::resolution(const GameWind
 void FileGameTitleStore::save(const GameTitleResolution &resolution, const GameWindowProfileKey &key)
 {
     const QString path = m_fileURL.toLocalFile();
-    const std::optional<GameTitleStoreDocument> loaded = loadDocument();
-    if (!loaded && QFileInfo(path).isSymLink()) {
-        // The cache is rebuilt in a file of its own: whatever the link leads to (another
-        // program's file, say) is not written over.
-        const QString aside = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
-        moveAside(path, aside);
-        removeOlderCopiesBeside(path, QStringLiteral("damaged"), false, keptDamagedCopies);
-        qCWarning(m_logger).noquote() << QStringLiteral("Game-title cache %1 was a link to %2, which holds no cache: "
-                                                        "the link was moved to %3")
-                                             .arg(path, QFileInfo(aside).symLinkTarget(), aside);
-    }
-    GameTitleStoreDocument document = loaded.value_or(GameTitleStoreDocument());
     const GameTitleCacheEntry entry{
         key.applicationIdentity, key.windowTitle, resolution.extractedGameName(), resolution.representativeGameName()};
-    const auto existing = std::find_if(document.entries.begin(), document.entries.end(),
-        [&key](const GameTitleCacheEntry &stored) { return stored.hasKey(key); });
-    if (existing != document.entries.end()) {
-        *existing = entry;
-    } else {
-        document.entries.append(entry);
-    }
-    sortGameTitleCacheEntries(document.entries);
-    document.schemaVersion = GameTitleStoreDocument::currentSchemaVersion;
-    writeFileAtomically(path, document.encoded());
+    // The entry goes into the file as it is when it is written: what another program (a
+    // sync tool) put there since the read is read again and kept.
+    saveMergedWithFileOnDisk(path, [this, &path, &entry, &key] {
+        std::optional<QByteArray> storedBytes;
+        const std::optional<GameTitleStoreDocument> loaded = loadDocument(&storedBytes);
+        if (!loaded && QFileInfo(path).isSymLink()) {
+            // The cache is rebuilt in a file of its own: whatever the link leads to (another
+            // program's file, say) is not written over.
+            const QString aside
+                = unusedNameBeside(path, QStringLiteral("damaged"), QDateTime::currentDateTimeUtc(), false);
+            moveAside(path, aside);
+            removeOlderCopiesBeside(path, QStringLiteral("damaged"), false, keptDamagedCopies);
+            qCWarning(m_logger).noquote() << QStringLiteral("Game-title cache %1 was a link to %2, which holds no "
+                                                            "cache: the link was moved to %3")
+                                                 .arg(path, QFileInfo(aside).symLinkTarget(), aside);
+            storedBytes.reset();
+        }
+        GameTitleStoreDocument document = loaded.value_or(GameTitleStoreDocument());
+        const auto existing = std::find_if(document.entries.begin(), document.entries.end(),
+            [&key](const GameTitleCacheEntry &stored) { return stored.hasKey(key); });
+        if (existing != document.entries.end()) {
+            *existing = entry;
+        } else {
+            document.entries.append(entry);
+        }
+        sortGameTitleCacheEntries(document.entries);
+        document.schemaVersion = GameTitleStoreDocument::currentSchemaVersion;
+        return replaceFileIfStill(path, document.encoded(), storedBytes ? fileRevisionOf(*storedBytes) : QByteArray());
+    });
 }
 
-std::optional<GameTitleStoreDocument> FileGameTitleStore::loadDocument() const
+std::optional<GameTitleStoreDocument> FileGameTitleStore::loadDocument(std::optional<QByteArray> *bytes) const
 {
     const QString path = m_fileURL.toLocalFile();
     switch (fileNodeKind(path)) {
@@ -91,6 +98,9 @@ std::optional<GameTitleStoreDocument> FileGameTitleStore::loadDocument() const
         break;
     }
     const QByteArray data = readWholeFile(path);
+    if (bytes != nullptr) {
+        *bytes = data;
+    }
     try {
         return decodeDocument(data);
     } catch (const DecodingError &error) {

@@ -30,12 +30,14 @@ public:
     // The first entry of the key in file order, its names normalised again.
     std::optional<GameTitleResolution> resolution(const GameWindowProfileKey &key) override;
     // Replaces the first entry of the key in place or appends one, sorts, and writes
-    // the file atomically (creating its folder).
+    // the file atomically (creating its folder), unless another program changed the file
+    // since it was read: it is then read again and the entry put into what it holds.
     void save(const GameTitleResolution &resolution, const GameWindowProfileKey &key) override;
 
 private:
-    // The document, or nothing when the file is not a valid one (logged).
-    std::optional<GameTitleStoreDocument> loadDocument() const;
+    // The document, or nothing when the file is not a valid one (logged); `bytes`, when
+    // given, gets what the file held (nothing when there is no file).
+    std::optional<GameTitleStoreDocument> loadDocument(std::optional<QByteArray> *bytes = nullptr) const;
 
     QUrl m_fileURL;
     Logger m_logger;

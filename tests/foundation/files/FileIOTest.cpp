@@ -88,3 +88,55 @@ TEST(FileIO, CopiesKeptAsideAreNamedNewestLastAndOnlyTheNewestStay)
     const QString next = unusedNameBeside(path, QStringLiteral("damaged"), second, false);
     EXPECT_EQ(QFileInfo(next).fileName(), QStringLiteral("settings.json.damaged-20240301-120000-9"));
 }
+
+TEST(FileIO, AFileIsReplacedOnlyWhileItHoldsWhatWasRead)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("data.json"));
+    const auto holds = [&path] { return readWholeFile(path); };
+
+    // Nothing there when read: the file is made, but not over one that came since.
+    EXPECT_TRUE(replaceFileIfStill(path, "first", QByteArray()));
+    EXPECT_EQ(holds(), "first");
+    EXPECT_FALSE(replaceFileIfStill(path, "over it", QByteArray()));
+    EXPECT_EQ(holds(), "first");
+
+    // Replaced while it holds what was read, keeping its permissions; not once another
+    // program wrote it since, even with the same size.
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_TRUE(replaceFileIfStill(path, "second", fileRevisionOf("first")));
+    EXPECT_EQ(holds(), "second");
+    EXPECT_EQ(QFileInfo(path).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    writeFileAtomically(path, "SECOND");
+    EXPECT_FALSE(replaceFileIfStill(path, "third", fileRevisionOf("second")));
+    EXPECT_EQ(holds(), "SECOND");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("data.json")});
+
+    // A store merges again with what is there until it finds the file as it read it; a file
+    // that changes at every round is not written over, and the player is told why.
+    int rounds = 0;
+    saveMergedWithFileOnDisk(path, [&] {
+        const QByteArray read = holds();
+        if (++rounds == 1) {
+            writeFileAtomically(path, "changed by a sync tool");
+        }
+        return replaceFileIfStill(path, read + " + ours", fileRevisionOf(read));
+    });
+    EXPECT_EQ(holds(), "changed by a sync tool + ours");
+    rounds = 0;
+    try {
+        saveMergedWithFileOnDisk(path, [&] {
+            const QByteArray read = holds();
+            writeFileAtomically(path, QByteArray::number(++rounds));
+            return replaceFileIfStill(path, "ours", fileRevisionOf(read));
+        });
+        ADD_FAILURE() << "a file that kept changing was written over";
+    } catch (const FileAccessError &error) {
+        EXPECT_EQ(error.message(),
+            QStringLiteral("The file “%1” couldn't be saved. (Another program kept changing it while Veyra was "
+                           "saving it.)")
+                .arg(path));
+    }
+    EXPECT_EQ(rounds, maximumMergeRounds);
+    EXPECT_EQ(holds(), QByteArray::number(maximumMergeRounds));
+}
