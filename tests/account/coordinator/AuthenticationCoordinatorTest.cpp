@@ -363,4 +363,29 @@ TEST(AuthenticationCoordinatorTest, ACancelledSignInKeepsNothingWhateverStageItR
     EXPECT_EQ(session->tokenPair()->refreshToken, QStringLiteral("renew-4"));
     EXPECT_EQ(store->token, QStringLiteral("renew-4"));
     EXPECT_TRUE(revoked(QStringLiteral("renew-3")));
+
+    // Nobody signed in; a sign-in given up while saving, and a newer one whose save is
+    // refused after the older one's landed: the token that landed is deleted again.
+    auto signedOut = makeSession();
+    AuthenticationCoordinator again(signedOut, std::make_shared<ScriptedGoogleProvider>(), nullptr);
+    standIn.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-5"), QStringLiteral("renew-5"))));
+    standIn.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-6"), QStringLiteral("renew-6"))));
+    store->token.reset();
+    store->scripted.holdNext(2);
+    CancellationToken fourth;
+    auto cancelled = again.signInWithGoogle(nullptr, fourth);
+    ASSERT_TRUE(waitUntil([&] { return store->scripted.gate().waitingCount() == 1; }));
+    fourth.cancel();
+    store->scripted.failNext(std::make_exception_ptr(AuthenticationClientError::keychain(4)));
+    auto refused = again.signInWithGoogle(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return store->scripted.gate().waitingCount() == 2; }));
+    store->scripted.gate().releaseOne();
+    EXPECT_THROW(runTask(std::move(cancelled)), CancellationError);
+    EXPECT_EQ(store->token, QStringLiteral("renew-5"));
+    store->scripted.gate().releaseOne();
+    EXPECT_EQ(failure<AuthenticationClientError>(std::move(refused)), AuthenticationClientError::keychain(4));
+    EXPECT_FALSE(store->token);
+    EXPECT_TRUE(revoked(QStringLiteral("renew-6")));
 }

@@ -382,7 +382,19 @@ TEST(AppSession, TheSignInScreensButtonsReachTheSession)
     ASSERT_TRUE(click("retry-authentication"));
     EXPECT_NE(rig.phase(), AppPhase::Kind::authenticationUnavailable);
     ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::signedOut; })) << "no saved session";
-    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::unavailable);
+    // The keyring, not the server, is what fails: the screen says so, with the same buttons.
+    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::keyringUnavailable);
+    ASSERT_EQ(rig.phase(), AppPhase::Kind::authenticationUnavailable);
+    QStringList texts;
+    for (const QLabel *label : screen->findChildren<QLabel *>()) {
+        if (label->isVisibleTo(screen.get())) {
+            texts.append(label->text());
+        }
+    }
+    EXPECT_TRUE(texts.contains(QStringLiteral("The keyring that keeps your sign-in isn't answering or is locked. Your "
+                                              "saved session is still on this computer.")))
+        << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(isShownIn(*screen, QStringLiteral("retry-authentication")));
     QPushButton *quit = nullptr;
     for (QPushButton *button : screen->findChildren<QPushButton *>()) {
         if (button->text() == QStringLiteral("Quit") && button->isVisibleTo(screen.get())) {
