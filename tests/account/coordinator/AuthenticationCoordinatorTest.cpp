@@ -391,7 +391,6 @@ TEST(AuthenticationCoordinatorTest, ACancelledSignInKeepsNothingWhateverStageItR
     store->scripted.gate().releaseOne();
     EXPECT_EQ(failure<AuthenticationClientError>(std::move(refused)), AuthenticationClientError::keychain(4));
     EXPECT_FALSE(store->token);
-    EXPECT_TRUE(revoked(QStringLiteral("renew-6")));
 
     // A save the keyring leaves unanswered is no refusal: the pair is not revoked, and the
     // keyring keeps it when the save lands late.
