@@ -612,6 +612,10 @@
         <translation>認証サーバーは一時的に利用できません。保存されたセッションはこのコンピュータに残っています。</translation>
     </message>
     <message>
+        <source>The keyring that keeps your sign-in isn't answering or is locked. Your saved session is still on this computer.</source>
+        <translation>サインイン情報を保管しているキーリングが応答しないか、ロックされています。保存されたセッションはこのコンピュータに残っています。</translation>
+    </message>
+    <message>
         <source>WEB REGISTRATION REQUIRED</source>
         <translation>WEB登録が必要です</translation>
     </message>

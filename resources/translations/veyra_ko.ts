@@ -612,6 +612,10 @@
         <translation>인증 서버를 일시적으로 사용할 수 없습니다. 저장된 세션은 이 컴퓨터에 그대로 남아 있습니다.</translation>
     </message>
     <message>
+        <source>The keyring that keeps your sign-in isn't answering or is locked. Your saved session is still on this computer.</source>
+        <translation>로그인 정보를 보관하는 키링이 응답하지 않거나 잠겨 있습니다. 저장된 세션은 이 컴퓨터에 그대로 남아 있습니다.</translation>
+    </message>
+    <message>
         <source>WEB REGISTRATION REQUIRED</source>
         <translation>웹 가입 필요</translation>
     </message>

@@ -1,6 +1,7 @@
 #include "account/coordinator/AuthenticationCoordinator.h"
 
 #include "account/authentication/AuthenticationClientError.h"
+#include "account/tokens/UnansweredKeychainError.h"
 #include "foundation/async/AsyncTask.h"
 
 namespace veyra {
@@ -40,8 +41,11 @@ QCoro::Task<void> AuthenticationCoordinator::signInWithGoogle(
     if (failure) {
         // The server opened a session that this sign-in cannot keep (the keyring refused
         // the token, a sign-out came first, or the sign-in was cancelled, before or while
-        // the token was saved): it is closed there rather than left open.
-        session->revokeInBackground(issuedRefreshToken);
+        // the token was saved): it is closed there rather than left open. A save the
+        // keyring has not answered may still land: the session keeps that pair for it.
+        if (!isUnansweredKeychainFailure(failure)) {
+            session->revokeInBackground(issuedRefreshToken);
+        }
         std::rethrow_exception(failure);
     }
 }

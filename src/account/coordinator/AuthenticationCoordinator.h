@@ -38,7 +38,9 @@ public:
     // (login) and has the session apply the pair (the refresh token is saved). Every error
     // passes through unchanged (GoogleSignInError::cancelled included);
     // invalidConfiguration without a session or a provider. A pair the session could not
-    // take is revoked at the server in the background. Cancelling the token ends the
+    // take is revoked at the server in the background, except one whose save the keyring
+    // has not answered (an UnansweredKeychainError): the session keeps it for the keyring,
+    // and a restore signs in with it once the keyring answers. Cancelling the token ends the
     // sign-in with nothing kept, whatever stage it reached: the browser flow is stopped; an
     // exchange already sent is let finish so that the session it opened can be revoked; a
     // token being saved is deleted again once saved, and the pair revoked.

@@ -8,8 +8,10 @@ enum class AuthenticationRestoreResult {
     restored,
     // Nothing is stored, or the server refused the stored token (it has been deleted).
     noSession,
-    // The server could not be reached or the keyring refused; the stored token stays.
+    // The server could not be reached; the stored token stays.
     unavailable,
+    // The keyring refused or did not answer; the stored token stays.
+    keyringUnavailable,
     // This build cannot sign in.
     notConfigured,
 };

@@ -1,6 +1,7 @@
 #include "account/session/ServerAuthenticationSession.h"
 
 #include "account/authentication/AuthenticationClientError.h"
+#include "account/tokens/UnansweredKeychainError.h"
 #include "foundation/async/AsyncTask.h"
 #include "translation/http/QtNetworkHTTPTransport.h"
 
@@ -28,6 +29,23 @@ bool isRejection(const std::exception_ptr &error)
     } catch (...) {
         return false;
     }
+}
+
+bool isKeychainFailure(const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const AuthenticationClientError &failure) {
+        return failure.kind() == AuthenticationClientError::Kind::keychain;
+    } catch (...) {
+        return false;
+    }
+}
+
+// Whether the store is known to hold `token` (nothing included).
+bool holds(const std::optional<std::optional<QString>> &known, const std::optional<QString> &token)
+{
+    return known.has_value() && *known == token;
 }
 
 std::chrono::seconds accessLifetime(qint64 expiresIn)
@@ -66,7 +84,9 @@ QCoro::Task<AuthenticationRestoreResult> ServerAuthenticationSession::restore()
     } catch (const AuthenticationClientError &error) {
         if (error.kind() != AuthenticationClientError::Kind::invalidResponse) {
             qCWarning(m_logger) << "Reading the saved session failed:" << error.localizedDescription();
-            co_return AuthenticationRestoreResult::unavailable;
+            co_return error.kind() == AuthenticationClientError::Kind::keychain
+                ? AuthenticationRestoreResult::keyringUnavailable
+                : AuthenticationRestoreResult::unavailable;
         }
         unreadable = true;
     } catch (const std::exception &error) {
@@ -80,6 +100,11 @@ QCoro::Task<AuthenticationRestoreResult> ServerAuthenticationSession::restore()
             co_await clearSession();
         } catch (const std::exception &) { }
         co_return AuthenticationRestoreResult::noSession;
+    }
+    // A write still in flight may change the keyring after this read.
+    if (m_storeWritesInFlight == 0) {
+        m_knownStored = stored;
+        m_keptRefreshToken = stored;
     }
     if (!stored) {
         co_return AuthenticationRestoreResult::noSession;
@@ -104,15 +129,14 @@ QCoro::Task<AuthenticationRestoreResult> ServerAuthenticationSession::restore()
             co_return AuthenticationRestoreResult::noSession;
         }
     } catch (...) { }
-    co_return AuthenticationRestoreResult::unavailable;
+    co_return isKeychainFailure(failure) ? AuthenticationRestoreResult::keyringUnavailable
+                                         : AuthenticationRestoreResult::unavailable;
 }
 
 QCoro::Task<void> ServerAuthenticationSession::signOut()
 {
-    std::optional<QString> refreshToken;
-    if (m_tokenPair) {
-        refreshToken = m_tokenPair->refreshToken;
-    } else {
+    std::optional<QString> refreshToken = heldRefreshToken();
+    if (!refreshToken) {
         try {
             const std::shared_ptr<RefreshTokenStoring> store = m_store;
             refreshToken = co_await store->load();
@@ -227,22 +251,28 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
         if (failure) {
             qCWarning(m_logger) << "Renewing the session failed:" << describeError(failure);
             const bool rejected = !issued && isRejection(failure);
-            if (issued) {
-                // The server renewed the session but its new refresh token could not be
-                // kept (the keyring refused it): that session is closed at the server, and
-                // the pair that was renewed is let go, as its refresh token may be spent.
-                // Renewing again would only repeat this on every request; the stored token
-                // stays for a restore once the keyring answers.
+            if (issued && !isUnansweredKeychainFailure(failure)) {
+                // The server renewed the session but the keyring refused its new refresh
+                // token: that session is closed at the server, and the pair that was
+                // renewed is let go, as its refresh token may be spent. Renewing again
+                // would only repeat this on every request; the stored token stays (kept)
+                // for a restore once the keyring answers. (A save that has not answered
+                // may still land: apply has kept the new pair for the keyring instead.)
                 revokeInBackground(pair.refreshToken);
-                forgetPair(refreshToken);
+                if (m_tokenPair && m_tokenPair->refreshToken == refreshToken) {
+                    m_tokenPair.reset();
+                    m_accessExpiresAt.reset();
+                    m_keptRefreshToken = refreshToken;
+                }
             } else if (rejected) {
                 try {
                     co_await clearSession();
                 } catch (const std::exception &) { }
             }
             if (reportEvents) {
-                m_eventRouter->deliver(
-                    rejected ? AuthenticationRuntimeEvent::sessionInvalid : AuthenticationRuntimeEvent::unavailable);
+                m_eventRouter->deliver(rejected      ? AuthenticationRuntimeEvent::sessionInvalid
+                        : isKeychainFailure(failure) ? AuthenticationRuntimeEvent::keyringUnavailable
+                                                     : AuthenticationRuntimeEvent::unavailable);
             }
         }
     }
@@ -260,65 +290,142 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
 QCoro::Task<void> ServerAuthenticationSession::apply(AuthTokenPair pair, CancellationToken cancellation)
 {
     const quint64 generation = m_generation;
-    const std::shared_ptr<RefreshTokenStoring> store = m_store;
-    ++m_appliesInFlight;
-    try {
-        co_await store->save(pair.refreshToken);
-    } catch (...) {
-        --m_appliesInFlight;
-        throw;
-    }
-    --m_appliesInFlight;
+    const std::exception_ptr failure = (co_await writeStore(pair.refreshToken)).failure;
+    const bool unanswered = isUnansweredKeychainFailure(failure);
     const bool cleared = generation != m_generation;
-    if (cleared || cancellation.isCancelled()) {
-        // Cleared or given up while the token was being saved: the store must not keep
-        // it. A pair saved after this one writes its own token; this one's delete could
-        // reach the keyring after that write.
-        if (m_appliesInFlight == 0) {
-            co_await bringStoreInLine();
+    const bool cancelled = cancellation.isCancelled();
+    if (!cleared && !cancelled) {
+        if (!failure) {
+            m_accessExpiresAt = m_clock() + accessLifetime(pair.expiresIn);
+            m_tokenPair = pair;
+        } else if (unanswered) {
+            // The keyring may still take the token: this is the newest pair, kept for the
+            // keyring and not used; the pair held until now is let go.
+            m_tokenPair.reset();
+            m_accessExpiresAt.reset();
+            m_keptRefreshToken = pair.refreshToken;
         }
-        if (cleared) {
-            throw AuthenticationClientError(AuthenticationClientError::Kind::noSession);
-        }
-        cancellation.throwIfCancelled();
     }
-    m_accessExpiresAt = m_clock() + accessLifetime(pair.expiresIn);
-    m_tokenPair = std::move(pair);
+    // Cleared or given up while the token was being saved: the store follows the session
+    // (a pair saved after this one writes its own token, and decides).
+    if (!unanswered) {
+        endStoreWrite(pair.refreshToken, !failure);
+    }
+    if (cleared) {
+        throw AuthenticationClientError(AuthenticationClientError::Kind::noSession);
+    }
+    cancellation.throwIfCancelled();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
-void ServerAuthenticationSession::forgetPair(const QString &refreshToken)
+std::optional<QString> ServerAuthenticationSession::heldRefreshToken() const
 {
-    if (m_tokenPair && m_tokenPair->refreshToken == refreshToken) {
-        m_tokenPair.reset();
-        m_accessExpiresAt.reset();
-    }
+    return m_tokenPair ? std::optional<QString>(m_tokenPair->refreshToken) : m_keptRefreshToken;
 }
 
-QCoro::Task<void> ServerAuthenticationSession::bringStoreInLine()
+QCoro::Task<ServerAuthenticationSession::StoreWrite> ServerAuthenticationSession::writeStore(
+    std::optional<QString> token, bool bringingInLine)
 {
+    if (!bringingInLine) {
+        m_lastInLineWrite.reset();
+    }
+    m_storeWritesOverlapped = m_storeWritesOverlapped || m_storeWritesInFlight > 0;
+    ++m_storeWritesInFlight;
+    const QPointer<ServerAuthenticationSession> self(this);
     const std::shared_ptr<RefreshTokenStoring> store = m_store;
+    std::exception_ptr failure;
     try {
-        if (m_tokenPair) {
-            co_await store->save(m_tokenPair->refreshToken);
+        if (token) {
+            co_await store->save(*token);
         } else {
             co_await store->deleteToken();
         }
-    } catch (const std::exception &error) {
-        qCWarning(m_logger) << "Updating the saved session failed:" << describeError(error);
+    } catch (...) {
+        failure = std::current_exception();
     }
+    if (!self || !isUnansweredKeychainFailure(failure)) {
+        co_return StoreWrite{failure};
+    }
+    // In flight until the keyring has ended it; what the keyring holds is unknown now.
+    m_knownStored.reset();
+    try {
+        std::rethrow_exception(failure);
+    } catch (const UnansweredKeychainError &error) {
+        QFuture<bool> lateEnd = error.lateEnd();
+        lateEnd
+            .then(this,
+                [self, token](bool succeeded) {
+                    if (self) {
+                        self->endStoreWrite(token, succeeded);
+                    }
+                })
+            .onCanceled(this, [self, token] {
+                if (self) {
+                    self->endStoreWrite(token, false);
+                }
+            });
+    }
+    co_return StoreWrite{failure};
+}
+
+void ServerAuthenticationSession::endStoreWrite(const std::optional<QString> &token, bool succeeded)
+{
+    --m_storeWritesInFlight;
+    if (m_storeWritesOverlapped) {
+        m_knownStored.reset();
+    } else if (succeeded) {
+        m_knownStored = token;
+    }
+    // An answered refusal leaves the keyring as it was; a late failure left it unknown.
+    if (m_storeWritesInFlight == 0) {
+        m_storeWritesOverlapped = false;
+        bringStoreInLine();
+    }
+}
+
+void ServerAuthenticationSession::bringStoreInLine()
+{
+    const std::optional<QString> held = heldRefreshToken();
+    if (m_storeWritesInFlight > 0 || holds(m_knownStored, held) || holds(m_lastInLineWrite, held)) {
+        return;
+    }
+    m_lastInLineWrite = held;
+    startDetachedTask(
+        this,
+        [held](QPointer<ServerAuthenticationSession> self) -> QCoro::Task<void> {
+            const std::exception_ptr failure = (co_await self->writeStore(held, true)).failure;
+            if (!self) {
+                co_return;
+            }
+            if (failure) {
+                qCWarning(self->m_logger) << "Updating the saved session failed:" << describeError(failure);
+            }
+            if (!isUnansweredKeychainFailure(failure)) {
+                self->endStoreWrite(held, !failure);
+            }
+        },
+        m_logger);
 }
 
 QCoro::Task<void> ServerAuthenticationSession::clearSession()
 {
     m_tokenPair.reset();
     m_accessExpiresAt.reset();
+    m_keptRefreshToken.reset();
     ++m_generation;
     if (m_refresh) {
         m_refresh->cancellation.cancel();
         m_refresh.reset();
     }
-    const std::shared_ptr<RefreshTokenStoring> store = m_store;
-    co_await store->deleteToken();
+    const std::exception_ptr failure = (co_await writeStore(std::nullopt)).failure;
+    if (!isUnansweredKeychainFailure(failure)) {
+        endStoreWrite(std::nullopt, !failure);
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
 QCoro::Task<HTTPResponse> ServerAuthenticationSession::sendAuthorized(

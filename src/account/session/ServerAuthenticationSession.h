@@ -32,17 +32,25 @@ namespace veyra {
 // - A 401 is answered once: with the newer token when another request renewed it
 //   meanwhile, else after a renewal; the second answer goes back whatever its status.
 // - A refresh the server refuses (any status but 200 and 503) clears the session and
-//   deletes the stored token. A renewal whose new refresh token cannot be saved (the
-//   keyring refuses it, locked or gone) is revoked at the server, and the pair in memory is
-//   let go while the stored token stays: requests then fail with noSession instead of
-//   renewing (and asking the keyring) again each time, until a restore finds the keyring
-//   answering. Any other failure leaves everything as it was. Each is reported
-//   (sessionInvalid, unavailable) through the event router before the request fails;
-//   restoring at launch reports nothing.
+//   deletes the stored token. A renewal whose new refresh token the keyring refuses
+//   (locked or gone) is revoked at the server, and the pair in memory is let go while the
+//   stored token stays: requests then fail with noSession instead of renewing (and asking
+//   the keyring) again each time, until a restore finds the keyring answering. A renewal
+//   whose save the keyring has not answered is not a refusal: the write may still land,
+//   so the new pair is not revoked but kept for the keyring (not used), and the keyring
+//   is to hold its token. Any other failure leaves everything as it was. Each is reported
+//   (sessionInvalid, keyringUnavailable, unavailable) through the event router before the
+//   request fails; restoring at launch reports nothing.
 // - Signing out (or any clearing) starts a new generation of the session: a refresh still
 //   in flight is cancelled, and whatever it yields later is dropped unreported (the
 //   request fails with noSession), so a late pair never signs the user in again; the
 //   server's session of such a pair is revoked.
+// - The keyring follows the session: whenever the last of its writes in flight ends (in
+//   time or late, once a keyring that did not answer answers again; successful or not),
+//   and the keyring is not known to hold what the session holds, that is written once
+//   more: nothing after a clearing or a cancelled sign-in, else the newest pair's token
+//   (the held pair's, else the kept one's). A refusal changes nothing in the keyring, so
+//   it alone needs no write.
 class ServerAuthenticationSession : public QObject, public HTTPTransport
 {
     Q_OBJECT
@@ -73,7 +81,8 @@ public:
     bool isRefreshing() const { return m_refresh.has_value(); }
 
     // Restores the saved session at launch; never fails and reports nothing. A stored
-    // value that is not a token is deleted and counts as no session.
+    // value that is not a token is deleted and counts as no session; a keyring that
+    // refuses or does not answer gives keyringUnavailable.
     QCoro::Task<AuthenticationRestoreResult> restore();
 
     // Clears the session and deletes the stored token at once, then revokes the refresh
@@ -91,12 +100,13 @@ public:
     // Renews the pair with the refresh token, or joins the renewal already running.
     QCoro::Task<AuthTokenPair> refreshTokenPair(QString refreshToken, bool reportEvents);
 
-    // Saves the pair's refresh token, then holds the pair. Fails with the store's error
-    // (nothing changes), with noSession when the session was cleared meanwhile, or with
-    // CancellationError when `cancellation` was cancelled while the token was being saved
-    // (a sign-in the player gave up on). In the last two cases the pair is not held and the
-    // store is brought back to what the session holds (the token deleted when it holds
-    // none), unless another pair is being saved meanwhile, whose outcome then decides.
+    // Saves the pair's refresh token, then holds the pair. Fails with noSession when the
+    // session was cleared meanwhile, with CancellationError when `cancellation` was
+    // cancelled while the token was being saved (a sign-in the player gave up on), else
+    // with the store's error. A refusal changes nothing. A save the keyring has not
+    // answered lets go of the pair held until now and keeps this one for the keyring (not
+    // used): its token is the one the keyring is to hold. In no failure is the pair held;
+    // the store then follows the session (see the class comment).
     QCoro::Task<void> apply(AuthTokenPair pair, CancellationToken cancellation = {});
 
     // Forgets the pair, cancels a refresh in flight and deletes the stored token; fails
@@ -116,10 +126,21 @@ private:
 
     QCoro::Task<HTTPResponse> sendAuthorized(HTTPRequest request, QString accessToken, CancellationToken token);
     QCoro::Task<AuthTokenPair> runRefresh(QString refreshToken, bool reportEvents);
-    QCoro::Task<void> bringStoreInLine();
-    // Lets go of the pair in memory when it is the one with this refresh token; the store
-    // is not touched.
-    void forgetPair(const QString &refreshToken);
+    // The refresh token the keyring is to hold: the held pair's, else the kept one.
+    std::optional<QString> heldRefreshToken() const;
+    // One write to the store (a token, or nothing: a delete); answers its failure. The
+    // caller ends it with endStoreWrite once its own state says what the session holds,
+    // unless it was not answered: such a write ends by itself when the keyring has ended it.
+    struct StoreWrite
+    {
+        std::exception_ptr failure;
+    };
+    QCoro::Task<StoreWrite> writeStore(std::optional<QString> token, bool bringingInLine = false);
+    void endStoreWrite(const std::optional<QString> &token, bool succeeded);
+    // Writes what the session holds when no write is in flight and the keyring is not
+    // known to hold it; once for each thing held, so a keyring that refuses is not asked
+    // again and again.
+    void bringStoreInLine();
 
     const bool m_isConfigured;
     const std::shared_ptr<AuthenticationAPIProviding> m_api;
@@ -134,8 +155,18 @@ private:
     std::optional<Refresh> m_refresh;
     // Raised by every clearing; work that began in an older generation is stale.
     quint64 m_generation = 0;
-    // Pairs whose refresh token is being saved now.
-    int m_appliesInFlight = 0;
+    // The refresh token the session keeps without using it: the stored one a restore read,
+    // the one a renewal replaced when the keyring refused the new one, or the newest one
+    // when the keyring did not answer its save. Cleared with the session.
+    std::optional<QString> m_keptRefreshToken;
+    // What the keyring is known to hold (a token, or nothing); absent when unknown.
+    std::optional<std::optional<QString>> m_knownStored;
+    // Writes to the store that have not ended (given-up ones included), and whether any
+    // two of them overlapped since none was in flight (their order is then unknown).
+    int m_storeWritesInFlight = 0;
+    bool m_storeWritesOverlapped = false;
+    // What the last write that brought the store in line wrote, until another write begins.
+    std::optional<std::optional<QString>> m_lastInLineWrite;
 };
 
 } // namespace veyra

@@ -2,7 +2,9 @@
 
 #include "account/authentication/AuthenticationClientError.h"
 #include "account/tokens/SecretServiceQueries.h"
+#include "account/tokens/UnansweredKeychainError.h"
 
+#include <QPromise>
 #include <QStringDecoder>
 
 #include <qcoro/qcorosignal.h>
@@ -41,9 +43,10 @@ AuthenticationClientError notAnsweringError()
 // Runs a job to its end, or until the Secret Service is found not to answer: while the job
 // runs, the service is asked every few seconds whether it still answers (one that waits
 // for the user to unlock the keyring does). A job given up on is let run to its end, and
-// deletes itself then: the keyring library may still call back into it.
-template <typename Job>
-QCoro::Task<void> run(JobPointer<Job> &job)
+// deletes itself then: the keyring library may still call back into it. Its caller gets an
+// UnansweredKeychainError whose late end is the job's, successful as `succeeded` says.
+template <typename Job, typename Succeeded>
+QCoro::Task<void> run(JobPointer<Job> &job, Succeeded succeeded)
 {
     const auto finished = std::make_shared<bool>(false);
     QObject::connect(job.get(), &QKeychain::Job::finished, job.get(), [finished] { *finished = true; });
@@ -52,13 +55,36 @@ QCoro::Task<void> run(JobPointer<Job> &job)
     job->start();
     while (!*finished) {
         co_await qCoro(job.get(), &QKeychain::Job::finished, KeychainRefreshTokenStore::answerCheckInterval);
-        if (*finished || !co_await secretServiceSilent() || *finished) {
+        // Asked apart: g++ 12 awaits the middle of `a || co_await b || c` even when `a`
+        // holds, which made every job wait for one more answer from the keyring.
+        if (*finished) {
+            break;
+        }
+        const bool silent = co_await secretServiceSilent();
+        if (!silent || *finished) {
             continue;
         }
         Job *abandoned = job.release();
-        QObject::connect(abandoned, &QKeychain::Job::finished, abandoned, &QObject::deleteLater);
-        throw notAnsweringError();
+        // A promise dropped unfinished (the job destroyed without ending) cancels the future.
+        const auto lateEnd = std::make_shared<QPromise<bool>>();
+        lateEnd->start();
+        QObject::connect(abandoned, &QKeychain::Job::finished, abandoned, [abandoned, lateEnd, succeeded] {
+            lateEnd->addResult(succeeded(*abandoned));
+            lateEnd->finish();
+            abandoned->deleteLater();
+        });
+        throw UnansweredKeychainError(KeychainRefreshTokenStore::notAnsweringStatus, lateEnd->future());
     }
+}
+
+bool endedWithoutError(const QKeychain::Job &job)
+{
+    return job.error() == QKeychain::NoError;
+}
+
+bool deleted(const QKeychain::Job &job)
+{
+    return job.error() == QKeychain::NoError || job.error() == QKeychain::EntryNotFound;
 }
 
 // The stored bytes as a token: valid, non-empty UTF-8.
@@ -93,7 +119,7 @@ KeychainRefreshTokenStore::KeychainRefreshTokenStore(QString service, QString ac
 QCoro::Task<std::optional<QString>> KeychainRefreshTokenStore::load()
 {
     auto job = makeJob<QKeychain::ReadPasswordJob>(m_service, m_account);
-    co_await run(job);
+    co_await run(job, endedWithoutError);
     switch (job->error()) {
     case QKeychain::NoError:
         co_return decodeToken(job->binaryData());
@@ -122,7 +148,7 @@ QCoro::Task<void> KeychainRefreshTokenStore::save(QString token)
 {
     auto job = makeJob<QKeychain::WritePasswordJob>(m_service, m_account);
     job->setTextData(token);
-    co_await run(job);
+    co_await run(job, endedWithoutError);
     if (job->error() != QKeychain::NoError) {
         throw keychainError(*job);
     }
@@ -131,8 +157,8 @@ QCoro::Task<void> KeychainRefreshTokenStore::save(QString token)
 QCoro::Task<void> KeychainRefreshTokenStore::deleteToken()
 {
     auto job = makeJob<QKeychain::DeletePasswordJob>(m_service, m_account);
-    co_await run(job);
-    if (job->error() == QKeychain::NoError || job->error() == QKeychain::EntryNotFound) {
+    co_await run(job, deleted);
+    if (deleted(*job)) {
         // Deleting passes over a secret in a locked collection without a word.
         const std::optional<bool> locked = co_await lockedSecretExists(secretAttributes());
         if (!locked) {

@@ -30,8 +30,11 @@ namespace veyra {
 // A Secret Service that runs but does not answer (hung) is a keyring that fails, never an
 // empty one: an operation that has not ended after answerCheckInterval asks the service a
 // question of its own; without an answer within a few seconds more, the operation fails
-// with keychain(notAnsweringStatus) and the secret stays as it was. A service that answers
-// (an unlock prompt waiting for the user, say) is waited for.
+// with keychain(notAnsweringStatus), an UnansweredKeychainError: the keyring may still
+// carry it out once it answers again, and the error's late end says when the given-up
+// operation has ended. Operations run one at a time in the order they began (qtkeychain
+// queues them), so one that begins later takes effect later. A service that answers (an
+// unlock prompt waiting for the user, say) is waited for.
 class KeychainRefreshTokenStore : public RefreshTokenStoring
 {
 public:

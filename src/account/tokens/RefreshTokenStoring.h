@@ -11,7 +11,9 @@ namespace veyra {
 // Where the server's refresh token outlives the process: one secret, nothing else. The
 // caller awaits each operation before the next. Failures are AuthenticationClientError:
 // keychain (with the store's status) or invalidResponse (a stored value that is not a
-// token).
+// token). A store that stops waiting for a keyring that does not answer fails with an
+// UnansweredKeychainError: the operation may still take effect later, and the error says
+// when it has ended.
 class RefreshTokenStoring
 {
 public:

@@ -23,6 +23,10 @@ QString bodyFor(AuthenticationScreenPhase phase)
     case AuthenticationScreenPhase::authenticationUnavailable:
         return localizedString(QT_TRANSLATE_NOOP("Veyra",
             "The authentication server is temporarily unavailable. Your saved session is still on this computer."));
+    case AuthenticationScreenPhase::keyringUnavailable:
+        return localizedString(QT_TRANSLATE_NOOP("Veyra",
+            "The keyring that keeps your sign-in isn't answering or is locked. Your saved session is still on this "
+            "computer."));
     case AuthenticationScreenPhase::authenticationConfigurationUnavailable:
         return localizedString(QT_TRANSLATE_NOOP("Veyra", "Google authentication isn't configured for this build."));
     case AuthenticationScreenPhase::signedOut:
@@ -45,6 +49,7 @@ AuthenticationScreenActions actionsFor(AuthenticationScreenPhase phase)
     case AuthenticationScreenPhase::webRegistrationRequired:
         return AuthenticationScreenActions::webRegistration;
     case AuthenticationScreenPhase::authenticationUnavailable:
+    case AuthenticationScreenPhase::keyringUnavailable:
         return AuthenticationScreenActions::retryAndQuit;
     case AuthenticationScreenPhase::authenticationConfigurationUnavailable:
         return AuthenticationScreenActions::quit;

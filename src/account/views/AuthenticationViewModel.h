@@ -10,13 +10,15 @@
 namespace veyra {
 
 // What the sign-in screen tells apart of the application session's phase: the six
-// authentication phases, and every other phase alike.
+// authentication phases (authenticationUnavailable by its cause: the server, or the
+// keyring that keeps the saved session), and every other phase alike.
 enum class AuthenticationScreenPhase {
     restoringAuthentication,
     signedOut,
     authenticating,
     webRegistrationRequired,
     authenticationUnavailable,
+    keyringUnavailable,
     authenticationConfigurationUnavailable,
     other,
 };

@@ -10,7 +10,7 @@ namespace veyra {
 
 namespace {
 
-AuthenticationScreenPhase screenPhase(const AppPhase &phase)
+AuthenticationScreenPhase screenPhase(const AppPhase &phase, AuthenticationUnavailableCause cause)
 {
     switch (phase.kind()) {
     case AppPhase::Kind::restoringAuthentication:
@@ -22,7 +22,8 @@ AuthenticationScreenPhase screenPhase(const AppPhase &phase)
     case AppPhase::Kind::webRegistrationRequired:
         return AuthenticationScreenPhase::webRegistrationRequired;
     case AppPhase::Kind::authenticationUnavailable:
-        return AuthenticationScreenPhase::authenticationUnavailable;
+        return cause == AuthenticationUnavailableCause::keyring ? AuthenticationScreenPhase::keyringUnavailable
+                                                                : AuthenticationScreenPhase::authenticationUnavailable;
     case AppPhase::Kind::authenticationConfigurationUnavailable:
         return AuthenticationScreenPhase::authenticationConfigurationUnavailable;
     case AppPhase::Kind::overlay:
@@ -46,12 +47,13 @@ QWidget *makeAuthenticationScreen(AppSession &session, QWidget *parent)
     auto follow = [model, observed] {
         if (observed) {
             model->setAuthenticationError(observed->authenticationError());
-            model->setPhase(screenPhase(observed->phase()));
+            model->setPhase(screenPhase(observed->phase(), observed->authenticationUnavailableCause()));
         }
     };
     follow();
     QObject::connect(&session, &AppSession::phaseChanged, view, follow);
     QObject::connect(&session, &AppSession::authenticationErrorChanged, view, follow);
+    QObject::connect(&session, &AppSession::authenticationUnavailableCauseChanged, view, follow);
     QObject::connect(view, &AuthenticationView::signInRequested, &session, &AppSession::signIn);
     QObject::connect(view, &AuthenticationView::signInCancelRequested, &session, &AppSession::cancelSignIn);
     QObject::connect(view, &AuthenticationView::webSignUpRequested, &session, &AppSession::openWebSignUp);

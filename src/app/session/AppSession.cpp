@@ -3,6 +3,7 @@
 #include "account/authentication/AuthenticationClientError.h"
 #include "account/configuration/GoogleSignInError.h"
 #include "account/profile/AccessClientError.h"
+#include "account/tokens/UnansweredKeychainError.h"
 
 #include "capture/fixtures/FixtureScreenRecordingPermission.h"
 #include "capture/target/GameWindowProfileKey.h"
@@ -124,6 +125,15 @@ void AppSession::setAuthenticationError(std::optional<ErrorMessage> error)
     emit authenticationErrorChanged();
 }
 
+void AppSession::showAuthenticationUnavailable(AuthenticationUnavailableCause cause)
+{
+    if (m_authenticationUnavailableCause != cause) {
+        m_authenticationUnavailableCause = cause;
+        emit authenticationUnavailableCauseChanged();
+    }
+    setPhase(AppPhase::authenticationUnavailable());
+}
+
 void AppSession::setCurrentUser(std::optional<CurrentUser> user)
 {
     if (m_currentUser == user) {
@@ -220,7 +230,10 @@ void AppSession::handleRestoreResult(AuthenticationRestoreResult result)
         setPhase(AppPhase::signedOut());
         break;
     case AuthenticationRestoreResult::unavailable:
-        setPhase(AppPhase::authenticationUnavailable());
+        showAuthenticationUnavailable(AuthenticationUnavailableCause::server);
+        break;
+    case AuthenticationRestoreResult::keyringUnavailable:
+        showAuthenticationUnavailable(AuthenticationUnavailableCause::keyring);
         break;
     case AuthenticationRestoreResult::notConfigured:
         setPhase(AppPhase::authenticationConfigurationUnavailable());
@@ -340,6 +353,11 @@ void AppSession::finishFailedSignIn(std::exception_ptr failure, const AppPhase &
             setAuthenticationError(ErrorMessage::describing(std::current_exception()));
             setPhase(AppPhase::signedOut());
         }
+    } catch (const UnansweredKeychainError &) {
+        // Signed in at the server, with the token's save not answered yet: the session
+        // keeps the pair for the keyring, and a retry restores it once the keyring answers.
+        setAuthenticationError(std::nullopt);
+        showAuthenticationUnavailable(AuthenticationUnavailableCause::keyring);
     } catch (const AuthenticationClientError &error) {
         if (error.kind() == AuthenticationClientError::Kind::webRegistrationRequired) {
             setAuthenticationError(std::nullopt);
@@ -383,7 +401,10 @@ void AppSession::handleAuthenticationRuntimeEvent(AuthenticationRuntimeEvent eve
     resetAccountState();
     switch (event) {
     case AuthenticationRuntimeEvent::unavailable:
-        setPhase(AppPhase::authenticationUnavailable());
+        showAuthenticationUnavailable(AuthenticationUnavailableCause::server);
+        break;
+    case AuthenticationRuntimeEvent::keyringUnavailable:
+        showAuthenticationUnavailable(AuthenticationUnavailableCause::keyring);
         break;
     case AuthenticationRuntimeEvent::sessionInvalid:
         if (const auto &provider = m_authenticationCoordinator->googleProvider()) {

@@ -40,6 +40,13 @@ namespace veyra {
 
 class OverlayPanelController;
 
+// Why the session is in authenticationUnavailable: the server could not be reached, or the
+// keyring that keeps the saved session refused or did not answer.
+enum class AuthenticationUnavailableCause {
+    server,
+    keyring,
+};
+
 // The application's switchboard, one per process, on the GUI thread. It owns the phase
 // that decides what the main window shows and walks from restoring the saved sign-in
 // through sign-in and the capture permission to the window choice and play. During play
@@ -79,6 +86,8 @@ public:
     // Published state.
     const AppPhase &phase() const { return m_phase; }
     const std::optional<ErrorMessage> &authenticationError() const { return m_authenticationError; }
+    // Meaningful in authenticationUnavailable; set before the phase changes to it.
+    AuthenticationUnavailableCause authenticationUnavailableCause() const { return m_authenticationUnavailableCause; }
     const std::optional<CurrentUser> &currentUser() const override { return m_currentUser; }
     bool isRefreshingAccount() const override { return m_isRefreshingAccount; }
     const std::optional<ErrorMessage> &accountRefreshError() const override { return m_accountRefreshError; }
@@ -147,6 +156,7 @@ public:
 signals:
     void phaseChanged();
     void authenticationErrorChanged();
+    void authenticationUnavailableCauseChanged();
     void selectedTargetChanged();
     void overlayCaptureAreaStateChanged();
     void selectionRevisionChanged();
@@ -154,6 +164,7 @@ signals:
 private:
     void setPhase(AppPhase phase);
     void setAuthenticationError(std::optional<ErrorMessage> error);
+    void showAuthenticationUnavailable(AuthenticationUnavailableCause cause);
     void setCurrentUser(std::optional<CurrentUser> user);
     void setIsRefreshingAccount(bool refreshing);
     void setAccountRefreshError(std::optional<ErrorMessage> error);
@@ -184,6 +195,7 @@ private:
 
     AppPhase m_phase = AppPhase::restoringAuthentication();
     std::optional<ErrorMessage> m_authenticationError;
+    AuthenticationUnavailableCause m_authenticationUnavailableCause = AuthenticationUnavailableCause::server;
     std::optional<CurrentUser> m_currentUser;
     bool m_isRefreshingAccount = false;
     std::optional<ErrorMessage> m_accountRefreshError;

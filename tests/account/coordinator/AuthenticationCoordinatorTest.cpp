@@ -10,12 +10,16 @@
 #include "account/google/UnavailableGoogleIDTokenProvider.h"
 #include "account/tokens/InMemoryRefreshTokenStore.h"
 #include "account/tokens/KeychainRefreshTokenStore.h"
+#include "account/tokens/UnansweredKeychainError.h"
 #include "account/web/FixtureWebPageOpener.h"
 #include "support/AuthenticationServiceScript.h"
+#include "support/FakeAuthenticationAPI.h"
 #include "support/GoogleAuthorizationServer.h"
 #include "support/LogCapture.h"
 #include "support/RecordingRefreshTokenStore.h"
 #include "support/RunTask.h"
+
+#include <QPromise>
 
 #include <gtest/gtest.h>
 
@@ -363,4 +367,47 @@ TEST(AuthenticationCoordinatorTest, ACancelledSignInKeepsNothingWhateverStageItR
     EXPECT_EQ(session->tokenPair()->refreshToken, QStringLiteral("renew-4"));
     EXPECT_EQ(store->token, QStringLiteral("renew-4"));
     EXPECT_TRUE(revoked(QStringLiteral("renew-3")));
+
+    // Nobody signed in; a sign-in given up while saving, and a newer one whose save is
+    // refused after the older one's landed: the token that landed is deleted again.
+    auto signedOut = makeSession();
+    AuthenticationCoordinator again(signedOut, std::make_shared<ScriptedGoogleProvider>(), nullptr);
+    standIn.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-5"), QStringLiteral("renew-5"))));
+    standIn.enqueueResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-6"), QStringLiteral("renew-6"))));
+    store->token.reset();
+    store->scripted.holdNext(2);
+    CancellationToken fourth;
+    auto cancelled = again.signInWithGoogle(nullptr, fourth);
+    ASSERT_TRUE(waitUntil([&] { return store->scripted.gate().waitingCount() == 1; }));
+    fourth.cancel();
+    store->scripted.failNext(std::make_exception_ptr(AuthenticationClientError::keychain(4)));
+    auto refused = again.signInWithGoogle(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return store->scripted.gate().waitingCount() == 2; }));
+    store->scripted.gate().releaseOne();
+    EXPECT_THROW(runTask(std::move(cancelled)), CancellationError);
+    EXPECT_EQ(store->token, QStringLiteral("renew-5"));
+    store->scripted.gate().releaseOne();
+    EXPECT_EQ(failure<AuthenticationClientError>(std::move(refused)), AuthenticationClientError::keychain(4));
+    EXPECT_FALSE(store->token);
+
+    // A save the keyring leaves unanswered is no refusal: the pair is not revoked, and the
+    // keyring keeps it when the save lands late.
+    auto api = std::make_shared<FakeAuthenticationAPI>();
+    AuthenticationCoordinator unanswered(
+        std::make_shared<ServerAuthenticationSession>(true, api, store, std::make_shared<AuthenticationEventRouter>()),
+        std::make_shared<ScriptedGoogleProvider>(), nullptr);
+    QPromise<bool> landing;
+    landing.start();
+    store->scripted.failNext(std::make_exception_ptr(UnansweredKeychainError(7, landing.future())));
+    auto hanging = unanswered.signInWithGoogle(nullptr);
+    api->logins.at(0)->succeed(AuthTokenPair{QStringLiteral("access-7"), QStringLiteral("renew-7"), {}, 3600, 60});
+    EXPECT_THROW(runTask(std::move(hanging)), UnansweredKeychainError);
+    store->token = QStringLiteral("renew-7");
+    landing.addResult(true);
+    landing.finish();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(store->token, QStringLiteral("renew-7"));
+    EXPECT_TRUE(api->logouts.empty());
 }

@@ -152,7 +152,7 @@ TEST_F(ServerAuthenticationSessionTest, RestoreAtLaunch)
     // A keyring that refuses to read is a temporary failure; the item stays.
     m_store->token = QStringLiteral("kept");
     m_store->scripted.failNext(std::make_exception_ptr(AuthenticationClientError::keychain(4)));
-    EXPECT_EQ(runTask(second->restore()), AuthenticationRestoreResult::unavailable);
+    EXPECT_EQ(runTask(second->restore()), AuthenticationRestoreResult::keyringUnavailable);
     EXPECT_EQ(m_store->token, QStringLiteral("kept"));
 
     // Restoring never reports.
@@ -330,7 +330,7 @@ TEST_F(ServerAuthenticationSessionTest, RenewedPairThatCannotBeSavedIsRevokedAnd
     EXPECT_EQ(failure(std::move(first)), AuthenticationClientError::keychain(7));
     EXPECT_EQ(failure(std::move(second)), AuthenticationClientError::keychain(7));
     ASSERT_EQ(m_deliveries.size(), 1u);
-    EXPECT_EQ(m_deliveries[0].event, Event::unavailable);
+    EXPECT_EQ(m_deliveries[0].event, Event::keyringUnavailable);
     EXPECT_FALSE(m_deliveries[0].heldPair);
     EXPECT_EQ(m_deliveries[0].storedToken, QStringLiteral("renew-1"));
     // The server's new session is closed, not left open.
@@ -362,7 +362,7 @@ TEST_F(ServerAuthenticationSessionTest, RenewedPairThatCannotBeSavedIsRevokedAnd
     answerRefresh(QStringLiteral("access-y"), QStringLiteral("renew-y"));
     m_store->scripted.failNext(nullptr);
     m_store->scripted.failNext(std::make_exception_ptr(AuthenticationClientError::keychain(7)));
-    EXPECT_EQ(runTask(launched->restore()), AuthenticationRestoreResult::unavailable);
+    EXPECT_EQ(runTask(launched->restore()), AuthenticationRestoreResult::keyringUnavailable);
     EXPECT_FALSE(launched->tokenPair());
     EXPECT_EQ(m_store->token, QStringLiteral("renew-2"));
     ASSERT_TRUE(waitUntil([&] { return revoked().size() == 2; }));

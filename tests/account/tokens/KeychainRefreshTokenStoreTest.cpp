@@ -4,6 +4,8 @@
 #include "account/tokens/KeychainRefreshTokenStore.h"
 #include "account/authentication/AuthenticationClientError.h"
 #include "account/authentication/HTTPAuthenticationClient.h"
+#include "account/coordinator/AuthenticationCoordinator.h"
+#include "account/google/FixtureGoogleIDTokenProvider.h"
 #include "account/session/ServerAuthenticationSession.h"
 #include "support/AuthenticationServiceScript.h"
 #include "support/LockableKeyring.h"
@@ -15,6 +17,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
+#include <QTimer>
 #include <QUuid>
 
 #include <qt6keychain/keychain.h>
@@ -103,6 +106,26 @@ protected:
         pid_t m_pid = 0;
     };
 
+    // Runs `onEnd` inside the finished signal of the next keyring job this process starts
+    // (jobs start on a queued call to themselves): before its caller can ask anything more.
+    struct NextKeyringJobEnd : QObject
+    {
+        explicit NextKeyringJobEnd(std::function<void()> onEnd)
+            : onEnd(std::move(onEnd))
+        {
+            qApp->installEventFilter(this);
+        }
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (auto *job = qobject_cast<QKeychain::Job *>(watched); job && event->type() == QEvent::MetaCall) {
+                qApp->removeEventFilter(this);
+                connect(job, &QKeychain::Job::finished, this, [this] { this->onEnd(); });
+            }
+            return false;
+        }
+        std::function<void()> onEnd;
+    };
+
     const QString m_service
         = QStringLiteral("io.veyra.test.%1.authentication").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
     KeychainRefreshTokenStore m_store{m_service, account};
@@ -183,7 +206,7 @@ TEST_F(KeychainRefreshTokenStoreTest, LockedKeyringFailsAndKeepsTheToken)
     ServerAuthenticationSession session(true,
         std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())),
         std::make_shared<KeychainRefreshTokenStore>(m_service, account), std::make_shared<AuthenticationEventRouter>());
-    EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::unavailable);
+    EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::keyringUnavailable);
     EXPECT_EQ(standIn.requestCount(), 0);
 
     ASSERT_TRUE(keyring.unlock()) << keyring.errorString().toStdString();
@@ -239,11 +262,11 @@ TEST_F(KeychainRefreshTokenStoreTest, RenewalTheLockedKeyringCannotKeepIsRevoked
     EXPECT_EQ(store->saves, 2);
     ASSERT_TRUE(waitUntil([&] { return revocations().size() == 1; }));
     EXPECT_EQ(revocations()[0].jsonBody().value(QStringLiteral("refresh_token")), QStringLiteral("renew-1"));
-    EXPECT_EQ(events, std::vector<AuthenticationRuntimeEvent>{AuthenticationRuntimeEvent::unavailable});
+    EXPECT_EQ(events, std::vector<AuthenticationRuntimeEvent>{AuthenticationRuntimeEvent::keyringUnavailable});
     EXPECT_TRUE(standIn.requests("GET", resourcePath).isEmpty());
 
     // Retrying while the keyring stays locked renews nothing either.
-    EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::unavailable);
+    EXPECT_EQ(runTask(session.restore()), AuthenticationRestoreResult::keyringUnavailable);
     EXPECT_EQ(renewals().size(), 1);
     EXPECT_EQ(store->saves, 2);
 
@@ -278,7 +301,7 @@ TEST_F(KeychainRefreshTokenStoreTest, AKeyringThatDoesNotAnswerIsAFailureNotAnEm
             std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())),
             std::make_shared<KeychainRefreshTokenStore>(m_service, account),
             std::make_shared<AuthenticationEventRouter>());
-        EXPECT_EQ(runTask(session.restore(), 20000), AuthenticationRestoreResult::unavailable);
+        EXPECT_EQ(runTask(session.restore(), 20000), AuthenticationRestoreResult::keyringUnavailable);
         EXPECT_EQ(standIn.requestCount(), 0);
     }
     // Answering again, the keyring still holds the token.
@@ -293,4 +316,84 @@ TEST_F(KeychainRefreshTokenStoreTest, AKeyringThatDoesNotAnswerIsAFailureNotAnEm
         EXPECT_EQ(failure(m_store.deleteToken(), 20000), notAnswering);
     }
     runTask(m_store.deleteToken());
+}
+
+TEST_F(KeychainRefreshTokenStoreTest, AKeyringThatStopsAnsweringAfterTheReadIsNotAnEmptyOne)
+{
+    // Nothing is stored. The keyring answers the read, then stops before the store asks it
+    // whether a locked secret hides behind "not found", and goes on after `stoppedMs`.
+    const auto loadStoppedAfterTheRead = [this](int stoppedMs) {
+        std::optional<HungSecretService> hung;
+        bool stopped = false;
+        QTimer goOn;
+        goOn.setSingleShot(true);
+        QObject::connect(&goOn, &QTimer::timeout, [&hung] { hung->resume(); });
+        NextKeyringJobEnd stop([&] {
+            stopped = hung.emplace().isHung();
+            goOn.start(stoppedMs);
+        });
+        const auto outcome = failure(m_store.load(), 30000);
+        EXPECT_TRUE(stopped);
+        return outcome;
+    };
+    // A moment's silence is waited for: the answer counts.
+    EXPECT_EQ(loadStoppedAfterTheRead(1000), std::nullopt);
+    // Silence past the store's patience (and well short of the bus's own) is a failing
+    // keyring, never "no session".
+    EXPECT_EQ(loadStoppedAfterTheRead(scaledMs(9000)),
+        AuthenticationClientError::keychain(KeychainRefreshTokenStore::notAnsweringStatus));
+}
+
+TEST_F(KeychainRefreshTokenStoreTest, AWriteTheHungKeyringLeftUnansweredIsNotARefusal)
+{
+    ServiceStandIn standIn;
+    standIn.setDefaultResponse("POST", refreshPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-2"), QStringLiteral("renew-2"), 10)));
+    standIn.setDefaultResponse("POST", loginPath,
+        ScriptedResponse::json(tokenPairAnswer(QStringLiteral("access-1"), QStringLiteral("renew-1"), 10)));
+    standIn.setDefaultResponse("POST", logoutPath, ScriptedResponse::raw(204, {}));
+    auto router = std::make_shared<AuthenticationEventRouter>();
+    std::vector<AuthenticationRuntimeEvent> events;
+    router->setOnEvent([&events](AuthenticationRuntimeEvent event) { events.push_back(event); });
+    auto store
+        = std::make_shared<CountingRefreshTokenStore>(std::make_shared<KeychainRefreshTokenStore>(m_service, account));
+    auto session = std::make_shared<ServerAuthenticationSession>(
+        true, std::make_shared<HTTPAuthenticationClient>(ServerConfiguration(standIn.url())), store, router);
+    AuthenticationCoordinator coordinator(session, std::make_shared<FixtureGoogleIDTokenProvider>(), nullptr);
+    const AuthenticationClientError notAnswering
+        = AuthenticationClientError::keychain(KeychainRefreshTokenStore::notAnsweringStatus);
+
+    // During play the access token is renewed while the keyring hangs: play ends on the
+    // keyring's account, and the new session is not revoked, as its save may still land.
+    runTask(coordinator.signInWithGoogle(nullptr));
+    HTTPRequest request;
+    request.url = standIn.url(QStringLiteral("/v1/resource"));
+    {
+        HungSecretService hung;
+        ASSERT_TRUE(hung.isHung());
+        EXPECT_EQ(failure(session->data(request, {}), 20000), notAnswering);
+    }
+    EXPECT_EQ(events, std::vector<AuthenticationRuntimeEvent>{AuthenticationRuntimeEvent::keyringUnavailable});
+    // Once the keyring answers it holds the new session's token, and "Try Again" signs in.
+    ASSERT_TRUE(waitUntil([&] { return lookUpElsewhere() == "renew-2"; }, 20000, 100));
+    EXPECT_EQ(runTask(session->restore()), AuthenticationRestoreResult::restored);
+    EXPECT_EQ(standIn.requests("POST", refreshPath).last().jsonBody().value(QStringLiteral("refresh_token")),
+        QStringLiteral("renew-2"));
+    EXPECT_TRUE(standIn.requests("POST", logoutPath).isEmpty());
+
+    // Signed out, then a sign-in cancelled while the keyring hangs: the keyring carries out
+    // the save it was sent, and the token is deleted again once it has.
+    coordinator.signOut();
+    ASSERT_TRUE(waitUntil([&] { return store->deletes == 1 && !lookUpElsewhere(); }, 20000, 100));
+    {
+        HungSecretService hung;
+        ASSERT_TRUE(hung.isHung());
+        CancellationToken cancel;
+        auto signIn = coordinator.signInWithGoogle(nullptr, cancel);
+        ASSERT_TRUE(waitUntil([&] { return store->saves == 4; }));
+        cancel.cancel();
+        EXPECT_THROW(runTask(std::move(signIn), 20000), CancellationError);
+    }
+    ASSERT_TRUE(waitUntil([&] { return store->deletes == 2 && !lookUpElsewhere(); }, 20000, 100));
+    ASSERT_TRUE(waitUntil([&] { return standIn.requests("POST", logoutPath).size() == 2; }));
 }

@@ -213,7 +213,7 @@ TEST_F(RefreshTokenStoreWithoutSecretServiceTest, OnlyASecretServiceThatAnswersI
     };
     EXPECT_EQ(failure(store.load()), AuthenticationClientError::Kind::keychain);
     EXPECT_EQ(failure(store.deleteToken()), AuthenticationClientError::Kind::keychain);
-    EXPECT_EQ(restoreAtLaunch(), AuthenticationRestoreResult::unavailable);
+    EXPECT_EQ(restoreAtLaunch(), AuthenticationRestoreResult::keyringUnavailable);
     impostor.unregisterService(secretServiceName);
     QDBusConnection::disconnectFromBus(QStringLiteral("veyra-test-impostor"));
 
@@ -240,7 +240,7 @@ TEST_F(RefreshTokenStoreWithoutSecretServiceTest, OnlyASecretServiceThatAnswersI
     ASSERT_EQ(::kill(static_cast<pid_t>(keyring.processId()), SIGSTOP), 0);
     EXPECT_TRUE(runTask(secretServiceReachable(), 20000));
     EXPECT_EQ(failure(store.load()), AuthenticationClientError::Kind::keychain);
-    EXPECT_EQ(restoreAtLaunch(), AuthenticationRestoreResult::unavailable);
+    EXPECT_EQ(restoreAtLaunch(), AuthenticationRestoreResult::keyringUnavailable);
     ::kill(static_cast<pid_t>(keyring.processId()), SIGCONT);
     keyring.kill();
     keyring.waitForFinished(scaledMs(10000));

@@ -118,6 +118,10 @@ TEST(AuthenticationViewContentTest, EachPhase)
             QStringLiteral("The authentication server is temporarily unavailable. Your saved session is still on this "
                            "computer."),
             Actions::retryAndQuit},
+        {Phase::keyringUnavailable,
+            QStringLiteral("The keyring that keeps your sign-in isn't answering or is locked. Your saved session is "
+                           "still on this computer."),
+            Actions::retryAndQuit},
         {Phase::authenticationConfigurationUnavailable,
             QStringLiteral("Google authentication isn't configured for this build."), Actions::quit},
         {Phase::other, standardBody, Actions::none},

@@ -54,6 +54,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace veyra;
 using namespace veyra::test;
 
@@ -382,7 +384,12 @@ TEST(AppSession, TheSignInScreensButtonsReachTheSession)
     ASSERT_TRUE(click("retry-authentication"));
     EXPECT_NE(rig.phase(), AppPhase::Kind::authenticationUnavailable);
     ASSERT_TRUE(waitUntil([&] { return rig.phase() == AppPhase::Kind::signedOut; })) << "no saved session";
-    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::unavailable);
+    // The keyring, not the server, is what fails: the screen says so, with the same buttons.
+    rig.serverSession->eventRouter()->onEvent()(AuthenticationRuntimeEvent::keyringUnavailable);
+    const QList<QLabel *> labels = screen->findChildren<QLabel *>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](const QLabel *label) {
+        return label->isVisibleTo(screen.get()) && label->text().startsWith(QStringLiteral("The keyring that keeps"));
+    }));
     QPushButton *quit = nullptr;
     for (QPushButton *button : screen->findChildren<QPushButton *>()) {
         if (button->text() == QStringLiteral("Quit") && button->isVisibleTo(screen.get())) {
