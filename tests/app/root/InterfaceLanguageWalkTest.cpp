@@ -737,6 +737,7 @@ TEST_F(InterfaceLanguageWalk, EveryPassingStateFollowsTheInterfaceLanguage)
                  {AuthenticationScreenPhase::restoringAuthentication, "restoring"},
                  {AuthenticationScreenPhase::authenticating, "authenticating"},
                  {AuthenticationScreenPhase::authenticationUnavailable, "unavailable"},
+                 {AuthenticationScreenPhase::keyringUnavailable, "keyring unavailable"},
                  {AuthenticationScreenPhase::authenticationConfigurationUnavailable, "configuration unavailable"}}) {
             model->setPhase(phase);
             checkEveryLanguage(languages, QStringLiteral("sign-in (%1)").arg(QString::fromLatin1(name)));
