@@ -1,6 +1,7 @@
 #include "capture/recognition/TesseractTextRecognizer.h"
 
 #include "capture/recognition/DialogueTextIsolation.h"
+#include "capture/recognition/GlyphInk.h"
 #include "capture/recognition/HangulModelExtension.h"
 #include "capture/recognition/JapaneseSpacing.h"
 #include "capture/recognition/LatinText.h"
@@ -560,6 +561,80 @@ tesseract::PageSegMode pageModeOf(Script script, Layout layout)
                                                                     : tesseract::PSM_SINGLE_BLOCK;
 }
 
+// A box of the engine's (top-left origin, right and bottom exclusive) in the image's pixels.
+QRect boxAt(const tesseract::ResultIterator &at, tesseract::PageIteratorLevel level)
+{
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    if (!at.BoundingBox(level, &left, &top, &right, &bottom)) {
+        return {};
+    }
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+// Whether the characters from `from` to `to` of a line's text, as the engine read the line
+// whose first word `lineStart` points at, are one solid stroke of the image
+// (isSolidStroke): a whole word of the text, or characters of a word (the engine's
+// symbols there). The words of the text are the engine's words in order.
+bool isSolidStrokeAt(const tesseract::ResultIterator &lineStart, const QString &text, const QImage &pixels,
+    const QRect &lineBox, qsizetype from, qsizetype to)
+{
+    // The words of the text, and which of them holds the stretch.
+    int words = 0;
+    int word = -1;
+    qsizetype wordStart = 0;
+    qsizetype wordEnd = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isSpace() || (i > 0 && !text[i - 1].isSpace())) {
+            continue;
+        }
+        qsizetype end = i;
+        while (end < text.size() && !text[end].isSpace()) {
+            ++end;
+        }
+        if (i <= from && to <= end) {
+            word = words;
+            wordStart = i;
+            wordEnd = end;
+        }
+        ++words;
+    }
+    if (word < 0) {
+        return false;
+    }
+    if (from == wordStart && to == wordEnd) {
+        return isSolidStroke(pixels, lineBox, words, word);
+    }
+    constexpr auto wordLevel = tesseract::RIL_WORD;
+    constexpr auto symbolLevel = tesseract::RIL_SYMBOL;
+    tesseract::ResultIterator at(lineStart);
+    for (int i = 0; i < word; ++i) {
+        if (at.IsAtFinalElement(tesseract::RIL_TEXTLINE, wordLevel) || !at.Next(wordLevel)) {
+            return false;
+        }
+    }
+    const std::unique_ptr<char[]> utf8(at.GetUTF8Text(wordLevel));
+    if (!utf8 || QString::fromUtf8(utf8.get()) != QStringView(text).mid(wordStart, wordEnd - wordStart)) {
+        return false;
+    }
+    // The boxes of the symbols that the stretch takes in.
+    QList<QRect> symbols;
+    for (qsizetype offset = wordStart;;) {
+        const std::unique_ptr<char[]> symbol(at.GetUTF8Text(symbolLevel));
+        const qsizetype end = offset + (symbol ? QString::fromUtf8(symbol.get()).size() : 0);
+        if (end > from && offset < to) {
+            symbols.append(boxAt(at, symbolLevel));
+        }
+        offset = end;
+        if (offset >= to || at.IsAtFinalElement(wordLevel, symbolLevel) || !at.Next(symbolLevel)) {
+            break;
+        }
+    }
+    return !symbols.isEmpty() && isSolidStroke(pixels, lineBox, words, word, symbols);
+}
+
 ImageReading readImage(const QString &dataPath, Script script, const QImage &pixels, Layout layout)
 {
     ImageReading reading;
@@ -599,10 +674,19 @@ ImageReading readImage(const QString &dataPath, Script script, const QImage &pix
         // Tesseract's boxes have their origin at the top left, y downwards.
         const QRectF box(left / width, (height - bottom) / height, (right - left) / width, (bottom - top) / height);
         const QString text = QString::fromUtf8(utf8.get());
-        reading.fragments.append({script == Script::japanese
-                ? removingSpacesInJapanese(text)
-                : removingSpacesBetweenHanAndKana(script == Script::latin ? restoringCapitalI(text) : text),
-            box, std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
+        QString cleaned;
+        if (script == Script::japanese) {
+            cleaned = removingSpacesInJapanese(text);
+        } else if (script == Script::latin) {
+            const QRect lineBox(QPoint(left, top), QPoint(right - 1, bottom - 1));
+            const tesseract::ResultIterator &lineStart = *line;
+            cleaned = removingSpacesBetweenHanAndKana(restoringCapitalI(text, [&](qsizetype from, qsizetype to) {
+                return isSolidStrokeAt(lineStart, text, pixels, lineBox, from, to);
+            }));
+        } else {
+            cleaned = removingSpacesBetweenHanAndKana(text);
+        }
+        reading.fragments.append({cleaned, box, std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
     } while (line->Next(level));
     return reading;
 }
