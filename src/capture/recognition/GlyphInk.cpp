@@ -117,10 +117,6 @@ bool isSolidStroke(const QImage &image, const QRect &line, int words, int word, 
     const int bottom
         = h - 1 - static_cast<int>(std::find_if(darkness.crbegin(), darkness.crend(), isInked) - darkness.crbegin());
     const int height = bottom - top + 1;
-    const int width = run.right - run.left + 1;
-    if (2 * height < h || 10 * width > 6 * height) {
-        return false;
-    }
     // A gap: a row lighter than the darkest rows both within a quarter of the glyph's
     // height above it and within as much below it. Where a dot stands close below a
     // stroke, the smoothing of the scaled image leaves a shade between them that still

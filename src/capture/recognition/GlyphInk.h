@@ -16,8 +16,7 @@ namespace veyra {
 // is word number `word`, counted from 0. Given `symbols`, the engine's boxes of some of
 // the word's characters, the glyph is the word's run nearest to them instead (Tesseract's
 // boxes of a character may lie several pixels beside its glyph, a pixel wide). The glyph
-// must have no gap between its top row and its bottom one, be at least half as high as
-// the line and at most 0.6 times as wide as it is high.
+// must have no gap between its top row and its bottom one.
 bool isSolidStroke(const QImage &image, const QRect &line, int words, int word, const QList<QRect> &symbols = {});
 
 } // namespace veyra
