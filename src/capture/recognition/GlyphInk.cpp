@@ -17,7 +17,7 @@ struct Run
 
 } // namespace
 
-bool isSolidStroke(const QImage &image, const QRect &line, int words, int word, const QList<QRect> &symbols)
+bool isSolidStroke(const QImage &image, const QRect &line, int words, int word)
 {
     const QRect area = line.intersected(image.rect());
     if (area.isEmpty() || word < 0 || word >= words) {
@@ -77,33 +77,12 @@ bool isSolidStroke(const QImage &image, const QRect &line, int words, int word, 
     std::sort(cuts.begin(), cuts.end());
     const std::size_t first = word == 0 ? 0 : cuts[static_cast<std::size_t>(word - 1)] + 1;
     const std::size_t last = word == words - 1 ? runs.size() - 1 : cuts[static_cast<std::size_t>(word)];
-    std::size_t glyph = first;
-    if (symbols.isEmpty()) {
-        if (first != last) {
-            return false;
-        }
-    } else {
-        // The run nearest to each character: the same one for all.
-        glyph = runs.size();
-        for (const QRect &symbol : symbols) {
-            // Twice the middle, against runs in twice the pixels.
-            const int middle = 2 * (symbol.left() - area.left()) + symbol.width() - 1;
-            const auto distance = [middle](const Run &run) {
-                return std::max({2 * run.left - middle, middle - 2 * run.right, 0});
-            };
-            std::size_t nearest = first;
-            for (std::size_t i = first + 1; i <= last; ++i) {
-                nearest = distance(runs[i]) < distance(runs[nearest]) ? i : nearest;
-            }
-            if (glyph != runs.size() && glyph != nearest) {
-                return false;
-            }
-            glyph = nearest;
-        }
+    if (first != last) {
+        return false;
     }
 
     // How dark the glyph is in each row: its darkest pixel there.
-    const Run run = runs[glyph];
+    const Run run = runs[first];
     std::vector<int> darkness(static_cast<std::size_t>(h), 0);
     for (int y = 0; y < h; ++y) {
         int &row = darkness[static_cast<std::size_t>(y)];

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QList>
 #include <QRect>
 
 namespace veyra {
@@ -12,11 +11,10 @@ namespace veyra {
 //
 // The image shows the glyphs as runs of columns with ink in the line's rows (`line`, in
 // the image's pixels; ink is the minority shade there), and the words as groups of runs
-// split by the widest gaps between them: the line has `words` words and the one looked at
-// is word number `word`, counted from 0. Given `symbols`, the engine's boxes of some of
-// the word's characters, the glyph is the word's run nearest to them instead (Tesseract's
-// boxes of a character may lie several pixels beside its glyph, a pixel wide). The glyph
-// must have no gap between its top row and its bottom one.
-bool isSolidStroke(const QImage &image, const QRect &line, int words, int word, const QList<QRect> &symbols = {});
+// split at the widest gaps between them: the line has `words` words, and the one looked at
+// is word number `word`, counted from 0. (Tesseract's own boxes of a word of one glyph may
+// lie several pixels beside it, a pixel wide.) The word must be one run whose ink has no
+// gap between its top row and its bottom one.
+bool isSolidStroke(const QImage &image, const QRect &line, int words, int word);
 
 } // namespace veyra

@@ -561,31 +561,13 @@ tesseract::PageSegMode pageModeOf(Script script, Layout layout)
                                                                     : tesseract::PSM_SINGLE_BLOCK;
 }
 
-// A box of the engine's (top-left origin, right and bottom exclusive) in the image's pixels.
-QRect boxAt(const tesseract::ResultIterator &at, tesseract::PageIteratorLevel level)
+// Whether the characters from `from` to `to` of a line's text are a whole word of it that
+// the image shows as one solid stroke (isSolidStroke): the words of the text are the
+// engine's words in order, and the line's words in the image.
+bool isSolidStrokeAt(const QString &text, const QImage &pixels, const QRect &lineBox, qsizetype from, qsizetype to)
 {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    if (!at.BoundingBox(level, &left, &top, &right, &bottom)) {
-        return {};
-    }
-    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-}
-
-// Whether the characters from `from` to `to` of a line's text, as the engine read the line
-// whose first word `lineStart` points at, are one solid stroke of the image
-// (isSolidStroke): a whole word of the text, or characters of a word (the engine's
-// symbols there). The words of the text are the engine's words in order.
-bool isSolidStrokeAt(const tesseract::ResultIterator &lineStart, const QString &text, const QImage &pixels,
-    const QRect &lineBox, qsizetype from, qsizetype to)
-{
-    // The words of the text, and which of them holds the stretch.
     int words = 0;
     int word = -1;
-    qsizetype wordStart = 0;
-    qsizetype wordEnd = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i].isSpace() || (i > 0 && !text[i - 1].isSpace())) {
             continue;
@@ -594,45 +576,10 @@ bool isSolidStrokeAt(const tesseract::ResultIterator &lineStart, const QString &
         while (end < text.size() && !text[end].isSpace()) {
             ++end;
         }
-        if (i <= from && to <= end) {
-            word = words;
-            wordStart = i;
-            wordEnd = end;
-        }
+        word = i == from && end == to ? words : word;
         ++words;
     }
-    if (word < 0) {
-        return false;
-    }
-    if (from == wordStart && to == wordEnd) {
-        return isSolidStroke(pixels, lineBox, words, word);
-    }
-    constexpr auto wordLevel = tesseract::RIL_WORD;
-    constexpr auto symbolLevel = tesseract::RIL_SYMBOL;
-    tesseract::ResultIterator at(lineStart);
-    for (int i = 0; i < word; ++i) {
-        if (at.IsAtFinalElement(tesseract::RIL_TEXTLINE, wordLevel) || !at.Next(wordLevel)) {
-            return false;
-        }
-    }
-    const std::unique_ptr<char[]> utf8(at.GetUTF8Text(wordLevel));
-    if (!utf8 || QString::fromUtf8(utf8.get()) != QStringView(text).mid(wordStart, wordEnd - wordStart)) {
-        return false;
-    }
-    // The boxes of the symbols that the stretch takes in.
-    QList<QRect> symbols;
-    for (qsizetype offset = wordStart;;) {
-        const std::unique_ptr<char[]> symbol(at.GetUTF8Text(symbolLevel));
-        const qsizetype end = offset + (symbol ? QString::fromUtf8(symbol.get()).size() : 0);
-        if (end > from && offset < to) {
-            symbols.append(boxAt(at, symbolLevel));
-        }
-        offset = end;
-        if (offset >= to || at.IsAtFinalElement(wordLevel, symbolLevel) || !at.Next(symbolLevel)) {
-            break;
-        }
-    }
-    return !symbols.isEmpty() && isSolidStroke(pixels, lineBox, words, word, symbols);
+    return word >= 0 && isSolidStroke(pixels, lineBox, words, word);
 }
 
 ImageReading readImage(const QString &dataPath, Script script, const QImage &pixels, Layout layout)
@@ -679,10 +626,8 @@ ImageReading readImage(const QString &dataPath, Script script, const QImage &pix
             cleaned = removingSpacesInJapanese(text);
         } else if (script == Script::latin) {
             const QRect lineBox(QPoint(left, top), QPoint(right - 1, bottom - 1));
-            const tesseract::ResultIterator &lineStart = *line;
-            cleaned = removingSpacesBetweenHanAndKana(restoringCapitalI(text, [&](qsizetype from, qsizetype to) {
-                return isSolidStrokeAt(lineStart, text, pixels, lineBox, from, to);
-            }));
+            cleaned = removingSpacesBetweenHanAndKana(restoringCapitalI(
+                text, [&](qsizetype from, qsizetype to) { return isSolidStrokeAt(text, pixels, lineBox, from, to); }));
         } else {
             cleaned = removingSpacesBetweenHanAndKana(text);
         }
