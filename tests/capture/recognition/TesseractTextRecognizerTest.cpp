@@ -66,7 +66,7 @@ std::pair<QString, double> readResized(veyra::test::DialogueLanguage language, s
 
 // What the frame processor reads of a game frame whose dialogue box shows `lines` in
 // `family` at `pixelSize`: light text on a dark box, or dark text on a cream one.
-QString readDialogueBox(const QStringList &lines, const QString &family, int pixelSize, bool cream)
+QString readDialogueBox(const QStringList &lines, const QString &family, int pixelSize, bool cream, bool bold = false)
 {
     const QColor boxColour = cream ? QColor(236, 228, 204) : QColor(24, 32, 70);
     QImage frame(1280, 720, QImage::Format_RGB32);
@@ -78,6 +78,7 @@ QString readDialogueBox(const QStringList &lines, const QString &family, int pix
     }
     QFont font(family);
     font.setPixelSize(pixelSize);
+    font.setBold(bold);
     int textWidth = 0;
     for (const QString &line : lines) {
         textWidth = std::max(textWidth, QFontMetrics(font).horizontalAdvance(line));
@@ -378,6 +379,9 @@ TEST_F(TesseractTextRecognizerTest, AnExclamationMarkBeforeAWordInLowerCaseStays
     const QStringList lines{QStringLiteral("Wait ! look out."), QStringLiteral("Careful ! something moves."),
         QStringLiteral("You reached level 1! now rest.")};
     EXPECT_EQ(readDialogueBox(lines, QStringLiteral("DejaVu Sans"), 28, false), lines.join(QLatin1Char(' ')));
+    // Small, bold and with serifs, the dot nearly touches the stroke: the image scaled for
+    // reading keeps only a lighter shade between them.
+    EXPECT_EQ(readDialogueBox({lines[0]}, QStringLiteral("DejaVu Serif"), 16, false, true), lines[0]);
 }
 
 TEST_F(TesseractTextRecognizerTest, ACapitalIReadAsTwoStrokesIsRestored)
