@@ -99,9 +99,9 @@ bool isSolidStroke(const QImage &image, const QRect &line, int words, int word)
     // A gap: a row lighter than the darkest rows both within a quarter of the glyph's
     // height above it and within as much below it. Where a dot stands close below a
     // stroke, the smoothing of the scaled image leaves a shade between them that still
-    // passes for ink; the stem of a capital I with serifs, lighter than its serifs where
-    // it is thin, lies further from them than that but at its ends, where its own rows
-    // stand on one side.
+    // passes for ink. The stem of a capital I with serifs may be lighter than its serifs
+    // where it is thin, but it is longer than half the glyph: each of its rows has rows of
+    // the stem alone within that reach on one side.
     const int reach = std::max(1, height / 4);
     for (int y = top + 1; y < bottom; ++y) {
         const auto row = darkness.cbegin() + y;
