@@ -21,6 +21,11 @@
 //   --frames=N         frames per language at each scale (default 20 in the sweep)
 //   --jobs=N           scales read at once, each by a worker thread with engines of its own
 //                      (default 1)
+//   --readings=FILE    writes every reading, a line each: language, seed, scale, errors, text
+//                      (tab-separated)
+//   --compare=FILE     pairs every reading with the one of the same frame and scale in FILE
+//                      (written by --readings, e.g. by the code before a change) and prints
+//                      how many read better and worse, and every one read worse
 // It prints the character error rate of each language at each scale, the readings in
 // another script than the box's and the boxes read as nothing, and per language the worst
 // scale, the mean over the scales and the scales above 2 %.
@@ -39,6 +44,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QThreadPool>
 
 #include <benchmark/benchmark.h>
@@ -72,6 +78,8 @@ double sweepFrom = 0.60;
 double sweepTo = 1.50;
 double sweepStep = 0.01;
 int sweepJobs = 1;
+QString readingsFile;
+QString compareFile;
 
 // Counts the recognitions that reach the engine.
 class CountingRecognizer : public TextRecognizing
@@ -282,11 +290,91 @@ struct SweepCell
     int nothing = 0;
 };
 
+// One frame read at one scale.
+struct SweepReading
+{
+    std::uint32_t seed = 0;
+    qsizetype errors = 0;
+    QString text;
+};
+
 struct SweepRow
 {
     double scale = 1.0;
     std::map<DialogueLanguage, SweepCell> cells;
+    std::map<DialogueLanguage, std::vector<SweepReading>> readings;
 };
+
+// The key of a reading in a readings file: language, seed and scale as written there.
+QString readingKey(DialogueLanguage language, std::uint32_t seed, double scale)
+{
+    return QStringLiteral("%1\t%2\t%3").arg(dialogueLanguageName(language)).arg(seed).arg(scale, 0, 'f', 3);
+}
+
+void writeReadings(const std::vector<SweepRow> &rows)
+{
+    QFile file(readingsFile);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        std::fprintf(stderr, "Cannot write %s.\n", qPrintable(readingsFile));
+        return;
+    }
+    QTextStream out(&file);
+    for (const SweepRow &row : rows) {
+        for (const auto &[language, readings] : row.readings) {
+            for (const SweepReading &reading : readings) {
+                out << readingKey(language, reading.seed, row.scale) << '\t' << reading.errors << '\t' << reading.text
+                    << '\n';
+            }
+        }
+    }
+}
+
+// Pairs the readings with those of the file and prints which read better and worse.
+void compareReadings(const std::vector<SweepRow> &rows)
+{
+    QFile file(compareFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        std::fprintf(stderr, "Cannot read %s.\n", qPrintable(compareFile));
+        return;
+    }
+    std::map<QString, std::pair<qsizetype, QString>> earlier;
+    QTextStream in(&file);
+    for (QString line = in.readLine(); !line.isNull(); line = in.readLine()) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        if (fields.size() >= 5) {
+            earlier[fields.mid(0, 3).join(QLatin1Char('\t'))]
+                = {fields[3].toLongLong(), fields.mid(4).join(QLatin1Char('\t'))};
+        }
+    }
+    std::printf("\nCompared with %s\n%-9s %8s %8s %8s %8s\n", qPrintable(compareFile), "language", "paired", "same",
+        "better", "worse");
+    for (DialogueLanguage language : languages) {
+        int paired = 0;
+        int same = 0;
+        int better = 0;
+        int worse = 0;
+        for (const SweepRow &row : rows) {
+            for (const SweepReading &reading : row.readings.at(language)) {
+                const auto found = earlier.find(readingKey(language, reading.seed, row.scale));
+                if (found == earlier.end()) {
+                    continue;
+                }
+                ++paired;
+                const auto &[errors, text] = found->second;
+                same += text == reading.text ? 1 : 0;
+                better += reading.errors < errors ? 1 : 0;
+                worse += reading.errors > errors ? 1 : 0;
+                if (reading.errors != errors && (verbose || reading.errors > errors)) {
+                    std::printf("  %s %.2f %s %u: %lld -> %lld errors\n    before: %s\n    now:    %s\n",
+                        reading.errors > errors ? "worse " : "better", row.scale,
+                        qPrintable(dialogueLanguageName(language)), reading.seed, static_cast<long long>(errors),
+                        static_cast<long long>(reading.errors), qPrintable(text), qPrintable(reading.text));
+                }
+            }
+        }
+        std::printf("%-9s %8d %8d %8d %8d\n", qPrintable(dialogueLanguageName(language)), paired, same, better, worse);
+    }
+}
 
 // A frame processor of its own, on one worker thread, whose recogniser loads engines of its
 // own (engines are kept per data path: a folder of links to the installed models), so that
@@ -357,6 +445,7 @@ void runSweep()
                     cell.score += score;
                     cell.nothing += text.isEmpty() ? 1 : 0;
                     cell.otherScript += !text.isEmpty() && !inScriptOf(language, text) ? 1 : 0;
+                    row.readings[language].push_back({seed, score.errors, text});
                     if (!dumpFolder.isEmpty() && score.errors > 0) {
                         dump(frame, profiles.at({language, k}),
                             QStringLiteral("%1-%2-%3")
@@ -423,6 +512,12 @@ void runSweep()
     }
     std::printf("\n%d jobs, %.0f s; load average before %s, after %s\n", std::min(sweepJobs, count), seconds,
         qPrintable(loadBefore), qPrintable(loadAverage()));
+    if (!readingsFile.isEmpty()) {
+        writeReadings(rows);
+    }
+    if (!compareFile.isEmpty()) {
+        compareReadings(rows);
+    }
 }
 
 void printSummary()
@@ -481,6 +576,10 @@ int main(int argc, char **argv)
             }
         } else if (std::strncmp(argv[i], "--jobs=", 7) == 0) {
             sweepJobs = std::clamp(std::atoi(argv[i] + 7), 1, 16);
+        } else if (std::strncmp(argv[i], "--readings=", 11) == 0) {
+            readingsFile = QString::fromLocal8Bit(argv[i] + 11);
+        } else if (std::strncmp(argv[i], "--compare=", 10) == 0) {
+            compareFile = QString::fromLocal8Bit(argv[i] + 10);
         } else if (std::strcmp(argv[i], "--verbose") == 0) {
             verbose = true;
         } else if (std::strncmp(argv[i], "--dump=", 7) == 0) {

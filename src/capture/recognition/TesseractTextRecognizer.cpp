@@ -1,6 +1,7 @@
 #include "capture/recognition/TesseractTextRecognizer.h"
 
 #include "capture/recognition/DialogueTextIsolation.h"
+#include "capture/recognition/GlyphInk.h"
 #include "capture/recognition/HangulModelExtension.h"
 #include "capture/recognition/JapaneseSpacing.h"
 #include "capture/recognition/LatinText.h"
@@ -560,6 +561,27 @@ tesseract::PageSegMode pageModeOf(Script script, Layout layout)
                                                                     : tesseract::PSM_SINGLE_BLOCK;
 }
 
+// Whether the characters from `from` to `to` of a line's text are a whole word of it that
+// the image shows as one solid stroke (isSolidStroke): the words of the text are the
+// engine's words in order, and the line's words in the image.
+bool isSolidStrokeAt(const QString &text, const QImage &pixels, const QRect &lineBox, qsizetype from, qsizetype to)
+{
+    int words = 0;
+    int word = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isSpace() || (i > 0 && !text[i - 1].isSpace())) {
+            continue;
+        }
+        qsizetype end = i;
+        while (end < text.size() && !text[end].isSpace()) {
+            ++end;
+        }
+        word = i == from && end == to ? words : word;
+        ++words;
+    }
+    return word >= 0 && isSolidStroke(pixels, lineBox, words, word);
+}
+
 ImageReading readImage(const QString &dataPath, Script script, const QImage &pixels, Layout layout)
 {
     ImageReading reading;
@@ -599,10 +621,17 @@ ImageReading readImage(const QString &dataPath, Script script, const QImage &pix
         // Tesseract's boxes have their origin at the top left, y downwards.
         const QRectF box(left / width, (height - bottom) / height, (right - left) / width, (bottom - top) / height);
         const QString text = QString::fromUtf8(utf8.get());
-        reading.fragments.append({script == Script::japanese
-                ? removingSpacesInJapanese(text)
-                : removingSpacesBetweenHanAndKana(script == Script::latin ? restoringCapitalI(text) : text),
-            box, std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
+        QString cleaned;
+        if (script == Script::japanese) {
+            cleaned = removingSpacesInJapanese(text);
+        } else if (script == Script::latin) {
+            const QRect lineBox(QPoint(left, top), QPoint(right - 1, bottom - 1));
+            cleaned = removingSpacesBetweenHanAndKana(restoringCapitalI(
+                text, [&](qsizetype from, qsizetype to) { return isSolidStrokeAt(text, pixels, lineBox, from, to); }));
+        } else {
+            cleaned = removingSpacesBetweenHanAndKana(text);
+        }
+        reading.fragments.append({cleaned, box, std::clamp(line->Confidence(level) / 100.0F, 0.0F, 1.0F)});
     } while (line->Next(level));
     return reading;
 }

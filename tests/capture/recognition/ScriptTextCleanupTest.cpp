@@ -8,6 +8,10 @@ using namespace veyra;
 
 TEST(ScriptTextCleanup, AStrokeWhereThePronounStandsIsACapitalI)
 {
+    // What the image shows: one solid stroke everywhere, or a stroke with a dot.
+    const auto restoringCapitalI = [](const QString &line, bool solidStroke = true) {
+        return veyra::restoringCapitalI(line, [solidStroke](qsizetype, qsizetype) { return solidStroke; });
+    };
     EXPECT_EQ(restoringCapitalI(QStringLiteral("l can't carry it. 1 found these. | knew it.")),
         QStringLiteral("I can't carry it. I found these. I knew it."));
     EXPECT_EQ(restoringCapitalI(QStringLiteral("Fine, l'll do it. \"1'm here\", T told you")),
@@ -22,6 +26,10 @@ TEST(ScriptTextCleanup, AStrokeWhereThePronounStandsIsACapitalI)
         QStringLiteral("Hmm... I have it. I never did. \"I'm here\" I found it. I'll go"));
     EXPECT_EQ(restoringCapitalI(QStringLiteral("Run! now. Stop ! Go. Wait!! please. T's T'lls")),
         QStringLiteral("Run! now. Stop ! Go. Wait!! please. T's T'lls"));
+    // Where the image shows an exclamation mark, it stays one.
+    EXPECT_EQ(restoringCapitalI(QStringLiteral("Wait ! look out. Level 1! go"), false),
+        QStringLiteral("Wait ! look out. Level 1! go"));
+    EXPECT_EQ(restoringCapitalI(QStringLiteral("Hmm... 1! have never"), true), QStringLiteral("Hmm... I have never"));
 }
 
 TEST(ScriptTextCleanup, JapaneseLosesTheSpacesAroundItsPunctuation)

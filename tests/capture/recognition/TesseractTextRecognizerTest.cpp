@@ -64,6 +64,45 @@ std::pair<QString, double> readResized(veyra::test::DialogueLanguage language, s
     return {text, scoreRecognition(frame.lines, text).characterErrorRate()};
 }
 
+// What the frame processor reads of a game frame whose dialogue box shows `lines` in
+// `family` at `pixelSize`: light text on a dark box, or dark text on a cream one.
+QString readDialogueBox(const QStringList &lines, const QString &family, int pixelSize, bool cream, bool bold = false)
+{
+    const QColor boxColour = cream ? QColor(236, 228, 204) : QColor(24, 32, 70);
+    QImage frame(1280, 720, QImage::Format_RGB32);
+    for (int y = 0; y < frame.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(frame.scanLine(y));
+        for (int x = 0; x < frame.width(); ++x) {
+            row[x] = qRgb(90 + x * 60 / frame.width(), 140 + y * 50 / frame.height(), 60 + (x + y) % 23);
+        }
+    }
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    int textWidth = 0;
+    for (const QString &line : lines) {
+        textWidth = std::max(textWidth, QFontMetrics(font).horizontalAdvance(line));
+    }
+    const int lineHeight = pixelSize * 3 / 2;
+    const QRect box(140, 400, textWidth + 120, static_cast<int>(lines.size()) * lineHeight + 2 * pixelSize);
+    QPainter painter(&frame);
+    painter.fillRect(box, boxColour);
+    painter.setFont(font);
+    painter.setPen(cream ? QColor(40, 30, 30) : QColor(250, 250, 245));
+    for (int i = 0; i < lines.size(); ++i) {
+        painter.drawText(box.left() + 40, box.top() + pixelSize * 2 + i * lineHeight, lines[i]);
+    }
+    painter.end();
+    const CaptureAreaProfile profile{{GameApplicationIdentity::Kind::bundleIdentifier, QStringLiteral("game")},
+        QStringLiteral("Game"), frame.width(), frame.height(),
+        {CaptureArea{QStringLiteral("dialogue"),
+            CaptureRegion{box.left() - 40, box.top() - 40, box.width() + 80, box.height() + 80},
+            DialogueBackgroundPattern{boxColour.red(), boxColour.green(), boxColour.blue()}}}};
+    DefaultCaptureFrameProcessor processor(
+        std::make_shared<TesseractTextRecognizer>(), std::make_shared<DialogueSearchRegionDetector>());
+    return veyra::test::readThroughFrameProcessor(processor, frame, profile);
+}
+
 class TesseractTextRecognizerTest : public ::testing::Test
 {
 protected:
@@ -330,6 +369,26 @@ TEST_F(TesseractTextRecognizerTest, ACapitalIReadAsAnExclamationMarkIsRestored)
     // At 1.06 times its size the line reads "! told you the bridge wouldn't hold."
     const auto [text, errorRate] = readResized(veyra::test::DialogueLanguage::english, 10, 1.06);
     EXPECT_EQ(errorRate, 0.0) << qPrintable(text);
+}
+
+TEST_F(TesseractTextRecognizerTest, AnExclamationMarkBeforeAWordInLowerCaseStaysOne)
+{
+    // Where the pronoun would stand, but drawn as a stroke with a dot below it: these read
+    // "Wait I look out." and "Careful I something moves.". Nor is a "1" beside a "!" one
+    // stroke.
+    const QStringList lines{QStringLiteral("Wait ! look out."), QStringLiteral("Careful ! something moves."),
+        QStringLiteral("You reached level 1! now rest.")};
+    EXPECT_EQ(readDialogueBox(lines, QStringLiteral("DejaVu Sans"), 28, false), lines.join(QLatin1Char(' ')));
+    // Small, bold and with serifs, the dot nearly touches the stroke: the image scaled for
+    // reading keeps only a lighter shade between them.
+    EXPECT_EQ(readDialogueBox({lines[0]}, QStringLiteral("DejaVu Serif"), 16, false, true), lines[0]);
+}
+
+TEST_F(TesseractTextRecognizerTest, ACapitalIReadAsTwoStrokesIsRestored)
+{
+    // The engine reads this I as "l!" (and others as "1!" or "Il"): one glyph of one stroke.
+    const QString line = QStringLiteral("Hmm... I have never been there.");
+    EXPECT_EQ(readDialogueBox({line}, QStringLiteral("Open Sans"), 20, true), line);
 }
 
 TEST_F(TesseractTextRecognizerTest, EachRecognitionStaysOnItsCallingThread)
