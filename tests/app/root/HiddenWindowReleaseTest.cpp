@@ -7,13 +7,17 @@
 // opens at the same place over the editor every time.
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
+#include "app/session/AppSession.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/async/AsyncTask.h"
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/ClientLanguageSettingsModel.h"
 #include "foundation/settings/UserDefaults.h"
 #include "notes/views/GameMemoLibraryView.h"
 #include "settings/window/SettingsView.h"
 #include "support/RunTask.h"
+#include "support/TestGameWindow.h"
 #include "support/TestScreenshots.h"
 #include "support/X11Desktop.h"
 #include "support/X11Probe.h"
@@ -21,8 +25,13 @@
 
 #include <QBackingStore>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -229,4 +238,241 @@ TEST_F(HiddenWindowReleaseOnXcb, TheGuideOpensCentredOnTheEditorEveryTime)
             ASSERT_TRUE(isDrawn(*editor));
         }
     }
+}
+
+namespace {
+
+// A desktop a player may have: the window manager, the screen (a handheld's 1280 x 800, or
+// one where not even the main window fits with its title bar as made),
+// Qt's scale (twice on a 1920 x 1080 screen leaves 960 x 540 of room) and the interface
+// language.
+struct PlayersDesktop
+{
+    XvfbSession::WindowManager manager;
+    QSize screen{1920, 1080};
+    int scale = 1;
+    const char *language = "en";
+};
+
+void PrintTo(const PlayersDesktop &desktop, std::ostream *stream)
+{
+    *stream << XvfbSession::name(desktop.manager).toStdString() << " on " << desktop.screen.width() << "x"
+            << desktop.screen.height() << " at " << desktop.scale << "x in " << desktop.language;
+}
+
+class WindowsOnAPlayersScreen : public ::testing::TestWithParam<PlayersDesktop>
+{ };
+
+// The suite proper runs in a child process whose Qt draws on the X server at the scale
+// and in the language of the desktop.
+class WindowsOnAPlayersScreenOnXcb : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!runsOnXcb()) {
+            GTEST_SKIP() << "runs in the child of WindowsOnAPlayersScreen";
+        }
+        ASSERT_TRUE(desktop.isValid());
+        const std::optional<ClientLanguage> language
+            = clientLanguageFromRawValue(qEnvironmentVariable("VEYRA_TEST_INTERFACE_LANGUAGE"));
+        ASSERT_TRUE(language);
+        app.clientLanguageSettings().setLanguage(*language);
+    }
+    void TearDown() override { setCurrentClientLanguage(ClientLanguage::english); }
+
+    // The window's frame as X has it, in the screen's pixels, once the window manager has
+    // placed it.
+    QRect placedFrame(QWidget &window)
+    {
+        const auto id = static_cast<std::uint32_t>(window.winId());
+        QRect placed;
+        waitUntil([&] {
+            const QRect now = probe.isViewable(id) ? probe.framedGeometry(id) : QRect();
+            const bool settled = !now.isEmpty() && now == placed;
+            placed = now;
+            return settled;
+        });
+        return placed;
+    }
+
+    // A rectangle of Qt's pixels in the screen's.
+    static QRect onScreen(const QRect &rect)
+    {
+        const qreal scale = QGuiApplication::primaryScreen()->devicePixelRatio();
+        return {QPoint(qRound(rect.x() * scale), qRound(rect.y() * scale)),
+            QSize(qRound(rect.width() * scale), qRound(rect.height() * scale))};
+    }
+
+    // The screen as the player sees it, for a person to look at.
+    void shot(const QString &name)
+    {
+        saveScreenshot([this] { return desktop.screenshot(); },
+            QStringLiteral("%1 %2 %3x %4 - %5.png")
+                .arg(qEnvironmentVariable("VEYRA_TEST_WINDOW_MANAGER"),
+                    QStringLiteral("%1x%2")
+                        .arg(onScreen(QGuiApplication::primaryScreen()->geometry()).width())
+                        .arg(onScreen(QGuiApplication::primaryScreen()->geometry()).height()),
+                    qEnvironmentVariable("QT_SCALE_FACTOR"), qEnvironmentVariable("VEYRA_TEST_INTERFACE_LANGUAGE"),
+                    name));
+    }
+
+    // The control as far as its window shows it, in global coordinates, once its scroll
+    // area has brought it into view.
+    static QRect shownRect(QWidget &control)
+    {
+        for (QWidget *parent = control.parentWidget(); parent != nullptr; parent = parent->parentWidget()) {
+            if (auto *area = qobject_cast<QScrollArea *>(parent)) {
+                area->ensureWidgetVisible(&control, 0, 0);
+            }
+        }
+        QCoreApplication::processEvents();
+        QRect shown(control.mapToGlobal(QPoint()), control.size());
+        for (QWidget *parent = control.parentWidget(); parent != nullptr; parent = parent->parentWidget()) {
+            shown &= QRect(parent->mapToGlobal(QPoint()), parent->size());
+        }
+        return shown;
+    }
+
+    QTemporaryDir folder;
+    UserDefaults defaults{folder.filePath(QStringLiteral("defaults.json"))};
+    ObriskApp app{{QStringLiteral("veyra"), QStringLiteral("--ui-testing"),
+                      QStringLiteral("--ui-testing-capture-area-guide-unseen")},
+        mainInfoDictionary(), defaults};
+    ApplicationScenes scenes{app};
+    const QString display = qEnvironmentVariable("DISPLAY");
+    X11Desktop desktop{display};
+    X11Probe probe{display};
+};
+
+} // namespace
+
+TEST_P(WindowsOnAPlayersScreen, EveryWindowFitsItsFreeAreaAndTheGuideComesOverTheFramedEditor)
+{
+    if (runsOnXcb()) {
+        GTEST_SKIP() << "this is the child";
+    }
+    XvfbSession::Options options;
+    options.manager = GetParam().manager;
+    options.width = GetParam().screen.width();
+    options.height = GetParam().screen.height();
+    XvfbSession session(options);
+    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(GetParam().scale));
+    environment.insert(QStringLiteral("VEYRA_TEST_INTERFACE_LANGUAGE"), QString::fromLatin1(GetParam().language));
+    environment.insert(QStringLiteral("VEYRA_TEST_WINDOW_MANAGER"), XvfbSession::name(GetParam().manager));
+    const ChildTestRun run
+        = runTestsOnXcb(session, QStringLiteral("WindowsOnAPlayersScreenOnXcb.*"), 300000, environment);
+    std::cout << run.output.toStdString() << std::endl;
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 1 test."))) << "the child ran no tests";
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, WindowsOnAPlayersScreen,
+    ::testing::Values(PlayersDesktop{XvfbSession::WindowManager::openbox},
+        PlayersDesktop{XvfbSession::WindowManager::metacity, {1280, 800}, 1, "ja"},
+        PlayersDesktop{XvfbSession::WindowManager::xfwm4, {1280, 800}, 1, "ko"},
+        PlayersDesktop{XvfbSession::WindowManager::openbox, {1920, 1080}, 2, "ja"},
+        PlayersDesktop{XvfbSession::WindowManager::metacity, {1920, 1080}, 2, "ko"},
+        PlayersDesktop{XvfbSession::WindowManager::xfwm4, {1920, 1080}, 2, "en"},
+        PlayersDesktop{XvfbSession::WindowManager::openbox, {960, 540}, 1, "ko"}),
+    [](const ::testing::TestParamInfo<PlayersDesktop> &info) {
+        return XvfbSession::name(info.param.manager).toStdString() + "On" + std::to_string(info.param.screen.height())
+            + "At" + std::to_string(info.param.scale) + "x" + info.param.language;
+    });
+
+TEST_F(WindowsOnAPlayersScreenOnXcb, EveryWindowFitsItsFreeAreaAndTheGuideComesOverTheFramedEditor)
+{
+    // In the screen's pixels: Qt's at twice the scale are two of them.
+    const QRect available = onScreen(QGuiApplication::primaryScreen()->availableGeometry());
+    const int pixel = qRound(QGuiApplication::primaryScreen()->devicePixelRatio());
+    const auto inside = [&](const QRect &frame) {
+        return ::testing::AssertionResult(available.contains(frame))
+            << "the frame " << text(frame) << " is not inside the free area " << text(available);
+    };
+    // A window the player can resize fits too, unless its least size (its content's, in the
+    // language) does not: then it is no larger than that, its title bar on the screen.
+    const auto fits = [&](const QWidget &window, const QRect &frame) {
+        const bool leastHigh = frame.height() <= available.height() || window.height() == window.minimumHeight();
+        const bool leastWide = frame.width() <= available.width() || window.width() == window.minimumWidth();
+        return ::testing::AssertionResult(
+                   available.contains(frame) || (available.contains(frame.topLeft()) && leastHigh && leastWide))
+            << window.objectName().toStdString() << ": the frame " << text(frame) << " in the free area "
+            << text(available) << ", the least size " << window.minimumWidth() << "x" << window.minimumHeight();
+    };
+
+    // The main window, with the set-up screen's buttons on the screen.
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
+    QMainWindow *main = scenes.mainWindow();
+    ASSERT_TRUE(waitUntil([&] { return app.session().phase() == AppPhase::choosing(); }, 30000));
+    EXPECT_TRUE(fits(*main, placedFrame(*main)));
+    for (const char *name : {"refresh-capture-windows", "select-capture-window"}) {
+        QWidget *button = nullptr;
+        ASSERT_TRUE(waitUntil([&] { return (button = main->findChild<QPushButton *>(QLatin1String(name))); })) << name;
+        EXPECT_TRUE(inside(onScreen(shownRect(*button)))) << name;
+    }
+    shot(QStringLiteral("main"));
+
+    // The player picks a game; the editor comes, and on this first visit the guide over it.
+    const XvfbSession x11(display);
+    TestGameWindow game(x11, TestGameWindow::Options());
+    ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
+    CaptureTarget target;
+    target.windowID = game.windowID();
+    target.processID = static_cast<qint32>(game.processID());
+    target.executableURL = QUrl::fromLocalFile(game.executablePath());
+    target.applicationName = QStringLiteral("veyra_test_game_window");
+    target.windowTitle = TestGameWindow::Options().title;
+    target.frame = QRectF(probe.geometry(game.windowID()));
+    app.session().selectTarget(target);
+    ASSERT_TRUE(waitUntil([&] { return !main->isVisible(); }));
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::captureAreaEditorWindowIdentifier));
+    CaptureAreaEditorView *editor = scenes.captureAreaEditorWindow();
+    QDialog &guide = editor->guideSheet();
+    ASSERT_TRUE(waitUntil([&] { return guide.isVisible(); }));
+    const QRect editorFrame = placedFrame(*editor);
+    EXPECT_TRUE(fits(*editor, editorFrame));
+    // No smaller than the editor's least size.
+    EXPECT_GE(editor->width(), 800);
+    EXPECT_GE(editor->height(), 520);
+    const QRect guideFrame = placedFrame(guide);
+    EXPECT_TRUE(inside(guideFrame));
+    shot(QStringLiteral("editor and guide"));
+    // Centred on the editor as the window manager has placed it, where the screen has room
+    // to spare (before the guide is framed its frame is taken to be the editor's, which may
+    // differ by a few pixels).
+    const QRect editorArea = probe.geometry(static_cast<std::uint32_t>(editor->winId()));
+    const QRect guideArea = probe.geometry(static_cast<std::uint32_t>(guide.winId()));
+    QRect centred(QPoint(), guideFrame.size());
+    centred.moveCenter(editorArea.center() + (guideFrame.center() - guideArea.center()));
+    if (available.adjusted(8, 8, -8, -8).contains(centred)) {
+        EXPECT_LE((guideArea.center() - editorArea.center()).manhattanLength(), pixel)
+            << "the guide at " << text(guideArea) << " over the editor at " << text(editorArea);
+    }
+    // Done in reach, scrolled to where the guide is taller than the room.
+    auto *done = guide.findChild<QPushButton *>(QStringLiteral("capture-area-guide-done"));
+    ASSERT_TRUE(done);
+    EXPECT_EQ(shownRect(*done).size(), done->size());
+    EXPECT_TRUE(inside(onScreen(shownRect(*done))));
+    editor->guideModel().close();
+    editor->close();
+
+    // Settings, centred the first time, its title bar on the screen and Reset in reach.
+    scenes.openSettings();
+    SettingsView *settings = scenes.settingsWindow();
+    const QRect settingsFrame = placedFrame(*settings);
+    EXPECT_TRUE(inside(settingsFrame));
+    EXPECT_LE(std::abs(settingsFrame.center().x() - available.center().x()), pixel) << text(settingsFrame);
+    EXPECT_LE(std::abs(settingsFrame.center().y() - available.center().y()), pixel) << text(settingsFrame);
+    auto *reset = settings->findChild<QWidget *>(QStringLiteral("reset-settings"));
+    ASSERT_TRUE(reset);
+    EXPECT_EQ(shownRect(*reset).size(), reset->size());
+    EXPECT_TRUE(inside(onScreen(shownRect(*reset))));
+    shot(QStringLiteral("settings"));
+    settings->close();
+
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::gameNotesWindowIdentifier));
+    EXPECT_TRUE(fits(*scenes.gameNotesWindow(), placedFrame(*scenes.gameNotesWindow())));
+    shot(QStringLiteral("notes"));
 }

@@ -1,7 +1,8 @@
 // Test label: ui
 // The brand views as they render: the orange mark without text, the application icon
 // fitted and read anew, the lockup's combined label, the background's glow; and the
-// interface's font, whose every script of a line is of one family and one weight.
+// interface's font, whose every script of a line is of one family and one weight; and the
+// fit of a window into the free area of its screen, a fixed content scrolling in it.
 #include "brand/BrandTextStyles.h"
 #include "brand/InterfaceFont.h"
 #include "brand/VeyraAppIcon.h"
@@ -9,6 +10,7 @@
 #include "brand/VeyraBrandLockup.h"
 #include "brand/VeyraBrandPalette.h"
 #include "brand/VeyraOrangeSignal.h"
+#include "brand/WindowFit.h"
 #include "foundation/language/InterfaceLanguageChange.h"
 #include "support/TestScreenshots.h"
 
@@ -21,6 +23,10 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRawFont>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
 #include <QTextLayout>
 #include <QVBoxLayout>
 
@@ -221,4 +227,52 @@ TEST(InterfaceFont, EveryScriptOfALineIsDrawnInOneFamilyAtTheWeightAskedFor)
     follower.reset();
     EXPECT_EQ(QApplication::font(), desktop);
     setCurrentClientLanguage(ClientLanguage::english);
+}
+
+TEST(WindowFit, AWindowFitsTheFreeAreaWithItsFrameAndTitleBarOnTheScreen)
+{
+    const QMargins frame(1, 20, 1, 5);
+    // A first size no larger than the room, never below the least size.
+    EXPECT_EQ(WindowFit::fittedSize(QSize(1180, 760), QSize(800, 520), QSize(958, 515)), QSize(958, 520));
+    EXPECT_EQ(WindowFit::fittedSize(QSize(720, 520), QSize(620, 420), QSize(1918, 1055)), QSize(720, 520));
+    // Centred by its frame; where larger than the area, the title bar's corner stays on it.
+    EXPECT_EQ(WindowFit::centredIn(QRect(100, 50, 1000, 800), QSize(760, 580), frame), QRect(220, 167, 760, 580));
+    EXPECT_EQ(WindowFit::centredIn(QRect(0, 0, 700, 500), QSize(760, 580), frame), QRect(1, 20, 760, 580));
+    EXPECT_EQ(WindowFit::keptInside(QRect(900, -10, 100, 100), frame, QRect(0, 0, 960, 540)), QRect(859, 20, 100, 100));
+    // A fixed content: its own size where it fits, else the room, with the scroll bar beside
+    // it, and the other bar too where that one takes the room the content needs.
+    EXPECT_EQ(WindowFit::scrolledSize(QSize(760, 580), QSize(958, 515), 15), QSize(775, 515));
+    EXPECT_EQ(WindowFit::scrolledSize(QSize(760, 580), QSize(1918, 1055), 15), QSize(760, 580));
+    EXPECT_EQ(WindowFit::scrolledSize(QSize(950, 300), QSize(958, 515), 15), QSize(950, 300));
+    EXPECT_EQ(WindowFit::scrolledSize(QSize(950, 520), QSize(958, 515), 15), QSize(958, 515));
+}
+
+TEST(WindowFit, AFixedContentScrollsInAWindowSmallerThanIt)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    auto *content = new QWidget;
+    const QSize contentSize = available.size() + QSize(-40, 50);
+    content->setFixedSize(contentSize);
+    auto *layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QScrollArea *area = WindowFit::scrolling(content, &window);
+    layout->addWidget(area);
+    WindowFit::fitFixed(window, contentSize, QGuiApplication::primaryScreen());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.height(), available.height());
+    EXPECT_EQ(content->size(), contentSize);
+    EXPECT_TRUE(area->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(available.contains(window.frameGeometry())) << window.x() << "," << window.y();
+
+    // Where it fits, the window is the content's size and nothing scrolls.
+    window.hide();
+    content->setFixedSize(available.size() - QSize(100, 100));
+    WindowFit::fitFixed(window, content->size(), QGuiApplication::primaryScreen());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.size(), content->size());
+    EXPECT_FALSE(area->verticalScrollBar()->isVisible());
 }
