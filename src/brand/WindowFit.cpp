@@ -19,12 +19,18 @@ namespace veyra {
 
 namespace {
 
-// The frame last seen around a window of this process, in device pixels (a window manager
-// draws its frames in those, whatever Qt's scale).
-std::optional<QMargins> &lastFrame()
+// The frame last seen around a window of this process of a fixed size or of one the player
+// can resize (a window manager may give only the latter a grip to resize by), in device
+// pixels (a window manager draws its frames in those, whatever Qt's scale).
+std::optional<QMargins> &lastFrame(bool fixedSize)
 {
-    static std::optional<QMargins> frame;
-    return frame;
+    static std::optional<QMargins> frames[2];
+    return frames[fixedSize ? 1 : 0];
+}
+
+bool isFixedSize(const QWidget &window)
+{
+    return window.minimumSize() == window.maximumSize();
 }
 
 QMargins scaled(const QMargins &margins, qreal factor)
@@ -52,6 +58,14 @@ bool isFramed(const QWidget &window)
 class FramingFollower : public QObject
 {
 public:
+    // The actions of a window framed already run now rather than on the next turn.
+    void finishIfFramed()
+    {
+        if (m_framed) {
+            runFramedActions();
+        }
+    }
+
     // The window's follower, made for its next show where it has none.
     static FramingFollower &of(QWidget &window)
     {
@@ -128,18 +142,22 @@ private:
             return;
         }
         m_framed = true;
-        QTimer::singleShot(0, this, [this] {
-            const QPointer<FramingFollower> self(this);
+        QTimer::singleShot(0, this, &FramingFollower::runFramedActions);
+    }
+
+    void runFramedActions()
+    {
+        const QPointer<FramingFollower> self(this);
+        // (An action may ask for more.)
+        while (!m_onFramed.empty()) {
             for (const auto &action : std::exchange(m_onFramed, {})) {
                 if (!self || !m_window->isVisible()) {
                     return;
                 }
                 action(*m_window);
             }
-            if (self) {
-                end();
-            }
-        });
+        }
+        end();
     }
 
     // The window's next show has a follower of its own.
@@ -158,6 +176,54 @@ private:
     bool m_framed = false;
 };
 
+// Keeps a window the player can resize no larger than the free area of its screen whenever
+// its least size lets it: a content that needed more room for a while (a screen with more
+// text) grew the window, which comes back inside the area once its content allows. A window
+// that fits is left where the player put it.
+class RoomKeeper : public QObject
+{
+public:
+    explicit RoomKeeper(QWidget &window)
+        : QObject(&window)
+        , m_window(window)
+    {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The least size is known once the layout has taken the request in.
+        if (watched == &m_window && event->type() == QEvent::LayoutRequest && !m_checkPending) {
+            m_checkPending = true;
+            QTimer::singleShot(0, this, [this] {
+                m_checkPending = false;
+                check();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void check()
+    {
+        const QRect available = WindowFit::availableArea(m_window);
+        if (!isFramed(m_window) || available.isEmpty()) {
+            return;
+        }
+        const QMargins frame = WindowFit::frameMargins(m_window);
+        const QRect client = m_window.geometry();
+        const QSize size
+            = WindowFit::fittedSize(client.size(), m_window.minimumSize(), available.marginsRemoved(frame).size());
+        if (size.width() < client.width() || size.height() < client.height()) {
+            m_window.setGeometry(WindowFit::keptInside(QRect(client.topLeft(), size), frame, available));
+        }
+    }
+
+    QWidget &m_window;
+    bool m_checkPending = false;
+};
+
 } // namespace
 
 QMargins WindowFit::frameMargins(const QWidget &window)
@@ -166,10 +232,12 @@ QMargins WindowFit::frameMargins(const QWidget &window)
     const qreal ratio = window.devicePixelRatioF();
     if (nativeWindow != nullptr && nativeWindow->isExposed()) {
         const QMargins own = nativeWindow->frameMargins();
-        lastFrame() = scaled(own, ratio);
+        lastFrame(isFixedSize(window)) = scaled(own, ratio);
         return own;
     }
-    return lastFrame() ? scaled(*lastFrame(), 1.0 / ratio) : QMargins();
+    const std::optional<QMargins> &last
+        = lastFrame(isFixedSize(window)) ? lastFrame(isFixedSize(window)) : lastFrame(!isFixedSize(window));
+    return last ? scaled(*last, 1.0 / ratio) : QMargins();
 }
 
 QSize WindowFit::fittedSize(QSize wanted, QSize least, QSize room)
@@ -222,13 +290,19 @@ void WindowFit::fitOnFirstShow(QWidget &window)
         }
     });
     follower.onFramed([](QWidget &framed) { keepInside(framed, std::nullopt); });
+    new RoomKeeper(window);
 }
 
 void WindowFit::whenFramed(QWidget &window, QObject *context, std::function<void()> action)
 {
-    if (isFramed(window) && FramingFollower::pending(window) == nullptr) {
-        action();
-        return;
+    if (isFramed(window)) {
+        if (FramingFollower *pending = FramingFollower::pending(window)) {
+            pending->finishIfFramed();
+        }
+        if (FramingFollower::pending(window) == nullptr) {
+            action();
+            return;
+        }
     }
     FramingFollower::of(window).onFramed([context = QPointer<QObject>(context), action = std::move(action)](QWidget &) {
         if (context) {

@@ -27,7 +27,8 @@ class WindowFit
 {
 public:
     // The frame the window manager puts around `window`: its own once it is framed, else the
-    // last frame seen around a window of this process, else none.
+    // last frame seen around a window of this process (of a fixed size where `window` is,
+    // else of one the player can resize, where there was one), else none.
     static QMargins frameMargins(const QWidget &window);
 
     // `wanted`, no larger than `room` (the room of the client area), never below `least`.
@@ -45,7 +46,9 @@ public:
 
     // A window the player can resize: at its first show its size, as it is then, is fitted
     // into the free area of its screen (never below its minimum size), and once the window
-    // manager has framed it, it is brought inside that area where it sticks out.
+    // manager has framed it, it is brought inside that area where it sticks out; later, a
+    // window that its content's least size made larger than the area for a while comes back
+    // inside it as soon as that size allows.
     static void fitOnFirstShow(QWidget &window);
 
     // A scroll area, without a frame, that holds `content` (of a fixed size) and shows a

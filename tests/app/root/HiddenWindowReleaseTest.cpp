@@ -22,6 +22,7 @@
 #include "support/X11Desktop.h"
 #include "support/X11Probe.h"
 #include "support/XcbTestProcess.h"
+#include "update/model/AppUpdateModel.h"
 
 #include <QBackingStore>
 #include <QDialog>
@@ -82,11 +83,12 @@ protected:
         return shown ? shown->geometry : QRect();
     }
 
-    // Shows the window and waits until it is on the screen and drawn.
+    // Waits until the window is shown (the guide once the editor is framed), on the screen
+    // and drawn.
     bool isDrawn(QWidget &window)
     {
-        return QTest::qWaitForWindowExposed(&window) && waitUntil([&] { return window.backingStore() != nullptr; })
-            && !shownGeometry(window).isEmpty();
+        return waitUntil([&] { return window.isVisible(); }) && QTest::qWaitForWindowExposed(&window)
+            && waitUntil([&] { return window.backingStore() != nullptr; }) && !shownGeometry(window).isEmpty();
     }
 
     // The window after its close, once the event loop has had its turns: neither its own
@@ -281,19 +283,21 @@ protected:
     }
     void TearDown() override { setCurrentClientLanguage(ClientLanguage::english); }
 
-    // The window's frame as X has it, in the screen's pixels, once the window manager has
-    // placed it.
-    QRect placedFrame(QWidget &window)
+    // The window's frame as X has it, in the screen's pixels (empty while it is not shown).
+    QRect frameOf(QWidget &window)
     {
         const auto id = static_cast<std::uint32_t>(window.winId());
-        QRect placed;
-        waitUntil([&] {
-            const QRect now = probe.isViewable(id) ? probe.framedGeometry(id) : QRect();
-            const bool settled = !now.isEmpty() && now == placed;
-            placed = now;
-            return settled;
-        });
-        return placed;
+        return probe.isViewable(id) ? probe.framedGeometry(id) : QRect();
+    }
+
+    // Waits until the window is shown as `expected` tells (the window manager and the
+    // application may move it once or twice after it comes), and tells it.
+    ::testing::AssertionResult shownAs(const std::function<::testing::AssertionResult()> &expected)
+    {
+        if (waitUntil([&] { return static_cast<bool>(expected()); })) {
+            return ::testing::AssertionSuccess();
+        }
+        return expected();
     }
 
     // A rectangle of Qt's pixels in the screen's.
@@ -388,16 +392,17 @@ TEST_F(WindowsOnAPlayersScreenOnXcb, EveryWindowFitsItsFreeAreaAndTheGuideComesO
     const QRect available = onScreen(QGuiApplication::primaryScreen()->availableGeometry());
     const int pixel = qRound(QGuiApplication::primaryScreen()->devicePixelRatio());
     const auto inside = [&](const QRect &frame) {
-        return ::testing::AssertionResult(available.contains(frame))
+        return ::testing::AssertionResult(!frame.isEmpty() && available.contains(frame))
             << "the frame " << text(frame) << " is not inside the free area " << text(available);
     };
     // A window the player can resize fits too, unless its least size (its content's, in the
     // language) does not: then it is no larger than that, its title bar on the screen.
-    const auto fits = [&](const QWidget &window, const QRect &frame) {
+    const auto fits = [&](QWidget &window) {
+        const QRect frame = frameOf(window);
         const bool leastHigh = frame.height() <= available.height() || window.height() == window.minimumHeight();
         const bool leastWide = frame.width() <= available.width() || window.width() == window.minimumWidth();
-        return ::testing::AssertionResult(
-                   available.contains(frame) || (available.contains(frame.topLeft()) && leastHigh && leastWide))
+        return ::testing::AssertionResult(!frame.isEmpty()
+                   && (available.contains(frame) || (available.contains(frame.topLeft()) && leastHigh && leastWide)))
             << window.objectName().toStdString() << ": the frame " << text(frame) << " in the free area "
             << text(available) << ", the least size " << window.minimumWidth() << "x" << window.minimumHeight();
     };
@@ -406,7 +411,7 @@ TEST_F(WindowsOnAPlayersScreenOnXcb, EveryWindowFitsItsFreeAreaAndTheGuideComesO
     scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
     QMainWindow *main = scenes.mainWindow();
     ASSERT_TRUE(waitUntil([&] { return app.session().phase() == AppPhase::choosing(); }, 30000));
-    EXPECT_TRUE(fits(*main, placedFrame(*main)));
+    EXPECT_TRUE(shownAs([&] { return fits(*main); }));
     for (const char *name : {"refresh-capture-windows", "select-capture-window"}) {
         QWidget *button = nullptr;
         ASSERT_TRUE(waitUntil([&] { return (button = main->findChild<QPushButton *>(QLatin1String(name))); })) << name;
@@ -431,25 +436,27 @@ TEST_F(WindowsOnAPlayersScreenOnXcb, EveryWindowFitsItsFreeAreaAndTheGuideComesO
     CaptureAreaEditorView *editor = scenes.captureAreaEditorWindow();
     QDialog &guide = editor->guideSheet();
     ASSERT_TRUE(waitUntil([&] { return guide.isVisible(); }));
-    const QRect editorFrame = placedFrame(*editor);
-    EXPECT_TRUE(fits(*editor, editorFrame));
+    EXPECT_TRUE(shownAs([&] { return fits(*editor); }));
     // No smaller than the editor's least size.
     EXPECT_GE(editor->width(), 800);
     EXPECT_GE(editor->height(), 520);
-    const QRect guideFrame = placedFrame(guide);
-    EXPECT_TRUE(inside(guideFrame));
-    shot(QStringLiteral("editor and guide"));
-    // Centred on the editor as the window manager has placed it, where the screen has room
-    // to spare (before the guide is framed its frame is taken to be the editor's, which may
-    // differ by a few pixels).
-    const QRect editorArea = probe.geometry(static_cast<std::uint32_t>(editor->winId()));
-    const QRect guideArea = probe.geometry(static_cast<std::uint32_t>(guide.winId()));
-    QRect centred(QPoint(), guideFrame.size());
-    centred.moveCenter(editorArea.center() + (guideFrame.center() - guideArea.center()));
-    if (available.adjusted(8, 8, -8, -8).contains(centred)) {
-        EXPECT_LE((guideArea.center() - editorArea.center()).manhattanLength(), pixel)
+    // Inside the free area, and centred on the editor as the window manager has placed it
+    // where the screen has room to spare (before the guide is framed its frame is taken to
+    // be the editor's, which may differ by a few pixels).
+    EXPECT_TRUE(shownAs([&] {
+        const QRect guideFrame = frameOf(guide);
+        const QRect editorArea = probe.geometry(static_cast<std::uint32_t>(editor->winId()));
+        const QRect guideArea = probe.geometry(static_cast<std::uint32_t>(guide.winId()));
+        QRect centred(QPoint(), guideFrame.size());
+        centred.moveCenter(editorArea.center() + (guideFrame.center() - guideArea.center()));
+        if (!inside(guideFrame)) {
+            return inside(guideFrame);
+        }
+        return ::testing::AssertionResult(!available.adjusted(8, 8, -8, -8).contains(centred)
+                   || (guideArea.center() - editorArea.center()).manhattanLength() <= pixel)
             << "the guide at " << text(guideArea) << " over the editor at " << text(editorArea);
-    }
+    }));
+    shot(QStringLiteral("editor and guide"));
     // Done in reach, scrolled to where the guide is taller than the room.
     auto *done = guide.findChild<QPushButton *>(QStringLiteral("capture-area-guide-done"));
     ASSERT_TRUE(done);
@@ -461,10 +468,14 @@ TEST_F(WindowsOnAPlayersScreenOnXcb, EveryWindowFitsItsFreeAreaAndTheGuideComesO
     // Settings, centred the first time, its title bar on the screen and Reset in reach.
     scenes.openSettings();
     SettingsView *settings = scenes.settingsWindow();
-    const QRect settingsFrame = placedFrame(*settings);
-    EXPECT_TRUE(inside(settingsFrame));
-    EXPECT_LE(std::abs(settingsFrame.center().x() - available.center().x()), pixel) << text(settingsFrame);
-    EXPECT_LE(std::abs(settingsFrame.center().y() - available.center().y()), pixel) << text(settingsFrame);
+    EXPECT_TRUE(shownAs([&] {
+        const QRect frame = frameOf(*settings);
+        if (!inside(frame)) {
+            return inside(frame);
+        }
+        return ::testing::AssertionResult((frame.center() - available.center()).manhattanLength() <= 2 * pixel)
+            << "the settings at " << text(frame) << " in the free area " << text(available);
+    }));
     auto *reset = settings->findChild<QWidget *>(QStringLiteral("reset-settings"));
     ASSERT_TRUE(reset);
     EXPECT_EQ(shownRect(*reset).size(), reset->size());
@@ -473,6 +484,6 @@ TEST_F(WindowsOnAPlayersScreenOnXcb, EveryWindowFitsItsFreeAreaAndTheGuideComesO
     settings->close();
 
     scenes.openWindow(QString::fromLatin1(ApplicationScenes::gameNotesWindowIdentifier));
-    EXPECT_TRUE(fits(*scenes.gameNotesWindow(), placedFrame(*scenes.gameNotesWindow())));
+    EXPECT_TRUE(shownAs([&] { return fits(*scenes.gameNotesWindow()); }));
     shot(QStringLiteral("notes"));
 }

@@ -12,6 +12,7 @@
 #include "brand/VeyraOrangeSignal.h"
 #include "brand/WindowFit.h"
 #include "foundation/language/InterfaceLanguageChange.h"
+#include "support/RunTask.h"
 #include "support/TestScreenshots.h"
 
 #include <QApplication>
@@ -30,9 +31,12 @@
 #include <QTextLayout>
 #include <QVBoxLayout>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 using namespace veyra;
+using veyra::test::waitUntil;
 
 namespace {
 
@@ -250,29 +254,57 @@ TEST(WindowFit, AWindowFitsTheFreeAreaWithItsFrameAndTitleBarOnTheScreen)
 TEST(WindowFit, AFixedContentScrollsInAWindowSmallerThanIt)
 {
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    QWidget window;
-    auto *content = new QWidget;
-    const QSize contentSize = available.size() + QSize(-40, 50);
-    content->setFixedSize(contentSize);
-    auto *layout = new QVBoxLayout(&window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    QScrollArea *area = WindowFit::scrolling(content, &window);
-    layout->addWidget(area);
-    WindowFit::fitFixed(window, contentSize, QGuiApplication::primaryScreen());
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(window.height(), available.height());
-    EXPECT_EQ(content->size(), contentSize);
+    // A window that holds a content of a fixed size, fitted into the screen's free area.
+    const auto makeWindow = [](QSize contentSize) {
+        auto window = std::make_unique<QWidget>();
+        auto *content = new QWidget;
+        content->setFixedSize(contentSize);
+        auto *layout = new QVBoxLayout(window.get());
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(WindowFit::scrolling(content, window.get()));
+        WindowFit::fitFixed(*window, contentSize, QGuiApplication::primaryScreen());
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        return window;
+    };
+
+    // Taller than the area: as tall as the area, frame included, and it scrolls down only.
+    const QSize tall = available.size() + QSize(-40, 50);
+    const auto scrolled = makeWindow(tall);
+    auto *area = scrolled->findChild<QScrollArea *>();
+    EXPECT_TRUE(waitUntil([&] { return available.contains(scrolled->frameGeometry()); }))
+        << scrolled->x() << "," << scrolled->y();
+    EXPECT_EQ(scrolled->frameGeometry().height(), available.height());
+    EXPECT_EQ(area->widget()->size(), tall);
     EXPECT_TRUE(area->verticalScrollBar()->isVisible());
     EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
-    EXPECT_TRUE(available.contains(window.frameGeometry())) << window.x() << "," << window.y();
 
     // Where it fits, the window is the content's size and nothing scrolls.
-    window.hide();
-    content->setFixedSize(available.size() - QSize(100, 100));
-    WindowFit::fitFixed(window, content->size(), QGuiApplication::primaryScreen());
+    const QSize small = available.size() - QSize(100, 100);
+    const auto fitting = makeWindow(small);
+    area = fitting->findChild<QScrollArea *>();
+    EXPECT_EQ(fitting->size(), small);
+    EXPECT_FALSE(area->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+}
+
+TEST(WindowFit, AWindowNoLargerThanTheFreeAreaAsSoonAsItsContentLetsIt)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    auto *content = new QWidget;
+    auto *layout = new QVBoxLayout(&window);
+    layout->addWidget(content);
+    window.resize(available.size() + QSize(200, 200));
+    WindowFit::fitOnFirstShow(window);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(window.size(), content->size());
-    EXPECT_FALSE(area->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return available.contains(window.frameGeometry()); })) << window.height();
+
+    // A screen with more to show makes the window taller than the area for a while; once the
+    // content lets it, it is inside the area again.
+    content->setMinimumHeight(available.height() + 100);
+    ASSERT_TRUE(waitUntil([&] { return window.height() > available.height(); }));
+    content->setMinimumHeight(100);
+    EXPECT_TRUE(waitUntil([&] { return available.contains(window.frameGeometry()); })) << window.height();
 }
