@@ -23,6 +23,7 @@
 #include "support/X11Probe.h"
 #include "support/XcbTestProcess.h"
 #include "update/model/AppUpdateModel.h"
+#include "update/prompt/AppUpdatePromptController.h"
 
 #include <QBackingStore>
 #include <QDialog>
@@ -311,7 +312,12 @@ protected:
     // The screen as the player sees it, for a person to look at.
     void shot(const QString &name)
     {
-        saveScreenshot([this] { return desktop.screenshot(); },
+        saveScreenshot(
+            [this] {
+                // Once the windows that just came have drawn themselves.
+                QTest::qWait(300);
+                return desktop.screenshot();
+            },
             QStringLiteral("%1 %2 %3x %4 - %5.png")
                 .arg(qEnvironmentVariable("VEYRA_TEST_WINDOW_MANAGER"),
                     QStringLiteral("%1x%2")
@@ -486,4 +492,12 @@ TEST_F(WindowsOnAPlayersScreenOnXcb, EveryWindowFitsItsFreeAreaAndTheGuideComesO
     scenes.openWindow(QString::fromLatin1(ApplicationScenes::gameNotesWindowIdentifier));
     EXPECT_TRUE(shownAs([&] { return fits(*scenes.gameNotesWindow()); }));
     shot(QStringLiteral("notes"));
+    scenes.gameNotesWindow()->close();
+
+    // An update offered.
+    AppUpdatePromptController prompt;
+    prompt.show(AvailableAppUpdate{QStringLiteral("9.0"), QStringLiteral("900")}, std::nullopt, std::nullopt, {});
+    ASSERT_TRUE(prompt.panel());
+    EXPECT_TRUE(shownAs([&] { return fits(*prompt.panel()); }));
+    shot(QStringLiteral("update"));
 }
