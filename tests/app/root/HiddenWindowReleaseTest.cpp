@@ -4,7 +4,10 @@
 // window in memory shared with the server: a closed window has neither, a minimised one
 // keeps both, one hidden and shown again in one turn keeps its native window, and each
 // comes back drawn. The editor's guide, whose native window goes each time it closes,
-// opens at the same place over the editor every time.
+// opens at the same place over the editor every time. On the desktops players have (three
+// window managers, small screens, twice the scale, three languages) every window comes up
+// inside the screen's free area with its title bar on the screen, what a fixed window
+// holds in reach by scrolling, and the guide of the first visit over the framed editor.
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
 #include "app/session/AppSession.h"
