@@ -15,13 +15,4 @@ void saveScreenshot(QWidget &widget, const QString &fileName)
     widget.grab().save(QDir(folder).filePath(fileName));
 }
 
-void saveScreenshot(const std::function<QImage()> &picture, const QString &fileName)
-{
-    const QString folder = qEnvironmentVariable("VEYRA_TEST_SCREENSHOTS");
-    if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        return;
-    }
-    picture().save(QDir(folder).filePath(fileName));
-}
-
 } // namespace veyra::test

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QImage>
 #include <QString>
-
-#include <functional>
 
 class QWidget;
 
@@ -13,7 +10,5 @@ namespace veyra::test {
 // VEYRA_TEST_SCREENSHOTS names a folder (made when missing); otherwise nothing is grabbed
 // or written, so parallel and repeated runs leave no files behind.
 void saveScreenshot(QWidget &widget, const QString &fileName);
-// The same for a picture taken otherwise (of the whole screen, say), made only when asked for.
-void saveScreenshot(const std::function<QImage()> &picture, const QString &fileName);
 
 } // namespace veyra::test

@@ -34,15 +34,13 @@ QRect X11Probe::geometry(std::uint32_t window) const
 
 QRect X11Probe::framedGeometry(std::uint32_t window) const
 {
-    QRect rect = geometry(window);
     xcb_get_property_reply_t *reply = xcb_get_property_reply(m_connection,
         xcb_get_property(m_connection, 0, window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4), nullptr);
-    if (reply != nullptr && reply->format == 32 && xcb_get_property_value_length(reply) == 16) {
-        // Left, right, top, bottom.
-        const auto *extents = static_cast<const std::uint32_t *>(xcb_get_property_value(reply));
-        rect.adjust(-static_cast<int>(extents[0]), -static_cast<int>(extents[2]), static_cast<int>(extents[1]),
-            static_cast<int>(extents[3]));
-    }
+    const bool framed = reply != nullptr && reply->format == 32 && xcb_get_property_value_length(reply) == 16;
+    // Left, right, top, bottom.
+    const auto *extents = framed ? static_cast<const std::int32_t *>(xcb_get_property_value(reply)) : nullptr;
+    const QRect rect = geometry(window).adjusted(
+        framed ? -extents[0] : 0, framed ? -extents[2] : 0, framed ? extents[1] : 0, framed ? extents[3] : 0);
     std::free(reply);
     return rect;
 }

@@ -4,10 +4,8 @@
 // window in memory shared with the server: a closed window has neither, a minimised one
 // keeps both, one hidden and shown again in one turn keeps its native window, and each
 // comes back drawn. The editor's guide, whose native window goes each time it closes,
-// opens at the same place over the editor every time. On the desktops players have (three
-// window managers, small screens, twice the scale, three languages) every window comes up
-// inside the screen's free area with its title bar on the screen, what a fixed window
-// holds in reach by scrolling, and the guide of the first visit over the framed editor.
+// opens at the same place over the editor every time. On players' desktops every window
+// comes up inside the screen's free area, title bar first, the guide over the framed editor.
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
 #include "app/session/AppSession.h"
@@ -20,12 +18,10 @@
 #include "notes/views/GameMemoLibraryView.h"
 #include "settings/window/SettingsView.h"
 #include "support/RunTask.h"
-#include "support/TestGameWindow.h"
 #include "support/TestScreenshots.h"
 #include "support/X11Desktop.h"
 #include "support/X11Probe.h"
 #include "support/XcbTestProcess.h"
-#include "update/model/AppUpdateModel.h"
 #include "update/prompt/AppUpdatePromptController.h"
 
 #include <QBackingStore>
@@ -33,10 +29,8 @@
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QPointer>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -57,7 +51,7 @@ TEST(HiddenWindowRelease, OnAnXServerWithOpenbox)
     const ChildTestRun run = runTestsOnXcb(session, QStringLiteral("HiddenWindowReleaseOnXcb.*"));
     std::cout << run.output.toStdString() << std::endl;
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 4 tests."))) << "the child ran no tests";
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 5 tests."))) << "the child ran no tests";
 }
 
 namespace {
@@ -87,8 +81,7 @@ protected:
         return shown ? shown->geometry : QRect();
     }
 
-    // Waits until the window is shown (the guide once the editor is framed), on the screen
-    // and drawn.
+    // Waits until the window is shown (the guide once the editor is framed) and drawn.
     bool isDrawn(QWidget &window)
     {
         return waitUntil([&] { return window.isVisible(); }) && QTest::qWaitForWindowExposed(&window)
@@ -113,6 +106,37 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    QRect onScreen(const QRectF &rect) const { return QRectF(rect.topLeft() * scale, rect.size() * scale).toRect(); }
+
+    // The window's frame inside the screen's free area (read from X, in its pixels) once the
+    // window manager has framed it; for a window the player can resize whose least size is
+    // larger, that size with the title bar on the screen.
+    ::testing::AssertionResult fits(QWidget &window, bool resizable = true)
+    {
+        QRect frame;
+        const bool held = waitUntil([&] {
+            frame = probe.framedGeometry(static_cast<std::uint32_t>(window.winId()));
+            const bool least = (frame.height() <= available.height() || window.height() == window.minimumHeight())
+                && (frame.width() <= available.width() || window.width() == window.minimumWidth());
+            return frame != probe.geometry(static_cast<std::uint32_t>(window.winId()))
+                && (available.contains(frame) || (resizable && least && available.contains(frame.topLeft())));
+        });
+        return ::testing::AssertionResult(held) << window.objectName().toStdString() << " at " << text(frame);
+    }
+
+    // The control, scrolled into view, is whole on the screen.
+    bool isInReach(QWidget &control)
+    {
+        if (auto *area = control.window()->findChild<QScrollArea *>(QStringLiteral("window-fit-scroll-area"))) {
+            area->ensureWidgetVisible(&control, 0, 0);
+        }
+        QCoreApplication::processEvents();
+        return control.visibleRegion().boundingRect().size() == control.size()
+            && available.contains(onScreen(QRect(control.mapToGlobal(QPoint()), control.size())));
+    }
+
+    const qreal scale = QGuiApplication::primaryScreen()->devicePixelRatio();
+    const QRect available = onScreen(QGuiApplication::primaryScreen()->availableGeometry());
     ObriskApp app{
         {QStringLiteral("veyra"), QStringLiteral("--ui-testing")}, mainInfoDictionary(), UserDefaults::standard()};
     ApplicationScenes scenes{app};
@@ -246,121 +270,20 @@ TEST_F(HiddenWindowReleaseOnXcb, TheGuideOpensCentredOnTheEditorEveryTime)
     }
 }
 
-namespace {
-
-// A desktop a player may have: the window manager, the screen (a handheld's 1280 x 800, or
-// one where not even the main window fits with its title bar as made),
-// Qt's scale (twice on a 1920 x 1080 screen leaves 960 x 540 of room) and the interface
-// language.
+// A player's desktop: window manager, screen (a handheld's; 960 x 540, where not even the main
+// window fits as made), Qt's scale (twice leaves 960 x 540 of room) and interface language.
 struct PlayersDesktop
 {
     XvfbSession::WindowManager manager;
-    QSize screen{1920, 1080};
-    int scale = 1;
-    const char *language = "en";
+    QSize screen;
+    int scale;
+    const char *language;
 };
-
-void PrintTo(const PlayersDesktop &desktop, std::ostream *stream)
-{
-    *stream << XvfbSession::name(desktop.manager).toStdString() << " on " << desktop.screen.width() << "x"
-            << desktop.screen.height() << " at " << desktop.scale << "x in " << desktop.language;
-}
 
 class WindowsOnAPlayersScreen : public ::testing::TestWithParam<PlayersDesktop>
 { };
 
-// The suite proper runs in a child process whose Qt draws on the X server at the scale
-// and in the language of the desktop.
-class WindowsOnAPlayersScreenOnXcb : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        if (!runsOnXcb()) {
-            GTEST_SKIP() << "runs in the child of WindowsOnAPlayersScreen";
-        }
-        ASSERT_TRUE(desktop.isValid());
-        const std::optional<ClientLanguage> language
-            = clientLanguageFromRawValue(qEnvironmentVariable("VEYRA_TEST_INTERFACE_LANGUAGE"));
-        ASSERT_TRUE(language);
-        app.clientLanguageSettings().setLanguage(*language);
-    }
-    void TearDown() override { setCurrentClientLanguage(ClientLanguage::english); }
-
-    // The window's frame as X has it, in the screen's pixels (empty while it is not shown).
-    QRect frameOf(QWidget &window)
-    {
-        const auto id = static_cast<std::uint32_t>(window.winId());
-        return probe.isViewable(id) ? probe.framedGeometry(id) : QRect();
-    }
-
-    // Waits until the window is shown as `expected` tells (the window manager and the
-    // application may move it once or twice after it comes), and tells it.
-    ::testing::AssertionResult shownAs(const std::function<::testing::AssertionResult()> &expected)
-    {
-        if (waitUntil([&] { return static_cast<bool>(expected()); })) {
-            return ::testing::AssertionSuccess();
-        }
-        return expected();
-    }
-
-    // A rectangle of Qt's pixels in the screen's.
-    static QRect onScreen(const QRect &rect)
-    {
-        const qreal scale = QGuiApplication::primaryScreen()->devicePixelRatio();
-        return {QPoint(qRound(rect.x() * scale), qRound(rect.y() * scale)),
-            QSize(qRound(rect.width() * scale), qRound(rect.height() * scale))};
-    }
-
-    // The screen as the player sees it, for a person to look at.
-    void shot(const QString &name)
-    {
-        saveScreenshot(
-            [this] {
-                // Once the windows that just came have drawn themselves.
-                QTest::qWait(300);
-                return desktop.screenshot();
-            },
-            QStringLiteral("%1 %2 %3x %4 - %5.png")
-                .arg(qEnvironmentVariable("VEYRA_TEST_WINDOW_MANAGER"),
-                    QStringLiteral("%1x%2")
-                        .arg(onScreen(QGuiApplication::primaryScreen()->geometry()).width())
-                        .arg(onScreen(QGuiApplication::primaryScreen()->geometry()).height()),
-                    qEnvironmentVariable("QT_SCALE_FACTOR"), qEnvironmentVariable("VEYRA_TEST_INTERFACE_LANGUAGE"),
-                    name));
-    }
-
-    // The control as far as its window shows it, in global coordinates, once its scroll
-    // area has brought it into view.
-    static QRect shownRect(QWidget &control)
-    {
-        for (QWidget *parent = control.parentWidget(); parent != nullptr; parent = parent->parentWidget()) {
-            if (auto *area = qobject_cast<QScrollArea *>(parent)) {
-                area->ensureWidgetVisible(&control, 0, 0);
-            }
-        }
-        QCoreApplication::processEvents();
-        QRect shown(control.mapToGlobal(QPoint()), control.size());
-        for (QWidget *parent = control.parentWidget(); parent != nullptr; parent = parent->parentWidget()) {
-            shown &= QRect(parent->mapToGlobal(QPoint()), parent->size());
-        }
-        return shown;
-    }
-
-    QTemporaryDir folder;
-    UserDefaults defaults{folder.filePath(QStringLiteral("defaults.json"))};
-    ObriskApp app{{QStringLiteral("veyra"), QStringLiteral("--ui-testing"),
-                      QStringLiteral("--ui-testing-capture-area-guide-unseen")},
-        mainInfoDictionary(), defaults};
-    ApplicationScenes scenes{app};
-    const QString display = qEnvironmentVariable("DISPLAY");
-    X11Desktop desktop{display};
-    X11Probe probe{display};
-};
-
-} // namespace
-
-TEST_P(WindowsOnAPlayersScreen, EveryWindowFitsItsFreeAreaAndTheGuideComesOverTheFramedEditor)
+TEST_P(WindowsOnAPlayersScreen, EveryWindowFitsTheFreeArea)
 {
     if (runsOnXcb()) {
         GTEST_SKIP() << "this is the child";
@@ -374,133 +297,70 @@ TEST_P(WindowsOnAPlayersScreen, EveryWindowFitsItsFreeAreaAndTheGuideComesOverTh
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(GetParam().scale));
     environment.insert(QStringLiteral("VEYRA_TEST_INTERFACE_LANGUAGE"), QString::fromLatin1(GetParam().language));
-    environment.insert(QStringLiteral("VEYRA_TEST_WINDOW_MANAGER"), XvfbSession::name(GetParam().manager));
-    const ChildTestRun run
-        = runTestsOnXcb(session, QStringLiteral("WindowsOnAPlayersScreenOnXcb.*"), 300000, environment);
+    const ChildTestRun run = runTestsOnXcb(
+        session, QStringLiteral("HiddenWindowReleaseOnXcb.EveryWindowFitsTheFreeArea*"), 300000, environment);
     std::cout << run.output.toStdString() << std::endl;
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.output.contains(QStringLiteral("[  PASSED  ] 1 test."))) << "the child ran no tests";
+    EXPECT_TRUE(run.exitCode == 0 && run.output.contains(QStringLiteral("[  PASSED  ] 1 test.")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, WindowsOnAPlayersScreen,
-    ::testing::Values(PlayersDesktop{XvfbSession::WindowManager::openbox},
-        PlayersDesktop{XvfbSession::WindowManager::metacity, {1280, 800}, 1, "ja"},
+    ::testing::Values(PlayersDesktop{XvfbSession::WindowManager::metacity, {1280, 800}, 1, "ja"},
         PlayersDesktop{XvfbSession::WindowManager::xfwm4, {1280, 800}, 1, "ko"},
         PlayersDesktop{XvfbSession::WindowManager::openbox, {1920, 1080}, 2, "ja"},
         PlayersDesktop{XvfbSession::WindowManager::metacity, {1920, 1080}, 2, "ko"},
         PlayersDesktop{XvfbSession::WindowManager::xfwm4, {1920, 1080}, 2, "en"},
         PlayersDesktop{XvfbSession::WindowManager::openbox, {960, 540}, 1, "ko"}),
-    [](const ::testing::TestParamInfo<PlayersDesktop> &info) {
-        return XvfbSession::name(info.param.manager).toStdString() + "On" + std::to_string(info.param.screen.height())
-            + "At" + std::to_string(info.param.scale) + "x" + info.param.language;
+    [](const auto &info) {
+        return XvfbSession::name(info.param.manager).toStdString() + std::to_string(info.param.screen.height()) + "At"
+            + std::to_string(info.param.scale) + "x" + info.param.language;
     });
 
-TEST_F(WindowsOnAPlayersScreenOnXcb, EveryWindowFitsItsFreeAreaAndTheGuideComesOverTheFramedEditor)
+// (Also run by HiddenWindowRelease.OnAnXServerWithOpenbox, on 1920 x 1080 in English.)
+TEST_F(HiddenWindowReleaseOnXcb, EveryWindowFitsTheFreeAreaWithItsTitleBarOnTheScreen)
 {
-    // In the screen's pixels: Qt's at twice the scale are two of them.
-    const QRect available = onScreen(QGuiApplication::primaryScreen()->availableGeometry());
-    const int pixel = qRound(QGuiApplication::primaryScreen()->devicePixelRatio());
-    const auto inside = [&](const QRect &frame) {
-        return ::testing::AssertionResult(!frame.isEmpty() && available.contains(frame))
-            << "the frame " << text(frame) << " is not inside the free area " << text(available);
-    };
-    // A window the player can resize fits too, unless its least size (its content's, in the
-    // language) does not: then it is no larger than that, its title bar on the screen.
-    const auto fits = [&](QWidget &window) {
-        const QRect frame = frameOf(window);
-        const bool leastHigh = frame.height() <= available.height() || window.height() == window.minimumHeight();
-        const bool leastWide = frame.width() <= available.width() || window.width() == window.minimumWidth();
-        return ::testing::AssertionResult(!frame.isEmpty()
-                   && (available.contains(frame) || (available.contains(frame.topLeft()) && leastHigh && leastWide)))
-            << window.objectName().toStdString() << ": the frame " << text(frame) << " in the free area "
-            << text(available) << ", the least size " << window.minimumWidth() << "x" << window.minimumHeight();
-    };
-
-    // The main window, with the set-up screen's buttons on the screen.
+    const QString language = qEnvironmentVariable("VEYRA_TEST_INTERFACE_LANGUAGE", QStringLiteral("en"));
+    app.clientLanguageSettings().setLanguage(clientLanguageFromRawValue(language).value());
     scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
-    QMainWindow *main = scenes.mainWindow();
     ASSERT_TRUE(waitUntil([&] { return app.session().phase() == AppPhase::choosing(); }, 30000));
-    EXPECT_TRUE(shownAs([&] { return fits(*main); }));
-    for (const char *name : {"refresh-capture-windows", "select-capture-window"}) {
-        QWidget *button = nullptr;
-        ASSERT_TRUE(waitUntil([&] { return (button = main->findChild<QPushButton *>(QLatin1String(name))); })) << name;
-        EXPECT_TRUE(inside(onScreen(shownRect(*button)))) << name;
-    }
-    shot(QStringLiteral("main"));
+    EXPECT_TRUE(fits(*scenes.mainWindow()));
 
-    // The player picks a game; the editor comes, and on this first visit the guide over it.
-    const XvfbSession x11(display);
-    TestGameWindow game(x11, TestGameWindow::Options());
-    ASSERT_TRUE(game.isRunning()) << game.errorString().toStdString();
-    CaptureTarget target;
-    target.windowID = game.windowID();
-    target.processID = static_cast<qint32>(game.processID());
-    target.executableURL = QUrl::fromLocalFile(game.executablePath());
-    target.applicationName = QStringLiteral("veyra_test_game_window");
-    target.windowTitle = TestGameWindow::Options().title;
-    target.frame = QRectF(probe.geometry(game.windowID()));
-    app.session().selectTarget(target);
-    ASSERT_TRUE(waitUntil([&] { return !main->isVisible(); }));
+    // The guide of the first visit asks for its place while the editor is still being framed.
     scenes.openWindow(QString::fromLatin1(ApplicationScenes::captureAreaEditorWindowIdentifier));
     CaptureAreaEditorView *editor = scenes.captureAreaEditorWindow();
+    editor->guideModel().setPresented(true);
     QDialog &guide = editor->guideSheet();
-    ASSERT_TRUE(waitUntil([&] { return guide.isVisible(); }));
-    EXPECT_TRUE(shownAs([&] { return fits(*editor); }));
-    // No smaller than the editor's least size.
-    EXPECT_GE(editor->width(), 800);
-    EXPECT_GE(editor->height(), 520);
-    // Inside the free area, and centred on the editor as the window manager has placed it
-    // where the screen has room to spare (before the guide is framed its frame is taken to
-    // be the editor's, which may differ by a few pixels).
-    EXPECT_TRUE(shownAs([&] {
-        const QRect guideFrame = frameOf(guide);
-        const QRect editorArea = probe.geometry(static_cast<std::uint32_t>(editor->winId()));
-        const QRect guideArea = probe.geometry(static_cast<std::uint32_t>(guide.winId()));
-        QRect centred(QPoint(), guideFrame.size());
-        centred.moveCenter(editorArea.center() + (guideFrame.center() - guideArea.center()));
-        if (!inside(guideFrame)) {
-            return inside(guideFrame);
-        }
-        return ::testing::AssertionResult(!available.adjusted(8, 8, -8, -8).contains(centred)
-                   || (guideArea.center() - editorArea.center()).manhattanLength() <= pixel)
-            << "the guide at " << text(guideArea) << " over the editor at " << text(editorArea);
-    }));
-    shot(QStringLiteral("editor and guide"));
-    // Done in reach, scrolled to where the guide is taller than the room.
-    auto *done = guide.findChild<QPushButton *>(QStringLiteral("capture-area-guide-done"));
-    ASSERT_TRUE(done);
-    EXPECT_EQ(shownRect(*done).size(), done->size());
-    EXPECT_TRUE(inside(onScreen(shownRect(*done))));
-    editor->guideModel().close();
+    EXPECT_TRUE(fits(*editor));
+    EXPECT_TRUE(editor->width() >= 800 && editor->height() >= 520);
+    EXPECT_TRUE(fits(guide, false));
+    // Centred on the editor as the window manager placed it, where the screen has room to spare.
+    QRect editorArea;
+    QRect guideArea;
+    EXPECT_TRUE(waitUntil([&] {
+        editorArea = probe.geometry(static_cast<std::uint32_t>(editor->winId()));
+        guideArea = probe.geometry(static_cast<std::uint32_t>(guide.winId()));
+        QRect centred(QPoint(), guideArea.size());
+        centred.moveCenter(editorArea.center());
+        return !available.adjusted(8, 40, -8, -8).contains(centred)
+            || (guideArea.center() - editorArea.center()).manhattanLength() <= qRound(scale);
+    })) << text(guideArea)
+        << " over " << text(editorArea);
+    EXPECT_TRUE(isInReach(*guide.findChild<QWidget *>(QStringLiteral("capture-area-guide-done"))));
     editor->close();
 
-    // Settings, centred the first time, its title bar on the screen and Reset in reach.
     scenes.openSettings();
     SettingsView *settings = scenes.settingsWindow();
-    EXPECT_TRUE(shownAs([&] {
-        const QRect frame = frameOf(*settings);
-        if (!inside(frame)) {
-            return inside(frame);
-        }
-        return ::testing::AssertionResult((frame.center() - available.center()).manhattanLength() <= 2 * pixel)
-            << "the settings at " << text(frame) << " in the free area " << text(available);
-    }));
-    auto *reset = settings->findChild<QWidget *>(QStringLiteral("reset-settings"));
-    ASSERT_TRUE(reset);
-    EXPECT_EQ(shownRect(*reset).size(), reset->size());
-    EXPECT_TRUE(inside(onScreen(shownRect(*reset))));
-    shot(QStringLiteral("settings"));
-    settings->close();
+    EXPECT_TRUE(fits(*settings, false));
+    QRect frame;
+    EXPECT_TRUE(waitUntil([&] {
+        frame = probe.framedGeometry(static_cast<std::uint32_t>(settings->winId()));
+        return (frame.center() - available.center()).manhattanLength() <= 2 * qRound(scale);
+    })) << "settings not centred: "
+        << text(frame);
+    EXPECT_TRUE(isInReach(*settings->findChild<QWidget *>(QStringLiteral("reset-settings"))));
 
     scenes.openWindow(QString::fromLatin1(ApplicationScenes::gameNotesWindowIdentifier));
-    EXPECT_TRUE(shownAs([&] { return fits(*scenes.gameNotesWindow()); }));
-    shot(QStringLiteral("notes"));
-    scenes.gameNotesWindow()->close();
-
-    // An update offered.
+    EXPECT_TRUE(fits(*scenes.gameNotesWindow()));
     AppUpdatePromptController prompt;
     prompt.show(AvailableAppUpdate{QStringLiteral("9.0"), QStringLiteral("900")}, std::nullopt, std::nullopt, {});
-    ASSERT_TRUE(prompt.panel());
-    EXPECT_TRUE(shownAs([&] { return fits(*prompt.panel()); }));
-    shot(QStringLiteral("update"));
+    EXPECT_TRUE(fits(*prompt.panel()));
 }

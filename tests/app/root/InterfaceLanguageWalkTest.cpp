@@ -213,8 +213,7 @@ QRect visibleRect(const QWidget &widget, const QWidget &window)
     return shown & window.rect();
 }
 
-// Inside a scroll area that scrolls (one that holds a window's whole content where the
-// screen has room for it scrolls nothing, and cuts nothing off).
+// Inside a scroll area that scrolls (one holding a whole window's content may not).
 bool isInsideScrollArea(const QWidget &widget, const QWidget &window)
 {
     for (const QWidget *parent = widget.parentWidget(); parent && parent != &window; parent = parent->parentWidget()) {
