@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRawFont>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 #include <QTextLayout>
 #include <QVBoxLayout>
@@ -236,6 +237,21 @@ TEST(WindowFit, AFixedContentScrollsWithRoomForItsScrollBars)
     EXPECT_EQ(WindowFit::scrolledSize(QSize(760, 580), QSize(1918, 1055), 15), QSize(760, 580));
     EXPECT_EQ(WindowFit::scrolledSize(QSize(760, 580), QSize(958, 515), 15), QSize(775, 515));
     EXPECT_EQ(WindowFit::scrolledSize(QSize(950, 520), QSize(958, 515), 15), QSize(958, 515));
+
+    // Taller than the screen (800 x 800 offscreen): the frame, unknown before the window is
+    // framed, in the free area once it is, and the content scrolling down only.
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    auto *content = new QWidget;
+    content->setFixedSize(available.size() + QSize(-40, 50));
+    auto *layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(WindowFit::scrolling(content, &window));
+    WindowFit::fitFixed(window, content->size(), QGuiApplication::primaryScreen());
+    window.show();
+    EXPECT_TRUE(waitUntil([&] { return available.contains(window.frameGeometry()); }));
+    EXPECT_TRUE(content->visibleRegion().boundingRect().height() < content->height());
+    EXPECT_EQ(content->visibleRegion().boundingRect().width(), content->width());
 }
 
 TEST(WindowFit, AWindowNoLargerThanTheFreeAreaAsSoonAsItsContentLetsIt)
