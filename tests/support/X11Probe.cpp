@@ -32,6 +32,19 @@ QRect X11Probe::geometry(std::uint32_t window) const
     return rect;
 }
 
+QRect X11Probe::framedGeometry(std::uint32_t window) const
+{
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(m_connection,
+        xcb_get_property(m_connection, 0, window, atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4), nullptr);
+    const bool framed = reply != nullptr && reply->format == 32 && xcb_get_property_value_length(reply) == 16;
+    // Left, right, top, bottom.
+    const auto *extents = framed ? static_cast<const std::int32_t *>(xcb_get_property_value(reply)) : nullptr;
+    const QRect rect = geometry(window).adjusted(
+        framed ? -extents[0] : 0, framed ? -extents[2] : 0, framed ? extents[1] : 0, framed ? extents[3] : 0);
+    std::free(reply);
+    return rect;
+}
+
 bool X11Probe::isViewable(std::uint32_t window) const
 {
     xcb_get_window_attributes_reply_t *attributes

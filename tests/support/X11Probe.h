@@ -22,6 +22,9 @@ public:
 
     // The window's area in root coordinates.
     QRect geometry(std::uint32_t window) const;
+    // The window's area with the frame the window manager draws around it
+    // (_NET_FRAME_EXTENTS; none when the window manager sets none).
+    QRect framedGeometry(std::uint32_t window) const;
     bool isViewable(std::uint32_t window) const;
     // The position of the window's top-level frame among the root's children, bottom first.
     int stackingIndex(std::uint32_t window) const;

@@ -13,12 +13,14 @@ bool runsOnXcb()
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-ChildTestRun runTestsOnXcb(const XvfbSession &session, const QString &filter, int timeoutMs)
+ChildTestRun runTestsOnXcb(
+    const XvfbSession &session, const QString &filter, int timeoutMs, const QProcessEnvironment &extraEnvironment)
 {
     QProcess child;
     QProcessEnvironment environment = session.environment();
     environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1"));
     environment.remove(QStringLiteral("QT_SCREEN_SCALE_FACTORS"));
+    environment.insert(extraEnvironment);
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + filter});

@@ -2,6 +2,7 @@
 
 #include "support/XvfbSession.h"
 
+#include <QProcessEnvironment>
 #include <QString>
 
 namespace veyra::test {
@@ -22,7 +23,9 @@ struct ChildTestRun
 };
 
 // Runs this program's tests that match the Google Test filter in a child on the session's
-// display (without Qt scaling) and waits for it to end.
-ChildTestRun runTestsOnXcb(const XvfbSession &session, const QString &filter, int timeoutMs = 300000);
+// display (without Qt scaling, unless `extraEnvironment` sets QT_SCALE_FACTOR, say) and waits
+// for it to end.
+ChildTestRun runTestsOnXcb(const XvfbSession &session, const QString &filter, int timeoutMs = 300000,
+    const QProcessEnvironment &extraEnvironment = QProcessEnvironment());
 
 } // namespace veyra::test

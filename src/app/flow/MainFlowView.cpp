@@ -4,6 +4,7 @@
 #include "app/session/AppSession.h"
 #include "app/setup/GameSetupView.h"
 #include "app/style/ScreenStyle.h"
+#include "brand/WindowFit.h"
 #include "capture/windows/WindowCatalogProviding.h"
 #include "foundation/async/AsyncTask.h"
 #include "foundation/language/ClientLanguage.h"
@@ -28,6 +29,10 @@ MainFlowView::MainFlowView(AppSession *session, AppUpdateModel *appUpdateModel,
     , m_lifecycleObserver(new MainWindowLifecycleObserver([this] { closeHandler(); }, this))
 {
     m_layout->setContentsMargins(0, 0, 0, 0);
+    // The window made to hold the flow comes up no larger than its screen's free area.
+    if (parent != nullptr) {
+        WindowFit::fitOnFirstShow(*parent->window());
+    }
 
     if (m_session) {
         connect(m_session, &AppSession::phaseChanged, this, &MainFlowView::phaseChanged);

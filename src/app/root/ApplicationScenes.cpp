@@ -12,6 +12,7 @@
 #include "app/root/WindowRoles.h"
 #include "app/session/AppSession.h"
 #include "brand/InterfaceFont.h"
+#include "brand/WindowFit.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/model/CaptureAreaEditorModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
@@ -302,6 +303,7 @@ QWidget *ApplicationScenes::window(const QString &identifier)
             m_gameNotes = new GameMemoLibraryView(&m_app.gameMemoLibrary());
             m_gameNotes->setObjectName(QLatin1String(gameNotesWindowIdentifier));
             m_gameNotes->resize(760, 520);
+            WindowFit::fitOnFirstShow(*m_gameNotes);
             m_windowRelease->watch(m_gameNotes);
         }
         return m_gameNotes;

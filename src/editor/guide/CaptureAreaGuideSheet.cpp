@@ -1,11 +1,12 @@
 #include "editor/guide/CaptureAreaGuideSheet.h"
 
+#include "brand/WindowFit.h"
 #include "editor/guide/CaptureAreaEditingGuideView.h"
 
+#include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace veyra {
 
@@ -17,38 +18,49 @@ CaptureAreaGuideSheet::CaptureAreaGuideSheet(std::function<void()> onDone, QWidg
     setFixedSize(CaptureAreaEditingGuideView::fixedSize);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    // On a screen with less room than the guide the sheet is smaller and the guide scrolls,
+    // its scroll bar in the guide's dark scheme.
+    QScrollArea *scrolling = WindowFit::scrolling(m_view, this);
+    scrolling->setPalette(m_view->palette());
+    layout->addWidget(scrolling);
 }
 
 void CaptureAreaGuideSheet::present()
 {
+    m_wanted = true;
     if (isVisible()) {
         return;
     }
-    if (const QWidget *editor = parentWidget() ? parentWidget()->window() : nullptr) {
-        const QRect client = editor->geometry();
-        const QRect framed = editor->frameGeometry();
-        const QMargins frame(client.left() - framed.left(), client.top() - framed.top(),
-            framed.right() - client.right(), framed.bottom() - client.bottom());
-        const QScreen *screen = editor->screen();
-        // By its client area: the dialog's own placement, which moves the frame, is left out.
-        setGeometry(placement(client, screen ? screen->availableGeometry() : QRect(), frame, size()));
+    QWidget *editor = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+    if (editor == nullptr) {
+        open();
+        return;
     }
-    open();
+    // Over the editor where the window manager has put it: the guide that comes by itself
+    // at the first visit is asked for while the editor is still being framed and moved.
+    WindowFit::whenFramed(*editor, this, [this, editor = QPointer<QWidget>(editor)] {
+        if (!m_wanted || isVisible() || !editor) {
+            return;
+        }
+        const QScreen *screen = editor->screen();
+        WindowFit::fitFixed(*this, CaptureAreaEditingGuideView::fixedSize, screen);
+        // By its client area: the dialog's own placement, which moves the frame, is left out.
+        QRect sheet(QPoint(), size());
+        sheet.moveCenter(editor->geometry().center());
+        if (screen != nullptr) {
+            sheet = WindowFit::keptInside(sheet, WindowFit::frameMargins(*this), screen->availableGeometry());
+        }
+        setGeometry(sheet);
+        open();
+    });
 }
 
-QRect CaptureAreaGuideSheet::placement(const QRect &editor, const QRect &available, const QMargins &frame, QSize size)
+void CaptureAreaGuideSheet::withdraw()
 {
-    QRect sheet(QPoint(), size);
-    sheet.moveCenter(editor.center());
-    if (available.isEmpty()) {
-        return sheet;
+    m_wanted = false;
+    if (isVisible()) {
+        hide();
     }
-    const QRect room = available.marginsRemoved(frame);
-    // The top left corner (with the title bar) wins where the sheet is larger than the room.
-    sheet.moveLeft(std::max(std::min(sheet.left(), room.right() + 1 - size.width()), room.left()));
-    sheet.moveTop(std::max(std::min(sheet.top(), room.bottom() + 1 - size.height()), room.top()));
-    return sheet;
 }
 
 } // namespace veyra

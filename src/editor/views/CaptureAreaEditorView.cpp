@@ -2,6 +2,7 @@
 
 #include "brand/BrandIcons.h"
 #include "brand/VeyraBrandPalette.h"
+#include "brand/WindowFit.h"
 #include "editor/canvas/CaptureAreaCanvas.h"
 #include "editor/guide/CaptureAreaEditingGuideView.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
@@ -47,6 +48,8 @@ CaptureAreaEditorView::CaptureAreaEditorView(std::shared_ptr<CaptureAreaEditorSe
 {
     setObjectName(QStringLiteral("capture-area-editor"));
     setMinimumSize(800, 520);
+    // Its first size no larger than the screen's free area, down to its least size.
+    WindowFit::fitOnFirstShow(*this);
 
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -270,8 +273,8 @@ void CaptureAreaEditorView::refreshGuideSheet()
             m_guideSheet->setWindowTitle(captureAreaEditorWindowTitle());
             m_guideSheet->present();
         }
-    } else if (m_guideSheet->isVisible()) {
-        m_guideSheet->hide();
+    } else {
+        m_guideSheet->withdraw();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "brand/BrandIcons.h"
 #include "brand/VeyraBrandLockup.h"
 #include "brand/VeyraBrandPalette.h"
+#include "brand/WindowFit.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/ClientLanguageSettingsModel.h"
 #include "foundation/language/LocalizedString.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -76,17 +78,25 @@ SettingsView::SettingsView(TranslationSettingsModel *translationModel, OverlaySe
     tinted.setColor(QPalette::HighlightedText, Qt::white);
     setPalette(tinted);
 
-    auto *divider = new QFrame(this);
+    // The content keeps its size; on a screen with less room the window is smaller and
+    // the content scrolls in it.
+    auto *content = new QWidget(this);
+    content->setFixedSize(windowSize);
+    auto *divider = new QFrame(content);
     divider->setFrameShape(QFrame::VLine);
     divider->setFrameShadow(QFrame::Plain);
     divider->setForegroundRole(QPalette::Mid);
 
-    auto *layout = new QHBoxLayout(this);
+    auto *layout = new QHBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(makeSidebar());
+    layout->addWidget(makeSidebar(content));
     layout->addWidget(divider);
-    layout->addWidget(makeDetail(), 1);
+    layout->addWidget(makeDetail(content), 1);
+
+    auto *window = new QVBoxLayout(this);
+    window->setContentsMargins(0, 0, 0, 0);
+    window->addWidget(WindowFit::scrolling(content, this));
 
     retranslate();
     showSelection();
@@ -94,9 +104,9 @@ SettingsView::SettingsView(TranslationSettingsModel *translationModel, OverlaySe
 
 SettingsView::~SettingsView() = default;
 
-QWidget *SettingsView::makeSidebar()
+QWidget *SettingsView::makeSidebar(QWidget *content)
 {
-    auto *sidebar = new QWidget(this);
+    auto *sidebar = new QWidget(content);
     sidebar->setFixedWidth(sidebarWidth);
     sidebar->setAutoFillBackground(true);
     QPalette panel = sidebar->palette();
@@ -152,9 +162,9 @@ QWidget *SettingsView::makeSidebar()
     return sidebar;
 }
 
-QWidget *SettingsView::makeDetail()
+QWidget *SettingsView::makeDetail(QWidget *content)
 {
-    auto *detail = new QWidget(this);
+    auto *detail = new QWidget(content);
     m_header = new QLabel(detail);
     m_header->setTextFormat(Qt::PlainText);
     m_header->setFont(settingsStyle::sectionHeader(font()));

@@ -26,8 +26,9 @@ class SettingsAccountProviding;
 class SettingsSectionRow;
 class TranslationSettingsModel;
 
-// The content of the settings window, of a fixed size: a sidebar with the brand lockup,
-// the three sections and, at the bottom, "Reset Settings…" above the version line; beside
+// The settings window, of a fixed size (its content scrolls in a smaller window where the
+// screen has less room): a sidebar with the brand lockup, the three sections and, at the
+// bottom, "Reset Settings…" above the version line; beside
 // it the selected section's title and form. Every text is looked up in the interface
 // language and looked up again when that language changes; the window's locale follows it
 // too. Each time the window comes on screen it asks the session to refresh the signed-in
@@ -60,8 +61,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    QWidget *makeSidebar();
-    QWidget *makeDetail();
+    QWidget *makeSidebar(QWidget *content);
+    QWidget *makeDetail(QWidget *content);
     void retranslate();
     void retranslateResetConfirmation();
     void showSelection();

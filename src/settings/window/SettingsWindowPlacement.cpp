@@ -1,5 +1,8 @@
 #include "settings/window/SettingsWindowPlacement.h"
 
+#include "brand/WindowFit.h"
+#include "settings/window/SettingsView.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -10,13 +13,6 @@ namespace veyra {
 SettingsWindowPlacement::SettingsWindowPlacement(QObject *parent)
     : QObject(parent)
 { }
-
-QPoint SettingsWindowPlacement::centredIn(const QRect &available, const QSize &size)
-{
-    // A window larger than the area keeps its top-left corner inside it.
-    return {available.left() + std::max(0, (available.width() - size.width()) / 2),
-        available.top() + std::max(0, (available.height() - size.height()) / 2)};
-}
 
 void SettingsWindowPlacement::place(QWidget &window, const QScreen *screen)
 {
@@ -42,9 +38,10 @@ void SettingsWindowPlacement::place(QWidget &window, const QScreen *screen)
         screen = QGuiApplication::primaryScreen();
     }
     if (screen != nullptr) {
-        const QPoint frameCorner = window.geometry().topLeft() - window.frameGeometry().topLeft();
+        // No larger than the screen's free area, the frame centred in it, title bar on the screen.
+        WindowFit::fitFixed(window, SettingsView::windowSize, screen);
         window.setGeometry(
-            QRect(centredIn(screen->availableGeometry(), window.frameSize()) + frameCorner, window.size()));
+            WindowFit::centredIn(screen->availableGeometry(), window.size(), WindowFit::frameMargins(window)));
     }
 }
 

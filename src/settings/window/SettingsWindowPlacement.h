@@ -14,9 +14,10 @@ class QWidget;
 namespace veyra {
 
 // Where the settings window comes up: centred on the screen the player looks at the first
-// time in a run, and afterwards where the player last left it (while that place is still
-// on a screen). A window manager would otherwise put it wherever it likes, often in a
-// corner. Call `place` before each show of the window. GUI thread.
+// time in a run (no larger than that screen's free area, where its content scrolls, and
+// with its title bar on the screen), and afterwards where the player last left it (while
+// that place is still on a screen). A window manager would otherwise put it wherever it
+// likes, often in a corner. Call `place` before each show of the window. GUI thread.
 class SettingsWindowPlacement : public QObject
 {
     Q_OBJECT
@@ -24,11 +25,8 @@ class SettingsWindowPlacement : public QObject
 public:
     explicit SettingsWindowPlacement(QObject *parent = nullptr);
 
-    // The window's top-left corner that centres a window of `size` in `available`.
-    static QPoint centredIn(const QRect &available, const QSize &size);
-
-    // Places `window` (not shown) where it comes up next: centred on `screen` the first
-    // time, else where it was when last hidden.
+    // Places the settings window (not shown) where it comes up next: centred on `screen`
+    // the first time, else where it was when last hidden.
     void place(QWidget &window, const QScreen *screen);
 
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,5 +1,6 @@
 #include "update/prompt/AppUpdatePromptController.h"
 
+#include "brand/WindowFit.h"
 #include "foundation/identity/AppIdentity.h"
 #include "foundation/language/InterfaceLanguageChange.h"
 #include "update/prompt/AppUpdatePromptView.h"
@@ -63,10 +64,14 @@ void AppUpdatePromptController::show(AvailableAppUpdate update, std::optional<Ap
     panel->setMinimumSize(AppUpdatePromptView::minimumContentSize);
     panel->resize(initialSize);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(0, 0), initialSize);
-        frame.moveCenter(screen->availableGeometry().center());
-        panel->move(frame.topLeft());
+        // Centred with its frame, no larger than the screen's free area.
+        const QMargins frame = WindowFit::frameMargins(*panel);
+        const QRect available = screen->availableGeometry();
+        const QSize size
+            = WindowFit::fittedSize(initialSize, panel->minimumSize(), available.marginsRemoved(frame).size());
+        panel->setGeometry(WindowFit::centredIn(available, size, frame));
     }
+    WindowFit::fitOnFirstShow(*panel);
     panel->installEventFilter(this);
     m_panel = panel;
     panel->show();

@@ -5,13 +5,16 @@
 // keeps both, one hidden and shown again in one turn keeps its native window, and each
 // comes back drawn. The editor's guide, whose native window goes each time it closes,
 // opens at the same place over the editor every time. The main window, taken away for play,
-// comes back after Log Out where the player left it.
+// comes back after Log Out where the player left it. On players' desktops every window
+// comes up inside the screen's free area, title bar first, the guide over the framed editor.
 #include "app/root/ApplicationScenes.h"
 #include "app/root/ObriskApp.h"
 #include "app/session/AppSession.h"
 #include "editor/guide/CaptureAreaGuideModel.h"
 #include "editor/views/CaptureAreaEditorView.h"
 #include "foundation/async/AsyncTask.h"
+#include "foundation/language/ClientLanguage.h"
+#include "foundation/language/ClientLanguageSettingsModel.h"
 #include "foundation/settings/UserDefaults.h"
 #include "notes/views/GameMemoLibraryView.h"
 #include "settings/window/SettingsView.h"
@@ -22,11 +25,15 @@
 #include "support/X11Probe.h"
 #include "support/XTestPointer.h"
 #include "support/XcbTestProcess.h"
+#include "update/prompt/AppUpdatePromptController.h"
 
 #include <QBackingStore>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QPointer>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 #include <QWindow>
 
@@ -77,11 +84,11 @@ protected:
         return shown ? shown->geometry : QRect();
     }
 
-    // Shows the window and waits until it is on the screen and drawn.
+    // Waits until the window is shown (the guide once the editor is framed) and drawn.
     bool isDrawn(QWidget &window)
     {
-        return QTest::qWaitForWindowExposed(&window) && waitUntil([&] { return window.backingStore() != nullptr; })
-            && !shownGeometry(window).isEmpty();
+        return waitUntil([&] { return window.isVisible(); }) && QTest::qWaitForWindowExposed(&window)
+            && waitUntil([&] { return window.backingStore() != nullptr; }) && !shownGeometry(window).isEmpty();
     }
 
     // The window after its close, once the event loop has had its turns: neither its own
@@ -102,6 +109,37 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    QRect onScreen(const QRectF &rect) const { return QRectF(rect.topLeft() * scale, rect.size() * scale).toRect(); }
+
+    // The window's frame inside the screen's free area (read from X, in its pixels) once the
+    // window manager has framed it; for a window the player can resize whose least size is
+    // larger, that size with the title bar on the screen.
+    ::testing::AssertionResult fits(QWidget &window, bool resizable = true)
+    {
+        QRect frame;
+        const bool held = waitUntil([&] {
+            frame = probe.framedGeometry(static_cast<std::uint32_t>(window.winId()));
+            const bool least = (frame.height() <= available.height() || window.height() == window.minimumHeight())
+                && (frame.width() <= available.width() || window.width() == window.minimumWidth());
+            return frame != probe.geometry(static_cast<std::uint32_t>(window.winId()))
+                && (available.contains(frame) || (resizable && least && available.contains(frame.topLeft())));
+        });
+        return ::testing::AssertionResult(held) << window.objectName().toStdString() << " at " << text(frame);
+    }
+
+    // The control, scrolled into view, is whole on the screen.
+    bool isInReach(QWidget &control)
+    {
+        if (auto *area = control.window()->findChild<QScrollArea *>(QStringLiteral("window-fit-scroll-area"))) {
+            area->ensureWidgetVisible(&control, 0, 0);
+        }
+        QCoreApplication::processEvents();
+        return control.visibleRegion().boundingRect().size() == control.size()
+            && available.contains(onScreen(QRect(control.mapToGlobal(QPoint()), control.size())));
+    }
+
+    const qreal scale = QGuiApplication::primaryScreen()->devicePixelRatio();
+    const QRect available = onScreen(QGuiApplication::primaryScreen()->availableGeometry());
     ObriskApp app{
         {QStringLiteral("veyra"), QStringLiteral("--ui-testing")}, mainInfoDictionary(), UserDefaults::standard()};
     ApplicationScenes scenes{app};
@@ -261,4 +299,99 @@ TEST_F(HiddenWindowReleaseOnXcb, AfterLogOutTheMainWindowComesBackWhereThePlayer
     ASSERT_TRUE(isReleased(*main, xWindow));
     app.session().logOut();
     EXPECT_TRUE(waitUntil([&] { return shownGeometry(*main).topLeft() == left; })) << text(shownGeometry(*main));
+}
+
+// A player's desktop: window manager, screen (a handheld's; 960 x 540, where not even the main
+// window fits as made), Qt's scale (twice leaves 960 x 540 of room) and interface language.
+struct PlayersDesktop
+{
+    XvfbSession::WindowManager manager;
+    QSize screen;
+    int scale;
+    const char *language;
+};
+
+class WindowsOnAPlayersScreen : public ::testing::TestWithParam<PlayersDesktop>
+{ };
+
+TEST_P(WindowsOnAPlayersScreen, EveryWindowFitsTheFreeArea)
+{
+    if (runsOnXcb()) {
+        GTEST_SKIP() << "this is the child";
+    }
+    XvfbSession::Options options;
+    options.manager = GetParam().manager;
+    options.width = GetParam().screen.width();
+    options.height = GetParam().screen.height();
+    XvfbSession session(options);
+    ASSERT_TRUE(session.isRunning()) << session.errorString().toStdString();
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(GetParam().scale));
+    environment.insert(QStringLiteral("VEYRA_TEST_INTERFACE_LANGUAGE"), QString::fromLatin1(GetParam().language));
+    const ChildTestRun run = runTestsOnXcb(
+        session, QStringLiteral("HiddenWindowReleaseOnXcb.EveryWindowFitsTheFreeArea*"), 300000, environment);
+    std::cout << run.output.toStdString() << std::endl;
+    EXPECT_TRUE(run.exitCode == 0 && run.output.contains(QStringLiteral("[  PASSED  ] 1 test.")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, WindowsOnAPlayersScreen,
+    ::testing::Values(PlayersDesktop{XvfbSession::WindowManager::metacity, {1280, 800}, 1, "ja"},
+        PlayersDesktop{XvfbSession::WindowManager::xfwm4, {1280, 800}, 1, "ko"},
+        PlayersDesktop{XvfbSession::WindowManager::openbox, {1920, 1080}, 2, "ja"},
+        PlayersDesktop{XvfbSession::WindowManager::metacity, {1920, 1080}, 2, "ko"},
+        PlayersDesktop{XvfbSession::WindowManager::xfwm4, {1920, 1080}, 2, "en"},
+        PlayersDesktop{XvfbSession::WindowManager::openbox, {960, 540}, 1, "ko"}),
+    [](const auto &info) {
+        return XvfbSession::name(info.param.manager).toStdString() + std::to_string(info.param.screen.height()) + "At"
+            + std::to_string(info.param.scale) + "x" + info.param.language;
+    });
+
+// (Also run by HiddenWindowRelease.OnAnXServerWithOpenbox, on 1920 x 1080 in English.)
+TEST_F(HiddenWindowReleaseOnXcb, EveryWindowFitsTheFreeAreaWithItsTitleBarOnTheScreen)
+{
+    const QString language = qEnvironmentVariable("VEYRA_TEST_INTERFACE_LANGUAGE", QStringLiteral("en"));
+    app.clientLanguageSettings().setLanguage(clientLanguageFromRawValue(language).value());
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::mainWindowIdentifier));
+    ASSERT_TRUE(waitUntil([&] { return app.session().phase() == AppPhase::choosing(); }, 30000));
+    EXPECT_TRUE(fits(*scenes.mainWindow()));
+
+    // The guide of the first visit asks for its place while the editor is still being framed.
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::captureAreaEditorWindowIdentifier));
+    CaptureAreaEditorView *editor = scenes.captureAreaEditorWindow();
+    editor->guideModel().setPresented(true);
+    QDialog &guide = editor->guideSheet();
+    EXPECT_TRUE(fits(*editor));
+    EXPECT_TRUE(editor->width() >= 800 && editor->height() >= 520);
+    EXPECT_TRUE(fits(guide, false));
+    // Centred on the editor as the window manager placed it, where the screen has room to spare.
+    QRect editorArea;
+    QRect guideArea;
+    EXPECT_TRUE(waitUntil([&] {
+        editorArea = probe.geometry(static_cast<std::uint32_t>(editor->winId()));
+        guideArea = probe.geometry(static_cast<std::uint32_t>(guide.winId()));
+        QRect centred(QPoint(), guideArea.size());
+        centred.moveCenter(editorArea.center());
+        return !available.adjusted(8, 40, -8, -8).contains(centred)
+            || (guideArea.center() - editorArea.center()).manhattanLength() <= qRound(scale);
+    })) << text(guideArea)
+        << " over " << text(editorArea);
+    EXPECT_TRUE(isInReach(*guide.findChild<QWidget *>(QStringLiteral("capture-area-guide-done"))));
+    editor->close();
+
+    scenes.openSettings();
+    SettingsView *settings = scenes.settingsWindow();
+    EXPECT_TRUE(fits(*settings, false));
+    QRect frame;
+    EXPECT_TRUE(waitUntil([&] {
+        frame = probe.framedGeometry(static_cast<std::uint32_t>(settings->winId()));
+        return (frame.center() - available.center()).manhattanLength() <= 2 * qRound(scale);
+    })) << "settings not centred: "
+        << text(frame);
+    EXPECT_TRUE(isInReach(*settings->findChild<QWidget *>(QStringLiteral("reset-settings"))));
+
+    scenes.openWindow(QString::fromLatin1(ApplicationScenes::gameNotesWindowIdentifier));
+    EXPECT_TRUE(fits(*scenes.gameNotesWindow()));
+    AppUpdatePromptController prompt;
+    prompt.show(AvailableAppUpdate{QStringLiteral("9.0"), QStringLiteral("900")}, std::nullopt, std::nullopt, {});
+    EXPECT_TRUE(fits(*prompt.panel()));
 }

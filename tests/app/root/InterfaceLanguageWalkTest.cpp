@@ -68,6 +68,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
 #include <QTranslator>
@@ -212,11 +213,14 @@ QRect visibleRect(const QWidget &widget, const QWidget &window)
     return shown & window.rect();
 }
 
+// Inside a scroll area that scrolls (one holding a whole window's content may not).
 bool isInsideScrollArea(const QWidget &widget, const QWidget &window)
 {
     for (const QWidget *parent = widget.parentWidget(); parent && parent != &window; parent = parent->parentWidget()) {
-        if (qobject_cast<const QAbstractScrollArea *>(parent)) {
-            return true;
+        if (const auto *area = qobject_cast<const QAbstractScrollArea *>(parent)) {
+            if (area->verticalScrollBar()->maximum() > 0 || area->horizontalScrollBar()->maximum() > 0) {
+                return true;
+            }
         }
     }
     return false;

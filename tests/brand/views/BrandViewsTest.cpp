@@ -1,7 +1,8 @@
 // Test label: ui
 // The brand views as they render: the orange mark without text, the application icon
 // fitted and read anew, the lockup's combined label, the background's glow; and the
-// interface's font, whose every script of a line is of one family and one weight.
+// interface's font, whose every script of a line is of one family and one weight; and the
+// fit of a window into the free area of its screen.
 #include "brand/BrandTextStyles.h"
 #include "brand/InterfaceFont.h"
 #include "brand/VeyraAppIcon.h"
@@ -9,7 +10,9 @@
 #include "brand/VeyraBrandLockup.h"
 #include "brand/VeyraBrandPalette.h"
 #include "brand/VeyraOrangeSignal.h"
+#include "brand/WindowFit.h"
 #include "foundation/language/InterfaceLanguageChange.h"
+#include "support/RunTask.h"
 #include "support/TestScreenshots.h"
 
 #include <QApplication>
@@ -21,12 +24,16 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRawFont>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTest>
 #include <QTextLayout>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
 using namespace veyra;
+using veyra::test::waitUntil;
 
 namespace {
 
@@ -221,4 +228,46 @@ TEST(InterfaceFont, EveryScriptOfALineIsDrawnInOneFamilyAtTheWeightAskedFor)
     follower.reset();
     EXPECT_EQ(QApplication::font(), desktop);
     setCurrentClientLanguage(ClientLanguage::english);
+}
+
+TEST(WindowFit, AFixedContentScrollsWithRoomForItsScrollBars)
+{
+    // Its own size where it fits, else the room with a scroll bar beside it, and below it too
+    // where the first one takes the room the content needs.
+    EXPECT_EQ(WindowFit::scrolledSize(QSize(760, 580), QSize(1918, 1055), 15), QSize(760, 580));
+    EXPECT_EQ(WindowFit::scrolledSize(QSize(760, 580), QSize(958, 515), 15), QSize(775, 515));
+    EXPECT_EQ(WindowFit::scrolledSize(QSize(950, 520), QSize(958, 515), 15), QSize(958, 515));
+
+    // Taller than the screen (800 x 800 offscreen): the frame, unknown before the window is
+    // framed, in the free area once it is, and the content scrolling down only.
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    auto *content = new QWidget;
+    content->setFixedSize(available.size() + QSize(-40, 50));
+    auto *layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(WindowFit::scrolling(content, &window));
+    WindowFit::fitFixed(window, content->size(), QGuiApplication::primaryScreen());
+    window.show();
+    EXPECT_TRUE(waitUntil([&] { return available.contains(window.frameGeometry()); }));
+    EXPECT_TRUE(content->visibleRegion().boundingRect().height() < content->height());
+    EXPECT_EQ(content->visibleRegion().boundingRect().width(), content->width());
+}
+
+TEST(WindowFit, AWindowNoLargerThanTheFreeAreaAsSoonAsItsContentLetsIt)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    auto *content = new QWidget;
+    auto *layout = new QVBoxLayout(&window);
+    layout->addWidget(content);
+    window.resize(available.size() + QSize(200, 200));
+    WindowFit::fitOnFirstShow(window);
+    window.show();
+    EXPECT_TRUE(waitUntil([&] { return available.contains(window.frameGeometry()); })) << window.height();
+    // A screen with more to show makes it taller than the area for a while.
+    content->setMinimumHeight(available.height() + 100);
+    ASSERT_TRUE(waitUntil([&] { return window.height() > available.height(); }));
+    content->setMinimumHeight(100);
+    EXPECT_TRUE(waitUntil([&] { return available.contains(window.frameGeometry()); })) << window.height();
 }

@@ -402,9 +402,6 @@ TEST_F(SettingsViewTest, ComesUpCentredOnTheScreenFirstThenWhereItWasLeft)
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     EXPECT_TRUE(centred()) << view.x() << "," << view.y();
-    EXPECT_EQ(SettingsWindowPlacement::centredIn(QRect(100, 50, 1000, 800), QSize(760, 580)), QPoint(220, 160));
-    // Larger than the screen: its top-left corner stays on it.
-    EXPECT_EQ(SettingsWindowPlacement::centredIn(QRect(0, 0, 700, 500), QSize(760, 580)), QPoint(0, 0));
 
     // Moved by the player and closed, it comes back there, however the screen's centre lies.
     const QPoint left = available.topLeft() + QPoint(3, 7);
