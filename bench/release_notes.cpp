@@ -5,6 +5,7 @@
 // processor time. A process shows release notes about once, so the first show in a fresh
 // process (fonts not loaded yet) is measured too, each in a process of its own, with the
 // longest the GUI thread spent on one event meanwhile (the longest it did not answer).
+#include "FreshProcessQuit.h"
 #include "update/prompt/ReleaseNotes.h"
 #include "update/prompt/ReleaseNotesBrowser.h"
 #include "update/prompt/ReleaseNotesDocument.h"
@@ -614,15 +615,7 @@ void BM_QuitWhileReadingReleaseNotes(benchmark::State &state)
 {
     const int index = static_cast<int>(state.range(0));
     state.SetLabel(inputAt(index).name);
-    for (auto _ : state) {
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--quit-while-reading=%1").arg(index)});
-        if (!child.waitForFinished(120000) || child.exitCode() != 0) {
-            state.SkipWithError("the fresh process failed");
-            break;
-        }
-        state.SetIterationTime(QString::fromLatin1(child.readAllStandardOutput()).toDouble());
-    }
+    timeQuitInFreshProcesses(state, index);
 }
 
 // Gives four browsers the notes, then ends the application as main() does a few

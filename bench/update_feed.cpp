@@ -4,6 +4,7 @@
 // it. Timed is the reading thread's own processor time for an ordinary feed and for the
 // shapes that took Qt's XML reader time growing with their square (each refused or read
 // in one pass now), and how long a quit waits while a feed is being read.
+#include "FreshProcessQuit.h"
 #include "update/updater/AppUpdaterError.h"
 #include "update/updater/Appcast.h"
 #include "update/updater/FeedMarkupBounds.h"
@@ -12,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QStringEncoder>
 #include <QThread>
 
@@ -167,15 +167,7 @@ void BM_QuitWhileReadingFeed(benchmark::State &state)
 {
     const int index = static_cast<int>(state.range(0));
     state.SetLabel(feeds().at(static_cast<std::size_t>(index)).name);
-    for (auto _ : state) {
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--quit-while-reading=%1").arg(index)});
-        if (!child.waitForFinished(120000) || child.exitCode() != 0) {
-            state.SkipWithError("the fresh process failed");
-            break;
-        }
-        state.SetIterationTime(QString::fromLatin1(child.readAllStandardOutput()).toDouble());
-    }
+    timeQuitInFreshProcesses(state, index);
 }
 
 void quitWhileReadingInThisProcess(int index)
