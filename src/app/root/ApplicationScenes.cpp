@@ -8,7 +8,6 @@
 #include "app/root/AuthenticationScreenBinding.h"
 #include "app/root/HiddenWindowRelease.h"
 #include "app/root/ObriskApp.h"
-#include "app/root/OnceOnScreen.h"
 #include "app/root/WindowRoles.h"
 #include "app/session/AppSession.h"
 #include "brand/InterfaceFont.h"
@@ -212,14 +211,7 @@ void ApplicationScenes::tellSettingsNotSaved(const FileAccessError &error)
     if (main != nullptr) {
         // Placed over the main window where the window manager has put it: until then Qt
         // knows only where it asked the window to go.
-        new OnceOnScreen(
-            main,
-            [alert = QPointer<QMessageBox>(alert)] {
-                if (alert) {
-                    alert->show();
-                }
-            },
-            alert);
+        WindowFit::whenFramed(*main, alert, [alert] { alert->show(); });
     } else {
         alert->show();
     }

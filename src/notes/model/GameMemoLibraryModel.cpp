@@ -155,12 +155,12 @@ GameMemoLibraryModel::GameMemoLibraryModel(std::unique_ptr<GameMemoStoring> stor
     , m_steadyNow(steadyNow ? std::move(steadyNow) : SteadyNow([] { return Sleeper::Clock::now(); }))
 {
     if (!load()) {
-        m_errorMessage = m_loadFailure;
         qCWarning(Logger("GameMemoLibrary")).noquote()
             << QStringLiteral("Veyra couldn't load the game notes from %1: %2 Nothing will be written over them; "
                               "notes typed meanwhile are kept beside them.")
                    .arg(m_store->location(), m_loadFailure->localized());
-        // Read again shortly: the file may have been caught while it was written.
+        // Read again shortly: the file may have been caught while it was written. Only then
+        // is the player told.
         readFailed(*m_loadFailure, FailedRead::mayBeRetried);
     } else if (m_hasUnsavedEdits) {
         // Notes kept aside came back: written at once, so that their copies can go.
@@ -448,7 +448,11 @@ void GameMemoLibraryModel::readFailed(const ErrorMessage &reason, FailedRead fai
         return;
     }
     if (!changed) {
-        // Nothing to decide: the next failure gets its own time.
+        // Nothing to decide: the next failure gets its own time. Notes never loaded are
+        // not there to show: that is said now.
+        if (!m_hasLoaded) {
+            setErrorMessage(reason);
+        }
         forgetFailedReads();
         return;
     }
