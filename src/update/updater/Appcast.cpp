@@ -22,11 +22,6 @@ namespace {
 const QString appcastNamespace = QStringLiteral("http://www.andymatuschak.org/xml-namespaces/sparkle");
 constexpr qsizetype signatureBytes = 64;
 
-bool isXmlSpace(QChar character)
-{
-    return character == u' ' || character == u'\t' || character == u'\n' || character == u'\r';
-}
-
 bool isAppcastName(const QXmlStreamReader &reader, QLatin1String name)
 {
     return reader.namespaceUri() == appcastNamespace && reader.name() == name;

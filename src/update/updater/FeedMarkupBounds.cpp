@@ -6,11 +6,6 @@ namespace veyra {
 
 namespace {
 
-bool isXmlSpace(QChar character)
-{
-    return character == u' ' || character == u'\t' || character == u'\n' || character == u'\r';
-}
-
 class FeedMarkupScan
 {
 public:

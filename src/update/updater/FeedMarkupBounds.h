@@ -13,6 +13,12 @@ namespace veyra {
 inline constexpr int maximumFeedAttributesPerElement = 64;
 inline constexpr int maximumFeedNamespaceDeclarationsInScope = 64;
 
+// Whether `character` is one of the four that XML takes for white space.
+inline bool isXmlSpace(QChar character)
+{
+    return character == u' ' || character == u'\t' || character == u'\n' || character == u'\r';
+}
+
 // Why the markup of the feed's text is refused before Qt's XML reader reads it, or nothing.
 // Qt's reader checks each attribute of an element against every earlier one, looks each
 // prefix up among every namespace declaration in scope and each element up among every
