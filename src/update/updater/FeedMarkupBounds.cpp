@@ -15,8 +15,8 @@ public:
 
     std::optional<QString> run()
     {
-        while (m_position < m_text.size()) {
-            const qsizetype open = m_text.indexOf(u'<', m_position);
+        for (qsizetype position = 0; position < m_text.size();) {
+            const qsizetype open = m_text.indexOf(u'<', position);
             if (open < 0) {
                 return std::nullopt;
             }
@@ -36,9 +36,8 @@ public:
                 return notWellFormed(open);
             } else if (markup.startsWith(u"</")) {
                 end = after(u">", open + 2);
-                if (!m_declarationsOfOpenElements.empty()) {
-                    m_declarationsInScope -= m_declarationsOfOpenElements.back();
-                    m_declarationsOfOpenElements.pop_back();
+                if (!m_declarationsInScope.empty()) {
+                    m_declarationsInScope.pop_back();
                 }
             } else if (const auto refused = readStartTag(open + 1, end)) {
                 return refused;
@@ -47,7 +46,7 @@ public:
                 // The text ends inside markup: Qt's reader refuses it there.
                 return std::nullopt;
             }
-            m_position = *end;
+            position = *end;
         }
         return std::nullopt;
     }
@@ -117,15 +116,15 @@ private:
             ++at;
         }
         int attributes = 0;
-        int declarations = 0;
+        // The namespace declarations in scope on this element, its own included.
+        qsizetype inScope = m_declarationsInScope.empty() ? 0 : m_declarationsInScope.back();
         while (true) {
             at = afterSpaces(at);
             if (at >= m_text.size()) {
                 return std::nullopt;
             }
             if (m_text[at] == u'>') {
-                m_declarationsOfOpenElements.push_back(declarations);
-                m_declarationsInScope += declarations;
+                m_declarationsInScope.push_back(inScope);
                 end = at + 1;
                 return std::nullopt;
             }
@@ -166,9 +165,9 @@ private:
                     .arg(maximumFeedAttributesPerElement);
             }
             if (name == u"xmlns" || name.startsWith(u"xmlns:")) {
-                ++declarations;
+                ++inScope;
             }
-            if (m_declarationsInScope + declarations > maximumFeedNamespaceDeclarationsInScope) {
+            if (inScope > maximumFeedNamespaceDeclarationsInScope) {
                 return QStringLiteral("an element at character %1 has more than %2 namespace declarations in scope")
                     .arg(from - 1)
                     .arg(maximumFeedNamespaceDeclarationsInScope);
@@ -177,9 +176,8 @@ private:
     }
 
     QStringView m_text;
-    qsizetype m_position = 0;
-    std::vector<int> m_declarationsOfOpenElements;
-    qsizetype m_declarationsInScope = 0;
+    // The namespace declarations in scope inside each open element, the innermost last.
+    std::vector<qsizetype> m_declarationsInScope;
 };
 
 } // namespace
