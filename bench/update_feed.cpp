@@ -143,7 +143,6 @@ const std::vector<Feed> &feeds()
 void BM_ReadFeedOnWorker(benchmark::State &state)
 {
     const Feed &feed = feeds().at(static_cast<std::size_t>(state.range(0)));
-    state.SetLabel(feed.name);
     QString outcome;
     for (auto _ : state) {
         try {
