@@ -17,16 +17,8 @@ struct Run
 
 } // namespace
 
-bool isSolidStroke(const QImage &image, const QRect &line, int words, int word)
+std::optional<bool> inkIsDarkIn(const QImage &grey)
 {
-    const QRect area = line.intersected(image.rect());
-    if (area.isEmpty() || word < 0 || word >= words) {
-        return false;
-    }
-    QImage grey = image.copy(area);
-    if (grey.format() != QImage::Format_Grayscale8) {
-        grey = grey.convertToFormat(QImage::Format_Grayscale8);
-    }
     const int w = grey.width();
     const int h = grey.height();
     qsizetype dark = 0;
@@ -34,11 +26,29 @@ bool isSolidStroke(const QImage &image, const QRect &line, int words, int word)
         const uchar *row = grey.constScanLine(y);
         dark += std::count_if(row, row + w, [](uchar value) { return value < 128; });
     }
-    const bool inkIsDark = dark * 2 < static_cast<qsizetype>(w) * h;
+    if (dark == 0 || dark == static_cast<qsizetype>(w) * h) {
+        return std::nullopt;
+    }
+    return dark * 2 < static_cast<qsizetype>(w) * h;
+}
+
+bool isSolidStroke(const QImage &image, const QRect &line, int words, int word)
+{
+    const QRect area = line.intersected(image.rect());
+    if (area.isEmpty() || word < 0 || word >= words) {
+        return false;
+    }
+    const QImage grey = image.copy(area).convertToFormat(QImage::Format_Grayscale8);
+    const std::optional<bool> inkIsDark = inkIsDarkIn(grey);
+    if (!inkIsDark) {
+        return false;
+    }
+    const int w = grey.width();
+    const int h = grey.height();
     // How much ink a pixel holds, 0 to 255.
-    const auto inkAt = [&grey, inkIsDark](int x, int y) {
+    const auto inkAt = [&grey, darkInk = *inkIsDark](int x, int y) {
         const uchar value = grey.constScanLine(y)[x];
-        return inkIsDark ? 255 - value : static_cast<int>(value);
+        return darkInk ? 255 - value : static_cast<int>(value);
     };
     const auto inked = [&inkAt, h](int x) {
         for (int y = 0; y < h; ++y) {

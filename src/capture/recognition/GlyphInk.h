@@ -3,7 +3,14 @@
 #include <QImage>
 #include <QRect>
 
+#include <optional>
+
 namespace veyra {
+
+// Which shade the ink of a grey image is: the minority of dark pixels (below 128) and light
+// ones, dark where they are (true). Nothing for an image of one shade throughout, which
+// holds no ink.
+std::optional<bool> inkIsDarkIn(const QImage &grey);
 
 // Whether a word of a line of text is drawn as one glyph of one solid upright stroke, as
 // a capital I of one bar is (with or without serifs), rather than as an exclamation mark

@@ -291,22 +291,14 @@ void setImage(tesseract::TessBaseAPI &api, const QImage &pixels)
 // image of one shade throughout holds none, and gives nothing.
 std::optional<QRect> scriptSample(const QImage &pixels)
 {
-    const QImage grey
-        = pixels.format() == QImage::Format_Grayscale8 ? pixels : pixels.convertToFormat(QImage::Format_Grayscale8);
-    const int w = grey.width();
-    const int h = grey.height();
-    qsizetype dark = 0;
-    for (int y = 0; y < h; ++y) {
-        const uchar *row = grey.constScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            dark += row[x] < 128 ? 1 : 0;
-        }
-    }
-    const bool inkIsDark = dark * 2 < static_cast<qsizetype>(w) * h;
-    if (dark == 0 || dark == static_cast<qsizetype>(w) * h) {
+    const QImage grey = pixels.convertToFormat(QImage::Format_Grayscale8);
+    const std::optional<bool> inkIsDark = inkIsDarkIn(grey);
+    if (!inkIsDark) {
         return std::nullopt;
     }
-    const auto isInk = [inkIsDark](uchar value) { return inkIsDark ? value < 128 : value >= 128; };
+    const int w = grey.width();
+    const int h = grey.height();
+    const auto isInk = [darkInk = *inkIsDark](uchar value) { return darkInk ? value < 128 : value >= 128; };
     // The runs of rows with ink, and where their ink starts.
     struct Band
     {
