@@ -81,13 +81,9 @@ protected:
         }
         QRect area(QPoint(), size());
         area.moveCenter(over->geometry().center());
-        if (const QScreen *screen = over->screen()) {
-            const QRect client = over->geometry();
-            const QRect framed = over->frameGeometry();
-            const QRect room = screen->availableGeometry().adjusted(client.left() - framed.left(),
-                client.top() - framed.top(), client.right() - framed.right(), client.bottom() - framed.bottom());
-            area.moveLeft(std::max(std::min(area.left(), room.right() + 1 - area.width()), room.left()));
-            area.moveTop(std::max(std::min(area.top(), room.bottom() + 1 - area.height()), room.top()));
+        const QRect available = WindowFit::availableArea(*over);
+        if (!available.isEmpty()) {
+            area = WindowFit::keptInside(area, WindowFit::frameMargins(*over), available);
         }
         setGeometry(area);
     }

@@ -3,7 +3,6 @@
 #include "brand/WindowFit.h"
 #include "editor/guide/CaptureAreaEditingGuideView.h"
 
-#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -38,8 +37,8 @@ void CaptureAreaGuideSheet::present()
     }
     // Over the editor where the window manager has put it: the guide that comes by itself
     // at the first visit is asked for while the editor is still being framed and moved.
-    WindowFit::whenFramed(*editor, this, [this, editor = QPointer<QWidget>(editor)] {
-        if (!m_wanted || isVisible() || !editor) {
+    WindowFit::whenFramed(*editor, this, [this, editor] {
+        if (!m_wanted || isVisible()) {
             return;
         }
         const QScreen *screen = editor->screen();
