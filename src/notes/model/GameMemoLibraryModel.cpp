@@ -64,16 +64,6 @@ const char *const changedElsewhereNotice = QT_TRANSLATE_NOOP("Veyra",
 const char *const keptChangingReason = QT_TRANSLATE_NOOP(
     "Veyra", "Another program kept changing the game notes file “%@” while Veyra was saving the notes.");
 
-// The notes by key.
-QHash<GameWindowProfileKey, GameMemoEntry> byKey(const QVector<GameMemoEntry> &notes)
-{
-    QHash<GameWindowProfileKey, GameMemoEntry> result;
-    for (const GameMemoEntry &entry : notes) {
-        result.insert(entry.key, entry);
-    }
-    return result;
-}
-
 // The note under `key`, or none.
 const GameMemoEntry *noteOf(const QHash<GameWindowProfileKey, GameMemoEntry> &notes, const GameWindowProfileKey &key)
 {
@@ -85,7 +75,7 @@ const GameMemoEntry *noteOf(const QHash<GameWindowProfileKey, GameMemoEntry> &no
 // with text): new, changed and cleared ones.
 QVector<GameMemoEntry> notesNotHeld(const QVector<GameMemoEntry> &notes, const QVector<GameMemoEntry> &held)
 {
-    const QHash<GameWindowProfileKey, GameMemoEntry> heldByKey = byKey(held);
+    const QHash<GameWindowProfileKey, GameMemoEntry> heldByKey = gameMemosByKey(held);
     QVector<GameMemoEntry> missing;
     for (const GameMemoEntry &note : notes) {
         if (!sameGameMemoContent(&note, noteOf(heldByKey, note.key))) {
@@ -201,7 +191,8 @@ bool GameMemoLibraryModel::load()
         }
     }
     const bool typedMeanwhile = !versions.isEmpty();
-    QHash<GameWindowProfileKey, GameMemoEntry> notes = byKey(stored);
+    const QHash<GameWindowProfileKey, GameMemoEntry> storedByKey = gameMemosByKey(stored);
+    QHash<GameWindowProfileKey, GameMemoEntry> notes = storedByKey;
     const bool broughtBack = bringBackKeptCopies(stored, versions, notes);
     m_entriesByKey = mergedGameMemos(notes.values(), versions);
     for (const GameMemoEntry &entry : std::as_const(empty)) {
@@ -212,11 +203,11 @@ bool GameMemoLibraryModel::load()
     if (typedMeanwhile || broughtBack) {
         m_hasUnsavedEdits = true;
         // Cleared notes included: a copy may have cleared a note.
-        m_unsavedKeys.unite(keysThatDiffer(m_entriesByKey, byKey(stored)));
+        m_unsavedKeys.unite(keysThatDiffer(m_entriesByKey, storedByKey));
         // The copies hold parts of what memory holds now.
         m_keptAsideIsCurrent = false;
     }
-    m_baseByKey = byKey(stored);
+    m_baseByKey = storedByKey;
     m_hasLoaded = true;
     m_loadFailure.reset();
     Q_EMIT entriesByKeyChanged();
@@ -518,7 +509,7 @@ void GameMemoLibraryModel::save(FailedRead failedRead)
             // With nothing of this run's to add, what the store holds stays as it is,
             // replaced from outside (a sync tool, another machine) included, and memory
             // takes it. Otherwise the merge replaces only what it read.
-            if (merge.notes == byKey(withoutBlankNotes(stored.entries.value_or(QVector<GameMemoEntry>())))
+            if (merge.notes == gameMemosByKey(withoutBlankNotes(stored.entries.value_or(QVector<GameMemoEntry>())))
                 || m_store->saveIfUnchanged(newestFirst(merge.notes), stored.revision)) {
                 break;
             }
