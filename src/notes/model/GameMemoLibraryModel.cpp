@@ -399,23 +399,15 @@ void GameMemoLibraryModel::scheduleReread(Sleeper::Clock::time_point settledAt)
         return;
     }
     cancelRetry();
-    // Counted as well as timed, so that the grace ends after as many reads however the
-    // clock goes.
+    ++m_rereads;
     const Sleeper::Clock::time_point deadline = std::min(deadlineAfter(m_steadyNow(), rereadNanoseconds), settledAt);
-    m_rereadIsLast = deadline >= settledAt || ++m_rereads >= readSettleNanoseconds / rereadNanoseconds;
-    m_retryTask = startAt(deadline, &GameMemoLibraryModel::m_retryTask, &GameMemoLibraryModel::reread);
-}
-
-void GameMemoLibraryModel::reread()
-{
-    save(m_rereadIsLast ? FailedRead::isAVerdict : FailedRead::mayBeRetried);
+    m_retryTask = startAt(deadline, &GameMemoLibraryModel::m_retryTask, &GameMemoLibraryModel::saveNow);
 }
 
 void GameMemoLibraryModel::forgetFailedReads()
 {
     m_readsFailingSince.reset();
     m_rereads = 0;
-    m_readFailureSettled = false;
 }
 
 void GameMemoLibraryModel::readFailed(const ErrorMessage &reason, FailedRead failedRead)
@@ -432,7 +424,10 @@ void GameMemoLibraryModel::readFailed(const ErrorMessage &reason, FailedRead fai
         m_readsFailingSince = now;
     }
     const Sleeper::Clock::time_point settledAt = deadlineAfter(*m_readsFailingSince, readSettleNanoseconds);
-    if (failedRead == FailedRead::mayBeRetried && !m_readFailureSettled && now < settledAt) {
+    // Counted as well as timed, so that the grace ends after as many reads however the
+    // clock goes.
+    constexpr std::uint64_t maximumRereads = readSettleNanoseconds / rereadNanoseconds;
+    if (failedRead == FailedRead::mayBeRetried && m_rereads < maximumRereads && now < settledAt) {
         // Not yet a verdict (a file caught while another program writes it in place, say):
         // read again shortly, and only then keep the changes aside and say so.
         scheduleReread(settledAt);
@@ -447,7 +442,8 @@ void GameMemoLibraryModel::readFailed(const ErrorMessage &reason, FailedRead fai
         forgetFailedReads();
         return;
     }
-    m_readFailureSettled = true;
+    // The failure counts from now on, until a read succeeds.
+    m_rereads = maximumRereads;
     saveFailed(reason);
 }
 
