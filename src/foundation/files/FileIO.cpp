@@ -293,8 +293,7 @@ QString writtenBeside(const QString &path, const QString &target, const QByteArr
         if (file.error() != QFileDevice::NoError) {
             throw failed(FileAccessError(FileAccessError::Kind::writeFailed, path, file.errorString()));
         }
-        throw failed(FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path,
-            QT_TRANSLATE_NOOP("Veyra", "Only %@ of %@ bytes could be written."),
+        throw failed(FileAccessError::withOwnReason(FileAccessError::Kind::writeFailed, path, shortWriteReason,
             {QString::number(written), QString::number(data.size())}));
     }
     // On the disk before it takes the old file's place, so that a power cut leaves one of the two whole.

@@ -64,16 +64,6 @@ const char *const changedElsewhereNotice = QT_TRANSLATE_NOOP("Veyra",
 const char *const keptChangingReason = QT_TRANSLATE_NOOP(
     "Veyra", "Another program kept changing the game notes file “%@” while Veyra was saving the notes.");
 
-// The notes by key.
-QHash<GameWindowProfileKey, GameMemoEntry> byKey(const QVector<GameMemoEntry> &notes)
-{
-    QHash<GameWindowProfileKey, GameMemoEntry> result;
-    for (const GameMemoEntry &entry : notes) {
-        result.insert(entry.key, entry);
-    }
-    return result;
-}
-
 // The note under `key`, or none.
 const GameMemoEntry *noteOf(const QHash<GameWindowProfileKey, GameMemoEntry> &notes, const GameWindowProfileKey &key)
 {
@@ -85,7 +75,7 @@ const GameMemoEntry *noteOf(const QHash<GameWindowProfileKey, GameMemoEntry> &no
 // with text): new, changed and cleared ones.
 QVector<GameMemoEntry> notesNotHeld(const QVector<GameMemoEntry> &notes, const QVector<GameMemoEntry> &held)
 {
-    const QHash<GameWindowProfileKey, GameMemoEntry> heldByKey = byKey(held);
+    const QHash<GameWindowProfileKey, GameMemoEntry> heldByKey = gameMemosByKey(held);
     QVector<GameMemoEntry> missing;
     for (const GameMemoEntry &note : notes) {
         if (!sameGameMemoContent(&note, noteOf(heldByKey, note.key))) {
@@ -201,7 +191,8 @@ bool GameMemoLibraryModel::load()
         }
     }
     const bool typedMeanwhile = !versions.isEmpty();
-    QHash<GameWindowProfileKey, GameMemoEntry> notes = byKey(stored);
+    const QHash<GameWindowProfileKey, GameMemoEntry> storedByKey = gameMemosByKey(stored);
+    QHash<GameWindowProfileKey, GameMemoEntry> notes = storedByKey;
     const bool broughtBack = bringBackKeptCopies(stored, versions, notes);
     m_entriesByKey = mergedGameMemos(notes.values(), versions);
     for (const GameMemoEntry &entry : std::as_const(empty)) {
@@ -212,11 +203,11 @@ bool GameMemoLibraryModel::load()
     if (typedMeanwhile || broughtBack) {
         m_hasUnsavedEdits = true;
         // Cleared notes included: a copy may have cleared a note.
-        m_unsavedKeys.unite(keysThatDiffer(m_entriesByKey, byKey(stored)));
+        m_unsavedKeys.unite(keysThatDiffer(m_entriesByKey, storedByKey));
         // The copies hold parts of what memory holds now.
         m_keptAsideIsCurrent = false;
     }
-    m_baseByKey = byKey(stored);
+    m_baseByKey = storedByKey;
     m_hasLoaded = true;
     m_loadFailure.reset();
     Q_EMIT entriesByKeyChanged();
@@ -408,23 +399,15 @@ void GameMemoLibraryModel::scheduleReread(Sleeper::Clock::time_point settledAt)
         return;
     }
     cancelRetry();
-    // Counted as well as timed, so that the grace ends after as many reads however the
-    // clock goes.
+    ++m_rereads;
     const Sleeper::Clock::time_point deadline = std::min(deadlineAfter(m_steadyNow(), rereadNanoseconds), settledAt);
-    m_rereadIsLast = deadline >= settledAt || ++m_rereads >= readSettleNanoseconds / rereadNanoseconds;
-    m_retryTask = startAt(deadline, &GameMemoLibraryModel::m_retryTask, &GameMemoLibraryModel::reread);
-}
-
-void GameMemoLibraryModel::reread()
-{
-    save(m_rereadIsLast ? FailedRead::isAVerdict : FailedRead::mayBeRetried);
+    m_retryTask = startAt(deadline, &GameMemoLibraryModel::m_retryTask, &GameMemoLibraryModel::saveNow);
 }
 
 void GameMemoLibraryModel::forgetFailedReads()
 {
     m_readsFailingSince.reset();
     m_rereads = 0;
-    m_readFailureSettled = false;
 }
 
 void GameMemoLibraryModel::readFailed(const ErrorMessage &reason, FailedRead failedRead)
@@ -441,7 +424,10 @@ void GameMemoLibraryModel::readFailed(const ErrorMessage &reason, FailedRead fai
         m_readsFailingSince = now;
     }
     const Sleeper::Clock::time_point settledAt = deadlineAfter(*m_readsFailingSince, readSettleNanoseconds);
-    if (failedRead == FailedRead::mayBeRetried && !m_readFailureSettled && now < settledAt) {
+    // Counted as well as timed, so that the grace ends after as many reads however the
+    // clock goes.
+    constexpr std::uint64_t maximumRereads = readSettleNanoseconds / rereadNanoseconds;
+    if (failedRead == FailedRead::mayBeRetried && m_rereads < maximumRereads && now < settledAt) {
         // Not yet a verdict (a file caught while another program writes it in place, say):
         // read again shortly, and only then keep the changes aside and say so.
         scheduleReread(settledAt);
@@ -456,7 +442,8 @@ void GameMemoLibraryModel::readFailed(const ErrorMessage &reason, FailedRead fai
         forgetFailedReads();
         return;
     }
-    m_readFailureSettled = true;
+    // The failure counts from now on, until a read succeeds.
+    m_rereads = maximumRereads;
     saveFailed(reason);
 }
 
@@ -518,7 +505,7 @@ void GameMemoLibraryModel::save(FailedRead failedRead)
             // With nothing of this run's to add, what the store holds stays as it is,
             // replaced from outside (a sync tool, another machine) included, and memory
             // takes it. Otherwise the merge replaces only what it read.
-            if (merge.notes == byKey(withoutBlankNotes(stored.entries.value_or(QVector<GameMemoEntry>())))
+            if (merge.notes == gameMemosByKey(withoutBlankNotes(stored.entries.value_or(QVector<GameMemoEntry>())))
                 || m_store->saveIfUnchanged(newestFirst(merge.notes), stored.revision)) {
                 break;
             }

@@ -154,10 +154,8 @@ private:
     void scheduleRetry();
     // The retry's save, when edits are still unsaved.
     void retry();
-    // Reads again shortly after a failed read; the grace ends at `settledAt`.
+    // Reads again (saves) shortly after a failed read; the grace ends at `settledAt`.
     void scheduleReread(Sleeper::Clock::time_point settledAt);
-    // The save of the read again.
-    void reread();
     void forgetFailedReads();
     // A read of the stored notes failed: nothing when nothing was changed here; else read
     // again shortly, unless the failure counts by now (saveFailed()).
@@ -229,13 +227,10 @@ private:
     QStringList m_broughtBackPaths;
     // The failure logged last, while saves fail.
     QString m_loggedFailure;
-    // Since when reads of the stored notes fail, while changes wait to be written; how
-    // often they were read again since; whether that counts as a failure by now; whether
-    // the pending read again is the last.
+    // Since when reads of the stored notes fail, while changes wait to be written, and how
+    // often they were read again since: as often as they may be once the failure counts.
     std::optional<Sleeper::Clock::time_point> m_readsFailingSince;
     std::uint64_t m_rereads = 0;
-    bool m_readFailureSettled = false;
-    bool m_rereadIsLast = false;
 };
 
 } // namespace veyra

@@ -95,7 +95,9 @@ GameMemoEntry withNamesOf(GameMemoEntry note, const GameMemoEntry &names)
     return note;
 }
 
-QHash<GameWindowProfileKey, GameMemoEntry> byKey(const QVector<GameMemoEntry> &notes)
+} // namespace
+
+QHash<GameWindowProfileKey, GameMemoEntry> gameMemosByKey(const QVector<GameMemoEntry> &notes)
 {
     QHash<GameWindowProfileKey, GameMemoEntry> result;
     for (const GameMemoEntry &entry : notes) {
@@ -103,8 +105,6 @@ QHash<GameWindowProfileKey, GameMemoEntry> byKey(const QVector<GameMemoEntry> &n
     }
     return result;
 }
-
-} // namespace
 
 bool sameGameMemoContent(const GameMemoEntry *a, const GameMemoEntry *b)
 {
@@ -124,10 +124,7 @@ bool sameGameMemoContent(const GameMemoEntry *a, const GameMemoEntry *b)
 GameMemoChangesMerge mergedWithChangesElsewhere(const QHash<GameWindowProfileKey, GameMemoEntry> &base,
     const QVector<GameMemoEntry> &stored, const QHash<GameWindowProfileKey, GameMemoEntry> &changedHere)
 {
-    QHash<GameWindowProfileKey, GameMemoEntry> storedByKey;
-    for (const GameMemoEntry &entry : stored) {
-        storedByKey.insert(entry.key, entry);
-    }
+    const QHash<GameWindowProfileKey, GameMemoEntry> storedByKey = gameMemosByKey(stored);
     GameMemoChangesMerge merge;
     for (const GameMemoEntry &entry : stored) {
         if (!entry.hasBlankText()) {
@@ -178,10 +175,7 @@ GameMemoChangesMerge mergedWithChangesElsewhere(const QHash<GameWindowProfileKey
 QHash<GameWindowProfileKey, GameMemoEntry> mergedGameMemos(
     const QVector<GameMemoEntry> &stored, const QVector<GameMemoEntry> &versions)
 {
-    QHash<GameWindowProfileKey, GameMemoEntry> merged;
-    for (const GameMemoEntry &entry : stored) {
-        merged.insert(entry.key, entry);
-    }
+    QHash<GameWindowProfileKey, GameMemoEntry> merged = gameMemosByKey(stored);
     // The added versions of each game, in the order of the keys so that notes beside
     // are named the same way whatever the order of the versions.
     QMap<GameWindowProfileKey, QVector<GameMemoEntry>> added;
@@ -233,7 +227,7 @@ QHash<GameWindowProfileKey, GameMemoEntry> withKeptGameMemos(const QHash<GameWin
         return mergedGameMemos(notes.values(), kept);
     }
     QHash<GameWindowProfileKey, GameMemoEntry> merged
-        = mergedWithChangesElsewhere(byKey(*lastRead), notes.values(), byKey(kept)).notes;
+        = mergedWithChangesElsewhere(gameMemosByKey(*lastRead), notes.values(), gameMemosByKey(kept)).notes;
     // The blank notes held stay as they were.
     for (auto note = notes.cbegin(); note != notes.cend(); ++note) {
         if (note->hasBlankText() && !merged.contains(note.key())) {

@@ -10,6 +10,9 @@
 
 namespace veyra {
 
+// The notes by key (the last of a key, when there are several).
+QHash<GameWindowProfileKey, GameMemoEntry> gameMemosByKey(const QVector<GameMemoEntry> &notes);
+
 // The stored notes with other versions of notes added to them (notes typed while the
 // stored ones could not be read, notes kept aside by an earlier run), losing no text:
 // a version for a game without a note comes in whole; a version whose text a note of

@@ -47,8 +47,6 @@ public:
     void setSaveError(std::exception_ptr error) { m_saveError = std::move(error); }
     // The last notes kept aside under each name given and not removed since.
     const QHash<QString, QVector<GameMemoEntry>> &keptAside() const { return m_keptAside; }
-    // What was last read of them, for the copies that say.
-    const QHash<QString, QVector<GameMemoEntry>> &keptAsideLastRead() const { return m_keptAsideLastRead; }
     // Copies that do not say what was last read of their notes (as an earlier version made them).
     void setKeptAside(QHash<QString, QVector<GameMemoEntry>> copies)
     {
