@@ -15,30 +15,22 @@ namespace veyra {
 
 namespace {
 
+using Kind = AuthenticationClientError::Kind;
+
 std::exception_ptr noSessionError()
 {
-    return std::make_exception_ptr(AuthenticationClientError(AuthenticationClientError::Kind::noSession));
+    return std::make_exception_ptr(AuthenticationClientError(Kind::noSession));
 }
 
-bool isRejection(const std::exception_ptr &error)
+// The kind of a failure that is an AuthenticationClientError; nothing for any other.
+std::optional<Kind> failureKind(const std::exception_ptr &error)
 {
     try {
         std::rethrow_exception(error);
     } catch (const AuthenticationClientError &failure) {
-        return failure.kind() == AuthenticationClientError::Kind::rejected;
+        return failure.kind();
     } catch (...) {
-        return false;
-    }
-}
-
-bool isKeychainFailure(const std::exception_ptr &error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const AuthenticationClientError &failure) {
-        return failure.kind() == AuthenticationClientError::Kind::keychain;
-    } catch (...) {
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -82,11 +74,10 @@ QCoro::Task<AuthenticationRestoreResult> ServerAuthenticationSession::restore()
         const std::shared_ptr<RefreshTokenStoring> store = m_store;
         stored = co_await store->load();
     } catch (const AuthenticationClientError &error) {
-        if (error.kind() != AuthenticationClientError::Kind::invalidResponse) {
+        if (error.kind() != Kind::invalidResponse) {
             qCWarning(m_logger) << "Reading the saved session failed:" << error.localizedDescription();
-            co_return error.kind() == AuthenticationClientError::Kind::keychain
-                ? AuthenticationRestoreResult::keyringUnavailable
-                : AuthenticationRestoreResult::unavailable;
+            co_return error.kind() == Kind::keychain ? AuthenticationRestoreResult::keyringUnavailable
+                                                     : AuthenticationRestoreResult::unavailable;
         }
         unreadable = true;
     } catch (const std::exception &error) {
@@ -119,18 +110,14 @@ QCoro::Task<AuthenticationRestoreResult> ServerAuthenticationSession::restore()
     if (!failure) {
         co_return AuthenticationRestoreResult::restored;
     }
-    try {
-        std::rethrow_exception(failure);
-    } catch (const AuthenticationClientError &error) {
-        // A refused token has already been cleared by the refresh; a session cleared
-        // meanwhile (signed out) has nothing to restore either.
-        if (error.kind() == AuthenticationClientError::Kind::rejected
-            || error.kind() == AuthenticationClientError::Kind::noSession) {
-            co_return AuthenticationRestoreResult::noSession;
-        }
-    } catch (...) { }
-    co_return isKeychainFailure(failure) ? AuthenticationRestoreResult::keyringUnavailable
-                                         : AuthenticationRestoreResult::unavailable;
+    const std::optional<Kind> kind = failureKind(failure);
+    // A refused token has already been cleared by the refresh; a session cleared meanwhile
+    // (signed out) has nothing to restore either.
+    if (kind == Kind::rejected || kind == Kind::noSession) {
+        co_return AuthenticationRestoreResult::noSession;
+    }
+    co_return kind == Kind::keychain ? AuthenticationRestoreResult::keyringUnavailable
+                                     : AuthenticationRestoreResult::unavailable;
 }
 
 QCoro::Task<void> ServerAuthenticationSession::signOut()
@@ -178,7 +165,7 @@ QCoro::Task<HTTPResponse> ServerAuthenticationSession::data(HTTPRequest request,
         co_return response;
     }
     if (!m_tokenPair) {
-        throw AuthenticationClientError(AuthenticationClientError::Kind::noSession);
+        throw AuthenticationClientError(Kind::noSession);
     }
     if (m_tokenPair->accessToken != accessToken) {
         co_return co_await sendAuthorized(std::move(request), m_tokenPair->accessToken, std::move(token));
@@ -191,7 +178,7 @@ QCoro::Task<HTTPResponse> ServerAuthenticationSession::data(HTTPRequest request,
 QCoro::Task<QString> ServerAuthenticationSession::validAccessToken()
 {
     if (!m_tokenPair) {
-        throw AuthenticationClientError(AuthenticationClientError::Kind::noSession);
+        throw AuthenticationClientError(Kind::noSession);
     }
     if (m_accessExpiresAt && *m_accessExpiresAt - m_clock() > refreshLeadTime) {
         // A copy: QCoro moves from an lvalue given to co_return.
@@ -250,7 +237,8 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
         m_refresh.reset();
         if (failure) {
             qCWarning(m_logger) << "Renewing the session failed:" << describeError(failure);
-            const bool rejected = !issued && isRejection(failure);
+            const std::optional<Kind> kind = failureKind(failure);
+            const bool rejected = !issued && kind == Kind::rejected;
             if (issued && !isUnansweredKeychainFailure(failure)) {
                 // The server renewed the session but the keyring refused its new refresh
                 // token: that session is closed at the server, and the pair that was
@@ -270,9 +258,9 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
                 } catch (const std::exception &) { }
             }
             if (reportEvents) {
-                m_eventRouter->deliver(rejected      ? AuthenticationRuntimeEvent::sessionInvalid
-                        : isKeychainFailure(failure) ? AuthenticationRuntimeEvent::keyringUnavailable
-                                                     : AuthenticationRuntimeEvent::unavailable);
+                m_eventRouter->deliver(rejected  ? AuthenticationRuntimeEvent::sessionInvalid
+                        : kind == Kind::keychain ? AuthenticationRuntimeEvent::keyringUnavailable
+                                                 : AuthenticationRuntimeEvent::unavailable);
             }
         }
     }
@@ -312,7 +300,7 @@ QCoro::Task<void> ServerAuthenticationSession::apply(AuthTokenPair pair, Cancell
         endStoreWrite(pair.refreshToken, !failure);
     }
     if (cleared) {
-        throw AuthenticationClientError(AuthenticationClientError::Kind::noSession);
+        throw AuthenticationClientError(Kind::noSession);
     }
     cancellation.throwIfCancelled();
     if (failure) {
@@ -432,7 +420,7 @@ QCoro::Task<HTTPResponse> ServerAuthenticationSession::sendAuthorized(
     HTTPRequest request, QString accessToken, CancellationToken token)
 {
     if (!isUsableBearerToken(accessToken)) {
-        throw AuthenticationClientError(AuthenticationClientError::Kind::invalidResponse);
+        throw AuthenticationClientError(Kind::invalidResponse);
     }
     request.headers.set("Authorization", "Bearer " + accessToken.toLatin1());
     // The token never follows a redirect to another host.
