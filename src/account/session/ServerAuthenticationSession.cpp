@@ -324,37 +324,30 @@ QCoro::Task<ServerAuthenticationSession::StoreWrite> ServerAuthenticationSession
     const QPointer<ServerAuthenticationSession> self(this);
     const std::shared_ptr<RefreshTokenStoring> store = m_store;
     std::exception_ptr failure;
+    std::optional<QFuture<bool>> lateEnd;
     try {
         if (token) {
             co_await store->save(*token);
         } else {
             co_await store->deleteToken();
         }
+    } catch (const UnansweredKeychainError &error) {
+        failure = std::current_exception();
+        lateEnd = error.lateEnd();
     } catch (...) {
         failure = std::current_exception();
     }
-    if (!self || !isUnansweredKeychainFailure(failure)) {
+    if (!self || !lateEnd) {
         co_return StoreWrite{failure};
     }
     // In flight until the keyring has ended it; what the keyring holds is unknown now.
     m_knownStored.reset();
-    try {
-        std::rethrow_exception(failure);
-    } catch (const UnansweredKeychainError &error) {
-        QFuture<bool> lateEnd = error.lateEnd();
-        lateEnd
-            .then(this,
-                [self, token](bool succeeded) {
-                    if (self) {
-                        self->endStoreWrite(token, succeeded);
-                    }
-                })
-            .onCanceled(this, [self, token] {
-                if (self) {
-                    self->endStoreWrite(token, false);
-                }
-            });
-    }
+    const auto end = [self, token](bool succeeded) {
+        if (self) {
+            self->endStoreWrite(token, succeeded);
+        }
+    };
+    lateEnd->then(this, end).onCanceled(this, [end] { end(false); });
     co_return StoreWrite{failure};
 }
 
