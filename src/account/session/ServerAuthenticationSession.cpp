@@ -369,7 +369,7 @@ void ServerAuthenticationSession::endStoreWrite(const std::optional<QString> &to
 void ServerAuthenticationSession::bringStoreInLine()
 {
     const std::optional<QString> held = heldRefreshToken();
-    if (m_storeWritesInFlight > 0 || holds(m_knownStored, held) || holds(m_lastInLineWrite, held)) {
+    if (holds(m_knownStored, held) || holds(m_lastInLineWrite, held)) {
         return;
     }
     m_lastInLineWrite = held;

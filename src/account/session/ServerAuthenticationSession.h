@@ -137,9 +137,9 @@ private:
     };
     QCoro::Task<StoreWrite> writeStore(std::optional<QString> token, bool bringingInLine = false);
     void endStoreWrite(const std::optional<QString> &token, bool succeeded);
-    // Writes what the session holds when no write is in flight and the keyring is not
-    // known to hold it; once for each thing held, so a keyring that refuses is not asked
-    // again and again.
+    // Once the last write in flight has ended: writes what the session holds when the
+    // keyring is not known to hold it; once for each thing held, so a keyring that refuses
+    // is not asked again and again.
     void bringStoreInLine();
 
     const bool m_isConfigured;
