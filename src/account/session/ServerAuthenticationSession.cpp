@@ -248,9 +248,7 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
                 // may still land: apply has kept the new pair for the keyring instead.)
                 revokeInBackground(pair.refreshToken);
                 if (m_tokenPair && m_tokenPair->refreshToken == refreshToken) {
-                    m_tokenPair.reset();
-                    m_accessExpiresAt.reset();
-                    m_keptRefreshToken = refreshToken;
+                    letGoOfPair(refreshToken);
                 }
             } else if (rejected) {
                 try {
@@ -289,9 +287,7 @@ QCoro::Task<void> ServerAuthenticationSession::apply(AuthTokenPair pair, Cancell
         } else if (unanswered) {
             // The keyring may still take the token: this is the newest pair, kept for the
             // keyring and not used; the pair held until now is let go.
-            m_tokenPair.reset();
-            m_accessExpiresAt.reset();
-            m_keptRefreshToken = pair.refreshToken;
+            letGoOfPair(pair.refreshToken);
         }
     }
     // Cleared or given up while the token was being saved: the store follows the session
@@ -311,6 +307,13 @@ QCoro::Task<void> ServerAuthenticationSession::apply(AuthTokenPair pair, Cancell
 std::optional<QString> ServerAuthenticationSession::heldRefreshToken() const
 {
     return m_tokenPair ? std::optional<QString>(m_tokenPair->refreshToken) : m_keptRefreshToken;
+}
+
+void ServerAuthenticationSession::letGoOfPair(std::optional<QString> kept)
+{
+    m_tokenPair.reset();
+    m_accessExpiresAt.reset();
+    m_keptRefreshToken = std::move(kept);
 }
 
 QCoro::Task<ServerAuthenticationSession::StoreWrite> ServerAuthenticationSession::writeStore(
@@ -392,9 +395,7 @@ void ServerAuthenticationSession::bringStoreInLine()
 
 QCoro::Task<void> ServerAuthenticationSession::clearSession()
 {
-    m_tokenPair.reset();
-    m_accessExpiresAt.reset();
-    m_keptRefreshToken.reset();
+    letGoOfPair(std::nullopt);
     ++m_generation;
     if (m_refresh) {
         m_refresh->cancellation.cancel();
