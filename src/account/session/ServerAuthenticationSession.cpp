@@ -15,30 +15,22 @@ namespace veyra {
 
 namespace {
 
+using Kind = AuthenticationClientError::Kind;
+
 std::exception_ptr noSessionError()
 {
-    return std::make_exception_ptr(AuthenticationClientError(AuthenticationClientError::Kind::noSession));
+    return std::make_exception_ptr(AuthenticationClientError(Kind::noSession));
 }
 
-bool isRejection(const std::exception_ptr &error)
+// The kind of a failure that is an AuthenticationClientError; nothing for any other.
+std::optional<Kind> failureKind(const std::exception_ptr &error)
 {
     try {
         std::rethrow_exception(error);
     } catch (const AuthenticationClientError &failure) {
-        return failure.kind() == AuthenticationClientError::Kind::rejected;
+        return failure.kind();
     } catch (...) {
-        return false;
-    }
-}
-
-bool isKeychainFailure(const std::exception_ptr &error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const AuthenticationClientError &failure) {
-        return failure.kind() == AuthenticationClientError::Kind::keychain;
-    } catch (...) {
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -82,11 +74,10 @@ QCoro::Task<AuthenticationRestoreResult> ServerAuthenticationSession::restore()
         const std::shared_ptr<RefreshTokenStoring> store = m_store;
         stored = co_await store->load();
     } catch (const AuthenticationClientError &error) {
-        if (error.kind() != AuthenticationClientError::Kind::invalidResponse) {
+        if (error.kind() != Kind::invalidResponse) {
             qCWarning(m_logger) << "Reading the saved session failed:" << error.localizedDescription();
-            co_return error.kind() == AuthenticationClientError::Kind::keychain
-                ? AuthenticationRestoreResult::keyringUnavailable
-                : AuthenticationRestoreResult::unavailable;
+            co_return error.kind() == Kind::keychain ? AuthenticationRestoreResult::keyringUnavailable
+                                                     : AuthenticationRestoreResult::unavailable;
         }
         unreadable = true;
     } catch (const std::exception &error) {
@@ -119,18 +110,14 @@ QCoro::Task<AuthenticationRestoreResult> ServerAuthenticationSession::restore()
     if (!failure) {
         co_return AuthenticationRestoreResult::restored;
     }
-    try {
-        std::rethrow_exception(failure);
-    } catch (const AuthenticationClientError &error) {
-        // A refused token has already been cleared by the refresh; a session cleared
-        // meanwhile (signed out) has nothing to restore either.
-        if (error.kind() == AuthenticationClientError::Kind::rejected
-            || error.kind() == AuthenticationClientError::Kind::noSession) {
-            co_return AuthenticationRestoreResult::noSession;
-        }
-    } catch (...) { }
-    co_return isKeychainFailure(failure) ? AuthenticationRestoreResult::keyringUnavailable
-                                         : AuthenticationRestoreResult::unavailable;
+    const std::optional<Kind> kind = failureKind(failure);
+    // A refused token has already been cleared by the refresh; a session cleared meanwhile
+    // (signed out) has nothing to restore either.
+    if (kind == Kind::rejected || kind == Kind::noSession) {
+        co_return AuthenticationRestoreResult::noSession;
+    }
+    co_return kind == Kind::keychain ? AuthenticationRestoreResult::keyringUnavailable
+                                     : AuthenticationRestoreResult::unavailable;
 }
 
 QCoro::Task<void> ServerAuthenticationSession::signOut()
@@ -178,7 +165,7 @@ QCoro::Task<HTTPResponse> ServerAuthenticationSession::data(HTTPRequest request,
         co_return response;
     }
     if (!m_tokenPair) {
-        throw AuthenticationClientError(AuthenticationClientError::Kind::noSession);
+        throw AuthenticationClientError(Kind::noSession);
     }
     if (m_tokenPair->accessToken != accessToken) {
         co_return co_await sendAuthorized(std::move(request), m_tokenPair->accessToken, std::move(token));
@@ -191,7 +178,7 @@ QCoro::Task<HTTPResponse> ServerAuthenticationSession::data(HTTPRequest request,
 QCoro::Task<QString> ServerAuthenticationSession::validAccessToken()
 {
     if (!m_tokenPair) {
-        throw AuthenticationClientError(AuthenticationClientError::Kind::noSession);
+        throw AuthenticationClientError(Kind::noSession);
     }
     if (m_accessExpiresAt && *m_accessExpiresAt - m_clock() > refreshLeadTime) {
         // A copy: QCoro moves from an lvalue given to co_return.
@@ -250,7 +237,8 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
         m_refresh.reset();
         if (failure) {
             qCWarning(m_logger) << "Renewing the session failed:" << describeError(failure);
-            const bool rejected = !issued && isRejection(failure);
+            const std::optional<Kind> kind = failureKind(failure);
+            const bool rejected = !issued && kind == Kind::rejected;
             if (issued && !isUnansweredKeychainFailure(failure)) {
                 // The server renewed the session but the keyring refused its new refresh
                 // token: that session is closed at the server, and the pair that was
@@ -260,9 +248,7 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
                 // may still land: apply has kept the new pair for the keyring instead.)
                 revokeInBackground(pair.refreshToken);
                 if (m_tokenPair && m_tokenPair->refreshToken == refreshToken) {
-                    m_tokenPair.reset();
-                    m_accessExpiresAt.reset();
-                    m_keptRefreshToken = refreshToken;
+                    letGoOfPair(refreshToken);
                 }
             } else if (rejected) {
                 try {
@@ -270,9 +256,9 @@ QCoro::Task<AuthTokenPair> ServerAuthenticationSession::runRefresh(QString refre
                 } catch (const std::exception &) { }
             }
             if (reportEvents) {
-                m_eventRouter->deliver(rejected      ? AuthenticationRuntimeEvent::sessionInvalid
-                        : isKeychainFailure(failure) ? AuthenticationRuntimeEvent::keyringUnavailable
-                                                     : AuthenticationRuntimeEvent::unavailable);
+                m_eventRouter->deliver(rejected  ? AuthenticationRuntimeEvent::sessionInvalid
+                        : kind == Kind::keychain ? AuthenticationRuntimeEvent::keyringUnavailable
+                                                 : AuthenticationRuntimeEvent::unavailable);
             }
         }
     }
@@ -301,9 +287,7 @@ QCoro::Task<void> ServerAuthenticationSession::apply(AuthTokenPair pair, Cancell
         } else if (unanswered) {
             // The keyring may still take the token: this is the newest pair, kept for the
             // keyring and not used; the pair held until now is let go.
-            m_tokenPair.reset();
-            m_accessExpiresAt.reset();
-            m_keptRefreshToken = pair.refreshToken;
+            letGoOfPair(pair.refreshToken);
         }
     }
     // Cleared or given up while the token was being saved: the store follows the session
@@ -312,7 +296,7 @@ QCoro::Task<void> ServerAuthenticationSession::apply(AuthTokenPair pair, Cancell
         endStoreWrite(pair.refreshToken, !failure);
     }
     if (cleared) {
-        throw AuthenticationClientError(AuthenticationClientError::Kind::noSession);
+        throw AuthenticationClientError(Kind::noSession);
     }
     cancellation.throwIfCancelled();
     if (failure) {
@@ -323,6 +307,13 @@ QCoro::Task<void> ServerAuthenticationSession::apply(AuthTokenPair pair, Cancell
 std::optional<QString> ServerAuthenticationSession::heldRefreshToken() const
 {
     return m_tokenPair ? std::optional<QString>(m_tokenPair->refreshToken) : m_keptRefreshToken;
+}
+
+void ServerAuthenticationSession::letGoOfPair(std::optional<QString> kept)
+{
+    m_tokenPair.reset();
+    m_accessExpiresAt.reset();
+    m_keptRefreshToken = std::move(kept);
 }
 
 QCoro::Task<ServerAuthenticationSession::StoreWrite> ServerAuthenticationSession::writeStore(
@@ -336,37 +327,30 @@ QCoro::Task<ServerAuthenticationSession::StoreWrite> ServerAuthenticationSession
     const QPointer<ServerAuthenticationSession> self(this);
     const std::shared_ptr<RefreshTokenStoring> store = m_store;
     std::exception_ptr failure;
+    std::optional<QFuture<bool>> lateEnd;
     try {
         if (token) {
             co_await store->save(*token);
         } else {
             co_await store->deleteToken();
         }
+    } catch (const UnansweredKeychainError &error) {
+        failure = std::current_exception();
+        lateEnd = error.lateEnd();
     } catch (...) {
         failure = std::current_exception();
     }
-    if (!self || !isUnansweredKeychainFailure(failure)) {
+    if (!self || !lateEnd) {
         co_return StoreWrite{failure};
     }
     // In flight until the keyring has ended it; what the keyring holds is unknown now.
     m_knownStored.reset();
-    try {
-        std::rethrow_exception(failure);
-    } catch (const UnansweredKeychainError &error) {
-        QFuture<bool> lateEnd = error.lateEnd();
-        lateEnd
-            .then(this,
-                [self, token](bool succeeded) {
-                    if (self) {
-                        self->endStoreWrite(token, succeeded);
-                    }
-                })
-            .onCanceled(this, [self, token] {
-                if (self) {
-                    self->endStoreWrite(token, false);
-                }
-            });
-    }
+    const auto end = [self, token](bool succeeded) {
+        if (self) {
+            self->endStoreWrite(token, succeeded);
+        }
+    };
+    lateEnd->then(this, end).onCanceled(this, [end] { end(false); });
     co_return StoreWrite{failure};
 }
 
@@ -388,7 +372,7 @@ void ServerAuthenticationSession::endStoreWrite(const std::optional<QString> &to
 void ServerAuthenticationSession::bringStoreInLine()
 {
     const std::optional<QString> held = heldRefreshToken();
-    if (m_storeWritesInFlight > 0 || holds(m_knownStored, held) || holds(m_lastInLineWrite, held)) {
+    if (holds(m_knownStored, held) || holds(m_lastInLineWrite, held)) {
         return;
     }
     m_lastInLineWrite = held;
@@ -411,9 +395,7 @@ void ServerAuthenticationSession::bringStoreInLine()
 
 QCoro::Task<void> ServerAuthenticationSession::clearSession()
 {
-    m_tokenPair.reset();
-    m_accessExpiresAt.reset();
-    m_keptRefreshToken.reset();
+    letGoOfPair(std::nullopt);
     ++m_generation;
     if (m_refresh) {
         m_refresh->cancellation.cancel();
@@ -432,7 +414,7 @@ QCoro::Task<HTTPResponse> ServerAuthenticationSession::sendAuthorized(
     HTTPRequest request, QString accessToken, CancellationToken token)
 {
     if (!isUsableBearerToken(accessToken)) {
-        throw AuthenticationClientError(AuthenticationClientError::Kind::invalidResponse);
+        throw AuthenticationClientError(Kind::invalidResponse);
     }
     request.headers.set("Authorization", "Bearer " + accessToken.toLatin1());
     // The token never follows a redirect to another host.

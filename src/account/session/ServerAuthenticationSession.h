@@ -128,6 +128,8 @@ private:
     QCoro::Task<AuthTokenPair> runRefresh(QString refreshToken, bool reportEvents);
     // The refresh token the keyring is to hold: the held pair's, else the kept one.
     std::optional<QString> heldRefreshToken() const;
+    // Lets go of the pair in memory; `kept` (a refresh token, or nothing) is kept instead.
+    void letGoOfPair(std::optional<QString> kept);
     // One write to the store (a token, or nothing: a delete); answers its failure. The
     // caller ends it with endStoreWrite once its own state says what the session holds,
     // unless it was not answered: such a write ends by itself when the keyring has ended it.
@@ -137,9 +139,9 @@ private:
     };
     QCoro::Task<StoreWrite> writeStore(std::optional<QString> token, bool bringingInLine = false);
     void endStoreWrite(const std::optional<QString> &token, bool succeeded);
-    // Writes what the session holds when no write is in flight and the keyring is not
-    // known to hold it; once for each thing held, so a keyring that refuses is not asked
-    // again and again.
+    // Once the last write in flight has ended: writes what the session holds when the
+    // keyring is not known to hold it; once for each thing held, so a keyring that refuses
+    // is not asked again and again.
     void bringStoreInLine();
 
     const bool m_isConfigured;
